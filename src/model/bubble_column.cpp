@@ -1,0 +1,151 @@
+// The bubble-column run: inputs, run constants and the steps of one reactor.
+#include "model/bubble_column.h"
+
+#include "model/field_input.h"
+#include "model/reactor_steps.h"
+#include "numeric/power.h"
+
+namespace kaskad {
+
+namespace {
+
+struct Inputs {
+    std::int32_t N;
+    Single y10, y50, wg, t, dtr;
+    Double d;
+    Single ts;
+};
+
+Inputs readInputs(const ModelWindow& window, DecimalSeparator separator)
+{
+    Inputs in;
+    in.N = readCount(window, 1, separator);
+    in.y10 = readSingle(window, 2, separator);
+    in.y50 = readSingle(window, 3, separator);
+    in.wg = readSingle(window, 4, separator);
+    in.t = readSingle(window, 5, separator);
+    in.dtr = readSingle(window, 6, separator);
+    in.d = readDouble(window, 7, separator);
+    in.ts = readSingle(window, 8, separator);
+    return in;
+}
+
+// Constants of a rate constant k = 1/(A exp(E/(8.314 t)) + B/wg).
+struct RateConstants {
+    Double A, E, B;
+};
+
+constexpr Single H{10.0f};
+constexpr Double eps{0.01};
+constexpr RateConstants kRate1{Double(0.59), Double(93.4), Double(273.6)};
+constexpr RateConstants kRate2{Double(213.45), Double(2717.07), Double(1223.07)};
+constexpr RateConstants kRate3{Double(673.496), Double(2003.328), Double(566.402)};
+constexpr Double dP{-0.25};
+constexpr Single kappa{1030.0f / 730.0f};
+constexpr Single Ta0{293.0f};
+
+// What one reactor hands to the next.
+struct Carried {
+    Single x{0.5f};
+    Single y10, y50;
+    Double y20, y30, y40;
+    Single t;
+    Double P{6.0};
+};
+
+Single rateConstant(const RateConstants& c, Single t, Single wg)
+{
+    return storeSingle(1 / (kineticTerm(c.A, c.E, t) + c.B / wg));
+}
+
+class BubbleColumnRun {
+public:
+    BubbleColumnRun(ModelWindow& window, DecimalSeparator separator, const Inputs& in)
+        : out_(window, "Реактор", separator), in_(in)
+    {
+        state_.y10 = in.y10;
+        state_.y50 = in.y50;
+        state_.t = in.t;
+        Vr_ = storeDouble(((in.d * in.d) * 0.784L) * H);
+    }
+
+    void reactor(std::int32_t i)
+    {
+        const Single t = state_.t;
+        const Single wg = in_.wg;
+        const LiquidProperties liquid = liquidProperties(t);
+        const auto& [mu, cp, lam, ro, nu] = liquid;
+        const Single wd = storeSingle(PowerOf((9.81L * nu) * wg, 0.25L) * 2.2L);
+        const Single k1 = rateConstant(kRate1, t, wg);
+        const Single k2 = rateConstant(kRate2, t, wg);
+        const Single k3 = rateConstant(kRate3, t, wg);
+        const Single Vg = storeSingle(((0.785L * in_.d) * in_.d) * wg);
+        state_.P = storeDouble(state_.P + dP);
+        const AirHeat air = airHeat(state_.P, kappa, Ta0, Vg);
+
+        const Inlet inlet{state_.y10, state_.y20, state_.y30, state_.y40, state_.y50, Ext(0.0L)};
+        const ResidenceFactors f = residenceFactors(k1, k2, k3, in_.ts);
+        const Single y3 = solveY3(state_.x, inlet, f, eps).y3;
+        const Composition c = leavingComposition(inlet, f.e1, f.e2, y3);
+        const Single q = heatRelease(c, inlet);
+        const Single Q = storeSingle((q * Vr_) / 3600);
+        const Single WB = storeSingle((Q / cp) / air.dTa);
+        appendComposition(i, c);
+        carry(c);
+
+        const Double Fr = storeDouble(wg / PowerOf(9.81L * nu, 0.333L));
+        const Double Pr = prandtlNumber(liquid);
+        const Single Nu = Fr <= 18 ? storeSingle((PowerOf(Pr, 0.333L) * PowerOf(Fr, 0.25L)) * 0.146L)
+                                   : storeSingle(PowerOf(Pr, 0.333L) * 0.3L);
+        const Single ALFA = storeSingle((PowerOf(9.81L, 0.333L) * (Nu * lam)) / PowerOf(nu * nu, 0.333L));
+        const Single ALPE = storeSingle((((Pr * lam) * wd) / (PowerOf(Pr, 0.5L) * 15 + 4.4L)) / nu);
+
+        out_.append(paneGB, i, air.GB.value());
+        out_.append(paneWB, i, WB.value());
+        out_.append(paneALFA, i, ALFA.value());
+        out_.append(paneALPE, i, ALPE.value());
+        out_.append(paneT, i, t.value());
+        out_.append(paneP, i, state_.P.value());
+        state_.t = storeSingle(state_.t + in_.dtr);
+    }
+
+private:
+    void appendComposition(std::int32_t i, const Composition& c)
+    {
+        out_.append(paneY1, i, c.y1.value());
+        out_.append(paneY2, i, c.y2.value());
+        out_.append(paneY3, i, c.y3.value());
+        out_.append(paneY4, i, c.y4.value());
+        out_.append(paneY5, i, c.y5.value());
+        out_.append(paneY6, i, c.y6.value());
+    }
+
+    // The next reactor's Newton iteration starts from this reactor's y3.
+    void carry(const Composition& c)
+    {
+        state_.x = c.y3;
+        state_.y10 = c.y1;
+        state_.y50 = c.y5;
+        state_.y20 = storeDouble(c.y2);
+        state_.y30 = storeDouble(c.y3);
+        state_.y40 = storeDouble(c.y4);
+    }
+
+    ResultWriter out_;
+    const Inputs& in_;
+    Carried state_;
+    Double Vr_;
+};
+
+} // namespace
+
+void runBubbleColumn(ModelWindow& window, DecimalSeparator separator)
+{
+    setCalculationFloatingPointEnvironment();
+    const Inputs in = readInputs(window, separator);
+    BubbleColumnRun run(window, separator, in);
+    for (std::int32_t i = 1; i <= in.N; ++i)
+        run.reactor(i);
+}
+
+} // namespace kaskad

@@ -1,0 +1,22 @@
+// The gas-lift reactor series.
+#pragma once
+
+#include "model/model_window.h"
+#include "numeric/extended.h"
+
+namespace kaskad {
+
+// State of the gas-lift window that takes part in a run without being set by
+// it: y3h, the value the heat-release sum takes for the y3 leaving the
+// reactor, set to 0 when the window is created (FormCreate).
+struct GasLiftWindowState {
+    Single y3h;
+};
+
+// Reads N, y10, y50, wg, t, dtr from LabeledEdit1..6 and ts from
+// LabeledEdit8 (LabeledEdit7, db, is never converted), computes reactors
+// 1..N and appends each reactor's "реактор" lines to Text1..Text12. The first
+// error ends the run; lines appended before it stay.
+void runGasLift(const GasLiftWindowState& windowState, ModelWindow& window, DecimalSeparator separator);
+
+} // namespace kaskad

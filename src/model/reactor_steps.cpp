@@ -1,0 +1,88 @@
+// Formulas shared by both reactor designs.
+#include "model/reactor_steps.h"
+
+#include "numeric/errors.h"
+#include "numeric/power.h"
+
+namespace kaskad {
+
+namespace {
+// 1e-8 is 1/10^8 formed in extended precision, the extended value nearest
+// to 10^-8; 8e-8 is exactly eight times it.
+constexpr long double kOneE8 = 1e-8L;
+} // namespace
+
+LiquidProperties liquidProperties(Single t)
+{
+    LiquidProperties p;
+    p.mu = storeSingle(0.000235L - kOneE8 * t);
+    p.cp = storeSingle(t / 100 + 1900);
+    p.lam = storeSingle(((t * t) * (8 * kOneE8) - 0.0001L * t) + 0.1531L);
+    p.ro = storeDouble(((t * t) * 0.0003L - 0.672L * t) + 1087.4L);
+    p.nu = storeSingle(p.mu / p.ro);
+    return p;
+}
+
+Double prandtlNumber(const LiquidProperties& liquid)
+{
+    return storeDouble((liquid.cp * liquid.mu) / liquid.lam);
+}
+
+Ext kineticTerm(Ext A, Ext E, Single t) { return A * Exp((E / t) / 8.314L); }
+
+AirHeat airHeat(Ext P, Single kappa, Single Ta0, Single Vg)
+{
+    AirHeat air;
+    air.Ta = storeSingle(PowerOf(P, (kappa - 1) / kappa) * Ta0);
+    air.dTa = storeSingle(air.Ta - 353);
+    air.Qa = storeSingle(((1.29L * Vg) * 1030) * air.dTa);
+    air.GB = storeSingle((air.Qa / 4190) / 30);
+    return air;
+}
+
+ResidenceFactors residenceFactors(Single k1, Single k2, Single k3, Single ts)
+{
+    return {Exp(-k1 * ts), Exp(-k2 * ts), ts * k3};
+}
+
+NewtonResult solveY3(Single& x, const Inlet& in, const ResidenceFactors& f, Ext eps)
+{
+    const auto [e1, e2, c3] = f;
+    for (int iteration = 1;; ++iteration) {
+        const Single fx = storeSingle(
+            (x - in.y30)
+            - (((in.y50 - x) - e2 * in.y50) + in.y40) * (((((in.y10 - e1 * in.y10) - x) + in.y20) + in.y30) * c3));
+        const Single dfx = storeSingle(
+            (((((((in.y10 - e1 * in.y10) + in.y50) - e2 * in.y50) - 2 * x) + in.y20) + in.y30) + in.y40) * c3 + 1);
+        const Single dx = storeSingle(fx / dfx);
+        const Single y3 = storeSingle(x - dx);
+        if (abs(dx) < eps)
+            return {y3, iteration};
+        if (iteration == kNewtonIterationLimit)
+            throw ENoConvergence(kNewtonIterationLimit);
+        x = y3;
+    }
+}
+
+Composition leavingComposition(const Inlet& in, Ext e1, Ext e2, Single y3)
+{
+    Composition out;
+    out.y3 = y3;
+    out.y1 = storeSingle(e1 * in.y10);
+    out.y2 = storeSingle((((in.y10 - out.y1) - y3) + in.y20) + in.y30);
+    out.y5 = storeSingle(e2 * (in.y50 - in.y30) + y3);
+    out.y4 = storeSingle((in.y50 - out.y5) + in.y40);
+    out.y6 = storeSingle((((in.y10 - out.y1) - out.y5) + in.y50) + y3);
+    return out;
+}
+
+Single heatRelease(const Composition& out, const Inlet& in)
+{
+    return storeSingle(
+        1000 * (((((24.34L * abs(out.y1 - in.y10) + 8430 * abs(out.y2 - in.y20)) + 826 * abs(in.y30))
+                  + 789.2L * abs(out.y4 - in.y40))
+                 + 425.2L * abs(out.y5 - in.y50))
+                + 242.2L * abs(out.y6 - in.y60)));
+}
+
+} // namespace kaskad

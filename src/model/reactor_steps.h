@@ -1,0 +1,73 @@
+// The steps of one reactor that the bubble-column and gas-lift runs share:
+// liquid properties, rate constants' kinetic term, air compression, the y3
+// balance, the leaving composition and the heat-release sum.
+#pragma once
+
+#include "numeric/extended.h"
+
+namespace kaskad {
+
+// Properties of the liquid at temperature t.
+struct LiquidProperties {
+    Single mu;   // dynamic viscosity
+    Single cp;   // heat capacity
+    Single lam;  // thermal conductivity
+    Double ro;   // density
+    Single nu;   // kinematic viscosity
+};
+LiquidProperties liquidProperties(Single t);
+
+// Prandtl number.
+Double prandtlNumber(const LiquidProperties& liquid);
+
+// A * exp(E / (8.314 t)): the kinetic part of a rate constant, which grows as
+// the temperature falls.
+Ext kineticTerm(Ext A, Ext E, Single t);
+
+// Air compressed adiabatically from Ta0 to the pressure P, and the heat it
+// brings into the reactor.
+struct AirHeat {
+    Single Ta;   // air temperature after compression
+    Single dTa;  // Ta - 353
+    Single Qa;   // air heat flow
+    Single GB;   // printed air quantity
+};
+AirHeat airHeat(Ext P, Single kappa, Single Ta0, Single Vg);
+
+// Concentrations of the liquid entering a reactor, at the widths the run
+// carries them.
+struct Inlet {
+    Ext y10, y20, y30, y40, y50, y60;
+};
+
+// Concentrations of the liquid leaving a reactor.
+struct Composition {
+    Single y1, y2, y3, y4, y5, y6;
+};
+
+// Decay of y1 and y5 over the residence time, and ts * k3.
+struct ResidenceFactors {
+    Ext e1, e2, c3;
+};
+ResidenceFactors residenceFactors(Single k1, Single k2, Single k3, Single ts);
+
+inline constexpr int kNewtonIterationLimit = 1000;
+
+// y3 from the quadratic balance y3 - y30 = c3 (S2 - y3)(S4 - y3), by
+// Newton's method from the iterate x until a correction is smaller than eps.
+// x is left at the last iterate. Raises ENoConvergence when the limit of
+// iterations passes without that.
+struct NewtonResult {
+    Single y3;
+    int iterations;
+};
+NewtonResult solveY3(Single& x, const Inlet& in, const ResidenceFactors& f, Ext eps);
+
+// y1, y2, y4, y5, y6 leaving the reactor, given its y3.
+Composition leavingComposition(const Inlet& in, Ext e1, Ext e2, Single y3);
+
+// The heat-release sum q, each component's change weighed by its heat. The
+// y3 term weighs the y3 entering the reactor.
+Single heatRelease(const Composition& out, const Inlet& in);
+
+} // namespace kaskad

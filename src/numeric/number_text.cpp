@@ -1,0 +1,242 @@
+// TextToNumber, RoundCount, NumberToText and IntegerToText.
+#include "number_text.h"
+
+#include "errors.h"
+#include "extended.h"
+
+#include <array>
+#include <cmath>
+
+namespace kaskad {
+
+namespace {
+
+// The extended values nearest to the powers of ten of the three scaling steps.
+constexpr std::array<long double, 32> kTenToUnits = {
+    1e0L,  1e1L,  1e2L,  1e3L,  1e4L,  1e5L,  1e6L,  1e7L,  1e8L,  1e9L,  1e10L,
+    1e11L, 1e12L, 1e13L, 1e14L, 1e15L, 1e16L, 1e17L, 1e18L, 1e19L, 1e20L, 1e21L,
+    1e22L, 1e23L, 1e24L, 1e25L, 1e26L, 1e27L, 1e28L, 1e29L, 1e30L, 1e31L};
+constexpr std::array<long double, 16> kTenToThirtyTwos = {
+    1e0L,   1e32L,  1e64L,  1e96L,  1e128L, 1e160L, 1e192L, 1e224L,
+    1e256L, 1e288L, 1e320L, 1e352L, 1e384L, 1e416L, 1e448L, 1e480L};
+constexpr std::array<long double, 10> kTenToFiveTwelves = {
+    1e0L, 1e512L, 1e1024L, 1e1536L, 1e2048L, 1e2560L, 1e3072L, 1e3584L, 1e4096L, 1e4608L};
+
+constexpr long double kTenTo17 = 1e17L;
+constexpr long double kTenTo18 = 1e18L;
+
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+} // namespace
+
+std::optional<DecimalSeparator> DecimalSeparator::fromText(std::string_view text)
+{
+    if (text.empty() || text.size() > 4)
+        return std::nullopt;
+    const auto lead = static_cast<unsigned char>(text[0]);
+    const std::size_t length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 0;
+    if (length != text.size())
+        return std::nullopt;
+    for (std::size_t i = 1; i < length; ++i)
+        if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80)
+            return std::nullopt;
+    if (length == 1) {
+        const char c = text[0];
+        if (isDigit(c) || c == '+' || c == '-' || c == 'e' || c == 'E' || c == ' ' || c < ' ' || c == 127)
+            return std::nullopt;
+    }
+    DecimalSeparator separator;
+    for (std::size_t i = 0; i < length; ++i)
+        separator.bytes_[i] = text[i];
+    separator.size_ = static_cast<std::uint8_t>(length);
+    return separator;
+}
+
+long double ScaleByPowerOfTen(long double value, std::int64_t k)
+{
+    const std::uint64_t magnitude = k < 0 ? 0 - static_cast<std::uint64_t>(k) : static_cast<std::uint64_t>(k);
+    const std::uint64_t units = magnitude % 32;
+    const std::uint64_t thirtyTwos = (magnitude / 32) % 16;
+    const std::uint64_t fiveTwelves = magnitude / 512;
+    const auto apply = [&](long double factor) {
+        value = k > 0 ? value * factor : value / factor;
+    };
+    apply(kTenToUnits[units]);
+    if (thirtyTwos != 0)
+        apply(kTenToThirtyTwos[thirtyTwos]);
+    if (fiveTwelves != 0) {
+        if (fiveTwelves < kTenToFiveTwelves.size()) {
+            apply(kTenToFiveTwelves[fiveTwelves]);
+        } else {
+            // Beyond every finite power of ten: the result overflows or vanishes.
+            apply(kTenToFiveTwelves.back());
+            apply(kTenToFiveTwelves.back());
+        }
+    }
+    return value;
+}
+
+long double TextToNumber(std::string_view text, DecimalSeparator separator)
+{
+    const auto reject = [&]() -> long double { throw EConvertError(text); };
+    const std::string_view sep = separator.text();
+    std::size_t i = 0;
+    const auto at = [&](char c) { return i < text.size() && text[i] == c; };
+    const auto atDigit = [&] { return i < text.size() && isDigit(text[i]); };
+
+    while (at(' '))
+        ++i;
+    bool negative = false;
+    if (at('+') || at('-')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+
+    long double mantissa = 0;
+    bool tookMantissa = false;
+    bool overflowed = false;
+    const auto takeDigit = [&] {
+        mantissa = mantissa * 10 + (text[i] - '0');
+        overflowed = overflowed || std::isinf(mantissa);
+        tookMantissa = true;
+        ++i;
+    };
+    while (atDigit())
+        takeDigit();
+    std::int64_t fractionDigits = 0;
+    if (text.substr(i).starts_with(sep)) {
+        i += sep.size();
+        tookMantissa = true;
+        for (; atDigit(); ++fractionDigits)
+            takeDigit();
+    }
+    if (!tookMantissa)
+        return reject();
+
+    std::int64_t exponent = 0;
+    if (at('E') || at('e')) {
+        ++i;
+        bool negativeExponent = false;
+        if (at('+') || at('-')) {
+            negativeExponent = text[i] == '-';
+            ++i;
+        }
+        while (atDigit() && exponent < 500) {
+            exponent = exponent * 10 + (text[i] - '0');
+            ++i;
+        }
+        if (negativeExponent)
+            exponent = -exponent;
+    }
+    while (at(' '))
+        ++i;
+    if (i != text.size())
+        return reject();
+
+    const std::int64_t k = exponent - fractionDigits;
+    long double value = k <= -5120 ? 0.0L : ScaleByPowerOfTen(mantissa, k);
+    if (overflowed || std::isinf(value))
+        return reject();
+    return negative ? -value : value;
+}
+
+std::int32_t RoundCount(long double value)
+{
+    long double rounded = std::nearbyint(value);
+    // The signed 64-bit range is [-2^63, 2^63).
+    if (!(rounded >= -0x1p63L && rounded < 0x1p63L))
+        raiseFault(Fault::invalidOp);
+    const auto wide = static_cast<std::int64_t>(rounded);
+    if (wide > INT32_MAX)
+        return INT32_MAX;
+    if (wide < INT32_MIN)
+        return INT32_MIN;
+    return static_cast<std::int32_t>(wide);
+}
+
+namespace {
+
+// |value| as D * 10^(X - 18) with D an integer of exactly 18 digits.
+struct DecimalDigits {
+    std::uint64_t d;
+    int x;
+};
+
+DecimalDigits eighteenDigits(long double magnitude)
+{
+    int binaryExponent = 0;
+    std::frexp(magnitude, &binaryExponent);
+    // Lower bound of the decimal exponent: magnitude >= 2^(e-1).
+    int x = static_cast<int>(std::floor((binaryExponent - 1) * 0.30102999566398119521L)) + 1;
+    long double scaled = ScaleByPowerOfTen(magnitude, 18 - x);
+    while (scaled >= kTenTo18) {
+        ++x;
+        scaled = ScaleByPowerOfTen(magnitude, 18 - x);
+    }
+    while (scaled < kTenTo17) {
+        --x;
+        scaled = ScaleByPowerOfTen(magnitude, 18 - x);
+    }
+    long double d = std::nearbyint(scaled);
+    if (d >= kTenTo18) {
+        d = std::nearbyint(scaled / 10);
+        ++x;
+    }
+    return {static_cast<std::uint64_t>(d), x};
+}
+
+} // namespace
+
+std::string NumberToText(long double value, DecimalSeparator separator)
+{
+    if (std::isnan(value))
+        return "NAN";
+    if (std::isinf(value))
+        return value < 0 ? "-INF" : "INF";
+    if (value == 0)
+        return "0";
+
+    auto [d, x] = eighteenDigits(std::fabs(value));
+    // Fifteen digits; only the sixteenth decides the rounding.
+    std::uint64_t prefix = d / 1000;
+    if ((d / 100) % 10 >= 5) {
+        ++prefix;
+        if (prefix == 1'000'000'000'000'000ULL) {
+            prefix = 100'000'000'000'000ULL;
+            ++x;
+        }
+    }
+    std::string digits = std::to_string(prefix);
+    digits.erase(digits.find_last_not_of('0') + 1);
+    const int n = static_cast<int>(digits.size());
+
+    std::string text = value < 0 ? "-" : "";
+    if (x > 15 || x < -3) {
+        text += digits[0];
+        if (n > 1) {
+            text += separator.text();
+            text.append(digits, 1);
+        }
+        text += 'E';
+        text += std::to_string(x - 1);
+    } else if (x > 0) {
+        if (n <= x) {
+            text += digits;
+            text.append(static_cast<std::size_t>(x - n), '0');
+        } else {
+            text.append(digits, 0, static_cast<std::size_t>(x));
+            text += separator.text();
+            text.append(digits, static_cast<std::size_t>(x));
+        }
+    } else {
+        text += '0';
+        text += separator.text();
+        text.append(static_cast<std::size_t>(-x), '0');
+        text += digits;
+    }
+    return text;
+}
+
+std::string IntegerToText(std::int32_t value) { return std::to_string(value); }
+
+} // namespace kaskad

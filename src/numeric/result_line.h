@@ -1,0 +1,17 @@
+// The line a calculation appends to an output pane for one reactor.
+#pragma once
+
+#include "number_text.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace kaskad {
+
+// word, the reactor number, three blanks, the value, CR LF:
+// "Реактор1   0.0199999995529652\r\n".
+std::string ResultLine(std::string_view word, std::int32_t reactor, long double value,
+                       DecimalSeparator separator);
+
+} // namespace kaskad
