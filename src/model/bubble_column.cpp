@@ -30,11 +30,6 @@ Inputs readInputs(const ModelWindow& window, DecimalSeparator separator)
     return in;
 }
 
-// Constants of a rate constant k = 1/(A exp(E/(8.314 t)) + B/wg).
-struct RateConstants {
-    Double A, E, B;
-};
-
 constexpr Single H{10.0f};
 constexpr Double eps{0.01};
 constexpr RateConstants kRate1{Double(0.59), Double(93.4), Double(273.6)};
@@ -53,9 +48,11 @@ struct Carried {
     Double P{6.0};
 };
 
+// k = 1/(A exp(E/(8.314 t)) + B/wg): the kinetic term in series with the
+// air-velocity term.
 Single rateConstant(const RateConstants& c, Single t, Single wg)
 {
-    return storeSingle(1 / (kineticTerm(c.A, c.E, t) + c.B / wg));
+    return storeSingle(1 / (kineticTerm(c, t) + c.B / wg));
 }
 
 class BubbleColumnRun {
@@ -87,7 +84,7 @@ public:
         const ResidenceFactors f = residenceFactors(k1, k2, k3, in_.ts);
         const Single y3 = solveY3(state_.x, inlet, f, eps).y3;
         const Composition c = leavingComposition(inlet, f.e1, f.e2, y3);
-        const Single q = heatRelease(c, inlet);
+        const Single q = heatRelease(c, inlet, inlet.y30);
         const Single Q = storeSingle((q * Vr_) / 3600);
         const Single WB = storeSingle((Q / cp) / air.dTa);
         appendComposition(i, c);

@@ -28,7 +28,7 @@ Double prandtlNumber(const LiquidProperties& liquid)
     return storeDouble((liquid.cp * liquid.mu) / liquid.lam);
 }
 
-Ext kineticTerm(Ext A, Ext E, Single t) { return A * Exp((E / t) / 8.314L); }
+Ext kineticTerm(const RateConstants& c, Single t) { return c.A * Exp((c.E / t) / 8.314L); }
 
 AirHeat airHeat(Ext P, Single kappa, Single Ta0, Single Vg)
 {
@@ -76,10 +76,10 @@ Composition leavingComposition(const Inlet& in, Ext e1, Ext e2, Single y3)
     return out;
 }
 
-Single heatRelease(const Composition& out, const Inlet& in)
+Single heatRelease(const Composition& out, const Inlet& in, Ext y3Term)
 {
     return storeSingle(
-        1000 * (((((24.34L * abs(out.y1 - in.y10) + 8430 * abs(out.y2 - in.y20)) + 826 * abs(in.y30))
+        1000 * (((((24.34L * abs(out.y1 - in.y10) + 8430 * abs(out.y2 - in.y20)) + 826 * abs(y3Term))
                   + 789.2L * abs(out.y4 - in.y40))
                  + 425.2L * abs(out.y5 - in.y50))
                 + 242.2L * abs(out.y6 - in.y60)));

@@ -20,9 +20,14 @@ LiquidProperties liquidProperties(Single t);
 // Prandtl number.
 Double prandtlNumber(const LiquidProperties& liquid);
 
+// Constants of a rate constant, at the width of the run's table.
+struct RateConstants {
+    Ext A, E, B;
+};
+
 // A * exp(E / (8.314 t)): the kinetic part of a rate constant, which grows as
 // the temperature falls.
-Ext kineticTerm(Ext A, Ext E, Single t);
+Ext kineticTerm(const RateConstants& c, Single t);
 
 // Air compressed adiabatically from Ta0 to the pressure P, and the heat it
 // brings into the reactor.
@@ -67,7 +72,8 @@ NewtonResult solveY3(Single& x, const Inlet& in, const ResidenceFactors& f, Ext 
 Composition leavingComposition(const Inlet& in, Ext e1, Ext e2, Single y3);
 
 // The heat-release sum q, each component's change weighed by its heat. The
-// y3 term weighs the y3 entering the reactor.
-Single heatRelease(const Composition& out, const Inlet& in);
+// y3 term weighs y3Term, which both runs form from the y3 entering the
+// reactor rather than from the change of y3 across it.
+Single heatRelease(const Composition& out, const Inlet& in, Ext y3Term);
 
 } // namespace kaskad
