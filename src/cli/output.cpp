@@ -1,0 +1,81 @@
+// Writing a recorded run as panes, CSV or JSON.
+#include "cli/output.h"
+
+#include <nlohmann/json.hpp>
+
+namespace kaskad::cli {
+
+namespace {
+
+std::string withUnixLineEnds(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+            continue;
+        out += text[i];
+    }
+    return out;
+}
+
+} // namespace
+
+void writePanes(std::ostream& out, const RunRecord& run)
+{
+    for (int p = 0; p < kPaneCount; ++p)
+        out << kPaneTitles[p] << '\n' << withUnixLineEnds(run.panes[p]);
+}
+
+void writeCsv(std::ostream& out, const RunRecord& run)
+{
+    out << "reactor";
+    for (int pane : kCsvPaneOrder)
+        out << ',' << kPaneQuantities[pane - 1];
+    out << '\n';
+    for (const ReactorRecord& reactor : run.reactors) {
+        out << reactor.reactor;
+        for (int pane : kCsvPaneOrder) {
+            out << ',';
+            if (const std::string* value = reactor.valueOf(pane))
+                out << *value;
+        }
+        out << '\n';
+    }
+}
+
+void writeJson(std::ostream& out, const RunRecord& run)
+{
+    nlohmann::ordered_json json;
+    json["model"] = modelName(run.model);
+    json["reactors"] = nlohmann::ordered_json::array();
+    for (const ReactorRecord& reactor : run.reactors) {
+        nlohmann::ordered_json object;
+        object["reactor"] = reactor.reactor;
+        for (const auto& [pane, value] : reactor.values)
+            object[std::string(kPaneQuantities[pane - 1])] = value;
+        json["reactors"].push_back(std::move(object));
+    }
+    if (run.error)
+        json["error"] = {{"kind", run.error->kind}, {"message", run.error->message}};
+    else
+        json["error"] = nullptr;
+    out << json.dump() << '\n';
+}
+
+void writeRun(std::ostream& out, const RunRecord& run, OutputFormat format)
+{
+    switch (format) {
+    case OutputFormat::panes:
+        writePanes(out, run);
+        break;
+    case OutputFormat::csv:
+        writeCsv(out, run);
+        break;
+    case OutputFormat::json:
+        writeJson(out, run);
+        break;
+    }
+}
+
+} // namespace kaskad::cli

@@ -1,0 +1,93 @@
+// Recording a run's result lines.
+#include "cli/run_record.h"
+
+#include "model/bubble_column.h"
+#include "model/gas_lift.h"
+#include "numeric/errors.h"
+
+#include <charconv>
+
+namespace kaskad::cli {
+
+namespace {
+
+// A window whose panes are strings, and which also takes each result line
+// apart into reactor number and value.
+class RecordingWindow : public ModelWindow {
+public:
+    RecordingWindow(const FieldTexts& fields, DecimalSeparator separator, RunRecord& record)
+        : fields_(fields), separator_(separator), record_(record)
+    {
+    }
+
+    std::string fieldText(int field) const override { return fields_.at(field - 1); }
+
+    void appendToPane(int pane, std::string_view text) override
+    {
+        record_.panes.at(pane - 1) += text;
+        recordLine(pane, text);
+    }
+
+private:
+    // A line reads word, reactor number, three blanks, value, CR LF.
+    void recordLine(int pane, std::string_view line)
+    {
+        const std::size_t blanks = line.find("   ");
+        std::size_t digits = blanks;
+        while (digits > 0 && line[digits - 1] >= '0' && line[digits - 1] <= '9')
+            --digits;
+        std::int32_t reactor = 0;
+        std::from_chars(line.data() + digits, line.data() + blanks, reactor);
+        std::string_view value = line.substr(blanks + 3);
+        if (value.ends_with("\r\n"))
+            value.remove_suffix(2);
+
+        std::string printed(value);
+        if (const auto sep = printed.find(separator_.text()); sep != std::string::npos)
+            printed.replace(sep, separator_.text().size(), ".");
+
+        if (record_.reactors.empty() || record_.reactors.back().reactor != reactor)
+            record_.reactors.push_back({reactor, {}});
+        record_.reactors.back().values.emplace_back(pane, std::move(printed));
+    }
+
+    const FieldTexts& fields_;
+    DecimalSeparator separator_;
+    RunRecord& record_;
+};
+
+} // namespace
+
+std::string_view modelName(ModelKind model)
+{
+    return model == ModelKind::bubble ? "bubble" : "gaslift";
+}
+
+const std::string* ReactorRecord::valueOf(int pane) const
+{
+    for (const auto& [p, value] : values)
+        if (p == pane)
+            return &value;
+    return nullptr;
+}
+
+RunRecord runRecorded(ModelKind model, const FieldTexts& fields, DecimalSeparator separator)
+{
+    RunRecord record;
+    record.model = model;
+    RecordingWindow window(fields, separator, record);
+    try {
+        if (model == ModelKind::bubble) {
+            runBubbleColumn(window, separator);
+        } else {
+            // The state a freshly created gas-lift window holds.
+            const GasLiftWindowState windowState{Single(0.0f)};
+            runGasLift(windowState, window, separator);
+        }
+    } catch (const Exception& error) {
+        record.error = ErrorRecord{error.kindName(), reportText(error)};
+    }
+    return record;
+}
+
+} // namespace kaskad::cli

@@ -1,0 +1,49 @@
+// A model run on plain strings, recorded reactor by reactor for the command
+// line's output formats.
+#pragma once
+
+#include "model/model_window.h"
+
+#include <array>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace kaskad::cli {
+
+enum class ModelKind { bubble, gaslift };
+
+std::string_view modelName(ModelKind model);
+
+// The values one reactor appended, in append order: the pane and the printed
+// value with "." as decimal separator.
+struct ReactorRecord {
+    std::int32_t reactor = 0;
+    std::vector<std::pair<int, std::string>> values;
+
+    // The printed value of a pane, or nullptr when the reactor has no line in it.
+    const std::string* valueOf(int pane) const;
+};
+
+struct ErrorRecord {
+    std::string kind;     // "EZeroDivide", ...
+    std::string message;  // as the report shows it, with its closing "."
+};
+
+struct RunRecord {
+    ModelKind model = ModelKind::bubble;
+    std::array<std::string, kPaneCount> panes;  // exactly as the window's panes
+    std::vector<ReactorRecord> reactors;
+    std::optional<ErrorRecord> error;
+};
+
+// The field texts of a run, LabeledEdit1..LabeledEdit8.
+using FieldTexts = std::array<std::string, kFieldCount>;
+
+// Runs the model on the field texts. A failure of the run is recorded, with
+// everything appended before it; it is not thrown.
+RunRecord runRecorded(ModelKind model, const FieldTexts& fields, DecimalSeparator separator);
+
+} // namespace kaskad::cli
