@@ -59,15 +59,17 @@ void addSingleRun(CLI::App& app, SingleRunOptions& options, const char* name, co
                   const char* example)
 {
     CLI::App* command = app.add_subcommand(name, description);
-    command->footer(std::string("Example:\n  ") + example);
+    command->footer(std::string("Example:\n  ") + example + "\n");
     for (const FieldOption& f : fieldOptions(options.model)) {
         CLI::Option* option = command->add_option(f.name, options.fields[f.field - 1], f.help);
         option->type_name("TEXT");
         if (f.required)
             option->required();
     }
-    command->add_option("--format", options.format, "output: panes (default), csv or json")
-        ->transform(CLI::CheckedTransformer(kFormats, CLI::ignore_case));
+    command->add_option_function<std::string>(
+               "--format", [&options](const std::string& name) { options.format = kFormats.at(name); },
+               "output: panes (default), csv or json")
+        ->check(CLI::IsMember({"panes", "csv", "json"}));
     addSeparatorOption(*command, options.separator);
 }
 
@@ -101,7 +103,7 @@ int runCommandLine(int argc, char** argv)
 {
     CLI::App app("Kaskad: a series of liquid-phase oxidation reactors, reactor by reactor.", "kaskad-cli");
     app.require_subcommand(1);
-    app.footer("Run 'kaskad-cli SUBCOMMAND --help' for the options of each subcommand.");
+    app.footer("Run 'kaskad-cli SUBCOMMAND --help' for the options of each subcommand.\n");
 
     SingleRunOptions bubble{ModelKind::bubble, {}, OutputFormat::panes, {}};
     SingleRunOptions gaslift{ModelKind::gaslift, {}, OutputFormat::panes, {}};

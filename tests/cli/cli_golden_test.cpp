@@ -1,0 +1,122 @@
+// kaskad-cli sessions replayed from tests/golden: each file holds a command
+// line, the exact text it must print, its exit status and its error output.
+//
+//   $ kaskad-cli bubble --N 1 ...      the arguments, as shell words
+//   ...                                stdout, line for line
+//   [exit 1]
+//   [stderr] Floating point division by zero.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <sys/wait.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Session {
+    std::string arguments;
+    std::string out;
+    int exitStatus = 0;
+    std::string err;
+};
+
+Session readGolden(const fs::path& file)
+{
+    std::ifstream in(file);
+    Session session;
+    std::string line;
+    std::getline(in, line);
+    const std::string prompt = "$ kaskad-cli ";
+    EXPECT_EQ(line.rfind(prompt, 0), 0u) << file;
+    session.arguments = line.substr(prompt.size());
+    while (std::getline(in, line)) {
+        if (line.rfind("[exit ", 0) == 0)
+            session.exitStatus = std::stoi(line.substr(6));
+        else if (line.rfind("[stderr] ", 0) == 0)
+            session.err += line.substr(9) + '\n';
+        else
+            session.out += line + '\n';
+    }
+    return session;
+}
+
+Session runCli(const std::string& arguments)
+{
+    const fs::path errFile = fs::temp_directory_path() / ("kaskad-cli-stderr-" + std::to_string(::getpid()));
+    const std::string command =
+        "LC_ALL=C " + std::string(KASKAD_CLI_PATH) + " " + arguments + " 2>" + errFile.string();
+    Session session;
+    session.arguments = arguments;
+    FILE* pipe = ::popen(command.c_str(), "r");
+    std::array<char, 4096> buffer;
+    std::size_t n;
+    while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
+        session.out.append(buffer.data(), n);
+    const int status = ::pclose(pipe);
+    session.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    std::ifstream err(errFile);
+    session.err.assign(std::istreambuf_iterator<char>(err), {});
+    fs::remove(errFile);
+    return session;
+}
+
+std::vector<fs::path> goldenFiles()
+{
+    std::vector<fs::path> files;
+    for (const auto& entry : fs::directory_iterator(KASKAD_GOLDEN_DIR))
+        if (entry.path().extension() == ".txt")
+            files.push_back(entry.path());
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+class GoldenSession : public ::testing::TestWithParam<fs::path> {};
+
+TEST_P(GoldenSession, PrintsExactlyTheRecordedText)
+{
+    const Session expected = readGolden(GetParam());
+    const Session actual = runCli(expected.arguments);
+    EXPECT_EQ(actual.out, expected.out);
+    EXPECT_EQ(actual.exitStatus, expected.exitStatus);
+    if (expected.exitStatus == 2)
+        EXPECT_NE(actual.err.find(expected.err.substr(0, expected.err.find('\n'))), std::string::npos)
+            << actual.err;
+    else
+        EXPECT_EQ(actual.err, expected.err);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cli, GoldenSession, ::testing::ValuesIn(goldenFiles()),
+                         [](const auto& info) {
+                             std::string name = info.param.stem().string();
+                             for (char& c : name)
+                                 if (!std::isalnum(static_cast<unsigned char>(c)))
+                                     c = '_';
+                             return name;
+                         });
+
+TEST(CliHelp, EverySubcommandDocumentsItsOptionsWithAnExample)
+{
+    for (const char* command : {"bubble", "gaslift"}) {
+        const Session help = runCli(std::string(command) + " --help");
+        EXPECT_EQ(help.exitStatus, 0);
+        for (const char* option : {"--N", "--y10", "--y50", "--wg", "--t", "--dtr", "--ts", "--format",
+                                   "--decimal-separator", "Example:"})
+            EXPECT_NE(help.out.find(option), std::string::npos) << command << ' ' << option;
+    }
+}
+
+TEST(CliSeparator, TheLocaleGivesTheDefaultSeparator)
+{
+    // C.UTF-8 always exists and has ".", so a comma text is rejected there.
+    const Session session =
+        runCli("bubble --N 1 --y10 3 --y50 2,5 --wg 0.05 --t 433 --dtr 2 --d 3 --ts 3600 --format csv");
+    EXPECT_EQ(session.exitStatus, 1);
+    EXPECT_EQ(session.err, "'2,5' is not a valid floating point value.\n");
+}
+
+} // namespace

@@ -1,0 +1,176 @@
+// The bubble-column run: its worked example digit for digit, and how it ends.
+#include "model_test_support.h"
+
+namespace kaskad {
+namespace {
+
+using testing::lineCount;
+using testing::paneLines;
+using testing::paneValues;
+using testing::reportOf;
+
+// N, y10, y50, wg, t, dtr, d, ts.
+TextModelWindow workedExample(const char* N = "3", const char* ts = "3600")
+{
+    TextModelWindow window;
+    window.fields = {N, "3", "2.5", "0.05", "433", "2", "3", ts};
+    return window;
+}
+
+std::string run(TextModelWindow& window, DecimalSeparator separator = '.')
+{
+    return reportOf([&] { runBubbleColumn(window, separator); });
+}
+
+TEST(BubbleColumn, WorkedExampleGivesEveryPrintedDigit)
+{
+    const std::vector<std::vector<std::string>> expected = {
+        {"1.55393481254578", "0.804904460906982", "0.416923016309738"},
+        {"1.35183024406433", "1.93902194499969", "2.17238235473633"},
+        {"0.0942349955439568", "0.256073623895645", "0.410694628953934"},
+        {"0.242103576660156", "0.371371030807495", "0.468704462051392"},
+        {"2.25789642333984", "2.1286289691925", "2.03129553794861"},
+        {"1.78240370750427", "1.13437139987946", "0.896009504795074"},
+        {"0.502874255180359", "0.479449838399887", "0.455258160829544"},
+        {"1931.45593261719", "1929.50451660156", "1927.56396484375"},
+        {"0.929070830345154", "0.439084321260452", "0.213013723492622"},
+        {"2095.1572265625", "2093.2421875", "2091.3359375"},
+        {"433", "435", "437"},
+        {"5.75", "5.5", "5.25"},
+    };
+    TextModelWindow window = workedExample();
+    ASSERT_EQ(run(window), "");
+    for (int p = 0; p < kPaneCount; ++p)
+        EXPECT_EQ(window.panes[p], paneLines("Реактор", expected[p])) << "Text" << p + 1;
+}
+
+TEST(BubbleColumn, NoResidenceTimeLeavesTheEnteringComposition)
+{
+    TextModelWindow window = workedExample("3", "0");
+    ASSERT_EQ(run(window), "");
+    const std::vector<std::vector<std::string>> expected = {
+        {"3", "3", "3"}, {"0", "0", "0"}, {"0", "0", "0"}, {"0", "0", "0"}, {"2.5", "2.5", "2.5"}, {"0", "0", "0"},
+        {"0.502874255180359", "0.479449838399887", "0.455258160829544"},
+        {"1931.45593261719", "1929.50451660156", "1927.56396484375"},
+        {"0", "0", "0"},
+        {"2095.1572265625", "2093.2421875", "2091.3359375"},
+        {"433", "435", "437"},
+        {"5.75", "5.5", "5.25"},
+    };
+    for (int p = 0; p < kPaneCount; ++p)
+        EXPECT_EQ(paneValues(window.panes[p]), expected[p]) << "Text" << p + 1;
+}
+
+TEST(BubbleColumn, ReactorTwentyFiveHasNoPressureLeft)
+{
+    TextModelWindow window = workedExample("30");
+    EXPECT_EQ(run(window), "Invalid floating point operation.");
+    for (int p = 0; p < kPaneCount; ++p)
+        EXPECT_EQ(lineCount(window.panes[p]), 24u) << "Text" << p + 1;
+    EXPECT_EQ(paneValues(window.panes[paneP - 1]).back(), "0");
+    EXPECT_EQ(paneValues(window.panes[paneP - 1])[19], "1");
+}
+
+struct FailureCase {
+    const char* name;
+    std::array<const char*, kFieldCount> fields;  // N, y10, y50, wg, t, dtr, d, ts
+    const char* report;
+    std::size_t reactorsComplete;
+};
+
+TEST(BubbleColumn, FailuresEndTheRunWhereTheyHappen)
+{
+    const FailureCase cases[] = {
+        {"no air", {"3", "3", "2.5", "0", "433", "2", "3", "3600"}, "Floating point division by zero.", 0},
+        {"negative air", {"3", "3", "2.5", "-0.05", "433", "2", "3", "3600"}, "Invalid floating point operation.", 0},
+        {"zero kelvin", {"3", "3", "2.5", "0.05", "0", "2", "3", "3600"}, "Floating point division by zero.", 0},
+        {"tiny t overflows the exponential", {"3", "3", "2.5", "0.05", "1e-30", "2", "3", "3600"},
+         "Floating point overflow.", 0},
+        {"empty N", {"", "", "", "", "", "", "", ""}, "'' is not a valid floating point value.", 0},
+        {"first bad field in reading order", {"3", "3", "abc", "0.05", "433", "x", "3", ""},
+         "'abc' is not a valid floating point value.", 0},
+        {"bad d after good fields", {"3", "3", "2.5", "0.05", "433", "2", " 3,0", "3600"},
+         "' 3,0' is not a valid floating point value.", 0},
+        {"single too large", {"3", "1E39", "2.5", "0.05", "433", "2", "3", "3600"}, "Floating point overflow.", 0},
+        {"count beyond 64 bits", {"1E19", "3", "2.5", "0.05", "433", "2", "3", "3600"},
+         "Invalid floating point operation.", 0},
+        {"huge count runs like 25", {"1e12", "3", "2.5", "0.05", "433", "2", "3", "3600"},
+         "Invalid floating point operation.", 24},
+        {"balance without a real root", {"10", "-1", "-1", "0.05", "433", "2", "3", "3600"},
+         "The y3 balance did not converge in 1000 iterations.", 3},
+    };
+    for (const auto& c : cases) {
+        TextModelWindow window;
+        for (int f = 0; f < kFieldCount; ++f)
+            window.fields[f] = c.fields[f];
+        EXPECT_EQ(run(window), c.report) << c.name;
+        for (int p = 0; p < kPaneCount; ++p)
+            EXPECT_EQ(lineCount(window.panes[p]), c.reactorsComplete) << c.name << ", Text" << p + 1;
+    }
+}
+
+TEST(BubbleColumn, CountsRoundToNearestTiesToEven)
+{
+    const std::pair<const char*, std::size_t> cases[] = {
+        {"0", 0}, {"-4", 0}, {"0.5", 0}, {"-1e12", 0}, {"2.5", 2}, {"3.5", 4}, {"1", 1}};
+    for (const auto& [N, reactors] : cases) {
+        TextModelWindow window = workedExample(N);
+        EXPECT_EQ(run(window), "") << N;
+        EXPECT_EQ(lineCount(window.panes[0]), reactors) << N;
+    }
+    // N of none still reads every field first.
+    TextModelWindow window = workedExample("0", "");
+    EXPECT_EQ(run(window), "'' is not a valid floating point value.");
+}
+
+TEST(BubbleColumn, TemperatureAccumulatesInSinglePrecision)
+{
+    TextModelWindow window;
+    window.fields = {"4", "3", "2.5", "0.05", "450", "0.1", "3", "3600"};
+    ASSERT_EQ(run(window), "");
+    EXPECT_EQ(window.panes[paneT - 1],
+              paneLines("Реактор", {"450", "450.100006103516", "450.200012207031", "450.300018310547"}));
+}
+
+TEST(BubbleColumn, DiameterEntersOnlyAsItsSquare)
+{
+    TextModelWindow positive = workedExample();
+    TextModelWindow negative = workedExample();
+    negative.fields[6] = "-3";
+    TextModelWindow none = workedExample();
+    none.fields[6] = "0";
+    ASSERT_EQ(run(positive), "");
+    ASSERT_EQ(run(negative), "");
+    ASSERT_EQ(run(none), "");
+    EXPECT_EQ(positive.panes, negative.panes);
+    EXPECT_EQ(paneValues(none.panes[paneGB - 1]), (std::vector<std::string>{"0", "0", "0"}));
+    EXPECT_EQ(paneValues(none.panes[paneWB - 1]), (std::vector<std::string>{"0", "0", "0"}));
+    EXPECT_EQ(none.panes[0], positive.panes[0]);
+}
+
+TEST(BubbleColumn, RunsAppendAfterWhatThePanesHold)
+{
+    TextModelWindow window = workedExample();
+    window.panes[0] = "typed";
+    ASSERT_EQ(run(window), "");
+    ASSERT_EQ(run(window), "");
+    const std::string block = paneLines("Реактор", {"1.55393481254578", "0.804904460906982", "0.416923016309738"});
+    EXPECT_EQ(window.panes[0], "typed" + block + block);
+    EXPECT_EQ(window.panes[1].size(), 2 * paneLines("Реактор", {"1.35183024406433", "1.93902194499969",
+                                                              "2.17238235473633"}).size());
+}
+
+TEST(BubbleColumn, LocaleSeparatorReadsAndPrintsTheComma)
+{
+    TextModelWindow window;
+    window.fields = {"1", "3", "2,5", "0,05", "433", "2", "3", "3600"};
+    ASSERT_EQ(run(window, ','), "");
+    EXPECT_EQ(window.panes[0], "Реактор1   1,55393481254578\r\n");
+    EXPECT_EQ(window.panes[paneP - 1], "Реактор1   5,75\r\n");
+    TextModelWindow pointInCommaLocale;
+    pointInCommaLocale.fields = {"1", "3", "2.5", "0.05", "433", "2", "3", "3600"};
+    EXPECT_EQ(run(pointInCommaLocale, ','), "'2.5' is not a valid floating point value.");
+}
+
+} // namespace
+} // namespace kaskad

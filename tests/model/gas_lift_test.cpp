@@ -1,0 +1,167 @@
+// The gas-lift run: its worked example digit for digit, its air flow, and how
+// it ends.
+#include "model_test_support.h"
+
+#include <cmath>
+
+namespace kaskad {
+namespace {
+
+using testing::lineCount;
+using testing::paneLines;
+using testing::paneValues;
+using testing::reportOf;
+
+// N, y10, y50, wg, t, dtr, db, ts.
+TextModelWindow workedExample(const char* N = "3", const char* ts = "3600")
+{
+    TextModelWindow window;
+    window.fields = {N, "3", "2", "0.05", "450", "2", "not a number", ts};
+    return window;
+}
+
+std::string run(TextModelWindow& window, DecimalSeparator separator = '.')
+{
+    const GasLiftWindowState createdWindow{Single(0.0f)};
+    return reportOf([&] { runGasLift(createdWindow, window, separator); });
+}
+
+// GB of a reactor whose compressed air has temperature Ta, from the air flow
+// through the one tube of diameter 1: Vg = 0.785 wg.
+std::string airQuantity(long double Ta, const char* wg = "0.05")
+{
+    const float Vg = static_cast<float>(0.785L * std::strtof(wg, nullptr));
+    const float dTa = static_cast<float>(Ta - 353);
+    const float Qa = static_cast<float>(((1.29L * Vg) * 1030) * dTa);
+    return NumberToText(static_cast<float>((Qa / 4190.0L) / 30), '.');
+}
+
+TEST(GasLift, WorkedExampleGivesEveryPrintedDigit)
+{
+    // GB by hand for reactor 1: Vg = 0.785 * 0.05 = 0.03925; the air is
+    // compressed to P = 5.75, Ta = 293 * 5.75^((kappa - 1)/kappa) = 487.7 K,
+    // dTa = 134.7; Qa = 1.29 * 0.03925 * 1030 * 134.7 = 7025;
+    // GB = 7025 / 4190 / 30 = 0.05587.
+    const std::vector<std::vector<std::string>> expected = {
+        {"0.092492401599884", "0.00284882145933807", "8.76570120453835E-5"},
+        {"2.11605596542358", "1.89105999469757", "1.74507939815521"},
+        {"0.791451632976532", "1.10609114170074", "1.25483286380768"},
+        {"0.313444137573242", "0.493441700935364", "0.566062092781067"},
+        {"1.68655586242676", "1.50655829906464", "1.43393790721893"},
+        {"4.01240348815918", "1.37573230266571", "1.33021438121796"},
+        {"0.0558749176561832", "0.0532722026109695", "0.0505842454731464"},
+        {"1256.77221679688", "1254.16259765625", "1251.51342773438"},
+        {"0.163754165172577", "0.0304049793630838", "0.0210680775344372"},
+        {"1578.17858886719", "1578.50219726563", "1578.87756347656"},
+        {"452", "454", "456"},
+        {"5.75", "5.5", "5.25"},
+    };
+    TextModelWindow window = workedExample();
+    ASSERT_EQ(run(window), "");
+    for (int p = 0; p < kPaneCount; ++p)
+        EXPECT_EQ(window.panes[p], paneLines("реактор", expected[p])) << "Text" << p + 1;
+}
+
+TEST(GasLift, AirFlowFollowsTheCompressedAirTemperature)
+{
+    // Unlike the program Kaskad replaces, GB is not 0: air flows through the
+    // tube in every reactor. Reactor 20 works at P = 1, so its air stays at
+    // 293 K; reactor 24 at P = 0 gives Ta = 0.
+    TextModelWindow window = workedExample("24");
+    ASSERT_EQ(run(window), "");
+    const std::vector<std::string> gb = paneValues(window.panes[paneGB - 1]);
+    ASSERT_EQ(gb.size(), 24u);
+    EXPECT_EQ(gb[19], airQuantity(293));
+    EXPECT_EQ(gb[23], airQuantity(0));
+    EXPECT_EQ(paneValues(window.panes[paneP - 1])[19], "1");
+    EXPECT_EQ(paneValues(window.panes[paneP - 1])[23], "0");
+
+    // dTa changes sign between reactors 16 (P = 2) and 17 (P = 1.75), and
+    // WB with it.
+    const std::vector<std::string> wb = paneValues(window.panes[paneWB - 1]);
+    for (int i = 0; i < 24; ++i) {
+        EXPECT_EQ(wb[i].front() == '-', i >= 16) << "reactor " << i + 1 << ": " << wb[i];
+        EXPECT_EQ(gb[i].front() == '-', i >= 16) << "reactor " << i + 1 << ": " << gb[i];
+    }
+}
+
+TEST(GasLift, NoResidenceTimeLeavesTheEnteringComposition)
+{
+    TextModelWindow reference = workedExample();
+    TextModelWindow window = workedExample("3", "0");
+    ASSERT_EQ(run(reference), "");
+    ASSERT_EQ(run(window), "");
+    const std::vector<std::vector<std::string>> composition = {
+        {"3", "3", "3"}, {"0", "0", "0"}, {"0", "0", "0"}, {"0", "0", "0"}, {"2", "2", "2"}, {"0", "0", "0"}};
+    for (int p = 0; p < 6; ++p)
+        EXPECT_EQ(paneValues(window.panes[p]), composition[p]) << "Text" << p + 1;
+    EXPECT_EQ(paneValues(window.panes[paneWB - 1]), (std::vector<std::string>{"0", "0", "0"}));
+    for (int pane : {paneGB, paneALFA, paneALPE, paneT, paneP})
+        EXPECT_EQ(window.panes[pane - 1], reference.panes[pane - 1]) << "Text" << pane;
+}
+
+struct FailureCase {
+    const char* name;
+    std::array<const char*, kFieldCount> fields;  // N, y10, y50, wg, t, dtr, db, ts
+    const char* report;
+    std::size_t reactorsComplete;
+};
+
+TEST(GasLift, FailuresEndTheRunWhereTheyHappen)
+{
+    const FailureCase cases[] = {
+        {"no pressure left", {"30", "3", "2", "0.05", "450", "2", "", "3600"}, "Floating point division by zero.", 24},
+        {"no air", {"3", "3", "2", "0", "450", "2", "", "3600"}, "Floating point division by zero.", 0},
+        {"negative air", {"3", "3", "2", "-0.05", "450", "2", "", "3600"}, "Invalid floating point operation.", 0},
+        {"negative t", {"3", "3", "2", "0.05", "-450", "2", "", "3600"}, "Invalid floating point operation.", 0},
+        {"zero kelvin", {"3", "3", "2", "0.05", "0", "2", "", "3600"}, "Floating point division by zero.", 0},
+        {"gas denser than liquid", {"3", "3", "2", "0.05", "2", "2", "", "3600"}, "Invalid floating point operation.", 0},
+        {"empty ts, db never read", {"3", "3", "2", "0.05", "450", "2", "", ""},
+         "'' is not a valid floating point value.", 0},
+        {"huge count runs like 25", {"1e15", "3", "2", "0.05", "450", "2", "", "3600"},
+         "Floating point division by zero.", 24},
+        {"balance without a real root", {"10", "-3", "-1", "0.05", "450", "2", "", "3600"},
+         "The y3 balance did not converge in 1000 iterations.", 2},
+    };
+    for (const auto& c : cases) {
+        TextModelWindow window;
+        for (int f = 0; f < kFieldCount; ++f)
+            window.fields[f] = c.fields[f];
+        EXPECT_EQ(run(window), c.report) << c.name;
+        for (int p = 0; p < kPaneCount; ++p)
+            EXPECT_EQ(lineCount(window.panes[p]), c.reactorsComplete) << c.name << ", Text" << p + 1;
+    }
+}
+
+TEST(GasLift, PrintsTheTemperatureOfTheNextReactor)
+{
+    TextModelWindow window;
+    window.fields = {"3", "3", "2", "0.05", "450", "0.1", "", "3600"};
+    ASSERT_EQ(run(window), "");
+    EXPECT_EQ(window.panes[paneT - 1],
+              paneLines("реактор", {"450.100006103516", "450.200012207031", "450.300018310547"}));
+}
+
+TEST(GasLift, CountsRoundToNearestTiesToEven)
+{
+    const std::pair<const char*, std::size_t> cases[] = {{"0", 0}, {"-2", 0}, {"0.5", 0}, {"2.5", 2}, {"3.5", 4}};
+    for (const auto& [N, reactors] : cases) {
+        TextModelWindow window = workedExample(N);
+        EXPECT_EQ(run(window), "") << N;
+        EXPECT_EQ(lineCount(window.panes[0]), reactors) << N;
+    }
+}
+
+TEST(GasLift, RunsAppendAfterWhatThePanesHoldWithTheirOwnSeparator)
+{
+    TextModelWindow window;
+    window.fields = {"1", "3", "2", "0,05", "450", "2", "", "3600"};
+    window.panes[0] = "typed";
+    ASSERT_EQ(run(window, ','), "");
+    ASSERT_EQ(run(window, ','), "");
+    EXPECT_EQ(window.panes[0], "typed" + paneLines("реактор", {"0,092492401599884"}) +
+                                   paneLines("реактор", {"0,092492401599884"}));
+}
+
+} // namespace
+} // namespace kaskad

@@ -1,0 +1,52 @@
+// Running a model on plain field texts and reading its panes back.
+#pragma once
+
+#include "model/bubble_column.h"
+#include "model/gas_lift.h"
+#include "numeric/errors.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace kaskad::testing {
+
+// The pane text of consecutive reactor lines 1..n.
+inline std::string paneLines(std::string_view word, const std::vector<std::string>& values, int firstReactor = 1)
+{
+    std::string text;
+    for (std::size_t i = 0; i < values.size(); ++i)
+        text += std::string(word) + std::to_string(firstReactor + static_cast<int>(i)) + "   " + values[i] + "\r\n";
+    return text;
+}
+
+// The values of a pane's lines, in order.
+inline std::vector<std::string> paneValues(const std::string& pane)
+{
+    std::vector<std::string> values;
+    std::size_t at = 0;
+    while (at < pane.size()) {
+        const std::size_t end = pane.find("\r\n", at);
+        const std::string line = pane.substr(at, end - at);
+        values.push_back(line.substr(line.find("   ") + 3));
+        at = end + 2;
+    }
+    return values;
+}
+
+inline std::size_t lineCount(const std::string& pane) { return paneValues(pane).size(); }
+
+// The report text of the error a run raises, or "" when it succeeds.
+inline std::string reportOf(const std::function<void()>& run)
+{
+    try {
+        run();
+    } catch (const Exception& e) {
+        return reportText(e);
+    }
+    return {};
+}
+
+} // namespace kaskad::testing

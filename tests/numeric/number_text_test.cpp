@@ -1,0 +1,211 @@
+// Field texts to numbers and numbers to pane text, digit for digit.
+#include "numeric/errors.h"
+#include "numeric/extended.h"
+#include "numeric/number_text.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <random>
+
+namespace kaskad {
+namespace {
+
+std::string printed(long double value) { return NumberToText(value, '.'); }
+
+struct Reading {
+    const char* text;
+    long double value;
+};
+
+TEST(TextToNumber, ReadsTheAcceptedSyntax)
+{
+    const Reading cases[] = {
+        {" 12 ", 12},          {"+3", 3},          {"5.", 5},           {".5", 0.5L},
+        {"1e", 1},             {"1E+", 1},         {"00012", 12},       {".", 0},
+        {"-2.5e-1", -0.25L},   {"1E499", 1e499L},  {"1E-4999", 0},      {"1E0000000001", 10},
+        {"0.05", 0.05L},       {"1234567890123456789", 1234567890123456789.0L},
+        {"1e4932", 1e4932L},   {"  -0.000001  ", -1e-6L},
+    };
+    for (const auto& [text, value] : cases)
+        EXPECT_EQ(TextToNumber(text, '.'), value) << '"' << text << '"';
+}
+
+TEST(TextToNumber, RoundsLongMantissasAndReadsMinusPointAsNegativeZero)
+{
+    // Beyond 19 digits the mantissa is rounded at every digit taken.
+    EXPECT_EQ(printed(TextToNumber("123456789012345678901234567890", '.')), "1.23456789012346E29");
+    const long double value = TextToNumber("-.", '.');
+    EXPECT_EQ(value, 0);
+    EXPECT_TRUE(std::signbit(value));
+    EXPECT_EQ(printed(value), "0");
+}
+
+TEST(TextToNumber, RejectsWithTheFieldsWholeText)
+{
+    const char* rejected[] = {"",     "-",   "e5",    "1 000", "- 5",  "1.5.3", "1\t", "\t1",
+                              "1E5000", "1E4999", "1,5", "abc", "0x10", "1e5.", "++1", "1e--1", " "};
+    for (const char* text : rejected) {
+        try {
+            TextToNumber(text, '.');
+            ADD_FAILURE() << "accepted \"" << text << '"';
+        } catch (const EConvertError& e) {
+            EXPECT_EQ(e.message(), std::string("'") + text + "' is not a valid floating point value");
+        }
+    }
+}
+
+TEST(TextToNumber, UsesTheSeparatorItIsGiven)
+{
+    EXPECT_EQ(TextToNumber("0,05", ','), 0.05L);
+    EXPECT_THROW(TextToNumber("0.05", ','), EConvertError);
+    EXPECT_THROW(TextToNumber("0,05", '.'), EConvertError);
+    const DecimalSeparator momayyez = *DecimalSeparator::fromText("٫");
+    EXPECT_EQ(TextToNumber("2٫5", momayyez), 2.5L);
+    EXPECT_EQ(NumberToText(2.5L, momayyez), "2٫5");
+}
+
+TEST(DecimalSeparator, AcceptsOneCharacterThatCannotBelongToANumber)
+{
+    EXPECT_TRUE(DecimalSeparator::fromText(","));
+    EXPECT_TRUE(DecimalSeparator::fromText("·"));
+    for (const char* bad : {"", "5", "-", "+", "e", "E", " ", ",,", "\xD0"})
+        EXPECT_FALSE(DecimalSeparator::fromText(bad)) << '"' << bad << '"';
+}
+
+TEST(TextToNumber, OverflowOfTheStoreIsNotAConversionError)
+{
+    const long double value = TextToNumber("1E39", '.');
+    EXPECT_THROW(storeSingle(value), EOverflow);
+    EXPECT_EQ(storeDouble(value).value(), 1e39);
+}
+
+TEST(TextToNumber, PowerOfTenTablesAreTheNearestExtendedValues)
+{
+    // Where one table entry does the whole scaling, the result must be the C
+    // library's correctly rounded decimal conversion.
+    for (int k : {1, 17, 27, 28, 31, 32, 64, 96, 288, 480, 512, 1024, 2048, 4096, 4608, -1, -7, -31, -64, -512, -4608}) {
+        const std::string text = "1e" + std::to_string(k);
+        EXPECT_EQ(ScaleByPowerOfTen(1, k), k > 0 ? std::strtold(text.c_str(), nullptr)
+                                                   : 1 / std::strtold(("1e" + std::to_string(-k)).c_str(), nullptr))
+            << text;
+    }
+}
+
+struct CountCase {
+    const char* text;
+    std::int32_t n;
+};
+
+TEST(RoundCount, RoundsToNearestTiesToEven)
+{
+    const CountCase cases[] = {
+        {"2.5", 2},  {"3.5", 4},          {"-2.5", -2},          {"0.5", 0},           {"-0.5", 0},
+        {"7", 7},    {"1e12", INT32_MAX}, {"-1e12", INT32_MIN},  {"2147483647.4", INT32_MAX},
+        {"9.2233720368547758e18", INT32_MAX},
+    };
+    for (const auto& [text, n] : cases)
+        EXPECT_EQ(RoundCount(TextToNumber(text, '.')), n) << text;
+}
+
+TEST(RoundCount, BeyondSixtyFourBitsIsAnInvalidOperation)
+{
+    for (const char* text : {"1E19", "-1E19", "9223372036854775808"}) {
+        try {
+            RoundCount(TextToNumber(text, '.'));
+            ADD_FAILURE() << text;
+        } catch (const EInvalidOp& e) {
+            EXPECT_EQ(e.message(), "Invalid floating point operation");
+        }
+    }
+    EXPECT_EQ(RoundCount(-0x1p63L), INT32_MIN);
+}
+
+struct Printing {
+    long double value;
+    const char* text;
+};
+
+TEST(NumberToText, PrintsFifteenSignificantDigitsOfTheStoredWidth)
+{
+    const Printing cases[] = {
+        {0.02f, "0.0199999995529652"},
+        {0.02, "0.02"},
+        {0.1f, "0.100000001490116"},
+        {450.1f, "450.100006103516"},
+        {1e-5f, "9.99999974737875E-6"},
+        {1e15f, "999999986991104"},
+        {2.0 / 3.0, "0.666666666666667"},
+        {1e15, "1E15"},
+        {123456789012345678.0, "1.23456789012346E17"},
+        {1.5e-5, "1.5E-5"},
+        {0.0001, "0.0001"},
+        {-0.75, "-0.75"},
+        {1234.5, "1234.5"},
+        {100, "100"},
+        {999999999999999.4L, "999999999999999"},
+        {999999999999999.5L, "1E15"},
+        {0.0001L, "0.0001"},
+        {0.00009999L, "9.999E-5"},
+        {-1e-10L, "-1E-10"},
+        {1e100L, "1E100"},
+        {0.1 + 0.2, "0.3"},
+        {0.0, "0"},
+        {-0.0, "0"},
+        {1, "1"},
+        {10, "10"},
+        {0.001, "0.001"},
+        {-12.5e-4L, "-0.00125"},
+        {1e4932L, "1E4932"},
+        {0x1p-16445L, "3.64519953188247E-4951"},
+        {std::numeric_limits<long double>::max(), "1.18973149535723E4932"},
+        {9.5, "9.5"},
+        {0.5f, "0.5"},
+    };
+    for (const auto& [value, text] : cases)
+        EXPECT_EQ(printed(value), text);
+}
+
+TEST(NumberToText, UsesTheSeparatorItIsGiven)
+{
+    EXPECT_EQ(NumberToText(0.02f, ','), "0,0199999995529652");
+    EXPECT_EQ(NumberToText(1.5e-5, ','), "1,5E-5");
+    EXPECT_EQ(NumberToText(100, ','), "100");
+}
+
+TEST(NumberToText, NonFiniteValuesHaveNames)
+{
+    EXPECT_EQ(printed(INFINITY), "INF");
+    EXPECT_EQ(printed(-INFINITY), "-INF");
+    EXPECT_EQ(printed(NAN), "NAN");
+}
+
+TEST(NumberToText, ReadsBackToTheSamePrintedDigits)
+{
+    // Printing, reading and printing again must not move a digit, for values
+    // across the whole range of the three widths.
+    std::mt19937_64 random(20261207);
+    std::uniform_real_distribution<double> exponent(-300, 300);
+    std::uniform_real_distribution<double> mantissa(1, 10);
+    for (int i = 0; i < 20000; ++i) {
+        const double value = (i % 2 ? -1 : 1) * mantissa(random) * std::pow(10.0, exponent(random));
+        for (const long double stored : {static_cast<long double>(value), static_cast<long double>(static_cast<float>(value))}) {
+            if (std::isinf(stored) || stored == 0)
+                continue;
+            const std::string text = printed(stored);
+            ASSERT_EQ(printed(TextToNumber(text, '.')), text) << text;
+        }
+    }
+}
+
+TEST(IntegerToText, PlainDecimalDigits)
+{
+    EXPECT_EQ(IntegerToText(0), "0");
+    EXPECT_EQ(IntegerToText(24), "24");
+    EXPECT_EQ(IntegerToText(-7), "-7");
+    EXPECT_EQ(IntegerToText(INT32_MIN), "-2147483648");
+}
+
+} // namespace
+} // namespace kaskad

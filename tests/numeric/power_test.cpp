@@ -1,0 +1,90 @@
+// PowerOf and Exp: their paths, their roundings and their faults.
+#include "numeric/errors.h"
+#include "numeric/number_text.h"
+#include "numeric/power.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace kaskad {
+namespace {
+
+long double valueOf(Ext x) { return x.value(); }
+
+struct PowerCase {
+    long double base, exponent, result;
+};
+
+TEST(PowerOf, FollowsItsRulesInOrder)
+{
+    const PowerCase cases[] = {
+        {0, 0, 1},          {-5, 0, 1},       {0, 2, 0},        {0, 0.5L, 0},       {-2, 3, -8},
+        {2, -1, 0.5L},      {3, 2, 9},        {2, 10, 1024},    {2, -3, 0.125L},    {-2, -2, 0.25L},
+        {10, -8, 1 / 1e8L}, {2, 0.5L, 0},     {1, 12345.5L, 1}, {4, 0.5L, 0},
+    };
+    for (const auto& [base, exponent, expected] : cases) {
+        if (base == 2 && exponent == 0.5L) {
+            // Not a square root but exp(0.5 ln 2); its sixteenth digit, 5,
+            // rounds the fifteenth up.
+            EXPECT_EQ(NumberToText(valueOf(PowerOf(base, exponent)), '.'), "1.4142135623731");
+            continue;
+        }
+        if (base == 4 && exponent == 0.5L) {
+            EXPECT_EQ(NumberToText(valueOf(PowerOf(base, exponent)), '.'), "2");
+            continue;
+        }
+        EXPECT_EQ(valueOf(PowerOf(base, exponent)), expected) << base << "^" << exponent;
+    }
+}
+
+TEST(PowerOf, WholeExponentsMultiplyInExtendedSteps)
+{
+    // x^3 is x*(x*x), x^5 is x*((x*x)*(x*x)): each product rounded.
+    const long double x = 1.1L;
+    EXPECT_EQ(valueOf(PowerOf(x, 3)), x * (x * x));
+    const long double x2 = x * x;
+    EXPECT_EQ(valueOf(PowerOf(x, 5)), x * (x2 * x2));
+    EXPECT_EQ(valueOf(PowerOf(x, -2)), 1 / (x * x));
+}
+
+struct FaultCase {
+    long double base, exponent;
+    Fault fault;
+};
+
+TEST(PowerOf, FaultsAsTheArithmeticDoes)
+{
+    const FaultCase cases[] = {
+        {0, -2, Fault::zeroDivide},          {0, -0.5L, Fault::zeroDivide},
+        {-8, 1.0L / 3, Fault::invalidOp},    {-0.05L, 0.25L, Fault::invalidOp},
+        {1e3000L, 2, Fault::overflow},       {1e-3000L, -2, Fault::zeroDivide},
+        {1e-1650L, -3, Fault::overflow},     {10, 5000.5L, Fault::overflow},
+        {2, 1e4000L, Fault::overflow},
+    };
+    for (const auto& [base, exponent, fault] : cases)
+        EXPECT_EQ(PowerOf(base, exponent).fault(), fault) << base << "^" << exponent;
+}
+
+TEST(PowerOf, PassesOnTheBaseFaultBeforeTheExponents)
+{
+    const Ext badBase = Ext(1) / 0;
+    const Ext badExponent = Ext(0) / 0;
+    EXPECT_EQ(PowerOf(badBase, badExponent).fault(), Fault::zeroDivide);
+    EXPECT_EQ(PowerOf(2, badExponent).fault(), Fault::invalidOp);
+}
+
+TEST(Exp, ScalesTwoToTheFractionByTheNearestInteger)
+{
+    EXPECT_EQ(valueOf(Exp(0)), 1);
+    EXPECT_EQ(NumberToText(valueOf(Exp(1)), '.'), "2.71828182845905");
+    EXPECT_EQ(NumberToText(valueOf(Exp(-1)), '.'), "0.367879441171442");
+    EXPECT_EQ(NumberToText(valueOf(Exp(-45.5L)), '.'), NumberToText(std::exp(-45.5L), '.'));
+    EXPECT_EQ(Exp(11356).fault(), Fault::none);
+    EXPECT_EQ(Exp(11357).fault(), Fault::overflow);
+    EXPECT_EQ(valueOf(Exp(-12000)), 0);
+    EXPECT_EQ(Exp(-1e4932L).fault(), Fault::overflow);  // x * log2 e overflows
+}
+
+} // namespace
+} // namespace kaskad
