@@ -7,8 +7,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libcli11-dev nlohmann-json3-dev
   qt6-base-dev qt6-charts-dev qt6-svg-dev qt6-qpa-plugins libgl-dev
-  xvfb xauth
-  fonts-dejavu-core
+  xvfb xauth xdotool x11-utils
+  fonts-dejavu-core fonts-liberation2
 )
 
 missing=()

@@ -1,0 +1,32 @@
+// Creating the windows and showing the main window.
+#include "app/Program.h"
+
+#include "numeric/errors.h"
+
+#include <QApplication>
+
+namespace kaskad::app {
+
+void adoptApplicationTitle()
+{
+    const std::string programPath = QCoreApplication::applicationFilePath().toStdString();
+    QGuiApplication::setApplicationDisplayName(QString::fromStdString(applicationTitle(programPath)));
+}
+
+Program::Program(ui::RegionalSettings::LocaleSource locale)
+    : settings_(std::move(locale)),
+      form2_(std::make_unique<TForm2>()),
+      form1_(std::make_unique<ui::TForm1>(settings_)),
+      form3_(std::make_unique<ui::TForm3>(settings_))
+{
+    form2_->setModelWindows(*form1_, *form3_);
+}
+
+Program::~Program() = default;
+
+void Program::start()
+{
+    form2_->show();
+}
+
+} // namespace kaskad::app

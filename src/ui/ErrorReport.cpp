@@ -1,0 +1,75 @@
+// The default error handler and its message box.
+#include "ui/ErrorReport.h"
+
+#include "numeric/errors.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QWidget>
+
+#include <utility>
+
+namespace kaskad::ui {
+
+namespace {
+
+ErrorPresenter& currentPresenter()
+{
+    static ErrorPresenter presenter;
+    return presenter;
+}
+
+QString reportCaption()
+{
+    const QString displayName = QGuiApplication::applicationDisplayName();
+    if (!displayName.isEmpty())
+        return displayName;
+    return QString::fromStdString(applicationTitle(QCoreApplication::applicationFilePath().toStdString()));
+}
+
+QString reportTextOf(std::exception_ptr error)
+{
+    try {
+        std::rethrow_exception(std::move(error));
+    } catch (const Exception& e) {
+        return QString::fromStdString(reportText(e));
+    } catch (const std::exception& e) {
+        return QString::fromStdString(reportText(e.what()));
+    } catch (...) {
+        return QString::fromStdString(reportText("Unknown error"));
+    }
+}
+
+} // namespace
+
+ErrorPresenter setErrorPresenter(ErrorPresenter presenter)
+{
+    return std::exchange(currentPresenter(), std::move(presenter));
+}
+
+ErrorReport reportOf(std::exception_ptr error)
+{
+    return {reportCaption(), reportTextOf(std::move(error))};
+}
+
+void handleException(std::exception_ptr error)
+{
+    if (QWidget* grabber = QWidget::mouseGrabber())
+        grabber->releaseMouse();
+    const ErrorReport report = reportOf(std::move(error));
+    if (currentPresenter())
+        currentPresenter()(report);
+    else
+        showErrorMessageBox(report);
+}
+
+void showErrorMessageBox(const ErrorReport& report)
+{
+    QMessageBox box(QMessageBox::Critical, report.caption, report.text, QMessageBox::Ok,
+                    QApplication::activeWindow());
+    box.setObjectName(QStringLiteral("ErrorMessageBox"));
+    box.setWindowModality(Qt::ApplicationModal);
+    box.exec();
+}
+
+} // namespace kaskad::ui

@@ -1,0 +1,91 @@
+// Modal model window behaviour shared by the gas-lift and bubble-column windows.
+#include "ui/ModelForm.h"
+
+#include "ui/ErrorReport.h"
+#include "ui/PaneText.h"
+#include "ui/RegionalSettings.h"
+
+#include <QEventLoop>
+#include <QHideEvent>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QShowEvent>
+
+namespace kaskad::ui {
+
+ModelForm::ModelForm(const WindowSpec& layout, const RegionalSettings& settings)
+    : settings_(settings), outerSize_(layout.outerGeometry.size())
+{
+    buildWindow(*this, layout);
+    for (int n = 1; n <= kFieldCount; ++n)
+        fields_[std::size_t(n - 1)] = requireControl<QLineEdit>(*this, "LabeledEdit" + std::to_string(n));
+    for (int n = 1; n <= kPaneCount; ++n)
+        panes_[std::size_t(n - 1)] = requireControl<QPlainTextEdit>(*this, "Text" + std::to_string(n));
+}
+
+ModelForm::~ModelForm() = default;
+
+int ModelForm::ShowModal()
+{
+    setWindowModality(Qt::ApplicationModal);
+    show();
+    // The activation of this opening: show() has only scheduled the first
+    // paint, so the user never sees the texts of the previous visit.
+    guarded([this] { Button4Click(); });
+    raise();
+    activateWindow();
+
+    QEventLoop loop;
+    modalLoop_ = &loop;
+    loop.exec(QEventLoop::DialogExec);
+    modalLoop_ = nullptr;
+    return kModalResultCancel;
+}
+
+std::string ModelForm::fieldText(int number) const
+{
+    return field(number)->text().toStdString();
+}
+
+void ModelForm::appendToPane(int number, std::string_view text)
+{
+    appendToPaneText(*pane(number), text);
+}
+
+DecimalSeparator ModelForm::decimalSeparator() const
+{
+    return settings_.decimalSeparator();
+}
+
+void ModelForm::clearPanes()
+{
+    for (int number : {1, 2, 3, 4, 5, 6, 7, 9, 8, 10, 11, 12})
+        pane(number)->clear();
+}
+
+void ModelForm::clearFields(std::initializer_list<int> numbers)
+{
+    for (int number : numbers)
+        field(number)->clear();
+}
+
+void ModelForm::showEvent(QShowEvent* event)
+{
+    guarded([&] {
+        if (!event->spontaneous())
+            applyOuterSize(*this, outerSize_);
+    });
+}
+
+// Closing (the exit button, the title-bar close box) hides the window and so
+// ends the modal loop. A window the window system hides, e.g. on minimising,
+// stays open.
+void ModelForm::hideEvent(QHideEvent* event)
+{
+    guarded([&] {
+        if (!event->spontaneous() && modalLoop_)
+            modalLoop_->exit(kModalResultCancel);
+    });
+}
+
+} // namespace kaskad::ui

@@ -1,0 +1,83 @@
+// The gas-lift model window: its layout and its handlers.
+#include "ui/Unit1.h"
+
+#include "ui/ErrorReport.h"
+
+#include <QPushButton>
+
+namespace kaskad::ui {
+
+namespace {
+
+constexpr ControlSpec kForm1Controls[] = {
+    boldButton("Button2", "Тевир Газлифтовый", 8, 8, 201, 49, 13, 0),
+    boldButton("Button3", "Выход", 936, 8, 75, 25, 19, 1),
+    boldButton("Button4", "Сброс", 8, 127, 75, 25, 11, 4, CaptionColour::pureRed),
+
+    labeledEdit("LabeledEdit1", "число реакторов N", 224, 24, 14),
+    labeledEdit("LabeledEdit2", "начальная концентрация y10", 224, 64, 15),
+    labeledEdit("LabeledEdit3", "начальная концентрация y50", 224, 112, 16),
+    labeledEdit("LabeledEdit4", "приведённая скорость воздуха wg", 224, 152, 17),
+    labeledEdit("LabeledEdit5", "температура реакции в К t", 456, 24, 18),
+    labeledEdit("LabeledEdit6", "разность температуры в реакторах dtr", 456, 64, 19),
+    labeledEdit("LabeledEdit7", "диаметр барбатажной трубы db", 456, 104, 22),
+    labeledEdit("LabeledEdit8", "среднее время пребывания жидкости в реакторе ts", 456, 144, 20),
+
+    pane("Text1", 8, 216, 21),    labelAt("Label8", kPaneTitles[0], 16, 184),
+    pane("Text2", 216, 216, 2),   labelAt("Label9", kPaneTitles[1], 240, 192),
+    pane("Text3", 408, 216, 3),   labelAt("Label10", kPaneTitles[2], 440, 192),
+    pane("Text4", 8, 368, 7),     labelAt("Label13", kPaneTitles[3], 72, 344),
+    pane("Text5", 208, 368, 8),   labelAt("Label14", kPaneTitles[4], 240, 344),
+    pane("Text6", 408, 368, 9),   labelAt("Label15", kPaneTitles[5], 424, 344),
+    pane("Text7", 624, 216, 5),   labelAt("Label11", kPaneTitles[6], 640, 192),
+    pane("Text8", 600, 368, 10),  labelAt("Label16", kPaneTitles[7], 624, 352),
+    pane("Text9", 816, 216, 6),   labelAt("Label12", kPaneTitles[8], 848, 192),
+    pane("Text10", 792, 368, 11), labelAt("Label17", kPaneTitles[9], 816, 352),
+    pane("Text11", 136, 484, 12), labelAt("Label18", kPaneTitles[10], 8, 480),
+    pane("Text12", 472, 476, 13), labelAt("Label19", kPaneTitles[11], 352, 480),
+
+    labelAt("Label1", "Критерий оптимальности", 40, 64),
+    labelAt("Label2", "y1<=0.02", 704, 16),
+    labelAt("Label3", "y2>=1.47", 704, 32),
+    labelAt("Label4", "y3<=0.91", 704, 48),
+    labelAt("Label5", "y4>=1.06", 704, 64),
+    labelAt("Label6", "1.67<=y5<=2.33", 704, 80),
+};
+
+constexpr WindowSpec kForm1Layout = {
+    "Тевир Газлифтовый", QRect(117, 139, 1030, 632), QPalette::Button, 11, "Button2", kForm1Controls,
+};
+
+} // namespace
+
+TForm1::TForm1(const RegionalSettings& settings) : ModelForm(kForm1Layout, settings)
+{
+    setObjectName(QStringLiteral("Form1"));
+    onClick(requireControl<QPushButton>(*this, "Button2"), this, &TForm1::Button2Click);
+    onClick(requireControl<QPushButton>(*this, "Button3"), this, &TForm1::Button3Click);
+    onClick(requireControl<QPushButton>(*this, "Button4"), this, &TForm1::Button4Click);
+    guarded([this] { FormCreate(); });
+}
+
+void TForm1::Button2Click()
+{
+    runGasLift(state_, *this, decimalSeparator());
+}
+
+void TForm1::Button3Click()
+{
+    close();
+}
+
+void TForm1::Button4Click()
+{
+    clearPanes();
+    clearFields({1, 2, 3, 4, 5, 6, 8});
+}
+
+void TForm1::FormCreate()
+{
+    state_.y3h = Single(0.0f);
+}
+
+} // namespace kaskad::ui

@@ -1,0 +1,78 @@
+// The bubble-column model window: its layout and its handlers.
+#include "ui/Unit3.h"
+
+#include "model/bubble_column.h"
+#include "ui/ErrorReport.h"
+
+#include <QPushButton>
+
+namespace kaskad::ui {
+
+namespace {
+
+constexpr ControlSpec kForm3Controls[] = {
+    boldButton("Button1", "Тевир Барботажный", 8, 8, 201, 57, 16, 20),
+    boldButton("Button2", "Выход", 944, 8, 169, 49, 19, 21),
+    boldButton("Button4", "Сброс", 8, 127, 75, 25, 11, 2, CaptionColour::pureRed),
+
+    labeledEdit("LabeledEdit1", "число реакторов N", 224, 24, 12),
+    labeledEdit("LabeledEdit2", "начальная концентрация y10", 224, 64, 13),
+    labeledEdit("LabeledEdit3", "начальная концентрация y50", 224, 112, 14),
+    labeledEdit("LabeledEdit4", "приведённая скорость воздуха wg", 224, 152, 15),
+    labeledEdit("LabeledEdit5", "температура реакции в К t", 448, 24, 16),
+    labeledEdit("LabeledEdit6", "разность температуры в реакторах dtr", 448, 64, 17),
+    labeledEdit("LabeledEdit7", "диаметр  реактора d", 448, 104, 22),
+    labeledEdit("LabeledEdit8", "среднее время пребывания жидкости в реакторе ts", 448, 144, 18),
+
+    pane("Text1", 8, 216, 19),    labelAt("Label8", kPaneTitles[0], 16, 184),
+    pane("Text2", 216, 216, 0),   labelAt("Label9", kPaneTitles[1], 240, 192),
+    pane("Text3", 408, 216, 1),   labelAt("Label10", kPaneTitles[2], 440, 192),
+    pane("Text4", 16, 369, 5),    labelAt("Label13", kPaneTitles[3], 64, 336),
+    pane("Text5", 232, 369, 6),   labelAt("Label14", kPaneTitles[4], 232, 336),
+    pane("Text6", 480, 369, 7),   labelAt("Label15", kPaneTitles[5], 528, 344),
+    pane("Text7", 624, 216, 3),   labelAt("Label11", kPaneTitles[6], 640, 192),
+    pane("Text8", 696, 377, 8),   labelAt("Label16", kPaneTitles[7], 736, 352),
+    pane("Text9", 863, 216, 4),   labelAt("Label12", kPaneTitles[8], 880, 192),
+    pane("Text10", 919, 377, 9),  labelAt("Label17", kPaneTitles[9], 984, 336),
+    pane("Text11", 272, 521, 10), labelAt("Label18", kPaneTitles[10], 320, 493),
+    pane("Text12", 584, 521, 11), labelAt("Label19", kPaneTitles[11], 632, 501),
+
+    // No Label2 here: the bubble-column criterion starts at y2.
+    labelAt("Label1", "Критерий оптимальности", 40, 72),
+    labelAt("Label3", "y2>=1.47", 704, 16),
+    labelAt("Label4", "y3<=0.91", 704, 32),
+    labelAt("Label5", "y4>=1.06", 704, 48),
+    labelAt("Label6", "1.67<=y5<=2.33", 704, 64),
+};
+
+constexpr WindowSpec kForm3Layout = {
+    "Тевир Барботажный", QRect(113, 192, 1136, 649), QPalette::Button, 11, "Button4", kForm3Controls,
+};
+
+} // namespace
+
+TForm3::TForm3(const RegionalSettings& settings) : ModelForm(kForm3Layout, settings)
+{
+    setObjectName(QStringLiteral("Form3"));
+    onClick(requireControl<QPushButton>(*this, "Button1"), this, &TForm3::Button1Click);
+    onClick(requireControl<QPushButton>(*this, "Button2"), this, &TForm3::Button2Click);
+    onClick(requireControl<QPushButton>(*this, "Button4"), this, &TForm3::Button4Click);
+}
+
+void TForm3::Button1Click()
+{
+    runBubbleColumn(*this, decimalSeparator());
+}
+
+void TForm3::Button2Click()
+{
+    close();
+}
+
+void TForm3::Button4Click()
+{
+    clearPanes();
+    clearFields({1, 2, 3, 4, 5, 6, 7, 8});
+}
+
+} // namespace kaskad::ui
