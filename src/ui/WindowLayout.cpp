@@ -166,10 +166,12 @@ QWidget* buildWindow(QWidget& window, const WindowSpec& spec)
     client->setObjectName(QStringLiteral("Client"));
     client->setBackgroundRole(spec.background);
     client->setAutoFillBackground(true);
+    // In the window before the controls are made, so that the labels sized
+    // to their captions measure them in the window's font.
+    clientArea->setWidget(client);
     for (const ControlSpec& control : spec.controls)
         createControl(*client, control);
     client->setMinimumSize(contentsExtent(*client));
-    clientArea->setWidget(client);
 
     setTabOrder(window, spec.controls);
     requireControl<QWidget>(window, spec.firstFocus)->setFocus();
