@@ -1,8 +1,6 @@
 // Writing a recorded run as panes, CSV or JSON.
 #include "cli/output.h"
 
-#include <nlohmann/json.hpp>
-
 namespace kaskad::cli {
 
 namespace {
@@ -35,13 +33,27 @@ void writeCsv(std::ostream& out, const RunRecord& run)
     out << '\n';
     for (const ReactorRecord& reactor : run.reactors) {
         out << reactor.reactor;
-        for (int pane : kCsvPaneOrder) {
-            out << ',';
-            if (const std::string* value = reactor.valueOf(pane))
-                out << *value;
-        }
+        writeCsvValues(out, reactor);
         out << '\n';
     }
+}
+
+void writeCsvValues(std::ostream& out, const ReactorRecord& reactor)
+{
+    for (int pane : kCsvPaneOrder) {
+        out << ',';
+        if (const std::string* value = reactor.valueOf(pane))
+            out << *value;
+    }
+}
+
+nlohmann::ordered_json reactorJson(const ReactorRecord& reactor)
+{
+    nlohmann::ordered_json object;
+    object["reactor"] = reactor.reactor;
+    for (const auto& [pane, value] : reactor.values)
+        object[std::string(kPaneQuantities[pane - 1])] = value;
+    return object;
 }
 
 void writeJson(std::ostream& out, const RunRecord& run)
@@ -49,13 +61,8 @@ void writeJson(std::ostream& out, const RunRecord& run)
     nlohmann::ordered_json json;
     json["model"] = modelName(run.model);
     json["reactors"] = nlohmann::ordered_json::array();
-    for (const ReactorRecord& reactor : run.reactors) {
-        nlohmann::ordered_json object;
-        object["reactor"] = reactor.reactor;
-        for (const auto& [pane, value] : reactor.values)
-            object[std::string(kPaneQuantities[pane - 1])] = value;
-        json["reactors"].push_back(std::move(object));
-    }
+    for (const ReactorRecord& reactor : run.reactors)
+        json["reactors"].push_back(reactorJson(reactor));
     if (run.error)
         json["error"] = {{"kind", run.error->kind}, {"message", run.error->message}};
     else

@@ -3,6 +3,8 @@
 
 #include "cli/run_record.h"
 
+#include <nlohmann/json.hpp>
+
 #include <ostream>
 
 namespace kaskad::cli {
@@ -21,6 +23,13 @@ inline constexpr std::array<int, kPaneCount> kCsvPaneOrder = {
 // Header "reactor,y1,...,P" and one row per reactor; a pane that received no
 // line for the reactor (the run failed) leaves its cell empty.
 void writeCsv(std::ostream& out, const RunRecord& run);
+
+// ",y1,...,P" cells of a reactor in CSV order (each after a comma), empty for
+// a pane that received no line.
+void writeCsvValues(std::ostream& out, const ReactorRecord& reactor);
+
+// {"reactor":1,"y1":"…",…} in append order.
+nlohmann::ordered_json reactorJson(const ReactorRecord& reactor);
 
 // {"model":…,"reactors":[{"reactor":1,"y1":"…",…}],"error":null|{"kind":…,"message":…}}
 void writeJson(std::ostream& out, const RunRecord& run);

@@ -15,8 +15,8 @@ namespace {
 // apart into reactor number and value.
 class RecordingWindow : public ModelWindow {
 public:
-    RecordingWindow(const FieldTexts& fields, DecimalSeparator separator, RunRecord& record)
-        : fields_(fields), separator_(separator), record_(record)
+    RecordingWindow(const FieldTexts& fields, DecimalSeparator separator, PaneTexts paneTexts, RunRecord& record)
+        : fields_(fields), separator_(separator), paneTexts_(paneTexts), record_(record)
     {
     }
 
@@ -24,7 +24,8 @@ public:
 
     void appendToPane(int pane, std::string_view text) override
     {
-        record_.panes.at(pane - 1) += text;
+        if (paneTexts_ == PaneTexts::kept)
+            record_.panes.at(pane - 1) += text;
         recordLine(pane, text);
     }
 
@@ -53,6 +54,7 @@ private:
 
     const FieldTexts& fields_;
     DecimalSeparator separator_;
+    PaneTexts paneTexts_;
     RunRecord& record_;
 };
 
@@ -71,11 +73,12 @@ const std::string* ReactorRecord::valueOf(int pane) const
     return nullptr;
 }
 
-RunRecord runRecorded(ModelKind model, const FieldTexts& fields, DecimalSeparator separator)
+RunRecord runRecorded(ModelKind model, const FieldTexts& fields, DecimalSeparator separator,
+                      PaneTexts paneTexts)
 {
     RunRecord record;
     record.model = model;
-    RecordingWindow window(fields, separator, record);
+    RecordingWindow window(fields, separator, paneTexts, record);
     try {
         if (model == ModelKind::bubble) {
             runBubbleColumn(window, separator);

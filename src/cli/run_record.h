@@ -42,8 +42,13 @@ struct RunRecord {
 // The field texts of a run, LabeledEdit1..LabeledEdit8.
 using FieldTexts = std::array<std::string, kFieldCount>;
 
+// What a recording keeps: the panes' whole texts too, or only the values of
+// each reactor (lighter, for sweeps of many runs).
+enum class PaneTexts { kept, dropped };
+
 // Runs the model on the field texts. A failure of the run is recorded, with
 // everything appended before it; it is not thrown.
-RunRecord runRecorded(ModelKind model, const FieldTexts& fields, DecimalSeparator separator);
+RunRecord runRecorded(ModelKind model, const FieldTexts& fields, DecimalSeparator separator,
+                      PaneTexts paneTexts = PaneTexts::kept);
 
 } // namespace kaskad::cli

@@ -50,6 +50,13 @@ struct Carried {
 
 // k = 1/(A exp(E/(8.314 t)) + B/wg): the kinetic term in series with the
 // air-velocity term.
+// PowerOf(9.81, 0.333), the same in every reactor: formed once.
+Ext gravityPower()
+{
+    static const Ext value = PowerOf(9.81L, 0.333L);
+    return value;
+}
+
 Single rateConstant(const RateConstants& c, Single t, Single wg)
 {
     return storeSingle(1 / (kineticTerm(c, t) + c.B / wg));
@@ -94,7 +101,7 @@ public:
         const Double Pr = prandtlNumber(liquid);
         const Single Nu = Fr <= 18 ? storeSingle((PowerOf(Pr, 0.333L) * PowerOf(Fr, 0.25L)) * 0.146L)
                                    : storeSingle(PowerOf(Pr, 0.333L) * 0.3L);
-        const Single ALFA = storeSingle((PowerOf(9.81L, 0.333L) * (Nu * lam)) / PowerOf(nu * nu, 0.333L));
+        const Single ALFA = storeSingle((gravityPower() * (Nu * lam)) / PowerOf(nu * nu, 0.333L));
         const Single ALPE = storeSingle((((Pr * lam) * wd) / (PowerOf(Pr, 0.5L) * 15 + 4.4L)) / nu);
 
         out_.append(paneGB, i, air.GB.value());

@@ -61,13 +61,15 @@ public:
     }
     void append(int pane, std::int32_t reactor, long double storedValue)
     {
-        window_.appendToPane(pane, ResultLine(word_, reactor, storedValue, separator_));
+        formResultLine(line_, word_, reactor, storedValue, separator_);
+        window_.appendToPane(pane, line_);
     }
 
 private:
     ModelWindow& window_;
     std::string_view word_;
     DecimalSeparator separator_;
+    std::string line_;
 };
 
 } // namespace kaskad

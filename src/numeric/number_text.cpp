@@ -3,8 +3,10 @@
 
 #include "errors.h"
 #include "extended.h"
+#include "x87.h"
 
 #include <array>
+#include <charconv>
 #include <cmath>
 
 namespace kaskad {
@@ -142,11 +144,11 @@ long double TextToNumber(std::string_view text, DecimalSeparator separator)
 
 std::int32_t RoundCount(long double value)
 {
-    long double rounded = std::nearbyint(value);
+    const long double rounded = x87::roundToInteger(value);
     // The signed 64-bit range is [-2^63, 2^63).
     if (!(rounded >= -0x1p63L && rounded < 0x1p63L))
         raiseFault(Fault::invalidOp);
-    const auto wide = static_cast<std::int64_t>(rounded);
+    const std::int64_t wide = x87::toInteger(rounded);
     if (wide > INT32_MAX)
         return INT32_MAX;
     if (wide < INT32_MIN)
@@ -164,10 +166,14 @@ struct DecimalDigits {
 
 DecimalDigits eighteenDigits(long double magnitude)
 {
-    int binaryExponent = 0;
-    std::frexp(magnitude, &binaryExponent);
-    // Lower bound of the decimal exponent: magnitude >= 2^(e-1).
-    int x = static_cast<int>(std::floor((binaryExponent - 1) * 0.30102999566398119521L)) + 1;
+    // Lower bound of the decimal exponent: magnitude >= 2^e.
+    const int e = x87::binaryExponent(magnitude);
+    // floor(e * log10 2) + 1, within one of the true decimal exponent.
+    int x = static_cast<int>((static_cast<std::int64_t>(e) * 646456993) >> 31) + 1;
+    // Within the table's whole powers the estimate is settled by one
+    // comparison; the loops below correct any value next to a power of ten.
+    if (x >= 0 && x < static_cast<int>(kTenToUnits.size()) && magnitude >= kTenToUnits[x])
+        ++x;
     long double scaled = ScaleByPowerOfTen(magnitude, 18 - x);
     while (scaled >= kTenTo18) {
         ++x;
@@ -177,24 +183,37 @@ DecimalDigits eighteenDigits(long double magnitude)
         --x;
         scaled = ScaleByPowerOfTen(magnitude, 18 - x);
     }
-    long double d = std::nearbyint(scaled);
+    long double d = x87::roundToInteger(scaled);
     if (d >= kTenTo18) {
-        d = std::nearbyint(scaled / 10);
+        d = x87::roundToInteger(scaled / 10);
         ++x;
     }
-    return {static_cast<std::uint64_t>(d), x};
+    return {static_cast<std::uint64_t>(x87::toInteger(d)), x};
 }
 
 } // namespace
 
 std::string NumberToText(long double value, DecimalSeparator separator)
 {
-    if (std::isnan(value))
-        return "NAN";
-    if (std::isinf(value))
-        return value < 0 ? "-INF" : "INF";
-    if (value == 0)
-        return "0";
+    std::string text;
+    appendNumberText(text, value, separator);
+    return text;
+}
+
+void appendNumberText(std::string& text, long double value, DecimalSeparator separator)
+{
+    if (std::isnan(value)) {
+        text += "NAN";
+        return;
+    }
+    if (std::isinf(value)) {
+        text += value < 0 ? "-INF" : "INF";
+        return;
+    }
+    if (value == 0) {
+        text += '0';
+        return;
+    }
 
     auto [d, x] = eighteenDigits(std::fabs(value));
     // Fifteen digits; only the sixteenth decides the rounding.
@@ -206,27 +225,31 @@ std::string NumberToText(long double value, DecimalSeparator separator)
             ++x;
         }
     }
-    std::string digits = std::to_string(prefix);
-    digits.erase(digits.find_last_not_of('0') + 1);
+    while (prefix % 10 == 0)
+        prefix /= 10;
+    char digitBuffer[16];
+    const auto end = std::to_chars(digitBuffer, digitBuffer + sizeof digitBuffer, prefix).ptr;
+    const std::string_view digits(digitBuffer, static_cast<std::size_t>(end - digitBuffer));
     const int n = static_cast<int>(digits.size());
 
-    std::string text = value < 0 ? "-" : "";
+    if (value < 0)
+        text += '-';
     if (x > 15 || x < -3) {
         text += digits[0];
         if (n > 1) {
             text += separator.text();
-            text.append(digits, 1);
+            text += digits.substr(1);
         }
         text += 'E';
-        text += std::to_string(x - 1);
+        text += IntegerToText(x - 1);
     } else if (x > 0) {
         if (n <= x) {
             text += digits;
             text.append(static_cast<std::size_t>(x - n), '0');
         } else {
-            text.append(digits, 0, static_cast<std::size_t>(x));
+            text += digits.substr(0, static_cast<std::size_t>(x));
             text += separator.text();
-            text.append(digits, static_cast<std::size_t>(x));
+            text += digits.substr(static_cast<std::size_t>(x));
         }
     } else {
         text += '0';
@@ -234,7 +257,6 @@ std::string NumberToText(long double value, DecimalSeparator separator)
         text.append(static_cast<std::size_t>(-x), '0');
         text += digits;
     }
-    return text;
 }
 
 std::string IntegerToText(std::int32_t value) { return std::to_string(value); }

@@ -44,6 +44,8 @@ std::int32_t RoundCount(long double value);
 // General format with 15 significant digits, trailing zeros removed; exponent
 // form ("1E15", "9.999E-5") below 0.0001 and from 10^15 on.
 std::string NumberToText(long double value, DecimalSeparator separator);
+// NumberToText appended to a text.
+void appendNumberText(std::string& text, long double value, DecimalSeparator separator);
 
 std::string IntegerToText(std::int32_t value);
 

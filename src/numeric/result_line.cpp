@@ -3,16 +3,22 @@
 
 namespace kaskad {
 
+void formResultLine(std::string& line, std::string_view word, std::int32_t reactor, long double value,
+                    DecimalSeparator separator)
+{
+    line.clear();
+    line += word;
+    line += IntegerToText(reactor);
+    line += "   ";
+    appendNumberText(line, value, separator);
+    line += "\r\n";
+}
+
 std::string ResultLine(std::string_view word, std::int32_t reactor, long double value,
                        DecimalSeparator separator)
 {
     std::string line;
-    line.reserve(word.size() + 40);
-    line += word;
-    line += IntegerToText(reactor);
-    line += "   ";
-    line += NumberToText(value, separator);
-    line += "\r\n";
+    formResultLine(line, word, reactor, value, separator);
     return line;
 }
 

@@ -13,5 +13,8 @@ namespace kaskad {
 // "Реактор1   0.0199999995529652\r\n".
 std::string ResultLine(std::string_view word, std::int32_t reactor, long double value,
                        DecimalSeparator separator);
+// The same line written into a reused buffer.
+void formResultLine(std::string& line, std::string_view word, std::int32_t reactor, long double value,
+                    DecimalSeparator separator);
 
 } // namespace kaskad

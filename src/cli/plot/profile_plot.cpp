@@ -1,0 +1,221 @@
+// Rendering the cascade profile with Qt Charts on the offscreen platform.
+#include "cli/plot/profile_plot.h"
+
+#include "cli/cli_errors.h"
+
+#include <QApplication>
+#include <QBuffer>
+#include <QFile>
+#include <QGraphicsScene>
+#include <QImage>
+#include <QPainter>
+#include <QSvgGenerator>
+#include <QtCharts/QChart>
+#include <QtCharts/QLegend>
+#include <QtCharts/QLineSeries>
+#include <QtCharts/QValueAxis>
+
+#include <algorithm>
+#include <charconv>
+#include <cstdlib>
+#include <memory>
+
+namespace kaskad::cli {
+
+namespace {
+
+// Charts are widgets: they need an application object. The command line
+// has no display, so it uses the offscreen platform.
+void ensureApplication()
+{
+    if (QCoreApplication::instance())
+        return;
+    static int argc = 3;
+    static char name[] = "kaskad-cli";
+    static char platformOption[] = "-platform";
+    static char platform[] = "offscreen";
+    static char* argv[] = {name, platformOption, platform, nullptr};
+    static QApplication application(argc, argv);
+}
+
+QString paneTitle(int pane)
+{
+    const std::string_view title = kPaneTitles[pane - 1];
+    return QString::fromUtf8(title.data(), static_cast<qsizetype>(title.size()));
+}
+
+QLineSeries* paneSeries(const CascadeProfile& profile, int pane)
+{
+    auto* series = new QLineSeries;
+    series->setName(paneTitle(pane));
+    series->setPointsVisible(true);
+    for (const auto& [reactor, value] : profile[pane - 1])
+        series->append(reactor, value);
+    return series;
+}
+
+// Reactors 1 to the last one with a value, one tick each up to twelve.
+QValueAxis* reactorAxis(const CascadeProfile& profile)
+{
+    std::int32_t last = 1;
+    for (const PaneProfile& pane : profile)
+        for (const auto& point : pane)
+            last = std::max(last, point.first);
+    auto* axis = new QValueAxis;
+    axis->setTitleText(QStringLiteral("Реактор"));
+    axis->setLabelFormat(QStringLiteral("%d"));
+    axis->setRange(1, last);
+    if (last <= 12)
+        axis->setTickCount(last);
+    else
+        axis->applyNiceNumbers();
+    return axis;
+}
+
+QValueAxis* valueAxis(const QString& title)
+{
+    auto* axis = new QValueAxis;
+    axis->setTitleText(title);
+    return axis;
+}
+
+// The range of the series' values, widened a little so no point sits on the
+// frame, and made nice for the tick labels.
+void fitAxis(QValueAxis* axis, std::initializer_list<QLineSeries*> series)
+{
+    double low = 0, high = 1;
+    bool any = false;
+    for (QLineSeries* s : series)
+        for (const QPointF& p : s->points()) {
+            low = any ? std::min(low, p.y()) : p.y();
+            high = any ? std::max(high, p.y()) : p.y();
+            any = true;
+        }
+    const double margin = high > low ? (high - low) * 0.05 : std::max(1.0, std::abs(high) * 0.05);
+    axis->setRange(low - margin, high + margin);
+    axis->applyNiceNumbers();
+}
+
+std::unique_ptr<QChart> concentrationChart(const CascadeProfile& profile)
+{
+    auto chart = std::make_unique<QChart>();
+    chart->setTitle(QStringLiteral("Концентрации на выходе реакторов"));
+    QValueAxis* x = reactorAxis(profile);
+    QValueAxis* y = valueAxis(QStringLiteral("y1 … y6"));
+    chart->addAxis(x, Qt::AlignBottom);
+    chart->addAxis(y, Qt::AlignLeft);
+    std::vector<QLineSeries*> all;
+    for (int pane : {paneY1, paneY2, paneY3, paneY4, paneY5, paneY6}) {
+        QLineSeries* series = paneSeries(profile, pane);
+        chart->addSeries(series);
+        series->attachAxis(x);
+        series->attachAxis(y);
+        all.push_back(series);
+    }
+    fitAxis(y, {all[0], all[1], all[2], all[3], all[4], all[5]});
+    chart->legend()->setAlignment(Qt::AlignRight);
+    return chart;
+}
+
+// Temperature and pressure differ in scale by two orders: each has its own
+// axis, the temperature's on the left, the pressure's on the right.
+std::unique_ptr<QChart> conditionsChart(const CascadeProfile& profile)
+{
+    auto chart = std::make_unique<QChart>();
+    chart->setTitle(QStringLiteral("Температура и давление"));
+    QValueAxis* x = reactorAxis(profile);
+    chart->addAxis(x, Qt::AlignBottom);
+    const std::pair<int, Qt::Alignment> panes[] = {{paneT, Qt::AlignLeft}, {paneP, Qt::AlignRight}};
+    for (const auto& [pane, side] : panes) {
+        QLineSeries* series = paneSeries(profile, pane);
+        QValueAxis* y = valueAxis(paneTitle(pane));
+        chart->addAxis(y, side);
+        chart->addSeries(series);
+        series->attachAxis(x);
+        series->attachAxis(y);
+        fitAxis(y, {series});
+        y->setLinePenColor(series->pen().color());
+    }
+    chart->legend()->setAlignment(Qt::AlignRight);
+    return chart;
+}
+
+void renderTo(QGraphicsScene& scene, QPaintDevice& device, PlotSize size)
+{
+    QPainter painter(&device);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QRectF area(0, 0, size.width, size.height);
+    scene.render(&painter, area, area);
+}
+
+} // namespace
+
+std::optional<PlotSize> parsePlotSize(std::string_view text)
+{
+    const std::size_t x = text.find('x');
+    if (x == std::string_view::npos)
+        return std::nullopt;
+    PlotSize size;
+    const auto number = [](std::string_view digits, int& value) {
+        const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+        return error == std::errc() && end == digits.data() + digits.size() && value >= 100 && value <= 10000;
+    };
+    if (!number(text.substr(0, x), size.width) || !number(text.substr(x + 1), size.height))
+        return std::nullopt;
+    return size;
+}
+
+std::optional<PlotFormat> plotFormatOf(std::string_view path)
+{
+    const std::size_t dot = path.rfind('.');
+    if (dot == std::string_view::npos)
+        return std::nullopt;
+    std::string extension(path.substr(dot + 1));
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    if (extension == "svg")
+        return PlotFormat::svg;
+    if (extension == "png")
+        return PlotFormat::png;
+    return std::nullopt;
+}
+
+void writeProfilePlot(const CascadeProfile& profile, const std::string& path, PlotSize size)
+{
+    const std::optional<PlotFormat> format = plotFormatOf(path);
+    if (!format)
+        throw OutputError("plot file '" + path + "' must end in .svg or .png");
+    ensureApplication();
+
+    QGraphicsScene scene(0, 0, size.width, size.height);
+    scene.setBackgroundBrush(Qt::white);
+    QChart* top = concentrationChart(profile).release();
+    QChart* bottom = conditionsChart(profile).release();
+    scene.addItem(top);  // the scene owns its items
+    scene.addItem(bottom);
+    top->setGeometry(0, 0, size.width, size.height * 0.6);
+    bottom->setGeometry(0, size.height * 0.6, size.width, size.height * 0.4);
+
+    const QString file = QString::fromStdString(path);
+    if (*format == PlotFormat::svg) {
+        QBuffer svg;
+        svg.open(QIODevice::WriteOnly);
+        QSvgGenerator generator;
+        generator.setOutputDevice(&svg);
+        generator.setSize(QSize(size.width, size.height));
+        generator.setViewBox(QRect(0, 0, size.width, size.height));
+        generator.setTitle(QStringLiteral("Kaskad cascade profile"));
+        renderTo(scene, generator, size);
+        QFile out(file);
+        if (!out.open(QIODevice::WriteOnly) || out.write(svg.data()) != svg.data().size() || !out.flush())
+            throw OutputError("cannot write plot file '" + path + "'");
+    } else {
+        QImage image(size.width, size.height, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::white);
+        renderTo(scene, image, size);
+        if (!image.save(file, "PNG"))
+            throw OutputError("cannot write plot file '" + path + "'");
+    }
+}
+
+} // namespace kaskad::cli

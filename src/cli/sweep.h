@@ -1,0 +1,59 @@
+// A sweep: the cartesian product of the values of the swept fields, each
+// point one run, run on several threads and delivered in point order.
+#pragma once
+
+#include "cli/run_record.h"
+
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace kaskad::cli {
+
+// One input field of a sweep and the texts it takes.
+struct SweepField {
+    int field = 0;             // LabeledEditN
+    std::string name;          // its option without dashes: "t", "wg", ...
+    std::vector<std::string> texts;
+    bool swept = false;        // given as a range or a list
+};
+
+class SweepPlan {
+public:
+    // specifications: the option texts of LabeledEdit1..8, ranges and lists
+    // included. Every field the model converts may be swept; the gas-lift db,
+    // never converted, is passed on as written. Raises UsageError.
+    SweepPlan(ModelKind model, const FieldTexts& specifications, DecimalSeparator separator);
+
+    ModelKind model() const { return model_; }
+    DecimalSeparator separator() const { return separator_; }
+    // The swept fields in the window's reading order; the last varies fastest.
+    const std::vector<SweepField>& sweptFields() const { return swept_; }
+    std::size_t pointCount() const { return pointCount_; }
+    // The field texts of point 0 <= index < pointCount().
+    FieldTexts pointFields(std::size_t index) const;
+    // The texts of the swept fields at a point, in sweptFields() order.
+    std::vector<std::string> sweptTexts(std::size_t index) const;
+
+private:
+    ModelKind model_;
+    DecimalSeparator separator_;
+    FieldTexts fixed_;
+    std::vector<SweepField> swept_;
+    std::size_t pointCount_ = 1;
+};
+
+// Receives each point's run in point order, on the calling thread.
+using PointSink = std::function<void(std::size_t index, const RunRecord& run)>;
+// Called on the calling thread with the number of points delivered, after
+// each point and at least every 100 ms while waiting.
+using ProgressSink = std::function<void(std::size_t delivered)>;
+
+// Runs every point of the plan on `jobs` threads (at least one). The output
+// order, and so the output, does not depend on `jobs`. A run that fails is
+// recorded in its point; an exception from the sink stops the sweep and is
+// passed on.
+void runSweep(const SweepPlan& plan, unsigned jobs, const PointSink& sink, const ProgressSink& progress = {});
+
+} // namespace kaskad::cli

@@ -1,0 +1,146 @@
+// CSV rows and JSON objects of a sweep's points.
+#include "cli/sweep_output.h"
+
+#include "cli/criterion.h"
+
+namespace kaskad::cli {
+
+namespace {
+
+// A CSV cell, quoted when the text holds a comma, a quote or a line end.
+std::string csvCell(std::string_view text)
+{
+    if (text.find_first_of(",\"\r\n") == std::string_view::npos)
+        return std::string(text);
+    std::string cell = "\"";
+    for (char c : text) {
+        if (c == '"')
+            cell += '"';
+        cell += c;
+    }
+    return cell + '"';
+}
+
+const char* csvBoolean(std::optional<bool> value)
+{
+    if (!value)
+        return "";
+    return *value ? "true" : "false";
+}
+
+// The reactors a point writes: all of them, or its outlet only.
+std::span<const ReactorRecord> writtenReactors(const RunRecord& run, bool outletOnly)
+{
+    std::span<const ReactorRecord> reactors = run.reactors;
+    if (outletOnly && !reactors.empty())
+        return reactors.last(1);
+    return reactors;
+}
+
+} // namespace
+
+SweepWriter::SweepWriter(std::ostream& out, const SweepPlan& plan, SweepOutputOptions options)
+    : out_(out), plan_(plan), options_(options)
+{
+    options_.criterion = options_.criterion || options_.onlyMeeting;
+}
+
+void SweepWriter::begin()
+{
+    if (options_.format == OutputFormat::json) {
+        out_ << "{\"model\":\"" << modelName(plan_.model()) << "\",\"points\":[";
+        return;
+    }
+    for (const SweepField& field : plan_.sweptFields())
+        out_ << field.name << ',';
+    out_ << "reactor";
+    for (int pane : kCsvPaneOrder)
+        out_ << ',' << kPaneQuantities[pane - 1];
+    out_ << ",error_kind,error_message";
+    if (options_.criterion) {
+        for (const CriterionBound& bound : criterionBounds(plan_.model()))
+            out_ << ',' << bound.label;
+        out_ << ",meets_criterion";
+    }
+    out_ << '\n';
+}
+
+void SweepWriter::point(std::size_t index, const RunRecord& run)
+{
+    if (options_.onlyMeeting && !evaluateCriterion(run).meets)
+        return;
+    if (options_.format == OutputFormat::json)
+        jsonPoint(index, run);
+    else
+        csvPoint(index, run);
+    wrotePoint_ = true;
+}
+
+void SweepWriter::end()
+{
+    if (options_.format == OutputFormat::json)
+        out_ << (wrotePoint_ ? "\n]}\n" : "]}\n");
+    out_.flush();
+}
+
+void SweepWriter::csvPoint(std::size_t index, const RunRecord& run)
+{
+    std::string leading;
+    for (const std::string& text : plan_.sweptTexts(index))
+        leading += csvCell(text) + ',';
+    std::string trailing = ",";
+    if (run.error)
+        trailing += csvCell(run.error->kind) + ',' + csvCell(run.error->message);
+    else
+        trailing += ',';
+    if (options_.criterion) {
+        const CriterionResult criterion = evaluateCriterion(run);
+        for (std::size_t b = 0; b < criterionBounds(plan_.model()).size(); ++b)
+            trailing += std::string(",") + csvBoolean(criterion.bounds.empty() ? std::nullopt : criterion.bounds[b]);
+        trailing += std::string(",") + csvBoolean(criterion.meets);
+    }
+
+    const std::span<const ReactorRecord> reactors = writtenReactors(run, options_.outletOnly);
+    if (reactors.empty()) {
+        out_ << leading << std::string(kPaneCount, ',') << trailing << '\n';
+        return;
+    }
+    for (const ReactorRecord& reactor : reactors) {
+        out_ << leading << reactor.reactor;
+        writeCsvValues(out_, reactor);
+        out_ << trailing << '\n';
+    }
+}
+
+void SweepWriter::jsonPoint(std::size_t index, const RunRecord& run)
+{
+    nlohmann::ordered_json point;
+    const std::vector<std::string> texts = plan_.sweptTexts(index);
+    for (std::size_t f = 0; f < texts.size(); ++f)
+        point[plan_.sweptFields()[f].name] = texts[f];
+    point["reactors"] = nlohmann::ordered_json::array();
+    for (const ReactorRecord& reactor : writtenReactors(run, options_.outletOnly))
+        point["reactors"].push_back(reactorJson(reactor));
+    if (run.error)
+        point["error"] = {{"kind", run.error->kind}, {"message", run.error->message}};
+    else
+        point["error"] = nullptr;
+    if (options_.criterion) {
+        const CriterionResult criterion = evaluateCriterion(run);
+        nlohmann::ordered_json bounds = nlohmann::ordered_json::object();
+        const auto all = criterionBounds(plan_.model());
+        for (std::size_t b = 0; b < all.size(); ++b) {
+            if (criterion.bounds.empty())
+                bounds[std::string(all[b].label)] = nullptr;
+            else
+                bounds[std::string(all[b].label)] = *criterion.bounds[b];
+        }
+        point["criterion"] = std::move(bounds);
+        point["meets_criterion"] = criterion.meets;
+    }
+    // Field texts and their error messages may hold any bytes: invalid UTF-8
+    // is written as U+FFFD rather than stopping the sweep.
+    out_ << (wrotePoint_ ? ",\n" : "\n") << point.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
+}
+
+} // namespace kaskad::cli

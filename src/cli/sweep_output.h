@@ -1,0 +1,44 @@
+// Writing a sweep's points as CSV rows or a JSON document.
+#pragma once
+
+#include "cli/output.h"
+#include "cli/sweep.h"
+
+#include <ostream>
+
+namespace kaskad::cli {
+
+struct SweepOutputOptions {
+    OutputFormat format = OutputFormat::csv;  // csv or json
+    bool outletOnly = false;                  // only the last reactor computed
+    bool criterion = false;                   // test each outlet against the criterion
+    bool onlyMeeting = false;                 // drop the points that do not meet it
+};
+
+// CSV: a header, then per point one row per reactor: the swept field texts,
+// reactor, y1..P, error_kind, error_message and, with the criterion, one
+// column per bound ("y2>=1.47", ...) and meets_criterion. A point's error and
+// criterion are repeated on each of its rows; a point without a reactor gets
+// one row with the reactor and values empty.
+//
+// JSON: {"model":…,"points":[…]}, one object per point, one line each: the
+// swept field texts, "reactors" as in the single run, "error" and, with the
+// criterion, "criterion" {bound: true|false|null} and "meets_criterion".
+class SweepWriter {
+public:
+    SweepWriter(std::ostream& out, const SweepPlan& plan, SweepOutputOptions options);
+    void begin();
+    void point(std::size_t index, const RunRecord& run);
+    void end();
+
+private:
+    void csvPoint(std::size_t index, const RunRecord& run);
+    void jsonPoint(std::size_t index, const RunRecord& run);
+
+    std::ostream& out_;
+    const SweepPlan& plan_;
+    SweepOutputOptions options_;
+    bool wrotePoint_ = false;
+};
+
+} // namespace kaskad::cli

@@ -1,0 +1,33 @@
+// The field texts of a swept field: a range FROM:TO:STEP, a list A;B;C or a
+// single text.
+#pragma once
+
+#include "numeric/number_text.h"
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kaskad::cli {
+
+// The most values one field may take, and the most points of a sweep.
+inline constexpr std::size_t kMaxFieldValues = 1'000'000;
+inline constexpr std::size_t kMaxSweepPoints = 10'000'000;
+
+// True when the text names several values (it holds ":" or ";").
+bool isSweepSpecification(std::string_view text);
+
+// The field texts a specification stands for, in order.
+//  - "A;B;C": the items, each a field text exactly as written (an item that
+//    is not a number is a run that fails, like the same text in one run).
+//  - "FROM:TO:STEP": FROM, FROM + STEP, ... up to TO, computed exactly in
+//    decimal and written as decimal texts ("0.1", "0.2", "0.3"), so each
+//    value is the text a user would type for it. FROM, TO and STEP must be
+//    numbers in the field's syntax; a zero step, a step leading away from TO
+//    or too many values are usage errors.
+//  - anything else: that one text.
+// Raises UsageError.
+std::vector<std::string> fieldValueTexts(std::string_view text, DecimalSeparator separator);
+
+} // namespace kaskad::cli
