@@ -94,7 +94,7 @@ public:
         const Single q = heatRelease(c, inlet, inlet.y30);
         const Single Q = storeSingle((q * Vr_) / 3600);
         const Single WB = storeSingle((Q / cp) / air.dTa);
-        appendComposition(i, c);
+        appendCompositionLines(out_, i, c);
         carry(c);
 
         const Double Fr = storeDouble(wg / PowerOf(9.81L * nu, 0.333L));
@@ -104,26 +104,11 @@ public:
         const Single ALFA = storeSingle((gravityPower() * (Nu * lam)) / PowerOf(nu * nu, 0.333L));
         const Single ALPE = storeSingle((((Pr * lam) * wd) / (PowerOf(Pr, 0.5L) * 15 + 4.4L)) / nu);
 
-        out_.append(paneGB, i, air.GB.value());
-        out_.append(paneWB, i, WB.value());
-        out_.append(paneALFA, i, ALFA.value());
-        out_.append(paneALPE, i, ALPE.value());
-        out_.append(paneT, i, t.value());
-        out_.append(paneP, i, state_.P.value());
+        appendHeatTransferLines(out_, i, {air.GB, WB, ALFA, ALPE, t, state_.P});
         state_.t = storeSingle(state_.t + in_.dtr);
     }
 
 private:
-    void appendComposition(std::int32_t i, const Composition& c)
-    {
-        out_.append(paneY1, i, c.y1.value());
-        out_.append(paneY2, i, c.y2.value());
-        out_.append(paneY3, i, c.y3.value());
-        out_.append(paneY4, i, c.y4.value());
-        out_.append(paneY5, i, c.y5.value());
-        out_.append(paneY6, i, c.y6.value());
-    }
-
     // The next reactor's Newton iteration starts from this reactor's y3.
     void carry(const Composition& c)
     {

@@ -106,7 +106,7 @@ public:
         const Single q = heatRelease(c, inlet, windowState_.y3h - inlet.y30);
         const Single Q = storeSingle((((PowerOf(dtb, 2) * (0.785L * q)) * H) * nt) / 3600);
         const Single WB = storeSingle((Q / cp) / air.dTa);
-        appendComposition(i, c);
+        appendCompositionLines(out_, i, c);
         carry(c);
 
         const Double Zp = storeDouble(PowerOf(Pr, 0.5L) * 15 + 4.4L);
@@ -115,12 +115,7 @@ public:
         const Single ALPE = storeSingle((((us2 * Pr) * lam) / Zp) / nu);
 
         state_.t = storeSingle(state_.t + in_.dtr);
-        out_.append(paneGB, i, air.GB.value());
-        out_.append(paneWB, i, WB.value());
-        out_.append(paneALFA, i, ALFA.value());
-        out_.append(paneALPE, i, ALPE.value());
-        out_.append(paneT, i, state_.t.value());
-        out_.append(paneP, i, state_.P.value());
+        appendHeatTransferLines(out_, i, {air.GB, WB, ALFA, ALPE, state_.t, state_.P});
     }
 
 private:
@@ -130,16 +125,6 @@ private:
     {
         return storeSingle(
             1 / (kineticTerm(c, t) + ((c.B / PowerOf(in_.wg, 1.2L)) / PowerOf(dtb, 0.5L)) / (1 - fi)));
-    }
-
-    void appendComposition(std::int32_t i, const Composition& c)
-    {
-        out_.append(paneY1, i, c.y1.value());
-        out_.append(paneY2, i, c.y2.value());
-        out_.append(paneY3, i, c.y3.value());
-        out_.append(paneY4, i, c.y4.value());
-        out_.append(paneY5, i, c.y5.value());
-        out_.append(paneY6, i, c.y6.value());
     }
 
     // The next reactor's Newton iteration starts from this reactor's y3.

@@ -85,4 +85,24 @@ Single heatRelease(const Composition& out, const Inlet& in, Ext y3Term)
                 + 242.2L * abs(out.y6 - in.y60)));
 }
 
+void appendCompositionLines(ResultWriter& out, std::int32_t i, const Composition& c)
+{
+    out.append(paneY1, i, c.y1.value());
+    out.append(paneY2, i, c.y2.value());
+    out.append(paneY3, i, c.y3.value());
+    out.append(paneY4, i, c.y4.value());
+    out.append(paneY5, i, c.y5.value());
+    out.append(paneY6, i, c.y6.value());
+}
+
+void appendHeatTransferLines(ResultWriter& out, std::int32_t i, const HeatTransferLines& lines)
+{
+    out.append(paneGB, i, lines.GB.value());
+    out.append(paneWB, i, lines.WB.value());
+    out.append(paneALFA, i, lines.ALFA.value());
+    out.append(paneALPE, i, lines.ALPE.value());
+    out.append(paneT, i, lines.t.value());
+    out.append(paneP, i, lines.P.rawValue());
+}
+
 } // namespace kaskad

@@ -3,6 +3,7 @@
 // balance, the leaving composition and the heat-release sum.
 #pragma once
 
+#include "model/model_window.h"
 #include "numeric/extended.h"
 
 namespace kaskad {
@@ -75,5 +76,18 @@ Composition leavingComposition(const Inlet& in, Ext e1, Ext e2, Single y3);
 // y3 term weighs y3Term, which both runs form from the y3 entering the
 // reactor rather than from the change of y3 across it.
 Single heatRelease(const Composition& out, const Inlet& in, Ext y3Term);
+
+// Appends reactor i's concentrations to Text1..Text6.
+void appendCompositionLines(ResultWriter& out, std::int32_t i, const Composition& c);
+
+// The quantities of the second group of lines of a reactor.
+struct HeatTransferLines {
+    Single GB, WB, ALFA, ALPE, t;
+    Ext P;
+};
+
+// Appends reactor i's GB, WB, ALFA, ALPE, temperature and pressure, in that
+// order, to Text7, Text9, Text8, Text10, Text11 and Text12.
+void appendHeatTransferLines(ResultWriter& out, std::int32_t i, const HeatTransferLines& lines);
 
 } // namespace kaskad

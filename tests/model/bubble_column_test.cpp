@@ -4,6 +4,8 @@
 namespace kaskad {
 namespace {
 
+using testing::expectFailures;
+using testing::FailureCase;
 using testing::lineCount;
 using testing::paneLines;
 using testing::paneValues;
@@ -71,13 +73,6 @@ TEST(BubbleColumn, ReactorTwentyFiveHasNoPressureLeft)
     EXPECT_EQ(paneValues(window.panes[paneP - 1])[19], "1");
 }
 
-struct FailureCase {
-    const char* name;
-    std::array<const char*, kFieldCount> fields;  // N, y10, y50, wg, t, dtr, d, ts
-    const char* report;
-    std::size_t reactorsComplete;
-};
-
 TEST(BubbleColumn, FailuresEndTheRunWhereTheyHappen)
 {
     const FailureCase cases[] = {
@@ -99,14 +94,7 @@ TEST(BubbleColumn, FailuresEndTheRunWhereTheyHappen)
         {"balance without a real root", {"10", "-1", "-1", "0.05", "433", "2", "3", "3600"},
          "The y3 balance did not converge in 1000 iterations.", 3},
     };
-    for (const auto& c : cases) {
-        TextModelWindow window;
-        for (int f = 0; f < kFieldCount; ++f)
-            window.fields[f] = c.fields[f];
-        EXPECT_EQ(run(window), c.report) << c.name;
-        for (int p = 0; p < kPaneCount; ++p)
-            EXPECT_EQ(lineCount(window.panes[p]), c.reactorsComplete) << c.name << ", Text" << p + 1;
-    }
+    expectFailures(cases, [](TextModelWindow& window) { return run(window); });
 }
 
 TEST(BubbleColumn, CountsRoundToNearestTiesToEven)

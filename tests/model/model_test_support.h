@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -47,6 +48,28 @@ inline std::string reportOf(const std::function<void()>& run)
         return reportText(e);
     }
     return {};
+}
+
+// A run that must fail: its field texts, the report it raises and how many
+// reactors are complete in all twelve panes before the failure.
+struct FailureCase {
+    const char* name;
+    std::array<const char*, kFieldCount> fields;
+    const char* report;
+    std::size_t reactorsComplete;
+};
+
+inline void expectFailures(std::span<const FailureCase> cases,
+                           const std::function<std::string(TextModelWindow&)>& run)
+{
+    for (const auto& c : cases) {
+        TextModelWindow window;
+        for (int f = 0; f < kFieldCount; ++f)
+            window.fields[f] = c.fields[f];
+        EXPECT_EQ(run(window), c.report) << c.name;
+        for (int p = 0; p < kPaneCount; ++p)
+            EXPECT_EQ(lineCount(window.panes[p]), c.reactorsComplete) << c.name << ", Text" << p + 1;
+    }
 }
 
 } // namespace kaskad::testing
