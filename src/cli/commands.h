@@ -13,6 +13,8 @@ namespace kaskad::cli {
 inline constexpr int kExitSuccess = 0;
 inline constexpr int kExitCalculationFailed = 1;
 inline constexpr int kExitUsage = 2;
+// An output file or stream could not be written (a plot, a sweep's output).
+inline constexpr int kExitOutputFailed = 3;
 
 // An option naming an input field: --N, --y10, ...
 struct FieldOption {

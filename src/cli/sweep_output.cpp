@@ -52,7 +52,7 @@ void SweepWriter::begin()
         return;
     }
     for (const SweepField& field : plan_.sweptFields())
-        out_ << field.name << ',';
+        out_ << "--" << field.name << ',';
     out_ << "reactor";
     for (int pane : kCsvPaneOrder)
         out_ << ',' << kPaneQuantities[pane - 1];
@@ -115,9 +115,11 @@ void SweepWriter::csvPoint(std::size_t index, const RunRecord& run)
 void SweepWriter::jsonPoint(std::size_t index, const RunRecord& run)
 {
     nlohmann::ordered_json point;
+    nlohmann::ordered_json fields = nlohmann::ordered_json::object();
     const std::vector<std::string> texts = plan_.sweptTexts(index);
     for (std::size_t f = 0; f < texts.size(); ++f)
-        point[plan_.sweptFields()[f].name] = texts[f];
+        fields[plan_.sweptFields()[f].name] = texts[f];
+    point["fields"] = std::move(fields);
     point["reactors"] = nlohmann::ordered_json::array();
     for (const ReactorRecord& reactor : writtenReactors(run, options_.outletOnly))
         point["reactors"].push_back(reactorJson(reactor));

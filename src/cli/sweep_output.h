@@ -15,14 +15,15 @@ struct SweepOutputOptions {
     bool onlyMeeting = false;                 // drop the points that do not meet it
 };
 
-// CSV: a header, then per point one row per reactor: the swept field texts,
+// CSV: a header, then per point one row per reactor: the swept field texts
+// (columns named by their options, "--t", apart from the reactor's "t"),
 // reactor, y1..P, error_kind, error_message and, with the criterion, one
 // column per bound ("y2>=1.47", ...) and meets_criterion. A point's error and
 // criterion are repeated on each of its rows; a point without a reactor gets
 // one row with the reactor and values empty.
 //
-// JSON: {"model":…,"points":[…]}, one object per point, one line each: the
-// swept field texts, "reactors" as in the single run, "error" and, with the
+// JSON: {"model":…,"points":[…]}, one object per point, one line each:
+// "fields" {"t":"433",…} with the swept field texts, "reactors" as in the single run, "error" and, with the
 // criterion, "criterion" {bound: true|false|null} and "meets_criterion".
 class SweepWriter {
 public:

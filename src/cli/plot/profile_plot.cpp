@@ -30,6 +30,13 @@ void ensureApplication()
 {
     if (QCoreApplication::instance())
         return;
+    // Without a desktop session Qt notes that it picked a runtime directory
+    // of its own; that is expected here and not worth a line on stderr.
+    static const QtMessageHandler standardHandler = qInstallMessageHandler(
+        [](QtMsgType type, const QMessageLogContext& context, const QString& message) {
+            if (!message.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR not set")))
+                standardHandler(type, context, message);
+        });
     static int argc = 3;
     static char name[] = "kaskad-cli";
     static char platformOption[] = "-platform";
@@ -44,10 +51,21 @@ QString paneTitle(int pane)
     return QString::fromUtf8(title.data(), static_cast<qsizetype>(title.size()));
 }
 
+// A colour of its own for each pane: the chart theme has fewer than eight.
+QColor paneColour(int pane)
+{
+    static constexpr QRgb kColours[kPaneCount] = {
+        0x1f77b4, 0xff7f0e, 0x2ca02c, 0xd62728, 0x9467bd, 0x17becf,
+        0x8c564b, 0xe377c2, 0x7f7f7f, 0xbcbd22, 0xd62728, 0x1f77b4,
+    };
+    return QColor(kColours[pane - 1]);
+}
+
 QLineSeries* paneSeries(const CascadeProfile& profile, int pane)
 {
     auto* series = new QLineSeries;
     series->setName(paneTitle(pane));
+    series->setColor(paneColour(pane));
     series->setPointsVisible(true);
     for (const auto& [reactor, value] : profile[pane - 1])
         series->append(reactor, value);
@@ -64,11 +82,10 @@ QValueAxis* reactorAxis(const CascadeProfile& profile)
     auto* axis = new QValueAxis;
     axis->setTitleText(QStringLiteral("Реактор"));
     axis->setLabelFormat(QStringLiteral("%d"));
-    axis->setRange(1, last);
-    if (last <= 12)
-        axis->setTickCount(last);
-    else
-        axis->applyNiceNumbers();
+    axis->setRange(1, std::max(last, 2));
+    axis->setTickType(QValueAxis::TicksDynamic);
+    axis->setTickAnchor(0);
+    axis->setTickInterval(last <= 12 ? 1 : last <= 24 ? 2 : last <= 60 ? 5 : 10 * ((last + 119) / 120));
     return axis;
 }
 
@@ -193,8 +210,8 @@ void writeProfilePlot(const CascadeProfile& profile, const std::string& path, Pl
     QChart* bottom = conditionsChart(profile).release();
     scene.addItem(top);  // the scene owns its items
     scene.addItem(bottom);
-    top->setGeometry(0, 0, size.width, size.height * 0.6);
-    bottom->setGeometry(0, size.height * 0.6, size.width, size.height * 0.4);
+    top->setGeometry(0, 0, size.width, size.height * 0.55);
+    bottom->setGeometry(0, size.height * 0.55, size.width, size.height * 0.45);
 
     const QString file = QString::fromStdString(path);
     if (*format == PlotFormat::svg) {
