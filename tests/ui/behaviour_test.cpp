@@ -186,6 +186,25 @@ private Q_SLOTS:
         });
     }
 
+    void closeBoxHidesAndReturns_data() { addWindowRows(); }
+    // The title-bar close box ends the modal loop as the exit button does; the
+    // texts stay in the hidden window until the next opening.
+    void closeBoxHidesAndReturns()
+    {
+        QFETCH(QString, window);
+        ModelForm& w = modelWindow(window);
+        bool closed = false;
+        QTimer::singleShot(0, this, [&] {
+            QTest::keyClicks(w.pane(3), "left");
+            closed = w.close();
+        });
+        opener(window)->click();
+        QVERIFY(closed);
+        QVERIFY(!w.isVisible());
+        QVERIFY(program->Form2().isVisible());
+        QCOMPARE(paneText(w, 3), QString("left"));
+    }
+
     void resetButtonClears_data() { addWindowRows(); }
     void resetButtonClears()
     {
