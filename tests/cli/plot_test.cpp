@@ -1,0 +1,117 @@
+// Profile plots written by kaskad-cli: valid files of the asked size with
+// every series.
+#include "cli_process.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <regex>
+
+namespace kaskad::cli {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::runKaskadCli;
+
+std::string fileText(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+fs::path plotPath(const char* extension)
+{
+    return fs::temp_directory_path() / ("kaskad-plot-test-" + std::to_string(::getpid()) + extension);
+}
+
+// The texts drawn, in drawing order, each element's text joined to the next:
+// a title may be drawn in several runs ("y1 - " and "П - ксилол").
+std::string drawnText(const std::string& svg)
+{
+    static const std::regex textElement("<text[^>]*>([^<]*)</text>");
+    std::string text;
+    for (auto it = std::sregex_iterator(svg.begin(), svg.end(), textElement); it != std::sregex_iterator(); ++it)
+        text += (*it)[1].str() + (it->suffix().str().starts_with("\n<text") ? "" : "|");
+    return text;
+}
+
+TEST(ProfilePlot, SvgHasTheSizeAskedAndEveryPaneTitle)
+{
+    const fs::path svg = plotPath(".svg");
+    const testing::CliResult run = runKaskadCli(
+        "bubble --N 24 --y10 3 --y50 2.5 --wg 0.05 --t 433 --dtr 2 --d 3 --ts 3600 --format csv --plot " +
+        svg.string() + " --plot-size 640x480");
+    ASSERT_EQ(run.exitStatus, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    const std::string text = fileText(svg);
+    fs::remove(svg);
+    ASSERT_TRUE(text.starts_with("<?xml")) << text.substr(0, 100);
+    // 640 x 480 CSS pixels at 96 per inch.
+    EXPECT_NE(text.find("<svg width=\"169.333mm\" height=\"127mm\"\n viewBox=\"0 0 640 480\""), std::string::npos)
+        << text.substr(0, 300);
+    EXPECT_TRUE(text.ends_with("</svg>\n"));
+    const std::string drawn = drawnText(text);
+    for (const char* title : {"y1 - П - ксилол", "y2 - ПТ - кислота", "y3 - ТФК", "y4 - ММ эфир ТФК", "y5 - П - эфир",
+                              "y6 - Вода", "Температура в реакторе", "Давление в реакторе", "Реактор"})
+        EXPECT_NE(drawn.find(std::string("|") + title + "|"), std::string::npos) << title << " in " << drawn;
+    // One line per series: six concentrations, temperature, pressure.
+    std::size_t lines = 0;
+    for (std::size_t at = 0; (at = text.find("<polyline fill=\"none\" vector-effect=\"none\" points=\"", at)) !=
+                             std::string::npos;
+         ++at)
+        ++lines;
+    EXPECT_GE(lines, 8u);
+}
+
+std::uint32_t bigEndian(const std::string& bytes, std::size_t at)
+{
+    std::uint32_t value = 0;
+    for (std::size_t i = 0; i < 4; ++i)
+        value = value << 8 | static_cast<unsigned char>(bytes[at + i]);
+    return value;
+}
+
+TEST(ProfilePlot, PngHasTheSizeAsked)
+{
+    const fs::path png = plotPath(".png");
+    const testing::CliResult run = runKaskadCli(
+        "gaslift --N 30 --y10 3 --y50 2 --wg 0.05 --t 450 --dtr 2 --ts 3600 --format csv --plot " + png.string() +
+        " --plot-size 800x500");
+    // The run fails after some reactors: the plot shows those.
+    EXPECT_EQ(run.exitStatus, 1);
+    const std::string bytes = fileText(png);
+    fs::remove(png);
+    ASSERT_GT(bytes.size(), 1000u);
+    EXPECT_EQ(bytes.substr(0, 8), "\x89PNG\r\n\x1a\n");
+    EXPECT_EQ(bytes.substr(12, 4), "IHDR");
+    EXPECT_EQ(bigEndian(bytes, 16), 800u);
+    EXPECT_EQ(bigEndian(bytes, 20), 500u);
+}
+
+struct PlotUsage {
+    const char* options;
+    int exitStatus;
+    const char* err;
+};
+
+class ProfilePlotUsage : public ::testing::TestWithParam<PlotUsage> {};
+
+TEST_P(ProfilePlotUsage, IsRefused)
+{
+    const testing::CliResult run = runKaskadCli(
+        std::string("bubble --N 2 --y10 3 --y50 2.5 --wg 0.05 --t 433 --dtr 2 --d 3 --ts 3600 --format csv ") +
+        GetParam().options);
+    EXPECT_EQ(run.exitStatus, GetParam().exitStatus);
+    EXPECT_NE(run.err.find(GetParam().err), std::string::npos) << run.err;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cli, ProfilePlotUsage,
+    ::testing::Values(PlotUsage{"--plot profile.pdf", 2, "the plot file must end in .svg or .png"},
+                      PlotUsage{"--plot p.svg --plot-size 50x50", 2, "must be WIDTHxHEIGHT"},
+                      PlotUsage{"--plot p.svg --plot-size 1200", 2, "must be WIDTHxHEIGHT"},
+                      PlotUsage{"--plot /nonexistent-dir/p.svg", 3, "cannot write plot file '/nonexistent-dir/p.svg'"}));
+
+} // namespace
+} // namespace kaskad::cli

@@ -1,0 +1,234 @@
+// Sweeps against single runs, whatever the number of threads.
+#include "cli/cli_errors.h"
+#include "cli/criterion.h"
+#include "cli/progress.h"
+#include "cli/sweep.h"
+#include "cli/sweep_output.h"
+#include "cli_process.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+namespace kaskad::cli {
+namespace {
+
+using testing::runKaskadCli;
+
+std::vector<std::string> lines(const std::string& text)
+{
+    std::vector<std::string> result;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        result.push_back(line);
+    return result;
+}
+
+std::vector<std::string> cells(const std::string& row)
+{
+    std::vector<std::string> result;
+    std::istringstream in(row);
+    for (std::string cell; std::getline(in, cell, ',');)
+        result.push_back(cell);
+    if (!row.empty() && row.back() == ',')
+        result.emplace_back();
+    return result;
+}
+
+struct SweepCase {
+    const char* name;
+    const char* model;
+    const char* fixedFields;                   // the options common to every point
+    std::vector<std::string> sweptOptions;     // two swept options, slower first
+    std::vector<std::string> firstValues, secondValues;
+};
+
+class SweepAgainstSingleRuns : public ::testing::TestWithParam<SweepCase> {};
+
+// Every row of a 3x3 sweep is, digit for digit, the row of the single run of
+// the same field texts; the points come in order, the second field fastest.
+TEST_P(SweepAgainstSingleRuns, RowsEqualTheSingleRuns)
+{
+    const SweepCase& c = GetParam();
+    const auto join = [](const std::vector<std::string>& values) {
+        std::string text;
+        for (const std::string& v : values)
+            text += (text.empty() ? "" : ";") + v;
+        return text;
+    };
+    const testing::CliResult sweep =
+        runKaskadCli(std::string("sweep ") + c.model + " " + c.fixedFields + " " + c.sweptOptions[0] + " '" +
+                     join(c.firstValues) + "' " + c.sweptOptions[1] + " '" + join(c.secondValues) + "' --jobs 2");
+    ASSERT_EQ(sweep.exitStatus, 0) << sweep.err;
+    std::vector<std::string> sweepRows = lines(sweep.out);
+    ASSERT_FALSE(sweepRows.empty());
+    sweepRows.erase(sweepRows.begin());
+
+    std::size_t row = 0;
+    for (const std::string& first : c.firstValues)
+        for (const std::string& second : c.secondValues) {
+            const testing::CliResult single =
+                runKaskadCli(std::string(c.model) + " " + c.fixedFields + " " + c.sweptOptions[0] + " " + first +
+                             " " + c.sweptOptions[1] + " " + second + " --format csv");
+            ASSERT_EQ(single.exitStatus, 0) << single.err;
+            const std::vector<std::string> singleRows = lines(single.out);
+            for (std::size_t r = 1; r < singleRows.size(); ++r, ++row) {
+                ASSERT_LT(row, sweepRows.size());
+                const std::string expected = first + "," + second + "," + singleRows[r] + ",,";
+                EXPECT_EQ(sweepRows[row], expected) << first << ' ' << second;
+            }
+        }
+    EXPECT_EQ(row, sweepRows.size());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cli, SweepAgainstSingleRuns,
+    ::testing::Values(
+        SweepCase{"bubble", "bubble", "--N 4 --y10 3 --y50 2.5 --dtr 2 --d 3 --ts 3600",
+                  {"--wg", "--t"}, {"0.04", "0.05", "0.06"}, {"433", "440", "447"}},
+        SweepCase{"gaslift", "gaslift", "--N 5 --y10 3 --y50 2 --wg 0.05 --dtr 2",
+                  {"--t", "--ts"}, {"440", "445", "450"}, {"1800", "3600", "5400"}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// Failing points and the criterion, in both formats: one to four threads
+// print the same bytes.
+TEST(SweepJobs, DoNotChangeTheOutput)
+{
+    for (const char* format : {"csv", "json"}) {
+        const std::string arguments = std::string("sweep bubble --N '2;30' --y10 3 --y50 2.5 --wg '0;0.05;0.06' "
+                                                  "--t 433:437:2 --dtr 2 --d 3 --ts 3600 --criterion --format ") +
+                                      format;
+        const testing::CliResult one = runKaskadCli(arguments + " --jobs 1");
+        ASSERT_EQ(one.exitStatus, 0) << one.err;
+        EXPECT_NE(one.out.find("EZeroDivide"), std::string::npos);
+        EXPECT_NE(one.out.find("EInvalidOp"), std::string::npos);
+        for (const char* jobs : {"2", "3", "4"}) {
+            const testing::CliResult many = runKaskadCli(arguments + " --jobs " + jobs);
+            EXPECT_EQ(many.exitStatus, 0);
+            EXPECT_EQ(many.out, one.out) << format << " --jobs " << jobs;
+            EXPECT_EQ(many.err, "");
+        }
+    }
+}
+
+TEST(SweepRun, StopsAndPassesOnAnErrorOfItsSink)
+{
+    FieldTexts fields = {"1:200:1", "3", "2.5", "0.05", "433", "2", "3", "3600"};
+    const SweepPlan plan(ModelKind::bubble, fields, '.');
+    std::size_t delivered = 0;
+    EXPECT_THROW(runSweep(plan, 2,
+                          [&](std::size_t index, const RunRecord&) {
+                              if (index == 5)
+                                  throw std::runtime_error("disk full");
+                              ++delivered;
+                          }),
+                 std::runtime_error);
+    EXPECT_EQ(delivered, 5u);
+}
+
+TEST(SweepRun, DeliversEveryPointInOrder)
+{
+    FieldTexts fields = {"1:3:1", "3", "2.5", "0.05;0", "433", "2", "3", "3600"};
+    const SweepPlan plan(ModelKind::bubble, fields, '.');
+    std::vector<std::string> seen;
+    runSweep(plan, 3, [&](std::size_t index, const RunRecord& run) {
+        seen.push_back(std::to_string(index) + ":" + std::to_string(run.reactors.size()) +
+                       (run.error ? run.error->kind : ""));
+    });
+    EXPECT_EQ(seen, (std::vector<std::string>{"0:1", "1:0EZeroDivide", "2:2", "3:0EZeroDivide", "4:3",
+                                              "5:0EZeroDivide"}));
+}
+
+// Two made-up points, the first meeting the criterion, the second not.
+TEST(SweepWriter, OnlyMeetingKeepsThePointsThatMeetTheCriterion)
+{
+    FieldTexts fields = {"1", "3", "2", "0.05", "440;450", "2", "", "3600"};
+    const SweepPlan plan(ModelKind::gaslift, fields, '.');
+    RunRecord meets;
+    meets.model = ModelKind::gaslift;
+    meets.reactors.push_back(
+        {1, {{paneY1, "0.01"}, {paneY2, "1.5"}, {paneY3, "0.9"}, {paneY4, "1.1"}, {paneY5, "2"}}});
+    RunRecord fails = meets;
+    fails.reactors[0].values[0].second = "0.03";
+
+    std::ostringstream out;
+    SweepWriter writer(out, plan, {OutputFormat::csv, false, false, true});
+    writer.begin();
+    writer.point(0, meets);
+    writer.point(1, fails);
+    writer.end();
+    EXPECT_EQ(out.str(),
+              "--t,reactor,y1,y2,y3,y4,y5,y6,GB,WB,ALFA,ALPE,t,P,error_kind,error_message,"
+              "y1<=0.02,y2>=1.47,y3<=0.91,y4>=1.06,1.67<=y5<=2.33,meets_criterion\n"
+              "440,1,0.01,1.5,0.9,1.1,2,,,,,,,,,,true,true,true,true,true,true\n");
+}
+
+TEST(SweepWriter, QuotesCellsThatHoldCommas)
+{
+    FieldTexts fields = {"1", "3", "2,5;3", "0.05", "440", "2", "", "3600"};
+    const SweepPlan plan(ModelKind::gaslift, fields, '.');
+    RunRecord failed;
+    failed.model = ModelKind::gaslift;
+    failed.error = ErrorRecord{"EConvertError", "'2,5' is not a valid floating point value."};
+    std::ostringstream out;
+    SweepWriter writer(out, plan, {});
+    writer.begin();
+    writer.point(0, failed);
+    writer.end();
+    EXPECT_EQ(lines(out.str()).at(1),
+              "\"2,5\",,,,,,,,,,,,,,EConvertError,\"'2,5' is not a valid floating point value.\"");
+    EXPECT_EQ(cells(lines(out.str()).at(0)).size(), 16u);
+}
+
+TEST(SweepPlan, RejectsASeparatorThatSplitsRanges)
+{
+    FieldTexts fields = {"1", "3", "2", "0.05", "440", "2", "", "3600"};
+    EXPECT_THROW(SweepPlan(ModelKind::gaslift, fields, DecimalSeparator(':')).pointCount(), UsageError);
+    fields[0] = "1:1000:1";
+    fields[4] = "1:1000:1";
+    fields[5] = "1:1000:1";
+    fields[7] = "1:11:1";
+    EXPECT_THROW(SweepPlan(ModelKind::gaslift, fields, DecimalSeparator('.')).pointCount(), UsageError);  // 1.1E10 points
+}
+
+// A clock the test moves by hand.
+struct ManualClock {
+    std::chrono::steady_clock::time_point now{};
+    ProgressBar::Clock function()
+    {
+        return [this] { return now; };
+    }
+};
+
+TEST(ProgressBar, StaysSilentForTwoSecondsThenDrawsAtMostTenTimesASecond)
+{
+    using std::chrono::milliseconds;
+    ManualClock clock;
+    std::ostringstream out;
+    ProgressBar bar(out, 10, true, clock.function());
+    clock.now += milliseconds(1999);
+    bar.update(1);
+    EXPECT_EQ(out.str(), "");
+    clock.now += milliseconds(1);
+    bar.update(5);
+    const std::string first = "\r[####################....................] 5/10 points";
+    EXPECT_EQ(out.str(), first);
+    clock.now += milliseconds(99);
+    bar.update(6);
+    EXPECT_EQ(out.str(), first);
+    clock.now += milliseconds(1);
+    bar.update(10);
+    EXPECT_EQ(out.str(), first + "\r[########################################] 10/10 points");
+    bar.finish();
+    EXPECT_TRUE(out.str().ends_with("\r\x1b[K"));
+
+    std::ostringstream off;
+    ProgressBar disabled(off, 10, false, clock.function());
+    clock.now += std::chrono::seconds(10);
+    disabled.update(3);
+    disabled.finish();
+    EXPECT_EQ(off.str(), "");
+}
+
+} // namespace
+} // namespace kaskad::cli
