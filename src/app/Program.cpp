@@ -10,7 +10,10 @@ namespace kaskad::app {
 void adoptApplicationTitle()
 {
     const std::string programPath = QCoreApplication::applicationFilePath().toStdString();
-    QGuiApplication::setApplicationDisplayName(QString::fromStdString(applicationTitle(programPath)));
+    // Set as the application name, not as an explicit display name: the
+    // display name then reads the same, and window captions stay exactly
+    // their own (the platform appends an explicit display name to them).
+    QCoreApplication::setApplicationName(QString::fromStdString(applicationTitle(programPath)));
 }
 
 Program::Program(ui::RegionalSettings::LocaleSource locale)

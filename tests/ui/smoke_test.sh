@@ -15,7 +15,7 @@ export LC_ALL=C.UTF-8 QT_QPA_PLATFORM=xcb
 pid=$!
 
 caption="Программа расчета работы системы каскадных реакторов"
-window=$(timeout 30 xdotool search --sync --onlyvisible --name "^$caption")
+window=$(timeout 30 xdotool search --sync --onlyvisible --name "^$caption\$")
 if [[ -z "$window" ]]; then
   echo "no window captioned \"$caption\""
   kill "$pid"
