@@ -154,7 +154,16 @@ private:
 
 void runSweep(const SweepPlan& plan, unsigned jobs, const PointSink& sink, const ProgressSink& progress)
 {
-    jobs = std::max(1u, jobs);
+    const std::size_t count = plan.pointCount();
+    if (jobs <= 1) {
+        // One thread: the calling one runs the points itself, in order.
+        for (std::size_t index = 0; index < count; ++index) {
+            sink(index, runRecorded(plan.model(), plan.pointFields(index), plan.separator(), PaneTexts::dropped));
+            if (progress)
+                progress(index + 1);
+        }
+        return;
+    }
     OrderedRuns runs(plan, jobs);
     std::vector<std::jthread> workers;
     workers.reserve(jobs);
@@ -162,7 +171,6 @@ void runSweep(const SweepPlan& plan, unsigned jobs, const PointSink& sink, const
         workers.emplace_back([&runs] { runs.work(); });
 
     std::exception_ptr sinkError;
-    const std::size_t count = plan.pointCount();
     std::size_t delivered = 0;
     const std::function<void()> waiting = [&] {
         if (progress)

@@ -50,7 +50,8 @@ using PointSink = std::function<void(std::size_t index, const RunRecord& run)>;
 // each point and at least every 100 ms while waiting.
 using ProgressSink = std::function<void(std::size_t delivered)>;
 
-// Runs every point of the plan on `jobs` threads (at least one). The output
+// Runs every point of the plan on `jobs` threads; with one, on the calling
+// thread. The output
 // order, and so the output, does not depend on `jobs`. A run that fails is
 // recorded in its point; an exception from the sink stops the sweep and is
 // passed on.

@@ -1,0 +1,56 @@
+// Throughput of a sweep of 10,000 24-reactor bubble-column points, on one
+// thread and on two, with its CSV rows formatted (and thrown away).
+#include "cli/sweep.h"
+#include "cli/sweep_output.h"
+
+#include <benchmark/benchmark.h>
+
+#include <ostream>
+#include <streambuf>
+
+namespace kaskad::cli {
+namespace {
+
+// A stream buffer that takes every character and keeps none.
+class DiscardingBuffer : public std::streambuf {
+protected:
+    int_type overflow(int_type c) override { return traits_type::not_eof(c); }
+    std::streamsize xsputn(const char*, std::streamsize n) override { return n; }
+};
+
+// 100 temperatures x 100 residence times, 24 reactors each.
+SweepPlan tenThousandPoints()
+{
+    const FieldTexts fields = {"24", "3", "2.5", "0.05", "400:499:1", "2", "3", "1000:10900:100"};
+    return SweepPlan(ModelKind::bubble, fields, '.');
+}
+
+void SweepOf10000BubblePoints(benchmark::State& state)
+{
+    const SweepPlan plan = tenThousandPoints();
+    const auto jobs = static_cast<unsigned>(state.range(0));
+    DiscardingBuffer discard;
+    std::ostream out(&discard);
+    for (auto _ : state) {
+        SweepWriter writer(out, plan, {OutputFormat::csv, false, true, false});
+        writer.begin();
+        runSweep(plan, jobs, [&](std::size_t index, const RunRecord& run) { writer.point(index, run); });
+        writer.end();
+    }
+    state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(plan.pointCount()));
+    state.counters["runs_per_s"] = benchmark::Counter(static_cast<double>(plan.pointCount()) * state.iterations(),
+                                                      benchmark::Counter::kIsRate);
+}
+BENCHMARK(SweepOf10000BubblePoints)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
+
+// One point as a sweep records it: values only, no pane texts.
+void RecordedBubbleRun24Reactors(benchmark::State& state)
+{
+    const FieldTexts fields = {"24", "3", "2.5", "0.05", "433", "2", "3", "3600"};
+    for (auto _ : state)
+        benchmark::DoNotOptimize(runRecorded(ModelKind::bubble, fields, '.', PaneTexts::dropped));
+}
+BENCHMARK(RecordedBubbleRun24Reactors)->Unit(benchmark::kMicrosecond);
+
+} // namespace
+} // namespace kaskad::cli
