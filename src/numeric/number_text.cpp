@@ -6,7 +6,9 @@
 #include "x87.h"
 
 #include <array>
+#include <algorithm>
 #include <charconv>
+#include <cstring>
 #include <cmath>
 
 namespace kaskad {
@@ -164,6 +166,17 @@ struct DecimalDigits {
     int x;
 };
 
+// ScaleByPowerOfTen, with the one-factor scaling of the common magnitudes
+// inline.
+long double scaleForDigits(long double magnitude, int k)
+{
+    if (k >= 0 && k < 32)
+        return magnitude * kTenToUnits[k];
+    if (k < 0 && k > -32)
+        return magnitude / kTenToUnits[-k];
+    return ScaleByPowerOfTen(magnitude, k);
+}
+
 DecimalDigits eighteenDigits(long double magnitude)
 {
     // Lower bound of the decimal exponent: magnitude >= 2^e.
@@ -174,7 +187,7 @@ DecimalDigits eighteenDigits(long double magnitude)
     // comparison; the loops below correct any value next to a power of ten.
     if (x >= 0 && x < static_cast<int>(kTenToUnits.size()) && magnitude >= kTenToUnits[x])
         ++x;
-    long double scaled = ScaleByPowerOfTen(magnitude, 18 - x);
+    long double scaled = scaleForDigits(magnitude, 18 - x);
     while (scaled >= kTenTo18) {
         ++x;
         scaled = ScaleByPowerOfTen(magnitude, 18 - x);
@@ -225,38 +238,63 @@ void appendNumberText(std::string& text, long double value, DecimalSeparator sep
             ++x;
         }
     }
-    while (prefix % 10 == 0)
-        prefix /= 10;
-    char digitBuffer[16];
-    const auto end = std::to_chars(digitBuffer, digitBuffer + sizeof digitBuffer, prefix).ptr;
-    const std::string_view digits(digitBuffer, static_cast<std::size_t>(end - digitBuffer));
-    const int n = static_cast<int>(digits.size());
+    // The digits in two independent halves of 7 and 8.
+    char digits[15];
+    auto high = static_cast<std::uint32_t>(prefix / 100'000'000);
+    auto low = static_cast<std::uint32_t>(prefix % 100'000'000);
+    for (int k = 14; k >= 7; --k) {
+        digits[k] = static_cast<char>('0' + low % 10);
+        low /= 10;
+        if (k > 7) {
+            digits[k - 8] = static_cast<char>('0' + high % 10);
+            high /= 10;
+        }
+    }
+    int n = 15;
+    while (digits[n - 1] == '0')
+        --n;
+
+    // At most sign, 15 digits, separator, "E-4951" or 3 leading zeros.
+    char buffer[40];
+    char* out = buffer;
+    const auto put = [&](const char* from, int count) {
+        std::memcpy(out, from, static_cast<std::size_t>(count));
+        out += count;
+    };
+    const std::string_view sep = separator.text();
+    const auto putSeparator = [&] {
+        if (sep.size() == 1)
+            *out++ = sep[0];
+        else
+            put(sep.data(), static_cast<int>(sep.size()));
+    };
 
     if (value < 0)
-        text += '-';
+        *out++ = '-';
     if (x > 15 || x < -3) {
-        text += digits[0];
+        *out++ = digits[0];
         if (n > 1) {
-            text += separator.text();
-            text += digits.substr(1);
+            putSeparator();
+            put(digits + 1, n - 1);
         }
-        text += 'E';
-        text += IntegerToText(x - 1);
+        *out++ = 'E';
+        out = std::to_chars(out, buffer + sizeof buffer, x - 1).ptr;
     } else if (x > 0) {
         if (n <= x) {
-            text += digits;
-            text.append(static_cast<std::size_t>(x - n), '0');
+            put(digits, n);
+            out = std::fill_n(out, x - n, '0');
         } else {
-            text += digits.substr(0, static_cast<std::size_t>(x));
-            text += separator.text();
-            text += digits.substr(static_cast<std::size_t>(x));
+            put(digits, x);
+            putSeparator();
+            put(digits + x, n - x);
         }
     } else {
-        text += '0';
-        text += separator.text();
-        text.append(static_cast<std::size_t>(-x), '0');
-        text += digits;
+        *out++ = '0';
+        putSeparator();
+        out = std::fill_n(out, -x, '0');
+        put(digits, n);
     }
+    text.append(buffer, static_cast<std::size_t>(out - buffer));
 }
 
 std::string IntegerToText(std::int32_t value) { return std::to_string(value); }

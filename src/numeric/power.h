@@ -1,22 +1,72 @@
 // The general power and the exponential function of the model's formulas,
 // computed with the x87 instruction sequences whose roundings the printed
-// digits depend on.
+// digits depend on. Inline, so that their operands stay in the x87 registers.
 #pragma once
 
 #include "extended.h"
+#include "x87.h"
 
 namespace kaskad {
+
+namespace detail {
+constexpr long double kLog2e = 1.44269504088896340735992468100189214L;
+} // namespace detail
+
+// e to the power x, as 2^f * 2^m with m the nearest integer to x * log2 e.
+[[gnu::always_inline]] inline Ext Exp(Ext x)
+{
+    if (x.isFaulted())
+        return x;
+    const long double t = x.rawValue() * detail::kLog2e;
+    if (std::isinf(t))
+        return Ext::faulted(Fault::overflow);
+    const long double m = x87::roundToInteger(t);
+    const long double f = t - m;
+    const long double twoToF = x87::twoToPowerMinusOne(f) + 1.0L;
+    return Ext::result(x87::scale(twoToF, m));
+}
+
+// Base to the whole power n by repeated squaring, each product rounded to
+// extended; 1/r for a negative n.
+[[gnu::always_inline]] inline Ext IntegralPower(Ext base, std::int32_t n)
+{
+    if (base.isFaulted())
+        return base;
+    Ext r = 1.0L;
+    Ext p = base;
+    std::uint32_t bits = n < 0 ? 0u - static_cast<std::uint32_t>(n) : static_cast<std::uint32_t>(n);
+    while (bits != 0) {
+        if (bits & 1u)
+            r = r * p;
+        bits >>= 1;
+        if (bits != 0)
+            p = p * p;
+    }
+    return n < 0 ? 1.0L / r : r;
+}
 
 // Base raised to Exponent. Exponent 0 gives 1; base 0 with a positive exponent
 // gives 0; a whole exponent within the 32-bit range takes repeated squaring;
 // any other exponent goes through exp(Exponent * ln Base).
-Ext PowerOf(Ext base, Ext exponent);
-
-// e to the power x, as 2^f * 2^m with m the nearest integer to x * log2 e.
-Ext Exp(Ext x);
-
-// Base to the whole power n by repeated squaring, each product rounded to
-// extended; 1/r for a negative n.
-Ext IntegralPower(Ext base, std::int32_t n);
+[[gnu::always_inline]] inline Ext PowerOf(Ext base, Ext exponent)
+{
+    if (base.isFaulted())
+        return base;
+    if (exponent.isFaulted())
+        return exponent;
+    const long double b = base.rawValue();
+    const long double e = exponent.rawValue();
+    if (e == 0)
+        return 1.0L;
+    if (b == 0 && e > 0)
+        return 0.0L;
+    if (std::fabs(e) <= 2147483647.0L && x87::roundToInteger(e) == e)
+        return IntegralPower(base, static_cast<std::int32_t>(x87::toInteger(e)));
+    if (b < 0)
+        return Ext::faulted(Fault::invalidOp);
+    if (b == 0)
+        return Ext::faulted(Fault::zeroDivide);
+    return Exp(exponent * Ext(x87::lnOf(b)));
+}
 
 } // namespace kaskad
