@@ -40,10 +40,17 @@ void writeCsv(std::ostream& out, const RunRecord& run)
 
 void writeCsvValues(std::ostream& out, const ReactorRecord& reactor)
 {
+    std::string cells;
+    appendCsvValues(cells, reactor);
+    out << cells;
+}
+
+void appendCsvValues(std::string& row, const ReactorRecord& reactor)
+{
     for (int pane : kCsvPaneOrder) {
-        out << ',';
+        row += ',';
         if (const std::string* value = reactor.valueOf(pane))
-            out << *value;
+            row += *value;
     }
 }
 

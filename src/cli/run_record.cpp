@@ -47,8 +47,10 @@ private:
         if (const auto sep = printed.find(separator_.text()); sep != std::string::npos)
             printed.replace(sep, separator_.text().size(), ".");
 
-        if (record_.reactors.empty() || record_.reactors.back().reactor != reactor)
+        if (record_.reactors.empty() || record_.reactors.back().reactor != reactor) {
             record_.reactors.push_back({reactor, {}});
+            record_.reactors.back().values.reserve(kPaneCount);
+        }
         record_.reactors.back().values.emplace_back(pane, std::move(printed));
     }
 

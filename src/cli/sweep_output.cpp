@@ -100,16 +100,19 @@ void SweepWriter::csvPoint(std::size_t index, const RunRecord& run)
         trailing += std::string(",") + csvBoolean(criterion.meets);
     }
 
+    // The point's rows are formed first and written at once.
+    std::string rows;
     const std::span<const ReactorRecord> reactors = writtenReactors(run, options_.outletOnly);
-    if (reactors.empty()) {
-        out_ << leading << std::string(kPaneCount, ',') << trailing << '\n';
-        return;
-    }
+    if (reactors.empty())
+        rows += leading + std::string(kPaneCount, ',') + trailing + '\n';
     for (const ReactorRecord& reactor : reactors) {
-        out_ << leading << reactor.reactor;
-        writeCsvValues(out_, reactor);
-        out_ << trailing << '\n';
+        rows += leading;
+        rows += std::to_string(reactor.reactor);
+        appendCsvValues(rows, reactor);
+        rows += trailing;
+        rows += '\n';
     }
+    out_ << rows;
 }
 
 void SweepWriter::jsonPoint(std::size_t index, const RunRecord& run)

@@ -232,3 +232,26 @@ TEST(ProgressBar, StaysSilentForTwoSecondsThenDrawsAtMostTenTimesASecond)
 
 } // namespace
 } // namespace kaskad::cli
+
+namespace kaskad::cli {
+namespace {
+
+TEST(SweepHelp, EverySweepSubcommandDocumentsItsOptionsWithAnExample)
+{
+    for (const char* command : {"sweep bubble", "sweep gaslift"}) {
+        const testing::CliResult help = testing::runKaskadCli(std::string(command) + " --help");
+        EXPECT_EQ(help.exitStatus, 0);
+        for (const char* option : {"--N", "--y10", "--y50", "--wg", "--t", "--dtr", "--ts", "--format", "--outlet",
+                                   "--criterion", "--only-meeting", "--jobs", "--decimal-separator", "FROM:TO:STEP",
+                                   "Example:\n  kaskad-cli sweep"})
+            EXPECT_NE(help.out.find(option), std::string::npos) << command << ' ' << option;
+    }
+    for (const char* command : {"sweep", "bubble", "gaslift"}) {
+        const testing::CliResult help = testing::runKaskadCli(std::string(command) + " --help");
+        EXPECT_NE(help.out.find("Example:\n  kaskad-cli"), std::string::npos) << command;
+    }
+    EXPECT_NE(testing::runKaskadCli("bubble --help").out.find("--plot-size"), std::string::npos);
+}
+
+} // namespace
+} // namespace kaskad::cli
