@@ -222,6 +222,8 @@ void writeProfilePlot(const CascadeProfile& profile, const std::string& path, Pl
         generator.setSize(QSize(size.width, size.height));
         generator.setViewBox(QRect(0, 0, size.width, size.height));
         generator.setTitle(QStringLiteral("Kaskad cascade profile"));
+        // At 96 dots per inch the drawing is as wide and high in CSS pixels as asked.
+        generator.setResolution(96);
         renderTo(scene, generator, size);
         QFile out(file);
         if (!out.open(QIODevice::WriteOnly) || out.write(svg.data()) != svg.data().size() || !out.flush())
