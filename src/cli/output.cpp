@@ -74,7 +74,9 @@ void writeJson(std::ostream& out, const RunRecord& run)
         json["error"] = {{"kind", run.error->kind}, {"message", run.error->message}};
     else
         json["error"] = nullptr;
-    out << json.dump() << '\n';
+    // A field text need not be valid UTF-8; the message that quotes it is
+    // written with replacement characters rather than failing.
+    out << json.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << '\n';
 }
 
 void writeRun(std::ostream& out, const RunRecord& run, OutputFormat format)
