@@ -76,7 +76,7 @@ public:
 
         const Double C0 = storeDouble((PowerOf(ro / rog, 0.2L) * 1.4L) * PowerOf((ro - rog) / ro, 5));
         const Double ub = storeDouble(PowerOf(((ro - rog) * (9.81L * sig)) / PowerOf(ro, 2), 0.25L) * 1.5L);
-        const Double wl = storeDouble(PowerOf(wg, 0.25L) * 1.007L);
+        const Double wl = storeDouble(wgToTheQuarter_ * 1.007L);
         const Double fi = storeDouble(wg / ((wg + wl) + C0 * ub));
         const Double Re = storeDouble((wl * dtb) / nu);
         const Double lf = storeDouble(PowerOf(10 / Re + 0.00116L / dtb, 0.25L) * 0.11L);
@@ -124,7 +124,7 @@ private:
     Single rateConstant(const RateConstants& c, Single t, Double fi) const
     {
         return storeSingle(
-            1 / (kineticTerm(c, t) + ((c.B / PowerOf(in_.wg, 1.2L)) / PowerOf(dtb, 0.5L)) / (1 - fi)));
+            1 / (kineticTerm(c, t) + ((c.B / wgToOnePointTwo_) / dtbSquareRoot_) / (1 - fi)));
     }
 
     // The next reactor's Newton iteration starts from this reactor's y3.
@@ -143,6 +143,12 @@ private:
     const GasLiftWindowState& windowState_;
     const Inputs& in_;
     Carried state_;
+    // Powers of the air velocity and the tube diameter, the same in every
+    // reactor of a run: formed once, a fault carried to the step that uses
+    // them.
+    const Ext wgToTheQuarter_ = PowerOf(in_.wg, 0.25L);
+    const Ext wgToOnePointTwo_ = PowerOf(in_.wg, 1.2L);
+    const Ext dtbSquareRoot_ = PowerOf(dtb, 0.5L);
 };
 
 } // namespace
