@@ -34,7 +34,9 @@ void SweepOf10000BubblePoints(benchmark::State& state)
     for (auto _ : state) {
         SweepWriter writer(out, plan, {OutputFormat::csv, false, true, false});
         writer.begin();
-        runSweep(plan, jobs, [&](std::size_t index, const RunRecord& run) { writer.point(index, run); });
+        runSweepFormatted(
+            plan, jobs, [&writer](std::size_t index, const RunRecord& run) { return writer.format(index, run); },
+            [&writer](const std::optional<std::string>& text) { writer.write(text); });
         writer.end();
     }
     state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(plan.pointCount()));

@@ -178,8 +178,10 @@ int runSweepCommand(const SweepOptions& options)
         SweepWriter writer(std::cout, plan, options.output);
         ProgressBar progress(std::cerr, plan.pointCount(), standardErrorIsTerminal());
         writer.begin();
-        runSweep(
-            plan, options.jobs, [&](std::size_t index, const RunRecord& run) { writer.point(index, run); },
+        runSweepFormatted(
+            plan, options.jobs,
+            [&writer](std::size_t index, const RunRecord& run) { return writer.format(index, run); },
+            [&writer](const std::optional<std::string>& text) { writer.write(text); },
             [&](std::size_t delivered) { progress.update(delivered); });
         progress.finish();
         writer.end();

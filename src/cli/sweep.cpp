@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <functional>
 #include <exception>
 #include <mutex>
 #include <optional>
@@ -69,37 +70,60 @@ std::vector<std::string> SweepPlan::sweptTexts(std::size_t index) const
 namespace {
 
 // The points between the workers and the sink. Workers take the next point
-// index; the sink takes the finished runs in index order. Workers run at
-// most `window` points ahead of the sink, so memory stays bounded however
-// long the sweep.
-class OrderedRuns {
+// index and produce its result; the sink takes the results in index order.
+// Workers run at most `window` points ahead of the sink, so memory stays
+// bounded however long the sweep.
+template <class Result>
+class OrderedResults {
 public:
-    OrderedRuns(const SweepPlan& plan, unsigned jobs)
-        : plan_(plan), window_(16 * static_cast<std::size_t>(jobs)), slots_(window_)
+    using Produce = std::function<Result(std::size_t index)>;
+
+    OrderedResults(std::size_t count, unsigned jobs, Produce produce)
+        : count_(count), window_(16 * static_cast<std::size_t>(jobs)), produce_(std::move(produce)), slots_(window_)
     {
     }
 
     void work()
     {
         try {
-            while (const std::optional<std::size_t> index = claim()) {
-                RunRecord run = runRecorded(plan_.model(), plan_.pointFields(*index), plan_.separator(),
-                                            PaneTexts::dropped);
-                std::lock_guard lock(mutex_);
-                slots_[*index % window_] = std::move(run);
-                finished_.notify_all();
-            }
+            while (const std::optional<std::size_t> index = claim())
+                producePoint(*index);
         } catch (...) {
             stop(std::current_exception());
         }
     }
 
-    // Waits for the run of point `index` (the next in order) and frees its
+    // Produces one more point on the calling thread if one can be claimed
+    // without waiting; false when none can.
+    bool workOne()
+    {
+        std::optional<std::size_t> index;
+        {
+            std::lock_guard lock(mutex_);
+            if (stopped_ || next_ >= count_ || next_ >= taken_ + window_)
+                return false;
+            index = next_++;
+        }
+        producePoint(*index);
+        return true;
+    }
+
+    // The result of point `index` if it is ready, freeing its slot.
+    std::optional<Result> tryTake(std::size_t index)
+    {
+        std::lock_guard lock(mutex_);
+        std::optional<Result>& slot = slots_[index % window_];
+        if (!slot || stopped_)
+            return std::nullopt;
+        return release(index, slot);
+    }
+
+    // Waits for the result of point `index` (the next in order) and frees its
     // slot; nullopt when the sweep stopped. `waiting` runs every 100 ms.
-    std::optional<RunRecord> take(std::size_t index, const std::function<void()>& waiting)
+    std::optional<Result> take(std::size_t index, const std::function<void()>& waiting)
     {
         std::unique_lock lock(mutex_);
-        std::optional<RunRecord>& slot = slots_[index % window_];
+        std::optional<Result>& slot = slots_[index % window_];
         while (!slot && !stopped_) {
             if (finished_.wait_for(lock, std::chrono::milliseconds(100)) == std::cv_status::timeout && waiting) {
                 lock.unlock();
@@ -109,11 +133,7 @@ public:
         }
         if (stopped_)
             return std::nullopt;
-        std::optional<RunRecord> run = std::move(slot);
-        slot.reset();
-        taken_ = index + 1;
-        room_.notify_all();
-        return run;
+        return release(index, slot);
     }
 
     void stop(std::exception_ptr error = nullptr)
@@ -129,72 +149,122 @@ public:
     std::exception_ptr error() const { return error_; }
 
 private:
+    void producePoint(std::size_t index)
+    {
+        Result result = produce_(index);
+        std::lock_guard lock(mutex_);
+        slots_[index % window_] = std::move(result);
+        // Only the point the sink waits for is worth a wake-up.
+        if (index == taken_)
+            finished_.notify_one();
+    }
+
+    // Hands out a stored result and frees its slot; the mutex is held.
+    std::optional<Result> release(std::size_t index, std::optional<Result>& slot)
+    {
+        std::optional<Result> result = std::move(slot);
+        slot.reset();
+        taken_ = index + 1;
+        room_.notify_all();
+        return result;
+    }
+
     std::optional<std::size_t> claim()
     {
         std::unique_lock lock(mutex_);
         room_.wait(lock, [&] { return stopped_ || next_ < taken_ + window_; });
-        if (stopped_ || next_ >= plan_.pointCount())
+        if (stopped_ || next_ >= count_)
             return std::nullopt;
         return next_++;
     }
 
-    const SweepPlan& plan_;
+    const std::size_t count_;
     const std::size_t window_;
+    const Produce produce_;
     std::mutex mutex_;
     std::condition_variable room_;      // a slot was freed, or the sweep stopped
-    std::condition_variable finished_;  // a run was stored, or the sweep stopped
-    std::vector<std::optional<RunRecord>> slots_;
+    std::condition_variable finished_;  // a result was stored, or the sweep stopped
+    std::vector<std::optional<Result>> slots_;
     std::size_t next_ = 0;   // the next point to claim
     std::size_t taken_ = 0;  // points handed to the sink
     bool stopped_ = false;
     std::exception_ptr error_;
 };
 
-} // namespace
-
-void runSweep(const SweepPlan& plan, unsigned jobs, const PointSink& sink, const ProgressSink& progress)
+// Produces every point on `jobs` threads and delivers the results in point
+// order on the calling thread. With one job the calling thread does it all;
+// otherwise jobs - 1 workers run, and the calling thread produces points
+// itself while the next one is not ready, so that no more threads compete
+// than there are jobs.
+template <class Result>
+void produceInOrder(std::size_t count, unsigned jobs, const typename OrderedResults<Result>::Produce& produce,
+                    const std::function<void(std::size_t, Result&&)>& deliver, const ProgressSink& progress)
 {
-    const std::size_t count = plan.pointCount();
     if (jobs <= 1) {
-        // One thread: the calling one runs the points itself, in order.
         for (std::size_t index = 0; index < count; ++index) {
-            sink(index, runRecorded(plan.model(), plan.pointFields(index), plan.separator(), PaneTexts::dropped));
+            deliver(index, produce(index));
             if (progress)
                 progress(index + 1);
         }
         return;
     }
-    OrderedRuns runs(plan, jobs);
+    OrderedResults<Result> results(count, jobs, produce);
     std::vector<std::jthread> workers;
-    workers.reserve(jobs);
-    for (unsigned j = 0; j < jobs; ++j)
-        workers.emplace_back([&runs] { runs.work(); });
+    workers.reserve(jobs - 1);
+    for (unsigned j = 1; j < jobs; ++j)
+        workers.emplace_back([&results] { results.work(); });
 
-    std::exception_ptr sinkError;
+    std::exception_ptr error;
     std::size_t delivered = 0;
     const std::function<void()> waiting = [&] {
         if (progress)
             progress(delivered);
     };
     try {
-        for (; delivered < count; ) {
-            const std::optional<RunRecord> run = runs.take(delivered, waiting);
-            if (!run)
+        while (delivered < count) {
+            std::optional<Result> result = results.tryTake(delivered);
+            if (!result && results.workOne())
+                continue;
+            if (!result)
+                result = results.take(delivered, waiting);
+            if (!result)
                 break;
-            sink(delivered, *run);
+            deliver(delivered, std::move(*result));
             ++delivered;
             if (progress)
                 progress(delivered);
         }
     } catch (...) {
-        sinkError = std::current_exception();
+        error = std::current_exception();
     }
-    runs.stop();
+    results.stop();
     workers.clear();  // joins
-    if (sinkError)
-        std::rethrow_exception(sinkError);
-    if (runs.error())
-        std::rethrow_exception(runs.error());
+    if (error)
+        std::rethrow_exception(error);
+    if (results.error())
+        std::rethrow_exception(results.error());
+}
+
+RunRecord runPoint(const SweepPlan& plan, std::size_t index)
+{
+    return runRecorded(plan.model(), plan.pointFields(index), plan.separator(), PaneTexts::dropped);
+}
+
+} // namespace
+
+void runSweep(const SweepPlan& plan, unsigned jobs, const PointSink& sink, const ProgressSink& progress)
+{
+    produceInOrder<RunRecord>(
+        plan.pointCount(), jobs, [&plan](std::size_t index) { return runPoint(plan, index); },
+        [&sink](std::size_t index, RunRecord&& run) { sink(index, run); }, progress);
+}
+
+void runSweepFormatted(const SweepPlan& plan, unsigned jobs, const PointFormatter& format, const TextSink& sink,
+                       const ProgressSink& progress)
+{
+    produceInOrder<std::optional<std::string>>(
+        plan.pointCount(), jobs, [&](std::size_t index) { return format(index, runPoint(plan, index)); },
+        [&sink](std::size_t, std::optional<std::string>&& text) { sink(text); }, progress);
 }
 
 } // namespace kaskad::cli

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -56,5 +57,16 @@ using ProgressSink = std::function<void(std::size_t delivered)>;
 // recorded in its point; an exception from the sink stops the sweep and is
 // passed on.
 void runSweep(const SweepPlan& plan, unsigned jobs, const PointSink& sink, const ProgressSink& progress = {});
+
+// Forms a point's output from its run; called on the worker threads, so it
+// must be safe to call concurrently. Nothing means the point is left out.
+using PointFormatter = std::function<std::optional<std::string>(std::size_t index, const RunRecord& run)>;
+// Receives each point's formatted output in point order, on the calling thread.
+using TextSink = std::function<void(const std::optional<std::string>& text)>;
+
+// runSweep with each point's output formed on the thread that ran it: only
+// that text, not the run's many values, passes between threads.
+void runSweepFormatted(const SweepPlan& plan, unsigned jobs, const PointFormatter& format, const TextSink& sink,
+                       const ProgressSink& progress = {});
 
 } // namespace kaskad::cli

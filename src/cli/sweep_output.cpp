@@ -65,16 +65,26 @@ void SweepWriter::begin()
     out_ << '\n';
 }
 
-void SweepWriter::point(std::size_t index, const RunRecord& run)
+std::optional<std::string> SweepWriter::format(std::size_t index, const RunRecord& run) const
 {
     if (options_.onlyMeeting && !evaluateCriterion(run).meets)
+        return std::nullopt;
+    if (options_.format == OutputFormat::json)
+        return jsonPoint(index, run);
+    return csvPoint(index, run);
+}
+
+void SweepWriter::write(const std::optional<std::string>& formatted)
+{
+    if (!formatted)
         return;
     if (options_.format == OutputFormat::json)
-        jsonPoint(index, run);
-    else
-        csvPoint(index, run);
+        out_ << (wrotePoint_ ? ",\n" : "\n");
+    out_ << *formatted;
     wrotePoint_ = true;
 }
+
+void SweepWriter::point(std::size_t index, const RunRecord& run) { write(format(index, run)); }
 
 void SweepWriter::end()
 {
@@ -83,7 +93,7 @@ void SweepWriter::end()
     out_.flush();
 }
 
-void SweepWriter::csvPoint(std::size_t index, const RunRecord& run)
+std::string SweepWriter::csvPoint(std::size_t index, const RunRecord& run) const
 {
     std::string leading;
     for (const std::string& text : plan_.sweptTexts(index))
@@ -100,7 +110,6 @@ void SweepWriter::csvPoint(std::size_t index, const RunRecord& run)
         trailing += std::string(",") + csvBoolean(criterion.meets);
     }
 
-    // The point's rows are formed first and written at once.
     std::string rows;
     const std::span<const ReactorRecord> reactors = writtenReactors(run, options_.outletOnly);
     if (reactors.empty())
@@ -112,10 +121,10 @@ void SweepWriter::csvPoint(std::size_t index, const RunRecord& run)
         rows += trailing;
         rows += '\n';
     }
-    out_ << rows;
+    return rows;
 }
 
-void SweepWriter::jsonPoint(std::size_t index, const RunRecord& run)
+std::string SweepWriter::jsonPoint(std::size_t index, const RunRecord& run) const
 {
     nlohmann::ordered_json point;
     nlohmann::ordered_json fields = nlohmann::ordered_json::object();
@@ -145,7 +154,7 @@ void SweepWriter::jsonPoint(std::size_t index, const RunRecord& run)
     }
     // Field texts and their error messages may hold any bytes: invalid UTF-8
     // is written as U+FFFD rather than stopping the sweep.
-    out_ << (wrotePoint_ ? ",\n" : "\n") << point.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
+    return point.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
 }
 
 } // namespace kaskad::cli

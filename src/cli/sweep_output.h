@@ -4,7 +4,9 @@
 #include "cli/output.h"
 #include "cli/sweep.h"
 
+#include <optional>
 #include <ostream>
+#include <string>
 
 namespace kaskad::cli {
 
@@ -29,12 +31,17 @@ class SweepWriter {
 public:
     SweepWriter(std::ostream& out, const SweepPlan& plan, SweepOutputOptions options);
     void begin();
+    // The text of a point, or nothing when the point is left out. Safe to
+    // call from several threads at once.
+    std::optional<std::string> format(std::size_t index, const RunRecord& run) const;
+    // Writes a formatted point, in point order.
+    void write(const std::optional<std::string>& formatted);
     void point(std::size_t index, const RunRecord& run);
     void end();
 
 private:
-    void csvPoint(std::size_t index, const RunRecord& run);
-    void jsonPoint(std::size_t index, const RunRecord& run);
+    std::string csvPoint(std::size_t index, const RunRecord& run) const;
+    std::string jsonPoint(std::size_t index, const RunRecord& run) const;
 
     std::ostream& out_;
     const SweepPlan& plan_;
