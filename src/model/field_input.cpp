@@ -18,4 +18,16 @@ Double readDouble(const ModelWindow& window, int field, DecimalSeparator separat
     return storeDouble(TextToNumber(window.fieldText(field), separator));
 }
 
+SeriesInputs readSeriesInputs(const ModelWindow& window, DecimalSeparator separator)
+{
+    SeriesInputs in;
+    in.N = readCount(window, 1, separator);
+    in.y10 = readSingle(window, 2, separator);
+    in.y50 = readSingle(window, 3, separator);
+    in.wg = readSingle(window, 4, separator);
+    in.t = readSingle(window, 5, separator);
+    in.dtr = readSingle(window, 6, separator);
+    return in;
+}
+
 } // namespace kaskad

@@ -10,21 +10,14 @@ namespace kaskad {
 
 namespace {
 
-struct Inputs {
-    std::int32_t N;
-    Single y10, y50, wg, t, dtr, ts;
+struct Inputs : SeriesInputs {
+    Single ts;
 };
 
 // LabeledEdit7 (db) is not read: the tube diameter is the fixed dtb.
 Inputs readInputs(const ModelWindow& window, DecimalSeparator separator)
 {
-    Inputs in;
-    in.N = readCount(window, 1, separator);
-    in.y10 = readSingle(window, 2, separator);
-    in.y50 = readSingle(window, 3, separator);
-    in.wg = readSingle(window, 4, separator);
-    in.t = readSingle(window, 5, separator);
-    in.dtr = readSingle(window, 6, separator);
+    Inputs in{readSeriesInputs(window, separator), {}};
     in.ts = readSingle(window, 8, separator);
     return in;
 }

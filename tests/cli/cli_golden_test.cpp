@@ -5,14 +5,13 @@
 //   ...                                stdout, line for line
 //   [exit 1]
 //   [stderr] Floating point division by zero.
+#include "cli_process.h"
+
 #include <gtest/gtest.h>
 
-#include <array>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <sys/wait.h>
 
 namespace {
 
@@ -47,22 +46,8 @@ Session readGolden(const fs::path& file)
 
 Session runCli(const std::string& arguments)
 {
-    const fs::path errFile = fs::temp_directory_path() / ("kaskad-cli-stderr-" + std::to_string(::getpid()));
-    const std::string command =
-        "LC_ALL=C " + std::string(KASKAD_CLI_PATH) + " " + arguments + " 2>" + errFile.string();
-    Session session;
-    session.arguments = arguments;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    std::array<char, 4096> buffer;
-    std::size_t n;
-    while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
-        session.out.append(buffer.data(), n);
-    const int status = ::pclose(pipe);
-    session.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    std::ifstream err(errFile);
-    session.err.assign(std::istreambuf_iterator<char>(err), {});
-    fs::remove(errFile);
-    return session;
+    const kaskad::cli::testing::CliResult result = kaskad::cli::testing::runKaskadCli(arguments);
+    return {arguments, result.out, result.exitStatus, result.err};
 }
 
 std::vector<fs::path> goldenFiles()

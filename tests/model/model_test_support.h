@@ -4,6 +4,7 @@
 #include "model/bubble_column.h"
 #include "model/gas_lift.h"
 #include "numeric/errors.h"
+#include "worked_examples.h"
 
 #include <gtest/gtest.h>
 
@@ -15,12 +16,18 @@
 namespace kaskad::testing {
 
 // The pane text of consecutive reactor lines 1..n.
-inline std::string paneLines(std::string_view word, const std::vector<std::string>& values, int firstReactor = 1)
+template <class Values>
+std::string paneLines(std::string_view word, const Values& values)
 {
     std::string text;
-    for (std::size_t i = 0; i < values.size(); ++i)
-        text += std::string(word) + std::to_string(firstReactor + static_cast<int>(i)) + "   " + values[i] + "\r\n";
+    int reactor = 0;
+    for (const auto& value : values)
+        text += std::string(word) + std::to_string(++reactor) + "   " + std::string(value) + "\r\n";
     return text;
+}
+inline std::string paneLines(std::string_view word, const std::vector<std::string>& values)
+{
+    return paneLines<std::vector<std::string>>(word, values);
 }
 
 // The values of a pane's lines, in order.
