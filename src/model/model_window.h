@@ -59,7 +59,8 @@ public:
         : window_(window), word_(word), separator_(separator)
     {
     }
-    void append(int pane, std::int32_t reactor, long double storedValue)
+    // storedValue is a single or a double, widened exactly.
+    void append(int pane, std::int32_t reactor, double storedValue)
     {
         formResultLine(line_, word_, reactor, storedValue, separator_);
         window_.appendToPane(pane, line_);

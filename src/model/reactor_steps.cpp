@@ -102,7 +102,7 @@ void appendHeatTransferLines(ResultWriter& out, std::int32_t i, const HeatTransf
     out.append(paneALFA, i, lines.ALFA.value());
     out.append(paneALPE, i, lines.ALPE.value());
     out.append(paneT, i, lines.t.value());
-    out.append(paneP, i, lines.P.rawValue());
+    out.append(paneP, i, static_cast<double>(lines.P.value()));  // a single or a double
 }
 
 } // namespace kaskad

@@ -6,6 +6,7 @@
 #include "x87.h"
 
 #include <array>
+#include <bit>
 #include <algorithm>
 #include <charconv>
 #include <cstring>
@@ -25,6 +26,11 @@ constexpr std::array<long double, 16> kTenToThirtyTwos = {
     1e256L, 1e288L, 1e320L, 1e352L, 1e384L, 1e416L, 1e448L, 1e480L};
 constexpr std::array<long double, 10> kTenToFiveTwelves = {
     1e0L, 1e512L, 1e1024L, 1e1536L, 1e2048L, 1e2560L, 1e3072L, 1e3584L, 1e4096L, 1e4608L};
+
+// "00", "01", ..., "99".
+constexpr char kDigitPairs[] =
+    "0001020304050607080910111213141516171819202122232425262728293031323334353637383940414243444546474849"
+    "5051525354555657585960616263646566676869707172737475767778798081828384858687888990919293949596979899";
 
 constexpr long double kTenTo17 = 1e17L;
 constexpr long double kTenTo18 = 1e18L;
@@ -168,7 +174,7 @@ struct DecimalDigits {
 
 // ScaleByPowerOfTen, with the one-factor scaling of the common magnitudes
 // inline.
-long double scaleForDigits(long double magnitude, int k)
+[[gnu::always_inline]] inline long double scaleForDigits(long double magnitude, int k)
 {
     if (k >= 0 && k < 32)
         return magnitude * kTenToUnits[k];
@@ -177,10 +183,9 @@ long double scaleForDigits(long double magnitude, int k)
     return ScaleByPowerOfTen(magnitude, k);
 }
 
-DecimalDigits eighteenDigits(long double magnitude)
+// e is the binary exponent of magnitude: 2^e <= magnitude < 2^(e+1).
+[[gnu::always_inline]] inline DecimalDigits eighteenDigits(long double magnitude, int e)
 {
-    // Lower bound of the decimal exponent: magnitude >= 2^e.
-    const int e = x87::binaryExponent(magnitude);
     // floor(e * log10 2) + 1, within one of the true decimal exponent.
     int x = static_cast<int>((static_cast<std::int64_t>(e) * 646456993) >> 31) + 1;
     // Within the table's whole powers the estimate is settled by one
@@ -213,22 +218,14 @@ std::string NumberToText(long double value, DecimalSeparator separator)
     return text;
 }
 
-void appendNumberText(std::string& text, long double value, DecimalSeparator separator)
-{
-    if (std::isnan(value)) {
-        text += "NAN";
-        return;
-    }
-    if (std::isinf(value)) {
-        text += value < 0 ? "-INF" : "INF";
-        return;
-    }
-    if (value == 0) {
-        text += '0';
-        return;
-    }
+namespace {
 
-    auto [d, x] = eighteenDigits(std::fabs(value));
+// The digits of a finite non-zero magnitude with binary exponent e, written
+// by the general format.
+[[gnu::always_inline]] inline void appendDigits(std::string& text, long double magnitude, int e, bool negative,
+                                                DecimalSeparator separator)
+{
+    auto [d, x] = eighteenDigits(magnitude, e);
     // Fifteen digits; only the sixteenth decides the rounding.
     std::uint64_t prefix = d / 1000;
     if ((d / 100) % 10 >= 5) {
@@ -238,18 +235,19 @@ void appendNumberText(std::string& text, long double value, DecimalSeparator sep
             ++x;
         }
     }
-    // The digits in two independent halves of 7 and 8.
+    // The digits two at a time, in two independent halves of 7 and 8.
     char digits[15];
     auto high = static_cast<std::uint32_t>(prefix / 100'000'000);
     auto low = static_cast<std::uint32_t>(prefix % 100'000'000);
-    for (int k = 14; k >= 7; --k) {
-        digits[k] = static_cast<char>('0' + low % 10);
-        low /= 10;
+    for (int k = 13; k >= 7; k -= 2) {
+        std::memcpy(digits + k, kDigitPairs + 2 * (low % 100), 2);
+        low /= 100;
         if (k > 7) {
-            digits[k - 8] = static_cast<char>('0' + high % 10);
-            high /= 10;
+            std::memcpy(digits + k - 8, kDigitPairs + 2 * (high % 100), 2);
+            high /= 100;
         }
     }
+    digits[0] = static_cast<char>('0' + high);
     int n = 15;
     while (digits[n - 1] == '0')
         --n;
@@ -269,7 +267,7 @@ void appendNumberText(std::string& text, long double value, DecimalSeparator sep
             put(sep.data(), static_cast<int>(sep.size()));
     };
 
-    if (value < 0)
+    if (negative)
         *out++ = '-';
     if (x > 15 || x < -3) {
         *out++ = digits[0];
@@ -295,6 +293,44 @@ void appendNumberText(std::string& text, long double value, DecimalSeparator sep
         put(digits, n);
     }
     text.append(buffer, static_cast<std::size_t>(out - buffer));
+}
+
+} // namespace
+
+void appendNumberText(std::string& text, long double value, DecimalSeparator separator)
+{
+    if (std::isnan(value)) {
+        text += "NAN";
+        return;
+    }
+    if (std::isinf(value)) {
+        text += value < 0 ? "-INF" : "INF";
+        return;
+    }
+    if (value == 0) {
+        text += '0';
+        return;
+    }
+    const long double magnitude = std::fabs(value);
+    appendDigits(text, magnitude, x87::binaryExponent(magnitude), value < 0, separator);
+}
+
+void appendNumberText(std::string& text, double value, DecimalSeparator separator)
+{
+    if (!std::isfinite(value)) {
+        appendNumberText(text, static_cast<long double>(value), separator);
+        return;
+    }
+    if (value == 0) {
+        text += '0';
+        return;
+    }
+    // The binary exponent straight from the double's bits, without passing
+    // the value through memory as an extended.
+    const auto bits = std::bit_cast<std::uint64_t>(value);
+    const int biased = static_cast<int>((bits >> 52) & 0x7FF);
+    const int e = biased != 0 ? biased - 1023 : -1011 - __builtin_clzll(bits & 0xFFFFFFFFFFFFFULL);
+    appendDigits(text, std::fabs(static_cast<long double>(value)), e, value < 0, separator);
 }
 
 std::string IntegerToText(std::int32_t value) { return std::to_string(value); }

@@ -46,6 +46,8 @@ std::int32_t RoundCount(long double value);
 std::string NumberToText(long double value, DecimalSeparator separator);
 // NumberToText appended to a text.
 void appendNumberText(std::string& text, long double value, DecimalSeparator separator);
+// The same for a value stored as a double or a single (widened exactly).
+void appendNumberText(std::string& text, double value, DecimalSeparator separator);
 
 std::string IntegerToText(std::int32_t value);
 

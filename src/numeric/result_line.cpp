@@ -1,14 +1,17 @@
 // Forming a pane's result line.
 #include "result_line.h"
 
+#include <charconv>
+
 namespace kaskad {
 
-void formResultLine(std::string& line, std::string_view word, std::int32_t reactor, long double value,
+void formResultLine(std::string& line, std::string_view word, std::int32_t reactor, double value,
                     DecimalSeparator separator)
 {
     line.clear();
     line += word;
-    line += IntegerToText(reactor);
+    char number[12];
+    line.append(number, std::to_chars(number, number + sizeof number, reactor).ptr);
     line += "   ";
     appendNumberText(line, value, separator);
     line += "\r\n";
@@ -17,8 +20,9 @@ void formResultLine(std::string& line, std::string_view word, std::int32_t react
 std::string ResultLine(std::string_view word, std::int32_t reactor, long double value,
                        DecimalSeparator separator)
 {
-    std::string line;
-    formResultLine(line, word, reactor, value, separator);
+    std::string line = std::string(word) + IntegerToText(reactor) + "   ";
+    appendNumberText(line, value, separator);
+    line += "\r\n";
     return line;
 }
 

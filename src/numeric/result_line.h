@@ -14,7 +14,8 @@ namespace kaskad {
 std::string ResultLine(std::string_view word, std::int32_t reactor, long double value,
                        DecimalSeparator separator);
 // The same line written into a reused buffer.
-void formResultLine(std::string& line, std::string_view word, std::int32_t reactor, long double value,
+// The value is stored as a single or a double.
+void formResultLine(std::string& line, std::string_view word, std::int32_t reactor, double value,
                     DecimalSeparator separator);
 
 } // namespace kaskad
