@@ -220,9 +220,9 @@ std::string NumberToText(long double value, DecimalSeparator separator)
 
 namespace {
 
-// The digits of a finite non-zero magnitude with binary exponent e, written
-// by the general format.
-[[gnu::always_inline]] inline void appendDigits(std::string& text, long double magnitude, int e, bool negative,
+// Writes a finite non-zero magnitude with binary exponent e in the general
+// format; returns the end of what it wrote.
+[[gnu::always_inline]] inline char* writeDigits(char* out, long double magnitude, int e, bool negative,
                                                 DecimalSeparator separator)
 {
     auto [d, x] = eighteenDigits(magnitude, e);
@@ -252,9 +252,6 @@ namespace {
     while (digits[n - 1] == '0')
         --n;
 
-    // At most sign, 15 digits, separator, "E-4951" or 3 leading zeros.
-    char buffer[40];
-    char* out = buffer;
     const auto put = [&](const char* from, int count) {
         std::memcpy(out, from, static_cast<std::size_t>(count));
         out += count;
@@ -276,7 +273,7 @@ namespace {
             put(digits + 1, n - 1);
         }
         *out++ = 'E';
-        out = std::to_chars(out, buffer + sizeof buffer, x - 1).ptr;
+        out = std::to_chars(out, out + 6, x - 1).ptr;
     } else if (x > 0) {
         if (n <= x) {
             put(digits, n);
@@ -292,7 +289,7 @@ namespace {
         out = std::fill_n(out, -x, '0');
         put(digits, n);
     }
-    text.append(buffer, static_cast<std::size_t>(out - buffer));
+    return out;
 }
 
 } // namespace
@@ -312,25 +309,34 @@ void appendNumberText(std::string& text, long double value, DecimalSeparator sep
         return;
     }
     const long double magnitude = std::fabs(value);
-    appendDigits(text, magnitude, x87::binaryExponent(magnitude), value < 0, separator);
+    char buffer[kNumberTextCapacity];
+    const char* end = writeDigits(buffer, magnitude, x87::binaryExponent(magnitude), value < 0, separator);
+    text.append(buffer, static_cast<std::size_t>(end - buffer));
 }
 
-void appendNumberText(std::string& text, double value, DecimalSeparator separator)
+char* writeNumberText(char* out, double value, DecimalSeparator separator)
 {
     if (!std::isfinite(value)) {
-        appendNumberText(text, static_cast<long double>(value), separator);
-        return;
+        const std::string_view name = std::isnan(value) ? "NAN" : value < 0 ? "-INF" : "INF";
+        return std::copy(name.begin(), name.end(), out);
     }
     if (value == 0) {
-        text += '0';
-        return;
+        *out = '0';
+        return out + 1;
     }
     // The binary exponent straight from the double's bits, without passing
     // the value through memory as an extended.
     const auto bits = std::bit_cast<std::uint64_t>(value);
     const int biased = static_cast<int>((bits >> 52) & 0x7FF);
     const int e = biased != 0 ? biased - 1023 : -1011 - __builtin_clzll(bits & 0xFFFFFFFFFFFFFULL);
-    appendDigits(text, std::fabs(static_cast<long double>(value)), e, value < 0, separator);
+    return writeDigits(out, std::fabs(static_cast<long double>(value)), e, value < 0, separator);
+}
+
+void appendNumberText(std::string& text, double value, DecimalSeparator separator)
+{
+    char buffer[kNumberTextCapacity];
+    const char* end = writeNumberText(buffer, value, separator);
+    text.append(buffer, static_cast<std::size_t>(end - buffer));
 }
 
 std::string IntegerToText(std::int32_t value) { return std::to_string(value); }

@@ -49,6 +49,13 @@ void appendNumberText(std::string& text, long double value, DecimalSeparator sep
 // The same for a value stored as a double or a single (widened exactly).
 void appendNumberText(std::string& text, double value, DecimalSeparator separator);
 
+// The most a number's text takes: sign, 15 digits, a separator of up to 4
+// bytes, 3 leading zeros or an exponent.
+inline constexpr std::size_t kNumberTextCapacity = 40;
+// NumberToText of a stored double or single written at out, which has room
+// for kNumberTextCapacity bytes; returns the end of the text.
+char* writeNumberText(char* out, double value, DecimalSeparator separator);
+
 std::string IntegerToText(std::int32_t value);
 
 // value * 10^k in up to three rounded steps: by 10^(|k| mod 32), by
