@@ -43,9 +43,14 @@ private:
         if (value.ends_with("\r\n"))
             value.remove_suffix(2);
 
-        std::string printed(value);
-        if (const auto sep = printed.find(separator_.text()); sep != std::string::npos)
-            printed.replace(sep, separator_.text().size(), ".");
+        // The value with "." for the locale's separator.
+        std::string printed;
+        if (const auto sep = value.find(separator_.text()); sep != std::string_view::npos) {
+            printed.reserve(value.size());
+            printed.append(value.substr(0, sep)).append(".").append(value.substr(sep + separator_.text().size()));
+        } else {
+            printed.assign(value);
+        }
 
         if (record_.reactors.empty() || record_.reactors.back().reactor != reactor) {
             record_.reactors.push_back({reactor, {}});
