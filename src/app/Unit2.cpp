@@ -18,9 +18,9 @@ namespace kaskad::app {
 namespace {
 
 using ui::ControlKind;
-using ui::ControlSpec;
+using ui::ControlRow;
 
-constexpr ControlSpec kForm2Controls[] = {
+constexpr ControlRow kForm2Controls[] = {
     {"Label1", ControlKind::label, "Выберите режим работы системы каскадных реакторов", 16, 16, 476, 20,
      {16, true, true}},
     ui::boldButton("Button1", "Тевир Барботажный", 16, 56, 249, 73, 19, 0),
@@ -30,7 +30,7 @@ constexpr ControlSpec kForm2Controls[] = {
 
 // The background is the system's button-highlight colour: the light bevel
 // colour of 3D controls, which Qt holds as QPalette::Light.
-constexpr ui::WindowSpec kForm2Layout = {
+constexpr ui::WindowDescription kForm2Layout = {
     "Программа расчета работы системы каскадных реакторов", QRect(215, 137, 768, 184), QPalette::Light, 11,
     "Button1", kForm2Controls,
 };

@@ -22,22 +22,22 @@ bool isConverted(ModelKind model, int field) { return !(model == ModelKind::gasl
 
 } // namespace
 
-SweepPlan::SweepPlan(ModelKind model, const FieldTexts& specifications, DecimalSeparator separator)
-    : model_(model), separator_(separator), fixed_(specifications)
+SweepPlan::SweepPlan(ModelKind model, const FieldTexts& optionTexts, DecimalSeparator separator)
+    : model_(model), separator_(separator), fixed_(optionTexts)
 {
     if (separator.text() == ":" || separator.text() == ";")
         throw UsageError("a sweep cannot use '" + std::string(separator.text()) +
                          "' as decimal separator: it separates the values of ranges and lists");
     for (const FieldOption& option : fieldOptions(model)) {
-        const std::string& specification = specifications[option.field - 1];
-        if (!isConverted(model, option.field) || !isSweepSpecification(specification))
+        const std::string& optionText = optionTexts[option.field - 1];
+        if (!isConverted(model, option.field) || !isSweepText(optionText))
             continue;
         SweepField field;
         field.field = option.field;
         field.name = std::string(option.name).substr(2);
         field.swept = true;
         try {
-            field.texts = fieldValueTexts(specification, separator);
+            field.texts = fieldValueTexts(optionText, separator);
         } catch (const UsageError& error) {
             throw UsageError(std::string(option.name) + ": " + error.message());
         }

@@ -22,10 +22,10 @@ struct SweepField {
 
 class SweepPlan {
 public:
-    // specifications: the option texts of LabeledEdit1..8, ranges and lists
+    // optionTexts: the option texts of LabeledEdit1..8, ranges and lists
     // included. Every field the model converts may be swept; the gas-lift db,
     // never converted, is passed on as written. Raises UsageError.
-    SweepPlan(ModelKind model, const FieldTexts& specifications, DecimalSeparator separator);
+    SweepPlan(ModelKind model, const FieldTexts& optionTexts, DecimalSeparator separator);
 
     ModelKind model() const { return model_; }
     DecimalSeparator separator() const { return separator_; }

@@ -175,7 +175,7 @@ void appendRange(std::vector<std::string>& texts, std::string_view range, Decima
 
 } // namespace
 
-bool isSweepSpecification(std::string_view text)
+bool isSweepText(std::string_view text)
 {
     return text.find_first_of(":;") != std::string_view::npos;
 }

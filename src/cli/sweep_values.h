@@ -16,9 +16,9 @@ inline constexpr std::size_t kMaxFieldValues = 1'000'000;
 inline constexpr std::size_t kMaxSweepPoints = 10'000'000;
 
 // True when the text names several values (it holds ":" or ";").
-bool isSweepSpecification(std::string_view text);
+bool isSweepText(std::string_view text);
 
-// The field texts a specification stands for, in order.
+// The field texts a optionText stands for, in order.
 //  - "A;B;C": the items, each a field text exactly as written (an item that
 //    is not a number is a run that fails, like the same text in one run).
 //  - "FROM:TO:STEP": FROM, FROM + STEP, ... up to TO, computed exactly in

@@ -13,7 +13,7 @@
 
 namespace kaskad::ui {
 
-ModelForm::ModelForm(const WindowSpec& layout, const RegionalSettings& settings)
+ModelForm::ModelForm(const WindowDescription& layout, const RegionalSettings& settings)
     : settings_(settings), outerSize_(layout.outerGeometry.size())
 {
     buildWindow(*this, layout);

@@ -24,7 +24,7 @@ public:
     // The result ShowModal gives: every way of closing is a cancel.
     static constexpr int kModalResultCancel = 2;
 
-    ModelForm(const WindowSpec& layout, const RegionalSettings& settings);
+    ModelForm(const WindowDescription& layout, const RegionalSettings& settings);
     ~ModelForm() override;
 
     // Shows the window in front with the other windows blocked, runs the

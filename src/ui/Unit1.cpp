@@ -9,7 +9,7 @@ namespace kaskad::ui {
 
 namespace {
 
-constexpr ControlSpec kForm1Controls[] = {
+constexpr ControlRow kForm1Controls[] = {
     boldButton("Button2", "Тевир Газлифтовый", 8, 8, 201, 49, 13, 0),
     boldButton("Button3", "Выход", 936, 8, 75, 25, 19, 1),
     boldButton("Button4", "Сброс", 8, 127, 75, 25, 11, 4, CaptionColour::pureRed),
@@ -44,7 +44,7 @@ constexpr ControlSpec kForm1Controls[] = {
     labelAt("Label6", "1.67<=y5<=2.33", 704, 80),
 };
 
-constexpr WindowSpec kForm1Layout = {
+constexpr WindowDescription kForm1Layout = {
     "Тевир Газлифтовый", QRect(117, 139, 1030, 632), QPalette::Button, 11, "Button2", kForm1Controls,
 };
 

@@ -10,7 +10,7 @@ namespace kaskad::ui {
 
 namespace {
 
-constexpr ControlSpec kForm3Controls[] = {
+constexpr ControlRow kForm3Controls[] = {
     boldButton("Button1", "Тевир Барботажный", 8, 8, 201, 57, 16, 20),
     boldButton("Button2", "Выход", 944, 8, 169, 49, 19, 21),
     boldButton("Button4", "Сброс", 8, 127, 75, 25, 11, 2, CaptionColour::pureRed),
@@ -45,7 +45,7 @@ constexpr ControlSpec kForm3Controls[] = {
     labelAt("Label6", "1.67<=y5<=2.33", 704, 64),
 };
 
-constexpr WindowSpec kForm3Layout = {
+constexpr WindowDescription kForm3Layout = {
     "Тевир Барботажный", QRect(113, 192, 1136, 649), QPalette::Button, 11, "Button4", kForm3Controls,
 };
 

@@ -28,85 +28,85 @@ QString toQString(std::string_view text)
 // pixels between the caption's bottom and the field's top.
 constexpr int kEditLabelSpacing = 3;
 
-void applyOwnFont(QWidget& control, const FontSpec& font)
+void applyOwnFont(QWidget& control, const FontStyle& font)
 {
     if (font.pixelHeight != 0)
         control.setFont(windowFont(font));
 }
 
-QWidget* createLabel(QWidget& client, const ControlSpec& spec)
+QWidget* createLabel(QWidget& client, const ControlRow& row)
 {
-    auto* label = new QLabel(toQString(spec.caption), &client);
-    applyOwnFont(*label, spec.font);
-    if (spec.width == 0)
+    auto* label = new QLabel(toQString(row.caption), &client);
+    applyOwnFont(*label, row.font);
+    if (row.width == 0)
         label->adjustSize();
     else
-        label->resize(spec.width, spec.height);
-    label->move(spec.left, spec.top);
+        label->resize(row.width, row.height);
+    label->move(row.left, row.top);
     return label;
 }
 
-QWidget* createButton(QWidget& client, const ControlSpec& spec)
+QWidget* createButton(QWidget& client, const ControlRow& row)
 {
-    auto* button = new QPushButton(toQString(spec.caption), &client);
-    applyOwnFont(*button, spec.font);
+    auto* button = new QPushButton(toQString(row.caption), &client);
+    applyOwnFont(*button, row.font);
     button->setAutoDefault(false);
-    if (spec.captionColour == CaptionColour::pureRed) {
+    if (row.captionColour == CaptionColour::pureRed) {
         QPalette palette = button->palette();
         palette.setColor(QPalette::ButtonText, QColor(255, 0, 0));
         button->setPalette(palette);
     }
-    button->setGeometry(spec.left, spec.top, spec.width, spec.height);
+    button->setGeometry(row.left, row.top, row.width, row.height);
     return button;
 }
 
-QWidget* createLabeledEdit(QWidget& client, const ControlSpec& spec)
+QWidget* createLabeledEdit(QWidget& client, const ControlRow& row)
 {
     auto* edit = new QLineEdit(&client);
-    applyOwnFont(*edit, spec.font);
+    applyOwnFont(*edit, row.font);
     edit->setMaxLength(std::numeric_limits<int>::max());
-    edit->setGeometry(spec.left, spec.top, spec.width, spec.height);
+    edit->setGeometry(row.left, row.top, row.width, row.height);
 
-    auto* caption = new QLabel(toQString(spec.caption), &client);
-    caption->setObjectName(editLabelName(spec.name));
+    auto* caption = new QLabel(toQString(row.caption), &client);
+    caption->setObjectName(editLabelName(row.name));
     caption->adjustSize();
-    caption->move(spec.left, spec.top - kEditLabelSpacing - caption->height());
+    caption->move(row.left, row.top - kEditLabelSpacing - caption->height());
     return edit;
 }
 
-QWidget* createPane(QWidget& client, const ControlSpec& spec)
+QWidget* createPane(QWidget& client, const ControlRow& row)
 {
     auto* pane = new QPlainTextEdit(&client);
-    applyOwnFont(*pane, spec.font);
+    applyOwnFont(*pane, row.font);
     pane->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     pane->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     pane->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     pane->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     pane->setTabChangesFocus(true);
-    pane->setGeometry(spec.left, spec.top, spec.width, spec.height);
+    pane->setGeometry(row.left, row.top, row.width, row.height);
     return pane;
 }
 
-QWidget* createControl(QWidget& client, const ControlSpec& spec)
+QWidget* createControl(QWidget& client, const ControlRow& row)
 {
     QWidget* control = nullptr;
-    switch (spec.kind) {
-    case ControlKind::label: control = createLabel(client, spec); break;
-    case ControlKind::button: control = createButton(client, spec); break;
-    case ControlKind::labeledEdit: control = createLabeledEdit(client, spec); break;
-    case ControlKind::pane: control = createPane(client, spec); break;
+    switch (row.kind) {
+    case ControlKind::label: control = createLabel(client, row); break;
+    case ControlKind::button: control = createButton(client, row); break;
+    case ControlKind::labeledEdit: control = createLabeledEdit(client, row); break;
+    case ControlKind::pane: control = createPane(client, row); break;
     }
-    control->setObjectName(toQString(spec.name));
+    control->setObjectName(toQString(row.name));
     return control;
 }
 
-void setTabOrder(const QWidget& window, std::span<const ControlSpec> controls)
+void setTabOrder(const QWidget& window, std::span<const ControlRow> controls)
 {
-    std::vector<const ControlSpec*> inOrder;
-    for (const ControlSpec& spec : controls)
-        if (spec.tabOrder >= 0)
-            inOrder.push_back(&spec);
-    std::ranges::sort(inOrder, {}, &ControlSpec::tabOrder);
+    std::vector<const ControlRow*> inOrder;
+    for (const ControlRow& row : controls)
+        if (row.tabOrder >= 0)
+            inOrder.push_back(&row);
+    std::ranges::sort(inOrder, {}, &ControlRow::tabOrder);
     for (std::size_t i = 1; i < inOrder.size(); ++i)
         QWidget::setTabOrder(requireControl<QWidget>(window, inOrder[i - 1]->name),
                              requireControl<QWidget>(window, inOrder[i]->name));
@@ -138,15 +138,15 @@ QScrollArea* createClientArea(QWidget& window, QPalette::ColorRole background)
 
 } // namespace
 
-QFont windowFont(const FontSpec& spec)
+QFont windowFont(const FontStyle& style)
 {
     QFont font;
     font.setFamilies({toQString(kWindowFontFamily), toQString(kNarrowFallbackFamily),
                       QFontDatabase::systemFont(QFontDatabase::GeneralFont).family()});
     font.setStyleHint(QFont::SansSerif);
-    font.setPixelSize(spec.pixelHeight);
-    font.setBold(spec.bold);
-    font.setUnderline(spec.underline);
+    font.setPixelSize(style.pixelHeight);
+    font.setBold(style.bold);
+    font.setUnderline(style.underline);
     return font;
 }
 
@@ -155,28 +155,28 @@ QString editLabelName(std::string_view editName)
     return toQString(editName) + QStringLiteral(".EditLabel");
 }
 
-QWidget* buildWindow(QWidget& window, const WindowSpec& spec)
+QWidget* buildWindow(QWidget& window, const WindowDescription& layout)
 {
-    window.setWindowTitle(toQString(spec.caption));
-    window.setFont(windowFont({spec.fontPixelHeight}));
-    window.setBackgroundRole(spec.background);
+    window.setWindowTitle(toQString(layout.caption));
+    window.setFont(windowFont({layout.fontPixelHeight}));
+    window.setBackgroundRole(layout.background);
 
-    QScrollArea* clientArea = createClientArea(window, spec.background);
+    QScrollArea* clientArea = createClientArea(window, layout.background);
     auto* client = new QWidget;
     client->setObjectName(QStringLiteral("Client"));
-    client->setBackgroundRole(spec.background);
+    client->setBackgroundRole(layout.background);
     client->setAutoFillBackground(true);
     // In the window before the controls are made, so that the labels sized
     // to their captions measure them in the window's font.
     clientArea->setWidget(client);
-    for (const ControlSpec& control : spec.controls)
+    for (const ControlRow& control : layout.controls)
         createControl(*client, control);
     client->setMinimumSize(contentsExtent(*client));
 
-    setTabOrder(window, spec.controls);
-    requireControl<QWidget>(window, spec.firstFocus)->setFocus();
-    window.move(spec.outerGeometry.topLeft());
-    applyOuterSize(window, spec.outerGeometry.size());
+    setTabOrder(window, layout.controls);
+    requireControl<QWidget>(window, layout.firstFocus)->setFocus();
+    window.move(layout.outerGeometry.topLeft());
+    applyOuterSize(window, layout.outerGeometry.size());
     return client;
 }
 

@@ -23,7 +23,7 @@ enum class ControlKind {
     pane,         // multi-line, word-wrapped output pane without scroll bars
 };
 
-struct FontSpec {
+struct FontStyle {
     int pixelHeight = 0;  // character height in pixels; 0: the window's font
     bool bold = false;
     bool underline = false;
@@ -31,46 +31,46 @@ struct FontSpec {
 
 enum class CaptionColour { windowText, pureRed };
 
-struct ControlSpec {
+struct ControlRow {
     std::string_view name;
     ControlKind kind;
     std::string_view caption;
     int left, top;
     int width = 0, height = 0;  // 0 for a label: fit the caption
-    FontSpec font = {};
+    FontStyle font = {};
     int tabOrder = -1;          // -1: not in the tab order
     CaptionColour captionColour = CaptionColour::windowText;
 };
 
 // Row builders that keep the window tables short.
-constexpr ControlSpec labelAt(std::string_view name, std::string_view caption, int left, int top)
+constexpr ControlRow labelAt(std::string_view name, std::string_view caption, int left, int top)
 {
     return {name, ControlKind::label, caption, left, top};
 }
-constexpr ControlSpec boldButton(std::string_view name, std::string_view caption, int left, int top,
+constexpr ControlRow boldButton(std::string_view name, std::string_view caption, int left, int top,
                                  int width, int height, int fontPixelHeight, int tabOrder,
                                  CaptionColour colour = CaptionColour::windowText)
 {
     return {name, ControlKind::button, caption, left, top, width, height, {fontPixelHeight, true}, tabOrder, colour};
 }
 // Every labelled field is 121 x 21 in the window font.
-constexpr ControlSpec labeledEdit(std::string_view name, std::string_view caption, int left, int top, int tabOrder)
+constexpr ControlRow labeledEdit(std::string_view name, std::string_view caption, int left, int top, int tabOrder)
 {
     return {name, ControlKind::labeledEdit, caption, left, top, 121, 21, {}, tabOrder};
 }
 // Every output pane is 185 x 89 in the window font.
-constexpr ControlSpec pane(std::string_view name, int left, int top, int tabOrder)
+constexpr ControlRow pane(std::string_view name, int left, int top, int tabOrder)
 {
     return {name, ControlKind::pane, {}, left, top, 185, 89, {}, tabOrder};
 }
 
-struct WindowSpec {
+struct WindowDescription {
     std::string_view caption;
     QRect outerGeometry;            // outer top-left on screen, outer size
     QPalette::ColorRole background;
     int fontPixelHeight;            // the font of controls without their own
     std::string_view firstFocus;    // control focused when first shown
-    std::span<const ControlSpec> controls;
+    std::span<const ControlRow> controls;
 };
 
 // The family every window asks for. Where it is missing, a sans-serif of
@@ -78,12 +78,12 @@ struct WindowSpec {
 // and the platform's sans-serif last.
 inline constexpr std::string_view kWindowFontFamily = "MS Sans Serif";
 inline constexpr std::string_view kNarrowFallbackFamily = "Liberation Sans";
-QFont windowFont(const FontSpec& spec);
+QFont windowFont(const FontStyle& style);
 
 // Gives `window` its caption, font, background, position and size, and puts
-// the controls of `spec` at their fixed places inside a scroll area that fills
+// the controls of `row` at their fixed places inside a scroll area that fills
 // the window. Returns the widget the controls are children of.
-QWidget* buildWindow(QWidget& window, const WindowSpec& spec);
+QWidget* buildWindow(QWidget& window, const WindowDescription& layout);
 
 // The object name of the caption label of a labelled field.
 QString editLabelName(std::string_view editName);

@@ -8,7 +8,7 @@ namespace kaskad::cli {
 namespace {
 
 struct Expansion {
-    const char* specification;
+    const char* optionText;
     char separator;
     std::vector<std::string> texts;
 };
@@ -18,7 +18,7 @@ class FieldValues : public ::testing::TestWithParam<Expansion> {};
 TEST_P(FieldValues, AreTheTextsAUserWouldType)
 {
     const Expansion& e = GetParam();
-    EXPECT_EQ(fieldValueTexts(e.specification, e.separator), e.texts);
+    EXPECT_EQ(fieldValueTexts(e.optionText, e.separator), e.texts);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -45,7 +45,7 @@ INSTANTIATE_TEST_SUITE_P(
         Expansion{"2.5", '.', {"2.5"}}));
 
 struct Rejection {
-    const char* specification;
+    const char* optionText;
     const char* message;
 };
 
@@ -54,8 +54,8 @@ class FieldValueUsage : public ::testing::TestWithParam<Rejection> {};
 TEST_P(FieldValueUsage, IsAUsageError)
 {
     try {
-        fieldValueTexts(GetParam().specification, '.');
-        FAIL() << "accepted " << GetParam().specification;
+        fieldValueTexts(GetParam().optionText, '.');
+        FAIL() << "accepted " << GetParam().optionText;
     } catch (const UsageError& error) {
         EXPECT_EQ(error.message(), GetParam().message);
     }
