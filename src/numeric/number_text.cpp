@@ -332,12 +332,6 @@ char* writeNumberText(char* out, double value, DecimalSeparator separator)
     return writeDigits(out, std::fabs(static_cast<long double>(value)), e, value < 0, separator);
 }
 
-void appendNumberText(std::string& text, double value, DecimalSeparator separator)
-{
-    char buffer[kNumberTextCapacity];
-    const char* end = writeNumberText(buffer, value, separator);
-    text.append(buffer, static_cast<std::size_t>(end - buffer));
-}
 
 std::string IntegerToText(std::int32_t value) { return std::to_string(value); }
 

@@ -46,9 +46,6 @@ std::int32_t RoundCount(long double value);
 std::string NumberToText(long double value, DecimalSeparator separator);
 // NumberToText appended to a text.
 void appendNumberText(std::string& text, long double value, DecimalSeparator separator);
-// The same for a value stored as a double or a single (widened exactly).
-void appendNumberText(std::string& text, double value, DecimalSeparator separator);
-
 // The most a number's text takes: sign, 15 digits, a separator of up to 4
 // bytes, 3 leading zeros or an exponent.
 inline constexpr std::size_t kNumberTextCapacity = 40;

@@ -18,12 +18,10 @@ void formResultLine(std::string& line, std::string_view word, std::int32_t react
     line.resize(static_cast<std::size_t>(out - line.data()));
 }
 
-std::string ResultLine(std::string_view word, std::int32_t reactor, long double value,
-                       DecimalSeparator separator)
+std::string ResultLine(std::string_view word, std::int32_t reactor, double value, DecimalSeparator separator)
 {
-    std::string line = std::string(word) + IntegerToText(reactor) + "   ";
-    appendNumberText(line, value, separator);
-    line += "\r\n";
+    std::string line;
+    formResultLine(line, word, reactor, value, separator);
     return line;
 }
 

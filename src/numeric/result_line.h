@@ -11,10 +11,9 @@ namespace kaskad {
 
 // word, the reactor number, three blanks, the value, CR LF:
 // "Реактор1   0.0199999995529652\r\n".
-std::string ResultLine(std::string_view word, std::int32_t reactor, long double value,
-                       DecimalSeparator separator);
+// The value is a stored single or double.
+std::string ResultLine(std::string_view word, std::int32_t reactor, double value, DecimalSeparator separator);
 // The same line written into a reused buffer.
-// The value is stored as a single or a double.
 void formResultLine(std::string& line, std::string_view word, std::int32_t reactor, double value,
                     DecimalSeparator separator);
 

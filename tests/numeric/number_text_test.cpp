@@ -2,6 +2,7 @@
 #include "numeric/errors.h"
 #include "numeric/extended.h"
 #include "numeric/number_text.h"
+#include "numeric/result_line.h"
 
 #include <gtest/gtest.h>
 
@@ -197,6 +198,14 @@ TEST(NumberToText, ReadsBackToTheSamePrintedDigits)
             ASSERT_EQ(printed(TextToNumber(text, '.')), text) << text;
         }
     }
+}
+
+TEST(ResultLine, WordReactorThreeBlanksValueAndLineEnd)
+{
+    EXPECT_EQ(ResultLine("Реактор", 1, 0.02f, '.'), "Реактор1   0.0199999995529652\r\n");
+    EXPECT_EQ(ResultLine("Реактор", 1, 0.02f, ','), "Реактор1   0,0199999995529652\r\n");
+    EXPECT_EQ(ResultLine("реактор", 24, -0.0, '.'), "реактор24   0\r\n");
+    EXPECT_EQ(ResultLine("реактор", 3, 8.76570120453835e-5f, '.'), "реактор3   8.76570120453835E-5\r\n");
 }
 
 TEST(IntegerToText, PlainDecimalDigits)
