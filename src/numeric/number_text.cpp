@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cstring>
+#include <optional>
 #include <cmath>
 
 namespace kaskad {
@@ -209,6 +210,111 @@ struct DecimalDigits {
     return {static_cast<std::uint64_t>(x87::toInteger(d)), x};
 }
 
+using Wide = unsigned __int128;
+
+int bitLength(Wide v)
+{
+    const auto high = static_cast<std::uint64_t>(v >> 64);
+    return high != 0 ? 128 - __builtin_clzll(high) : v != 0 ? 64 - __builtin_clzll(static_cast<std::uint64_t>(v)) : 0;
+}
+
+// The powers of ten that are exact in extended precision, as integers.
+constexpr std::array<Wide, 28> kTenToUnitsExactly = [] {
+    std::array<Wide, 28> powers{};
+    Wide power = 1;
+    for (Wide& p : powers) {
+        p = power;
+        power *= 10;
+    }
+    return powers;
+}();
+
+// S * 2^q: an extended value with its 64-bit significand.
+struct BinaryValue {
+    std::uint64_t S;
+    int q;
+};
+
+// (m * 2^E) * 10^k rounded to extended, to nearest with ties to even, as the
+// x87 multiplication rounds it; nothing when k is outside the exact powers
+// or the product is too wide to form exactly.
+std::optional<BinaryValue> timesPowerOfTen(std::uint64_t m, int E, int k)
+{
+    if (k < 0 || k >= static_cast<int>(kTenToUnitsExactly.size()))
+        return std::nullopt;
+    const Wide power = kTenToUnitsExactly[static_cast<std::size_t>(k)];
+    if (bitLength(m) + bitLength(power) > 128)
+        return std::nullopt;
+    const Wide product = m * power;
+    const int length = bitLength(product);
+    if (length <= 64)
+        return BinaryValue{static_cast<std::uint64_t>(product), E};
+    int shift = length - 64;
+    auto S = static_cast<std::uint64_t>(product >> shift);
+    const Wide rest = product & ((Wide(1) << shift) - 1);
+    const Wide half = Wide(1) << (shift - 1);
+    if (rest > half || (rest == half && (S & 1) != 0)) {
+        if (++S == 0) {
+            S = 1ULL << 63;
+            ++shift;
+        }
+    }
+    return BinaryValue{S, E + shift};
+}
+
+// Compares S * 2^q with a whole number below 2^63: -1, 0 or 1.
+int compare(BinaryValue v, std::uint64_t n)
+{
+    if (v.q >= 0)
+        return v.q > 63 || (Wide(v.S) << v.q) > n ? 1 : (Wide(v.S) << v.q) == n ? 0 : -1;
+    if (-v.q > 64)
+        return -1;
+    const Wide scaledN = Wide(n) << -v.q;
+    return Wide(v.S) > scaledN ? 1 : Wide(v.S) == scaledN ? 0 : -1;
+}
+
+// S * 2^q rounded to an integer, to nearest with ties to even; the value is
+// below 2^63.
+std::uint64_t roundToInteger(BinaryValue v)
+{
+    if (v.q >= 0)
+        return v.S << v.q;
+    const int shift = -v.q;
+    if (shift >= 64)
+        return shift == 64 && v.S > (1ULL << 63) ? 1 : 0;
+    const std::uint64_t whole = v.S >> shift;
+    const std::uint64_t rest = v.S & ((1ULL << shift) - 1);
+    const std::uint64_t half = 1ULL << (shift - 1);
+    return rest > half || (rest == half && (whole & 1) != 0) ? whole + 1 : whole;
+}
+
+constexpr std::uint64_t kWholeTenTo17 = 100'000'000'000'000'000ULL;
+constexpr std::uint64_t kWholeTenTo18 = 1'000'000'000'000'000'000ULL;
+
+// eighteenDigits for the value m * 2^E of a double or single, in integer
+// arithmetic that rounds exactly as the extended scaling does; nothing where
+// that scaling takes more than one exact power of ten, or the rounded D
+// reaches 10^18 (both left to the extended path).
+std::optional<DecimalDigits> eighteenDigitsOfBinary(std::uint64_t m, int E)
+{
+    const int zeros = __builtin_ctzll(m);
+    m >>= zeros;
+    E += zeros;
+    const int e = 63 - __builtin_clzll(m) + E;
+    int x = static_cast<int>((static_cast<std::int64_t>(e) * 646456993) >> 31) + 1;
+    std::optional<BinaryValue> scaled = timesPowerOfTen(m, E, 18 - x);
+    while (scaled && compare(*scaled, kWholeTenTo18) >= 0)
+        scaled = timesPowerOfTen(m, E, 18 - ++x);
+    while (scaled && compare(*scaled, kWholeTenTo17) < 0)
+        scaled = timesPowerOfTen(m, E, 18 - --x);
+    if (!scaled)
+        return std::nullopt;
+    const std::uint64_t d = roundToInteger(*scaled);
+    if (d >= kWholeTenTo18)
+        return std::nullopt;
+    return DecimalDigits{d, x};
+}
+
 } // namespace
 
 std::string NumberToText(long double value, DecimalSeparator separator)
@@ -220,12 +326,12 @@ std::string NumberToText(long double value, DecimalSeparator separator)
 
 namespace {
 
-// Writes a finite non-zero magnitude with binary exponent e in the general
-// format; returns the end of what it wrote.
-[[gnu::always_inline]] inline char* writeDigits(char* out, long double magnitude, int e, bool negative,
+// Writes the number D * 10^(X - 18) in the general format; returns the end
+// of what it wrote.
+[[gnu::always_inline]] inline char* writeDigits(char* out, DecimalDigits digits18, bool negative,
                                                 DecimalSeparator separator)
 {
-    auto [d, x] = eighteenDigits(magnitude, e);
+    auto [d, x] = digits18;
     // Fifteen digits; only the sixteenth decides the rounding.
     std::uint64_t prefix = d / 1000;
     if ((d / 100) % 10 >= 5) {
@@ -310,7 +416,8 @@ void appendNumberText(std::string& text, long double value, DecimalSeparator sep
     }
     const long double magnitude = std::fabs(value);
     char buffer[kNumberTextCapacity];
-    const char* end = writeDigits(buffer, magnitude, x87::binaryExponent(magnitude), value < 0, separator);
+    const char* end =
+        writeDigits(buffer, eighteenDigits(magnitude, x87::binaryExponent(magnitude)), value < 0, separator);
     text.append(buffer, static_cast<std::size_t>(end - buffer));
 }
 
@@ -324,12 +431,15 @@ char* writeNumberText(char* out, double value, DecimalSeparator separator)
         *out = '0';
         return out + 1;
     }
-    // The binary exponent straight from the double's bits, without passing
-    // the value through memory as an extended.
     const auto bits = std::bit_cast<std::uint64_t>(value);
     const int biased = static_cast<int>((bits >> 52) & 0x7FF);
-    const int e = biased != 0 ? biased - 1023 : -1011 - __builtin_clzll(bits & 0xFFFFFFFFFFFFFULL);
-    return writeDigits(out, std::fabs(static_cast<long double>(value)), e, value < 0, separator);
+    const std::uint64_t fraction = bits & 0xFFFFFFFFFFFFFULL;
+    const std::uint64_t m = biased != 0 ? fraction | (1ULL << 52) : fraction;
+    const int E = biased != 0 ? biased - 1075 : -1074;
+    if (const std::optional<DecimalDigits> digits = eighteenDigitsOfBinary(m, E))
+        return writeDigits(out, *digits, value < 0, separator);
+    const int e = 63 - __builtin_clzll(m) + E;
+    return writeDigits(out, eighteenDigits(std::fabs(static_cast<long double>(value)), e), value < 0, separator);
 }
 
 

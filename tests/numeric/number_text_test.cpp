@@ -208,6 +208,25 @@ TEST(ResultLine, WordReactorThreeBlanksValueAndLineEnd)
     EXPECT_EQ(ResultLine("реактор", 3, 8.76570120453835e-5f, '.'), "реактор3   8.76570120453835E-5\r\n");
 }
 
+TEST(NumberToText, StoredValuesPrintAsTheirExtendedWidening)
+{
+    // Singles and doubles take an integer path that must round exactly as
+    // the extended scaling of the general path does.
+    std::mt19937_64 random(7);
+    std::uniform_real_distribution<double> exponent(-30, 30);
+    std::uniform_real_distribution<double> mantissa(1, 10);
+    char buffer[kNumberTextCapacity];
+    for (int i = 0; i < 200000; ++i) {
+        const double value = (i % 3 ? 1 : -1) * mantissa(random) * std::pow(10.0, exponent(random));
+        for (const double stored : {value, static_cast<double>(static_cast<float>(value))}) {
+            const std::string_view written(buffer, static_cast<std::size_t>(writeNumberText(buffer, stored, '.') - buffer));
+            ASSERT_EQ(written, printed(stored)) << stored;
+        }
+    }
+    for (const double edge : {1e17, 1e18, 999999999999999999.0, 0.1, 5e-324, 1.7976931348623157e308, 1e-5, 0.0001})
+        EXPECT_EQ(std::string(buffer, writeNumberText(buffer, edge, '.')), printed(edge)) << edge;
+}
+
 TEST(IntegerToText, PlainDecimalDigits)
 {
     EXPECT_EQ(IntegerToText(0), "0");
