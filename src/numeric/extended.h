@@ -41,8 +41,11 @@ public:
     // is an overflow.
     static Ext result(long double value)
     {
-        return std::isinf(value) ? faulted(Fault::overflow) : Ext(value);
+        return isFinite(value) ? Ext(value) : faulted(Fault::overflow);
     }
+    // value - value is 0 for every finite value and not a number otherwise:
+    // on the x87 unit a cheaper test than a comparison with a constant.
+    static bool isFinite(long double value) { return value - value == 0; }
 
     Fault fault() const { return fault_; }
     bool isFaulted() const { return fault_ != Fault::none; }
@@ -86,9 +89,12 @@ inline Ext operator*(Ext a, Ext b)
 inline Ext operator/(Ext a, Ext b)
 {
     if (a.isFaulted() || b.isFaulted()) return detail::firstFault(a, b);
+    const long double r = a.rawValue() / b.rawValue();
+    if (Ext::isFinite(r))
+        return r;
     if (b.rawValue() == 0)
         return Ext::faulted(a.rawValue() == 0 ? Fault::invalidOp : Fault::zeroDivide);
-    return Ext::result(a.rawValue() / b.rawValue());
+    return Ext::faulted(Fault::overflow);
 }
 inline Ext operator-(Ext a) { return a.isFaulted() ? a : Ext(-a.rawValue()); }
 inline Ext abs(Ext a) { return a.isFaulted() ? a : Ext(std::fabs(a.rawValue())); }

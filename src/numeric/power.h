@@ -18,7 +18,7 @@ constexpr long double kLog2e = 1.44269504088896340735992468100189214L;
     if (x.isFaulted())
         return x;
     const long double t = x.rawValue() * detail::kLog2e;
-    if (std::isinf(t))
+    if (!Ext::isFinite(t))
         return Ext::faulted(Fault::overflow);
     const long double m = x87::roundToInteger(t);
     const long double f = t - m;
