@@ -5,7 +5,9 @@
 #include "numeric/number_text.h"
 #include "numeric/result_line.h"
 
+#include <algorithm>
 #include <array>
+#include <charconv>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -48,7 +50,14 @@ public:
     std::array<std::string, kPaneCount> panes;
 
     std::string fieldText(int field) const override { return fields.at(field - 1); }
-    void appendToPane(int pane, std::string_view text) override { panes.at(pane - 1) += text; }
+    void appendToPane(int pane, std::string_view text) override
+    {
+        std::string& paneText = panes.at(pane - 1);
+        // Room for a run's worth of lines at once rather than doubling up to it.
+        if (paneText.capacity() < paneText.size() + text.size())
+            paneText.reserve(std::max<std::size_t>(2 * paneText.capacity(), 2048));
+        paneText += text;
+    }
 };
 
 // Appends the result lines of one reactor: the word of the window, the
@@ -62,15 +71,35 @@ public:
     // storedValue is a single or a double, widened exactly.
     void append(int pane, std::int32_t reactor, double storedValue)
     {
-        formResultLine(line_, word_, reactor, storedValue, separator_);
-        window_.appendToPane(pane, line_);
+        if (reactor != prefixReactor_)
+            formPrefix(reactor);
+        char* end = writeNumberText(line_.data() + prefixLength_, storedValue, separator_);
+        *end++ = '\r';
+        *end++ = '\n';
+        window_.appendToPane(pane, std::string_view(line_.data(), static_cast<std::size_t>(end - line_.data())));
     }
 
 private:
+    // "word", the reactor number and three blanks: the same for all twelve
+    // lines of a reactor.
+    void formPrefix(std::int32_t reactor)
+    {
+        const std::size_t capacity = word_.size() + 11 + 3 + kNumberTextCapacity + 2;
+        if (line_.size() < capacity)
+            line_.resize(capacity);
+        char* out = std::copy(word_.begin(), word_.end(), line_.data());
+        out = std::to_chars(out, out + 11, reactor).ptr;
+        out = std::copy_n("   ", 3, out);
+        prefixLength_ = static_cast<std::size_t>(out - line_.data());
+        prefixReactor_ = reactor;
+    }
+
     ModelWindow& window_;
     std::string_view word_;
     DecimalSeparator separator_;
     std::string line_;
+    std::size_t prefixLength_ = 0;
+    std::int32_t prefixReactor_ = 0;
 };
 
 } // namespace kaskad
