@@ -91,10 +91,11 @@ public:
 
         const Double Fr = storeDouble(wg / PowerOf(9.81L * nu, 0.333L));
         const Double Pr = prandtlNumber(liquid);
-        const Single Nu = Fr <= 18 ? storeSingle((PowerOf(Pr, 0.333L) * PowerOf(Fr, 0.25L)) * 0.146L)
-                                   : storeSingle(PowerOf(Pr, 0.333L) * 0.3L);
+        PowersOf powersOfPr(Pr);
+        const Single Nu = Fr <= 18 ? storeSingle((powersOfPr.to(0.333L) * PowerOf(Fr, 0.25L)) * 0.146L)
+                                   : storeSingle(powersOfPr.to(0.333L) * 0.3L);
         const Single ALFA = storeSingle((gravityPower() * (Nu * lam)) / PowerOf(nu * nu, 0.333L));
-        const Single ALPE = storeSingle((((Pr * lam) * wd) / (PowerOf(Pr, 0.5L) * 15 + 4.4L)) / nu);
+        const Single ALPE = storeSingle((((Pr * lam) * wd) / (powersOfPr.to(0.5L) * 15 + 4.4L)) / nu);
 
         appendHeatTransferLines(out_, i, {air.GB, WB, ALFA, ALPE, t, state_.P});
         state_.t = storeSingle(state_.t + in_.dtr);

@@ -80,7 +80,8 @@ public:
             PowerOf(PowerOf(1 - fi, 2) * ((((13.032L * nu) * 9.81L) * vb) * fi) + PowerOf(tw / ro, 2), 0.25L));
 
         const Double Res = storeDouble(((us * dtb) / 2) / nu);
-        const Single Nu = storeSingle(PowerOf(Pr, 0.333L) * (PowerOf(Res, 0.95L) * 0.186L));
+        PowersOf powersOfPr(Pr);
+        const Single Nu = storeSingle(powersOfPr.to(0.333L) * (PowerOf(Res, 0.95L) * 0.186L));
         const Single ALFA = storeSingle((Nu * lam) / dtb);
 
         const Single k1 = rateConstant(kRate1, t, fi);
@@ -102,7 +103,7 @@ public:
         appendCompositionLines(out_, i, c);
         carry(c);
 
-        const Double Zp = storeDouble(PowerOf(Pr, 0.5L) * 15 + 4.4L);
+        const Double Zp = storeDouble(powersOfPr.to(0.5L) * 15 + 4.4L);
         const Double ws = storeDouble(wg / fi - wl / (1 - fi));
         const Double us2 = storeDouble(PowerOf((((13.032L * nu) * 9.81L) * fi) * ws, 0.25L));
         const Single ALPE = storeSingle((((us2 * Pr) * lam) / Zp) / nu);

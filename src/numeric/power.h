@@ -45,28 +45,48 @@ constexpr long double kLog2e = 1.44269504088896340735992468100189214L;
     return n < 0 ? 1.0L / r : r;
 }
 
-// Base raised to Exponent. Exponent 0 gives 1; base 0 with a positive exponent
-// gives 0; a whole exponent within the 32-bit range takes repeated squaring;
-// any other exponent goes through exp(Exponent * ln Base).
-[[gnu::always_inline]] inline Ext PowerOf(Ext base, Ext exponent)
-{
-    if (base.isFaulted())
-        return base;
-    if (exponent.isFaulted())
-        return exponent;
-    const long double b = base.rawValue();
-    const long double e = exponent.rawValue();
-    if (e == 0)
-        return 1.0L;
-    if (b == 0 && e > 0)
-        return 0.0L;
-    if (std::fabs(e) <= 2147483647.0L && x87::roundToInteger(e) == e)
-        return IntegralPower(base, static_cast<std::int32_t>(x87::toInteger(e)));
-    if (b < 0)
-        return Ext::faulted(Fault::invalidOp);
-    if (b == 0)
-        return Ext::faulted(Fault::zeroDivide);
-    return Exp(exponent * Ext(x87::lnOf(b)));
-}
+// Powers of one base. Its logarithm, which every fractional power takes, is
+// formed once, so several powers of the same base cost one logarithm.
+class PowersOf {
+public:
+    explicit PowersOf(Ext base) : base_(base) {}
+
+    // Base raised to Exponent. Exponent 0 gives 1; base 0 with a positive
+    // exponent gives 0; a whole exponent within the 32-bit range takes
+    // repeated squaring; any other exponent goes through
+    // exp(Exponent * ln Base).
+    [[gnu::always_inline]] Ext to(Ext exponent)
+    {
+        if (base_.isFaulted())
+            return base_;
+        if (exponent.isFaulted())
+            return exponent;
+        const long double b = base_.rawValue();
+        const long double e = exponent.rawValue();
+        if (e == 0)
+            return 1.0L;
+        if (b == 0 && e > 0)
+            return 0.0L;
+        if (std::fabs(e) <= 2147483647.0L && x87::roundToInteger(e) == e)
+            return IntegralPower(base_, static_cast<std::int32_t>(x87::toInteger(e)));
+        if (b < 0)
+            return Ext::faulted(Fault::invalidOp);
+        if (b == 0)
+            return Ext::faulted(Fault::zeroDivide);
+        if (!haveLn_) {
+            ln_ = x87::lnOf(b);
+            haveLn_ = true;
+        }
+        return Exp(exponent * Ext(ln_));
+    }
+
+private:
+    Ext base_;
+    bool haveLn_ = false;
+    long double ln_ = 0;
+};
+
+// Base raised to Exponent (see PowersOf::to).
+[[gnu::always_inline]] inline Ext PowerOf(Ext base, Ext exponent) { return PowersOf(base).to(exponent); }
 
 } // namespace kaskad
