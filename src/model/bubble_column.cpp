@@ -28,8 +28,6 @@ constexpr RateConstants kRate1{Double(0.59), Double(93.4), Double(273.6)};
 constexpr RateConstants kRate2{Double(213.45), Double(2717.07), Double(1223.07)};
 constexpr RateConstants kRate3{Double(673.496), Double(2003.328), Double(566.402)};
 constexpr Double dP{-0.25};
-constexpr Single kappa{1030.0f / 730.0f};
-constexpr Single Ta0{293.0f};
 
 // What one reactor hands to the next.
 struct Carried {
@@ -47,11 +45,6 @@ Ext gravityPower()
 {
     static const Ext value = PowerOf(9.81L, 0.333L);
     return value;
-}
-
-Single rateConstant(const RateConstants& c, Single t, Single wg)
-{
-    return storeSingle(1 / (kineticTerm(c, t) + c.B / wg));
 }
 
 class BubbleColumnRun {
@@ -72,12 +65,12 @@ public:
         const LiquidProperties liquid = liquidProperties(t);
         const auto& [mu, cp, lam, ro, nu] = liquid;
         const Single wd = storeSingle(PowerOf((9.81L * nu) * wg, 0.25L) * 2.2L);
-        const Single k1 = rateConstant(kRate1, t, wg);
-        const Single k2 = rateConstant(kRate2, t, wg);
-        const Single k3 = rateConstant(kRate3, t, wg);
-        const Single Vg = storeSingle(((0.785L * in_.d) * in_.d) * wg);
+        const Single k1 = rateConstant(kRate1, t, airTerms_[0]);
+        const Single k2 = rateConstant(kRate2, t, airTerms_[1]);
+        const Single k3 = rateConstant(kRate3, t, airTerms_[2]);
+        const Single Vg = storeSingle(airFlow_);
         state_.P = storeDouble(state_.P + dP);
-        const AirHeat air = airHeat(state_.P, kappa, Ta0, Vg);
+        const AirHeat air = airHeat(state_.P, Vg);
 
         const Inlet inlet{state_.y10, state_.y20, state_.y30, state_.y40, state_.y50, Ext(0.0L)};
         const ResidenceFactors f = residenceFactors(k1, k2, k3, in_.ts);
@@ -102,6 +95,13 @@ public:
     }
 
 private:
+    // k = 1/(A exp(E/(8.314 t)) + B/wg): the kinetic term in series with the
+    // air-velocity term.
+    static Single rateConstant(const RateConstants& c, Single t, Ext airTerm)
+    {
+        return storeSingle(1 / (kineticTerm(c, t) + airTerm));
+    }
+
     // The next reactor's Newton iteration starts from this reactor's y3.
     void carry(const Composition& c)
     {
@@ -117,6 +117,11 @@ private:
     const Inputs& in_;
     Carried state_;
     Double Vr_;
+    // B/wg of the three rate constants and the air flow ((0.785 d) d) wg:
+    // the same in every reactor of a run, formed once, a fault carried to the
+    // step that uses them.
+    const Ext airTerms_[3] = {kRate1.B / in_.wg, kRate2.B / in_.wg, kRate3.B / in_.wg};
+    const Ext airFlow_ = ((0.785L * in_.d) * in_.d) * in_.wg;
 };
 
 } // namespace

@@ -30,8 +30,6 @@ constexpr RateConstants kRate1{Single(6.0f), Single(1900.0f), Single(27.0f)};
 constexpr RateConstants kRate2{Single(228.0f), Single(1900.0f), Single(108.0f)};
 constexpr RateConstants kRate3{Single(300.0f), Single(2000.0f), Single(66.0f)};
 constexpr Single dP{-0.25f};
-constexpr Single kappa{1030.0f / 730.0f};
-constexpr Single Ta0{293.0f};
 constexpr long double kOneE6 = 1e-6L;  // 1/10^6 in extended
 
 // What one reactor hands to the next.
@@ -91,7 +89,7 @@ public:
         state_.P = storeSingle(state_.P + dP);
         // Air flow through the tubes' cross-section.
         const Single Vg = storeSingle((((0.785L * dtb) * dtb) * wg) * nt);
-        const AirHeat air = airHeat(state_.P, kappa, Ta0, Vg);
+        const AirHeat air = airHeat(state_.P, Vg);
 
         const Inlet inlet{state_.y10, state_.y20, state_.y30, state_.y40, state_.y50, state_.y60};
         const ResidenceFactors f = residenceFactors(k1, k2, k3, in_.ts);

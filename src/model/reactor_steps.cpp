@@ -4,6 +4,8 @@
 #include "numeric/errors.h"
 #include "numeric/power.h"
 
+#include <array>
+
 namespace kaskad {
 
 namespace {
@@ -30,10 +32,34 @@ Double prandtlNumber(const LiquidProperties& liquid)
 
 Ext kineticTerm(const RateConstants& c, Single t) { return c.A * Exp((c.E / t) / 8.314L); }
 
-AirHeat airHeat(Ext P, Single kappa, Single Ta0, Single Vg)
+namespace {
+
+Single compressedAirTemperature(Ext P) { return storeSingle(PowerOf(P, (kappa - 1) / kappa) * Ta0); }
+
+// Every series works at the pressures 6 - 0.25 i: the air temperatures of
+// reactors 1 to 24 are formed once, on first use inside a run, and looked up.
+constexpr int kSeriesPressures = 24;
+
+Single airTemperature(Ext P)
+{
+    static const std::array<Single, kSeriesPressures + 1> seriesTemperatures = [] {
+        std::array<Single, kSeriesPressures + 1> temperatures;
+        for (int i = 0; i <= kSeriesPressures; ++i)
+            temperatures[static_cast<std::size_t>(i)] = compressedAirTemperature(6 - 0.25L * i);
+        return temperatures;
+    }();
+    const long double step = (6 - P.value()) * 4;
+    if (step >= 0 && step <= kSeriesPressures && x87::roundToInteger(step) == step)
+        return seriesTemperatures[static_cast<std::size_t>(x87::toInteger(step))];
+    return compressedAirTemperature(P);
+}
+
+} // namespace
+
+AirHeat airHeat(Ext P, Single Vg)
 {
     AirHeat air;
-    air.Ta = storeSingle(PowerOf(P, (kappa - 1) / kappa) * Ta0);
+    air.Ta = airTemperature(P);
     air.dTa = storeSingle(air.Ta - 353);
     air.Qa = storeSingle(((1.29L * Vg) * 1030) * air.dTa);
     air.GB = storeSingle((air.Qa / 4190) / 30);

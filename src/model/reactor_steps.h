@@ -30,6 +30,10 @@ struct RateConstants {
 // the temperature falls.
 Ext kineticTerm(const RateConstants& c, Single t);
 
+// The adiabatic exponent of air and its temperature before compression, K.
+inline constexpr Single kappa{1030.0f / 730.0f};
+inline constexpr Single Ta0{293.0f};
+
 // Air compressed adiabatically from Ta0 to the pressure P, and the heat it
 // brings into the reactor.
 struct AirHeat {
@@ -38,7 +42,7 @@ struct AirHeat {
     Single Qa;   // air heat flow
     Single GB;   // printed air quantity
 };
-AirHeat airHeat(Ext P, Single kappa, Single Ta0, Single Vg);
+AirHeat airHeat(Ext P, Single Vg);
 
 // Concentrations of the liquid entering a reactor, at the widths the run
 // carries them.
