@@ -42,7 +42,7 @@ CriterionResult evaluateCriterion(const RunRecord& run)
     const ReactorRecord& outlet = run.reactors.back();
     result.meets = true;
     for (const CriterionBound& bound : criterionBounds(run.model)) {
-        const std::string* printed = outlet.valueOf(bound.pane);
+        const PrintedValue* printed = outlet.valueOf(bound.pane);
         const bool met = printed && meetsBound(bound, storedSingle(*printed));
         result.bounds.emplace_back(met);
         result.meets = result.meets && met;

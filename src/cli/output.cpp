@@ -49,8 +49,8 @@ void appendCsvValues(std::string& row, const ReactorRecord& reactor)
 {
     for (int pane : kCsvPaneOrder) {
         row += ',';
-        if (const std::string* value = reactor.valueOf(pane))
-            row += *value;
+        if (const PrintedValue* value = reactor.valueOf(pane))
+            row += value->view();
     }
 }
 
@@ -59,7 +59,7 @@ nlohmann::ordered_json reactorJson(const ReactorRecord& reactor)
     nlohmann::ordered_json object;
     object["reactor"] = reactor.reactor;
     for (const auto& [pane, value] : reactor.values)
-        object[std::string(kPaneQuantities[pane - 1])] = value;
+        object[std::string(kPaneQuantities[pane - 1])] = std::string(value.view());
     return object;
 }
 

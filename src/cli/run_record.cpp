@@ -6,6 +6,8 @@
 #include "numeric/errors.h"
 
 #include <charconv>
+#include <cstring>
+#include <stdexcept>
 
 namespace kaskad::cli {
 
@@ -44,12 +46,14 @@ private:
             value.remove_suffix(2);
 
         // The value with "." for the locale's separator.
-        std::string printed;
-        if (const auto sep = value.find(separator_.text()); sep != std::string_view::npos) {
-            printed.reserve(value.size());
-            printed.append(value.substr(0, sep)).append(".").append(value.substr(sep + separator_.text().size()));
-        } else {
-            printed.assign(value);
+        PrintedValue printed(value);
+        if (const auto sep = value.find(separator_.text()); sep != std::string_view::npos && separator_.text() != ".") {
+            char buffer[sizeof(PrintedValue)];
+            const std::size_t after = sep + separator_.text().size();
+            std::memcpy(buffer, value.data(), sep);
+            buffer[sep] = '.';
+            std::memcpy(buffer + sep + 1, value.data() + after, value.size() - after);
+            printed = PrintedValue(std::string_view(buffer, value.size() - after + sep + 1));
         }
 
         if (record_.reactors.empty() || record_.reactors.back().reactor != reactor) {
@@ -72,7 +76,15 @@ std::string_view modelName(ModelKind model)
     return model == ModelKind::bubble ? "bubble" : "gaslift";
 }
 
-const std::string* ReactorRecord::valueOf(int pane) const
+PrintedValue::PrintedValue(std::string_view text)
+{
+    if (text.size() > sizeof text_)
+        throw std::length_error("a printed value longer than a number's text");
+    std::memcpy(text_, text.data(), text.size());
+    size_ = static_cast<std::uint8_t>(text.size());
+}
+
+const PrintedValue* ReactorRecord::valueOf(int pane) const
 {
     for (const auto& [p, value] : values)
         if (p == pane)

@@ -17,14 +17,31 @@ enum class ModelKind { bubble, gaslift };
 
 std::string_view modelName(ModelKind model);
 
+// A printed value, held inline: a pane's number takes at most 23 characters,
+// so recording a run's hundreds of values allocates nothing for them.
+class PrintedValue {
+public:
+    PrintedValue() = default;
+    PrintedValue(std::string_view text);
+    PrintedValue(const char* text) : PrintedValue(std::string_view(text)) {}
+
+    std::string_view view() const { return {text_, size_}; }
+    operator std::string_view() const { return view(); }
+    friend bool operator==(const PrintedValue& a, std::string_view b) { return a.view() == b; }
+
+private:
+    char text_[31] = {};
+    std::uint8_t size_ = 0;
+};
+
 // The values one reactor appended, in append order: the pane and the printed
 // value with "." as decimal separator.
 struct ReactorRecord {
     std::int32_t reactor = 0;
-    std::vector<std::pair<int, std::string>> values;
+    std::vector<std::pair<int, PrintedValue>> values;
 
     // The printed value of a pane, or nullptr when the reactor has no line in it.
-    const std::string* valueOf(int pane) const;
+    const PrintedValue* valueOf(int pane) const;
 };
 
 struct ErrorRecord {

@@ -92,7 +92,7 @@ TEST(StoredSingle, IsRecoveredFromItsPrintedText)
     }
 }
 
-RunRecord outletRun(ModelKind model, std::vector<std::pair<int, std::string>> outlet)
+RunRecord outletRun(ModelKind model, std::vector<std::pair<int, PrintedValue>> outlet)
 {
     RunRecord run;
     run.model = model;
