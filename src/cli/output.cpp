@@ -47,9 +47,12 @@ void writeCsvValues(std::ostream& out, const ReactorRecord& reactor)
 
 void appendCsvValues(std::string& row, const ReactorRecord& reactor)
 {
+    std::array<const PrintedValue*, kPaneCount + 1> byPane{};
+    for (const auto& [pane, value] : reactor.values)
+        byPane[static_cast<std::size_t>(pane)] = &value;
     for (int pane : kCsvPaneOrder) {
         row += ',';
-        if (const PrintedValue* value = reactor.valueOf(pane))
+        if (const PrintedValue* value = byPane[static_cast<std::size_t>(pane)])
             row += value->view();
     }
 }

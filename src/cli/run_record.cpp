@@ -35,19 +35,23 @@ private:
     // A line reads word, reactor number, three blanks, value, CR LF.
     void recordLine(int pane, std::string_view line)
     {
-        const std::size_t blanks = line.find("   ");
-        std::size_t digits = blanks;
+        // Taken apart from its end: the value holds no blank, the word no digit.
+        std::string_view rest = line;
+        if (rest.ends_with("\r\n"))
+            rest.remove_suffix(2);
+        const std::size_t blank = rest.rfind(' ');
+        const std::string_view value = rest.substr(blank + 1);
+        const std::size_t digitsEnd = blank - 2;
+        std::size_t digits = digitsEnd;
         while (digits > 0 && line[digits - 1] >= '0' && line[digits - 1] <= '9')
             --digits;
         std::int32_t reactor = 0;
-        std::from_chars(line.data() + digits, line.data() + blanks, reactor);
-        std::string_view value = line.substr(blanks + 3);
-        if (value.ends_with("\r\n"))
-            value.remove_suffix(2);
+        std::from_chars(line.data() + digits, line.data() + digitsEnd, reactor);
 
         // The value with "." for the locale's separator.
         PrintedValue printed(value);
-        if (const auto sep = value.find(separator_.text()); sep != std::string_view::npos && separator_.text() != ".") {
+        const std::size_t sep = separator_.text() == "." ? std::string_view::npos : value.find(separator_.text());
+        if (sep != std::string_view::npos) {
             char buffer[sizeof(PrintedValue)];
             const std::size_t after = sep + separator_.text().size();
             std::memcpy(buffer, value.data(), sep);
