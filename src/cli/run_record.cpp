@@ -61,6 +61,8 @@ private:
         }
 
         if (record_.reactors.empty() || record_.reactors.back().reactor != reactor) {
+            if (record_.reactors.empty())
+                record_.reactors.reserve(32);
             record_.reactors.push_back({reactor, {}});
             record_.reactors.back().values.reserve(kPaneCount);
         }

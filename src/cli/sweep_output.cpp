@@ -112,6 +112,9 @@ std::string SweepWriter::csvPoint(std::size_t index, const RunRecord& run) const
 
     std::string rows;
     const std::span<const ReactorRecord> reactors = writtenReactors(run, options_.outletOnly);
+    // A row is the leading cells, at most 12 values of 23 characters, the
+    // trailing cells.
+    rows.reserve((reactors.size() + 1) * (leading.size() + trailing.size() + 12 * 24 + 16));
     if (reactors.empty())
         rows += leading + std::string(kPaneCount, ',') + trailing + '\n';
     for (const ReactorRecord& reactor : reactors) {
