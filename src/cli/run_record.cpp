@@ -5,7 +5,6 @@
 #include "model/gas_lift.h"
 #include "numeric/errors.h"
 
-#include <charconv>
 #include <cstring>
 #include <stdexcept>
 
@@ -24,31 +23,26 @@ public:
 
     std::string fieldText(int field) const override { return fields_.at(field - 1); }
 
+    // Text that is not a result line has no value to record.
     void appendToPane(int pane, std::string_view text) override
     {
         if (paneTexts_ == PaneTexts::kept)
             record_.panes.at(pane - 1) += text;
-        recordLine(pane, text);
+    }
+
+    void appendResultLine(int pane, std::int32_t reactor, std::string_view line, std::size_t valueStart) override
+    {
+        appendToPane(pane, line);
+        std::string_view value = line.substr(valueStart);
+        if (value.ends_with("\r\n"))
+            value.remove_suffix(2);
+        recordValue(pane, reactor, value);
     }
 
 private:
-    // A line reads word, reactor number, three blanks, value, CR LF.
-    void recordLine(int pane, std::string_view line)
+    // The value, with "." for the locale's separator, joins its reactor's.
+    void recordValue(int pane, std::int32_t reactor, std::string_view value)
     {
-        // Taken apart from its end: the value holds no blank, the word no digit.
-        std::string_view rest = line;
-        if (rest.ends_with("\r\n"))
-            rest.remove_suffix(2);
-        const std::size_t blank = rest.rfind(' ');
-        const std::string_view value = rest.substr(blank + 1);
-        const std::size_t digitsEnd = blank - 2;
-        std::size_t digits = digitsEnd;
-        while (digits > 0 && line[digits - 1] >= '0' && line[digits - 1] <= '9')
-            --digits;
-        std::int32_t reactor = 0;
-        std::from_chars(line.data() + digits, line.data() + digitsEnd, reactor);
-
-        // The value with "." for the locale's separator.
         PrintedValue printed(value);
         const std::size_t sep = separator_.text() == "." ? std::string_view::npos : value.find(separator_.text());
         if (sep != std::string_view::npos) {

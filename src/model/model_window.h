@@ -22,6 +22,15 @@ public:
     // Adds text at the end of output pane TextN, N = 1..12, after whatever
     // it holds.
     virtual void appendToPane(int pane, std::string_view text) = 0;
+    // Appends one reactor's result line to a pane: the line as appendToPane
+    // takes it, with the reactor number and where the value's text starts,
+    // for a window that records values rather than text.
+    virtual void appendResultLine(int pane, std::int32_t reactor, std::string_view line, std::size_t valueStart)
+    {
+        (void)reactor;
+        (void)valueStart;
+        appendToPane(pane, line);
+    }
 };
 
 // The output panes by what they show.
@@ -76,7 +85,8 @@ public:
         char* end = writeNumberText(line_.data() + prefixLength_, storedValue, separator_);
         *end++ = '\r';
         *end++ = '\n';
-        window_.appendToPane(pane, std::string_view(line_.data(), static_cast<std::size_t>(end - line_.data())));
+        window_.appendResultLine(pane, reactor, std::string_view(line_.data(), static_cast<std::size_t>(end - line_.data())),
+                                 prefixLength_);
     }
 
 private:
