@@ -26,8 +26,9 @@ constexpr Double dtb{1.0};   // tube diameter
 constexpr Double Dap{0.0};   // apparatus diameter, for the ring count
 constexpr Single H{10.0f};
 constexpr Single eps{0.01f};
-constexpr RateConstants kRate1{Single(6.0f), Single(1900.0f), Single(27.0f)};
-constexpr RateConstants kRate2{Single(228.0f), Single(1900.0f), Single(108.0f)};
+constexpr Single E12{1900.0f};  // E1 and E2, one value
+constexpr RateConstants kRate1{Single(6.0f), E12, Single(27.0f)};
+constexpr RateConstants kRate2{Single(228.0f), E12, Single(108.0f)};
 constexpr RateConstants kRate3{Single(300.0f), Single(2000.0f), Single(66.0f)};
 constexpr Single dP{-0.25f};
 constexpr long double kOneE6 = 1e-6L;  // 1/10^6 in extended
@@ -82,9 +83,11 @@ public:
         const Single Nu = storeSingle(powersOfPr.to(0.333L) * (PowerOf(Res, 0.95L) * 0.186L));
         const Single ALFA = storeSingle((Nu * lam) / dtb);
 
-        const Single k1 = rateConstant(kRate1, t, fi);
-        const Single k2 = rateConstant(kRate2, t, fi);
-        const Single k3 = rateConstant(kRate3, t, fi);
+        // k1 and k2 share their activation energy, and so their exponential.
+        const Ext arrhenius12 = arrheniusFactor(E12, t);
+        const Single k1 = rateConstant(kRate1, arrhenius12, fi);
+        const Single k2 = rateConstant(kRate2, arrhenius12, fi);
+        const Single k3 = rateConstant(kRate3, arrheniusFactor(kRate3.E, t), fi);
 
         state_.P = storeSingle(state_.P + dP);
         // Air flow through the tubes' cross-section.
@@ -113,10 +116,10 @@ public:
 private:
     // k = 1/(A exp(E/(8.314 t)) + ((B/wg^1.2)/dtb^0.5)/(1 - fi)): the kinetic
     // term in series with the air-velocity term of the tube.
-    Single rateConstant(const RateConstants& c, Single t, Double fi) const
+    Single rateConstant(const RateConstants& c, Ext arrhenius, Double fi) const
     {
         return storeSingle(
-            1 / (kineticTerm(c, t) + ((c.B / wgToOnePointTwo_) / dtbSquareRoot_) / (1 - fi)));
+            1 / (kineticTerm(c, arrhenius) + ((c.B / wgToOnePointTwo_) / dtbSquareRoot_) / (1 - fi)));
     }
 
     // The next reactor's Newton iteration starts from this reactor's y3.

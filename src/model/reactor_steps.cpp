@@ -30,7 +30,7 @@ Double prandtlNumber(const LiquidProperties& liquid)
     return storeDouble((liquid.cp * liquid.mu) / liquid.lam);
 }
 
-Ext kineticTerm(const RateConstants& c, Single t) { return c.A * Exp((c.E / t) / 8.314L); }
+Ext arrheniusFactor(Ext E, Single t) { return Exp((E / t) / 8.314L); }
 
 namespace {
 
@@ -74,12 +74,14 @@ ResidenceFactors residenceFactors(Single k1, Single k2, Single k3, Single ts)
 NewtonResult solveY3(Single& x, const Inlet& in, const ResidenceFactors& f, Ext eps)
 {
     const auto [e1, e2, c3] = f;
+    // The terms that do not depend on x, the same in every iteration.
+    const Ext y1Left = in.y10 - e1 * in.y10;
+    const Ext y5Decayed = e2 * in.y50;
     for (int iteration = 1;; ++iteration) {
         const Single fx = storeSingle(
-            (x - in.y30)
-            - (((in.y50 - x) - e2 * in.y50) + in.y40) * (((((in.y10 - e1 * in.y10) - x) + in.y20) + in.y30) * c3));
-        const Single dfx = storeSingle(
-            (((((((in.y10 - e1 * in.y10) + in.y50) - e2 * in.y50) - 2 * x) + in.y20) + in.y30) + in.y40) * c3 + 1);
+            (x - in.y30) - (((in.y50 - x) - y5Decayed) + in.y40) * ((((y1Left - x) + in.y20) + in.y30) * c3));
+        const Single dfx =
+            storeSingle((((((((y1Left + in.y50) - y5Decayed) - 2 * x) + in.y20) + in.y30) + in.y40) * c3) + 1);
         const Single dx = storeSingle(fx / dfx);
         const Single y3 = storeSingle(x - dx);
         if (abs(dx) < eps)

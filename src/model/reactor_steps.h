@@ -26,9 +26,12 @@ struct RateConstants {
     Ext A, E, B;
 };
 
-// A * exp(E / (8.314 t)): the kinetic part of a rate constant, which grows as
-// the temperature falls.
-Ext kineticTerm(const RateConstants& c, Single t);
+// exp(E / (8.314 t)), which grows as the temperature falls.
+Ext arrheniusFactor(Ext E, Single t);
+
+// A * exp(E / (8.314 t)): the kinetic part of a rate constant.
+inline Ext kineticTerm(const RateConstants& c, Ext arrhenius) { return c.A * arrhenius; }
+inline Ext kineticTerm(const RateConstants& c, Single t) { return kineticTerm(c, arrheniusFactor(c.E, t)); }
 
 // The adiabatic exponent of air and its temperature before compression, K.
 inline constexpr Single kappa{1030.0f / 730.0f};
