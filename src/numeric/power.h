@@ -6,6 +6,8 @@
 #include "extended.h"
 #include "x87.h"
 
+#include <concepts>
+
 namespace kaskad {
 
 namespace detail {
@@ -88,5 +90,18 @@ private:
 
 // Base raised to Exponent (see PowersOf::to).
 [[gnu::always_inline]] inline Ext PowerOf(Ext base, Ext exponent) { return PowersOf(base).to(exponent); }
+
+// Base raised to a whole exponent written in a formula: the same rules as
+// PowerOf with that exponent, without testing a whole exponent for being one.
+// Only an int exponent takes it: a fractional one must never convert to int.
+template <std::same_as<int> Int>
+[[gnu::always_inline]] inline Ext PowerOf(Ext base, Int n)
+{
+    if (n == 0)
+        return base.isFaulted() ? base : Ext(1.0L);
+    if (!base.isFaulted() && base.rawValue() == 0 && n > 0)
+        return 0.0L;
+    return IntegralPower(base, n);
+}
 
 } // namespace kaskad

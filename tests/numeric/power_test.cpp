@@ -48,6 +48,22 @@ TEST(PowerOf, WholeExponentsMultiplyInExtendedSteps)
     EXPECT_EQ(valueOf(PowerOf(x, -2)), 1 / (x * x));
 }
 
+TEST(PowerOf, AnIntExponentFollowsTheSameRulesAsItsExtendedValue)
+{
+    for (const long double base : {0.0L, -0.0L, 1.44L, -3.5L, 1e3000L, 1e-3000L, 7.0L})
+        for (const int n : {0, 1, 2, 5, -2}) {
+            const Ext asInt = PowerOf(base, n);
+            const Ext asExtended = PowerOf(base, static_cast<long double>(n));
+            ASSERT_EQ(asInt.fault(), asExtended.fault()) << base << "^" << n;
+            if (!asInt.isFaulted()) {
+                EXPECT_EQ(asInt.value(), asExtended.value()) << base << "^" << n;
+                EXPECT_EQ(std::signbit(asInt.value()), std::signbit(asExtended.value())) << base << "^" << n;
+            }
+        }
+    // A fractional exponent never takes the whole-number path.
+    EXPECT_EQ(NumberToText(valueOf(PowerOf(16.0L, 0.25L)), '.'), "2");
+}
+
 struct FaultCase {
     long double base, exponent;
     Fault fault;
