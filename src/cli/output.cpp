@@ -32,17 +32,10 @@ void writeCsv(std::ostream& out, const RunRecord& run)
         out << ',' << kPaneQuantities[pane - 1];
     out << '\n';
     for (const ReactorRecord& reactor : run.reactors) {
-        out << reactor.reactor;
-        writeCsvValues(out, reactor);
-        out << '\n';
+        std::string row = std::to_string(reactor.reactor);
+        appendCsvValues(row, reactor);
+        out << row << '\n';
     }
-}
-
-void writeCsvValues(std::ostream& out, const ReactorRecord& reactor)
-{
-    std::string cells;
-    appendCsvValues(cells, reactor);
-    out << cells;
 }
 
 void appendCsvValues(std::string& row, const ReactorRecord& reactor)

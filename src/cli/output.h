@@ -26,7 +26,6 @@ void writeCsv(std::ostream& out, const RunRecord& run);
 
 // ",y1,...,P" cells of a reactor in CSV order (each after a comma), empty for
 // a pane that received no line.
-void writeCsvValues(std::ostream& out, const ReactorRecord& reactor);
 void appendCsvValues(std::string& row, const ReactorRecord& reactor);
 
 // {"reactor":1,"y1":"…",…} in append order.

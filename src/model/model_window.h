@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <array>
-#include <charconv>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -80,33 +79,22 @@ public:
     // storedValue is a single or a double, widened exactly.
     void append(int pane, std::int32_t reactor, double storedValue)
     {
-        if (reactor != prefixReactor_)
-            formPrefix(reactor);
-        char* end = writeNumberText(line_.data() + prefixLength_, storedValue, separator_);
-        *end++ = '\r';
-        *end++ = '\n';
+        if (reactor != prefixReactor_) {
+            line_.resize(word_.size() + kResultLineCapacityBeyondWord);
+            prefixLength_ = static_cast<std::size_t>(writeResultLinePrefix(line_.data(), word_, reactor) - line_.data());
+            prefixReactor_ = reactor;
+        }
+        const char* end = writeResultLineValue(line_.data() + prefixLength_, storedValue, separator_);
         window_.appendResultLine(pane, reactor, std::string_view(line_.data(), static_cast<std::size_t>(end - line_.data())),
                                  prefixLength_);
     }
 
 private:
-    // "word", the reactor number and three blanks: the same for all twelve
-    // lines of a reactor.
-    void formPrefix(std::int32_t reactor)
-    {
-        const std::size_t capacity = word_.size() + 11 + 3 + kNumberTextCapacity + 2;
-        if (line_.size() < capacity)
-            line_.resize(capacity);
-        char* out = std::copy(word_.begin(), word_.end(), line_.data());
-        out = std::to_chars(out, out + 11, reactor).ptr;
-        out = std::copy_n("   ", 3, out);
-        prefixLength_ = static_cast<std::size_t>(out - line_.data());
-        prefixReactor_ = reactor;
-    }
-
     ModelWindow& window_;
     std::string_view word_;
     DecimalSeparator separator_;
+    // The line being formed; its prefix stays for all twelve lines of a
+    // reactor.
     std::string line_;
     std::size_t prefixLength_ = 0;
     std::int32_t prefixReactor_ = 0;

@@ -6,22 +6,24 @@
 
 namespace kaskad {
 
-void formResultLine(std::string& line, std::string_view word, std::int32_t reactor, double value,
-                    DecimalSeparator separator)
+char* writeResultLinePrefix(char* out, std::string_view word, std::int32_t reactor)
 {
-    line.resize(word.size() + 11 + 3 + kNumberTextCapacity + 2);
-    char* out = std::copy(word.begin(), word.end(), line.data());
+    out = std::copy(word.begin(), word.end(), out);
     out = std::to_chars(out, out + 11, reactor).ptr;
-    out = std::copy_n("   ", 3, out);
+    return std::copy_n("   ", 3, out);
+}
+
+char* writeResultLineValue(char* out, double value, DecimalSeparator separator)
+{
     out = writeNumberText(out, value, separator);
-    out = std::copy_n("\r\n", 2, out);
-    line.resize(static_cast<std::size_t>(out - line.data()));
+    return std::copy_n("\r\n", 2, out);
 }
 
 std::string ResultLine(std::string_view word, std::int32_t reactor, double value, DecimalSeparator separator)
 {
-    std::string line;
-    formResultLine(line, word, reactor, value, separator);
+    std::string line(word.size() + kResultLineCapacityBeyondWord, '\0');
+    char* end = writeResultLineValue(writeResultLinePrefix(line.data(), word, reactor), value, separator);
+    line.resize(static_cast<std::size_t>(end - line.data()));
     return line;
 }
 

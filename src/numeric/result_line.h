@@ -13,8 +13,14 @@ namespace kaskad {
 // "Реактор1   0.0199999995529652\r\n".
 // The value is a stored single or double.
 std::string ResultLine(std::string_view word, std::int32_t reactor, double value, DecimalSeparator separator);
-// The same line written into a reused buffer.
-void formResultLine(std::string& line, std::string_view word, std::int32_t reactor, double value,
-                    DecimalSeparator separator);
+
+// The most a line takes beyond its word.
+inline constexpr std::size_t kResultLineCapacityBeyondWord = 11 + 3 + kNumberTextCapacity + 2;
+
+// The two halves of a result line written at out, each returning its end:
+// the word, the reactor number and three blanks (the same for all the lines
+// of a reactor), then the value and CR LF.
+char* writeResultLinePrefix(char* out, std::string_view word, std::int32_t reactor);
+char* writeResultLineValue(char* out, double value, DecimalSeparator separator);
 
 } // namespace kaskad
