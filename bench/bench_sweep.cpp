@@ -50,7 +50,7 @@ void RecordedBubbleRun24Reactors(benchmark::State& state)
 {
     const FieldTexts fields = {"24", "3", "2.5", "0.05", "433", "2", "3", "3600"};
     for (auto _ : state)
-        benchmark::DoNotOptimize(runRecorded(ModelKind::bubble, fields, '.', PaneTexts::dropped));
+        benchmark::DoNotOptimize(runRecorded(ModelKind::bubble, fields, '.'));
 }
 BENCHMARK(RecordedBubbleRun24Reactors)->Unit(benchmark::kMicrosecond);
 

@@ -18,28 +18,6 @@ namespace kaskad::cli {
 
 namespace {
 
-constexpr FieldOption kBubbleFields[] = {
-    {"--N", 1, "number of reactors N (rounded to the nearest integer)", true},
-    {"--y10", 2, "entering concentration y10", true},
-    {"--y50", 3, "entering concentration y50", true},
-    {"--wg", 4, "superficial air velocity wg", true},
-    {"--t", 5, "temperature of the first reactor t, K", true},
-    {"--dtr", 6, "temperature step from reactor to reactor dtr", true},
-    {"--d", 7, "reactor diameter d", true},
-    {"--ts", 8, "mean residence time of the liquid ts", true},
-};
-
-constexpr FieldOption kGasLiftFields[] = {
-    {"--N", 1, "number of reactors N (rounded to the nearest integer)", true},
-    {"--y10", 2, "entering concentration y10", true},
-    {"--y50", 3, "entering concentration y50", true},
-    {"--wg", 4, "superficial air velocity wg", true},
-    {"--t", 5, "temperature of the first reactor t, K", true},
-    {"--dtr", 6, "temperature step from reactor to reactor dtr", true},
-    {"--ts", 8, "mean residence time of the liquid ts", true},
-    {"--db", 7, "draught tube diameter db (accepted, never converted)", false},
-};
-
 const std::map<std::string, OutputFormat> kFormats = {
     {"panes", OutputFormat::panes}, {"csv", OutputFormat::csv}, {"json", OutputFormat::json}};
 
@@ -78,10 +56,10 @@ void addSingleRun(CLI::App& app, SingleRunOptions& options, const char* name, co
 {
     CLI::App* command = app.add_subcommand(name, description);
     command->footer(std::string("Example:\n  ") + example + "\n");
-    for (const FieldOption& f : fieldOptions(options.model)) {
-        CLI::Option* option = command->add_option(f.name, options.fields[f.field - 1], f.help);
+    for (const FieldDescription& f : modelFields(options.model)) {
+        CLI::Option* option = command->add_option(fieldOption(f), options.fields[f.field - 1], std::string(f.help));
         option->type_name("TEXT");
-        if (f.required)
+        if (f.converted)
             option->required();
     }
     command->add_option_function<std::string>(
@@ -115,10 +93,10 @@ void addSweep(CLI::App& sweep, SweepOptions& options, const char* name, const ch
                                 "field varying fastest. Quote lists: ';' ends a shell command.\n\n"
                                 "Example:\n  ") +
                     example + "\n");
-    for (const FieldOption& f : fieldOptions(options.model)) {
-        CLI::Option* option = command->add_option(f.name, options.fields[f.field - 1], f.help);
-        option->type_name(f.field == 7 && options.model == ModelKind::gaslift ? "TEXT" : "TEXT|RANGE|LIST");
-        if (f.required)
+    for (const FieldDescription& f : modelFields(options.model)) {
+        CLI::Option* option = command->add_option(fieldOption(f), options.fields[f.field - 1], std::string(f.help));
+        option->type_name(f.converted ? "TEXT|RANGE|LIST" : "TEXT");
+        if (f.converted)
             option->required();
     }
     command->add_option_function<std::string>(
@@ -140,21 +118,22 @@ DecimalSeparator chosenSeparator(const std::string& text)
     return text.empty() ? localeDecimalSeparator() : *DecimalSeparator::fromText(text);
 }
 
-// The recorded values as numbers for a plot. The printed 15 digits are
-// far finer than a plot can show.
+// The recorded values of each pane against the reactor number, for a plot.
 CascadeProfile cascadeProfile(const RunRecord& run)
 {
     CascadeProfile profile;
-    for (const ReactorRecord& reactor : run.reactors)
-        for (const auto& [pane, value] : reactor.values)
-            profile[pane - 1].emplace_back(reactor.reactor, static_cast<double>(TextToNumber(value, '.')));
+    for (const ReactorResult& reactor : run.reactors)
+        for (Pane pane : kStoreOrder)
+            if (reactor.has(pane))
+                profile[pane - 1].emplace_back(reactor.reactor(), reactor.value(pane));
     return profile;
 }
 
 int runSingle(const SingleRunOptions& options)
 {
-    const RunRecord run = runRecorded(options.model, options.fields, chosenSeparator(options.separator));
-    writeRun(std::cout, run, options.format);
+    const DecimalSeparator separator = chosenSeparator(options.separator);
+    const RunRecord run = runRecorded(options.model, options.fields, separator);
+    writeRun(std::cout, run, options.format, separator);
     std::cout.flush();
     if (!options.plotPath.empty()) {
         try {
@@ -198,12 +177,7 @@ int runSweepCommand(const SweepOptions& options)
 
 } // namespace
 
-std::span<const FieldOption> fieldOptions(ModelKind model)
-{
-    if (model == ModelKind::bubble)
-        return kBubbleFields;
-    return kGasLiftFields;
-}
+std::string fieldOption(const FieldDescription& field) { return "--" + std::string(field.name); }
 
 int runCommandLine(int argc, char** argv)
 {

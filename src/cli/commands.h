@@ -1,11 +1,11 @@
 // The command line's subcommands and their options.
 #pragma once
 
-#include "cli/run_record.h"
+#include "model/run_record.h"
 
 #include <CLI/CLI.hpp>
 
-#include <span>
+#include <string>
 
 namespace kaskad::cli {
 
@@ -16,16 +16,8 @@ inline constexpr int kExitUsage = 2;
 // An output file or stream could not be written (a plot, a sweep's output).
 inline constexpr int kExitOutputFailed = 3;
 
-// An option naming an input field: --N, --y10, ...
-struct FieldOption {
-    const char* name;
-    int field;  // LabeledEditN
-    const char* help;
-    bool required;
-};
-
-// The field options of a model, in the window's reading order.
-std::span<const FieldOption> fieldOptions(ModelKind model);
+// The option of an input field: "--N", "--y10", ...
+std::string fieldOption(const FieldDescription& field);
 
 // Parses the arguments and runs the chosen subcommand; returns the exit status.
 int runCommandLine(int argc, char** argv);

@@ -1,62 +1,82 @@
 // Writing a recorded run as panes, CSV or JSON.
 #include "cli/output.h"
 
+#include <charconv>
+
 namespace kaskad::cli {
 
 namespace {
 
-std::string withUnixLineEnds(std::string_view text)
+// The pane's result lines with "\n" for each "\r\n".
+std::string withUnixLineEnds(std::string text)
 {
-    std::string out;
-    out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
-            continue;
-        out += text[i];
-    }
-    return out;
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < text.size(); ++i)
+        if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n'))
+            text[kept++] = text[i];
+    text.resize(kept);
+    return text;
 }
 
 } // namespace
 
-void writePanes(std::ostream& out, const RunRecord& run)
+void writePanes(std::ostream& out, const RunRecord& run, DecimalSeparator separator)
 {
-    for (int p = 0; p < kPaneCount; ++p)
-        out << kPaneTitles[p] << '\n' << withUnixLineEnds(run.panes[p]);
+    for (int p = 1; p <= kPaneCount; ++p)
+        out << kPaneTitles[p - 1] << '\n' << withUnixLineEnds(run.paneText(Pane(p), separator));
+}
+
+std::string csvValuesHeader()
+{
+    std::string header = "reactor";
+    for (Pane pane : kStoreOrder)
+        (header += ',') += quantityName(pane);
+    return header;
 }
 
 void writeCsv(std::ostream& out, const RunRecord& run)
 {
-    out << "reactor";
-    for (int pane : kCsvPaneOrder)
-        out << ',' << kPaneQuantities[pane - 1];
-    out << '\n';
-    for (const ReactorRecord& reactor : run.reactors) {
-        std::string row = std::to_string(reactor.reactor);
+    out << csvValuesHeader() << '\n';
+    std::string row;
+    for (const ReactorResult& reactor : run.reactors) {
+        row.clear();
         appendCsvValues(row, reactor);
         out << row << '\n';
     }
 }
 
-void appendCsvValues(std::string& row, const ReactorRecord& reactor)
+void appendCsvValues(std::string& row, const ReactorResult& reactor)
 {
-    std::array<const PrintedValue*, kPaneCount + 1> byPane{};
-    for (const auto& [pane, value] : reactor.values)
-        byPane[static_cast<std::size_t>(pane)] = &value;
-    for (int pane : kCsvPaneOrder) {
-        row += ',';
-        if (const PrintedValue* value = byPane[static_cast<std::size_t>(pane)])
-            row += value->view();
+    char buffer[11 + kPaneCount * (1 + kNumberTextCapacity)];
+    char* end = std::to_chars(buffer, buffer + 11, reactor.reactor()).ptr;
+    for (Pane pane : kStoreOrder) {
+        *end++ = ',';
+        if (reactor.has(pane))
+            end = writeNumberText(end, reactor.value(pane), '.');
     }
+    row.append(buffer, end);
 }
 
-nlohmann::ordered_json reactorJson(const ReactorRecord& reactor)
+nlohmann::ordered_json reactorJson(const ReactorResult& reactor)
 {
     nlohmann::ordered_json object;
-    object["reactor"] = reactor.reactor;
-    for (const auto& [pane, value] : reactor.values)
-        object[std::string(kPaneQuantities[pane - 1])] = std::string(value.view());
+    object["reactor"] = reactor.reactor();
+    for (Pane pane : kStoreOrder)
+        if (reactor.has(pane))
+            object[std::string(quantityName(pane))] = reactor.text(pane, '.');
     return object;
+}
+
+nlohmann::ordered_json errorJson(const RunRecord& run)
+{
+    if (!run.error)
+        return nullptr;
+    return {{"kind", run.error->kind}, {"message", run.error->message}};
+}
+
+std::string dumpJson(const nlohmann::ordered_json& json)
+{
+    return json.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
 }
 
 void writeJson(std::ostream& out, const RunRecord& run)
@@ -64,22 +84,17 @@ void writeJson(std::ostream& out, const RunRecord& run)
     nlohmann::ordered_json json;
     json["model"] = modelName(run.model);
     json["reactors"] = nlohmann::ordered_json::array();
-    for (const ReactorRecord& reactor : run.reactors)
+    for (const ReactorResult& reactor : run.reactors)
         json["reactors"].push_back(reactorJson(reactor));
-    if (run.error)
-        json["error"] = {{"kind", run.error->kind}, {"message", run.error->message}};
-    else
-        json["error"] = nullptr;
-    // A field text need not be valid UTF-8; the message that quotes it is
-    // written with replacement characters rather than failing.
-    out << json.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << '\n';
+    json["error"] = errorJson(run);
+    out << dumpJson(json) << '\n';
 }
 
-void writeRun(std::ostream& out, const RunRecord& run, OutputFormat format)
+void writeRun(std::ostream& out, const RunRecord& run, OutputFormat format, DecimalSeparator separator)
 {
     switch (format) {
     case OutputFormat::panes:
-        writePanes(out, run);
+        writePanes(out, run, separator);
         break;
     case OutputFormat::csv:
         writeCsv(out, run);

@@ -1,39 +1,45 @@
 // The command line's output formats: panes, CSV and JSON.
 #pragma once
 
-#include "cli/run_record.h"
+#include "model/run_record.h"
 
 #include <nlohmann/json.hpp>
 
 #include <ostream>
+#include <string>
 
 namespace kaskad::cli {
 
 enum class OutputFormat { panes, csv, json };
 
-// The twelve panes in order, each after a line with its title; line ends are
-// "\n".
-void writePanes(std::ostream& out, const RunRecord& run);
+// The twelve panes in order, each after a line with its title, the values
+// with the run's decimal separator; line ends are "\n".
+void writePanes(std::ostream& out, const RunRecord& run, DecimalSeparator separator);
 
-// The CSV column names of a reactor's values, in append order.
-inline constexpr std::array<int, kPaneCount> kCsvPaneOrder = {
-    paneY1, paneY2, paneY3, paneY4, paneY5, paneY6, paneGB, paneWB, paneALFA, paneALPE, paneT, paneP,
-};
+// "reactor,y1,...,P": the CSV columns of a reactor's values, in store order.
+std::string csvValuesHeader();
 
-// Header "reactor,y1,...,P" and one row per reactor; a pane that received no
-// line for the reactor (the run failed) leaves its cell empty.
+// Header and one row per reactor; a pane that received no value for the
+// reactor (the run failed) leaves its cell empty. "." separates decimals.
 void writeCsv(std::ostream& out, const RunRecord& run);
 
-// ",y1,...,P" cells of a reactor in CSV order (each after a comma), empty for
-// a pane that received no line.
-void appendCsvValues(std::string& row, const ReactorRecord& reactor);
+// The reactor number and ",y1,...,P" cells of a reactor (each after a comma),
+// empty for a pane that received no value.
+void appendCsvValues(std::string& row, const ReactorResult& reactor);
 
-// {"reactor":1,"y1":"…",…} in append order.
-nlohmann::ordered_json reactorJson(const ReactorRecord& reactor);
+// {"reactor":1,"y1":"…",…} in store order.
+nlohmann::ordered_json reactorJson(const ReactorResult& reactor);
+
+// null, or {"kind":…,"message":…}.
+nlohmann::ordered_json errorJson(const RunRecord& run);
+
+// Field texts and the messages that quote them may hold any bytes: invalid
+// UTF-8 is written as U+FFFD rather than failing.
+std::string dumpJson(const nlohmann::ordered_json& json);
 
 // {"model":…,"reactors":[{"reactor":1,"y1":"…",…}],"error":null|{"kind":…,"message":…}}
 void writeJson(std::ostream& out, const RunRecord& run);
 
-void writeRun(std::ostream& out, const RunRecord& run, OutputFormat format);
+void writeRun(std::ostream& out, const RunRecord& run, OutputFormat format, DecimalSeparator separator);
 
 } // namespace kaskad::cli

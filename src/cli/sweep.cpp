@@ -2,7 +2,6 @@
 #include "cli/sweep.h"
 
 #include "cli/cli_errors.h"
-#include "cli/commands.h"
 #include "cli/sweep_values.h"
 
 #include <chrono>
@@ -15,31 +14,23 @@
 
 namespace kaskad::cli {
 
-namespace {
-
-// The gas-lift draught tube diameter: a field the run never converts.
-bool isConverted(ModelKind model, int field) { return !(model == ModelKind::gaslift && field == 7); }
-
-} // namespace
-
 SweepPlan::SweepPlan(ModelKind model, const FieldTexts& optionTexts, DecimalSeparator separator)
     : model_(model), separator_(separator), fixed_(optionTexts)
 {
     if (separator.text() == ":" || separator.text() == ";")
         throw UsageError("a sweep cannot use '" + std::string(separator.text()) +
                          "' as decimal separator: it separates the values of ranges and lists");
-    for (const FieldOption& option : fieldOptions(model)) {
-        const std::string& optionText = optionTexts[option.field - 1];
-        if (!isConverted(model, option.field) || !isSweepText(optionText))
+    for (const FieldDescription& description : modelFields(model)) {
+        const std::string& optionText = optionTexts[description.field - 1];
+        if (!description.converted || !isSweepText(optionText))
             continue;
         SweepField field;
-        field.field = option.field;
-        field.name = std::string(option.name).substr(2);
-        field.swept = true;
+        field.field = description.field;
+        field.name = std::string(description.name);
         try {
             field.texts = fieldValueTexts(optionText, separator);
         } catch (const UsageError& error) {
-            throw UsageError(std::string(option.name) + ": " + error.message());
+            throw UsageError("--" + field.name + ": " + error.message());
         }
         if (pointCount_ > kMaxSweepPoints / field.texts.size())
             throw UsageError("the sweep has more than " + std::to_string(kMaxSweepPoints) + " points");
@@ -247,7 +238,7 @@ void produceInOrder(std::size_t count, unsigned jobs, const typename OrderedResu
 
 RunRecord runPoint(const SweepPlan& plan, std::size_t index)
 {
-    return runRecorded(plan.model(), plan.pointFields(index), plan.separator(), PaneTexts::dropped);
+    return runRecorded(plan.model(), plan.pointFields(index), plan.separator());
 }
 
 } // namespace

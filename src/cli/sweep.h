@@ -2,7 +2,7 @@
 // point one run, run on several threads and delivered in point order.
 #pragma once
 
-#include "cli/run_record.h"
+#include "model/run_record.h"
 
 #include <cstddef>
 #include <functional>
@@ -12,12 +12,11 @@
 
 namespace kaskad::cli {
 
-// One input field of a sweep and the texts it takes.
+// A swept input field and the texts it takes.
 struct SweepField {
-    int field = 0;             // LabeledEditN
-    std::string name;          // its option without dashes: "t", "wg", ...
+    Field field = fieldN;
+    std::string name;  // its option without dashes: "t", "wg", ...
     std::vector<std::string> texts;
-    bool swept = false;        // given as a range or a list
 };
 
 class SweepPlan {

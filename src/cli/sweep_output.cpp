@@ -1,7 +1,7 @@
 // CSV rows and JSON objects of a sweep's points.
 #include "cli/sweep_output.h"
 
-#include "cli/criterion.h"
+#include "model/criterion.h"
 
 namespace kaskad::cli {
 
@@ -29,9 +29,9 @@ const char* csvBoolean(std::optional<bool> value)
 }
 
 // The reactors a point writes: all of them, or its outlet only.
-std::span<const ReactorRecord> writtenReactors(const RunRecord& run, bool outletOnly)
+std::span<const ReactorResult> writtenReactors(const RunRecord& run, bool outletOnly)
 {
-    std::span<const ReactorRecord> reactors = run.reactors;
+    std::span<const ReactorResult> reactors = run.reactors;
     if (outletOnly && !reactors.empty())
         return reactors.last(1);
     return reactors;
@@ -53,10 +53,7 @@ void SweepWriter::begin()
     }
     for (const SweepField& field : plan_.sweptFields())
         out_ << "--" << field.name << ',';
-    out_ << "reactor";
-    for (int pane : kCsvPaneOrder)
-        out_ << ',' << kPaneQuantities[pane - 1];
-    out_ << ",error_kind,error_message";
+    out_ << csvValuesHeader() << ",error_kind,error_message";
     if (options_.criterion) {
         for (const CriterionBound& bound : criterionBounds(plan_.model()))
             out_ << ',' << bound.label;
@@ -106,20 +103,20 @@ std::string SweepWriter::csvPoint(std::size_t index, const RunRecord& run) const
     if (options_.criterion) {
         const CriterionResult criterion = evaluateCriterion(run);
         for (std::size_t b = 0; b < criterionBounds(plan_.model()).size(); ++b)
-            trailing += std::string(",") + csvBoolean(criterion.bounds.empty() ? std::nullopt : criterion.bounds[b]);
+            trailing += std::string(",") + csvBoolean(criterion.bounds.empty() ? std::nullopt
+                                                                                : std::optional(criterion.bounds[b]));
         trailing += std::string(",") + csvBoolean(criterion.meets);
     }
 
     std::string rows;
-    const std::span<const ReactorRecord> reactors = writtenReactors(run, options_.outletOnly);
+    const std::span<const ReactorResult> reactors = writtenReactors(run, options_.outletOnly);
     // A row is the leading cells, at most 12 values of 23 characters, the
     // trailing cells.
     rows.reserve((reactors.size() + 1) * (leading.size() + trailing.size() + 12 * 24 + 16));
     if (reactors.empty())
         rows += leading + std::string(kPaneCount, ',') + trailing + '\n';
-    for (const ReactorRecord& reactor : reactors) {
+    for (const ReactorResult& reactor : reactors) {
         rows += leading;
-        rows += std::to_string(reactor.reactor);
         appendCsvValues(rows, reactor);
         rows += trailing;
         rows += '\n';
@@ -136,12 +133,9 @@ std::string SweepWriter::jsonPoint(std::size_t index, const RunRecord& run) cons
         fields[plan_.sweptFields()[f].name] = texts[f];
     point["fields"] = std::move(fields);
     point["reactors"] = nlohmann::ordered_json::array();
-    for (const ReactorRecord& reactor : writtenReactors(run, options_.outletOnly))
+    for (const ReactorResult& reactor : writtenReactors(run, options_.outletOnly))
         point["reactors"].push_back(reactorJson(reactor));
-    if (run.error)
-        point["error"] = {{"kind", run.error->kind}, {"message", run.error->message}};
-    else
-        point["error"] = nullptr;
+    point["error"] = errorJson(run);
     if (options_.criterion) {
         const CriterionResult criterion = evaluateCriterion(run);
         nlohmann::ordered_json bounds = nlohmann::ordered_json::object();
@@ -150,14 +144,12 @@ std::string SweepWriter::jsonPoint(std::size_t index, const RunRecord& run) cons
             if (criterion.bounds.empty())
                 bounds[std::string(all[b].label)] = nullptr;
             else
-                bounds[std::string(all[b].label)] = *criterion.bounds[b];
+                bounds[std::string(all[b].label)] = bool(criterion.bounds[b]);
         }
         point["criterion"] = std::move(bounds);
         point["meets_criterion"] = criterion.meets;
     }
-    // Field texts and their error messages may hold any bytes: invalid UTF-8
-    // is written as U+FFFD rather than stopping the sweep.
-    return point.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
+    return dumpJson(point);
 }
 
 } // namespace kaskad::cli

@@ -2,6 +2,7 @@
 #include "model/bubble_column.h"
 
 #include "model/field_input.h"
+#include "model/model_kind.h"
 #include "model/reactor_steps.h"
 #include "numeric/power.h"
 
@@ -17,8 +18,8 @@ struct Inputs : SeriesInputs {
 Inputs readInputs(const ModelWindow& window, DecimalSeparator separator)
 {
     Inputs in{readSeriesInputs(window, separator), {}, {}};
-    in.d = readDouble(window, 7, separator);
-    in.ts = readSingle(window, 8, separator);
+    in.d = readDouble(window, fieldDiameter, separator);
+    in.ts = readSingle(window, fieldTs, separator);
     return in;
 }
 
@@ -38,8 +39,6 @@ struct Carried {
     Double P{6.0};
 };
 
-// k = 1/(A exp(E/(8.314 t)) + B/wg): the kinetic term in series with the
-// air-velocity term.
 // PowerOf(9.81, 0.333), the same in every reactor: formed once.
 Ext gravityPower()
 {
@@ -50,7 +49,7 @@ Ext gravityPower()
 class BubbleColumnRun {
 public:
     BubbleColumnRun(ModelWindow& window, DecimalSeparator separator, const Inputs& in)
-        : out_(window, "Реактор", separator), in_(in)
+        : out_(window, resultWord(ModelKind::bubble), separator), in_(in)
     {
         state_.y10 = in.y10;
         state_.y50 = in.y50;
@@ -60,6 +59,7 @@ public:
 
     void reactor(std::int32_t i)
     {
+        out_.beginReactor(i);
         const Single t = state_.t;
         const Single wg = in_.wg;
         const LiquidProperties liquid = liquidProperties(t);
@@ -85,8 +85,7 @@ public:
         const Double Fr = storeDouble(wg / PowerOf(9.81L * nu, 0.333L));
         const Double Pr = prandtlNumber(liquid);
         PowersOf powersOfPr(Pr);
-        const Single Nu = Fr <= 18 ? storeSingle((powersOfPr.to(0.333L) * PowerOf(Fr, 0.25L)) * 0.146L)
-                                   : storeSingle(powersOfPr.to(0.333L) * 0.3L);
+        const Single Nu = bubbleNusseltNumber(Fr, powersOfPr.to(0.333L));
         const Single ALFA = storeSingle((gravityPower() * (Nu * lam)) / PowerOf(nu * nu, 0.333L));
         const Single ALPE = storeSingle((((Pr * lam) * wd) / (powersOfPr.to(0.5L) * 15 + 4.4L)) / nu);
 
@@ -125,6 +124,13 @@ private:
 };
 
 } // namespace
+
+Single bubbleNusseltNumber(Double Fr, Ext prToTheThird)
+{
+    if (Fr <= 18)
+        return storeSingle((prToTheThird * PowerOf(Fr, 0.25L)) * 0.146L);
+    return storeSingle(prToTheThird * 0.3L);
+}
 
 void runBubbleColumn(ModelWindow& window, DecimalSeparator separator)
 {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "model/model_window.h"
+#include "numeric/extended.h"
 
 namespace kaskad {
 
@@ -9,5 +10,10 @@ namespace kaskad {
 // reactors 1..N and appends each reactor's "Реактор" lines to Text1..Text12.
 // The first error ends the run; lines appended before it stay.
 void runBubbleColumn(ModelWindow& window, DecimalSeparator separator);
+
+// The Nusselt number of the heat transfer to the wall, from the Froude
+// number and Pr^0.333: 0.146 Pr^0.333 Fr^0.25 up to Fr = 18 inclusive,
+// 0.3 Pr^0.333 beyond.
+Single bubbleNusseltNumber(Double Fr, Ext prToTheThird);
 
 } // namespace kaskad

@@ -3,17 +3,17 @@
 
 namespace kaskad {
 
-std::int32_t readCount(const ModelWindow& window, int field, DecimalSeparator separator)
+std::int32_t readCount(const ModelWindow& window, Field field, DecimalSeparator separator)
 {
     return RoundCount(TextToNumber(window.fieldText(field), separator));
 }
 
-Single readSingle(const ModelWindow& window, int field, DecimalSeparator separator)
+Single readSingle(const ModelWindow& window, Field field, DecimalSeparator separator)
 {
     return storeSingle(TextToNumber(window.fieldText(field), separator));
 }
 
-Double readDouble(const ModelWindow& window, int field, DecimalSeparator separator)
+Double readDouble(const ModelWindow& window, Field field, DecimalSeparator separator)
 {
     return storeDouble(TextToNumber(window.fieldText(field), separator));
 }
@@ -21,12 +21,12 @@ Double readDouble(const ModelWindow& window, int field, DecimalSeparator separat
 SeriesInputs readSeriesInputs(const ModelWindow& window, DecimalSeparator separator)
 {
     SeriesInputs in;
-    in.N = readCount(window, 1, separator);
-    in.y10 = readSingle(window, 2, separator);
-    in.y50 = readSingle(window, 3, separator);
-    in.wg = readSingle(window, 4, separator);
-    in.t = readSingle(window, 5, separator);
-    in.dtr = readSingle(window, 6, separator);
+    in.N = readCount(window, fieldN, separator);
+    in.y10 = readSingle(window, fieldY10, separator);
+    in.y50 = readSingle(window, fieldY50, separator);
+    in.wg = readSingle(window, fieldWg, separator);
+    in.t = readSingle(window, fieldT, separator);
+    in.dtr = readSingle(window, fieldDtr, separator);
     return in;
 }
 

@@ -16,8 +16,8 @@ struct SeriesInputs {
 SeriesInputs readSeriesInputs(const ModelWindow& window, DecimalSeparator separator);
 
 // N: the field's number rounded to the nearest integer, ties to even.
-std::int32_t readCount(const ModelWindow& window, int field, DecimalSeparator separator);
-Single readSingle(const ModelWindow& window, int field, DecimalSeparator separator);
-Double readDouble(const ModelWindow& window, int field, DecimalSeparator separator);
+std::int32_t readCount(const ModelWindow& window, Field field, DecimalSeparator separator);
+Single readSingle(const ModelWindow& window, Field field, DecimalSeparator separator);
+Double readDouble(const ModelWindow& window, Field field, DecimalSeparator separator);
 
 } // namespace kaskad

@@ -3,6 +3,7 @@
 #include "model/gas_lift.h"
 
 #include "model/field_input.h"
+#include "model/model_kind.h"
 #include "model/reactor_steps.h"
 #include "numeric/power.h"
 
@@ -18,7 +19,7 @@ struct Inputs : SeriesInputs {
 Inputs readInputs(const ModelWindow& window, DecimalSeparator separator)
 {
     Inputs in{readSeriesInputs(window, separator), {}};
-    in.ts = readSingle(window, 8, separator);
+    in.ts = readSingle(window, fieldTs, separator);
     return in;
 }
 
@@ -41,11 +42,18 @@ struct Carried {
     Single P{6.0f};
 };
 
+// Tubes in nr hexagonal rings around a centre tube.
+std::int32_t tubeCount()
+{
+    const std::int32_t nr = RoundCount(((Dap / (2 * dtb)) / 2).value());
+    return RoundCount(((PowerOf(nr, 2) * 3 + Ext(3 * nr)) + 1).value());
+}
+
 class GasLiftRun {
 public:
     GasLiftRun(const GasLiftWindowState& windowState, ModelWindow& window, DecimalSeparator separator,
                const Inputs& in)
-        : out_(window, "реактор", separator), windowState_(windowState), in_(in)
+        : out_(window, resultWord(ModelKind::gaslift), separator), windowState_(windowState), in_(in)
     {
         state_.y10 = in.y10;
         state_.y50 = in.y50;
@@ -54,66 +62,81 @@ public:
 
     void reactor(std::int32_t i)
     {
+        out_.beginReactor(i);
         const Single t = state_.t;
-        const Single wg = in_.wg;
         const LiquidProperties liquid = liquidProperties(t);
-        const auto& [mu, cp, lam, ro, nu] = liquid;
         const Double Pr = prandtlNumber(liquid);
+        PowersOf powersOfPr(Pr);
         const Double rog = storeDouble((377.97L * state_.P) / t);
         const Double sig = storeDouble(0.021L - kOneE6 * t);
-
-        // Tubes in nr hexagonal rings around a centre tube.
-        const std::int32_t nr = RoundCount(((Dap / (2 * dtb)) / 2).value());
-        const std::int32_t nt = RoundCount(((PowerOf(nr, 2) * 3 + Ext(3 * nr)) + 1).value());
-
-        const Double C0 = storeDouble((PowerOf(ro / rog, 0.2L) * 1.4L) * PowerOf((ro - rog) / ro, 5));
-        const Double ub = storeDouble(PowerOf(((ro - rog) * (9.81L * sig)) / PowerOf(ro, 2), 0.25L) * 1.5L);
-        const Double wl = storeDouble(wgToTheQuarter_ * 1.007L);
-        const Double fi = storeDouble(wg / ((wg + wl) + C0 * ub));
-        const Double Re = storeDouble((wl * dtb) / nu);
-        const Double lf = storeDouble(PowerOf(10 / Re + 0.00116L / dtb, 0.25L) * 0.11L);
-        const Double ka = storeDouble((PowerOf(1.44L, 2) * (3.5L * fi)) * (wl - ub));
-        const Double vb = storeDouble(wl / (1 - ka) + ub);
-        const Double tw = storeDouble((PowerOf(wl, 2) * ((lf / 8) * ro)) / PowerOf(1 - fi, 1.75L));
-        const Single us = storeSingle(
-            PowerOf(PowerOf(1 - fi, 2) * ((((13.032L * nu) * 9.81L) * vb) * fi) + PowerOf(tw / ro, 2), 0.25L));
-
-        const Double Res = storeDouble(((us * dtb) / 2) / nu);
-        PowersOf powersOfPr(Pr);
-        const Single Nu = storeSingle(powersOfPr.to(0.333L) * (PowerOf(Res, 0.95L) * 0.186L));
-        const Single ALFA = storeSingle((Nu * lam) / dtb);
+        const std::int32_t nt = tubeCount();
+        const TubeFlow flow = tubeFlow(liquid, rog, sig);
+        const Single ALFA = wallHeatTransfer(liquid, flow.us, powersOfPr);
 
         // k1 and k2 share their activation energy, and so their exponential.
         const Ext arrhenius12 = arrheniusFactor(E12, t);
-        const Single k1 = rateConstant(kRate1, arrhenius12, fi);
-        const Single k2 = rateConstant(kRate2, arrhenius12, fi);
-        const Single k3 = rateConstant(kRate3, arrheniusFactor(kRate3.E, t), fi);
+        const Single k1 = rateConstant(kRate1, arrhenius12, flow.fi);
+        const Single k2 = rateConstant(kRate2, arrhenius12, flow.fi);
+        const Single k3 = rateConstant(kRate3, arrheniusFactor(kRate3.E, t), flow.fi);
 
         state_.P = storeSingle(state_.P + dP);
         // Air flow through the tubes' cross-section.
-        const Single Vg = storeSingle((((0.785L * dtb) * dtb) * wg) * nt);
+        const Single Vg = storeSingle((((0.785L * dtb) * dtb) * in_.wg) * nt);
         const AirHeat air = airHeat(state_.P, Vg);
 
         const Inlet inlet{state_.y10, state_.y20, state_.y30, state_.y40, state_.y50, state_.y60};
         const ResidenceFactors f = residenceFactors(k1, k2, k3, in_.ts);
-        const Single y3 = solveY3(state_.x, inlet, f, eps).y3;
-        const Composition c = leavingComposition(inlet, f.e1, f.e2, y3);
+        const Composition c = leavingComposition(inlet, f.e1, f.e2, solveY3(state_.x, inlet, f, eps).y3);
         const Single q = heatRelease(c, inlet, windowState_.y3h - inlet.y30);
         const Single Q = storeSingle((((PowerOf(dtb, 2) * (0.785L * q)) * H) * nt) / 3600);
-        const Single WB = storeSingle((Q / cp) / air.dTa);
+        const Single WB = storeSingle((Q / liquid.cp) / air.dTa);
         appendCompositionLines(out_, i, c);
         carry(c);
 
-        const Double Zp = storeDouble(powersOfPr.to(0.5L) * 15 + 4.4L);
-        const Double ws = storeDouble(wg / fi - wl / (1 - fi));
-        const Double us2 = storeDouble(PowerOf((((13.032L * nu) * 9.81L) * fi) * ws, 0.25L));
-        const Single ALPE = storeSingle((((us2 * Pr) * lam) / Zp) / nu);
-
+        const Single ALPE = liquidHeatTransfer(liquid, flow, Pr, powersOfPr);
         state_.t = storeSingle(state_.t + in_.dtr);
         appendHeatTransferLines(out_, i, {air.GB, WB, ALFA, ALPE, state_.t, state_.P});
     }
 
 private:
+    // The two-phase flow in the tube: the liquid's circulation velocity wl,
+    // the gas hold-up fi and the velocities that follow from them.
+    TubeFlow tubeFlow(const LiquidProperties& liquid, Double rog, Double sig) const
+    {
+        const auto& [mu, cp, lam, ro, nu] = liquid;
+        const Single wg = in_.wg;
+        TubeFlow flow;
+        flow.C0 = storeDouble((PowerOf(ro / rog, 0.2L) * 1.4L) * PowerOf((ro - rog) / ro, 5));
+        flow.ub = storeDouble(PowerOf(((ro - rog) * (9.81L * sig)) / PowerOf(ro, 2), 0.25L) * 1.5L);
+        flow.wl = storeDouble(wgToTheQuarter_ * 1.007L);
+        flow.fi = storeDouble(wg / ((wg + flow.wl) + flow.C0 * flow.ub));
+        const Double Re = storeDouble((flow.wl * dtb) / nu);
+        const Double lf = storeDouble(PowerOf(10 / Re + 0.00116L / dtb, 0.25L) * 0.11L);
+        const Double ka = storeDouble((PowerOf(1.44L, 2) * (3.5L * flow.fi)) * (flow.wl - flow.ub));
+        const Double vb = riseVelocity(flow.wl, ka, flow.ub);
+        const Double tw = storeDouble((PowerOf(flow.wl, 2) * ((lf / 8) * ro)) / PowerOf(1 - flow.fi, 1.75L));
+        flow.us = storeSingle(PowerOf(
+            PowerOf(1 - flow.fi, 2) * ((((13.032L * nu) * 9.81L) * vb) * flow.fi) + PowerOf(tw / ro, 2), 0.25L));
+        return flow;
+    }
+
+    // ALFA, the heat transfer to the tube wall, from the friction velocity us.
+    static Single wallHeatTransfer(const LiquidProperties& liquid, Single us, PowersOf& powersOfPr)
+    {
+        const Double Res = storeDouble(((us * dtb) / 2) / liquid.nu);
+        const Single Nu = storeSingle(powersOfPr.to(0.333L) * (PowerOf(Res, 0.95L) * 0.186L));
+        return storeSingle((Nu * liquid.lam) / dtb);
+    }
+
+    // ALPE, the heat transfer of the liquid, from the slip velocity ws.
+    Single liquidHeatTransfer(const LiquidProperties& liquid, const TubeFlow& flow, Double Pr, PowersOf& powersOfPr) const
+    {
+        const Double Zp = storeDouble(powersOfPr.to(0.5L) * 15 + 4.4L);
+        const Double ws = storeDouble(in_.wg / flow.fi - flow.wl / (1 - flow.fi));
+        const Double us2 = storeDouble(PowerOf((((13.032L * liquid.nu) * 9.81L) * flow.fi) * ws, 0.25L));
+        return storeSingle((((us2 * Pr) * liquid.lam) / Zp) / liquid.nu);
+    }
+
     // k = 1/(A exp(E/(8.314 t)) + ((B/wg^1.2)/dtb^0.5)/(1 - fi)): the kinetic
     // term in series with the air-velocity term of the tube.
     Single rateConstant(const RateConstants& c, Ext arrhenius, Double fi) const
@@ -147,6 +170,8 @@ private:
 };
 
 } // namespace
+
+Double riseVelocity(Double wl, Double ka, Double ub) { return storeDouble(wl / (1 - ka) + ub); }
 
 void runGasLift(const GasLiftWindowState& windowState, ModelWindow& window, DecimalSeparator separator)
 {

@@ -19,4 +19,16 @@ struct GasLiftWindowState {
 // error ends the run; lines appended before it stay.
 void runGasLift(const GasLiftWindowState& windowState, ModelWindow& window, DecimalSeparator separator);
 
+// The two-phase flow in the gas-lift tube.
+struct TubeFlow {
+    Double C0;  // distribution coefficient of the gas
+    Double ub;  // rise velocity of a bubble in still liquid
+    Double wl;  // circulation velocity of the liquid
+    Double fi;  // gas hold-up
+    Single us;  // friction velocity at the wall
+};
+
+// vb = wl / (1 - ka) + ub: the bubbles' velocity in the moving liquid.
+Double riseVelocity(Double wl, Double ka, Double ub);
+
 } // namespace kaskad

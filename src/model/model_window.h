@@ -1,5 +1,5 @@
-// What a calculation sees of its window: the texts of the input fields and
-// the output panes it appends to.
+// What a calculation sees of its window: the texts of the input fields, and
+// the output panes that receive each stored value with the line showing it.
 #pragma once
 
 #include "numeric/number_text.h"
@@ -13,32 +13,26 @@
 
 namespace kaskad {
 
-class ModelWindow {
-public:
-    virtual ~ModelWindow() = default;
-    // The whole text of input field LabeledEditN, N = 1..8.
-    virtual std::string fieldText(int field) const = 0;
-    // Adds text at the end of output pane TextN, N = 1..12, after whatever
-    // it holds.
-    virtual void appendToPane(int pane, std::string_view text) = 0;
-    // Appends one reactor's result line to a pane: the line as appendToPane
-    // takes it, with the reactor number and where the value's text starts,
-    // for a window that records values rather than text.
-    virtual void appendResultLine(int pane, std::int32_t reactor, std::string_view line, std::size_t valueStart)
-    {
-        (void)reactor;
-        (void)valueStart;
-        appendToPane(pane, line);
-    }
-};
-
-// The output panes by what they show.
+// The output panes by what they show, Text1..Text12.
 enum Pane : int {
     paneY1 = 1, paneY2, paneY3, paneY4, paneY5, paneY6,
     paneGB, paneALFA, paneWB, paneALPE, paneT, paneP,
 };
 inline constexpr int kPaneCount = 12;
+
+// The input fields by what they hold, LabeledEdit1..LabeledEdit8. The
+// seventh is the reactor diameter d of the bubble column and the draught
+// tube diameter db of the gas-lift reactor.
+enum Field : int {
+    fieldN = 1, fieldY10, fieldY50, fieldWg, fieldT, fieldDtr, fieldDiameter, fieldTs,
+};
 inline constexpr int kFieldCount = 8;
+
+// The order in which a run stores a reactor's values: the composition, then
+// the heat-transfer quantities.
+inline constexpr std::array<Pane, kPaneCount> kStoreOrder = {
+    paneY1, paneY2, paneY3, paneY4, paneY5, paneY6, paneGB, paneWB, paneALFA, paneALPE, paneT, paneP,
+};
 
 // The title label above each pane, Text1..Text12.
 inline constexpr std::array<std::string_view, kPaneCount> kPaneTitles = {
@@ -50,54 +44,89 @@ inline constexpr std::array<std::string_view, kPaneCount> kPaneTitles = {
 inline constexpr std::array<std::string_view, kPaneCount> kPaneQuantities = {
     "y1", "y2", "y3", "y4", "y5", "y6", "GB", "ALFA", "WB", "ALPE", "t", "P",
 };
+constexpr std::string_view quantityName(Pane pane) { return kPaneQuantities[pane - 1]; }
 
-// A window made of plain strings, for the command line and for tests.
+class ResultWriter;
+
+// One value a run stores for a reactor: a single or a double, widened
+// exactly. Its pane line is formed only when a window asks for it.
+struct StoredResult {
+    Pane pane;
+    std::int32_t reactor;
+    double value;
+
+    // "Реактор1   0.0199999995529652\r\n": the line the pane shows.
+    std::string_view line() const;
+
+    const ResultWriter* writer;
+};
+
+class ModelWindow {
+public:
+    virtual ~ModelWindow() = default;
+    // The whole text of input field LabeledEditN, N = 1..8.
+    virtual std::string fieldText(int field) const = 0;
+    // The run starts computing reactor i; the results that follow are its.
+    virtual void beginReactor(std::int32_t reactor) { (void)reactor; }
+    // A stored value for the end of its pane.
+    virtual void appendResult(const StoredResult& result) = 0;
+};
+
+// A window made of plain strings, for tests and benchmarks.
 class TextModelWindow : public ModelWindow {
 public:
     std::array<std::string, kFieldCount> fields;
     std::array<std::string, kPaneCount> panes;
 
     std::string fieldText(int field) const override { return fields.at(field - 1); }
-    void appendToPane(int pane, std::string_view text) override
+    void appendResult(const StoredResult& result) override
     {
-        std::string& paneText = panes.at(pane - 1);
+        std::string& paneText = panes.at(result.pane - 1);
+        const std::string_view line = result.line();
         // Room for a run's worth of lines at once rather than doubling up to it.
-        if (paneText.capacity() < paneText.size() + text.size())
+        if (paneText.capacity() < paneText.size() + line.size())
             paneText.reserve(std::max<std::size_t>(2 * paneText.capacity(), 2048));
-        paneText += text;
+        paneText += line;
     }
 };
 
-// Appends the result lines of one reactor: the word of the window, the
-// reactor number and the stored value.
+// Hands a window the stored values of each reactor, and forms their lines
+// with the word of the window and its decimal separator when asked.
 class ResultWriter {
 public:
     ResultWriter(ModelWindow& window, std::string_view word, DecimalSeparator separator)
         : window_(window), word_(word), separator_(separator)
     {
     }
+    void beginReactor(std::int32_t reactor) { window_.beginReactor(reactor); }
     // storedValue is a single or a double, widened exactly.
-    void append(int pane, std::int32_t reactor, double storedValue)
+    void append(Pane pane, std::int32_t reactor, double storedValue)
     {
-        if (reactor != prefixReactor_) {
+        window_.appendResult(StoredResult{pane, reactor, storedValue, this});
+    }
+    std::string_view line(const StoredResult& result) const
+    {
+        if (result.reactor != prefixReactor_) {
             line_.resize(word_.size() + kResultLineCapacityBeyondWord);
-            prefixLength_ = static_cast<std::size_t>(writeResultLinePrefix(line_.data(), word_, reactor) - line_.data());
-            prefixReactor_ = reactor;
+            prefixLength_ = static_cast<std::size_t>(writeResultLinePrefix(line_.data(), word_, result.reactor) -
+                                                     line_.data());
+            prefixReactor_ = result.reactor;
         }
-        const char* end = writeResultLineValue(line_.data() + prefixLength_, storedValue, separator_);
-        window_.appendResultLine(pane, reactor, std::string_view(line_.data(), static_cast<std::size_t>(end - line_.data())),
-                                 prefixLength_);
+        const char* end = writeResultLineValue(line_.data() + prefixLength_, result.value, separator_);
+        return {line_.data(), static_cast<std::size_t>(end - line_.data())};
     }
 
 private:
     ModelWindow& window_;
     std::string_view word_;
     DecimalSeparator separator_;
-    // The line being formed; its prefix stays for all twelve lines of a
+    // The last line formed; its prefix stays for all twelve lines of a
     // reactor.
-    std::string line_;
-    std::size_t prefixLength_ = 0;
-    std::int32_t prefixReactor_ = 0;
+    mutable std::string line_;
+    mutable std::size_t prefixLength_ = 0;
+    mutable std::int32_t prefixReactor_ = 0;
 };
+
+inline std::string_view StoredResult::line() const { return writer->line(*this); }
 
 } // namespace kaskad

@@ -47,9 +47,9 @@ std::string ModelForm::fieldText(int number) const
     return field(number)->text().toStdString();
 }
 
-void ModelForm::appendToPane(int number, std::string_view text)
+void ModelForm::appendResult(const StoredResult& result)
 {
-    appendToPaneText(*pane(number), text);
+    appendToPaneText(*pane(result.pane), result.line());
 }
 
 DecimalSeparator ModelForm::decimalSeparator() const

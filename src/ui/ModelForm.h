@@ -38,7 +38,7 @@ public:
     QPlainTextEdit* pane(int number) const { return panes_.at(std::size_t(number - 1)); }
 
     std::string fieldText(int field) const override;
-    void appendToPane(int pane, std::string_view text) override;
+    void appendResult(const StoredResult& result) override;
 
 protected:
     // The separator for a run that starts now.

@@ -1,6 +1,7 @@
 // The gas-lift model window: its layout and its handlers.
 #include "ui/Unit1.h"
 
+#include "model/criterion.h"
 #include "ui/ErrorReport.h"
 
 #include <QPushButton>
@@ -14,14 +15,14 @@ constexpr ControlRow kForm1Controls[] = {
     boldButton("Button3", "Выход", 936, 8, 75, 25, 19, 1),
     boldButton("Button4", "Сброс", 8, 127, 75, 25, 11, 4, CaptionColour::pureRed),
 
-    labeledEdit("LabeledEdit1", "число реакторов N", 224, 24, 14),
-    labeledEdit("LabeledEdit2", "начальная концентрация y10", 224, 64, 15),
-    labeledEdit("LabeledEdit3", "начальная концентрация y50", 224, 112, 16),
-    labeledEdit("LabeledEdit4", "приведённая скорость воздуха wg", 224, 152, 17),
-    labeledEdit("LabeledEdit5", "температура реакции в К t", 456, 24, 18),
-    labeledEdit("LabeledEdit6", "разность температуры в реакторах dtr", 456, 64, 19),
-    labeledEdit("LabeledEdit7", "диаметр барбатажной трубы db", 456, 104, 22),
-    labeledEdit("LabeledEdit8", "среднее время пребывания жидкости в реакторе ts", 456, 144, 20),
+    labeledEdit("LabeledEdit1", kGasLiftFields[0].caption, 224, 24, 14),
+    labeledEdit("LabeledEdit2", kGasLiftFields[1].caption, 224, 64, 15),
+    labeledEdit("LabeledEdit3", kGasLiftFields[2].caption, 224, 112, 16),
+    labeledEdit("LabeledEdit4", kGasLiftFields[3].caption, 224, 152, 17),
+    labeledEdit("LabeledEdit5", kGasLiftFields[4].caption, 456, 24, 18),
+    labeledEdit("LabeledEdit6", kGasLiftFields[5].caption, 456, 64, 19),
+    labeledEdit("LabeledEdit7", kGasLiftFields[6].caption, 456, 104, 22),
+    labeledEdit("LabeledEdit8", kGasLiftFields[7].caption, 456, 144, 20),
 
     pane("Text1", 8, 216, 21),    labelAt("Label8", kPaneTitles[0], 16, 184),
     pane("Text2", 216, 216, 2),   labelAt("Label9", kPaneTitles[1], 240, 192),
@@ -37,11 +38,11 @@ constexpr ControlRow kForm1Controls[] = {
     pane("Text12", 472, 476, 13), labelAt("Label19", kPaneTitles[11], 352, 480),
 
     labelAt("Label1", "Критерий оптимальности", 40, 64),
-    labelAt("Label2", "y1<=0.02", 704, 16),
-    labelAt("Label3", "y2>=1.47", 704, 32),
-    labelAt("Label4", "y3<=0.91", 704, 48),
-    labelAt("Label5", "y4>=1.06", 704, 64),
-    labelAt("Label6", "1.67<=y5<=2.33", 704, 80),
+    labelAt("Label2", kCriterionY1.label, 704, 16),
+    labelAt("Label3", kCriterionY2.label, 704, 32),
+    labelAt("Label4", kCriterionY3.label, 704, 48),
+    labelAt("Label5", kCriterionY4.label, 704, 64),
+    labelAt("Label6", kCriterionY5.label, 704, 80),
 };
 
 constexpr WindowDescription kForm1Layout = {

@@ -2,6 +2,7 @@
 #include "ui/Unit3.h"
 
 #include "model/bubble_column.h"
+#include "model/criterion.h"
 #include "ui/ErrorReport.h"
 
 #include <QPushButton>
@@ -15,14 +16,14 @@ constexpr ControlRow kForm3Controls[] = {
     boldButton("Button2", "Выход", 944, 8, 169, 49, 19, 21),
     boldButton("Button4", "Сброс", 8, 127, 75, 25, 11, 2, CaptionColour::pureRed),
 
-    labeledEdit("LabeledEdit1", "число реакторов N", 224, 24, 12),
-    labeledEdit("LabeledEdit2", "начальная концентрация y10", 224, 64, 13),
-    labeledEdit("LabeledEdit3", "начальная концентрация y50", 224, 112, 14),
-    labeledEdit("LabeledEdit4", "приведённая скорость воздуха wg", 224, 152, 15),
-    labeledEdit("LabeledEdit5", "температура реакции в К t", 448, 24, 16),
-    labeledEdit("LabeledEdit6", "разность температуры в реакторах dtr", 448, 64, 17),
-    labeledEdit("LabeledEdit7", "диаметр  реактора d", 448, 104, 22),
-    labeledEdit("LabeledEdit8", "среднее время пребывания жидкости в реакторе ts", 448, 144, 18),
+    labeledEdit("LabeledEdit1", kBubbleFields[0].caption, 224, 24, 12),
+    labeledEdit("LabeledEdit2", kBubbleFields[1].caption, 224, 64, 13),
+    labeledEdit("LabeledEdit3", kBubbleFields[2].caption, 224, 112, 14),
+    labeledEdit("LabeledEdit4", kBubbleFields[3].caption, 224, 152, 15),
+    labeledEdit("LabeledEdit5", kBubbleFields[4].caption, 448, 24, 16),
+    labeledEdit("LabeledEdit6", kBubbleFields[5].caption, 448, 64, 17),
+    labeledEdit("LabeledEdit7", kBubbleFields[6].caption, 448, 104, 22),
+    labeledEdit("LabeledEdit8", kBubbleFields[7].caption, 448, 144, 18),
 
     pane("Text1", 8, 216, 19),    labelAt("Label8", kPaneTitles[0], 16, 184),
     pane("Text2", 216, 216, 0),   labelAt("Label9", kPaneTitles[1], 240, 192),
@@ -39,10 +40,10 @@ constexpr ControlRow kForm3Controls[] = {
 
     // No Label2 here: the bubble-column criterion starts at y2.
     labelAt("Label1", "Критерий оптимальности", 40, 72),
-    labelAt("Label3", "y2>=1.47", 704, 16),
-    labelAt("Label4", "y3<=0.91", 704, 32),
-    labelAt("Label5", "y4>=1.06", 704, 48),
-    labelAt("Label6", "1.67<=y5<=2.33", 704, 64),
+    labelAt("Label3", kCriterionY2.label, 704, 16),
+    labelAt("Label4", kCriterionY3.label, 704, 32),
+    labelAt("Label5", kCriterionY4.label, 704, 48),
+    labelAt("Label6", kCriterionY5.label, 704, 64),
 };
 
 constexpr WindowDescription kForm3Layout = {

@@ -1,6 +1,6 @@
 // Sweeps against single runs, whatever the number of threads.
 #include "cli/cli_errors.h"
-#include "cli/criterion.h"
+#include "model/criterion.h"
 #include "cli/progress.h"
 #include "cli/sweep.h"
 #include "cli/sweep_output.h"
@@ -146,10 +146,11 @@ TEST(SweepWriter, OnlyMeetingKeepsThePointsThatMeetTheCriterion)
     const SweepPlan plan(ModelKind::gaslift, fields, '.');
     RunRecord meets;
     meets.model = ModelKind::gaslift;
-    meets.reactors.push_back(
-        {1, {{paneY1, "0.01"}, {paneY2, "1.5"}, {paneY3, "0.9"}, {paneY4, "1.1"}, {paneY5, "2"}}});
+    meets.reactors.emplace_back(1);
+    for (const auto& [pane, value] : {std::pair{paneY1, 0.01f}, {paneY2, 1.5f}, {paneY3, 0.9f}, {paneY4, 1.1f}, {paneY5, 2.0f}})
+        meets.reactors[0].store(pane, value);
     RunRecord fails = meets;
-    fails.reactors[0].values[0].second = "0.03";
+    fails.reactors[0].store(paneY1, 0.03f);
 
     std::ostringstream out;
     SweepWriter writer(out, plan, {OutputFormat::csv, false, false, true});
@@ -160,7 +161,7 @@ TEST(SweepWriter, OnlyMeetingKeepsThePointsThatMeetTheCriterion)
     EXPECT_EQ(out.str(),
               "--t,reactor,y1,y2,y3,y4,y5,y6,GB,WB,ALFA,ALPE,t,P,error_kind,error_message,"
               "y1<=0.02,y2>=1.47,y3<=0.91,y4>=1.06,1.67<=y5<=2.33,meets_criterion\n"
-              "440,1,0.01,1.5,0.9,1.1,2,,,,,,,,,,true,true,true,true,true,true\n");
+              "440,1,0.00999999977648258,1.5,0.899999976158142,1.10000002384186,2,,,,,,,,,,true,true,true,true,true,true\n");
 }
 
 TEST(SweepWriter, QuotesCellsThatHoldCommas)
@@ -169,7 +170,7 @@ TEST(SweepWriter, QuotesCellsThatHoldCommas)
     const SweepPlan plan(ModelKind::gaslift, fields, '.');
     RunRecord failed;
     failed.model = ModelKind::gaslift;
-    failed.error = ErrorRecord{"EConvertError", "'2,5' is not a valid floating point value."};
+    failed.error = RunError{"EConvertError", "'2,5' is not a valid floating point value.", 0, 0};
     std::ostringstream out;
     SweepWriter writer(out, plan, {});
     writer.begin();

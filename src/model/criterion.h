@@ -1,24 +1,30 @@
-// The optimality criterion the model windows print beside their panes, tested
-// on the outlet of a run.
+// The optimality criterion the model windows print beside their panes, and
+// its test on the outlet of a run.
 #pragma once
 
-#include "cli/run_record.h"
+#include "model/run_record.h"
 
 #include <optional>
 #include <span>
 #include <string_view>
 #include <vector>
 
-namespace kaskad::cli {
+namespace kaskad {
 
 // One bound as the window prints it ("y3<=0.91", "1.67<=y5<=2.33"). The
 // limits are the extended values nearest to the printed decimals.
 struct CriterionBound {
-    int pane;
+    Pane pane;
     std::string_view label;
     std::optional<long double> atLeast;
     std::optional<long double> atMost;
 };
+
+inline constexpr CriterionBound kCriterionY1 = {paneY1, "y1<=0.02", std::nullopt, 0.02L};
+inline constexpr CriterionBound kCriterionY2 = {paneY2, "y2>=1.47", 1.47L, std::nullopt};
+inline constexpr CriterionBound kCriterionY3 = {paneY3, "y3<=0.91", std::nullopt, 0.91L};
+inline constexpr CriterionBound kCriterionY4 = {paneY4, "y4>=1.06", 1.06L, std::nullopt};
+inline constexpr CriterionBound kCriterionY5 = {paneY5, "1.67<=y5<=2.33", 1.67L, 2.33L};
 
 // The bounds of a model's window: gas-lift y1..y5, bubble-column y2..y5.
 std::span<const CriterionBound> criterionBounds(ModelKind model);
@@ -33,16 +39,10 @@ std::span<const CriterionBound> criterionBounds(ModelKind model);
 // same side of both.
 bool meetsBound(const CriterionBound& bound, float stored);
 
-// The single a printed value was stored as. A printed value has 15
-// significant digits, and singles differ from each other by more than one
-// part in 10^8, so the text is nearer to its single than to any other:
-// converting it and rounding to single gives the stored value back.
-float storedSingle(std::string_view printed);
-
 struct CriterionResult {
     // Per bound of criterionBounds(model); empty when the run has no outlet
     // (it failed, or computed no reactor).
-    std::vector<std::optional<bool>> bounds;
+    std::vector<bool> bounds;
     bool meets = false;
 };
 
@@ -50,4 +50,4 @@ struct CriterionResult {
 // asked and never meets the criterion.
 CriterionResult evaluateCriterion(const RunRecord& run);
 
-} // namespace kaskad::cli
+} // namespace kaskad

@@ -1,0 +1,92 @@
+// A run kept as values: per reactor the stored values by pane, and the error
+// that ended the run. Every front end forms its text from these values with
+// the one number formatter.
+#pragma once
+
+#include "model/model_kind.h"
+#include "numeric/errors.h"
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kaskad {
+
+// The values one reactor stored, by pane. A reactor that a fault ended holds
+// only those stored before it.
+class ReactorResult {
+public:
+    ReactorResult() = default;
+    explicit ReactorResult(std::int32_t reactor) : reactor_(reactor) {}
+
+    std::int32_t reactor() const { return reactor_; }
+    bool has(Pane pane) const { return stored_ & bit(pane); }
+    // The stored single or double, widened exactly; only for a pane it has.
+    double value(Pane pane) const { return values_[static_cast<std::size_t>(pane - 1)]; }
+    // Whether it stored all twelve.
+    bool complete() const { return stored_ == (1u << kPaneCount) - 1; }
+
+    void store(Pane pane, double value)
+    {
+        values_[static_cast<std::size_t>(pane - 1)] = value;
+        stored_ |= bit(pane);
+    }
+
+    // The value as its pane prints it.
+    std::string text(Pane pane, DecimalSeparator separator) const;
+
+private:
+    static std::uint16_t bit(Pane pane) { return static_cast<std::uint16_t>(1u << (pane - 1)); }
+
+    std::int32_t reactor_ = 0;
+    std::uint16_t stored_ = 0;
+    std::array<double, kPaneCount> values_{};
+};
+
+// The error that ended a run.
+struct RunError {
+    std::string kind;           // "EZeroDivide", ...
+    std::string message;        // as the report shows it, with its closing "."
+    std::int32_t reactor = 0;   // the reactor being computed; 0 while reading the fields
+    int lastPane = 0;           // the last pane that reactor stored, 0 when none
+};
+
+struct RunRecord {
+    ModelKind model = ModelKind::bubble;
+    std::vector<ReactorResult> reactors;
+    std::optional<RunError> error;
+
+    bool ok() const { return !error; }
+    // The pane's text as the window shows it after this run alone.
+    std::string paneText(Pane pane, DecimalSeparator separator) const;
+};
+
+// Keeps a run as it is stored: a window that records forwards to it.
+class RunRecorder {
+public:
+    explicit RunRecorder(RunRecord& record) : record_(record) {}
+
+    void beginReactor(std::int32_t reactor) { current_ = reactor; }
+    void store(const StoredResult& result);
+    // Records the error that ended the run.
+    void fail(const Exception& error);
+
+private:
+    RunRecord& record_;
+    std::int32_t current_ = 0;
+    int lastPane_ = 0;
+};
+
+// The field texts of a run, LabeledEdit1..LabeledEdit8.
+using FieldTexts = std::array<std::string, kFieldCount>;
+
+// Runs a model as a freshly opened window would; an error is thrown.
+void runModel(ModelKind model, ModelWindow& window, DecimalSeparator separator);
+
+// Runs a model on the field texts and records it. A failure of the run is
+// recorded, with everything stored before it; it is not thrown.
+RunRecord runRecorded(ModelKind model, const FieldTexts& fields, DecimalSeparator separator);
+
+} // namespace kaskad
