@@ -4,7 +4,7 @@
 
 #include <array>
 
-namespace kaskad::testing {
+namespace kaskad::test_support {
 
 using PaneValues = std::array<std::array<const char*, 3>, 12>;
 
@@ -48,4 +48,4 @@ inline constexpr PaneValues kGasLiftExamplePanes = {{
     {"5.75", "5.5", "5.25"},
 }};
 
-} // namespace kaskad::testing
+} // namespace kaskad::test_support

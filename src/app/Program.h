@@ -11,7 +11,8 @@
 namespace kaskad::app {
 
 // Makes the application title (from the program file's name) the
-// application's display name, which also captions the error message box.
+// application's name, which the task bar shows and which captions the error
+// message box.
 void adoptApplicationTitle();
 
 class Program {

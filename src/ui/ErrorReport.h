@@ -2,6 +2,7 @@
 // default error handler that reports what the guard caught.
 #pragma once
 
+#include <QPushButton>
 #include <QString>
 
 #include <exception>
@@ -45,12 +46,6 @@ void guarded(Handler&& handler) noexcept
         handleException(std::current_exception());
     }
 }
-
-} // namespace kaskad::ui
-
-#include <QPushButton>
-
-namespace kaskad::ui {
 
 // Binds a click handler of a window to its button, run inside the guard.
 template <class Window>

@@ -4,8 +4,6 @@
 #include "model/gas_lift.h"
 #include "ui/ModelForm.h"
 
-class QPushButton;
-
 namespace kaskad::ui {
 
 class TForm1 : public ModelForm {

@@ -46,7 +46,7 @@ Session readGolden(const fs::path& file)
 
 Session runCli(const std::string& arguments)
 {
-    const kaskad::cli::testing::CliResult result = kaskad::cli::testing::runKaskadCli(arguments);
+    const kaskad::cli::test_support::CliResult result = kaskad::cli::test_support::runKaskadCli(arguments);
     return {arguments, result.out, result.exitStatus, result.err};
 }
 

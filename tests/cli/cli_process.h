@@ -10,7 +10,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-namespace kaskad::cli::testing {
+namespace kaskad::cli::test_support {
 
 struct CliResult {
     std::string out;
@@ -40,4 +40,4 @@ inline CliResult runKaskadCli(const std::string& arguments)
     return result;
 }
 
-} // namespace kaskad::cli::testing
+} // namespace kaskad::cli::test_support

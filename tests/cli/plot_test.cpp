@@ -12,7 +12,7 @@ namespace kaskad::cli {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::runKaskadCli;
+using test_support::runKaskadCli;
 
 std::string fileText(const fs::path& path)
 {
@@ -39,7 +39,7 @@ std::string drawnText(const std::string& svg)
 TEST(ProfilePlot, SvgHasTheSizeAskedAndEveryPaneTitle)
 {
     const fs::path svg = plotPath(".svg");
-    const testing::CliResult run = runKaskadCli(
+    const test_support::CliResult run = runKaskadCli(
         "bubble --N 24 --y10 3 --y50 2.5 --wg 0.05 --t 433 --dtr 2 --d 3 --ts 3600 --format csv --plot " +
         svg.string() + " --plot-size 640x480");
     ASSERT_EQ(run.exitStatus, 0) << run.err;
@@ -75,7 +75,7 @@ std::uint32_t bigEndian(const std::string& bytes, std::size_t at)
 TEST(ProfilePlot, PngHasTheSizeAsked)
 {
     const fs::path png = plotPath(".png");
-    const testing::CliResult run = runKaskadCli(
+    const test_support::CliResult run = runKaskadCli(
         "gaslift --N 30 --y10 3 --y50 2 --wg 0.05 --t 450 --dtr 2 --ts 3600 --format csv --plot " + png.string() +
         " --plot-size 800x500");
     // The run fails after some reactors: the plot shows those.
@@ -99,7 +99,7 @@ class ProfilePlotUsage : public ::testing::TestWithParam<PlotUsage> {};
 
 TEST_P(ProfilePlotUsage, IsRefused)
 {
-    const testing::CliResult run = runKaskadCli(
+    const test_support::CliResult run = runKaskadCli(
         std::string("bubble --N 2 --y10 3 --y50 2.5 --wg 0.05 --t 433 --dtr 2 --d 3 --ts 3600 --format csv ") +
         GetParam().options);
     EXPECT_EQ(run.exitStatus, GetParam().exitStatus);

@@ -13,7 +13,7 @@
 namespace kaskad::cli {
 namespace {
 
-using testing::runKaskadCli;
+using test_support::runKaskadCli;
 
 std::vector<std::string> lines(const std::string& text)
 {
@@ -56,7 +56,7 @@ TEST_P(SweepAgainstSingleRuns, RowsEqualTheSingleRuns)
             text += (text.empty() ? "" : ";") + v;
         return text;
     };
-    const testing::CliResult sweep =
+    const test_support::CliResult sweep =
         runKaskadCli(std::string("sweep ") + c.model + " " + c.fixedFields + " " + c.sweptOptions[0] + " '" +
                      join(c.firstValues) + "' " + c.sweptOptions[1] + " '" + join(c.secondValues) + "' --jobs 2");
     ASSERT_EQ(sweep.exitStatus, 0) << sweep.err;
@@ -67,7 +67,7 @@ TEST_P(SweepAgainstSingleRuns, RowsEqualTheSingleRuns)
     std::size_t row = 0;
     for (const std::string& first : c.firstValues)
         for (const std::string& second : c.secondValues) {
-            const testing::CliResult single =
+            const test_support::CliResult single =
                 runKaskadCli(std::string(c.model) + " " + c.fixedFields + " " + c.sweptOptions[0] + " " + first +
                              " " + c.sweptOptions[1] + " " + second + " --format csv");
             ASSERT_EQ(single.exitStatus, 0) << single.err;
@@ -98,12 +98,12 @@ TEST(SweepJobs, DoNotChangeTheOutput)
         const std::string arguments = std::string("sweep bubble --N '2;30' --y10 3 --y50 2.5 --wg '0;0.05;0.06' "
                                                   "--t 433:437:2 --dtr 2 --d 3 --ts 3600 --criterion --format ") +
                                       format;
-        const testing::CliResult one = runKaskadCli(arguments + " --jobs 1");
+        const test_support::CliResult one = runKaskadCli(arguments + " --jobs 1");
         ASSERT_EQ(one.exitStatus, 0) << one.err;
         EXPECT_NE(one.out.find("EZeroDivide"), std::string::npos);
         EXPECT_NE(one.out.find("EInvalidOp"), std::string::npos);
         for (const char* jobs : {"2", "3", "4"}) {
-            const testing::CliResult many = runKaskadCli(arguments + " --jobs " + jobs);
+            const test_support::CliResult many = runKaskadCli(arguments + " --jobs " + jobs);
             EXPECT_EQ(many.exitStatus, 0);
             EXPECT_EQ(many.out, one.out) << format << " --jobs " << jobs;
             EXPECT_EQ(many.err, "");
@@ -240,7 +240,7 @@ namespace {
 TEST(SweepHelp, EverySweepSubcommandDocumentsItsOptionsWithAnExample)
 {
     for (const char* command : {"sweep bubble", "sweep gaslift"}) {
-        const testing::CliResult help = testing::runKaskadCli(std::string(command) + " --help");
+        const test_support::CliResult help = test_support::runKaskadCli(std::string(command) + " --help");
         EXPECT_EQ(help.exitStatus, 0);
         for (const char* option : {"--N", "--y10", "--y50", "--wg", "--t", "--dtr", "--ts", "--format", "--outlet",
                                    "--criterion", "--only-meeting", "--jobs", "--decimal-separator", "FROM:TO:STEP",
@@ -248,10 +248,10 @@ TEST(SweepHelp, EverySweepSubcommandDocumentsItsOptionsWithAnExample)
             EXPECT_NE(help.out.find(option), std::string::npos) << command << ' ' << option;
     }
     for (const char* command : {"sweep", "bubble", "gaslift"}) {
-        const testing::CliResult help = testing::runKaskadCli(std::string(command) + " --help");
+        const test_support::CliResult help = test_support::runKaskadCli(std::string(command) + " --help");
         EXPECT_NE(help.out.find("Example:\n  kaskad-cli"), std::string::npos) << command;
     }
-    EXPECT_NE(testing::runKaskadCli("bubble --help").out.find("--plot-size"), std::string::npos);
+    EXPECT_NE(test_support::runKaskadCli("bubble --help").out.find("--plot-size"), std::string::npos);
 }
 
 } // namespace

@@ -1,22 +1,25 @@
 // The bubble-column run: its worked example digit for digit, and how it ends.
 #include "model_test_support.h"
+#include "numeric/power.h"
+
+#include <cmath>
 
 namespace kaskad {
 namespace {
 
-using testing::expectFailures;
-using testing::FailureCase;
-using testing::lineCount;
-using testing::paneLines;
-using testing::paneValues;
-using testing::reportOf;
+using test_support::expectFailures;
+using test_support::FailureCase;
+using test_support::lineCount;
+using test_support::paneLines;
+using test_support::paneValues;
+using test_support::reportOfRun;
 
 // N, y10, y50, wg, t, dtr, d, ts.
 TextModelWindow workedExample(const char* N = "3", const char* ts = "3600")
 {
     TextModelWindow window;
     for (int f = 0; f < kFieldCount; ++f)
-        window.fields[f] = testing::kBubbleExampleFields[f];
+        window.fields[f] = test_support::kBubbleExampleFields[f];
     window.fields[0] = N;
     window.fields[7] = ts;
     return window;
@@ -24,7 +27,7 @@ TextModelWindow workedExample(const char* N = "3", const char* ts = "3600")
 
 std::string run(TextModelWindow& window, DecimalSeparator separator = '.')
 {
-    return reportOf([&] { runBubbleColumn(window, separator); });
+    return reportOfRun([&] { runBubbleColumn(window, separator); });
 }
 
 TEST(BubbleColumn, WorkedExampleGivesEveryPrintedDigit)
@@ -32,7 +35,7 @@ TEST(BubbleColumn, WorkedExampleGivesEveryPrintedDigit)
     TextModelWindow window = workedExample();
     ASSERT_EQ(run(window), "");
     for (int p = 0; p < kPaneCount; ++p)
-        EXPECT_EQ(window.panes[p], paneLines("Реактор", testing::kBubbleExamplePanes[p])) << "Text" << p + 1;
+        EXPECT_EQ(window.panes[p], paneLines("Реактор", test_support::kBubbleExamplePanes[p])) << "Text" << p + 1;
 }
 
 TEST(BubbleColumn, NoResidenceTimeLeavesTheEnteringComposition)
@@ -147,6 +150,42 @@ TEST(BubbleColumn, LocaleSeparatorReadsAndPrintsTheComma)
     TextModelWindow pointInCommaLocale;
     pointInCommaLocale.fields = {"1", "3", "2.5", "0.05", "433", "2", "3", "3600"};
     EXPECT_EQ(run(pointInCommaLocale, ','), "'2.5' is not a valid floating point value.");
+}
+
+} // namespace
+} // namespace kaskad
+
+namespace kaskad {
+namespace {
+
+// Up to Fr = 18 the Nusselt number grows as Fr^0.25; beyond, it is
+// 0.3 Pr^0.333 whatever Fr.
+TEST(BubbleColumnHeatTransfer, FroudeEighteenIsTheLastOfTheGrowingBranch)
+{
+    const Ext prToTheThird = PowerOf(7.5L, 0.333L);
+    const Double eighteen(18.0);
+    const Double justAbove(std::nextafter(18.0, 19.0));
+    const Single growing = storeSingle((prToTheThird * PowerOf(eighteen, 0.25L)) * 0.146L);
+    const Single flat = storeSingle(prToTheThird * 0.3L);
+    ASSERT_NE(growing.value(), flat.value());
+    EXPECT_EQ(bubbleNusseltNumber(eighteen, prToTheThird).value(), growing.value());
+    EXPECT_EQ(bubbleNusseltNumber(justAbove, prToTheThird).value(), flat.value());
+    EXPECT_EQ(bubbleNusseltNumber(Double(1000.0), prToTheThird).value(), flat.value());
+}
+
+// wg = 0.3 and 0.4 give Fr ≈ 20 and 27: ALFA no longer depends on the air
+// velocity, while below Fr = 18 (wg 0.05 and 0.06) it does.
+TEST(BubbleColumnHeatTransfer, AboveFroudeEighteenAlfaIsTheSameForAnyAirVelocity)
+{
+    const auto alfaAt = [](const char* wg) {
+        TextModelWindow window = workedExample("1");
+        window.fields[fieldWg - 1] = wg;
+        EXPECT_EQ(run(window), "") << wg;
+        return window.panes[paneALFA - 1];
+    };
+    EXPECT_EQ(alfaAt("0.3"), alfaAt("0.4"));
+    EXPECT_NE(alfaAt("0.05"), alfaAt("0.06"));
+    EXPECT_NE(alfaAt("0.3"), alfaAt("0.06"));
 }
 
 } // namespace

@@ -7,19 +7,19 @@
 namespace kaskad {
 namespace {
 
-using testing::expectFailures;
-using testing::FailureCase;
-using testing::lineCount;
-using testing::paneLines;
-using testing::paneValues;
-using testing::reportOf;
+using test_support::expectFailures;
+using test_support::FailureCase;
+using test_support::lineCount;
+using test_support::paneLines;
+using test_support::paneValues;
+using test_support::reportOfRun;
 
 // N, y10, y50, wg, t, dtr, db, ts.
 TextModelWindow workedExample(const char* N = "3", const char* ts = "3600")
 {
     TextModelWindow window;
     for (int f = 0; f < kFieldCount; ++f)
-        window.fields[f] = testing::kGasLiftExampleFields[f];
+        window.fields[f] = test_support::kGasLiftExampleFields[f];
     window.fields[0] = N;
     window.fields[6] = "not a number";
     window.fields[7] = ts;
@@ -29,7 +29,7 @@ TextModelWindow workedExample(const char* N = "3", const char* ts = "3600")
 std::string run(TextModelWindow& window, DecimalSeparator separator = '.')
 {
     const GasLiftWindowState createdWindow{Single(0.0f)};
-    return reportOf([&] { runGasLift(createdWindow, window, separator); });
+    return reportOfRun([&] { runGasLift(createdWindow, window, separator); });
 }
 
 // GB of a reactor whose compressed air has temperature Ta, from the air flow
@@ -49,7 +49,7 @@ TEST(GasLift, WorkedExampleGivesEveryPrintedDigit)
     TextModelWindow window = workedExample();
     ASSERT_EQ(run(window), "");
     for (int p = 0; p < kPaneCount; ++p)
-        EXPECT_EQ(window.panes[p], paneLines("реактор", testing::kGasLiftExamplePanes[p])) << "Text" << p + 1;
+        EXPECT_EQ(window.panes[p], paneLines("реактор", test_support::kGasLiftExamplePanes[p])) << "Text" << p + 1;
 }
 
 TEST(GasLift, AirFlowFollowsTheCompressedAirTemperature)
@@ -137,6 +137,20 @@ TEST(GasLift, RunsAppendAfterWhatThePanesHoldWithTheirOwnSeparator)
     ASSERT_EQ(run(window, ','), "");
     EXPECT_EQ(window.panes[0], "typed" + paneLines("реактор", {"0,092492401599884"}) +
                                    paneLines("реактор", {"0,092492401599884"}));
+}
+
+} // namespace
+} // namespace kaskad
+
+namespace kaskad {
+namespace {
+
+// vb = wl / (1 - ka) + ub: ka = 1 divides by zero, and nothing is stored.
+TEST(GasLiftTube, RiseVelocityDividesByZeroAtKaOne)
+{
+    EXPECT_THROW(riseVelocity(Double(0.5), Double(1.0), Double(0.25)), EZeroDivide);
+    EXPECT_EQ(NumberToText(riseVelocity(Double(0.5), Double(0.5), Double(0.25)).value(), '.'), "1.25");
+    EXPECT_EQ(NumberToText(riseVelocity(Double(0.5), Double(3.0), Double(0.25)).value(), '.'), "0");
 }
 
 } // namespace

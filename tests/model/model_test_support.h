@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-namespace kaskad::testing {
+namespace kaskad::test_support {
 
 // The pane text of consecutive reactor lines 1..n.
 template <class Values>
@@ -47,7 +47,7 @@ inline std::vector<std::string> paneValues(const std::string& pane)
 inline std::size_t lineCount(const std::string& pane) { return paneValues(pane).size(); }
 
 // The report text of the error a run raises, or "" when it succeeds.
-inline std::string reportOf(const std::function<void()>& run)
+inline std::string reportOfRun(const std::function<void()>& run)
 {
     try {
         run();
@@ -79,4 +79,4 @@ inline void expectFailures(std::span<const FailureCase> cases,
     }
 }
 
-} // namespace kaskad::testing
+} // namespace kaskad::test_support

@@ -28,10 +28,10 @@ QStringList fieldTexts(const std::array<const char*, 8>& texts)
     return list;
 }
 
-const QStringList kBubbleExample = fieldTexts(kaskad::testing::kBubbleExampleFields);
-const QStringList kGasLiftExample = fieldTexts(kaskad::testing::kGasLiftExampleFields);
-using kaskad::testing::kBubbleExamplePanes;
-using kaskad::testing::kGasLiftExamplePanes;
+const QStringList kBubbleExample = fieldTexts(kaskad::test_support::kBubbleExampleFields);
+const QStringList kGasLiftExample = fieldTexts(kaskad::test_support::kGasLiftExampleFields);
+using kaskad::test_support::kBubbleExamplePanes;
+using kaskad::test_support::kGasLiftExamplePanes;
 
 QString expectedBlock(const char* word, const std::array<const char*, 3>& values, QChar separator)
 {
