@@ -36,7 +36,7 @@ void SweepOf10000BubblePoints(benchmark::State& state)
         writer.begin();
         runSweepFormatted(
             plan, jobs, [&writer](std::size_t index, const RunRecord& run) { return writer.format(index, run); },
-            [&writer](const std::optional<std::string>& text) { writer.write(text); });
+            [&writer](std::size_t index, std::optional<FormattedPoint>&& point) { writer.write(index, std::move(point)); });
         writer.end();
     }
     state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(plan.pointCount()));

@@ -6,6 +6,7 @@
 #include "cli/locale_separator.h"
 #include "cli/output.h"
 #include "cli/plot/profile_plot.h"
+#include "cli/output_stream.h"
 #include "cli/progress.h"
 #include "cli/sweep.h"
 #include "cli/sweep_output.h"
@@ -17,6 +18,30 @@
 namespace kaskad::cli {
 
 namespace {
+
+// Whether a text is well-formed UTF-8: a file name that is not cannot be
+// handed to the plot unchanged.
+bool isValidUtf8(std::string_view text)
+{
+    for (std::size_t i = 0; i < text.size();) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        const std::size_t length = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3 : (lead >> 3) == 0x1E ? 4 : 0;
+        if (length == 0 || i + length > text.size())
+            return false;
+        std::uint32_t code = length == 1 ? lead : lead & (0x7F >> length);
+        for (std::size_t k = 1; k < length; ++k) {
+            const auto next = static_cast<unsigned char>(text[i + k]);
+            if ((next >> 6) != 0x2)
+                return false;
+            code = (code << 6) | (next & 0x3F);
+        }
+        constexpr std::uint32_t kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
+        if (code < kSmallest[length] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
+            return false;
+        i += length;
+    }
+    return true;
+}
 
 const std::map<std::string, OutputFormat> kFormats = {
     {"panes", OutputFormat::panes}, {"csv", OutputFormat::csv}, {"json", OutputFormat::json}};
@@ -44,10 +69,13 @@ CLI::Option* addSeparatorOption(CLI::App& command, std::string& separator)
 {
     return command
         .add_option("--decimal-separator", separator,
-                    "decimal separator of the field texts and printed numbers (default: the locale's)")
+                    "decimal separator of the field texts and of the panes' numbers: one character, or "
+                    "'locale' for the locale's (default: '.')")
+        ->type_name("C|locale")
         ->check([](const std::string& text) {
-            return DecimalSeparator::fromText(text) ? std::string()
-                                                    : "must be one character other than a digit, sign, e or blank";
+            return text == "locale" || DecimalSeparator::fromText(text)
+                       ? std::string()
+                       : "must be one character other than a digit, sign, e or blank, or 'locale'";
         });
 }
 
@@ -72,7 +100,9 @@ void addSingleRun(CLI::App& app, SingleRunOptions& options, const char* name, co
                      "also draw the cascade profile into FILE.svg or FILE.png")
         ->type_name("FILE")
         ->check([](const std::string& path) {
-            return plotFormatOf(path) ? std::string() : "the plot file must end in .svg or .png";
+            if (!isValidUtf8(path))
+                return "the plot file name must be valid UTF-8";
+            return plotFormatOf(path) ? "" : "the plot file must end in .svg or .png";
         });
     command
         ->add_option_function<std::string>(
@@ -108,6 +138,12 @@ void addSweep(CLI::App& sweep, SweepOptions& options, const char* name, const ch
                       "test each point's outlet against the optimality criterion of the model's window");
     command->add_flag("--only-meeting", options.output.onlyMeeting,
                       "only the points whose outlet meets the criterion (implies --criterion)");
+    command
+        ->add_option("--best", options.output.best,
+                     "only the K points of the largest criterion margin, largest first, ties in point order "
+                     "(implies --criterion)")
+        ->type_name("K")
+        ->check(CLI::Range(std::size_t(1), std::size_t(1'000'000)));
     command->add_option("--jobs", options.jobs, "points run at once (default: the number of cores)")
         ->check(CLI::Range(1u, 1024u));
     addSeparatorOption(*command, options.separator);
@@ -115,7 +151,11 @@ void addSweep(CLI::App& sweep, SweepOptions& options, const char* name, const ch
 
 DecimalSeparator chosenSeparator(const std::string& text)
 {
-    return text.empty() ? localeDecimalSeparator() : *DecimalSeparator::fromText(text);
+    if (text.empty())
+        return '.';
+    if (text == "locale")
+        return localeDecimalSeparator();
+    return *DecimalSeparator::fromText(text);
 }
 
 // The recorded values of each pane against the reactor number, for a plot.
@@ -129,48 +169,84 @@ CascadeProfile cascadeProfile(const RunRecord& run)
     return profile;
 }
 
-int runSingle(const SingleRunOptions& options)
+// Draws the run's profile; what keeps it from being drawn is reported and
+// gives the output failure status.
+int plotRun(const SingleRunOptions& options, const RunRecord& run)
 {
-    const DecimalSeparator separator = chosenSeparator(options.separator);
-    const RunRecord run = runRecorded(options.model, options.fields, separator);
-    writeRun(std::cout, run, options.format, separator);
-    std::cout.flush();
-    if (!options.plotPath.empty()) {
-        try {
-            writeProfilePlot(cascadeProfile(run), options.plotPath, options.plotSize);
-        } catch (const OutputError& error) {
-            std::cerr << error.message() << '\n';
-            return kExitOutputFailed;
-        }
+    if (run.reactors.empty()) {
+        std::cerr << "kaskad-cli: no plot written: the run computed no reactor\n";
+        return kExitOutputFailed;
     }
-    if (run.error) {
-        std::cerr << run.error->message << '\n';
-        return kExitCalculationFailed;
+    try {
+        writeProfilePlot(cascadeProfile(run), options.plotPath, options.plotSize);
+    } catch (const OutputError& error) {
+        std::cerr << error.message() << '\n';
+        return kExitOutputFailed;
     }
     return kExitSuccess;
 }
 
-int runSweepCommand(const SweepOptions& options)
+int runSingle(const SingleRunOptions& options, StandardOutput& out)
 {
+    const DecimalSeparator separator = chosenSeparator(options.separator);
+    const RunRecord run = runRecorded(options.model, options.fields, separator);
+    writeRun(out.stream(), run, options.fields, options.format, separator);
+    out.flush();
+    // The run's own error comes first; a plot that fails too is reported after it.
+    if (run.error)
+        std::cerr << run.error->message << '\n';
+    const int plotStatus = options.plotPath.empty() ? kExitSuccess : plotRun(options, run);
+    if (run.error)
+        return kExitCalculationFailed;
+    return plotStatus;
+}
+
+// Runs the sweep's points and writes them as they come, stopping at the first
+// failed write or at SIGINT or SIGTERM; the rows written are always whole.
+void runSweepPoints(const SweepPlan& plan, const SweepOptions& options, StandardOutput& out)
+{
+    SweepWriter writer(out.stream(), plan, options.output);
+    ProgressBar progress(std::cerr, plan.pointCount(), standardErrorIsTerminal());
+    const InterruptionWatch interruptions;
+    const auto stopWhenInterrupted = [] {
+        if (const int signal = InterruptionWatch::received())
+            throw Interrupted{signal};
+    };
+    writer.begin();
     try {
-        const SweepPlan plan(options.model, options.fields, chosenSeparator(options.separator));
-        SweepWriter writer(std::cout, plan, options.output);
-        ProgressBar progress(std::cerr, plan.pointCount(), standardErrorIsTerminal());
-        writer.begin();
         runSweepFormatted(
             plan, options.jobs,
             [&writer](std::size_t index, const RunRecord& run) { return writer.format(index, run); },
-            [&writer](const std::optional<std::string>& text) { writer.write(text); },
-            [&](std::size_t delivered) { progress.update(delivered); });
+            [&](std::size_t index, std::optional<FormattedPoint>&& point) {
+                stopWhenInterrupted();
+                writer.write(index, std::move(point));
+                out.check();
+            },
+            [&](std::size_t delivered) {
+                stopWhenInterrupted();
+                progress.update(delivered);
+            });
+    } catch (const Interrupted&) {
         progress.finish();
         writer.end();
+        out.flush();
+        throw;
+    }
+    progress.finish();
+    writer.end();
+    out.flush();
+}
+
+int runSweepCommand(const SweepOptions& options, StandardOutput& out)
+{
+    try {
+        const SweepPlan plan(options.model, options.fields, chosenSeparator(options.separator));
+        runSweepPoints(plan, options, out);
     } catch (const UsageError& error) {
         std::cerr << error.message() << "\nRun with --help for more information.\n";
         return kExitUsage;
-    }
-    if (!std::cout) {
-        std::cerr << "the sweep's output could not be written\n";
-        return kExitOutputFailed;
+    } catch (const Interrupted& interrupted) {
+        return 128 + interrupted.signal;
     }
     return kExitSuccess;
 }
@@ -179,14 +255,24 @@ int runSweepCommand(const SweepOptions& options)
 
 std::string fieldOption(const FieldDescription& field) { return "--" + std::string(field.name); }
 
-int runCommandLine(int argc, char** argv)
-{
-    CLI::App app("Kaskad: a series of liquid-phase oxidation reactors, reactor by reactor.", "kaskad-cli");
-    app.require_subcommand(1);
-    app.footer("Run 'kaskad-cli SUBCOMMAND --help' for the options of each subcommand.\n");
+namespace {
 
+// Every subcommand and its options.
+struct CommandLine {
+    CLI::App app{"Kaskad: a series of liquid-phase oxidation reactors, reactor by reactor.", "kaskad-cli"};
     SingleRunOptions bubble{ModelKind::bubble, {}, OutputFormat::panes, {}, {}, {}};
     SingleRunOptions gaslift{ModelKind::gaslift, {}, OutputFormat::panes, {}, {}, {}};
+    SweepOptions sweepBubble{ModelKind::bubble};
+    SweepOptions sweepGasLift{ModelKind::gaslift};
+    CLI::App* sweep = nullptr;
+
+    CommandLine();
+};
+
+CommandLine::CommandLine()
+{
+    app.require_subcommand(1);
+    app.footer("Run 'kaskad-cli SUBCOMMAND --help' for the options of each subcommand.\n");
     addSingleRun(app, bubble, "bubble", "Bubble-column reactors: one run from the field texts.",
                  "kaskad-cli bubble --N 3 --y10 3 --y50 2.5 --wg 0.05 --t 433 --dtr 2 --d 3 --ts 3600 --format csv\n"
                  "  kaskad-cli bubble --N 24 --y10 3 --y50 2.5 --wg 0.05 --t 433 --dtr 2 --d 3 --ts 3600 "
@@ -196,37 +282,83 @@ int runCommandLine(int argc, char** argv)
                  "  kaskad-cli gaslift --N 12 --y10 3 --y50 2 --wg 0.05 --t 450 --dtr 2 --ts 3600 "
                  "--plot profile.png --plot-size 1600x1000");
 
-    CLI::App* sweep = app.add_subcommand(
-        "sweep", "Runs of every combination of field values, in parallel, as CSV or JSON rows.");
+    sweep = app.add_subcommand("sweep", "Runs of every combination of field values, in parallel, as CSV or JSON rows.");
     sweep->require_subcommand(1);
     sweep->footer("Example:\n  kaskad-cli sweep bubble --N 24 --y10 3 --y50 2.5 --wg 0.03:0.07:0.01 "
                   "--t '430;433;436' --dtr 2 --d 3 --ts 3600 --outlet --criterion\n");
-    SweepOptions sweepBubble;
-    SweepOptions sweepGasLift;
-    sweepGasLift.model = ModelKind::gaslift;
     addSweep(*sweep, sweepBubble, "bubble", "Bubble-column reactors: a run per point of the swept fields.",
              "kaskad-cli sweep bubble --N 24 --y10 3 --y50 2.5 --wg 0.03:0.07:0.01 --t '430;433;436' --dtr 2 "
              "--d 3 --ts 3600 --outlet --criterion");
     addSweep(*sweep, sweepGasLift, "gaslift", "Gas-lift reactors: a run per point of the swept fields.",
              "kaskad-cli sweep gaslift --N 1:12:1 --y10 3 --y50 2 --wg 0.05 --t 440:460:5 --dtr 2 "
              "--ts 1800:3600:600 --only-meeting --outlet --format json");
+}
 
+// The word where a subcommand of `command` is due, when it names none.
+std::optional<std::string> unknownSubcommand(const CLI::App& command, int argc, char** argv, int at)
+{
+    if (at >= argc || argv[at][0] == '-')
+        return std::nullopt;
+    for (const CLI::App* sub : command.get_subcommands({}))
+        if (sub->check_name(argv[at]))
+            return std::nullopt;
+    std::string message = "unknown subcommand '" + std::string(argv[at]) + "'; the subcommands";
+    if (command.get_parent())
+        message += " of '" + command.get_name() + "'";
+    message += " are:";
+    for (const CLI::App* sub : command.get_subcommands({}))
+        message += ' ' + sub->get_name();
+    return message;
+}
+
+// The status of a help text printed on standard output: a failed write
+// turns it into the output failure.
+int helpWritten(int status)
+{
+    if (std::cout.flush())
+        return status;
+    std::cerr << "kaskad-cli: the output could not be written\n";
+    return kExitOutputFailed;
+}
+
+int runParsed(CommandLine& commandLine)
+{
+    StandardOutput out;
     try {
-        app.parse(argc, argv);
-    } catch (const CLI::CallForHelp& e) {
-        return app.exit(e);
-    } catch (const CLI::CallForAllHelp& e) {
-        return app.exit(e);
-    } catch (const CLI::ParseError& e) {
-        app.exit(e);
+        if (commandLine.sweep->parsed())
+            return runSweepCommand(commandLine.sweep->got_subcommand("bubble") ? commandLine.sweepBubble
+                                                                                : commandLine.sweepGasLift,
+                                   out);
+        return runSingle(commandLine.app.got_subcommand("bubble") ? commandLine.bubble : commandLine.gaslift, out);
+    } catch (const OutputError& error) {
+        std::cerr << "kaskad-cli: " << error.message() << '\n';
+        return kExitOutputFailed;
+    }
+}
+
+} // namespace
+
+int runCommandLine(int argc, char** argv)
+{
+    CommandLine commandLine;
+    std::optional<std::string> unknown = unknownSubcommand(commandLine.app, argc, argv, 1);
+    if (!unknown && argc > 1 && commandLine.sweep->check_name(argv[1]))
+        unknown = unknownSubcommand(*commandLine.sweep, argc, argv, 2);
+    if (unknown) {
+        std::cerr << *unknown << "\nRun with --help for more information.\n";
         return kExitUsage;
     }
-
-    if (sweep->parsed())
-        return runSweepCommand(sweep->got_subcommand("bubble") ? sweepBubble : sweepGasLift);
-    if (app.got_subcommand("bubble"))
-        return runSingle(bubble);
-    return runSingle(gaslift);
+    try {
+        commandLine.app.parse(argc, argv);
+    } catch (const CLI::CallForHelp& e) {
+        return helpWritten(commandLine.app.exit(e));
+    } catch (const CLI::CallForAllHelp& e) {
+        return helpWritten(commandLine.app.exit(e));
+    } catch (const CLI::ParseError& e) {
+        commandLine.app.exit(e);
+        return kExitUsage;
+    }
+    return runParsed(commandLine);
 }
 
 } // namespace kaskad::cli

@@ -1,6 +1,8 @@
 // Writing a recorded run as panes, CSV or JSON.
 #include "cli/output.h"
 
+#include <nlohmann/json.hpp>
+
 #include <charconv>
 
 namespace kaskad::cli {
@@ -57,40 +59,70 @@ void appendCsvValues(std::string& row, const ReactorResult& reactor)
     row.append(buffer, end);
 }
 
-nlohmann::ordered_json reactorJson(const ReactorResult& reactor)
+void appendJsonString(std::string& json, std::string_view text)
 {
-    nlohmann::ordered_json object;
-    object["reactor"] = reactor.reactor();
-    for (Pane pane : kStoreOrder)
-        if (reactor.has(pane))
-            object[std::string(quantityName(pane))] = reactor.text(pane, '.');
-    return object;
+    json += nlohmann::json(std::string(text)).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
 }
 
-nlohmann::ordered_json errorJson(const RunRecord& run)
+void appendReactorJson(std::string& json, const ReactorResult& reactor)
 {
-    if (!run.error)
-        return nullptr;
-    return {{"kind", run.error->kind}, {"message", run.error->message}};
+    char buffer[kNumberTextCapacity];
+    json += "{\"reactor\":";
+    json += std::to_string(reactor.reactor());
+    for (Pane pane : kStoreOrder) {
+        if (!reactor.has(pane))
+            continue;
+        ((json += ",\"") += quantityName(pane)) += "\":";
+        json.append(buffer, writeNumberText(buffer, reactor.value(pane), '.'));
+    }
+    json += '}';
 }
 
-std::string dumpJson(const nlohmann::ordered_json& json)
+void appendInputsJson(std::string& json, ModelKind model, const FieldTexts& fields)
 {
-    return json.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
+    json += '{';
+    for (const FieldDescription& field : modelFields(model)) {
+        if (field.field != fieldN)
+            json += ',';
+        appendJsonString(json, field.name);
+        json += ':';
+        appendJsonString(json, fields[field.field - 1]);
+    }
+    json += '}';
 }
 
-void writeJson(std::ostream& out, const RunRecord& run)
+void appendErrorJson(std::string& json, const RunRecord& run)
 {
-    nlohmann::ordered_json json;
-    json["model"] = modelName(run.model);
-    json["reactors"] = nlohmann::ordered_json::array();
-    for (const ReactorResult& reactor : run.reactors)
-        json["reactors"].push_back(reactorJson(reactor));
-    json["error"] = errorJson(run);
-    out << dumpJson(json) << '\n';
+    if (!run.error) {
+        json += "null";
+        return;
+    }
+    json += "{\"kind\":";
+    appendJsonString(json, run.error->kind);
+    json += ",\"message\":";
+    appendJsonString(json, run.error->message);
+    json += '}';
 }
 
-void writeRun(std::ostream& out, const RunRecord& run, OutputFormat format, DecimalSeparator separator)
+void writeJson(std::ostream& out, const RunRecord& run, const FieldTexts& fields)
+{
+    std::string json = "{\"model\":";
+    appendJsonString(json, modelName(run.model));
+    json += ",\"inputs\":";
+    appendInputsJson(json, run.model, fields);
+    json += ",\"reactors\":[";
+    for (const ReactorResult& reactor : run.reactors) {
+        if (&reactor != &run.reactors.front())
+            json += ',';
+        appendReactorJson(json, reactor);
+    }
+    json += "],\"error\":";
+    appendErrorJson(json, run);
+    out << json << "}\n";
+}
+
+void writeRun(std::ostream& out, const RunRecord& run, const FieldTexts& fields, OutputFormat format,
+              DecimalSeparator separator)
 {
     switch (format) {
     case OutputFormat::panes:
@@ -100,7 +132,7 @@ void writeRun(std::ostream& out, const RunRecord& run, OutputFormat format, Deci
         writeCsv(out, run);
         break;
     case OutputFormat::json:
-        writeJson(out, run);
+        writeJson(out, run, fields);
         break;
     }
 }

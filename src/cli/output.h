@@ -3,10 +3,9 @@
 
 #include "model/run_record.h"
 
-#include <nlohmann/json.hpp>
-
 #include <ostream>
 #include <string>
+#include <string_view>
 
 namespace kaskad::cli {
 
@@ -27,19 +26,24 @@ void writeCsv(std::ostream& out, const RunRecord& run);
 // empty for a pane that received no value.
 void appendCsvValues(std::string& row, const ReactorResult& reactor);
 
-// {"reactor":1,"y1":"…",…} in store order.
-nlohmann::ordered_json reactorJson(const ReactorResult& reactor);
+// A text as a JSON string. Field texts and the messages that quote them may
+// hold any bytes: invalid UTF-8 is written as U+FFFD.
+void appendJsonString(std::string& json, std::string_view text);
+
+// {"reactor":1,"y1":1.55393481254578,…} in store order: the values are JSON
+// numbers written with exactly the pane's digits.
+void appendReactorJson(std::string& json, const ReactorResult& reactor);
+
+// {"N":"24","y10":"3",…}: the field texts of a run under their names.
+void appendInputsJson(std::string& json, ModelKind model, const FieldTexts& fields);
 
 // null, or {"kind":…,"message":…}.
-nlohmann::ordered_json errorJson(const RunRecord& run);
+void appendErrorJson(std::string& json, const RunRecord& run);
 
-// Field texts and the messages that quote them may hold any bytes: invalid
-// UTF-8 is written as U+FFFD rather than failing.
-std::string dumpJson(const nlohmann::ordered_json& json);
+// {"model":…,"inputs":{…},"reactors":[…],"error":null|{"kind":…,"message":…}}
+void writeJson(std::ostream& out, const RunRecord& run, const FieldTexts& fields);
 
-// {"model":…,"reactors":[{"reactor":1,"y1":"…",…}],"error":null|{"kind":…,"message":…}}
-void writeJson(std::ostream& out, const RunRecord& run);
-
-void writeRun(std::ostream& out, const RunRecord& run, OutputFormat format, DecimalSeparator separator);
+void writeRun(std::ostream& out, const RunRecord& run, const FieldTexts& fields, OutputFormat format,
+              DecimalSeparator separator);
 
 } // namespace kaskad::cli

@@ -253,9 +253,9 @@ void runSweep(const SweepPlan& plan, unsigned jobs, const PointSink& sink, const
 void runSweepFormatted(const SweepPlan& plan, unsigned jobs, const PointFormatter& format, const TextSink& sink,
                        const ProgressSink& progress)
 {
-    produceInOrder<std::optional<std::string>>(
-        plan.pointCount(), jobs, [&](std::size_t index) { return format(index, runPoint(plan, index)); },
-        [&sink](std::size_t, std::optional<std::string>&& text) { sink(text); }, progress);
+    produceInOrder<std::optional<FormattedPoint>>(
+        plan.pointCount(), jobs, [&](std::size_t index) { return format(index, runPoint(plan, index)); }, sink,
+        progress);
 }
 
 } // namespace kaskad::cli

@@ -57,11 +57,18 @@ using ProgressSink = std::function<void(std::size_t delivered)>;
 // passed on.
 void runSweep(const SweepPlan& plan, unsigned jobs, const PointSink& sink, const ProgressSink& progress = {});
 
+// A point's output, with its criterion margin when the criterion is tested
+// and the point has an outlet.
+struct FormattedPoint {
+    std::string text;
+    std::optional<long double> margin;
+};
+
 // Forms a point's output from its run; called on the worker threads, so it
 // must be safe to call concurrently. Nothing means the point is left out.
-using PointFormatter = std::function<std::optional<std::string>(std::size_t index, const RunRecord& run)>;
+using PointFormatter = std::function<std::optional<FormattedPoint>(std::size_t index, const RunRecord& run)>;
 // Receives each point's formatted output in point order, on the calling thread.
-using TextSink = std::function<void(const std::optional<std::string>& text)>;
+using TextSink = std::function<void(std::size_t index, std::optional<FormattedPoint>&& point)>;
 
 // runSweep with each point's output formed on the thread that ran it: only
 // that text, not the run's many values, passes between threads.

@@ -28,6 +28,11 @@ const char* csvBoolean(std::optional<bool> value)
     return *value ? "true" : "false";
 }
 
+std::string marginText(const std::optional<long double>& margin)
+{
+    return margin ? NumberToText(*margin, '.') : std::string();
+}
+
 // The reactors a point writes: all of them, or its outlet only.
 std::span<const ReactorResult> writtenReactors(const RunRecord& run, bool outletOnly)
 {
@@ -37,76 +42,117 @@ std::span<const ReactorResult> writtenReactors(const RunRecord& run, bool outlet
     return reactors;
 }
 
+// ",error_kind,error_message" cells of a run.
+std::string csvErrorCells(const RunRecord& run)
+{
+    if (!run.error)
+        return ",,";
+    return ',' + csvCell(run.error->kind) + ',' + csvCell(run.error->message);
+}
+
+// The criterion cells of a point: one per bound, meets_criterion and
+// criterion_margin.
+std::string csvCriterionCells(const CriterionResult& criterion, std::size_t boundCount)
+{
+    std::string cells;
+    for (std::size_t b = 0; b < boundCount; ++b)
+        cells += std::string(",") +
+                 csvBoolean(criterion.bounds.empty() ? std::nullopt : std::optional(bool(criterion.bounds[b])));
+    cells += std::string(",") + csvBoolean(criterion.meets);
+    return cells + ',' + marginText(criterion.margin);
+}
+
 } // namespace
 
 SweepWriter::SweepWriter(std::ostream& out, const SweepPlan& plan, SweepOutputOptions options)
     : out_(out), plan_(plan), options_(options)
 {
-    options_.criterion = options_.criterion || options_.onlyMeeting;
+    options_.criterion = options_.criterion || options_.onlyMeeting || options_.best > 0;
 }
 
 void SweepWriter::begin()
 {
-    if (options_.format == OutputFormat::json) {
+    if (options_.format == OutputFormat::json)
         out_ << "{\"model\":\"" << modelName(plan_.model()) << "\",\"points\":[";
-        return;
-    }
-    for (const SweepField& field : plan_.sweptFields())
-        out_ << "--" << field.name << ',';
-    out_ << csvValuesHeader() << ",error_kind,error_message";
+    else if (options_.header)
+        out_ << csvHeader() << '\n';
+}
+
+std::string SweepWriter::csvHeader() const
+{
+    std::string header;
+    for (const FieldDescription& field : modelFields(plan_.model()))
+        ((header += "--") += field.name) += ',';
+    header += csvValuesHeader() + ",error_kind,error_message";
     if (options_.criterion) {
         for (const CriterionBound& bound : criterionBounds(plan_.model()))
-            out_ << ',' << bound.label;
-        out_ << ",meets_criterion";
+            (header += ',') += bound.label;
+        header += ",meets_criterion,criterion_margin";
     }
-    out_ << '\n';
+    return header;
 }
 
-std::optional<std::string> SweepWriter::format(std::size_t index, const RunRecord& run) const
+std::optional<FormattedPoint> SweepWriter::format(std::size_t index, const RunRecord& run) const
 {
-    if (options_.onlyMeeting && !evaluateCriterion(run).meets)
-        return std::nullopt;
-    if (options_.format == OutputFormat::json)
-        return jsonPoint(index, run);
-    return csvPoint(index, run);
+    FormattedPoint point;
+    std::optional<CriterionResult> criterion;
+    if (options_.criterion) {
+        criterion = evaluateCriterion(run);
+        if (options_.onlyMeeting && !criterion->meets)
+            return std::nullopt;
+        if (options_.best > 0 && !criterion->margin)
+            return std::nullopt;
+        point.margin = criterion->margin;
+    }
+    point.text = options_.format == OutputFormat::json ? jsonPoint(index, run, criterion)
+                                                       : csvPoint(index, run, criterion);
+    return point;
 }
 
-void SweepWriter::write(const std::optional<std::string>& formatted)
+void SweepWriter::write(std::size_t index, std::optional<FormattedPoint>&& point)
 {
-    if (!formatted)
+    if (!point)
         return;
+    if (options_.best == 0) {
+        writeText(point->text);
+        return;
+    }
+    if (best_.size() == options_.best && std::pair(-*point->margin, index) > best_.rbegin()->first)
+        return;
+    best_.emplace(std::pair(-*point->margin, index), std::move(point->text));
+    if (best_.size() > options_.best)
+        best_.erase(std::prev(best_.end()));
+}
+
+void SweepWriter::writeText(const std::string& text)
+{
     if (options_.format == OutputFormat::json)
         out_ << (wrotePoint_ ? ",\n" : "\n");
-    out_ << *formatted;
+    out_ << text;
     wrotePoint_ = true;
 }
 
-void SweepWriter::point(std::size_t index, const RunRecord& run) { write(format(index, run)); }
+void SweepWriter::point(std::size_t index, const RunRecord& run) { write(index, format(index, run)); }
 
 void SweepWriter::end()
 {
+    for (const auto& [key, text] : best_)
+        writeText(text);
+    best_.clear();
     if (options_.format == OutputFormat::json)
         out_ << (wrotePoint_ ? "\n]}\n" : "]}\n");
     out_.flush();
 }
 
-std::string SweepWriter::csvPoint(std::size_t index, const RunRecord& run) const
+std::string SweepWriter::csvPoint(std::size_t index, const RunRecord& run,
+                                  const std::optional<CriterionResult>& criterion) const
 {
     std::string leading;
-    for (const std::string& text : plan_.sweptTexts(index))
+    for (const std::string& text : plan_.pointFields(index))
         leading += csvCell(text) + ',';
-    std::string trailing = ",";
-    if (run.error)
-        trailing += csvCell(run.error->kind) + ',' + csvCell(run.error->message);
-    else
-        trailing += ',';
-    if (options_.criterion) {
-        const CriterionResult criterion = evaluateCriterion(run);
-        for (std::size_t b = 0; b < criterionBounds(plan_.model()).size(); ++b)
-            trailing += std::string(",") + csvBoolean(criterion.bounds.empty() ? std::nullopt
-                                                                                : std::optional(criterion.bounds[b]));
-        trailing += std::string(",") + csvBoolean(criterion.meets);
-    }
+    std::string trailing = csvErrorCells(run);
+    if (criterion)
+        trailing += csvCriterionCells(*criterion, criterionBounds(plan_.model()).size());
 
     std::string rows;
     const std::span<const ReactorResult> reactors = writtenReactors(run, options_.outletOnly);
@@ -124,32 +170,35 @@ std::string SweepWriter::csvPoint(std::size_t index, const RunRecord& run) const
     return rows;
 }
 
-std::string SweepWriter::jsonPoint(std::size_t index, const RunRecord& run) const
+std::string SweepWriter::jsonPoint(std::size_t index, const RunRecord& run,
+                                   const std::optional<CriterionResult>& criterion) const
 {
-    nlohmann::ordered_json point;
-    nlohmann::ordered_json fields = nlohmann::ordered_json::object();
-    const std::vector<std::string> texts = plan_.sweptTexts(index);
-    for (std::size_t f = 0; f < texts.size(); ++f)
-        fields[plan_.sweptFields()[f].name] = texts[f];
-    point["fields"] = std::move(fields);
-    point["reactors"] = nlohmann::ordered_json::array();
-    for (const ReactorResult& reactor : writtenReactors(run, options_.outletOnly))
-        point["reactors"].push_back(reactorJson(reactor));
-    point["error"] = errorJson(run);
-    if (options_.criterion) {
-        const CriterionResult criterion = evaluateCriterion(run);
-        nlohmann::ordered_json bounds = nlohmann::ordered_json::object();
-        const auto all = criterionBounds(plan_.model());
-        for (std::size_t b = 0; b < all.size(); ++b) {
-            if (criterion.bounds.empty())
-                bounds[std::string(all[b].label)] = nullptr;
-            else
-                bounds[std::string(all[b].label)] = bool(criterion.bounds[b]);
-        }
-        point["criterion"] = std::move(bounds);
-        point["meets_criterion"] = criterion.meets;
+    std::string json = "{\"inputs\":";
+    appendInputsJson(json, plan_.model(), plan_.pointFields(index));
+    json += ",\"reactors\":[";
+    bool first = true;
+    for (const ReactorResult& reactor : writtenReactors(run, options_.outletOnly)) {
+        if (!std::exchange(first, false))
+            json += ',';
+        appendReactorJson(json, reactor);
     }
-    return dumpJson(point);
+    json += "],\"error\":";
+    appendErrorJson(json, run);
+    if (criterion) {
+        json += ",\"criterion\":{";
+        const auto bounds = criterionBounds(plan_.model());
+        for (std::size_t b = 0; b < bounds.size(); ++b) {
+            if (b > 0)
+                json += ',';
+            appendJsonString(json, bounds[b].label);
+            json += criterion->bounds.empty() ? ":null" : criterion->bounds[b] ? ":true" : ":false";
+        }
+        json += "},\"meets_criterion\":";
+        json += criterion->meets ? "true" : "false";
+        json += ",\"criterion_margin\":";
+        json += criterion->margin ? marginText(criterion->margin) : "null";
+    }
+    return json + '}';
 }
 
 } // namespace kaskad::cli

@@ -1,6 +1,9 @@
 // Testing a run's outlet against its window's optimality criterion.
 #include "model/criterion.h"
 
+#include <algorithm>
+#include <limits>
+
 namespace kaskad {
 
 namespace {
@@ -23,6 +26,17 @@ bool meetsBound(const CriterionBound& bound, float stored)
     return (!bound.atLeast || value >= *bound.atLeast) && (!bound.atMost || value <= *bound.atMost);
 }
 
+long double marginToBound(const CriterionBound& bound, float stored)
+{
+    const long double value = stored;
+    long double margin = std::numeric_limits<long double>::infinity();
+    if (bound.atLeast)
+        margin = std::min(margin, value - *bound.atLeast);
+    if (bound.atMost)
+        margin = std::min(margin, *bound.atMost - value);
+    return margin;
+}
+
 CriterionResult evaluateCriterion(const RunRecord& run)
 {
     CriterionResult result;
@@ -30,11 +44,14 @@ CriterionResult evaluateCriterion(const RunRecord& run)
         return result;
     const ReactorResult& outlet = run.reactors.back();
     result.meets = true;
+    result.margin = std::numeric_limits<long double>::infinity();
     for (const CriterionBound& bound : criterionBounds(run.model)) {
         // The concentrations are stored as singles: the value narrows exactly.
-        const bool met = outlet.has(bound.pane) && meetsBound(bound, static_cast<float>(outlet.value(bound.pane)));
+        const float stored = static_cast<float>(outlet.value(bound.pane));
+        const bool met = meetsBound(bound, stored);
         result.bounds.push_back(met);
         result.meets = result.meets && met;
+        result.margin = std::min(*result.margin, marginToBound(bound, stored));
     }
     return result;
 }

@@ -44,7 +44,15 @@ struct CriterionResult {
     // (it failed, or computed no reactor).
     std::vector<bool> bounds;
     bool meets = false;
+    // The smallest, over the bounds, signed distance of the stored value to
+    // its bound, in the quantity's units: at least 0 exactly when the outlet
+    // meets the criterion. None when there is no outlet.
+    std::optional<long double> margin;
 };
+
+// The signed distance of a stored single to a bound: positive inside it,
+// negative outside, the smaller of the two for a bound on both sides.
+long double marginToBound(const CriterionBound& bound, float stored);
 
 // Tests the last reactor of a run. A run that failed has fewer reactors than
 // asked and never meets the criterion.

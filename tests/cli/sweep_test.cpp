@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include <sstream>
 
 namespace kaskad::cli {
@@ -45,6 +47,20 @@ struct SweepCase {
 
 class SweepAgainstSingleRuns : public ::testing::TestWithParam<SweepCase> {};
 
+// The leading cells of a sweep row: every field's text in the window's
+// order, from the fixed options and the swept values.
+std::string fieldCells(const SweepCase& c, std::map<std::string, std::string> texts)
+{
+    std::istringstream fixed(c.fixedFields);
+    for (std::string option, text; fixed >> option >> text;)
+        texts[option] = text;
+    std::string cells;
+    for (const FieldDescription& field : modelFields(std::string(c.model) == "bubble" ? ModelKind::bubble
+                                                                                      : ModelKind::gaslift))
+        cells += texts["--" + std::string(field.name)] + ",";
+    return cells;
+}
+
 // Every row of a 3x3 sweep is, digit for digit, the row of the single run of
 // the same field texts; the points come in order, the second field fastest.
 TEST_P(SweepAgainstSingleRuns, RowsEqualTheSingleRuns)
@@ -74,7 +90,8 @@ TEST_P(SweepAgainstSingleRuns, RowsEqualTheSingleRuns)
             const std::vector<std::string> singleRows = lines(single.out);
             for (std::size_t r = 1; r < singleRows.size(); ++r, ++row) {
                 ASSERT_LT(row, sweepRows.size());
-                const std::string expected = first + "," + second + "," + singleRows[r] + ",,";
+                const std::string expected =
+                    fieldCells(c, {{c.sweptOptions[0], first}, {c.sweptOptions[1], second}}) + singleRows[r] + ",,";
                 EXPECT_EQ(sweepRows[row], expected) << first << ' ' << second;
             }
         }
@@ -159,9 +176,10 @@ TEST(SweepWriter, OnlyMeetingKeepsThePointsThatMeetTheCriterion)
     writer.point(1, fails);
     writer.end();
     EXPECT_EQ(out.str(),
-              "--t,reactor,y1,y2,y3,y4,y5,y6,GB,WB,ALFA,ALPE,t,P,error_kind,error_message,"
-              "y1<=0.02,y2>=1.47,y3<=0.91,y4>=1.06,1.67<=y5<=2.33,meets_criterion\n"
-              "440,1,0.00999999977648258,1.5,0.899999976158142,1.10000002384186,2,,,,,,,,,,true,true,true,true,true,true\n");
+              "--N,--y10,--y50,--wg,--t,--dtr,--db,--ts,reactor,y1,y2,y3,y4,y5,y6,GB,WB,ALFA,ALPE,t,P,error_kind,"
+              "error_message,y1<=0.02,y2>=1.47,y3<=0.91,y4>=1.06,1.67<=y5<=2.33,meets_criterion,criterion_margin\n"
+              "1,3,2,0.05,440,2,,3600,1,0.00999999977648258,1.5,0.899999976158142,1.10000002384186,2,,,,,,,,,,"
+              "true,true,true,true,true,true,0.0100000002235174\n");
 }
 
 TEST(SweepWriter, QuotesCellsThatHoldCommas)
@@ -177,8 +195,8 @@ TEST(SweepWriter, QuotesCellsThatHoldCommas)
     writer.point(0, failed);
     writer.end();
     EXPECT_EQ(lines(out.str()).at(1),
-              "\"2,5\",,,,,,,,,,,,,,EConvertError,\"'2,5' is not a valid floating point value.\"");
-    EXPECT_EQ(cells(lines(out.str()).at(0)).size(), 16u);
+              "1,3,\"2,5\",0.05,440,2,,3600,,,,,,,,,,,,,,EConvertError,\"'2,5' is not a valid floating point value.\"");
+    EXPECT_EQ(cells(lines(out.str()).at(0)).size(), 23u);
 }
 
 TEST(SweepPlan, RejectsASeparatorThatSplitsRanges)

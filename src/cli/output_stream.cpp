@@ -1,0 +1,106 @@
+// Writing standard output with its failures kept, and noting stop signals.
+#include "cli/output_stream.h"
+
+#include "cli/cli_errors.h"
+
+#include <cerrno>
+#include <cstring>
+#include <unistd.h>
+
+namespace kaskad::cli {
+
+namespace {
+
+std::atomic<int> receivedSignal{0};
+
+extern "C" void noteSignal(int signal) { receivedSignal.store(signal); }
+
+} // namespace
+
+DescriptorBuffer::DescriptorBuffer(int descriptor, std::size_t capacity) : descriptor_(descriptor), buffer_(capacity)
+{
+    setp(buffer_.data(), buffer_.data() + buffer_.size());
+}
+
+DescriptorBuffer::~DescriptorBuffer() { drain(); }
+
+bool DescriptorBuffer::drain()
+{
+    const char* at = pbase();
+    while (failure_ == 0 && at < pptr()) {
+        const ssize_t written = ::write(descriptor_, at, static_cast<std::size_t>(pptr() - at));
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written < 0)
+            failure_ = errno;
+        else
+            at += written;
+    }
+    // What could not be written is dropped: the stream reports the failure.
+    setp(buffer_.data(), buffer_.data() + buffer_.size());
+    return failure_ == 0;
+}
+
+DescriptorBuffer::int_type DescriptorBuffer::overflow(int_type c)
+{
+    if (!drain())
+        return traits_type::eof();
+    if (!traits_type::eq_int_type(c, traits_type::eof())) {
+        *pptr() = traits_type::to_char_type(c);
+        pbump(1);
+    }
+    return traits_type::not_eof(c);
+}
+
+std::streamsize DescriptorBuffer::xsputn(const char* text, std::streamsize count)
+{
+    std::streamsize done = 0;
+    while (done < count) {
+        if (pptr() == epptr() && !drain())
+            return done;
+        const std::streamsize room = epptr() - pptr();
+        const std::streamsize part = std::min(room, count - done);
+        std::memcpy(pptr(), text + done, static_cast<std::size_t>(part));
+        pbump(static_cast<int>(part));
+        done += part;
+    }
+    return done;
+}
+
+int DescriptorBuffer::sync() { return drain() ? 0 : -1; }
+
+StandardOutput::StandardOutput() : buffer_(STDOUT_FILENO), stream_(&buffer_) {}
+
+void StandardOutput::flush()
+{
+    stream_.flush();
+    check();
+}
+
+void StandardOutput::check() const
+{
+    if (buffer_.failure() != 0)
+        throw OutputError(std::string("the output could not be written: ") + std::strerror(buffer_.failure()));
+    if (!stream_)
+        throw OutputError("the output could not be written");
+}
+
+InterruptionWatch::InterruptionWatch()
+{
+    receivedSignal.store(0);
+    struct sigaction action {};
+    action.sa_handler = noteSignal;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, &previousInterrupt_);
+    sigaction(SIGTERM, &action, &previousTerminate_);
+}
+
+InterruptionWatch::~InterruptionWatch()
+{
+    sigaction(SIGINT, &previousInterrupt_, nullptr);
+    sigaction(SIGTERM, &previousTerminate_, nullptr);
+}
+
+int InterruptionWatch::received() { return receivedSignal.load(); }
+
+} // namespace kaskad::cli

@@ -1,0 +1,73 @@
+// Standard output as a stream that knows why a write failed, and the stop of
+// a sweep by SIGINT or SIGTERM.
+#pragma once
+
+#include <atomic>
+#include <csignal>
+#include <ostream>
+#include <streambuf>
+#include <string>
+#include <vector>
+
+namespace kaskad::cli {
+
+// A buffered stream buffer over a file descriptor. A write that fails keeps
+// its errno, so the failure can be reported with its reason.
+class DescriptorBuffer : public std::streambuf {
+public:
+    explicit DescriptorBuffer(int descriptor, std::size_t capacity = 1 << 16);
+    ~DescriptorBuffer() override;
+
+    // The errno of the first failed write, 0 while none failed.
+    int failure() const { return failure_; }
+
+protected:
+    int_type overflow(int_type c) override;
+    std::streamsize xsputn(const char* text, std::streamsize count) override;
+    int sync() override;
+
+private:
+    bool drain();
+
+    int descriptor_;
+    std::vector<char> buffer_;
+    int failure_ = 0;
+};
+
+// The standard output of the command line. check() raises OutputError, with
+// the reason, once a write has failed.
+class StandardOutput {
+public:
+    StandardOutput();
+    std::ostream& stream() { return stream_; }
+    void flush();
+    void check() const;
+
+private:
+    DescriptorBuffer buffer_;
+    std::ostream stream_;
+};
+
+// While alive, SIGINT and SIGTERM do not end the process but are noted, so a
+// sweep can stop between two points and leave complete output.
+class InterruptionWatch {
+public:
+    InterruptionWatch();
+    ~InterruptionWatch();
+    InterruptionWatch(const InterruptionWatch&) = delete;
+    InterruptionWatch& operator=(const InterruptionWatch&) = delete;
+
+    // The signal received, 0 while none.
+    static int received();
+
+private:
+    struct sigaction previousInterrupt_ {};
+    struct sigaction previousTerminate_ {};
+};
+
+// A sweep stopped by a signal.
+struct Interrupted {
+    int signal;
+};
+
+} // namespace kaskad::cli
