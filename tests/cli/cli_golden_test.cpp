@@ -95,13 +95,4 @@ TEST(CliHelp, EverySubcommandDocumentsItsOptionsWithAnExample)
     }
 }
 
-TEST(CliSeparator, TheLocaleGivesTheDefaultSeparator)
-{
-    // C.UTF-8 always exists and has ".", so a comma text is rejected there.
-    const Session session =
-        runCli("bubble --N 1 --y10 3 --y50 2,5 --wg 0.05 --t 433 --dtr 2 --d 3 --ts 3600 --format csv");
-    EXPECT_EQ(session.exitStatus, 1);
-    EXPECT_EQ(session.err, "'2,5' is not a valid floating point value.\n");
-}
-
 } // namespace
