@@ -90,10 +90,13 @@ TEST(ProfilePlot, PngHasTheSizeAsked)
 }
 
 struct PlotUsage {
+    const char* name;
     const char* options;
     int exitStatus;
     const char* err;
 };
+
+void PrintTo(const PlotUsage& row, std::ostream* out) { *out << row.name; }
 
 class ProfilePlotUsage : public ::testing::TestWithParam<PlotUsage> {};
 
@@ -108,10 +111,13 @@ TEST_P(ProfilePlotUsage, IsRefused)
 
 INSTANTIATE_TEST_SUITE_P(
     Cli, ProfilePlotUsage,
-    ::testing::Values(PlotUsage{"--plot profile.pdf", 2, "the plot file must end in .svg or .png"},
-                      PlotUsage{"--plot p.svg --plot-size 50x50", 2, "must be WIDTHxHEIGHT"},
-                      PlotUsage{"--plot p.svg --plot-size 1200", 2, "must be WIDTHxHEIGHT"},
-                      PlotUsage{"--plot /nonexistent-dir/p.svg", 3, "cannot write plot file '/nonexistent-dir/p.svg'"}));
+    ::testing::Values(
+        PlotUsage{"PdfFile", "--plot profile.pdf", 2, "the plot file must end in .svg or .png"},
+        PlotUsage{"SizeTooSmall", "--plot p.svg --plot-size 50x50", 2, "must be WIDTHxHEIGHT"},
+        PlotUsage{"SizeWithoutHeight", "--plot p.svg --plot-size 1200", 2, "must be WIDTHxHEIGHT"},
+        PlotUsage{"UnwritableFile", "--plot /nonexistent-dir/p.svg", 3,
+                  "cannot write plot file '/nonexistent-dir/p.svg'"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
 } // namespace kaskad::cli

@@ -1,14 +1,13 @@
-// Rendering the cascade profile with Qt Charts on the offscreen platform.
-#include "cli/plot/profile_plot.h"
-
-#include "cli/cli_errors.h"
+// Rendering the cascade profile with Qt Charts on the offscreen platform;
+// part of the plot module, the only code of kaskad-cli that uses Qt.
+#include "cli/plot/profile_render.h"
 
 #include <QApplication>
 #include <QBuffer>
-#include <QFile>
 #include <QGraphicsScene>
 #include <QImage>
 #include <QPainter>
+#include <QSaveFile>
 #include <QSvgGenerator>
 #include <QtCharts/QChart>
 #include <QtCharts/QLegend>
@@ -16,9 +15,9 @@
 #include <QtCharts/QValueAxis>
 
 #include <algorithm>
-#include <charconv>
-#include <cstdlib>
+#include <cmath>
 #include <memory>
+#include <stdexcept>
 
 namespace kaskad::cli {
 
@@ -165,43 +164,46 @@ void renderTo(QGraphicsScene& scene, QPaintDevice& device, PlotSize size)
     scene.render(&painter, area, area);
 }
 
+QByteArray svgBytes(QGraphicsScene& scene, PlotSize size)
+{
+    QBuffer svg;
+    svg.open(QIODevice::WriteOnly);
+    QSvgGenerator generator;
+    generator.setOutputDevice(&svg);
+    generator.setSize(QSize(size.width, size.height));
+    generator.setViewBox(QRect(0, 0, size.width, size.height));
+    generator.setTitle(QStringLiteral("Kaskad cascade profile"));
+    // At 96 dots per inch the drawing is as wide and high in CSS pixels as asked.
+    generator.setResolution(96);
+    renderTo(scene, generator, size);
+    return svg.data();
+}
+
+QByteArray pngBytes(QGraphicsScene& scene, PlotSize size)
+{
+    QImage image(size.width, size.height, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::white);
+    renderTo(scene, image, size);
+    QBuffer png;
+    png.open(QIODevice::WriteOnly);
+    if (!image.save(&png, "PNG"))
+        throw std::runtime_error("cannot encode the plot as PNG");
+    return png.data();
+}
+
+// The whole file or, when it cannot be written, none of it: the bytes go to
+// a temporary file renamed over the path at the end.
+void writeWholeFile(const std::string& path, const QByteArray& bytes)
+{
+    QSaveFile out(QString::fromStdString(path));
+    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit())
+        throw std::runtime_error("cannot write plot file '" + path + "'");
+}
+
 } // namespace
 
-std::optional<PlotSize> parsePlotSize(std::string_view text)
+void drawProfilePlot(const CascadeProfile& profile, const std::string& path, PlotSize size, PlotFormat format)
 {
-    const std::size_t x = text.find('x');
-    if (x == std::string_view::npos)
-        return std::nullopt;
-    PlotSize size;
-    const auto number = [](std::string_view digits, int& value) {
-        const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
-        return error == std::errc() && end == digits.data() + digits.size() && value >= 100 && value <= 10000;
-    };
-    if (!number(text.substr(0, x), size.width) || !number(text.substr(x + 1), size.height))
-        return std::nullopt;
-    return size;
-}
-
-std::optional<PlotFormat> plotFormatOf(std::string_view path)
-{
-    const std::size_t dot = path.rfind('.');
-    if (dot == std::string_view::npos)
-        return std::nullopt;
-    std::string extension(path.substr(dot + 1));
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    if (extension == "svg")
-        return PlotFormat::svg;
-    if (extension == "png")
-        return PlotFormat::png;
-    return std::nullopt;
-}
-
-void writeProfilePlot(const CascadeProfile& profile, const std::string& path, PlotSize size)
-{
-    const std::optional<PlotFormat> format = plotFormatOf(path);
-    if (!format)
-        throw OutputError("plot file '" + path + "' must end in .svg or .png");
     ensureApplication();
 
     QGraphicsScene scene(0, 0, size.width, size.height);
@@ -213,28 +215,7 @@ void writeProfilePlot(const CascadeProfile& profile, const std::string& path, Pl
     top->setGeometry(0, 0, size.width, size.height * 0.55);
     bottom->setGeometry(0, size.height * 0.55, size.width, size.height * 0.45);
 
-    const QString file = QString::fromStdString(path);
-    if (*format == PlotFormat::svg) {
-        QBuffer svg;
-        svg.open(QIODevice::WriteOnly);
-        QSvgGenerator generator;
-        generator.setOutputDevice(&svg);
-        generator.setSize(QSize(size.width, size.height));
-        generator.setViewBox(QRect(0, 0, size.width, size.height));
-        generator.setTitle(QStringLiteral("Kaskad cascade profile"));
-        // At 96 dots per inch the drawing is as wide and high in CSS pixels as asked.
-        generator.setResolution(96);
-        renderTo(scene, generator, size);
-        QFile out(file);
-        if (!out.open(QIODevice::WriteOnly) || out.write(svg.data()) != svg.data().size() || !out.flush())
-            throw OutputError("cannot write plot file '" + path + "'");
-    } else {
-        QImage image(size.width, size.height, QImage::Format_ARGB32_Premultiplied);
-        image.fill(Qt::white);
-        renderTo(scene, image, size);
-        if (!image.save(file, "PNG"))
-            throw OutputError("cannot write plot file '" + path + "'");
-    }
+    writeWholeFile(path, format == PlotFormat::svg ? svgBytes(scene, size) : pngBytes(scene, size));
 }
 
 } // namespace kaskad::cli
