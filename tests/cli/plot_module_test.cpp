@@ -147,7 +147,7 @@ INSTANTIATE_TEST_SUITE_P(
                          "cannot load the plot module ", "invalid ELF header"},
         BrokenModuleCase{"WithoutEntryPoint",
                          [](const fs::path& module) { fs::create_symlink(standardLibraryFile(), module); },
-                         "cannot use the plot module ", "undefined symbol: kaskad_write_profile_plot_v1"}),
+                         "cannot use the plot module ", "undefined symbol: kaskad_write_profile_plot_v2"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // writeProfilePlot called from a program other than kaskad-cli, loading the
@@ -163,7 +163,7 @@ CascadeProfile twoReactors()
 TEST(ProfilePlotInProcess, DrawsTheFileAsked)
 {
     const fs::path svg = scratchPath("in-process.svg");
-    writeProfilePlot(twoReactors(), svg.string(), PlotSize{300, 200});
+    writeProfilePlot(twoReactors(), "caption", svg.string(), PlotSize{300, 200});
     std::ifstream in(svg);
     const std::string text{std::istreambuf_iterator<char>(in), {}};
     fs::remove(svg);
@@ -184,7 +184,7 @@ class ProfilePlotFailure : public ::testing::TestWithParam<PlotFailureCase> {};
 TEST_P(ProfilePlotFailure, IsAnOutputError)
 {
     try {
-        writeProfilePlot(twoReactors(), GetParam().path, PlotSize{});
+        writeProfilePlot(twoReactors(), "caption", GetParam().path, PlotSize{});
         FAIL() << "no error";
     } catch (const OutputError& error) {
         EXPECT_EQ(error.message(), GetParam().message);

@@ -79,7 +79,8 @@ struct PlainProfile {
 
 } // namespace
 
-void writeProfilePlot(const CascadeProfile& profile, const std::string& path, PlotSize size)
+void writeProfilePlot(const CascadeProfile& profile, const std::string& caption, const std::string& path,
+                      PlotSize size)
 {
     const std::optional<PlotFormat> format = plotFormatOf(path);
     if (!format)
@@ -88,6 +89,7 @@ void writeProfilePlot(const CascadeProfile& profile, const std::string& path, Pl
     const PlainProfile plain(profile);
     const KaskadPlotRequest request{plain.panes.data(),
                                     plain.panes.size(),
+                                    caption.c_str(),
                                     path.c_str(),
                                     *format == PlotFormat::svg ? kaskadPlotSvg : kaskadPlotPng,
                                     size.width,

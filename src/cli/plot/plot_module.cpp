@@ -31,7 +31,7 @@ void draw(const KaskadPlotRequest& request)
     if (request.format != kaskadPlotSvg && request.format != kaskadPlotPng)
         throw std::runtime_error("the plot module draws SVG or PNG only");
     const PlotFormat format = request.format == kaskadPlotSvg ? PlotFormat::svg : PlotFormat::png;
-    drawProfilePlot(profileOf(request), request.path, PlotSize{request.width, request.height}, format);
+    drawProfilePlot(profileOf(request), request.caption, request.path, PlotSize{request.width, request.height}, format);
 }
 
 // The message handed back to the caller, kept until this thread's next call.
@@ -50,7 +50,7 @@ const char* failure(const char* message) noexcept
 } // namespace kaskad::cli
 
 extern "C" __attribute__((visibility("default"))) const char*
-kaskad_write_profile_plot_v1(const KaskadPlotRequest* request) noexcept
+kaskad_write_profile_plot_v2(const KaskadPlotRequest* request) noexcept
 {
     using kaskad::cli::failure;
     try {
@@ -64,4 +64,4 @@ kaskad_write_profile_plot_v1(const KaskadPlotRequest* request) noexcept
 }
 
 // The loader looks the entry point up by name and calls it as this type.
-static_assert(std::is_same_v<decltype(&kaskad_write_profile_plot_v1), KaskadWriteProfilePlot>);
+static_assert(std::is_same_v<decltype(&kaskad_write_profile_plot_v2), KaskadWriteProfilePlot>);

@@ -22,11 +22,12 @@ struct KaskadPlotPane {
 enum KaskadPlotFormat : int { kaskadPlotSvg = 0, kaskadPlotPng = 1 };
 
 // What to draw and where: Text1..Text12's values at panes[pane - 1], the
-// file's path (NUL-terminated, in the file system's encoding), its format and
-// its size in pixels.
+// caption line (UTF-8), the file's path (NUL-terminated, in the file system's
+// encoding), its format and its size in pixels.
 struct KaskadPlotRequest {
     const KaskadPlotPane* panes;
     std::size_t paneCount;
+    const char* caption;
     const char* path;
     KaskadPlotFormat format;
     int width;
@@ -44,4 +45,4 @@ using KaskadWriteProfilePlot = const char* (*)(const KaskadPlotRequest* request)
 // name carries the version of the structures above: a module built for other
 // structures is refused rather than misread.
 inline constexpr const char* kKaskadPlotModuleFile = "kaskad-plot.so";
-inline constexpr const char* kKaskadWriteProfilePlotSymbol = "kaskad_write_profile_plot_v1";
+inline constexpr const char* kKaskadWriteProfilePlotSymbol = "kaskad_write_profile_plot_v2";

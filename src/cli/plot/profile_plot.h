@@ -36,6 +36,7 @@ using CascadeProfile = std::array<PaneProfile, kPaneCount>;
 // the legend and axis titles are the panes' titles. The drawing is done by
 // the plot module, loaded on the first call. Raises OutputError when the
 // module cannot be loaded or the file cannot be written.
-void writeProfilePlot(const CascadeProfile& profile, const std::string& path, PlotSize size);
+void writeProfilePlot(const CascadeProfile& profile, const std::string& caption, const std::string& path,
+                      PlotSize size);
 
 } // namespace kaskad::cli

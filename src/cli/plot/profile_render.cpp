@@ -4,7 +4,9 @@
 
 #include <QApplication>
 #include <QBuffer>
+#include <QGraphicsLayout>
 #include <QGraphicsScene>
+#include <QGraphicsSimpleTextItem>
 #include <QImage>
 #include <QPainter>
 #include <QSaveFile>
@@ -71,8 +73,26 @@ QLineSeries* paneSeries(const CascadeProfile& profile, int pane)
     return series;
 }
 
-// Reactors 1 to the last one with a value, one tick each up to twelve.
-QValueAxis* reactorAxis(const CascadeProfile& profile)
+// The text sizes of a plot, scaled with its size: a 1200x800 plot has 16
+// pixel labels.
+struct PlotFonts {
+    QFont caption, title, label;
+};
+
+PlotFonts plotFonts(PlotSize size)
+{
+    const int unit = std::clamp(static_cast<int>(std::lround(std::sqrt(double(size.width) * size.height) / 61)), 9, 64);
+    PlotFonts fonts;
+    fonts.label.setPixelSize(unit);
+    fonts.caption.setPixelSize(unit);
+    fonts.title.setPixelSize(unit + unit / 4);
+    fonts.title.setBold(true);
+    return fonts;
+}
+
+// Reactors 1 to the last one with a value, whole numbers, one tick each up
+// to twelve.
+QValueAxis* reactorAxis(const CascadeProfile& profile, const PlotFonts& fonts)
 {
     std::int32_t last = 1;
     for (const PaneProfile& pane : profile)
@@ -80,6 +100,8 @@ QValueAxis* reactorAxis(const CascadeProfile& profile)
             last = std::max(last, point.first);
     auto* axis = new QValueAxis;
     axis->setTitleText(QStringLiteral("Реактор"));
+    axis->setTitleFont(fonts.label);
+    axis->setLabelsFont(fonts.label);
     axis->setLabelFormat(QStringLiteral("%d"));
     axis->setRange(1, std::max(last, 2));
     axis->setTickType(QValueAxis::TicksDynamic);
@@ -88,16 +110,28 @@ QValueAxis* reactorAxis(const CascadeProfile& profile)
     return axis;
 }
 
-QValueAxis* valueAxis(const QString& title)
+QValueAxis* valueAxis(const QString& title, const PlotFonts& fonts)
 {
     auto* axis = new QValueAxis;
     axis->setTitleText(title);
+    axis->setTitleFont(fonts.label);
+    axis->setLabelsFont(fonts.label);
     return axis;
 }
 
+// Labels with as many decimals as the tick interval needs: "0.5", "1", "1.5"
+// on a mole-fraction axis, "440" on a temperature axis.
+void fitLabelPrecision(QValueAxis* axis)
+{
+    const double interval = (axis->max() - axis->min()) / std::max(1, axis->tickCount() - 1);
+    const int decimals = interval > 0 ? std::clamp(static_cast<int>(std::ceil(-std::log10(interval) - 1e-9)), 0, 12) : 0;
+    axis->setLabelFormat(QStringLiteral("%.") + QString::number(decimals) + QStringLiteral("f"));
+}
+
 // The range of the series' values, widened a little so no point sits on the
-// frame, and made nice for the tick labels.
-void fitAxis(QValueAxis* axis, std::initializer_list<QLineSeries*> series)
+// frame, from zero when `fromZero` and no value is negative, and made nice
+// for the tick labels.
+void fitAxis(QValueAxis* axis, std::initializer_list<QLineSeries*> series, bool fromZero = false)
 {
     double low = 0, high = 1;
     bool any = false;
@@ -108,16 +142,29 @@ void fitAxis(QValueAxis* axis, std::initializer_list<QLineSeries*> series)
             any = true;
         }
     const double margin = high > low ? (high - low) * 0.05 : std::max(1.0, std::abs(high) * 0.05);
-    axis->setRange(low - margin, high + margin);
+    const bool startAtZero = fromZero && low >= 0;
+    axis->setRange(startAtZero ? 0 : low - margin, high + margin);
     axis->applyNiceNumbers();
+    if (startAtZero)
+        axis->setMin(0);
+    fitLabelPrecision(axis);
 }
 
-std::unique_ptr<QChart> concentrationChart(const CascadeProfile& profile)
+std::unique_ptr<QChart> panelChart(const QString& title, const PlotFonts& fonts)
 {
     auto chart = std::make_unique<QChart>();
-    chart->setTitle(QStringLiteral("Концентрации на выходе реакторов"));
-    QValueAxis* x = reactorAxis(profile);
-    QValueAxis* y = valueAxis(QStringLiteral("y1 … y6"));
+    chart->setTitle(title);
+    chart->setTitleFont(fonts.title);
+    chart->legend()->setAlignment(Qt::AlignRight);
+    chart->legend()->setFont(fonts.label);
+    return chart;
+}
+
+std::unique_ptr<QChart> concentrationChart(const CascadeProfile& profile, const PlotFonts& fonts)
+{
+    auto chart = panelChart(QStringLiteral("Концентрации на выходе реакторов"), fonts);
+    QValueAxis* x = reactorAxis(profile, fonts);
+    QValueAxis* y = valueAxis(QStringLiteral("y1 … y6"), fonts);
     chart->addAxis(x, Qt::AlignBottom);
     chart->addAxis(y, Qt::AlignLeft);
     std::vector<QLineSeries*> all;
@@ -128,23 +175,22 @@ std::unique_ptr<QChart> concentrationChart(const CascadeProfile& profile)
         series->attachAxis(y);
         all.push_back(series);
     }
-    fitAxis(y, {all[0], all[1], all[2], all[3], all[4], all[5]});
-    chart->legend()->setAlignment(Qt::AlignRight);
+    fitAxis(y, {all[0], all[1], all[2], all[3], all[4], all[5]}, true);
     return chart;
 }
 
 // Temperature and pressure differ in scale by two orders: each has its own
-// axis, the temperature's on the left, the pressure's on the right.
-std::unique_ptr<QChart> conditionsChart(const CascadeProfile& profile)
+// axis, the temperature's on the left, the pressure's on the right, titled
+// by the quantity's short name (the legend gives the whole title).
+std::unique_ptr<QChart> conditionsChart(const CascadeProfile& profile, const PlotFonts& fonts)
 {
-    auto chart = std::make_unique<QChart>();
-    chart->setTitle(QStringLiteral("Температура и давление"));
-    QValueAxis* x = reactorAxis(profile);
+    auto chart = panelChart(QStringLiteral("Температура и давление"), fonts);
+    QValueAxis* x = reactorAxis(profile, fonts);
     chart->addAxis(x, Qt::AlignBottom);
     const std::pair<int, Qt::Alignment> panes[] = {{paneT, Qt::AlignLeft}, {paneP, Qt::AlignRight}};
     for (const auto& [pane, side] : panes) {
         QLineSeries* series = paneSeries(profile, pane);
-        QValueAxis* y = valueAxis(paneTitle(pane));
+        QValueAxis* y = valueAxis(QString::fromUtf8(kPaneQuantities[pane - 1].data()), fonts);
         chart->addAxis(y, side);
         chart->addSeries(series);
         series->attachAxis(x);
@@ -152,8 +198,30 @@ std::unique_ptr<QChart> conditionsChart(const CascadeProfile& profile)
         fitAxis(y, {series});
         y->setLinePenColor(series->pen().color());
     }
-    chart->legend()->setAlignment(Qt::AlignRight);
     return chart;
+}
+
+// The two panels' plot areas share their left and right edges, so a reactor
+// stands at the same x in both: the panel whose area reaches further gets a
+// wider margin on that side.
+void alignPlotAreas(QChart& top, QChart& bottom)
+{
+    for (int pass = 0; pass < 2; ++pass) {
+        top.layout()->activate();
+        bottom.layout()->activate();
+        const QRectF a = top.plotArea();
+        const QRectF b = bottom.plotArea();
+        const qreal left = std::max(a.left(), b.left());
+        const qreal right = std::min(a.right(), b.right());
+        for (auto [chart, area] : {std::pair{&top, a}, std::pair{&bottom, b}}) {
+            QMargins margins = chart->margins();
+            margins.setLeft(margins.left() + static_cast<int>(std::lround(left - area.left())));
+            margins.setRight(margins.right() + static_cast<int>(std::lround(area.right() - right)));
+            chart->setMargins(margins);
+        }
+    }
+    top.layout()->activate();
+    bottom.layout()->activate();
 }
 
 void renderTo(QGraphicsScene& scene, QPaintDevice& device, PlotSize size)
@@ -202,18 +270,27 @@ void writeWholeFile(const std::string& path, const QByteArray& bytes)
 
 } // namespace
 
-void drawProfilePlot(const CascadeProfile& profile, const std::string& path, PlotSize size, PlotFormat format)
+void drawProfilePlot(const CascadeProfile& profile, const std::string& caption, const std::string& path,
+                     PlotSize size, PlotFormat format)
 {
     ensureApplication();
+    const PlotFonts fonts = plotFonts(size);
 
     QGraphicsScene scene(0, 0, size.width, size.height);
     scene.setBackgroundBrush(Qt::white);
-    QChart* top = concentrationChart(profile).release();
-    QChart* bottom = conditionsChart(profile).release();
+    // The caption line: the model and the run's field texts.
+    QGraphicsSimpleTextItem* captionLine = scene.addSimpleText(QString::fromUtf8(caption.c_str()), fonts.caption);
+    const qreal captionHeight = captionLine->boundingRect().height() * 1.6;
+    captionLine->setPos(fonts.caption.pixelSize(), captionHeight * 0.2);
+
+    QChart* top = concentrationChart(profile, fonts).release();
+    QChart* bottom = conditionsChart(profile, fonts).release();
     scene.addItem(top);  // the scene owns its items
     scene.addItem(bottom);
-    top->setGeometry(0, 0, size.width, size.height * 0.55);
-    bottom->setGeometry(0, size.height * 0.55, size.width, size.height * 0.45);
+    const qreal chartsHeight = size.height - captionHeight;
+    top->setGeometry(0, captionHeight, size.width, chartsHeight * 0.55);
+    bottom->setGeometry(0, captionHeight + chartsHeight * 0.55, size.width, chartsHeight * 0.45);
+    alignPlotAreas(*top, *bottom);
 
     writeWholeFile(path, format == PlotFormat::svg ? svgBytes(scene, size) : pngBytes(scene, size));
 }
