@@ -1,6 +1,8 @@
 // Builds a window from its table of controls.
 #include "ui/WindowLayout.h"
 
+#include "ui/Pane.h"
+
 #include <QFont>
 #include <QFontDatabase>
 #include <QLabel>
@@ -76,7 +78,7 @@ QWidget* createLabeledEdit(QWidget& client, const ControlRow& row)
 
 QWidget* createPane(QWidget& client, const ControlRow& row)
 {
-    auto* pane = new QPlainTextEdit(&client);
+    auto* pane = new Pane(&client);
     applyOwnFont(*pane, row.font);
     pane->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     pane->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
