@@ -9,7 +9,6 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QPushButton>
-#include <QShowEvent>
 
 #include <stdexcept>
 
@@ -79,14 +78,6 @@ void TForm2::returnFocusTo(QPushButton* opener)
 {
     activateWindow();
     opener->setFocus(Qt::OtherFocusReason);
-}
-
-void TForm2::showEvent(QShowEvent* event)
-{
-    ui::guarded([&] {
-        if (!event->spontaneous())
-            ui::applyOuterSize(*this, kForm2Layout.outerGeometry.size());
-    });
 }
 
 // Closing the main window ends the program: "Выход", the close box and the

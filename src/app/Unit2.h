@@ -24,7 +24,6 @@ public:
     void Button3Click();  // closes this window, which ends the program
 
 protected:
-    void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:

@@ -9,12 +9,11 @@
 #include <QHideEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QShowEvent>
 
 namespace kaskad::ui {
 
 ModelForm::ModelForm(const WindowDescription& layout, const RegionalSettings& settings)
-    : settings_(settings), outerSize_(layout.outerGeometry.size())
+    : settings_(settings)
 {
     buildWindow(*this, layout);
     for (int n = 1; n <= kFieldCount; ++n)
@@ -67,14 +66,6 @@ void ModelForm::clearFields(std::initializer_list<int> numbers)
 {
     for (int number : numbers)
         field(number)->clear();
-}
-
-void ModelForm::showEvent(QShowEvent* event)
-{
-    guarded([&] {
-        if (!event->spontaneous())
-            applyOuterSize(*this, outerSize_);
-    });
 }
 
 // Closing (the exit button, the title-bar close box) hides the window and so

@@ -47,12 +47,10 @@ protected:
     void clearPanes();
     void clearFields(std::initializer_list<int> numbers);
 
-    void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
 
 private:
     const RegionalSettings& settings_;
-    QSize outerSize_;
     std::array<QLineEdit*, kFieldCount> fields_{};
     std::array<QPlainTextEdit*, kPaneCount> panes_{};
     QEventLoop* modalLoop_ = nullptr;

@@ -2,6 +2,7 @@
 #include "ui/WindowLayout.h"
 
 #include "ui/Pane.h"
+#include "ui/WindowFrame.h"
 
 #include <QFont>
 #include <QFontDatabase>
@@ -11,7 +12,6 @@
 #include <QPushButton>
 #include <QScrollArea>
 #include <QVBoxLayout>
-#include <QWindow>
 
 #include <algorithm>
 #include <limits>
@@ -178,14 +178,8 @@ QWidget* buildWindow(QWidget& window, const WindowDescription& layout)
     setTabOrder(window, layout.controls);
     requireControl<QWidget>(window, layout.firstFocus)->setFocus();
     window.move(layout.outerGeometry.topLeft());
-    applyOuterSize(window, layout.outerGeometry.size());
+    keepOuterSize(window, layout.outerGeometry.size());
     return client;
-}
-
-void applyOuterSize(QWidget& window, QSize outerSize)
-{
-    const QMargins frame = window.windowHandle() ? window.windowHandle()->frameMargins() : QMargins();
-    window.resize(outerSize.shrunkBy(frame));
 }
 
 } // namespace kaskad::ui

@@ -1,8 +1,9 @@
 // Faults of the desktop program that were mended on purpose, each test named
-// for the behaviour it pins: pasting without text into a pane and markup in
-// the error box.
+// for the behaviour it pins: pasting without text into a pane, markup in the
+// error box and the outer size under a window manager's frame.
 #include "app/Program.h"
 #include "ui/ErrorReport.h"
+#include "ui/WindowFrame.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -20,6 +21,7 @@
 
 using kaskad::app::Program;
 using kaskad::ui::ModelForm;
+using kaskad::ui::OuterSizeTracker;
 
 namespace {
 
@@ -34,6 +36,17 @@ QMimeData* clipboardData(const QString& kind)
         data->setText("pasted");
     }
     return data;
+}
+
+QMargins marginsFrom(const QString& text)
+{
+    const QStringList sides = text.split(',');
+    return {sides[0].toInt(), sides[1].toInt(), sides[2].toInt(), sides[3].toInt()};
+}
+
+QString sizeText(QSize size)
+{
+    return QString("%1x%2").arg(size.width()).arg(size.height());
 }
 
 } // namespace
@@ -157,6 +170,66 @@ private Q_SLOTS:
         QCOMPARE(boxText, shown);
         QCOMPARE(labelFormat, Qt::PlainText);
         QCOMPARE(labelText, shown);
+    }
+
+    void clientSizeForFrame_data()
+    {
+        QTest::addColumn<QSize>("outer");
+        QTest::addColumn<QString>("frame");
+        QTest::addColumn<QSize>("client");
+        QTest::newRow("no window manager") << QSize(768, 184) << "0,0,0,0" << QSize(768, 184);
+        QTest::newRow("openbox, mode-selection window") << QSize(768, 184) << "1,20,1,5" << QSize(766, 159);
+        QTest::newRow("openbox, bubble-column window") << QSize(1136, 649) << "1,20,1,5" << QSize(1134, 624);
+        QTest::newRow("openbox, gas-lift window") << QSize(1030, 632) << "1,20,1,5" << QSize(1028, 607);
+        QTest::newRow("wide frame on every side") << QSize(1030, 632) << "4,30,6,8" << QSize(1020, 594);
+        QTest::newRow("frame larger than the window") << QSize(20, 10) << "15,10,15,10" << QSize(1, 1);
+    }
+    void clientSizeForFrame()
+    {
+        QFETCH(QSize, outer);
+        QFETCH(QString, frame);
+        QFETCH(QSize, client);
+        QCOMPARE(kaskad::ui::clientSizeFor(outer, marginsFrom(frame)), client);
+    }
+
+    void outerSizeFollowsFrame_data()
+    {
+        // Each step: "open L,T,R,B" or "framed L,T,R,B" (the frame reported),
+        // then the client size it asks for, "none" when it asks nothing.
+        QTest::addColumn<QStringList>("steps");
+        QTest::newRow("no window manager")
+            << QStringList{"open 0,0,0,0 1136x649", "framed 0,0,0,0 none", "framed 0,0,0,0 none"};
+        QTest::newRow("framed after the first opening")
+            << QStringList{"open 0,0,0,0 1136x649", "framed 1,20,1,5 1134x624", "framed 1,20,1,5 none"};
+        QTest::newRow("unframed measurement is no frame")
+            << QStringList{"open 0,0,-1135,-648 1136x649", "framed 0,0,-2,-25 none", "framed 1,20,1,5 1134x624"};
+        QTest::newRow("second opening sized at once")
+            << QStringList{"open 0,0,0,0 1136x649", "framed 1,20,1,5 1134x624", "open 0,0,0,0 1134x624",
+                           "framed 1,20,1,5 none"};
+        QTest::newRow("frame known at the opening")
+            << QStringList{"open 1,20,1,5 1134x624", "framed 1,20,1,5 none"};
+        QTest::newRow("frame taken away")
+            << QStringList{"open 0,0,0,0 1136x649", "framed 1,20,1,5 1134x624", "framed 0,0,0,0 1136x649"};
+        QTest::newRow("another frame")
+            << QStringList{"open 0,0,0,0 1136x649", "framed 1,20,1,5 1134x624", "framed 4,30,4,4 1128x615"};
+    }
+    // Mended: under a window manager the windows came out larger by the
+    // frame. The client size now follows the frame once it is known.
+    void outerSizeFollowsFrame()
+    {
+        QFETCH(QStringList, steps);
+        OuterSizeTracker tracker(QSize(1136, 649));
+        for (const QString& step : steps) {
+            const QStringList parts = step.split(' ');
+            const QMargins frame = marginsFrom(parts[1]);
+            QString asked = "none";
+            if (parts[0] == "open") {
+                asked = sizeText(tracker.opening(frame));
+            } else if (const std::optional<QSize> size = tracker.framed(frame)) {
+                asked = sizeText(*size);
+            }
+            QCOMPARE(step, parts[0] + ' ' + parts[1] + ' ' + asked);
+        }
     }
 };
 
