@@ -4,6 +4,7 @@
 #include "ui/ErrorReport.h"
 #include "ui/Unit1.h"
 #include "ui/Unit3.h"
+#include "ui/WindowFrame.h"
 #include "ui/WindowLayout.h"
 
 #include <QCloseEvent>
@@ -51,6 +52,10 @@ void TForm2::setModelWindows(ui::TForm1& gasLift, ui::TForm3& bubbleColumn)
 {
     form1_ = &gasLift;
     form3_ = &bubbleColumn;
+    // They open only over this window: the program's one task-bar entry is
+    // this window's.
+    ui::makeTransientFor(gasLift, *this);
+    ui::makeTransientFor(bubbleColumn, *this);
 }
 
 void TForm2::Button1Click()

@@ -1,4 +1,4 @@
-// Outer window size under a window manager.
+// Outer window size under a window manager, and transient ownership.
 #include "ui/WindowFrame.h"
 
 #include "ui/ErrorReport.h"
@@ -108,6 +108,16 @@ void keepOuterSize(QWidget& window, QSize outerSize)
 {
     window.resize(clientSizeFor(outerSize, frameOf(window)));
     new OuterSizeKeeper(window, outerSize);
+}
+
+void makeTransientFor(QWidget& window, QWidget& owner)
+{
+    window.setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint
+                          | Qt::WindowCloseButtonHint);
+    // winId() creates the native window and its QWindow; neither is shown.
+    owner.winId();
+    window.winId();
+    window.windowHandle()->setTransientParent(owner.windowHandle());
 }
 
 } // namespace kaskad::ui

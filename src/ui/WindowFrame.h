@@ -1,5 +1,5 @@
 // How a window sits in the window system: its outer size with the frame the
-// window manager puts round it.
+// window manager puts round it, and which window owns the task-bar entry.
 #pragma once
 
 #include <QMargins>
@@ -47,5 +47,13 @@ private:
 // the window manager has framed it for the first time. Without a window
 // manager the frame is empty and the client size is the outer size.
 void keepOuterSize(QWidget& window, QSize outerSize);
+
+// Makes `window` belong to `owner` in the window system, a transient window
+// of it, so that the program has the owner's task-bar entry only. The window
+// becomes a dialog-type window, since on X11 Qt names the owner to the window
+// manager for dialog-like types only, and keeps the title bar, system menu,
+// minimise, maximise and close boxes of an ordinary window. Creates both
+// native windows, hidden, if they do not exist yet.
+void makeTransientFor(QWidget& window, QWidget& owner);
 
 } // namespace kaskad::ui

@@ -1,6 +1,7 @@
 // Faults of the desktop program that were mended on purpose, each test named
 // for the behaviour it pins: pasting without text into a pane, markup in the
-// error box and the outer size under a window manager's frame.
+// error box, the outer size under a window manager's frame, and the one
+// task-bar entry of the model windows' owner.
 #include "app/Program.h"
 #include "ui/ErrorReport.h"
 #include "ui/WindowFrame.h"
@@ -15,6 +16,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTimer>
+#include <QWindow>
 #include <QtTest>
 
 #include <functional>
@@ -229,6 +231,35 @@ private Q_SLOTS:
                 asked = sizeText(*size);
             }
             QCOMPARE(step, parts[0] + ' ' + parts[1] + ' ' + asked);
+        }
+    }
+
+    void oneTaskBarEntry_data()
+    {
+        QTest::addColumn<QString>("window");
+        QTest::newRow("Form1") << "Form1";
+        QTest::newRow("Form3") << "Form3";
+    }
+    // Mended: each model window had a task-bar entry of its own. Now each
+    // is a transient window of Form2, at every opening, keeping its
+    // minimise, maximise and close boxes and its modality.
+    void oneTaskBarEntry()
+    {
+        QFETCH(QString, window);
+        ModelForm& w = modelWindow(window);
+        QWindow* owner = program->Form2().windowHandle();
+        QVERIFY(owner);
+        QCOMPARE(owner->transientParent(), nullptr);
+        QVERIFY(w.windowHandle());
+        QCOMPARE(w.windowHandle()->transientParent(), owner);
+        for (int opening = 1; opening <= 2; ++opening) {
+            whileOpen(window, [&] {
+                QCOMPARE(w.windowHandle()->transientParent(), owner);
+                QCOMPARE(w.windowModality(), Qt::ApplicationModal);
+                const Qt::WindowFlags flags = w.windowHandle()->flags();
+                QVERIFY(flags.testFlags(Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
+                                        | Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint));
+            });
         }
     }
 };

@@ -2,8 +2,9 @@
 # Runs the real kaskad on a virtual X display under a window manager
 # (openbox) and checks what the window manager sees: each window's outer
 # size and place, frame included, once it is framed and again at a second
-# opening; and a pane surviving Ctrl+V, Shift+Insert and a middle click
-# while the clipboard and the selection are empty.
+# opening; the model windows transient for the mode window, which alone
+# stands for the program; and a pane surviving Ctrl+V, Shift+Insert and a
+# middle click while the clipboard and the selection are empty.
 # Usage: window_manager_test.sh path/to/kaskad
 # Exits 77 (skipped) when Xvfb is not installed. KASKAD_SCREENSHOTS=DIR
 # leaves a screenshot of each opened window in DIR (needs imagemagick).
@@ -97,6 +98,10 @@ expect_outer_geometry() {
   echo "$name: outer geometry $expected"
 }
 
+transient_for() {
+  xprop -id "$1" WM_TRANSIENT_FOR | sed -n 's/.*window id # //p'
+}
+
 # Closing a window hides it; Qt also lets its X window go.
 is_closed() {
   ! xwininfo -id "$1" 2>/dev/null | grep -q 'Map State: IsViewable'
@@ -129,6 +134,7 @@ kaskad_pid=$!
 form2=$(find_window "Программа расчета работы системы каскадных реакторов")
 [[ -n "$form2" ]] || fail "no mode-selection window"
 expect_outer_geometry "$form2" "mode-selection window" "768x184+215+137"
+[[ -z "$(transient_for "$form2")" ]] || fail "the mode-selection window is transient"
 screenshot form2
 
 # Opens a model window with the mode button at `opener`, checks it, and
@@ -140,6 +146,9 @@ check_model_window() {
   window=$(find_window "$caption")
   [[ -n "$window" ]] || fail "\"$caption\" did not open"
   expect_outer_geometry "$window" "$caption" "$geometry"
+  [[ "$(transient_for "$window")" == "$(printf '0x%x' "$form2")" ]] \
+    || fail "$caption: WM_TRANSIENT_FOR is \"$(transient_for "$window")\", not the mode-selection window"
+  echo "$caption: transient for the mode-selection window"
   screenshot "$shot"
 
   # Text1, 185 x 89 at 8, 216, with nothing on the clipboard or selection.
