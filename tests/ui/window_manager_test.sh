@@ -36,15 +36,16 @@ trap cleanup EXIT
 
 fail() {
   echo "FAIL: $*"
+  kill -0 "$xvfb_pid" 2>/dev/null || echo "(the X server on ${DISPLAY:-no display} has gone)"
   for log in "$logs"/*.log; do
     [[ -s "$log" ]] && { echo "--- $(basename "$log")"; cat "$log"; }
   done
   exit 1
 }
 
-# Polls `command` for up to five seconds until it succeeds.
+# Polls `command` for up to ten seconds until it succeeds.
 eventually() {
-  for _ in $(seq 50); do
+  for _ in $(seq 100); do
     "$@" && return 0
     sleep 0.1
   done
@@ -124,7 +125,7 @@ click_control() {
 }
 
 find_window() {
-  timeout 10 xdotool search --sync --onlyvisible --name "^$1\$" | head -n 1
+  timeout 30 xdotool search --sync --onlyvisible --name "^$1\$" | head -n 1
 }
 
 export LC_ALL=C.UTF-8 QT_QPA_PLATFORM=xcb
