@@ -7,7 +7,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libcli11-dev nlohmann-json3-dev
   qt6-base-dev qt6-charts-dev qt6-svg-dev qt6-qpa-plugins libgl-dev libqt6opengl6-dev
-  xvfb xauth xdotool x11-utils
+  xvfb xauth xdotool x11-utils openbox imagemagick
   fonts-dejavu-core fonts-liberation2
 )
 

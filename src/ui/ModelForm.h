@@ -6,6 +6,7 @@
 #include "numeric/number_text.h"
 #include "ui/WindowLayout.h"
 
+#include <QPointer>
 #include <QWidget>
 
 #include <array>
@@ -47,15 +48,16 @@ protected:
     void clearPanes();
     void clearFields(std::initializer_list<int> numbers);
 
-    void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
 
 private:
     const RegionalSettings& settings_;
-    QSize outerSize_;
     std::array<QLineEdit*, kFieldCount> fields_{};
     std::array<QPlainTextEdit*, kPaneCount> panes_{};
     QEventLoop* modalLoop_ = nullptr;
+    // Held apart from Qt's own memory of the window's focus, which a late
+    // activation of the hidden window moves on to the next control.
+    QPointer<QWidget> focusAtClosing_;
 };
 
 } // namespace kaskad::ui
