@@ -9,6 +9,7 @@
 #include "cli/progress.h"
 #include "cli/sweep.h"
 #include "cli/sweep_output.h"
+#include "kaskad/version.h"
 
 #include <iostream>
 #include <map>
@@ -196,6 +197,14 @@ int runSweepCommand(const SweepOptions& options)
     return kExitSuccess;
 }
 
+// --version on the program and on every subcommand, nested ones included.
+void addVersionFlags(CLI::App& command)
+{
+    command.set_version_flag("--version", "kaskad-cli " KASKAD_VERSION, "Print the version and exit");
+    for (CLI::App* subcommand : command.get_subcommands([](CLI::App*) { return true; }))
+        addVersionFlags(*subcommand);
+}
+
 } // namespace
 
 std::span<const FieldOption> fieldOptions(ModelKind model)
@@ -237,8 +246,11 @@ int runCommandLine(int argc, char** argv)
              "kaskad-cli sweep gaslift --N 1:12:1 --y10 3 --y50 2 --wg 0.05 --t 440:460:5 --dtr 2 "
              "--ts 1800:3600:600 --only-meeting --outlet --format json");
 
+    addVersionFlags(app);
     try {
         app.parse(argc, argv);
+    } catch (const CLI::CallForVersion& e) {
+        return app.exit(e);
     } catch (const CLI::CallForHelp& e) {
         return app.exit(e);
     } catch (const CLI::CallForAllHelp& e) {
