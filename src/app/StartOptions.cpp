@@ -61,7 +61,8 @@ std::string helpText()
 {
     return "Usage: kaskad [OPTION]...\n"
            "Computes, reactor by reactor, a series of liquid-phase oxidation reactors,\n"
-           "bubble-column or gas-lift, in desktop windows.\n"
+           "bubble-column or gas-lift, in desktop windows. kaskad-cli does the same\n"
+           "calculations without windows.\n"
            "\n"
            "Options:\n"
            "  -h, --help           print this help and exit\n"
@@ -70,20 +71,18 @@ std::string helpText()
            "Qt's own options, such as -platform NAME, -display DISPLAY or -style NAME,\n"
            "are passed on to Qt.\n"
            "\n"
+           "Exit status:\n"
+           "  0                    the main window was closed\n"
+           "  1                    there is no display to open the windows on\n"
+           "  2                    an argument is neither kaskad's nor Qt's\n"
+           "\n"
            "Environment:\n"
            "  DISPLAY, WAYLAND_DISPLAY\n"
            "                       the X11 or Wayland display to open the windows on\n"
            "  QT_QPA_PLATFORM      Qt's window system; \"offscreen\" needs no display\n"
            "  LC_ALL, LC_NUMERIC, LANG\n"
            "                       the locale, whose decimal separator the fields and\n"
-           "                       panes use\n"
-           "\n"
-           "Exit status:\n"
-           "  0                    the main window was closed\n"
-           "  1                    there is no display to open the windows on\n"
-           "  2                    an argument is neither kaskad's nor Qt's\n"
-           "\n"
-           "kaskad-cli does the same calculations without windows.\n";
+           "                       panes use\n";
 }
 
 std::string versionText()
