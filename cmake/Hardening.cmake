@@ -2,9 +2,14 @@
 # (ASLR), stack protector, read-only relocations bound at start-up, and
 # checked buffer functions where the optimiser can see the sizes. None of
 # these changes how floating point is evaluated.
-include(CheckPIESupported)
-check_pie_supported(LANGUAGES CXX)
-set(CMAKE_POSITION_INDEPENDENT_CODE ON)
+
+# Everything is compiled -fPIE and the executables linked -pie. Code that
+# uses Qt is compiled -fPIC, as Qt's own targets ask: their flag comes last
+# and wins. CMake's POSITION_INDEPENDENT_CODE would compile the calculation
+# libraries -fPIC too, which keeps the compiler from inlining their exported
+# functions; -fPIE leaves their code as it was.
+add_compile_options(-fPIE)
+add_link_options("$<$<STREQUAL:$<TARGET_PROPERTY:TYPE>,EXECUTABLE>:-pie>")
 
 add_compile_options(-fstack-protector-strong)
 add_link_options(LINKER:-z,relro,-z,now)
