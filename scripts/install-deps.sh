@@ -9,6 +9,7 @@ packages=(
   qt6-base-dev qt6-charts-dev qt6-svg-dev qt6-qpa-plugins libgl-dev libqt6opengl6-dev
   xvfb xauth xdotool x11-utils openbox imagemagick
   fonts-dejavu-core fonts-liberation2
+  help2man man-db groff-base bash-completion appstream lintian
 )
 
 missing=()
