@@ -4,84 +4,134 @@
 #include "cli/cli_errors.h"
 
 #include <algorithm>
+#include <initializer_list>
 
 namespace kaskad::cli {
 
 namespace {
 
-using Wide = __int128;
+// A decimal mantissa with its sign: at most kMaxRangeDigits digits, or the
+// sum or difference of two such.
+using DecimalMantissa = __int128;
+
+// The most digits of a range's numbers: of each text, and of FROM, TO and
+// STEP written down to the last decimal place of FROM and STEP.
+constexpr std::int64_t kMaxRangeDigits = 36;
 
 // A decimal number held exactly: mantissa * 10^exponent.
 struct Decimal {
-    Wide mantissa = 0;
+    DecimalMantissa mantissa = 0;
     std::int64_t exponent = 0;
 };
 
-constexpr int kMaxDecimalDigits = 36;
-
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
-
-// The exact value of a field text. The text is first converted as the field
-// converts it, so a text the field rejects is rejected here with the same
-// message; what is left is to read its digits.
-Decimal exactDecimal(std::string_view text, DecimalSeparator separator)
+// A field text taken apart as the field reads it. A text the field rejects,
+// by its syntax or by its range, is a usage error with the field's message.
+NumberTextParts fieldNumberParts(std::string_view text, DecimalSeparator separator)
 {
     try {
-        TextToNumber(text, separator);
+        const NumberTextParts parts = ScanNumberText(text, separator);
+        static_cast<void>(NumberTextValue(parts));
+        return parts;
     } catch (const EConvertError& error) {
         throw UsageError(reportText(error));
     }
-    std::size_t i = 0;
-    while (i < text.size() && text[i] == ' ')
-        ++i;
-    bool negative = false;
-    if (text[i] == '+' || text[i] == '-')
-        negative = text[i++] == '-';
+}
 
-    Decimal value;
-    int significantDigits = 0;
-    const auto takeDigit = [&](char c) {
-        if (value.mantissa == 0 && c == '0')
-            return;
-        if (++significantDigits > kMaxDecimalDigits)
-            throw UsageError("'" + std::string(text) + "' has too many digits for a range");
-        value.mantissa = value.mantissa * 10 + (c - '0');
-    };
-    while (i < text.size() && isDigit(text[i]))
-        takeDigit(text[i++]);
-    if (text.substr(i).starts_with(separator.text())) {
-        i += separator.text().size();
-        for (; i < text.size() && isDigit(text[i]); ++i) {
-            takeDigit(text[i]);
-            --value.exponent;
+// The exact value of a field text. Trailing zeros go into the exponent, so
+// that "1000" and "1E3" both take one digit.
+Decimal exactDecimal(std::string_view text, DecimalSeparator separator)
+{
+    const NumberTextParts parts = fieldNumberParts(text, separator);
+    Decimal value{0, parts.lastDigitExponent()};
+    std::int64_t digits = 0;     // digits in value.mantissa
+    std::int64_t heldZeros = 0;  // zeros after them, not multiplied in yet
+    for (const std::string_view run : {parts.wholeDigits, parts.fractionDigits}) {
+        for (const char c : run) {
+            if (c == '0') {
+                heldZeros += value.mantissa != 0;
+                continue;
+            }
+            digits += heldZeros + 1;
+            if (digits > kMaxRangeDigits)
+                throw UsageError("'" + std::string(text) + "' has too many digits for a range");
+            for (; heldZeros > 0; --heldZeros)
+                value.mantissa *= 10;
+            value.mantissa = value.mantissa * 10 + (c - '0');
         }
     }
-    if (i < text.size() && (text[i] == 'E' || text[i] == 'e')) {
-        ++i;
-        bool negativeExponent = false;
-        if (i < text.size() && (text[i] == '+' || text[i] == '-'))
-            negativeExponent = text[i++] == '-';
-        std::int64_t exponent = 0;
-        for (; i < text.size() && isDigit(text[i]); ++i)
-            exponent = exponent * 10 + (text[i] - '0');
-        value.exponent += negativeExponent ? -exponent : exponent;
-    }
-    if (negative)
+    value.exponent += heldZeros;
+    if (parts.negative)
         value.mantissa = -value.mantissa;
     return value;
 }
 
-// value's mantissa scaled to a smaller exponent.
-Wide mantissaAt(const Decimal& value, std::int64_t exponent, std::string_view range)
+DecimalMantissa magnitudeOf(DecimalMantissa m) { return m < 0 ? -m : m; }
+
+std::int64_t digitCount(DecimalMantissa magnitude)
 {
-    Wide m = value.mantissa;
-    for (std::int64_t e = value.exponent; e > exponent; --e)
-        if (__builtin_mul_overflow(m, Wide(10), &m))
-            throw UsageError("the numbers of range '" + std::string(range) + "' are too far apart in scale");
+    std::int64_t count = 1;
+    for (; magnitude >= 10; magnitude /= 10)
+        ++count;
+    return count;
+}
+
+// The places a number takes from its first digit down to 10^exponent.
+std::int64_t placesDownTo(const Decimal& value, std::int64_t exponent)
+{
+    return value.mantissa == 0 ? 0 : digitCount(magnitudeOf(value.mantissa)) + value.exponent - exponent;
+}
+
+// value / 10^exponent for a value that is a whole multiple of 10^exponent.
+DecimalMantissa mantissaAt(const Decimal& value, std::int64_t exponent)
+{
+    DecimalMantissa m = value.mantissa;
+    for (std::int64_t e = value.exponent; e > exponent && m != 0; --e)
+        m *= 10;
     return m;
 }
 
-std::string digitsOf(Wide magnitude)
+// value / 10^exponent rounded down, or up when roundUp, to a whole number.
+DecimalMantissa mantissaCutAt(const Decimal& value, std::int64_t exponent, bool roundUp)
+{
+    if (value.exponent >= exponent)
+        return mantissaAt(value, exponent);
+    DecimalMantissa whole = value.mantissa;
+    bool cut = false;
+    for (std::int64_t e = value.exponent; e < exponent && whole != 0; ++e) {
+        cut = cut || whole % 10 != 0;
+        whole /= 10;  // toward zero
+    }
+    if (cut && roundUp && value.mantissa > 0)
+        return whole + 1;
+    if (cut && !roundUp && value.mantissa < 0)
+        return whole - 1;
+    return whole;
+}
+
+// A range as whole numbers of 10^exponent: every value FROM + k * STEP is one.
+struct WholeRange {
+    DecimalMantissa from, to, step;
+    std::int64_t exponent;
+};
+
+// The range at the last decimal place of FROM and STEP, where its values
+// are whole. TO is cut to that place against the direction of the step,
+// which keeps the same values up to it: TO needs no finer digits.
+WholeRange wholeRange(const Decimal& from, const Decimal& to, const Decimal& step, std::string_view range)
+{
+    const std::int64_t exponent = from.mantissa == 0 ? step.exponent : std::min(from.exponent, step.exponent);
+    const std::int64_t places = std::max({placesDownTo(from, exponent), placesDownTo(to, exponent),
+                                          placesDownTo(step, exponent)});
+    if (places > kMaxRangeDigits)
+        throw UsageError("the numbers of range '" + std::string(range) + "' take " + std::to_string(places) +
+                         " digits down to the last decimal place of FROM and STEP; a range may take at most " +
+                         std::to_string(kMaxRangeDigits));
+    const bool stepDown = step.mantissa < 0;
+    return {mantissaAt(from, exponent), mantissaCutAt(to, exponent, stepDown), mantissaAt(step, exponent),
+            exponent};
+}
+
+std::string digitsOf(DecimalMantissa magnitude)
 {
     std::string digits;
     do {
@@ -102,33 +152,11 @@ std::string decimalText(Decimal value, DecimalSeparator separator)
         value.mantissa /= 10;
         ++value.exponent;
     }
-    const bool negative = value.mantissa < 0;
-    const std::string digits = digitsOf(negative ? -value.mantissa : value.mantissa);
-    const auto n = static_cast<std::int64_t>(digits.size());
-    const std::int64_t x = n + value.exponent;  // digits before the separator
-
-    std::string text = negative ? "-" : "";
-    if (x > 15 || x < -3) {
-        text += digits[0];
-        if (n > 1) {
-            text += separator.text();
-            text.append(digits, 1);
-        }
-        text += 'E';
-        text += std::to_string(x - 1);
-    } else if (x >= n) {
-        text += digits;
-        text.append(static_cast<std::size_t>(x - n), '0');
-    } else if (x > 0) {
-        text.append(digits, 0, static_cast<std::size_t>(x));
-        text += separator.text();
-        text.append(digits, static_cast<std::size_t>(x));
-    } else {
-        text += '0';
-        text += separator.text();
-        text.append(static_cast<std::size_t>(-x), '0');
-        text += digits;
-    }
+    const std::string digits = digitsOf(magnitudeOf(value.mantissa));
+    const std::int64_t pointPosition = static_cast<std::int64_t>(digits.size()) + value.exponent;
+    std::string text(digits.size() + kGeneralFormatOverhead, '\0');
+    const char* end = writeGeneralFormat(text.data(), digits, pointPosition, value.mantissa < 0, separator);
+    text.resize(static_cast<std::size_t>(end - text.data()));
     return text;
 }
 
@@ -152,25 +180,19 @@ void appendRange(std::vector<std::string>& texts, std::string_view range, Decima
     const Decimal from = exactDecimal(parts[0], separator);
     const Decimal to = exactDecimal(parts[1], separator);
     const Decimal step = exactDecimal(parts[2], separator);
-
-    const std::int64_t exponent = std::min({from.exponent, to.exponent, step.exponent});
-    const Wide f = mantissaAt(from, exponent, range);
-    const Wide t = mantissaAt(to, exponent, range);
-    const Wide s = mantissaAt(step, exponent, range);
-    Wide span;
-    if (__builtin_sub_overflow(t, f, &span))
-        throw UsageError("range '" + std::string(range) + "' is too wide");
-    if (s == 0)
+    if (step.mantissa == 0)
         throw UsageError("range '" + std::string(range) + "' has a zero step");
-    if ((span < 0 && s > 0) || (span > 0 && s < 0))
-        throw UsageError("the step of range '" + std::string(range) + "' leads away from its end");
 
-    const Wide count = span / s + 1;
-    if (count > static_cast<Wide>(kMaxFieldValues - texts.size()))
+    const WholeRange whole = wholeRange(from, to, step, range);
+    const DecimalMantissa span = whole.to - whole.from;
+    if ((span < 0 && whole.step > 0) || (span > 0 && whole.step < 0))
+        throw UsageError("the step of range '" + std::string(range) + "' leads away from its end");
+    const DecimalMantissa count = span / whole.step + 1;
+    if (count > static_cast<DecimalMantissa>(kMaxFieldValues - texts.size()))
         throw UsageError("range '" + std::string(range) + "' has more than " + std::to_string(kMaxFieldValues) +
                          " values");
-    for (Wide k = 0; k < count; ++k)
-        texts.push_back(decimalText({f + k * s, exponent}, separator));
+    for (DecimalMantissa k = 0; k < count; ++k)
+        texts.push_back(decimalText({whole.from + k * whole.step, whole.exponent}, separator));
 }
 
 } // namespace
