@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <random>
+#include <string>
 
 namespace kaskad {
 namespace {
@@ -53,6 +54,65 @@ TEST(TextToNumber, RejectsWithTheFieldsWholeText)
             ADD_FAILURE() << "accepted \"" << text << '"';
         } catch (const EConvertError& e) {
             EXPECT_EQ(e.message(), std::string("'") + text + "' is not a valid floating point value");
+        }
+    }
+}
+
+std::string zeros(std::size_t count) { return std::string(count, '0'); }
+
+struct LongText {
+    const char* name;
+    std::string text;
+};
+
+struct LongTextReading {
+    const char* name;
+    std::string text;
+    const char* printed;
+};
+
+TEST(TextToNumber, ReadsZeroOnceTheLastDigitIsAtTenToTheMinus5120)
+{
+    // The value is 0 when the last digit's power, the exponent less the
+    // fraction digits, is -5120 or below, even where it is in range.
+    const LongTextReading cases[] = {
+        {"5,122 fraction digits", "0." + zeros(5121) + "1", "0"},
+        {"5,119 fraction digits, 10^-188", "0." + zeros(187) + "1" + zeros(4931), "1E-188"},
+        {"5,120 fraction digits, 10^-189 in range", "0." + zeros(188) + "1" + zeros(4931), "0"},
+        {"5,121 fraction digits, 10^-190 in range", "0." + zeros(189) + "1" + zeros(4931), "0"},
+        {"negative, 6,001 fraction digits", "-0." + zeros(6000) + "1", "0"},
+        {"5,122 fraction digits with an exponent", "0." + zeros(5121) + "1E4999", "1E-123"},
+        {"5,200 leading zeros before the separator", zeros(5200) + "1." + zeros(100), "1"},
+    };
+    for (const auto& [name, text, expected] : cases)
+        EXPECT_EQ(printed(TextToNumber(text, '.')), expected) << name;
+}
+
+TEST(TextToNumber, RejectsDigitsWhoseIntegerIsBeyondTheExtendedRange)
+{
+    // All the digits are read as one integer before the exponent and the
+    // fraction scale it: where that integer overflows, the text is rejected
+    // whatever its value.
+    const LongTextReading accepted[] = {
+        {"1 and 4,932 fraction zeros", "1." + zeros(4932), "1"},
+        {"4,932 nines", std::string(4932, '9'), "1E4932"},
+        {"1, 4,932 zeros and E-4932", "1" + zeros(4932) + "E-4932", "1"},
+    };
+    for (const auto& [name, text, expected] : accepted)
+        EXPECT_EQ(printed(TextToNumber(text, '.')), expected) << name;
+
+    const LongText rejected[] = {
+        {"1 and 4,933 fraction zeros", "1." + zeros(4933)},
+        {"4,933 nines", std::string(4933, '9')},
+        {"1, 4,933 zeros and E-4933", "1" + zeros(4933) + "E-4933"},
+        {"10^4933 as the digits of 10^-5134", "0." + zeros(200) + "1" + zeros(4933)},
+    };
+    for (const auto& [name, text] : rejected) {
+        try {
+            TextToNumber(text, '.');
+            ADD_FAILURE() << "accepted " << name;
+        } catch (const EConvertError& e) {
+            EXPECT_EQ(e.message(), "'" + text + "' is not a valid floating point value") << name;
         }
     }
 }
