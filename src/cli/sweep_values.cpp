@@ -5,18 +5,23 @@
 
 #include <algorithm>
 #include <initializer_list>
+#include <optional>
 
 namespace kaskad::cli {
 
 namespace {
 
-// A decimal mantissa with its sign: at most kMaxRangeDigits digits, or the
-// sum or difference of two such.
+// A decimal's mantissa with its sign, and a range's numbers as whole counts
+// of the last decimal place of its FROM and STEP.
 using DecimalMantissa = __int128;
+// The distance between two such, which may exceed DecimalMantissa.
+using UnitDistance = unsigned __int128;
 
-// The most digits of a range's numbers: of each text, and of FROM, TO and
-// STEP written down to the last decimal place of FROM and STEP.
-constexpr std::int64_t kMaxRangeDigits = 36;
+// The most units a range counts, 2^127 - 1.
+constexpr DecimalMantissa kMaxUnits = static_cast<DecimalMantissa>(~UnitDistance(0) >> 1);
+
+// The most significant digits of one number of a range.
+constexpr std::int64_t kMaxTextDigits = 36;
 
 // A decimal number held exactly: mantissa * 10^exponent.
 struct Decimal {
@@ -52,7 +57,7 @@ Decimal exactDecimal(std::string_view text, DecimalSeparator separator)
                 continue;
             }
             digits += heldZeros + 1;
-            if (digits > kMaxRangeDigits)
+            if (digits > kMaxTextDigits)
                 throw UsageError("'" + std::string(text) + "' has too many digits for a range");
             for (; heldZeros > 0; --heldZeros)
                 value.mantissa *= 10;
@@ -67,6 +72,17 @@ Decimal exactDecimal(std::string_view text, DecimalSeparator separator)
 
 DecimalMantissa magnitudeOf(DecimalMantissa m) { return m < 0 ? -m : m; }
 
+std::string digitsOf(DecimalMantissa magnitude)
+{
+    std::string digits;
+    do {
+        digits += static_cast<char>('0' + static_cast<int>(magnitude % 10));
+        magnitude /= 10;
+    } while (magnitude != 0);
+    std::reverse(digits.begin(), digits.end());
+    return digits;
+}
+
 std::int64_t digitCount(DecimalMantissa magnitude)
 {
     std::int64_t count = 1;
@@ -75,26 +91,28 @@ std::int64_t digitCount(DecimalMantissa magnitude)
     return count;
 }
 
-// The places a number takes from its first digit down to 10^exponent.
-std::int64_t placesDownTo(const Decimal& value, std::int64_t exponent)
+// The digits a number takes from its first digit down to 10^exponent.
+std::int64_t digitsDownTo(const Decimal& value, std::int64_t exponent)
 {
     return value.mantissa == 0 ? 0 : digitCount(magnitudeOf(value.mantissa)) + value.exponent - exponent;
 }
 
-// value / 10^exponent for a value that is a whole multiple of 10^exponent.
-DecimalMantissa mantissaAt(const Decimal& value, std::int64_t exponent)
+// value / 10^exponent, for a value that is a whole multiple of 10^exponent;
+// nothing when that is beyond DecimalMantissa.
+std::optional<DecimalMantissa> unitsAt(const Decimal& value, std::int64_t exponent)
 {
     DecimalMantissa m = value.mantissa;
     for (std::int64_t e = value.exponent; e > exponent && m != 0; --e)
-        m *= 10;
+        if (__builtin_mul_overflow(m, DecimalMantissa(10), &m))
+            return std::nullopt;
     return m;
 }
 
-// value / 10^exponent rounded down, or up when roundUp, to a whole number.
-DecimalMantissa mantissaCutAt(const Decimal& value, std::int64_t exponent, bool roundUp)
+// value / 10^exponent rounded to a whole number, up when roundUp, else down.
+std::optional<DecimalMantissa> unitsCutAt(const Decimal& value, std::int64_t exponent, bool roundUp)
 {
     if (value.exponent >= exponent)
-        return mantissaAt(value, exponent);
+        return unitsAt(value, exponent);
     DecimalMantissa whole = value.mantissa;
     bool cut = false;
     for (std::int64_t e = value.exponent; e < exponent && whole != 0; ++e) {
@@ -114,32 +132,33 @@ struct WholeRange {
     std::int64_t exponent;
 };
 
-// The range at the last decimal place of FROM and STEP, where its values
-// are whole. TO is cut to that place against the direction of the step,
-// which keeps the same values up to it: TO needs no finer digits.
+[[noreturn]] void throwTooFarApartInScale(std::string_view range, std::int64_t digits)
+{
+    throw UsageError("the numbers of range '" + std::string(range) +
+                     "' are too far apart in scale: in units of the last decimal place of FROM and STEP they "
+                     "take " + std::to_string(digits) + " digits, and a range counts at most " + digitsOf(kMaxUnits) +
+                     " units");
+}
+
+// The range in units of the last decimal place of FROM and STEP, where its
+// values are whole. TO is cut to that place against the direction of the
+// step, which keeps the same values up to it: TO needs no finer digits.
 WholeRange wholeRange(const Decimal& from, const Decimal& to, const Decimal& step, std::string_view range)
 {
     const std::int64_t exponent = from.mantissa == 0 ? step.exponent : std::min(from.exponent, step.exponent);
-    const std::int64_t places = std::max({placesDownTo(from, exponent), placesDownTo(to, exponent),
-                                          placesDownTo(step, exponent)});
-    if (places > kMaxRangeDigits)
-        throw UsageError("the numbers of range '" + std::string(range) + "' take " + std::to_string(places) +
-                         " digits down to the last decimal place of FROM and STEP; a range may take at most " +
-                         std::to_string(kMaxRangeDigits));
-    const bool stepDown = step.mantissa < 0;
-    return {mantissaAt(from, exponent), mantissaCutAt(to, exponent, stepDown), mantissaAt(step, exponent),
-            exponent};
+    const std::optional<DecimalMantissa> f = unitsAt(from, exponent);
+    const std::optional<DecimalMantissa> t = unitsCutAt(to, exponent, step.mantissa < 0);
+    const std::optional<DecimalMantissa> s = unitsAt(step, exponent);
+    if (!f || !t || !s)
+        throwTooFarApartInScale(range, std::max({digitsDownTo(from, exponent), digitsDownTo(to, exponent),
+                                                 digitsDownTo(step, exponent)}));
+    return {*f, *t, *s, exponent};
 }
 
-std::string digitsOf(DecimalMantissa magnitude)
+UnitDistance distanceBetween(DecimalMantissa a, DecimalMantissa b)
 {
-    std::string digits;
-    do {
-        digits += static_cast<char>('0' + static_cast<int>(magnitude % 10));
-        magnitude /= 10;
-    } while (magnitude != 0);
-    std::reverse(digits.begin(), digits.end());
-    return digits;
+    // Exact in unsigned arithmetic modulo 2^128, since |a - b| < 2^128.
+    return a >= b ? UnitDistance(a) - UnitDistance(b) : UnitDistance(b) - UnitDistance(a);
 }
 
 // The decimal written as a field text, in the printed numbers' general
@@ -184,15 +203,21 @@ void appendRange(std::vector<std::string>& texts, std::string_view range, Decima
         throw UsageError("range '" + std::string(range) + "' has a zero step");
 
     const WholeRange whole = wholeRange(from, to, step, range);
-    const DecimalMantissa span = whole.to - whole.from;
-    if ((span < 0 && whole.step > 0) || (span > 0 && whole.step < 0))
+    if ((whole.to < whole.from && whole.step > 0) || (whole.to > whole.from && whole.step < 0))
         throw UsageError("the step of range '" + std::string(range) + "' leads away from its end");
-    const DecimalMantissa count = span / whole.step + 1;
-    if (count > static_cast<DecimalMantissa>(kMaxFieldValues - texts.size()))
+    const UnitDistance count = distanceBetween(whole.to, whole.from) / distanceBetween(whole.step, 0) + 1;
+    if (count > kMaxFieldValues - texts.size())
         throw UsageError("range '" + std::string(range) + "' has more than " + std::to_string(kMaxFieldValues) +
                          " values");
-    for (DecimalMantissa k = 0; k < count; ++k)
-        texts.push_back(decimalText({whole.from + k * whole.step, whole.exponent}, separator));
+    // Each value lies between FROM and TO: stepping to the next never
+    // overflows.
+    DecimalMantissa value = whole.from;
+    for (UnitDistance k = 1;; ++k) {
+        texts.push_back(decimalText({value, whole.exponent}, separator));
+        if (k == count)
+            return;
+        value += whole.step;
+    }
 }
 
 } // namespace

@@ -65,6 +65,9 @@ INSTANTIATE_TEST_SUITE_P(
                   {"1E40", "2E40", "3E40"}},
         Expansion{"ThirtySixDigitsDownToThePlaceOfFrom", "1E-35:2:1", '.',
                   {"1E-35", "1.00000000000000000000000000000000001"}},
+        // Up to 2^127 - 1 units of that place: 1.5E38 units, 39 digits.
+        Expansion{"AsManyUnitsAsARangeCounts", "1E-38:1.5:1", '.',
+                  {"1E-38", "1.00000000000000000000000000000000000001"}},
         Expansion{"MoreThanFifteenDigitsInExponentForm", "1E30:1.000000000000000000000000000002E30:1", '.',
                   {"1E30", "1.000000000000000000000000000001E30", "1.000000000000000000000000000002E30"}}),
     rowName<Expansion>);
@@ -103,17 +106,21 @@ INSTANTIATE_TEST_SUITE_P(
         Rejection{"EmptyLastListItem", "1;", "list '1;' has an empty item"},
         Rejection{"TooManyDigitsInOneNumber", "0:1:0.1234567890123456789012345678901234567",
                   "'0.1234567890123456789012345678901234567' has too many digits for a range"},
-        // Beyond 36 digits from the largest number's first digit down to
-        // the last decimal place of FROM and STEP.
+        // Beyond 2^127 - 1 units of the last decimal place of FROM and STEP.
         Rejection{"StepFarAboveTheLastPlaceOfFrom", "1E-300:1:1",
-                  "the numbers of range '1E-300:1:1' take 301 digits down to the last decimal place of FROM and "
-                  "STEP; a range may take at most 36"},
-        Rejection{"ThirtySevenDigitsDownToThePlaceOfFrom", "1E-36:2:1",
-                  "the numbers of range '1E-36:2:1' take 37 digits down to the last decimal place of FROM and "
-                  "STEP; a range may take at most 36"},
+                  "the numbers of range '1E-300:1:1' are too far apart in scale: in units of the last decimal "
+                  "place of FROM and STEP they take 301 digits, and a range counts at most "
+                  "170141183460469231731687303715884105727 units"},
+        Rejection{"EndBeyondTheUnitsARangeCounts", "1E-38:2:1",
+                  "the numbers of range '1E-38:2:1' are too far apart in scale: in units of the last decimal "
+                  "place of FROM and STEP they take 39 digits, and a range counts at most "
+                  "170141183460469231731687303715884105727 units"},
         Rejection{"EndFarAboveTheLastPlaceOfTheStep", "0:1E40:0.5",
-                  "the numbers of range '0:1E40:0.5' take 42 digits down to the last decimal place of FROM and "
-                  "STEP; a range may take at most 36"}),
+                  "the numbers of range '0:1E40:0.5' are too far apart in scale: in units of the last decimal "
+                  "place of FROM and STEP they take 42 digits, and a range counts at most "
+                  "170141183460469231731687303715884105727 units"},
+        // From -(2^127 - 1) to 2^127 - 1 units the count is still exact.
+        Rejection{"WidestRange", "-1.7E38:1.7E38:1", "range '-1.7E38:1.7E38:1' has more than 1000000 values"}),
     rowName<Rejection>);
 
 } // namespace
