@@ -10,6 +10,7 @@
 #include <bit>
 #include <algorithm>
 #include <charconv>
+#include <climits>
 #include <cstring>
 #include <optional>
 #include <cmath>
@@ -439,40 +440,58 @@ struct FifteenDigits {
     return n;
 }
 
-// The separator, with its common single byte written directly.
-[[gnu::always_inline]] inline char* writeSeparator(char* out, DecimalSeparator separator)
+// The exponent of the E form; those of the printed numbers fit an int.
+[[gnu::always_inline]] inline char* writeExponent(char* out, std::int64_t exponent)
 {
-    const std::string_view sep = separator.text();
-    if (sep.size() == 1) {
-        *out = sep[0];
-        return out + 1;
-    }
-    return std::copy(sep.begin(), sep.end(), out);
+    if (exponent >= INT_MIN && exponent <= INT_MAX)
+        return std::to_chars(out, out + 11, static_cast<int>(exponent)).ptr;
+    return std::to_chars(out, out + 20, exponent).ptr;
 }
 
 // writeGeneralFormat, inline where the printed numbers are written.
-[[gnu::always_inline]] inline char* layOutGeneralFormat(char* out, std::string_view digits, std::int64_t x,
+[[gnu::always_inline]] inline char* layOutGeneralFormat(char* out, std::string_view digitText, std::int64_t x,
                                                         bool negative, DecimalSeparator separator)
 {
-    const auto n = static_cast<std::int64_t>(digits.size());
+    const char* digits = digitText.data();
+    const auto n = static_cast<std::int64_t>(digitText.size());
+    const auto put = [&](const char* from, std::int64_t count) {
+        std::memcpy(out, from, static_cast<std::size_t>(count));
+        out += count;
+    };
+    const std::string_view sep = separator.text();
+    const auto putSeparator = [&] {
+        if (sep.size() == 1)
+            *out++ = sep[0];
+        else
+            put(sep.data(), static_cast<std::int64_t>(sep.size()));
+    };
+
     if (negative)
         *out++ = '-';
     if (x > 15 || x < -3) {
         *out++ = digits[0];
-        if (n > 1)
-            out = std::copy(digits.begin() + 1, digits.end(), writeSeparator(out, separator));
+        if (n > 1) {
+            putSeparator();
+            put(digits + 1, n - 1);
+        }
         *out++ = 'E';
-        return std::to_chars(out, out + 20, x - 1).ptr;
+        out = writeExponent(out, x - 1);
+    } else if (x > 0) {
+        if (n <= x) {
+            put(digits, n);
+            out = std::fill_n(out, x - n, '0');
+        } else {
+            put(digits, x);
+            putSeparator();
+            put(digits + x, n - x);
+        }
+    } else {
+        *out++ = '0';
+        putSeparator();
+        out = std::fill_n(out, -x, '0');
+        put(digits, n);
     }
-    if (x > 0 && n <= x)
-        return std::fill_n(std::copy(digits.begin(), digits.end(), out), x - n, '0');
-    if (x > 0) {
-        out = writeSeparator(std::copy(digits.begin(), digits.begin() + x, out), separator);
-        return std::copy(digits.begin() + x, digits.end(), out);
-    }
-    *out++ = '0';
-    out = std::fill_n(writeSeparator(out, separator), -x, '0');
-    return std::copy(digits.begin(), digits.end(), out);
+    return out;
 }
 
 // Writes the number D * 10^(X - 18) in the general format with 15
