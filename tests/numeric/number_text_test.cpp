@@ -58,6 +58,56 @@ TEST(TextToNumber, RejectsWithTheFieldsWholeText)
     }
 }
 
+struct Parts {
+    const char* text;
+    bool negative;
+    const char* wholeDigits;
+    const char* fractionDigits;
+    std::int64_t writtenExponent;
+    std::int64_t lastDigitExponent;
+};
+
+TEST(ScanNumberText, TakesTheTextApartAsTextToNumberReadsIt)
+{
+    const Parts cases[] = {
+        {" -12.50e-3 ", true, "12", "50", -3, -5},
+        {"+.5", false, "", "5", 0, -1},
+        {"5.", false, "5", "", 0, 0},
+        {"-.", true, "", "", 0, 0},
+        {"1e", false, "1", "", 0, 0},
+        {"00012E+", false, "00012", "", 0, 0},
+        {"1E0000000001", false, "1", "", 1, 1},
+        {"7e0499", false, "7", "", 499, 499},
+        {"0.001E-499", false, "0", "001", -499, -502},
+    };
+    for (const auto& c : cases) {
+        const NumberTextParts parts = ScanNumberText(c.text, '.');
+        EXPECT_EQ(parts.text, c.text);
+        EXPECT_EQ(parts.negative, c.negative) << c.text;
+        EXPECT_EQ(parts.wholeDigits, c.wholeDigits) << c.text;
+        EXPECT_EQ(parts.fractionDigits, c.fractionDigits) << c.text;
+        EXPECT_EQ(parts.writtenExponent, c.writtenExponent) << c.text;
+        EXPECT_EQ(parts.lastDigitExponent(), c.lastDigitExponent) << c.text;
+        const long double value = NumberTextValue(parts);
+        EXPECT_EQ(printed(value), printed(TextToNumber(c.text, '.'))) << c.text;
+        EXPECT_EQ(std::signbit(value), std::signbit(TextToNumber(c.text, '.'))) << c.text;
+    }
+}
+
+TEST(ScanNumberText, RejectsBySyntaxAloneAndNumberTextValueByRange)
+{
+    EXPECT_THROW(ScanNumberText("1E5000", '.'), EConvertError);
+    EXPECT_THROW(ScanNumberText("1,5", '.'), EConvertError);
+    // "1E4999" is a number by its syntax; its value is beyond extended.
+    const NumberTextParts parts = ScanNumberText("1E4999", '.');
+    try {
+        NumberTextValue(parts);
+        ADD_FAILURE() << "1E4999 has a value";
+    } catch (const EConvertError& e) {
+        EXPECT_EQ(e.message(), "'1E4999' is not a valid floating point value");
+    }
+}
+
 std::string zeros(std::size_t count) { return std::string(count, '0'); }
 
 struct LongText {
