@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 namespace kaskad::cli {
 namespace {
 
@@ -13,6 +15,9 @@ struct Expansion {
     char separator;
     std::vector<std::string> texts;
 };
+
+// A row shows as its option text.
+void PrintTo(const Expansion& e, std::ostream* out) { *out << '"' << e.optionText << '"'; }
 
 class FieldValues : public ::testing::TestWithParam<Expansion> {};
 
@@ -77,6 +82,8 @@ struct Rejection {
     const char* optionText;
     const char* message;
 };
+
+void PrintTo(const Rejection& r, std::ostream* out) { *out << '"' << r.optionText << '"'; }
 
 class FieldValueUsage : public ::testing::TestWithParam<Rejection> {};
 
