@@ -38,6 +38,7 @@ struct SweepOptions {
     SweepOutputOptions output;
     unsigned jobs = std::max(1u, std::thread::hardware_concurrency());
     std::string separator;
+    std::optional<Shard> shard;
 };
 
 CLI::Option* addSeparatorOption(CLI::App& command, std::string& separator)
@@ -111,6 +112,17 @@ void addSweep(CLI::App& sweep, SweepOptions& options, const char* name, const ch
     command->add_option("--jobs", options.jobs, "points run at once (default: the number of cores)")
         ->check(CLI::Range(1u, 1024u));
     addSeparatorOption(*command, options.separator);
+    command
+        ->add_option_function<std::string>(
+            "--shard", [&options](const std::string& text) { options.shard = parseShard(text); },
+            "only the K-th of N contiguous pieces of the points, for batch schedulers")
+        ->type_name("K/N")
+        ->check([](const std::string& text) {
+            return parseShard(text) ? std::string() : "must be K/N with 1 <= K <= N <= " + std::to_string(kMaxShards);
+        });
+    command->add_flag_callback(
+        "--no-header", [&options] { options.output.header = false; },
+        "CSV rows without the header line (the header and shards 1..N, concatenated, are the whole sweep)");
 }
 
 DecimalSeparator chosenSeparator(const std::string& text)
@@ -154,11 +166,13 @@ int runSweepCommand(const SweepOptions& options)
 {
     try {
         const SweepPlan plan(options.model, options.fields, chosenSeparator(options.separator));
+        const PointRange points = options.shard ? shardRange(plan.pointCount(), *options.shard)
+                                                : PointRange{0, plan.pointCount()};
         SweepWriter writer(std::cout, plan, options.output);
-        ProgressBar progress(std::cerr, plan.pointCount(), standardErrorIsTerminal());
+        ProgressBar progress(std::cerr, points.size(), standardErrorIsTerminal());
         writer.begin();
         runSweepFormatted(
-            plan, options.jobs,
+            plan, points, options.jobs,
             [&writer](std::size_t index, const RunRecord& run) { return writer.format(index, run); },
             [&writer](const std::optional<std::string>& text) { writer.write(text); },
             [&](std::size_t delivered) { progress.update(delivered); });

@@ -1,6 +1,7 @@
 // CSV rows and JSON objects of a sweep's points.
 #include "cli/sweep_output.h"
 
+#include "cli/cli_errors.h"
 #include "model/criterion.h"
 
 namespace kaskad::cli {
@@ -28,7 +29,8 @@ const char* csvBoolean(std::optional<bool> value)
     return *value ? "true" : "false";
 }
 
-// The reactors a point writes: all of them, or its outlet only.
+} // namespace
+
 std::span<const ReactorResult> writtenReactors(const RunRecord& run, bool outletOnly)
 {
     std::span<const ReactorResult> reactors = run.reactors;
@@ -37,12 +39,30 @@ std::span<const ReactorResult> writtenReactors(const RunRecord& run, bool outlet
     return reactors;
 }
 
-} // namespace
+std::vector<std::string> sweepCsvColumns(const SweepPlan& plan, const SweepOutputOptions& options)
+{
+    std::vector<std::string> columns;
+    for (const SweepField& field : plan.sweptFields())
+        columns.push_back("--" + field.name);
+    columns.emplace_back("reactor");
+    for (Pane pane : kStoreOrder)
+        columns.emplace_back(quantityName(pane));
+    columns.emplace_back("error_kind");
+    columns.emplace_back("error_message");
+    if (options.withCriterion()) {
+        for (const CriterionBound& bound : criterionBounds(plan.model()))
+            columns.emplace_back(bound.label);
+        columns.emplace_back("meets_criterion");
+    }
+    return columns;
+}
 
 SweepWriter::SweepWriter(std::ostream& out, const SweepPlan& plan, SweepOutputOptions options)
     : out_(out), plan_(plan), options_(options)
 {
-    options_.criterion = options_.criterion || options_.onlyMeeting;
+    options_.criterion = options_.withCriterion();
+    if (options_.format == OutputFormat::json && !options_.header)
+        throw UsageError("--no-header applies to CSV output only: JSON is one document");
 }
 
 void SweepWriter::begin()
@@ -51,15 +71,12 @@ void SweepWriter::begin()
         out_ << "{\"model\":\"" << modelName(plan_.model()) << "\",\"points\":[";
         return;
     }
-    for (const SweepField& field : plan_.sweptFields())
-        out_ << "--" << field.name << ',';
-    out_ << csvValuesHeader() << ",error_kind,error_message";
-    if (options_.criterion) {
-        for (const CriterionBound& bound : criterionBounds(plan_.model()))
-            out_ << ',' << bound.label;
-        out_ << ",meets_criterion";
-    }
-    out_ << '\n';
+    if (!options_.header)
+        return;
+    std::string header;
+    for (const std::string& column : sweepCsvColumns(plan_, options_))
+        (header += header.empty() ? "" : ",") += column;
+    out_ << header << '\n';
 }
 
 std::optional<std::string> SweepWriter::format(std::size_t index, const RunRecord& run) const

@@ -6,7 +6,9 @@
 
 #include <optional>
 #include <ostream>
+#include <span>
 #include <string>
+#include <vector>
 
 namespace kaskad::cli {
 
@@ -15,7 +17,17 @@ struct SweepOutputOptions {
     bool outletOnly = false;                  // only the last reactor computed
     bool criterion = false;                   // test each outlet against the criterion
     bool onlyMeeting = false;                 // drop the points that do not meet it
+    bool header = true;                       // CSV: the header line first
+
+    bool withCriterion() const { return criterion || onlyMeeting; }
 };
+
+// The CSV columns of a sweep's rows, in order.
+std::vector<std::string> sweepCsvColumns(const SweepPlan& plan, const SweepOutputOptions& options);
+
+// The reactors a point's rows show: every reactor it computed, or its outlet
+// only. A point without any still has one row, its reactor cells empty.
+std::span<const ReactorResult> writtenReactors(const RunRecord& run, bool outletOnly);
 
 // CSV: a header, then per point one row per reactor: the swept field texts
 // (columns named by their options, "--t", apart from the reactor's "t"),
@@ -27,6 +39,10 @@ struct SweepOutputOptions {
 // JSON: {"model":…,"points":[…]}, one object per point, one line each:
 // "fields" {"t":"433",…} with the swept field texts, "reactors" as in the single run, "error" and, with the
 // criterion, "criterion" {bound: true|false|null} and "meets_criterion".
+//
+// Without the header, CSV rows alone: the header and the rows of contiguous
+// pieces of a sweep, concatenated, are the whole sweep's output. JSON has no
+// such form; asking for it raises UsageError.
 class SweepWriter {
 public:
     SweepWriter(std::ostream& out, const SweepPlan& plan, SweepOutputOptions options);
