@@ -114,7 +114,12 @@ class Run:
             raise _ERROR_CLASSES.get(self.error.kind, CalculationError)(self)
 
     def __repr__(self):
-        state = "ok" if self.ok else f"{self.error.kind} at reactor {self.error.reactor}"
+        if self.ok:
+            state = "ok"
+        elif self.error.reactor is None:
+            state = f"{self.error.kind} reading the fields"
+        else:
+            state = f"{self.error.kind} at reactor {self.error.reactor}"
         return f"<kaskad.Run {self.model} {len(self.reactors)} reactors, {state}>"
 
 
