@@ -9,6 +9,7 @@ packages=(
   qt6-base-dev qt6-charts-dev qt6-svg-dev qt6-qpa-plugins libgl-dev libqt6opengl6-dev
   xvfb xauth xdotool x11-utils
   fonts-dejavu-core fonts-liberation2
+  python3-dev pybind11-dev python3-pandas python3-distributed python3-pytest
 )
 
 missing=()
