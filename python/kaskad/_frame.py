@@ -11,6 +11,8 @@ def _categorical(texts, codes):
     """Codes into texts as a categorical column; the categories are the
     distinct texts in the order they first appear, -1 is missing."""
     categories = list(dict.fromkeys(texts))
+    if len(categories) == len(texts):
+        return pd.Categorical.from_codes(codes, categories=categories)
     position = {text: k for k, text in enumerate(categories)}
     lookup = np.fromiter((position[text] for text in texts), dtype=np.int32, count=len(texts))
     codes = np.asarray(codes)
@@ -31,30 +33,35 @@ def _merged_texts(parts, column):
     return texts, np.concatenate(codes) if codes else np.empty(0, np.int32)
 
 
+def _joined(parts, column, axis=0):
+    """A column's arrays of all pieces as one array; uncopied for one piece."""
+    arrays = [part[column] for part in parts]
+    return arrays[0] if len(arrays) == 1 else np.concatenate(arrays, axis=axis)
+
+
 def sweep_frame(parts):
     """The DataFrame of a sweep from the arrays of its pieces, in point order."""
     first = parts[0]
     columns = first["columns"]
-    data = {}
-    swept_names = columns[:len(first["swept"])]
-    for f, name in enumerate(swept_names):
+    # The float columns first, as one block taken over without a copy.
+    frame = pd.DataFrame(_joined(parts, "values", axis=1).T, columns=list(_kaskad.QUANTITIES), copy=False)
+    leading = {}
+    for f, name in enumerate(columns[:len(first["swept"])]):
         texts = first["swept"][f][0]
-        codes = np.concatenate([part["swept"][f][1] for part in parts])
-        data[name] = _categorical(texts, codes)
-    reactor = np.concatenate([part["reactor"] for part in parts])
-    data["reactor"] = pd.arrays.IntegerArray(reactor, reactor == 0)
-    values = np.concatenate([part["values"] for part in parts])
-    for k, quantity in enumerate(_kaskad.QUANTITIES):
-        data[quantity] = values[:, k]
+        codes = first["swept"][f][1] if len(parts) == 1 else np.concatenate([part["swept"][f][1] for part in parts])
+        leading[name] = _categorical(texts, codes)
+    reactor = _joined(parts, "reactor")
+    leading["reactor"] = pd.arrays.IntegerArray(reactor, reactor == 0)
+    for position, (name, column) in enumerate(leading.items()):
+        frame.insert(position, name, column)
     for column in ("error_kind", "error_message"):
-        data[column] = _categorical(*_merged_texts(parts, column))
+        frame[column] = _categorical(*_merged_texts(parts, column))
     if "bounds" in first:
-        bounds = np.concatenate([part["bounds"] for part in parts])
-        labels = columns[len(swept_names) + 1 + len(_kaskad.QUANTITIES) + 2:-1]
-        for b, label in enumerate(labels):
-            data[label] = pd.arrays.BooleanArray(bounds[:, b] == 1, bounds[:, b] < 0)
-        data["meets_criterion"] = np.concatenate([part["meets"] for part in parts]).astype(bool)
-    frame = pd.DataFrame(data, columns=columns)
+        bounds = _joined(parts, "bounds")
+        for b, label in enumerate(columns[len(frame.columns):-1]):
+            frame[label] = pd.arrays.BooleanArray(bounds[:, b] == 1, bounds[:, b] < 0)
+        frame["meets_criterion"] = _joined(parts, "meets").astype(bool)
+    assert list(frame.columns) == columns
     return frame
 
 

@@ -56,6 +56,17 @@ py::array_t<T> arrayOf(std::vector<T>&& values, std::vector<py::ssize_t> shape)
     return py::array_t<T>(shape, owned->data(), owner);
 }
 
+// The values of each quantity as one row of a (quantities, rows) array: a
+// DataFrame takes its transpose as its block of float columns, uncopied.
+py::array_t<double> quantityColumns(const std::array<std::vector<double>, kPaneCount>& values)
+{
+    const auto rows = static_cast<py::ssize_t>(values[0].size());
+    py::array_t<double> block({static_cast<py::ssize_t>(kPaneCount), rows});
+    for (std::size_t p = 0; p < values.size(); ++p)
+        std::copy(values[p].begin(), values[p].end(), block.mutable_data(static_cast<py::ssize_t>(p)));
+    return block;
+}
+
 py::object valueOrNone(const ReactorResult& reactor, Pane pane)
 {
     return reactor.has(pane) ? py::object(py::float_(reactor.value(pane))) : py::object(py::none());
@@ -151,7 +162,7 @@ py::dict sweepArrays(const cli::SweepPlan& plan, std::size_t begin, std::size_t 
     arrays["swept"] = swept;
     arrays["point"] = arrayOf(std::move(columns.point), {rows});
     arrays["reactor"] = arrayOf(std::move(columns.reactor), {rows});
-    arrays["values"] = arrayOf(std::move(columns.values), {rows, kPaneCount});
+    arrays["values"] = quantityColumns(columns.values);
     arrays["error_kind"] = py::make_tuple(columns.errorKinds.texts(), arrayOf(std::move(columns.errorKind), {rows}));
     arrays["error_message"] =
         py::make_tuple(columns.errorMessages.texts(), arrayOf(std::move(columns.errorMessage), {rows}));
@@ -208,12 +219,12 @@ py::dict kindParents()
 
 } // namespace kaskad::python
 
-PYBIND11_MODULE(_kaskad, m)
-{
-    using namespace kaskad;
-    using namespace kaskad::python;
-    m.doc() = "The compiled part of kaskad: use the package kaskad, not this module.";
+namespace kaskad::python {
 
+namespace {
+
+void bindRuns(py::module_& m)
+{
     py::register_exception<cli::UsageError>(m, "UsageError", PyExc_ValueError);
 
     m.attr("QUANTITIES") = [] {
@@ -240,7 +251,10 @@ PYBIND11_MODULE(_kaskad, m)
         });
     m.def("run", &runFields, py::arg("model"), py::arg("fields"), py::arg("decimal_separator"),
           "Runs a model on its eight field texts, LabeledEdit1..8.");
+}
 
+void bindSweeps(py::module_& m)
+{
     py::class_<cli::SweepPlan>(m, "SweepPlan", "The points of a sweep.")
         .def(py::init([](const std::string& model, const FieldTexts& texts, const std::string& separator) {
                  return cli::SweepPlan(modelOf(model), texts, separatorOf(separator));
@@ -257,6 +271,10 @@ PYBIND11_MODULE(_kaskad, m)
         return std::make_pair(range.begin, range.end);
     }, py::arg("points"), py::arg("index"), py::arg("count"),
           "The points (begin, end) of shard index (1-based) of count, as kaskad-cli sweep --shard cuts them.");
+}
+
+void bindNumberText(py::module_& m)
+{
     m.def("number_text", [](double value, const std::string& separator) {
         char text[kNumberTextCapacity];
         return std::string(text, writeNumberText(text, value, separatorOf(separator)));
@@ -275,8 +293,26 @@ PYBIND11_MODULE(_kaskad, m)
         return texts;
     }, py::arg("values"), py::arg("decimal_separator") = ".",
           "number_text of each value of a one-dimensional array; NaN, a value not stored, gives \"\".");
+}
+
+void bindErrorKinds(py::module_& m)
+{
     m.def("error_kind_parents", [] {
         return kindParents<Exception, EExternal, EMathError, EInvalidOp, EZeroDivide, EOverflow, EConvertError,
                            ENoConvergence>();
     }, "Each error kind of the calculations with the kind it derives from directly.");
+}
+
+} // namespace
+
+} // namespace kaskad::python
+
+PYBIND11_MODULE(_kaskad, m)
+{
+    using namespace kaskad::python;
+    m.doc() = "The compiled part of kaskad: use the package kaskad, not this module.";
+    bindRuns(m);
+    bindSweeps(m);
+    bindNumberText(m);
+    bindErrorKinds(m);
 }

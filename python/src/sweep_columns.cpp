@@ -3,6 +3,7 @@
 
 #include "model/criterion.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <limits>
@@ -56,9 +57,10 @@ private:
     void appendValues(const ReactorResult* reactor)
     {
         columns_.reactor.push_back(reactor ? reactor->reactor() : 0);
-        for (Pane pane : kStoreOrder)
-            columns_.values.push_back(reactor && reactor->has(pane) ? reactor->value(pane)
-                                                                    : std::numeric_limits<double>::quiet_NaN());
+        for (std::size_t p = 0; p < kStoreOrder.size(); ++p)
+            columns_.values[p].push_back(reactor && reactor->has(kStoreOrder[p])
+                                             ? reactor->value(kStoreOrder[p])
+                                             : std::numeric_limits<double>::quiet_NaN());
     }
 
     void appendCriterion(const CriterionResult& criterion)

@@ -5,7 +5,9 @@
 #include "cli/sweep.h"
 #include "cli/sweep_output.h"
 
+#include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -28,7 +30,8 @@ struct SweepColumns {
     std::vector<std::vector<std::int32_t>> sweptTextIndex;
     std::vector<std::int64_t> point;    // the row's point in the whole sweep
     std::vector<std::int32_t> reactor;  // 0 for a point without a reactor
-    std::vector<double> values;         // per row the 12 values in store order, NaN where none was stored
+    // Per quantity in store order, its value on each row; NaN where none was stored.
+    std::array<std::vector<double>, kPaneCount> values;
     std::vector<std::int32_t> errorKind;     // code in errorKinds, -1 when the point did not fail
     std::vector<std::int32_t> errorMessage;  // code in errorMessages, -1 likewise
     TextCodes errorKinds, errorMessages;
