@@ -69,7 +69,7 @@ def bench_cluster(repeat):
     points = 400_000
     clusters = {}
     for workers in (1, 2):
-        cluster = LocalCluster(n_workers=workers, threads_per_worker=1, processes=True, dashboard_address=None)
+        cluster = LocalCluster(n_workers=workers, threads_per_worker=1, processes=True, dashboard_address=":0")
         client = Client(cluster)
         # The workers import kaskad before the clock starts.
         kaskad.distributed.sweep(client, "bubble", N=3, wg="0.01:0.05:0.01", outlet=True)

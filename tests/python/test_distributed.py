@@ -17,7 +17,7 @@ GASLIFT = dict(N="1:12:1", t="440:460:5", ts="1800:3600:600")              # 240
 
 @pytest.fixture(scope="module")
 def client():
-    with LocalCluster(n_workers=2, threads_per_worker=1, processes=True, dashboard_address=None) as cluster, \
+    with LocalCluster(n_workers=2, threads_per_worker=1, processes=True, dashboard_address=":0") as cluster, \
             Client(cluster) as client:
         yield client
 

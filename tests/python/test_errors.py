@@ -81,3 +81,10 @@ def test_a_usage_error_of_a_sweep_is_a_value_error():
 def test_arguments_that_cannot_be_field_texts_are_refused(call, error):
     with pytest.raises(error):
         call()
+
+
+@pytest.mark.parametrize("model", ["bubble", "gaslift"])
+def test_the_fields_are_the_models(model):
+    names = [name for name, _ in _kaskad.model_fields(model)]
+    assert list(kaskad._FIELD_DEFAULTS[model]) == names
+    assert list(getattr(kaskad, model)().inputs) == names
