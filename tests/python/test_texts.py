@@ -1,5 +1,6 @@
 # Numbers given for fields become texts: the shortest that reads back to the
 # same double, in the field's syntax, read by the run as typed text.
+import numpy
 import pytest
 
 import kaskad
@@ -45,6 +46,5 @@ def test_texts_are_taken_as_written():
 
 
 def test_numpy_numbers_are_numbers():
-    numpy = pytest.importorskip("numpy")
     run = kaskad.bubble(N=numpy.int64(2), wg=numpy.float64(0.05))
     assert run.inputs["N"] == "2" and run.inputs["wg"] == "0.05"
