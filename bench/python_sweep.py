@@ -62,6 +62,13 @@ def bench_local(cli, repeat):
     print(f"  kaskad.sweep at {100 * ratio:.0f}% of kaskad-cli's throughput")
 
 
+def worker_cpu_seconds():
+    """The CPU time of the process it runs in: a worker's, through client.run."""
+    import resource
+    usage = resource.getrusage(resource.RUSAGE_SELF)
+    return usage.ru_utime + usage.ru_stime
+
+
 def bench_cluster(repeat):
     import kaskad.distributed
     from distributed import Client, LocalCluster
@@ -74,19 +81,24 @@ def bench_cluster(repeat):
         # The workers import kaskad before the clock starts.
         kaskad.distributed.sweep(client, "bubble", N=3, wg="0.01:0.05:0.01", outlet=True)
         clusters[workers] = (cluster, client)
+    names = {1: "1 worker", 2: "2 workers"}
+    cpu = {name: 0.0 for name in names.values()}
+
+    def run(workers, client):
+        before = sum(client.run(worker_cpu_seconds).values())
+        kaskad.distributed.sweep(client, "bubble", outlet=True, **CLUSTER_FIELDS)
+        cpu[names[workers]] += (sum(client.run(worker_cpu_seconds).values()) - before) / repeat
+
     try:
-        best = best_of(repeat, {
-            f"{workers} worker{'s' * (workers > 1)}":
-                (lambda client=client: kaskad.distributed.sweep(client, "bubble", outlet=True, **CLUSTER_FIELDS))
-            for workers, (_, client) in clusters.items()
-        })
+        best = best_of(repeat, {names[workers]: (lambda workers=workers, client=client: run(workers, client))
+                                for workers, (_, client) in clusters.items()})
     finally:
         for cluster, client in clusters.values():
             client.close()
             cluster.close()
     print(f"{points} points on a local cluster, outlet rows")
     for name, seconds in best.items():
-        print(f"  {name:24} {seconds:7.2f} s  {points / seconds:9.0f} points/s")
+        print(f"  {name:24} {seconds:7.2f} s  {points / seconds:9.0f} points/s  workers' CPU {cpu[name]:6.2f} s")
     print(f"  two workers {best['1 worker'] / best['2 workers']:.2f}x one")
 
 
@@ -94,10 +106,12 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--cli", default="build/bin/kaskad-cli")
     parser.add_argument("--repeat", type=int, default=3)
+    parser.add_argument("--skip-local", action="store_true")
     parser.add_argument("--skip-cluster", action="store_true")
     arguments = parser.parse_args()
     print("load average before:", " ".join(f"{x:.2f}" for x in os.getloadavg()))
-    bench_local(arguments.cli, arguments.repeat)
+    if not arguments.skip_local:
+        bench_local(arguments.cli, arguments.repeat)
     if not arguments.skip_cluster:
         bench_cluster(arguments.repeat)
     print("load average after:", " ".join(f"{x:.2f}" for x in os.getloadavg()))
