@@ -69,9 +69,17 @@ def worker_cpu_seconds():
     return usage.ru_utime + usage.ru_stime
 
 
+def tasks_at_once(tasks):
+    """The mean number of tasks computing at once, from Dask's task stream:
+    their compute time over the span from the first start to the last stop."""
+    spans = [(part["start"], part["stop"]) for task in tasks for part in task["startstops"]
+             if part["action"] == "compute"]
+    return sum(stop - start for start, stop in spans) / (max(s for _, s in spans) - min(s for s, _ in spans))
+
+
 def bench_cluster(repeat):
     import kaskad.distributed
-    from distributed import Client, LocalCluster
+    from distributed import Client, LocalCluster, get_task_stream
 
     points = 400_000
     clusters = {}
@@ -83,11 +91,14 @@ def bench_cluster(repeat):
         clusters[workers] = (cluster, client)
     names = {1: "1 worker", 2: "2 workers"}
     cpu = {name: 0.0 for name in names.values()}
+    concurrency = {name: 0.0 for name in names.values()}
 
     def run(workers, client):
         before = sum(client.run(worker_cpu_seconds).values())
-        kaskad.distributed.sweep(client, "bubble", outlet=True, **CLUSTER_FIELDS)
+        with get_task_stream(client) as stream:
+            kaskad.distributed.sweep(client, "bubble", outlet=True, **CLUSTER_FIELDS)
         cpu[names[workers]] += (sum(client.run(worker_cpu_seconds).values()) - before) / repeat
+        concurrency[names[workers]] += tasks_at_once(stream.data) / repeat
 
     try:
         best = best_of(repeat, {names[workers]: (lambda workers=workers, client=client: run(workers, client))
@@ -98,7 +109,8 @@ def bench_cluster(repeat):
             cluster.close()
     print(f"{points} points on a local cluster, outlet rows")
     for name, seconds in best.items():
-        print(f"  {name:24} {seconds:7.2f} s  {points / seconds:9.0f} points/s  workers' CPU {cpu[name]:6.2f} s")
+        print(f"  {name:24} {seconds:7.2f} s  {points / seconds:9.0f} points/s  workers' CPU {cpu[name]:6.2f} s"
+              f"  tasks at once {concurrency[name]:4.2f}")
     print(f"  two workers {best['1 worker'] / best['2 workers']:.2f}x one")
 
 
