@@ -8,7 +8,17 @@
 # and wins. CMake's POSITION_INDEPENDENT_CODE would compile the calculation
 # libraries -fPIC too, which keeps the compiler from inlining their exported
 # functions; -fPIE leaves their code as it was.
-add_compile_options(-fPIE)
+#
+# With the Python module, the static libraries go into its shared extension
+# too: everything is compiled -fPIC, and -fno-semantic-interposition lets the
+# compiler inline them as it does under -fPIE, since nothing of Kaskad relies
+# on interposing its functions.
+if(KASKAD_BUILD_PYTHON)
+  set(CMAKE_POSITION_INDEPENDENT_CODE ON)
+  add_compile_options(-fno-semantic-interposition)
+else()
+  add_compile_options(-fPIE)
+endif()
 add_link_options("$<$<STREQUAL:$<TARGET_PROPERTY:TYPE>,EXECUTABLE>:-pie>")
 
 add_compile_options(-fstack-protector-strong)

@@ -81,4 +81,5 @@ set(CPACK_DEBIAN_PACKAGE_SECTION science)
 # offscreen platform plugins live in libqt6gui6.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6gui6 (>= 6.4), libqt6widgets6 (>= 6.4), fonts-liberation2 | fonts-dejavu-core")
+include(${CMAKE_CURRENT_LIST_DIR}/PythonPackaging.cmake)
 include(CPack)

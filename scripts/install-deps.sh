@@ -10,6 +10,7 @@ packages=(
   xvfb xauth xdotool x11-utils openbox imagemagick
   fonts-dejavu-core fonts-liberation2
   help2man man-db groff-base bash-completion appstream lintian
+  python3-dev pybind11-dev python3-pandas python3-distributed python3-pytest
 )
 
 missing=()

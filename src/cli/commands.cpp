@@ -64,6 +64,7 @@ struct SweepOptions {
     SweepOutputOptions output;
     unsigned jobs = std::max(1u, std::thread::hardware_concurrency());
     std::string separator;
+    std::optional<Shard> shard;
 };
 
 CLI::Option* addSeparatorOption(CLI::App& command, std::string& separator)
@@ -148,6 +149,17 @@ void addSweep(CLI::App& sweep, SweepOptions& options, const char* name, const ch
     command->add_option("--jobs", options.jobs, "points run at once (default: the number of cores)")
         ->check(CLI::Range(1u, 1024u));
     addSeparatorOption(*command, options.separator);
+    command
+        ->add_option_function<std::string>(
+            "--shard", [&options](const std::string& text) { options.shard = parseShard(text); },
+            "only the K-th of N contiguous pieces of the points, for batch schedulers")
+        ->type_name("K/N")
+        ->check([](const std::string& text) {
+            return parseShard(text) ? std::string() : "must be K/N with 1 <= K <= N <= " + std::to_string(kMaxShards);
+        });
+    command->add_flag_callback(
+        "--no-header", [&options] { options.output.header = false; },
+        "CSV rows without the header line (the header and shards 1..N, concatenated, are the whole sweep)");
 }
 
 DecimalSeparator chosenSeparator(const std::string& text)
@@ -211,12 +223,17 @@ int runSingle(const SingleRunOptions& options, StandardOutput& out)
     return plotStatus;
 }
 
-// Runs the sweep's points and writes them as they come, stopping at the first
-// failed write or at SIGINT or SIGTERM; the rows written are always whole.
+// Runs the sweep's points, or its shard's, and writes them as they come,
+// stopping at the first failed write or at SIGINT, SIGTERM or SIGHUP; the
+// rows written are always whole.
 void runSweepPoints(const SweepPlan& plan, const SweepOptions& options, StandardOutput& out)
 {
+    if (options.shard && options.output.best > 0)
+        throw UsageError("--best keeps the best points of the whole sweep: it cannot be combined with --shard");
+    const PointRange points =
+        options.shard ? shardRange(plan.pointCount(), *options.shard) : PointRange{0, plan.pointCount()};
     SweepWriter writer(out.stream(), plan, options.output);
-    ProgressBar progress(std::cerr, plan.pointCount(), standardErrorIsTerminal());
+    ProgressBar progress(std::cerr, points.size(), standardErrorIsTerminal());
     const InterruptionWatch interruptions;
     const auto stopWhenInterrupted = [] {
         if (const int signal = InterruptionWatch::received())
@@ -225,7 +242,7 @@ void runSweepPoints(const SweepPlan& plan, const SweepOptions& options, Standard
     writer.begin();
     try {
         runSweepFormatted(
-            plan, options.jobs,
+            plan, points, options.jobs,
             [&writer](std::size_t index, const RunRecord& run) { return writer.format(index, run); },
             [&](std::size_t index, std::optional<FormattedPoint>&& point) {
                 stopWhenInterrupted();

@@ -4,6 +4,7 @@
 #include "cli/cli_errors.h"
 #include "cli/sweep_values.h"
 
+#include <charconv>
 #include <chrono>
 #include <condition_variable>
 #include <functional>
@@ -37,16 +38,49 @@ SweepPlan::SweepPlan(ModelKind model, const FieldTexts& optionTexts, DecimalSepa
         pointCount_ *= field.texts.size();
         swept_.push_back(std::move(field));
     }
+    // The last field varies fastest.
+    strides_.resize(swept_.size());
+    std::size_t stride = 1;
+    for (std::size_t f = swept_.size(); f-- > 0;) {
+        strides_[f] = stride;
+        stride *= swept_[f].texts.size();
+    }
 }
 
 FieldTexts SweepPlan::pointFields(std::size_t index) const
 {
     FieldTexts fields = fixed_;
-    for (auto field = swept_.rbegin(); field != swept_.rend(); ++field) {
-        fields[field->field - 1] = field->texts[index % field->texts.size()];
-        index /= field->texts.size();
-    }
+    for (std::size_t f = 0; f < swept_.size(); ++f)
+        fields[swept_[f].field - 1] = swept_[f].texts[textIndex(index, f)];
     return fields;
+}
+
+PointRange shardRange(std::size_t pointCount, Shard shard)
+{
+    using Wide = unsigned __int128;
+    const auto boundary = [&](std::size_t k) {
+        return static_cast<std::size_t>(Wide(pointCount) * k / shard.count);
+    };
+    return {boundary(shard.index - 1), boundary(shard.index)};
+}
+
+std::optional<Shard> parseShard(std::string_view text)
+{
+    const std::size_t slash = text.find('/');
+    if (slash == std::string_view::npos)
+        return std::nullopt;
+    const auto number = [](std::string_view digits) -> std::optional<std::size_t> {
+        std::size_t value = 0;
+        const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+        if (digits.empty() || error != std::errc() || end != digits.data() + digits.size())
+            return std::nullopt;
+        return value;
+    };
+    const std::optional<std::size_t> index = number(text.substr(0, slash));
+    const std::optional<std::size_t> count = number(text.substr(slash + 1));
+    if (!index || !count || *index < 1 || *index > *count || *count > kMaxShards)
+        return std::nullopt;
+    return Shard{*index, *count};
 }
 
 std::vector<std::string> SweepPlan::sweptTexts(std::size_t index) const
@@ -191,6 +225,8 @@ template <class Result>
 void produceInOrder(std::size_t count, unsigned jobs, const typename OrderedResults<Result>::Produce& produce,
                     const std::function<void(std::size_t, Result&&)>& deliver, const ProgressSink& progress)
 {
+    if (count == 0)
+        return;
     if (jobs <= 1) {
         for (std::size_t index = 0; index < count; ++index) {
             deliver(index, produce(index));
@@ -245,16 +281,31 @@ RunRecord runPoint(const SweepPlan& plan, std::size_t index)
 
 void runSweep(const SweepPlan& plan, unsigned jobs, const PointSink& sink, const ProgressSink& progress)
 {
+    runSweep(plan, PointRange{0, plan.pointCount()}, jobs, sink, progress);
+}
+
+void runSweep(const SweepPlan& plan, PointRange points, unsigned jobs, const PointSink& sink,
+              const ProgressSink& progress)
+{
+    // The ordered production counts from 0; the range's points follow its begin.
     produceInOrder<RunRecord>(
-        plan.pointCount(), jobs, [&plan](std::size_t index) { return runPoint(plan, index); },
-        [&sink](std::size_t index, RunRecord&& run) { sink(index, run); }, progress);
+        points.size(), jobs, [&](std::size_t k) { return runPoint(plan, points.begin + k); },
+        [&](std::size_t k, RunRecord&& run) { sink(points.begin + k, run); }, progress);
 }
 
 void runSweepFormatted(const SweepPlan& plan, unsigned jobs, const PointFormatter& format, const TextSink& sink,
                        const ProgressSink& progress)
 {
+    runSweepFormatted(plan, PointRange{0, plan.pointCount()}, jobs, format, sink, progress);
+}
+
+void runSweepFormatted(const SweepPlan& plan, PointRange points, unsigned jobs, const PointFormatter& format,
+                       const TextSink& sink, const ProgressSink& progress)
+{
     produceInOrder<std::optional<FormattedPoint>>(
-        plan.pointCount(), jobs, [&](std::size_t index) { return format(index, runPoint(plan, index)); }, sink,
+        points.size(), jobs,
+        [&](std::size_t k) { return format(points.begin + k, runPoint(plan, points.begin + k)); },
+        [&](std::size_t k, std::optional<FormattedPoint>&& point) { sink(points.begin + k, std::move(point)); },
         progress);
 }
 

@@ -2,12 +2,14 @@
 // point one run, run on several threads and delivered in point order.
 #pragma once
 
+#include "cli/sweep_values.h"
 #include "model/run_record.h"
 
 #include <cstddef>
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace kaskad::cli {
@@ -35,14 +37,45 @@ public:
     FieldTexts pointFields(std::size_t index) const;
     // The texts of the swept fields at a point, in sweptFields() order.
     std::vector<std::string> sweptTexts(std::size_t index) const;
+    // Which of sweptFields()[field].texts point `index` takes.
+    std::size_t textIndex(std::size_t index, std::size_t field) const
+    {
+        return index / strides_[field] % swept_[field].texts.size();
+    }
 
 private:
     ModelKind model_;
     DecimalSeparator separator_;
     FieldTexts fixed_;
     std::vector<SweepField> swept_;
+    // Per swept field, the points between two of its consecutive texts.
+    std::vector<std::size_t> strides_;
     std::size_t pointCount_ = 1;
 };
+
+// The points begin <= index < end of a sweep.
+struct PointRange {
+    std::size_t begin = 0;
+    std::size_t end = 0;
+    std::size_t size() const { return end - begin; }
+    friend bool operator==(const PointRange&, const PointRange&) = default;
+};
+
+// Shard K of N (1 <= K <= N): a sweep cut into N contiguous pieces whose
+// sizes differ by at most one, for batch schedulers and cluster tasks.
+struct Shard {
+    std::size_t index = 1;
+    std::size_t count = 1;
+};
+inline constexpr std::size_t kMaxShards = kMaxSweepPoints;
+
+// The points of a shard: from floor((K - 1) * points / N) to
+// floor(K * points / N). Shards 1..N in order are every point once; when N
+// exceeds the points, some are empty.
+PointRange shardRange(std::size_t pointCount, Shard shard);
+
+// "K/N" with 1 <= K <= N <= kMaxShards; nothing for any other text.
+std::optional<Shard> parseShard(std::string_view text);
 
 // Receives each point's run in point order, on the calling thread.
 using PointSink = std::function<void(std::size_t index, const RunRecord& run)>;
@@ -56,12 +89,16 @@ using ProgressSink = std::function<void(std::size_t delivered)>;
 // recorded in its point; an exception from the sink stops the sweep and is
 // passed on.
 void runSweep(const SweepPlan& plan, unsigned jobs, const PointSink& sink, const ProgressSink& progress = {});
+// runSweep of the points of `points` only; the sink gets their indices in
+// the whole sweep, the progress counts the points of the range.
+void runSweep(const SweepPlan& plan, PointRange points, unsigned jobs, const PointSink& sink,
+              const ProgressSink& progress = {});
 
 // A point's output, with its criterion margin when the criterion is tested
 // and the point has an outlet.
 struct FormattedPoint {
     std::string text;
-    std::optional<long double> margin;
+    std::optional<double> margin;
 };
 
 // Forms a point's output from its run; called on the worker threads, so it
@@ -74,5 +111,7 @@ using TextSink = std::function<void(std::size_t index, std::optional<FormattedPo
 // that text, not the run's many values, passes between threads.
 void runSweepFormatted(const SweepPlan& plan, unsigned jobs, const PointFormatter& format, const TextSink& sink,
                        const ProgressSink& progress = {});
+void runSweepFormatted(const SweepPlan& plan, PointRange points, unsigned jobs, const PointFormatter& format,
+                       const TextSink& sink, const ProgressSink& progress = {});
 
 } // namespace kaskad::cli

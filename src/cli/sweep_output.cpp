@@ -1,6 +1,7 @@
 // CSV rows and JSON objects of a sweep's points.
 #include "cli/sweep_output.h"
 
+#include "cli/cli_errors.h"
 #include "model/criterion.h"
 
 namespace kaskad::cli {
@@ -28,18 +29,12 @@ const char* csvBoolean(std::optional<bool> value)
     return *value ? "true" : "false";
 }
 
-std::string marginText(const std::optional<long double>& margin)
+std::string marginText(const std::optional<double>& margin)
 {
-    return margin ? NumberToText(*margin, '.') : std::string();
-}
-
-// The reactors a point writes: all of them, or its outlet only.
-std::span<const ReactorResult> writtenReactors(const RunRecord& run, bool outletOnly)
-{
-    std::span<const ReactorResult> reactors = run.reactors;
-    if (outletOnly && !reactors.empty())
-        return reactors.last(1);
-    return reactors;
+    if (!margin)
+        return {};
+    char buffer[kNumberTextCapacity];
+    return {buffer, writeNumberText(buffer, *margin, '.')};
 }
 
 // ",error_kind,error_message" cells of a run.
@@ -64,10 +59,39 @@ std::string csvCriterionCells(const CriterionResult& criterion, std::size_t boun
 
 } // namespace
 
+std::span<const ReactorResult> writtenReactors(const RunRecord& run, bool outletOnly)
+{
+    std::span<const ReactorResult> reactors = run.reactors;
+    if (outletOnly && !reactors.empty())
+        return reactors.last(1);
+    return reactors;
+}
+
+std::vector<std::string> sweepCsvColumns(const SweepPlan& plan, const SweepOutputOptions& options)
+{
+    std::vector<std::string> columns;
+    for (const FieldDescription& field : modelFields(plan.model()))
+        columns.push_back("--" + std::string(field.name));
+    columns.emplace_back("reactor");
+    for (Pane pane : kStoreOrder)
+        columns.emplace_back(quantityName(pane));
+    columns.emplace_back("error_kind");
+    columns.emplace_back("error_message");
+    if (options.withCriterion()) {
+        for (const CriterionBound& bound : criterionBounds(plan.model()))
+            columns.emplace_back(bound.label);
+        columns.emplace_back("meets_criterion");
+        columns.emplace_back("criterion_margin");
+    }
+    return columns;
+}
+
 SweepWriter::SweepWriter(std::ostream& out, const SweepPlan& plan, SweepOutputOptions options)
     : out_(out), plan_(plan), options_(options)
 {
-    options_.criterion = options_.criterion || options_.onlyMeeting || options_.best > 0;
+    options_.criterion = options_.withCriterion();
+    if (options_.format == OutputFormat::json && !options_.header)
+        throw UsageError("--no-header applies to CSV output only: JSON is one document");
 }
 
 void SweepWriter::begin()
@@ -81,14 +105,8 @@ void SweepWriter::begin()
 std::string SweepWriter::csvHeader() const
 {
     std::string header;
-    for (const FieldDescription& field : modelFields(plan_.model()))
-        ((header += "--") += field.name) += ',';
-    header += csvValuesHeader() + ",error_kind,error_message";
-    if (options_.criterion) {
-        for (const CriterionBound& bound : criterionBounds(plan_.model()))
-            (header += ',') += bound.label;
-        header += ",meets_criterion,criterion_margin";
-    }
+    for (const std::string& column : sweepCsvColumns(plan_, options_))
+        (header += header.empty() ? "" : ",") += column;
     return header;
 }
 

@@ -9,8 +9,10 @@
 #include <map>
 #include <optional>
 #include <ostream>
+#include <span>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace kaskad::cli {
 
@@ -20,8 +22,17 @@ struct SweepOutputOptions {
     bool criterion = false;                   // test each outlet against the criterion
     bool onlyMeeting = false;                 // drop the points that do not meet it
     std::size_t best = 0;                     // keep the points of the largest margins; 0: all
-    bool header = true;                       // the CSV header line
+    bool header = true;                       // CSV: the header line first
+
+    bool withCriterion() const { return criterion || onlyMeeting || best > 0; }
 };
+
+// The CSV columns of a sweep's rows, in order.
+std::vector<std::string> sweepCsvColumns(const SweepPlan& plan, const SweepOutputOptions& options);
+
+// The reactors a point's rows show: every reactor it computed, or its outlet
+// only. A point without any still has one row, its reactor cells empty.
+std::span<const ReactorResult> writtenReactors(const RunRecord& run, bool outletOnly);
 
 // CSV: a header, then per point one row per reactor: the texts of every
 // field (columns named by their options, "--t", apart from the reactor's
@@ -35,6 +46,10 @@ struct SweepOutputOptions {
 // "inputs" {"N":"24",…} with every field text, "reactors" as in the single
 // run, "error" and, with the criterion, "criterion" {bound: true|false|null},
 // "meets_criterion" and "criterion_margin".
+//
+// Without the header, CSV rows alone: the header and the rows of contiguous
+// pieces of a sweep, concatenated, are the whole sweep's output. JSON has no
+// such form; asking for it raises UsageError.
 class SweepWriter {
 public:
     SweepWriter(std::ostream& out, const SweepPlan& plan, SweepOutputOptions options);
@@ -62,7 +77,7 @@ private:
     SweepOutputOptions options_;
     bool wrotePoint_ = false;
     // With `best`: the kept points by descending margin, then point order.
-    std::map<std::pair<long double, std::size_t>, std::string> best_;
+    std::map<std::pair<double, std::size_t>, std::string> best_;
 };
 
 } // namespace kaskad::cli

@@ -44,15 +44,18 @@ CriterionResult evaluateCriterion(const RunRecord& run)
         return result;
     const ReactorResult& outlet = run.reactors.back();
     result.meets = true;
-    result.margin = std::numeric_limits<long double>::infinity();
+    long double margin = std::numeric_limits<long double>::infinity();
     for (const CriterionBound& bound : criterionBounds(run.model)) {
         // The concentrations are stored as singles: the value narrows exactly.
         const float stored = static_cast<float>(outlet.value(bound.pane));
         const bool met = meetsBound(bound, stored);
         result.bounds.push_back(met);
         result.meets = result.meets && met;
-        result.margin = std::min(*result.margin, marginToBound(bound, stored));
+        margin = std::min(margin, marginToBound(bound, stored));
     }
+    // A difference of a single and a decimal is never below a double's
+    // smallest normal: rounding keeps its sign.
+    result.margin = static_cast<double>(margin);
     return result;
 }
 

@@ -45,9 +45,10 @@ struct CriterionResult {
     std::vector<bool> bounds;
     bool meets = false;
     // The smallest, over the bounds, signed distance of the stored value to
-    // its bound, in the quantity's units: at least 0 exactly when the outlet
-    // meets the criterion. None when there is no outlet.
-    std::optional<long double> margin;
+    // its bound, in the quantity's units, rounded to a double: at least 0
+    // exactly when the outlet meets the criterion. None when there is no
+    // outlet.
+    std::optional<double> margin;
 };
 
 // The signed distance of a stored single to a bound: positive inside it,

@@ -1,0 +1,20 @@
+# The Python package kaskad as a Debian package of its own, python3-kaskad,
+# beside the package kaskad of the programs: one package per install
+# component, the programs' being the unnamed one.
+if(NOT TARGET _kaskad)
+  return()
+endif()
+set(CPACK_DEB_COMPONENT_INSTALL ON)
+set(CPACK_DEBIAN_UNSPECIFIED_PACKAGE_NAME kaskad)
+set(CPACK_DEBIAN_PYTHON_PACKAGE_NAME python3-kaskad)
+set(CPACK_DEBIAN_PYTHON_PACKAGE_SECTION python)
+set(CPACK_DEBIAN_UNSPECIFIED_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION}")
+set(CPACK_DEBIAN_PYTHON_DESCRIPTION [=[
+The Python module kaskad: bubble-column and gas-lift runs kept as their
+stored values, sweeps as pandas DataFrames and, with python3-distributed,
+sweeps on a Dask cluster.]=])
+# The extension is built for this interpreter's ABI.
+math(EXPR kaskad_next_minor "${KASKAD_PYTHON_VERSION_MINOR} + 1")
+set(CPACK_DEBIAN_PYTHON_PACKAGE_DEPENDS
+    "python3 (>= ${KASKAD_PYTHON_VERSION_MAJOR}.${KASKAD_PYTHON_VERSION_MINOR}), python3 (<< ${KASKAD_PYTHON_VERSION_MAJOR}.${kaskad_next_minor}), python3-numpy, python3-pandas")
+set(CPACK_DEBIAN_PYTHON_PACKAGE_SUGGESTS python3-distributed)

@@ -1,0 +1,74 @@
+# Types of the package kaskad, for editors and type checkers.
+from typing import Iterable, NamedTuple, Optional, Sequence, Union
+
+import pandas
+
+Field = Union[str, int, float]
+SweptField = Union[str, int, float, Iterable[Union[str, int, float]]]
+
+QUANTITIES: tuple[str, ...]
+
+class UsageError(ValueError): ...
+
+def number_text(value: float, decimal_separator: str = ".") -> str: ...
+def shard_range(points: int, index: int, count: int) -> tuple[int, int]: ...
+def to_csv(frame: pandas.DataFrame) -> str: ...
+
+class Reactor(NamedTuple):
+    reactor: int
+    y1: Optional[float]
+    y2: Optional[float]
+    y3: Optional[float]
+    y4: Optional[float]
+    y5: Optional[float]
+    y6: Optional[float]
+    GB: Optional[float]
+    WB: Optional[float]
+    ALFA: Optional[float]
+    ALPE: Optional[float]
+    t: Optional[float]
+    P: Optional[float]
+
+class RunError(NamedTuple):
+    kind: str
+    message: str
+    reactor: Optional[int]
+    last_quantity: Optional[str]
+
+class Run:
+    inputs: dict[str, str]
+    model: str
+    decimal_separator: str
+    reactors: list[Reactor]
+    error: Optional[RunError]
+    @property
+    def ok(self) -> bool: ...
+    def text(self, quantity: str, reactor: int) -> Optional[str]: ...
+    def pane_text(self, quantity: str) -> str: ...
+    def to_pandas(self) -> pandas.DataFrame: ...
+    def raise_error(self) -> None: ...
+
+class CalculationError(Exception):
+    run: Run
+    @property
+    def kind(self) -> str: ...
+    @property
+    def message(self) -> str: ...
+
+class EExternal(CalculationError): ...
+class EMathError(EExternal): ...
+class EInvalidOp(EMathError): ...
+class EZeroDivide(EMathError): ...
+class EOverflow(EMathError): ...
+class EConvertError(CalculationError): ...
+class ENoConvergence(CalculationError): ...
+
+def bubble(N: Field = 24, y10: Field = 3, y50: Field = 2.5, wg: Field = 0.05, t: Field = 433, dtr: Field = 2,
+           d: Field = 3, ts: Field = 3600, *, decimal_separator: str = ".", raise_on_error: bool = False) -> Run: ...
+def gaslift(N: Field = 24, y10: Field = 3, y50: Field = 2, wg: Field = 0.05, t: Field = 450, dtr: Field = 2,
+            ts: Field = 3600, db: Optional[Field] = None, *, decimal_separator: str = ".",
+            raise_on_error: bool = False) -> Run: ...
+def sweep(model: str, outlet: bool = False, criterion: bool = False, jobs: Optional[int] = None, *,
+          only_meeting: bool = False, decimal_separator: str = ".", N: SweptField = ..., y10: SweptField = ...,
+          y50: SweptField = ..., wg: SweptField = ..., t: SweptField = ..., dtr: SweptField = ...,
+          d: SweptField = ..., db: Optional[Field] = ..., ts: SweptField = ...) -> pandas.DataFrame: ...

@@ -1,0 +1,336 @@
+// The compiled part of the Python package kaskad: runs kept as values, a
+// sweep's rows as arrays, the shard cut and the number formatter.
+#include "cli/cli_errors.h"
+#include "cli/sweep.h"
+#include "cli/sweep_output.h"
+#include "model/criterion.h"
+#include "model/run_record.h"
+#include "sweep_columns.h"
+
+#include <pybind11/pybind11.h>
+#include <pybind11/numpy.h>
+#include <pybind11/stl.h>
+
+#include <cmath>
+#include <memory>
+#include <type_traits>
+#include <thread>
+
+namespace py = pybind11;
+
+namespace kaskad::python {
+
+namespace {
+
+ModelKind modelOf(const std::string& name)
+{
+    if (name == modelName(ModelKind::bubble))
+        return ModelKind::bubble;
+    if (name == modelName(ModelKind::gaslift))
+        return ModelKind::gaslift;
+    throw py::value_error("the model is 'bubble' or 'gaslift', not '" + name + "'");
+}
+
+DecimalSeparator separatorOf(const std::string& text)
+{
+    if (const std::optional<DecimalSeparator> separator = DecimalSeparator::fromText(text))
+        return *separator;
+    throw py::value_error("the decimal separator must be one character other than a digit, sign, e or blank, not '" +
+                          text + "'");
+}
+
+Pane paneOf(const std::string& quantity)
+{
+    for (Pane pane : kStoreOrder)
+        if (quantityName(pane) == quantity)
+            return pane;
+    throw py::key_error("no quantity '" + quantity + "': the quantities are y1..y6, GB, WB, ALFA, ALPE, t and P");
+}
+
+// A vector handed to numpy without a copy: the array owns it.
+template <class T>
+py::array_t<T> arrayOf(std::vector<T>&& values, std::vector<py::ssize_t> shape)
+{
+    auto* owned = new std::vector<T>(std::move(values));
+    py::capsule owner(owned, [](void* p) { delete static_cast<std::vector<T>*>(p); });
+    return py::array_t<T>(shape, owned->data(), owner);
+}
+
+// The values of each quantity as one row of a (quantities, rows) array: a
+// DataFrame takes its transpose as its block of float columns, uncopied.
+py::array_t<double> quantityColumns(const std::array<std::vector<double>, kPaneCount>& values)
+{
+    const auto rows = static_cast<py::ssize_t>(values[0].size());
+    py::array_t<double> block({static_cast<py::ssize_t>(kPaneCount), rows});
+    for (std::size_t p = 0; p < values.size(); ++p)
+        std::copy(values[p].begin(), values[p].end(), block.mutable_data(static_cast<py::ssize_t>(p)));
+    return block;
+}
+
+py::object valueOrNone(const ReactorResult& reactor, Pane pane)
+{
+    return reactor.has(pane) ? py::object(py::float_(reactor.value(pane))) : py::object(py::none());
+}
+
+// The recorded run, as the Python Run wraps it.
+struct Record {
+    RunRecord run;
+    DecimalSeparator separator;
+
+    const ReactorResult* reactor(std::int32_t number) const
+    {
+        if (number < 1 || static_cast<std::size_t>(number) > run.reactors.size())
+            return nullptr;
+        return &run.reactors[static_cast<std::size_t>(number - 1)];
+    }
+};
+
+Record runFields(const std::string& model, const FieldTexts& fields, const std::string& separatorText)
+{
+    const ModelKind kind = modelOf(model);
+    const DecimalSeparator separator = separatorOf(separatorText);
+    py::gil_scoped_release released;
+    return Record{runRecorded(kind, fields, separator), separator};
+}
+
+py::object recordError(const Record& record)
+{
+    if (!record.run.error)
+        return py::none();
+    const RunError& error = *record.run.error;
+    py::object reactor = error.reactor == 0 ? py::object(py::none()) : py::object(py::int_(error.reactor));
+    py::object last = error.lastPane == 0 ? py::object(py::none()) : py::str(quantityName(Pane(error.lastPane)));
+    return py::make_tuple(error.kind, error.message, reactor, last);
+}
+
+py::list recordReactors(const Record& record)
+{
+    py::list reactors;
+    for (const ReactorResult& reactor : record.run.reactors) {
+        py::tuple row(1 + kPaneCount);
+        row[0] = reactor.reactor();
+        for (std::size_t p = 0; p < kStoreOrder.size(); ++p)
+            row[p + 1] = valueOrNone(reactor, kStoreOrder[p]);
+        reactors.append(row);
+    }
+    return reactors;
+}
+
+py::object recordText(const Record& record, const std::string& quantity, std::int32_t number)
+{
+    const Pane pane = paneOf(quantity);
+    const ReactorResult* reactor = record.reactor(number);
+    if (!reactor || !reactor->has(pane))
+        return py::none();
+    return py::str(reactor->text(pane, record.separator));
+}
+
+cli::SweepOutputOptions outputOptions(bool outlet, bool criterion, bool onlyMeeting)
+{
+    cli::SweepOutputOptions options;
+    options.outletOnly = outlet;
+    options.criterion = criterion;
+    options.onlyMeeting = onlyMeeting;
+    return options;
+}
+
+// Every field's texts and, per row, which of them the row holds: a swept
+// field's from the sweep, a fixed field's one text on every row.
+py::list fieldColumns(const cli::SweepPlan& plan, SweepColumns& columns, py::ssize_t rows)
+{
+    const FieldTexts fixed = plan.pointFields(0);
+    py::list fields;
+    std::size_t swept = 0;
+    for (const FieldDescription& field : modelFields(plan.model())) {
+        if (swept < plan.sweptFields().size() && plan.sweptFields()[swept].field == field.field) {
+            fields.append(py::make_tuple(plan.sweptFields()[swept].texts,
+                                         arrayOf(std::move(columns.sweptTextIndex[swept]), {rows})));
+            ++swept;
+        } else {
+            fields.append(py::make_tuple(std::vector<std::string>{fixed[field.field - 1]},
+                                         arrayOf(std::vector<std::int32_t>(static_cast<std::size_t>(rows), 0), {rows})));
+        }
+    }
+    return fields;
+}
+
+// The plan's columns and rows of the points [begin, end).
+py::dict sweepArrays(const cli::SweepPlan& plan, std::size_t begin, std::size_t end, bool outlet, bool criterion,
+                     bool onlyMeeting, std::optional<unsigned> jobs)
+{
+    if (begin > end || end > plan.pointCount())
+        throw py::index_error("the points must lie within the sweep's " + std::to_string(plan.pointCount()));
+    const cli::SweepOutputOptions options = outputOptions(outlet, criterion, onlyMeeting);
+    const unsigned threads = jobs.value_or(std::max(1u, std::thread::hardware_concurrency()));
+    if (threads < 1)
+        throw py::value_error("jobs must be at least 1");
+    SweepColumns columns;
+    {
+        py::gil_scoped_release released;
+        columns = sweepColumns(plan, {begin, end}, threads, options, [] {
+            py::gil_scoped_acquire held;
+            if (PyErr_CheckSignals() != 0)
+                throw py::error_already_set();
+        });
+    }
+    const auto rows = static_cast<py::ssize_t>(columns.rows());
+    py::dict arrays;
+    arrays["columns"] = cli::sweepCsvColumns(plan, options);
+    arrays["fields"] = fieldColumns(plan, columns, rows);
+    arrays["point"] = arrayOf(std::move(columns.point), {rows});
+    arrays["reactor"] = arrayOf(std::move(columns.reactor), {rows});
+    arrays["values"] = quantityColumns(columns.values);
+    arrays["error_kind"] = py::make_tuple(columns.errorKinds.texts(), arrayOf(std::move(columns.errorKind), {rows}));
+    arrays["error_message"] =
+        py::make_tuple(columns.errorMessages.texts(), arrayOf(std::move(columns.errorMessage), {rows}));
+    if (options.withCriterion()) {
+        const auto bounds = static_cast<py::ssize_t>(criterionBounds(plan.model()).size());
+        arrays["bounds"] = arrayOf(std::move(columns.bounds), {rows, bounds});
+        arrays["meets"] = arrayOf(std::move(columns.meets), {rows});
+        arrays["margin"] = arrayOf(std::move(columns.margin), {rows});
+    }
+    return arrays;
+}
+
+// An instance of an error kind, for its name.
+template <class Kind>
+std::unique_ptr<Exception> errorSample()
+{
+    if constexpr (std::is_default_constructible_v<Kind>)
+        return std::make_unique<Kind>();
+    else if constexpr (std::is_constructible_v<Kind, std::string>)
+        return std::make_unique<Kind>(std::string());
+    else
+        return std::make_unique<Kind>(0);
+}
+
+// How many of Kinds a class derives from, itself included.
+template <class Kind, class... Kinds>
+int kindDepth()
+{
+    return (int(std::is_base_of_v<Kinds, Kind>) + ...);
+}
+
+// Each of Kinds by name, with the name of the kind among them it derives
+// from directly (None for the root), read from the C++ classes themselves.
+template <class... Kinds>
+py::dict kindParents()
+{
+    py::dict parents;
+    const auto parentOf = [&]<class Kind>() {
+        py::object parent = py::none();
+        int parentDepth = 0;
+        const auto consider = [&]<class Base>() {
+            if (!std::is_same_v<Base, Kind> && std::is_base_of_v<Base, Kind> && kindDepth<Base, Kinds...>() > parentDepth) {
+                parent = py::str(errorSample<Base>()->kindName());
+                parentDepth = kindDepth<Base, Kinds...>();
+            }
+        };
+        (consider.template operator()<Kinds>(), ...);
+        parents[py::str(errorSample<Kind>()->kindName())] = parent;
+    };
+    (parentOf.template operator()<Kinds>(), ...);
+    return parents;
+}
+
+} // namespace
+
+} // namespace kaskad::python
+
+namespace kaskad::python {
+
+namespace {
+
+void bindRuns(py::module_& m)
+{
+    py::register_exception<cli::UsageError>(m, "UsageError", PyExc_ValueError);
+
+    m.attr("QUANTITIES") = [] {
+        std::vector<std::string> names;
+        for (Pane pane : kStoreOrder)
+            names.emplace_back(quantityName(pane));
+        return names;
+    }();
+    m.def("model_fields", [](const std::string& model) {
+        std::vector<std::pair<std::string, bool>> fields;
+        for (const FieldDescription& field : modelFields(modelOf(model)))
+            fields.emplace_back(field.name, field.converted);
+        return fields;
+    }, "The names of a model's input fields in the window's order, each with whether the run converts it.");
+
+    py::class_<Record>(m, "Record", "A run's stored values and the error that ended it.")
+        .def_property_readonly("model", [](const Record& r) { return std::string(modelName(r.run.model)); })
+        .def_property_readonly("reactors", &recordReactors,
+                               "Per reactor (number, y1, ..., P) in store order; None for a value not stored.")
+        .def_property_readonly("error", &recordError, "None, or (kind, message, reactor or None, last quantity or None).")
+        .def("text", &recordText, py::arg("quantity"), py::arg("reactor"))
+        .def("pane_text", [](const Record& r, const std::string& quantity) {
+            return r.run.paneText(paneOf(quantity), r.separator);
+        });
+    m.def("run", &runFields, py::arg("model"), py::arg("fields"), py::arg("decimal_separator"),
+          "Runs a model on its eight field texts, LabeledEdit1..8.");
+}
+
+void bindSweeps(py::module_& m)
+{
+    py::class_<cli::SweepPlan>(m, "SweepPlan", "The points of a sweep.")
+        .def(py::init([](const std::string& model, const FieldTexts& texts, const std::string& separator) {
+                 return cli::SweepPlan(modelOf(model), texts, separatorOf(separator));
+             }),
+             py::arg("model"), py::arg("option_texts"), py::arg("decimal_separator"))
+        .def_property_readonly("point_count", &cli::SweepPlan::pointCount);
+    m.def("sweep_arrays", &sweepArrays, py::arg("plan"), py::arg("begin"), py::arg("end"), py::arg("outlet"),
+          py::arg("criterion"), py::arg("only_meeting"), py::arg("jobs") = py::none(),
+          "Runs the points begin..end-1 of a plan and returns their rows as arrays.");
+    m.def("shard_range", [](std::size_t points, std::size_t index, std::size_t count) {
+        if (index < 1 || index > count || count > cli::kMaxShards)
+            throw py::value_error("a shard is K/N with 1 <= K <= N <= " + std::to_string(cli::kMaxShards));
+        const cli::PointRange range = cli::shardRange(points, {index, count});
+        return std::make_pair(range.begin, range.end);
+    }, py::arg("points"), py::arg("index"), py::arg("count"),
+          "The points (begin, end) of shard index (1-based) of count, as kaskad-cli sweep --shard cuts them.");
+}
+
+void bindNumberText(py::module_& m)
+{
+    m.def("number_text", [](double value, const std::string& separator) {
+        char text[kNumberTextCapacity];
+        return std::string(text, writeNumberText(text, value, separatorOf(separator)));
+    }, py::arg("value"), py::arg("decimal_separator") = ".",
+          "A stored single or double as the panes print it: 15 significant digits, trailing zeros removed,\n"
+          "\"1E-5\" form below 0.0001 and from 1E15 on.");
+    m.def("number_texts", [](py::array_t<double, py::array::c_style | py::array::forcecast> values,
+                             const std::string& separator) {
+        const DecimalSeparator sep = separatorOf(separator);
+        const auto view = values.unchecked<1>();
+        py::list texts(view.shape(0));
+        char text[kNumberTextCapacity];
+        for (py::ssize_t i = 0; i < view.shape(0); ++i)
+            texts[static_cast<std::size_t>(i)] =
+                std::isnan(view(i)) ? py::str("") : py::str(std::string(text, writeNumberText(text, view(i), sep)));
+        return texts;
+    }, py::arg("values"), py::arg("decimal_separator") = ".",
+          "number_text of each value of a one-dimensional array; NaN, a value not stored, gives \"\".");
+}
+
+void bindErrorKinds(py::module_& m)
+{
+    m.def("error_kind_parents", [] {
+        return kindParents<Exception, EExternal, EMathError, EInvalidOp, EZeroDivide, EOverflow, EConvertError,
+                           ENoConvergence>();
+    }, "Each error kind of the calculations with the kind it derives from directly.");
+}
+
+} // namespace
+
+} // namespace kaskad::python
+
+PYBIND11_MODULE(_kaskad, m)
+{
+    using namespace kaskad::python;
+    m.doc() = "The compiled part of kaskad: use the package kaskad, not this module.";
+    bindRuns(m);
+    bindSweeps(m);
+    bindNumberText(m);
+    bindErrorKinds(m);
+}

@@ -1,0 +1,90 @@
+# Every error kind through the module: the run it leaves, and the exception
+# of its kind with raise_on_error, in the hierarchy of Kaskad's kinds.
+import pytest
+
+import kaskad
+from kaskad import _kaskad
+
+# (id, model, fields, kind, message, failing reactor, reactors stored)
+ERROR_CASES = [
+    ("convert_error", "gaslift", {"t": "4x"}, "EConvertError", "'4x' is not a valid floating point value.", None, 0),
+    ("zero_divide", "bubble", {"N": 3, "wg": 0}, "EZeroDivide", "Floating point division by zero.", 1, 0),
+    ("invalid_op", "bubble", {"N": 30}, "EInvalidOp", "Invalid floating point operation.", 25, 24),
+    ("overflow_storing_a_field", "bubble", {"N": 3, "y10": "1e300"}, "EOverflow", "Floating point overflow.", None, 0),
+    ("no_convergence", "gaslift", {"N": 1, "y10": -10, "y50": -10}, "ENoConvergence",
+     "The y3 balance did not converge in 1000 iterations.", 1, 0),
+]
+
+
+@pytest.mark.parametrize("model,fields,kind,message,reactor,stored", [c[1:] for c in ERROR_CASES],
+                         ids=[c[0] for c in ERROR_CASES])
+def test_a_failed_run_keeps_its_error_and_what_it_stored(model, fields, kind, message, reactor, stored):
+    run = getattr(kaskad, model)(**fields)
+    assert not run.ok
+    assert (run.error.kind, run.error.message, run.error.reactor) == (kind, message, reactor)
+    assert len(run.reactors) == stored
+
+
+@pytest.mark.parametrize("model,fields,kind,message,reactor,stored", [c[1:] for c in ERROR_CASES],
+                         ids=[c[0] for c in ERROR_CASES])
+def test_raise_on_error_raises_the_kind_with_the_partial_run(model, fields, kind, message, reactor, stored):
+    with pytest.raises(kaskad.CalculationError) as raised:
+        getattr(kaskad, model)(**fields, raise_on_error=True)
+    error = raised.value
+    assert type(error).__name__ == kind and type(error) is getattr(kaskad, kind)
+    assert str(error) == message and error.kind == kind and error.message == message
+    assert len(error.run.reactors) == stored and error.run.error.reactor == reactor
+
+
+def test_a_run_without_error_raises_nothing():
+    assert kaskad.bubble(N=3, raise_on_error=True).ok
+
+
+def test_arithmetic_faults_are_math_errors():
+    with pytest.raises(kaskad.EMathError):
+        kaskad.bubble(N=3, wg=0, raise_on_error=True)
+    with pytest.raises(kaskad.EExternal):
+        kaskad.bubble(N=3, y10="1e300", raise_on_error=True)
+
+
+def python_kinds():
+    """Each error class of the package by its kind, with its base's kind."""
+    classes = [kaskad.CalculationError] + [getattr(kaskad, name) for name in dir(kaskad)
+                                           if isinstance(getattr(kaskad, name), type)
+                                           and issubclass(getattr(kaskad, name), kaskad.CalculationError)
+                                           and name != "CalculationError"]
+
+    def kind(cls):
+        return "Exception" if cls is kaskad.CalculationError else cls.__name__
+
+    return {kind(cls): None if cls is kaskad.CalculationError else kind(cls.__bases__[0]) for cls in classes}
+
+
+def test_the_error_classes_mirror_the_cpp_kinds():
+    assert python_kinds() == _kaskad.error_kind_parents()
+
+
+def test_a_usage_error_of_a_sweep_is_a_value_error():
+    with pytest.raises(kaskad.UsageError, match="zero step"):
+        kaskad.sweep("bubble", wg="0.1:0.2:0")
+    assert issubclass(kaskad.UsageError, ValueError)
+
+
+@pytest.mark.parametrize("call,error", [
+    (lambda: kaskad.bubble(decimal_separator="1"), ValueError),
+    (lambda: kaskad.sweep("tubular"), ValueError),
+    (lambda: kaskad.sweep("bubble", db="1"), TypeError),
+    (lambda: kaskad.bubble(N=True), TypeError),
+    (lambda: kaskad.bubble(wg=float("nan")), ValueError),
+    (lambda: kaskad.bubble(wg=[0.05]), TypeError),
+], ids=["separator_digit", "unknown_model", "field_of_the_other_model", "bool_field", "nan_field", "list_field"])
+def test_arguments_that_cannot_be_field_texts_are_refused(call, error):
+    with pytest.raises(error):
+        call()
+
+
+@pytest.mark.parametrize("model", ["bubble", "gaslift"])
+def test_the_fields_are_the_models(model):
+    names = [name for name, _ in _kaskad.model_fields(model)]
+    assert list(kaskad._FIELD_DEFAULTS[model]) == names
+    assert list(getattr(kaskad, model)().inputs) == names
