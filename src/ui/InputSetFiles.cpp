@@ -17,6 +17,7 @@ constexpr qint64 kInputSetSizeLimit = 64 * 1024;
 
 const std::vector<FileType> kSavedTypes = {
     {QStringLiteral("Исходные данные Kaskad (*.kaskad.json)"), QStringLiteral("kaskad.json")},
+    {QStringLiteral("JSON (*.json)"), QStringLiteral("json")},
 };
 const std::vector<FileType> kOpenedTypes = {
     {QStringLiteral("Исходные данные Kaskad (*.kaskad.json)"), QStringLiteral("kaskad.json")},
