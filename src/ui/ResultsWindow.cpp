@@ -15,7 +15,9 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPainter>
 #include <QPushButton>
+#include <QStyledItemDelegate>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -44,6 +46,38 @@ protected:
 
 private:
     std::function<void()> copy_;
+};
+
+// Draws a cell's text in one call, right-aligned on its background. The
+// standard delegate lays out every cell's text as a paragraph; for a table
+// of short numbers that costs more than the run whose rows it shows.
+class CellDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        const bool selected = option.state & QStyle::State_Selected;
+        const QPalette::ColorGroup group = !(option.state & QStyle::State_Enabled) ? QPalette::Disabled
+                                           : option.state & QStyle::State_Active  ? QPalette::Active
+                                                                                 : QPalette::Inactive;
+        if (selected)
+            painter->fillRect(option.rect, option.palette.brush(group, QPalette::Highlight));
+        else if (const QVariant background = index.data(Qt::BackgroundRole); background.isValid())
+            painter->fillRect(option.rect, background.value<QColor>());
+        painter->setFont(option.font);
+        painter->setPen(option.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text));
+        const QStyle* style = option.widget ? option.widget->style() : QApplication::style();
+        const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, option.widget) + 1;
+        painter->drawText(option.rect.adjusted(margin, 0, -margin, 0), Qt::AlignRight | Qt::AlignVCenter,
+                          index.data(Qt::DisplayRole).toString());
+        if (option.state & QStyle::State_HasFocus) {
+            QStyleOptionFocusRect focus;
+            focus.QStyleOption::operator=(option);
+            focus.backgroundColor = option.palette.color(group, selected ? QPalette::Highlight : QPalette::Base);
+            style->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, painter, option.widget);
+        }
+    }
 };
 
 // Fixed widths from the font, wide enough for any number a pane prints:
@@ -105,10 +139,13 @@ ResultsWindow::ResultsWindow(ResultsTableModel& model, const QString& modelCapti
     view_->setModel(&model_);
     view_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     view_->setWordWrap(false);
+    view_->setItemDelegate(new CellDelegate(view_));
     sizeColumns(*view_);
     status_ = new QLabel;
     status_->setObjectName(QStringLiteral("ResultsStatus"));
     status_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // A new text does not resize the window: the line takes the room it is given.
+    status_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     save_ = new QPushButton(QStringLiteral("Сохранить…"));
     save_->setObjectName(QStringLiteral("ResultsSave"));
     onClick(save_, this, &ResultsWindow::save);
