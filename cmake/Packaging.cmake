@@ -12,6 +12,8 @@ if(TARGET kaskad)
 endif()
 if(TARGET kaskad-cli)
   install(TARGETS kaskad-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  # Loaded by kaskad-cli for --plot, found relative to the program.
+  install(TARGETS kaskad_plot_module LIBRARY DESTINATION ${KASKAD_PLOT_MODULE_INSTALL_DIR})
 endif()
 
 set(CPACK_PACKAGE_NAME kaskad)
@@ -26,8 +28,9 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE amd64)
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
-# The shared libraries the programs link (Qt 6 Widgets, Gui, Core, libstdc++)
-# come from dpkg-shlibdeps; the X11 platform plugin lives in libqt6gui6.
+# The shared libraries the programs and the plot module link (Qt 6 Widgets,
+# Gui, Core, Charts, Svg, libstdc++) come from dpkg-shlibdeps; the X11 and
+# offscreen platform plugins live in libqt6gui6.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6gui6 (>= 6.4), libqt6widgets6 (>= 6.4), fonts-liberation2 | fonts-dejavu-core")
 include(CPack)

@@ -169,6 +169,15 @@ CascadeProfile cascadeProfile(const RunRecord& run)
     return profile;
 }
 
+// "Тевир Барботажный: N=24, y10=3, …": the model and the field texts of a run.
+std::string plotCaption(const SingleRunOptions& options)
+{
+    std::string caption(modelCaption(options.model));
+    for (const FieldDescription& field : modelFields(options.model))
+        ((((caption += field.field == fieldN ? ": " : ", ") += field.name) += '=') += options.fields[field.field - 1]);
+    return caption;
+}
+
 // Draws the run's profile; what keeps it from being drawn is reported and
 // gives the output failure status.
 int plotRun(const SingleRunOptions& options, const RunRecord& run)
@@ -178,7 +187,7 @@ int plotRun(const SingleRunOptions& options, const RunRecord& run)
         return kExitOutputFailed;
     }
     try {
-        writeProfilePlot(cascadeProfile(run), options.plotPath, options.plotSize);
+        writeProfilePlot(cascadeProfile(run), plotCaption(options), options.plotPath, options.plotSize);
     } catch (const OutputError& error) {
         std::cerr << error.message() << '\n';
         return kExitOutputFailed;

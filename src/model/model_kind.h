@@ -15,6 +15,12 @@ enum class ModelKind { bubble, gaslift };
 // "bubble" or "gaslift", as the command line and the data files name it.
 constexpr std::string_view modelName(ModelKind model) { return model == ModelKind::bubble ? "bubble" : "gaslift"; }
 
+// The caption of the model's window: "Тевир Барботажный" or "Тевир Газлифтовый".
+constexpr std::string_view modelCaption(ModelKind model)
+{
+    return model == ModelKind::bubble ? "Тевир Барботажный" : "Тевир Газлифтовый";
+}
+
 // The word that opens each result line: "Реактор" in the bubble-column
 // window, "реактор" in the gas-lift window.
 constexpr std::string_view resultWord(ModelKind model)

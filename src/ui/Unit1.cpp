@@ -46,7 +46,7 @@ constexpr ControlRow kForm1Controls[] = {
 };
 
 constexpr WindowDescription kForm1Layout = {
-    "Тевир Газлифтовый", QRect(117, 139, 1030, 632), QPalette::Button, 11, "Button2", kForm1Controls,
+    modelCaption(ModelKind::gaslift), QRect(117, 139, 1030, 632), QPalette::Button, 11, "Button2", kForm1Controls,
 };
 
 } // namespace

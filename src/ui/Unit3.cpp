@@ -47,7 +47,7 @@ constexpr ControlRow kForm3Controls[] = {
 };
 
 constexpr WindowDescription kForm3Layout = {
-    "Тевир Барботажный", QRect(113, 192, 1136, 649), QPalette::Button, 11, "Button4", kForm3Controls,
+    modelCaption(ModelKind::bubble), QRect(113, 192, 1136, 649), QPalette::Button, 11, "Button4", kForm3Controls,
 };
 
 } // namespace

@@ -18,14 +18,17 @@ struct CliResult {
     int exitStatus = -1;
 };
 
-// Runs "kaskad-cli ARGUMENTS" through the shell in the C locale.
-inline CliResult runKaskadCli(const std::string& arguments)
+// Runs "PROGRAM ARGUMENTS" through the shell in the C locale, with the
+// environment assignments ENVIRONMENT ("NAME=VALUE ...") besides.
+inline CliResult runProgram(const std::string& program, const std::string& arguments,
+                            const std::string& environment = "")
 {
     namespace fs = std::filesystem;
     static int calls = 0;
     const fs::path errFile =
         fs::temp_directory_path() / ("kaskad-cli-test-" + std::to_string(::getpid()) + "-" + std::to_string(++calls));
-    const std::string command = "LC_ALL=C " + std::string(KASKAD_CLI_PATH) + " " + arguments + " 2>" + errFile.string();
+    const std::string command =
+        "LC_ALL=C " + environment + " " + program + " " + arguments + " 2>" + errFile.string();
     CliResult result;
     FILE* pipe = ::popen(command.c_str(), "r");
     std::array<char, 4096> buffer;
@@ -38,6 +41,12 @@ inline CliResult runKaskadCli(const std::string& arguments)
     result.err.assign(std::istreambuf_iterator<char>(err), {});
     fs::remove(errFile);
     return result;
+}
+
+// Runs "kaskad-cli ARGUMENTS" of the build tree, as runProgram does.
+inline CliResult runKaskadCli(const std::string& arguments, const std::string& environment = "")
+{
+    return runProgram(KASKAD_CLI_PATH, arguments, environment);
 }
 
 } // namespace kaskad::cli::test_support

@@ -64,6 +64,25 @@ TEST(ProfilePlot, SvgHasTheSizeAskedAndEveryPaneTitle)
     EXPECT_GE(lines, 8u);
 }
 
+// The caption names the model and every field text; the concentration axis
+// starts at 0 and its labels carry no needless decimals.
+TEST(ProfilePlot, SvgIsCaptionedAndLabelledForAReport)
+{
+    const fs::path svg = plotPath(".svg");
+    const test_support::CliResult run = runKaskadCli(
+        "gaslift --N 12 --y10 3 --y50 2 --wg 0.05 --t 450 --dtr 2 --ts 3600 --format csv --plot " + svg.string() +
+        " --plot-size 600x400");
+    ASSERT_EQ(run.exitStatus, 0) << run.err;
+    const std::string drawn = drawnText(fileText(svg));
+    fs::remove(svg);
+    EXPECT_NE(drawn.find("Тевир Газлифтовый: N=12, y10=3, y50=2, wg=0.05, t=450, dtr=2, db=, ts=3600|"),
+              std::string::npos)
+        << drawn;
+    EXPECT_NE(drawn.find("|0|1|2|3|4|5|"), std::string::npos) << drawn;
+    EXPECT_EQ(drawn.find(".0|"), std::string::npos) << drawn;
+    EXPECT_NE(drawn.find("|1|2|3|4|5|6|7|8|9|10|11|12|"), std::string::npos) << drawn;
+}
+
 std::uint32_t bigEndian(const std::string& bytes, std::size_t at)
 {
     std::uint32_t value = 0;
@@ -90,10 +109,13 @@ TEST(ProfilePlot, PngHasTheSizeAsked)
 }
 
 struct PlotUsage {
+    const char* name;
     const char* options;
     int exitStatus;
     const char* err;
 };
+
+void PrintTo(const PlotUsage& row, std::ostream* out) { *out << row.name; }
 
 class ProfilePlotUsage : public ::testing::TestWithParam<PlotUsage> {};
 
@@ -108,10 +130,13 @@ TEST_P(ProfilePlotUsage, IsRefused)
 
 INSTANTIATE_TEST_SUITE_P(
     Cli, ProfilePlotUsage,
-    ::testing::Values(PlotUsage{"--plot profile.pdf", 2, "the plot file must end in .svg or .png"},
-                      PlotUsage{"--plot p.svg --plot-size 50x50", 2, "must be WIDTHxHEIGHT"},
-                      PlotUsage{"--plot p.svg --plot-size 1200", 2, "must be WIDTHxHEIGHT"},
-                      PlotUsage{"--plot /nonexistent-dir/p.svg", 3, "cannot write plot file '/nonexistent-dir/p.svg'"}));
+    ::testing::Values(
+        PlotUsage{"PdfFile", "--plot profile.pdf", 2, "the plot file must end in .svg or .png"},
+        PlotUsage{"SizeTooSmall", "--plot p.svg --plot-size 50x50", 2, "must be WIDTHxHEIGHT"},
+        PlotUsage{"SizeWithoutHeight", "--plot p.svg --plot-size 1200", 2, "must be WIDTHxHEIGHT"},
+        PlotUsage{"UnwritableFile", "--plot /nonexistent-dir/p.svg", 3,
+                  "cannot write plot file '/nonexistent-dir/p.svg'"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
 } // namespace kaskad::cli

@@ -33,8 +33,10 @@ using PaneProfile = std::vector<std::pair<std::int32_t, double>>;
 using CascadeProfile = std::array<PaneProfile, kPaneCount>;
 
 // Draws the profile into an SVG or PNG file of the given size, offscreen;
-// the legend and axis titles are the panes' titles. Raises OutputError when
-// the file cannot be written.
-void writeProfilePlot(const CascadeProfile& profile, const std::string& path, PlotSize size);
+// the legend and axis titles are the panes' titles. The drawing is done by
+// the plot module, loaded on the first call. Raises OutputError when the
+// module cannot be loaded or the file cannot be written.
+void writeProfilePlot(const CascadeProfile& profile, const std::string& caption, const std::string& path,
+                      PlotSize size);
 
 } // namespace kaskad::cli

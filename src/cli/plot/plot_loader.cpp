@@ -1,0 +1,101 @@
+// writeProfilePlot for kaskad-cli: the Qt plot module is loaded with dlopen
+// on the first plot, so a run without one never loads Qt.
+#include "cli/plot/profile_plot.h"
+
+#include "cli/cli_errors.h"
+#include "cli/plot/plot_module_abi.h"
+
+#include <dlfcn.h>
+
+#include <filesystem>
+#include <vector>
+
+namespace kaskad::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string lastLoaderError()
+{
+    const char* error = ::dlerror();
+    return error ? error : "no reason given";
+}
+
+// The module lies at the same place relative to the program in the build tree
+// and in an installation, whatever the prefix: KASKAD_PLOT_MODULE_DIR is that
+// place relative to the program's directory.
+fs::path modulePath()
+{
+    std::error_code error;
+    const fs::path program = fs::read_symlink("/proc/self/exe", error);
+    if (error)
+        throw OutputError("cannot locate the plot module: the program's own path is unreadable (" +
+                          error.message() + ")");
+    return (program.parent_path() / KASKAD_PLOT_MODULE_DIR / kKaskadPlotModuleFile).lexically_normal();
+}
+
+KaskadWriteProfilePlot loadEntryPoint()
+{
+    const fs::path path = modulePath();
+    void* module = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!module)
+        throw OutputError("cannot load the plot module " + path.string() + ": " + lastLoaderError());
+    void* entry = ::dlsym(module, kKaskadWriteProfilePlotSymbol);
+    if (!entry) {
+        const std::string reason = lastLoaderError();
+        ::dlclose(module);
+        throw OutputError("cannot use the plot module " + path.string() + ": " + reason);
+    }
+    return reinterpret_cast<KaskadWriteProfilePlot>(entry);
+}
+
+// Loaded on the first plot and kept to the end of the process: the module's
+// Qt application lives until exit. A failed load is tried again next time.
+KaskadWriteProfilePlot entryPoint()
+{
+    static const KaskadWriteProfilePlot entry = loadEntryPoint();
+    return entry;
+}
+
+// The profile's values as the module's plain structures; points[pane] backs
+// panes[pane].
+struct PlainProfile {
+    std::vector<std::vector<KaskadPlotPoint>> points;
+    std::vector<KaskadPlotPane> panes;
+
+    explicit PlainProfile(const CascadeProfile& profile)
+    {
+        points.reserve(profile.size());
+        panes.reserve(profile.size());
+        for (const PaneProfile& pane : profile) {
+            std::vector<KaskadPlotPoint>& values = points.emplace_back();
+            values.reserve(pane.size());
+            for (const auto& [reactor, value] : pane)
+                values.push_back(KaskadPlotPoint{reactor, value});
+            panes.push_back(KaskadPlotPane{values.data(), values.size()});
+        }
+    }
+};
+
+} // namespace
+
+void writeProfilePlot(const CascadeProfile& profile, const std::string& caption, const std::string& path,
+                      PlotSize size)
+{
+    const std::optional<PlotFormat> format = plotFormatOf(path);
+    if (!format)
+        throw OutputError("plot file '" + path + "' must end in .svg or .png");
+    const KaskadWriteProfilePlot write = entryPoint();
+    const PlainProfile plain(profile);
+    const KaskadPlotRequest request{plain.panes.data(),
+                                    plain.panes.size(),
+                                    caption.c_str(),
+                                    path.c_str(),
+                                    *format == PlotFormat::svg ? kaskadPlotSvg : kaskadPlotPng,
+                                    size.width,
+                                    size.height};
+    if (const char* failure = write(&request))
+        throw OutputError(failure);
+}
+
+} // namespace kaskad::cli
