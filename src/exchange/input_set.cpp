@@ -15,11 +15,6 @@ using Json = nlohmann::ordered_json;
 
 const std::string kVersionKey = "kaskad-input-set";
 
-std::string windowCaption(ModelKind model)
-{
-    return model == ModelKind::bubble ? "Тевир Барботажный" : "Тевир Газлифтовый";
-}
-
 // Where the parser stopped, as a line and a column counted from 1.
 std::string positionText(std::string_view json, std::size_t byte)
 {
@@ -49,7 +44,7 @@ void checkModel(const Json& set, ModelKind model)
         throw FileProblem("не указана модель (\"model\")");
     for (ModelKind kind : {ModelKind::bubble, ModelKind::gaslift})
         if (name->get<std::string>() == modelName(kind) && kind != model)
-            throw FileProblem("это исходные данные окна «" + windowCaption(kind) + "»");
+            throw FileProblem("это исходные данные окна «" + std::string(modelCaption(kind)) + "»");
     if (name->get<std::string>() != modelName(model))
         throw FileProblem("неизвестная модель: " + name->dump());
 }

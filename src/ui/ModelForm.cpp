@@ -23,7 +23,7 @@ ModelForm::ModelForm(const WindowDescription& layout, const RegionalSettings& se
         fields_[std::size_t(n - 1)] = requireControl<QLineEdit>(*this, "LabeledEdit" + std::to_string(n));
     for (int n = 1; n <= kPaneCount; ++n)
         panes_[std::size_t(n - 1)] = requireControl<QPlainTextEdit>(*this, "Text" + std::to_string(n));
-    views_ = std::make_unique<ResultViews>(*this, runs_, settings_, windowTitle());
+    views_ = std::make_unique<ResultViews>(*this, runs_, runFields_, settings_, windowTitle());
     actions_ = addModelActions(*this, *client, panes_,
                                {[this] { views_->showTable(); }, [this] { views_->showChart(); },
                                 [this] { saveInputSet(*this); }, [this] { openInputSet(*this); }});
@@ -68,6 +68,9 @@ void ModelForm::appendResult(const StoredResult& result)
 
 void ModelForm::calculateAndKeep(const std::function<void()>& calculation)
 {
+    FieldTexts& fields = runFields_.emplace_back();
+    for (int n = 1; n <= kFieldCount; ++n)
+        fields[std::size_t(n - 1)] = fieldText(n);
     RunRecord& run = runs_.emplace_back();
     run.model = model_;
     RunRecorder recorder(run);
@@ -100,6 +103,7 @@ void ModelForm::clearPanes()
     for (int number : {1, 2, 3, 4, 5, 6, 7, 9, 8, 10, 11, 12})
         pane(number)->clear();
     runs_.clear();
+    runFields_.clear();
     views_->runsCleared();
 }
 

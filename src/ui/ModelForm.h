@@ -49,8 +49,10 @@ public:
     void appendResult(const StoredResult& result) override;
 
     ModelKind modelKind() const { return model_; }
-    // Every run since the window was last cleared, oldest first, as stored.
+    // Every run since the window was last cleared, oldest first, as stored,
+    // and the field texts each read.
     const std::vector<RunRecord>& runs() const { return runs_; }
+    const std::vector<FieldTexts>& runFields() const { return runFields_; }
     // The results table and profile chart windows of these runs.
     ResultViews& resultViews() { return *views_; }
     QAction* action(ModelAction which) const { return actions_[std::size_t(which)]; }
@@ -78,6 +80,7 @@ private:
     std::array<QPlainTextEdit*, kPaneCount> panes_{};
     QEventLoop* modalLoop_ = nullptr;
     std::vector<RunRecord> runs_;
+    std::vector<FieldTexts> runFields_;
     // Records the run under way, if any.
     RunRecorder* recorder_ = nullptr;
     std::unique_ptr<ResultViews> views_;

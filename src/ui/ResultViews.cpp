@@ -1,17 +1,20 @@
 // The results table and profile chart windows of a model window.
 #include "ui/ResultViews.h"
 
-#include "ui/ErrorReport.h"
+#include "chart/cascade_profile.h"
+#include "ui/ChartWindow.h"
 #include "ui/ResultsTableModel.h"
 #include "ui/ResultsWindow.h"
 
 #include <QWindow>
 
+#include <stdexcept>
+
 namespace kaskad::ui {
 
-ResultViews::ResultViews(QWidget& form, const std::vector<RunRecord>& runs, const RegionalSettings& settings,
-                         const QString& formCaption)
-    : form_(form), runs_(runs), formCaption_(formCaption),
+ResultViews::ResultViews(QWidget& form, const std::vector<RunRecord>& runs, const std::vector<FieldTexts>& runFields,
+                         const RegionalSettings& settings, const QString& formCaption)
+    : form_(form), runs_(runs), runFields_(runFields), formCaption_(formCaption),
       model_(std::make_unique<ResultsTableModel>(runs, settings, nullptr))
 {
 }
@@ -21,6 +24,8 @@ ResultViews::~ResultViews() = default;
 void ResultViews::runsCleared()
 {
     model_->runsCleared();
+    if (chart_)
+        chart_->hide();
 }
 
 void ResultViews::runAdded()
@@ -37,12 +42,32 @@ void ResultViews::showTable()
 
 void ResultViews::showChart()
 {
+    const std::size_t run = runToDraw();
+    if (run >= runs_.size() || runs_[run].reactors.empty())
+        throw std::runtime_error("Профиль каскада строится по рассчитанным реакторам: ни один не рассчитан.");
+    if (!chart_)
+        chart_ = std::make_unique<ChartWindow>();
+    const ModelKind model = runs_[run].model;
+    chart_->showProfile(chart::cascadeProfile(runs_[run]),
+                        QString::fromStdString(chart::profileCaption(model, runFields_[run])),
+                        QStringLiteral("Профиль каскада — %1, расчёт %2").arg(formCaption_).arg(run + 1));
+    showInFront(*chart_);
+}
+
+std::size_t ResultViews::runToDraw() const
+{
+    if (table_ && table_->isVisible())
+        if (const std::optional<std::size_t> selected = table_->selectedRun())
+            return *selected;
+    return runs_.empty() ? 0 : runs_.size() - 1;
 }
 
 void ResultViews::hideWindows()
 {
     if (table_)
         table_->hide();
+    if (chart_)
+        chart_->hide();
 }
 
 // A window without a parent widget, so that none of its controls counts as
