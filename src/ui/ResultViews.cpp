@@ -6,7 +6,10 @@
 #include "ui/ResultsTableModel.h"
 #include "ui/ResultsWindow.h"
 
+#include <QScreen>
 #include <QWindow>
+
+#include <algorithm>
 
 #include <stdexcept>
 
@@ -35,8 +38,10 @@ void ResultViews::runAdded()
 
 void ResultViews::showTable()
 {
-    if (!table_)
+    if (!table_) {
         table_ = std::make_unique<ResultsWindow>(*model_, formCaption_, [this] { showChart(); });
+        placeBeside(*table_, QPoint(40, 40));
+    }
     showInFront(*table_);
 }
 
@@ -45,8 +50,10 @@ void ResultViews::showChart()
     const std::size_t run = runToDraw();
     if (run >= runs_.size() || runs_[run].reactors.empty())
         throw std::runtime_error("Профиль каскада строится по рассчитанным реакторам: ни один не рассчитан.");
-    if (!chart_)
+    if (!chart_) {
         chart_ = std::make_unique<ChartWindow>();
+        placeBeside(*chart_, QPoint(80, 80));
+    }
     const ModelKind model = runs_[run].model;
     chart_->showProfile(chart::cascadeProfile(runs_[run]),
                         QString::fromStdString(chart::profileCaption(model, runFields_[run])),
@@ -68,6 +75,19 @@ void ResultViews::hideWindows()
         table_->hide();
     if (chart_)
         chart_->hide();
+}
+
+// A new window of ours opens a little below and right of the model window,
+// within the screen.
+void ResultViews::placeBeside(QWidget& window, QPoint offset)
+{
+    QPoint at = form_.pos() + offset;
+    if (const QScreen* screen = form_.screen()) {
+        const QRect room = screen->availableGeometry();
+        at.setX(std::max(room.left(), std::min(at.x(), room.right() + 1 - window.frameGeometry().width())));
+        at.setY(std::max(room.top(), std::min(at.y(), room.bottom() + 1 - window.frameGeometry().height())));
+    }
+    window.move(at);
 }
 
 // A window without a parent widget, so that none of its controls counts as

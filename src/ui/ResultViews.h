@@ -4,6 +4,7 @@
 
 #include "model/run_record.h"
 
+#include <QPoint>
 #include <QString>
 
 #include <memory>
@@ -50,6 +51,7 @@ private:
     // model window's modality leaves it usable.
     void showInFront(QWidget& window);
 
+    void placeBeside(QWidget& window, QPoint offset);
     // The run Ctrl+G draws, from 0.
     std::size_t runToDraw() const;
 

@@ -49,6 +49,8 @@ QVariant ResultsTableModel::data(const QModelIndex& index, int role) const
     case Qt::BackgroundRole:
         if (table_.missedBound(row, index.column()))
             return missedBoundColour();
+        if (table_.errorOf(row))
+            return failingRowColour();
         return {};
     case Qt::TextAlignmentRole:
         return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
@@ -96,6 +98,11 @@ DecimalSeparator ResultsTableModel::decimalSeparator() const
 QColor ResultsTableModel::missedBoundColour()
 {
     return QColor(255, 196, 196);
+}
+
+QColor ResultsTableModel::failingRowColour()
+{
+    return QColor(255, 236, 179);
 }
 
 } // namespace kaskad::ui

@@ -19,7 +19,8 @@ public:
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
     // The cell's text with the window's separator; as tooltip the error of a
-    // failing reactor's row or the bound a cell misses, which also colours it.
+    // failing reactor's row or the bound a cell misses, each with a
+    // background of its own.
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
@@ -33,6 +34,8 @@ public:
 
     // The background of a cell outside its bound.
     static QColor missedBoundColour();
+    // The background of the row of the reactor a run failed in.
+    static QColor failingRowColour();
 
 private:
     ResultsTable table_;

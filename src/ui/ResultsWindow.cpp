@@ -21,6 +21,7 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <set>
 
 namespace kaskad::ui {
@@ -89,8 +90,11 @@ void sizeColumns(QTableView& view)
     view.horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     for (int column = 0; column < kTableColumnCount; ++column) {
         const QString widest = isValueColumn(column) ? QStringLiteral("-8.88888888888888E-88")
-                                                     : QStringLiteral("Реактор 8888");
-        view.setColumnWidth(column, metrics.horizontalAdvance(widest) + padding);
+                                                     : QString::fromUtf8(tableColumnName(column).data(),
+                                                                         qsizetype(tableColumnName(column).size()));
+        view.setColumnWidth(column, std::max(metrics.horizontalAdvance(widest),
+                                             metrics.horizontalAdvance(QStringLiteral("88888"))) +
+                                        2 * padding);
     }
     view.verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     view.verticalHeader()->setDefaultSectionSize(metrics.height() + 6);

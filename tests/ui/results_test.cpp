@@ -433,10 +433,15 @@ private Q_SLOTS:
             QCOMPARE(model.rowCount(), rows);
             const int last = rows - 1;
             QCOMPARE(cellText(model, last, 1), lastReactor);
-            for (int column = 0; column < model.columnCount(); ++column)
+            for (int column = 0; column < model.columnCount(); ++column) {
                 QCOMPARE(cellText(model, last, column, Qt::ToolTipRole), error);
-            if (rows > 1)
+                QCOMPARE(model.data(model.index(last, column), Qt::BackgroundRole).value<QColor>(),
+                         kaskad::ui::ResultsTableModel::failingRowColour());
+            }
+            if (rows > 1) {
                 QCOMPARE(cellText(model, last - 1, 2, Qt::ToolTipRole), QString());
+                QVERIFY(!model.data(model.index(last - 1, 2), Qt::BackgroundRole).isValid());
+            }
             QVERIFY2(table->statusLine()->text().endsWith(": " + error), qPrintable(table->statusLine()->text()));
             QCOMPARE(w.runs().size(), std::size_t(1));
             QVERIFY(!w.runs().front().ok());
