@@ -7,9 +7,10 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libcli11-dev nlohmann-json3-dev libxlsxwriter-dev
   qt6-base-dev qt6-charts-dev qt6-svg-dev qt6-qpa-plugins libgl-dev libqt6opengl6-dev
-  xvfb xauth xdotool x11-utils xclip imagemagick
+  xvfb xauth xdotool x11-utils openbox xclip imagemagick
   python3-openpyxl
   fonts-dejavu-core fonts-liberation2
+  help2man man-db groff-base bash-completion appstream lintian
 )
 
 missing=()

@@ -4,12 +4,12 @@
 #include "ui/ErrorReport.h"
 #include "ui/Unit1.h"
 #include "ui/Unit3.h"
+#include "ui/WindowFrame.h"
 #include "ui/WindowLayout.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QPushButton>
-#include <QShowEvent>
 
 #include <stdexcept>
 
@@ -52,6 +52,10 @@ void TForm2::setModelWindows(ui::TForm1& gasLift, ui::TForm3& bubbleColumn)
 {
     form1_ = &gasLift;
     form3_ = &bubbleColumn;
+    // They open only over this window: the program's one task-bar entry is
+    // this window's.
+    ui::makeTransientFor(gasLift, *this);
+    ui::makeTransientFor(bubbleColumn, *this);
 }
 
 void TForm2::Button1Click()
@@ -79,14 +83,6 @@ void TForm2::returnFocusTo(QPushButton* opener)
 {
     activateWindow();
     opener->setFocus(Qt::OtherFocusReason);
-}
-
-void TForm2::showEvent(QShowEvent* event)
-{
-    ui::guarded([&] {
-        if (!event->spontaneous())
-            ui::applyOuterSize(*this, kForm2Layout.outerGeometry.size());
-    });
 }
 
 // Closing the main window ends the program: "Выход", the close box and the

@@ -16,7 +16,8 @@ class TForm2 : public QWidget {
 public:
     TForm2();
 
-    // The model windows its buttons open; they are created after this window.
+    // The model windows its buttons open, created after this window; they
+    // become transient windows of this one.
     void setModelWindows(ui::TForm1& gasLift, ui::TForm3& bubbleColumn);
 
     void Button1Click();  // opens Form3, the bubble-column window, modally
@@ -24,7 +25,6 @@ public:
     void Button3Click();  // closes this window, which ends the program
 
 protected:
-    void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:

@@ -1,14 +1,56 @@
 // The kaskad desktop program: the mode-selection window and the two model windows.
 #include "app/Program.h"
+#include "app/StartOptions.h"
 
 #include "numeric/extended.h"
 
 #include <QApplication>
 
+#include <iostream>
+#include <span>
+
+namespace {
+
+constexpr int kExitNoDisplay = 1;
+constexpr int kExitUsage = 2;
+
+// Prints --help or --version; a failed write is an error, not silence.
+int printAndExit(const std::string& text)
+{
+    std::cout << text << std::flush;
+    if (!std::cout) {
+        std::cerr << "kaskad: standard output could not be written\n";
+        return 1;
+    }
+    return 0;
+}
+
+} // namespace
+
 int main(int argc, char* argv[])
 {
     kaskad::setCalculationFloatingPointEnvironment();
+    const std::span<char* const> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
+    switch (kaskad::app::readStartRequest(arguments)) {
+    case kaskad::app::StartRequest::printHelp:
+        return printAndExit(kaskad::app::helpText());
+    case kaskad::app::StartRequest::printVersion:
+        return printAndExit(kaskad::app::versionText() + '\n');
+    case kaskad::app::StartRequest::openWindows:
+        break;
+    }
+    // Without a display Qt would abort; say so plainly instead.
+    if (const auto reason = kaskad::app::missingDisplayReason(kaskad::app::displaySettings(arguments))) {
+        std::cerr << "kaskad: " << *reason << '\n';
+        return kExitNoDisplay;
+    }
+
     QApplication application(argc, argv);
+    // QApplication has taken Qt's own options out of argv; what is left is unknown.
+    if (argc > 1) {
+        std::cerr << "kaskad: unknown argument '" << argv[1] << "' (see kaskad --help)\n";
+        return kExitUsage;
+    }
     kaskad::app::adoptApplicationTitle();
     kaskad::app::Program program;
     program.start();

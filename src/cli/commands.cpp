@@ -10,6 +10,7 @@
 #include "cli/progress.h"
 #include "cli/sweep.h"
 #include "cli/sweep_output.h"
+#include "kaskad/version.h"
 
 #include <iostream>
 #include <map>
@@ -241,6 +242,14 @@ int runSweepCommand(const SweepOptions& options, StandardOutput& out)
     return kExitSuccess;
 }
 
+// --version on the program and on every subcommand, nested ones included.
+void addVersionFlags(CLI::App& command)
+{
+    command.set_version_flag("--version", "kaskad-cli " KASKAD_VERSION, "Print the version and exit");
+    for (CLI::App* subcommand : command.get_subcommands([](CLI::App*) { return true; }))
+        addVersionFlags(*subcommand);
+}
+
 } // namespace
 
 std::string fieldOption(const FieldDescription& field) { return "--" + std::string(field.name); }
@@ -282,6 +291,7 @@ CommandLine::CommandLine()
     addSweep(*sweep, sweepGasLift, "gaslift", "Gas-lift reactors: a run per point of the swept fields.",
              "kaskad-cli sweep gaslift --N 1:12:1 --y10 3 --y50 2 --wg 0.05 --t 440:460:5 --dtr 2 "
              "--ts 1800:3600:600 --only-meeting --outlet --format json");
+    addVersionFlags(app);
 }
 
 // The word where a subcommand of `command` is due, when it names none.
@@ -340,6 +350,8 @@ int runCommandLine(int argc, char** argv)
     }
     try {
         commandLine.app.parse(argc, argv);
+    } catch (const CLI::CallForVersion& e) {
+        return helpWritten(commandLine.app.exit(e));
     } catch (const CLI::CallForHelp& e) {
         return helpWritten(commandLine.app.exit(e));
     } catch (const CLI::CallForAllHelp& e) {

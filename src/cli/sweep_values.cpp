@@ -4,84 +4,75 @@
 #include "cli/cli_errors.h"
 
 #include <algorithm>
+#include <initializer_list>
+#include <optional>
 
 namespace kaskad::cli {
 
 namespace {
 
-using Wide = __int128;
+// A decimal's mantissa with its sign, and a range's numbers as whole counts
+// of the last decimal place of its FROM and STEP.
+using DecimalMantissa = __int128;
+// The distance between two such, which may exceed DecimalMantissa.
+using UnitDistance = unsigned __int128;
+
+// The most units a range counts, 2^127 - 1.
+constexpr DecimalMantissa kMaxUnits = static_cast<DecimalMantissa>(~UnitDistance(0) >> 1);
+
+// The most significant digits of one number of a range.
+constexpr std::int64_t kMaxTextDigits = 36;
 
 // A decimal number held exactly: mantissa * 10^exponent.
 struct Decimal {
-    Wide mantissa = 0;
+    DecimalMantissa mantissa = 0;
     std::int64_t exponent = 0;
 };
 
-constexpr int kMaxDecimalDigits = 36;
-
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
-
-// The exact value of a field text. The text is first converted as the field
-// converts it, so a text the field rejects is rejected here with the same
-// message; what is left is to read its digits.
-Decimal exactDecimal(std::string_view text, DecimalSeparator separator)
+// A field text taken apart as the field reads it. A text the field rejects,
+// by its syntax or by its range, is a usage error with the field's message.
+NumberTextParts fieldNumberParts(std::string_view text, DecimalSeparator separator)
 {
     try {
-        TextToNumber(text, separator);
+        const NumberTextParts parts = ScanNumberText(text, separator);
+        static_cast<void>(NumberTextValue(parts));
+        return parts;
     } catch (const EConvertError& error) {
         throw UsageError(reportText(error));
     }
-    std::size_t i = 0;
-    while (i < text.size() && text[i] == ' ')
-        ++i;
-    bool negative = false;
-    if (text[i] == '+' || text[i] == '-')
-        negative = text[i++] == '-';
+}
 
-    Decimal value;
-    int significantDigits = 0;
-    const auto takeDigit = [&](char c) {
-        if (value.mantissa == 0 && c == '0')
-            return;
-        if (++significantDigits > kMaxDecimalDigits)
-            throw UsageError("'" + std::string(text) + "' has too many digits for a range");
-        value.mantissa = value.mantissa * 10 + (c - '0');
-    };
-    while (i < text.size() && isDigit(text[i]))
-        takeDigit(text[i++]);
-    if (text.substr(i).starts_with(separator.text())) {
-        i += separator.text().size();
-        for (; i < text.size() && isDigit(text[i]); ++i) {
-            takeDigit(text[i]);
-            --value.exponent;
+// The exact value of a field text. Trailing zeros go into the exponent, so
+// that "1000" and "1E3" both take one digit.
+Decimal exactDecimal(std::string_view text, DecimalSeparator separator)
+{
+    const NumberTextParts parts = fieldNumberParts(text, separator);
+    Decimal value{0, parts.lastDigitExponent()};
+    std::int64_t digits = 0;     // digits in value.mantissa
+    std::int64_t heldZeros = 0;  // zeros after them, not multiplied in yet
+    for (const std::string_view run : {parts.wholeDigits, parts.fractionDigits}) {
+        for (const char c : run) {
+            if (c == '0') {
+                heldZeros += value.mantissa != 0;
+                continue;
+            }
+            digits += heldZeros + 1;
+            if (digits > kMaxTextDigits)
+                throw UsageError("'" + std::string(text) + "' has too many digits for a range");
+            for (; heldZeros > 0; --heldZeros)
+                value.mantissa *= 10;
+            value.mantissa = value.mantissa * 10 + (c - '0');
         }
     }
-    if (i < text.size() && (text[i] == 'E' || text[i] == 'e')) {
-        ++i;
-        bool negativeExponent = false;
-        if (i < text.size() && (text[i] == '+' || text[i] == '-'))
-            negativeExponent = text[i++] == '-';
-        std::int64_t exponent = 0;
-        for (; i < text.size() && isDigit(text[i]); ++i)
-            exponent = exponent * 10 + (text[i] - '0');
-        value.exponent += negativeExponent ? -exponent : exponent;
-    }
-    if (negative)
+    value.exponent += heldZeros;
+    if (parts.negative)
         value.mantissa = -value.mantissa;
     return value;
 }
 
-// value's mantissa scaled to a smaller exponent.
-Wide mantissaAt(const Decimal& value, std::int64_t exponent, std::string_view range)
-{
-    Wide m = value.mantissa;
-    for (std::int64_t e = value.exponent; e > exponent; --e)
-        if (__builtin_mul_overflow(m, Wide(10), &m))
-            throw UsageError("the numbers of range '" + std::string(range) + "' are too far apart in scale");
-    return m;
-}
+DecimalMantissa magnitudeOf(DecimalMantissa m) { return m < 0 ? -m : m; }
 
-std::string digitsOf(Wide magnitude)
+std::string digitsOf(DecimalMantissa magnitude)
 {
     std::string digits;
     do {
@@ -90,6 +81,84 @@ std::string digitsOf(Wide magnitude)
     } while (magnitude != 0);
     std::reverse(digits.begin(), digits.end());
     return digits;
+}
+
+std::int64_t digitCount(DecimalMantissa magnitude)
+{
+    std::int64_t count = 1;
+    for (; magnitude >= 10; magnitude /= 10)
+        ++count;
+    return count;
+}
+
+// The digits a number takes from its first digit down to 10^exponent.
+std::int64_t digitsDownTo(const Decimal& value, std::int64_t exponent)
+{
+    return value.mantissa == 0 ? 0 : digitCount(magnitudeOf(value.mantissa)) + value.exponent - exponent;
+}
+
+// value / 10^exponent, for a value that is a whole multiple of 10^exponent;
+// nothing when that is beyond DecimalMantissa.
+std::optional<DecimalMantissa> unitsAt(const Decimal& value, std::int64_t exponent)
+{
+    DecimalMantissa m = value.mantissa;
+    for (std::int64_t e = value.exponent; e > exponent && m != 0; --e)
+        if (__builtin_mul_overflow(m, DecimalMantissa(10), &m))
+            return std::nullopt;
+    return m;
+}
+
+// value / 10^exponent rounded to a whole number, up when roundUp, else down.
+std::optional<DecimalMantissa> unitsCutAt(const Decimal& value, std::int64_t exponent, bool roundUp)
+{
+    if (value.exponent >= exponent)
+        return unitsAt(value, exponent);
+    DecimalMantissa whole = value.mantissa;
+    bool cut = false;
+    for (std::int64_t e = value.exponent; e < exponent && whole != 0; ++e) {
+        cut = cut || whole % 10 != 0;
+        whole /= 10;  // toward zero
+    }
+    if (cut && roundUp && value.mantissa > 0)
+        return whole + 1;
+    if (cut && !roundUp && value.mantissa < 0)
+        return whole - 1;
+    return whole;
+}
+
+// A range as whole numbers of 10^exponent: every value FROM + k * STEP is one.
+struct WholeRange {
+    DecimalMantissa from, to, step;
+    std::int64_t exponent;
+};
+
+[[noreturn]] void throwTooFarApartInScale(std::string_view range, std::int64_t digits)
+{
+    throw UsageError("the numbers of range '" + std::string(range) +
+                     "' are too far apart in scale: in units of the last decimal place of FROM and STEP they "
+                     "take " + std::to_string(digits) + " digits, and a range counts at most " + digitsOf(kMaxUnits) +
+                     " units");
+}
+
+// The range in units of the last decimal place of FROM and STEP, where its
+// values are whole. TO is cut to that place against the direction of the
+// step, which keeps the same values up to it: TO needs no finer digits.
+WholeRange wholeRange(const Decimal& from, const Decimal& to, const Decimal& step, std::string_view range)
+{
+    const std::int64_t exponent = from.mantissa == 0 ? step.exponent : std::min(from.exponent, step.exponent);
+    const std::optional<DecimalMantissa> f = unitsAt(from, exponent);
+    const std::optional<DecimalMantissa> t = unitsCutAt(to, exponent, step.mantissa < 0);
+    const std::optional<DecimalMantissa> s = unitsAt(step, exponent);
+    if (!f || !t || !s)
+        throwTooFarApartInScale(range, std::max({digitsDownTo(from, exponent), digitsDownTo(to, exponent),
+                                                 digitsDownTo(step, exponent)}));
+    return {*f, *t, *s, exponent};
+}
+
+UnitDistance distanceBetween(DecimalMantissa a, DecimalMantissa b)
+{
+    // Exact in unsigned arithmetic modulo 2^128, since |a - b| < 2^128.
+    return a >= b ? UnitDistance(a) - UnitDistance(b) : UnitDistance(b) - UnitDistance(a);
 }
 
 // The decimal written as a field text, in the printed numbers' general
@@ -102,33 +171,11 @@ std::string decimalText(Decimal value, DecimalSeparator separator)
         value.mantissa /= 10;
         ++value.exponent;
     }
-    const bool negative = value.mantissa < 0;
-    const std::string digits = digitsOf(negative ? -value.mantissa : value.mantissa);
-    const auto n = static_cast<std::int64_t>(digits.size());
-    const std::int64_t x = n + value.exponent;  // digits before the separator
-
-    std::string text = negative ? "-" : "";
-    if (x > 15 || x < -3) {
-        text += digits[0];
-        if (n > 1) {
-            text += separator.text();
-            text.append(digits, 1);
-        }
-        text += 'E';
-        text += std::to_string(x - 1);
-    } else if (x >= n) {
-        text += digits;
-        text.append(static_cast<std::size_t>(x - n), '0');
-    } else if (x > 0) {
-        text.append(digits, 0, static_cast<std::size_t>(x));
-        text += separator.text();
-        text.append(digits, static_cast<std::size_t>(x));
-    } else {
-        text += '0';
-        text += separator.text();
-        text.append(static_cast<std::size_t>(-x), '0');
-        text += digits;
-    }
+    const std::string digits = digitsOf(magnitudeOf(value.mantissa));
+    const std::int64_t pointPosition = static_cast<std::int64_t>(digits.size()) + value.exponent;
+    std::string text(digits.size() + kGeneralFormatOverhead, '\0');
+    const char* end = writeGeneralFormat(text.data(), digits, pointPosition, value.mantissa < 0, separator);
+    text.resize(static_cast<std::size_t>(end - text.data()));
     return text;
 }
 
@@ -152,25 +199,25 @@ void appendRange(std::vector<std::string>& texts, std::string_view range, Decima
     const Decimal from = exactDecimal(parts[0], separator);
     const Decimal to = exactDecimal(parts[1], separator);
     const Decimal step = exactDecimal(parts[2], separator);
-
-    const std::int64_t exponent = std::min({from.exponent, to.exponent, step.exponent});
-    const Wide f = mantissaAt(from, exponent, range);
-    const Wide t = mantissaAt(to, exponent, range);
-    const Wide s = mantissaAt(step, exponent, range);
-    Wide span;
-    if (__builtin_sub_overflow(t, f, &span))
-        throw UsageError("range '" + std::string(range) + "' is too wide");
-    if (s == 0)
+    if (step.mantissa == 0)
         throw UsageError("range '" + std::string(range) + "' has a zero step");
-    if ((span < 0 && s > 0) || (span > 0 && s < 0))
-        throw UsageError("the step of range '" + std::string(range) + "' leads away from its end");
 
-    const Wide count = span / s + 1;
-    if (count > static_cast<Wide>(kMaxFieldValues - texts.size()))
+    const WholeRange whole = wholeRange(from, to, step, range);
+    if ((whole.to < whole.from && whole.step > 0) || (whole.to > whole.from && whole.step < 0))
+        throw UsageError("the step of range '" + std::string(range) + "' leads away from its end");
+    const UnitDistance count = distanceBetween(whole.to, whole.from) / distanceBetween(whole.step, 0) + 1;
+    if (count > kMaxFieldValues - texts.size())
         throw UsageError("range '" + std::string(range) + "' has more than " + std::to_string(kMaxFieldValues) +
                          " values");
-    for (Wide k = 0; k < count; ++k)
-        texts.push_back(decimalText({f + k * s, exponent}, separator));
+    // Each value lies between FROM and TO: stepping to the next never
+    // overflows.
+    DecimalMantissa value = whole.from;
+    for (UnitDistance k = 1;; ++k) {
+        texts.push_back(decimalText({value, whole.exponent}, separator));
+        if (k == count)
+            return;
+        value += whole.step;
+    }
 }
 
 } // namespace

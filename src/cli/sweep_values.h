@@ -24,8 +24,10 @@ bool isSweepText(std::string_view text);
 //  - "FROM:TO:STEP": FROM, FROM + STEP, ... up to TO, computed exactly in
 //    decimal and written as decimal texts ("0.1", "0.2", "0.3"), so each
 //    value is the text a user would type for it. FROM, TO and STEP must be
-//    numbers in the field's syntax; a zero step, a step leading away from TO
-//    or too many values are usage errors.
+//    numbers in the field's syntax; a zero step, a step leading away from TO,
+//    too many values, a number of more than 36 digits from its first to its
+//    last non-zero digit and numbers that count more than 2^127 - 1 units of
+//    the last decimal place of FROM and STEP are usage errors.
 //  - anything else: that one text.
 // Raises UsageError.
 std::vector<std::string> fieldValueTexts(std::string_view text, DecimalSeparator separator);

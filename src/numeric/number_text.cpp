@@ -1,4 +1,5 @@
-// TextToNumber, RoundCount, NumberToText and IntegerToText.
+// Field texts read by the number syntax (ScanNumberText, TextToNumber), the
+// count rounding, and numbers written in the general format (NumberToText).
 #include "number_text.h"
 
 #include "errors.h"
@@ -9,6 +10,7 @@
 #include <bit>
 #include <algorithm>
 #include <charconv>
+#include <climits>
 #include <cstring>
 #include <optional>
 #include <cmath>
@@ -87,68 +89,134 @@ long double ScaleByPowerOfTen(long double value, std::int64_t k)
     return value;
 }
 
+namespace {
+
+// Reads a field text from its first character, one part of the number syntax
+// at a time.
+class NumberTextCursor {
+public:
+    explicit NumberTextCursor(std::string_view text) : text_(text) {}
+
+    bool atEnd() const { return i_ == text_.size(); }
+    void skipBlanks()
+    {
+        while (at(' '))
+            ++i_;
+    }
+    // Takes c if it comes next.
+    bool take(char c)
+    {
+        const bool taken = at(c);
+        i_ += taken;
+        return taken;
+    }
+    bool take(std::string_view s)
+    {
+        const bool taken = text_.substr(i_).starts_with(s);
+        i_ += taken ? s.size() : 0;
+        return taken;
+    }
+    // An optional "+" or "-": true when it is "-".
+    bool takeSign()
+    {
+        if (take('-'))
+            return true;
+        take('+');
+        return false;
+    }
+    // The run of digits that comes next, possibly empty, each digit handed
+    // to takeDigit as it is passed.
+    template <typename DigitReader>
+    [[gnu::always_inline]] std::string_view takeDigits(DigitReader& takeDigit)
+    {
+        const std::size_t start = i_;
+        for (; atDigit(); ++i_)
+            takeDigit(text_[i_]);
+        return text_.substr(start, i_ - start);
+    }
+    // An exponent's optional sign and digits, taken while the value read so
+    // far is below 500: "E5000" leaves its last "0" untaken.
+    std::int64_t takeExponent()
+    {
+        const bool negative = takeSign();
+        std::int64_t exponent = 0;
+        while (atDigit() && exponent < 500)
+            exponent = exponent * 10 + (text_[i_++] - '0');
+        return negative ? -exponent : exponent;
+    }
+
+private:
+    bool at(char c) const { return i_ < text_.size() && text_[i_] == c; }
+    bool atDigit() const { return i_ < text_.size() && isDigit(text_[i_]); }
+
+    std::string_view text_;
+    std::size_t i_ = 0;
+};
+
+// ScanNumberText, with each digit before the exponent handed to takeDigit
+// as the scan passes it, so that reading a value takes one pass.
+template <typename DigitReader>
+[[gnu::always_inline]] inline NumberTextParts scanNumberText(std::string_view text, DecimalSeparator separator,
+                                                             DigitReader& takeDigit)
+{
+    NumberTextCursor cursor(text);
+    NumberTextParts parts;
+    parts.text = text;
+    cursor.skipBlanks();
+    parts.negative = cursor.takeSign();
+    parts.wholeDigits = cursor.takeDigits(takeDigit);
+    const bool tookSeparator = cursor.take(separator.text());
+    if (tookSeparator)
+        parts.fractionDigits = cursor.takeDigits(takeDigit);
+    if (parts.wholeDigits.empty() && !tookSeparator)
+        throw EConvertError(text);
+    if (cursor.take('E') || cursor.take('e'))
+        parts.writtenExponent = cursor.takeExponent();
+    cursor.skipBlanks();
+    if (!cursor.atEnd())
+        throw EConvertError(text);
+    return parts;
+}
+
+// The integer of all the digits, M = M * 10 + digit, each step rounded to
+// extended. Once infinite it stays infinite.
+struct ExtendedMantissa {
+    long double value = 0;
+    void operator()(char digit) { value = value * 10 + (digit - '0'); }
+};
+
+// The value of parts whose digits formed mantissa.
+[[gnu::always_inline]] inline long double scaledValue(const NumberTextParts& parts, long double mantissa)
+{
+    const std::int64_t k = parts.lastDigitExponent();
+    const long double value = k <= -5120 ? 0.0L : ScaleByPowerOfTen(mantissa, k);
+    if (std::isinf(mantissa) || std::isinf(value))
+        throw EConvertError(parts.text);
+    return parts.negative ? -value : value;
+}
+
+} // namespace
+
+NumberTextParts ScanNumberText(std::string_view text, DecimalSeparator separator)
+{
+    const auto passDigit = [](char) {};
+    return scanNumberText(text, separator, passDigit);
+}
+
+long double NumberTextValue(const NumberTextParts& parts)
+{
+    ExtendedMantissa mantissa;
+    for (const std::string_view digits : {parts.wholeDigits, parts.fractionDigits})
+        for (const char digit : digits)
+            mantissa(digit);
+    return scaledValue(parts, mantissa.value);
+}
+
 long double TextToNumber(std::string_view text, DecimalSeparator separator)
 {
-    const auto reject = [&]() -> long double { throw EConvertError(text); };
-    const std::string_view sep = separator.text();
-    std::size_t i = 0;
-    const auto at = [&](char c) { return i < text.size() && text[i] == c; };
-    const auto atDigit = [&] { return i < text.size() && isDigit(text[i]); };
-
-    while (at(' '))
-        ++i;
-    bool negative = false;
-    if (at('+') || at('-')) {
-        negative = text[i] == '-';
-        ++i;
-    }
-
-    long double mantissa = 0;
-    bool tookMantissa = false;
-    bool overflowed = false;
-    const auto takeDigit = [&] {
-        mantissa = mantissa * 10 + (text[i] - '0');
-        overflowed = overflowed || std::isinf(mantissa);
-        tookMantissa = true;
-        ++i;
-    };
-    while (atDigit())
-        takeDigit();
-    std::int64_t fractionDigits = 0;
-    if (text.substr(i).starts_with(sep)) {
-        i += sep.size();
-        tookMantissa = true;
-        for (; atDigit(); ++fractionDigits)
-            takeDigit();
-    }
-    if (!tookMantissa)
-        return reject();
-
-    std::int64_t exponent = 0;
-    if (at('E') || at('e')) {
-        ++i;
-        bool negativeExponent = false;
-        if (at('+') || at('-')) {
-            negativeExponent = text[i] == '-';
-            ++i;
-        }
-        while (atDigit() && exponent < 500) {
-            exponent = exponent * 10 + (text[i] - '0');
-            ++i;
-        }
-        if (negativeExponent)
-            exponent = -exponent;
-    }
-    while (at(' '))
-        ++i;
-    if (i != text.size())
-        return reject();
-
-    const std::int64_t k = exponent - fractionDigits;
-    long double value = k <= -5120 ? 0.0L : ScaleByPowerOfTen(mantissa, k);
-    if (overflowed || std::isinf(value))
-        return reject();
-    return negative ? -value : value;
+    ExtendedMantissa mantissa;
+    const NumberTextParts parts = scanNumberText(text, separator, mantissa);
+    return scaledValue(parts, mantissa.value);
 }
 
 std::int32_t RoundCount(long double value)
@@ -210,19 +278,20 @@ struct DecimalDigits {
     return {static_cast<std::uint64_t>(x87::toInteger(d)), x};
 }
 
-using Wide = unsigned __int128;
+// A 64-bit significand times an exact power of ten, held exactly.
+using SignificandProduct = unsigned __int128;
 
-int bitLength(Wide v)
+int bitLength(SignificandProduct v)
 {
     const auto high = static_cast<std::uint64_t>(v >> 64);
     return high != 0 ? 128 - __builtin_clzll(high) : v != 0 ? 64 - __builtin_clzll(static_cast<std::uint64_t>(v)) : 0;
 }
 
 // The powers of ten that are exact in extended precision, as integers.
-constexpr std::array<Wide, 28> kTenToUnitsExactly = [] {
-    std::array<Wide, 28> powers{};
-    Wide power = 1;
-    for (Wide& p : powers) {
+constexpr std::array<SignificandProduct, 28> kTenToUnitsExactly = [] {
+    std::array<SignificandProduct, 28> powers{};
+    SignificandProduct power = 1;
+    for (SignificandProduct& p : powers) {
         p = power;
         power *= 10;
     }
@@ -242,17 +311,17 @@ std::optional<BinaryValue> timesPowerOfTen(std::uint64_t m, int E, int k)
 {
     if (k < 0 || k >= static_cast<int>(kTenToUnitsExactly.size()))
         return std::nullopt;
-    const Wide power = kTenToUnitsExactly[static_cast<std::size_t>(k)];
+    const SignificandProduct power = kTenToUnitsExactly[static_cast<std::size_t>(k)];
     if (bitLength(m) + bitLength(power) > 128)
         return std::nullopt;
-    const Wide product = m * power;
+    const SignificandProduct product = m * power;
     const int length = bitLength(product);
     if (length <= 64)
         return BinaryValue{static_cast<std::uint64_t>(product), E};
     int shift = length - 64;
     auto S = static_cast<std::uint64_t>(product >> shift);
-    const Wide rest = product & ((Wide(1) << shift) - 1);
-    const Wide half = Wide(1) << (shift - 1);
+    const SignificandProduct rest = product & ((SignificandProduct(1) << shift) - 1);
+    const SignificandProduct half = SignificandProduct(1) << (shift - 1);
     if (rest > half || (rest == half && (S & 1) != 0)) {
         if (++S == 0) {
             S = 1ULL << 63;
@@ -266,11 +335,11 @@ std::optional<BinaryValue> timesPowerOfTen(std::uint64_t m, int E, int k)
 int compare(BinaryValue v, std::uint64_t n)
 {
     if (v.q >= 0)
-        return v.q > 63 || (Wide(v.S) << v.q) > n ? 1 : (Wide(v.S) << v.q) == n ? 0 : -1;
+        return v.q > 63 || (SignificandProduct(v.S) << v.q) > n ? 1 : (SignificandProduct(v.S) << v.q) == n ? 0 : -1;
     if (-v.q > 64)
         return -1;
-    const Wide scaledN = Wide(n) << -v.q;
-    return Wide(v.S) > scaledN ? 1 : Wide(v.S) == scaledN ? 0 : -1;
+    const SignificandProduct scaledN = SignificandProduct(n) << -v.q;
+    return SignificandProduct(v.S) > scaledN ? 1 : SignificandProduct(v.S) == scaledN ? 0 : -1;
 }
 
 // S * 2^q rounded to an integer, to nearest with ties to even; the value is
@@ -326,13 +395,18 @@ std::string NumberToText(long double value, DecimalSeparator separator)
 
 namespace {
 
-// Writes the number D * 10^(X - 18) in the general format; returns the end
-// of what it wrote.
-[[gnu::always_inline]] inline char* writeDigits(char* out, DecimalDigits digits18, bool negative,
-                                                DecimalSeparator separator)
+// |value| as P * 10^(X - 15) with P an integer of exactly 15 digits.
+struct FifteenDigits {
+    std::uint64_t p;
+    int x;
+};
+
+// D cut to fifteen digits: one is added to the prefix when the sixteenth
+// digit is 5 or more (only it decides), and a carry out of fifteen nines
+// moves the point.
+[[gnu::always_inline]] inline FifteenDigits roundToFifteenDigits(DecimalDigits digits18)
 {
     auto [d, x] = digits18;
-    // Fifteen digits; only the sixteenth decides the rounding.
     std::uint64_t prefix = d / 1000;
     if ((d / 100) % 10 >= 5) {
         ++prefix;
@@ -341,8 +415,14 @@ namespace {
             ++x;
         }
     }
-    // The digits two at a time, in two independent halves of 7 and 8.
-    char digits[15];
+    return {prefix, x};
+}
+
+// The fifteen digits of prefix written at digits; returns how many are left
+// once trailing zeros are dropped.
+[[gnu::always_inline]] inline int spellFifteenDigits(std::uint64_t prefix, char (&digits)[15])
+{
+    // Two at a time, in two independent halves of 7 and 8.
     auto high = static_cast<std::uint32_t>(prefix / 100'000'000);
     auto low = static_cast<std::uint32_t>(prefix % 100'000'000);
     for (int k = 13; k >= 7; k -= 2) {
@@ -357,8 +437,24 @@ namespace {
     int n = 15;
     while (digits[n - 1] == '0')
         --n;
+    return n;
+}
 
-    const auto put = [&](const char* from, int count) {
+// The exponent of the E form; those of the printed numbers fit an int.
+[[gnu::always_inline]] inline char* writeExponent(char* out, std::int64_t exponent)
+{
+    if (exponent >= INT_MIN && exponent <= INT_MAX)
+        return std::to_chars(out, out + 11, static_cast<int>(exponent)).ptr;
+    return std::to_chars(out, out + 20, exponent).ptr;
+}
+
+// writeGeneralFormat, inline where the printed numbers are written.
+[[gnu::always_inline]] inline char* layOutGeneralFormat(char* out, std::string_view digitText, std::int64_t x,
+                                                        bool negative, DecimalSeparator separator)
+{
+    const char* digits = digitText.data();
+    const auto n = static_cast<std::int64_t>(digitText.size());
+    const auto put = [&](const char* from, std::int64_t count) {
         std::memcpy(out, from, static_cast<std::size_t>(count));
         out += count;
     };
@@ -367,7 +463,7 @@ namespace {
         if (sep.size() == 1)
             *out++ = sep[0];
         else
-            put(sep.data(), static_cast<int>(sep.size()));
+            put(sep.data(), static_cast<std::int64_t>(sep.size()));
     };
 
     if (negative)
@@ -379,7 +475,7 @@ namespace {
             put(digits + 1, n - 1);
         }
         *out++ = 'E';
-        out = std::to_chars(out, out + 6, x - 1).ptr;
+        out = writeExponent(out, x - 1);
     } else if (x > 0) {
         if (n <= x) {
             put(digits, n);
@@ -398,7 +494,24 @@ namespace {
     return out;
 }
 
+// Writes the number D * 10^(X - 18) in the general format with 15
+// significant digits; returns the end of what it wrote.
+[[gnu::always_inline]] inline char* writeDigits(char* out, DecimalDigits digits18, bool negative,
+                                                DecimalSeparator separator)
+{
+    const FifteenDigits rounded = roundToFifteenDigits(digits18);
+    char digits[15];
+    const int n = spellFifteenDigits(rounded.p, digits);
+    return layOutGeneralFormat(out, {digits, static_cast<std::size_t>(n)}, rounded.x, negative, separator);
+}
+
 } // namespace
+
+char* writeGeneralFormat(char* out, std::string_view digits, std::int64_t pointPosition, bool negative,
+                         DecimalSeparator separator)
+{
+    return layOutGeneralFormat(out, digits, pointPosition, negative, separator);
+}
 
 void appendNumberText(std::string& text, long double value, DecimalSeparator separator)
 {

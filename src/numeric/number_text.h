@@ -30,10 +30,37 @@ private:
     std::uint8_t size_;
 };
 
-// Converts a field text to extended: blanks, an optional sign, digits with an
-// optional separator and fraction, an optional exponent, blanks. Raises
-// EConvertError naming the whole text when it is not such a number or its
-// value is beyond the extended range; never raises an arithmetic error.
+// A field text taken apart by the number syntax, before it becomes a value:
+// +-(wholeDigits fractionDigits read as one integer) * 10^lastDigitExponent().
+struct NumberTextParts {
+    std::string_view text;            // the whole field text, for its error
+    bool negative = false;            // the text's sign was "-"
+    std::string_view wholeDigits;     // the digits before the separator
+    std::string_view fractionDigits;  // the digits after it
+    std::int64_t writtenExponent = 0; // the value after "E" or "e", with its sign
+
+    // The power of ten of the last digit written.
+    std::int64_t lastDigitExponent() const
+    {
+        return writtenExponent - static_cast<std::int64_t>(fractionDigits.size());
+    }
+};
+
+// Takes a field text apart: blanks, an optional sign, digits with an optional
+// separator and fraction (one digit or the separator at least), an optional
+// "E" or "e" with an optional sign and digits (taken while the exponent read
+// so far is below 500), blanks. Raises EConvertError naming the whole text
+// when the text is not such a number.
+NumberTextParts ScanNumberText(std::string_view text, DecimalSeparator separator);
+
+// The extended value of a scanned text: its digits accumulated as one integer
+// in extended, each step rounded, then scaled by ScaleByPowerOfTen; 0 when the
+// last digit's power is 10^-5120 or below. Raises EConvertError when the
+// integer or the value is beyond the extended range; never raises an
+// arithmetic error.
+long double NumberTextValue(const NumberTextParts& parts);
+
+// Converts a field text to extended: ScanNumberText, then NumberTextValue.
 long double TextToNumber(std::string_view text, DecimalSeparator separator);
 
 // The number of reactors from a converted value: rounded to the nearest
@@ -52,6 +79,17 @@ inline constexpr std::size_t kNumberTextCapacity = 40;
 // NumberToText of a stored double or single written at out, which has room
 // for kNumberTextCapacity bytes; returns the end of the text.
 char* writeNumberText(char* out, double value, DecimalSeparator separator);
+
+// Writes +-0.d1...dn * 10^pointPosition in the general format at out, for
+// the significant digits d1...dn with no trailing zero: exponent form
+// ("1.5E-5") when pointPosition is above 15 or below -3, else positional, with
+// zeros filled in between the digits and the separator ("1500", "0.0015").
+// Writes at most digits.size() + kGeneralFormatOverhead bytes; returns the
+// end of the text.
+char* writeGeneralFormat(char* out, std::string_view digits, std::int64_t pointPosition, bool negative,
+                         DecimalSeparator separator);
+// A sign, a separator of up to 4 bytes, "E" and a 64-bit exponent.
+inline constexpr std::size_t kGeneralFormatOverhead = 26;
 
 std::string IntegerToText(std::int32_t value);
 

@@ -7,6 +7,7 @@
 #include "x87.h"
 
 #include <concepts>
+#include <limits>
 
 namespace kaskad {
 
@@ -54,7 +55,7 @@ public:
     explicit PowersOf(Ext base) : base_(base) {}
 
     // Base raised to Exponent. Exponent 0 gives 1; base 0 with a positive
-    // exponent gives 0; a whole exponent within the 32-bit range takes
+    // exponent gives 0; a whole exponent of magnitude up to 2^31 - 1 takes
     // repeated squaring; any other exponent goes through
     // exp(Exponent * ln Base).
     [[gnu::always_inline]] Ext to(Ext exponent)
@@ -97,6 +98,9 @@ private:
 template <std::same_as<int> Int>
 [[gnu::always_inline]] inline Ext PowerOf(Ext base, Int n)
 {
+    // -2^31 lies beyond the repeated squaring's 2^31 - 1.
+    if (n == std::numeric_limits<Int>::min())
+        return PowerOf(base, Ext(static_cast<long double>(n)));
     if (n == 0)
         return base.isFaulted() ? base : Ext(1.0L);
     if (!base.isFaulted() && base.rawValue() == 0 && n > 0)

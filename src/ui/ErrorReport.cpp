@@ -68,6 +68,8 @@ void showErrorMessageBox(const ErrorReport& report)
     QMessageBox box(QMessageBox::Critical, report.caption, report.text, QMessageBox::Ok,
                     QApplication::activeWindow());
     box.setObjectName(QStringLiteral("ErrorMessageBox"));
+    // The text quotes what the user typed: "<b>3</b>" is shown as typed.
+    box.setTextFormat(Qt::PlainText);
     box.setWindowModality(Qt::ApplicationModal);
     box.exec();
 }

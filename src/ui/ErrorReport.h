@@ -31,7 +31,8 @@ ErrorReport reportOf(std::exception_ptr error);
 void handleException(std::exception_ptr error);
 
 // The message box: stop icon, one OK button, the application title as
-// caption; modal to the whole application while it is shown.
+// caption, the text as plain text; modal to the whole application while it
+// is shown.
 void showErrorMessageBox(const ErrorReport& report);
 
 // Runs one event handler of ours. An error that leaves it goes to the

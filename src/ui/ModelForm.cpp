@@ -7,16 +7,16 @@
 #include "ui/RegionalSettings.h"
 #include "ui/ResultViews.h"
 
+#include <QApplication>
 #include <QEventLoop>
 #include <QHideEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QShowEvent>
 
 namespace kaskad::ui {
 
 ModelForm::ModelForm(const WindowDescription& layout, const RegionalSettings& settings, ModelKind model)
-    : settings_(settings), model_(model), outerSize_(layout.outerGeometry.size())
+    : settings_(settings), model_(model)
 {
     QWidget* client = buildWindow(*this, layout);
     for (int n = 1; n <= kFieldCount; ++n)
@@ -34,12 +34,18 @@ ModelForm::~ModelForm() = default;
 int ModelForm::ShowModal()
 {
     setWindowModality(Qt::ApplicationModal);
+    if (focusAtClosing_)
+        focusAtClosing_->setFocus(Qt::OtherFocusReason);
     show();
     // The activation of this opening: show() has only scheduled the first
     // paint, so the user never sees the texts of the previous visit.
     guarded([this] { Button4Click(); });
     raise();
     activateWindow();
+    // The window system confirms the activation later. Meanwhile Qt counts
+    // a transient window as active whenever its owner is, so the keyboard
+    // focus moves here now, before the loop runs anything.
+    QApplication::setActiveWindow(this);
 
     QEventLoop loop;
     modalLoop_ = &loop;
@@ -113,16 +119,9 @@ void ModelForm::clearFields(std::initializer_list<int> numbers)
         field(number)->clear();
 }
 
-void ModelForm::showEvent(QShowEvent* event)
-{
-    guarded([&] {
-        if (!event->spontaneous())
-            applyOuterSize(*this, outerSize_);
-    });
-}
-
 // Closing (the exit button, the title-bar close box) hides the window and so
-// ends the modal loop. A window the window system hides, e.g. on minimising,
+// ends the modal loop; the control that has the focus gets it back at the
+// next opening. A window the window system hides, e.g. on minimising,
 // stays open.
 void ModelForm::hideEvent(QHideEvent* event)
 {
@@ -130,8 +129,10 @@ void ModelForm::hideEvent(QHideEvent* event)
         if (event->spontaneous())
             return;
         views_->hideWindows();
-        if (modalLoop_)
+        if (modalLoop_) {
+            focusAtClosing_ = focusWidget();
             modalLoop_->exit(kModalResultCancel);
+        }
     });
 }
 

@@ -9,6 +9,7 @@
 #include "ui/ModelActions.h"
 #include "ui/WindowLayout.h"
 
+#include <QPointer>
 #include <QWidget>
 
 #include <array>
@@ -69,16 +70,17 @@ protected:
     void clearPanes();
     void clearFields(std::initializer_list<int> numbers);
 
-    void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
 
 private:
     const RegionalSettings& settings_;
     const ModelKind model_;
-    QSize outerSize_;
     std::array<QLineEdit*, kFieldCount> fields_{};
     std::array<QPlainTextEdit*, kPaneCount> panes_{};
     QEventLoop* modalLoop_ = nullptr;
+    // Held apart from Qt's own memory of the window's focus, which a late
+    // activation of the hidden window moves on to the next control.
+    QPointer<QWidget> focusAtClosing_;
     std::vector<RunRecord> runs_;
     std::vector<FieldTexts> runFields_;
     // Records the run under way, if any.

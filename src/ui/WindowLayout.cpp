@@ -1,6 +1,9 @@
 // Builds a window from its table of controls.
 #include "ui/WindowLayout.h"
 
+#include "ui/Pane.h"
+#include "ui/WindowFrame.h"
+
 #include <QFont>
 #include <QFontDatabase>
 #include <QLabel>
@@ -9,7 +12,6 @@
 #include <QPushButton>
 #include <QScrollArea>
 #include <QVBoxLayout>
-#include <QWindow>
 
 #include <algorithm>
 #include <limits>
@@ -76,7 +78,7 @@ QWidget* createLabeledEdit(QWidget& client, const ControlRow& row)
 
 QWidget* createPane(QWidget& client, const ControlRow& row)
 {
-    auto* pane = new QPlainTextEdit(&client);
+    auto* pane = new Pane(&client);
     applyOwnFont(*pane, row.font);
     pane->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     pane->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
@@ -176,14 +178,8 @@ QWidget* buildWindow(QWidget& window, const WindowDescription& layout)
     setTabOrder(window, layout.controls);
     requireControl<QWidget>(window, layout.firstFocus)->setFocus();
     window.move(layout.outerGeometry.topLeft());
-    applyOuterSize(window, layout.outerGeometry.size());
+    keepOuterSize(window, layout.outerGeometry.size());
     return client;
-}
-
-void applyOuterSize(QWidget& window, QSize outerSize)
-{
-    const QMargins frame = window.windowHandle() ? window.windowHandle()->frameMargins() : QMargins();
-    window.resize(outerSize.shrunkBy(frame));
 }
 
 } // namespace kaskad::ui

@@ -80,17 +80,14 @@ inline constexpr std::string_view kWindowFontFamily = "MS Sans Serif";
 inline constexpr std::string_view kNarrowFallbackFamily = "Liberation Sans";
 QFont windowFont(const FontStyle& style);
 
-// Gives `window` its caption, font, background, position and size, and puts
-// the controls of `row` at their fixed places inside a scroll area that fills
-// the window. Returns the widget the controls are children of.
+// Gives `window` its caption, font, background, position and outer size (kept
+// on every opening, see keepOuterSize), and puts the controls of `row` at
+// their fixed places inside a scroll area that fills the window. Returns the
+// widget the controls are children of.
 QWidget* buildWindow(QWidget& window, const WindowDescription& layout);
 
 // The object name of the caption label of a labelled field.
 QString editLabelName(std::string_view editName);
-
-// Sizes the window so that its outer size, frame included, is that of the
-// layout, as far as the window system reports the frame.
-void applyOuterSize(QWidget& window, QSize outerSize);
 
 // The child control of `window` with this object name; throws
 // std::logic_error when the layout has no such control of that type.

@@ -195,8 +195,8 @@ INSTANTIATE_TEST_SUITE_P(
     InProcess, ProfilePlotFailure,
     ::testing::Values(
         PlotFailureCase{"PdfFile", "profile.pdf", "plot file 'profile.pdf' must end in .svg or .png"},
-        PlotFailureCase{"UnwritableSvg", "/nonexistent-dir/p.svg", "cannot write plot file '/nonexistent-dir/p.svg'"},
-        PlotFailureCase{"UnwritablePng", "/nonexistent-dir/p.png", "cannot write plot file '/nonexistent-dir/p.png'"}),
+        PlotFailureCase{"UnwritableSvg", "/nonexistent-dir/p.svg", "cannot write plot file '/nonexistent-dir/p.svg': No such file or directory"},
+        PlotFailureCase{"UnwritablePng", "/nonexistent-dir/p.png", "cannot write plot file '/nonexistent-dir/p.png': No such file or directory"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

@@ -7,6 +7,10 @@
 #include <filesystem>
 #include <fstream>
 #include <regex>
+#include <future>
+#include <thread>
+
+#include <sys/stat.h>
 
 namespace kaskad::cli {
 namespace {
@@ -81,6 +85,30 @@ TEST(ProfilePlot, SvgIsCaptionedAndLabelledForAReport)
     EXPECT_NE(drawn.find("|0|1|2|3|4|5|"), std::string::npos) << drawn;
     EXPECT_EQ(drawn.find(".0|"), std::string::npos) << drawn;
     EXPECT_NE(drawn.find("|1|2|3|4|5|6|7|8|9|10|11|12|"), std::string::npos) << drawn;
+}
+
+// A plot into a named pipe goes through the pipe, which stays a pipe: a
+// device or a pipe is never replaced by a renamed file.
+TEST(ProfilePlot, APipeIsWrittenThroughNotReplaced)
+{
+    const fs::path pipe = plotPath("-pipe.png");
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    std::packaged_task<std::string()> read([pipe] { return fileText(pipe); });
+    std::future<std::string> readText = read.get_future();
+    std::thread reader(std::move(read));
+    const test_support::CliResult run = runKaskadCli(
+        "bubble --N 3 --y10 3 --y50 2.5 --wg 0.05 --t 433 --dtr 2 --d 3 --ts 3600 --format csv --plot " + pipe.string());
+    // A pipe replaced by a file leaves the reader waiting for ever.
+    if (readText.wait_for(std::chrono::seconds(30)) != std::future_status::ready) {
+        reader.detach();
+        FAIL() << "nothing was written into the pipe";
+    }
+    reader.join();
+    const std::string received = readText.get();
+    EXPECT_EQ(run.exitStatus, 0) << run.err;
+    EXPECT_TRUE(fs::is_fifo(pipe));
+    EXPECT_TRUE(received.starts_with("\x89PNG")) << received.substr(0, 8);
+    fs::remove(pipe);
 }
 
 std::uint32_t bigEndian(const std::string& bytes, std::size_t at)

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <random>
+#include <string>
 
 namespace kaskad {
 namespace {
@@ -53,6 +54,115 @@ TEST(TextToNumber, RejectsWithTheFieldsWholeText)
             ADD_FAILURE() << "accepted \"" << text << '"';
         } catch (const EConvertError& e) {
             EXPECT_EQ(e.message(), std::string("'") + text + "' is not a valid floating point value");
+        }
+    }
+}
+
+struct Parts {
+    const char* text;
+    bool negative;
+    const char* wholeDigits;
+    const char* fractionDigits;
+    std::int64_t writtenExponent;
+    std::int64_t lastDigitExponent;
+};
+
+TEST(ScanNumberText, TakesTheTextApartAsTextToNumberReadsIt)
+{
+    const Parts cases[] = {
+        {" -12.50e-3 ", true, "12", "50", -3, -5},
+        {"+.5", false, "", "5", 0, -1},
+        {"5.", false, "5", "", 0, 0},
+        {"-.", true, "", "", 0, 0},
+        {"1e", false, "1", "", 0, 0},
+        {"00012E+", false, "00012", "", 0, 0},
+        {"1E0000000001", false, "1", "", 1, 1},
+        {"7e0499", false, "7", "", 499, 499},
+        {"0.001E-499", false, "0", "001", -499, -502},
+    };
+    for (const auto& c : cases) {
+        const NumberTextParts parts = ScanNumberText(c.text, '.');
+        EXPECT_EQ(parts.text, c.text);
+        EXPECT_EQ(parts.negative, c.negative) << c.text;
+        EXPECT_EQ(parts.wholeDigits, c.wholeDigits) << c.text;
+        EXPECT_EQ(parts.fractionDigits, c.fractionDigits) << c.text;
+        EXPECT_EQ(parts.writtenExponent, c.writtenExponent) << c.text;
+        EXPECT_EQ(parts.lastDigitExponent(), c.lastDigitExponent) << c.text;
+        const long double value = NumberTextValue(parts);
+        EXPECT_EQ(printed(value), printed(TextToNumber(c.text, '.'))) << c.text;
+        EXPECT_EQ(std::signbit(value), std::signbit(TextToNumber(c.text, '.'))) << c.text;
+    }
+}
+
+TEST(ScanNumberText, RejectsBySyntaxAloneAndNumberTextValueByRange)
+{
+    EXPECT_THROW(ScanNumberText("1E5000", '.'), EConvertError);
+    EXPECT_THROW(ScanNumberText("1,5", '.'), EConvertError);
+    // "1E4999" is a number by its syntax; its value is beyond extended.
+    const NumberTextParts parts = ScanNumberText("1E4999", '.');
+    try {
+        NumberTextValue(parts);
+        ADD_FAILURE() << "1E4999 has a value";
+    } catch (const EConvertError& e) {
+        EXPECT_EQ(e.message(), "'1E4999' is not a valid floating point value");
+    }
+}
+
+std::string zeros(std::size_t count) { return std::string(count, '0'); }
+
+struct LongText {
+    const char* name;
+    std::string text;
+};
+
+struct LongTextReading {
+    const char* name;
+    std::string text;
+    const char* printed;
+};
+
+TEST(TextToNumber, ReadsZeroOnceTheLastDigitIsAtTenToTheMinus5120)
+{
+    // The value is 0 when the last digit's power, the exponent less the
+    // fraction digits, is -5120 or below, even where it is in range.
+    const LongTextReading cases[] = {
+        {"5,122 fraction digits", "0." + zeros(5121) + "1", "0"},
+        {"5,119 fraction digits, 10^-188", "0." + zeros(187) + "1" + zeros(4931), "1E-188"},
+        {"5,120 fraction digits, 10^-189 in range", "0." + zeros(188) + "1" + zeros(4931), "0"},
+        {"5,121 fraction digits, 10^-190 in range", "0." + zeros(189) + "1" + zeros(4931), "0"},
+        {"negative, 6,001 fraction digits", "-0." + zeros(6000) + "1", "0"},
+        {"5,122 fraction digits with an exponent", "0." + zeros(5121) + "1E4999", "1E-123"},
+        {"5,200 leading zeros before the separator", zeros(5200) + "1." + zeros(100), "1"},
+    };
+    for (const auto& [name, text, expected] : cases)
+        EXPECT_EQ(printed(TextToNumber(text, '.')), expected) << name;
+}
+
+TEST(TextToNumber, RejectsDigitsWhoseIntegerIsBeyondTheExtendedRange)
+{
+    // All the digits are read as one integer before the exponent and the
+    // fraction scale it: where that integer overflows, the text is rejected
+    // whatever its value.
+    const LongTextReading accepted[] = {
+        {"1 and 4,932 fraction zeros", "1." + zeros(4932), "1"},
+        {"4,932 nines", std::string(4932, '9'), "1E4932"},
+        {"1, 4,932 zeros and E-4932", "1" + zeros(4932) + "E-4932", "1"},
+    };
+    for (const auto& [name, text, expected] : accepted)
+        EXPECT_EQ(printed(TextToNumber(text, '.')), expected) << name;
+
+    const LongText rejected[] = {
+        {"1 and 4,933 fraction zeros", "1." + zeros(4933)},
+        {"4,933 nines", std::string(4933, '9')},
+        {"1, 4,933 zeros and E-4933", "1" + zeros(4933) + "E-4933"},
+        {"10^4933 as the digits of 10^-5134", "0." + zeros(200) + "1" + zeros(4933)},
+    };
+    for (const auto& [name, text] : rejected) {
+        try {
+            TextToNumber(text, '.');
+            ADD_FAILURE() << "accepted " << name;
+        } catch (const EConvertError& e) {
+            EXPECT_EQ(e.message(), "'" + text + "' is not a valid floating point value") << name;
         }
     }
 }

@@ -13,29 +13,42 @@ namespace {
 long double valueOf(Ext x) { return x.value(); }
 
 struct PowerCase {
-    long double base, exponent, result;
+    long double base, exponent;
+    const char* printed;
 };
 
 TEST(PowerOf, FollowsItsRulesInOrder)
 {
     const PowerCase cases[] = {
-        {0, 0, 1},          {-5, 0, 1},       {0, 2, 0},        {0, 0.5L, 0},       {-2, 3, -8},
-        {2, -1, 0.5L},      {3, 2, 9},        {2, 10, 1024},    {2, -3, 0.125L},    {-2, -2, 0.25L},
-        {10, -8, 1 / 1e8L}, {2, 0.5L, 0},     {1, 12345.5L, 1}, {4, 0.5L, 0},
+        {0, 0, "1"},           {-5, 0, "1"},       {0, 2, "0"},          {0, 0.5L, "0"},     {-2, 3, "-8"},
+        {2, -1, "0.5"},        {3, 2, "9"},        {2, 10, "1024"},      {2, -3, "0.125"},   {-2, -2, "0.25"},
+        {10, -8, "1E-8"},      {1, 12345.5L, "1"}, {4, 0.5L, "2"},
+        // Not a square root but exp(0.5 ln 2); its sixteenth digit, 5, rounds
+        // the fifteenth up.
+        {2, 0.5L, "1.4142135623731"},
     };
-    for (const auto& [base, exponent, expected] : cases) {
-        if (base == 2 && exponent == 0.5L) {
-            // Not a square root but exp(0.5 ln 2); its sixteenth digit, 5,
-            // rounds the fifteenth up.
-            EXPECT_EQ(NumberToText(valueOf(PowerOf(base, exponent)), '.'), "1.4142135623731");
-            continue;
-        }
-        if (base == 4 && exponent == 0.5L) {
-            EXPECT_EQ(NumberToText(valueOf(PowerOf(base, exponent)), '.'), "2");
-            continue;
-        }
-        EXPECT_EQ(valueOf(PowerOf(base, exponent)), expected) << base << "^" << exponent;
-    }
+    for (const auto& [base, exponent, printed] : cases)
+        EXPECT_EQ(NumberToText(valueOf(PowerOf(base, exponent)), '.'), printed) << base << "^" << exponent;
+}
+
+constexpr long double kTwoTo31 = 2147483648.0L;
+// Near enough to 1 for its 2^31st power to be 1.00195...
+constexpr long double kNearOne = 1 + 0x1p-40L;
+
+TEST(PowerOf, WholeExponentsBeyondThirtyTwoBitsTakeTheExponential)
+{
+    // |Exponent| up to 2^31 - 1 squares repeatedly, each product rounded;
+    // from 2^31 on it is exp(Exponent * ln Base), never a truncated int.
+    const PowerCase cases[] = {
+        {kNearOne, kTwoTo31 - 1, "1.00195503358964"},      {kNearOne, kTwoTo31, "1.001955033591"},
+        {kNearOne, -(kTwoTo31 - 1), "0.998048781108837"}, {kNearOne, -kTwoTo31, "0.998048781107476"},
+        {1, kTwoTo31, "1"},                               {1, 1e4000L, "1"},
+        {0.5L, kTwoTo31, "0"},                            {2, -kTwoTo31, "0"},
+        {-1, kTwoTo31 - 1, "-1"},                         {-1, -(kTwoTo31 - 1), "-1"},
+        {0, kTwoTo31, "0"},
+    };
+    for (const auto& [base, exponent, printed] : cases)
+        EXPECT_EQ(NumberToText(valueOf(PowerOf(base, exponent)), '.'), printed) << base << "^" << exponent;
 }
 
 TEST(PowerOf, WholeExponentsMultiplyInExtendedSteps)
@@ -50,8 +63,8 @@ TEST(PowerOf, WholeExponentsMultiplyInExtendedSteps)
 
 TEST(PowerOf, AnIntExponentFollowsTheSameRulesAsItsExtendedValue)
 {
-    for (const long double base : {0.0L, -0.0L, 1.44L, -3.5L, 1e3000L, 1e-3000L, 7.0L})
-        for (const int n : {0, 1, 2, 5, -2}) {
+    for (const long double base : {0.0L, -0.0L, 1.44L, -3.5L, 1e3000L, 1e-3000L, 7.0L, -1.0L, kNearOne})
+        for (const int n : {0, 1, 2, 5, -2, INT32_MAX, INT32_MIN + 1, INT32_MIN}) {
             const Ext asInt = PowerOf(base, n);
             const Ext asExtended = PowerOf(base, static_cast<long double>(n));
             ASSERT_EQ(asInt.fault(), asExtended.fault()) << base << "^" << n;
@@ -77,6 +90,11 @@ TEST(PowerOf, FaultsAsTheArithmeticDoes)
         {1e3000L, 2, Fault::overflow},       {1e-3000L, -2, Fault::zeroDivide},
         {1e-1650L, -3, Fault::overflow},     {10, 5000.5L, Fault::overflow},
         {2, 1e4000L, Fault::overflow},
+        // Whole exponents from 2^31 on: a negative base is invalid even where
+        // the exponent is even.
+        {2, kTwoTo31, Fault::overflow},      {-1, kTwoTo31, Fault::invalidOp},
+        {-1, -kTwoTo31, Fault::invalidOp},   {-2, 1e10L, Fault::invalidOp},
+        {0, -kTwoTo31, Fault::zeroDivide},
     };
     for (const auto& [base, exponent, fault] : cases)
         EXPECT_EQ(PowerOf(base, exponent).fault(), fault) << base << "^" << exponent;

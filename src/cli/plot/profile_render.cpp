@@ -8,7 +8,13 @@
 #include <QApplication>
 #include <QSaveFile>
 
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <memory>
 #include <stdexcept>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace kaskad::cli {
 
@@ -37,11 +43,43 @@ void ensureApplication()
 
 // The whole file or, when it cannot be written, none of it: the bytes go to
 // a temporary file renamed over the path at the end.
+[[noreturn]] void failToWrite(const std::string& path, const std::string& reason)
+{
+    throw std::runtime_error("cannot write plot file '" + path + "': " + reason);
+}
+
+// A device or a pipe cannot be replaced by a renamed file: the bytes go
+// straight into it, and every failed write is reported.
+void writeInPlace(const std::string& path, const QByteArray& bytes)
+{
+    const int descriptor = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+    if (descriptor < 0)
+        failToWrite(path, std::strerror(errno));
+    for (qsizetype done = 0; done < bytes.size();) {
+        const ssize_t written = ::write(descriptor, bytes.constData() + done, static_cast<std::size_t>(bytes.size() - done));
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written < 0) {
+            const int error = errno;
+            ::close(descriptor);
+            failToWrite(path, std::strerror(error));
+        }
+        done += written;
+    }
+    if (::close(descriptor) != 0)
+        failToWrite(path, std::strerror(errno));
+}
+
 void writeWholeFile(const std::string& path, const QByteArray& bytes)
 {
+    struct stat status {};
+    if (::stat(path.c_str(), &status) == 0 && !S_ISREG(status.st_mode)) {
+        writeInPlace(path, bytes);
+        return;
+    }
     QSaveFile out(QString::fromStdString(path));
     if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit())
-        throw std::runtime_error("cannot write plot file '" + path + "'");
+        failToWrite(path, out.errorString().toStdString());
 }
 
 } // namespace

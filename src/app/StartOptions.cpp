@@ -1,0 +1,119 @@
+// kaskad's own command line and the display check, both read before Qt starts.
+#include "app/StartOptions.h"
+
+#include "kaskad/version.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace kaskad::app {
+
+namespace {
+
+bool isOneOf(std::string_view argument, std::string_view shortName, std::string_view longName)
+{
+    return argument == shortName || argument == longName;
+}
+
+bool environmentHas(const char* name)
+{
+    const char* value = std::getenv(name);
+    return value != nullptr && *value != '\0';
+}
+
+// X11 (xcb) and Wayland (wayland, wayland-egl, ...) need a display server;
+// offscreen, minimal, vnc, linuxfb and the others do not.
+bool needsDisplayServer(std::string_view platformName)
+{
+    return platformName == "xcb" || platformName.starts_with("wayland");
+}
+
+// Qt takes a ';'-separated list of platforms to try in turn, each possibly
+// followed by ":options"; an empty list means Qt's default, X11 or Wayland.
+bool onlyDisplayServerPlatforms(std::string_view platforms)
+{
+    while (!platforms.empty()) {
+        const std::string_view entry = platforms.substr(0, platforms.find(';'));
+        platforms.remove_prefix(std::min(platforms.size(), entry.size() + 1));
+        const std::string_view name = entry.substr(0, entry.find(':'));
+        if (name.empty())
+            continue;
+        if (!needsDisplayServer(name))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+StartRequest readStartRequest(std::span<char* const> arguments)
+{
+    for (const std::string_view argument : arguments) {
+        if (isOneOf(argument, "-h", "--help"))
+            return StartRequest::printHelp;
+        if (isOneOf(argument, "-v", "--version"))
+            return StartRequest::printVersion;
+    }
+    return StartRequest::openWindows;
+}
+
+std::string helpText()
+{
+    return "Usage: kaskad [OPTION]...\n"
+           "Computes, reactor by reactor, a series of liquid-phase oxidation reactors,\n"
+           "bubble-column or gas-lift, in desktop windows. kaskad-cli does the same\n"
+           "calculations without windows.\n"
+           "\n"
+           "Options:\n"
+           "  -h, --help           print this help and exit\n"
+           "  -v, --version        print the version and exit\n"
+           "\n"
+           "Qt's own options, such as -platform NAME, -display DISPLAY or -style NAME,\n"
+           "are passed on to Qt.\n"
+           "\n"
+           "Exit status:\n"
+           "  0                    the main window was closed\n"
+           "  1                    there is no display to open the windows on\n"
+           "  2                    an argument is neither kaskad's nor Qt's\n"
+           "\n"
+           "Environment:\n"
+           "  DISPLAY, WAYLAND_DISPLAY\n"
+           "                       the X11 or Wayland display to open the windows on\n"
+           "  QT_QPA_PLATFORM      Qt's window system; \"offscreen\" needs no display\n"
+           "  LC_ALL, LC_NUMERIC, LANG\n"
+           "                       the locale, whose decimal separator the fields and\n"
+           "                       panes use\n";
+}
+
+std::string versionText()
+{
+    return "kaskad " KASKAD_VERSION;
+}
+
+DisplaySettings displaySettings(std::span<char* const> arguments)
+{
+    DisplaySettings settings;
+    if (const char* platform = std::getenv("QT_QPA_PLATFORM"))
+        settings.platform = platform;
+    settings.x11Display = environmentHas("DISPLAY");
+    settings.waylandDisplay = environmentHas("WAYLAND_DISPLAY");
+    // Qt reads its options with one dash or two; the last one given counts.
+    for (std::size_t i = 0; i + 1 < arguments.size(); ++i) {
+        const std::string_view argument = arguments[i];
+        if (isOneOf(argument, "-platform", "--platform"))
+            settings.platform = arguments[i + 1];
+        else if (isOneOf(argument, "-display", "--display"))
+            settings.x11Display = true;
+    }
+    return settings;
+}
+
+std::optional<std::string> missingDisplayReason(const DisplaySettings& settings)
+{
+    if (settings.x11Display || settings.waylandDisplay || !onlyDisplayServerPlatforms(settings.platform))
+        return std::nullopt;
+    return "no display to open the windows on: neither DISPLAY nor WAYLAND_DISPLAY is set "
+           "(kaskad-cli computes without windows)";
+}
+
+} // namespace kaskad::app

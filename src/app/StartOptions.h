@@ -1,0 +1,37 @@
+// kaskad's own command line and the display check, both read before Qt
+// starts, so that --help, --version and a missing display need no window system.
+#pragma once
+
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace kaskad::app {
+
+enum class StartRequest { openWindows, printHelp, printVersion };
+
+// What the arguments after the program name ask for: -h/--help or
+// -v/--version, whichever comes first; every other argument is left to Qt.
+StartRequest readStartRequest(std::span<char* const> arguments);
+
+std::string helpText();
+std::string versionText();  // "kaskad 1.0.0"
+
+// What decides whether Qt will find a display.
+struct DisplaySettings {
+    std::string platform;      // -platform NAME if given, else QT_QPA_PLATFORM ("" when neither)
+    bool x11Display = false;   // DISPLAY set, or -display given
+    bool waylandDisplay = false;  // WAYLAND_DISPLAY set
+};
+
+// The settings from the arguments (Qt's -platform and -display) and the
+// environment.
+DisplaySettings displaySettings(std::span<char* const> arguments);
+
+// Why the windows cannot be opened, or nothing when they can: every
+// platform named (Qt's default when none) is X11 or Wayland, and there is
+// neither an X11 nor a Wayland display. Other platforms are left to Qt.
+std::optional<std::string> missingDisplayReason(const DisplaySettings& settings);
+
+} // namespace kaskad::app

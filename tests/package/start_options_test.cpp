@@ -1,0 +1,197 @@
+// kaskad's own arguments and display check, and --version, --help and a
+// missing display as the programs answer them when run.
+#include "app/StartOptions.h"
+#include "kaskad/version.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+namespace kaskad::app {
+namespace {
+
+struct DisplayCase {
+    const char* name;
+    DisplaySettings settings;
+    bool refused;
+};
+
+class DisplayCheck : public ::testing::TestWithParam<DisplayCase> {};
+
+TEST_P(DisplayCheck, RefusesOnlyWhenNoDisplayCanBeOpened)
+{
+    const DisplayCase& c = GetParam();
+    EXPECT_EQ(missingDisplayReason(c.settings).has_value(), c.refused);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Start, DisplayCheck,
+    ::testing::Values(
+        // Qt's default platform is X11 or Wayland: either display will do.
+        DisplayCase{"DefaultWithoutDisplay", {"", false, false}, true},
+        DisplayCase{"DefaultOnX11", {"", true, false}, false},
+        DisplayCase{"DefaultOnWayland", {"", false, true}, false},
+        DisplayCase{"EmptyListIsTheDefault", {";", false, false}, true},
+        DisplayCase{"XcbWithoutDisplay", {"xcb", false, false}, true},
+        DisplayCase{"XcbWithOptionsWithoutDisplay", {"xcb:dpi=96", false, false}, true},
+        DisplayCase{"WaylandEglWithoutDisplay", {"wayland-egl", false, false}, true},
+        DisplayCase{"WaylandThenXcbWithoutDisplay", {"wayland;xcb", false, false}, true},
+        DisplayCase{"XcbOnX11", {"xcb", true, false}, false},
+        // Platforms without a display server are Qt's to try.
+        DisplayCase{"Offscreen", {"offscreen", false, false}, false},
+        DisplayCase{"Minimal", {"minimal", false, false}, false},
+        DisplayCase{"XcbThenOffscreen", {"xcb;offscreen", false, false}, false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct RequestCase {
+    const char* name;
+    std::vector<std::string> arguments;
+    StartRequest request;
+};
+
+class StartArguments : public ::testing::TestWithParam<RequestCase> {};
+
+TEST_P(StartArguments, AskForWhatTheyName)
+{
+    const RequestCase& c = GetParam();
+    std::vector<char*> argv;
+    for (const std::string& argument : c.arguments)
+        argv.push_back(const_cast<char*>(argument.c_str()));
+    EXPECT_EQ(readStartRequest(argv), c.request);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Start, StartArguments,
+    ::testing::Values(RequestCase{"None", {}, StartRequest::openWindows},
+                      RequestCase{"Help", {"--help"}, StartRequest::printHelp},
+                      RequestCase{"ShortHelp", {"-h"}, StartRequest::printHelp},
+                      RequestCase{"Version", {"--version"}, StartRequest::printVersion},
+                      RequestCase{"ShortVersion", {"-v"}, StartRequest::printVersion},
+                      RequestCase{"FirstOfTwoWins", {"--help", "--version"}, StartRequest::printHelp},
+                      RequestCase{"AfterQtOptions", {"-platform", "offscreen", "-v"}, StartRequest::printVersion},
+                      RequestCase{"QtOptionsOnly", {"-style", "fusion"}, StartRequest::openWindows}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// Qt's -platform and -display arguments outweigh the environment.
+TEST(DisplaySettingsFromArguments, OutweighTheEnvironment)
+{
+    ::setenv("QT_QPA_PLATFORM", "xcb", 1);
+    ::unsetenv("DISPLAY");
+    ::unsetenv("WAYLAND_DISPLAY");
+    std::array<std::string, 4> words{"-platform", "offscreen", "--display", ":1"};
+    std::array<char*, 4> argv{words[0].data(), words[1].data(), words[2].data(), words[3].data()};
+
+    EXPECT_EQ(displaySettings({argv.data(), 0}).platform, "xcb");
+    EXPECT_FALSE(displaySettings({argv.data(), 0}).x11Display);
+    EXPECT_EQ(displaySettings({argv.data(), 2}).platform, "offscreen");
+    EXPECT_TRUE(displaySettings(argv).x11Display);
+    // A trailing option without its value names nothing.
+    EXPECT_EQ(displaySettings({argv.data(), 1}).platform, "xcb");
+}
+
+// What a program printed and how it ended.
+struct ProcessResult {
+    std::string out;
+    std::string err;
+    int exitStatus = -1;
+};
+
+ProcessResult runShell(const std::string& command)
+{
+    namespace fs = std::filesystem;
+    static int calls = 0;
+    const fs::path errFile =
+        fs::temp_directory_path() / ("kaskad-package-test-" + std::to_string(::getpid()) + "-" + std::to_string(++calls));
+    ProcessResult run;
+    FILE* pipe = ::popen((command + " 2>" + errFile.string()).c_str(), "r");
+    if (pipe == nullptr)
+        throw std::runtime_error("cannot run " + command);
+    std::array<char, 4096> buffer;
+    std::size_t n;
+    while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
+        run.out.append(buffer.data(), n);
+    const int status = ::pclose(pipe);
+    run.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    std::ifstream err(errFile);
+    run.err.assign(std::istreambuf_iterator<char>(err), {});
+    fs::remove(errFile);
+    return run;
+}
+
+std::string lastLine(std::string text)
+{
+    if (!text.empty() && text.back() == '\n')
+        text.pop_back();
+    return text.substr(text.rfind('\n') + 1);  // npos + 1 is 0: the whole text
+}
+
+const std::string kNoDisplay = "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM ";
+const std::string kKaskad = KASKAD_PATH;
+const std::string kKaskadCli = KASKAD_CLI_PATH;
+
+struct ProgramCase {
+    const char* name;
+    std::string command;
+    int exitStatus;
+    std::string outStart;  // what standard output begins with
+    std::optional<std::string> errLastLine;  // the last line on standard error, when it matters
+};
+
+class ProgramRun : public ::testing::TestWithParam<ProgramCase> {};
+
+TEST_P(ProgramRun, PrintsAndExitsAsDocumented)
+{
+    const ProgramCase& c = GetParam();
+    const ProcessResult run = runShell(c.command);
+    EXPECT_EQ(run.exitStatus, c.exitStatus) << run.err;
+    EXPECT_EQ(run.out.substr(0, c.outStart.size()), c.outStart);
+    if (c.errLastLine) {
+        EXPECT_EQ(lastLine(run.err), *c.errLastLine);
+    }
+}
+
+const std::string kCliVersion = "kaskad-cli " KASKAD_VERSION "\n";
+const std::string kNoDisplayMessage = "kaskad: no display to open the windows on: neither DISPLAY nor WAYLAND_DISPLAY "
+                                      "is set (kaskad-cli computes without windows)";
+
+INSTANTIATE_TEST_SUITE_P(
+    Programs, ProgramRun,
+    ::testing::Values(
+        ProgramCase{"CliVersion", kKaskadCli + " --version", 0, kCliVersion, ""},
+        ProgramCase{"CliBubbleVersion", kKaskadCli + " bubble --version", 0, kCliVersion, ""},
+        ProgramCase{"CliGasliftVersion", kKaskadCli + " gaslift --N 3 --version", 0, kCliVersion, ""},
+        ProgramCase{"CliSweepVersion", kKaskadCli + " sweep --version", 0, kCliVersion, ""},
+        ProgramCase{"CliSweepBubbleVersion", kKaskadCli + " sweep bubble --version", 0, kCliVersion, ""},
+        ProgramCase{"CliSweepGasliftVersion", kKaskadCli + " sweep gaslift --version", 0, kCliVersion, ""},
+        ProgramCase{"Version", kNoDisplay + kKaskad + " --version", 0, "kaskad " KASKAD_VERSION "\n", ""},
+        ProgramCase{"ShortVersion", kNoDisplay + kKaskad + " -v", 0, "kaskad " KASKAD_VERSION "\n", ""},
+        ProgramCase{"Help", kNoDisplay + kKaskad + " --help", 0, "Usage: kaskad [OPTION]...\n", ""},
+        ProgramCase{"HelpToAFullDisk", kNoDisplay + kKaskad + " --help >/dev/full", 1, "",
+                    "kaskad: standard output could not be written"},
+        ProgramCase{"NoDisplay", kNoDisplay + kKaskad, 1, "", kNoDisplayMessage},
+        ProgramCase{"NoDisplayForXcb", kNoDisplay + "QT_QPA_PLATFORM=xcb " + kKaskad, 1, "", kNoDisplayMessage},
+        ProgramCase{"NoDisplayForWayland", kNoDisplay + "QT_QPA_PLATFORM=wayland " + kKaskad, 1, "",
+                    kNoDisplayMessage},
+        ProgramCase{"UnknownArgument", kNoDisplay + "QT_QPA_PLATFORM=offscreen " + kKaskad + " --colour", 2, "",
+                    "kaskad: unknown argument '--colour' (see kaskad --help)"},
+        // Offscreen needs no display: the program starts and is still
+        // running when timeout stops it (status 124).
+        ProgramCase{"StartsOffscreen", kNoDisplay + "QT_QPA_PLATFORM=offscreen timeout 2 " + kKaskad, 124, "",
+                    std::nullopt},
+        ProgramCase{"StartsWithPlatformArgument", kNoDisplay + "timeout 2 " + kKaskad + " -platform offscreen", 124,
+                    "", std::nullopt}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+} // namespace
+} // namespace kaskad::app
