@@ -91,14 +91,14 @@ InterruptionWatch::InterruptionWatch()
     struct sigaction action {};
     action.sa_handler = noteSignal;
     sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, &previousInterrupt_);
-    sigaction(SIGTERM, &action, &previousTerminate_);
+    for (std::size_t i = 0; i < std::size(kWatched); ++i)
+        sigaction(kWatched[i], &action, &previous_[i]);
 }
 
 InterruptionWatch::~InterruptionWatch()
 {
-    sigaction(SIGINT, &previousInterrupt_, nullptr);
-    sigaction(SIGTERM, &previousTerminate_, nullptr);
+    for (std::size_t i = 0; i < std::size(kWatched); ++i)
+        sigaction(kWatched[i], &previous_[i], nullptr);
 }
 
 int InterruptionWatch::received() { return receivedSignal.load(); }

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <csignal>
+#include <iterator>
 #include <ostream>
 #include <streambuf>
 #include <string>
@@ -48,8 +49,8 @@ private:
     std::ostream stream_;
 };
 
-// While alive, SIGINT and SIGTERM do not end the process but are noted, so a
-// sweep can stop between two points and leave complete output.
+// While alive, SIGINT, SIGTERM and SIGHUP do not end the process but are
+// noted, so a sweep can stop between two points and leave complete output.
 class InterruptionWatch {
 public:
     InterruptionWatch();
@@ -61,8 +62,8 @@ public:
     static int received();
 
 private:
-    struct sigaction previousInterrupt_ {};
-    struct sigaction previousTerminate_ {};
+    static constexpr int kWatched[] = {SIGINT, SIGTERM, SIGHUP};
+    struct sigaction previous_[std::size(kWatched)] {};
 };
 
 // A sweep stopped by a signal.

@@ -68,7 +68,7 @@ TEST(CliWriteFailure, AReaderThatGoesAway)
 // the status tells the signal.
 TEST(CliSweepSignal, StopsWithWholeRows)
 {
-    for (const auto& [signal, status] : {std::pair{"INT", "130"}, std::pair{"TERM", "143"}}) {
+    for (const auto& [signal, status] : {std::pair{"INT", "130"}, std::pair{"TERM", "143"}, std::pair{"HUP", "129"}}) {
         const ShellResult csv = runShell("$KASKAD_CLI " + kLongSweep + " > out.csv & sleep 0.5; kill -" + signal +
                                          " $!; wait $!; echo $?; awk -F, \"{print NF}\" out.csv | sort -u; "
                                          "tail -c 1 out.csv | od -c | head -1; rm out.csv");
