@@ -5,9 +5,10 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
-  libcli11-dev nlohmann-json3-dev
+  libcli11-dev nlohmann-json3-dev libxlsxwriter-dev
   qt6-base-dev qt6-charts-dev qt6-svg-dev qt6-qpa-plugins libgl-dev libqt6opengl6-dev
-  xvfb xauth xdotool x11-utils openbox imagemagick
+  xvfb xauth xdotool x11-utils openbox xclip imagemagick
+  python3-openpyxl
   fonts-dejavu-core fonts-liberation2
   help2man man-db groff-base bash-completion appstream lintian
   python3-dev pybind11-dev python3-pandas python3-distributed python3-pytest

@@ -171,26 +171,6 @@ DecimalSeparator chosenSeparator(const std::string& text)
     return *DecimalSeparator::fromText(text);
 }
 
-// The recorded values of each pane against the reactor number, for a plot.
-CascadeProfile cascadeProfile(const RunRecord& run)
-{
-    CascadeProfile profile;
-    for (const ReactorResult& reactor : run.reactors)
-        for (Pane pane : kStoreOrder)
-            if (reactor.has(pane))
-                profile[pane - 1].emplace_back(reactor.reactor(), reactor.value(pane));
-    return profile;
-}
-
-// "Тевир Барботажный: N=24, y10=3, …": the model and the field texts of a run.
-std::string plotCaption(const SingleRunOptions& options)
-{
-    std::string caption(modelCaption(options.model));
-    for (const FieldDescription& field : modelFields(options.model))
-        ((((caption += field.field == fieldN ? ": " : ", ") += field.name) += '=') += options.fields[field.field - 1]);
-    return caption;
-}
-
 // Draws the run's profile; what keeps it from being drawn is reported and
 // gives the output failure status.
 int plotRun(const SingleRunOptions& options, const RunRecord& run)
@@ -200,7 +180,8 @@ int plotRun(const SingleRunOptions& options, const RunRecord& run)
         return kExitOutputFailed;
     }
     try {
-        writeProfilePlot(cascadeProfile(run), plotCaption(options), options.plotPath, options.plotSize);
+        writeProfilePlot(chart::cascadeProfile(run), chart::profileCaption(options.model, options.fields),
+                         options.plotPath, options.plotSize);
     } catch (const OutputError& error) {
         std::cerr << error.message() << '\n';
         return kExitOutputFailed;

@@ -2,8 +2,10 @@
 #include "ui/ModelForm.h"
 
 #include "ui/ErrorReport.h"
+#include "ui/InputSetFiles.h"
 #include "ui/PaneText.h"
 #include "ui/RegionalSettings.h"
+#include "ui/ResultViews.h"
 
 #include <QApplication>
 #include <QEventLoop>
@@ -13,14 +15,18 @@
 
 namespace kaskad::ui {
 
-ModelForm::ModelForm(const WindowDescription& layout, const RegionalSettings& settings)
-    : settings_(settings)
+ModelForm::ModelForm(const WindowDescription& layout, const RegionalSettings& settings, ModelKind model)
+    : settings_(settings), model_(model)
 {
-    buildWindow(*this, layout);
+    QWidget* client = buildWindow(*this, layout);
     for (int n = 1; n <= kFieldCount; ++n)
         fields_[std::size_t(n - 1)] = requireControl<QLineEdit>(*this, "LabeledEdit" + std::to_string(n));
     for (int n = 1; n <= kPaneCount; ++n)
         panes_[std::size_t(n - 1)] = requireControl<QPlainTextEdit>(*this, "Text" + std::to_string(n));
+    views_ = std::make_unique<ResultViews>(*this, runs_, runFields_, settings_, windowTitle());
+    actions_ = addModelActions(*this, *client, panes_,
+                               {[this] { views_->showTable(); }, [this] { views_->showChart(); },
+                                [this] { saveInputSet(*this); }, [this] { openInputSet(*this); }});
 }
 
 ModelForm::~ModelForm() = default;
@@ -53,9 +59,44 @@ std::string ModelForm::fieldText(int number) const
     return field(number)->text().toStdString();
 }
 
+void ModelForm::beginReactor(std::int32_t reactor)
+{
+    if (recorder_)
+        recorder_->beginReactor(reactor);
+}
+
 void ModelForm::appendResult(const StoredResult& result)
 {
+    if (recorder_)
+        recorder_->store(result);
     appendToPaneText(*pane(result.pane), result.line());
+}
+
+void ModelForm::calculateAndKeep(const std::function<void()>& calculation)
+{
+    FieldTexts& fields = runFields_.emplace_back();
+    for (int n = 1; n <= kFieldCount; ++n)
+        fields[std::size_t(n - 1)] = fieldText(n);
+    RunRecord& run = runs_.emplace_back();
+    run.model = model_;
+    RunRecorder recorder(run);
+    recorder_ = &recorder;
+    // However the run ends, its rows go to the table.
+    const auto finish = [this] {
+        recorder_ = nullptr;
+        views_->runAdded();
+    };
+    try {
+        calculation();
+    } catch (const Exception& error) {
+        recorder.fail(error);
+        finish();
+        throw;
+    } catch (...) {
+        finish();
+        throw;
+    }
+    finish();
 }
 
 DecimalSeparator ModelForm::decimalSeparator() const
@@ -67,6 +108,9 @@ void ModelForm::clearPanes()
 {
     for (int number : {1, 2, 3, 4, 5, 6, 7, 9, 8, 10, 11, 12})
         pane(number)->clear();
+    runs_.clear();
+    runFields_.clear();
+    views_->runsCleared();
 }
 
 void ModelForm::clearFields(std::initializer_list<int> numbers)
@@ -82,7 +126,10 @@ void ModelForm::clearFields(std::initializer_list<int> numbers)
 void ModelForm::hideEvent(QHideEvent* event)
 {
     guarded([&] {
-        if (!event->spontaneous() && modalLoop_) {
+        if (event->spontaneous())
+            return;
+        views_->hideWindows();
+        if (modalLoop_) {
             focusAtClosing_ = focusWidget();
             modalLoop_->exit(kModalResultCancel);
         }

@@ -1,16 +1,22 @@
 // What the two model windows share: fields and panes seen by a calculation,
-// modal opening with the reset before the first paint, and closing by hiding.
+// the runs kept since the last reset with their table and chart, modal
+// opening with the reset before the first paint, and closing by hiding.
 #pragma once
 
 #include "model/model_window.h"
+#include "model/run_record.h"
 #include "numeric/number_text.h"
+#include "ui/ModelActions.h"
 #include "ui/WindowLayout.h"
 
 #include <QPointer>
 #include <QWidget>
 
 #include <array>
+#include <functional>
 #include <initializer_list>
+#include <memory>
+#include <vector>
 
 class QEventLoop;
 class QLineEdit;
@@ -19,13 +25,14 @@ class QPlainTextEdit;
 namespace kaskad::ui {
 
 class RegionalSettings;
+class ResultViews;
 
 class ModelForm : public QWidget, public ModelWindow {
 public:
     // The result ShowModal gives: every way of closing is a cancel.
     static constexpr int kModalResultCancel = 2;
 
-    ModelForm(const WindowDescription& layout, const RegionalSettings& settings);
+    ModelForm(const WindowDescription& layout, const RegionalSettings& settings, ModelKind model);
     ~ModelForm() override;
 
     // Shows the window in front with the other windows blocked, runs the
@@ -39,12 +46,27 @@ public:
     QPlainTextEdit* pane(int number) const { return panes_.at(std::size_t(number - 1)); }
 
     std::string fieldText(int field) const override;
+    void beginReactor(std::int32_t reactor) override;
     void appendResult(const StoredResult& result) override;
+
+    ModelKind modelKind() const { return model_; }
+    // Every run since the window was last cleared, oldest first, as stored,
+    // and the field texts each read.
+    const std::vector<RunRecord>& runs() const { return runs_; }
+    const std::vector<FieldTexts>& runFields() const { return runFields_; }
+    // The results table and profile chart windows of these runs.
+    ResultViews& resultViews() { return *views_; }
+    QAction* action(ModelAction which) const { return actions_[std::size_t(which)]; }
 
 protected:
     // The separator for a run that starts now.
     DecimalSeparator decimalSeparator() const;
-    // Empties Text1..Text12 in the order the reset clears them.
+    // Runs a calculation on this window: its lines go to the panes and its
+    // values to a new run. An error is kept in the run, then thrown on to the
+    // handler's guard, which reports it.
+    void calculateAndKeep(const std::function<void()>& calculation);
+    // Empties Text1..Text12 in the order the reset clears them, and forgets
+    // the runs whose lines they held.
     void clearPanes();
     void clearFields(std::initializer_list<int> numbers);
 
@@ -52,12 +74,19 @@ protected:
 
 private:
     const RegionalSettings& settings_;
+    const ModelKind model_;
     std::array<QLineEdit*, kFieldCount> fields_{};
     std::array<QPlainTextEdit*, kPaneCount> panes_{};
     QEventLoop* modalLoop_ = nullptr;
     // Held apart from Qt's own memory of the window's focus, which a late
     // activation of the hidden window moves on to the next control.
     QPointer<QWidget> focusAtClosing_;
+    std::vector<RunRecord> runs_;
+    std::vector<FieldTexts> runFields_;
+    // Records the run under way, if any.
+    RunRecorder* recorder_ = nullptr;
+    std::unique_ptr<ResultViews> views_;
+    ModelActions actions_{};
 };
 
 } // namespace kaskad::ui

@@ -51,7 +51,7 @@ constexpr WindowDescription kForm1Layout = {
 
 } // namespace
 
-TForm1::TForm1(const RegionalSettings& settings) : ModelForm(kForm1Layout, settings)
+TForm1::TForm1(const RegionalSettings& settings) : ModelForm(kForm1Layout, settings, ModelKind::gaslift)
 {
     setObjectName(QStringLiteral("Form1"));
     onClick(requireControl<QPushButton>(*this, "Button2"), this, &TForm1::Button2Click);
@@ -62,7 +62,7 @@ TForm1::TForm1(const RegionalSettings& settings) : ModelForm(kForm1Layout, setti
 
 void TForm1::Button2Click()
 {
-    runGasLift(state_, *this, decimalSeparator());
+    calculateAndKeep([this] { runGasLift(state_, *this, decimalSeparator()); });
 }
 
 void TForm1::Button3Click()

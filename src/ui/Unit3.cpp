@@ -52,7 +52,7 @@ constexpr WindowDescription kForm3Layout = {
 
 } // namespace
 
-TForm3::TForm3(const RegionalSettings& settings) : ModelForm(kForm3Layout, settings)
+TForm3::TForm3(const RegionalSettings& settings) : ModelForm(kForm3Layout, settings, ModelKind::bubble)
 {
     setObjectName(QStringLiteral("Form3"));
     onClick(requireControl<QPushButton>(*this, "Button1"), this, &TForm3::Button1Click);
@@ -62,7 +62,7 @@ TForm3::TForm3(const RegionalSettings& settings) : ModelForm(kForm3Layout, setti
 
 void TForm3::Button1Click()
 {
-    runBubbleColumn(*this, decimalSeparator());
+    calculateAndKeep([this] { runBubbleColumn(*this, decimalSeparator()); });
 }
 
 void TForm3::Button2Click()

@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
-# Starts the real kaskad on a virtual X display, finds the mode-selection
-# window by its caption, clicks "Выход" and expects exit status 0.
+# Starts the real kaskad on a virtual X display and works it as a user does:
+# opens the bubble-column window, types a 24-reactor run and calculates it,
+# Ctrl+T shows the results table, whose 24 rows Ctrl+A and Ctrl+C copy to the
+# clipboard, Ctrl+G shows the profile chart; then "Выход" in both windows
+# and exit status 0.
 # Usage: smoke_test.sh path/to/kaskad
 set -uo pipefail
 
@@ -14,25 +17,84 @@ export LC_ALL=C.UTF-8 QT_QPA_PLATFORM=xcb
 "$kaskad" &
 pid=$!
 
-caption="Программа расчета работы системы каскадных реакторов"
-window=$(timeout 30 xdotool search --sync --onlyvisible --name "^$caption\$")
-if [[ -z "$window" ]]; then
-  echo "no window captioned \"$caption\""
-  kill "$pid"
+fail() {
+  echo "$1"
+  kill "$pid" 2>/dev/null
   exit 1
-fi
+}
+
+# The visible window with exactly this caption.
+window_named() {
+  timeout 30 xdotool search --sync --onlyvisible --name "^$1\$" | head -1
+}
+
+# A click at the centre of a control at LEFT, TOP of size WIDTH x HEIGHT.
+click_control() {
+  xdotool mousemove --window "$1" $(($2 + $4 / 2)) $(($3 + $5 / 2)) click 1
+}
+
+caption="Программа расчета работы системы каскадных реакторов"
+form2=$(window_named "$caption")
+[[ -n "$form2" ]] || fail "no window captioned \"$caption\""
+
+# "Тевир Барботажный": the first button, 249 x 73 at 16, 56.
+click_control "$form2" 16 56 249 73
+form3=$(window_named "Тевир Барботажный")
+[[ -n "$form3" ]] || fail "the bubble-column window did not open"
+
+# LabeledEdit1..8, each 121 x 21, and the texts typed into them.
+lefts=(224 224 224 224 448 448 448 448)
+tops=(24 64 112 152 24 64 104 144)
+texts=(24 3 2.5 0.05 433 2 3 3600)
+for i in "${!texts[@]}"; do
+  click_control "$form3" "${lefts[i]}" "${tops[i]}" 121 21
+  xdotool type --delay 10 "${texts[i]}"
+done
+# Button1, the calculation: 201 x 57 at 8, 8. The focus stays in Form3.
+click_control "$form3" 8 8 201 57
+
+xdotool key ctrl+t
+table=$(window_named "Результаты — Тевир Барботажный")
+[[ -n "$table" ]] || fail "Ctrl+T showed no results table"
+xdotool windowfocus --sync "$table"
+xdotool key ctrl+a ctrl+c
+copied=""
+for _ in $(seq 50); do
+  copied=$(xclip -o -selection clipboard 2>/dev/null)
+  [[ -n "$copied" ]] && break
+  sleep 0.1
+done
+rows=$(($(printf '%s\n' "$copied" | wc -l) - 1))
+[[ $rows -eq 24 ]] || fail "the table copied $rows rows, not 24"
+first=$(printf '%s\n' "$copied" | sed -n 2p)
+[[ "$first" == $'1\t1\t1.55393481254578\t'* ]] || fail "the first row copied is \"$first\""
+echo "results table: 24 rows"
+
+xdotool windowfocus --sync "$form3"
+xdotool key ctrl+g
+chart=$(window_named "Профиль каскада — Тевир Барботажный, расчёт 1")
+[[ -n "$chart" ]] || fail "Ctrl+G showed no profile chart"
+echo "profile chart shown"
+
+# "Выход" of Form3 (169 x 49 at 944, 8) closes it with its table and chart.
+xdotool windowfocus --sync "$form3"
+click_control "$form3" 944 8 169 49
+for _ in $(seq 50); do
+  [[ -z "$(xdotool search --onlyvisible --name '^Результаты — ' 2>/dev/null)" ]] && break
+  sleep 0.1
+done
+[[ -z "$(xdotool search --onlyvisible --name '^Результаты — ' 2>/dev/null)" ]] ||
+  fail "the results table stayed open after its model window closed"
 
 # "Выход": the third button, 209 x 73 at 528, 56 of the client area.
-xdotool mousemove --window "$window" $((528 + 104)) $((56 + 36)) click 1
+click_control "$form2" 528 56 209 73
 
 for _ in $(seq 100); do
   kill -0 "$pid" 2>/dev/null || break
   sleep 0.1
 done
 if kill -0 "$pid" 2>/dev/null; then
-  echo "kaskad still running after \"Выход\""
-  kill "$pid"
-  exit 1
+  fail "kaskad still running after \"Выход\""
 fi
 wait "$pid"
 status=$?

@@ -2,6 +2,7 @@
 // number in one panel, the temperature and pressure in a second.
 #pragma once
 
+#include "chart/cascade_profile.h"
 #include "model/model_window.h"
 
 #include <array>
@@ -28,9 +29,9 @@ enum class PlotFormat { svg, png };
 std::optional<PlotFormat> plotFormatOf(std::string_view path);
 
 // The values of one pane against the reactor number.
-using PaneProfile = std::vector<std::pair<std::int32_t, double>>;
+using PaneProfile = chart::PaneProfile;
 // Text1..Text12's profiles, at index pane - 1.
-using CascadeProfile = std::array<PaneProfile, kPaneCount>;
+using CascadeProfile = chart::CascadeProfile;
 
 // Draws the profile into an SVG or PNG file of the given size, offscreen;
 // the legend and axis titles are the panes' titles. The drawing is done by

@@ -1,0 +1,59 @@
+// Input set files of the model windows.
+#include "ui/InputSetFiles.h"
+
+#include "exchange/file_problem.h"
+#include "exchange/input_set.h"
+#include "ui/ModelForm.h"
+#include "ui/UserFiles.h"
+
+#include <QLineEdit>
+
+namespace kaskad::ui {
+
+namespace {
+
+// An input set is a few hundred bytes: a larger file is not one.
+constexpr qint64 kInputSetSizeLimit = 64 * 1024;
+
+const std::vector<FileType> kSavedTypes = {
+    {QStringLiteral("Исходные данные Kaskad (*.kaskad.json)"), QStringLiteral("kaskad.json")},
+    {QStringLiteral("JSON (*.json)"), QStringLiteral("json")},
+};
+const std::vector<FileType> kOpenedTypes = {
+    {QStringLiteral("Исходные данные Kaskad (*.kaskad.json)"), QStringLiteral("kaskad.json")},
+    {QStringLiteral("JSON (*.json)"), QStringLiteral("json")},
+    {QStringLiteral("Все файлы (*)"), QString()},
+};
+
+} // namespace
+
+void saveInputSet(ModelForm& form)
+{
+    const std::optional<ChosenFile> chosen = chooseFile(
+        &form, {true, QStringLiteral("Сохранить исходные данные"), kSavedTypes, QStringLiteral("исходные данные")});
+    if (!chosen)
+        return;
+    FieldTexts fields;
+    for (int n = 1; n <= kFieldCount; ++n)
+        fields[std::size_t(n - 1)] = form.fieldText(n);
+    writeWholeFile(chosen->path, QByteArray::fromStdString(inputSetJson(form.modelKind(), fields)));
+}
+
+void openInputSet(ModelForm& form)
+{
+    const std::optional<ChosenFile> chosen =
+        chooseFile(&form, {false, QStringLiteral("Открыть исходные данные"), kOpenedTypes, {}});
+    if (!chosen)
+        return;
+    const QByteArray json = readWholeFile(chosen->path, kInputSetSizeLimit);
+    FieldTexts fields;
+    try {
+        fields = readInputSet(std::string_view(json.constData(), std::size_t(json.size())), form.modelKind());
+    } catch (const FileProblem& problem) {
+        throw FileProblem(cannotOpen(chosen->path, problem.message()));
+    }
+    for (int n = 1; n <= kFieldCount; ++n)
+        form.field(n)->setText(QString::fromStdString(fields[std::size_t(n - 1)]));
+}
+
+} // namespace kaskad::ui

@@ -1,0 +1,89 @@
+// The model windows' shortcuts and context menus.
+#include "ui/ModelActions.h"
+
+#include "ui/ErrorReport.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QPlainTextEdit>
+
+#include <memory>
+
+namespace kaskad::ui {
+
+namespace {
+
+struct ActionRow {
+    const char* text;
+    QKeySequence keys;
+};
+
+const ActionRow kActionRows[kModelActionCount] = {
+    {"Таблица результатов", QKeySequence(Qt::CTRL | Qt::Key_T)},
+    {"Профиль каскада", QKeySequence(Qt::CTRL | Qt::Key_G)},
+    {"Сохранить исходные данные…", QKeySequence(Qt::CTRL | Qt::Key_S)},
+    {"Открыть исходные данные…", QKeySequence(Qt::CTRL | Qt::Key_O)},
+};
+
+// A menu that lives while it is shown: its actions may close the window
+// it was opened from.
+void showMenu(std::unique_ptr<QMenu> menu, const QPoint& globalPosition)
+{
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu.release()->popup(globalPosition);
+}
+
+// The pane's own menu (undo, cut, copy, paste, select all…) and the four
+// actions after a separator. The pane's own menu is asked of the pane, so a
+// pane that changes its edit actions keeps them here.
+void offerInPaneMenu(QPlainTextEdit& pane, const ModelActions& actions)
+{
+    pane.setContextMenuPolicy(Qt::CustomContextMenu);
+    QObject::connect(&pane, &QWidget::customContextMenuRequested, &pane, [&pane, actions](const QPoint& at) {
+        guarded([&] {
+            std::unique_ptr<QMenu> menu(pane.createStandardContextMenu(at));
+            menu->setObjectName(QStringLiteral("PaneMenu"));
+            menu->addSeparator();
+            for (QAction* action : actions)
+                menu->addAction(action);
+            showMenu(std::move(menu), pane.viewport()->mapToGlobal(at));
+        });
+    });
+}
+
+void offerInBackgroundMenu(QWidget& background, const ModelActions& actions)
+{
+    background.setContextMenuPolicy(Qt::CustomContextMenu);
+    QObject::connect(&background, &QWidget::customContextMenuRequested, &background,
+                     [&background, actions](const QPoint& at) {
+                         guarded([&] {
+                             auto menu = std::make_unique<QMenu>(&background);
+                             menu->setObjectName(QStringLiteral("BackgroundMenu"));
+                             for (QAction* action : actions)
+                                 menu->addAction(action);
+                             showMenu(std::move(menu), background.mapToGlobal(at));
+                         });
+                     });
+}
+
+} // namespace
+
+ModelActions addModelActions(QWidget& window, QWidget& background, std::span<QPlainTextEdit* const> panes,
+                             const ModelActionHandlers& handlers)
+{
+    ModelActions actions{};
+    for (std::size_t a = 0; a < kModelActionCount; ++a) {
+        auto* action = new QAction(QString::fromUtf8(kActionRows[a].text), &window);
+        action->setShortcut(kActionRows[a].keys);
+        action->setShortcutContext(Qt::WindowShortcut);
+        QObject::connect(action, &QAction::triggered, &window, [handler = handlers[a]] { guarded(handler); });
+        window.addAction(action);
+        actions[a] = action;
+    }
+    for (QPlainTextEdit* pane : panes)
+        offerInPaneMenu(*pane, actions);
+    offerInBackgroundMenu(background, actions);
+    return actions;
+}
+
+} // namespace kaskad::ui

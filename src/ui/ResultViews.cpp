@@ -1,0 +1,106 @@
+// The results table and profile chart windows of a model window.
+#include "ui/ResultViews.h"
+
+#include "chart/cascade_profile.h"
+#include "ui/ChartWindow.h"
+#include "ui/ResultsTableModel.h"
+#include "ui/ResultsWindow.h"
+
+#include <QScreen>
+#include <QWindow>
+
+#include <algorithm>
+
+#include <stdexcept>
+
+namespace kaskad::ui {
+
+ResultViews::ResultViews(QWidget& form, const std::vector<RunRecord>& runs, const std::vector<FieldTexts>& runFields,
+                         const RegionalSettings& settings, const QString& formCaption)
+    : form_(form), runs_(runs), runFields_(runFields), formCaption_(formCaption),
+      model_(std::make_unique<ResultsTableModel>(runs, settings, nullptr))
+{
+}
+
+ResultViews::~ResultViews() = default;
+
+void ResultViews::runsCleared()
+{
+    model_->runsCleared();
+    if (chart_)
+        chart_->hide();
+}
+
+void ResultViews::runAdded()
+{
+    model_->runsAdded();
+}
+
+void ResultViews::showTable()
+{
+    if (!table_) {
+        table_ = std::make_unique<ResultsWindow>(*model_, formCaption_, [this] { showChart(); });
+        placeBeside(*table_, QPoint(40, 40));
+    }
+    showInFront(*table_);
+}
+
+void ResultViews::showChart()
+{
+    const std::size_t run = runToDraw();
+    if (run >= runs_.size() || runs_[run].reactors.empty())
+        throw std::runtime_error("Профиль каскада строится по рассчитанным реакторам: ни один не рассчитан.");
+    if (!chart_) {
+        chart_ = std::make_unique<ChartWindow>();
+        placeBeside(*chart_, QPoint(80, 80));
+    }
+    const ModelKind model = runs_[run].model;
+    chart_->showProfile(chart::cascadeProfile(runs_[run]),
+                        QString::fromStdString(chart::profileCaption(model, runFields_[run])),
+                        QStringLiteral("Профиль каскада — %1, расчёт %2").arg(formCaption_).arg(run + 1));
+    showInFront(*chart_);
+}
+
+std::size_t ResultViews::runToDraw() const
+{
+    if (table_ && table_->isVisible())
+        if (const std::optional<std::size_t> selected = table_->selectedRun())
+            return *selected;
+    return runs_.empty() ? 0 : runs_.size() - 1;
+}
+
+void ResultViews::hideWindows()
+{
+    if (table_)
+        table_->hide();
+    if (chart_)
+        chart_->hide();
+}
+
+// A new window of ours opens a little below and right of the model window,
+// within the screen.
+void ResultViews::placeBeside(QWidget& window, QPoint offset)
+{
+    QPoint at = form_.pos() + offset;
+    if (const QScreen* screen = form_.screen()) {
+        const QRect room = screen->availableGeometry();
+        at.setX(std::max(room.left(), std::min(at.x(), room.right() + 1 - window.frameGeometry().width())));
+        at.setY(std::max(room.top(), std::min(at.y(), room.bottom() + 1 - window.frameGeometry().height())));
+    }
+    window.move(at);
+}
+
+// A window without a parent widget, so that none of its controls counts as
+// the model window's; as the model window's transient child it takes input
+// while the model window is modal.
+void ResultViews::showInFront(QWidget& window)
+{
+    window.winId();
+    if (QWindow* handle = window.windowHandle())
+        handle->setTransientParent(form_.windowHandle());
+    window.show();
+    window.raise();
+    window.activateWindow();
+}
+
+} // namespace kaskad::ui

@@ -1,0 +1,108 @@
+// The results table model.
+#include "ui/ResultsTableModel.h"
+
+#include "ui/RegionalSettings.h"
+
+#include <QColor>
+
+namespace kaskad::ui {
+
+namespace {
+
+QString fromUtf8(std::string_view text)
+{
+    return QString::fromUtf8(text.data(), qsizetype(text.size()));
+}
+
+} // namespace
+
+ResultsTableModel::ResultsTableModel(const std::vector<RunRecord>& runs, const RegionalSettings& settings,
+                                     QObject* parent)
+    : QAbstractTableModel(parent), table_(runs), settings_(settings)
+{
+}
+
+int ResultsTableModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : int(table_.rowCount());
+}
+
+int ResultsTableModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : kTableColumnCount;
+}
+
+QVariant ResultsTableModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid())
+        return {};
+    const std::size_t row = std::size_t(index.row());
+    switch (role) {
+    case Qt::DisplayRole:
+        return QString::fromStdString(table_.cellText(row, index.column(), decimalSeparator()));
+    case Qt::ToolTipRole:
+        if (const RunError* error = table_.errorOf(row))
+            return QString::fromStdString(error->message);
+        if (const CriterionBound* bound = table_.missedBound(row, index.column()))
+            return fromUtf8(bound->label);
+        return {};
+    case Qt::BackgroundRole:
+        if (table_.missedBound(row, index.column()))
+            return missedBoundColour();
+        if (table_.errorOf(row))
+            return failingRowColour();
+        return {};
+    case Qt::TextAlignmentRole:
+        return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
+    default:
+        return {};
+    }
+}
+
+QVariant ResultsTableModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || section < 0 || section >= kTableColumnCount)
+        return QAbstractTableModel::headerData(section, orientation, role);
+    if (role == Qt::DisplayRole)
+        return fromUtf8(tableColumnName(section));
+    if (role == Qt::ToolTipRole && isValueColumn(section))
+        return fromUtf8(kPaneTitles[std::size_t(paneOfColumn(section) - 1)]);
+    return {};
+}
+
+void ResultsTableModel::runsCleared()
+{
+    beginResetModel();
+    table_.clear();
+    endResetModel();
+}
+
+void ResultsTableModel::runsAdded()
+{
+    const std::size_t added = table_.newRowCount();
+    if (added == 0) {
+        table_.takeNewRuns();
+        return;
+    }
+    const int first = int(table_.rowCount());
+    beginInsertRows({}, first, first + int(added) - 1);
+    table_.takeNewRuns();
+    endInsertRows();
+}
+
+DecimalSeparator ResultsTableModel::decimalSeparator() const
+{
+    return settings_.decimalSeparator();
+}
+
+QColor ResultsTableModel::missedBoundColour()
+{
+    return QColor(255, 196, 196);
+}
+
+QColor ResultsTableModel::failingRowColour()
+{
+    return QColor(255, 236, 179);
+}
+
+} // namespace kaskad::ui

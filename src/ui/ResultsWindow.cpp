@@ -1,0 +1,245 @@
+// The results table window.
+#include "ui/ResultsWindow.h"
+
+#include "exchange/table_text.h"
+#include "exchange/xlsx_workbook.h"
+#include "exchange/file_problem.h"
+#include "ui/ErrorReport.h"
+#include "ui/ResultsTableModel.h"
+#include "ui/UserFiles.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPainter>
+#include <QPushButton>
+#include <QStyledItemDelegate>
+#include <QTableView>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <set>
+
+namespace kaskad::ui {
+
+namespace {
+
+// A table view whose copy key copies the selection as the window does,
+// rather than the current cell's text alone.
+class ResultsView : public QTableView {
+public:
+    explicit ResultsView(std::function<void()> copy) : copy_(std::move(copy)) {}
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override
+    {
+        if (event->matches(QKeySequence::Copy)) {
+            guarded(copy_);
+            event->accept();
+            return;
+        }
+        QTableView::keyPressEvent(event);
+    }
+
+private:
+    std::function<void()> copy_;
+};
+
+// Draws a cell's text in one call, right-aligned on its background. The
+// standard delegate lays out every cell's text as a paragraph; for a table
+// of short numbers that costs more than the run whose rows it shows.
+class CellDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        const bool selected = option.state & QStyle::State_Selected;
+        const QPalette::ColorGroup group = !(option.state & QStyle::State_Enabled) ? QPalette::Disabled
+                                           : option.state & QStyle::State_Active  ? QPalette::Active
+                                                                                 : QPalette::Inactive;
+        if (selected)
+            painter->fillRect(option.rect, option.palette.brush(group, QPalette::Highlight));
+        else if (const QVariant background = index.data(Qt::BackgroundRole); background.isValid())
+            painter->fillRect(option.rect, background.value<QColor>());
+        painter->setFont(option.font);
+        painter->setPen(option.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text));
+        const QStyle* style = option.widget ? option.widget->style() : QApplication::style();
+        const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, option.widget) + 1;
+        painter->drawText(option.rect.adjusted(margin, 0, -margin, 0), Qt::AlignRight | Qt::AlignVCenter,
+                          index.data(Qt::DisplayRole).toString());
+        if (option.state & QStyle::State_HasFocus) {
+            QStyleOptionFocusRect focus;
+            focus.QStyleOption::operator=(option);
+            focus.backgroundColor = option.palette.color(group, selected ? QPalette::Highlight : QPalette::Base);
+            style->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, painter, option.widget);
+        }
+    }
+};
+
+// Fixed widths from the font, wide enough for any number a pane prints:
+// measuring 12,000 rows' texts would cost more than showing them.
+void sizeColumns(QTableView& view)
+{
+    const QFontMetrics metrics(view.font());
+    const int padding = 2 * metrics.horizontalAdvance(QLatin1Char('0'));
+    view.horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    for (int column = 0; column < kTableColumnCount; ++column) {
+        const QString widest = isValueColumn(column) ? QStringLiteral("-8.88888888888888E-88")
+                                                     : QString::fromUtf8(tableColumnName(column).data(),
+                                                                         qsizetype(tableColumnName(column).size()));
+        view.setColumnWidth(column, std::max(metrics.horizontalAdvance(widest),
+                                             metrics.horizontalAdvance(QStringLiteral("88888"))) +
+                                        2 * padding);
+    }
+    view.verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    view.verticalHeader()->setDefaultSectionSize(metrics.height() + 6);
+    view.verticalHeader()->hide();
+}
+
+// The rows and columns the selection spans, and which of their cells it holds.
+TableSelection selectionOf(const QTableView& view, const ResultsTable& table)
+{
+    const QItemSelection ranges = view.selectionModel()->selection();
+    if (ranges.isEmpty())
+        return TableSelection::wholeTable(table);
+    std::set<std::size_t> rows;
+    std::set<int> columns;
+    for (const QItemSelectionRange& range : ranges) {
+        for (int row = range.top(); row <= range.bottom(); ++row)
+            rows.insert(std::size_t(row));
+        for (int column = range.left(); column <= range.right(); ++column)
+            columns.insert(column);
+    }
+    TableSelection selection{{rows.begin(), rows.end()}, {columns.begin(), columns.end()}, {}};
+    if (ranges.size() > 1)
+        selection.contains = [ranges](std::size_t row, int column) {
+            for (const QItemSelectionRange& range : ranges)
+                if (range.contains(int(row), column, {}))
+                    return true;
+            return false;
+        };
+    return selection;
+}
+
+const std::vector<FileType> kResultFileTypes = {
+    {QStringLiteral("CSV (*.csv)"), QStringLiteral("csv")},
+    {QStringLiteral("Книга Excel (*.xlsx)"), QStringLiteral("xlsx")},
+};
+
+} // namespace
+
+ResultsWindow::ResultsWindow(ResultsTableModel& model, const QString& modelCaption, std::function<void()> showChart)
+    : model_(model)
+{
+    setObjectName(QStringLiteral("ResultsWindow"));
+    setWindowTitle(QStringLiteral("Результаты — ") + modelCaption);
+    view_ = new ResultsView([this] { copySelection(); });
+    view_->setObjectName(QStringLiteral("ResultsView"));
+    view_->setModel(&model_);
+    view_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    view_->setWordWrap(false);
+    view_->setItemDelegate(new CellDelegate(view_));
+    sizeColumns(*view_);
+    status_ = new QLabel;
+    status_->setObjectName(QStringLiteral("ResultsStatus"));
+    status_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // A new text does not resize the window: the line takes the room it is given.
+    status_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    save_ = new QPushButton(QStringLiteral("Сохранить…"));
+    save_->setObjectName(QStringLiteral("ResultsSave"));
+    onClick(save_, this, &ResultsWindow::save);
+
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(status_, 1);
+    bottom->addWidget(save_);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(view_);
+    layout->addLayout(bottom);
+    resize(1180, 520);
+
+    addShortcuts(std::move(showChart));
+    connect(&model_, &QAbstractItemModel::rowsInserted, this, [this] { guarded([this] { updateStatus(); }); });
+    connect(&model_, &QAbstractItemModel::modelReset, this, [this] { guarded([this] { updateStatus(); }); });
+    connect(view_->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this] { guarded([this] { updateStatus(); }); });
+    updateStatus();
+}
+
+void ResultsWindow::addShortcuts(std::function<void()> showChart)
+{
+    const auto add = [this](const QString& text, const QKeySequence& keys, std::function<void()> handler) {
+        auto* action = new QAction(text, this);
+        action->setShortcut(keys);
+        action->setShortcutContext(Qt::WindowShortcut);
+        connect(action, &QAction::triggered, this, [handler = std::move(handler)] { guarded(handler); });
+        addAction(action);
+        view_->addAction(action);
+    };
+    add(QStringLiteral("Копировать"), QKeySequence::Copy, [this] { copySelection(); });
+    add(QStringLiteral("Выделить всё"), QKeySequence::SelectAll, [this] { view_->selectAll(); });
+    add(QStringLiteral("Профиль каскада"), QKeySequence(Qt::CTRL | Qt::Key_G), std::move(showChart));
+    add(QStringLiteral("Сохранить…"), QKeySequence(Qt::CTRL | Qt::Key_S), [this] { save(); });
+    view_->setContextMenuPolicy(Qt::ActionsContextMenu);
+}
+
+void ResultsWindow::copySelection()
+{
+    const std::string text =
+        tabSeparatedText(model_.table(), selectionOf(*view_, model_.table()), model_.decimalSeparator());
+    QGuiApplication::clipboard()->setText(QString::fromStdString(text));
+}
+
+void ResultsWindow::save()
+{
+    const std::optional<ChosenFile> chosen =
+        chooseFile(this, {true, QStringLiteral("Сохранить результаты"), kResultFileTypes, QStringLiteral("результаты")});
+    if (!chosen)
+        return;
+    std::string bytes;
+    try {
+        bytes = chosen->type == 1 ? xlsxWorkbook(model_.table()) : csvText(model_.table());
+    } catch (const FileProblem& problem) {
+        throw FileProblem(cannotSave(chosen->path, problem.message()));
+    }
+    writeWholeFile(chosen->path, QByteArray::fromStdString(bytes));
+}
+
+std::optional<std::size_t> ResultsWindow::selectedRun() const
+{
+    const QModelIndex current = view_->currentIndex();
+    if (!current.isValid() || !view_->selectionModel()->hasSelection())
+        return std::nullopt;
+    return model_.table().runNumber(std::size_t(current.row())) - 1;
+}
+
+// The error of the current row's run when it failed, else that of the last
+// run when it failed; the count of runs and rows otherwise.
+void ResultsWindow::updateStatus()
+{
+    const ResultsTable& table = model_.table();
+    const QModelIndex current = view_->currentIndex();
+    std::optional<std::size_t> row;
+    if (current.isValid() && table.runOf(std::size_t(current.row())).error)
+        row = std::size_t(current.row());
+    else if (table.rowCount() > 0 && table.runOf(table.rowCount() - 1).error)
+        row = table.rowCount() - 1;
+    QString text = QStringLiteral("Расчётов: %1, строк: %2").arg(table.runCount()).arg(table.rowCount());
+    if (row) {
+        std::size_t last = *row;
+        while (last + 1 < table.rowCount() && table.runNumber(last + 1) == table.runNumber(*row))
+            ++last;
+        const RunError& error = *table.errorOf(last);
+        text = QStringLiteral("Расчёт %1").arg(table.runNumber(last));
+        if (error.reactor != 0)
+            text += QStringLiteral(", реактор %1").arg(error.reactor);
+        text += QStringLiteral(": ") + QString::fromStdString(error.message);
+    }
+    status_->setText(text);
+}
+
+} // namespace kaskad::ui

@@ -1,0 +1,48 @@
+// The results table window of a model window: every reactor of every run
+// since the window was last cleared, copied as tab-separated text, saved as
+// CSV or XLSX.
+#pragma once
+
+#include <QWidget>
+
+#include <cstddef>
+#include <functional>
+#include <optional>
+
+class QLabel;
+class QPushButton;
+class QTableView;
+
+namespace kaskad::ui {
+
+class ResultsTableModel;
+
+class ResultsWindow : public QWidget {
+public:
+    // Captioned "Результаты — " and the model window's caption; Ctrl+G in it
+    // calls `showChart`.
+    ResultsWindow(ResultsTableModel& model, const QString& modelCaption, std::function<void()> showChart);
+
+    QTableView* view() const { return view_; }
+    QLabel* statusLine() const { return status_; }
+    QPushButton* saveButton() const { return save_; }
+
+    // Ctrl+C: the selected cells, or the whole table when none is selected,
+    // to the clipboard as tab-separated text with a header row.
+    void copySelection();
+    // Ctrl+S and the button: CSV or XLSX, as the file type chosen says.
+    void save();
+    // The run of the current row while any cell is selected, from 0.
+    std::optional<std::size_t> selectedRun() const;
+
+private:
+    void addShortcuts(std::function<void()> showChart);
+    void updateStatus();
+
+    ResultsTableModel& model_;
+    QTableView* view_;
+    QLabel* status_;
+    QPushButton* save_;
+};
+
+} // namespace kaskad::ui

@@ -1,0 +1,620 @@
+// The model windows' results: the four actions by shortcut and context menu,
+// the results table window over the kept runs, what it copies and saves.
+#include "app/Program.h"
+#include "exchange/table_text.h"
+#include "ui/ErrorReport.h"
+#include "ui/PaneText.h"
+#include "ui/ResultViews.h"
+#include "ui/ResultsTableModel.h"
+#include "ui/ResultsWindow.h"
+#include "ui/UserFiles.h"
+#include "worked_examples.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QStandardPaths>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+#include <functional>
+
+using kaskad::ModelKind;
+using kaskad::app::Program;
+using kaskad::ui::ModelAction;
+using kaskad::ui::ModelForm;
+using kaskad::ui::ResultsWindow;
+
+namespace {
+
+QStringList textsOf(const std::array<const char*, 8>& texts)
+{
+    QStringList list;
+    for (const char* text : texts)
+        list << QString::fromUtf8(text);
+    return list;
+}
+
+const QStringList kBubbleExample = textsOf(kaskad::test_support::kBubbleExampleFields);
+const QStringList kGasLiftExample = textsOf(kaskad::test_support::kGasLiftExampleFields);
+
+// The values of a pane's lines, in order: what follows the three blanks.
+QStringList paneValues(const ModelForm& window, int pane)
+{
+    QStringList values;
+    const QString text = QString::fromStdString(kaskad::ui::paneText(*window.pane(pane)));
+    for (const QString& line : text.split("\r\n", Qt::SkipEmptyParts))
+        values << line.section("   ", 1);
+    return values;
+}
+
+QString cellText(const QAbstractItemModel& model, int row, int column, int role = Qt::DisplayRole)
+{
+    return model.data(model.index(row, column), role).toString();
+}
+
+} // namespace
+
+class ResultsTest : public QObject {
+    Q_OBJECT
+
+    QLocale locale = QLocale::c();
+    std::unique_ptr<Program> program;
+    QStringList reports;
+    QList<kaskad::ui::FileRequest> requests;
+    QStringList foldersOffered;
+    // What the file chooser answers next; none: the user cancels.
+    std::optional<kaskad::ui::ChosenFile> answer;
+
+    ModelForm& modelWindow(const QString& name)
+    {
+        if (name == "Form1") return program->Form1();
+        return program->Form3();
+    }
+    QPushButton* button(const QString& window, const char* form1Name, const char* form3Name)
+    {
+        return modelWindow(window).findChild<QPushButton*>(window == "Form1" ? form1Name : form3Name);
+    }
+    QPushButton* calculateButton(const QString& window) { return button(window, "Button2", "Button1"); }
+
+    // Opens the model window from the mode window and runs `inside` in its
+    // modal loop; the window's exit button closes it afterwards.
+    void whileOpen(const QString& name, const std::function<void()>& inside)
+    {
+        bool ran = false;
+        QTimer::singleShot(0, this, [&] {
+            QVERIFY(QTest::qWaitForWindowActive(&modelWindow(name)));
+            inside();
+            ran = true;
+            button(name, "Button3", "Button2")->click();
+        });
+        program->Form2().findChild<QPushButton*>(name == "Form1" ? "Button2" : "Button1")->click();
+        QVERIFY2(ran, "the model window's modal loop did not run");
+    }
+
+    void typeFields(ModelForm& window, const QStringList& texts)
+    {
+        for (int n = 1; n <= 8; ++n)
+            window.field(n)->setText(texts[n - 1]);
+    }
+
+    void calculate(const QString& window, const QStringList& texts)
+    {
+        typeFields(modelWindow(window), texts);
+        calculateButton(window)->click();
+    }
+
+    ResultsWindow* openTable(const QString& window)
+    {
+        ModelForm& w = modelWindow(window);
+        QTest::keyClick(&w, Qt::Key_T, Qt::ControlModifier);
+        ResultsWindow* table = w.resultViews().tableWindow();
+        if (table)
+            (void)QTest::qWaitForWindowExposed(table);
+        return table;
+    }
+
+    static void addWindowRows()
+    {
+        QTest::addColumn<QString>("window");
+        QTest::newRow("Form1") << "Form1";
+        QTest::newRow("Form3") << "Form3";
+    }
+
+private Q_SLOTS:
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+
+    void init()
+    {
+        locale = QLocale::c();
+        reports.clear();
+        requests.clear();
+        foldersOffered.clear();
+        answer.reset();
+        kaskad::ui::setErrorPresenter([this](const kaskad::ui::ErrorReport& report) { reports << report.text; });
+        kaskad::ui::setFileChooser([this](QWidget*, const kaskad::ui::FileRequest& request, const QString& folder) {
+            requests << request;
+            foldersOffered << folder;
+            return answer;
+        });
+        program = std::make_unique<Program>([this] { return locale; });
+        program->start();
+        QVERIFY(QTest::qWaitForWindowExposed(&program->Form2()));
+    }
+    void cleanup()
+    {
+        program.reset();
+        kaskad::ui::setErrorPresenter({});
+        kaskad::ui::setFileChooser({});
+    }
+
+    void shortcutsWhicheverControlHasFocus_data()
+    {
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<QString>("focus");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("action");
+        const std::pair<const char*, int> keys[] = {{"Ctrl+T", Qt::Key_T}, {"Ctrl+G", Qt::Key_G},
+                                                    {"Ctrl+S", Qt::Key_S}, {"Ctrl+O", Qt::Key_O}};
+        for (const char* window : {"Form1", "Form3"})
+            for (const char* focus : {"LabeledEdit1", "LabeledEdit7", "Text1", "Text12", "Button4"})
+                for (int k = 0; k < 4; ++k)
+                    QTest::addRow("%s %s %s", window, focus, keys[k].first) << window << focus << keys[k].second << k;
+    }
+    // Fields and panes edit text, yet leave these keys to the window.
+    void shortcutsWhicheverControlHasFocus()
+    {
+        QFETCH(QString, window);
+        QFETCH(QString, focus);
+        QFETCH(int, key);
+        QFETCH(int, action);
+        ModelForm& w = modelWindow(window);
+        whileOpen(window, [&] {
+            calculate(window, window == "Form1" ? kGasLiftExample : kBubbleExample);
+            QSignalSpy triggered(w.action(ModelAction(action)), &QAction::triggered);
+            auto* control = w.findChild<QWidget*>(focus);
+            control->setFocus();
+            QCOMPARE(QApplication::focusWidget(), control);
+            QTest::keyClick(control, Qt::Key(key), Qt::ControlModifier);
+            QCOMPARE(triggered.count(), 1);
+            if (ResultsWindow* table = w.resultViews().tableWindow())
+                table->close();
+        });
+        QCOMPARE(reports, QStringList());
+    }
+
+    void actionTextsAndKeys()
+    {
+        const std::pair<const char*, const char*> expected[] = {{"Таблица результатов", "Ctrl+T"},
+                                                                {"Профиль каскада", "Ctrl+G"},
+                                                                {"Сохранить исходные данные…", "Ctrl+S"},
+                                                                {"Открыть исходные данные…", "Ctrl+O"}};
+        for (ModelForm* w : {static_cast<ModelForm*>(&program->Form1()), static_cast<ModelForm*>(&program->Form3())})
+            for (int a = 0; a < 4; ++a) {
+                QAction* action = w->action(ModelAction(a));
+                QCOMPARE(action->text(), QString::fromUtf8(expected[a].first));
+                QCOMPARE(action->shortcut().toString(), QString(expected[a].second));
+                QCOMPARE(action->shortcutContext(), Qt::WindowShortcut);
+                QVERIFY(w->actions().contains(action));
+            }
+    }
+
+    void paneMenuEndsWithTheActions_data()
+    {
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<QString>("pane");
+        for (const char* window : {"Form1", "Form3"})
+            for (int n = 1; n <= 12; ++n)
+                QTest::addRow("%s Text%d", window, n) << window << QString("Text%1").arg(n);
+    }
+    // The pane's own edit actions first, then a separator and the four.
+    void paneMenuEndsWithTheActions()
+    {
+        QFETCH(QString, window);
+        QFETCH(QString, pane);
+        ModelForm& w = modelWindow(window);
+        whileOpen(window, [&] {
+            auto* text = w.findChild<QPlainTextEdit*>(pane);
+            QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5), text->viewport()->mapToGlobal(QPoint(5, 5)));
+            QApplication::sendEvent(text->viewport(), &event);
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            QVERIFY(menu);
+            const QList<QAction*> items = menu->actions();
+            QVERIFY(items.size() > 5);
+            QStringList edits;
+            for (QAction* item : items.mid(0, items.size() - 5))
+                edits << item->text();
+            QVERIFY2(edits.join('|').contains("Copy"), qPrintable(edits.join('|')));
+            QVERIFY2(edits.join('|').contains("Paste"), qPrintable(edits.join('|')));
+            QVERIFY(items[items.size() - 5]->isSeparator());
+            for (int a = 0; a < 4; ++a)
+                QCOMPARE(items[items.size() - 4 + a], w.action(ModelAction(a)));
+            menu->close();
+        });
+    }
+
+    void backgroundMenuHoldsTheActions_data()
+    {
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<QString>("under");
+        for (const char* window : {"Form1", "Form3"})
+            for (const char* under : {"Client", "Label1", "Label8", "LabeledEdit1.EditLabel"})
+                QTest::addRow("%s %s", window, under) << window << under;
+    }
+    // The background and the labels on it; a right click on a label is the
+    // background's.
+    void backgroundMenuHoldsTheActions()
+    {
+        QFETCH(QString, window);
+        QFETCH(QString, under);
+        ModelForm& w = modelWindow(window);
+        whileOpen(window, [&] {
+            auto* target = w.findChild<QWidget*>(under);
+            QVERIFY(target);
+            const QPoint at = under == "Client" ? QPoint(1000, 150) : QPoint(2, 2);
+            QContextMenuEvent event(QContextMenuEvent::Mouse, at, target->mapToGlobal(at));
+            QApplication::sendEvent(target, &event);
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            QVERIFY(menu);
+            QCOMPARE(menu->objectName(), QString("BackgroundMenu"));
+            QList<QAction*> expected;
+            for (int a = 0; a < 4; ++a)
+                expected << w.action(ModelAction(a));
+            QCOMPARE(menu->actions(), expected);
+            menu->actions()[0]->trigger();
+            menu->close();
+            QVERIFY(w.resultViews().tableWindow() && w.resultViews().tableWindow()->isVisible());
+        });
+    }
+
+    void tableCaptionAndColumns_data()
+    {
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<QString>("caption");
+        QTest::newRow("Form1") << "Form1" << "Результаты — Тевир Газлифтовый";
+        QTest::newRow("Form3") << "Form3" << "Результаты — Тевир Барботажный";
+    }
+    void tableCaptionAndColumns()
+    {
+        QFETCH(QString, window);
+        QFETCH(QString, caption);
+        whileOpen(window, [&] {
+            ResultsWindow* table = openTable(window);
+            QVERIFY(table);
+            QCOMPARE(table->windowTitle(), caption);
+            QVERIFY(table->isActiveWindow());
+            QStringList columns;
+            const QAbstractItemModel& model = *table->view()->model();
+            for (int c = 0; c < model.columnCount(); ++c)
+                columns << model.headerData(c, Qt::Horizontal).toString();
+            QCOMPARE(columns.join(' '), QString("Расчёт Реактор y1 y2 y3 y4 y5 y6 GB ALFA WB ALPE t P"));
+            QCOMPARE(model.rowCount(), 0);
+            QCOMPARE(table->saveButton()->text(), QString("Сохранить…"));
+        });
+    }
+
+    void cellsAreThePanesDigits_data()
+    {
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<QString>("localeName");
+        for (const char* window : {"Form1", "Form3"})
+            for (const char* localeName : {"C", "ru_RU"})
+                QTest::addRow("%s %s", window, localeName) << window << localeName;
+    }
+    // Two runs, their rows numbered 1 and 2, every cell the digits its pane
+    // line shows, with the window's separator.
+    void cellsAreThePanesDigits()
+    {
+        QFETCH(QString, window);
+        QFETCH(QString, localeName);
+        locale = QLocale(localeName);
+        program->regionalSettings().reread();
+        const QChar separator = locale.decimalPoint().at(0);
+        QStringList fields = window == "Form1" ? kGasLiftExample : kBubbleExample;
+        fields.replaceInStrings(".", separator);
+        fields[0] = "24";
+        ModelForm& w = modelWindow(window);
+        whileOpen(window, [&] {
+            calculate(window, fields);
+            ResultsWindow* table = openTable(window);
+            calculate(window, fields);
+            const QAbstractItemModel& model = *table->view()->model();
+            QCOMPARE(model.rowCount(), 48);
+            for (int pane = 1; pane <= 12; ++pane) {
+                const QStringList values = paneValues(w, pane);
+                QCOMPARE(values.size(), 48);
+                for (int row = 0; row < 48; ++row)
+                    QCOMPARE(cellText(model, row, pane + 1), values[row]);
+            }
+            for (int row = 0; row < 48; ++row) {
+                QCOMPARE(cellText(model, row, 0), QString::number(row / 24 + 1));
+                QCOMPARE(cellText(model, row, 1), QString::number(row % 24 + 1));
+            }
+        });
+        QCOMPARE(reports, QStringList());
+    }
+
+    void resetAndOpeningClearTheTable_data() { addWindowRows(); }
+    void resetAndOpeningClearTheTable()
+    {
+        QFETCH(QString, window);
+        ModelForm& w = modelWindow(window);
+        whileOpen(window, [&] {
+            calculate(window, window == "Form1" ? kGasLiftExample : kBubbleExample);
+            ResultsWindow* table = openTable(window);
+            QCOMPARE(table->view()->model()->rowCount(), 3);
+            w.findChild<QPushButton*>("Button4")->click();
+            QCOMPARE(table->view()->model()->rowCount(), 0);
+            QVERIFY(w.runs().empty());
+            calculate(window, window == "Form1" ? kGasLiftExample : kBubbleExample);
+            QCOMPARE(table->view()->model()->rowCount(), 3);
+        });
+        QVERIFY(!w.resultViews().tableWindow()->isVisible());
+        whileOpen(window, [&] {
+            QCOMPARE(w.resultViews().tableModel().rowCount(), 0);
+            ResultsWindow* table = openTable(window);
+            QCOMPARE(table->view()->model()->rowCount(), 0);
+            QCOMPARE(cellText(*table->view()->model(), 0, 0), QString());
+        });
+    }
+
+    void ctrlTRaisesTheOpenTable()
+    {
+        ModelForm& w = program->Form3();
+        whileOpen("Form3", [&] {
+            ResultsWindow* first = openTable("Form3");
+            w.activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(&w));
+            QCOMPARE(openTable("Form3"), first);
+            QVERIFY(QTest::qWaitForWindowActive(first));
+        });
+    }
+
+    // Rows come at the end while the table is open; the rows in view stay.
+    void newRunAppendsKeepingTheScrollPosition()
+    {
+        QStringList fields = kBubbleExample;
+        fields[0] = "24";
+        whileOpen("Form3", [&] {
+            for (int run = 0; run < 3; ++run)
+                calculate("Form3", fields);
+            ResultsWindow* table = openTable("Form3");
+            QScrollBar* bar = table->view()->verticalScrollBar();
+            QVERIFY(bar->maximum() > 30);
+            bar->setValue(30);
+            calculate("Form3", fields);
+            QCOMPARE(table->view()->model()->rowCount(), 96);
+            QCOMPARE(bar->value(), 30);
+            QCOMPARE(cellText(*table->view()->model(), 95, 0), QString("4"));
+        });
+    }
+
+    void failedRunKeepsItsReactors_data()
+    {
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<QStringList>("fields");
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<QString>("lastReactor");
+        QTest::addColumn<QString>("error");
+        QStringList thirtyBubble = kBubbleExample, thirtyGasLift = kGasLiftExample;
+        thirtyBubble[0] = thirtyGasLift[0] = "30";
+        QTest::newRow("Form3 reactor 25") << "Form3" << thirtyBubble << 25 << "25" << "Invalid floating point operation.";
+        QTest::newRow("Form1 reactor 25") << "Form1" << thirtyGasLift << 25 << "25" << "Floating point division by zero.";
+        QTest::newRow("Form3 after the composition")
+            << "Form3" << QStringList{"2", "3", "2.5", "-0.05", "24000", "2", "3", "3600"} << 1 << "1"
+            << "Invalid floating point operation.";
+        QTest::newRow("Form3 empty field") << "Form3" << QStringList{"", "", "", "", "", "", "", ""} << 1 << ""
+                                           << "'' is not a valid floating point value.";
+    }
+    // The message box shows as before; the table keeps what the run stored,
+    // and the error's text is on the failing reactor's row and under the table.
+    void failedRunKeepsItsReactors()
+    {
+        QFETCH(QString, window);
+        QFETCH(QStringList, fields);
+        QFETCH(int, rows);
+        QFETCH(QString, lastReactor);
+        QFETCH(QString, error);
+        ModelForm& w = modelWindow(window);
+        whileOpen(window, [&] {
+            ResultsWindow* table = openTable(window);
+            w.activateWindow();
+            calculate(window, fields);
+            QCOMPARE(reports, QStringList{error});
+            const QAbstractItemModel& model = *table->view()->model();
+            QCOMPARE(model.rowCount(), rows);
+            const int last = rows - 1;
+            QCOMPARE(cellText(model, last, 1), lastReactor);
+            for (int column = 0; column < model.columnCount(); ++column) {
+                QCOMPARE(cellText(model, last, column, Qt::ToolTipRole), error);
+                QCOMPARE(model.data(model.index(last, column), Qt::BackgroundRole).value<QColor>(),
+                         kaskad::ui::ResultsTableModel::failingRowColour());
+            }
+            if (rows > 1) {
+                QCOMPARE(cellText(model, last - 1, 2, Qt::ToolTipRole), QString());
+                QVERIFY(!model.data(model.index(last - 1, 2), Qt::BackgroundRole).isValid());
+            }
+            QVERIFY2(table->statusLine()->text().endsWith(": " + error), qPrintable(table->statusLine()->text()));
+            QCOMPARE(w.runs().size(), std::size_t(1));
+            QVERIFY(!w.runs().front().ok());
+        });
+    }
+
+    void outletOutsideItsBounds_data()
+    {
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<QString>("missed");
+        QTest::newRow("Form3") << "Form3" << "y4 y4>=1.06";
+        QTest::newRow("Form1") << "Form1" << "y3 y3<=0.91, y4 y4>=1.06, y5 1.67<=y5<=2.33";
+    }
+    // Only the outlet's cells outside their bounds are coloured, with the
+    // bound as tooltip.
+    void outletOutsideItsBounds()
+    {
+        QFETCH(QString, window);
+        QFETCH(QString, missed);
+        whileOpen(window, [&] {
+            calculate(window, window == "Form1" ? kGasLiftExample : kBubbleExample);
+            const QAbstractItemModel& model = *openTable(window)->view()->model();
+            QStringList found;
+            for (int row = 0; row < model.rowCount(); ++row)
+                for (int column = 0; column < model.columnCount(); ++column) {
+                    const QVariant background = model.data(model.index(row, column), Qt::BackgroundRole);
+                    if (!background.isValid())
+                        continue;
+                    QCOMPARE(row, 2);
+                    QCOMPARE(background.value<QColor>(), kaskad::ui::ResultsTableModel::missedBoundColour());
+                    found << model.headerData(column, Qt::Horizontal).toString() + " " +
+                                 cellText(model, row, column, Qt::ToolTipRole);
+                }
+            QCOMPARE(found.join(", "), missed);
+        });
+    }
+
+    void copyAsTabSeparatedText_data()
+    {
+        QTest::addColumn<QString>("localeName");
+        QTest::addColumn<QString>("selection");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("nothing selected")
+            << "ru_RU" << ""
+            << "Расчёт\tРеактор\ty1\ty2\ty3\ty4\ty5\ty6\tGB\tALFA\tWB\tALPE\tt\tP\n"
+               "1\t1\t1,55393481254578\t1,35183024406433\t0,0942349955439568\t0,242103576660156\t"
+               "2,25789642333984\t1,78240370750427\t0,502874255180359\t1931,45593261719\t0,929070830345154\t"
+               "2095,1572265625\t433\t5,75\n"
+               "1\t2\t0,804904460906982\t1,93902194499969\t0,256073623895645\t0,371371030807495\t2,1286289691925\t"
+               "1,13437139987946\t0,479449838399887\t1929,50451660156\t0,439084321260452\t2093,2421875\t435\t5,5\n"
+               "1\t3\t0,416923016309738\t2,17238235473633\t0,410694628953934\t0,468704462051392\t"
+               "2,03129553794861\t0,896009504795074\t0,455258160829544\t1927,56396484375\t0,213013723492622\t"
+               "2091,3359375\t437\t5,25\n";
+        QTest::newRow("a block") << "C" << "1,2-2,3" << "y1\ty2\n0.804904460906982\t1.93902194499969\n"
+                                                        "0.416923016309738\t2.17238235473633\n";
+        QTest::newRow("two cells apart") << "C" << "0,1-0,1 2,13-2,13" << "Реактор\tP\n1\t\n\t5.25\n";
+    }
+    // Ctrl+C with the focus in the table, a header row first.
+    void copyAsTabSeparatedText()
+    {
+        QFETCH(QString, localeName);
+        QFETCH(QString, selection);
+        QFETCH(QString, expected);
+        locale = QLocale(localeName);
+        program->regionalSettings().reread();
+        whileOpen("Form3", [&] {
+            calculate("Form3", QStringList(kBubbleExample).replaceInStrings(".", locale.decimalPoint()));
+            ResultsWindow* table = openTable("Form3");
+            QTableView* view = table->view();
+            for (const QString& block : selection.split(' ', Qt::SkipEmptyParts)) {
+                const QStringList corners = block.split('-');
+                const QModelIndex from = view->model()->index(corners[0].section(',', 0, 0).toInt(),
+                                                              corners[0].section(',', 1, 1).toInt());
+                const QModelIndex to = view->model()->index(corners[1].section(',', 0, 0).toInt(),
+                                                            corners[1].section(',', 1, 1).toInt());
+                view->selectionModel()->select(QItemSelection(from, to), QItemSelectionModel::Select);
+            }
+            view->setFocus();
+            QGuiApplication::clipboard()->clear();
+            QTest::keyClick(view, Qt::Key_C, Qt::ControlModifier);
+            QCOMPARE(QGuiApplication::clipboard()->text(), expected);
+        });
+    }
+
+    void ctrlASelectsAll()
+    {
+        whileOpen("Form3", [&] {
+            calculate("Form3", kBubbleExample);
+            ResultsWindow* table = openTable("Form3");
+            table->view()->setFocus();
+            QTest::keyClick(table->view(), Qt::Key_A, Qt::ControlModifier);
+            QCOMPARE(table->view()->selectionModel()->selectedIndexes().size(), 3 * 14);
+        });
+    }
+
+    void saveResults_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("type");
+        QTest::addColumn<QString>("saved");
+        QTest::addColumn<QByteArray>("start");
+        QTest::newRow("CSV typed") << "r.csv" << 0 << "r.csv" << QByteArray("Расчёт,reactor,y1,y2,y3,y4,y5,y6,GB,WB,ALFA,ALPE,t,P\r\n1,1,1.55393481254578,");
+        QTest::newRow("CSV by type") << "r" << 0 << "r.csv" << QByteArray("Расчёт,reactor,");
+        QTest::newRow("XLSX by type") << "r" << 1 << "r.xlsx" << QByteArray("PK\x03\x04");
+        QTest::newRow("XLSX typed, CSV shown") << "r.xlsx" << 0 << "r.xlsx" << QByteArray("PK\x03\x04");
+    }
+    // The button and Ctrl+S in the table window; the file type chosen in the
+    // dialog gives the format and the suffix of a name typed without one.
+    void saveResults()
+    {
+        QFETCH(QString, name);
+        QFETCH(int, type);
+        QFETCH(QString, saved);
+        QFETCH(QByteArray, start);
+        QTemporaryDir folder;
+        whileOpen("Form3", [&] {
+            calculate("Form3", kBubbleExample);
+            ResultsWindow* table = openTable("Form3");
+            answer = kaskad::ui::ChosenFile{folder.filePath(name), std::size_t(type)};
+            table->saveButton()->click();
+            QVERIFY(QFile::exists(folder.filePath(saved)));
+            QVERIFY(QFile::remove(folder.filePath(saved)));
+            QTest::keyClick(table->view(), Qt::Key_S, Qt::ControlModifier);
+            QCOMPARE(requests.size(), 2);
+            QCOMPARE(requests[0].types.size(), std::size_t(2));
+            QFile file(folder.filePath(saved));
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            const QByteArray bytes = file.readAll();
+            QVERIFY2(bytes.startsWith(start), bytes.left(80).constData());
+            if (type == 0 && saved.endsWith(".csv"))
+                QCOMPARE(bytes.count("\r\n"), 4);
+        });
+        QCOMPARE(reports, QStringList());
+    }
+
+    // The report names the file and the reason; no file appears and the
+    // table is as it was.
+    void unwritableResultsFile()
+    {
+        QTemporaryDir folder;
+        const QString path = folder.filePath("missing/r.csv");
+        whileOpen("Form3", [&] {
+            calculate("Form3", kBubbleExample);
+            ResultsWindow* table = openTable("Form3");
+            answer = kaskad::ui::ChosenFile{path, 0};
+            table->saveButton()->click();
+            QCOMPARE(reports.size(), 1);
+            QVERIFY2(reports[0].startsWith("Не удалось сохранить «" + path + "»: "), qPrintable(reports[0]));
+            QVERIFY(reports[0].size() > ("Не удалось сохранить «" + path + "»: .").size());
+            QVERIFY(!QFileInfo::exists(path));
+            QCOMPARE(table->view()->model()->rowCount(), 3);
+        });
+    }
+
+    void cancelledSaveWritesNothing()
+    {
+        QTemporaryDir folder;
+        whileOpen("Form3", [&] {
+            ResultsWindow* table = openTable("Form3");
+            table->saveButton()->click();
+            QCOMPARE(requests.size(), 1);
+            QCOMPARE(QDir(folder.path()).entryList(QDir::Files), QStringList());
+        });
+        QCOMPARE(reports, QStringList());
+    }
+};
+
+int main(int argc, char* argv[])
+{
+    QApplication application(argc, argv);
+    kaskad::app::adoptApplicationTitle();
+    ResultsTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "results_test.moc"
