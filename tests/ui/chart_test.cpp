@@ -2,6 +2,7 @@
 // the table, with the chart kaskad-cli draws, again at every size, and saves
 // it as PNG or SVG.
 #include "app/Program.h"
+#include "program_fixture.h"
 #include "ui/ChartWindow.h"
 #include "ui/ErrorReport.h"
 #include "ui/ResultViews.h"
@@ -32,15 +33,7 @@ using kaskad::ui::ModelForm;
 
 namespace {
 
-QStringList textsOf(const std::array<const char*, 8>& texts)
-{
-    QStringList list;
-    for (const char* text : texts)
-        list << QString::fromUtf8(text);
-    return list;
-}
-
-const QStringList kBubbleExample = textsOf(kaskad::test_support::kBubbleExampleFields);
+using kaskad::ui::test_support::kBubbleExample;
 
 // Every series drawn, as "title: reactor=value …" with the values' shortest
 // decimal forms.
@@ -73,29 +66,13 @@ QStringList drawnTexts(const ChartWindow& window)
 class ChartTest : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<Program> program;
-    QStringList reports;
-    std::optional<kaskad::ui::ChosenFile> answer;
+    kaskad::ui::test_support::ProgramFixture fixture;
+    std::unique_ptr<Program>& program = fixture.program;
+    QStringList& reports = fixture.reports;
+    std::optional<kaskad::ui::ChosenFile>& answer = fixture.answer;
 
-    void whileOpenForm3(const std::function<void()>& inside)
-    {
-        bool ran = false;
-        QTimer::singleShot(0, this, [&] {
-            QVERIFY(QTest::qWaitForWindowActive(&program->Form3()));
-            inside();
-            ran = true;
-            program->Form3().close();
-        });
-        program->Form2().findChild<QPushButton*>("Button1")->click();
-        QVERIFY2(ran, "the model window's modal loop did not run");
-    }
-
-    void calculate(const QStringList& texts)
-    {
-        for (int n = 1; n <= 8; ++n)
-            program->Form3().field(n)->setText(texts[n - 1]);
-        program->Form3().findChild<QPushButton*>("Button1")->click();
-    }
+    void whileOpenForm3(const std::function<void()>& inside) { fixture.whileOpen("Form3", inside); }
+    void calculate(const QStringList& texts) { fixture.calculate("Form3", texts); }
 
     // The model window takes the keys again. Its own activeness is no test:
     // a window counts as active while one of its transient children is.
@@ -117,23 +94,8 @@ class ChartTest : public QObject {
 private Q_SLOTS:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
 
-    void init()
-    {
-        reports.clear();
-        answer.reset();
-        kaskad::ui::setErrorPresenter([this](const kaskad::ui::ErrorReport& report) { reports << report.text; });
-        kaskad::ui::setFileChooser(
-            [this](QWidget*, const kaskad::ui::FileRequest&, const QString&) { return answer; });
-        program = std::make_unique<Program>([] { return QLocale::c(); });
-        program->start();
-        QVERIFY(QTest::qWaitForWindowExposed(&program->Form2()));
-    }
-    void cleanup()
-    {
-        program.reset();
-        kaskad::ui::setErrorPresenter({});
-        kaskad::ui::setFileChooser({});
-    }
+    void init() { fixture.start(); }
+    void cleanup() { fixture.stop(); }
 
     // The last run's values, under the caption line of kaskad-cli's plots.
     void drawsTheLastRun()

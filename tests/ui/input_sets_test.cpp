@@ -2,6 +2,7 @@
 // they stand, Ctrl+O puts them back without running them, a bad file is
 // reported and changes no field, and the folder last used is remembered.
 #include "app/Program.h"
+#include "program_fixture.h"
 #include "ui/ErrorReport.h"
 #include "ui/PaneText.h"
 #include "ui/UserFiles.h"
@@ -65,37 +66,17 @@ const QStringList kBubbleSetTexts = {"24", " 3", "2,5", "", "433", "два", "3"
 class InputSetsTest : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<Program> program;
-    QStringList reports;
-    QList<kaskad::ui::FileRequest> requests;
-    QStringList foldersOffered;
-    std::optional<kaskad::ui::ChosenFile> answer;
+    kaskad::ui::test_support::ProgramFixture fixture;
+    std::unique_ptr<Program>& program = fixture.program;
+    QStringList& reports = fixture.reports;
+    QList<kaskad::ui::FileRequest>& requests = fixture.requests;
+    QStringList& foldersOffered = fixture.foldersOffered;
+    std::optional<kaskad::ui::ChosenFile>& answer = fixture.answer;
     std::unique_ptr<QTemporaryDir> folder;
 
-    ModelForm& modelWindow(const QString& name)
-    {
-        if (name == "Form1") return program->Form1();
-        return program->Form3();
-    }
-
-    void whileOpen(const QString& name, const std::function<void()>& inside)
-    {
-        bool ran = false;
-        QTimer::singleShot(0, this, [&] {
-            QVERIFY(QTest::qWaitForWindowActive(&modelWindow(name)));
-            inside();
-            ran = true;
-            modelWindow(name).close();
-        });
-        program->Form2().findChild<QPushButton*>(name == "Form1" ? "Button2" : "Button1")->click();
-        QVERIFY2(ran, "the model window's modal loop did not run");
-    }
-
-    void typeFields(ModelForm& window, const QStringList& texts)
-    {
-        for (int n = 1; n <= 8; ++n)
-            window.field(n)->setText(texts[n - 1]);
-    }
+    ModelForm& modelWindow(const QString& name) { return fixture.modelWindow(name); }
+    void whileOpen(const QString& name, const std::function<void()>& inside) { fixture.whileOpen(name, inside); }
+    void typeFields(ModelForm& window, const QStringList& texts) { fixture.typeFields(window, texts); }
 
     // Ctrl+S or Ctrl+O with the focus in the first field; the chooser
     // answers `path`.
@@ -113,26 +94,9 @@ private Q_SLOTS:
     {
         QSettings(QSettings::NativeFormat, QSettings::UserScope, "Kaskad", "kaskad").clear();
         folder = std::make_unique<QTemporaryDir>();
-        reports.clear();
-        requests.clear();
-        foldersOffered.clear();
-        answer.reset();
-        kaskad::ui::setErrorPresenter([this](const kaskad::ui::ErrorReport& report) { reports << report.text; });
-        kaskad::ui::setFileChooser([this](QWidget*, const kaskad::ui::FileRequest& request, const QString& folder) {
-            requests << request;
-            foldersOffered << folder;
-            return answer;
-        });
-        program = std::make_unique<Program>([] { return QLocale::c(); });
-        program->start();
-        QVERIFY(QTest::qWaitForWindowExposed(&program->Form2()));
+        fixture.start();
     }
-    void cleanup()
-    {
-        program.reset();
-        kaskad::ui::setErrorPresenter({});
-        kaskad::ui::setFileChooser({});
-    }
+    void cleanup() { fixture.stop(); }
 
     void saveWritesTheTextsAsTheyStand_data()
     {

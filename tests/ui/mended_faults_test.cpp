@@ -3,6 +3,7 @@
 // error box, the outer size under a window manager's frame, and the one
 // task-bar entry of the model windows' owner.
 #include "app/Program.h"
+#include "program_fixture.h"
 #include "ui/ErrorReport.h"
 #include "ui/WindowFrame.h"
 
@@ -56,39 +57,22 @@ QString sizeText(QSize size)
 class MendedFaultsTest : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<Program> program;
+    kaskad::ui::test_support::ProgramFixture fixture;
+    std::unique_ptr<Program>& program = fixture.program;
 
-    ModelForm& modelWindow(const QString& name)
-    {
-        if (name == "Form1") return program->Form1();
-        return program->Form3();
-    }
-
-    // Opens the model window from the mode window, runs `inside` in its modal
-    // loop, and closes it with its exit button.
-    void whileOpen(const QString& name, const std::function<void()>& inside)
-    {
-        bool ran = false;
-        QTimer::singleShot(0, this, [&] {
-            inside();
-            ran = true;
-            modelWindow(name).findChild<QPushButton*>(name == "Form1" ? "Button3" : "Button2")->click();
-        });
-        program->Form2().findChild<QPushButton*>(name == "Form1" ? "Button2" : "Button1")->click();
-        QVERIFY2(ran, "the model window's modal loop did not run");
-    }
+    ModelForm& modelWindow(const QString& name) { return fixture.modelWindow(name); }
+    void whileOpen(const QString& name, const std::function<void()>& inside) { fixture.whileOpen(name, inside); }
 
 private Q_SLOTS:
     void init()
     {
-        program = std::make_unique<Program>([] { return QLocale::c(); });
-        program->start();
-        QVERIFY(QTest::qWaitForWindowExposed(&program->Form2()));
+        fixture.start();
+        // These tests look at the real message box.
+        kaskad::ui::setErrorPresenter({});
     }
     void cleanup()
     {
-        program.reset();
-        kaskad::ui::setErrorPresenter({});
+        fixture.stop();
         QApplication::clipboard()->clear();
     }
 

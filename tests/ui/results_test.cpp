@@ -8,6 +8,7 @@
 #include "ui/ResultsTableModel.h"
 #include "ui/ResultsWindow.h"
 #include "ui/UserFiles.h"
+#include "program_fixture.h"
 #include "worked_examples.h"
 
 #include <QAction>
@@ -35,18 +36,9 @@ using kaskad::ui::ResultsWindow;
 
 namespace {
 
-QStringList textsOf(const std::array<const char*, 8>& texts)
-{
-    QStringList list;
-    for (const char* text : texts)
-        list << QString::fromUtf8(text);
-    return list;
-}
+using kaskad::ui::test_support::kBubbleExample;
+using kaskad::ui::test_support::kGasLiftExample;
 
-const QStringList kBubbleExample = textsOf(kaskad::test_support::kBubbleExampleFields);
-const QStringList kGasLiftExample = textsOf(kaskad::test_support::kGasLiftExampleFields);
-
-// The values of a pane's lines, in order: what follows the three blanks.
 QStringList paneValues(const ModelForm& window, int pane)
 {
     QStringList values;
@@ -67,50 +59,21 @@ class ResultsTest : public QObject {
     Q_OBJECT
 
     QLocale locale = QLocale::c();
-    std::unique_ptr<Program> program;
-    QStringList reports;
-    QList<kaskad::ui::FileRequest> requests;
-    QStringList foldersOffered;
-    // What the file chooser answers next; none: the user cancels.
-    std::optional<kaskad::ui::ChosenFile> answer;
+    kaskad::ui::test_support::ProgramFixture fixture;
+    std::unique_ptr<Program>& program = fixture.program;
+    QStringList& reports = fixture.reports;
+    QList<kaskad::ui::FileRequest>& requests = fixture.requests;
+    std::optional<kaskad::ui::ChosenFile>& answer = fixture.answer;
 
-    ModelForm& modelWindow(const QString& name)
-    {
-        if (name == "Form1") return program->Form1();
-        return program->Form3();
-    }
+    ModelForm& modelWindow(const QString& name) { return fixture.modelWindow(name); }
     QPushButton* button(const QString& window, const char* form1Name, const char* form3Name)
     {
-        return modelWindow(window).findChild<QPushButton*>(window == "Form1" ? form1Name : form3Name);
+        return fixture.button(window, form1Name, form3Name);
     }
-    QPushButton* calculateButton(const QString& window) { return button(window, "Button2", "Button1"); }
-
-    // Opens the model window from the mode window and runs `inside` in its
-    // modal loop; the window's exit button closes it afterwards.
-    void whileOpen(const QString& name, const std::function<void()>& inside)
-    {
-        bool ran = false;
-        QTimer::singleShot(0, this, [&] {
-            QVERIFY(QTest::qWaitForWindowActive(&modelWindow(name)));
-            inside();
-            ran = true;
-            button(name, "Button3", "Button2")->click();
-        });
-        program->Form2().findChild<QPushButton*>(name == "Form1" ? "Button2" : "Button1")->click();
-        QVERIFY2(ran, "the model window's modal loop did not run");
-    }
-
-    void typeFields(ModelForm& window, const QStringList& texts)
-    {
-        for (int n = 1; n <= 8; ++n)
-            window.field(n)->setText(texts[n - 1]);
-    }
-
-    void calculate(const QString& window, const QStringList& texts)
-    {
-        typeFields(modelWindow(window), texts);
-        calculateButton(window)->click();
-    }
+    QPushButton* calculateButton(const QString& window) { return fixture.calculateButton(window); }
+    void whileOpen(const QString& name, const std::function<void()>& inside) { fixture.whileOpen(name, inside); }
+    void typeFields(ModelForm& window, const QStringList& texts) { fixture.typeFields(window, texts); }
+    void calculate(const QString& window, const QStringList& texts) { fixture.calculate(window, texts); }
 
     ResultsWindow* openTable(const QString& window)
     {
@@ -135,26 +98,9 @@ private Q_SLOTS:
     void init()
     {
         locale = QLocale::c();
-        reports.clear();
-        requests.clear();
-        foldersOffered.clear();
-        answer.reset();
-        kaskad::ui::setErrorPresenter([this](const kaskad::ui::ErrorReport& report) { reports << report.text; });
-        kaskad::ui::setFileChooser([this](QWidget*, const kaskad::ui::FileRequest& request, const QString& folder) {
-            requests << request;
-            foldersOffered << folder;
-            return answer;
-        });
-        program = std::make_unique<Program>([this] { return locale; });
-        program->start();
-        QVERIFY(QTest::qWaitForWindowExposed(&program->Form2()));
+        fixture.start([this] { return locale; });
     }
-    void cleanup()
-    {
-        program.reset();
-        kaskad::ui::setErrorPresenter({});
-        kaskad::ui::setFileChooser({});
-    }
+    void cleanup() { fixture.stop(); }
 
     void shortcutsWhicheverControlHasFocus_data()
     {
