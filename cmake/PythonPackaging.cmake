@@ -18,3 +18,8 @@ math(EXPR kaskad_next_minor "${KASKAD_PYTHON_VERSION_MINOR} + 1")
 set(CPACK_DEBIAN_PYTHON_PACKAGE_DEPENDS
     "python3 (>= ${KASKAD_PYTHON_VERSION_MAJOR}.${KASKAD_PYTHON_VERSION_MINOR}), python3 (<< ${KASKAD_PYTHON_VERSION_MAJOR}.${kaskad_next_minor}), python3-numpy, python3-pandas")
 set(CPACK_DEBIAN_PYTHON_PACKAGE_SUGGESTS python3-distributed)
+# Its own copyright file and changelog, as every Debian package has.
+install(FILES ${KASKAD_PACKAGING_DIR}/debian/copyright ${KASKAD_CHANGELOG_GZ}
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/python3-kaskad COMPONENT python)
+install(FILES ${KASKAD_PACKAGING_DIR}/debian/python3-kaskad.lintian-overrides
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME python3-kaskad COMPONENT python)
