@@ -278,8 +278,8 @@ struct CommandLine {
     CLI::App app{"Kaskad: a series of liquid-phase oxidation reactors, reactor by reactor.", "kaskad-cli"};
     SingleRunOptions bubble{ModelKind::bubble, {}, OutputFormat::panes, {}, {}, {}};
     SingleRunOptions gaslift{ModelKind::gaslift, {}, OutputFormat::panes, {}, {}, {}};
-    SweepOptions sweepBubble{ModelKind::bubble};
-    SweepOptions sweepGasLift{ModelKind::gaslift};
+    SweepOptions sweepBubble;
+    SweepOptions sweepGasLift;
     CLI::App* sweep = nullptr;
 
     CommandLine();
@@ -287,6 +287,7 @@ struct CommandLine {
 
 CommandLine::CommandLine()
 {
+    sweepGasLift.model = ModelKind::gaslift;
     app.require_subcommand(1);
     app.footer("Run 'kaskad-cli SUBCOMMAND --help' for the options of each subcommand.\n");
     addSingleRun(app, bubble, "bubble", "Bubble-column reactors: one run from the field texts.",
