@@ -1,13 +1,13 @@
 // The file dialog, the folder last used and whole-file reads and writes.
 #include "ui/UserFiles.h"
 
+#include "chart/whole_file.h"
 #include "exchange/file_problem.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QSettings>
 
 #include <utility>
@@ -108,9 +108,11 @@ std::string cannotSave(const QString& path, const std::string& problem)
 
 void writeWholeFile(const QString& path, const QByteArray& bytes)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        throw FileProblem(cannotSave(path, file.errorString().toStdString()));
+    try {
+        chart::writeWholeFile(path.toStdString(), bytes);
+    } catch (const std::runtime_error& error) {
+        throw FileProblem(cannotSave(path, error.what()));
+    }
 }
 
 QByteArray readWholeFile(const QString& path, qint64 limit)
