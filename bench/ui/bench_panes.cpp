@@ -1,40 +1,11 @@
 // A 24-reactor bubble-column click into the window's panes: into empty
 // panes, and into panes that already hold 500 runs' worth of lines. Appending
 // must not grow with what the panes hold.
-#include "numeric/extended.h"
-#include "ui/RegionalSettings.h"
-#include "ui/Unit3.h"
-
-#include <QApplication>
-#include <QLineEdit>
-#include <QPlainTextEdit>
-#include <QPushButton>
-
-#include <benchmark/benchmark.h>
-
-#include <cstdlib>
+#include "bubble_window.h"
 
 namespace {
 
-const char* const kInputs[] = {"24", "3", "2.5", "0.05", "433", "2", "3", "3600"};
-
-struct BubbleWindow {
-    kaskad::ui::RegionalSettings settings{[] { return QLocale::c(); }};
-    kaskad::ui::TForm3 form{settings};
-    QPushButton* calculate = form.findChild<QPushButton*>("Button1");
-
-    BubbleWindow()
-    {
-        form.show();
-        for (int n = 1; n <= 8; ++n)
-            form.field(n)->setText(kInputs[n - 1]);
-    }
-    void clearPanes()
-    {
-        for (int n = 1; n <= 12; ++n)
-            form.pane(n)->clear();
-    }
-};
+using kaskad::bench::BubbleWindow;
 
 void BM_ClickIntoEmptyPanes(benchmark::State& state)
 {
@@ -62,14 +33,4 @@ BENCHMARK(BM_ClickAfter500Runs)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
-int main(int argc, char** argv)
-{
-    if (!std::getenv("QT_QPA_PLATFORM"))
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    kaskad::setCalculationFloatingPointEnvironment();
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return kaskad::bench::runWindowBenchmarks(argc, argv); }

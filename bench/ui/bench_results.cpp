@@ -2,12 +2,10 @@
 // reactors) until it is painted, scrolling through them a page at a time,
 // and a 24-reactor bubble-column click with the table closed and with it
 // open, painted after the click.
-#include "numeric/extended.h"
-#include "ui/RegionalSettings.h"
+#include "bubble_window.h"
 #include "ui/ResultViews.h"
 #include "ui/ResultsTableModel.h"
 #include "ui/ResultsWindow.h"
-#include "ui/Unit3.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -35,31 +33,7 @@ protected:
     }
 };
 
-const char* const kInputs[] = {"24", "3", "2.5", "0.05", "433", "2", "3", "3600"};
-
-struct BubbleWindow {
-    kaskad::ui::RegionalSettings settings{[] { return QLocale::c(); }};
-    kaskad::ui::TForm3 form{settings};
-    QPushButton* calculate = form.findChild<QPushButton*>("Button1");
-
-    BubbleWindow()
-    {
-        form.show();
-        fillFields();
-    }
-    void fillFields()
-    {
-        for (int n = 1; n <= 8; ++n)
-            form.field(n)->setText(kInputs[n - 1]);
-    }
-    // The reset: panes, fields and the kept runs cleared.
-    void reset()
-    {
-        form.Button4Click();
-        fillFields();
-        QApplication::processEvents();
-    }
-};
+using kaskad::bench::BubbleWindow;
 
 void BM_OpenTableOver12000Rows(benchmark::State& state)
 {
@@ -140,8 +114,6 @@ BENCHMARK(BM_ClickWithTableOpen)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    if (!std::getenv("QT_QPA_PLATFORM"))
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
     // The offscreen platform says at every layout that it keeps no size
     // hints; that is no news here.
     static const QtMessageHandler standardHandler = qInstallMessageHandler(
@@ -149,10 +121,5 @@ int main(int argc, char** argv)
             if (!message.contains(QLatin1String("does not support propagateSizeHints")))
                 standardHandler(type, context, message);
         });
-    kaskad::setCalculationFloatingPointEnvironment();
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return kaskad::bench::runWindowBenchmarks(argc, argv);
 }
