@@ -83,15 +83,6 @@ std::optional<Shard> parseShard(std::string_view text)
     return Shard{*index, *count};
 }
 
-std::vector<std::string> SweepPlan::sweptTexts(std::size_t index) const
-{
-    const FieldTexts fields = pointFields(index);
-    std::vector<std::string> texts;
-    for (const SweepField& field : swept_)
-        texts.push_back(fields[field.field - 1]);
-    return texts;
-}
-
 namespace {
 
 // The points between the workers and the sink. Workers take the next point

@@ -35,8 +35,6 @@ public:
     std::size_t pointCount() const { return pointCount_; }
     // The field texts of point 0 <= index < pointCount().
     FieldTexts pointFields(std::size_t index) const;
-    // The texts of the swept fields at a point, in sweptFields() order.
-    std::vector<std::string> sweptTexts(std::size_t index) const;
     // Which of sweptFields()[field].texts point `index` takes.
     std::size_t textIndex(std::size_t index, std::size_t field) const
     {
