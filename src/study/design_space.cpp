@@ -1,0 +1,355 @@
+// The fields, bounds and objective of a design study, and how a run fares in it.
+#include "study/design_space.h"
+
+#include "study/study_error.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <limits>
+
+namespace kaskad::study {
+
+namespace {
+
+constexpr std::int32_t kMostReactorsSearched = 1000;
+
+// A number of an option text, read as a field reads it ("." decimals).
+long double optionNumber(std::string_view option, std::string_view text)
+{
+    try {
+        return TextToNumber(text, '.');
+    } catch (const EConvertError&) {
+        throw StudyError("--" + std::string(option) + ": '" + std::string(text) + "' is not a number");
+    }
+}
+
+std::int32_t reactorCount(std::string_view text)
+{
+    const long double value = optionNumber("N", text);
+    if (!(value >= 1 && value <= kMostReactorsSearched))
+        throw StudyError("--N: the number of reactors must be from 1 to " + std::to_string(kMostReactorsSearched));
+    return RoundCount(value);
+}
+
+// The reactors of a run that computed whole: all of them when it ended
+// well, those before the failing one otherwise.
+std::int32_t completedReactors(const RunRecord& run)
+{
+    if (!run.error)
+        return static_cast<std::int32_t>(run.reactors.size());
+    return std::max(0, run.error->reactor - 1);
+}
+
+// Slack of a constraint in units comparable across constraints: a criterion
+// bound's in its quantity's units (as the margin), another bound's relative
+// to its limit when that exceeds 1.
+long double relativeSlack(const QuantityBound& bound, long double slack)
+{
+    return slack / std::max(std::fabs(bound.limit), 1.0L);
+}
+
+// A bound's slack on the outlet, or its least over every reactor.
+long double boundSlack(const QuantityBound& bound, std::span<const ReactorResult> reactors)
+{
+    if (!bound.everyReactor)
+        return bound.slack(reactors.back().value(bound.pane));
+    long double least = std::numeric_limits<long double>::infinity();
+    for (const ReactorResult& reactor : reactors)
+        least = std::min(least, bound.slack(reactor.value(bound.pane)));
+    return least;
+}
+
+bool boundMet(const QuantityBound& bound, std::span<const ReactorResult> reactors)
+{
+    if (!bound.everyReactor)
+        return bound.met(reactors.back().value(bound.pane));
+    return std::all_of(reactors.begin(), reactors.end(),
+                       [&](const ReactorResult& reactor) { return bound.met(reactor.value(bound.pane)); });
+}
+
+} // namespace
+
+bool fieldStoredAsDouble(ModelKind model, Field field)
+{
+    return model == ModelKind::bubble && field == fieldDiameter;
+}
+
+std::string storedValueText(long double x, bool storedAsDouble)
+{
+    const long double stored = storedAsDouble ? static_cast<long double>(static_cast<double>(x))
+                                              : static_cast<long double>(static_cast<float>(x));
+    const int most = storedAsDouble ? 17 : 9;
+    std::string text;
+    for (int digits = 1; digits <= most; ++digits) {
+        text = DecimalText::rounded(stored, digits).text();
+        const long double read = TextToNumber(text, '.');
+        const long double readStored = storedAsDouble ? static_cast<long double>(static_cast<double>(read))
+                                                      : static_cast<long double>(static_cast<float>(read));
+        if (readStored == stored)
+            break;
+    }
+    return text;
+}
+
+DecimalText DecimalText::rounded(long double x, int digits)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, "%.*Le", digits - 1, x);
+    DecimalText decimal;
+    const char* c = text;
+    const bool negative = *c == '-';
+    if (negative)
+        ++c;
+    for (; *c != 'e'; ++c)
+        if (*c >= '0' && *c <= '9')
+            decimal.mantissa = decimal.mantissa * 10 + (*c - '0');
+    decimal.exponent = static_cast<std::int32_t>(std::strtol(c + 1, nullptr, 10)) - (digits - 1);
+    if (negative)
+        decimal.mantissa = -decimal.mantissa;
+    return decimal;
+}
+
+std::string DecimalText::text() const
+{
+    if (mantissa == 0)
+        return "0";
+    std::string digits = std::to_string(mantissa < 0 ? -mantissa : mantissa);
+    const auto pointPosition = static_cast<std::int64_t>(digits.size()) + exponent;
+    digits.erase(digits.find_last_not_of('0') + 1);
+    char text[64];
+    return {text, writeGeneralFormat(text, digits, pointPosition, mantissa < 0, '.')};
+}
+
+DesignSpace::DesignSpace(ModelKind model, const FieldTexts& optionTexts, std::size_t intervalsAllowed)
+    : model_(model), fixed_(optionTexts)
+{
+    for (const FieldDescription& description : modelFields(model)) {
+        const std::string& text = optionTexts[description.field - 1];
+        const std::string option(description.name);
+        if (!description.converted)
+            continue;
+        if (text.find(';') != std::string::npos)
+            throw StudyError("--" + option + ": a design takes a text or an interval FROM:TO, not a list");
+        const std::size_t colon = text.find(':');
+        if (colon == std::string::npos) {
+            if (description.field == fieldN)
+                fewestReactors_ = mostReactors_ = reactorCount(text);
+            continue;
+        }
+        if (text.find(':', colon + 1) != std::string::npos)
+            throw StudyError("--" + option + ": an interval is FROM:TO, with no step");
+        const std::string fromText = text.substr(0, colon);
+        const std::string toText = text.substr(colon + 1);
+        if (description.field == fieldN) {
+            fewestReactors_ = reactorCount(fromText);
+            mostReactors_ = reactorCount(toText);
+            if (fewestReactors_ > mostReactors_)
+                throw StudyError("--N: the range FROM:TO must have FROM <= TO");
+            continue;
+        }
+        IntervalField field{description.field, option, fromText, toText, optionNumber(option, fromText),
+                            optionNumber(option, toText), fieldStoredAsDouble(model, description.field)};
+        if (!(field.from < field.to))
+            throw StudyError("--" + option + ": the interval FROM:TO must have FROM < TO");
+        intervals_.push_back(std::move(field));
+    }
+    if (intervals_.size() > intervalsAllowed)
+        throw StudyError(intervalsAllowed == 1 ? "give exactly one field as an interval FROM:TO"
+                                               : "too many interval fields");
+}
+
+FieldTexts DesignSpace::pointTexts(std::span<const std::string> intervalTexts, std::int32_t reactors) const
+{
+    FieldTexts texts = fixed_;
+    texts[fieldN - 1] = std::to_string(reactors);
+    for (std::size_t k = 0; k < intervals_.size(); ++k)
+        texts[intervals_[k].field - 1] = intervalTexts[k];
+    return texts;
+}
+
+FieldTexts DesignSpace::pointTexts(std::span<const long double> values, std::int32_t reactors) const
+{
+    std::vector<std::string> texts;
+    texts.reserve(intervals_.size());
+    for (std::size_t k = 0; k < intervals_.size(); ++k)
+        texts.push_back(storedValueText(values[k], intervals_[k].storedAsDouble));
+    return pointTexts(texts, reactors);
+}
+
+long double QuantityBound::slack(long double value) const
+{
+    return comparison == Comparison::atLeast || comparison == Comparison::above ? value - limit : limit - value;
+}
+
+bool QuantityBound::met(long double value) const
+{
+    const long double s = slack(value);
+    return comparison == Comparison::above || comparison == Comparison::below ? s > 0 : s >= 0;
+}
+
+std::optional<Pane> paneNamed(std::string_view name)
+{
+    for (Pane pane : kStoreOrder)
+        if (quantityName(pane) == name)
+            return pane;
+    return std::nullopt;
+}
+
+QuantityBound parseQuantityBound(std::string_view text)
+{
+    QuantityBound bound;
+    bound.label = std::string(text);
+    std::string_view rest = text;
+    if (rest.starts_with("all:")) {
+        bound.everyReactor = true;
+        rest.remove_prefix(4);
+    }
+    const std::size_t at = rest.find_first_of("<>");
+    const auto invalid = [&] {
+        return StudyError("'" + std::string(text) +
+                          "': a bound is QUANTITY>=VALUE, >, <= or < (the outlet), or all:QUANTITY… (every "
+                          "reactor); the quantities are y1..y6, GB, WB, ALFA, ALPE, t and P");
+    };
+    if (at == std::string_view::npos)
+        throw invalid();
+    const std::optional<Pane> pane = paneNamed(rest.substr(0, at));
+    if (!pane)
+        throw invalid();
+    bound.pane = *pane;
+    const bool orEqual = at + 1 < rest.size() && rest[at + 1] == '=';
+    bound.comparison = rest[at] == '>' ? (orEqual ? QuantityBound::Comparison::atLeast : QuantityBound::Comparison::above)
+                                       : (orEqual ? QuantityBound::Comparison::atMost : QuantityBound::Comparison::below);
+    const std::string_view value = rest.substr(at + (orEqual ? 2 : 1));
+    try {
+        bound.limit = TextToNumber(value, '.');
+    } catch (const EConvertError&) {
+        throw invalid();
+    }
+    return bound;
+}
+
+Objective Objective::parse(Kind kind, std::string_view name, const DesignSpace& space)
+{
+    Objective objective;
+    objective.kind = kind;
+    objective.name = std::string(name);
+    if (name == "margin") {
+        if (kind == Kind::minimize)
+            throw StudyError("the criterion margin is maximised, not minimised");
+        objective.kind = Kind::margin;
+        return objective;
+    }
+    if ((objective.quantity = paneNamed(name)))
+        return objective;
+    for (std::size_t k = 0; k < space.intervals().size(); ++k)
+        if (space.intervals()[k].name == name) {
+            objective.interval = k;
+            return objective;
+        }
+    throw StudyError("'" + std::string(name) +
+                     "' is neither margin, a quantity (y1..y6, GB, WB, ALFA, ALPE, t, P) nor a field given as "
+                     "an interval FROM:TO");
+}
+
+std::string Objective::description() const
+{
+    switch (kind) {
+    case Kind::margin:
+        return "criterion margin, maximised";
+    case Kind::maximize:
+        return name + ", maximised";
+    case Kind::minimize:
+        break;
+    }
+    return name + ", minimised";
+}
+
+Assessment assess(const DesignProblem& problem, const RunRecord& run, std::int32_t reactors,
+                  std::span<const long double> intervalValues)
+{
+    Assessment assessment;
+    if (reactors < 1 || reactors > completedReactors(run))
+        return assessment;
+    assessment.computed = true;
+    const std::span<const ReactorResult> computed(run.reactors.data(), static_cast<std::size_t>(reactors));
+    const ReactorResult& outlet = computed.back();
+
+    long double margin = std::numeric_limits<long double>::infinity();
+    long double missed = 0;
+    assessment.meetsCriterion = true;
+    for (const CriterionBound& bound : criterionBounds(problem.space.model())) {
+        // The concentrations are singles: the value narrows exactly.
+        const float stored = static_cast<float>(outlet.value(bound.pane));
+        const long double toBound = marginToBound(bound, stored);
+        margin = std::min(margin, toBound);
+        if (!meetsBound(bound, stored)) {
+            assessment.meetsCriterion = false;
+            missed -= toBound;
+        }
+    }
+    assessment.margin = static_cast<double>(margin);
+    if (problem.meetCriterion)
+        assessment.violation += missed;
+    for (const QuantityBound& bound : problem.bounds)
+        if (!boundMet(bound, computed))
+            assessment.violation += std::max(relativeSlack(bound, -boundSlack(bound, computed)),
+                                             std::numeric_limits<long double>::denorm_min());
+
+    const Objective& objective = problem.objective;
+    long double value = margin;
+    if (objective.quantity)
+        value = outlet.value(*objective.quantity);
+    else if (objective.interval)
+        value = intervalValues[*objective.interval];
+    assessment.score = objective.kind == Objective::Kind::minimize ? -value : value;
+    return assessment;
+}
+
+bool better(const Assessment& a, const Assessment& b)
+{
+    if (a.computed != b.computed)
+        return a.computed;
+    if (!a.computed)
+        return false;
+    if (a.feasible() != b.feasible())
+        return a.feasible();
+    if (!a.feasible() && a.violation != b.violation)
+        return a.violation < b.violation;
+    return a.score > b.score;
+}
+
+bool meetsTarget(const DesignProblem& problem, const Assessment& assessment)
+{
+    return assessment.feasible() && (!problem.objective.isMargin() || assessment.meetsCriterion);
+}
+
+std::string limitingBound(const DesignProblem& problem, const RunRecord& run)
+{
+    const std::int32_t reactors = completedReactors(run);
+    if (reactors < 1 || run.error)
+        return {};
+    const std::span<const ReactorResult> computed(run.reactors.data(), static_cast<std::size_t>(reactors));
+    std::string limiting;
+    long double least = std::numeric_limits<long double>::infinity();
+    const auto consider = [&](std::string_view label, long double slack) {
+        if (slack < least) {
+            least = slack;
+            limiting = std::string(label);
+        }
+    };
+    if (problem.objective.isMargin() || problem.meetCriterion)
+        for (const CriterionBound& bound : criterionBounds(problem.space.model()))
+            consider(bound.label, marginToBound(bound, static_cast<float>(computed.back().value(bound.pane))));
+    for (const QuantityBound& bound : problem.bounds)
+        consider(bound.label, relativeSlack(bound, boundSlack(bound, computed)));
+    return limiting;
+}
+
+long double objectiveValue(const DesignProblem& problem, const Assessment& assessment)
+{
+    return problem.objective.kind == Objective::Kind::minimize ? -assessment.score : assessment.score;
+}
+
+} // namespace kaskad::study

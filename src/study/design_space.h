@@ -1,0 +1,160 @@
+// What a design study searches and what it asks of a run: fields held fixed,
+// searched over an interval or over a range of reactor counts; bounds on the
+// run's quantities; the objective; and the texts of the values it tries.
+#pragma once
+
+#include "model/criterion.h"
+#include "model/run_record.h"
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kaskad::study {
+
+// A field searched over an interval: its ends as written and as the field
+// reads them, and the width the run stores it at.
+struct IntervalField {
+    Field field = fieldWg;
+    std::string name;      // "wg", "ts", ...
+    std::string fromText;  // "0.05"
+    std::string toText;    // "0.4"
+    long double from = 0;
+    long double to = 0;
+    bool storedAsDouble = false;
+};
+
+// The fields of a design study. An option text "FROM:TO" makes a field an
+// interval (N: a range of reactor counts, both ends included); any other
+// text is the field's fixed text. Raises StudyError.
+class DesignSpace {
+public:
+    // intervalsAllowed: how many interval fields the study takes at most.
+    DesignSpace(ModelKind model, const FieldTexts& optionTexts, std::size_t intervalsAllowed);
+
+    ModelKind model() const { return model_; }
+    const std::vector<IntervalField>& intervals() const { return intervals_; }
+    std::int32_t fewestReactors() const { return fewestReactors_; }
+    std::int32_t mostReactors() const { return mostReactors_; }
+    std::size_t reactorCounts() const { return static_cast<std::size_t>(mostReactors_ - fewestReactors_ + 1); }
+
+    // The field texts of a point: interval field k takes texts[k], N the count.
+    FieldTexts pointTexts(std::span<const std::string> intervalTexts, std::int32_t reactors) const;
+    // The same with each interval field at the shortest text of the value its
+    // field stores for values[k].
+    FieldTexts pointTexts(std::span<const long double> values, std::int32_t reactors) const;
+
+private:
+    ModelKind model_;
+    FieldTexts fixed_;
+    std::vector<IntervalField> intervals_;
+    std::int32_t fewestReactors_ = 0;
+    std::int32_t mostReactors_ = 0;
+};
+
+// Whether a field of the model stores its value as a double (else a single).
+bool fieldStoredAsDouble(ModelKind model, Field field);
+
+// The shortest text that the field reads as the value it stores for x: the
+// single (or double) nearest to x, in at most 9 (17) significant digits.
+std::string storedValueText(long double x, bool storedAsDouble);
+
+// A decimal m * 10^exponent, for texts rounded to a number of significant
+// digits and their neighbours one unit of the last digit away.
+struct DecimalText {
+    std::int64_t mantissa = 0;
+    std::int32_t exponent = 0;
+
+    // x rounded to `digits` significant digits (1..17), ties to even.
+    static DecimalText rounded(long double x, int digits);
+    DecimalText step(std::int64_t units) const { return {mantissa + units, exponent}; }
+    // "0.1234", "1500", "1.5E-5": the pane's layout, "." as separator.
+    std::string text() const;
+};
+
+// A bound on a quantity of the outlet, or of every reactor ("all:GB>=0").
+struct QuantityBound {
+    enum class Comparison { atLeast, above, atMost, below };
+
+    std::string label;  // as written
+    Pane pane = paneY1;
+    Comparison comparison = Comparison::atLeast;
+    long double limit = 0;
+    bool everyReactor = false;
+
+    // Signed distance of a value to the limit: >= 0 inside (> 0 for a strict
+    // bound), negative outside.
+    long double slack(long double value) const;
+    bool met(long double value) const;
+};
+
+// "Q>=V", "Q>V", "Q<=V", "Q<V", optionally after "all:". Raises StudyError.
+QuantityBound parseQuantityBound(std::string_view text);
+
+// A quantity's pane from its name (y1..y6, GB, WB, ALFA, ALPE, t, P).
+std::optional<Pane> paneNamed(std::string_view name);
+
+// What a design seeks: the criterion margin, or the largest or smallest
+// value of an outlet quantity or of a searched field.
+struct Objective {
+    enum class Kind { margin, maximize, minimize };
+
+    Kind kind = Kind::margin;
+    std::string name = "margin";     // "margin", "y3", "ts", ...
+    std::optional<Pane> quantity;    // an outlet quantity
+    std::optional<std::size_t> interval;  // else an interval field, by index
+
+    // "margin", a quantity name (t is the reactor temperature) or the name of
+    // an interval field of the space. Raises StudyError.
+    static Objective parse(Kind kind, std::string_view name, const DesignSpace& space);
+    bool isMargin() const { return kind == Kind::margin; }
+    // "criterion margin, maximised", "y3, maximised", ...
+    std::string description() const;
+};
+
+// A design study: the space, the objective and the constraints.
+struct DesignProblem {
+    DesignSpace space;
+    Objective objective;
+    bool meetCriterion = false;          // the criterion is a constraint
+    std::vector<QuantityBound> bounds;   // further constraints
+};
+
+// How a run of a given number of reactors fares in a study.
+struct Assessment {
+    bool computed = false;      // the reactors all computed
+    long double score = 0;      // the objective, oriented to be maximised
+    long double violation = 0;  // how far the constraints are missed; 0 when all are met
+    bool meetsCriterion = false;
+    std::optional<double> margin;
+
+    bool feasible() const { return computed && violation == 0; }
+};
+
+// Assesses the first `reactors` reactors of a run (a run of N reactors is
+// the first N of a longer one). intervalValues: the values of the space's
+// interval fields, for an objective on a field.
+Assessment assess(const DesignProblem& problem, const RunRecord& run, std::int32_t reactors,
+                  std::span<const long double> intervalValues);
+
+// Whether a is a better design than b: a feasible one before one that is
+// not; among feasible ones the higher score; among the others the smaller
+// violation, then the higher score.
+bool better(const Assessment& a, const Assessment& b);
+
+// Whether an assessed design is an answer: every constraint met and, when
+// the margin is sought, the criterion too.
+bool meetsTarget(const DesignProblem& problem, const Assessment& assessment);
+
+// The bound that limits a design: the constraint (a criterion bound when the
+// criterion counts) with the least slack, the most violated when one is.
+// Empty when the design has none or its run did not compute.
+std::string limitingBound(const DesignProblem& problem, const RunRecord& run);
+
+// The objective's value in its own units (the margin, the quantity, the field).
+long double objectiveValue(const DesignProblem& problem, const Assessment& assessment);
+
+} // namespace kaskad::study

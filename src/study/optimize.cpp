@@ -1,0 +1,540 @@
+// The optimiser: a global DIRECT-L stage over every reactor count at once, a
+// local stage per reactor count, and the answers rounded to their digits.
+#include "study/optimize.h"
+
+#include "study/study_error.h"
+
+#include <nlopt.hpp>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <exception>
+#include <limits>
+#include <mutex>
+#include <thread>
+
+namespace kaskad::study {
+
+namespace {
+
+// Merits NLopt minimises where a run gives no score: beyond any real one.
+constexpr double kInfeasibleMerit = 1e6;
+constexpr double kFailedMerit = 1e9;
+// A constraint's value where the run computed nothing to test.
+constexpr double kFailedConstraint = 1e3;
+
+// The best point found for one reactor count, in the unit cube.
+struct Candidate {
+    bool found = false;
+    Assessment assessment;
+    std::vector<double> unit;
+};
+
+// The best candidate per reactor count, fewest reactors first.
+using Archive = std::vector<Candidate>;
+
+void keepBetter(Candidate& kept, const Candidate& offered)
+{
+    if (offered.found && (!kept.found || better(offered.assessment, kept.assessment)))
+        kept = offered;
+}
+
+// Runs points of the unit cube to the most reactors of the study and keeps
+// the best per reactor count. Each search stage has its own, so a stage
+// depends on nothing another does at the same time.
+class Evaluator {
+public:
+    Evaluator(const DesignProblem& problem, std::size_t budget, const std::atomic<bool>& stop,
+              std::atomic<std::size_t>& made)
+        : problem_(problem), budget_(budget), stop_(stop), made_(made),
+          archive_(problem.space.reactorCounts())
+    {
+    }
+
+    // The run of a point, made once for consecutive calls at the same point.
+    // Throws nlopt::forced_stop when the budget is spent or a stop asked for.
+    void evaluate(const double* unit)
+    {
+        const std::size_t d = problem_.space.intervals().size();
+        if (!lastUnit_.empty() && std::equal(unit, unit + d, lastUnit_.begin()))
+            return;
+        if (used_ >= budget_ || stop_.load(std::memory_order_relaxed))
+            throw nlopt::forced_stop();
+        lastUnit_.assign(unit, unit + d);
+        values_ = valuesOf(lastUnit_);
+        run_ = runRecorded(problem_.space.model(), problem_.space.pointTexts(values_, problem_.space.mostReactors()),
+                           '.');
+        ++used_;
+        made_.fetch_add(1, std::memory_order_relaxed);
+        assessments_.resize(archive_.size());
+        for (std::size_t n = 0; n < archive_.size(); ++n) {
+            assessments_[n] = assess(problem_, run_, reactorsAt(n), storedValues());
+            keepBetter(archive_[n], Candidate{true, assessments_[n], lastUnit_});
+        }
+    }
+
+    const Assessment& assessment(std::size_t n) const { return assessments_[n]; }
+    const RunRecord& run() const { return run_; }
+    std::int32_t reactorsAt(std::size_t n) const
+    {
+        return problem_.space.fewestReactors() + static_cast<std::int32_t>(n);
+    }
+    const Archive& archive() const { return archive_; }
+    std::size_t used() const { return used_; }
+    const DesignProblem& problem() const { return problem_; }
+
+    std::vector<long double> valuesOf(const std::vector<double>& unit) const
+    {
+        std::vector<long double> values;
+        for (std::size_t k = 0; k < unit.size(); ++k) {
+            const IntervalField& field = problem_.space.intervals()[k];
+            values.push_back(field.from + static_cast<long double>(unit[k]) * (field.to - field.from));
+        }
+        return values;
+    }
+
+private:
+    // The values the fields store for the point, for an objective on a field.
+    std::vector<long double> storedValues() const
+    {
+        std::vector<long double> stored;
+        for (std::size_t k = 0; k < values_.size(); ++k)
+            stored.push_back(problem_.space.intervals()[k].storedAsDouble
+                                 ? static_cast<long double>(static_cast<double>(values_[k]))
+                                 : static_cast<long double>(static_cast<float>(values_[k])));
+        return stored;
+    }
+
+    const DesignProblem& problem_;
+    const std::size_t budget_;
+    const std::atomic<bool>& stop_;
+    std::atomic<std::size_t>& made_;
+    std::size_t used_ = 0;
+    std::vector<double> lastUnit_;
+    std::vector<long double> values_;
+    RunRecord run_;
+    std::vector<Assessment> assessments_;
+    Archive archive_;
+};
+
+// What NLopt minimises for one reactor count, where no constraint is posed.
+double merit(const Assessment& assessment)
+{
+    if (!assessment.computed)
+        return kFailedMerit;
+    if (!assessment.feasible())
+        return kInfeasibleMerit + static_cast<double>(assessment.violation);
+    return -static_cast<double>(assessment.score);
+}
+
+// The state NLopt's callbacks reach: the evaluator, the reactor count the
+// local stage seeks and the first error a callback met.
+struct Search {
+    Evaluator& evaluator;
+    std::size_t reactorIndex = 0;
+    std::exception_ptr error;
+};
+
+// Calls f, turning every exception but NLopt's stop into a stored error and
+// a stop, so that nothing unwinds through NLopt's C frames.
+template <class F>
+double guarded(Search& search, F f)
+{
+    try {
+        return f();
+    } catch (const nlopt::forced_stop&) {
+        throw;
+    } catch (...) {
+        search.error = std::current_exception();
+        throw nlopt::forced_stop();
+    }
+}
+
+// The global stage's merit: the best over the reactor counts.
+double globalMerit(unsigned, const double* unit, double*, void* data)
+{
+    Search& search = *static_cast<Search*>(data);
+    return guarded(search, [&] {
+        search.evaluator.evaluate(unit);
+        double best = kFailedMerit;
+        for (std::size_t n = 0; n < search.evaluator.archive().size(); ++n)
+            best = std::min(best, merit(search.evaluator.assessment(n)));
+        return best;
+    });
+}
+
+// The local stage's objective. For the margin, an extra variable s is
+// maximised under s <= each bound's margin (a smooth form of the smallest).
+double localObjective(unsigned n, const double* x, double*, void* data)
+{
+    Search& search = *static_cast<Search*>(data);
+    return guarded(search, [&] {
+        search.evaluator.evaluate(x);
+        const Assessment& assessment = search.evaluator.assessment(search.reactorIndex);
+        if (search.evaluator.problem().objective.isMargin())
+            return -x[n - 1];
+        return assessment.computed ? -static_cast<double>(assessment.score) : kFailedMerit;
+    });
+}
+
+// The local stage's constraints, each <= 0 when met: the margin's bounds
+// (less s), the criterion's bounds when it is a constraint, the further
+// bounds relative to their limits.
+void localConstraints(unsigned m, double* result, unsigned n, const double* x, double*, void* data)
+{
+    Search& search = *static_cast<Search*>(data);
+    guarded(search, [&] {
+        search.evaluator.evaluate(x);
+        const DesignProblem& problem = search.evaluator.problem();
+        const RunRecord& run = search.evaluator.run();
+        const std::int32_t reactors = search.evaluator.reactorsAt(search.reactorIndex);
+        if (!search.evaluator.assessment(search.reactorIndex).computed) {
+            std::fill(result, result + m, kFailedConstraint);
+            return 0.0;
+        }
+        const ReactorResult& outlet = run.reactors[static_cast<std::size_t>(reactors - 1)];
+        unsigned c = 0;
+        const bool margin = problem.objective.isMargin();
+        if (margin || problem.meetCriterion)
+            for (const CriterionBound& bound : criterionBounds(problem.space.model())) {
+                const double toBound =
+                    static_cast<double>(marginToBound(bound, static_cast<float>(outlet.value(bound.pane))));
+                result[c++] = (margin ? x[n - 1] : 0.0) - toBound;
+            }
+        for (const QuantityBound& bound : problem.bounds) {
+            long double least = std::numeric_limits<long double>::infinity();
+            for (std::int32_t r = bound.everyReactor ? 1 : reactors; r <= reactors; ++r)
+                least = std::min(least, bound.slack(run.reactors[static_cast<std::size_t>(r - 1)].value(bound.pane)));
+            result[c++] = static_cast<double>(-least / std::max(std::fabs(bound.limit), 1.0L));
+        }
+        return 0.0;
+    });
+}
+
+unsigned localConstraintCount(const DesignProblem& problem)
+{
+    const bool criterion = problem.objective.isMargin() || problem.meetCriterion;
+    return static_cast<unsigned>((criterion ? criterionBounds(problem.space.model()).size() : 0) +
+                                 problem.bounds.size());
+}
+
+// Runs an NLopt search to its end; NLopt's own ends of a search (a stop,
+// round-off) are ends, any other failure is an error.
+void runSearch(nlopt::opt& opt, std::vector<double>& x, Search& search)
+{
+    double value = 0;
+    try {
+        opt.optimize(x, value);
+    } catch (const nlopt::forced_stop&) {
+    } catch (const nlopt::roundoff_limited&) {
+    }
+    if (search.error)
+        std::rethrow_exception(search.error);
+}
+
+// DIRECT-L over the unit cube on the best merit over the reactor counts.
+Archive globalStage(const DesignProblem& problem, std::size_t budget, const std::atomic<bool>& stop,
+                    std::atomic<std::size_t>& made, std::size_t& used)
+{
+    const std::size_t d = problem.space.intervals().size();
+    Evaluator evaluator(problem, budget, stop, made);
+    Search search{evaluator};
+    if (d == 0 || budget == 0) {
+        // Nothing to search: the one point is every design.
+        try {
+            if (budget > 0)
+                evaluator.evaluate(nullptr);
+        } catch (const nlopt::forced_stop&) {
+        }
+    } else {
+        nlopt::opt opt(nlopt::GN_DIRECT_L, static_cast<unsigned>(d));
+        opt.set_lower_bounds(std::vector<double>(d, 0.0));
+        opt.set_upper_bounds(std::vector<double>(d, 1.0));
+        opt.set_min_objective(&globalMerit, &search);
+        opt.set_maxeval(static_cast<int>(budget));
+        std::vector<double> x(d, 0.5);
+        runSearch(opt, x, search);
+    }
+    used = evaluator.used();
+    return evaluator.archive();
+}
+
+// A local search for one reactor count from the best point found for it.
+Archive localStage(const DesignProblem& problem, std::size_t reactorIndex, const Candidate& start,
+                   std::size_t budget, const std::atomic<bool>& stop, std::atomic<std::size_t>& made,
+                   std::size_t& used)
+{
+    const std::size_t d = problem.space.intervals().size();
+    Evaluator evaluator(problem, budget, stop, made);
+    Search search{evaluator, reactorIndex};
+    const bool margin = problem.objective.isMargin();
+    const unsigned constraints = localConstraintCount(problem);
+    const unsigned n = static_cast<unsigned>(d + (margin ? 1 : 0));
+    nlopt::opt opt(constraints > 0 ? nlopt::LN_COBYLA : nlopt::LN_BOBYQA, n);
+    std::vector<double> lower(n, 0.0), upper(n, 1.0), step(n, 0.05);
+    std::vector<double> x = start.unit;
+    if (margin) {
+        // s starts at the margin of the start and moves in its units.
+        const double startMargin = start.assessment.margin.value_or(-1.0);
+        lower[d] = -10.0;
+        upper[d] = 10.0;
+        step[d] = 0.01;
+        x.push_back(std::clamp(startMargin, lower[d], upper[d]));
+    }
+    opt.set_lower_bounds(lower);
+    opt.set_upper_bounds(upper);
+    opt.set_initial_step(step);
+    opt.set_min_objective(&localObjective, &search);
+    if (constraints > 0)
+        opt.add_inequality_mconstraint(&localConstraints, &search, std::vector<double>(constraints, 0.0));
+    opt.set_maxeval(static_cast<int>(budget));
+    std::vector<double> tolerance(n, 1e-7);
+    opt.set_xtol_abs(tolerance);
+    runSearch(opt, x, search);
+    used = evaluator.used();
+    return evaluator.archive();
+}
+
+// Runs task(0..count-1) on `jobs` threads, polling `poll` every 50 ms on the
+// calling thread meanwhile. The first exception of a task is passed on.
+void runTasks(std::size_t count, unsigned jobs, const std::function<void(std::size_t)>& task,
+              const std::function<void()>& poll)
+{
+    std::atomic<std::size_t> next{0};
+    std::atomic<std::size_t> finished{0};
+    std::mutex errorMutex;
+    std::exception_ptr error;
+    const auto work = [&] {
+        for (std::size_t k; (k = next.fetch_add(1)) < count;) {
+            try {
+                task(k);
+            } catch (...) {
+                std::lock_guard lock(errorMutex);
+                if (!error)
+                    error = std::current_exception();
+            }
+            finished.fetch_add(1);
+        }
+    };
+    {
+        std::vector<std::jthread> workers;
+        const std::size_t threads = std::clamp<std::size_t>(jobs, 1, std::max<std::size_t>(count, 1));
+        for (std::size_t j = 0; j < threads; ++j)
+            workers.emplace_back(work);
+        while (finished.load() < count) {
+            poll();
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+    }
+    if (error)
+        std::rethrow_exception(error);
+}
+
+// The interval field texts of a rounded point, their values as read, and
+// whether they all lie within their intervals.
+struct RoundedPoint {
+    std::vector<DecimalText> decimals;
+
+    std::vector<std::string> texts() const
+    {
+        std::vector<std::string> texts;
+        for (const DecimalText& decimal : decimals)
+            texts.push_back(decimal.text());
+        return texts;
+    }
+};
+
+long double readValue(const std::string& text) { return TextToNumber(text, '.'); }
+
+bool withinIntervals(const DesignSpace& space, const RoundedPoint& point)
+{
+    for (std::size_t k = 0; k < point.decimals.size(); ++k) {
+        const long double value = readValue(point.decimals[k].text());
+        if (value < space.intervals()[k].from || value > space.intervals()[k].to)
+            return false;
+    }
+    return true;
+}
+
+// The candidate's values rounded to `digits`, each moved inside its interval
+// when rounding took it out.
+RoundedPoint roundedPoint(const DesignSpace& space, const std::vector<long double>& values, int digits)
+{
+    RoundedPoint point;
+    for (std::size_t k = 0; k < values.size(); ++k) {
+        const IntervalField& field = space.intervals()[k];
+        DecimalText decimal = DecimalText::rounded(values[k], digits);
+        for (int tries = 0; tries < 4 && readValue(decimal.text()) < field.from; ++tries)
+            decimal = decimal.step(1);
+        for (int tries = 0; tries < 4 && readValue(decimal.text()) > field.to; ++tries)
+            decimal = decimal.step(-1);
+        point.decimals.push_back(decimal);
+    }
+    return point;
+}
+
+// A plain run of a point's texts with `reactors` reactors, assessed.
+DesignAnswer answerOf(const DesignProblem& problem, const RoundedPoint& point, std::int32_t reactors)
+{
+    DesignAnswer answer;
+    answer.reactors = reactors;
+    const std::vector<std::string> texts = point.texts();
+    answer.texts = problem.space.pointTexts(texts, reactors);
+    answer.run = runRecorded(problem.space.model(), answer.texts, '.');
+    std::vector<long double> stored;
+    for (std::size_t k = 0; k < texts.size(); ++k) {
+        const long double value = readValue(texts[k]);
+        stored.push_back(problem.space.intervals()[k].storedAsDouble
+                             ? static_cast<long double>(static_cast<double>(value))
+                             : static_cast<long double>(static_cast<float>(value)));
+    }
+    answer.assessment = assess(problem, answer.run, reactors, stored);
+    answer.meets = meetsTarget(problem, answer.assessment);
+    answer.limiting = limitingBound(problem, answer.run);
+    return answer;
+}
+
+// The evaluations the rounding of one answer may take: the rounded point
+// and its neighbours one unit of the last digit away in each field.
+std::size_t roundingEvaluations(const DesignProblem& problem)
+{
+    return 1 + 2 * problem.space.intervals().size();
+}
+
+// The answer for one reactor count: the best point rounded to its digits,
+// or, when that breaks a constraint the point met, the best of the nearest
+// texts that meet them all.
+DesignAnswer roundedAnswer(const DesignProblem& problem, const Candidate& candidate, std::int32_t reactors,
+                           int digits, std::size_t& used)
+{
+    const DesignSpace& space = problem.space;
+    const std::vector<double> unit = candidate.found ? candidate.unit
+                                                     : std::vector<double>(space.intervals().size(), 0.5);
+    std::vector<long double> values;
+    for (std::size_t k = 0; k < unit.size(); ++k) {
+        const IntervalField& field = space.intervals()[k];
+        values.push_back(field.from + static_cast<long double>(unit[k]) * (field.to - field.from));
+    }
+    const RoundedPoint rounded = roundedPoint(space, values, digits);
+    DesignAnswer answer = answerOf(problem, rounded, reactors);
+    ++used;
+    if (answer.meets || !candidate.found || !meetsTarget(problem, candidate.assessment))
+        return answer;
+    std::optional<DesignAnswer> nearest;
+    for (std::size_t k = 0; k < rounded.decimals.size(); ++k)
+        for (const std::int64_t units : {-1, 1}) {
+            RoundedPoint moved = rounded;
+            moved.decimals[k] = moved.decimals[k].step(units);
+            if (!withinIntervals(space, moved))
+                continue;
+            DesignAnswer neighbour = answerOf(problem, moved, reactors);
+            ++used;
+            if (neighbour.meets && (!nearest || better(neighbour.assessment, nearest->assessment)))
+                nearest = std::move(neighbour);
+        }
+    return nearest ? std::move(*nearest) : answer;
+}
+
+} // namespace
+
+bool OptimizeResult::anyMeets() const
+{
+    return std::any_of(byReactors.begin(), byReactors.end(), [](const DesignAnswer& a) { return a.meets; });
+}
+
+std::size_t leastEvaluations(const DesignProblem& problem)
+{
+    return problem.space.reactorCounts() * (1 + roundingEvaluations(problem));
+}
+
+OptimizeResult optimize(const DesignProblem& problem, const OptimizeSettings& settings)
+{
+    const std::size_t least = leastEvaluations(problem);
+    if (settings.maxEvaluations < least)
+        throw StudyError("this study needs at least " + std::to_string(least) + " evaluations");
+    const std::size_t counts = problem.space.reactorCounts();
+    const std::size_t search = settings.maxEvaluations - counts * roundingEvaluations(problem);
+    const bool searched = !problem.space.intervals().empty();
+    // A seventh of the search explores the whole box, the rest refines the
+    // best point of each reactor count.
+    const std::size_t global = searched ? std::max<std::size_t>(search / 7, std::min(search, counts)) : 1;
+    const std::size_t first = searched ? (search - global) * 7 / 10 : 0;
+    const std::size_t second = searched ? search - global - first : 0;
+
+    std::atomic<bool> stop{false};
+    std::atomic<std::size_t> made{0};
+    const auto poll = [&] {
+        if (settings.stopRequested && settings.stopRequested())
+            stop = true;
+        if (settings.progress)
+            settings.progress(made.load());
+    };
+
+    OptimizeResult result;
+    std::size_t globalUsed = 0;
+    Archive best;
+    runTasks(1, 1, [&](std::size_t) { best = globalStage(problem, global, stop, made, globalUsed); }, poll);
+    result.evaluations = globalUsed;
+
+    // Each reactor count's local search from its best point; then from the
+    // best points of the neighbouring counts, whose optimum is often near.
+    const auto localRound = [&](const std::vector<std::pair<std::size_t, std::vector<double>>>& starts,
+                                std::size_t budget) {
+        std::vector<Archive> archives(starts.size());
+        std::vector<std::size_t> used(starts.size(), 0);
+        if (budget > 0)
+            runTasks(
+                starts.size(), settings.jobs,
+                [&](std::size_t k) {
+                    const auto& [n, unit] = starts[k];
+                    Candidate start = best[n];
+                    start.unit = unit;
+                    archives[k] = localStage(problem, n, start, budget, stop, made, used[k]);
+                },
+                poll);
+        for (std::size_t k = 0; k < starts.size(); ++k) {
+            result.evaluations += used[k];
+            for (std::size_t m = 0; m < archives[k].size(); ++m)
+                keepBetter(best[m], archives[k][m]);
+        }
+    };
+    std::vector<std::pair<std::size_t, std::vector<double>>> ownStarts;
+    for (std::size_t n = 0; n < counts; ++n)
+        if (best[n].found)
+            ownStarts.emplace_back(n, best[n].unit);
+    localRound(ownStarts, first / std::max<std::size_t>(ownStarts.size(), 1));
+    std::vector<std::pair<std::size_t, std::vector<double>>> neighbourStarts;
+    for (std::size_t n = 0; n < counts; ++n)
+        for (const std::size_t m : {n - 1, n + 1})
+            if (m < counts && best[n].found && best[m].found && best[m].unit != best[n].unit)
+                neighbourStarts.emplace_back(n, best[m].unit);
+    localRound(neighbourStarts, second / std::max<std::size_t>(neighbourStarts.size(), 1));
+    result.stopped = stop.load();
+
+    result.byReactors.resize(counts);
+    std::vector<std::size_t> roundingUsed(counts, 0);
+    runTasks(
+        counts, settings.jobs,
+        [&](std::size_t n) {
+            result.byReactors[n] = roundedAnswer(problem, best[n], problem.space.fewestReactors() +
+                                                                       static_cast<std::int32_t>(n),
+                                                 settings.digits, roundingUsed[n]);
+        },
+        [&] {
+            if (settings.progress)
+                settings.progress(made.load());
+        });
+    for (std::size_t n = 0; n < counts; ++n) {
+        result.evaluations += roundingUsed[n];
+        const DesignAnswer& answer = result.byReactors[n];
+        if (better(answer.assessment, result.byReactors[result.best].assessment))
+            result.best = n;
+        if (!result.smallestMeeting && answer.meets && answer.assessment.meetsCriterion)
+            result.smallestMeeting = n;
+    }
+    return result;
+}
+
+} // namespace kaskad::study

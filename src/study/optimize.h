@@ -1,0 +1,55 @@
+// Design to a target: the input set that best meets an objective under
+// constraints, per reactor count, found by NLopt's global DIRECT-L and local
+// COBYLA (BOBYQA without constraints) on all cores.
+#pragma once
+
+#include "study/design_space.h"
+
+#include <cstddef>
+#include <functional>
+#include <optional>
+#include <vector>
+
+namespace kaskad::study {
+
+struct OptimizeSettings {
+    int digits = 4;                    // significant digits of the answer's texts, 1..9
+    std::size_t maxEvaluations = 2000; // model runs at most, the last rounding included
+    unsigned jobs = 1;                 // threads
+    // Asked now and then on the calling thread; true stops the search, which
+    // then answers with the best found so far.
+    std::function<bool()> stopRequested;
+    // Called on the calling thread with the evaluations made so far.
+    std::function<void(std::size_t)> progress;
+};
+
+// The answer for one reactor count: texts and the plain run of exactly them.
+struct DesignAnswer {
+    std::int32_t reactors = 0;
+    FieldTexts texts;
+    RunRecord run;
+    Assessment assessment;
+    bool meets = false;        // every constraint met (and the criterion, when the margin is sought)
+    std::string limiting;      // the bound that limits it; empty when none
+};
+
+struct OptimizeResult {
+    std::vector<DesignAnswer> byReactors;  // fewest to most reactors
+    std::size_t best = 0;                   // index of the best answer
+    std::optional<std::size_t> smallestMeeting;  // the fewest reactors whose answer meets the target and criterion
+    std::size_t evaluations = 0;
+    bool stopped = false;                   // stopRequested ended the search early
+
+    const DesignAnswer& bestAnswer() const { return byReactors[best]; }
+    bool anyMeets() const;
+};
+
+// The fewest evaluations a study needs: one search point per reactor count
+// and the rounding of each answer.
+std::size_t leastEvaluations(const DesignProblem& problem);
+
+// Raises StudyError when maxEvaluations is below leastEvaluations. The same
+// problem and settings give the same result whatever the number of jobs.
+OptimizeResult optimize(const DesignProblem& problem, const OptimizeSettings& settings);
+
+} // namespace kaskad::study

@@ -1,0 +1,49 @@
+// The solver: every value of one field, within an interval, at which a
+// quantity of the outlet (or of a given reactor) takes a target value.
+#pragma once
+
+#include "study/design_space.h"
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kaskad::study {
+
+// "Q=V": a quantity and the value sought.
+struct Target {
+    std::string label;
+    Pane pane = paneY1;
+    long double value = 0;
+
+    // Raises StudyError.
+    static Target parse(std::string_view text);
+};
+
+struct SolveSettings {
+    std::optional<std::int32_t> reactor;  // the reactor whose quantity counts; the outlet by default
+    std::size_t scanIntervals = 200;      // the interval is scanned in this many equal steps
+};
+
+// A value of the field and the plain run of its text.
+struct SolvedPoint {
+    FieldTexts texts;
+    RunRecord run;
+    std::string fieldText;
+    double value = 0;  // the quantity in that run
+};
+
+struct SolveResult {
+    std::vector<SolvedPoint> roots;      // in increasing field value
+    std::optional<SolvedPoint> closest;  // without a root: the scan point nearest the target
+    std::size_t evaluations = 0;
+};
+
+// The space holds exactly one interval field and a fixed N. Scans the
+// interval, then narrows every change of sign with TOMS 748 down to two
+// neighbouring stored values of the field, and answers with the one whose
+// run comes nearer the target. Raises StudyError.
+SolveResult solve(const DesignSpace& space, const Target& target, const SolveSettings& settings);
+
+} // namespace kaskad::study
