@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cmath>
 #include <exception>
 #include <limits>
@@ -297,25 +298,29 @@ Archive localStage(const DesignProblem& problem, std::size_t reactorIndex, const
     return evaluator.archive();
 }
 
-// Runs task(0..count-1) on `jobs` threads, polling `poll` every 50 ms on the
-// calling thread meanwhile. The first exception of a task is passed on.
+// Runs task(0..count-1) on `jobs` threads, polling `poll` on the calling
+// thread at least every 50 ms meanwhile. The first exception of a task is passed on.
 void runTasks(std::size_t count, unsigned jobs, const std::function<void(std::size_t)>& task,
               const std::function<void()>& poll)
 {
     std::atomic<std::size_t> next{0};
-    std::atomic<std::size_t> finished{0};
-    std::mutex errorMutex;
+    std::mutex mutex;
+    std::condition_variable done;
+    std::size_t finished = 0;
     std::exception_ptr error;
     const auto work = [&] {
         for (std::size_t k; (k = next.fetch_add(1)) < count;) {
+            std::exception_ptr failure;
             try {
                 task(k);
             } catch (...) {
-                std::lock_guard lock(errorMutex);
-                if (!error)
-                    error = std::current_exception();
+                failure = std::current_exception();
             }
-            finished.fetch_add(1);
+            std::lock_guard lock(mutex);
+            if (failure && !error)
+                error = failure;
+            ++finished;
+            done.notify_one();
         }
     };
     {
@@ -323,9 +328,12 @@ void runTasks(std::size_t count, unsigned jobs, const std::function<void(std::si
         const std::size_t threads = std::clamp<std::size_t>(jobs, 1, std::max<std::size_t>(count, 1));
         for (std::size_t j = 0; j < threads; ++j)
             workers.emplace_back(work);
-        while (finished.load() < count) {
+        std::unique_lock lock(mutex);
+        while (finished < count) {
+            lock.unlock();
             poll();
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            lock.lock();
+            done.wait_for(lock, std::chrono::milliseconds(50), [&] { return finished == count; });
         }
     }
     if (error)

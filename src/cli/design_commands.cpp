@@ -1,0 +1,225 @@
+// The optimiser and the solver on the command line: options, progress, the
+// stop by a signal and the exit statuses.
+#include "cli/design_commands.h"
+
+#include "cli/commands.h"
+#include "cli/output_stream.h"
+#include "cli/progress.h"
+#include "formats/design_output.h"
+#include "study/study_error.h"
+
+#include <iostream>
+#include <thread>
+
+namespace kaskad::cli {
+
+namespace {
+
+using formats::OutputFormat;
+
+const std::map<std::string, OutputFormat> kTextFormats = {
+    {"text", OutputFormat::panes}, {"csv", OutputFormat::csv}, {"json", OutputFormat::json}};
+
+struct OptimizeOptions {
+    ModelKind model = ModelKind::bubble;
+    FieldTexts fields;
+    std::string maximize;
+    std::string minimize;
+    bool meetCriterion = false;
+    std::vector<std::string> subjectTo;
+    int digits = 4;
+    std::size_t maxEvaluations = 2000;
+    unsigned jobs = std::max(1u, std::thread::hardware_concurrency());
+    OutputFormat format = OutputFormat::panes;
+};
+
+struct SolveOptions {
+    ModelKind model = ModelKind::bubble;
+    FieldTexts fields;
+    std::string target;
+    std::optional<std::int32_t> reactor;
+    std::size_t scan = 200;
+    OutputFormat format = OutputFormat::panes;
+};
+
+void addFieldOptions(CLI::App& command, ModelKind model, FieldTexts& fields, const char* typeName)
+{
+    for (const FieldDescription& f : modelFields(model)) {
+        CLI::Option* option = command.add_option(fieldOption(f), fields[f.field - 1], std::string(f.help));
+        option->type_name(f.converted ? typeName : "TEXT");
+        if (f.converted)
+            option->required();
+    }
+}
+
+void addFormatOption(CLI::App& command, OutputFormat& format)
+{
+    command
+        .add_option_function<std::string>(
+            "--format", [&format](const std::string& name) { format = kTextFormats.at(name); },
+            "output: text (default), csv or json")
+        ->check(CLI::IsMember({"text", "csv", "json"}));
+}
+
+void addOptimize(CLI::App& optimize, OptimizeOptions& options, const char* name, const char* description,
+                 const char* example)
+{
+    CLI::App* command = optimize.add_subcommand(name, description);
+    command->footer(std::string(
+                        "A field given as FROM:TO is searched over that interval (N: every reactor count from FROM\n"
+                        "to TO); any other text is fixed. The answer's texts are rounded to --digits significant\n"
+                        "digits, and its outlet is that of a plain run of exactly those texts. Exit status 4: no\n"
+                        "input set meets the constraints (with the margin sought, the criterion too).\n\nExample:\n  ") +
+                    example + "\n");
+    addFieldOptions(*command, options.model, options.fields, "TEXT|FROM:TO");
+    CLI::Option* maximize = command->add_option(
+        "--maximize", options.maximize,
+        "maximise the criterion margin (margin, the default), an outlet quantity (y1..y6, GB, WB, ALFA, ALPE, t, P) "
+        "or an interval field");
+    maximize->type_name("NAME");
+    command->add_option("--minimize", options.minimize, "minimise an outlet quantity or an interval field")
+        ->type_name("NAME")
+        ->excludes(maximize);
+    command->add_flag("--meet-criterion", options.meetCriterion,
+                      "only input sets whose outlet meets the criterion of the model's window");
+    command
+        ->add_option("--subject-to", options.subjectTo,
+                     "a bound on an outlet quantity, Q>=V, Q>V, Q<=V or Q<V, or on every reactor, all:Q>=V …")
+        ->type_name("BOUND");
+    command->add_option("--digits", options.digits, "significant digits of the answer's texts (default 4)")
+        ->check(CLI::Range(1, 9));
+    command->add_option("--max-evals", options.maxEvaluations, "model runs at most (default 2000)")
+        ->type_name("K")
+        ->check(CLI::Range(std::size_t(1), std::size_t(100'000'000)));
+    command->add_option("--jobs", options.jobs, "searches run at once (default: the number of cores)")
+        ->check(CLI::Range(1u, 1024u));
+    addFormatOption(*command, options.format);
+}
+
+void addSolve(CLI::App& solve, SolveOptions& options, const char* name, const char* description, const char* example)
+{
+    CLI::App* command = solve.add_subcommand(name, description);
+    command->footer(std::string("Exactly one field is given as an interval FROM:TO. Every root found is printed\n"
+                                "with the value of a plain run of its text. Exit status 4: no root.\n\nExample:\n  ") +
+                    example + "\n");
+    addFieldOptions(*command, options.model, options.fields, "TEXT|FROM:TO");
+    command->add_option("--target", options.target, "the equation: an outlet quantity and its value, Q=V")
+        ->type_name("Q=V")
+        ->required();
+    command->add_option("--reactor", options.reactor, "the reactor whose quantity is sought (default: the outlet)")
+        ->type_name("K");
+    command->add_option("--scan", options.scan, "the interval is scanned in this many equal steps (default 200)")
+        ->type_name("K")
+        ->check(CLI::Range(std::size_t(1), std::size_t(1'000'000)));
+    addFormatOption(*command, options.format);
+}
+
+int reportStudyError(const study::StudyError& error)
+{
+    std::cerr << error.message() << "\nRun with --help for more information.\n";
+    return kExitUsage;
+}
+
+int runOptimize(const OptimizeOptions& options, StandardOutput& out)
+{
+    std::optional<study::DesignProblem> problem;
+    try {
+        study::DesignSpace space(options.model, options.fields, kFieldCount);
+        study::Objective objective =
+            !options.minimize.empty()
+                ? study::Objective::parse(study::Objective::Kind::minimize, options.minimize, space)
+                : study::Objective::parse(study::Objective::Kind::maximize,
+                                          options.maximize.empty() ? "margin" : options.maximize, space);
+        std::vector<study::QuantityBound> bounds;
+        for (const std::string& text : options.subjectTo)
+            bounds.push_back(study::parseQuantityBound(text));
+        problem.emplace(study::DesignProblem{std::move(space), std::move(objective), options.meetCriterion,
+                                             std::move(bounds)});
+        if (options.maxEvaluations < study::leastEvaluations(*problem))
+            throw study::StudyError("--max-evals: this study needs at least " +
+                                    std::to_string(study::leastEvaluations(*problem)) + " evaluations");
+    } catch (const study::StudyError& error) {
+        return reportStudyError(error);
+    }
+
+    ProgressBar progress(std::cerr, options.maxEvaluations, standardErrorIsTerminal());
+    const InterruptionWatch interruptions;
+    study::OptimizeSettings settings;
+    settings.digits = options.digits;
+    settings.maxEvaluations = options.maxEvaluations;
+    settings.jobs = options.jobs;
+    settings.stopRequested = [] { return InterruptionWatch::received() != 0; };
+    settings.progress = [&progress](std::size_t done) { progress.update(done); };
+    const study::OptimizeResult result = study::optimize(*problem, settings);
+    progress.finish();
+    formats::writeOptimizeResult(out.stream(), *problem, result, options.format);
+    out.flush();
+    if (const int signal = InterruptionWatch::received())
+        return 128 + signal;
+    return result.bestAnswer().meets ? kExitSuccess : kExitTargetNotMet;
+}
+
+int runSolve(const SolveOptions& options, StandardOutput& out)
+{
+    try {
+        const study::DesignSpace space(options.model, options.fields, 1);
+        const study::Target target = study::Target::parse(options.target);
+        study::SolveSettings settings;
+        settings.reactor = options.reactor;
+        settings.scanIntervals = options.scan;
+        const study::SolveResult result = study::solve(space, target, settings);
+        formats::writeSolveResult(out.stream(), space, target, options.reactor.value_or(space.mostReactors()), result,
+                                  options.format);
+        out.flush();
+        return result.roots.empty() ? kExitTargetNotMet : kExitSuccess;
+    } catch (const study::StudyError& error) {
+        return reportStudyError(error);
+    }
+}
+
+} // namespace
+
+struct DesignCommands::Options {
+    OptimizeOptions optimizeBubble;
+    OptimizeOptions optimizeGasLift{ModelKind::gaslift};
+    SolveOptions solveBubble;
+    SolveOptions solveGasLift{ModelKind::gaslift};
+    CLI::App* optimize = nullptr;
+    CLI::App* solve = nullptr;
+};
+
+DesignCommands::DesignCommands(CLI::App& app) : options_(std::make_unique<Options>())
+{
+    Options& o = *options_;
+    o.optimize = app.add_subcommand("optimize", "Design to a target: the input set of the best objective per reactor "
+                                                "count, under constraints.");
+    o.optimize->require_subcommand(1);
+    addOptimize(*o.optimize, o.optimizeBubble, "bubble", "Bubble-column reactors: the best input set.",
+                "kaskad-cli optimize bubble --N 10:24 --y10 2.6:3.6 --y50 2.7:3.5 --wg 0.05:0.4 --t 433 --dtr 2 "
+                "--d 3 --ts 300:1800");
+    addOptimize(*o.optimize, o.optimizeGasLift, "gaslift", "Gas-lift reactors: the best input set.",
+                "kaskad-cli optimize gaslift --N 4:12 --y10 3 --y50 2 --wg 0.02:0.2 --t 440:460 --dtr 2 "
+                "--ts 1800:3600 --maximize y3 --meet-criterion");
+    o.solve = app.add_subcommand("solve", "The values of one field at which a quantity takes a target value.");
+    o.solve->require_subcommand(1);
+    addSolve(*o.solve, o.solveBubble, "bubble", "Bubble-column reactors: the roots of a target.",
+             "kaskad-cli solve bubble --N 12 --y10 3 --y50 2.5 --wg 0.05 --t 433 --dtr 2 --d 3 --ts 100:3000 "
+             "--target 'y1=0.02'");
+    addSolve(*o.solve, o.solveGasLift, "gaslift", "Gas-lift reactors: the roots of a target.",
+             "kaskad-cli solve gaslift --N 12 --y10 3 --y50 2 --wg 0.05 --t 450 --dtr 2 --ts 300:3600 "
+             "--target 'y1=0.02'");
+}
+
+DesignCommands::~DesignCommands() = default;
+
+bool DesignCommands::parsed() const { return options_->optimize->parsed() || options_->solve->parsed(); }
+
+int DesignCommands::run(StandardOutput& out)
+{
+    Options& o = *options_;
+    if (o.optimize->parsed())
+        return runOptimize(o.optimize->got_subcommand("bubble") ? o.optimizeBubble : o.optimizeGasLift, out);
+    return runSolve(o.solve->got_subcommand("bubble") ? o.solveBubble : o.solveGasLift, out);
+}
+
+} // namespace kaskad::cli

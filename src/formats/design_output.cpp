@@ -1,0 +1,303 @@
+// The optimiser's and the solver's answers as text, CSV and JSON.
+#include "formats/design_output.h"
+
+#include "formats/csv.h"
+
+#include <algorithm>
+#include <iomanip>
+
+namespace kaskad::formats {
+
+namespace {
+
+using study::DesignAnswer;
+using study::DesignProblem;
+using study::OptimizeResult;
+
+std::string numberText(double value)
+{
+    char text[kNumberTextCapacity];
+    return {text, writeNumberText(text, value, '.')};
+}
+
+std::string objectiveText(const DesignProblem& problem, const DesignAnswer& answer)
+{
+    if (!answer.assessment.computed)
+        return {};
+    return numberText(static_cast<double>(study::objectiveValue(problem, answer.assessment)));
+}
+
+std::string fieldOption(std::string_view name) { return "--" + std::string(name); }
+
+// The answer's texts as a command that runs it.
+std::string commandOf(ModelKind model, const FieldTexts& texts)
+{
+    std::string command = "kaskad-cli " + std::string(modelName(model));
+    for (const FieldDescription& field : modelFields(model)) {
+        const std::string& text = texts[field.field - 1];
+        if (!field.converted && text.empty())
+            continue;
+        const bool plain = !text.empty() && text.find_first_not_of("0123456789.-+eE") == std::string::npos;
+        command += ' ' + fieldOption(field.name) + ' ' + (plain ? text : "'" + text + "'");
+    }
+    return command;
+}
+
+std::string criterionWord(const DesignAnswer& answer)
+{
+    if (!answer.assessment.computed)
+        return "-";
+    return answer.assessment.meetsCriterion ? "met" : "not met";
+}
+
+// A table's lines: every cell padded to its column's widest, two blanks apart.
+void writeTable(std::ostream& out, const std::vector<std::vector<std::string>>& rows)
+{
+    std::vector<std::size_t> widths;
+    for (const auto& row : rows)
+        for (std::size_t c = 0; c < row.size(); ++c) {
+            widths.resize(std::max(widths.size(), row.size()));
+            widths[c] = std::max(widths[c], row[c].size());
+        }
+    for (const auto& row : rows) {
+        std::string line = "  ";
+        for (std::size_t c = 0; c < row.size(); ++c)
+            line += row[c] + std::string(c + 1 < row.size() ? widths[c] - row[c].size() + 2 : 0, ' ');
+        out << line << '\n';
+    }
+}
+
+void writeOptimizeText(std::ostream& out, const DesignProblem& problem, const OptimizeResult& result)
+{
+    const auto& intervals = problem.space.intervals();
+    out << "Objective: " << problem.objective.description() << "; " << result.evaluations << " evaluations"
+        << (result.stopped ? ", stopped before the search ended" : "") << "\n\n";
+    std::vector<std::vector<std::string>> rows;
+    std::vector<std::string> header{"N"};
+    for (const study::IntervalField& field : intervals)
+        header.push_back(field.name);
+    header.insert(header.end(), {problem.objective.name, "criterion", "limiting"});
+    rows.push_back(header);
+    for (const DesignAnswer& answer : result.byReactors) {
+        std::vector<std::string> row{std::to_string(answer.reactors)};
+        for (const study::IntervalField& field : intervals)
+            row.push_back(answer.texts[field.field - 1]);
+        row.push_back(answer.assessment.computed ? objectiveText(problem, answer) : "run failed");
+        row.push_back(criterionWord(answer));
+        row.push_back(answer.limiting.empty() ? "-" : answer.limiting);
+        rows.push_back(std::move(row));
+    }
+    writeTable(out, rows);
+
+    const DesignAnswer& best = result.bestAnswer();
+    out << '\n' << (best.meets ? "Best" : "No input set meets the target; the closest found") << ": N "
+        << best.reactors << ", " << problem.objective.name << ' ' << objectiveText(problem, best);
+    if (best.assessment.computed)
+        out << ", criterion " << criterionWord(best);
+    if (!best.limiting.empty())
+        out << ", limited by " << best.limiting;
+    out << "\n  " << commandOf(problem.space.model(), best.texts) << '\n';
+    if (result.smallestMeeting)
+        out << "Fewest reactors meeting the criterion: N "
+            << result.byReactors[*result.smallestMeeting].reactors << '\n';
+    else
+        out << "No reactor count meets the criterion.\n";
+}
+
+void appendAnswerJson(std::string& json, const DesignProblem& problem, const DesignAnswer& answer)
+{
+    json += "{\"N\":" + std::to_string(answer.reactors) + ",\"fields\":";
+    appendInputsJson(json, problem.space.model(), answer.texts);
+    json += ",\"objective\":";
+    json += answer.assessment.computed ? objectiveText(problem, answer) : "null";
+    json += ",\"criterion_margin\":";
+    json += answer.assessment.margin ? numberText(*answer.assessment.margin) : "null";
+    json += ",\"meets_criterion\":";
+    json += answer.assessment.meetsCriterion ? "true" : "false";
+    json += ",\"meets\":";
+    json += answer.meets ? "true" : "false";
+    json += ",\"limiting\":";
+    if (answer.limiting.empty())
+        json += "null";
+    else
+        appendJsonString(json, answer.limiting);
+    json += ",\"outlet\":";
+    if (answer.run.ok() && !answer.run.reactors.empty())
+        appendReactorJson(json, answer.run.reactors.back());
+    else
+        json += "null";
+    json += ",\"error\":";
+    appendErrorJson(json, answer.run);
+    json += '}';
+}
+
+void writeOptimizeJson(std::ostream& out, const DesignProblem& problem, const OptimizeResult& result)
+{
+    std::string json = "{\"model\":";
+    appendJsonString(json, modelName(problem.space.model()));
+    json += ",\"objective\":";
+    appendJsonString(json, problem.objective.description());
+    json += ",\"evaluations\":" + std::to_string(result.evaluations);
+    json += result.stopped ? ",\"stopped\":true" : ",\"stopped\":false";
+    json += result.bestAnswer().meets ? ",\"meets\":true" : ",\"meets\":false";
+    json += ",\"best\":";
+    appendAnswerJson(json, problem, result.bestAnswer());
+    json += ",\"smallest_N_meeting_criterion\":";
+    json += result.smallestMeeting ? std::to_string(result.byReactors[*result.smallestMeeting].reactors) : "null";
+    json += ",\"by_N\":[";
+    for (const DesignAnswer& answer : result.byReactors) {
+        if (&answer != &result.byReactors.front())
+            json += ',';
+        json += '\n';
+        appendAnswerJson(json, problem, answer);
+    }
+    out << json << "\n]}\n";
+}
+
+std::vector<std::string> fieldColumns(ModelKind model)
+{
+    std::vector<std::string> columns;
+    for (const FieldDescription& field : modelFields(model))
+        columns.push_back(fieldOption(field.name));
+    return columns;
+}
+
+void appendFieldCells(std::string& line, ModelKind model, const FieldTexts& texts)
+{
+    for (const FieldDescription& field : modelFields(model)) {
+        appendCsvCell(line, texts[field.field - 1]);
+        line += ',';
+    }
+}
+
+void writeOptimizeCsv(std::ostream& out, const DesignProblem& problem, const OptimizeResult& result)
+{
+    std::vector<std::string> columns = fieldColumns(problem.space.model());
+    columns.insert(columns.end(), {"objective", "criterion_margin", "meets_criterion", "meets", "limiting"});
+    columns.push_back("reactor");
+    for (Pane pane : kStoreOrder)
+        columns.emplace_back(quantityName(pane));
+    out << csvHeaderLine(columns);
+    for (const DesignAnswer& answer : result.byReactors) {
+        std::string line;
+        appendFieldCells(line, problem.space.model(), answer.texts);
+        line += objectiveText(problem, answer) + ',';
+        if (answer.assessment.margin)
+            appendNumber(line, *answer.assessment.margin);
+        line += ',';
+        appendCsvBoolean(line, answer.assessment.meetsCriterion);
+        line += ',';
+        appendCsvBoolean(line, answer.meets);
+        line += ',';
+        appendCsvCell(line, answer.limiting);
+        if (answer.run.ok() && !answer.run.reactors.empty()) {
+            line += ',';
+            appendCsvValues(line, answer.run.reactors.back());
+        } else {
+            line += std::string(1 + kPaneCount, ',');
+        }
+        out << line << '\n';
+    }
+}
+
+std::string fieldName(const study::DesignSpace& space) { return space.intervals().front().name; }
+
+void writeSolveText(std::ostream& out, const study::DesignSpace& space, const study::Target& target,
+                    std::int32_t reactor, const study::SolveResult& result)
+{
+    const std::string quantity(quantityName(target.pane));
+    const std::string where = reactor == space.mostReactors() ? "" : " in reactor " + std::to_string(reactor);
+    const study::IntervalField& field = space.intervals().front();
+    for (const study::SolvedPoint& root : result.roots)
+        out << field.name << " = " << root.fieldText << ": " << quantity << where << " = " << numberText(root.value)
+            << '\n';
+    if (result.roots.empty()) {
+        out << "No root of " << target.label << where << " for " << field.name << " from " << field.fromText << " to "
+            << field.toText << ".\n";
+        if (result.closest)
+            out << "Closest: " << field.name << " = " << result.closest->fieldText << ": " << quantity << where
+                << " = " << numberText(result.closest->value) << '\n';
+    }
+    out << result.roots.size() << (result.roots.size() == 1 ? " root" : " roots") << ", " << result.evaluations
+        << " evaluations\n";
+}
+
+void appendSolvedJson(std::string& json, ModelKind model, const study::SolvedPoint& point)
+{
+    json += "{\"fields\":";
+    appendInputsJson(json, model, point.texts);
+    json += ",\"value\":" + numberText(point.value) + '}';
+}
+
+void writeSolveJson(std::ostream& out, const study::DesignSpace& space, const study::Target& target,
+                    std::int32_t reactor, const study::SolveResult& result)
+{
+    std::string json = "{\"model\":";
+    appendJsonString(json, modelName(space.model()));
+    json += ",\"target\":";
+    appendJsonString(json, target.label);
+    json += ",\"field\":";
+    appendJsonString(json, fieldName(space));
+    json += ",\"reactor\":" + std::to_string(reactor) + ",\"roots\":[";
+    for (const study::SolvedPoint& root : result.roots) {
+        if (&root != &result.roots.front())
+            json += ',';
+        appendSolvedJson(json, space.model(), root);
+    }
+    json += "],\"closest\":";
+    if (result.closest)
+        appendSolvedJson(json, space.model(), *result.closest);
+    else
+        json += "null";
+    json += ",\"evaluations\":" + std::to_string(result.evaluations) + "}\n";
+    out << json;
+}
+
+void writeSolveCsv(std::ostream& out, const study::DesignSpace& space, const study::SolveResult& result)
+{
+    std::vector<std::string> columns = fieldColumns(space.model());
+    columns.emplace_back("value");
+    out << csvHeaderLine(columns);
+    for (const study::SolvedPoint& root : result.roots) {
+        std::string line;
+        appendFieldCells(line, space.model(), root.texts);
+        appendNumber(line, root.value);
+        out << line << '\n';
+    }
+}
+
+} // namespace
+
+void writeOptimizeResult(std::ostream& out, const DesignProblem& problem, const OptimizeResult& result,
+                         OutputFormat format)
+{
+    switch (format) {
+    case OutputFormat::panes:
+        writeOptimizeText(out, problem, result);
+        break;
+    case OutputFormat::csv:
+        writeOptimizeCsv(out, problem, result);
+        break;
+    case OutputFormat::json:
+        writeOptimizeJson(out, problem, result);
+        break;
+    }
+}
+
+void writeSolveResult(std::ostream& out, const study::DesignSpace& space, const study::Target& target,
+                      std::int32_t reactor, const study::SolveResult& result, OutputFormat format)
+{
+    switch (format) {
+    case OutputFormat::panes:
+        writeSolveText(out, space, target, reactor, result);
+        break;
+    case OutputFormat::csv:
+        writeSolveCsv(out, space, result);
+        break;
+    case OutputFormat::json:
+        writeSolveJson(out, space, target, reactor, result);
+        break;
+    }
+}
+
+} // namespace kaskad::formats

@@ -1,0 +1,34 @@
+// Writing the answers of the optimiser and the solver: text for a person,
+// CSV and JSON.
+#pragma once
+
+#include "formats/run_output.h"
+#include "study/optimize.h"
+#include "study/solve.h"
+
+#include <ostream>
+
+namespace kaskad::formats {
+
+// Text: a table of the best input set per reactor count (the interval
+// fields, the objective, the criterion, the limiting bound), then the best
+// answer with the command that reproduces it, and the fewest reactors that
+// meet the criterion.
+// CSV: one row per reactor count: every field text ("--N", …), objective,
+// criterion_margin, meets_criterion, meets_target, limiting, then the
+// outlet reactor and its y1..P.
+// JSON: {"model","objective","evaluations","stopped","meets","best":{…},
+// "smallest_N_meeting_criterion","by_N":[…]}; an answer is {"N","fields",
+// "objective","criterion_margin","meets_criterion","meets","limiting",
+// "outlet"}.
+void writeOptimizeResult(std::ostream& out, const study::DesignProblem& problem, const study::OptimizeResult& result,
+                         OutputFormat format);
+
+// Text: one line per root ("ts = 2285.102: y1 = 0.0200000014156103"), or
+// the closest point when there is none. CSV: every field text and "value"
+// per root. JSON: {"model","target","reactor","roots":[{"fields","value"}],
+// "closest","evaluations"}.
+void writeSolveResult(std::ostream& out, const study::DesignSpace& space, const study::Target& target,
+                      std::int32_t reactor, const study::SolveResult& result, OutputFormat format);
+
+} // namespace kaskad::formats

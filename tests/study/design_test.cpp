@@ -1,0 +1,218 @@
+// The design studies: texts of searched values, bounds and targets, the
+// optimiser's answers and the solver's roots, each checked against plain runs.
+#include "study/optimize.h"
+#include "study/solve.h"
+#include "study/study_error.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace kaskad::study {
+namespace {
+
+// The README's box of the criterion search, as intervals.
+const FieldTexts kBestExampleBox = {"10:24", "2.6:3.6", "2.7:3.5", "0.05:0.4", "433", "2", "3", "300:1800"};
+
+DesignProblem problemOf(const FieldTexts& texts, Objective::Kind kind = Objective::Kind::margin,
+                        std::string_view objective = "margin", bool meetCriterion = false,
+                        std::vector<std::string> bounds = {})
+{
+    DesignSpace space(ModelKind::bubble, texts, kFieldCount);
+    Objective parsed = Objective::parse(kind, objective, space);
+    std::vector<QuantityBound> parsedBounds;
+    for (const std::string& bound : bounds)
+        parsedBounds.push_back(parseQuantityBound(bound));
+    return {std::move(space), std::move(parsed), meetCriterion, std::move(parsedBounds)};
+}
+
+OptimizeResult optimizeWith(const DesignProblem& problem, unsigned jobs, std::size_t evaluations = 2000,
+                            int digits = 4)
+{
+    OptimizeSettings settings;
+    settings.jobs = jobs;
+    settings.maxEvaluations = evaluations;
+    settings.digits = digits;
+    return optimize(problem, settings);
+}
+
+std::string pane(const RunRecord& run, Pane p) { return run.reactors.back().text(p, '.'); }
+
+TEST(DesignTexts, RoundedDecimalsAndTheirNeighbours)
+{
+    struct Row {
+        long double value;
+        int digits;
+        std::int64_t step;
+        const char* text;
+    } rows[] = {
+        {0.123456L, 4, 0, "0.1235"}, {0.123456L, 4, 1, "0.1236"}, {1234.5L, 4, 0, "1234"},
+        {1235.5L, 4, 0, "1236"},     {0.4L, 4, -1, "0.3999"},     {9.9996L, 4, 0, "10"},
+        {2.5e-6L, 2, 0, "2.5E-6"},   {-3.14159L, 3, 0, "-3.14"},   {0.0001L, 1, -1, "0"},
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(DecimalText::rounded(row.value, row.digits).step(row.step).text(), row.text)
+            << row.value << " to " << row.digits;
+}
+
+TEST(DesignTexts, ShortestTextOfTheStoredValue)
+{
+    EXPECT_EQ(storedValueText(0.05L, false), "0.05");
+    EXPECT_EQ(storedValueText(2285.10229L, false), "2285.1023");
+    EXPECT_EQ(storedValueText(0.1L, true), "0.1");
+    EXPECT_EQ(storedValueText(1.0L / 3, true), "0.3333333333333333");
+}
+
+TEST(DesignInputs, MalformedStudiesAreStudyErrors)
+{
+    const auto space = [](FieldTexts texts) { return DesignSpace(ModelKind::bubble, texts, kFieldCount); };
+    FieldTexts box = kBestExampleBox;
+    const std::vector<std::function<void()>> cases = {
+        [&] { box[3] = "0.05:0.4:0.1"; space(box); },
+        [&] { box[3] = "0.4:0.05"; space(box); },
+        [&] { box[3] = "0.05;0.4"; space(box); },
+        [&] { box[0] = "0:24"; space(box); },
+        [&] { box[0] = "x"; space(box); },
+        [] { parseQuantityBound("GB=>0"); },
+        [] { parseQuantityBound("all:Q>=0"); },
+        [] { parseQuantityBound("y1<=abc"); },
+        [] { Target::parse("y1<0.02"); },
+        [] { Objective::parse(Objective::Kind::maximize, "d", DesignSpace(ModelKind::bubble, kBestExampleBox, 8)); },
+        [] { Objective::parse(Objective::Kind::minimize, "margin", DesignSpace(ModelKind::bubble, kBestExampleBox, 8)); },
+    };
+    for (std::size_t k = 0; k < cases.size(); ++k) {
+        box = kBestExampleBox;
+        EXPECT_THROW(cases[k](), StudyError) << "case " << k;
+    }
+}
+
+TEST(DesignInputs, BoundsOnTheOutletAndOnEveryReactor)
+{
+    const QuantityBound strict = parseQuantityBound("all:P>0");
+    EXPECT_TRUE(strict.everyReactor);
+    EXPECT_FALSE(strict.met(0));
+    EXPECT_TRUE(strict.met(1e-30L));
+    const QuantityBound outlet = parseQuantityBound("y1<=0.02");
+    EXPECT_FALSE(outlet.everyReactor);
+    EXPECT_TRUE(outlet.met(0.02L));
+    EXPECT_FALSE(outlet.met(0.0200001L));
+}
+
+// A reactor does not depend on N: a run of N reactors is the first N of a
+// longer one, which lets one run assess every reactor count.
+TEST(DesignRuns, AShorterRunIsThePrefixOfALongerOne)
+{
+    for (const ModelKind model : {ModelKind::bubble, ModelKind::gaslift}) {
+        FieldTexts texts = {"24", "3", "2.5", "0.05", "440", "2", "3", "3600"};
+        const RunRecord longer = runRecorded(model, texts, '.');
+        texts[0] = "9";
+        const RunRecord shorter = runRecorded(model, texts, '.');
+        ASSERT_EQ(shorter.reactors.size(), 9u);
+        for (std::size_t r = 0; r < 9; ++r)
+            for (Pane p : kStoreOrder)
+                EXPECT_EQ(shorter.reactors[r].value(p), longer.reactors[r].value(p)) << modelName(model) << r;
+    }
+}
+
+// The README's criterion search finds 0.0263 on its grid; the box holds
+// margins above 0.0395, and the answers reproduce in plain runs.
+TEST(Optimizer, FindsALargeMarginAndItsPlainRunAgrees)
+{
+    const DesignProblem problem = problemOf(kBestExampleBox);
+    const OptimizeResult result = optimizeWith(problem, 2);
+    EXPECT_LE(result.evaluations, 2000u);
+    const DesignAnswer& best = result.bestAnswer();
+    ASSERT_TRUE(best.meets);
+    EXPECT_GE(*best.assessment.margin, 0.0395);
+    ASSERT_TRUE(result.smallestMeeting.has_value());
+    EXPECT_EQ(result.byReactors.size(), 15u);
+    for (const DesignAnswer& answer : result.byReactors) {
+        const RunRecord plain = runRecorded(ModelKind::bubble, answer.texts, '.');
+        ASSERT_TRUE(plain.ok());
+        EXPECT_EQ(static_cast<std::int32_t>(plain.reactors.size()), answer.reactors);
+        EXPECT_EQ(pane(plain, paneY3), pane(answer.run, paneY3));
+        EXPECT_EQ(evaluateCriterion(plain).margin, answer.assessment.margin);
+    }
+}
+
+TEST(Optimizer, TheSameAnswersForEveryNumberOfJobs)
+{
+    FieldTexts box = kBestExampleBox;
+    box[0] = "12:15";
+    const DesignProblem problem = problemOf(box);
+    const OptimizeResult one = optimizeWith(problem, 1, 600);
+    const OptimizeResult three = optimizeWith(problem, 3, 600);
+    EXPECT_EQ(one.evaluations, three.evaluations);
+    for (std::size_t n = 0; n < one.byReactors.size(); ++n)
+        EXPECT_EQ(one.byReactors[n].texts, three.byReactors[n].texts);
+}
+
+// Where nothing meets the criterion, the closest point is as close as an
+// exhaustive grid with fifteen times the evaluations finds.
+TEST(Optimizer, UnmetCriterionAnswersAsCloseAsAFifteenfoldGrid)
+{
+    const FieldTexts box = {"3:4", "2.6:3.6", "2.7:3.5", "0.05:0.4", "433", "2", "3", "300:1800"};
+    const DesignProblem problem = problemOf(box);
+    const OptimizeResult result = optimizeWith(problem, 2, 400);
+    ASSERT_FALSE(result.anyMeets());
+    // 15 x 10 x 10 x 4 = 6000 runs of the longer count, each assessing both.
+    double gridBest = -1e9;
+    std::size_t runs = 0;
+    for (int a = 0; a < 15; ++a)
+        for (int b = 0; b < 10; ++b)
+            for (int c = 0; c < 10; ++c)
+                for (int e = 0; e < 4; ++e) {
+                    const FieldTexts point = {"4", std::to_string(2.6 + a / 14.0), std::to_string(2.7 + 0.8 * b / 9),
+                                              std::to_string(0.05 + 0.35 * c / 9), "433", "2", "3",
+                                              std::to_string(300 + 500 * e)};
+                    const RunRecord run = runRecorded(ModelKind::bubble, point, '.');
+                    ++runs;
+                    for (std::int32_t n = 3; n <= 4; ++n)
+                        if (const Assessment assessed = assess(problem, run, n, {}); assessed.computed)
+                            gridBest = std::max(gridBest, *assessed.margin);
+                }
+    EXPECT_GE(*result.bestAnswer().assessment.margin, gridBest) << runs << " grid runs";
+}
+
+// The least ts that keeps y1<=0.02 is 2285.1023 (the solver's root): four
+// digits round it to 2285, which breaks the bound, so the answer moves one
+// unit to 2286; three digits round it to 2290, which keeps it.
+TEST(Optimizer, RoundingThatBreaksAConstraintMovesToTheNearestTextThatKeepsIt)
+{
+    const FieldTexts box = {"12", "3", "2.5", "0.05", "433", "2", "3", "300:3000"};
+    const DesignProblem problem = problemOf(box, Objective::Kind::minimize, "ts", false, {"y1<=0.02"});
+    for (const auto& [digits, ts] : {std::pair(4, "2286"), std::pair(3, "2290")}) {
+        const DesignAnswer& best = optimizeWith(problem, 2, 300, digits).bestAnswer();
+        EXPECT_TRUE(best.meets) << digits;
+        EXPECT_EQ(best.texts[fieldTs - 1], ts);
+        EXPECT_EQ(best.limiting, "y1<=0.02");
+    }
+}
+
+TEST(Solver, FindsEveryCrossingWithinOneStoredUnit)
+{
+    // y2 rises to about 2.2165 near ts = 4800 and falls again.
+    const DesignSpace space(ModelKind::bubble, {"3", "3", "2.5", "0.05", "433", "2", "3", "3000:8000"}, 1);
+    const SolveResult result = solve(space, Target::parse("y2=2.21"), {});
+    ASSERT_EQ(result.roots.size(), 2u);
+    for (const SolvedPoint& root : result.roots) {
+        const float ts = std::stof(root.fieldText);
+        for (const float neighbour : {std::nextafter(ts, 0.0f), std::nextafter(ts, 1e9f)}) {
+            FieldTexts texts = root.texts;
+            texts[fieldTs - 1] = storedValueText(neighbour, false);
+            const double there = runRecorded(ModelKind::bubble, texts, '.').reactors.back().value(paneY2);
+            // The target lies between the root and one neighbour, and the root is nearer.
+            EXPECT_LE(std::fabs(root.value - 2.21), std::fabs(there - 2.21)) << root.fieldText;
+        }
+    }
+    EXPECT_EQ(result.roots[0].fieldText, "4257.634");
+    EXPECT_EQ(result.roots[1].fieldText, "5311.777");
+
+    const SolveResult none = solve(space, Target::parse("y2=2.3"), {});
+    EXPECT_TRUE(none.roots.empty());
+    ASSERT_TRUE(none.closest.has_value());
+    EXPECT_EQ(none.closest->fieldText, "4750");
+}
+
+} // namespace
+} // namespace kaskad::study
