@@ -1,14 +1,14 @@
 // Throughput of a sweep of 10,000 24-reactor bubble-column points, on one
 // thread and on two, with its CSV rows formatted (and thrown away).
-#include "cli/sweep.h"
-#include "cli/sweep_output.h"
+#include "formats/sweep_output.h"
+#include "study/runner.h"
 
 #include <benchmark/benchmark.h>
 
 #include <ostream>
 #include <streambuf>
 
-namespace kaskad::cli {
+namespace kaskad::study {
 namespace {
 
 // A stream buffer that takes every character and keeps none.
@@ -32,11 +32,14 @@ void SweepOf10000BubblePoints(benchmark::State& state)
     DiscardingBuffer discard;
     std::ostream out(&discard);
     for (auto _ : state) {
-        SweepWriter writer(out, plan, {OutputFormat::csv, false, true, false});
+        formats::SweepWriter writer(out, plan, {formats::OutputFormat::csv, {.criterion = true}});
         writer.begin();
-        runSweepFormatted(
-            plan, jobs, [&writer](std::size_t index, const RunRecord& run) { return writer.format(index, run); },
-            [&writer](std::size_t index, std::optional<FormattedPoint>&& point) { writer.write(index, std::move(point)); });
+        runSweepProducing<std::optional<formats::FormattedPoint>>(
+            plan, allPoints(plan), jobs,
+            [&writer](std::size_t index, const RunRecord& run) { return writer.format(index, run); },
+            [&writer](std::size_t index, std::optional<formats::FormattedPoint>&& point) {
+                writer.write(index, std::move(point));
+            });
         writer.end();
     }
     state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(plan.pointCount()));
@@ -55,4 +58,4 @@ void RecordedBubbleRun24Reactors(benchmark::State& state)
 BENCHMARK(RecordedBubbleRun24Reactors)->Unit(benchmark::kMicrosecond);
 
 } // namespace
-} // namespace kaskad::cli
+} // namespace kaskad::study

@@ -66,25 +66,26 @@ def sweep_frame(parts):
     return frame
 
 
-def _cell_texts(series):
-    """A column's cells as kaskad-cli writes them."""
-    if series.dtype == np.float64:
-        return _kaskad.number_texts(series.to_numpy())
-    if pd.api.types.is_bool_dtype(series.dtype):
-        return ["" if pd.isna(v) else ("true" if v else "false") for v in series]
-    return ["" if pd.isna(v) else str(v) for v in series]
-
-
-def _csv_cell(text):
-    """A CSV cell, quoted when the text holds a comma, a quote or a line end."""
-    if not any(c in text for c in ',"\r\n'):
-        return text
-    return '"' + text.replace('"', '""') + '"'
+def _csv_column(series):
+    """A column as the CSV writer of _kaskad takes it: its kind and arrays."""
+    dtype = series.dtype
+    if dtype == np.float64:
+        return ("number", series.to_numpy())
+    if isinstance(dtype, pd.CategoricalDtype):
+        return ("text", [str(text) for text in dtype.categories], series.cat.codes.to_numpy(np.int32))
+    if pd.api.types.is_bool_dtype(dtype):
+        values = series.to_numpy(np.int8, na_value=-1) if series.hasnans else series.to_numpy(np.int8)
+        return ("boolean", values)
+    if pd.api.types.is_integer_dtype(dtype):
+        missing = series.isna().to_numpy(np.uint8)
+        return ("integer", series.to_numpy(np.int64, na_value=0), missing)
+    texts = ["" if pd.isna(value) else str(value) for value in series]
+    return ("text", texts, np.arange(len(texts), dtype=np.int32))
 
 
 def to_csv(frame):
     """The CSV text of a sweep's frame: header and rows as kaskad-cli sweep
     ... --format csv writes them, the values printed with Kaskad's digits."""
-    columns = [[_csv_cell(text) for text in _cell_texts(frame[column])] for column in frame.columns]
-    lines = [",".join(frame.columns)] + [",".join(row) for row in zip(*columns)]
-    return "\n".join(lines) + "\n"
+    names = [str(name) for name in frame.columns]
+    columns = [_csv_column(frame[name]) for name in frame.columns]
+    return _kaskad.csv_text(names, columns, len(frame))

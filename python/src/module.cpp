@@ -1,10 +1,11 @@
 // The compiled part of the Python package kaskad: runs kept as values, a
-// sweep's rows as arrays, the shard cut and the number formatter.
-#include "cli/cli_errors.h"
-#include "cli/sweep.h"
-#include "cli/sweep_output.h"
+// sweep's rows as arrays, the shard cut, the number formatter and CSV text.
+#include "formats/csv.h"
 #include "model/criterion.h"
 #include "model/run_record.h"
+#include "numeric/utf8.h"
+#include "study/point_rows.h"
+#include "study/study_error.h"
 #include "sweep_columns.h"
 
 #include <pybind11/pybind11.h>
@@ -13,7 +14,9 @@
 
 #include <cmath>
 #include <memory>
+#include <span>
 #include <type_traits>
+#include <variant>
 #include <thread>
 
 namespace py = pybind11;
@@ -125,29 +128,39 @@ py::object recordText(const Record& record, const std::string& quantity, std::in
     return py::str(reactor->text(pane, record.separator));
 }
 
-cli::SweepOutputOptions outputOptions(bool outlet, bool criterion, bool onlyMeeting)
+study::RowOptions rowOptions(bool outlet, bool criterion, bool onlyMeeting)
 {
-    cli::SweepOutputOptions options;
+    study::RowOptions options;
     options.outletOnly = outlet;
     options.criterion = criterion;
     options.onlyMeeting = onlyMeeting;
     return options;
 }
 
+// Texts for Python, which takes only well-formed UTF-8.
+std::vector<std::string> pythonTexts(const std::vector<std::string>& texts)
+{
+    std::vector<std::string> valid;
+    valid.reserve(texts.size());
+    for (const std::string& text : texts)
+        valid.push_back(withValidUtf8(text));
+    return valid;
+}
+
 // Every field's texts and, per row, which of them the row holds: a swept
 // field's from the sweep, a fixed field's one text on every row.
-py::list fieldColumns(const cli::SweepPlan& plan, SweepColumns& columns, py::ssize_t rows)
+py::list fieldColumns(const study::SweepPlan& plan, SweepColumns& columns, py::ssize_t rows)
 {
     const FieldTexts fixed = plan.pointFields(0);
     py::list fields;
     std::size_t swept = 0;
     for (const FieldDescription& field : modelFields(plan.model())) {
         if (swept < plan.sweptFields().size() && plan.sweptFields()[swept].field == field.field) {
-            fields.append(py::make_tuple(plan.sweptFields()[swept].texts,
+            fields.append(py::make_tuple(pythonTexts(plan.sweptFields()[swept].texts),
                                          arrayOf(std::move(columns.sweptTextIndex[swept]), {rows})));
             ++swept;
         } else {
-            fields.append(py::make_tuple(std::vector<std::string>{fixed[field.field - 1]},
+            fields.append(py::make_tuple(pythonTexts({fixed[field.field - 1]}),
                                          arrayOf(std::vector<std::int32_t>(static_cast<std::size_t>(rows), 0), {rows})));
         }
     }
@@ -155,41 +168,93 @@ py::list fieldColumns(const cli::SweepPlan& plan, SweepColumns& columns, py::ssi
 }
 
 // The plan's columns and rows of the points [begin, end).
-py::dict sweepArrays(const cli::SweepPlan& plan, std::size_t begin, std::size_t end, bool outlet, bool criterion,
+py::dict sweepArrays(const study::SweepPlan& plan, std::size_t begin, std::size_t end, bool outlet, bool criterion,
                      bool onlyMeeting, std::optional<unsigned> jobs)
 {
     if (begin > end || end > plan.pointCount())
         throw py::index_error("the points must lie within the sweep's " + std::to_string(plan.pointCount()));
-    const cli::SweepOutputOptions options = outputOptions(outlet, criterion, onlyMeeting);
+    const study::PointRange points{begin, end};
+    study::checkPointsToRun(plan, points,
+                            points == study::allPoints(plan)
+                                ? std::string()
+                                : "the chunk " + std::to_string(begin) + ".." + std::to_string(end));
+    const study::SweepRows rows(plan, rowOptions(outlet, criterion, onlyMeeting));
     const unsigned threads = jobs.value_or(std::max(1u, std::thread::hardware_concurrency()));
     if (threads < 1)
         throw py::value_error("jobs must be at least 1");
     SweepColumns columns;
     {
         py::gil_scoped_release released;
-        columns = sweepColumns(plan, {begin, end}, threads, options, [] {
+        columns = sweepColumns(rows, points, threads, [] {
             py::gil_scoped_acquire held;
             if (PyErr_CheckSignals() != 0)
                 throw py::error_already_set();
         });
     }
-    const auto rows = static_cast<py::ssize_t>(columns.rows());
+    const auto rowCount = static_cast<py::ssize_t>(columns.rows());
     py::dict arrays;
-    arrays["columns"] = cli::sweepCsvColumns(plan, options);
-    arrays["fields"] = fieldColumns(plan, columns, rows);
-    arrays["point"] = arrayOf(std::move(columns.point), {rows});
-    arrays["reactor"] = arrayOf(std::move(columns.reactor), {rows});
+    std::vector<std::string> names;
+    for (const study::Column& column : rows.columns())
+        names.push_back(column.name);
+    arrays["columns"] = names;
+    arrays["fields"] = fieldColumns(plan, columns, rowCount);
+    arrays["point"] = arrayOf(std::move(columns.point), {rowCount});
+    arrays["reactor"] = arrayOf(std::move(columns.reactor), {rowCount});
     arrays["values"] = quantityColumns(columns.values);
-    arrays["error_kind"] = py::make_tuple(columns.errorKinds.texts(), arrayOf(std::move(columns.errorKind), {rows}));
+    arrays["error_kind"] =
+        py::make_tuple(pythonTexts(columns.errorKinds.texts()), arrayOf(std::move(columns.errorKind), {rowCount}));
     arrays["error_message"] =
-        py::make_tuple(columns.errorMessages.texts(), arrayOf(std::move(columns.errorMessage), {rows}));
-    if (options.withCriterion()) {
+        py::make_tuple(pythonTexts(columns.errorMessages.texts()), arrayOf(std::move(columns.errorMessage), {rowCount}));
+    if (rows.options().withCriterion()) {
         const auto bounds = static_cast<py::ssize_t>(criterionBounds(plan.model()).size());
-        arrays["bounds"] = arrayOf(std::move(columns.bounds), {rows, bounds});
-        arrays["meets"] = arrayOf(std::move(columns.meets), {rows});
-        arrays["margin"] = arrayOf(std::move(columns.margin), {rows});
+        arrays["bounds"] = arrayOf(std::move(columns.bounds), {rowCount, bounds});
+        arrays["meets"] = arrayOf(std::move(columns.meets), {rowCount});
+        arrays["margin"] = arrayOf(std::move(columns.margin), {rowCount});
     }
     return arrays;
+}
+
+// The CSV text of a frame's columns, each given as ("number", float64
+// values), ("integer", int64 values, missing flags), ("boolean", int8 values)
+// or ("text", texts, int32 codes): the cells written by the formats library,
+// as kaskad-cli writes them.
+py::str csvText(const std::vector<std::string>& names, const py::list& columns, std::size_t rows)
+{
+    // The arrays and texts the cells point into, alive until the text is made.
+    std::vector<py::array> arrays;
+    std::vector<std::vector<std::string>> texts;
+    texts.reserve(columns.size());
+    const auto hold = [&arrays]<class Value>(py::handle values, Value) {
+        auto array = py::array_t<Value, py::array::c_style | py::array::forcecast>::ensure(values);
+        if (!array)
+            throw py::error_already_set();
+        if (array.ndim() != 1)
+            throw py::value_error("a CSV column is one-dimensional");
+        arrays.push_back(array);
+        return std::span<const Value>(array.data(), static_cast<std::size_t>(array.size()));
+    };
+    std::vector<formats::CsvColumn> cells;
+    for (const py::handle item : columns) {
+        const auto column = py::reinterpret_borrow<py::tuple>(item);
+        const std::string kind = column[0].cast<std::string>();
+        if (kind == "number")
+            cells.emplace_back(formats::CsvNumbers{hold(column[1], double())});
+        else if (kind == "integer")
+            cells.emplace_back(formats::CsvIntegers{hold(column[1], std::int64_t()), hold(column[2], std::uint8_t())});
+        else if (kind == "boolean")
+            cells.emplace_back(formats::CsvBooleans{hold(column[1], std::int8_t())});
+        else if (kind == "text")
+            cells.emplace_back(formats::CsvTexts{texts.emplace_back(column[1].cast<std::vector<std::string>>()),
+                                                 hold(column[2], std::int32_t())});
+        else
+            throw py::value_error("no CSV column kind '" + kind + "'");
+    }
+    std::string text;
+    {
+        py::gil_scoped_release released;
+        text = formats::csvOfColumns(names, cells, rows);
+    }
+    return py::str(text);
 }
 
 // An instance of an error kind, for its name.
@@ -243,7 +308,7 @@ namespace {
 
 void bindRuns(py::module_& m)
 {
-    py::register_exception<cli::UsageError>(m, "UsageError", PyExc_ValueError);
+    py::register_exception<study::StudyError>(m, "UsageError", PyExc_ValueError);
 
     m.attr("QUANTITIES") = [] {
         std::vector<std::string> names;
@@ -273,22 +338,24 @@ void bindRuns(py::module_& m)
 
 void bindSweeps(py::module_& m)
 {
-    py::class_<cli::SweepPlan>(m, "SweepPlan", "The points of a sweep.")
+    py::class_<study::SweepPlan>(m, "SweepPlan", "The points of a sweep.")
         .def(py::init([](const std::string& model, const FieldTexts& texts, const std::string& separator) {
-                 return cli::SweepPlan(modelOf(model), texts, separatorOf(separator));
+                 return study::SweepPlan(modelOf(model), texts, separatorOf(separator));
              }),
              py::arg("model"), py::arg("option_texts"), py::arg("decimal_separator"))
-        .def_property_readonly("point_count", &cli::SweepPlan::pointCount);
+        .def_property_readonly("point_count", &study::SweepPlan::pointCount);
     m.def("sweep_arrays", &sweepArrays, py::arg("plan"), py::arg("begin"), py::arg("end"), py::arg("outlet"),
           py::arg("criterion"), py::arg("only_meeting"), py::arg("jobs") = py::none(),
           "Runs the points begin..end-1 of a plan and returns their rows as arrays.");
     m.def("shard_range", [](std::size_t points, std::size_t index, std::size_t count) {
-        if (index < 1 || index > count || count > cli::kMaxShards)
-            throw py::value_error("a shard is K/N with 1 <= K <= N <= " + std::to_string(cli::kMaxShards));
-        const cli::PointRange range = cli::shardRange(points, {index, count});
+        if (index < 1 || index > count || count > study::kMaxShards)
+            throw py::value_error("a shard is K/N with 1 <= K <= N <= " + std::to_string(study::kMaxShards));
+        const study::PointRange range = study::shardRange(points, {index, count});
         return std::make_pair(range.begin, range.end);
     }, py::arg("points"), py::arg("index"), py::arg("count"),
           "The points (begin, end) of shard index (1-based) of count, as kaskad-cli sweep --shard cuts them.");
+    m.def("csv_text", &csvText, py::arg("names"), py::arg("columns"), py::arg("rows"),
+          "The CSV bytes of a table given column by column, as kaskad-cli sweep --format csv writes them.");
 }
 
 void bindNumberText(py::module_& m)

@@ -1,9 +1,9 @@
 // A sweep's rows held column by column, as the Python module hands them to
-// pandas: the same rows, in the same order, as kaskad-cli's CSV.
+// pandas: the rows study::SweepRows gives, in the same order as kaskad-cli's CSV.
 #pragma once
 
-#include "cli/sweep.h"
-#include "cli/sweep_output.h"
+#include "study/point_rows.h"
+#include "study/runner.h"
 
 #include <array>
 #include <cstdint>
@@ -42,11 +42,10 @@ struct SweepColumns {
     std::size_t rows() const { return reactor.size(); }
 };
 
-// Runs the points of `points` on `jobs` threads and collects their rows, as
-// SweepWriter lays them out with `options` (format and header aside).
-// `interrupted` is called now and then on the calling thread; whatever it
-// throws stops the sweep.
-SweepColumns sweepColumns(const cli::SweepPlan& plan, cli::PointRange points, unsigned jobs,
-                          const cli::SweepOutputOptions& options, const std::function<void()>& interrupted);
+// Runs the points of `points` on `jobs` threads and collects the rows `rows`
+// gives. `interrupted` is called now and then on the calling thread;
+// whatever it throws stops the sweep.
+SweepColumns sweepColumns(const study::SweepRows& rows, study::PointRange points, unsigned jobs,
+                          const std::function<void()>& interrupted);
 
 } // namespace kaskad::python

@@ -2,6 +2,8 @@
 // in a graphics scene, and the scene as SVG or PNG.
 #include "chart/profile_scene.h"
 
+#include "chart/qt_text.h"
+
 #include <QBuffer>
 #include <QGraphicsLayout>
 #include <QGraphicsSimpleTextItem>
@@ -23,8 +25,7 @@ namespace {
 
 QString paneTitle(int pane)
 {
-    const std::string_view title = kPaneTitles[pane - 1];
-    return QString::fromUtf8(title.data(), static_cast<qsizetype>(title.size()));
+    return toQString(kPaneTitles[pane - 1]);
 }
 
 // A colour of its own for each pane: the chart theme has fewer than eight.
@@ -165,7 +166,7 @@ std::unique_ptr<QChart> conditionsChart(const CascadeProfile& profile, const Plo
     const std::pair<int, Qt::Alignment> panes[] = {{paneT, Qt::AlignLeft}, {paneP, Qt::AlignRight}};
     for (const auto& [pane, side] : panes) {
         QLineSeries* series = paneSeries(profile, pane);
-        QValueAxis* y = valueAxis(QString::fromUtf8(kPaneQuantities[pane - 1].data()), fonts);
+        QValueAxis* y = valueAxis(toQString(kPaneQuantities[pane - 1]), fonts);
         chart->addAxis(y, side);
         chart->addSeries(series);
         series->attachAxis(x);

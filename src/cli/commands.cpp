@@ -4,13 +4,15 @@
 
 #include "cli/cli_errors.h"
 #include "cli/locale_separator.h"
-#include "cli/output.h"
 #include "cli/plot/profile_plot.h"
 #include "cli/output_stream.h"
 #include "cli/progress.h"
-#include "cli/sweep.h"
-#include "cli/sweep_output.h"
+#include "formats/run_output.h"
+#include "formats/sweep_output.h"
 #include "kaskad/version.h"
+#include "numeric/utf8.h"
+#include "study/runner.h"
+#include "study/study_error.h"
 
 #include <iostream>
 #include <map>
@@ -18,31 +20,10 @@
 
 namespace kaskad::cli {
 
-namespace {
+using formats::OutputFormat;
+using study::Shard;
 
-// Whether a text is well-formed UTF-8: a file name that is not cannot be
-// handed to the plot unchanged.
-bool isValidUtf8(std::string_view text)
-{
-    for (std::size_t i = 0; i < text.size();) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        const std::size_t length = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3 : (lead >> 3) == 0x1E ? 4 : 0;
-        if (length == 0 || i + length > text.size())
-            return false;
-        std::uint32_t code = length == 1 ? lead : lead & (0x7F >> length);
-        for (std::size_t k = 1; k < length; ++k) {
-            const auto next = static_cast<unsigned char>(text[i + k]);
-            if ((next >> 6) != 0x2)
-                return false;
-            code = (code << 6) | (next & 0x3F);
-        }
-        constexpr std::uint32_t kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
-        if (code < kSmallest[length] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
-            return false;
-        i += length;
-    }
-    return true;
-}
+namespace {
 
 const std::map<std::string, OutputFormat> kFormats = {
     {"panes", OutputFormat::panes}, {"csv", OutputFormat::csv}, {"json", OutputFormat::json}};
@@ -61,7 +42,7 @@ struct SingleRunOptions {
 struct SweepOptions {
     ModelKind model = ModelKind::bubble;
     FieldTexts fields;
-    SweepOutputOptions output;
+    formats::SweepOutputOptions output;
     unsigned jobs = std::max(1u, std::thread::hardware_concurrency());
     std::string separator;
     std::optional<Shard> shard;
@@ -135,13 +116,13 @@ void addSweep(CLI::App& sweep, SweepOptions& options, const char* name, const ch
                "--format", [&options](const std::string& name) { options.output.format = kFormats.at(name); },
                "output: csv (default) or json")
         ->check(CLI::IsMember({"csv", "json"}));
-    command->add_flag("--outlet", options.output.outletOnly, "only the last reactor computed of each point");
-    command->add_flag("--criterion", options.output.criterion,
+    command->add_flag("--outlet", options.output.rows.outletOnly, "only the last reactor computed of each point");
+    command->add_flag("--criterion", options.output.rows.criterion,
                       "test each point's outlet against the optimality criterion of the model's window");
-    command->add_flag("--only-meeting", options.output.onlyMeeting,
+    command->add_flag("--only-meeting", options.output.rows.onlyMeeting,
                       "only the points whose outlet meets the criterion (implies --criterion)");
     command
-        ->add_option("--best", options.output.best,
+        ->add_option("--best", options.output.rows.best,
                      "only the K points of the largest criterion margin, largest first, ties in point order "
                      "(implies --criterion)")
         ->type_name("K")
@@ -151,11 +132,12 @@ void addSweep(CLI::App& sweep, SweepOptions& options, const char* name, const ch
     addSeparatorOption(*command, options.separator);
     command
         ->add_option_function<std::string>(
-            "--shard", [&options](const std::string& text) { options.shard = parseShard(text); },
+            "--shard", [&options](const std::string& text) { options.shard = study::parseShard(text); },
             "only the K-th of N contiguous pieces of the points, for batch schedulers")
         ->type_name("K/N")
         ->check([](const std::string& text) {
-            return parseShard(text) ? std::string() : "must be K/N with 1 <= K <= N <= " + std::to_string(kMaxShards);
+            return study::parseShard(text) ? std::string()
+                                           : "must be K/N with 1 <= K <= N <= " + std::to_string(study::kMaxShards);
         });
     command->add_flag_callback(
         "--no-header", [&options] { options.output.header = false; },
@@ -193,7 +175,7 @@ int runSingle(const SingleRunOptions& options, StandardOutput& out)
 {
     const DecimalSeparator separator = chosenSeparator(options.separator);
     const RunRecord run = runRecorded(options.model, options.fields, separator);
-    writeRun(out.stream(), run, options.fields, options.format, separator);
+    formats::writeRun(out.stream(), run, options.fields, options.format, separator);
     out.flush();
     // The run's own error comes first; a plot that fails too is reported after it.
     if (run.error)
@@ -204,16 +186,30 @@ int runSingle(const SingleRunOptions& options, StandardOutput& out)
     return plotStatus;
 }
 
+// The points this machine runs: the shard's, or the whole sweep's.
+study::PointRange pointsToRun(const study::SweepPlan& plan, const SweepOptions& options)
+{
+    if (options.shard && options.output.rows.best > 0)
+        throw UsageError("--best keeps the best points of the whole sweep: it cannot be combined with --shard");
+    if (!options.shard) {
+        study::checkPointsToRun(plan, study::allPoints(plan));
+        return study::allPoints(plan);
+    }
+    const study::PointRange points = study::shardRange(plan.pointCount(), *options.shard);
+    study::checkPointsToRun(plan, points,
+                            "shard " + std::to_string(options.shard->index) + "/" + std::to_string(options.shard->count));
+    return points;
+}
+
 // Runs the sweep's points, or its shard's, and writes them as they come,
 // stopping at the first failed write or at SIGINT, SIGTERM or SIGHUP; the
 // rows written are always whole.
-void runSweepPoints(const SweepPlan& plan, const SweepOptions& options, StandardOutput& out)
+void runSweepPoints(const study::SweepPlan& plan, const SweepOptions& options, StandardOutput& out)
 {
-    if (options.shard && options.output.best > 0)
-        throw UsageError("--best keeps the best points of the whole sweep: it cannot be combined with --shard");
-    const PointRange points =
-        options.shard ? shardRange(plan.pointCount(), *options.shard) : PointRange{0, plan.pointCount()};
-    SweepWriter writer(out.stream(), plan, options.output);
+    const study::PointRange points = pointsToRun(plan, options);
+    if (options.output.format == OutputFormat::json && !options.output.header)
+        throw UsageError("--no-header applies to CSV output only: JSON is one document");
+    formats::SweepWriter writer(out.stream(), plan, options.output);
     ProgressBar progress(std::cerr, points.size(), standardErrorIsTerminal());
     const InterruptionWatch interruptions;
     const auto stopWhenInterrupted = [] {
@@ -222,10 +218,10 @@ void runSweepPoints(const SweepPlan& plan, const SweepOptions& options, Standard
     };
     writer.begin();
     try {
-        runSweepFormatted(
+        study::runSweepProducing<std::optional<formats::FormattedPoint>>(
             plan, points, options.jobs,
             [&writer](std::size_t index, const RunRecord& run) { return writer.format(index, run); },
-            [&](std::size_t index, std::optional<FormattedPoint>&& point) {
+            [&](std::size_t index, std::optional<formats::FormattedPoint>&& point) {
                 stopWhenInterrupted();
                 writer.write(index, std::move(point));
                 out.check();
@@ -245,13 +241,21 @@ void runSweepPoints(const SweepPlan& plan, const SweepOptions& options, Standard
     out.flush();
 }
 
+void reportUsageError(const Exception& error)
+{
+    std::cerr << error.message() << "\nRun with --help for more information.\n";
+}
+
 int runSweepCommand(const SweepOptions& options, StandardOutput& out)
 {
     try {
-        const SweepPlan plan(options.model, options.fields, chosenSeparator(options.separator));
+        const study::SweepPlan plan(options.model, options.fields, chosenSeparator(options.separator));
         runSweepPoints(plan, options, out);
+    } catch (const study::StudyError& error) {
+        reportUsageError(error);
+        return kExitUsage;
     } catch (const UsageError& error) {
-        std::cerr << error.message() << "\nRun with --help for more information.\n";
+        reportUsageError(error);
         return kExitUsage;
     } catch (const Interrupted& interrupted) {
         return 128 + interrupted.signal;

@@ -2,9 +2,12 @@
 #include "cli/output_stream.h"
 
 #include "cli/cli_errors.h"
+#include "formats/whole_file.h"
 
 #include <cerrno>
 #include <cstring>
+#include <string_view>
+#include <system_error>
 #include <unistd.h>
 
 namespace kaskad::cli {
@@ -26,15 +29,13 @@ DescriptorBuffer::~DescriptorBuffer() { drain(); }
 
 bool DescriptorBuffer::drain()
 {
-    const char* at = pbase();
-    while (failure_ == 0 && at < pptr()) {
-        const ssize_t written = ::write(descriptor_, at, static_cast<std::size_t>(pptr() - at));
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written < 0)
-            failure_ = errno;
-        else
-            at += written;
+    if (failure_ == 0 && pptr() > pbase()) {
+        try {
+            formats::writeAll(descriptor_, std::string_view(pbase(), static_cast<std::size_t>(pptr() - pbase())));
+        } catch (const std::system_error& error) {
+            // Kept, not lost: check() raises it as the output's failure.
+            failure_ = error.code().value();
+        }
     }
     // What could not be written is dropped: the stream reports the failure.
     setp(buffer_.data(), buffer_.data() + buffer_.size());

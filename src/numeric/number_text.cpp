@@ -4,6 +4,7 @@
 
 #include "errors.h"
 #include "extended.h"
+#include "utf8.h"
 #include "x87.h"
 
 #include <array>
@@ -44,15 +45,10 @@ bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
 std::optional<DecimalSeparator> DecimalSeparator::fromText(std::string_view text)
 {
-    if (text.empty() || text.size() > 4)
+    // One well-formed character, nothing before or after it.
+    const std::size_t length = text.empty() ? 0 : utf8CharacterLength(text, 0);
+    if (length == 0 || length != text.size())
         return std::nullopt;
-    const auto lead = static_cast<unsigned char>(text[0]);
-    const std::size_t length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 0;
-    if (length != text.size())
-        return std::nullopt;
-    for (std::size_t i = 1; i < length; ++i)
-        if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80)
-            return std::nullopt;
     if (length == 1) {
         const char c = text[0];
         if (isDigit(c) || c == '+' || c == '-' || c == 'e' || c == 'E' || c == ' ' || c < ' ' || c == 127)

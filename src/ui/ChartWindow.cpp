@@ -2,7 +2,7 @@
 #include "ui/ChartWindow.h"
 
 #include "chart/profile_scene.h"
-#include "exchange/file_problem.h"
+#include "formats/file_problem.h"
 #include "ui/ErrorReport.h"
 #include "ui/UserFiles.h"
 
@@ -16,6 +16,8 @@
 #include <stdexcept>
 
 namespace kaskad::ui {
+
+using formats::FileProblem;
 
 namespace {
 

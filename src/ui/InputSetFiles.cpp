@@ -1,14 +1,16 @@
 // Input set files of the model windows.
 #include "ui/InputSetFiles.h"
 
-#include "exchange/file_problem.h"
-#include "exchange/input_set.h"
+#include "formats/file_problem.h"
+#include "formats/input_set.h"
 #include "ui/ModelForm.h"
 #include "ui/UserFiles.h"
 
 #include <QLineEdit>
 
 namespace kaskad::ui {
+
+using formats::FileProblem;
 
 namespace {
 
@@ -36,7 +38,7 @@ void saveInputSet(ModelForm& form)
     FieldTexts fields;
     for (int n = 1; n <= kFieldCount; ++n)
         fields[std::size_t(n - 1)] = form.fieldText(n);
-    writeWholeFile(chosen->path, QByteArray::fromStdString(inputSetJson(form.modelKind(), fields)));
+    writeWholeFile(chosen->path, QByteArray::fromStdString(formats::inputSetJson(form.modelKind(), fields)));
 }
 
 void openInputSet(ModelForm& form)
@@ -48,7 +50,7 @@ void openInputSet(ModelForm& form)
     const QByteArray json = readWholeFile(chosen->path, kInputSetSizeLimit);
     FieldTexts fields;
     try {
-        fields = readInputSet(std::string_view(json.constData(), std::size_t(json.size())), form.modelKind());
+        fields = formats::readInputSet(std::string_view(json.constData(), std::size_t(json.size())), form.modelKind());
     } catch (const FileProblem& problem) {
         throw FileProblem(cannotOpen(chosen->path, problem.message()));
     }

@@ -1,6 +1,8 @@
 // Appending to and reading an output pane.
 #include "ui/PaneText.h"
 
+#include "chart/qt_text.h"
+
 #include <QPlainTextEdit>
 #include <QTextCursor>
 
@@ -8,7 +10,7 @@ namespace kaskad::ui {
 
 void appendToPaneText(QPlainTextEdit& pane, std::string_view text)
 {
-    QString added = QString::fromUtf8(text.data(), qsizetype(text.size()));
+    QString added = chart::toQString(text);
     added.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     QTextCursor end(pane.document());
     end.movePosition(QTextCursor::End);

@@ -3,16 +3,19 @@
 
 #include "ui/RegionalSettings.h"
 
+#include "chart/qt_text.h"
+
 #include <QColor>
 
 namespace kaskad::ui {
 
+using formats::isValueColumn;
+using formats::kTableColumnCount;
+using formats::paneOfColumn;
+
 namespace {
 
-QString fromUtf8(std::string_view text)
-{
-    return QString::fromUtf8(text.data(), qsizetype(text.size()));
-}
+using chart::toQString;
 
 } // namespace
 
@@ -44,7 +47,7 @@ QVariant ResultsTableModel::data(const QModelIndex& index, int role) const
         if (const RunError* error = table_.errorOf(row))
             return QString::fromStdString(error->message);
         if (const CriterionBound* bound = table_.missedBound(row, index.column()))
-            return fromUtf8(bound->label);
+            return toQString(bound->label);
         return {};
     case Qt::BackgroundRole:
         if (table_.missedBound(row, index.column()))
@@ -64,9 +67,9 @@ QVariant ResultsTableModel::headerData(int section, Qt::Orientation orientation,
     if (orientation != Qt::Horizontal || section < 0 || section >= kTableColumnCount)
         return QAbstractTableModel::headerData(section, orientation, role);
     if (role == Qt::DisplayRole)
-        return fromUtf8(tableColumnName(section));
+        return toQString(formats::tableColumnName(section));
     if (role == Qt::ToolTipRole && isValueColumn(section))
-        return fromUtf8(kPaneTitles[std::size_t(paneOfColumn(section) - 1)]);
+        return toQString(kPaneTitles[std::size_t(paneOfColumn(section) - 1)]);
     return {};
 }
 

@@ -2,7 +2,7 @@
 // each cell when a view asks for it and keeps no copy of the values.
 #pragma once
 
-#include "exchange/results_table.h"
+#include "formats/results_table.h"
 
 #include <QAbstractTableModel>
 
@@ -29,7 +29,7 @@ public:
     // The window has kept new runs: their rows go to the end.
     void runsAdded();
 
-    const ResultsTable& table() const { return table_; }
+    const formats::ResultsTable& table() const { return table_; }
     DecimalSeparator decimalSeparator() const;
 
     // The background of a cell outside its bound.
@@ -38,7 +38,7 @@ public:
     static QColor failingRowColour();
 
 private:
-    ResultsTable table_;
+    formats::ResultsTable table_;
     const RegionalSettings& settings_;
 };
 

@@ -1,9 +1,10 @@
 // The results table window.
 #include "ui/ResultsWindow.h"
 
-#include "exchange/table_text.h"
-#include "exchange/xlsx_workbook.h"
-#include "exchange/file_problem.h"
+#include "chart/qt_text.h"
+#include "formats/table_text.h"
+#include "formats/xlsx_workbook.h"
+#include "formats/file_problem.h"
 #include "ui/ErrorReport.h"
 #include "ui/ResultsTableModel.h"
 #include "ui/UserFiles.h"
@@ -25,6 +26,12 @@
 #include <set>
 
 namespace kaskad::ui {
+
+using formats::FileProblem;
+using formats::isValueColumn;
+using formats::kTableColumnCount;
+using formats::ResultsTable;
+using formats::TableSelection;
 
 namespace {
 
@@ -90,8 +97,7 @@ void sizeColumns(QTableView& view)
     view.horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     for (int column = 0; column < kTableColumnCount; ++column) {
         const QString widest = isValueColumn(column) ? QStringLiteral("-8.88888888888888E-88")
-                                                     : QString::fromUtf8(tableColumnName(column).data(),
-                                                                         qsizetype(tableColumnName(column).size()));
+                                                     : chart::toQString(formats::tableColumnName(column));
         view.setColumnWidth(column, std::max(metrics.horizontalAdvance(widest),
                                              metrics.horizontalAdvance(QStringLiteral("88888"))) +
                                         2 * padding);
@@ -190,7 +196,7 @@ void ResultsWindow::addShortcuts(std::function<void()> showChart)
 void ResultsWindow::copySelection()
 {
     const std::string text =
-        tabSeparatedText(model_.table(), selectionOf(*view_, model_.table()), model_.decimalSeparator());
+        formats::tabSeparatedText(model_.table(), selectionOf(*view_, model_.table()), model_.decimalSeparator());
     QGuiApplication::clipboard()->setText(QString::fromStdString(text));
 }
 
@@ -202,7 +208,7 @@ void ResultsWindow::save()
         return;
     std::string bytes;
     try {
-        bytes = chosen->type == 1 ? xlsxWorkbook(model_.table()) : csvText(model_.table());
+        bytes = chosen->type == 1 ? formats::xlsxWorkbook(model_.table()) : formats::csvText(model_.table());
     } catch (const FileProblem& problem) {
         throw FileProblem(cannotSave(chosen->path, problem.message()));
     }

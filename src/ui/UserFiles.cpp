@@ -1,8 +1,8 @@
 // The file dialog, the folder last used and whole-file reads and writes.
 #include "ui/UserFiles.h"
 
-#include "chart/whole_file.h"
-#include "exchange/file_problem.h"
+#include "formats/whole_file.h"
+#include "formats/file_problem.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,6 +13,8 @@
 #include <utility>
 
 namespace kaskad::ui {
+
+using formats::FileProblem;
 
 namespace {
 
@@ -109,7 +111,7 @@ std::string cannotSave(const QString& path, const std::string& problem)
 void writeWholeFile(const QString& path, const QByteArray& bytes)
 {
     try {
-        chart::writeWholeFile(path.toStdString(), bytes);
+        formats::writeWholeFile(path.toStdString(), std::string_view(bytes.constData(), std::size_t(bytes.size())));
     } catch (const std::runtime_error& error) {
         throw FileProblem(cannotSave(path, error.what()));
     }

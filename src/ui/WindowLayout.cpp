@@ -21,10 +21,7 @@ namespace kaskad::ui {
 
 namespace {
 
-QString toQString(std::string_view text)
-{
-    return QString::fromUtf8(text.data(), qsizetype(text.size()));
-}
+using chart::toQString;
 
 // A field caption stands above its field, left-aligned, with this many
 // pixels between the caption's bottom and the field's top.

@@ -2,6 +2,8 @@
 // from them: fixed positions and sizes inside a scrolling client area.
 #pragma once
 
+#include "chart/qt_text.h"
+
 #include <QPalette>
 #include <QRect>
 #include <QString>
@@ -94,7 +96,7 @@ QString editLabelName(std::string_view editName);
 template <class Widget>
 Widget* requireControl(const QWidget& window, std::string_view name)
 {
-    const QString objectName = QString::fromUtf8(name.data(), qsizetype(name.size()));
+    const QString objectName = chart::toQString(name);
     Widget* control = window.findChild<Widget*>(objectName);
     if (!control)
         throw std::logic_error("window layout has no control " + std::string(name));

@@ -181,7 +181,7 @@ TEST(DecimalSeparator, AcceptsOneCharacterThatCannotBelongToANumber)
 {
     EXPECT_TRUE(DecimalSeparator::fromText(","));
     EXPECT_TRUE(DecimalSeparator::fromText("·"));
-    for (const char* bad : {"", "5", "-", "+", "e", "E", " ", ",,", "\xD0"})
+    for (const char* bad : {"", "5", "-", "+", "e", "E", " ", ",,", "\xD0", "\xC0\xAC", "\xED\xA0\x80"})
         EXPECT_FALSE(DecimalSeparator::fromText(bad)) << '"' << bad << '"';
 }
 

@@ -1,7 +1,7 @@
 // The model windows' results: the four actions by shortcut and context menu,
 // the results table window over the kept runs, what it copies and saves.
 #include "app/Program.h"
-#include "exchange/table_text.h"
+#include "formats/table_text.h"
 #include "ui/ErrorReport.h"
 #include "ui/PaneText.h"
 #include "ui/ResultViews.h"

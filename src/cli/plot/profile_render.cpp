@@ -3,9 +3,9 @@
 // that uses Qt. The drawing itself is the chart library's.
 #include "cli/plot/profile_render.h"
 
-#include "chart/whole_file.h"
-
 #include "chart/profile_scene.h"
+#include "chart/qt_text.h"
+#include "formats/whole_file.h"
 
 #include <QApplication>
 
@@ -44,9 +44,10 @@ void drawProfilePlot(const CascadeProfile& profile, const std::string& caption, 
 {
     ensureApplication();
     const std::unique_ptr<QGraphicsScene> scene =
-        chart::profileScene(profile, QString::fromUtf8(caption.c_str()), QSize(size.width, size.height));
+        chart::profileScene(profile, chart::toQString(caption), QSize(size.width, size.height));
     try {
-        chart::writeWholeFile(path, format == PlotFormat::svg ? chart::svgDocument(*scene) : chart::pngImage(*scene));
+        const QByteArray bytes = format == PlotFormat::svg ? chart::svgDocument(*scene) : chart::pngImage(*scene);
+        formats::writeWholeFile(path, std::string_view(bytes.constData(), std::size_t(bytes.size())));
     } catch (const std::runtime_error& error) {
         throw std::runtime_error("cannot write plot file '" + path + "': " + error.what());
     }

@@ -1,0 +1,46 @@
+// CSV cells and lines as every CSV writer of Kaskad forms them: quoting,
+// numbers, booleans, the header line, and a table handed over column by column.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+namespace kaskad::formats {
+
+// Appends a cell, quoted when the text holds a comma, a quote or a line end.
+void appendCsvCell(std::string& line, std::string_view text);
+// Appends a stored single or double as the panes print it, "." separating
+// decimals.
+void appendNumber(std::string& line, double value);
+// Appends "true", "false", or nothing for none.
+void appendCsvBoolean(std::string& line, std::optional<bool> value);
+// The names joined by commas, as they are, and a line end.
+std::string csvHeaderLine(std::span<const std::string> names);
+
+// A column of a table, one cell per row.
+struct CsvNumbers {
+    std::span<const double> values;  // NaN: an empty cell
+};
+struct CsvIntegers {
+    std::span<const std::int64_t> values;
+    std::span<const std::uint8_t> missing;  // non-zero: an empty cell
+};
+struct CsvBooleans {
+    std::span<const std::int8_t> values;  // 1 true, 0 false, -1 an empty cell
+};
+struct CsvTexts {
+    std::span<const std::string> texts;
+    std::span<const std::int32_t> codes;  // which text each row holds; -1: an empty cell
+};
+using CsvColumn = std::variant<CsvNumbers, CsvIntegers, CsvBooleans, CsvTexts>;
+
+// The header line, then a line per row. Every column holds `rows` cells.
+std::string csvOfColumns(std::span<const std::string> names, std::span<const CsvColumn> columns, std::size_t rows);
+
+} // namespace kaskad::formats

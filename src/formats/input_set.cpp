@@ -1,0 +1,92 @@
+// Writing and reading input sets with nlohmann::json.
+#include "formats/input_set.h"
+
+#include "formats/file_problem.h"
+#include "numeric/utf8.h"
+
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
+
+namespace kaskad::formats {
+
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+const std::string kVersionKey = "kaskad-input-set";
+
+// Where the parser stopped, as a line and a column counted from 1.
+std::string positionText(std::string_view json, std::size_t byte)
+{
+    const std::string_view before = json.substr(0, std::min(json.size(), byte > 0 ? byte - 1 : 0));
+    const std::size_t line = 1 + std::size_t(std::count(before.begin(), before.end(), '\n'));
+    const std::size_t lineStart = before.rfind('\n');
+    const std::size_t column = before.size() - (lineStart == std::string_view::npos ? 0 : lineStart + 1) + 1;
+    return "строка " + std::to_string(line) + ", позиция " + std::to_string(column);
+}
+
+Json parsed(std::string_view json)
+{
+    try {
+        return Json::parse(json.begin(), json.end());
+    } catch (const Json::parse_error& error) {
+        throw FileProblem("это не JSON (" + positionText(json, error.byte) + ")");
+    }
+}
+
+void checkModel(const Json& set, ModelKind model)
+{
+    const auto version = set.find(kVersionKey);
+    if (!version->is_number_integer() || version->get<std::int64_t>() != kInputSetVersion)
+        throw FileProblem("неизвестная версия исходных данных: " + version->dump());
+    const auto name = set.find("model");
+    if (name == set.end() || !name->is_string())
+        throw FileProblem("не указана модель (\"model\")");
+    for (ModelKind kind : {ModelKind::bubble, ModelKind::gaslift})
+        if (name->get<std::string>() == modelName(kind) && kind != model)
+            throw FileProblem("это исходные данные окна «" + std::string(modelCaption(kind)) + "»");
+    if (name->get<std::string>() != modelName(model))
+        throw FileProblem("неизвестная модель: " + name->dump());
+}
+
+FieldTexts fieldsOf(const Json& set, ModelKind model)
+{
+    const auto fields = set.find("fields");
+    if (fields == set.end() || !fields->is_object())
+        throw FileProblem("нет полей (\"fields\")");
+    FieldTexts texts;
+    for (const FieldDescription& field : modelFields(model)) {
+        const auto text = fields->find(std::string(field.name));
+        if (text == fields->end())
+            throw FileProblem("нет поля «" + std::string(field.name) + "»");
+        if (!text->is_string())
+            throw FileProblem("поле «" + std::string(field.name) + "» не строка: " + text->dump());
+        texts[std::size_t(field.field - 1)] = text->get<std::string>();
+    }
+    return texts;
+}
+
+} // namespace
+
+std::string inputSetJson(ModelKind model, const FieldTexts& fields)
+{
+    Json set;
+    set[kVersionKey] = kInputSetVersion;
+    set["model"] = std::string(modelName(model));
+    Json& named = set["fields"] = Json::object();
+    for (const FieldDescription& field : modelFields(model))
+        named[std::string(field.name)] = withValidUtf8(fields[std::size_t(field.field - 1)]);
+    return set.dump(2) + "\n";
+}
+
+FieldTexts readInputSet(std::string_view json, ModelKind model)
+{
+    const Json set = parsed(json);
+    if (!set.is_object() || !set.contains(kVersionKey))
+        throw FileProblem("это не файл исходных данных Kaskad");
+    checkModel(set, model);
+    return fieldsOf(set, model);
+}
+
+} // namespace kaskad::formats

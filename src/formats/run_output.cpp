@@ -1,0 +1,144 @@
+// Writing a recorded run as panes, CSV or JSON.
+#include "formats/run_output.h"
+
+#include "numeric/utf8.h"
+#include "study/point_rows.h"
+
+#include <nlohmann/json.hpp>
+
+#include <charconv>
+
+namespace kaskad::formats {
+
+namespace {
+
+// The pane's result lines with "\n" for each "\r\n".
+std::string withUnixLineEnds(std::string text)
+{
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < text.size(); ++i)
+        if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n'))
+            text[kept++] = text[i];
+    text.resize(kept);
+    return text;
+}
+
+} // namespace
+
+void writePanes(std::ostream& out, const RunRecord& run, DecimalSeparator separator)
+{
+    for (int p = 1; p <= kPaneCount; ++p)
+        out << kPaneTitles[p - 1] << '\n' << withUnixLineEnds(run.paneText(Pane(p), separator));
+}
+
+std::string csvValuesHeader()
+{
+    std::string header;
+    for (const study::Column& column : study::reactorColumns())
+        (header += header.empty() ? "" : ",") += column.name;
+    return header;
+}
+
+void writeCsv(std::ostream& out, const RunRecord& run)
+{
+    out << csvValuesHeader() << '\n';
+    std::string row;
+    for (const ReactorResult& reactor : run.reactors) {
+        row.clear();
+        appendCsvValues(row, reactor);
+        out << row << '\n';
+    }
+}
+
+void appendCsvValues(std::string& row, const ReactorResult& reactor)
+{
+    char buffer[11 + kPaneCount * (1 + kNumberTextCapacity)];
+    char* end = std::to_chars(buffer, buffer + 11, reactor.reactor()).ptr;
+    for (Pane pane : kStoreOrder) {
+        *end++ = ',';
+        if (reactor.has(pane))
+            end = writeNumberText(end, reactor.value(pane), '.');
+    }
+    row.append(buffer, end);
+}
+
+void appendJsonString(std::string& json, std::string_view text)
+{
+    // Ill-formed bytes become U+FFFD first, so the dump never meets any.
+    json += nlohmann::json(withValidUtf8(text)).dump();
+}
+
+void appendReactorJson(std::string& json, const ReactorResult& reactor)
+{
+    char buffer[kNumberTextCapacity];
+    json += "{\"reactor\":";
+    json += std::to_string(reactor.reactor());
+    for (Pane pane : kStoreOrder) {
+        if (!reactor.has(pane))
+            continue;
+        ((json += ",\"") += quantityName(pane)) += "\":";
+        json.append(buffer, writeNumberText(buffer, reactor.value(pane), '.'));
+    }
+    json += '}';
+}
+
+void appendInputsJson(std::string& json, ModelKind model, const FieldTexts& fields)
+{
+    json += '{';
+    for (const FieldDescription& field : modelFields(model)) {
+        if (field.field != fieldN)
+            json += ',';
+        appendJsonString(json, field.name);
+        json += ':';
+        appendJsonString(json, fields[field.field - 1]);
+    }
+    json += '}';
+}
+
+void appendErrorJson(std::string& json, const RunRecord& run)
+{
+    if (!run.error) {
+        json += "null";
+        return;
+    }
+    json += "{\"kind\":";
+    appendJsonString(json, run.error->kind);
+    json += ",\"message\":";
+    appendJsonString(json, run.error->message);
+    json += '}';
+}
+
+void writeJson(std::ostream& out, const RunRecord& run, const FieldTexts& fields)
+{
+    std::string json = "{\"model\":";
+    appendJsonString(json, modelName(run.model));
+    json += ",\"inputs\":";
+    appendInputsJson(json, run.model, fields);
+    json += ",\"reactors\":[";
+    for (const ReactorResult& reactor : run.reactors) {
+        if (&reactor != &run.reactors.front())
+            json += ',';
+        appendReactorJson(json, reactor);
+    }
+    json += "],\"error\":";
+    appendErrorJson(json, run);
+    out << json << "}\n";
+}
+
+void writeRun(std::ostream& out, const RunRecord& run, const FieldTexts& fields, OutputFormat format,
+              DecimalSeparator separator)
+{
+    switch (format) {
+    case OutputFormat::panes:
+        writePanes(out, run, separator);
+        break;
+    case OutputFormat::csv:
+        writeCsv(out, run);
+        break;
+    case OutputFormat::json:
+        writeJson(out, run, fields);
+        break;
+    }
+}
+
+} // namespace kaskad::formats

@@ -1,0 +1,169 @@
+// CSV rows and JSON objects of a sweep's points.
+#include "formats/sweep_output.h"
+
+#include "formats/csv.h"
+
+#include <charconv>
+
+namespace kaskad::formats {
+
+namespace {
+
+void appendColumnCell(std::string& text, const study::Column& column, const study::PointRows& point, std::size_t row)
+{
+    const ReactorResult* reactor = point.reactor(row);
+    const RunError* error = point.error();
+    switch (column.kind) {
+    case study::ColumnKind::field:
+        appendCsvCell(text, point.fields[column.field - 1]);
+        break;
+    case study::ColumnKind::reactor:
+        if (reactor) {
+            char buffer[12];
+            text.append(buffer, std::to_chars(buffer, buffer + sizeof buffer, reactor->reactor()).ptr);
+        }
+        break;
+    case study::ColumnKind::quantity:
+        if (reactor && reactor->has(column.pane))
+            appendNumber(text, reactor->value(column.pane));
+        break;
+    case study::ColumnKind::errorKind:
+        if (error)
+            appendCsvCell(text, error->kind);
+        break;
+    case study::ColumnKind::errorMessage:
+        if (error)
+            appendCsvCell(text, error->message);
+        break;
+    case study::ColumnKind::bound:
+        if (!point.criterion->bounds.empty())
+            appendCsvBoolean(text, bool(point.criterion->bounds[column.bound]));
+        break;
+    case study::ColumnKind::meetsCriterion:
+        appendCsvBoolean(text, point.criterion->meets);
+        break;
+    case study::ColumnKind::criterionMargin:
+        if (point.criterion->margin)
+            appendNumber(text, *point.criterion->margin);
+        break;
+    }
+}
+
+} // namespace
+
+void appendCsvRows(std::string& text, const std::vector<study::Column>& columns, const study::PointRows& point)
+{
+    for (std::size_t row = 0; row < point.rowCount(); ++row) {
+        for (std::size_t c = 0; c < columns.size(); ++c) {
+            if (c > 0)
+                text += ',';
+            appendColumnCell(text, columns[c], point, row);
+        }
+        text += '\n';
+    }
+}
+
+void appendJsonPoint(std::string& json, ModelKind model, const study::PointRows& point)
+{
+    json += "{\"inputs\":";
+    appendInputsJson(json, model, point.fields);
+    json += ",\"reactors\":[";
+    for (std::size_t r = 0; r < point.reactors.size(); ++r) {
+        if (r > 0)
+            json += ',';
+        appendReactorJson(json, point.reactors[r]);
+    }
+    json += "],\"error\":";
+    appendErrorJson(json, *point.run);
+    if (const std::optional<CriterionResult>& criterion = point.criterion) {
+        json += ",\"criterion\":{";
+        const auto bounds = criterionBounds(model);
+        for (std::size_t b = 0; b < bounds.size(); ++b) {
+            if (b > 0)
+                json += ',';
+            appendJsonString(json, bounds[b].label);
+            json += criterion->bounds.empty() ? ":null" : criterion->bounds[b] ? ":true" : ":false";
+        }
+        json += "},\"meets_criterion\":";
+        json += criterion->meets ? "true" : "false";
+        json += ",\"criterion_margin\":";
+        if (criterion->margin)
+            appendNumber(json, *criterion->margin);
+        else
+            json += "null";
+    }
+    json += '}';
+}
+
+SweepWriter::SweepWriter(std::ostream& out, const study::SweepPlan& plan, SweepOutputOptions options)
+    : out_(out), rows_(plan, options.rows), options_(options)
+{
+}
+
+void SweepWriter::begin()
+{
+    if (options_.format == OutputFormat::json) {
+        out_ << "{\"model\":\"" << modelName(rows_.plan().model()) << "\",\"points\":[";
+    } else if (options_.header) {
+        std::vector<std::string> names;
+        for (const study::Column& column : rows_.columns())
+            names.push_back(column.name);
+        out_ << csvHeaderLine(names);
+    }
+}
+
+std::optional<FormattedPoint> SweepWriter::format(std::size_t index, const RunRecord& run) const
+{
+    const std::optional<study::PointRows> point = rows_.point(index, run);
+    if (!point)
+        return std::nullopt;
+    FormattedPoint formatted;
+    formatted.margin = point->margin();
+    if (options_.format == OutputFormat::json) {
+        appendJsonPoint(formatted.text, rows_.plan().model(), *point);
+    } else {
+        // A row is the field texts, at most 12 values of 23 characters and the
+        // error and criterion cells.
+        formatted.text.reserve(point->rowCount() * (12 * 24 + 160));
+        appendCsvRows(formatted.text, rows_.columns(), *point);
+    }
+    return formatted;
+}
+
+void SweepWriter::write(std::size_t index, std::optional<FormattedPoint>&& point)
+{
+    if (!point)
+        return;
+    const std::size_t best = rows_.options().best;
+    if (best == 0) {
+        writeText(point->text);
+        return;
+    }
+    if (best_.size() == best && std::pair(-*point->margin, index) > best_.rbegin()->first)
+        return;
+    best_.emplace(std::pair(-*point->margin, index), std::move(point->text));
+    if (best_.size() > best)
+        best_.erase(std::prev(best_.end()));
+}
+
+void SweepWriter::writeText(const std::string& text)
+{
+    if (options_.format == OutputFormat::json)
+        out_ << (wrotePoint_ ? ",\n" : "\n");
+    out_ << text;
+    wrotePoint_ = true;
+}
+
+void SweepWriter::point(std::size_t index, const RunRecord& run) { write(index, format(index, run)); }
+
+void SweepWriter::end()
+{
+    for (const auto& [key, text] : best_)
+        writeText(text);
+    best_.clear();
+    if (options_.format == OutputFormat::json)
+        out_ << (wrotePoint_ ? "\n]}\n" : "]}\n");
+    out_.flush();
+}
+
+} // namespace kaskad::formats

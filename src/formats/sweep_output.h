@@ -1,0 +1,73 @@
+// Writing a sweep's points as CSV rows or a JSON document: the serialising of
+// the rows study::SweepRows decides.
+#pragma once
+
+#include "formats/run_output.h"
+#include "study/point_rows.h"
+
+#include <cstddef>
+#include <map>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <utility>
+
+namespace kaskad::formats {
+
+struct SweepOutputOptions {
+    OutputFormat format = OutputFormat::csv;  // csv or json
+    study::RowOptions rows;                   // which points, reactors and columns
+    bool header = true;                       // CSV: the header line first; JSON always has its frame
+};
+
+// A point's output, with its criterion margin when the criterion is tested
+// and the point has an outlet.
+struct FormattedPoint {
+    std::string text;
+    std::optional<double> margin;
+};
+
+// The CSV rows of a point: per row the columns' cells, separated by commas.
+// The text, reactor and criterion cells come from the point's rows; a value
+// not stored, a reactor of a point without one, a bound without an outlet
+// leave their cell empty.
+void appendCsvRows(std::string& text, const std::vector<study::Column>& columns, const study::PointRows& point);
+
+// The JSON object of a point, on one line: "inputs" {"N":"24",…} with every
+// field text, "reactors" as in the single run, "error" and, with the
+// criterion, "criterion" {bound: true|false|null}, "meets_criterion" and
+// "criterion_margin".
+void appendJsonPoint(std::string& json, ModelKind model, const study::PointRows& point);
+
+// CSV: the header of the rows' columns, then each point's rows.
+// JSON: {"model":…,"points":[…]}, one object per point, one line each.
+//
+// Without the header, CSV rows alone: the header and the rows of contiguous
+// pieces of a sweep, concatenated, are the whole sweep's output. JSON is
+// always the whole document.
+class SweepWriter {
+public:
+    SweepWriter(std::ostream& out, const study::SweepPlan& plan, SweepOutputOptions options);
+    void begin();
+    // The output of a point, or nothing when the point is left out. Safe to
+    // call from several threads at once.
+    std::optional<FormattedPoint> format(std::size_t index, const RunRecord& run) const;
+    // Takes a formatted point, in point order: writes it, or with `best`
+    // keeps it until end() if its margin is among the largest.
+    void write(std::size_t index, std::optional<FormattedPoint>&& point);
+    void point(std::size_t index, const RunRecord& run);
+    // Writes the kept points, largest margin first, and closes the document.
+    void end();
+
+private:
+    void writeText(const std::string& text);
+
+    std::ostream& out_;
+    study::SweepRows rows_;
+    SweepOutputOptions options_;
+    bool wrotePoint_ = false;
+    // With `best`: the kept points by descending margin, then point order.
+    std::map<std::pair<double, std::size_t>, std::string> best_;
+};
+
+} // namespace kaskad::formats

@@ -1,0 +1,35 @@
+// The results table as text: tab-separated cells for the clipboard, and CSV
+// with kaskad-cli's columns for a file.
+#pragma once
+
+#include "formats/results_table.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace kaskad::formats {
+
+// Cells of the table: the rows and columns they span, and which of those
+// cells are taken.
+struct TableSelection {
+    std::vector<std::size_t> rows;  // ascending
+    std::vector<int> columns;       // ascending
+    // Whether a cell at one of those rows and columns is taken; an empty
+    // function takes them all.
+    std::function<bool(std::size_t row, int column)> contains;
+
+    static TableSelection wholeTable(const ResultsTable& table);
+};
+
+// A header row with the columns' names, then a line per row, cells separated
+// by tabs and numbers as the table shows them with `separator`; a cell not
+// taken is empty. Every line ends in "\n".
+std::string tabSeparatedText(const ResultsTable& table, const TableSelection& selection, DecimalSeparator separator);
+
+// RFC 4180: "Расчёт" then kaskad-cli's CSV columns (reactor, y1 … P in the
+// order a run stores them), "." separating decimals, "\r\n" ending each
+// line. A value a failed run did not store leaves its cell empty.
+std::string csvText(const ResultsTable& table);
+
+} // namespace kaskad::formats

@@ -1,0 +1,146 @@
+// Making the results workbook with libxlsxwriter in a private temporary file.
+#include "formats/xlsx_workbook.h"
+
+#include "study/point_rows.h"
+#include "formats/file_problem.h"
+
+#include <xlsxwriter.h>
+
+#include <cerrno>
+#include <clocale>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <locale.h>
+#include <unistd.h>
+
+namespace kaskad::formats {
+
+namespace {
+
+// libxlsxwriter prints numbers with snprintf, which follows LC_NUMERIC: a
+// locale with a decimal comma would put "1,5" into the sheet's XML. The
+// "C" numeric locale holds for this thread while the workbook is made.
+class CNumericLocale {
+public:
+    CNumericLocale() : c_(newlocale(LC_NUMERIC_MASK, "C", locale_t(0)))
+    {
+        if (c_ == locale_t(0))
+            throw FileProblem(std::string("no C locale: ") + std::strerror(errno));
+        previous_ = uselocale(c_);
+    }
+    ~CNumericLocale()
+    {
+        uselocale(previous_);
+        freelocale(c_);
+    }
+    CNumericLocale(const CNumericLocale&) = delete;
+    CNumericLocale& operator=(const CNumericLocale&) = delete;
+
+private:
+    locale_t c_;
+    locale_t previous_;
+};
+
+// A file of our own in the temporary directory, removed at the end.
+class TemporaryFile {
+public:
+    TemporaryFile()
+    {
+        path_ = (std::filesystem::temp_directory_path() / "kaskad-XXXXXX.xlsx").string();
+        const int fd = mkstemps(path_.data(), 5);
+        if (fd < 0)
+            throw FileProblem("cannot create a temporary file: " + std::string(std::strerror(errno)));
+        ::close(fd);
+    }
+    ~TemporaryFile() { std::filesystem::remove(path_, ignored_); }
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+
+    const std::string& path() const { return path_; }
+
+private:
+    std::string path_;
+    std::error_code ignored_;
+};
+
+void check(lxw_error error)
+{
+    if (error != LXW_NO_ERROR)
+        throw FileProblem(std::string("libxlsxwriter: ") + lxw_strerror(error));
+}
+
+// The header's names: "Расчёт", then a reactor's columns.
+std::vector<std::string> headerNames()
+{
+    std::vector<std::string> names = {"Расчёт"};
+    for (const study::Column& column : study::reactorColumns())
+        names.push_back(column.name);
+    return names;
+}
+
+void writeRow(lxw_worksheet* sheet, lxw_row_t line, const ResultsTable& table, std::size_t row)
+{
+    check(worksheet_write_number(sheet, line, 0, double(table.runNumber(row)), nullptr));
+    if (const std::int32_t reactor = table.reactorNumber(row); reactor != 0)
+        check(worksheet_write_number(sheet, line, 1, reactor, nullptr));
+    const ReactorResult* values = table.reactorOf(row);
+    if (!values)
+        return;
+    lxw_col_t column = 2;
+    for (Pane pane : kStoreOrder) {
+        if (values->has(pane))
+            check(worksheet_write_number(sheet, line, column, values->value(pane), nullptr));
+        ++column;
+    }
+}
+
+void writeSheet(lxw_workbook* workbook, const ResultsTable& table)
+{
+    lxw_worksheet* sheet = workbook_add_worksheet(workbook, "Результаты");
+    lxw_format* bold = workbook_add_format(workbook);
+    if (!sheet || !bold)
+        throw FileProblem("libxlsxwriter: out of memory");
+    format_set_bold(bold);
+    const std::vector<std::string> names = headerNames();
+    for (std::size_t column = 0; column < names.size(); ++column)
+        check(worksheet_write_string(sheet, 0, lxw_col_t(column), names[column].c_str(), bold));
+    check(worksheet_set_column(sheet, 0, 1, 9, nullptr));
+    check(worksheet_set_column(sheet, 2, lxw_col_t(names.size() - 1), 20, nullptr));
+    worksheet_freeze_panes(sheet, 1, 0);
+    for (std::size_t row = 0; row < table.rowCount(); ++row)
+        writeRow(sheet, lxw_row_t(row + 1), table, row);
+}
+
+std::string fileBytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::string bytes{std::istreambuf_iterator<char>(in), {}};
+    if (!in.good() && !in.eof())
+        throw FileProblem("cannot read the temporary file back");
+    return bytes;
+}
+
+} // namespace
+
+std::string xlsxWorkbook(const ResultsTable& table)
+{
+    const TemporaryFile file;
+    {
+        const CNumericLocale numbers;
+        lxw_workbook* workbook = workbook_new(file.path().c_str());
+        if (!workbook)
+            throw FileProblem("libxlsxwriter: cannot create the workbook");
+        try {
+            writeSheet(workbook, table);
+        } catch (...) {
+            workbook_close(workbook);
+            throw;
+        }
+        check(workbook_close(workbook));
+    }
+    return fileBytes(file.path());
+}
+
+} // namespace kaskad::formats

@@ -1,0 +1,58 @@
+// The columns of a sweep and the rows of each point it keeps.
+#include "study/point_rows.h"
+
+namespace kaskad::study {
+
+std::vector<Column> reactorColumns()
+{
+    std::vector<Column> columns = {{ColumnKind::reactor, "reactor"}};
+    for (Pane pane : kStoreOrder)
+        columns.push_back({ColumnKind::quantity, std::string(quantityName(pane)), fieldN, pane});
+    return columns;
+}
+
+std::vector<Column> sweepColumns(ModelKind model, const RowOptions& options)
+{
+    std::vector<Column> columns;
+    for (const FieldDescription& field : modelFields(model))
+        columns.push_back({ColumnKind::field, "--" + std::string(field.name), field.field});
+    for (Column& column : reactorColumns())
+        columns.push_back(std::move(column));
+    columns.push_back({ColumnKind::errorKind, "error_kind"});
+    columns.push_back({ColumnKind::errorMessage, "error_message"});
+    if (options.withCriterion()) {
+        const std::span<const CriterionBound> bounds = criterionBounds(model);
+        for (std::size_t b = 0; b < bounds.size(); ++b)
+            columns.push_back({ColumnKind::bound, std::string(bounds[b].label), fieldN, bounds[b].pane, b});
+        columns.push_back({ColumnKind::meetsCriterion, "meets_criterion"});
+        columns.push_back({ColumnKind::criterionMargin, "criterion_margin"});
+    }
+    return columns;
+}
+
+SweepRows::SweepRows(const SweepPlan& plan, RowOptions options)
+    : plan_(plan), options_(options), columns_(sweepColumns(plan.model(), options))
+{
+    options_.criterion = options_.withCriterion();
+}
+
+std::optional<PointRows> SweepRows::point(std::size_t index, const RunRecord& run) const
+{
+    PointRows rows;
+    if (options_.criterion) {
+        rows.criterion = evaluateCriterion(run);
+        if (options_.onlyMeeting && !rows.criterion->meets)
+            return std::nullopt;
+        if (options_.best > 0 && !rows.criterion->margin)
+            return std::nullopt;
+    }
+    rows.index = index;
+    rows.fields = plan_.pointFields(index);
+    rows.run = &run;
+    rows.reactors = run.reactors;
+    if (options_.outletOnly && !rows.reactors.empty())
+        rows.reactors = rows.reactors.last(1);
+    return rows;
+}
+
+} // namespace kaskad::study

@@ -1,0 +1,20 @@
+// Running a plan's points through the ordered runner.
+#include "study/runner.h"
+
+namespace kaskad::study {
+
+RunRecord runPoint(const SweepPlan& plan, std::size_t index)
+{
+    return runRecorded(plan.model(), plan.pointFields(index), plan.separator());
+}
+
+void runSweep(const SweepPlan& plan, PointRange points, unsigned jobs, const PointSink& sink,
+              const ProgressSink& progress)
+{
+    checkPointsToRun(plan, points);
+    runInOrder<RunRecord>(
+        points.size(), jobs, [&](std::size_t k) { return runPoint(plan, points.begin + k); },
+        [&](std::size_t k, RunRecord&& run) { sink(points.begin + k, run); }, progress);
+}
+
+} // namespace kaskad::study

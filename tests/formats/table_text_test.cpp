@@ -1,0 +1,76 @@
+// The table as text: tab-separated cells for the clipboard with the
+// window's separator, and the CSV file with kaskad-cli's columns.
+#include "formats/table_text.h"
+
+#include "formats_runs.h"
+
+#include <gtest/gtest.h>
+
+namespace kaskad::formats {
+namespace {
+
+using namespace test_support;
+
+// The worked example's values of reactor 1..3 in the order of the given
+// panes, each after cellSeparator.
+std::string exampleCells(int reactor, std::initializer_list<int> panes, char cellSeparator, char decimal)
+{
+    std::string cells;
+    for (int pane : panes)
+        (cells += cellSeparator) += withSeparator(kBubbleExamplePanes[pane - 1][reactor - 1], decimal);
+    return cells;
+}
+
+constexpr std::initializer_list<int> kPaneOrder = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
+constexpr std::initializer_list<int> kStoreOrderPanes = {1, 2, 3, 4, 5, 6, 7, 9, 8, 10, 11, 12};
+
+TEST(TabSeparatedText, WholeTableWithTheWindowsSeparator)
+{
+    RunsAndTable window;
+    window.add(ModelKind::bubble, kBubbleExample);
+    window.add(ModelKind::bubble, kFieldRejected);
+    std::string expected = "Расчёт\tРеактор\ty1\ty2\ty3\ty4\ty5\ty6\tGB\tALFA\tWB\tALPE\tt\tP\n";
+    for (int reactor = 1; reactor <= 3; ++reactor)
+        expected += "1\t" + std::to_string(reactor) + exampleCells(reactor, kPaneOrder, '\t', ',') + "\n";
+    expected += "2\t" + std::string(kPaneCount, '\t') + "\n";
+    EXPECT_EQ(tabSeparatedText(window.table, TableSelection::wholeTable(window.table), ','), expected);
+}
+
+// The cells between the selected ones that are not selected stay empty.
+TEST(TabSeparatedText, SelectedCellsUnderTheirColumnsNames)
+{
+    RunsAndTable window;
+    window.add(ModelKind::bubble, kBubbleExample);
+    TableSelection selection{{1, 2}, {3, 5}, [](std::size_t row, int column) { return row == 1 || column == 3; }};
+    EXPECT_EQ(tabSeparatedText(window.table, selection, '.'),
+              "y2\ty4\n"
+              "1.93902194499969\t0.371371030807495\n"
+              "2.17238235473633\t\n");
+}
+
+// A failed run keeps its reactors; its failing reactor holds what it stored.
+TEST(CsvText, RunNumberThenTheCommandLinesColumns)
+{
+    RunsAndTable window;
+    window.add(ModelKind::bubble, kBubbleExample);
+    window.add(ModelKind::bubble, kFaultAfterTheComposition);
+    window.add(ModelKind::bubble, kFaultBeforeTheFirstValue);
+    window.add(ModelKind::bubble, kFieldRejected);
+    std::string expected = "Расчёт,reactor,y1,y2,y3,y4,y5,y6,GB,WB,ALFA,ALPE,t,P\r\n";
+    for (int reactor = 1; reactor <= 3; ++reactor)
+        expected += "1," + std::to_string(reactor) + exampleCells(reactor, kStoreOrderPanes, ',', '.') + "\r\n";
+    expected += "2,1,5.79258108139038,-2.60516881942749,-0.187412232160568,-0.212773561477661,2.71277356147766,"
+                "-3.19276690483093,,,,,,\r\n"
+                "3,1,,,,,,,,,,,,\r\n"
+                "4,,,,,,,,,,,,,\r\n";
+    EXPECT_EQ(csvText(window.table), expected);
+}
+
+TEST(CsvText, EmptyTableIsTheHeader)
+{
+    RunsAndTable window;
+    EXPECT_EQ(csvText(window.table), "Расчёт,reactor,y1,y2,y3,y4,y5,y6,GB,WB,ALFA,ALPE,t,P\r\n");
+}
+
+} // namespace
+} // namespace kaskad::formats

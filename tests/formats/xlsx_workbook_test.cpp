@@ -1,0 +1,126 @@
+// The results workbook read back by openpyxl: a frozen text header, and
+// numeric cells that hold the stored values, in a locale with a decimal
+// comma too.
+#include "formats/xlsx_workbook.h"
+
+#include "formats_runs.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <charconv>
+#include <clocale>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <unistd.h>
+
+namespace kaskad::formats {
+namespace {
+
+using namespace test_support;
+namespace fs = std::filesystem;
+
+std::vector<std::string> split(const std::string& text, char separator)
+{
+    std::vector<std::string> parts;
+    std::stringstream in(text);
+    for (std::string part; std::getline(in, part, separator);)
+        parts.push_back(part);
+    if (!text.empty() && text.back() == separator)
+        parts.emplace_back();
+    return parts;
+}
+
+// The workbook's lines as read_xlsx.py prints them.
+std::vector<std::string> readBack(const std::string& bytes)
+{
+    const fs::path file = fs::temp_directory_path() / ("kaskad-xlsx-test-" + std::to_string(::getpid()) + ".xlsx");
+    std::ofstream(file, std::ios::binary) << bytes;
+    const std::string command = std::string(KASKAD_PYTHON3) + " " + KASKAD_READ_XLSX + " " + file.string() + " 2>&1";
+    std::unique_ptr<FILE, int (*)(FILE*)> reader(popen(command.c_str(), "r"), pclose);
+    std::string output;
+    std::array<char, 4096> buffer;
+    for (std::size_t n; (n = std::fread(buffer.data(), 1, buffer.size(), reader.get())) > 0;)
+        output.append(buffer.data(), n);
+    fs::remove(file);
+    return split(output, '\n');
+}
+
+// Sets LC_NUMERIC for the test's length, as QApplication sets the user's.
+class NumericLocale {
+public:
+    explicit NumericLocale(const char* name) : previous_(std::setlocale(LC_NUMERIC, nullptr))
+    {
+        ok_ = std::setlocale(LC_NUMERIC, name) != nullptr;
+    }
+    ~NumericLocale() { std::setlocale(LC_NUMERIC, previous_.c_str()); }
+    bool ok() const { return ok_; }
+
+private:
+    std::string previous_;
+    bool ok_;
+};
+
+const char* const kHeader = "s:Расчёт\ts:reactor\ts:y1\ts:y2\ts:y3\ts:y4\ts:y5\ts:y6\ts:GB\ts:WB\ts:ALFA\ts:ALPE\ts:t\ts:P";
+
+// A stored single reads back as itself once narrowed; P, a single or a
+// double, is exactly 5.75, 5.5 and 5.25 in the worked examples.
+void expectStoredValues(const std::vector<std::string>& cells, const ReactorResult& reactor)
+{
+    ASSERT_EQ(cells.size(), 2u + kPaneCount);
+    for (std::size_t k = 0; k < kStoreOrder.size(); ++k) {
+        const Pane pane = kStoreOrder[k];
+        const std::string& cell = cells[2 + k];
+        ASSERT_TRUE(cell.starts_with("n:")) << cell;
+        double read = 0;
+        // from_chars, not strtod: the test runs in a decimal comma locale.
+        ASSERT_EQ(std::from_chars(cell.data() + 2, cell.data() + cell.size(), read).ec, std::errc()) << cell;
+        if (pane == paneP)
+            EXPECT_EQ(read, reactor.value(pane));
+        else
+            EXPECT_EQ(static_cast<float>(read), static_cast<float>(reactor.value(pane))) << quantityName(pane);
+    }
+}
+
+TEST(XlsxWorkbook, HeaderFrozenAndStoredValuesInADecimalCommaLocale)
+{
+    const NumericLocale russian("ru_RU.UTF-8");
+    ASSERT_TRUE(russian.ok()) << "ru_RU.UTF-8 is missing: scripts/install-deps.sh generates it";
+    RunsAndTable window;
+    window.add(ModelKind::gaslift, kGasLiftExample);
+    window.add(ModelKind::gaslift, kGasLiftExample);
+    const std::vector<std::string> lines = readBack(xlsxWorkbook(window.table));
+    ASSERT_EQ(lines.size(), 2u + 1 + 6 + 1) << (lines.empty() ? "" : lines[0]);
+    EXPECT_EQ(lines[0], "sheet Результаты");
+    EXPECT_EQ(lines[1], "frozen A2");
+    EXPECT_EQ(lines[2], kHeader);
+    for (std::size_t row = 0; row < 6; ++row) {
+        const std::vector<std::string> cells = split(lines[3 + row], '\t');
+        ASSERT_GE(cells.size(), 2u) << lines[3 + row];
+        EXPECT_EQ(cells[0], "n:" + std::to_string(row / 3 + 1));
+        EXPECT_EQ(cells[1], "n:" + std::to_string(row % 3 + 1));
+        expectStoredValues(cells, window.runs[row / 3].reactors[row % 3]);
+    }
+}
+
+// What a failed run did not store stays empty, a run that failed while
+// reading its fields has no reactor number.
+TEST(XlsxWorkbook, FailedRunsLeaveCellsEmpty)
+{
+    RunsAndTable window;
+    window.add(ModelKind::bubble, kFaultAfterTheComposition);
+    window.add(ModelKind::bubble, kFieldRejected);
+    const std::vector<std::string> lines = readBack(xlsxWorkbook(window.table));
+    ASSERT_EQ(lines.size(), 2u + 1 + 2 + 1);
+    EXPECT_EQ(lines[3],
+              "n:1\tn:1\tn:5.792581081390381\tn:-2.60516881942749\tn:-0.1874122321605682\t"
+              "n:-0.2127735614776611\tn:2.712773561477661\tn:-3.192766904830933\t\t\t\t\t\t");
+    EXPECT_EQ(lines[4], "n:2\t\t\t\t\t\t\t\t\t\t\t\t\t");
+    EXPECT_EQ(lines[5], "");
+}
+
+} // namespace
+} // namespace kaskad::formats
