@@ -70,6 +70,21 @@ def test_a_usage_error_of_a_sweep_is_a_value_error():
     assert issubclass(kaskad.UsageError, ValueError)
 
 
+# 10^9 points: more than one machine runs at once, fine as chunks.
+BILLION = {"wg": "0.001:1:0.001", "t": "1:1000:1", "ts": "1:1000:1"}
+
+
+def test_a_plan_too_large_for_one_run_runs_in_chunks():
+    plan, _ = kaskad._sweep_plan("bubble", BILLION, ".")
+    assert plan.point_count == 10**9
+    with pytest.raises(kaskad.UsageError, match="^the sweep has more than 10000000 points$"):
+        _kaskad.sweep_arrays(plan, 0, plan.point_count, True, False, False, 1)
+    with pytest.raises(kaskad.UsageError, match="^the chunk 0..10000001 of the sweep has more than 10000000 points"):
+        _kaskad.sweep_arrays(plan, 0, 10_000_001, True, False, False, 1)
+    last = _kaskad.sweep_arrays(plan, 10**9 - 3, 10**9, True, False, False, 1)
+    assert list(last["point"]) == [10**9 - 3, 10**9 - 2, 10**9 - 1]
+
+
 @pytest.mark.parametrize("call,error", [
     (lambda: kaskad.bubble(decimal_separator="1"), ValueError),
     (lambda: kaskad.sweep("tubular"), ValueError),
