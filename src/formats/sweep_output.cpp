@@ -2,6 +2,7 @@
 #include "formats/sweep_output.h"
 
 #include "formats/csv.h"
+#include "numeric/number_text.h"
 
 #include <charconv>
 
@@ -49,16 +50,66 @@ void appendColumnCell(std::string& text, const study::Column& column, const stud
     }
 }
 
+// The cells of a run of the reactor's columns, each after a comma but the
+// first when it opens the row, made in one buffer: the bulk of a sweep's
+// output.
+void appendReactorCells(std::string& text, const std::vector<const study::Column*>& run, const ReactorResult* reactor,
+                        bool afterCells)
+{
+    char buffer[16 + kPaneCount * (1 + kNumberTextCapacity)];
+    std::size_t used = 0;
+    for (std::size_t k = 0; k < run.size(); ++k) {
+        if (used + 1 + kNumberTextCapacity > sizeof buffer) {
+            text.append(buffer, used);
+            used = 0;
+        }
+        if (k > 0 || afterCells)
+            buffer[used++] = ',';
+        if (!reactor)
+            continue;
+        char* end = buffer + used;
+        if (run[k]->kind == study::ColumnKind::reactor)
+            end = std::to_chars(end, end + 12, reactor->reactor()).ptr;
+        else if (reactor->has(run[k]->pane))
+            end = writeNumberText(end, reactor->value(run[k]->pane), '.');
+        used = std::size_t(end - buffer);
+    }
+    text.append(buffer, used);
+}
+
 } // namespace
 
 void appendCsvRows(std::string& text, const std::vector<study::Column>& columns, const study::PointRows& point)
 {
-    for (std::size_t row = 0; row < point.rowCount(); ++row) {
-        for (std::size_t c = 0; c < columns.size(); ++c) {
-            if (c > 0)
-                text += ',';
-            appendColumnCell(text, columns[c], point, row);
+    // The cells every row of the point shares are made once: the runs of them
+    // before, between and after the reactor's own cells, with their commas.
+    std::vector<std::string> shared(1);
+    std::vector<std::vector<const study::Column*>> reactorRuns;
+    bool inReactorRun = false;
+    for (std::size_t c = 0; c < columns.size(); ++c) {
+        const bool ofReactor =
+            columns[c].kind == study::ColumnKind::reactor || columns[c].kind == study::ColumnKind::quantity;
+        if (ofReactor && !inReactorRun)
+            reactorRuns.emplace_back();
+        if (!ofReactor && inReactorRun)
+            shared.emplace_back();
+        inReactorRun = ofReactor;
+        if (ofReactor) {
+            reactorRuns.back().push_back(&columns[c]);
+            continue;
         }
+        if (c > 0)
+            shared.back() += ',';
+        appendColumnCell(shared.back(), columns[c], point, 0);
+    }
+    if (inReactorRun)
+        shared.emplace_back();
+    for (std::size_t row = 0; row < point.rowCount(); ++row) {
+        for (std::size_t r = 0; r < reactorRuns.size(); ++r) {
+            text += shared[r];
+            appendReactorCells(text, reactorRuns[r], point.reactor(row), reactorRuns[r].front() != &columns.front());
+        }
+        text += shared.back();
         text += '\n';
     }
 }
