@@ -22,7 +22,7 @@ from ._texts import field_text, sweep_text
 __all__ = [
     "bubble", "gaslift", "sweep", "Run", "Reactor", "RunError", "number_text", "shard_range", "to_csv",
     "QUANTITIES", "CalculationError", "EExternal", "EMathError", "EInvalidOp", "EZeroDivide", "EOverflow",
-    "EConvertError", "ENoConvergence", "UsageError",
+    "EConvertError", "ENoConvergence", "UsageError", "optimize", "solve",
 ]
 
 #: The quantities a reactor stores, in store order: kaskad-cli's CSV columns after "reactor".
@@ -245,3 +245,6 @@ def sweep(model, outlet=False, criterion=False, jobs=None, *, only_meeting=False
     plan, _ = _sweep_plan(model, fields, decimal_separator)
     arrays = _kaskad.sweep_arrays(plan, 0, plan.point_count, outlet, criterion, only_meeting, jobs)
     return sweep_frame([arrays])
+
+
+from ._design import optimize, solve, OptimizeResult, SolveResult, Answer, Root  # noqa: E402  (they use _run)

@@ -6,6 +6,7 @@
 #include "numeric/utf8.h"
 #include "study/point_rows.h"
 #include "study/study_error.h"
+#include "design.h"
 #include "sweep_columns.h"
 
 #include <pybind11/pybind11.h>
@@ -400,4 +401,5 @@ PYBIND11_MODULE(_kaskad, m)
     bindSweeps(m);
     bindNumberText(m);
     bindErrorKinds(m);
+    bindDesign(m);
 }

@@ -3,6 +3,7 @@
 #include "cli/commands.h"
 
 #include "cli/cli_errors.h"
+#include "cli/design_commands.h"
 #include "cli/locale_separator.h"
 #include "cli/plot/profile_plot.h"
 #include "cli/output_stream.h"
@@ -16,6 +17,7 @@
 
 #include <iostream>
 #include <map>
+#include <memory>
 #include <thread>
 
 namespace kaskad::cli {
@@ -285,6 +287,7 @@ struct CommandLine {
     SweepOptions sweepBubble;
     SweepOptions sweepGasLift;
     CLI::App* sweep = nullptr;
+    std::unique_ptr<DesignCommands> design;
 
     CommandLine();
 };
@@ -313,6 +316,7 @@ CommandLine::CommandLine()
     addSweep(*sweep, sweepGasLift, "gaslift", "Gas-lift reactors: a run per point of the swept fields.",
              "kaskad-cli sweep gaslift --N 1:12:1 --y10 3 --y50 2 --wg 0.05 --t 440:460:5 --dtr 2 "
              "--ts 1800:3600:600 --only-meeting --outlet --format json");
+    design = std::make_unique<DesignCommands>(app);
     addVersionFlags(app);
 }
 
@@ -347,6 +351,8 @@ int runParsed(CommandLine& commandLine)
 {
     StandardOutput out;
     try {
+        if (commandLine.design->parsed())
+            return commandLine.design->run(out);
         if (commandLine.sweep->parsed())
             return runSweepCommand(commandLine.sweep->got_subcommand("bubble") ? commandLine.sweepBubble
                                                                                 : commandLine.sweepGasLift,

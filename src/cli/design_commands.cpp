@@ -181,9 +181,9 @@ int runSolve(const SolveOptions& options, StandardOutput& out)
 
 struct DesignCommands::Options {
     OptimizeOptions optimizeBubble;
-    OptimizeOptions optimizeGasLift{ModelKind::gaslift};
+    OptimizeOptions optimizeGasLift;
     SolveOptions solveBubble;
-    SolveOptions solveGasLift{ModelKind::gaslift};
+    SolveOptions solveGasLift;
     CLI::App* optimize = nullptr;
     CLI::App* solve = nullptr;
 };
@@ -191,6 +191,8 @@ struct DesignCommands::Options {
 DesignCommands::DesignCommands(CLI::App& app) : options_(std::make_unique<Options>())
 {
     Options& o = *options_;
+    o.optimizeGasLift.model = ModelKind::gaslift;
+    o.solveGasLift.model = ModelKind::gaslift;
     o.optimize = app.add_subcommand("optimize", "Design to a target: the input set of the best objective per reactor "
                                                 "count, under constraints.");
     o.optimize->require_subcommand(1);

@@ -241,7 +241,7 @@ Archive globalStage(const DesignProblem& problem, std::size_t budget, const std:
 {
     const std::size_t d = problem.space.intervals().size();
     Evaluator evaluator(problem, budget, stop, made);
-    Search search{evaluator};
+    Search search{evaluator, 0, nullptr};
     if (d == 0 || budget == 0) {
         // Nothing to search: the one point is every design.
         try {
@@ -269,7 +269,7 @@ Archive localStage(const DesignProblem& problem, std::size_t reactorIndex, const
 {
     const std::size_t d = problem.space.intervals().size();
     Evaluator evaluator(problem, budget, stop, made);
-    Search search{evaluator, reactorIndex};
+    Search search{evaluator, reactorIndex, nullptr};
     const bool margin = problem.objective.isMargin();
     const unsigned constraints = localConstraintCount(problem);
     const unsigned n = static_cast<unsigned>(d + (margin ? 1 : 0));

@@ -141,7 +141,10 @@ SolveResult solve(const DesignSpace& space, const Target& target, const SolveSet
     TargetFunction f(space, target, reactor);
     SolveResult result;
     std::map<long double, SolvedPoint> roots;
-    std::optional<std::pair<long double, long double>> previous;  // x, f(x) of the last scan point with a value
+    // The last scan point with a value, and the quantity less the target there.
+    bool hasPrevious = false;
+    long double previousX = 0;
+    long double previousF = 0;
     const SolvedPoint* closest = nullptr;
     for (std::size_t i = 0; i <= settings.scanIntervals; ++i) {
         const long double x = i == settings.scanIntervals
@@ -150,7 +153,7 @@ SolveResult solve(const DesignSpace& space, const Target& target, const SolveSet
                                                      static_cast<long double>(settings.scanIntervals);
         const SolvedPoint* point = f.point(x);
         if (!point) {
-            previous.reset();
+            hasPrevious = false;
             continue;
         }
         const long double fx = static_cast<long double>(point->value) - target.value;
@@ -158,10 +161,12 @@ SolveResult solve(const DesignSpace& space, const Target& target, const SolveSet
             closest = point;
         if (fx == 0)
             roots.emplace(f.stored(x), *point);
-        else if (previous && sign(previous->second) * sign(fx) < 0)
-            if (const std::optional<long double> root = refine(f, previous->first, x, previous->second, fx))
+        else if (hasPrevious && sign(previousF) * sign(fx) < 0)
+            if (const std::optional<long double> root = refine(f, previousX, x, previousF, fx))
                 roots.emplace(*root, *f.point(*root));
-        previous = std::pair(x, fx);
+        hasPrevious = true;
+        previousX = x;
+        previousF = fx;
     }
     for (auto& [value, point] : roots)
         result.roots.push_back(std::move(point));

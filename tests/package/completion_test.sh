@@ -44,7 +44,8 @@ expect() {
   fi
 }
 
-expect "" "bubble gaslift sweep"
+expect "" "bubble gaslift optimize solve sweep"
+expect "optimize bubble --ma" "--max-evals --maximize"
 expect "sw" "sweep"
 expect "--" "--help --version"
 expect "sweep " "bubble gaslift"
