@@ -1,10 +1,13 @@
 // Evaluations per second of the optimiser against a plain sweep of as many
 // 24-reactor points, both on every core: the search's own cost beside the runs.
+#include "formats/sweep_output.h"
 #include "study/optimize.h"
 #include "study/runner.h"
 
 #include <benchmark/benchmark.h>
 
+#include <ostream>
+#include <streambuf>
 #include <thread>
 
 namespace kaskad::study {
@@ -34,22 +37,58 @@ void OptimizerOnTheBestExampleBox(benchmark::State& state)
 }
 BENCHMARK(OptimizerOnTheBestExampleBox)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
 
-// As many points as the optimiser evaluates, each run to 24 reactors and
-// recorded, as the optimiser's are.
-void SweepOfAsManyPoints(benchmark::State& state)
+// As many 24-reactor points as the optimiser evaluates.
+PointRange asManyPoints(const SweepPlan& plan)
 {
     OptimizeSettings settings;
     settings.jobs = allCores();
-    const std::size_t points = optimize(marginProblem(), settings).evaluations;
-    const FieldTexts fields = {"24", "2.6", "3.39", "0.05:0.4:0.0001", "433", "2", "3", "300"};
-    const SweepPlan plan(ModelKind::bubble, fields, '.');
-    const PointRange range{0, std::min(points, plan.pointCount())};
+    return {0, std::min(optimize(marginProblem(), settings).evaluations, plan.pointCount())};
+}
+
+const FieldTexts kSweptWg = {"24", "2.6", "3.39", "0.05:0.4:0.0001", "433", "2", "3", "300"};
+
+// The runs only, recorded as the optimiser's are, no output.
+void SweepOfAsManyPoints(benchmark::State& state)
+{
+    const SweepPlan plan(ModelKind::bubble, kSweptWg, '.');
+    const PointRange range = asManyPoints(plan);
     for (auto _ : state)
         runSweep(plan, range, allCores(), [](std::size_t, const RunRecord& run) { benchmark::DoNotOptimize(run); });
     state.counters["runs_per_s"] = benchmark::Counter(static_cast<double>(range.size()) * state.iterations(),
                                                       benchmark::Counter::kIsRate);
 }
 BENCHMARK(SweepOfAsManyPoints)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
+
+// A stream buffer that takes every character and keeps none.
+class DiscardingBuffer : public std::streambuf {
+protected:
+    int_type overflow(int_type c) override { return traits_type::not_eof(c); }
+    std::streamsize xsputn(const char*, std::streamsize n) override { return n; }
+};
+
+// The sweep as kaskad-cli sweep ... --outlet --criterion runs it: the
+// outlet's CSV row formed for every point.
+void OutletSweepOfAsManyPoints(benchmark::State& state)
+{
+    const SweepPlan plan(ModelKind::bubble, kSweptWg, '.');
+    const PointRange range = asManyPoints(plan);
+    DiscardingBuffer discard;
+    std::ostream out(&discard);
+    for (auto _ : state) {
+        formats::SweepWriter writer(out, plan, {formats::OutputFormat::csv, {.outletOnly = true, .criterion = true}});
+        writer.begin();
+        runSweepProducing<std::optional<formats::FormattedPoint>>(
+            plan, range, allCores(),
+            [&writer](std::size_t index, const RunRecord& run) { return writer.format(index, run); },
+            [&writer](std::size_t index, std::optional<formats::FormattedPoint>&& point) {
+                writer.write(index, std::move(point));
+            });
+        writer.end();
+    }
+    state.counters["runs_per_s"] = benchmark::Counter(static_cast<double>(range.size()) * state.iterations(),
+                                                      benchmark::Counter::kIsRate);
+}
+BENCHMARK(OutletSweepOfAsManyPoints)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
 
 } // namespace
 } // namespace kaskad::study

@@ -4,6 +4,7 @@
 #include "study/study_error.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -81,16 +82,34 @@ std::string storedValueText(long double x, bool storedAsDouble)
     const long double stored = storedAsDouble ? static_cast<long double>(static_cast<double>(x))
                                               : static_cast<long double>(static_cast<float>(x));
     const int most = storedAsDouble ? 17 : 9;
-    std::string text;
-    for (int digits = 1; digits <= most; ++digits) {
-        text = DecimalText::rounded(stored, digits).text();
+    const auto readsBack = [&](const std::string& text) {
         const long double read = TextToNumber(text, '.');
-        const long double readStored = storedAsDouble ? static_cast<long double>(static_cast<double>(read))
-                                                      : static_cast<long double>(static_cast<float>(read));
-        if (readStored == stored)
+        return (storedAsDouble ? static_cast<long double>(static_cast<double>(read))
+                               : static_cast<long double>(static_cast<float>(read))) == stored;
+    };
+    std::string text;
+    for (int digits = 1; digits <= most; ++digits)
+        if (readsBack(text = DecimalText::rounded(stored, digits).text()))
             break;
-    }
     return text;
+}
+
+std::string storedValueSearchText(long double x, bool storedAsDouble)
+{
+    const long double stored = storedAsDouble ? static_cast<long double>(static_cast<double>(x))
+                                              : static_cast<long double>(static_cast<float>(x));
+    // The shortest decimal that rounds correctly to the stored value; the
+    // field's reader rounds twice (to extended, then to the width), so its
+    // reading is checked.
+    char text[48];
+    const std::to_chars_result written = storedAsDouble ? std::to_chars(text, text + sizeof text, static_cast<double>(stored))
+                                                        : std::to_chars(text, text + sizeof text, static_cast<float>(stored));
+    const std::string_view shortest(text, static_cast<std::size_t>(written.ptr - text));
+    const long double read = TextToNumber(shortest, '.');
+    if ((storedAsDouble ? static_cast<long double>(static_cast<double>(read))
+                        : static_cast<long double>(static_cast<float>(read))) == stored)
+        return std::string(shortest);
+    return storedValueText(x, storedAsDouble);
 }
 
 DecimalText DecimalText::rounded(long double x, int digits)
@@ -174,7 +193,7 @@ FieldTexts DesignSpace::pointTexts(std::span<const long double> values, std::int
     std::vector<std::string> texts;
     texts.reserve(intervals_.size());
     for (std::size_t k = 0; k < intervals_.size(); ++k)
-        texts.push_back(storedValueText(values[k], intervals_[k].storedAsDouble));
+        texts.push_back(storedValueSearchText(values[k], intervals_[k].storedAsDouble));
     return pointTexts(texts, reactors);
 }
 

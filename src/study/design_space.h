@@ -43,8 +43,8 @@ public:
 
     // The field texts of a point: interval field k takes texts[k], N the count.
     FieldTexts pointTexts(std::span<const std::string> intervalTexts, std::int32_t reactors) const;
-    // The same with each interval field at the shortest text of the value its
-    // field stores for values[k].
+    // The same with each interval field at a text of the value its field
+    // stores for values[k] (storedValueSearchText).
     FieldTexts pointTexts(std::span<const long double> values, std::int32_t reactors) const;
 
 private:
@@ -61,6 +61,9 @@ bool fieldStoredAsDouble(ModelKind model, Field field);
 // The shortest text that the field reads as the value it stores for x: the
 // single (or double) nearest to x, in at most 9 (17) significant digits.
 std::string storedValueText(long double x, bool storedAsDouble);
+// A text the field reads as that same stored value, the quicker form for
+// the points a search tries, which nobody reads ("1e-05" for 0.00001).
+std::string storedValueSearchText(long double x, bool storedAsDouble);
 
 // A decimal m * 10^exponent, for texts rounded to a number of significant
 // digits and their neighbours one unit of the last digit away.

@@ -70,8 +70,9 @@ public:
         ++used_;
         made_.fetch_add(1, std::memory_order_relaxed);
         assessments_.resize(archive_.size());
+        const std::vector<long double> stored = storedValues();
         for (std::size_t n = 0; n < archive_.size(); ++n) {
-            assessments_[n] = assess(problem_, run_, reactorsAt(n), storedValues());
+            assessments_[n] = assess(problem_, run_, reactorsAt(n), stored);
             keepBetter(archive_[n], Candidate{true, assessments_[n], lastUnit_});
         }
     }
@@ -235,9 +236,15 @@ void runSearch(nlopt::opt& opt, std::vector<double>& x, Search& search)
         std::rethrow_exception(search.error);
 }
 
-// DIRECT-L over the unit cube on the best merit over the reactor counts.
-Archive globalStage(const DesignProblem& problem, std::size_t budget, const std::atomic<bool>& stop,
-                    std::atomic<std::size_t>& made, std::size_t& used)
+// The global stage searches the box in this many slabs of the first
+// interval field at once: a number of its own, not of the jobs, so the
+// search is the same on any machine.
+constexpr std::size_t kGlobalSlabs = 4;
+
+// DIRECT-L over one slab of the unit cube on the best merit over the
+// reactor counts.
+Archive globalStage(const DesignProblem& problem, std::size_t slab, std::size_t budget,
+                    const std::atomic<bool>& stop, std::atomic<std::size_t>& made, std::size_t& used)
 {
     const std::size_t d = problem.space.intervals().size();
     Evaluator evaluator(problem, budget, stop, made);
@@ -251,11 +258,15 @@ Archive globalStage(const DesignProblem& problem, std::size_t budget, const std:
         }
     } else {
         nlopt::opt opt(nlopt::GN_DIRECT_L, static_cast<unsigned>(d));
-        opt.set_lower_bounds(std::vector<double>(d, 0.0));
-        opt.set_upper_bounds(std::vector<double>(d, 1.0));
+        std::vector<double> lower(d, 0.0), upper(d, 1.0);
+        lower[0] = static_cast<double>(slab) / kGlobalSlabs;
+        upper[0] = static_cast<double>(slab + 1) / kGlobalSlabs;
+        opt.set_lower_bounds(lower);
+        opt.set_upper_bounds(upper);
         opt.set_min_objective(&globalMerit, &search);
         opt.set_maxeval(static_cast<int>(budget));
         std::vector<double> x(d, 0.5);
+        x[0] = (lower[0] + upper[0]) / 2;
         runSearch(opt, x, search);
     }
     used = evaluator.used();
@@ -454,7 +465,8 @@ bool OptimizeResult::anyMeets() const
 
 std::size_t leastEvaluations(const DesignProblem& problem)
 {
-    return problem.space.reactorCounts() * (1 + roundingEvaluations(problem));
+    const std::size_t searchPoints = problem.space.intervals().empty() ? 1 : kGlobalSlabs;
+    return std::max(searchPoints, problem.space.reactorCounts()) + problem.space.reactorCounts() * roundingEvaluations(problem);
 }
 
 OptimizeResult optimize(const DesignProblem& problem, const OptimizeSettings& settings)
@@ -467,7 +479,7 @@ OptimizeResult optimize(const DesignProblem& problem, const OptimizeSettings& se
     const bool searched = !problem.space.intervals().empty();
     // A seventh of the search explores the whole box, the rest refines the
     // best point of each reactor count.
-    const std::size_t global = searched ? std::max<std::size_t>(search / 7, std::min(search, counts)) : 1;
+    const std::size_t global = searched ? std::max<std::size_t>(search / 7, std::min(search, kGlobalSlabs * counts)) : 1;
     const std::size_t first = searched ? (search - global) * 7 / 10 : 0;
     const std::size_t second = searched ? search - global - first : 0;
 
@@ -481,10 +493,19 @@ OptimizeResult optimize(const DesignProblem& problem, const OptimizeSettings& se
     };
 
     OptimizeResult result;
-    std::size_t globalUsed = 0;
-    Archive best;
-    runTasks(1, 1, [&](std::size_t) { best = globalStage(problem, global, stop, made, globalUsed); }, poll);
-    result.evaluations = globalUsed;
+    const std::size_t slabs = searched ? kGlobalSlabs : 1;
+    std::vector<Archive> slabArchives(slabs);
+    std::vector<std::size_t> slabUsed(slabs, 0);
+    runTasks(
+        slabs, settings.jobs,
+        [&](std::size_t s) { slabArchives[s] = globalStage(problem, s, global / slabs, stop, made, slabUsed[s]); },
+        poll);
+    Archive best(counts);
+    for (std::size_t s = 0; s < slabs; ++s) {
+        result.evaluations += slabUsed[s];
+        for (std::size_t n = 0; n < counts; ++n)
+            keepBetter(best[n], slabArchives[s][n]);
+    }
 
     // Each reactor count's local search from its best point; then from the
     // best points of the neighbouring counts, whose optimum is often near.
