@@ -47,9 +47,11 @@ void keepBetter(Candidate& kept, const Candidate& offered)
 // depends on nothing another does at the same time.
 class Evaluator {
 public:
+    // only: the one reactor count to assess, for a local search; every count
+    // when none.
     Evaluator(const DesignProblem& problem, std::size_t budget, const std::atomic<bool>& stop,
-              std::atomic<std::size_t>& made)
-        : problem_(problem), budget_(budget), stop_(stop), made_(made),
+              std::atomic<std::size_t>& made, std::optional<std::size_t> only = std::nullopt)
+        : problem_(problem), budget_(budget), stop_(stop), made_(made), only_(only),
           archive_(problem.space.reactorCounts())
     {
     }
@@ -71,7 +73,7 @@ public:
         made_.fetch_add(1, std::memory_order_relaxed);
         assessments_.resize(archive_.size());
         const std::vector<long double> stored = storedValues();
-        for (std::size_t n = 0; n < archive_.size(); ++n) {
+        for (std::size_t n = only_.value_or(0); n < (only_ ? *only_ + 1 : archive_.size()); ++n) {
             assessments_[n] = assess(problem_, run_, reactorsAt(n), stored);
             keepBetter(archive_[n], Candidate{true, assessments_[n], lastUnit_});
         }
@@ -113,6 +115,7 @@ private:
     const std::size_t budget_;
     const std::atomic<bool>& stop_;
     std::atomic<std::size_t>& made_;
+    const std::optional<std::size_t> only_;
     std::size_t used_ = 0;
     std::vector<double> lastUnit_;
     std::vector<long double> values_;
@@ -279,7 +282,7 @@ Archive localStage(const DesignProblem& problem, std::size_t reactorIndex, const
                    std::size_t& used)
 {
     const std::size_t d = problem.space.intervals().size();
-    Evaluator evaluator(problem, budget, stop, made);
+    Evaluator evaluator(problem, budget, stop, made, reactorIndex);
     Search search{evaluator, reactorIndex, nullptr};
     const bool margin = problem.objective.isMargin();
     const unsigned constraints = localConstraintCount(problem);
