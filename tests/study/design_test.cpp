@@ -182,7 +182,8 @@ TEST(Optimizer, RoundingThatBreaksAConstraintMovesToTheNearestTextThatKeepsIt)
     const FieldTexts box = {"12", "3", "2.5", "0.05", "433", "2", "3", "300:3000"};
     const DesignProblem problem = problemOf(box, Objective::Kind::minimize, "ts", false, {"y1<=0.02"});
     for (const auto& [digits, ts] : {std::pair(4, "2286"), std::pair(3, "2290")}) {
-        const DesignAnswer& best = optimizeWith(problem, 2, 300, digits).bestAnswer();
+        const OptimizeResult result = optimizeWith(problem, 2, 300, digits);
+        const DesignAnswer& best = result.bestAnswer();
         EXPECT_TRUE(best.meets) << digits;
         EXPECT_EQ(best.texts[fieldTs - 1], ts);
         EXPECT_EQ(best.limiting, "y1<=0.02");
