@@ -67,8 +67,10 @@ public:
             throw nlopt::forced_stop();
         lastUnit_.assign(unit, unit + d);
         values_ = valuesOf(lastUnit_);
-        run_ = runRecorded(problem_.space.model(), problem_.space.pointTexts(values_, problem_.space.mostReactors()),
-                           '.');
+        // A local search needs its own count's reactors only; a run to the
+        // most reactors assesses every count at once.
+        const std::int32_t reactors = only_ ? reactorsAt(*only_) : problem_.space.mostReactors();
+        run_ = runRecorded(problem_.space.model(), problem_.space.pointTexts(values_, reactors), '.');
         ++used_;
         made_.fetch_add(1, std::memory_order_relaxed);
         assessments_.resize(archive_.size());
@@ -485,6 +487,7 @@ OptimizeResult optimize(const DesignProblem& problem, const OptimizeSettings& se
     const std::size_t global = searched ? std::max<std::size_t>(search / 7, std::min(search, kGlobalSlabs * counts)) : 1;
     const std::size_t first = searched ? (search - global) * 7 / 10 : 0;
     const std::size_t second = searched ? search - global - first : 0;
+    const bool local = first + second > 0;
 
     std::atomic<bool> stop{false};
     std::atomic<std::size_t> made{0};
@@ -510,39 +513,45 @@ OptimizeResult optimize(const DesignProblem& problem, const OptimizeSettings& se
             keepBetter(best[n], slabArchives[s][n]);
     }
 
-    // Each reactor count's local search from its best point; then from the
-    // best points of the neighbouring counts, whose optimum is often near.
-    const auto localRound = [&](const std::vector<std::pair<std::size_t, std::vector<double>>>& starts,
-                                std::size_t budget) {
-        std::vector<Archive> archives(starts.size());
-        std::vector<std::size_t> used(starts.size(), 0);
-        if (budget > 0)
-            runTasks(
-                starts.size(), settings.jobs,
-                [&](std::size_t k) {
-                    const auto& [n, unit] = starts[k];
-                    Candidate start = best[n];
-                    start.unit = unit;
-                    archives[k] = localStage(problem, n, start, budget, stop, made, used[k]);
-                },
-                poll);
-        for (std::size_t k = 0; k < starts.size(); ++k) {
-            result.evaluations += used[k];
-            for (std::size_t m = 0; m < archives[k].size(); ++m)
-                keepBetter(best[m], archives[k][m]);
-        }
+    // Each reactor count's local search from its best point, and from the
+    // best points of the neighbouring counts, whose optimum is often near:
+    // all at once, the longer searches first, so that the threads finish
+    // together.
+    struct LocalStart {
+        std::size_t reactorIndex;
+        std::vector<double> unit;
+        std::size_t budget;
     };
-    std::vector<std::pair<std::size_t, std::vector<double>>> ownStarts;
+    std::vector<LocalStart> starts;
     for (std::size_t n = 0; n < counts; ++n)
         if (best[n].found)
-            ownStarts.emplace_back(n, best[n].unit);
-    localRound(ownStarts, first / std::max<std::size_t>(ownStarts.size(), 1));
-    std::vector<std::pair<std::size_t, std::vector<double>>> neighbourStarts;
+            starts.push_back({n, best[n].unit, 0});
+    const std::size_t ownStarts = starts.size();
     for (std::size_t n = 0; n < counts; ++n)
         for (const std::size_t m : {n - 1, n + 1})
             if (m < counts && best[n].found && best[m].found && best[m].unit != best[n].unit)
-                neighbourStarts.emplace_back(n, best[m].unit);
-    localRound(neighbourStarts, second / std::max<std::size_t>(neighbourStarts.size(), 1));
+                starts.push_back({n, best[m].unit, 0});
+    for (std::size_t k = 0; k < starts.size(); ++k)
+        starts[k].budget = k < ownStarts ? first / std::max<std::size_t>(ownStarts, 1)
+                                         : second / std::max<std::size_t>(starts.size() - ownStarts, 1);
+    std::vector<Archive> archives(starts.size());
+    std::vector<std::size_t> used(starts.size(), 0);
+    if (local)
+        runTasks(
+            starts.size(), settings.jobs,
+            [&](std::size_t k) {
+                Candidate start = best[starts[k].reactorIndex];
+                start.unit = starts[k].unit;
+                if (starts[k].budget > 0)
+                    archives[k] = localStage(problem, starts[k].reactorIndex, start, starts[k].budget, stop, made,
+                                             used[k]);
+            },
+            poll);
+    for (std::size_t k = 0; k < starts.size(); ++k) {
+        result.evaluations += used[k];
+        for (std::size_t m = 0; m < archives[k].size(); ++m)
+            keepBetter(best[m], archives[k][m]);
+    }
     result.stopped = stop.load();
 
     result.byReactors.resize(counts);
