@@ -15,6 +15,8 @@ namespace kaskad::study {
 namespace {
 
 constexpr std::int32_t kMostReactorsSearched = 1000;
+// A constraint whose relative slack is below this is one a design presses on.
+constexpr long double kActiveSlack = 1e-3L;
 
 // A number of an option text, read as a field reads it ("." decimals).
 long double optionNumber(std::string_view option, std::string_view text)
@@ -344,7 +346,7 @@ bool meetsTarget(const DesignProblem& problem, const Assessment& assessment)
     return assessment.feasible() && (!problem.objective.isMargin() || assessment.meetsCriterion);
 }
 
-std::string limitingBound(const DesignProblem& problem, const RunRecord& run)
+std::string limitingBound(const DesignProblem& problem, const RunRecord& run, const FieldTexts& texts)
 {
     const std::int32_t reactors = completedReactors(run);
     if (reactors < 1 || run.error)
@@ -363,6 +365,19 @@ std::string limitingBound(const DesignProblem& problem, const RunRecord& run)
             consider(bound.label, marginToBound(bound, static_cast<float>(computed.back().value(bound.pane))));
     for (const QuantityBound& bound : problem.bounds)
         consider(bound.label, relativeSlack(bound, boundSlack(bound, computed)));
+    // The margin is limited by its least bound. Another objective is limited
+    // by a constraint it presses on, else by a field at an end of its
+    // interval ("ts>=1800"), else by the constraint nearest.
+    if (problem.objective.isMargin() || least < kActiveSlack)
+        return limiting;
+    for (const IntervalField& field : problem.space.intervals()) {
+        const std::string& text = texts[field.field - 1];
+        const long double value = TextToNumber(text, '.');
+        if (value <= field.from)
+            return field.name + ">=" + field.fromText;
+        if (value >= field.to)
+            return field.name + "<=" + field.toText;
+    }
     return limiting;
 }
 

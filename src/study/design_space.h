@@ -152,10 +152,12 @@ bool better(const Assessment& a, const Assessment& b);
 // the margin is sought, the criterion too.
 bool meetsTarget(const DesignProblem& problem, const Assessment& assessment);
 
-// The bound that limits a design: the constraint (a criterion bound when the
-// criterion counts) with the least slack, the most violated when one is.
-// Empty when the design has none or its run did not compute.
-std::string limitingBound(const DesignProblem& problem, const RunRecord& run);
+// The bound that limits a design, the run of its texts: with the margin
+// sought, the criterion bound nearest; otherwise a constraint it breaks or
+// presses on (the least slack, relative to the limit), else a field at an
+// end of its interval ("ts>=1800"), else the constraint nearest. Empty when
+// there is none or the run did not compute.
+std::string limitingBound(const DesignProblem& problem, const RunRecord& run, const FieldTexts& texts);
 
 // The objective's value in its own units (the margin, the quantity, the field).
 long double objectiveValue(const DesignProblem& problem, const Assessment& assessment);

@@ -416,7 +416,7 @@ DesignAnswer answerOf(const DesignProblem& problem, const RoundedPoint& point, s
     }
     answer.assessment = assess(problem, answer.run, reactors, stored);
     answer.meets = meetsTarget(problem, answer.assessment);
-    answer.limiting = limitingBound(problem, answer.run);
+    answer.limiting = limitingBound(problem, answer.run, answer.texts);
     return answer;
 }
 
