@@ -72,3 +72,57 @@ def sweep(model: str, outlet: bool = False, criterion: bool = False, jobs: Optio
           only_meeting: bool = False, decimal_separator: str = ".", N: SweptField = ..., y10: SweptField = ...,
           y50: SweptField = ..., wg: SweptField = ..., t: SweptField = ..., dtr: SweptField = ...,
           d: SweptField = ..., db: Optional[Field] = ..., ts: SweptField = ...) -> pandas.DataFrame: ...
+
+DesignField = Union[Field, tuple[Field, Field]]
+
+class Answer:
+    model: str
+    fields: dict[str, str]
+    N: int
+    objective: Optional[float]
+    criterion_margin: Optional[float]
+    meets_criterion: bool
+    meets: bool
+    limiting: Optional[str]
+    @property
+    def run(self) -> Run: ...
+
+class OptimizeResult(Answer):
+    objective_description: str
+    evaluations: int
+    stopped: bool
+    answers: list[Answer]
+    smallest_N: Optional[int]
+    @property
+    def by_N(self) -> pandas.DataFrame: ...
+
+class Root:
+    model: str
+    text: str
+    fields: dict[str, str]
+    value: float
+    field: str
+    @property
+    def run(self) -> Run: ...
+
+class SolveResult:
+    model: str
+    target: str
+    field: str
+    roots: list[Root]
+    closest: Optional[Root]
+    evaluations: int
+    @property
+    def fields(self) -> Optional[dict[str, str]]: ...
+    @property
+    def run(self) -> Optional[Run]: ...
+
+def optimize(model: str, objective: str = "margin", meet_criterion: bool = False,
+             subject_to: Union[str, Sequence[str]] = (), digits: int = 4, max_evals: Optional[int] = None,
+             jobs: Optional[int] = None, *, N: DesignField = ..., y10: DesignField = ..., y50: DesignField = ...,
+             wg: DesignField = ..., t: DesignField = ..., dtr: DesignField = ..., d: DesignField = ...,
+             db: Optional[Field] = ..., ts: DesignField = ...) -> OptimizeResult: ...
+def solve(model: str, target: str = "y1=0.02", reactor: Optional[int] = None, scan: int = 200, *,
+          N: Field = ..., y10: DesignField = ..., y50: DesignField = ..., wg: DesignField = ...,
+          t: DesignField = ..., dtr: DesignField = ..., d: DesignField = ..., db: Optional[Field] = ...,
+          ts: DesignField = ...) -> SolveResult: ...
