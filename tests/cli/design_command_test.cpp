@@ -1,0 +1,41 @@
+// kaskad-cli optimize and solve as a program: a stop by SIGINT answers with
+// the best found so far, and every reported answer runs plainly to its digits.
+#include "cli_process.h"
+
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+namespace kaskad::cli {
+namespace {
+
+using test_support::runKaskadCli;
+using test_support::runProgram;
+
+const std::string kBox = "bubble --N 10:24 --y10 2.6:3.6 --y50 2.7:3.5 --wg 0.05:0.4 --t 433 --dtr 2 --d 3 --ts 300:1800";
+
+TEST(CliOptimize, SigintAnswersWithTheBestSoFar)
+{
+    const auto stopped = runProgram("timeout", "--preserve-status -s INT 1 " KASKAD_CLI_PATH " optimize " + kBox +
+                                                   " --max-evals 10000000 --format json");
+    EXPECT_EQ(stopped.exitStatus, 130) << stopped.err;
+    const nlohmann::json answer = nlohmann::json::parse(stopped.out);
+    EXPECT_TRUE(answer["stopped"].get<bool>());
+    EXPECT_EQ(answer["by_N"].size(), 15u);
+}
+
+// The best answer's texts, run as a plain bubble run, print the reported outlet.
+TEST(CliOptimize, TheBestAnswerRunsPlainlyToTheReportedDigits)
+{
+    const auto optimized = runKaskadCli("optimize " + kBox + " --format json");
+    ASSERT_EQ(optimized.exitStatus, 0) << optimized.err;
+    const nlohmann::json best = nlohmann::json::parse(optimized.out)["best"];
+    std::string arguments = "bubble --format json";
+    for (const auto& [name, text] : best["fields"].items())
+        arguments += " --" + name + " " + text.get<std::string>();
+    const nlohmann::json plain = nlohmann::json::parse(runKaskadCli(arguments).out);
+    EXPECT_EQ(plain["reactors"].back().dump(), best["outlet"].dump());
+}
+
+} // namespace
+} // namespace kaskad::cli
