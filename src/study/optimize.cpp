@@ -474,108 +474,168 @@ std::size_t leastEvaluations(const DesignProblem& problem)
     return std::max(searchPoints, problem.space.reactorCounts()) + problem.space.reactorCounts() * roundingEvaluations(problem);
 }
 
-OptimizeResult optimize(const DesignProblem& problem, const OptimizeSettings& settings)
+namespace {
+
+// How the evaluations are shared among the stages.
+struct SearchBudget {
+    std::size_t global = 0;     // the global stage, all slabs together
+    std::size_t own = 0;        // the local searches from each count's own best point
+    std::size_t neighbour = 0;  // the local searches from the neighbouring counts' best points
+};
+
+// A seventh of the search explores the whole box, the rest refines the best
+// point of each reactor count; the answers' rounding is set aside first.
+SearchBudget searchBudget(const DesignProblem& problem, std::size_t evaluations)
 {
-    const std::size_t least = leastEvaluations(problem);
-    if (settings.maxEvaluations < least)
-        throw StudyError("this study needs at least " + std::to_string(least) + " evaluations");
     const std::size_t counts = problem.space.reactorCounts();
-    const std::size_t search = settings.maxEvaluations - counts * roundingEvaluations(problem);
-    const bool searched = !problem.space.intervals().empty();
-    // A seventh of the search explores the whole box, the rest refines the
-    // best point of each reactor count.
-    const std::size_t global = searched ? std::max<std::size_t>(search / 7, std::min(search, kGlobalSlabs * counts)) : 1;
-    const std::size_t first = searched ? (search - global) * 7 / 10 : 0;
-    const std::size_t second = searched ? search - global - first : 0;
-    const bool local = first + second > 0;
+    const std::size_t search = evaluations - counts * roundingEvaluations(problem);
+    if (problem.space.intervals().empty())
+        return {1, 0, 0};
+    SearchBudget budget;
+    budget.global = std::max<std::size_t>(search / 7, std::min(search, kGlobalSlabs * counts));
+    budget.own = (search - budget.global) * 7 / 10;
+    budget.neighbour = search - budget.global - budget.own;
+    return budget;
+}
 
-    std::atomic<bool> stop{false};
-    std::atomic<std::size_t> made{0};
-    const auto poll = [&] {
-        if (settings.stopRequested && settings.stopRequested())
-            stop = true;
-        if (settings.progress)
-            settings.progress(made.load());
-    };
+// A local search: the reactor count it seeks, where it starts, its budget.
+struct LocalStart {
+    std::size_t reactorIndex;
+    std::vector<double> unit;
+    std::size_t budget;
+};
 
-    OptimizeResult result;
-    const std::size_t slabs = searched ? kGlobalSlabs : 1;
-    std::vector<Archive> slabArchives(slabs);
-    std::vector<std::size_t> slabUsed(slabs, 0);
-    runTasks(
-        slabs, settings.jobs,
-        [&](std::size_t s) { slabArchives[s] = globalStage(problem, s, global / slabs, stop, made, slabUsed[s]); },
-        poll);
-    Archive best(counts);
-    for (std::size_t s = 0; s < slabs; ++s) {
-        result.evaluations += slabUsed[s];
-        for (std::size_t n = 0; n < counts; ++n)
-            keepBetter(best[n], slabArchives[s][n]);
+// One optimisation: its stages share the best point per reactor count, the
+// stop and the count of evaluations.
+class Optimizer {
+public:
+    Optimizer(const DesignProblem& problem, const OptimizeSettings& settings)
+        : problem_(problem), settings_(settings), counts_(problem.space.reactorCounts()),
+          budget_(searchBudget(problem, settings.maxEvaluations)), best_(counts_)
+    {
+    }
+
+    OptimizeResult run()
+    {
+        globalRound();
+        localRound();
+        result_.stopped = stop_.load();
+        roundAnswers();
+        return std::move(result_);
+    }
+
+private:
+    void poll()
+    {
+        if (settings_.stopRequested && settings_.stopRequested())
+            stop_ = true;
+        if (settings_.progress)
+            settings_.progress(made_.load());
+    }
+
+    // Takes a stage's archives in a fixed order, whatever order they ended in.
+    void keep(const std::vector<Archive>& archives, const std::vector<std::size_t>& used)
+    {
+        for (std::size_t k = 0; k < archives.size(); ++k) {
+            result_.evaluations += used[k];
+            for (std::size_t n = 0; n < archives[k].size(); ++n)
+                keepBetter(best_[n], archives[k][n]);
+        }
+    }
+
+    void globalRound()
+    {
+        const std::size_t slabs = problem_.space.intervals().empty() ? 1 : kGlobalSlabs;
+        std::vector<Archive> archives(slabs);
+        std::vector<std::size_t> used(slabs, 0);
+        runTasks(
+            slabs, settings_.jobs,
+            [&](std::size_t s) { archives[s] = globalStage(problem_, s, budget_.global / slabs, stop_, made_, used[s]); },
+            [this] { poll(); });
+        keep(archives, used);
     }
 
     // Each reactor count's local search from its best point, and from the
     // best points of the neighbouring counts, whose optimum is often near:
     // all at once, the longer searches first, so that the threads finish
     // together.
-    struct LocalStart {
-        std::size_t reactorIndex;
-        std::vector<double> unit;
-        std::size_t budget;
-    };
-    std::vector<LocalStart> starts;
-    for (std::size_t n = 0; n < counts; ++n)
-        if (best[n].found)
-            starts.push_back({n, best[n].unit, 0});
-    const std::size_t ownStarts = starts.size();
-    for (std::size_t n = 0; n < counts; ++n)
-        for (const std::size_t m : {n - 1, n + 1})
-            if (m < counts && best[n].found && best[m].found && best[m].unit != best[n].unit)
-                starts.push_back({n, best[m].unit, 0});
-    for (std::size_t k = 0; k < starts.size(); ++k)
-        starts[k].budget = k < ownStarts ? first / std::max<std::size_t>(ownStarts, 1)
-                                         : second / std::max<std::size_t>(starts.size() - ownStarts, 1);
-    std::vector<Archive> archives(starts.size());
-    std::vector<std::size_t> used(starts.size(), 0);
-    if (local)
+    std::vector<LocalStart> localStarts() const
+    {
+        std::vector<LocalStart> starts;
+        for (std::size_t n = 0; n < counts_; ++n)
+            if (best_[n].found)
+                starts.push_back({n, best_[n].unit, 0});
+        const std::size_t own = starts.size();
+        for (std::size_t n = 0; n < counts_; ++n)
+            for (const std::size_t m : {n - 1, n + 1})
+                if (m < counts_ && best_[n].found && best_[m].found && best_[m].unit != best_[n].unit)
+                    starts.push_back({n, best_[m].unit, 0});
+        for (std::size_t k = 0; k < starts.size(); ++k)
+            starts[k].budget = k < own ? budget_.own / std::max<std::size_t>(own, 1)
+                                       : budget_.neighbour / std::max<std::size_t>(starts.size() - own, 1);
+        return starts;
+    }
+
+    void localRound()
+    {
+        const std::vector<LocalStart> starts = localStarts();
+        std::vector<Archive> archives(starts.size());
+        std::vector<std::size_t> used(starts.size(), 0);
         runTasks(
-            starts.size(), settings.jobs,
+            starts.size(), settings_.jobs,
             [&](std::size_t k) {
-                Candidate start = best[starts[k].reactorIndex];
+                Candidate start = best_[starts[k].reactorIndex];
                 start.unit = starts[k].unit;
                 if (starts[k].budget > 0)
-                    archives[k] = localStage(problem, starts[k].reactorIndex, start, starts[k].budget, stop, made,
-                                             used[k]);
+                    archives[k] =
+                        localStage(problem_, starts[k].reactorIndex, start, starts[k].budget, stop_, made_, used[k]);
             },
-            poll);
-    for (std::size_t k = 0; k < starts.size(); ++k) {
-        result.evaluations += used[k];
-        for (std::size_t m = 0; m < archives[k].size(); ++m)
-            keepBetter(best[m], archives[k][m]);
+            [this] { poll(); });
+        keep(archives, used);
     }
-    result.stopped = stop.load();
 
-    result.byReactors.resize(counts);
-    std::vector<std::size_t> roundingUsed(counts, 0);
-    runTasks(
-        counts, settings.jobs,
-        [&](std::size_t n) {
-            result.byReactors[n] = roundedAnswer(problem, best[n], problem.space.fewestReactors() +
-                                                                       static_cast<std::int32_t>(n),
-                                                 settings.digits, roundingUsed[n]);
-        },
-        [&] {
-            if (settings.progress)
-                settings.progress(made.load());
-        });
-    for (std::size_t n = 0; n < counts; ++n) {
-        result.evaluations += roundingUsed[n];
-        const DesignAnswer& answer = result.byReactors[n];
-        if (better(answer.assessment, result.byReactors[result.best].assessment))
-            result.best = n;
-        if (!result.smallestMeeting && answer.meets && answer.assessment.meetsCriterion)
-            result.smallestMeeting = n;
+    void roundAnswers()
+    {
+        result_.byReactors.resize(counts_);
+        std::vector<std::size_t> used(counts_, 0);
+        runTasks(
+            counts_, settings_.jobs,
+            [&](std::size_t n) {
+                const auto reactors = problem_.space.fewestReactors() + static_cast<std::int32_t>(n);
+                result_.byReactors[n] = roundedAnswer(problem_, best_[n], reactors, settings_.digits, used[n]);
+            },
+            [this] {
+                if (settings_.progress)
+                    settings_.progress(made_.load());
+            });
+        for (std::size_t n = 0; n < counts_; ++n) {
+            result_.evaluations += used[n];
+            const DesignAnswer& answer = result_.byReactors[n];
+            if (better(answer.assessment, result_.byReactors[result_.best].assessment))
+                result_.best = n;
+            if (!result_.smallestMeeting && answer.meets && answer.assessment.meetsCriterion)
+                result_.smallestMeeting = n;
+        }
     }
-    return result;
+
+    const DesignProblem& problem_;
+    const OptimizeSettings& settings_;
+    const std::size_t counts_;
+    const SearchBudget budget_;
+    std::atomic<bool> stop_{false};
+    std::atomic<std::size_t> made_{0};
+    Archive best_;
+    OptimizeResult result_;
+};
+
+} // namespace
+
+OptimizeResult optimize(const DesignProblem& problem, const OptimizeSettings& settings)
+{
+    const std::size_t least = leastEvaluations(problem);
+    if (settings.maxEvaluations < least)
+        throw StudyError("this study needs at least " + std::to_string(least) + " evaluations");
+    return Optimizer(problem, settings).run();
 }
 
 } // namespace kaskad::study
