@@ -201,7 +201,7 @@ DesignCommands::DesignCommands(CLI::App& app) : options_(std::make_unique<Option
                 "--d 3 --ts 300:1800");
     addOptimize(*o.optimize, o.optimizeGasLift, "gaslift", "Gas-lift reactors: the best input set.",
                 "kaskad-cli optimize gaslift --N 4:12 --y10 3 --y50 2 --wg 0.02:0.2 --t 440:460 --dtr 2 "
-                "--ts 1800:3600 --maximize y3 --meet-criterion");
+                "--ts 1800:3600 --maximize y3 --subject-to 'y1<=0.02'");
     o.solve = app.add_subcommand("solve", "The values of one field at which a quantity takes a target value.");
     o.solve->require_subcommand(1);
     addSolve(*o.solve, o.solveBubble, "bubble", "Bubble-column reactors: the roots of a target.",
