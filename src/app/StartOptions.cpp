@@ -15,36 +15,33 @@ bool isOneOf(std::string_view argument, std::string_view shortName, std::string_
     return argument == shortName || argument == longName;
 }
 
-bool environmentHas(const char* name)
+std::string environmentText(const char* name)
 {
     const char* value = std::getenv(name);
-    return value != nullptr && *value != '\0';
+    return value != nullptr ? value : "";
 }
 
-// X11 (xcb) and Wayland (wayland, wayland-egl, ...) need a display server;
-// offscreen, minimal, vnc, linuxfb and the others do not.
-bool needsDisplayServer(std::string_view platformName)
-{
-    return platformName == "xcb" || platformName.starts_with("wayland");
-}
-
-// Qt takes a ';'-separated list of platforms to try in turn, each possibly
-// followed by ":options"; an empty list means Qt's default, X11 or Wayland.
+// An empty list means Qt's default, X11 or Wayland.
 bool onlyDisplayServerPlatforms(std::string_view platforms)
 {
-    while (!platforms.empty()) {
-        const std::string_view entry = platforms.substr(0, platforms.find(';'));
-        platforms.remove_prefix(std::min(platforms.size(), entry.size() + 1));
-        const std::string_view name = entry.substr(0, entry.find(':'));
-        if (name.empty())
-            continue;
-        if (!needsDisplayServer(name))
-            return false;
-    }
-    return true;
+    return std::ranges::all_of(platformNames(platforms), [](const std::string& name) {
+        return isX11Platform(name) || isWaylandPlatform(name);
+    });
 }
 
 } // namespace
+
+std::vector<std::string> platformNames(std::string_view platforms)
+{
+    std::vector<std::string> names;
+    while (!platforms.empty()) {
+        const std::string_view entry = platforms.substr(0, platforms.find(';'));
+        platforms.remove_prefix(std::min(platforms.size(), entry.size() + 1));
+        if (const std::string_view name = entry.substr(0, entry.find(':')); !name.empty())
+            names.emplace_back(name);
+    }
+    return names;
+}
 
 StartRequest readStartRequest(std::span<char* const> arguments)
 {
@@ -73,7 +70,9 @@ std::string helpText()
            "\n"
            "Exit status:\n"
            "  0                    the main window was closed\n"
-           "  1                    there is no display to open the windows on\n"
+           "  1                    there is no display to open the windows on, the one\n"
+           "                       named does not answer, or the window system fails\n"
+           "                       to start\n"
            "  2                    an argument is neither kaskad's nor Qt's\n"
            "\n"
            "Environment:\n"
@@ -95,22 +94,25 @@ DisplaySettings displaySettings(std::span<char* const> arguments)
     DisplaySettings settings;
     if (const char* platform = std::getenv("QT_QPA_PLATFORM"))
         settings.platform = platform;
-    settings.x11Display = environmentHas("DISPLAY");
-    settings.waylandDisplay = environmentHas("WAYLAND_DISPLAY");
+    settings.x11Display = environmentText("DISPLAY");
+    settings.waylandDisplay = environmentText("WAYLAND_DISPLAY");
     // Qt reads its options with one dash or two; the last one given counts.
     for (std::size_t i = 0; i + 1 < arguments.size(); ++i) {
         const std::string_view argument = arguments[i];
         if (isOneOf(argument, "-platform", "--platform"))
             settings.platform = arguments[i + 1];
         else if (isOneOf(argument, "-display", "--display"))
-            settings.x11Display = true;
+            settings.x11Display = arguments[i + 1];
+        else if (isOneOf(argument, "-platformpluginpath", "--platformpluginpath"))
+            settings.platformPluginPath = arguments[i + 1];
     }
     return settings;
 }
 
 std::optional<std::string> missingDisplayReason(const DisplaySettings& settings)
 {
-    if (settings.x11Display || settings.waylandDisplay || !onlyDisplayServerPlatforms(settings.platform))
+    if (!settings.x11Display.empty() || !settings.waylandDisplay.empty() ||
+        !onlyDisplayServerPlatforms(settings.platform))
         return std::nullopt;
     return "no display to open the windows on: neither DISPLAY nor WAYLAND_DISPLAY is set "
            "(kaskad-cli computes without windows)";

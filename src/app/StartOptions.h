@@ -6,6 +6,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kaskad::app {
 
@@ -20,10 +21,20 @@ std::string versionText();  // "kaskad 1.0.0"
 
 // What decides whether Qt will find a display.
 struct DisplaySettings {
-    std::string platform;      // -platform NAME if given, else QT_QPA_PLATFORM ("" when neither)
-    bool x11Display = false;   // DISPLAY set, or -display given
-    bool waylandDisplay = false;  // WAYLAND_DISPLAY set
+    std::string platform;        // -platform NAME if given, else QT_QPA_PLATFORM ("" when neither)
+    std::string x11Display;      // -display NAME if given, else DISPLAY ("" when neither)
+    std::string waylandDisplay;  // WAYLAND_DISPLAY ("" when unset)
+    std::string platformPluginPath;  // -platformpluginpath PATH if given
 };
+
+// Qt takes a ';'-separated list of platforms to try in turn, each possibly
+// followed by ":options": the names in order, without their options.
+std::vector<std::string> platformNames(std::string_view platforms);
+
+// X11 (xcb) and Wayland (wayland, wayland-egl, ...) need a display server;
+// offscreen, minimal, vnc, linuxfb and the others do not.
+inline bool isX11Platform(std::string_view name) { return name == "xcb"; }
+inline bool isWaylandPlatform(std::string_view name) { return name.starts_with("wayland"); }
 
 // The settings from the arguments (Qt's -platform and -display) and the
 // environment.

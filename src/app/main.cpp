@@ -1,12 +1,14 @@
 // The kaskad desktop program: the mode-selection window and the two model windows.
 #include "app/Program.h"
 #include "app/StartOptions.h"
+#include "app/WindowSystem.h"
 
 #include "numeric/extended.h"
 
 #include <QApplication>
 
 #include <iostream>
+#include <optional>
 #include <span>
 
 namespace {
@@ -39,12 +41,19 @@ int main(int argc, char* argv[])
     case kaskad::app::StartRequest::openWindows:
         break;
     }
-    // Without a display Qt would abort; say so plainly instead.
-    if (const auto reason = kaskad::app::missingDisplayReason(kaskad::app::displaySettings(arguments))) {
+    // Without a display, or with one that does not answer, Qt would abort;
+    // say so plainly instead.
+    const kaskad::app::DisplaySettings display = kaskad::app::displaySettings(arguments);
+    auto reason = kaskad::app::missingDisplayReason(display);
+    if (!reason)
+        reason = kaskad::app::unavailableWindowSystemReason(display);
+    if (reason) {
         std::cerr << "kaskad: " << *reason << '\n';
         return kExitNoDisplay;
     }
 
+    // A platform can still fail as it starts or opens its first window.
+    std::optional<kaskad::app::WindowSystemStartGuard> startGuard(std::in_place, kExitNoDisplay);
     QApplication application(argc, argv);
     // QApplication has taken Qt's own options out of argv; what is left is unknown.
     if (argc > 1) {
@@ -54,5 +63,6 @@ int main(int argc, char* argv[])
     kaskad::app::adoptApplicationTitle();
     kaskad::app::Program program;
     program.start();
+    startGuard.reset();
     return QApplication::exec();
 }

@@ -39,19 +39,19 @@ INSTANTIATE_TEST_SUITE_P(
     Start, DisplayCheck,
     ::testing::Values(
         // Qt's default platform is X11 or Wayland: either display will do.
-        DisplayCase{"DefaultWithoutDisplay", {"", false, false}, true},
-        DisplayCase{"DefaultOnX11", {"", true, false}, false},
-        DisplayCase{"DefaultOnWayland", {"", false, true}, false},
-        DisplayCase{"EmptyListIsTheDefault", {";", false, false}, true},
-        DisplayCase{"XcbWithoutDisplay", {"xcb", false, false}, true},
-        DisplayCase{"XcbWithOptionsWithoutDisplay", {"xcb:dpi=96", false, false}, true},
-        DisplayCase{"WaylandEglWithoutDisplay", {"wayland-egl", false, false}, true},
-        DisplayCase{"WaylandThenXcbWithoutDisplay", {"wayland;xcb", false, false}, true},
-        DisplayCase{"XcbOnX11", {"xcb", true, false}, false},
+        DisplayCase{"DefaultWithoutDisplay", {"", "", "", ""}, true},
+        DisplayCase{"DefaultOnX11", {"", ":0", "", ""}, false},
+        DisplayCase{"DefaultOnWayland", {"", "", "wayland-0", ""}, false},
+        DisplayCase{"EmptyListIsTheDefault", {";", "", "", ""}, true},
+        DisplayCase{"XcbWithoutDisplay", {"xcb", "", "", ""}, true},
+        DisplayCase{"XcbWithOptionsWithoutDisplay", {"xcb:dpi=96", "", "", ""}, true},
+        DisplayCase{"WaylandEglWithoutDisplay", {"wayland-egl", "", "", ""}, true},
+        DisplayCase{"WaylandThenXcbWithoutDisplay", {"wayland;xcb", "", "", ""}, true},
+        DisplayCase{"XcbOnX11", {"xcb", ":0", "", ""}, false},
         // Platforms without a display server are Qt's to try.
-        DisplayCase{"Offscreen", {"offscreen", false, false}, false},
-        DisplayCase{"Minimal", {"minimal", false, false}, false},
-        DisplayCase{"XcbThenOffscreen", {"xcb;offscreen", false, false}, false}),
+        DisplayCase{"Offscreen", {"offscreen", "", "", ""}, false},
+        DisplayCase{"Minimal", {"minimal", "", "", ""}, false},
+        DisplayCase{"XcbThenOffscreen", {"xcb;offscreen", "", "", ""}, false}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct RequestCase {
@@ -93,9 +93,9 @@ TEST(DisplaySettingsFromArguments, OutweighTheEnvironment)
     std::array<char*, 4> argv{words[0].data(), words[1].data(), words[2].data(), words[3].data()};
 
     EXPECT_EQ(displaySettings({argv.data(), 0}).platform, "xcb");
-    EXPECT_FALSE(displaySettings({argv.data(), 0}).x11Display);
+    EXPECT_EQ(displaySettings({argv.data(), 0}).x11Display, "");
     EXPECT_EQ(displaySettings({argv.data(), 2}).platform, "offscreen");
-    EXPECT_TRUE(displaySettings(argv).x11Display);
+    EXPECT_EQ(displaySettings(argv).x11Display, ":1");
     // A trailing option without its value names nothing.
     EXPECT_EQ(displaySettings({argv.data(), 1}).platform, "xcb");
 }
@@ -164,6 +164,8 @@ TEST_P(ProgramRun, PrintsAndExitsAsDocumented)
 const std::string kCliVersion = "kaskad-cli " KASKAD_VERSION "\n";
 const std::string kNoDisplayMessage = "kaskad: no display to open the windows on: neither DISPLAY nor WAYLAND_DISPLAY "
                                       "is set (kaskad-cli computes without windows)";
+const std::string kCannotOpen = "kaskad: cannot open the windows: ";
+const std::string kWithoutWindows = " (kaskad-cli computes without windows)";
 
 INSTANTIATE_TEST_SUITE_P(
     Programs, ProgramRun,
@@ -190,7 +192,22 @@ INSTANTIATE_TEST_SUITE_P(
         ProgramCase{"StartsOffscreen", kNoDisplay + "QT_QPA_PLATFORM=offscreen timeout 2 " + kKaskad, 124, "",
                     std::nullopt},
         ProgramCase{"StartsWithPlatformArgument", kNoDisplay + "timeout 2 " + kKaskad + " -platform offscreen", 124,
-                    "", std::nullopt}),
+                    "", std::nullopt},
+        // A display named but not answering, a platform Qt does not have or
+        // one that fails as it starts: status 1 and why, never an abort.
+        ProgramCase{"XDisplayNotAnswering", kNoDisplay + "DISPLAY=:4917 " + kKaskad, 1, "",
+                    kCannotOpen + "X display ':4917' cannot be opened" + kWithoutWindows},
+        ProgramCase{"XDisplayArgumentNotAnswering", kNoDisplay + "DISPLAY=:4917 " + kKaskad + " -display :4918", 1, "",
+                    kCannotOpen + "X display ':4918' cannot be opened" + kWithoutWindows},
+        ProgramCase{"WaylandDisplayNotAnswering", kNoDisplay + "WAYLAND_DISPLAY=/nonexistent/wayland-0 " + kKaskad, 1,
+                    "", kCannotOpen + "Wayland display '/nonexistent/wayland-0' cannot be opened" + kWithoutWindows},
+        ProgramCase{"UnknownPlatform", kNoDisplay + "QT_QPA_PLATFORM=nosuch " + kKaskad, 1, "",
+                    kCannotOpen + "Qt has no platform plugin 'nosuch'" + kWithoutWindows},
+        ProgramCase{"PlatformFailingAsItStarts", kNoDisplay + "QT_QPA_PLATFORM=linuxfb:fb=/nonexistent/fb0 " + kKaskad,
+                    1, "", "kaskad: the window system could not be started: Cannot create window: no screens available"},
+        // A live X display (Xvfb) still opens the windows.
+        ProgramCase{"StartsOnALiveXDisplay", kNoDisplay + "xvfb-run -a timeout 2 " + kKaskad, 124, "",
+                    std::nullopt}),
     [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

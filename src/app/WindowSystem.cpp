@@ -1,0 +1,185 @@
+// Trying the platform plugins and the X11 or Wayland display before Qt does,
+// and ending a failed start of Qt's window system with a status, not abort().
+#include "app/WindowSystem.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QLibrary>
+#include <QLibraryInfo>
+#include <QPluginLoader>
+
+#include <xcb/xcb.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+namespace kaskad::app {
+
+namespace {
+
+// libwayland's display when WAYLAND_DISPLAY is unset.
+const std::string kDefaultWaylandDisplay = "wayland-0";
+
+std::string environmentText(const char* name)
+{
+    const char* value = std::getenv(name);
+    return value != nullptr ? value : "";
+}
+
+std::string lowerCase(std::string text)
+{
+    for (char& c : text)
+        c = char(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+void addPluginKeys(std::set<std::string>& names, const QString& folder)
+{
+    for (const QFileInfo& file : QDir(folder).entryInfoList(QDir::Files)) {
+        if (!QLibrary::isLibrary(file.fileName()))
+            continue;
+        const QJsonObject metaData = QPluginLoader(file.filePath()).metaData();
+        for (const QJsonValue key : metaData.value(QStringLiteral("MetaData")).toObject().value(QStringLiteral("Keys")).toArray())
+            names.insert(lowerCase(key.toString().toStdString()));
+    }
+}
+
+bool x11DisplayAnswers(const std::string& name)
+{
+    xcb_connection_t* connection = xcb_connect(name.c_str(), nullptr);
+    const bool answers = xcb_connection_has_error(connection) == 0;
+    xcb_disconnect(connection);
+    return answers;
+}
+
+// libwayland connects to WAYLAND_DISPLAY itself when it is a path, else to
+// that name in XDG_RUNTIME_DIR; WAYLAND_SOCKET hands down a connection
+// already open.
+bool waylandDisplayAnswers(const std::string& name)
+{
+    if (!environmentText("WAYLAND_SOCKET").empty())
+        return true;
+    std::string path = name;
+    if (!name.starts_with('/')) {
+        const std::string runtimeFolder = environmentText("XDG_RUNTIME_DIR");
+        if (runtimeFolder.empty())
+            return false;
+        path = runtimeFolder + "/" + name;
+    }
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (path.size() >= sizeof address.sun_path)
+        return false;
+    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+    const int socket = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (socket < 0)
+        return false;
+    const bool answers = ::connect(socket, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+    ::close(socket);
+    return answers;
+}
+
+// What keeps one platform from starting, or nothing.
+std::optional<std::string> platformProblem(const std::string& name, const DisplaySettings& settings,
+                                           const std::set<std::string>& plugins)
+{
+    if (isX11Platform(name)) {
+        if (settings.x11Display.empty())
+            return "DISPLAY is not set";
+        if (!x11DisplayAnswers(settings.x11Display))
+            return "X display '" + settings.x11Display + "' cannot be opened";
+    } else if (isWaylandPlatform(name)) {
+        const std::string display = settings.waylandDisplay.empty() ? kDefaultWaylandDisplay : settings.waylandDisplay;
+        if (!waylandDisplayAnswers(display))
+            return "Wayland display '" + display + "' cannot be opened";
+    }
+    if (!plugins.contains(lowerCase(name)))
+        return "Qt has no platform plugin '" + name + "'";
+    return std::nullopt;
+}
+
+std::vector<std::string> platformsToTry(const DisplaySettings& settings)
+{
+    std::vector<std::string> names = platformNames(settings.platform);
+    if (names.empty()) {
+        if (!settings.waylandDisplay.empty())
+            names.emplace_back("wayland");
+        if (!settings.x11Display.empty())
+            names.emplace_back("xcb");
+    }
+    return names;
+}
+
+int guardExitStatus = 1;
+QtMessageHandler guardReplaced = nullptr;
+
+void onStartMessage(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    if (type != QtFatalMsg) {
+        if (guardReplaced)
+            guardReplaced(type, context, message);
+        else
+            std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, message)));
+        return;
+    }
+    std::fprintf(stderr, "kaskad: the window system could not be started: %s\n", qPrintable(message));
+    std::fflush(stderr);
+    std::_Exit(guardExitStatus);
+}
+
+} // namespace
+
+std::set<std::string> platformPluginNames(const DisplaySettings& settings)
+{
+    std::set<std::string> names;
+    const QString platforms = QStringLiteral("/platforms");
+    addPluginKeys(names, QLibraryInfo::path(QLibraryInfo::PluginsPath) + platforms);
+    for (const QString& folder : qEnvironmentVariable("QT_PLUGIN_PATH").split(QDir::listSeparator(), Qt::SkipEmptyParts))
+        addPluginKeys(names, folder + platforms);
+    if (const QString folder = qEnvironmentVariable("QT_QPA_PLATFORM_PLUGIN_PATH"); !folder.isEmpty())
+        addPluginKeys(names, folder);
+    if (!settings.platformPluginPath.empty())
+        addPluginKeys(names, QString::fromStdString(settings.platformPluginPath));
+    std::error_code noProgramPath;
+    const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", noProgramPath);
+    if (!noProgramPath)
+        addPluginKeys(names, QString::fromStdString(program.parent_path().string()) + platforms);
+    return names;
+}
+
+std::optional<std::string> unavailableWindowSystemReason(const DisplaySettings& settings)
+{
+    const std::vector<std::string> names = platformsToTry(settings);
+    if (names.empty())
+        return std::nullopt;
+    const std::set<std::string> plugins = platformPluginNames(settings);
+    std::string problems;
+    for (const std::string& name : names) {
+        const std::optional<std::string> problem = platformProblem(name, settings, plugins);
+        if (!problem)
+            return std::nullopt;
+        problems += (problems.empty() ? "" : "; ") + *problem;
+    }
+    return "cannot open the windows: " + problems + " (kaskad-cli computes without windows)";
+}
+
+WindowSystemStartGuard::WindowSystemStartGuard(int exitStatus)
+{
+    guardExitStatus = exitStatus;
+    replaced_ = qInstallMessageHandler(&onStartMessage);
+    guardReplaced = replaced_;
+}
+
+WindowSystemStartGuard::~WindowSystemStartGuard()
+{
+    qInstallMessageHandler(replaced_);
+}
+
+} // namespace kaskad::app

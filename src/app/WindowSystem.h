@@ -1,0 +1,42 @@
+// The window system tried before Qt tries it: the platform plugins Qt has and
+// the X11 or Wayland display answering; and a guard for what fails after that.
+#pragma once
+
+#include "app/StartOptions.h"
+
+#include <QtGlobal>
+
+#include <optional>
+#include <set>
+#include <string>
+
+namespace kaskad::app {
+
+// The platform names Qt can load: the keys of the plugins in the platforms
+// folders it searches (its own plugin folder, QT_PLUGIN_PATH,
+// QT_QPA_PLATFORM_PLUGIN_PATH, -platformpluginpath, the program's folder),
+// in lower case.
+std::set<std::string> platformPluginNames(const DisplaySettings& settings);
+
+// Why none of the platforms Qt would try can start, or nothing when one may:
+// an X11 or Wayland platform needs its display to accept a connection, and
+// every platform needs its plugin. Without a platform named, Qt tries Wayland
+// when WAYLAND_DISPLAY is set and X11 when DISPLAY is.
+std::optional<std::string> unavailableWindowSystemReason(const DisplaySettings& settings);
+
+// While it lives, a fatal message from Qt (a platform that fails as it
+// starts, which Qt would end with abort()) ends the program with
+// `exitStatus` and the message on standard error; other messages go on to
+// the handler it replaced.
+class WindowSystemStartGuard {
+public:
+    explicit WindowSystemStartGuard(int exitStatus);
+    ~WindowSystemStartGuard();
+    WindowSystemStartGuard(const WindowSystemStartGuard&) = delete;
+    WindowSystemStartGuard& operator=(const WindowSystemStartGuard&) = delete;
+
+private:
+    QtMessageHandler replaced_;
+};
+
+} // namespace kaskad::app
