@@ -18,6 +18,7 @@
 #include <QtTest>
 
 #include <functional>
+#include <sys/stat.h>
 
 using kaskad::app::Program;
 using kaskad::ui::ModelForm;
@@ -195,6 +196,29 @@ private Q_SLOTS:
             QCOMPARE(fieldTexts(w), typed);
         });
         QCOMPARE(reports, QStringList{"Не удалось открыть «" + path + "»: " + problem + "."});
+    }
+
+    void nonRegularFileIsRefused_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("named pipe") << "pipe";
+        QTest::newRow("folder") << "folder";
+        QTest::newRow("device") << "device";
+    }
+    // A named pipe without a writer would hold the open for good; none of
+    // these is read, and the report says why.
+    void nonRegularFileIsRefused()
+    {
+        QFETCH(QString, kind);
+        QString path = folder->filePath("set.kaskad.json");
+        if (kind == "pipe")
+            QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        else if (kind == "folder")
+            QVERIFY(QDir(folder->path()).mkdir("set.kaskad.json"));
+        else
+            path = "/dev/null";
+        whileOpen("Form3", [&] { press(program->Form3(), Qt::Key_O, path); });
+        QCOMPARE(reports, QStringList{"Не удалось открыть «" + path + "»: это не обычный файл."});
     }
 
     void unwritableSetIsReported()
