@@ -26,13 +26,61 @@ std::string positionText(std::string_view json, std::size_t byte)
     return "строка " + std::to_string(line) + ", позиция " + std::to_string(column);
 }
 
+// A set is two levels deep; a few more leave room to quote a wrong value
+// in a message, and none of what reads the document recurses deeper.
+constexpr std::size_t kDeepestNesting = 8;
+
+// Reads the document once, keeping nothing, to stop at what the document
+// parser would raise or what could not be walked: where it stops being
+// JSON, a number beyond double, nesting deeper than kDeepestNesting. The
+// parser itself keeps its nesting on the heap.
+class DocumentCheck : public nlohmann::json_sax<Json> {
+public:
+    explicit DocumentCheck(std::string_view json) : json_(json) {}
+
+    bool null() override { return true; }
+    bool boolean(bool) override { return true; }
+    bool number_integer(number_integer_t) override { return true; }
+    bool number_unsigned(number_unsigned_t) override { return true; }
+    bool number_float(number_float_t, const string_t&) override { return true; }
+    bool string(string_t&) override { return true; }
+    bool binary(binary_t&) override { return true; }
+    bool start_object(std::size_t) override { return deeper(); }
+    bool key(string_t&) override { return true; }
+    bool end_object() override { return shallower(); }
+    bool start_array(std::size_t) override { return deeper(); }
+    bool end_array() override { return shallower(); }
+
+    bool parse_error(std::size_t position, const std::string& token, const Json::exception& error) override
+    {
+        // The lexer reports a number beyond double as out of range (406).
+        if (dynamic_cast<const Json::out_of_range*>(&error))
+            throw FileProblem("число вне допустимых пределов: " + token + " (" + positionText(json_, position) + ")");
+        throw FileProblem("это не JSON (" + positionText(json_, position) + ")");
+    }
+
+private:
+    bool deeper()
+    {
+        if (++depth_ > kDeepestNesting)
+            throw FileProblem("вложенность глубже " + std::to_string(kDeepestNesting) + " уровней");
+        return true;
+    }
+    bool shallower()
+    {
+        --depth_;
+        return true;
+    }
+
+    std::string_view json_;
+    std::size_t depth_ = 0;
+};
+
 Json parsed(std::string_view json)
 {
-    try {
-        return Json::parse(json.begin(), json.end());
-    } catch (const Json::parse_error& error) {
-        throw FileProblem("это не JSON (" + positionText(json, error.byte) + ")");
-    }
+    DocumentCheck check(json);
+    Json::sax_parse(json.begin(), json.end(), &check);
+    return Json::parse(json.begin(), json.end());
 }
 
 void checkModel(const Json& set, ModelKind model)

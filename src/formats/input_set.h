@@ -18,8 +18,9 @@ inline constexpr std::string_view kInputSetSuffix = ".kaskad.json";
 std::string inputSetJson(ModelKind model, const FieldTexts& fields);
 
 // The field texts of an input set written for `model`. Raises FileProblem
-// saying what is wrong: not JSON, not an input set, an unknown version, the
-// other model's set, a field missing or not a string.
+// saying what is wrong, and nothing else: not JSON, a number beyond double,
+// nesting deeper than a set could need, not an input set, an unknown
+// version, the other model's set, a field missing or not a string.
 FieldTexts readInputSet(std::string_view json, ModelKind model);
 
 } // namespace kaskad::formats

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 namespace kaskad::formats {
 namespace {
 
@@ -56,9 +58,16 @@ INSTANTIATE_TEST_SUITE_P(InputSet, InputSetRoundTrip, ::testing::ValuesIn(kRound
 
 struct BadSetCase {
     const char* name;
-    const char* json;
+    std::string json;
     const char* problem;
 };
+
+// An array nested `levels` deep, with "1" at its bottom: deep enough at
+// 100,000 to overflow the stack of anything that recurses per level.
+std::string nestedArray(std::size_t levels)
+{
+    return std::string(levels, '[') + "1" + std::string(levels, ']');
+}
 
 class BadInputSet : public ::testing::TestWithParam<BadSetCase> {};
 
@@ -105,6 +114,19 @@ const BadSetCase kBadSets[] = {
     {"FieldNull",
      "{\"kaskad-input-set\": 1, \"model\": \"bubble\", \"fields\": {" FIELDS_WITHOUT("\"d\": \"3\", \"ts\": null}}"),
      "поле «ts» не строка: null"},
+    {"NumberBeyondDouble", "{\"kaskad-input-set\": 1e400, \"model\": \"bubble\", \"fields\": {}}",
+     "число вне допустимых пределов: 1e400 (строка 1, позиция 26)"},
+    {"NegativeNumberBeyondDouble", "{\"fields\": {\"N\": -1e99999}}",
+     "число вне допустимых пределов: -1e99999 (строка 1, позиция 25)"},
+    // A set is two levels deep; the depth is refused before anything walks it.
+    {"DeeplyNestedVersion", "{\"kaskad-input-set\": " + nestedArray(100000) + "}",
+     "вложенность глубже 8 уровней"},
+    {"DeeplyNestedField",
+     "{\"kaskad-input-set\": 1, \"model\": \"bubble\", \"fields\": {\"N\": " + nestedArray(100000) + "}}",
+     "вложенность глубже 8 уровней"},
+    {"NestedAsDeepAsAllowed",
+     "{\"kaskad-input-set\": 1, \"model\": \"bubble\", \"fields\": {\"N\": " + nestedArray(6) + "}}",
+     "поле «N» не строка: [[[[[[1]]]]]]"},
 };
 
 INSTANTIATE_TEST_SUITE_P(InputSet, BadInputSet, ::testing::ValuesIn(kBadSets),

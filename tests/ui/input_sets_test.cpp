@@ -177,6 +177,8 @@ private Q_SLOTS:
             << QByteArray(kBubbleSet).replace("\"N\": \"24\"", "\"N\": 24") << "поле «N» не строка: 24";
         QTest::newRow("unknown version") << QByteArray(kBubbleSet).replace("\": 1,", "\": 3,")
                                          << "неизвестная версия исходных данных: 3";
+        QTest::newRow("number beyond double") << QByteArray(kBubbleSet).replace("\": 1,", "\": 1e400,")
+                                              << "число вне допустимых пределов: 1e400 (строка 2, позиция 27)";
         QTest::newRow("too large") << QByteArray(70000, ' ') << "файл больше 64 КБ";
         QTest::newRow("no such file") << QByteArray() << "No such file or directory";
     }
