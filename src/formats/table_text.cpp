@@ -1,7 +1,9 @@
 // Tab-separated and CSV text of the results table.
 #include "formats/table_text.h"
 
+#include "formats/csv.h"
 #include "formats/run_output.h"
+#include "study/point_rows.h"
 
 #include <charconv>
 #include <numeric>
@@ -43,6 +45,18 @@ void appendCsvReactor(std::string& line, const ResultsTable& table, std::size_t 
     line.append(kPaneCount, ',');
 }
 
+// The kind and message of the run's error, each after a comma; empty cells
+// for a run that did not fail.
+void appendCsvError(std::string& line, const RunRecord& run)
+{
+    line += ',';
+    if (run.error)
+        appendCsvCell(line, run.error->kind);
+    line += ',';
+    if (run.error)
+        appendCsvCell(line, run.error->message);
+}
+
 } // namespace
 
 TableSelection TableSelection::wholeTable(const ResultsTable& table)
@@ -73,11 +87,14 @@ std::string csvText(const ResultsTable& table)
 {
     std::string text = "Расчёт,";
     text += csvValuesHeader();
+    for (const study::Column& column : study::errorColumns())
+        (text += ',') += column.name;
     text += "\r\n";
     for (std::size_t row = 0; row < table.rowCount(); ++row) {
         appendInteger(text, table.runNumber(row));
         text += ',';
         appendCsvReactor(text, table, row);
+        appendCsvError(text, table.runOf(row));
         text += "\r\n";
     }
     return text;

@@ -28,8 +28,10 @@ struct TableSelection {
 std::string tabSeparatedText(const ResultsTable& table, const TableSelection& selection, DecimalSeparator separator);
 
 // RFC 4180: "Расчёт" then kaskad-cli's CSV columns (reactor, y1 … P in the
-// order a run stores them), "." separating decimals, "\r\n" ending each
-// line. A value a failed run did not store leaves its cell empty.
+// order a run stores them, error_kind, error_message), "." separating
+// decimals, "\r\n" ending each line. A value a failed run did not store
+// leaves its cell empty; each row of a failed run carries its error, as a
+// sweep's rows do.
 std::string csvText(const ResultsTable& table);
 
 } // namespace kaskad::formats

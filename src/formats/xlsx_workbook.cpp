@@ -71,13 +71,25 @@ void check(lxw_error error)
         throw FileProblem(std::string("libxlsxwriter: ") + lxw_strerror(error));
 }
 
-// The header's names: "Расчёт", then a reactor's columns.
+// The header's names: "Расчёт", a reactor's columns, then the error's.
 std::vector<std::string> headerNames()
 {
     std::vector<std::string> names = {"Расчёт"};
     for (const study::Column& column : study::reactorColumns())
         names.push_back(column.name);
+    for (const study::Column& column : study::errorColumns())
+        names.push_back(column.name);
     return names;
+}
+
+// The run's error kind and message after the quantities, on each of a
+// failed run's rows.
+void writeError(lxw_worksheet* sheet, lxw_row_t line, lxw_col_t column, const RunRecord& run)
+{
+    if (!run.error)
+        return;
+    check(worksheet_write_string(sheet, line, column, run.error->kind.c_str(), nullptr));
+    check(worksheet_write_string(sheet, line, column + 1, run.error->message.c_str(), nullptr));
 }
 
 void writeRow(lxw_worksheet* sheet, lxw_row_t line, const ResultsTable& table, std::size_t row)
@@ -85,10 +97,12 @@ void writeRow(lxw_worksheet* sheet, lxw_row_t line, const ResultsTable& table, s
     check(worksheet_write_number(sheet, line, 0, double(table.runNumber(row)), nullptr));
     if (const std::int32_t reactor = table.reactorNumber(row); reactor != 0)
         check(worksheet_write_number(sheet, line, 1, reactor, nullptr));
+    constexpr lxw_col_t kFirstValue = 2;
+    writeError(sheet, line, kFirstValue + lxw_col_t(kStoreOrder.size()), table.runOf(row));
     const ReactorResult* values = table.reactorOf(row);
     if (!values)
         return;
-    lxw_col_t column = 2;
+    lxw_col_t column = kFirstValue;
     for (Pane pane : kStoreOrder) {
         if (values->has(pane))
             check(worksheet_write_number(sheet, line, column, values->value(pane), nullptr));
@@ -107,7 +121,10 @@ void writeSheet(lxw_workbook* workbook, const ResultsTable& table)
     for (std::size_t column = 0; column < names.size(); ++column)
         check(worksheet_write_string(sheet, 0, lxw_col_t(column), names[column].c_str(), bold));
     check(worksheet_set_column(sheet, 0, 1, 9, nullptr));
-    check(worksheet_set_column(sheet, 2, lxw_col_t(names.size() - 1), 20, nullptr));
+    // The values and the error's kind, then its message, wider.
+    const lxw_col_t message = lxw_col_t(names.size() - 1);
+    check(worksheet_set_column(sheet, 2, message - 1, 20, nullptr));
+    check(worksheet_set_column(sheet, message, message, 50, nullptr));
     worksheet_freeze_panes(sheet, 1, 0);
     for (std::size_t row = 0; row < table.rowCount(); ++row)
         writeRow(sheet, lxw_row_t(row + 1), table, row);

@@ -11,6 +11,11 @@ std::vector<Column> reactorColumns()
     return columns;
 }
 
+std::vector<Column> errorColumns()
+{
+    return {{ColumnKind::errorKind, "error_kind"}, {ColumnKind::errorMessage, "error_message"}};
+}
+
 std::vector<Column> sweepColumns(ModelKind model, const RowOptions& options)
 {
     std::vector<Column> columns;
@@ -18,8 +23,8 @@ std::vector<Column> sweepColumns(ModelKind model, const RowOptions& options)
         columns.push_back({ColumnKind::field, "--" + std::string(field.name), field.field});
     for (Column& column : reactorColumns())
         columns.push_back(std::move(column));
-    columns.push_back({ColumnKind::errorKind, "error_kind"});
-    columns.push_back({ColumnKind::errorMessage, "error_message"});
+    for (Column& column : errorColumns())
+        columns.push_back(std::move(column));
     if (options.withCriterion()) {
         const std::span<const CriterionBound> bounds = criterionBounds(model);
         for (std::size_t b = 0; b < bounds.size(); ++b)

@@ -46,6 +46,10 @@ struct Column {
 // "reactor", then the quantities in store order: a reactor's own columns.
 std::vector<Column> reactorColumns();
 
+// "error_kind", "error_message": the error that ended a run, on each of its
+// rows.
+std::vector<Column> errorColumns();
+
 // The columns of a sweep's rows, in order: every field ("--N" …), the
 // reactor's columns, error_kind, error_message and, with the criterion, one
 // per bound ("y2>=1.47", …), meets_criterion and criterion_margin.

@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
+#include <string>
+
 namespace kaskad::formats {
 namespace {
 
@@ -48,7 +51,10 @@ TEST(TabSeparatedText, SelectedCellsUnderTheirColumnsNames)
               "2.17238235473633\t\n");
 }
 
-// A failed run keeps its reactors; its failing reactor holds what it stored.
+const std::string kCsvHeader = "Расчёт,reactor,y1,y2,y3,y4,y5,y6,GB,WB,ALFA,ALPE,t,P,error_kind,error_message\r\n";
+
+// A failed run keeps its reactors; its failing reactor holds what it stored,
+// and each of its rows the error, as kaskad-cli's sweep has it.
 TEST(CsvText, RunNumberThenTheCommandLinesColumns)
 {
     RunsAndTable window;
@@ -56,20 +62,29 @@ TEST(CsvText, RunNumberThenTheCommandLinesColumns)
     window.add(ModelKind::bubble, kFaultAfterTheComposition);
     window.add(ModelKind::bubble, kFaultBeforeTheFirstValue);
     window.add(ModelKind::bubble, kFieldRejected);
-    std::string expected = "Расчёт,reactor,y1,y2,y3,y4,y5,y6,GB,WB,ALFA,ALPE,t,P\r\n";
+    window.add(ModelKind::bubble, kFaultAtReactor25);
+    std::string expected = kCsvHeader;
     for (int reactor = 1; reactor <= 3; ++reactor)
-        expected += "1," + std::to_string(reactor) + exampleCells(reactor, kStoreOrderPanes, ',', '.') + "\r\n";
+        expected += "1," + std::to_string(reactor) + exampleCells(reactor, kStoreOrderPanes, ',', '.') + ",,\r\n";
     expected += "2,1,5.79258108139038,-2.60516881942749,-0.187412232160568,-0.212773561477661,2.71277356147766,"
-                "-3.19276690483093,,,,,,\r\n"
-                "3,1,,,,,,,,,,,,\r\n"
-                "4,,,,,,,,,,,,,\r\n";
-    EXPECT_EQ(csvText(window.table), expected);
+                "-3.19276690483093,,,,,,,EInvalidOp,Invalid floating point operation.\r\n"
+                "3,1,,,,,,,,,,,,,EZeroDivide,Floating point division by zero.\r\n"
+                "4,,,,,,,,,,,,,,EConvertError,'4x' is not a valid floating point value.\r\n";
+    const std::string text = csvText(window.table);
+    ASSERT_EQ(text.substr(0, expected.size()), expected);
+    // Run 5 fails in reactor 25: its 24 complete reactors carry the error too.
+    std::istringstream run5(text.substr(expected.size()));
+    int lines = 0;
+    for (std::string line; std::getline(run5, line); ++lines)
+        EXPECT_TRUE(line.starts_with("5,") && line.ends_with(",EInvalidOp,Invalid floating point operation.\r"))
+            << line;
+    EXPECT_EQ(lines, 25);
 }
 
 TEST(CsvText, EmptyTableIsTheHeader)
 {
     RunsAndTable window;
-    EXPECT_EQ(csvText(window.table), "Расчёт,reactor,y1,y2,y3,y4,y5,y6,GB,WB,ALFA,ALPE,t,P\r\n");
+    EXPECT_EQ(csvText(window.table), kCsvHeader);
 }
 
 } // namespace

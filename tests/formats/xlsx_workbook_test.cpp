@@ -64,13 +64,15 @@ private:
     bool ok_;
 };
 
-const char* const kHeader = "s:Расчёт\ts:reactor\ts:y1\ts:y2\ts:y3\ts:y4\ts:y5\ts:y6\ts:GB\ts:WB\ts:ALFA\ts:ALPE\ts:t\ts:P";
+const char* const kHeader = "s:Расчёт\ts:reactor\ts:y1\ts:y2\ts:y3\ts:y4\ts:y5\ts:y6\ts:GB\ts:WB\ts:ALFA\ts:ALPE\ts:t\ts:P"
+                              "\ts:error_kind\ts:error_message";
 
 // A stored single reads back as itself once narrowed; P, a single or a
 // double, is exactly 5.75, 5.5 and 5.25 in the worked examples.
 void expectStoredValues(const std::vector<std::string>& cells, const ReactorResult& reactor)
 {
-    ASSERT_EQ(cells.size(), 2u + kPaneCount);
+    ASSERT_EQ(cells.size(), 2u + kPaneCount + 2);
+    EXPECT_EQ(cells[2 + kPaneCount] + cells[3 + kPaneCount], "") << "a run that did not fail has no error";
     for (std::size_t k = 0; k < kStoreOrder.size(); ++k) {
         const Pane pane = kStoreOrder[k];
         const std::string& cell = cells[2 + k];
@@ -107,7 +109,8 @@ TEST(XlsxWorkbook, HeaderFrozenAndStoredValuesInADecimalCommaLocale)
 }
 
 // What a failed run did not store stays empty, a run that failed while
-// reading its fields has no reactor number.
+// reading its fields has no reactor number; the error's kind and message
+// follow the quantities.
 TEST(XlsxWorkbook, FailedRunsLeaveCellsEmpty)
 {
     RunsAndTable window;
@@ -117,8 +120,9 @@ TEST(XlsxWorkbook, FailedRunsLeaveCellsEmpty)
     ASSERT_EQ(lines.size(), 2u + 1 + 2 + 1);
     EXPECT_EQ(lines[3],
               "n:1\tn:1\tn:5.792581081390381\tn:-2.60516881942749\tn:-0.1874122321605682\t"
-              "n:-0.2127735614776611\tn:2.712773561477661\tn:-3.192766904830933\t\t\t\t\t\t");
-    EXPECT_EQ(lines[4], "n:2\t\t\t\t\t\t\t\t\t\t\t\t\t");
+              "n:-0.2127735614776611\tn:2.712773561477661\tn:-3.192766904830933\t\t\t\t\t\t"
+              "\ts:EInvalidOp\ts:Invalid floating point operation.");
+    EXPECT_EQ(lines[4], "n:2\t\t\t\t\t\t\t\t\t\t\t\t\t\ts:EConvertError\ts:'4x' is not a valid floating point value.");
     EXPECT_EQ(lines[5], "");
 }
 

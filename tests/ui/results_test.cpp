@@ -489,7 +489,7 @@ private Q_SLOTS:
         QTest::addColumn<int>("type");
         QTest::addColumn<QString>("saved");
         QTest::addColumn<QByteArray>("start");
-        QTest::newRow("CSV typed") << "r.csv" << 0 << "r.csv" << QByteArray("Расчёт,reactor,y1,y2,y3,y4,y5,y6,GB,WB,ALFA,ALPE,t,P\r\n1,1,1.55393481254578,");
+        QTest::newRow("CSV typed") << "r.csv" << 0 << "r.csv" << QByteArray("Расчёт,reactor,y1,y2,y3,y4,y5,y6,GB,WB,ALFA,ALPE,t,P,error_kind,error_message\r\n1,1,1.55393481254578,");
         QTest::newRow("CSV by type") << "r" << 0 << "r.csv" << QByteArray("Расчёт,reactor,");
         QTest::newRow("XLSX by type") << "r" << 1 << "r.xlsx" << QByteArray("PK\x03\x04");
         QTest::newRow("XLSX typed, CSV shown") << "r.xlsx" << 0 << "r.xlsx" << QByteArray("PK\x03\x04");
