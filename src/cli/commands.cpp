@@ -15,6 +15,8 @@
 #include "study/runner.h"
 #include "study/study_error.h"
 
+#include <charconv>
+#include <cstdint>
 #include <iostream>
 #include <map>
 #include <memory>
@@ -128,9 +130,9 @@ void addSweep(CLI::App& sweep, SweepOptions& options, const char* name, const ch
                      "only the K points of the largest criterion margin, largest first, ties in point order "
                      "(implies --criterion)")
         ->type_name("K")
-        ->check(CLI::Range(std::size_t(1), std::size_t(1'000'000)));
+        ->check(wholeNumberIn(1, 1'000'000));
     command->add_option("--jobs", options.jobs, "points run at once (default: the number of cores)")
-        ->check(CLI::Range(1u, 1024u));
+        ->check(wholeNumberIn(1, 1024));
     addSeparatorOption(*command, options.separator);
     command
         ->add_option_function<std::string>(
@@ -177,8 +179,15 @@ int runSingle(const SingleRunOptions& options, StandardOutput& out)
 {
     const DecimalSeparator separator = chosenSeparator(options.separator);
     const RunRecord run = runRecorded(options.model, options.fields, separator);
-    formats::writeRun(out.stream(), run, options.fields, options.format, separator);
-    out.flush();
+    try {
+        formats::writeRun(out.stream(), run, options.fields, options.format, separator);
+        out.flush();
+    } catch (const OutputError&) {
+        // The run's own error is reported even when its output cannot be.
+        if (run.error)
+            std::cerr << run.error->message << '\n';
+        throw;
+    }
     // The run's own error comes first; a plot that fails too is reported after it.
     if (run.error)
         std::cerr << run.error->message << '\n';
@@ -213,7 +222,6 @@ void runSweepPoints(const study::SweepPlan& plan, const SweepOptions& options, S
         throw UsageError("--no-header applies to CSV output only: JSON is one document");
     formats::SweepWriter writer(out.stream(), plan, options.output);
     ProgressBar progress(std::cerr, points.size(), standardErrorIsTerminal());
-    const InterruptionWatch interruptions;
     const auto stopWhenInterrupted = [] {
         if (const int signal = InterruptionWatch::received())
             throw Interrupted{signal};
@@ -276,6 +284,22 @@ void addVersionFlags(CLI::App& command)
 } // namespace
 
 std::string fieldOption(const FieldDescription& field) { return "--" + std::string(field.name); }
+
+CLI::Validator wholeNumberIn(std::uint64_t least, std::uint64_t most)
+{
+    const std::string range = "from " + std::to_string(least) + " to " + std::to_string(most);
+    return CLI::Validator(
+        [least, most, range](const std::string& text) -> std::string {
+            std::uint64_t value = 0;
+            const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+            if (text.empty() || end != text.data() + text.size() || error == std::errc::invalid_argument)
+                return "'" + text + "' is not a whole number";
+            if (error == std::errc::result_out_of_range || value < least || value > most)
+                return text + " is not " + range;
+            return {};
+        },
+        "UINT in [" + std::to_string(least) + " - " + std::to_string(most) + "]");
+}
 
 namespace {
 
@@ -366,7 +390,9 @@ int runParsed(CommandLine& commandLine)
 
 } // namespace
 
-int runCommandLine(int argc, char** argv)
+namespace {
+
+int runArguments(int argc, char** argv)
 {
     CommandLine commandLine;
     std::optional<std::string> unknown = unknownSubcommand(commandLine.app, argc, argv, 1);
@@ -384,11 +410,33 @@ int runCommandLine(int argc, char** argv)
         return helpWritten(commandLine.app.exit(e));
     } catch (const CLI::CallForAllHelp& e) {
         return helpWritten(commandLine.app.exit(e));
+    } catch (const CLI::ExtrasError&) {
+        // The words left over, in the order they were typed.
+        std::string words;
+        for (const std::string& word : commandLine.app.remaining(true))
+            words += (words.empty() ? "" : " ") + word;
+        std::cerr << "The following arguments were not expected: " << words
+                  << "\nRun with --help for more information.\n";
+        return kExitUsage;
     } catch (const CLI::ParseError& e) {
         commandLine.app.exit(e);
         return kExitUsage;
     }
     return runParsed(commandLine);
+}
+
+} // namespace
+
+int runCommandLine(int argc, char** argv)
+{
+    // Watched from the start, so that a signal before the first point still
+    // leaves whole output; a command that ran to its end reports the signal
+    // by its status.
+    const InterruptionWatch interruptions;
+    const int status = runArguments(argc, argv);
+    if (const int signal = InterruptionWatch::received(); signal != 0 && status == kExitSuccess)
+        return 128 + signal;
+    return status;
 }
 
 } // namespace kaskad::cli

@@ -19,6 +19,10 @@ inline constexpr int kExitOutputFailed = 3;
 // The option of an input field: "--N", "--y10", ...
 std::string fieldOption(const FieldDescription& field);
 
+// Accepts the digits of a whole number from least to most; says which of
+// the two a text fails: not such a number, or out of the range.
+CLI::Validator wholeNumberIn(std::uint64_t least, std::uint64_t most);
+
 // Parses the arguments and runs the chosen subcommand; returns the exit status.
 int runCommandLine(int argc, char** argv);
 

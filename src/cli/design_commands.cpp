@@ -87,12 +87,12 @@ void addOptimize(CLI::App& optimize, OptimizeOptions& options, const char* name,
                      "a bound on an outlet quantity, Q>=V, Q>V, Q<=V or Q<V, or on every reactor, all:Q>=V …")
         ->type_name("BOUND");
     command->add_option("--digits", options.digits, "significant digits of the answer's texts (default 4)")
-        ->check(CLI::Range(1, 9));
+        ->check(wholeNumberIn(1, 9));
     command->add_option("--max-evals", options.maxEvaluations, "model runs at most (default 2000)")
         ->type_name("K")
-        ->check(CLI::Range(std::size_t(1), std::size_t(100'000'000)));
+        ->check(wholeNumberIn(1, 100'000'000));
     command->add_option("--jobs", options.jobs, "searches run at once (default: the number of cores)")
-        ->check(CLI::Range(1u, 1024u));
+        ->check(wholeNumberIn(1, 1024));
     addFormatOption(*command, options.format);
 }
 
@@ -110,7 +110,7 @@ void addSolve(CLI::App& solve, SolveOptions& options, const char* name, const ch
         ->type_name("K");
     command->add_option("--scan", options.scan, "the interval is scanned in this many equal steps (default 200)")
         ->type_name("K")
-        ->check(CLI::Range(std::size_t(1), std::size_t(1'000'000)));
+        ->check(wholeNumberIn(1, 1'000'000));
     addFormatOption(*command, options.format);
 }
 
@@ -143,7 +143,6 @@ int runOptimize(const OptimizeOptions& options, StandardOutput& out)
     }
 
     ProgressBar progress(std::cerr, options.maxEvaluations, standardErrorIsTerminal());
-    const InterruptionWatch interruptions;
     study::OptimizeSettings settings;
     settings.digits = options.digits;
     settings.maxEvaluations = options.maxEvaluations;

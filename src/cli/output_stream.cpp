@@ -8,6 +8,7 @@
 #include <cstring>
 #include <string_view>
 #include <system_error>
+#include <pthread.h>
 #include <unistd.h>
 
 namespace kaskad::cli {
@@ -92,14 +93,26 @@ InterruptionWatch::InterruptionWatch()
     struct sigaction action {};
     action.sa_handler = noteSignal;
     sigemptyset(&action.sa_mask);
-    for (std::size_t i = 0; i < std::size(kWatched); ++i)
-        sigaction(kWatched[i], &action, &previous_[i]);
+    sigset_t watched;
+    sigemptyset(&watched);
+    for (std::size_t i = 0; i < std::size(kWatched); ++i) {
+        sigaction(kWatched[i], nullptr, &previous_[i]);
+        // A signal the parent ignores (nohup, "cmd &" in a script) stays ignored.
+        if (previous_[i].sa_handler == SIG_IGN)
+            continue;
+        sigaction(kWatched[i], &action, nullptr);
+        sigaddset(&watched, kWatched[i]);
+    }
+    // A watched signal that was blocked, and may be pending since before the
+    // program started, is noted now rather than never.
+    pthread_sigmask(SIG_UNBLOCK, &watched, nullptr);
 }
 
 InterruptionWatch::~InterruptionWatch()
 {
     for (std::size_t i = 0; i < std::size(kWatched); ++i)
-        sigaction(kWatched[i], &previous_[i], nullptr);
+        if (previous_[i].sa_handler != SIG_IGN)
+            sigaction(kWatched[i], &previous_[i], nullptr);
 }
 
 int InterruptionWatch::received() { return receivedSignal.load(); }

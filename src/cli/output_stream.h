@@ -51,6 +51,8 @@ private:
 
 // While alive, SIGINT, SIGTERM and SIGHUP do not end the process but are
 // noted, so a sweep can stop between two points and leave complete output.
+// One watch lives for the whole command, made before anything is computed;
+// a signal the parent ignored stays ignored.
 class InterruptionWatch {
 public:
     InterruptionWatch();

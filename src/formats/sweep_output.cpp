@@ -3,6 +3,7 @@
 
 #include "formats/csv.h"
 #include "numeric/number_text.h"
+#include "study/runner.h"
 
 #include <charconv>
 
@@ -170,15 +171,23 @@ std::optional<FormattedPoint> SweepWriter::format(std::size_t index, const RunRe
         return std::nullopt;
     FormattedPoint formatted;
     formatted.margin = point->margin();
+    if (rows_.options().best == 0)
+        formatted.text = pointText(*point);
+    return formatted;
+}
+
+std::string SweepWriter::pointText(const study::PointRows& point) const
+{
+    std::string text;
     if (options_.format == OutputFormat::json) {
-        appendJsonPoint(formatted.text, rows_.plan().model(), *point);
+        appendJsonPoint(text, rows_.plan().model(), point);
     } else {
         // A row is the field texts, at most 12 values of 23 characters and the
         // error and criterion cells.
-        formatted.text.reserve(point->rowCount() * (12 * 24 + 160));
-        appendCsvRows(formatted.text, rows_.columns(), *point);
+        text.reserve(point.rowCount() * (12 * 24 + 160));
+        appendCsvRows(text, rows_.columns(), point);
     }
-    return formatted;
+    return text;
 }
 
 void SweepWriter::write(std::size_t index, std::optional<FormattedPoint>&& point)
@@ -190,9 +199,9 @@ void SweepWriter::write(std::size_t index, std::optional<FormattedPoint>&& point
         writeText(point->text);
         return;
     }
-    if (best_.size() == best && std::pair(-*point->margin, index) > best_.rbegin()->first)
+    if (best_.size() == best && std::pair(-*point->margin, index) > *best_.rbegin())
         return;
-    best_.emplace(std::pair(-*point->margin, index), std::move(point->text));
+    best_.emplace(-*point->margin, index);
     if (best_.size() > best)
         best_.erase(std::prev(best_.end()));
 }
@@ -209,8 +218,10 @@ void SweepWriter::point(std::size_t index, const RunRecord& run) { write(index, 
 
 void SweepWriter::end()
 {
-    for (const auto& [key, text] : best_)
-        writeText(text);
+    for (const auto& [negatedMargin, index] : best_) {
+        const RunRecord run = study::runPoint(rows_.plan(), index);
+        writeText(pointText(*rows_.point(index, run)));
+    }
     best_.clear();
     if (options_.format == OutputFormat::json)
         out_ << (wrotePoint_ ? "\n]}\n" : "]}\n");

@@ -6,7 +6,7 @@
 #include "study/point_rows.h"
 
 #include <cstddef>
-#include <map>
+#include <set>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -53,13 +53,17 @@ public:
     // call from several threads at once.
     std::optional<FormattedPoint> format(std::size_t index, const RunRecord& run) const;
     // Takes a formatted point, in point order: writes it, or with `best`
-    // keeps it until end() if its margin is among the largest.
+    // keeps its margin and index if the margin is among the largest. With
+    // `best`, format() forms no text: end() runs the kept points again and
+    // writes them, so memory holds K margins whatever the point count.
     void write(std::size_t index, std::optional<FormattedPoint>&& point);
     void point(std::size_t index, const RunRecord& run);
-    // Writes the kept points, largest margin first, and closes the document.
+    // Writes the kept points, largest margin first (each run again: a run
+    // gives the same digits every time), and closes the document.
     void end();
 
 private:
+    std::string pointText(const study::PointRows& point) const;
     void writeText(const std::string& text);
 
     std::ostream& out_;
@@ -67,7 +71,7 @@ private:
     SweepOutputOptions options_;
     bool wrotePoint_ = false;
     // With `best`: the kept points by descending margin, then point order.
-    std::map<std::pair<double, std::size_t>, std::string> best_;
+    std::set<std::pair<double, std::size_t>> best_;
 };
 
 } // namespace kaskad::formats

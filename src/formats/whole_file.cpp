@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <optional>
 #include <stdexcept>
 #include <sys/stat.h>
 #include <system_error>
@@ -60,7 +61,7 @@ private:
             if (errno != EEXIST) {
                 const int error = errno;
                 path_.clear();
-                failWithErrno(error);
+                throw std::system_error(error, std::generic_category());
             }
         }
     }
@@ -69,19 +70,41 @@ private:
     int descriptor_ = -1;
 };
 
+// Writes the bytes straight into the path: a device or a pipe, or a file
+// whose folder takes no temporary file, created when missing and synced.
 void writeInPlace(const std::string& path, std::string_view bytes)
 {
-    const int descriptor = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+    const int descriptor = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (descriptor < 0)
         failWithErrno(errno);
+    struct stat status {};
     try {
         writeAll(descriptor, bytes);
+        if (::fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode) && ::fsync(descriptor) != 0)
+            throw std::system_error(errno, std::generic_category());
     } catch (const std::system_error& error) {
         ::close(descriptor);
         failWithErrno(error.code().value());
     }
     if (::close(descriptor) != 0)
         failWithErrno(errno);
+}
+
+// The temporary file beside the path, or nothing when the folder exists but
+// takes no new name (a read-only folder may hold a writable file, a name may
+// leave no room for a longer one); why it could not be made.
+std::optional<TemporaryFile> temporaryFileBeside(const std::string& path, std::string& whyNot)
+{
+    try {
+        return std::optional<TemporaryFile>(std::in_place, path);
+    } catch (const std::system_error& error) {
+        const int code = error.code().value();
+        if (code != EACCES && code != EPERM && code != EROFS && code != ENAMETOOLONG && code != EDQUOT &&
+            code != ENOSPC)
+            failWithErrno(code);
+        whyNot = std::strerror(code);
+        return std::nullopt;
+    }
 }
 
 } // namespace
@@ -106,15 +129,25 @@ void writeWholeFile(const std::string& path, std::string_view bytes)
         writeInPlace(path, bytes);
         return;
     }
-    TemporaryFile file(path);
-    if (exists && ::fchmod(file.descriptor(), status.st_mode & 07777) != 0)
+    std::string noTemporaryFile;
+    std::optional<TemporaryFile> file = temporaryFileBeside(path, noTemporaryFile);
+    if (!file) {
+        try {
+            writeInPlace(path, bytes);
+        } catch (const std::runtime_error& error) {
+            throw std::runtime_error("no temporary file could be made beside it (" + noTemporaryFile +
+                                     ") and it could not be written in place (" + error.what() + ")");
+        }
+        return;
+    }
+    if (exists && ::fchmod(file->descriptor(), status.st_mode & 07777) != 0)
         failWithErrno(errno);
     try {
-        writeAll(file.descriptor(), bytes);
+        writeAll(file->descriptor(), bytes);
     } catch (const std::system_error& error) {
         failWithErrno(error.code().value());
     }
-    file.renameOver(path);
+    file->renameOver(path);
 }
 
 } // namespace kaskad::formats

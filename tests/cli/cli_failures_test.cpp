@@ -6,10 +6,18 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <clocale>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <signal.h>
+#include <spawn.h>
 #include <sstream>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace kaskad::cli {
 namespace {
@@ -51,6 +59,12 @@ TEST(CliWriteFailure, EndsWithAMessageAndStatusThree)
         EXPECT_EQ(result.exitStatus, 3) << arguments;
         EXPECT_NE(result.err.find("could not be written"), std::string::npos) << arguments << ": " << result.err;
     }
+    // The run's own error is still reported.
+    const test_support::CliResult failed =
+        runKaskadCli("bubble --N 3 --y10 3 --y50 2.5 --wg 0 --t 433 --dtr 2 --d 3 --ts 3600 --format csv > /dev/full");
+    EXPECT_EQ(failed.exitStatus, 3);
+    EXPECT_EQ(failed.err, "Floating point division by zero.\nkaskad-cli: the output could not be written: No space left "
+                          "on device\n");
 }
 
 // SIGPIPE left at its default ends the program quietly; ignored, the broken
@@ -65,15 +79,16 @@ TEST(CliWriteFailure, AReaderThatGoesAway)
 }
 
 // Every row a stopped sweep wrote is whole, the JSON document is closed, and
-// the status tells the signal.
+// the status tells the signal. Job control keeps the shell from starting the
+// sweep with SIGINT ignored, as a script's "cmd &" is.
 TEST(CliSweepSignal, StopsWithWholeRows)
 {
     for (const auto& [signal, status] : {std::pair{"INT", "130"}, std::pair{"TERM", "143"}, std::pair{"HUP", "129"}}) {
-        const ShellResult csv = runShell("$KASKAD_CLI " + kLongSweep + " > out.csv & sleep 0.5; kill -" + signal +
+        const ShellResult csv = runShell("set -m; $KASKAD_CLI " + kLongSweep + " > out.csv & sleep 0.5; kill -" + signal +
                                          " $!; wait $!; echo $?; awk -F, \"{print NF}\" out.csv | sort -u; "
                                          "tail -c 1 out.csv | od -c | head -1; rm out.csv");
         EXPECT_EQ(csv.out, std::string(status) + "\n23\n0000000  \\n\n") << signal;
-        const ShellResult json = runShell("$KASKAD_CLI " + kLongSweep + " --format json > out.json & sleep 0.5; kill -" +
+        const ShellResult json = runShell("set -m; $KASKAD_CLI " + kLongSweep + " --format json > out.json & sleep 0.5; kill -" +
                                           signal + " $!; wait $!; echo $?");
         EXPECT_EQ(json.out, std::string(status) + "\n") << signal;
         std::ifstream written("out.json");
@@ -82,6 +97,91 @@ TEST(CliSweepSignal, StopsWithWholeRows)
         EXPECT_GT(document["points"].size(), 0u) << signal;
         std::filesystem::remove("out.json");
     }
+}
+
+// A sweep of 40,000 points of 24 reactors: half a second on two cores.
+const std::string kMidSweep =
+    "sweep bubble --N 24 --y10 3 --y50 2.5 --wg 0.05 --t 400:599:1 --dtr 2 --d 3 --ts 1000:20900:100";
+
+// A sweep whose parent ignores SIGHUP, as nohup does, runs to its end.
+TEST(CliSweepSignal, IgnoredAtStartStaysIgnored)
+{
+    const ShellResult run = runShell("nohup $KASKAD_CLI " + kMidSweep + " --outlet > out.csv 2>/dev/null & "
+                                     "until [ -s out.csv ]; do sleep 0.02; done; kill -HUP $!; wait $!; echo $?; wc -l < out.csv; rm out.csv");
+    EXPECT_EQ(run.out, "0\n40001\n");
+}
+
+struct SpawnResult {
+    int exitStatus = -1;
+    long maxResidentKilobytes = 0;
+};
+
+// Runs kaskad-cli ARGUMENTS with its output in a file, SIGTERM blocked from
+// its start and sent at once when `terminate`: pending before any handler.
+SpawnResult spawnCli(const std::vector<std::string>& arguments, const std::string& output, bool terminate)
+{
+    std::vector<char*> argv{const_cast<char*>(KASKAD_CLI_PATH)};
+    for (const std::string& argument : arguments)
+        argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    sigset_t blocked;
+    sigemptyset(&blocked);
+    if (terminate)
+        sigaddset(&blocked, SIGTERM);
+    posix_spawnattr_setsigmask(&attributes, &blocked);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK);
+    pid_t pid = 0;
+    SpawnResult result;
+    if (::posix_spawn(&pid, KASKAD_CLI_PATH, &actions, &attributes, argv.data(), environ) == 0) {
+        if (terminate)
+            ::kill(pid, SIGTERM);
+        int status = 0;
+        struct rusage usage {};
+        ::wait4(pid, &status, 0, &usage);
+        result.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        result.maxResidentKilobytes = usage.ru_maxrss;
+    }
+    posix_spawnattr_destroy(&attributes);
+    posix_spawn_file_actions_destroy(&actions);
+    return result;
+}
+
+std::vector<std::string> words(const std::string& text)
+{
+    std::istringstream in(text);
+    return {std::istream_iterator<std::string>(in), {}};
+}
+
+// A signal that came before the program could note it still stops the sweep
+// with its document closed.
+TEST(CliSweepSignal, ASignalBeforeTheFirstPointLeavesAClosedDocument)
+{
+    const std::string output = "early.json";
+    const SpawnResult run = spawnCli(words(kMidSweep + " --format json"), output, true);
+    EXPECT_EQ(run.exitStatus, 143);
+    std::ifstream written(output);
+    EXPECT_FALSE(nlohmann::json::parse(written, nullptr, false).is_discarded());
+    std::filesystem::remove(output);
+}
+
+// --best keeps K margins, not K points' text: its memory does not grow with
+// the points.
+TEST(CliSweepBest, MemoryDoesNotGrowWithThePoints)
+{
+    const SpawnResult one = spawnCli(words(kMidSweep + " --best 1"), "best.csv", false);
+    const SpawnResult all = spawnCli(words(kMidSweep + " --best 1000000"), "best.csv", false);
+    EXPECT_EQ(one.exitStatus, 0);
+    EXPECT_EQ(all.exitStatus, 0);
+    EXPECT_LT(all.maxResidentKilobytes - one.maxResidentKilobytes, 64 * 1024)
+        << one.maxResidentKilobytes << " kB for one, " << all.maxResidentKilobytes << " kB for all";
+    std::ifstream rows("best.csv");
+    EXPECT_EQ(std::count(std::istreambuf_iterator<char>(rows), {}, '\n'), 1 + 40'000 * 24);
+    std::filesystem::remove("best.csv");
 }
 
 // Numbers are read with "." whatever the locale, unless asked for the locale's.

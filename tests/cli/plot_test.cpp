@@ -111,6 +111,27 @@ TEST(ProfilePlot, APipeIsWrittenThroughNotReplaced)
     fs::remove(pipe);
 }
 
+// A name so long that no temporary name fits beside it stands for a folder
+// that takes no new file (root may write into any folder): the plot is
+// written in place. A name too long for the file itself fails both ways,
+// and the message says so.
+TEST(ProfilePlot, WrittenInPlaceWhereNoTemporaryFileFits)
+{
+    const fs::path folder = fs::temp_directory_path();
+    const fs::path longest = folder / (std::string(251, 'p') + ".svg");
+    const std::string run = "bubble --N 3 --y10 3 --y50 2.5 --wg 0.05 --t 433 --dtr 2 --d 3 --ts 3600 --format csv --plot ";
+    const test_support::CliResult written = runKaskadCli(run + longest.string());
+    EXPECT_EQ(written.exitStatus, 0) << written.err;
+    EXPECT_TRUE(fileText(longest).starts_with("<?xml"));
+    fs::remove(longest);
+    const test_support::CliResult neither = runKaskadCli(run + (folder / (std::string(260, 'p') + ".svg")).string());
+    EXPECT_EQ(neither.exitStatus, 3);
+    EXPECT_NE(neither.err.find("no temporary file could be made beside it (File name too long) and it could not be "
+                               "written in place (File name too long)"),
+              std::string::npos)
+        << neither.err;
+}
+
 std::uint32_t bigEndian(const std::string& bytes, std::size_t at)
 {
     std::uint32_t value = 0;
