@@ -12,6 +12,7 @@
 
 #include <xcb/xcb.h>
 
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -45,8 +46,8 @@ void addPluginKeys(std::set<std::string>& names, const QString& folder)
     for (const QFileInfo& file : QDir(folder).entryInfoList(QDir::Files)) {
         if (!QLibrary::isLibrary(file.fileName()))
             continue;
-        const QJsonObject metaData = QPluginLoader(file.filePath()).metaData();
-        for (const QJsonValue key : metaData.value(QStringLiteral("MetaData")).toObject().value(QStringLiteral("Keys")).toArray())
+        const QJsonObject plugin = QPluginLoader(file.filePath()).metaData().value(QStringLiteral("MetaData")).toObject();
+        for (const QJsonValue key : plugin.value(QStringLiteral("Keys")).toArray())
             names.insert(lowerCase(key.toString().toStdString()));
     }
 }
@@ -141,7 +142,8 @@ std::set<std::string> platformPluginNames(const DisplaySettings& settings)
     std::set<std::string> names;
     const QString platforms = QStringLiteral("/platforms");
     addPluginKeys(names, QLibraryInfo::path(QLibraryInfo::PluginsPath) + platforms);
-    for (const QString& folder : qEnvironmentVariable("QT_PLUGIN_PATH").split(QDir::listSeparator(), Qt::SkipEmptyParts))
+    const QStringList pluginFolders = qEnvironmentVariable("QT_PLUGIN_PATH").split(QDir::listSeparator(), Qt::SkipEmptyParts);
+    for (const QString& folder : pluginFolders)
         addPluginKeys(names, folder + platforms);
     if (const QString folder = qEnvironmentVariable("QT_QPA_PLATFORM_PLUGIN_PATH"); !folder.isEmpty())
         addPluginKeys(names, folder);
