@@ -106,8 +106,9 @@ const std::string kMidSweep =
 // A sweep whose parent ignores SIGHUP, as nohup does, runs to its end.
 TEST(CliSweepSignal, IgnoredAtStartStaysIgnored)
 {
-    const ShellResult run = runShell("nohup $KASKAD_CLI " + kMidSweep + " --outlet > out.csv 2>/dev/null & "
-                                     "until [ -s out.csv ]; do sleep 0.02; done; kill -HUP $!; wait $!; echo $?; wc -l < out.csv; rm out.csv");
+    const ShellResult run = runShell("nohup $KASKAD_CLI " + kMidSweep + " --outlet > nohup.csv 2>/dev/null & "
+                                     "for i in $(seq 1000); do [ -s nohup.csv ] && break; sleep 0.02; done; kill -HUP $!; wait $!; echo $?; "
+                                     "wc -l < nohup.csv; rm nohup.csv");
     EXPECT_EQ(run.out, "0\n40001\n");
 }
 
