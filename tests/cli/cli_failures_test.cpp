@@ -136,9 +136,26 @@ SpawnResult spawnCli(const std::vector<std::string>& arguments, const std::strin
         sigaddset(&blocked, SIGTERM);
     posix_spawnattr_setsigmask(&attributes, &blocked);
     posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK);
+    // Under AddressSanitizer, freed memory waits in a quarantine that would
+    // count as the program's own: none is kept, so memory is the program's.
+    std::vector<std::string> environment;
+    bool sanitizerOptions = false;
+    for (char** variable = environ; *variable; ++variable) {
+        environment.emplace_back(*variable);
+        if (environment.back().starts_with("ASAN_OPTIONS=")) {
+            environment.back() += ":quarantine_size_mb=0";
+            sanitizerOptions = true;
+        }
+    }
+    if (!sanitizerOptions)
+        environment.emplace_back("ASAN_OPTIONS=quarantine_size_mb=0");
+    std::vector<char*> envp;
+    for (std::string& variable : environment)
+        envp.push_back(variable.data());
+    envp.push_back(nullptr);
     pid_t pid = 0;
     SpawnResult result;
-    if (::posix_spawn(&pid, KASKAD_CLI_PATH, &actions, &attributes, argv.data(), environ) == 0) {
+    if (::posix_spawn(&pid, KASKAD_CLI_PATH, &actions, &attributes, argv.data(), envp.data()) == 0) {
         if (terminate)
             ::kill(pid, SIGTERM);
         int status = 0;
