@@ -15,14 +15,6 @@ namespace kaskad::python {
 
 namespace {
 
-ModelKind designModel(const std::string& name)
-{
-    if (name == modelName(ModelKind::bubble))
-        return ModelKind::bubble;
-    if (name == modelName(ModelKind::gaslift))
-        return ModelKind::gaslift;
-    throw py::value_error("the model is 'bubble' or 'gaslift', not '" + name + "'");
-}
 
 // A reactor's stored values in store order, None for one not stored.
 py::object outletValues(const RunRecord& run)
@@ -82,7 +74,7 @@ py::dict optimizeDesign(const std::string& model, const FieldTexts& texts, const
 {
     if (digits < 1 || digits > 9)
         throw py::value_error("digits must be from 1 to 9");
-    study::DesignSpace space(designModel(model), texts, kFieldCount);
+    study::DesignSpace space(modelOf(model), texts, kFieldCount);
     study::Objective objective =
         kind == "margin" ? study::Objective::parse(study::Objective::Kind::margin, "margin", space)
                          : study::Objective::parse(objectiveKind(kind), name, space);
@@ -126,7 +118,7 @@ py::tuple solvedTuple(const study::SolvedPoint& point)
 py::dict solveDesign(const std::string& model, const FieldTexts& texts, const std::string& target,
                      std::optional<std::int32_t> reactor, std::size_t scan)
 {
-    const study::DesignSpace space(designModel(model), texts, 1);
+    const study::DesignSpace space(modelOf(model), texts, 1);
     const study::Target parsed = study::Target::parse(target);
     study::SolveSettings settings;
     settings.reactor = reactor;
@@ -148,6 +140,13 @@ py::dict solveDesign(const std::string& model, const FieldTexts& texts, const st
 }
 
 } // namespace
+
+ModelKind modelOf(const std::string& name)
+{
+    if (const std::optional<ModelKind> model = modelNamed(name))
+        return *model;
+    throw py::value_error("the model is 'bubble' or 'gaslift', not '" + name + "'");
+}
 
 void bindDesign(py::module_& m)
 {

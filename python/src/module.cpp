@@ -26,14 +26,6 @@ namespace kaskad::python {
 
 namespace {
 
-ModelKind modelOf(const std::string& name)
-{
-    if (name == modelName(ModelKind::bubble))
-        return ModelKind::bubble;
-    if (name == modelName(ModelKind::gaslift))
-        return ModelKind::gaslift;
-    throw py::value_error("the model is 'bubble' or 'gaslift', not '" + name + "'");
-}
 
 DecimalSeparator separatorOf(const std::string& text)
 {

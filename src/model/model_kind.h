@@ -5,6 +5,7 @@
 #include "model/model_window.h"
 
 #include <array>
+#include <optional>
 #include <span>
 #include <string_view>
 
@@ -14,6 +15,16 @@ enum class ModelKind { bubble, gaslift };
 
 // "bubble" or "gaslift", as the command line and the data files name it.
 constexpr std::string_view modelName(ModelKind model) { return model == ModelKind::bubble ? "bubble" : "gaslift"; }
+
+// The model a name gives, if it names one.
+constexpr std::optional<ModelKind> modelNamed(std::string_view name)
+{
+    if (name == modelName(ModelKind::bubble))
+        return ModelKind::bubble;
+    if (name == modelName(ModelKind::gaslift))
+        return ModelKind::gaslift;
+    return std::nullopt;
+}
 
 // The caption of the model's window: "Тевир Барботажный" or "Тевир Газлифтовый".
 constexpr std::string_view modelCaption(ModelKind model)

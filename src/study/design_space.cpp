@@ -81,13 +81,10 @@ bool fieldStoredAsDouble(ModelKind model, Field field)
 
 std::string storedValueText(long double x, bool storedAsDouble)
 {
-    const long double stored = storedAsDouble ? static_cast<long double>(static_cast<double>(x))
-                                              : static_cast<long double>(static_cast<float>(x));
+    const long double stored = storedFieldValue(x, storedAsDouble);
     const int most = storedAsDouble ? 17 : 9;
     const auto readsBack = [&](const std::string& text) {
-        const long double read = TextToNumber(text, '.');
-        return (storedAsDouble ? static_cast<long double>(static_cast<double>(read))
-                               : static_cast<long double>(static_cast<float>(read))) == stored;
+        return storedFieldValue(TextToNumber(text, '.'), storedAsDouble) == stored;
     };
     std::string text;
     for (int digits = 1; digits <= most; ++digits)
@@ -98,8 +95,7 @@ std::string storedValueText(long double x, bool storedAsDouble)
 
 std::string storedValueSearchText(long double x, bool storedAsDouble)
 {
-    const long double stored = storedAsDouble ? static_cast<long double>(static_cast<double>(x))
-                                              : static_cast<long double>(static_cast<float>(x));
+    const long double stored = storedFieldValue(x, storedAsDouble);
     // The shortest decimal that rounds correctly to the stored value; the
     // field's reader rounds twice (to extended, then to the width), so its
     // reading is checked.
@@ -107,9 +103,7 @@ std::string storedValueSearchText(long double x, bool storedAsDouble)
     const std::to_chars_result written = storedAsDouble ? std::to_chars(text, text + sizeof text, static_cast<double>(stored))
                                                         : std::to_chars(text, text + sizeof text, static_cast<float>(stored));
     const std::string_view shortest(text, static_cast<std::size_t>(written.ptr - text));
-    const long double read = TextToNumber(shortest, '.');
-    if ((storedAsDouble ? static_cast<long double>(static_cast<double>(read))
-                        : static_cast<long double>(static_cast<float>(read))) == stored)
+    if (storedFieldValue(TextToNumber(shortest, '.'), storedAsDouble) == stored)
         return std::string(shortest);
     return storedValueText(x, storedAsDouble);
 }

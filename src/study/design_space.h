@@ -58,6 +58,13 @@ private:
 // Whether a field of the model stores its value as a double (else a single).
 bool fieldStoredAsDouble(ModelKind model, Field field);
 
+// x rounded to the width its field stores, widened again.
+inline long double storedFieldValue(long double x, bool storedAsDouble)
+{
+    return storedAsDouble ? static_cast<long double>(static_cast<double>(x))
+                          : static_cast<long double>(static_cast<float>(x));
+}
+
 // The shortest text that the field reads as the value it stores for x: the
 // single (or double) nearest to x, in at most 9 (17) significant digits.
 std::string storedValueText(long double x, bool storedAsDouble);

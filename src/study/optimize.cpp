@@ -107,9 +107,7 @@ private:
     {
         std::vector<long double> stored;
         for (std::size_t k = 0; k < values_.size(); ++k)
-            stored.push_back(problem_.space.intervals()[k].storedAsDouble
-                                 ? static_cast<long double>(static_cast<double>(values_[k]))
-                                 : static_cast<long double>(static_cast<float>(values_[k])));
+            stored.push_back(storedFieldValue(values_[k], problem_.space.intervals()[k].storedAsDouble));
         return stored;
     }
 
@@ -408,12 +406,8 @@ DesignAnswer answerOf(const DesignProblem& problem, const RoundedPoint& point, s
     answer.texts = problem.space.pointTexts(texts, reactors);
     answer.run = runRecorded(problem.space.model(), answer.texts, '.');
     std::vector<long double> stored;
-    for (std::size_t k = 0; k < texts.size(); ++k) {
-        const long double value = readValue(texts[k]);
-        stored.push_back(problem.space.intervals()[k].storedAsDouble
-                             ? static_cast<long double>(static_cast<double>(value))
-                             : static_cast<long double>(static_cast<float>(value)));
-    }
+    for (std::size_t k = 0; k < texts.size(); ++k)
+        stored.push_back(storedFieldValue(readValue(texts[k]), problem.space.intervals()[k].storedAsDouble));
     answer.assessment = assess(problem, answer.run, reactors, stored);
     answer.meets = meetsTarget(problem, answer.assessment);
     answer.limiting = limitingBound(problem, answer.run, answer.texts);

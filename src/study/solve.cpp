@@ -29,8 +29,7 @@ public:
 
     long double stored(long double x) const
     {
-        return field_.storedAsDouble ? static_cast<long double>(static_cast<double>(x))
-                                     : static_cast<long double>(static_cast<float>(x));
+        return storedFieldValue(x, field_.storedAsDouble);
     }
 
     // The next stored value above a stored value.
