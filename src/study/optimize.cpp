@@ -26,6 +26,17 @@ constexpr double kFailedMerit = 1e9;
 // A constraint's value where the run computed nothing to test.
 constexpr double kFailedConstraint = 1e3;
 
+// The values of the interval fields at a point of the unit cube.
+std::vector<long double> intervalValues(const DesignSpace& space, const std::vector<double>& unit)
+{
+    std::vector<long double> values;
+    for (std::size_t k = 0; k < unit.size(); ++k) {
+        const IntervalField& field = space.intervals()[k];
+        values.push_back(field.from + static_cast<long double>(unit[k]) * (field.to - field.from));
+    }
+    return values;
+}
+
 // The best point found for one reactor count, in the unit cube.
 struct Candidate {
     bool found = false;
@@ -66,7 +77,7 @@ public:
         if (used_ >= budget_ || stop_.load(std::memory_order_relaxed))
             throw nlopt::forced_stop();
         lastUnit_.assign(unit, unit + d);
-        values_ = valuesOf(lastUnit_);
+        values_ = intervalValues(problem_.space, lastUnit_);
         // A local search needs its own count's reactors only; a run to the
         // most reactors assesses every count at once.
         const std::int32_t reactors = only_ ? reactorsAt(*only_) : problem_.space.mostReactors();
@@ -90,16 +101,6 @@ public:
     const Archive& archive() const { return archive_; }
     std::size_t used() const { return used_; }
     const DesignProblem& problem() const { return problem_; }
-
-    std::vector<long double> valuesOf(const std::vector<double>& unit) const
-    {
-        std::vector<long double> values;
-        for (std::size_t k = 0; k < unit.size(); ++k) {
-            const IntervalField& field = problem_.space.intervals()[k];
-            values.push_back(field.from + static_cast<long double>(unit[k]) * (field.to - field.from));
-        }
-        return values;
-    }
 
 private:
     // The values the fields store for the point, for an objective on a field.
@@ -430,12 +431,7 @@ DesignAnswer roundedAnswer(const DesignProblem& problem, const Candidate& candid
     const DesignSpace& space = problem.space;
     const std::vector<double> unit = candidate.found ? candidate.unit
                                                      : std::vector<double>(space.intervals().size(), 0.5);
-    std::vector<long double> values;
-    for (std::size_t k = 0; k < unit.size(); ++k) {
-        const IntervalField& field = space.intervals()[k];
-        values.push_back(field.from + static_cast<long double>(unit[k]) * (field.to - field.from));
-    }
-    const RoundedPoint rounded = roundedPoint(space, values, digits);
+    const RoundedPoint rounded = roundedPoint(space, intervalValues(space, unit), digits);
     DesignAnswer answer = answerOf(problem, rounded, reactors);
     ++used;
     if (answer.meets || !candidate.found || !meetsTarget(problem, candidate.assessment))
