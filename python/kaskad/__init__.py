@@ -417,7 +417,8 @@ def sweep(model, outlet=False, criterion=False, jobs=None, *, only_meeting=False
     return to_xarray(frame) if flag(as_xarray, "as_xarray") else frame
 
 
-sweep.__doc__ = sweep.__doc__.replace("{fields}", _field_help("bubble") + "\n    gas-lift:\n" + _field_help("gaslift"))
+sweep.__doc__ = sweep.__doc__.replace("{fields}", "  bubble:\n" + _field_help("bubble") + "\n  gaslift:\n"
+                                      + _field_help("gaslift"))
 
 
 def _point_columns(model, points):
@@ -500,4 +501,8 @@ def to_xarray(frame):
 
 
 from ._design import optimize, solve, OptimizeResult, SolveResult, Answer, Root  # noqa: E402  (they use _run)
+
+for _function in (runs, optimize, solve):
+    _function.__doc__ = (_function.__doc__.rstrip() + "\n\n    Fields of bubble:\n" + _field_help("bubble")
+                         + "\n    Fields of gaslift:\n" + _field_help("gaslift") + "\n")
 from . import _xarray  # noqa: E402,F401  (frame.kaskad.to_xarray())
