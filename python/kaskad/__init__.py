@@ -16,6 +16,7 @@ prints them with Kaskad's 15 significant digits.
 from typing import NamedTuple, Optional
 
 from . import _kaskad
+from ._version import __version__
 from ._frame import sweep_frame, to_csv
 from ._texts import field_text, sweep_text
 

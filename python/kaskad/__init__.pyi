@@ -6,6 +6,7 @@ import pandas
 Field = Union[str, int, float]
 SweptField = Union[str, int, float, Iterable[Union[str, int, float]]]
 
+__version__: str
 QUANTITIES: tuple[str, ...]
 
 class UsageError(ValueError): ...
