@@ -123,6 +123,10 @@ class Run:
             state = f"{self.error.kind} at reactor {self.error.reactor}"
         return f"<kaskad.Run {self.model} {len(self.reactors)} reactors, {state}>"
 
+    def _repr_html_(self):
+        from ._html import run_html
+        return run_html(self)
+
 
 class CalculationError(Exception):
     """A run ended by an error; `.run` holds what it computed before it.
