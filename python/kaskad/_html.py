@@ -81,7 +81,8 @@ def profile_svg(run):
     if not points:
         return ""
     last_reactor = max(reactor for reactor, _ in points)
-    lowest = min(0.0, min(value for _, value in points))
+    smallest = min(value for _, value in points)
+    lowest = -_nice_top(-smallest) if smallest < 0 else 0.0
     top = _nice_top(max(value for _, value in points))
     width, height = _CHART_WIDTH - _LEFT - _RIGHT, _CHART_HEIGHT - _TOP - _BOTTOM
 
