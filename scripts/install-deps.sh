@@ -8,7 +8,7 @@ packages=(
   libcli11-dev nlohmann-json3-dev libxlsxwriter-dev libnlopt-cxx-dev libboost-math-dev
   qt6-base-dev qt6-charts-dev qt6-svg-dev qt6-qpa-plugins libgl-dev libqt6opengl6-dev libxcb1-dev
   xvfb xauth xdotool x11-utils openbox xclip imagemagick
-  python3-openpyxl
+  python3-openpyxl python3-xarray python3-tqdm
   fonts-dejavu-core fonts-liberation2
   help2man man-db groff-base bash-completion appstream lintian
   python3-dev pybind11-dev python3-pandas python3-distributed python3-pytest

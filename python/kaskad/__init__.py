@@ -11,19 +11,25 @@ Field arguments are the texts of the window's fields, read exactly as the
 window reads them; numbers become their shortest texts (0.05 -> "0.05").
 Values are the stored singles and doubles as Python floats; `number_text`
 prints them with Kaskad's 15 significant digits.
+
+The module needs the Python whose packages hold numpy and pandas: on
+Debian, /usr/bin/python3.
 """
 
+import numbers
 from typing import NamedTuple, Optional
+
+import numpy as np
 
 from . import _kaskad
 from ._version import __version__
-from ._frame import sweep_frame, to_csv
-from ._texts import field_text, sweep_text
+from ._frame import available_memory, field_column, frame_bytes, read_csv, sweep_frame, to_csv
+from ._texts import field_text, flag, jobs_count, separator_text, sweep_items, sweep_text
 
 __all__ = [
     "bubble", "gaslift", "sweep", "Run", "Reactor", "RunError", "number_text", "shard_range", "to_csv",
     "QUANTITIES", "CalculationError", "EExternal", "EMathError", "EInvalidOp", "EZeroDivide", "EOverflow",
-    "EConvertError", "ENoConvergence", "UsageError", "optimize", "solve",
+    "EConvertError", "ENoConvergence", "UsageError", "optimize", "solve", "runs", "read_csv", "to_xarray",
 ]
 
 #: The quantities a reactor stores, in store order: kaskad-cli's CSV columns after "reactor".
@@ -114,6 +120,11 @@ class Run:
         if self.error is not None:
             raise _ERROR_CLASSES.get(self.error.kind, CalculationError)(self)
 
+    def __reduce__(self):
+        # A run is a function of its texts: it travels as them and is computed
+        # again, digit for digit, where it lands.
+        return (_run_again, (self.model, self.inputs, self.decimal_separator))
+
     def __repr__(self):
         if self.ok:
             state = "ok"
@@ -128,6 +139,10 @@ class Run:
         return run_html(self)
 
 
+def _run_again(model, inputs, decimal_separator):
+    return Run(_kaskad.run(model, list(inputs.values()), decimal_separator), inputs, decimal_separator)
+
+
 class CalculationError(Exception):
     """A run ended by an error; `.run` holds what it computed before it.
     The subclasses are named after the error kinds and derive as they do in Kaskad."""
@@ -135,6 +150,10 @@ class CalculationError(Exception):
     def __init__(self, run):
         super().__init__(run.error.message)
         self.run = run
+
+    def __reduce__(self):
+        # Pickled with its run, so that it keeps its class in another process.
+        return (type(self), (self.run,))
 
     @property
     def kind(self):
@@ -184,20 +203,43 @@ _FIELD_DEFAULTS = {
 }
 
 
-def _option_texts(model, fields, decimal_separator, to_text):
-    """The eight field texts of a model from keyword arguments, defaults for
-    the fields not given; None is an empty field."""
+#: The fields a run never converts: passed on as written, never swept.
+_UNSWEPT = {"db"}
+
+
+def _model_checked(model):
     if model not in _FIELD_DEFAULTS:
         raise ValueError(f"the model is 'bubble' or 'gaslift', not {model!r}")
-    defaults = _FIELD_DEFAULTS[model]
+    return model
+
+
+def _option_texts(model, fields, decimal_separator, to_text):
+    """The eight field texts of a model from keyword arguments, defaults for
+    the fields not given; None only for a field whose default is None (the
+    gas-lift db), which leaves it empty."""
+    defaults = _FIELD_DEFAULTS[_model_checked(model)]
     unknown = set(fields) - set(defaults)
     if unknown:
         raise TypeError(f"{model} has no field {', '.join(sorted(unknown))}; its fields are {', '.join(defaults)}")
     values = {**defaults, **fields}
-    return {name: "" if values[name] is None else to_text(values[name], decimal_separator) for name in defaults}
+    texts = {}
+    for name, value in values.items():
+        if value is None and defaults[name] is not None:
+            raise TypeError(f"the field {name} takes a text or a number, not None")
+        if value is None:
+            texts[name] = ""
+        elif name in _UNSWEPT and to_text is sweep_text:
+            if not isinstance(value, (str, numbers.Number)):
+                raise TypeError(f"{name} is never swept (the run does not convert it): give one text or number, "
+                                f"not {type(value).__name__}")
+            texts[name] = field_text(value, decimal_separator)
+        else:
+            texts[name] = to_text(value, decimal_separator)
+    return texts
 
 
 def _run(model, fields, decimal_separator, raise_on_error):
+    decimal_separator = separator_text(decimal_separator)
     texts = _option_texts(model, fields, decimal_separator, field_text)
     run = Run(_kaskad.run(model, list(texts.values()), decimal_separator), texts, decimal_separator)
     if raise_on_error:
@@ -205,51 +247,262 @@ def _run(model, fields, decimal_separator, raise_on_error):
     return run
 
 
+def _field_help(model):
+    """Each field's name with its meaning and unit, as kaskad-cli --help gives them."""
+    return "\n".join(f"    {name:<5} {meaning}" for name, _, meaning in _kaskad.model_fields(model))
+
+
+def _arrays_of(fields):
+    """The fields given as numpy arrays or pandas Series: points, one per element."""
+    import pandas as pd
+    return {name: value for name, value in fields.items() if isinstance(value, (np.ndarray, pd.Series))}
+
+
+def _run_or_runs(model, fields, decimal_separator, raise_on_error):
+    arrays = _arrays_of(fields)
+    if not arrays:
+        return _run(model, fields, decimal_separator, raise_on_error)
+    fixed = {name: value for name, value in fields.items() if name not in arrays}
+    return runs(model, arrays, decimal_separator=decimal_separator, **fixed)
+
+
 def bubble(N=24, y10=3, y50=2.5, wg=0.05, t=433, dtr=2, d=3, ts=3600, *, decimal_separator=".",
            raise_on_error=False):
     """Runs the bubble-column series.
 
+    Fields:
+{fields}
+
     Each field is a str, the text typed in the window's field and read as the
     window reads it, or a number, turned into its shortest text. A failed run
     is returned with its error, or raised as the CalculationError of its kind
-    with raise_on_error=True.
+    with raise_on_error=True. A field given as a numpy array (or a pandas
+    Series) makes one run per element: the result is then runs()'s frame.
     """
-    return _run("bubble", dict(N=N, y10=y10, y50=y50, wg=wg, t=t, dtr=dtr, d=d, ts=ts), decimal_separator,
-                raise_on_error)
+    return _run_or_runs("bubble", dict(N=N, y10=y10, y50=y50, wg=wg, t=t, dtr=dtr, d=d, ts=ts), decimal_separator,
+                        raise_on_error)
 
 
 def gaslift(N=24, y10=3, y50=2, wg=0.05, t=450, dtr=2, ts=3600, db=None, *, decimal_separator=".",
             raise_on_error=False):
-    """Runs the gas-lift series; as bubble(). db, the draught tube diameter,
-    is a field the run never converts: None leaves it empty."""
-    return _run("gaslift", dict(N=N, y10=y10, y50=y50, wg=wg, t=t, dtr=dtr, db=db, ts=ts), decimal_separator,
-                raise_on_error)
+    """Runs the gas-lift series; as bubble(). db is a field the run never
+    converts: None leaves it empty.
+
+    Fields:
+{fields}
+    """
+    return _run_or_runs("gaslift", dict(N=N, y10=y10, y50=y50, wg=wg, t=t, dtr=dtr, db=db, ts=ts), decimal_separator,
+                        raise_on_error)
+
+
+bubble.__doc__ = bubble.__doc__.replace("{fields}", _field_help("bubble"))
+gaslift.__doc__ = gaslift.__doc__.replace("{fields}", _field_help("gaslift"))
 
 
 def _sweep_plan(model, fields, decimal_separator):
     """The plan of a sweep and the option texts of its eight fields."""
+    decimal_separator = separator_text(decimal_separator)
     texts = list(_option_texts(model, fields, decimal_separator, sweep_text).values())
     return _kaskad.SweepPlan(model, texts, decimal_separator), texts
 
 
-def sweep(model, outlet=False, criterion=False, jobs=None, *, only_meeting=False, decimal_separator=".", **fields):
-    """Runs every combination of field values on `jobs` threads (all cores by
-    default) and returns a pandas DataFrame equal, row for row, to
+def _description(model, plan_or_varying, option_texts, decimal_separator):
+    """The frame's attrs["kaskad"]: the model, the separator, each field's
+    text or, for a varying field, its list of texts."""
+    varying = dict(plan_or_varying)
+    names = [name for name, _, _ in _kaskad.model_fields(model)]
+    fields = {name: list(varying[name]) if name in varying else text for name, text in zip(names, option_texts)}
+    return {"model": model, "decimal_separator": decimal_separator, "fields": fields}
+
+
+def _reactor_counts(n_texts, decimal_separator):
+    """The rows each N text gives at most: its reactors, one for a text that is no number."""
+    return np.nan_to_num(_kaskad.field_numbers(n_texts, decimal_separator, True), nan=1.0).clip(1, None)
+
+
+def _row_estimate(plan, option_texts, outlet, decimal_separator):
+    """The most rows a sweep gives: a row per point with outlet, else one per reactor."""
+    if outlet:
+        return plan.point_count
+    n_texts = dict(plan.swept_fields).get("N", [option_texts[0]])
+    return int(plan.point_count // len(n_texts) * _reactor_counts(n_texts, decimal_separator).sum())
+
+
+def _runs_row_estimate(count, outlet, varying, option_texts, decimal_separator):
+    """The most rows runs() gives: as _row_estimate, with N per point."""
+    if outlet:
+        return count
+    for name, texts, codes in varying:
+        if name == "N":
+            return int(_reactor_counts(texts, decimal_separator)[codes].sum())
+    return int(count * _reactor_counts([option_texts[0]], decimal_separator)[0])
+
+
+def _check_memory(rows, varying_fields, criterion, what):
+    """Refuses, before anything is computed, a frame that would not fit."""
+    needed = frame_bytes(rows, varying_fields, criterion) * 3 // 2
+    available = available_memory()
+    if available is not None and needed > available:
+        raise MemoryError(
+            f"{what} gives up to {rows} rows, about {needed / 1e9:.1f} GB while the frame is made, more than the "
+            f"{available / 1e9:.1f} GB of memory available: write it to files with "
+            "kaskad.distributed.sweep(client, ..., to=DIR) and read them back in pieces with kaskad.read_csv, "
+            "or run kaskad-cli sweep --shard K/N")
+
+
+def _progress_callback(progress, total):
+    """None, a callable taking (done, total), or True for a tqdm bar; the bar to close after."""
+    if progress is None or progress is False:
+        return None, None
+    if progress is True:
+        from tqdm.auto import tqdm
+        bar = tqdm(total=total, unit="point")
+        return (lambda done, _total: bar.update(done - bar.n)), bar
+    if callable(progress):
+        return progress, None
+    raise TypeError(f"progress takes True, False or a callable (done, total), not {type(progress).__name__}")
+
+
+def _with_progress(progress, total, compute):
+    callback, bar = _progress_callback(progress, total)
+    try:
+        return compute(callback)
+    finally:
+        if bar is not None:
+            bar.close()
+
+
+def sweep(model, outlet=False, criterion=False, jobs=None, *, only_meeting=False, decimal_separator=".",
+          progress=False, as_xarray=False, **fields):
+    """Runs every combination of field values on `jobs` threads (None or -1:
+    every core; 1 to 1024) and returns a pandas DataFrame of the rows of
     kaskad-cli sweep ... --format csv of the same texts.
 
     Each field is a text, a number, a range text "FROM:TO:STEP", a list text
     "A;B;C" or a sequence of texts and numbers; a field not given takes the
-    default of bubble() or gaslift(). Columns: every field's text ("--N", ...,
-    "--t", ..., categorical texts, swept or not), reactor (Int32), y1..P (float64: the stored values,
-    NaN where none was stored; number_text prints them as kaskad-cli does),
-    error_kind and error_message (categorical, NaN for a point that did not
-    fail) and, with the criterion, one nullable boolean per bound,
-    meets_criterion and criterion_margin (float64, NaN without an outlet). A failed point is data, not an exception. to_csv() writes
-    the frame back as kaskad-cli's CSV.
+    default of bubble() or gaslift(). The gas-lift db is never swept.
+
+    Columns, one row per reactor (per point with outlet=True):
+      - each swept field's numbers, float64 (N an integer), named after the
+        field (the field t, the first reactor's temperature, as t_in);
+      - reactor (Int32, missing for a point that computed none) and the
+        quantities y1..P: the stored values as float64, NaN where none was
+        stored (number_text prints them as kaskad-cli does);
+      - error_kind and error_message (categorical, missing for a point that
+        did not fail): a failed point is data, not an exception;
+      - with the criterion, the outlet's verdict on every row of its point:
+        per bound outlet_y2>=1.47, ... (nullable bool, missing without an
+        outlet), outlet_meets_criterion (bool, False without an outlet) and
+        outlet_criterion_margin (float64, NaN without an outlet);
+      - each swept field's exact texts, categorical, as NAME_text.
+    The fields not swept are in frame.attrs["kaskad"]["fields"], with the
+    swept fields' lists of texts. to_csv() writes the frame as kaskad-cli's
+    CSV, byte for byte.
+
+    Memory: about 105 bytes per row, plus 10 per swept field and 19 with the
+    criterion. A sweep whose frame would not fit in the memory available
+    raises MemoryError before computing: kaskad.distributed.sweep(...,
+    to=DIR) writes such a sweep to files instead.
+
+    progress: True for a tqdm bar, or a callable given (points done, total)
+    a few times a second. as_xarray: an xarray Dataset instead (to_xarray()).
+
+    Fields:
+{fields}
     """
-    plan, _ = _sweep_plan(model, fields, decimal_separator)
-    arrays = _kaskad.sweep_arrays(plan, 0, plan.point_count, outlet, criterion, only_meeting, jobs)
-    return sweep_frame([arrays])
+    flags = [flag(outlet, "outlet"), flag(criterion, "criterion"), flag(only_meeting, "only_meeting")]
+    jobs = jobs_count(jobs)
+    plan, option_texts = _sweep_plan(model, fields, decimal_separator)
+    swept = plan.swept_fields
+    _check_memory(_row_estimate(plan, option_texts, flags[0], decimal_separator), len(swept), flags[1] or flags[2],
+                  f"a sweep of {plan.point_count} points")
+    arrays = _with_progress(progress, plan.point_count,
+                            lambda callback: _kaskad.sweep_arrays(plan, 0, plan.point_count, *flags, jobs, callback))
+    frame = sweep_frame([arrays], _description(model, swept, option_texts, decimal_separator))
+    return to_xarray(frame) if flag(as_xarray, "as_xarray") else frame
+
+
+sweep.__doc__ = sweep.__doc__.replace("{fields}", _field_help("bubble") + "\n    gas-lift:\n" + _field_help("gaslift"))
+
+
+def _point_columns(model, points):
+    """The varying fields of runs()'s points: per field name its values, all of one length."""
+    import pandas as pd
+    if isinstance(points, pd.DataFrame):
+        columns = {str(name): points[name].to_numpy() for name in points.columns}
+    elif isinstance(points, dict):
+        columns = {name: value if isinstance(value, (np.ndarray, pd.Series)) else sweep_items(value)
+                   for name, value in points.items()}
+    else:
+        raise TypeError(f"points take a pandas DataFrame or a dict of arrays, not {type(points).__name__}")
+    if "t_in" in columns and model is not None:
+        columns["t"] = columns.pop("t_in")
+    lengths = {len(values) for values in columns.values()}
+    if len(lengths) > 1:
+        raise ValueError(f"the points' fields have different lengths: {sorted(lengths)}")
+    return columns, (lengths.pop() if lengths else 0)
+
+
+def _factorized(values, decimal_separator):
+    """A field's values as (distinct texts, each value's index among them);
+    numpy floats keep their own width's shortest texts."""
+    import pandas as pd
+    array = values.to_numpy() if isinstance(values, pd.Series) else np.asarray(values, dtype=object) \
+        if isinstance(values, list) else values
+    if array.dtype.kind in "fiu":
+        distinct, codes = np.unique(array, return_inverse=True)
+    else:
+        codes, distinct = pd.factorize(np.asarray(array, dtype=object), sort=False)
+    return [field_text(value, decimal_separator) for value in distinct], codes.astype(np.int32)
+
+
+def runs(model, points, outlet=False, criterion=False, jobs=None, *, only_meeting=False, decimal_separator=".",
+         progress=False, **fields):
+    """Runs any set of points on `jobs` threads (all cores by default) and
+    returns a frame like sweep()'s, a point's rows in the order of the points.
+
+    points: a pandas DataFrame or a dict of arrays (or sequences), one column
+    per field that varies, named after the field (t or t_in for the first
+    reactor's temperature), of texts or numbers: a design of experiments, a
+    Latin hypercube, an optimiser's proposals. Numbers become their shortest
+    texts (np.float32 values the shortest of their own width). The fields not
+    given take `fields`, else the defaults of bubble() or gaslift().
+    """
+    _model_checked(model)
+    flags = [flag(outlet, "outlet"), flag(criterion, "criterion"), flag(only_meeting, "only_meeting")]
+    jobs = jobs_count(jobs)
+    decimal_separator = separator_text(decimal_separator)
+    columns, count = _point_columns(model, points)
+    clash = set(columns) & set(fields)
+    if clash:
+        raise TypeError(f"{', '.join(sorted(clash))} given both as points and as a fixed field")
+    names = [name for name, _, _ in _kaskad.model_fields(model)]
+    option_texts = list(_option_texts(model, {**fields, **{name: 0 for name in columns}}, decimal_separator,
+                                      field_text).values())
+    varying = []
+    for name in names:
+        if name in columns:
+            if name in _UNSWEPT:
+                raise TypeError(f"{name} is never varied (the run does not convert it): give it as one fixed text")
+            varying.append((name, *_factorized(columns[name], decimal_separator)))
+    _check_memory(_runs_row_estimate(count, flags[0], varying, option_texts, decimal_separator), len(varying),
+                  flags[1] or flags[2], f"a run of {count} points")
+    arrays = _with_progress(progress, count, lambda callback: _kaskad.given_point_arrays(
+        model, option_texts, [(names.index(name), texts, codes) for name, texts, codes in varying], count,
+        decimal_separator, *flags, jobs, callback))
+    description = _description(model, [(name, texts) for name, texts, _ in varying], option_texts, decimal_separator)
+    return sweep_frame([arrays], description)
+
+
+def to_xarray(frame):
+    """A sweep's or runs()'s frame as an xarray Dataset: one dimension per
+    varying field (its numbers as the coordinate, its texts as NAME_text
+    beside it) and, with every reactor's rows, "reactor"; the quantities as
+    variables (the temperature t with units "K"), the error and the
+    criterion's verdict per point."""
+    from ._xarray import dataset
+    return dataset(frame)
 
 
 from ._design import optimize, solve, OptimizeResult, SolveResult, Answer, Root  # noqa: E402  (they use _run)
+from . import _xarray  # noqa: E402,F401  (frame.kaskad.to_xarray())

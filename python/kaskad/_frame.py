@@ -1,36 +1,57 @@
 """A sweep's rows as a pandas DataFrame, from the arrays of one or more
-contiguous pieces of the sweep, and the frame written back as kaskad-cli's CSV."""
+contiguous pieces of the sweep; the frame written back as kaskad-cli's CSV,
+and kaskad-cli's CSV read back into the frame.
+
+The frame holds each varying field twice: as numbers, in a column named
+after the field (N as an integer; the field t, the first reactor's
+temperature, as t_in so as not to be taken for the reactors' t), and as its
+exact texts in a categorical column NAME_text. The fields that do not vary
+are not columns: frame.attrs["kaskad"]["fields"] holds their texts, and
+those of the varying fields as lists.
+"""
+
+import glob
+import io
+import os
 
 import numpy as np
 import pandas as pd
 
 from . import _kaskad
 
+QUANTITIES = list(_kaskad.QUANTITIES)
+
+
+def field_column(field):
+    """The frame's column of a field's numbers: its name, but t_in for t."""
+    return "t_in" if field == "t" else field
+
 
 def _categorical(texts, codes):
     """Codes into texts as a categorical column; the categories are the
     distinct texts in the order they first appear, -1 is missing."""
     categories = list(dict.fromkeys(texts))
-    if len(categories) == len(texts):
-        return pd.Categorical.from_codes(codes, categories=categories)
-    position = {text: k for k, text in enumerate(categories)}
-    lookup = np.fromiter((position[text] for text in texts), dtype=np.int32, count=len(texts))
     codes = np.asarray(codes)
-    mapped = np.where(codes >= 0, lookup[np.clip(codes, 0, None)] if len(lookup) else -1, -1)
-    return pd.Categorical.from_codes(mapped.astype(np.int32), categories=categories)
+    if len(categories) != len(texts):
+        position = {text: k for k, text in enumerate(categories)}
+        lookup = np.array([position[text] for text in texts] + [-1], dtype=np.int32)
+        codes = lookup[np.where(codes >= 0, codes, len(texts))]
+    return pd.Categorical.from_codes(codes, categories=categories)
 
 
 def _merged_texts(parts, column):
     """One list of texts and one code array for a column whose pieces number
     their texts each in its own order."""
     texts = list(dict.fromkeys(text for part in parts for text in part[column][0]))
+    if len(parts) == 1:
+        return texts, parts[0][column][1]
     position = {text: k for k, text in enumerate(texts)}
     codes = []
     for part in parts:
         part_texts, part_codes = part[column]
         lookup = np.array([position[text] for text in part_texts] + [-1], dtype=np.int32)
         codes.append(lookup[np.where(part_codes >= 0, part_codes, len(part_texts))])
-    return texts, np.concatenate(codes) if codes else np.empty(0, np.int32)
+    return texts, np.concatenate(codes)
 
 
 def _joined(parts, column, axis=0):
@@ -39,30 +60,48 @@ def _joined(parts, column, axis=0):
     return arrays[0] if len(arrays) == 1 else np.concatenate(arrays, axis=axis)
 
 
-def sweep_frame(parts):
-    """The DataFrame of a sweep from the arrays of its pieces, in point order."""
+def _field_numbers(name, texts, codes, decimal_separator):
+    """A varying field's numbers on each row: float64, N as a nullable integer."""
+    numbers = _kaskad.field_numbers(texts, decimal_separator, name == "N")[codes]
+    if name != "N":
+        return numbers
+    missing = np.isnan(numbers)
+    return pd.arrays.IntegerArray(np.where(missing, 0, numbers).astype(np.int64), missing)
+
+
+def _varying_columns(parts, decimal_separator):
+    """The numbers and the texts of each varying field, by column name."""
+    numbers, texts = {}, {}
+    for v, (name, field_texts, _) in enumerate(parts[0]["varying"]):
+        codes = np.concatenate([part["varying"][v][2] for part in parts]) if len(parts) > 1 else parts[0]["varying"][v][2]
+        numbers[field_column(name)] = _field_numbers(name, field_texts, codes, decimal_separator)
+        texts[field_column(name) + "_text"] = _categorical(field_texts, codes)
+    return numbers, texts
+
+
+def sweep_frame(parts, description):
+    """The DataFrame of a sweep's rows from the arrays of its pieces, in point
+    order. `description`: {"model", "decimal_separator", "fields": {name:
+    text, or the list of texts of a varying field}}."""
     first = parts[0]
     columns = first["columns"]
-    # The float columns first, as one block taken over without a copy.
-    frame = pd.DataFrame(_joined(parts, "values", axis=1).T, columns=list(_kaskad.QUANTITIES), copy=False)
-    leading = {}
-    for f, name in enumerate(columns[:len(first["fields"])]):
-        texts = first["fields"][f][0]
-        codes = first["fields"][f][1] if len(parts) == 1 else np.concatenate([part["fields"][f][1] for part in parts])
-        leading[name] = _categorical(texts, codes)
+    frame = pd.DataFrame(_joined(parts, "values", axis=1).T, columns=QUANTITIES, copy=False)
+    numbers, texts = _varying_columns(parts, description["decimal_separator"])
     reactor = _joined(parts, "reactor")
-    leading["reactor"] = pd.arrays.IntegerArray(reactor, reactor == 0)
+    leading = {**numbers, "reactor": pd.arrays.IntegerArray(reactor, reactor == 0)}
     for position, (name, column) in enumerate(leading.items()):
         frame.insert(position, name, column)
     for column in ("error_kind", "error_message"):
         frame[column] = _categorical(*_merged_texts(parts, column))
     if "bounds" in first:
         bounds = _joined(parts, "bounds")
-        for b, label in enumerate(columns[len(frame.columns):-2]):
+        for b, label in enumerate(columns[columns.index("error_message") + 1:-2]):
             frame[label] = pd.arrays.BooleanArray(bounds[:, b] == 1, bounds[:, b] < 0)
-        frame["meets_criterion"] = _joined(parts, "meets").astype(bool)
-        frame["criterion_margin"] = _joined(parts, "margin")
-    assert list(frame.columns) == columns
+        frame[columns[-2]] = _joined(parts, "meets").astype(bool)
+        frame[columns[-1]] = _joined(parts, "margin")
+    for name, column in texts.items():
+        frame[name] = column
+    frame.attrs["kaskad"] = {key: description[key] for key in ("model", "decimal_separator", "fields")}
     return frame
 
 
@@ -83,9 +122,142 @@ def _csv_column(series):
     return ("text", texts, np.arange(len(texts), dtype=np.int32))
 
 
-def to_csv(frame):
-    """The CSV text of a sweep's frame: header and rows as kaskad-cli sweep
-    ... --format csv writes them, the values printed with Kaskad's digits."""
-    names = [str(name) for name in frame.columns]
-    columns = [_csv_column(frame[name]) for name in frame.columns]
-    return _kaskad.csv_text(names, columns, len(frame))
+def _cli_columns(frame):
+    """The frame's columns in kaskad-cli's order and form: every field's text
+    first ("--N", ...), its numbers left out; the columns of a frame without
+    Kaskad's attrs as they are."""
+    info = frame.attrs.get("kaskad")
+    if info is None:
+        return [(str(name), frame[name]) for name in frame.columns]
+    rows = len(frame)
+    columns, varying = [], set()
+    for name, text in info["fields"].items():
+        if isinstance(text, str):
+            columns.append(("--" + name, ("text", [text], np.zeros(rows, np.int32))))
+            continue
+        varying.update({field_column(name), field_column(name) + "_text"})
+        if field_column(name) + "_text" not in frame:
+            raise ValueError(f"the frame lacks the column {field_column(name)}_text, the texts of the field {name}")
+        columns.append(("--" + name, frame[field_column(name) + "_text"]))
+    columns += [(str(name), frame[name]) for name in frame.columns if name not in varying]
+    return columns
+
+
+def to_csv(frame, header=True):
+    """The CSV text of a frame of sweep() or runs(): header and rows as
+    kaskad-cli sweep ... --format csv writes them, the values printed with
+    Kaskad's digits. A frame that lost its attrs["kaskad"] is written with
+    the columns it has."""
+    columns = _cli_columns(frame)
+    names = [name for name, _ in columns]
+    cells = [column if isinstance(column, tuple) else _csv_column(column) for _, column in columns]
+    text = _kaskad.csv_text(names, cells, len(frame))
+    return text if header else text[text.index("\n") + 1:]
+
+
+def _paths(path_or_glob):
+    """The files of a path, a glob pattern or a list of paths, in order."""
+    if isinstance(path_or_glob, (list, tuple)):
+        return [os.fspath(path) for path in path_or_glob]
+    path = os.fspath(path_or_glob)
+    if glob.has_magic(path):
+        paths = sorted(glob.glob(path))
+        if not paths:
+            raise FileNotFoundError(f"no file matches {path}")
+        return paths
+    return [path]
+
+
+def _csv_text(paths):
+    texts = []
+    for path in paths:
+        with open(path, encoding="utf-8", newline="") as file:
+            texts.append(file.read())
+    return "".join(texts)
+
+
+def _bound_codes(texts):
+    return np.select([texts == "true", texts == "false"], [1, 0], -1).astype(np.int8)
+
+
+def _text_codes(texts, empty_is_missing=True):
+    """A column of texts as (distinct texts in order of appearance, codes);
+    "" is missing, or a text of its own."""
+    codes, uniques = pd.factorize(texts, sort=False)
+    uniques = list(uniques)
+    if empty_is_missing and "" in uniques:
+        empty = uniques.index("")
+        codes = np.where(codes == empty, -1, np.where(codes > empty, codes - 1, codes))
+        uniques.pop(empty)
+    return uniques, codes.astype(np.int32)
+
+
+def read_csv(path_or_glob, decimal_separator="."):
+    """A frame of kaskad-cli's sweep CSV (or to_csv's, or the parts that
+    kaskad.distributed.sweep(..., to=DIR) writes, given as a glob such as
+    "DIR/part-*.csv" and read in name order): the frame sweep() gave.
+
+    Every cell is read as text and each number by the round-trip parser: a
+    stored single comes back exactly, a stored double as the double nearest
+    its 15 digits, and to_csv() of the frame gives the same bytes. A field
+    is varying when its column holds more than one text."""
+    text = _csv_text(_paths(path_or_glob))
+    table = pd.read_csv(io.StringIO(text), dtype=str, keep_default_na=False, na_filter=False)
+    names = list(table.columns)
+    if "--d" in names:
+        model = "bubble"
+    elif "--db" in names:
+        model = "gaslift"
+    else:
+        raise ValueError("not a sweep's CSV of kaskad-cli: it has no column --d or --db")
+    fields, varying = {}, []
+    for name, _, _ in _kaskad.model_fields(model):
+        texts, codes = _text_codes(table["--" + name].to_numpy(object), empty_is_missing=False)
+        if len(texts) > 1:
+            fields[name] = texts
+            varying.append((name, texts, codes))
+        else:
+            fields[name] = texts[0] if texts else ""
+    values = np.stack([_kaskad.stored_numbers(table[q].tolist()) for q in QUANTITIES])
+    reactor = table["reactor"].to_numpy(object)
+    arrays = {
+        "columns": names,
+        "varying": varying,
+        "reactor": np.array([int(r) if r else 0 for r in reactor], dtype=np.int32),
+        "values": values,
+        "error_kind": _text_codes(table["error_kind"].to_numpy(object)),
+        "error_message": _text_codes(table["error_message"].to_numpy(object)),
+    }
+    if names[-1] == "outlet_criterion_margin":
+        bounds = names[names.index("error_message") + 1:-2]
+        arrays["bounds"] = np.stack([_bound_codes(table[b].to_numpy(object)) for b in bounds], axis=1)
+        arrays["meets"] = (table[names[-2]].to_numpy(object) == "true").astype(np.uint8)
+        arrays["margin"] = _kaskad.stored_numbers(table[names[-1]].tolist())
+    return sweep_frame([arrays], {"model": model, "decimal_separator": decimal_separator, "fields": fields})
+
+
+#: Bytes a frame holds per row beyond the varying fields: twelve float64
+#: values, the reactor (int32 and its mask), the error columns' codes.
+BYTES_PER_ROW = 12 * 8 + 5 + 2 * 2
+#: Bytes per row of each varying field: its number and its text's code.
+BYTES_PER_VARYING_FIELD = 8 + 2
+#: Bytes per row of the criterion's columns (per bound a flag and its mask).
+BYTES_OF_CRITERION = 9 + 5 * 2
+
+
+def frame_bytes(rows, varying_fields, criterion):
+    """About the bytes a sweep frame of `rows` rows holds."""
+    per_row = BYTES_PER_ROW + varying_fields * BYTES_PER_VARYING_FIELD + (BYTES_OF_CRITERION if criterion else 0)
+    return rows * per_row
+
+
+def available_memory():
+    """The bytes of memory the system can still give, from /proc/meminfo; None where it cannot tell."""
+    try:
+        with open("/proc/meminfo") as meminfo:
+            for line in meminfo:
+                if line.startswith("MemAvailable:"):
+                    return int(line.split()[1]) * 1024
+    except OSError:
+        pass
+    return None

@@ -13,13 +13,17 @@ dropped or doubled. The workers need the package kaskad themselves.
 """
 
 import math
+import os
+import uuid
+from typing import List, NamedTuple
 
 from dask.base import tokenize
 
-from . import _kaskad, _sweep_plan
+from . import _description, _kaskad, _sweep_plan
 from ._frame import sweep_frame
+from ._texts import flag
 
-__all__ = ["sweep", "chunk_count"]
+__all__ = ["sweep", "chunk_count", "SweepFutures", "WrittenSweep"]
 
 #: The most points a default chunk holds, so that a chunk lost with its worker is soon computed again.
 MAX_CHUNK_POINTS = 50_000
@@ -41,8 +45,59 @@ def _chunk_arrays(model, option_texts, decimal_separator, options, index, count,
     return _kaskad.sweep_arrays(plan, begin, end, *options, jobs)
 
 
+def part_path(directory, index, count):
+    """The file of chunk `index` of `count`: part-00001.csv, ...; names sort in chunk order."""
+    return os.path.join(directory, f"part-{index:0{max(5, len(str(count)))}d}.csv")
+
+
+def _chunk_file(model, option_texts, decimal_separator, options, index, count, jobs, directory):
+    """Writes chunk `index` of `count` as kaskad-cli's CSV rows (the first
+    chunk with the header) on a worker, whole or not at all: a temporary file
+    renamed into place. Returns the file's path."""
+    plan = _kaskad.SweepPlan(model, option_texts, decimal_separator)
+    begin, end = _kaskad.shard_range(plan.point_count, index, count)
+    path = part_path(directory, index, count)
+    temporary = f"{path}.{uuid.uuid4().hex}.tmp"
+    try:
+        _kaskad.write_sweep_csv(plan, begin, end, *options, jobs, index == 1, temporary)
+        os.replace(temporary, path)
+    except BaseException:
+        if os.path.exists(temporary):
+            os.remove(temporary)
+        raise
+    return path
+
+
+class WrittenSweep(NamedTuple):
+    """A sweep written to files: the parts in order, and the points run."""
+    paths: List[str]
+    points: int
+
+
+class SweepFutures:
+    """A sweep's chunks on the cluster, not yet gathered: pass `futures` to
+    dask.distributed's progress(); result() gives what sweep() returns."""
+
+    def __init__(self, futures, finish):
+        #: One future per chunk, in point order.
+        self.futures = futures
+        self._finish = finish
+
+    def result(self):
+        """Gathers the chunks in order, releasing each on its worker as soon as it arrives."""
+        parts = []
+        for future in self.futures:
+            parts.append(future.result())
+            future.release()
+        return self._finish(parts)
+
+    def cancel(self):
+        for future in self.futures:
+            future.cancel()
+
+
 def sweep(client, model, outlet=False, criterion=False, *, only_meeting=False, decimal_separator=".", chunks=None,
-          jobs=1, **fields):
+          jobs=1, to=None, compute=True, **fields):
     """kaskad.sweep on the workers of a dask.distributed Client: the same
     arguments, the same DataFrame, failed points included.
 
@@ -50,22 +105,46 @@ def sweep(client, model, outlet=False, criterion=False, *, only_meeting=False, d
     of the points and the cluster's threads); jobs: threads each task runs
     its points on (default 1: the workers run as many tasks as they have
     threads).
+
+    to: a folder every worker can write (a shared file system): each chunk
+    is written there as DIR/part-NNNNN.csv by its worker and never gathered,
+    so the sweep may be larger than any machine's memory; the parts,
+    concatenated in name order, are kaskad-cli's CSV of the whole sweep
+    (kaskad.read_csv("DIR/part-*.csv") reads them). Returns a WrittenSweep
+    (paths, points).
+
+    compute=False: returns a SweepFutures at once, its futures for
+    dask.distributed.progress(), its result() the frame (or WrittenSweep).
     """
+    options = (flag(outlet, "outlet"), flag(criterion, "criterion"), flag(only_meeting, "only_meeting"))
     plan, option_texts = _sweep_plan(model, fields, decimal_separator)
     points = plan.point_count
     count = chunks if chunks is not None else chunk_count(points, sum(client.nthreads().values()))
     if count < 1:
         raise ValueError("a sweep takes at least one chunk")
-    options = (outlet, criterion, only_meeting)
-    token = tokenize(model, option_texts, decimal_separator, options, count, jobs)
+    token = tokenize(model, option_texts, decimal_separator, options, count, jobs, to)
+    if to is None:
+        task, extra = _chunk_arrays, ()
+        description = _description(model, plan.swept_fields, option_texts, decimal_separator)
+
+        def finish(parts):
+            return sweep_frame(parts, description)
+    else:
+        task, extra = _chunk_file, (os.path.abspath(os.fspath(to)),)
+        os.makedirs(extra[0], exist_ok=True)
+
+        def finish(paths):
+            return WrittenSweep(list(paths), points)
     futures = [
-        client.submit(_chunk_arrays, model, option_texts, decimal_separator, options, index, count, jobs,
+        client.submit(task, model, option_texts, decimal_separator, options, index, count, jobs, *extra,
                       key=f"kaskad-sweep-{index}-of-{count}-{token}")
         for index in range(1, count + 1)
     ]
+    pending = SweepFutures(futures, finish)
+    if not compute:
+        return pending
     try:
-        parts = client.gather(futures)
+        return pending.result()
     finally:
         for future in futures:
             future.release()
-    return sweep_frame(parts)

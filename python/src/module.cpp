@@ -1,6 +1,7 @@
 // The compiled part of the Python package kaskad: runs kept as values, a
 // sweep's rows as arrays, the shard cut, the number formatter and CSV text.
 #include "formats/csv.h"
+#include "formats/sweep_output.h"
 #include "model/criterion.h"
 #include "model/run_record.h"
 #include "numeric/utf8.h"
@@ -13,7 +14,11 @@
 #include <pybind11/numpy.h>
 #include <pybind11/stl.h>
 
+#include <cerrno>
+#include <charconv>
 #include <cmath>
+#include <fstream>
+#include <limits>
 #include <memory>
 #include <span>
 #include <type_traits>
@@ -140,29 +145,57 @@ std::vector<std::string> pythonTexts(const std::vector<std::string>& texts)
     return valid;
 }
 
-// Every field's texts and, per row, which of them the row holds: a swept
-// field's from the sweep, a fixed field's one text on every row.
-py::list fieldColumns(const study::SweepPlan& plan, SweepColumns& columns, py::ssize_t rows)
+unsigned threadsOf(std::optional<unsigned> jobs)
 {
-    const FieldTexts fixed = plan.pointFields(0);
-    py::list fields;
-    std::size_t swept = 0;
-    for (const FieldDescription& field : modelFields(plan.model())) {
-        if (swept < plan.sweptFields().size() && plan.sweptFields()[swept].field == field.field) {
-            fields.append(py::make_tuple(pythonTexts(plan.sweptFields()[swept].texts),
-                                         arrayOf(std::move(columns.sweptTextIndex[swept]), {rows})));
-            ++swept;
-        } else {
-            fields.append(py::make_tuple(pythonTexts({fixed[field.field - 1]}),
-                                         arrayOf(std::vector<std::int32_t>(static_cast<std::size_t>(rows), 0), {rows})));
-        }
-    }
-    return fields;
+    return jobs.value_or(std::max(1u, std::thread::hardware_concurrency()));
 }
 
-// The plan's columns and rows of the points [begin, end).
-py::dict sweepArrays(const study::SweepPlan& plan, std::size_t begin, std::size_t end, bool outlet, bool criterion,
-                     bool onlyMeeting, std::optional<unsigned> jobs)
+// The checkpoint of a run of points: Ctrl+C stops it, and `progress`, when
+// not None, is told the points done of `total`.
+Checkpoint pythonCheckpoint(const py::object& progress, std::size_t total)
+{
+    return [progress, total](std::size_t done) {
+        py::gil_scoped_acquire held;
+        if (PyErr_CheckSignals() != 0)
+            throw py::error_already_set();
+        if (!progress.is_none())
+            progress(done, total);
+    };
+}
+
+// The columns of the rows as arrays: "columns" the names kaskad-cli gives
+// them, "varying" per varying field (name, texts, each row's text index),
+// then reactor, values, error_kind, error_message and, with the criterion,
+// bounds, meets and margin.
+py::dict rowArrays(const study::SweepRows& rows, SweepColumns&& columns, std::vector<std::pair<std::string, std::vector<std::string>>> varying)
+{
+    const auto rowCount = static_cast<py::ssize_t>(columns.rows());
+    py::dict arrays;
+    std::vector<std::string> names;
+    for (const study::Column& column : rows.columns())
+        names.push_back(column.name);
+    arrays["columns"] = names;
+    py::list fields;
+    for (std::size_t v = 0; v < varying.size(); ++v)
+        fields.append(py::make_tuple(varying[v].first, pythonTexts(varying[v].second),
+                                     arrayOf(std::move(columns.textIndex[v]), {rowCount})));
+    arrays["varying"] = fields;
+    arrays["reactor"] = arrayOf(std::move(columns.reactor), {rowCount});
+    arrays["values"] = quantityColumns(columns.values);
+    arrays["error_kind"] =
+        py::make_tuple(pythonTexts(columns.errorKinds.texts()), arrayOf(std::move(columns.errorKind), {rowCount}));
+    arrays["error_message"] =
+        py::make_tuple(pythonTexts(columns.errorMessages.texts()), arrayOf(std::move(columns.errorMessage), {rowCount}));
+    if (rows.options().withCriterion()) {
+        const auto bounds = static_cast<py::ssize_t>(criterionBounds(rows.model()).size());
+        arrays["bounds"] = arrayOf(std::move(columns.bounds), {rowCount, bounds});
+        arrays["meets"] = arrayOf(std::move(columns.meets), {rowCount});
+        arrays["margin"] = arrayOf(std::move(columns.margin), {rowCount});
+    }
+    return arrays;
+}
+
+void checkChunk(const study::SweepPlan& plan, std::size_t begin, std::size_t end)
 {
     if (begin > end || end > plan.pointCount())
         throw py::index_error("the points must lie within the sweep's " + std::to_string(plan.pointCount()));
@@ -171,40 +204,143 @@ py::dict sweepArrays(const study::SweepPlan& plan, std::size_t begin, std::size_
                             points == study::allPoints(plan)
                                 ? std::string()
                                 : "the chunk " + std::to_string(begin) + ".." + std::to_string(end));
+}
+
+// The plan's columns and rows of the points [begin, end).
+py::dict sweepArrays(const study::SweepPlan& plan, std::size_t begin, std::size_t end, bool outlet, bool criterion,
+                     bool onlyMeeting, std::optional<unsigned> jobs, const py::object& progress)
+{
+    checkChunk(plan, begin, end);
     const study::SweepRows rows(plan, rowOptions(outlet, criterion, onlyMeeting));
-    const unsigned threads = jobs.value_or(std::max(1u, std::thread::hardware_concurrency()));
-    if (threads < 1)
-        throw py::value_error("jobs must be at least 1");
+    const Checkpoint checkpoint = pythonCheckpoint(progress, end - begin);
     SweepColumns columns;
     {
         py::gil_scoped_release released;
-        columns = sweepColumns(rows, points, threads, [] {
-            py::gil_scoped_acquire held;
-            if (PyErr_CheckSignals() != 0)
-                throw py::error_already_set();
-        });
+        columns = sweepColumns(rows, {begin, end}, threadsOf(jobs), checkpoint);
     }
-    const auto rowCount = static_cast<py::ssize_t>(columns.rows());
-    py::dict arrays;
-    std::vector<std::string> names;
-    for (const study::Column& column : rows.columns())
-        names.push_back(column.name);
-    arrays["columns"] = names;
-    arrays["fields"] = fieldColumns(plan, columns, rowCount);
-    arrays["point"] = arrayOf(std::move(columns.point), {rowCount});
-    arrays["reactor"] = arrayOf(std::move(columns.reactor), {rowCount});
-    arrays["values"] = quantityColumns(columns.values);
-    arrays["error_kind"] =
-        py::make_tuple(pythonTexts(columns.errorKinds.texts()), arrayOf(std::move(columns.errorKind), {rowCount}));
-    arrays["error_message"] =
-        py::make_tuple(pythonTexts(columns.errorMessages.texts()), arrayOf(std::move(columns.errorMessage), {rowCount}));
-    if (rows.options().withCriterion()) {
-        const auto bounds = static_cast<py::ssize_t>(criterionBounds(plan.model()).size());
-        arrays["bounds"] = arrayOf(std::move(columns.bounds), {rowCount, bounds});
-        arrays["meets"] = arrayOf(std::move(columns.meets), {rowCount});
-        arrays["margin"] = arrayOf(std::move(columns.margin), {rowCount});
+    std::vector<std::pair<std::string, std::vector<std::string>>> swept;
+    for (const study::SweepField& field : plan.sweptFields())
+        swept.emplace_back(field.name, field.texts);
+    return rowArrays(rows, std::move(columns), std::move(swept));
+}
+
+// The rows of points given one by one: `fixed` the eight texts, `varying`
+// per field that varies (its place 0..7, its texts, each point's text index).
+py::dict givenPointArrays(const std::string& model, const FieldTexts& fixed, const py::list& varying,
+                          std::size_t count, const std::string& separator, bool outlet, bool criterion,
+                          bool onlyMeeting, std::optional<unsigned> jobs, const py::object& progress)
+{
+    GivenPoints points{modelOf(model), separatorOf(separator), fixed, {}, {}, {}, count};
+    std::vector<py::array_t<std::int32_t>> held;
+    std::vector<std::pair<std::string, std::vector<std::string>>> names;
+    for (const py::handle item : varying) {
+        const auto field = py::reinterpret_borrow<py::tuple>(item);
+        const auto place = field[0].cast<std::size_t>();
+        auto codes = py::array_t<std::int32_t, py::array::c_style | py::array::forcecast>::ensure(field[2]);
+        auto texts = field[1].cast<std::vector<std::string>>();
+        if (place >= kFieldCount || !codes || codes.ndim() != 1 || static_cast<std::size_t>(codes.size()) != count)
+            throw py::value_error("a varying field is (place 0..7, texts, one text index per point)");
+        for (const std::int32_t code : std::span(codes.data(), count))
+            if (code < 0 || static_cast<std::size_t>(code) >= texts.size())
+                throw py::value_error("a text index lies outside its field's texts");
+        points.varying.push_back(place);
+        points.choices.emplace_back(codes.data(), count);
+        names.emplace_back(std::string(modelFields(points.model)[place].name), texts);
+        points.texts.push_back(std::move(texts));
+        held.push_back(std::move(codes));
     }
-    return arrays;
+    const study::SweepRows rows(points.model, rowOptions(outlet, criterion, onlyMeeting));
+    const Checkpoint checkpoint = pythonCheckpoint(progress, count);
+    SweepColumns columns;
+    {
+        py::gil_scoped_release released;
+        columns = givenPointColumns(points, rows, threadsOf(jobs), checkpoint);
+    }
+    return rowArrays(rows, std::move(columns), std::move(names));
+}
+
+// The points [begin, end) of a plan written as kaskad-cli's CSV into the
+// file `path`, by the same writer. A failed write raises OSError.
+void writeSweepCsv(const study::SweepPlan& plan, std::size_t begin, std::size_t end, bool outlet, bool criterion,
+                   bool onlyMeeting, std::optional<unsigned> jobs, bool header, const std::string& path)
+{
+    checkChunk(plan, begin, end);
+    struct WriteFailed {};
+    formats::SweepOutputOptions options;
+    options.rows = rowOptions(outlet, criterion, onlyMeeting);
+    options.header = header;
+    const Checkpoint checkpoint = pythonCheckpoint(py::none(), end - begin);
+    int writeError = 0;
+    {
+        py::gil_scoped_release released;
+        std::ofstream file(path, std::ios::binary | std::ios::trunc);
+        formats::SweepWriter writer(file, plan, options);
+        try {
+            if (!file)
+                throw WriteFailed{};
+            writer.begin();
+            study::runSweepProducing<std::optional<formats::FormattedPoint>>(
+                plan, {begin, end}, threadsOf(jobs),
+                [&writer](std::size_t index, const RunRecord& run) { return writer.format(index, run); },
+                [&](std::size_t index, std::optional<formats::FormattedPoint>&& point) {
+                    writer.write(index, std::move(point));
+                    if (!file)
+                        throw WriteFailed{};
+                },
+                everyFewTenths(checkpoint, end - begin));
+            writer.end();
+            file.close();
+            if (!file)
+                throw WriteFailed{};
+        } catch (const WriteFailed&) {
+            writeError = errno != 0 ? errno : EIO;
+        }
+    }
+    if (writeError != 0) {
+        errno = writeError;
+        PyErr_SetFromErrnoWithFilename(PyExc_OSError, path.c_str());
+        throw py::error_already_set();
+    }
+}
+
+py::array_t<double> fieldNumbers(const std::vector<std::string>& texts, const std::string& separatorText, bool count)
+{
+    const DecimalSeparator separator = separatorOf(separatorText);
+    std::vector<double> numbers;
+    numbers.reserve(texts.size());
+    for (const std::string& text : texts) {
+        try {
+            const long double number = TextToNumber(text, separator);
+            numbers.push_back(count ? double(RoundCount(number)) : double(number));
+        } catch (const Exception&) {
+            numbers.push_back(std::numeric_limits<double>::quiet_NaN());
+        }
+    }
+    return arrayOf(std::move(numbers), {static_cast<py::ssize_t>(texts.size())});
+}
+
+// The stored values that CSV cells print: a single when the single nearest
+// the text prints the same text (a stored single always does), otherwise the
+// double nearest it, which prints the same 15 digits; NaN for an empty cell.
+py::array_t<double> storedNumbers(const std::vector<std::string>& texts)
+{
+    std::vector<double> numbers;
+    numbers.reserve(texts.size());
+    char printed[kNumberTextCapacity];
+    for (const std::string& text : texts) {
+        if (text.empty()) {
+            numbers.push_back(std::numeric_limits<double>::quiet_NaN());
+            continue;
+        }
+        double number = 0;
+        const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
+        if (error != std::errc() || end != text.data() + text.size())
+            throw py::value_error("'" + text + "' is not a number of Kaskad's CSV");
+        const double single = static_cast<float>(number);
+        const char* printedEnd = writeNumberText(printed, single, DecimalSeparator('.'));
+        numbers.push_back(std::string_view(printed, printedEnd) == text ? single : number);
+    }
+    return arrayOf(std::move(numbers), {static_cast<py::ssize_t>(texts.size())});
 }
 
 // The CSV text of a frame's columns, each given as ("number", float64
@@ -310,11 +446,11 @@ void bindRuns(py::module_& m)
         return names;
     }();
     m.def("model_fields", [](const std::string& model) {
-        std::vector<std::pair<std::string, bool>> fields;
+        std::vector<std::tuple<std::string, bool, std::string>> fields;
         for (const FieldDescription& field : modelFields(modelOf(model)))
-            fields.emplace_back(field.name, field.converted);
+            fields.emplace_back(field.name, field.converted, field.help);
         return fields;
-    }, "The names of a model's input fields in the window's order, each with whether the run converts it.");
+    }, "A model's input fields in the window's order: name, whether the run converts it, its meaning.");
 
     py::class_<Record>(m, "Record", "A run's stored values and the error that ended it.")
         .def_property_readonly("model", [](const Record& r) { return std::string(modelName(r.run.model)); })
@@ -336,10 +472,28 @@ void bindSweeps(py::module_& m)
                  return study::SweepPlan(modelOf(model), texts, separatorOf(separator));
              }),
              py::arg("model"), py::arg("option_texts"), py::arg("decimal_separator"))
-        .def_property_readonly("point_count", &study::SweepPlan::pointCount);
+        .def_property_readonly("point_count", &study::SweepPlan::pointCount)
+        .def_property_readonly("swept_fields", [](const study::SweepPlan& plan) {
+            std::vector<std::pair<std::string, std::vector<std::string>>> fields;
+            for (const study::SweepField& field : plan.sweptFields())
+                fields.emplace_back(field.name, pythonTexts(field.texts));
+            return fields;
+        }, "Each swept field's name and texts, in the window's order.");
     m.def("sweep_arrays", &sweepArrays, py::arg("plan"), py::arg("begin"), py::arg("end"), py::arg("outlet"),
           py::arg("criterion"), py::arg("only_meeting"), py::arg("jobs") = py::none(),
+          py::arg("progress") = py::none(),
           "Runs the points begin..end-1 of a plan and returns their rows as arrays.");
+    m.def("given_point_arrays", &givenPointArrays, py::arg("model"), py::arg("fixed"), py::arg("varying"),
+          py::arg("count"), py::arg("decimal_separator"), py::arg("outlet"), py::arg("criterion"),
+          py::arg("only_meeting"), py::arg("jobs") = py::none(), py::arg("progress") = py::none(),
+          "Runs points given one by one and returns their rows as arrays.");
+    m.def("write_sweep_csv", &writeSweepCsv, py::arg("plan"), py::arg("begin"), py::arg("end"), py::arg("outlet"),
+          py::arg("criterion"), py::arg("only_meeting"), py::arg("jobs"), py::arg("header"), py::arg("path"),
+          "Writes the points begin..end-1 of a plan into a file as kaskad-cli sweep --format csv does.");
+    m.def("stored_numbers", &storedNumbers, py::arg("texts"),
+          "The stored values that the number cells of kaskad-cli's CSV print; NaN for an empty cell.");
+    m.def("field_numbers", &fieldNumbers, py::arg("texts"), py::arg("decimal_separator"), py::arg("count"),
+          "The numbers field texts stand for as the run reads them (N rounded when count); NaN for a text that is not one.");
     m.def("shard_range", [](std::size_t points, std::size_t index, std::size_t count) {
         if (index < 1 || index > count || count > study::kMaxShards)
             throw py::value_error("a shard is K/N with 1 <= K <= N <= " + std::to_string(study::kMaxShards));

@@ -1,5 +1,6 @@
 // A sweep's rows held column by column, as the Python module hands them to
-// pandas: the rows study::SweepRows gives, in the same order as kaskad-cli's CSV.
+// pandas: the rows study::SweepRows gives, in the same order as kaskad-cli's
+// CSV, for the points of a sweep plan or for points given one by one.
 #pragma once
 
 #include "study/point_rows.h"
@@ -8,6 +9,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -26,9 +28,8 @@ private:
 };
 
 struct SweepColumns {
-    // Per swept field, which of its texts each row holds.
-    std::vector<std::vector<std::int32_t>> sweptTextIndex;
-    std::vector<std::int64_t> point;    // the row's point in the whole sweep
+    // Per varying field, which of its texts each row holds.
+    std::vector<std::vector<std::int32_t>> textIndex;
     std::vector<std::int32_t> reactor;  // 0 for a point without a reactor
     // Per quantity in store order, its value on each row; NaN where none was stored.
     std::array<std::vector<double>, kPaneCount> values;
@@ -42,10 +43,35 @@ struct SweepColumns {
     std::size_t rows() const { return reactor.size(); }
 };
 
-// Runs the points of `points` on `jobs` threads and collects the rows `rows`
-// gives. `interrupted` is called now and then on the calling thread;
-// whatever it throws stops the sweep.
+// Points given one by one: the texts of the fields that vary, each point's
+// choice among them, and one text for every other field.
+struct GivenPoints {
+    ModelKind model = ModelKind::bubble;
+    DecimalSeparator separator;
+    FieldTexts fixed;
+    std::vector<std::size_t> varying;               // places in FieldTexts of the fields that vary
+    std::vector<std::vector<std::string>> texts;    // per varying field, its texts
+    std::vector<std::span<const std::int32_t>> choices;  // per varying field, per point, which text
+    std::size_t count = 0;
+
+    FieldTexts fields(std::size_t point) const;
+};
+
+// Called now and then on the calling thread with the points done; whatever
+// it throws stops the runs.
+using Checkpoint = std::function<void(std::size_t done)>;
+
+// A progress sink that calls the checkpoint a few times a second and when
+// all `count` points are done.
+study::ProgressSink everyFewTenths(const Checkpoint& checkpoint, std::size_t count);
+
+// Runs the points of `points` of the rows' plan on `jobs` threads and
+// collects the rows `rows` gives; the varying fields are the swept ones.
 SweepColumns sweepColumns(const study::SweepRows& rows, study::PointRange points, unsigned jobs,
-                          const std::function<void()>& interrupted);
+                          const Checkpoint& checkpoint);
+
+// The same for points given one by one; `rows` is made without a plan.
+SweepColumns givenPointColumns(const GivenPoints& points, const study::SweepRows& rows, unsigned jobs,
+                               const Checkpoint& checkpoint);
 
 } // namespace kaskad::python

@@ -18,6 +18,9 @@ std::vector<Column> errorColumns()
 
 std::vector<Column> sweepColumns(ModelKind model, const RowOptions& options)
 {
+    // The criterion judges a point by its outlet: every row of the point,
+    // whichever its reactor, carries the outlet's verdict, and says so.
+    const std::string outlet = "outlet_";
     std::vector<Column> columns;
     for (const FieldDescription& field : modelFields(model))
         columns.push_back({ColumnKind::field, "--" + std::string(field.name), field.field});
@@ -28,20 +31,36 @@ std::vector<Column> sweepColumns(ModelKind model, const RowOptions& options)
     if (options.withCriterion()) {
         const std::span<const CriterionBound> bounds = criterionBounds(model);
         for (std::size_t b = 0; b < bounds.size(); ++b)
-            columns.push_back({ColumnKind::bound, std::string(bounds[b].label), fieldN, bounds[b].pane, b});
-        columns.push_back({ColumnKind::meetsCriterion, "meets_criterion"});
-        columns.push_back({ColumnKind::criterionMargin, "criterion_margin"});
+            columns.push_back({ColumnKind::bound, outlet + std::string(bounds[b].label), fieldN, bounds[b].pane, b});
+        columns.push_back({ColumnKind::meetsCriterion, outlet + "meets_criterion"});
+        columns.push_back({ColumnKind::criterionMargin, outlet + "criterion_margin"});
     }
     return columns;
 }
 
-SweepRows::SweepRows(const SweepPlan& plan, RowOptions options)
-    : plan_(plan), options_(options), columns_(sweepColumns(plan.model(), options))
+SweepRows::SweepRows(const SweepPlan& plan, RowOptions options) : SweepRows(plan.model(), options)
+{
+    plan_ = &plan;
+}
+
+SweepRows::SweepRows(ModelKind model, RowOptions options) : model_(model), options_(options), columns_(sweepColumns(model, options))
 {
     options_.criterion = options_.withCriterion();
 }
 
 std::optional<PointRows> SweepRows::point(std::size_t index, const RunRecord& run) const
+{
+    return keptPoint(index, run, [&] { return plan_->pointFields(index); });
+}
+
+std::optional<PointRows> SweepRows::point(std::size_t index, FieldTexts fields, const RunRecord& run) const
+{
+    return keptPoint(index, run, [&] { return std::move(fields); });
+}
+
+// The texts are formed only for a point that is kept.
+template <class FieldsOf>
+std::optional<PointRows> SweepRows::keptPoint(std::size_t index, const RunRecord& run, FieldsOf fieldsOf) const
 {
     PointRows rows;
     if (options_.criterion) {
@@ -52,7 +71,7 @@ std::optional<PointRows> SweepRows::point(std::size_t index, const RunRecord& ru
             return std::nullopt;
     }
     rows.index = index;
-    rows.fields = plan_.pointFields(index);
+    rows.fields = fieldsOf();
     rows.run = &run;
     rows.reactors = run.reactors;
     if (options_.outletOnly && !rows.reactors.empty())

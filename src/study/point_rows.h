@@ -52,7 +52,8 @@ std::vector<Column> errorColumns();
 
 // The columns of a sweep's rows, in order: every field ("--N" …), the
 // reactor's columns, error_kind, error_message and, with the criterion, one
-// per bound ("y2>=1.47", …), meets_criterion and criterion_margin.
+// per bound ("outlet_y2>=1.47", …), outlet_meets_criterion and
+// outlet_criterion_margin: the verdict of the point's outlet, on each of its rows.
 std::vector<Column> sweepColumns(ModelKind model, const RowOptions& options);
 
 // A point kept by a sweep and the rows it gives: one per reactor shown, or,
@@ -76,8 +77,12 @@ struct PointRows {
 class SweepRows {
 public:
     SweepRows(const SweepPlan& plan, RowOptions options);
+    // Rows of points given by their field texts, without a plan: only the
+    // point() that takes the texts applies.
+    SweepRows(ModelKind model, RowOptions options);
 
-    const SweepPlan& plan() const { return plan_; }
+    const SweepPlan& plan() const { return *plan_; }
+    ModelKind model() const { return model_; }
     const RowOptions& options() const { return options_; }
     const std::vector<Column>& columns() const { return columns_; }
 
@@ -85,9 +90,15 @@ public:
     // left out: it misses the criterion with onlyMeeting, or has no margin
     // to rank with best. Safe to call from several threads at once.
     std::optional<PointRows> point(std::size_t index, const RunRecord& run) const;
+    // The same for a point given by its field texts rather than by the plan.
+    std::optional<PointRows> point(std::size_t index, FieldTexts fields, const RunRecord& run) const;
 
 private:
-    const SweepPlan& plan_;
+    template <class FieldsOf>
+    std::optional<PointRows> keptPoint(std::size_t index, const RunRecord& run, FieldsOf fieldsOf) const;
+
+    const SweepPlan* plan_ = nullptr;
+    ModelKind model_;
     RowOptions options_;
     std::vector<Column> columns_;
 };

@@ -10,6 +10,7 @@ from distributed import Client, LocalCluster, wait
 
 import kaskad
 import kaskad.distributed
+from conftest import run_cli
 
 BUBBLE = dict(N="3;30", wg="0:0.1:0.005", t="430;433;436;440", dtr="1;2")  # 336 points, failures among them
 GASLIFT = dict(N="1:12:1", t="440:460:5", ts="1800:3600:600")              # 240 points
@@ -50,7 +51,7 @@ def test_chunks_are_the_shards_of_the_command_line():
 def test_a_chunk_lost_with_its_worker_is_computed_again(client):
     local = kaskad.sweep("bubble", outlet=True, **BUBBLE)
     fields = dict(outlet=True, **BUBBLE)
-    _, texts = kaskad._sweep_plan("bubble", BUBBLE, ".")
+    plan, texts = kaskad._sweep_plan("bubble", BUBBLE, ".")
     # Compute the chunks, then kill the worker holding the first: gathering
     # must compute it again on a worker that lives.
     futures = [client.submit(kaskad.distributed._chunk_arrays, "bubble", texts, ".", (True, False, False), k, 4, 1,
@@ -60,5 +61,36 @@ def test_a_chunk_lost_with_its_worker_is_computed_again(client):
     pid = client.run(os.getpid, workers=[holder])[holder]
     os.kill(pid, signal.SIGKILL)
     parts = client.gather(futures)
-    pd.testing.assert_frame_equal(kaskad._frame.sweep_frame(parts), local)
+    description = kaskad._description("bubble", plan.swept_fields, texts, ".")
+    pd.testing.assert_frame_equal(kaskad._frame.sweep_frame(parts, description), local)
     assert len(kaskad.distributed.sweep(client, "bubble", **fields)) == len(local)
+
+
+def test_a_sweep_written_to_files_is_the_command_lines_csv(client, tmp_path):
+    written = kaskad.distributed.sweep(client, "bubble", criterion=True, chunks=5, to=tmp_path, **BUBBLE)
+    assert written.points == 336 and [os.path.basename(p) for p in written.paths] == [
+        f"part-0000{k}.csv" for k in range(1, 6)]
+    cli = run_cli("sweep", "bubble", "--N", "3;30", "--y10", "3", "--y50", "2.5", "--wg", "0:0.1:0.005", "--t",
+                  "430;433;436;440", "--dtr", "1;2", "--d", "3", "--ts", "3600", "--criterion", "--format", "csv")
+    assert "".join(open(path, encoding="utf-8").read() for path in written.paths) == cli
+    assert sorted(os.listdir(tmp_path)) == [os.path.basename(p) for p in written.paths]
+    pd.testing.assert_frame_equal(kaskad.read_csv(tmp_path / "part-*.csv"), kaskad.sweep("bubble", criterion=True,
+                                                                                        **BUBBLE))
+
+
+def test_futures_on_request(client):
+    pending = kaskad.distributed.sweep(client, "gaslift", outlet=True, compute=False, chunks=3, **GASLIFT)
+    assert len(pending.futures) == 3
+    pd.testing.assert_frame_equal(pending.result(), kaskad.sweep("gaslift", outlet=True, **GASLIFT))
+
+
+def _failing_run(wg):
+    return kaskad.bubble(N=3, wg=wg, raise_on_error=True)
+
+
+def test_runs_and_errors_travel_between_processes(client):
+    runs = client.gather(client.map(lambda wg: kaskad.bubble(N=3, wg=wg), [0.04, 0.05]))
+    assert [run.text("y1", 3) for run in runs] == [kaskad.bubble(N=3, wg=wg).text("y1", 3) for wg in (0.04, 0.05)]
+    with pytest.raises(kaskad.EZeroDivide) as raised:
+        client.submit(_failing_run, 0).result()
+    assert raised.value.run.error.reactor == 1

@@ -82,7 +82,8 @@ def test_a_plan_too_large_for_one_run_runs_in_chunks():
     with pytest.raises(kaskad.UsageError, match="^the chunk 0..10000001 of the sweep has more than 10000000 points"):
         _kaskad.sweep_arrays(plan, 0, 10_000_001, True, False, False, 1)
     last = _kaskad.sweep_arrays(plan, 10**9 - 3, 10**9, True, False, False, 1)
-    assert list(last["point"]) == [10**9 - 3, 10**9 - 2, 10**9 - 1]
+    name, texts, codes = last["varying"][-1]
+    assert name == "ts" and [texts[c] for c in codes] == ["998", "999", "1000"]
 
 
 @pytest.mark.parametrize("call,error", [
@@ -92,14 +93,38 @@ def test_a_plan_too_large_for_one_run_runs_in_chunks():
     (lambda: kaskad.bubble(N=True), TypeError),
     (lambda: kaskad.bubble(wg=float("nan")), ValueError),
     (lambda: kaskad.bubble(wg=[0.05]), TypeError),
-], ids=["separator_digit", "unknown_model", "field_of_the_other_model", "bool_field", "nan_field", "list_field"])
+    (lambda: kaskad.sweep("bubble", wg=b"0.01"), TypeError),
+    (lambda: kaskad.sweep("bubble", wg={0.01: 1, 0.02: 2}), TypeError),
+    (lambda: kaskad.sweep("bubble", N=None), TypeError),
+    (lambda: kaskad.bubble(N=None), TypeError),
+    (lambda: kaskad.sweep("bubble", N=3, jobs=0), ValueError),
+    (lambda: kaskad.sweep("bubble", N=3, jobs=1.5), TypeError),
+    (lambda: kaskad.sweep("bubble", N=3, jobs=2**70), ValueError),
+    (lambda: kaskad.sweep("bubble", N=3, criterion="x"), TypeError),
+    (lambda: kaskad.sweep("bubble", N=3, decimal_separator=None), TypeError),
+    (lambda: kaskad.bubble(wg="0.0\ud800"), ValueError),
+    (lambda: kaskad.bubble(decimal_separator="\udc80"), ValueError),
+    (lambda: kaskad.sweep("gaslift", db=[1, 2]), TypeError),
+    (lambda: kaskad.runs("bubble", {"wg": [0.01, 0.02], "N": [3]}), ValueError),
+    (lambda: kaskad.runs("bubble", {"wg": [0.01]}, wg=0.02), TypeError),
+], ids=["separator_digit", "unknown_model", "field_of_the_other_model", "bool_field", "nan_field", "list_field",
+        "bytes_swept", "dict_swept", "none_swept", "none_field", "no_jobs", "fractional_jobs", "huge_jobs",
+        "text_flag", "no_separator", "lone_surrogate_field", "lone_surrogate_separator", "gaslift_db_list",
+        "points_of_unequal_lengths", "field_both_varying_and_fixed"])
 def test_arguments_that_cannot_be_field_texts_are_refused(call, error):
-    with pytest.raises(error):
+    with pytest.raises(error) as raised:
         call()
+    # A plain message of its own, never the binding's list of signatures.
+    assert "incompatible function arguments" not in str(raised.value)
+
+
+@pytest.mark.parametrize("jobs", [None, -1, 1, 1024])
+def test_jobs_take_the_command_lines_limits_and_every_core(jobs):
+    assert len(kaskad.sweep("bubble", N=2, jobs=jobs)) == 2
 
 
 @pytest.mark.parametrize("model", ["bubble", "gaslift"])
 def test_the_fields_are_the_models(model):
-    names = [name for name, _ in _kaskad.model_fields(model)]
+    names = [name for name, _, _ in _kaskad.model_fields(model)]
     assert list(kaskad._FIELD_DEFAULTS[model]) == names
     assert list(getattr(kaskad, model)().inputs) == names

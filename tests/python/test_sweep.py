@@ -51,26 +51,33 @@ def test_threads_change_nothing(jobs):
                                   kaskad.sweep(model, jobs=3, **options, **fields))
 
 
-def test_columns_hold_texts_values_and_nullable_flags():
-    frame = kaskad.sweep("bubble", N="3;30", wg=[0, 0.05], criterion=True, outlet=True)
-    assert list(frame.columns[:10]) == ["--N", "--y10", "--y50", "--wg", "--t", "--dtr", "--d", "--ts", "reactor", "y1"]
-    assert list(frame["--t"]) == ["433"] * 4
-    assert list(frame["--wg"]) == ["0", "0.05", "0", "0.05"]
-    assert isinstance(frame["--wg"].dtype, pd.CategoricalDtype)
-    assert str(frame["reactor"].dtype) == "Int32" and frame["reactor"].isna().tolist() == [True, False, True, False]
+def test_columns_hold_numbers_values_texts_and_nullable_flags():
+    frame = kaskad.sweep("bubble", N="3;30", wg=[0, 0.05], t=["433", "4.33e2"], criterion=True, outlet=True)
+    assert list(frame.columns[:4]) == ["N", "wg", "t_in", "reactor"]
+    assert list(frame.columns[-3:]) == ["N_text", "wg_text", "t_in_text"]
+    assert str(frame["N"].dtype) == "Int64" and list(frame["N"]) == [3, 3, 3, 3, 30, 30, 30, 30]
+    assert frame["t_in"].dtype == np.float64 and list(frame["t_in"]) == [433.0] * 8
+    assert list(frame["t_in_text"]) == ["433", "4.33e2"] * 4
+    assert isinstance(frame["wg_text"].dtype, pd.CategoricalDtype)
+    assert frame.attrs["kaskad"]["fields"]["y50"] == "2.5" and frame.attrs["kaskad"]["fields"]["wg"] == ["0", "0.05"]
+    assert str(frame["reactor"].dtype) == "Int32" and frame["reactor"].isna().tolist() == [True, True] + [False] * 2 + [True, True] + [False] * 2
     assert frame["y1"].dtype == np.float64 and math.isnan(frame.loc[0, "y1"])
-    assert str(frame["y2>=1.47"].dtype) == "boolean" and pd.isna(frame.loc[0, "y2>=1.47"])
-    assert frame["meets_criterion"].dtype == bool
-    assert frame["criterion_margin"].dtype == np.float64 and math.isnan(frame.loc[0, "criterion_margin"])
-    assert kaskad.number_text(frame.loc[1, "criterion_margin"]) == "-0.591295537948608"
-    assert list(frame["error_kind"].astype(object).fillna("")) == ["EZeroDivide", "", "EZeroDivide", "EInvalidOp"]
+    assert str(frame["outlet_y2>=1.47"].dtype) == "boolean" and pd.isna(frame.loc[0, "outlet_y2>=1.47"])
+    assert frame["outlet_meets_criterion"].dtype == bool
+    margin = frame["outlet_criterion_margin"]
+    assert margin.dtype == np.float64 and math.isnan(margin[0])
+    assert kaskad.number_text(margin[2]) == "-0.591295537948608"
+    assert list(frame["error_kind"].astype(object).fillna("")) == ["EZeroDivide"] * 2 + [""] * 2 + \
+        ["EZeroDivide"] * 2 + ["EInvalidOp"] * 2
+    # Numbers as numbers: the frame's own tools work on it at once.
+    assert len(frame.query("wg > 0.01 and N == 3")) == 2
 
 
 def test_a_row_holds_the_stored_values_of_the_single_run():
     frame = kaskad.sweep("gaslift", N=3, t=[450, 452], outlet=True)
     run = kaskad.gaslift(N=3, t=452)
     row = frame.iloc[1]
-    assert row["--t"] == "452" and row["reactor"] == 3
+    assert row["t_in_text"] == "452" and row["t_in"] == 452 and row["reactor"] == 3
     assert [row[q] for q in kaskad.QUANTITIES] == list(run.reactors[-1][1:])
 
 
@@ -83,7 +90,7 @@ def test_sequences_and_numbers_become_lists_of_texts():
 
 def test_a_comma_separator_reads_and_writes_commas():
     frame = kaskad.sweep("bubble", N=3, wg="0,03:0,05:0,01", decimal_separator=",", outlet=True)
-    assert list(frame["--wg"]) == ["0,03", "0,04", "0,05"]
+    assert list(frame["wg_text"]) == ["0,03", "0,04", "0,05"] and list(frame["wg"]) == [0.03, 0.04, 0.05]
     assert frame["error_kind"].isna().all()
     assert kaskad.number_text(frame.loc[1, "y1"], ",") == kaskad.bubble(N=3, wg="0,04", decimal_separator=",").text(
         "y1", 3)
@@ -91,5 +98,5 @@ def test_a_comma_separator_reads_and_writes_commas():
 
 def test_one_point_sweeps_its_fixed_fields():
     frame = kaskad.sweep("bubble", N=3)
-    assert list(frame.columns[8:10]) == ["reactor", "y1"] and len(frame) == 3
-    assert list(frame["--N"]) == ["3"] * 3
+    assert list(frame.columns[:2]) == ["reactor", "y1"] and len(frame) == 3
+    assert frame.attrs["kaskad"]["fields"]["N"] == "3"

@@ -180,7 +180,7 @@ TEST(SweepWriter, OnlyMeetingKeepsThePointsThatMeetTheCriterion)
     writer.end();
     EXPECT_EQ(out.str(),
               "--N,--y10,--y50,--wg,--t,--dtr,--db,--ts,reactor,y1,y2,y3,y4,y5,y6,GB,WB,ALFA,ALPE,t,P,error_kind,"
-              "error_message,y1<=0.02,y2>=1.47,y3<=0.91,y4>=1.06,1.67<=y5<=2.33,meets_criterion,criterion_margin\n"
+              "error_message,outlet_y1<=0.02,outlet_y2>=1.47,outlet_y3<=0.91,outlet_y4>=1.06,outlet_1.67<=y5<=2.33,outlet_meets_criterion,outlet_criterion_margin\n"
               "1,3,2,0.05,440,2,,3600,1,0.00999999977648258,1.5,0.899999976158142,1.10000002384186,2,,,,,,,,,,"
               "true,true,true,true,true,true,0.0100000002235174\n");
 }
