@@ -5,7 +5,10 @@
 
 1. kaskad.sweep against kaskad-cli sweep --format csv on the same 100,000
    24-reactor bubble-column points, both on all cores.
-2. kaskad.distributed.sweep of 400,000 points (outlet rows) on a local Dask
+2. kaskad.runs of 100,000 random points against kaskad.sweep of as many;
+   kaskad.to_csv of a sweep's frame against kaskad-cli's whole run; the
+   bytes a sweep frame holds per row.
+3. kaskad.distributed.sweep of 400,000 points (outlet rows) on a local Dask
    cluster of two single-threaded worker processes against one.
 
 Each figure is the best of --repeat runs, the runs of the things compared
@@ -16,6 +19,8 @@ import argparse
 import os
 import subprocess
 import time
+
+import numpy as np
 
 import kaskad
 
@@ -60,6 +65,27 @@ def bench_local(cli, repeat):
         print(f"  {name:24} {seconds:7.2f} s  {points / seconds:9.0f} points/s")
     ratio = best["kaskad-cli sweep"] / best["kaskad.sweep"]
     print(f"  kaskad.sweep at {100 * ratio:.0f}% of kaskad-cli's throughput")
+
+
+def bench_data(cli, repeat):
+    points = 100_000
+    random = np.random.default_rng(1)
+    # Three-digit values, as a design of experiments gives them.
+    design = {"wg": np.round(random.uniform(0.0001, 0.1, points), 4), "t": random.integers(400, 500, points)}
+    frame = kaskad.sweep("bubble", **LOCAL_FIELDS)
+    best = best_of(repeat, {
+        "kaskad.sweep": lambda: kaskad.sweep("bubble", **LOCAL_FIELDS),
+        "kaskad.runs": lambda: kaskad.runs("bubble", design, N=24),
+        "kaskad.to_csv": lambda: kaskad.to_csv(frame),
+        "kaskad-cli sweep": lambda: cli_sweep(cli, LOCAL_FIELDS),
+    })
+    print(f"{points} points, {len(frame)} rows")
+    for name, seconds in best.items():
+        print(f"  {name:24} {seconds:7.2f} s")
+    print(f"  kaskad.runs at {100 * best['kaskad.sweep'] / best['kaskad.runs']:.0f}% of kaskad.sweep's throughput")
+    print(f"  kaskad.to_csv of {len(frame)} rows takes {best['kaskad.to_csv'] / best['kaskad-cli sweep']:.2f}"
+          " of kaskad-cli's whole run")
+    print(f"  {frame.memory_usage(deep=True).sum() / len(frame):.1f} bytes per row of all reactors, two swept fields")
 
 
 def worker_cpu_seconds():
@@ -119,11 +145,14 @@ def main():
     parser.add_argument("--cli", default="build/bin/kaskad-cli")
     parser.add_argument("--repeat", type=int, default=3)
     parser.add_argument("--skip-local", action="store_true")
+    parser.add_argument("--skip-data", action="store_true")
     parser.add_argument("--skip-cluster", action="store_true")
     arguments = parser.parse_args()
     print("load average before:", " ".join(f"{x:.2f}" for x in os.getloadavg()))
     if not arguments.skip_local:
         bench_local(arguments.cli, arguments.repeat)
+    if not arguments.skip_data:
+        bench_data(arguments.cli, arguments.repeat)
     if not arguments.skip_cluster:
         bench_cluster(arguments.repeat)
     print("load average after:", " ".join(f"{x:.2f}" for x in os.getloadavg()))

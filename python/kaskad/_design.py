@@ -4,7 +4,7 @@ picklable objects; a result's run is computed again, digit for digit, from
 its field texts when it is first asked for."""
 
 from . import _kaskad
-from ._texts import field_text
+from ._texts import field_text, flag, jobs_count
 
 
 def _design_text(value, decimal_separator="."):
@@ -143,8 +143,8 @@ def optimize(model, objective="margin", meet_criterion=False, subject_to=(), dig
         subject_to = (subject_to,)
     kind, name = _objective(objective)
     texts = list(_option_texts(model, fields).values())
-    result = _kaskad.optimize(model, texts, kind, name, bool(meet_criterion), list(subject_to), int(digits),
-                              2000 if max_evals is None else int(max_evals), jobs)
+    result = _kaskad.optimize(model, texts, kind, name, flag(meet_criterion, "meet_criterion"), list(subject_to),
+                              int(digits), 2000 if max_evals is None else int(max_evals), jobs_count(jobs))
     return OptimizeResult(model, result)
 
 

@@ -1,17 +1,29 @@
 # Types of kaskad.distributed, for editors and type checkers.
-from typing import Optional
+import os
+from typing import List, NamedTuple, Optional, Union
 
 import pandas
-from distributed import Client
+from distributed import Client, Future
 
 from . import Field, SweptField
 
 MAX_CHUNK_POINTS: int
 CHUNKS_PER_THREAD: int
 
+class WrittenSweep(NamedTuple):
+    paths: List[str]
+    points: int
+
+class SweepFutures:
+    futures: List[Future]
+    def result(self) -> Union[pandas.DataFrame, WrittenSweep]: ...
+    def cancel(self) -> None: ...
+
 def chunk_count(points: int, threads: int) -> int: ...
+def part_path(directory: str, index: int, count: int) -> str: ...
 def sweep(client: Client, model: str, outlet: bool = False, criterion: bool = False, *, only_meeting: bool = False,
-          decimal_separator: str = ".", chunks: Optional[int] = None, jobs: int = 1, N: SweptField = ...,
+          decimal_separator: str = ".", chunks: Optional[int] = None, jobs: int = 1,
+          to: Optional[Union[str, os.PathLike]] = None, compute: bool = True, N: SweptField = ...,
           y10: SweptField = ..., y50: SweptField = ..., wg: SweptField = ..., t: SweptField = ...,
           dtr: SweptField = ..., d: SweptField = ..., db: Optional[Field] = ...,
-          ts: SweptField = ...) -> pandas.DataFrame: ...
+          ts: SweptField = ...) -> Union[pandas.DataFrame, WrittenSweep, SweepFutures]: ...

@@ -1,0 +1,98 @@
+# The module in data work: results that pickle, any set of points, xarray,
+# Kaskad's CSV read back, progress, and sweeps refused before they outgrow memory.
+import copy
+import pickle
+
+import numpy as np
+import pandas as pd
+import pytest
+
+import kaskad
+
+
+@pytest.mark.parametrize("make", [
+    lambda: kaskad.bubble(N=3),
+    lambda: kaskad.gaslift(N=2, wg=0),
+    lambda: kaskad.bubble(N=3).reactors[2],
+    lambda: kaskad.optimize("bubble", N=3, wg=(0.03, 0.06), max_evals=40),
+], ids=["run", "failed_run", "reactor", "optimize_result"])
+def test_results_pickle_and_deep_copy(make):
+    result = make()
+    for copied in (pickle.loads(pickle.dumps(result)), copy.deepcopy(result)):
+        assert type(copied) is type(result) and repr(copied) == repr(result)
+        if isinstance(result, kaskad.Run):
+            assert copied.reactors == result.reactors and copied.pane_text("y1") == result.pane_text("y1")
+
+
+def test_an_error_keeps_its_class_and_run_through_pickle():
+    with pytest.raises(kaskad.EZeroDivide) as raised:
+        kaskad.bubble(N=3, wg=0, raise_on_error=True)
+    copied = pickle.loads(pickle.dumps(raised.value))
+    assert type(copied) is kaskad.EZeroDivide and str(copied) == str(raised.value)
+    assert copied.run.error == raised.value.run.error
+
+
+def test_runs_of_any_points_are_their_single_runs():
+    points = pd.DataFrame({"wg": np.linspace(0.03, 0.06, 4), "t_in": [433, 440, 436, 433], "N": [2, 3, 2, 4]})
+    frame = kaskad.runs("bubble", points, ts=1800, jobs=2)
+    assert list(frame["wg_text"].astype(str)) == [t for t, n in zip(["0.03", "0.04", "0.05", "0.06"], [2, 3, 2, 4])
+                                                  for _ in range(n)]
+    rows = frame.groupby(["wg", "t_in", "N"], sort=False)
+    for (wg, t, n), group in rows:
+        run = kaskad.bubble(N=int(n), wg=wg, t=t, ts=1800)
+        texts = [[kaskad.number_text(v) for v in group[q]] for q in kaskad.QUANTITIES]
+        assert texts == [[run.text(q, r) for r in range(1, int(n) + 1)] for q in kaskad.QUANTITIES]
+    assert frame.attrs["kaskad"]["fields"]["ts"] == "1800"
+
+
+def test_an_array_field_runs_each_element_with_its_own_widths_shortest_text():
+    frame = kaskad.bubble(N=2, wg=np.array([0.05, 0.07], dtype=np.float32))
+    assert list(frame["wg_text"].astype(str)) == ["0.05", "0.05", "0.07", "0.07"]
+    assert kaskad.to_csv(frame) == kaskad.to_csv(kaskad.sweep("bubble", N=2, wg="0.05;0.07"))
+
+
+def test_xarray_has_a_dimension_per_swept_field_and_the_reactors():
+    ds = kaskad.sweep("bubble", N=3, wg="0.03:0.05:0.01", t=[433, 435], criterion=True, as_xarray=True)
+    assert dict(ds.sizes) == {"wg": 3, "t_in": 2, "reactor": 3}
+    assert list(ds["wg_text"].values) == ["0.03", "0.04", "0.05"] and list(ds["reactor"].values) == [1, 2, 3]
+    assert ds["t"].attrs["units"] == "K" and ds["outlet_meets_criterion"].dims == ("wg", "t_in")
+    frame = kaskad.sweep("bubble", N=3, wg="0.03:0.05:0.01", t=[433, 435])
+    assert ds["y2"].sel(wg=0.04, t_in=435.0, reactor=2).item() == frame.query("wg == 0.04 and t_in == 435")["y2"].iloc[1]
+    outlet = kaskad.sweep("bubble", N=3, wg="0.03:0.05:0.01", outlet=True).kaskad.to_xarray()
+    assert dict(outlet.sizes) == {"wg": 3} and list(outlet["reactor"].values) == [3, 3, 3]
+
+
+def test_read_csv_gives_the_sweeps_frame_and_its_bytes(tmp_path):
+    frame = kaskad.sweep("gaslift", N="1;12", wg="0:0.1:0.02", t="440;455", criterion=True)
+    path = tmp_path / "sweep.csv"
+    path.write_text(kaskad.to_csv(frame), encoding="utf-8")
+    read = kaskad.read_csv(path)
+    assert kaskad.to_csv(read) == kaskad.to_csv(frame)
+    singles = ["y1", "y2", "y3", "y4", "y5", "y6", "t", "P"]
+    pd.testing.assert_frame_equal(read.drop(columns=singles), frame.drop(columns=singles), check_exact=False,
+                                  rtol=1e-15)
+    pd.testing.assert_frame_equal(read[singles], frame[singles], check_exact=True)
+
+
+def test_progress_reaches_every_point():
+    seen = []
+    kaskad.sweep("bubble", N=2, wg="0.01:0.05:0.01", progress=lambda done, total: seen.append((done, total)))
+    assert seen[-1] == (5, 5)
+
+
+def test_a_frame_that_would_not_fit_is_refused_before_computing(monkeypatch):
+    monkeypatch.setattr(kaskad, "available_memory", lambda: 10**6)
+    with pytest.raises(MemoryError, match="kaskad.distributed.sweep"):
+        kaskad.sweep("bubble", wg="0.001:1:0.001")
+    assert len(kaskad.sweep("bubble", N=1, wg="0.01;0.02")) == 2
+
+
+def test_the_readmes_example_runs_as_a_script(capsys):
+    import os
+    import re
+    readme = open(os.path.join(os.path.dirname(__file__), "..", "..", "README.md"), encoding="utf-8").read()
+    example = re.search(r"## Python\n.*?```python\n(.*?)```", readme, re.S).group(1)
+    exec(compile(example, "README.md", "exec"), {})
+    import pandas
+    pandas.reset_option("display.float_format")
+    assert "1.55393481254578" in capsys.readouterr().out
