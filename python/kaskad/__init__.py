@@ -22,6 +22,7 @@ from typing import NamedTuple, Optional
 import numpy as np
 
 from . import _kaskad
+from ._version import __version__
 from ._frame import available_memory, field_column, frame_bytes, read_csv, sweep_frame, to_csv
 from ._texts import field_text, flag, jobs_count, separator_text, sweep_items, sweep_text
 
@@ -132,6 +133,10 @@ class Run:
         else:
             state = f"{self.error.kind} at reactor {self.error.reactor}"
         return f"<kaskad.Run {self.model} {len(self.reactors)} reactors, {state}>"
+
+    def _repr_html_(self):
+        from ._html import run_html
+        return run_html(self)
 
 
 def _run_again(model, inputs, decimal_separator):

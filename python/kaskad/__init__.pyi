@@ -9,6 +9,7 @@ import xarray
 Field = Union[str, int, float]
 SweptField = Union[str, int, float, Iterable[Union[str, int, float]]]
 
+__version__: str
 QUANTITIES: tuple[str, ...]
 
 class UsageError(ValueError): ...

@@ -64,6 +64,10 @@ class Answer:
         return (f"<kaskad.Answer N={self.N} objective={self.objective!r} "
                 f"meets={self.meets} limiting={self.limiting!r}>")
 
+    def _repr_html_(self):
+        from ._html import answer_html
+        return answer_html(self)
+
 
 class OptimizeResult(Answer):
     """kaskad.optimize's answer: the best input set (its attributes are the
@@ -105,6 +109,10 @@ class OptimizeResult(Answer):
     def __repr__(self):
         return (f"<kaskad.OptimizeResult best N={self.N} objective={self.objective!r} meets={self.meets} "
                 f"smallest_N={self.smallest_N} evaluations={self.evaluations}>")
+
+    def _repr_html_(self):
+        from ._html import optimize_html
+        return optimize_html(self)
 
 
 def _objective(objective):
@@ -186,6 +194,10 @@ class SolveResult:
 
     def __repr__(self):
         return f"<kaskad.SolveResult {self.target} roots={[root.text for root in self.roots]}>"
+
+    def _repr_html_(self):
+        from ._html import solve_html
+        return solve_html(self)
 
 
 def solve(model, target="y1=0.02", reactor=None, scan=200, **fields):

@@ -69,6 +69,21 @@ rows=$("$root/usr/bin/kaskad-cli" bubble --N 3 --y10 3 --y50 2.5 --wg 0.05 --t 4
   --format csv) || fail "the packaged kaskad-cli could not run a calculation"
 [[ $(wc -l <<<"$rows") == 4 ]] || fail "the packaged kaskad-cli printed, for 3 reactors: $rows"
 
+# The Python module, when packaged, imports from the package and carries its
+# distribution metadata: importlib.metadata and kaskad.__version__ give the
+# package's version.
+python_debs=("$work"/python3-kaskad_*.deb)
+if [[ -e ${python_debs[0]} ]]; then
+  python_root=$work/python-root
+  dpkg-deb -x "${python_debs[0]}" "$python_root"
+  python_version=$(PYTHONPATH=$python_root/usr/lib/python3/dist-packages /usr/bin/python3 -c \
+    'import importlib.metadata, kaskad; print(importlib.metadata.version("kaskad"), kaskad.__version__)') ||
+    fail "the packaged module could not tell its version"
+  package_version=$(dpkg-deb -f "${python_debs[0]}" Version | cut -d- -f1)
+  [[ $python_version == "$package_version $package_version" ]] ||
+    fail "the packaged module's metadata and __version__ say \"$python_version\", the package $package_version"
+fi
+
 if ((failures)); then
   exit 1
 fi

@@ -1,0 +1,199 @@
+"""Runs and design answers as HTML for notebooks: compact tables with
+Kaskad's digits and the cascade profile y1..y6 as an inline SVG chart."""
+
+import html
+import math
+
+from . import _kaskad
+
+#: The quantities the profile chart draws, each with its line colour.
+_CHART_LINES = (("y1", "#1f77b4"), ("y2", "#ff7f0e"), ("y3", "#2ca02c"),
+                ("y4", "#d62728"), ("y5", "#9467bd"), ("y6", "#8c564b"))
+_CHART_WIDTH, _CHART_HEIGHT = 360, 220
+# The plot area's margins inside the chart: axis labels left and below, the legend right.
+_LEFT, _RIGHT, _TOP, _BOTTOM = 44, 44, 10, 30
+
+_CELL = 'style="text-align:right;font-family:monospace"'
+
+
+def _escaped(text):
+    return html.escape("" if text is None else str(text))
+
+
+def _row(cells, tag="td", style=_CELL):
+    return "<tr>" + "".join(f"<{tag} {style}>{_escaped(cell)}</{tag}>" for cell in cells) + "</tr>"
+
+
+def _table(header, rows):
+    head = _row(header, "th", 'style="text-align:right"')
+    return ("<table><thead>" + head + "</thead><tbody>" + "".join(_row(row) for row in rows)
+            + "</tbody></table>")
+
+
+def _fields_line(fields):
+    """"N=3, y10=3, …": field texts as the profile's caption names them."""
+    return ", ".join(f"{name}={text}" for name, text in fields.items())
+
+
+def _number(value):
+    """A stored value with Kaskad's digits; empty for none."""
+    return "" if value is None else _kaskad.number_text(value, ".")
+
+
+def _yes_no(flag):
+    return "" if flag is None else ("yes" if flag else "no")
+
+
+def _error_line(error):
+    """The error that ended a run, where it happened and its report's message."""
+    if error is None:
+        return ""
+    where = "reading the fields" if error.reactor is None else f"at reactor {error.reactor}"
+    if error.last_quantity is not None:
+        where += f" after {error.last_quantity}"
+    return (f'<p style="color:#b00020"><b>{_escaped(error.kind)}</b> {_escaped(where)}: '
+            f"{_escaped(error.message)}</p>")
+
+
+def _nice_top(largest):
+    """The top of the value axis: 1, 2, 2.5 or 5 times a power of ten at or above `largest`."""
+    if largest <= 0:
+        return 1.0
+    power = 10.0 ** math.floor(math.log10(largest))
+    for step in (1, 2, 2.5, 5, 10):
+        if step * power >= largest:
+            return step * power
+    return 10 * power
+
+
+def _tick_text(value):
+    """An axis tick: a round number, not a result, so a short text suffices."""
+    return format(value, "g")
+
+
+def profile_svg(run):
+    """The run's y1..y6 against the reactor number as a small SVG chart; the
+    empty text when the run computed no reactor."""
+    series = {quantity: [(r.reactor, getattr(r, quantity)) for r in run.reactors
+                         if getattr(r, quantity) is not None and math.isfinite(getattr(r, quantity))]
+              for quantity, _ in _CHART_LINES}
+    points = [point for line in series.values() for point in line]
+    if not points:
+        return ""
+    last_reactor = max(reactor for reactor, _ in points)
+    smallest = min(value for _, value in points)
+    lowest = -_nice_top(-smallest) if smallest < 0 else 0.0
+    top = _nice_top(max(value for _, value in points))
+    width, height = _CHART_WIDTH - _LEFT - _RIGHT, _CHART_HEIGHT - _TOP - _BOTTOM
+
+    def x(reactor):
+        return _LEFT + (width * (reactor - 1) / (last_reactor - 1) if last_reactor > 1 else width / 2)
+
+    def y(value):
+        return _TOP + height * (top - value) / (top - lowest)
+
+    parts = [f'<svg xmlns="http://www.w3.org/2000/svg" width="{_CHART_WIDTH}" height="{_CHART_HEIGHT}" '
+             f'font-family="sans-serif" font-size="10">',
+             f'<rect x="{_LEFT}" y="{_TOP}" width="{width}" height="{height}" fill="none" stroke="#999"/>']
+    for value in (lowest, top):
+        parts.append(f'<text x="{_LEFT - 4}" y="{y(value) + 3:.1f}" text-anchor="end">{_tick_text(value)}</text>')
+    for reactor in sorted({1, last_reactor}):
+        parts.append(f'<text x="{x(reactor):.1f}" y="{_TOP + height + 12}" text-anchor="middle">{reactor}</text>')
+    parts.append(f'<text x="{_LEFT + width / 2}" y="{_CHART_HEIGHT - 4}" text-anchor="middle">reactor</text>')
+    for k, (quantity, colour) in enumerate(_CHART_LINES):
+        line = " ".join(f"{x(reactor):.1f},{y(value):.1f}" for reactor, value in series[quantity])
+        parts.append(f'<polyline data-quantity="{quantity}" points="{line}" fill="none" stroke="{colour}" '
+                     f'stroke-width="1.5"/>')
+        legend_y = _TOP + 6 + 14 * k
+        parts.append(f'<line x1="{_LEFT + width + 6}" y1="{legend_y}" x2="{_LEFT + width + 18}" y2="{legend_y}" '
+                     f'stroke="{colour}" stroke-width="2"/>'
+                     f'<text x="{_LEFT + width + 21}" y="{legend_y + 3}">{quantity}</text>')
+    parts.append("</svg>")
+    return "".join(parts)
+
+
+def _beside(*blocks):
+    """Blocks side by side, wrapping on a narrow page."""
+    return ('<div style="display:flex;flex-wrap:wrap;gap:1em;align-items:flex-start">'
+            + "".join(f"<div>{block}</div>" for block in blocks if block) + "</div>")
+
+
+def _reactor_table(run):
+    """A row per reactor computed: its number and the twelve quantities as the
+    panes print them; empty when the run computed none."""
+    if not run.reactors:
+        return ""
+    rows = [[r.reactor] + [run.text(quantity, r.reactor) for quantity in _kaskad.QUANTITIES] for r in run.reactors]
+    return ('<div style="max-height:24em;overflow:auto">'
+            + _table(["reactor", *_kaskad.QUANTITIES], rows) + "</div>")
+
+
+def run_html(run):
+    """kaskad.Run as HTML: the model and field texts, the error if any, the
+    reactor table and the profile chart."""
+    heading = (f"<p><b>kaskad.Run</b> {_escaped(run.model)}: {_escaped(_fields_line(run.inputs))}; "
+               f"{len(run.reactors)} reactors</p>")
+    return heading + _error_line(run.error) + _beside(_reactor_table(run), profile_svg(run))
+
+
+def _outlet_table(run):
+    """The outlet's twelve quantities as the panes print them; empty without an outlet."""
+    if not run.reactors:
+        return ""
+    outlet = run.reactors[-1].reactor
+    return _table(["reactor", *_kaskad.QUANTITIES],
+                  [[outlet] + [run.text(quantity, outlet) for quantity in _kaskad.QUANTITIES]])
+
+
+def _answer_summary(answer):
+    """The lines of one answer: its texts, objective, criterion and limiting bound."""
+    return _table(["N", "objective", "criterion margin", "criterion met", "constraints met", "limiting"],
+                  [[answer.N, _number(answer.objective), _number(answer.criterion_margin),
+                    _yes_no(answer.meets_criterion), _yes_no(answer.meets), answer.limiting or ""]])
+
+
+def answer_html(answer, title="kaskad.Answer"):
+    """An answer of the optimiser: its field texts and figures, and the plain
+    run of its texts as outlet row, error and profile chart."""
+    run = answer.run
+    return (f"<p><b>{_escaped(title)}</b> {_escaped(answer.model)}: {_escaped(_fields_line(answer.fields))}</p>"
+            + _answer_summary(answer) + _error_line(run.error) + _beside(_outlet_table(run), profile_svg(run)))
+
+
+def _varying_fields(answers):
+    """The fields other than N whose texts differ between the answers, in field order."""
+    names = [name for name in answers[0].fields if name != "N"]
+    return [name for name in names if len({answer.fields[name] for answer in answers}) > 1]
+
+
+def _by_N_table(answers):
+    """A row per reactor count: the texts that differ between counts and the answer's figures."""
+    varying = _varying_fields(answers)
+    rows = [[answer.N, *(answer.fields[name] for name in varying), _number(answer.objective),
+             _number(answer.criterion_margin), _yes_no(answer.meets_criterion), _yes_no(answer.meets),
+             answer.limiting or ""] for answer in answers]
+    return _table(["N", *varying, "objective", "criterion margin", "criterion met", "constraints met", "limiting"],
+                  rows)
+
+
+def optimize_html(result):
+    """kaskad.OptimizeResult as HTML: the search's figures, the best answer
+    with its run, and every reactor count's answer."""
+    search = (f"<p>{_escaped(result.objective_description)}; {result.evaluations} evaluations"
+              + ("; stopped early" if result.stopped else "")
+              + f"; fewest reactors meeting the criterion: {_escaped(result.smallest_N or 'none')}</p>")
+    by_N = "<details><summary>by N</summary>" + _by_N_table(result.answers) + "</details>"
+    return answer_html(result, "kaskad.OptimizeResult") + search + by_N
+
+
+def solve_html(result):
+    """kaskad.SolveResult as HTML: the target, each root's text and value,
+    or the closest scan point, and the first root's run."""
+    heading = f"<p><b>kaskad.SolveResult</b> {_escaped(result.model)}: {_escaped(result.target)}"
+    roots = result.roots or ([result.closest] if result.closest is not None else [])
+    label = "root" if result.roots else "closest (no root)"
+    table = _table([label, result.field, "value"],
+                   [[k + 1, root.text, _number(root.value)] for k, root in enumerate(roots)])
+    chart = profile_svg(roots[0].run) if roots else ""
+    fields = f"<p>{_escaped(_fields_line(roots[0].fields))}</p>" if roots else ""
+    return (heading + f"; {result.evaluations} evaluations</p>" + fields + _beside(table, chart))
