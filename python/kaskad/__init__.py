@@ -30,6 +30,7 @@ __all__ = [
     "bubble", "gaslift", "sweep", "Run", "Reactor", "RunError", "number_text", "shard_range", "to_csv",
     "QUANTITIES", "CalculationError", "EExternal", "EMathError", "EInvalidOp", "EZeroDivide", "EOverflow",
     "EConvertError", "ENoConvergence", "UsageError", "optimize", "solve", "runs", "read_csv", "to_xarray",
+    "__version__",
 ]
 
 #: The quantities a reactor stores, in store order: kaskad-cli's CSV columns after "reactor".
