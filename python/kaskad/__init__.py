@@ -24,7 +24,7 @@ import numpy as np
 from . import _kaskad
 from ._version import __version__
 from ._frame import available_memory, field_column, frame_bytes, read_csv, sweep_frame, to_csv
-from ._texts import field_text, flag, jobs_count, separator_text, sweep_items, sweep_text
+from ._texts import field_text, flag, jobs_count, separator_text, sweep_items, sweep_text, whole_number
 
 __all__ = [
     "bubble", "gaslift", "sweep", "Run", "Reactor", "RunError", "number_text", "shard_range", "to_csv",
@@ -39,14 +39,22 @@ QUANTITIES = tuple(_kaskad.QUANTITIES)
 #: Raised for arguments a sweep cannot run: a malformed range, too many points.
 UsageError = _kaskad.UsageError
 
-#: number_text(value, decimal_separator=".") -> str: a stored single or double as the panes print it.
-number_text = _kaskad.number_text
+def number_text(value, decimal_separator="."):
+    """A stored single or double as the panes print it: 15 significant
+    digits, trailing zeros removed, "1E-5" form below 0.0001 and from 1E15 on."""
+    if isinstance(value, (bool, np.bool_)) or not isinstance(value, numbers.Real):
+        raise TypeError(f"number_text takes a number, not {type(value).__name__}")
+    return _kaskad.number_text(float(value), separator_text(decimal_separator))
 
 
 def shard_range(points, index, count):
     """The points (begin, end) of shard `index` (1-based) of `count`: the cut of
     kaskad-cli sweep --shard K/N, and of the chunks of kaskad.distributed."""
-    return _kaskad.shard_range(points, index, count)
+    points, index, count = (whole_number(points, "points"), whole_number(index, "index"),
+                            whole_number(count, "count"))
+    if points < 0:
+        raise ValueError(f"points must be at least 0, not {points}")
+    return _kaskad.shard_range(points, max(index, 0), max(count, 0))
 
 
 class Reactor(NamedTuple):

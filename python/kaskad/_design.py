@@ -4,7 +4,7 @@ picklable objects; a result's run is computed again, digit for digit, from
 its field texts when it is first asked for."""
 
 from . import _kaskad
-from ._texts import field_text, flag, jobs_count
+from ._texts import field_text, flag, jobs_count, text_argument, whole_number
 
 
 def _design_text(value, decimal_separator="."):
@@ -141,10 +141,12 @@ def optimize(model, objective="margin", meet_criterion=False, subject_to=(), dig
     """
     if isinstance(subject_to, str):
         subject_to = (subject_to,)
+    bounds = [text_argument(bound, "a bound of subject_to") for bound in subject_to]
     kind, name = _objective(objective)
     texts = list(_option_texts(model, fields).values())
-    result = _kaskad.optimize(model, texts, kind, name, flag(meet_criterion, "meet_criterion"), list(subject_to),
-                              int(digits), 2000 if max_evals is None else int(max_evals), jobs_count(jobs))
+    result = _kaskad.optimize(model, texts, kind, name, flag(meet_criterion, "meet_criterion"), bounds,
+                              whole_number(digits, "digits"),
+                              2000 if max_evals is None else whole_number(max_evals, "max_evals"), jobs_count(jobs))
     return OptimizeResult(model, result)
 
 
@@ -207,4 +209,6 @@ def solve(model, target="y1=0.02", reactor=None, scan=200, **fields):
     each change of sign, each root within one stored unit of the field.
     """
     texts = list(_option_texts(model, fields).values())
-    return SolveResult(model, target, _kaskad.solve(model, texts, target, reactor, int(scan)))
+    target = text_argument(target, "target")
+    reactor = None if reactor is None else whole_number(reactor, "reactor")
+    return SolveResult(model, target, _kaskad.solve(model, texts, target, reactor, whole_number(scan, "scan")))

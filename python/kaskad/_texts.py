@@ -108,3 +108,17 @@ def flag(value, name):
     if isinstance(value, (bool, np.bool_)):
         return bool(value)
     raise TypeError(f"{name} takes True or False, not {value!r}")
+
+
+def whole_number(value, name):
+    """A whole-number argument: an int (numpy's too), not a bool or a float."""
+    if isinstance(value, (bool, np.bool_)) or not isinstance(value, numbers.Integral):
+        raise TypeError(f"{name} takes a whole number, not {type(value).__name__}")
+    return int(value)
+
+
+def text_argument(value, name):
+    """A str argument, checked as every text Kaskad takes."""
+    if not isinstance(value, str):
+        raise TypeError(f"{name} takes a str, not {type(value).__name__}")
+    return checked_text(value, name)

@@ -21,7 +21,7 @@ from dask.base import tokenize
 
 from . import _description, _kaskad, _sweep_plan
 from ._frame import sweep_frame
-from ._texts import flag
+from ._texts import flag, jobs_count
 
 __all__ = ["sweep", "chunk_count", "SweepFutures", "WrittenSweep"]
 
@@ -117,6 +117,7 @@ def sweep(client, model, outlet=False, criterion=False, *, only_meeting=False, d
     dask.distributed.progress(), its result() the frame (or WrittenSweep).
     """
     options = (flag(outlet, "outlet"), flag(criterion, "criterion"), flag(only_meeting, "only_meeting"))
+    jobs = jobs_count(jobs)
     plan, option_texts = _sweep_plan(model, fields, decimal_separator)
     points = plan.point_count
     count = chunks if chunks is not None else chunk_count(points, sum(client.nthreads().values()))

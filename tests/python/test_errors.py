@@ -107,10 +107,16 @@ def test_a_plan_too_large_for_one_run_runs_in_chunks():
     (lambda: kaskad.sweep("gaslift", db=[1, 2]), TypeError),
     (lambda: kaskad.runs("bubble", {"wg": [0.01, 0.02], "N": [3]}), ValueError),
     (lambda: kaskad.runs("bubble", {"wg": [0.01]}, wg=0.02), TypeError),
+    (lambda: kaskad.solve("bubble", target=None, ts=(100, 3000)), TypeError),
+    (lambda: kaskad.optimize("bubble", digits=1.5, wg=(0.03, 0.05)), TypeError),
+    (lambda: kaskad.optimize("bubble", subject_to=[1], wg=(0.03, 0.05)), TypeError),
+    (lambda: kaskad.number_text("0.5"), TypeError),
+    (lambda: kaskad.shard_range(10, -1, 2), ValueError),
 ], ids=["separator_digit", "unknown_model", "field_of_the_other_model", "bool_field", "nan_field", "list_field",
         "bytes_swept", "dict_swept", "none_swept", "none_field", "no_jobs", "fractional_jobs", "huge_jobs",
         "text_flag", "no_separator", "lone_surrogate_field", "lone_surrogate_separator", "gaslift_db_list",
-        "points_of_unequal_lengths", "field_both_varying_and_fixed"])
+        "points_of_unequal_lengths", "field_both_varying_and_fixed", "no_target", "fractional_digits",
+        "bound_not_text", "number_text_of_text", "negative_shard"])
 def test_arguments_that_cannot_be_field_texts_are_refused(call, error):
     with pytest.raises(error) as raised:
         call()
