@@ -5,15 +5,17 @@
 
 namespace kaskad::cli {
 
-// Arguments that cannot be run: a malformed range, an absurd point count...
-// The command line reports it and exits with the usage status.
+// Options that cannot go together or cannot be run (--best with --shard,
+// --no-header with JSON...): the command line reports it and exits with the
+// usage status. The studies' own refusals are study::StudyError.
 class UsageError : public Exception {
 public:
     using Exception::Exception;
     const char* kindName() const noexcept override { return "UsageError"; }
 };
 
-// An output file (a plot) that could not be written.
+// Output that could not be written: standard output, a plot file; the
+// message gives the reason.
 class OutputError : public Exception {
 public:
     using Exception::Exception;

@@ -1,5 +1,5 @@
-// Standard output as a stream that knows why a write failed, and the stop of
-// a sweep by SIGINT or SIGTERM.
+// Standard output as a stream that knows why a write failed, and the watch
+// that turns SIGINT, SIGTERM and SIGHUP into a clean stop of any command.
 #pragma once
 
 #include <atomic>

@@ -182,8 +182,9 @@ std::string SweepWriter::pointText(const study::PointRows& point) const
     if (options_.format == OutputFormat::json) {
         appendJsonPoint(text, rows_.plan().model(), point);
     } else {
-        // A row is the field texts, at most 12 values of 23 characters and the
-        // error and criterion cells.
+        // A row: 12 values of at most 23 characters with their commas, and
+        // about 160 for the field texts, the error and criterion cells; a
+        // guess that spares most reallocations, not a bound.
         text.reserve(point.rowCount() * (12 * 24 + 160));
         appendCsvRows(text, rows_.columns(), point);
     }

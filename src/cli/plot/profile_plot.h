@@ -3,7 +3,6 @@
 #pragma once
 
 #include "chart/cascade_profile.h"
-#include "model/model_window.h"
 
 #include <array>
 #include <cstdint>
