@@ -16,9 +16,6 @@ inline constexpr int kExitUsage = 2;
 // An output file or stream could not be written (a plot, a sweep's output).
 inline constexpr int kExitOutputFailed = 3;
 
-// The option of an input field: "--N", "--y10", ...
-std::string fieldOption(const FieldDescription& field);
-
 // Accepts the digits of a whole number from least to most; says which of
 // the two a text fails: not such a number, or out of the range.
 CLI::Validator wholeNumberIn(std::uint64_t least, std::uint64_t most);

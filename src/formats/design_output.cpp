@@ -27,7 +27,6 @@ std::string objectiveText(const DesignProblem& problem, const DesignAnswer& answ
     return numberText(static_cast<double>(study::objectiveValue(problem, answer.assessment)));
 }
 
-std::string fieldOption(std::string_view name) { return "--" + std::string(name); }
 
 // The answer's texts as a command that runs it.
 std::string commandOf(ModelKind model, const FieldTexts& texts)

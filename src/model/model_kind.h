@@ -7,6 +7,7 @@
 #include <array>
 #include <optional>
 #include <span>
+#include <string>
 #include <string_view>
 
 namespace kaskad {
@@ -48,6 +49,9 @@ struct FieldDescription {
     std::string_view help;
     bool converted;            // read by the run (the gas-lift db is not)
 };
+
+// A field's command-line option, and its column in a sweep's output: "--N", "--wg", ...
+inline std::string fieldOption(std::string_view name) { return "--" + std::string(name); }
 
 inline constexpr std::array<FieldDescription, kFieldCount> kBubbleFields = {{
     {fieldN, "N", "число реакторов N", "number of reactors N (rounded to the nearest integer)", true},

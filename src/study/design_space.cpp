@@ -24,7 +24,7 @@ long double optionNumber(std::string_view option, std::string_view text)
     try {
         return TextToNumber(text, '.');
     } catch (const EConvertError&) {
-        throw StudyError("--" + std::string(option) + ": '" + std::string(text) + "' is not a number");
+        throw StudyError(fieldOption(option) + ": '" + std::string(text) + "' is not a number");
     }
 }
 
@@ -146,7 +146,7 @@ DesignSpace::DesignSpace(ModelKind model, const FieldTexts& optionTexts, std::si
         if (!description.converted)
             continue;
         if (text.find(';') != std::string::npos)
-            throw StudyError("--" + option + ": a design takes a text or an interval FROM:TO, not a list");
+            throw StudyError(fieldOption(option) + ": a design takes a text or an interval FROM:TO, not a list");
         const std::size_t colon = text.find(':');
         if (colon == std::string::npos) {
             if (description.field == fieldN)
@@ -154,7 +154,7 @@ DesignSpace::DesignSpace(ModelKind model, const FieldTexts& optionTexts, std::si
             continue;
         }
         if (text.find(':', colon + 1) != std::string::npos)
-            throw StudyError("--" + option + ": an interval is FROM:TO, with no step");
+            throw StudyError(fieldOption(option) + ": an interval is FROM:TO, with no step");
         const std::string fromText = text.substr(0, colon);
         const std::string toText = text.substr(colon + 1);
         if (description.field == fieldN) {
@@ -167,7 +167,7 @@ DesignSpace::DesignSpace(ModelKind model, const FieldTexts& optionTexts, std::si
         IntervalField field{description.field, option, fromText, toText, optionNumber(option, fromText),
                             optionNumber(option, toText), fieldStoredAsDouble(model, description.field)};
         if (!(field.from < field.to))
-            throw StudyError("--" + option + ": the interval FROM:TO must have FROM < TO");
+            throw StudyError(fieldOption(option) + ": the interval FROM:TO must have FROM < TO");
         intervals_.push_back(std::move(field));
     }
     if (intervals_.size() > intervalsAllowed)

@@ -23,7 +23,7 @@ std::vector<Column> sweepColumns(ModelKind model, const RowOptions& options)
     const std::string outlet = "outlet_";
     std::vector<Column> columns;
     for (const FieldDescription& field : modelFields(model))
-        columns.push_back({ColumnKind::field, "--" + std::string(field.name), field.field});
+        columns.push_back({ColumnKind::field, fieldOption(field.name), field.field});
     for (Column& column : reactorColumns())
         columns.push_back(std::move(column));
     for (Column& column : errorColumns())

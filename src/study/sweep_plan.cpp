@@ -24,7 +24,7 @@ SweepPlan::SweepPlan(ModelKind model, const FieldTexts& optionTexts, DecimalSepa
         try {
             field.texts = fieldValueTexts(optionText, separator);
         } catch (const StudyError& error) {
-            throw StudyError("--" + field.name + ": " + error.message());
+            throw StudyError(fieldOption(field.name) + ": " + error.message());
         }
         if (pointCount_ > kMaxPlanPoints / field.texts.size())
             throw StudyError("the sweep has more than " + std::to_string(kMaxPlanPoints) + " points");
