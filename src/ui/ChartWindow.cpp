@@ -21,10 +21,10 @@ using formats::FileProblem;
 
 namespace {
 
-const std::vector<FileType> kChartFileTypes = {
-    {QStringLiteral("Рисунок PNG (*.png)"), QStringLiteral("png")},
-    {QStringLiteral("Рисунок SVG (*.svg)"), QStringLiteral("svg")},
-};
+const std::array<SavedFileType<QGraphicsScene, QByteArray>, 2> kChartFiles = {{
+    {{QStringLiteral("Рисунок PNG (*.png)"), QStringLiteral("png")}, chart::pngImage},
+    {{QStringLiteral("Рисунок SVG (*.svg)"), QStringLiteral("svg")}, chart::svgDocument},
+}};
 
 // A scene is drawn for at least this size; a smaller window scrolls.
 constexpr QSize kSmallestChart(320, 240);
@@ -92,12 +92,12 @@ void ChartWindow::showProfile(chart::CascadeProfile profile, const QString& capt
 void ChartWindow::save()
 {
     const std::optional<ChosenFile> chosen = chooseFile(
-        this, {true, QStringLiteral("Сохранить профиль каскада"), kChartFileTypes, QStringLiteral("профиль")});
+        this, {true, QStringLiteral("Сохранить профиль каскада"), fileTypesOf(kChartFiles), QStringLiteral("профиль")});
     if (!chosen)
         return;
     QByteArray bytes;
     try {
-        bytes = chosen->type == 1 ? chart::svgDocument(*scene_) : chart::pngImage(*scene_);
+        bytes = kChartFiles[chosen->type].bytesOf(*scene_);
     } catch (const std::runtime_error& error) {
         throw FileProblem(cannotSave(chosen->path, error.what()));
     }

@@ -132,10 +132,10 @@ TableSelection selectionOf(const QTableView& view, const ResultsTable& table)
     return selection;
 }
 
-const std::vector<FileType> kResultFileTypes = {
-    {QStringLiteral("CSV (*.csv)"), QStringLiteral("csv")},
-    {QStringLiteral("Книга Excel (*.xlsx)"), QStringLiteral("xlsx")},
-};
+const std::array<SavedFileType<const formats::ResultsTable, std::string>, 2> kResultFiles = {{
+    {{QStringLiteral("CSV (*.csv)"), QStringLiteral("csv")}, formats::csvText},
+    {{QStringLiteral("Книга Excel (*.xlsx)"), QStringLiteral("xlsx")}, formats::xlsxWorkbook},
+}};
 
 } // namespace
 
@@ -203,12 +203,12 @@ void ResultsWindow::copySelection()
 void ResultsWindow::save()
 {
     const std::optional<ChosenFile> chosen =
-        chooseFile(this, {true, QStringLiteral("Сохранить результаты"), kResultFileTypes, QStringLiteral("результаты")});
+        chooseFile(this, {true, QStringLiteral("Сохранить результаты"), fileTypesOf(kResultFiles), QStringLiteral("результаты")});
     if (!chosen)
         return;
     std::string bytes;
     try {
-        bytes = chosen->type == 1 ? formats::xlsxWorkbook(model_.table()) : formats::csvText(model_.table());
+        bytes = kResultFiles[chosen->type].bytesOf(model_.table());
     } catch (const FileProblem& problem) {
         throw FileProblem(cannotSave(chosen->path, problem.message()));
     }

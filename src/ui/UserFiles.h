@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <array>
 #include <functional>
 #include <optional>
 #include <string>
@@ -20,6 +21,23 @@ struct FileType {
     QString filter;  // "CSV (*.csv)"
     QString suffix;  // "csv": added to a name that has none of the types' suffixes
 };
+
+// A type a window saves, with what forms the file's bytes from what it shows.
+template <class Source, class Bytes>
+struct SavedFileType {
+    FileType type;
+    Bytes (*bytesOf)(Source& source);
+};
+
+// The types of a window's saved file types, in their order, for the dialog.
+template <class Saved, std::size_t count>
+std::vector<FileType> fileTypesOf(const std::array<Saved, count>& saved)
+{
+    std::vector<FileType> types;
+    for (const Saved& each : saved)
+        types.push_back(each.type);
+    return types;
+}
 
 struct FileRequest {
     bool saving = false;
