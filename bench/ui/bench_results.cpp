@@ -3,9 +3,9 @@
 // and a 24-reactor bubble-column click with the table closed and with it
 // open, painted after the click.
 #include "bubble_window.h"
-#include "ui/ResultViews.h"
-#include "ui/ResultsTableModel.h"
-#include "ui/ResultsWindow.h"
+#include "ui/result_views.h"
+#include "ui/results_table_model.h"
+#include "ui/results_window.h"
 
 #include <QApplication>
 #include <QLineEdit>

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "numeric/extended.h"
-#include "ui/RegionalSettings.h"
+#include "ui/regional_settings.h"
 #include "ui/Unit3.h"
 
 #include <QApplication>

@@ -1,11 +1,11 @@
 // The mode-selection window: its layout and its handlers.
 #include "app/Unit2.h"
 
-#include "ui/ErrorReport.h"
+#include "ui/error_report.h"
 #include "ui/Unit1.h"
 #include "ui/Unit3.h"
-#include "ui/WindowFrame.h"
-#include "ui/WindowLayout.h"
+#include "ui/window_frame.h"
+#include "ui/window_layout.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>

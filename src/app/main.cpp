@@ -1,7 +1,7 @@
 // The kaskad desktop program: the mode-selection window and the two model windows.
-#include "app/Program.h"
-#include "app/StartOptions.h"
-#include "app/WindowSystem.h"
+#include "app/program.h"
+#include "app/start_options.h"
+#include "app/window_system.h"
 
 #include "numeric/extended.h"
 

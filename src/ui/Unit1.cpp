@@ -2,7 +2,7 @@
 #include "ui/Unit1.h"
 
 #include "model/criterion.h"
-#include "ui/ErrorReport.h"
+#include "ui/error_report.h"
 
 #include <QPushButton>
 

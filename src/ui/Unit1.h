@@ -2,7 +2,7 @@
 #pragma once
 
 #include "model/gas_lift.h"
-#include "ui/ModelForm.h"
+#include "ui/model_form.h"
 
 namespace kaskad::ui {
 

@@ -3,7 +3,7 @@
 
 #include "model/bubble_column.h"
 #include "model/criterion.h"
-#include "ui/ErrorReport.h"
+#include "ui/error_report.h"
 
 #include <QPushButton>
 

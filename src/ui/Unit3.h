@@ -1,7 +1,7 @@
 // The bubble-column model window, Form3.
 #pragma once
 
-#include "ui/ModelForm.h"
+#include "ui/model_form.h"
 
 namespace kaskad::ui {
 

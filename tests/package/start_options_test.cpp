@@ -1,6 +1,6 @@
 // kaskad's own arguments and display check, and --version, --help and a
 // missing display as the programs answer them when run.
-#include "app/StartOptions.h"
+#include "app/start_options.h"
 #include "kaskad/version.h"
 
 #include <gtest/gtest.h>

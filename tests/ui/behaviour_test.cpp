@@ -1,8 +1,8 @@
 // What the user does with the windows: opening, reset, runs into the panes,
 // error reports, the decimal separator and the message box.
-#include "app/Program.h"
-#include "ui/ErrorReport.h"
-#include "ui/PaneText.h"
+#include "app/program.h"
+#include "ui/error_report.h"
+#include "ui/pane_text.h"
 #include "worked_examples.h"
 
 #include <QApplication>

@@ -1,13 +1,13 @@
 // The profile chart window: Ctrl+G draws the last run or the run selected in
 // the table, with the chart kaskad-cli draws, again at every size, and saves
 // it as PNG or SVG.
-#include "app/Program.h"
+#include "app/program.h"
 #include "program_fixture.h"
-#include "ui/ChartWindow.h"
-#include "ui/ErrorReport.h"
-#include "ui/ResultViews.h"
-#include "ui/ResultsWindow.h"
-#include "ui/UserFiles.h"
+#include "ui/chart_window.h"
+#include "ui/error_report.h"
+#include "ui/result_views.h"
+#include "ui/results_window.h"
+#include "ui/user_files.h"
 #include "worked_examples.h"
 
 #include <QApplication>

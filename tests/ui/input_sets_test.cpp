@@ -1,11 +1,11 @@
 // Input sets from the model windows: Ctrl+S writes the eight field texts as
 // they stand, Ctrl+O puts them back without running them, a bad file is
 // reported and changes no field, and the folder last used is remembered.
-#include "app/Program.h"
+#include "app/program.h"
 #include "program_fixture.h"
-#include "ui/ErrorReport.h"
-#include "ui/PaneText.h"
-#include "ui/UserFiles.h"
+#include "ui/error_report.h"
+#include "ui/pane_text.h"
+#include "ui/user_files.h"
 
 #include <QApplication>
 #include <QLineEdit>

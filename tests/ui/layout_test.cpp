@@ -1,7 +1,7 @@
 // Positions, sizes, captions, fonts and tab order of the three windows,
 // checked against numbers held here rather than read back from the tables
 // the windows are built from.
-#include "app/Program.h"
+#include "app/program.h"
 
 #include <QApplication>
 #include <QLabel>

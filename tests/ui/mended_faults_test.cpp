@@ -2,10 +2,10 @@
 // for the behaviour it pins: pasting without text into a pane, markup in the
 // error box, the outer size under a window manager's frame, and the one
 // task-bar entry of the model windows' owner.
-#include "app/Program.h"
+#include "app/program.h"
 #include "program_fixture.h"
-#include "ui/ErrorReport.h"
-#include "ui/WindowFrame.h"
+#include "ui/error_report.h"
+#include "ui/window_frame.h"
 
 #include <QApplication>
 #include <QClipboard>

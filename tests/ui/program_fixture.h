@@ -3,9 +3,9 @@
 // tests share (opening a model window, typing its fields).
 #pragma once
 
-#include "app/Program.h"
-#include "ui/ErrorReport.h"
-#include "ui/UserFiles.h"
+#include "app/program.h"
+#include "ui/error_report.h"
+#include "ui/user_files.h"
 #include "worked_examples.h"
 
 #include <QLineEdit>

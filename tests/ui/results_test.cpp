@@ -1,13 +1,13 @@
 // The model windows' results: the four actions by shortcut and context menu,
 // the results table window over the kept runs, what it copies and saves.
-#include "app/Program.h"
+#include "app/program.h"
 #include "formats/table_text.h"
-#include "ui/ErrorReport.h"
-#include "ui/PaneText.h"
-#include "ui/ResultViews.h"
-#include "ui/ResultsTableModel.h"
-#include "ui/ResultsWindow.h"
-#include "ui/UserFiles.h"
+#include "ui/error_report.h"
+#include "ui/pane_text.h"
+#include "ui/result_views.h"
+#include "ui/results_table_model.h"
+#include "ui/results_window.h"
+#include "ui/user_files.h"
 #include "program_fixture.h"
 #include "worked_examples.h"
 

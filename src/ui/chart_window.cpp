@@ -1,10 +1,10 @@
 // The profile chart window.
-#include "ui/ChartWindow.h"
+#include "ui/chart_window.h"
 
 #include "chart/profile_scene.h"
 #include "formats/file_problem.h"
-#include "ui/ErrorReport.h"
-#include "ui/UserFiles.h"
+#include "ui/error_report.h"
+#include "ui/user_files.h"
 
 #include <QAction>
 #include <QGraphicsView>

@@ -1,5 +1,5 @@
 // Creating the windows and showing the main window.
-#include "app/Program.h"
+#include "app/program.h"
 
 #include "numeric/errors.h"
 

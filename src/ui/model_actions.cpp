@@ -1,7 +1,7 @@
 // The model windows' shortcuts and context menus.
-#include "ui/ModelActions.h"
+#include "ui/model_actions.h"
 
-#include "ui/ErrorReport.h"
+#include "ui/error_report.h"
 
 #include <QAction>
 #include <QMenu>

@@ -1,11 +1,11 @@
 // Modal model window behaviour shared by the gas-lift and bubble-column windows.
-#include "ui/ModelForm.h"
+#include "ui/model_form.h"
 
-#include "ui/ErrorReport.h"
-#include "ui/InputSetFiles.h"
-#include "ui/PaneText.h"
-#include "ui/RegionalSettings.h"
-#include "ui/ResultViews.h"
+#include "ui/error_report.h"
+#include "ui/input_set_files.h"
+#include "ui/pane_text.h"
+#include "ui/regional_settings.h"
+#include "ui/result_views.h"
 
 #include <QApplication>
 #include <QEventLoop>

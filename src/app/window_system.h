@@ -2,7 +2,7 @@
 // the X11 or Wayland display answering; and a guard for what fails after that.
 #pragma once
 
-#include "app/StartOptions.h"
+#include "app/start_options.h"
 
 #include <QtGlobal>
 

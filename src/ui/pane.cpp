@@ -1,5 +1,5 @@
 // The output pane control and what it accepts from the clipboard.
-#include "ui/Pane.h"
+#include "ui/pane.h"
 
 #include <QMimeData>
 

@@ -1,5 +1,5 @@
 // The file dialog, the folder last used and whole-file reads and writes.
-#include "ui/UserFiles.h"
+#include "ui/user_files.h"
 
 #include "formats/whole_file.h"
 #include "formats/file_problem.h"

@@ -1,8 +1,8 @@
 // Builds a window from its table of controls.
-#include "ui/WindowLayout.h"
+#include "ui/window_layout.h"
 
-#include "ui/Pane.h"
-#include "ui/WindowFrame.h"
+#include "ui/pane.h"
+#include "ui/window_frame.h"
 
 #include <QFont>
 #include <QFontDatabase>

@@ -6,8 +6,8 @@
 #include "model/model_window.h"
 #include "model/run_record.h"
 #include "numeric/number_text.h"
-#include "ui/ModelActions.h"
-#include "ui/WindowLayout.h"
+#include "ui/model_actions.h"
+#include "ui/window_layout.h"
 
 #include <QPointer>
 #include <QWidget>

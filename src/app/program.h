@@ -2,7 +2,7 @@
 #pragma once
 
 #include "app/Unit2.h"
-#include "ui/RegionalSettings.h"
+#include "ui/regional_settings.h"
 #include "ui/Unit1.h"
 #include "ui/Unit3.h"
 

@@ -1,5 +1,5 @@
 // The default error handler and its message box.
-#include "ui/ErrorReport.h"
+#include "ui/error_report.h"
 
 #include "numeric/errors.h"
 

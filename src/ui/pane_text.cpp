@@ -1,5 +1,5 @@
 // Appending to and reading an output pane.
-#include "ui/PaneText.h"
+#include "ui/pane_text.h"
 
 #include "chart/qt_text.h"
 

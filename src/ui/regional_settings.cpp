@@ -1,7 +1,7 @@
 // The decimal separator taken from the user's locale.
-#include "ui/RegionalSettings.h"
+#include "ui/regional_settings.h"
 
-#include "ui/ErrorReport.h"
+#include "ui/error_report.h"
 
 #include <QCoreApplication>
 #include <QEvent>

@@ -1,6 +1,6 @@
 // Trying the platform plugins and the X11 or Wayland display before Qt does,
 // and ending a failed start of Qt's window system with a status, not abort().
-#include "app/WindowSystem.h"
+#include "app/window_system.h"
 
 #include <QDir>
 #include <QFileInfo>

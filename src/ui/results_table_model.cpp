@@ -1,7 +1,7 @@
 // The results table model.
-#include "ui/ResultsTableModel.h"
+#include "ui/results_table_model.h"
 
-#include "ui/RegionalSettings.h"
+#include "ui/regional_settings.h"
 
 #include "chart/qt_text.h"
 

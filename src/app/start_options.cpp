@@ -1,5 +1,5 @@
 // kaskad's own command line and the display check, both read before Qt starts.
-#include "app/StartOptions.h"
+#include "app/start_options.h"
 
 #include "kaskad/version.h"
 

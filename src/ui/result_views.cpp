@@ -1,10 +1,10 @@
 // The results table and profile chart windows of a model window.
-#include "ui/ResultViews.h"
+#include "ui/result_views.h"
 
 #include "chart/cascade_profile.h"
-#include "ui/ChartWindow.h"
-#include "ui/ResultsTableModel.h"
-#include "ui/ResultsWindow.h"
+#include "ui/chart_window.h"
+#include "ui/results_table_model.h"
+#include "ui/results_window.h"
 
 #include <QScreen>
 #include <QWindow>

@@ -1,7 +1,7 @@
 // Outer window size under a window manager, and transient ownership.
-#include "ui/WindowFrame.h"
+#include "ui/window_frame.h"
 
-#include "ui/ErrorReport.h"
+#include "ui/error_report.h"
 
 #include <QEvent>
 #include <QPointer>

@@ -1,10 +1,10 @@
 // Input set files of the model windows.
-#include "ui/InputSetFiles.h"
+#include "ui/input_set_files.h"
 
 #include "formats/file_problem.h"
 #include "formats/input_set.h"
-#include "ui/ModelForm.h"
-#include "ui/UserFiles.h"
+#include "ui/model_form.h"
+#include "ui/user_files.h"
 
 #include <QLineEdit>
 

@@ -1,13 +1,13 @@
 // The results table window.
-#include "ui/ResultsWindow.h"
+#include "ui/results_window.h"
 
 #include "chart/qt_text.h"
 #include "formats/table_text.h"
 #include "formats/xlsx_workbook.h"
 #include "formats/file_problem.h"
-#include "ui/ErrorReport.h"
-#include "ui/ResultsTableModel.h"
-#include "ui/UserFiles.h"
+#include "ui/error_report.h"
+#include "ui/results_table_model.h"
+#include "ui/user_files.h"
 
 #include <QAction>
 #include <QApplication>
