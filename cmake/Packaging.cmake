@@ -80,6 +80,8 @@ set(CPACK_DEBIAN_PACKAGE_SECTION science)
 # Gui, Core, Charts, Svg, libstdc++) come from dpkg-shlibdeps; the X11 and
 # offscreen platform plugins live in libqt6gui6.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6gui6 (>= 6.4), libqt6widgets6 (>= 6.4), fonts-liberation2 | fonts-dejavu-core")
+# qt6-translations-l10n: Qt's own texts (file dialogs, OK) in the user's language.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS
+    "libqt6gui6 (>= 6.4), libqt6widgets6 (>= 6.4), fonts-liberation2 | fonts-dejavu-core, qt6-translations-l10n")
 include(${CMAKE_CURRENT_LIST_DIR}/PythonPackaging.cmake)
 include(CPack)

@@ -61,6 +61,7 @@ int main(int argc, char* argv[])
         return kExitUsage;
     }
     kaskad::app::adoptApplicationTitle();
+    kaskad::app::installQtTranslations(QLocale());
     kaskad::app::Program program;
     program.start();
     startGuard.reset();

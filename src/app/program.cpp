@@ -4,6 +4,8 @@
 #include "numeric/errors.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
 
 namespace kaskad::app {
 
@@ -14,6 +16,16 @@ void adoptApplicationTitle()
     // display name then reads the same, and window captions stay exactly
     // their own (the platform appends an explicit display name to them).
     QCoreApplication::setApplicationName(QString::fromStdString(applicationTitle(programPath)));
+}
+
+QTranslator* installQtTranslations(const QLocale& locale)
+{
+    const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    auto translator = std::make_unique<QTranslator>(QCoreApplication::instance());
+    if (!translator->load(locale, QStringLiteral("qtbase"), QStringLiteral("_"), folder))
+        return nullptr;
+    QCoreApplication::installTranslator(translator.get());
+    return translator.release();
 }
 
 Program::Program(ui::RegionalSettings::LocaleSource locale)

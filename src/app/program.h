@@ -6,6 +6,9 @@
 #include "ui/Unit1.h"
 #include "ui/Unit3.h"
 
+#include <QLocale>
+#include <QTranslator>
+
 #include <memory>
 
 namespace kaskad::app {
@@ -14,6 +17,12 @@ namespace kaskad::app {
 // application's name, which the task bar shows and which captions the error
 // message box.
 void adoptApplicationTitle();
+
+// Qt's own texts (the file dialogs, the overwrite question, OK, the edit
+// menu) in the language of `locale`, from Qt's translations where they are
+// installed; English where they are not. Returns the translator installed,
+// owned by the application, or none.
+QTranslator* installQtTranslations(const QLocale& locale);
 
 class Program {
 public:

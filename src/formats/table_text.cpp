@@ -69,15 +69,18 @@ TableSelection TableSelection::wholeTable(const ResultsTable& table)
     return selection;
 }
 
-std::string tabSeparatedText(const ResultsTable& table, const TableSelection& selection, DecimalSeparator separator)
+std::string tabSeparatedText(const ResultsTable& table, const TableSelection& selection, DecimalSeparator separator,
+                             WithHeader header)
 {
     std::string text;
-    for (std::size_t c = 0; c < selection.columns.size(); ++c) {
-        if (c > 0)
-            text += '\t';
-        text += tableColumnName(selection.columns[c]);
+    if (header == WithHeader::yes) {
+        for (std::size_t c = 0; c < selection.columns.size(); ++c) {
+            if (c > 0)
+                text += '\t';
+            text += tableColumnName(selection.columns[c]);
+        }
+        text += '\n';
     }
-    text += '\n';
     for (std::size_t row : selection.rows)
         appendTabSeparatedRow(text, table, row, selection, separator);
     return text;

@@ -22,10 +22,13 @@ struct TableSelection {
     static TableSelection wholeTable(const ResultsTable& table);
 };
 
-// A header row with the columns' names, then a line per row, cells separated
-// by tabs and numbers as the table shows them with `separator`; a cell not
-// taken is empty. Every line ends in "\n".
-std::string tabSeparatedText(const ResultsTable& table, const TableSelection& selection, DecimalSeparator separator);
+enum class WithHeader : bool { no, yes };
+
+// A line per row, cells separated by tabs and numbers as the table shows
+// them with `separator`, after a header row with the columns' names when
+// asked for; a cell not taken is empty. Every line ends in "\n".
+std::string tabSeparatedText(const ResultsTable& table, const TableSelection& selection, DecimalSeparator separator,
+                             WithHeader header);
 
 // RFC 4180: "Расчёт" then kaskad-cli's CSV columns (reactor, y1 … P in the
 // order a run stores them, error_kind, error_message), "." separating

@@ -55,6 +55,7 @@ TForm1::TForm1(const RegionalSettings& settings) : ModelForm(kForm1Layout, setti
 {
     setObjectName(QStringLiteral("Form1"));
     onClick(requireControl<QPushButton>(*this, "Button2"), this, &TForm1::Button2Click);
+    calculateOnReturn(requireControl<QPushButton>(*this, "Button2"));
     onClick(requireControl<QPushButton>(*this, "Button3"), this, &TForm1::Button3Click);
     onClick(requireControl<QPushButton>(*this, "Button4"), this, &TForm1::Button4Click);
     guarded([this] { FormCreate(); });

@@ -56,6 +56,7 @@ TForm3::TForm3(const RegionalSettings& settings) : ModelForm(kForm3Layout, setti
 {
     setObjectName(QStringLiteral("Form3"));
     onClick(requireControl<QPushButton>(*this, "Button1"), this, &TForm3::Button1Click);
+    calculateOnReturn(requireControl<QPushButton>(*this, "Button1"));
     onClick(requireControl<QPushButton>(*this, "Button2"), this, &TForm3::Button2Click);
     onClick(requireControl<QPushButton>(*this, "Button4"), this, &TForm3::Button4Click);
 }

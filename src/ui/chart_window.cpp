@@ -73,6 +73,10 @@ ChartWindow::ChartWindow()
     saveKey->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
     connect(saveKey, &QAction::triggered, this, [this] { guarded([this] { save(); }); });
     addAction(saveKey);
+    auto* closeKey = new QAction(QStringLiteral("Закрыть"), this);
+    closeKey->setShortcut(QKeySequence(Qt::Key_Escape));
+    connect(closeKey, &QAction::triggered, this, &QWidget::close);
+    addAction(closeKey);
     resize(1000, 700);
 }
 

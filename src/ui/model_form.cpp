@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QEventLoop>
 #include <QHideEvent>
+#include <QAbstractButton>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 
@@ -52,6 +53,12 @@ int ModelForm::ShowModal()
     loop.exec(QEventLoop::DialogExec);
     modalLoop_ = nullptr;
     return kModalResultCancel;
+}
+
+void ModelForm::calculateOnReturn(QAbstractButton* button)
+{
+    for (QLineEdit* field : fields_)
+        connect(field, &QLineEdit::returnPressed, button, &QAbstractButton::click);
 }
 
 std::string ModelForm::fieldText(int number) const

@@ -19,6 +19,7 @@
 #include <vector>
 
 class QEventLoop;
+class QAbstractButton;
 class QLineEdit;
 class QPlainTextEdit;
 
@@ -43,6 +44,8 @@ public:
     virtual void Button4Click() = 0;
 
     QLineEdit* field(int number) const { return fields_.at(std::size_t(number - 1)); }
+    // Return in any field presses `button`, the window's calculation.
+    void calculateOnReturn(QAbstractButton* button);
     QPlainTextEdit* pane(int number) const { return panes_.at(std::size_t(number - 1)); }
 
     std::string fieldText(int field) const override;

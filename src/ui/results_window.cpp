@@ -144,7 +144,7 @@ ResultsWindow::ResultsWindow(ResultsTableModel& model, const QString& modelCapti
 {
     setObjectName(QStringLiteral("ResultsWindow"));
     setWindowTitle(QStringLiteral("Результаты — ") + modelCaption);
-    view_ = new ResultsView([this] { copySelection(); });
+    view_ = new ResultsView([this] { copySelection(formats::WithHeader::no); });
     view_->setObjectName(QStringLiteral("ResultsView"));
     view_->setModel(&model_);
     view_->setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -186,17 +186,20 @@ void ResultsWindow::addShortcuts(std::function<void()> showChart)
         addAction(action);
         view_->addAction(action);
     };
-    add(QStringLiteral("Копировать"), QKeySequence::Copy, [this] { copySelection(); });
+    add(QStringLiteral("Копировать"), QKeySequence::Copy, [this] { copySelection(formats::WithHeader::no); });
+    add(QStringLiteral("Копировать с заголовками"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C),
+        [this] { copySelection(formats::WithHeader::yes); });
     add(QStringLiteral("Выделить всё"), QKeySequence::SelectAll, [this] { view_->selectAll(); });
     add(QStringLiteral("Профиль каскада"), QKeySequence(Qt::CTRL | Qt::Key_G), std::move(showChart));
     add(QStringLiteral("Сохранить…"), QKeySequence(Qt::CTRL | Qt::Key_S), [this] { save(); });
+    add(QStringLiteral("Закрыть"), QKeySequence(Qt::Key_Escape), [this] { close(); });
     view_->setContextMenuPolicy(Qt::ActionsContextMenu);
 }
 
-void ResultsWindow::copySelection()
+void ResultsWindow::copySelection(formats::WithHeader header)
 {
-    const std::string text =
-        formats::tabSeparatedText(model_.table(), selectionOf(*view_, model_.table()), model_.decimalSeparator());
+    const std::string text = formats::tabSeparatedText(model_.table(), selectionOf(*view_, model_.table()),
+                                                       model_.decimalSeparator(), header);
     QGuiApplication::clipboard()->setText(QString::fromStdString(text));
 }
 

@@ -3,6 +3,8 @@
 // CSV or XLSX.
 #pragma once
 
+#include "formats/table_text.h"
+
 #include <QWidget>
 
 #include <cstddef>
@@ -29,7 +31,7 @@ public:
 
     // Ctrl+C: the selected cells, or the whole table when none is selected,
     // to the clipboard as tab-separated text with a header row.
-    void copySelection();
+    void copySelection(formats::WithHeader header);
     // Ctrl+S and the button: CSV or XLSX, as the file type chosen says.
     void save();
     // The run of the current row while any cell is selected, from 0.

@@ -36,7 +36,7 @@ TEST(TabSeparatedText, WholeTableWithTheWindowsSeparator)
     for (int reactor = 1; reactor <= 3; ++reactor)
         expected += "1\t" + std::to_string(reactor) + exampleCells(reactor, kPaneOrder, '\t', ',') + "\n";
     expected += "2\t" + std::string(kPaneCount, '\t') + "\n";
-    EXPECT_EQ(tabSeparatedText(window.table, TableSelection::wholeTable(window.table), ','), expected);
+    EXPECT_EQ(tabSeparatedText(window.table, TableSelection::wholeTable(window.table), ',', WithHeader::yes), expected);
 }
 
 // The cells between the selected ones that are not selected stay empty.
@@ -45,7 +45,7 @@ TEST(TabSeparatedText, SelectedCellsUnderTheirColumnsNames)
     RunsAndTable window;
     window.add(ModelKind::bubble, kBubbleExample);
     TableSelection selection{{1, 2}, {3, 5}, [](std::size_t row, int column) { return row == 1 || column == 3; }};
-    EXPECT_EQ(tabSeparatedText(window.table, selection, '.'),
+    EXPECT_EQ(tabSeparatedText(window.table, selection, '.', WithHeader::yes),
               "y2\ty4\n"
               "1.93902194499969\t0.371371030807495\n"
               "2.17238235473633\t\n");

@@ -138,6 +138,16 @@ private Q_SLOTS:
         QCOMPARE(QApplication::focusWidget(), program->Form2().findChild<QWidget*>("Button1"));
     }
 
+    // Qt's own buttons and dialogs speak the locale's language beside the
+    // windows' Russian.
+    void qtOwnTextsInTheLocalesLanguage()
+    {
+        const std::unique_ptr<QTranslator> translator(
+            kaskad::app::installQtTranslations(QLocale(QLocale::Russian, QLocale::Russia)));
+        QVERIFY(translator);
+        QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Отмена"));
+    }
+
     void formCreateZeroesGasLiftState()
     {
         QCOMPARE(program->Form1().gasLiftState().y3h.value(), 0.0f);

@@ -2,6 +2,7 @@
 // the results table window over the kept runs, what it copies and saves.
 #include "app/program.h"
 #include "formats/table_text.h"
+#include "ui/chart_window.h"
 #include "ui/error_report.h"
 #include "ui/pane_text.h"
 #include "ui/result_views.h"
@@ -12,6 +13,8 @@
 #include "worked_examples.h"
 
 #include <QAction>
+
+#include <array>
 #include <QApplication>
 #include <QClipboard>
 #include <QLabel>
@@ -101,6 +104,37 @@ private Q_SLOTS:
         fixture.start([this] { return locale; });
     }
     void cleanup() { fixture.stop(); }
+
+    // Return in any field calculates, as the window's calculate button does;
+    // Escape closes the table and the chart.
+    void returnCalculatesEscapeCloses_data()
+    {
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<QString>("field");
+        QTest::newRow("gas-lift, first field") << "Form1" << "LabeledEdit1";
+        QTest::newRow("bubble column, last field") << "Form3" << "LabeledEdit8";
+    }
+    void returnCalculatesEscapeCloses()
+    {
+        QFETCH(QString, window);
+        QFETCH(QString, field);
+        ModelForm& w = modelWindow(window);
+        whileOpen(window, [&] {
+            typeFields(w, window == "Form1" ? kGasLiftExample : kBubbleExample);
+            QTest::keyClick(w.findChild<QWidget*>(field), Qt::Key_Return);
+            QCOMPARE(w.runs().size(), std::size_t(1));
+            QVERIFY(!w.pane(1)->toPlainText().isEmpty());
+            ResultsWindow* table = openTable(window);
+            QTest::keyClick(w.findChild<QWidget*>(field), Qt::Key_G, Qt::ControlModifier);
+            const std::array<QWidget*, 2> opened_windows = {table, w.resultViews().chartWindow()};
+            for (QWidget* opened : opened_windows) {
+                QVERIFY(opened->isVisible());
+                QApplication::setActiveWindow(opened);
+                QTest::keyClick(opened, Qt::Key_Escape);
+                QVERIFY(!opened->isVisible());
+            }
+        });
+    }
 
     void shortcutsWhicheverControlHasFocus_data()
     {
@@ -429,9 +463,10 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("localeName");
         QTest::addColumn<QString>("selection");
+        QTest::addColumn<bool>("withHeaders");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("nothing selected")
-            << "ru_RU" << ""
+        QTest::newRow("nothing selected, with headers")
+            << "ru_RU" << "" << true
             << "Расчёт\tРеактор\ty1\ty2\ty3\ty4\ty5\ty6\tGB\tALFA\tWB\tALPE\tt\tP\n"
                "1\t1\t1,55393481254578\t1,35183024406433\t0,0942349955439568\t0,242103576660156\t"
                "2,25789642333984\t1,78240370750427\t0,502874255180359\t1931,45593261719\t0,929070830345154\t"
@@ -441,15 +476,21 @@ private Q_SLOTS:
                "1\t3\t0,416923016309738\t2,17238235473633\t0,410694628953934\t0,468704462051392\t"
                "2,03129553794861\t0,896009504795074\t0,455258160829544\t1927,56396484375\t0,213013723492622\t"
                "2091,3359375\t437\t5,25\n";
-        QTest::newRow("a block") << "C" << "1,2-2,3" << "y1\ty2\n0.804904460906982\t1.93902194499969\n"
-                                                        "0.416923016309738\t2.17238235473633\n";
-        QTest::newRow("two cells apart") << "C" << "0,1-0,1 2,13-2,13" << "Реактор\tP\n1\t\n\t5.25\n";
+        QTest::newRow("a block") << "C" << "1,2-2,3" << false
+                                 << "0.804904460906982\t1.93902194499969\n0.416923016309738\t2.17238235473633\n";
+        QTest::newRow("a block, with headers") << "C" << "1,2-2,3" << true
+                                               << "y1\ty2\n0.804904460906982\t1.93902194499969\n"
+                                                  "0.416923016309738\t2.17238235473633\n";
+        QTest::newRow("one cell: its value alone") << "C" << "1,2-1,2" << false << "0.804904460906982\n";
+        QTest::newRow("two cells apart") << "C" << "0,1-0,1 2,13-2,13" << true << "Реактор\tP\n1\t\n\t5.25\n";
     }
-    // Ctrl+C with the focus in the table, a header row first.
+    // Ctrl+C with the focus in the table copies the cells; Ctrl+Shift+C
+    // puts the columns' names first.
     void copyAsTabSeparatedText()
     {
         QFETCH(QString, localeName);
         QFETCH(QString, selection);
+        QFETCH(bool, withHeaders);
         QFETCH(QString, expected);
         locale = QLocale(localeName);
         program->regionalSettings().reread();
@@ -467,7 +508,7 @@ private Q_SLOTS:
             }
             view->setFocus();
             QGuiApplication::clipboard()->clear();
-            QTest::keyClick(view, Qt::Key_C, Qt::ControlModifier);
+            QTest::keyClick(view, Qt::Key_C, withHeaders ? Qt::ControlModifier | Qt::ShiftModifier : Qt::ControlModifier);
             QCOMPARE(QGuiApplication::clipboard()->text(), expected);
         });
     }

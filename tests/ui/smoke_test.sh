@@ -57,7 +57,7 @@ xdotool key ctrl+t
 table=$(window_named "Результаты — Тевир Барботажный")
 [[ -n "$table" ]] || fail "Ctrl+T showed no results table"
 xdotool windowfocus --sync "$table"
-xdotool key ctrl+a ctrl+c
+xdotool key ctrl+a ctrl+shift+c
 copied=""
 for _ in $(seq 50); do
   copied=$(xclip -o -selection clipboard 2>/dev/null)
@@ -75,6 +75,15 @@ xdotool key ctrl+g
 chart=$(window_named "Профиль каскада — Тевир Барботажный, расчёт 1")
 [[ -n "$chart" ]] || fail "Ctrl+G showed no profile chart"
 echo "profile chart shown"
+xdotool windowfocus --sync "$chart"
+xdotool key Escape
+for _ in $(seq 50); do
+  [[ -z "$(xdotool search --onlyvisible --name '^Профиль каскада — ' 2>/dev/null)" ]] && break
+  sleep 0.1
+done
+[[ -z "$(xdotool search --onlyvisible --name '^Профиль каскада — ' 2>/dev/null)" ]] ||
+  fail "Escape left the profile chart open"
+echo "profile chart closed by Escape"
 
 # "Выход" of Form3 (169 x 49 at 944, 8) closes it with its table and chart.
 xdotool windowfocus --sync "$form3"
