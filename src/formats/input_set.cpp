@@ -2,11 +2,14 @@
 #include "formats/input_set.h"
 
 #include "formats/file_problem.h"
+#include "numeric/errors.h"
+#include "numeric/number_text.h"
 #include "numeric/utf8.h"
 
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <optional>
 
 namespace kaskad::formats {
 
@@ -15,6 +18,7 @@ namespace {
 using Json = nlohmann::ordered_json;
 
 const std::string kVersionKey = "kaskad-input-set";
+const std::string kSeparatorKey = "decimal-separator";
 
 // Where the parser stopped, as a line and a column counted from 1.
 std::string positionText(std::string_view json, std::size_t byte)
@@ -116,26 +120,60 @@ FieldTexts fieldsOf(const Json& set, ModelKind model)
     return texts;
 }
 
+// The separator a set's texts were typed with; none in a set from before
+// sets named it.
+std::optional<DecimalSeparator> savedSeparator(const Json& set)
+{
+    const auto saved = set.find(kSeparatorKey);
+    if (saved == set.end())
+        return std::nullopt;
+    if (saved->is_string())
+        if (const std::optional<DecimalSeparator> separator = DecimalSeparator::fromText(saved->get<std::string>()))
+            return separator;
+    throw FileProblem("неверный десятичный разделитель: " + saved->dump());
+}
+
+// A number's text with the window's separator in place of the set's; any
+// other text as it stands.
+std::string withSeparator(const std::string& text, DecimalSeparator saved, DecimalSeparator window)
+{
+    try {
+        static_cast<void>(TextToNumber(text, saved));
+    } catch (const Exception&) {
+        return text;
+    }
+    std::string converted = text;
+    if (const std::size_t at = converted.find(saved.text()); at != std::string::npos)
+        converted.replace(at, saved.text().size(), window.text());
+    return converted;
+}
+
 } // namespace
 
-std::string inputSetJson(ModelKind model, const FieldTexts& fields)
+std::string inputSetJson(ModelKind model, const FieldTexts& fields, DecimalSeparator separator)
 {
     Json set;
     set[kVersionKey] = kInputSetVersion;
     set["model"] = std::string(modelName(model));
+    set[kSeparatorKey] = std::string(separator.text());
     Json& named = set["fields"] = Json::object();
     for (const FieldDescription& field : modelFields(model))
         named[std::string(field.name)] = withValidUtf8(fields[std::size_t(field.field - 1)]);
     return set.dump(2) + "\n";
 }
 
-FieldTexts readInputSet(std::string_view json, ModelKind model)
+FieldTexts readInputSet(std::string_view json, ModelKind model, DecimalSeparator separator)
 {
     const Json set = parsed(json);
     if (!set.is_object() || !set.contains(kVersionKey))
         throw FileProblem("это не файл исходных данных Kaskad");
     checkModel(set, model);
-    return fieldsOf(set, model);
+    const std::optional<DecimalSeparator> saved = savedSeparator(set);
+    FieldTexts texts = fieldsOf(set, model);
+    if (saved && !(*saved == separator))
+        for (std::string& text : texts)
+            text = withSeparator(text, *saved, separator);
+    return texts;
 }
 
 } // namespace kaskad::formats

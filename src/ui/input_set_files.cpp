@@ -38,7 +38,7 @@ void saveInputSet(ModelForm& form)
     FieldTexts fields;
     for (int n = 1; n <= kFieldCount; ++n)
         fields[std::size_t(n - 1)] = form.fieldText(n);
-    writeWholeFile(chosen->path, QByteArray::fromStdString(formats::inputSetJson(form.modelKind(), fields)));
+    writeWholeFile(chosen->path, QByteArray::fromStdString(formats::inputSetJson(form.modelKind(), fields, form.decimalSeparator())));
 }
 
 void openInputSet(ModelForm& form)
@@ -50,7 +50,8 @@ void openInputSet(ModelForm& form)
     const QByteArray json = readWholeFile(chosen->path, kInputSetSizeLimit);
     FieldTexts fields;
     try {
-        fields = formats::readInputSet(std::string_view(json.constData(), std::size_t(json.size())), form.modelKind());
+        fields = formats::readInputSet(std::string_view(json.constData(), std::size_t(json.size())), form.modelKind(),
+                                      form.decimalSeparator());
     } catch (const FileProblem& problem) {
         throw FileProblem(cannotOpen(chosen->path, problem.message()));
     }

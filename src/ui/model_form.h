@@ -61,9 +61,10 @@ public:
     ResultViews& resultViews() { return *views_; }
     QAction* action(ModelAction which) const { return actions_[std::size_t(which)]; }
 
-protected:
-    // The separator for a run that starts now.
+    // The separator for a run that starts now, and of the fields' texts.
     DecimalSeparator decimalSeparator() const;
+
+protected:
     // Runs a calculation on this window: its lines go to the panes and its
     // values to a new run. An error is kept in the run, then thrown on to the
     // handler's guard, which reports it.

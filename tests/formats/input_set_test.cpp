@@ -14,10 +14,11 @@ namespace {
 TEST(InputSet, WrittenWithTheModelsFieldNames)
 {
     const FieldTexts fields = {"24", " 3", "2,5", "", "433", "2", "0.5", "3600 "};
-    EXPECT_EQ(inputSetJson(ModelKind::gaslift, fields),
+    EXPECT_EQ(inputSetJson(ModelKind::gaslift, fields, ','),
               "{\n"
               "  \"kaskad-input-set\": 1,\n"
               "  \"model\": \"gaslift\",\n"
+              "  \"decimal-separator\": \",\",\n"
               "  \"fields\": {\n"
               "    \"N\": \"24\",\n"
               "    \"y10\": \" 3\",\n"
@@ -43,7 +44,7 @@ class InputSetRoundTrip : public ::testing::TestWithParam<RoundTripCase> {};
 TEST_P(InputSetRoundTrip, GivesTheTextsBack)
 {
     const RoundTripCase& c = GetParam();
-    EXPECT_EQ(readInputSet(inputSetJson(c.model, c.fields), c.model), c.fields);
+    EXPECT_EQ(readInputSet(inputSetJson(c.model, c.fields, ','), c.model, ','), c.fields);
 }
 
 const RoundTripCase kRoundTrips[] = {
@@ -69,6 +70,20 @@ std::string nestedArray(std::size_t levels)
     return std::string(levels, '[') + "1" + std::string(levels, ']');
 }
 
+// A set saved under one locale opens under another: its numbers take the
+// window's separator, other texts stay as typed; an older set without a
+// separator gives its texts as they are.
+TEST(InputSet, NumbersTakeTheOpeningWindowsSeparator)
+{
+    const FieldTexts typed = {"24", "3", "2,5", "0,05", "abc,d", "2", "1,2,3", "3600"};
+    const FieldTexts converted = {"24", "3", "2.5", "0.05", "abc,d", "2", "1,2,3", "3600"};
+    std::string json = inputSetJson(ModelKind::bubble, typed, ',');
+    EXPECT_EQ(readInputSet(json, ModelKind::bubble, '.'), converted);
+    EXPECT_EQ(readInputSet(inputSetJson(ModelKind::bubble, converted, '.'), ModelKind::bubble, ','), typed);
+    json.erase(json.find("  \"decimal-separator\""), std::string("  \"decimal-separator\": \",\",\n").size());
+    EXPECT_EQ(readInputSet(json, ModelKind::bubble, '.'), typed);
+}
+
 class BadInputSet : public ::testing::TestWithParam<BadSetCase> {};
 
 // The sets are read by the bubble-column window.
@@ -76,7 +91,7 @@ TEST_P(BadInputSet, SaysWhatIsWrong)
 {
     const BadSetCase& c = GetParam();
     try {
-        readInputSet(c.json, ModelKind::bubble);
+        readInputSet(c.json, ModelKind::bubble, '.');
         FAIL() << "read as an input set";
     } catch (const FileProblem& problem) {
         EXPECT_EQ(problem.message(), c.problem);
@@ -103,6 +118,8 @@ const BadSetCase kBadSets[] = {
      "неизвестная модель: \"airlift\""},
     {"NoModel", "{\"kaskad-input-set\": 1, \"fields\": {}}", "не указана модель (\"model\")"},
     {"NoFields", "{\"kaskad-input-set\": 1, \"model\": \"bubble\"}", "нет полей (\"fields\")"},
+    {"SeparatorADigit", "{\"kaskad-input-set\": 1, \"model\": \"bubble\", \"decimal-separator\": \"5\"}",
+     "неверный десятичный разделитель: \"5\""},
     {"FieldMissing", "{\"kaskad-input-set\": 1, \"model\": \"bubble\", \"fields\": {" FIELDS_WITHOUT("\"ts\": \"1\"}}"),
      "нет поля «d»"},
     {"DrawTubeInsteadOfDiameter",
