@@ -4,6 +4,7 @@
 #include "model/gas_lift.h"
 #include "numeric/number_text.h"
 #include "numeric/power.h"
+#include "text_model_window.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,6 +1,7 @@
 // The optimiser and the solver for the Python package: their answers as
 // plain Python values, computed with the GIL released.
 #include "design.h"
+#include "field_texts.h"
 
 #include "study/optimize.h"
 #include "study/solve.h"

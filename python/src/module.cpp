@@ -8,6 +8,7 @@
 #include "study/point_rows.h"
 #include "study/study_error.h"
 #include "design.h"
+#include "field_texts.h"
 #include "sweep_columns.h"
 
 #include <pybind11/pybind11.h>
@@ -243,7 +244,7 @@ py::dict givenPointArrays(const std::string& model, const FieldTexts& fixed, con
         for (const std::int32_t code : std::span(codes.data(), count))
             if (code < 0 || static_cast<std::size_t>(code) >= texts.size())
                 throw py::value_error("a text index lies outside its field's texts");
-        points.varying.push_back(place);
+        points.varying.push_back(Field(place + 1));
         points.choices.emplace_back(codes.data(), count);
         names.emplace_back(std::string(modelFields(points.model)[place].name), texts);
         points.texts.push_back(std::move(texts));

@@ -49,7 +49,7 @@ struct GivenPoints {
     ModelKind model = ModelKind::bubble;
     DecimalSeparator separator;
     FieldTexts fixed;
-    std::vector<std::size_t> varying;               // places in FieldTexts of the fields that vary
+    std::vector<Field> varying;                     // the fields that vary
     std::vector<std::vector<std::string>> texts;    // per varying field, its texts
     std::vector<std::span<const std::int32_t>> choices;  // per varying field, per point, which text
     std::size_t count = 0;

@@ -16,8 +16,8 @@ namespace kaskad::chart {
 
 // The values of one pane against the reactor number.
 using PaneProfile = std::vector<std::pair<std::int32_t, double>>;
-// Text1..Text12's profiles, at index pane - 1.
-using CascadeProfile = std::array<PaneProfile, kPaneCount>;
+// Text1..Text12's profiles, by pane.
+using CascadeProfile = PaneArray<PaneProfile>;
 
 // The recorded values of each pane; a failed run gives what it stored.
 inline CascadeProfile cascadeProfile(const RunRecord& run)
@@ -26,7 +26,7 @@ inline CascadeProfile cascadeProfile(const RunRecord& run)
     for (const ReactorResult& reactor : run.reactors)
         for (Pane pane : kStoreOrder)
             if (reactor.has(pane))
-                profile[pane - 1].emplace_back(reactor.reactor(), reactor.value(pane));
+                profile[pane].emplace_back(reactor.reactor(), reactor.value(pane));
     return profile;
 }
 
@@ -35,7 +35,7 @@ inline std::string profileCaption(ModelKind model, const FieldTexts& fields)
 {
     std::string caption(modelCaption(model));
     for (const FieldDescription& field : modelFields(model))
-        ((((caption += field.field == fieldN ? ": " : ", ") += field.name) += '=') += fields[field.field - 1]);
+        ((((caption += field.field == fieldN ? ": " : ", ") += field.name) += '=') += fields[field.field]);
     return caption;
 }
 

@@ -23,28 +23,28 @@ namespace kaskad::chart {
 
 namespace {
 
-QString paneTitle(int pane)
+QString paneTitle(Pane pane)
 {
-    return toQString(kPaneTitles[pane - 1]);
+    return toQString(kPaneTitles[pane]);
 }
 
 // A colour of its own for each pane: the chart theme has fewer than eight.
-QColor paneColour(int pane)
+QColor paneColour(Pane pane)
 {
-    static constexpr QRgb kColours[kPaneCount] = {
+    static constexpr PaneArray<QRgb> kColours = {
         0x1f77b4, 0xff7f0e, 0x2ca02c, 0xd62728, 0x9467bd, 0x17becf,
         0x8c564b, 0xe377c2, 0x7f7f7f, 0xbcbd22, 0xd62728, 0x1f77b4,
     };
-    return QColor(kColours[pane - 1]);
+    return QColor(kColours[pane]);
 }
 
-QLineSeries* paneSeries(const CascadeProfile& profile, int pane)
+QLineSeries* paneSeries(const CascadeProfile& profile, Pane pane)
 {
     auto* series = new QLineSeries;
     series->setName(paneTitle(pane));
     series->setColor(paneColour(pane));
     series->setPointsVisible(true);
-    for (const auto& [reactor, value] : profile[pane - 1])
+    for (const auto& [reactor, value] : profile[pane])
         series->append(reactor, value);
     return series;
 }
@@ -144,7 +144,7 @@ std::unique_ptr<QChart> concentrationChart(const CascadeProfile& profile, const 
     chart->addAxis(x, Qt::AlignBottom);
     chart->addAxis(y, Qt::AlignLeft);
     std::vector<QLineSeries*> all;
-    for (int pane : {paneY1, paneY2, paneY3, paneY4, paneY5, paneY6}) {
+    for (Pane pane : {paneY1, paneY2, paneY3, paneY4, paneY5, paneY6}) {
         QLineSeries* series = paneSeries(profile, pane);
         chart->addSeries(series);
         series->attachAxis(x);
@@ -163,10 +163,10 @@ std::unique_ptr<QChart> conditionsChart(const CascadeProfile& profile, const Plo
     auto chart = panelChart(QStringLiteral("Температура и давление"), fonts);
     QValueAxis* x = reactorAxis(profile, fonts);
     chart->addAxis(x, Qt::AlignBottom);
-    const std::pair<int, Qt::Alignment> panes[] = {{paneT, Qt::AlignLeft}, {paneP, Qt::AlignRight}};
+    const std::pair<Pane, Qt::Alignment> panes[] = {{paneT, Qt::AlignLeft}, {paneP, Qt::AlignRight}};
     for (const auto& [pane, side] : panes) {
         QLineSeries* series = paneSeries(profile, pane);
-        QValueAxis* y = valueAxis(toQString(kPaneQuantities[pane - 1]), fonts);
+        QValueAxis* y = valueAxis(toQString(kPaneQuantities[pane]), fonts);
         chart->addAxis(y, side);
         chart->addSeries(series);
         series->attachAxis(x);

@@ -72,7 +72,7 @@ void addSingleRun(CLI::App& app, SingleRunOptions& options, const char* name, co
     CLI::App* command = app.add_subcommand(name, description);
     command->footer(std::string("Example:\n  ") + example + "\n");
     for (const FieldDescription& f : modelFields(options.model)) {
-        CLI::Option* option = command->add_option(fieldOption(f.name), options.fields[f.field - 1], std::string(f.help));
+        CLI::Option* option = command->add_option(fieldOption(f.name), options.fields[f.field], std::string(f.help));
         option->type_name("TEXT");
         if (f.converted)
             option->required();
@@ -111,7 +111,7 @@ void addSweep(CLI::App& sweep, SweepOptions& options, const char* name, const ch
                                 "Example:\n  ") +
                     example + "\n");
     for (const FieldDescription& f : modelFields(options.model)) {
-        CLI::Option* option = command->add_option(fieldOption(f.name), options.fields[f.field - 1], std::string(f.help));
+        CLI::Option* option = command->add_option(fieldOption(f.name), options.fields[f.field], std::string(f.help));
         option->type_name(f.converted ? "TEXT|RANGE|LIST" : "TEXT");
         if (f.converted)
             option->required();

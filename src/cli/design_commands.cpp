@@ -45,7 +45,7 @@ struct SolveOptions {
 void addFieldOptions(CLI::App& command, ModelKind model, FieldTexts& fields, const char* typeName)
 {
     for (const FieldDescription& f : modelFields(model)) {
-        CLI::Option* option = command.add_option(fieldOption(f.name), fields[f.field - 1], std::string(f.help));
+        CLI::Option* option = command.add_option(fieldOption(f.name), fields[f.field], std::string(f.help));
         option->type_name(f.converted ? typeName : "TEXT");
         if (f.converted)
             option->required();

@@ -33,7 +33,7 @@ std::string commandOf(ModelKind model, const FieldTexts& texts)
 {
     std::string command = "kaskad-cli " + std::string(modelName(model));
     for (const FieldDescription& field : modelFields(model)) {
-        const std::string& text = texts[field.field - 1];
+        const std::string& text = texts[field.field];
         if (!field.converted && text.empty())
             continue;
         const bool plain = !text.empty() && text.find_first_not_of("0123456789.-+eE") == std::string::npos;
@@ -80,7 +80,7 @@ void writeOptimizeText(std::ostream& out, const DesignProblem& problem, const Op
     for (const DesignAnswer& answer : result.byReactors) {
         std::vector<std::string> row{std::to_string(answer.reactors)};
         for (const study::IntervalField& field : intervals)
-            row.push_back(answer.texts[field.field - 1]);
+            row.push_back(answer.texts[field.field]);
         row.push_back(answer.assessment.computed ? objectiveText(problem, answer) : "run failed");
         row.push_back(criterionWord(answer));
         row.push_back(answer.limiting.empty() ? "-" : answer.limiting);
@@ -164,7 +164,7 @@ std::vector<std::string> fieldColumns(ModelKind model)
 void appendFieldCells(std::string& line, ModelKind model, const FieldTexts& texts)
 {
     for (const FieldDescription& field : modelFields(model)) {
-        appendCsvCell(line, texts[field.field - 1]);
+        appendCsvCell(line, texts[field.field]);
         line += ',';
     }
 }

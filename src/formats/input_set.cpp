@@ -115,7 +115,7 @@ FieldTexts fieldsOf(const Json& set, ModelKind model)
             throw FileProblem("нет поля «" + std::string(field.name) + "»");
         if (!text->is_string())
             throw FileProblem("поле «" + std::string(field.name) + "» не строка: " + text->dump());
-        texts[std::size_t(field.field - 1)] = text->get<std::string>();
+        texts[field.field] = text->get<std::string>();
     }
     return texts;
 }
@@ -158,7 +158,7 @@ std::string inputSetJson(ModelKind model, const FieldTexts& fields, DecimalSepar
     set[kSeparatorKey] = std::string(separator.text());
     Json& named = set["fields"] = Json::object();
     for (const FieldDescription& field : modelFields(model))
-        named[std::string(field.name)] = withValidUtf8(fields[std::size_t(field.field - 1)]);
+        named[std::string(field.name)] = withValidUtf8(fields[field.field]);
     return set.dump(2) + "\n";
 }
 

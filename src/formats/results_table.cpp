@@ -17,14 +17,14 @@ std::string integerText(std::size_t value)
 
 // The outlet's missed bounds by pane: none for a run that failed or computed
 // no reactor, since its last reactor is no outlet.
-std::array<const CriterionBound*, kPaneCount> missedBoundsOf(const RunRecord& run)
+PaneArray<const CriterionBound*> missedBoundsOf(const RunRecord& run)
 {
-    std::array<const CriterionBound*, kPaneCount> missed{};
+    PaneArray<const CriterionBound*> missed{};
     const CriterionResult result = evaluateCriterion(run);
     const std::span<const CriterionBound> bounds = criterionBounds(run.model);
     for (std::size_t b = 0; b < result.bounds.size(); ++b)
         if (!result.bounds[b])
-            missed[bounds[b].pane - 1] = &bounds[b];
+            missed[bounds[b].pane] = &bounds[b];
     return missed;
 }
 
@@ -124,7 +124,7 @@ const CriterionBound* ResultsTable::missedBound(std::size_t row, int column) con
     const RunRecord& run = runs_[r.run];
     if (r.reactor == kFailingReactor || std::size_t(r.reactor) + 1 != run.reactors.size())
         return nullptr;
-    return missed_[r.run][std::size_t(paneOfColumn(column) - 1)];
+    return missed_[r.run][paneOfColumn(column)];
 }
 
 } // namespace kaskad::formats

@@ -81,7 +81,7 @@ private:
     std::vector<Row> rows_;
     std::size_t runsTaken_ = 0;
     // Per run, the bound each pane of its outlet misses, if any.
-    std::vector<std::array<const CriterionBound*, kPaneCount>> missed_;
+    std::vector<PaneArray<const CriterionBound*>> missed_;
 };
 
 } // namespace kaskad::formats

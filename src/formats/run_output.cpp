@@ -28,7 +28,7 @@ std::string withUnixLineEnds(std::string text)
 void writePanes(std::ostream& out, const RunRecord& run, DecimalSeparator separator)
 {
     for (int p = 1; p <= kPaneCount; ++p)
-        out << kPaneTitles[p - 1] << '\n' << withUnixLineEnds(run.paneText(Pane(p), separator));
+        out << kPaneTitles[Pane(p)] << '\n' << withUnixLineEnds(run.paneText(Pane(p), separator));
 }
 
 std::string csvValuesHeader()
@@ -90,7 +90,7 @@ void appendInputsJson(std::string& json, ModelKind model, const FieldTexts& fiel
             json += ',';
         appendJsonString(json, field.name);
         json += ':';
-        appendJsonString(json, fields[field.field - 1]);
+        appendJsonString(json, fields[field.field]);
     }
     json += '}';
 }

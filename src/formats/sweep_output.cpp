@@ -17,7 +17,7 @@ void appendColumnCell(std::string& text, const study::Column& column, const stud
     const RunError* error = point.error();
     switch (column.kind) {
     case study::ColumnKind::field:
-        appendCsvCell(text, point.fields[column.field - 1]);
+        appendCsvCell(text, point.fields[column.field]);
         break;
     case study::ColumnKind::reactor:
         if (reactor) {

@@ -28,6 +28,23 @@ enum Field : int {
 };
 inline constexpr int kFieldCount = 8;
 
+// An array with an element per pane or per field, indexed by the pane or
+// the field itself (Text1 and LabeledEdit1 first). A plain number does not
+// index it: 1 for Text1 and 0 for the first element are too easily mixed up.
+template <class T, class Index, std::size_t count>
+struct IndexedArray : std::array<T, count> {
+    constexpr T& operator[](Index which) { return std::array<T, count>::operator[](place(which)); }
+    constexpr const T& operator[](Index which) const { return std::array<T, count>::operator[](place(which)); }
+    T& operator[](std::size_t) = delete;
+    const T& operator[](std::size_t) const = delete;
+
+    static constexpr std::size_t place(Index which) { return static_cast<std::size_t>(which) - 1; }
+};
+template <class T>
+using PaneArray = IndexedArray<T, Pane, kPaneCount>;
+template <class T>
+using FieldArray = IndexedArray<T, Field, kFieldCount>;
+
 // The order in which a run stores a reactor's values: the composition, then
 // the heat-transfer quantities.
 inline constexpr std::array<Pane, kPaneCount> kStoreOrder = {
@@ -35,16 +52,16 @@ inline constexpr std::array<Pane, kPaneCount> kStoreOrder = {
 };
 
 // The title label above each pane, Text1..Text12.
-inline constexpr std::array<std::string_view, kPaneCount> kPaneTitles = {
+inline constexpr PaneArray<std::string_view> kPaneTitles = {
     "y1 - П - ксилол", "y2 - ПТ - кислота", "y3 - ТФК",   "y4 - ММ эфир ТФК",
     "y5 - П - эфир",   "y6 - Вода",          "GB воздуха", "ALFA",
     "WB оксидата",     "ALPE",               "Температура в реакторе", "Давление в реакторе",
 };
 // The short name of each pane's quantity, Text1..Text12.
-inline constexpr std::array<std::string_view, kPaneCount> kPaneQuantities = {
+inline constexpr PaneArray<std::string_view> kPaneQuantities = {
     "y1", "y2", "y3", "y4", "y5", "y6", "GB", "ALFA", "WB", "ALPE", "t", "P",
 };
-constexpr std::string_view quantityName(Pane pane) { return kPaneQuantities[pane - 1]; }
+constexpr std::string_view quantityName(Pane pane) { return kPaneQuantities[pane]; }
 
 class ResultWriter;
 
@@ -70,24 +87,6 @@ public:
     virtual void beginReactor(std::int32_t reactor) { (void)reactor; }
     // A stored value for the end of its pane.
     virtual void appendResult(const StoredResult& result) = 0;
-};
-
-// A window made of plain strings, for tests and benchmarks.
-class TextModelWindow : public ModelWindow {
-public:
-    std::array<std::string, kFieldCount> fields;
-    std::array<std::string, kPaneCount> panes;
-
-    std::string fieldText(int field) const override { return fields.at(field - 1); }
-    void appendResult(const StoredResult& result) override
-    {
-        std::string& paneText = panes.at(result.pane - 1);
-        const std::string_view line = result.line();
-        // Room for a run's worth of lines at once rather than doubling up to it.
-        if (paneText.capacity() < paneText.size() + line.size())
-            paneText.reserve(std::max<std::size_t>(2 * paneText.capacity(), 2048));
-        paneText += line;
-    }
 };
 
 // Hands a window the stored values of each reactor, and forms their lines

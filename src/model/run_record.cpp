@@ -13,7 +13,7 @@ class RecordingWindow : public ModelWindow {
 public:
     RecordingWindow(const FieldTexts& fields, RunRecorder& recorder) : fields_(fields), recorder_(recorder) {}
 
-    std::string fieldText(int field) const override { return fields_.at(field - 1); }
+    std::string fieldText(int field) const override { return fields_[Field(field)]; }
     void beginReactor(std::int32_t reactor) override { recorder_.beginReactor(reactor); }
     void appendResult(const StoredResult& result) override { recorder_.store(result); }
 

@@ -24,13 +24,13 @@ public:
     std::int32_t reactor() const { return reactor_; }
     bool has(Pane pane) const { return stored_ & bit(pane); }
     // The stored single or double, widened exactly; only for a pane it has.
-    double value(Pane pane) const { return values_[static_cast<std::size_t>(pane - 1)]; }
+    double value(Pane pane) const { return values_[pane]; }
     // Whether it stored all twelve.
     bool complete() const { return stored_ == (1u << kPaneCount) - 1; }
 
     void store(Pane pane, double value)
     {
-        values_[static_cast<std::size_t>(pane - 1)] = value;
+        values_[pane] = value;
         stored_ |= bit(pane);
     }
 
@@ -42,7 +42,7 @@ private:
 
     std::int32_t reactor_ = 0;
     std::uint16_t stored_ = 0;
-    std::array<double, kPaneCount> values_{};
+    PaneArray<double> values_{};
 };
 
 // The error that ended a run.
@@ -80,7 +80,7 @@ private:
 };
 
 // The field texts of a run, LabeledEdit1..LabeledEdit8.
-using FieldTexts = std::array<std::string, kFieldCount>;
+using FieldTexts = FieldArray<std::string>;
 
 // Runs a model as a freshly opened window would; an error is thrown.
 void runModel(ModelKind model, ModelWindow& window, DecimalSeparator separator);

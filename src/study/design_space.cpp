@@ -141,7 +141,7 @@ DesignSpace::DesignSpace(ModelKind model, const FieldTexts& optionTexts, std::si
     : model_(model), fixed_(optionTexts)
 {
     for (const FieldDescription& description : modelFields(model)) {
-        const std::string& text = optionTexts[description.field - 1];
+        const std::string& text = optionTexts[description.field];
         const std::string option(description.name);
         if (!description.converted)
             continue;
@@ -178,9 +178,9 @@ DesignSpace::DesignSpace(ModelKind model, const FieldTexts& optionTexts, std::si
 FieldTexts DesignSpace::pointTexts(std::span<const std::string> intervalTexts, std::int32_t reactors) const
 {
     FieldTexts texts = fixed_;
-    texts[fieldN - 1] = std::to_string(reactors);
+    texts[fieldN] = std::to_string(reactors);
     for (std::size_t k = 0; k < intervals_.size(); ++k)
-        texts[intervals_[k].field - 1] = intervalTexts[k];
+        texts[intervals_[k].field] = intervalTexts[k];
     return texts;
 }
 
@@ -365,7 +365,7 @@ std::string limitingBound(const DesignProblem& problem, const RunRecord& run, co
     if (problem.objective.isMargin() || least < kActiveSlack)
         return limiting;
     for (const IntervalField& field : problem.space.intervals()) {
-        const std::string& text = texts[field.field - 1];
+        const std::string& text = texts[field.field];
         const long double value = TextToNumber(text, '.');
         if (value <= field.from)
             return field.name + ">=" + field.fromText;

@@ -15,7 +15,7 @@ SweepPlan::SweepPlan(ModelKind model, const FieldTexts& optionTexts, DecimalSepa
         throw StudyError("a sweep cannot use '" + std::string(separator.text()) +
                          "' as decimal separator: it separates the values of ranges and lists");
     for (const FieldDescription& description : modelFields(model)) {
-        const std::string& optionText = optionTexts[description.field - 1];
+        const std::string& optionText = optionTexts[description.field];
         if (!description.converted || !isSweepText(optionText))
             continue;
         SweepField field;
@@ -44,7 +44,7 @@ FieldTexts SweepPlan::pointFields(std::size_t index) const
 {
     FieldTexts fields = fixed_;
     for (std::size_t f = 0; f < swept_.size(); ++f)
-        fields[swept_[f].field - 1] = swept_[f].texts[textIndex(index, f)];
+        fields[swept_[f].field] = swept_[f].texts[textIndex(index, f)];
     return fields;
 }
 

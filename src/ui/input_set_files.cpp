@@ -37,7 +37,7 @@ void saveInputSet(ModelForm& form)
         return;
     FieldTexts fields;
     for (int n = 1; n <= kFieldCount; ++n)
-        fields[std::size_t(n - 1)] = form.fieldText(n);
+        fields[Field(n)] = form.fieldText(n);
     writeWholeFile(chosen->path, QByteArray::fromStdString(formats::inputSetJson(form.modelKind(), fields, form.decimalSeparator())));
 }
 
@@ -56,7 +56,7 @@ void openInputSet(ModelForm& form)
         throw FileProblem(cannotOpen(chosen->path, problem.message()));
     }
     for (int n = 1; n <= kFieldCount; ++n)
-        form.field(n)->setText(QString::fromStdString(fields[std::size_t(n - 1)]));
+        form.field(n)->setText(QString::fromStdString(fields[Field(n)]));
 }
 
 } // namespace kaskad::ui

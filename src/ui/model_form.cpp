@@ -21,9 +21,9 @@ ModelForm::ModelForm(const WindowDescription& layout, const RegionalSettings& se
 {
     QWidget* client = buildWindow(*this, layout);
     for (int n = 1; n <= kFieldCount; ++n)
-        fields_[std::size_t(n - 1)] = requireControl<QLineEdit>(*this, "LabeledEdit" + std::to_string(n));
+        fields_[Field(n)] = requireControl<QLineEdit>(*this, "LabeledEdit" + std::to_string(n));
     for (int n = 1; n <= kPaneCount; ++n)
-        panes_[std::size_t(n - 1)] = requireControl<QPlainTextEdit>(*this, "Text" + std::to_string(n));
+        panes_[Pane(n)] = requireControl<QPlainTextEdit>(*this, "Text" + std::to_string(n));
     views_ = std::make_unique<ResultViews>(*this, runs_, runFields_, settings_, windowTitle());
     actions_ = addModelActions(*this, *client, panes_,
                                {[this] { views_->showTable(); }, [this] { views_->showChart(); },
@@ -83,7 +83,7 @@ void ModelForm::calculateAndKeep(const std::function<void()>& calculation)
 {
     FieldTexts& fields = runFields_.emplace_back();
     for (int n = 1; n <= kFieldCount; ++n)
-        fields[std::size_t(n - 1)] = fieldText(n);
+        fields[Field(n)] = fieldText(n);
     RunRecord& run = runs_.emplace_back();
     run.model = model_;
     RunRecorder recorder(run);

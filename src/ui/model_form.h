@@ -43,10 +43,10 @@ public:
     // The reset: the button's click and the activation of every opening.
     virtual void Button4Click() = 0;
 
-    QLineEdit* field(int number) const { return fields_.at(std::size_t(number - 1)); }
+    QLineEdit* field(int number) const { return fields_[Field(number)]; }
     // Return in any field presses `button`, the window's calculation.
     void calculateOnReturn(QAbstractButton* button);
-    QPlainTextEdit* pane(int number) const { return panes_.at(std::size_t(number - 1)); }
+    QPlainTextEdit* pane(int number) const { return panes_[Pane(number)]; }
 
     std::string fieldText(int field) const override;
     void beginReactor(std::int32_t reactor) override;
@@ -79,8 +79,8 @@ protected:
 private:
     const RegionalSettings& settings_;
     const ModelKind model_;
-    std::array<QLineEdit*, kFieldCount> fields_{};
-    std::array<QPlainTextEdit*, kPaneCount> panes_{};
+    FieldArray<QLineEdit*> fields_{};
+    PaneArray<QPlainTextEdit*> panes_{};
     QEventLoop* modalLoop_ = nullptr;
     // Held apart from Qt's own memory of the window's focus, which a late
     // activation of the hidden window moves on to the next control.

@@ -69,7 +69,7 @@ QVariant ResultsTableModel::headerData(int section, Qt::Orientation orientation,
     if (role == Qt::DisplayRole)
         return toQString(formats::tableColumnName(section));
     if (role == Qt::ToolTipRole && isValueColumn(section))
-        return toQString(kPaneTitles[std::size_t(paneOfColumn(section) - 1)]);
+        return toQString(kPaneTitles[paneOfColumn(section)]);
     return {};
 }
 

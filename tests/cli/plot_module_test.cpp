@@ -155,8 +155,8 @@ INSTANTIATE_TEST_SUITE_P(
 CascadeProfile twoReactors()
 {
     CascadeProfile profile;
-    for (std::size_t pane = 0; pane < profile.size(); ++pane)
-        profile[pane] = {{1, 1.0 + pane}, {2, 0.5 + pane}};
+    for (int pane = 1; pane <= kPaneCount; ++pane)
+        profile[Pane(pane)] = {{1, pane}, {2, pane - 0.5}};
     return profile;
 }
 

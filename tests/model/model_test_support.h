@@ -4,6 +4,7 @@
 #include "model/bubble_column.h"
 #include "model/gas_lift.h"
 #include "numeric/errors.h"
+#include "text_model_window.h"
 #include "worked_examples.h"
 
 #include <gtest/gtest.h>

@@ -126,7 +126,7 @@ TEST(RunRecord, AWindowCalculatesAgainAfterAnError)
         runModel(model, window, '.');
         const TextModelWindow fresh = shownRun(model, example, '.');
         for (int p = 0; p < kPaneCount; ++p)
-            EXPECT_EQ(window.panes[p], beforeRetry[p] + fresh.panes[p]) << failing[fieldT - 1] << ", Text" << p + 1;
+            EXPECT_EQ(window.panes[p], beforeRetry[p] + fresh.panes[p]) << failing[fieldT] << ", Text" << p + 1;
     }
 }
 

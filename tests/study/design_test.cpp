@@ -68,11 +68,11 @@ TEST(DesignInputs, MalformedStudiesAreStudyErrors)
     const auto space = [](FieldTexts texts) { return DesignSpace(ModelKind::bubble, texts, kFieldCount); };
     FieldTexts box = kBestExampleBox;
     const std::vector<std::function<void()>> cases = {
-        [&] { box[3] = "0.05:0.4:0.1"; space(box); },
-        [&] { box[3] = "0.4:0.05"; space(box); },
-        [&] { box[3] = "0.05;0.4"; space(box); },
-        [&] { box[0] = "0:24"; space(box); },
-        [&] { box[0] = "x"; space(box); },
+        [&] { box[fieldWg] = "0.05:0.4:0.1"; space(box); },
+        [&] { box[fieldWg] = "0.4:0.05"; space(box); },
+        [&] { box[fieldWg] = "0.05;0.4"; space(box); },
+        [&] { box[fieldN] = "0:24"; space(box); },
+        [&] { box[fieldN] = "x"; space(box); },
         [] { parseQuantityBound("GB=>0"); },
         [] { parseQuantityBound("all:Q>=0"); },
         [] { parseQuantityBound("y1<=abc"); },
@@ -105,7 +105,7 @@ TEST(DesignRuns, AShorterRunIsThePrefixOfALongerOne)
     for (const ModelKind model : {ModelKind::bubble, ModelKind::gaslift}) {
         FieldTexts texts = {"24", "3", "2.5", "0.05", "440", "2", "3", "3600"};
         const RunRecord longer = runRecorded(model, texts, '.');
-        texts[0] = "9";
+        texts[fieldN] = "9";
         const RunRecord shorter = runRecorded(model, texts, '.');
         ASSERT_EQ(shorter.reactors.size(), 9u);
         for (std::size_t r = 0; r < 9; ++r)
@@ -138,7 +138,7 @@ TEST(Optimizer, FindsALargeMarginAndItsPlainRunAgrees)
 TEST(Optimizer, TheSameAnswersForEveryNumberOfJobs)
 {
     FieldTexts box = kBestExampleBox;
-    box[0] = "12:15";
+    box[fieldN] = "12:15";
     const DesignProblem problem = problemOf(box);
     const OptimizeResult one = optimizeWith(problem, 1, 600);
     const OptimizeResult three = optimizeWith(problem, 3, 600);
@@ -185,7 +185,7 @@ TEST(Optimizer, RoundingThatBreaksAConstraintMovesToTheNearestTextThatKeepsIt)
         const OptimizeResult result = optimizeWith(problem, 2, 300, digits);
         const DesignAnswer& best = result.bestAnswer();
         EXPECT_TRUE(best.meets) << digits;
-        EXPECT_EQ(best.texts[fieldTs - 1], ts);
+        EXPECT_EQ(best.texts[fieldTs], ts);
         EXPECT_EQ(best.limiting, "y1<=0.02");
     }
 }
@@ -200,7 +200,7 @@ TEST(Solver, FindsEveryCrossingWithinOneStoredUnit)
         const float ts = std::stof(root.fieldText);
         for (const float neighbour : {std::nextafter(ts, 0.0f), std::nextafter(ts, 1e9f)}) {
             FieldTexts texts = root.texts;
-            texts[fieldTs - 1] = storedValueText(neighbour, false);
+            texts[fieldTs] = storedValueText(neighbour, false);
             const double there = runRecorded(ModelKind::bubble, texts, '.').reactors.back().value(paneY2);
             // The target lies between the root and one neighbour, and the root is nearer.
             EXPECT_LE(std::fabs(root.value - 2.21), std::fabs(there - 2.21)) << root.fieldText;

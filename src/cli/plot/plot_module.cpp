@@ -14,11 +14,12 @@ namespace {
 CascadeProfile profileOf(const KaskadPlotRequest& request)
 {
     CascadeProfile profile;
-    for (std::size_t pane = 0; pane < profile.size(); ++pane) {
-        const KaskadPlotPane& values = request.panes[pane];
-        profile[pane].reserve(values.count);
+    for (int pane = 1; pane <= kPaneCount; ++pane) {
+        const KaskadPlotPane& values = request.panes[pane - 1];
+        PaneProfile& points = profile[Pane(pane)];
+        points.reserve(values.count);
         for (std::size_t i = 0; i < values.count; ++i)
-            profile[pane].emplace_back(values.points[i].reactor, values.points[i].value);
+            points.emplace_back(values.points[i].reactor, values.points[i].value);
     }
     return profile;
 }

@@ -29,7 +29,7 @@ std::optional<PlotFormat> plotFormatOf(std::string_view path);
 
 // The values of one pane against the reactor number.
 using PaneProfile = chart::PaneProfile;
-// Text1..Text12's profiles, at index pane - 1.
+// Text1..Text12's profiles, by pane.
 using CascadeProfile = chart::CascadeProfile;
 
 // Draws the profile into an SVG or PNG file of the given size, offscreen;
