@@ -15,6 +15,13 @@
 
 namespace kaskad::ui {
 
+namespace {
+
+// A window manager's title bar and borders, as far as a window yet unshown can tell.
+const QMargins kFrameAllowance(8, 40, 8, 8);
+
+} // namespace
+
 ResultViews::ResultViews(QWidget& form, const std::vector<RunRecord>& runs, const std::vector<FieldTexts>& runFields,
                          const RegionalSettings& settings, const QString& formCaption)
     : form_(form), runs_(runs), runFields_(runFields), formCaption_(formCaption),
@@ -34,6 +41,10 @@ void ResultViews::runsCleared()
 void ResultViews::runAdded()
 {
     model_->runsAdded();
+    // An open chart follows the new run, unless a run is chosen in the table.
+    const std::size_t run = runToDraw();
+    if (chart_ && chart_->isVisible() && run < runs_.size() && !runs_[run].reactors.empty())
+        drawChart(run);
 }
 
 void ResultViews::showTable()
@@ -54,11 +65,16 @@ void ResultViews::showChart()
         chart_ = std::make_unique<ChartWindow>();
         placeBeside(*chart_, QPoint(80, 80));
     }
+    drawChart(run);
+    showInFront(*chart_);
+}
+
+void ResultViews::drawChart(std::size_t run)
+{
     const ModelKind model = runs_[run].model;
     chart_->showProfile(chart::cascadeProfile(runs_[run]),
                         QString::fromStdString(chart::profileCaption(model, runFields_[run])),
                         QStringLiteral("Профиль каскада — %1, расчёт %2").arg(formCaption_).arg(run + 1));
-    showInFront(*chart_);
 }
 
 std::size_t ResultViews::runToDraw() const
@@ -78,14 +94,18 @@ void ResultViews::hideWindows()
 }
 
 // A new window of ours opens a little below and right of the model window,
-// within the screen.
+// within the screen, made smaller when the screen is. Before a window is
+// first shown its frame is unknown: room is left for a title bar and borders.
 void ResultViews::placeBeside(QWidget& window, QPoint offset)
 {
     QPoint at = form_.pos() + offset;
     if (const QScreen* screen = form_.screen()) {
         const QRect room = screen->availableGeometry();
-        at.setX(std::max(room.left(), std::min(at.x(), room.right() + 1 - window.frameGeometry().width())));
-        at.setY(std::max(room.top(), std::min(at.y(), room.bottom() + 1 - window.frameGeometry().height())));
+        const QMargins frame = window.frameGeometry() == window.geometry() ? kFrameAllowance : QMargins();
+        window.resize(window.size().boundedTo(room.size().shrunkBy(frame)));
+        const QSize outer = window.size().grownBy(frame);
+        at.setX(std::max(room.left(), std::min(at.x(), room.right() + 1 - outer.width())));
+        at.setY(std::max(room.top(), std::min(at.y(), room.bottom() + 1 - outer.height())));
     }
     window.move(at);
 }

@@ -52,6 +52,7 @@ private:
     void showInFront(QWidget& window);
 
     void placeBeside(QWidget& window, QPoint offset);
+    void drawChart(std::size_t run);
     // The run Ctrl+G draws, from 0.
     std::size_t runToDraw() const;
 

@@ -22,6 +22,7 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QStandardPaths>
 #include <QTableView>
@@ -133,6 +134,25 @@ private Q_SLOTS:
                 QTest::keyClick(opened, Qt::Key_Escape);
                 QVERIFY(!opened->isVisible());
             }
+        });
+    }
+
+    // An open chart follows each new run, unless a run is chosen in the
+    // table; it opens within the screen, however small.
+    void chartFollowsNewRunsWithinTheScreen()
+    {
+        ModelForm& w = modelWindow("Form3");
+        whileOpen("Form3", [&] {
+            calculate("Form3", kBubbleExample);
+            QTest::keyClick(&w, Qt::Key_G, Qt::ControlModifier);
+            kaskad::ui::ChartWindow* chart = w.resultViews().chartWindow();
+            QVERIFY(w.screen()->availableGeometry().contains(chart->frameGeometry()));
+            calculate("Form3", kBubbleExample);
+            QVERIFY2(chart->windowTitle().endsWith("расчёт 2"), qPrintable(chart->windowTitle()));
+            ResultsWindow* table = openTable("Form3");
+            table->view()->setCurrentIndex(table->view()->model()->index(0, 0));
+            calculate("Form3", kBubbleExample);
+            QVERIFY2(chart->windowTitle().endsWith("расчёт 1"), qPrintable(chart->windowTitle()));
         });
     }
 
