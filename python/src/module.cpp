@@ -248,7 +248,7 @@ py::dict givenPointArrays(const std::string& model, const FieldTexts& fixed, con
         points.choices.emplace_back(codes.data(), count);
         names.emplace_back(std::string(modelFields(points.model)[place].name), texts);
         points.texts.push_back(std::move(texts));
-        held.push_back(std::move(codes));
+        held.push_back(codes);
     }
     const study::SweepRows rows(points.model, rowOptions(outlet, criterion, onlyMeeting));
     const Checkpoint checkpoint = pythonCheckpoint(progress, count);
@@ -442,6 +442,7 @@ void bindRuns(py::module_& m)
 
     m.attr("QUANTITIES") = [] {
         std::vector<std::string> names;
+        names.reserve(kStoreOrder.size());
         for (Pane pane : kStoreOrder)
             names.emplace_back(quantityName(pane));
         return names;
@@ -514,7 +515,7 @@ void bindNumberText(py::module_& m)
     }, py::arg("value"), py::arg("decimal_separator") = ".",
           "A stored single or double as the panes print it: 15 significant digits, trailing zeros removed,\n"
           "\"1E-5\" form below 0.0001 and from 1E15 on.");
-    m.def("number_texts", [](py::array_t<double, py::array::c_style | py::array::forcecast> values,
+    m.def("number_texts", [](const py::array_t<double, py::array::c_style | py::array::forcecast>& values,
                              const std::string& separator) {
         const DecimalSeparator sep = separatorOf(separator);
         const auto view = values.unchecked<1>();

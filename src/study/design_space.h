@@ -39,7 +39,10 @@ public:
     const std::vector<IntervalField>& intervals() const { return intervals_; }
     std::int32_t fewestReactors() const { return fewestReactors_; }
     std::int32_t mostReactors() const { return mostReactors_; }
-    std::size_t reactorCounts() const { return static_cast<std::size_t>(mostReactors_ - fewestReactors_ + 1); }
+    std::size_t reactorCounts() const
+    {
+        return static_cast<std::size_t>(mostReactors_) - static_cast<std::size_t>(fewestReactors_) + 1;
+    }
 
     // The field texts of a point: interval field k takes texts[k], N the count.
     FieldTexts pointTexts(std::span<const std::string> intervalTexts, std::int32_t reactors) const;

@@ -94,7 +94,7 @@ public:
     {
         std::lock_guard lock(mutex_);
         if (!error_)
-            error_ = error;
+            error_ = std::move(error);
         stopped_ = true;
         room_.notify_all();
         finished_.notify_all();
@@ -116,8 +116,8 @@ private:
     // Hands out a stored result and frees its slot; the mutex is held.
     std::optional<Result> release(std::size_t index, std::optional<Result>& slot)
     {
-        std::optional<Result> result = std::move(slot);
-        slot.reset();
+        std::optional<Result> result;
+        result.swap(slot);
         taken_ = index + 1;
         room_.notify_all();
         return result;

@@ -21,7 +21,7 @@ ErrorPresenter& currentPresenter()
 
 QString reportCaption()
 {
-    const QString displayName = QGuiApplication::applicationDisplayName();
+    QString displayName = QGuiApplication::applicationDisplayName();
     if (!displayName.isEmpty())
         return displayName;
     return QString::fromStdString(applicationTitle(QCoreApplication::applicationFilePath().toStdString()));

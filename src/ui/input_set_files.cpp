@@ -15,7 +15,7 @@ using formats::FileProblem;
 namespace {
 
 // An input set is a few hundred bytes: a larger file is not one.
-constexpr qint64 kInputSetSizeLimit = 64 * 1024;
+constexpr qint64 kInputSetSizeLimit = qint64(64) * 1024;
 
 const std::vector<FileType> kSavedTypes = {
     {QStringLiteral("Исходные данные Kaskad (*.kaskad.json)"), QStringLiteral("kaskad.json")},

@@ -34,6 +34,7 @@ template <class Saved, std::size_t count>
 std::vector<FileType> fileTypesOf(const std::array<Saved, count>& saved)
 {
     std::vector<FileType> types;
+    types.reserve(count);
     for (const Saved& each : saved)
         types.push_back(each.type);
     return types;
