@@ -25,8 +25,9 @@ add_compile_options(-fstack-protector-strong)
 add_link_options(LINKER:-z,relro,-z,now)
 
 # _FORTIFY_SOURCE needs optimisation; under the sanitizers it would hide
-# buffer overruns from them, so they go without it.
-if(NOT KASKAD_SANITIZE AND NOT KASKAD_FUZZ)
+# buffer overruns and the accesses of its checked functions from them, so
+# they go without it.
+if(NOT KASKAD_SANITIZE AND NOT KASKAD_FUZZ AND NOT KASKAD_TSAN)
   add_compile_options(
     "$<$<CONFIG:Release,RelWithDebInfo,MinSizeRel>:-U_FORTIFY_SOURCE;-D_FORTIFY_SOURCE=2>")
 endif()

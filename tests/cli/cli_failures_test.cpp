@@ -7,16 +7,20 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <chrono>
 #include <clocale>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <signal.h>
 #include <spawn.h>
 #include <sstream>
+#include <string_view>
 #include <sys/resource.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 namespace kaskad::cli {
@@ -117,27 +121,22 @@ struct SpawnResult {
     long maxResidentKilobytes = 0;
 };
 
-// Runs kaskad-cli ARGUMENTS with its output in a file, SIGTERM blocked from
-// its start and sent at once when `terminate`: pending before any handler.
-SpawnResult spawnCli(const std::vector<std::string>& arguments, const std::string& output, bool terminate)
+// A signal sent to kaskad-cli `after` its start. Held blocked from the start
+// when `blockedFromStart`, so that it waits for the program's handlers rather
+// than meeting the dynamic loader; ignored by the parent, as nohup does, when
+// `ignoredByParent`.
+struct SignalSent {
+    int number = 0;
+    std::chrono::microseconds after{0};
+    bool blockedFromStart = false;
+    bool ignoredByParent = false;
+};
+
+// The test's environment for kaskad-cli. Under AddressSanitizer, freed memory
+// waits in a quarantine that would count as the program's own: none is kept,
+// so memory is the program's.
+std::vector<std::string> childEnvironment()
 {
-    std::vector<char*> argv{const_cast<char*>(KASKAD_CLI_PATH)};
-    for (const std::string& argument : arguments)
-        argv.push_back(const_cast<char*>(argument.c_str()));
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawnattr_t attributes;
-    posix_spawnattr_init(&attributes);
-    sigset_t blocked;
-    sigemptyset(&blocked);
-    if (terminate)
-        sigaddset(&blocked, SIGTERM);
-    posix_spawnattr_setsigmask(&attributes, &blocked);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK);
-    // Under AddressSanitizer, freed memory waits in a quarantine that would
-    // count as the program's own: none is kept, so memory is the program's.
     std::vector<std::string> environment;
     bool sanitizerOptions = false;
     for (char** variable = environ; *variable; ++variable) {
@@ -149,23 +148,69 @@ SpawnResult spawnCli(const std::vector<std::string>& arguments, const std::strin
     }
     if (!sanitizerOptions)
         environment.emplace_back("ASAN_OPTIONS=quarantine_size_mb=0");
-    std::vector<char*> envp;
-    for (std::string& variable : environment)
-        envp.push_back(variable.data());
-    envp.push_back(nullptr);
+    return environment;
+}
+
+std::vector<char*> pointersTo(std::vector<std::string>& texts)
+{
+    std::vector<char*> pointers;
+    for (std::string& text : texts)
+        pointers.push_back(text.data());
+    pointers.push_back(nullptr);
+    return pointers;
+}
+
+// Starts kaskad-cli ARGUMENTS with its output in a file; the signal's
+// disposition and mask as `signal` asks.
+pid_t startCli(std::vector<std::string> arguments, const std::string& output, const SignalSent& signal)
+{
+    arguments.insert(arguments.begin(), KASKAD_CLI_PATH);
+    std::vector<std::string> environment = childEnvironment();
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    sigset_t blocked;
+    sigemptyset(&blocked);
+    if (signal.blockedFromStart)
+        sigaddset(&blocked, signal.number);
+    posix_spawnattr_setsigmask(&attributes, &blocked);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK);
+    // A signal ignored here stays ignored across exec.
+    struct sigaction ignore {}, previous {};
+    ignore.sa_handler = SIG_IGN;
+    if (signal.ignoredByParent)
+        sigaction(signal.number, &ignore, &previous);
     pid_t pid = 0;
-    SpawnResult result;
-    if (::posix_spawn(&pid, KASKAD_CLI_PATH, &actions, &attributes, argv.data(), envp.data()) == 0) {
-        if (terminate)
-            ::kill(pid, SIGTERM);
-        int status = 0;
-        struct rusage usage {};
-        ::wait4(pid, &status, 0, &usage);
-        result.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        result.maxResidentKilobytes = usage.ru_maxrss;
-    }
+    if (::posix_spawn(&pid, KASKAD_CLI_PATH, &actions, &attributes, pointersTo(arguments).data(),
+                      pointersTo(environment).data()) != 0)
+        pid = -1;
+    if (signal.ignoredByParent)
+        sigaction(signal.number, &previous, nullptr);
     posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
+    return pid;
+}
+
+// Runs kaskad-cli ARGUMENTS with its output in a file, sending `signal` when
+// it names one.
+SpawnResult spawnCli(const std::vector<std::string>& arguments, const std::string& output,
+                     const SignalSent& signal = {})
+{
+    SpawnResult result;
+    const pid_t pid = startCli(arguments, output, signal);
+    if (pid <= 0)
+        return result;
+    if (signal.number != 0) {
+        std::this_thread::sleep_for(signal.after);
+        ::kill(pid, signal.number);
+    }
+    int status = 0;
+    struct rusage usage {};
+    ::wait4(pid, &status, 0, &usage);
+    result.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.maxResidentKilobytes = usage.ru_maxrss;
     return result;
 }
 
@@ -180,19 +225,116 @@ std::vector<std::string> words(const std::string& text)
 TEST(CliSweepSignal, ASignalBeforeTheFirstPointLeavesAClosedDocument)
 {
     const std::string output = "early.json";
-    const SpawnResult run = spawnCli(words(kMidSweep + " --format json"), output, true);
+    const SpawnResult run = spawnCli(words(kMidSweep + " --format json"), output, {SIGTERM, {}, true, false});
     EXPECT_EQ(run.exitStatus, 143);
     std::ifstream written(output);
     EXPECT_FALSE(nlohmann::json::parse(written, nullptr, false).is_discarded());
     std::filesystem::remove(output);
 }
 
+// A sweep of 5,000 points, a tenth of a second or more: a signal within its
+// first 60 ms comes while it runs.
+const std::string kShortSweep =
+    "sweep bubble --N 24 --y10 3 --y50 2.5 --wg 0.05 --t 400:499:1 --dtr 2 --d 3 --ts 1000:5900:100 --outlet";
+constexpr std::size_t kShortSweepPoints = 5'000;
+
+struct SignalCase {
+    std::string name;
+    std::string format;
+    SignalSent signal;
+};
+
+// SIGINT, SIGTERM and SIGHUP to CSV and JSON sweeps, early (within 2 ms of the
+// start) and later (2 to 60 ms), handled or ignored by the parent: moments
+// drawn from a fixed seed, the same in every run. A handled signal is held
+// blocked from the start, so that one sent while the dynamic loader runs waits
+// for the program's handlers instead of ending it before main.
+std::vector<SignalCase> signalCases()
+{
+    std::mt19937 moments(17);
+    std::uniform_int_distribution<int> earlyMicroseconds(0, 2'000), laterMicroseconds(2'000, 60'000);
+    std::vector<SignalCase> cases;
+    for (const auto& [number, name] : {std::pair{SIGINT, "INT"}, std::pair{SIGTERM, "TERM"}, std::pair{SIGHUP, "HUP"}})
+        for (const std::string format : {"csv", "json"})
+            for (const bool early : {true, false})
+                for (const bool ignored : {false, true}) {
+                    const std::chrono::microseconds after(early ? earlyMicroseconds(moments) : laterMicroseconds(moments));
+                    cases.push_back({std::string(name) + "_" + format + (early ? "_Early" : "_Later") +
+                                         (ignored ? "_Ignored" : "_Handled"),
+                                     format, {number, after, !ignored, ignored}});
+                }
+    return cases;
+}
+
+// The fields of a CSV line, commas between quotes not counted.
+std::size_t csvFieldCount(std::string_view line)
+{
+    std::size_t fields = 1;
+    bool quoted = false;
+    for (const char c : line) {
+        quoted = quoted != (c == '"');
+        fields += !quoted && c == ',';
+    }
+    return fields;
+}
+
+// The rows after the header, each checked whole: ended by a line end, with as
+// many fields as the header.
+std::size_t wholeCsvRows(const std::string& text)
+{
+    if (text.empty() || text.back() != '\n') {
+        ADD_FAILURE() << "the CSV does not end with a line end: ..." << text.substr(text.size() - std::min<std::size_t>(text.size(), 80));
+        return 0;
+    }
+    std::istringstream lines(text);
+    std::string header, row;
+    std::getline(lines, header);
+    std::size_t rows = 0;
+    for (; std::getline(lines, row); ++rows)
+        EXPECT_EQ(csvFieldCount(row), csvFieldCount(header)) << "row " << rows + 1 << ": " << row;
+    return rows;
+}
+
+// The points of a closed, parseable JSON document.
+std::size_t closedJsonPoints(const std::string& text)
+{
+    const nlohmann::json document = nlohmann::json::parse(text, nullptr, false);
+    if (document.is_discarded() || !document.contains("points")) {
+        ADD_FAILURE() << "not a closed sweep document: ..." << text.substr(text.size() - std::min<std::size_t>(text.size(), 80));
+        return 0;
+    }
+    return document["points"].size();
+}
+
+class CliSweepSignalMoments : public ::testing::TestWithParam<SignalCase> {};
+
+// A handled signal stops the sweep with whole output and the status
+// 128 + signal; an ignored one changes nothing.
+TEST_P(CliSweepSignalMoments, LeaveWholeOutputAndTheStatus)
+{
+    const SignalCase& c = GetParam();
+    const std::string output = "signal-" + c.name + "." + c.format;
+    const SpawnResult run = spawnCli(words(kShortSweep + " --format " + c.format), output, c.signal);
+    std::ifstream file(output);
+    const std::string written(std::istreambuf_iterator<char>(file), {});
+    std::filesystem::remove(output);
+    const bool ignored = c.signal.ignoredByParent;
+    EXPECT_EQ(run.exitStatus, ignored ? 0 : 128 + c.signal.number) << "signal after " << c.signal.after.count() << " us";
+    const std::size_t points = c.format == "csv" ? wholeCsvRows(written) : closedJsonPoints(written);
+    if (ignored) {
+        EXPECT_EQ(points, kShortSweepPoints);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(EachSignalFormatAndMoment, CliSweepSignalMoments, ::testing::ValuesIn(signalCases()),
+                         [](const ::testing::TestParamInfo<SignalCase>& info) { return info.param.name; });
+
 // --best keeps K margins, not K points' text: its memory does not grow with
 // the points.
 TEST(CliSweepBest, MemoryDoesNotGrowWithThePoints)
 {
-    const SpawnResult one = spawnCli(words(kMidSweep + " --best 1"), "best.csv", false);
-    const SpawnResult all = spawnCli(words(kMidSweep + " --best 1000000"), "best.csv", false);
+    const SpawnResult one = spawnCli(words(kMidSweep + " --best 1"), "best.csv");
+    const SpawnResult all = spawnCli(words(kMidSweep + " --best 1000000"), "best.csv");
     EXPECT_EQ(one.exitStatus, 0);
     EXPECT_EQ(all.exitStatus, 0);
     EXPECT_LT(all.maxResidentKilobytes - one.maxResidentKilobytes, 64 * 1024)
