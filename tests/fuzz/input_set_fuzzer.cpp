@@ -16,11 +16,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const kaskad::ModelKind model : {kaskad::ModelKind::bubble, kaskad::ModelKind::gaslift}) {
         kaskad::FieldTexts fields;
         try {
-            fields = formats::readInputSet(json, model);
+            fields = formats::readInputSet(json, model, '.');
         } catch (const formats::FileProblem&) {
             continue;
         }
-        if (formats::readInputSet(formats::inputSetJson(model, fields), model) != fields)
+        if (formats::readInputSet(formats::inputSetJson(model, fields, '.'), model, '.') != fields)
             std::abort();
     }
     return 0;

@@ -69,7 +69,7 @@ void checkPlan(kaskad::ModelKind model, const kaskad::FieldTexts& fields, Decima
         require(plan.pointCount() == points && points <= study::kMaxPlanPoints);
         const kaskad::FieldTexts last = plan.pointFields(points - 1);
         for (const study::SweepField& swept : plan.sweptFields())
-            require(last[swept.field - 1] == swept.texts.back());
+            require(last[swept.field] == swept.texts.back());
     } catch (const study::StudyError&) {
     }
 }
