@@ -34,23 +34,13 @@ const std::string kBubbleFields = "--N 3 --y10 3 --y50 2.5 --wg 0.05 --t 433 --d
 const std::string kLongSweep =
     "sweep bubble --N 1:1000:1 --y10 3 --y50 2.5 --wg 0.05 --t 433:1432:1 --dtr 2 --d 3 --ts 3600";
 
-struct ShellResult {
-    std::string out;
-    int exitStatus = -1;
-};
+using ShellResult = kaskad::test_support::ProcessResult;
 
 // Runs a shell script with KASKAD_CLI set to the program.
 ShellResult runShell(const std::string& script)
 {
-    const std::string command = "KASKAD_CLI=" + std::string(KASKAD_CLI_PATH) + " LC_ALL=C bash -c '" + script + "'";
-    ShellResult result;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    std::array<char, 4096> buffer;
-    for (std::size_t n; (n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0;)
-        result.out.append(buffer.data(), n);
-    const int status = ::pclose(pipe);
-    result.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return result;
+    return kaskad::test_support::runCommand("KASKAD_CLI=" + std::string(KASKAD_CLI_PATH) + " LC_ALL=C bash -c '" +
+                                            script + "'");
 }
 
 TEST(CliWriteFailure, EndsWithAMessageAndStatusThree)

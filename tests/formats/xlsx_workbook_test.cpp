@@ -2,6 +2,7 @@
 // numeric cells that hold the stored values, in a locale with a decimal
 // comma too.
 #include "formats/xlsx_workbook.h"
+#include "process.h"
 
 #include "formats_runs.h"
 
@@ -39,12 +40,8 @@ std::vector<std::string> readBack(const std::string& bytes)
 {
     const fs::path file = fs::temp_directory_path() / ("kaskad-xlsx-test-" + std::to_string(::getpid()) + ".xlsx");
     std::ofstream(file, std::ios::binary) << bytes;
-    const std::string command = std::string(KASKAD_PYTHON3) + " " + KASKAD_READ_XLSX + " " + file.string() + " 2>&1";
-    std::unique_ptr<FILE, int (*)(FILE*)> reader(popen(command.c_str(), "r"), pclose);
-    std::string output;
-    std::array<char, 4096> buffer;
-    for (std::size_t n; (n = std::fread(buffer.data(), 1, buffer.size(), reader.get())) > 0;)
-        output.append(buffer.data(), n);
+    const std::string output =
+        kaskad::test_support::runCommand(std::string(KASKAD_PYTHON3) + " " + KASKAD_READ_XLSX + " " + file.string() + " 2>&1").out;
     fs::remove(file);
     return split(output, '\n');
 }

@@ -2,6 +2,7 @@
 // missing display as the programs answer them when run.
 #include "app/start_options.h"
 #include "kaskad/version.h"
+#include "process.h"
 
 #include <gtest/gtest.h>
 
@@ -101,33 +102,8 @@ TEST(DisplaySettingsFromArguments, OutweighTheEnvironment)
 }
 
 // What a program printed and how it ended.
-struct ProcessResult {
-    std::string out;
-    std::string err;
-    int exitStatus = -1;
-};
-
-ProcessResult runShell(const std::string& command)
-{
-    namespace fs = std::filesystem;
-    static int calls = 0;
-    const fs::path errFile =
-        fs::temp_directory_path() / ("kaskad-package-test-" + std::to_string(::getpid()) + "-" + std::to_string(++calls));
-    ProcessResult run;
-    FILE* pipe = ::popen((command + " 2>" + errFile.string()).c_str(), "r");
-    if (pipe == nullptr)
-        throw std::runtime_error("cannot run " + command);
-    std::array<char, 4096> buffer;
-    std::size_t n;
-    while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
-        run.out.append(buffer.data(), n);
-    const int status = ::pclose(pipe);
-    run.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    std::ifstream err(errFile);
-    run.err.assign(std::istreambuf_iterator<char>(err), {});
-    fs::remove(errFile);
-    return run;
-}
+using test_support::ProcessResult;
+using test_support::runCommand;
 
 std::string lastLine(std::string text)
 {
@@ -153,7 +129,7 @@ class ProgramRun : public ::testing::TestWithParam<ProgramCase> {};
 TEST_P(ProgramRun, PrintsAndExitsAsDocumented)
 {
     const ProgramCase& c = GetParam();
-    const ProcessResult run = runShell(c.command);
+    const ProcessResult run = runCommand(c.command);
     EXPECT_EQ(run.exitStatus, c.exitStatus) << run.err;
     EXPECT_EQ(run.out.substr(0, c.outStart.size()), c.outStart);
     if (c.errLastLine) {
