@@ -1,6 +1,7 @@
 // Field texts read by the number syntax (ScanNumberText, TextToNumber), the
 // count rounding, and numbers written in the general format (NumberToText).
 #include "number_text.h"
+#include "number_text_paths.h"
 
 #include "errors.h"
 #include "extended.h"
@@ -231,12 +232,6 @@ std::int32_t RoundCount(long double value)
 
 namespace {
 
-// |value| as D * 10^(X - 18) with D an integer of exactly 18 digits.
-struct DecimalDigits {
-    std::uint64_t d;
-    int x;
-};
-
 // ScaleByPowerOfTen, with the one-factor scaling of the common magnitudes
 // inline.
 [[gnu::always_inline]] inline long double scaleForDigits(long double magnitude, int k)
@@ -274,110 +269,141 @@ struct DecimalDigits {
     return {static_cast<std::uint64_t>(x87::toInteger(d)), x};
 }
 
-// A 64-bit significand times an exact power of ten, held exactly.
-using SignificandProduct = unsigned __int128;
-
-int bitLength(SignificandProduct v)
-{
-    const auto high = static_cast<std::uint64_t>(v >> 64);
-    return high != 0 ? 128 - __builtin_clzll(high) : v != 0 ? 64 - __builtin_clzll(static_cast<std::uint64_t>(v)) : 0;
-}
-
-// The powers of ten that are exact in extended precision, as integers.
-constexpr std::array<SignificandProduct, 28> kTenToUnitsExactly = [] {
-    std::array<SignificandProduct, 28> powers{};
-    SignificandProduct power = 1;
-    for (SignificandProduct& p : powers) {
-        p = power;
-        power *= 10;
-    }
-    return powers;
-}();
-
-// S * 2^q: an extended value with its 64-bit significand.
+// S * 2^q with the top bit of S set: a finite non-zero extended value, held
+// exactly as the x87 unit holds it.
 struct BinaryValue {
     std::uint64_t S;
     int q;
 };
 
-// (m * 2^E) * 10^k rounded to extended, to nearest with ties to even, as the
-// x87 multiplication rounds it; nothing when k is outside the exact powers
-// or the product is too wide to form exactly.
-std::optional<BinaryValue> timesPowerOfTen(std::uint64_t m, int E, int k)
+constexpr bool operator<(BinaryValue a, BinaryValue b) { return a.q != b.q ? a.q < b.q : a.S < b.S; }
+
+// The binary value of the integer n > 0.
+constexpr BinaryValue binaryValueOf(std::uint64_t n)
 {
-    if (k < 0 || k >= static_cast<int>(kTenToUnitsExactly.size()))
-        return std::nullopt;
-    const SignificandProduct power = kTenToUnitsExactly[static_cast<std::size_t>(k)];
-    if (bitLength(m) + bitLength(power) > 128)
-        return std::nullopt;
-    const SignificandProduct product = m * power;
-    const int length = bitLength(product);
-    if (length <= 64)
-        return BinaryValue{static_cast<std::uint64_t>(product), E};
-    int shift = length - 64;
-    auto S = static_cast<std::uint64_t>(product >> shift);
-    const SignificandProduct rest = product & ((SignificandProduct(1) << shift) - 1);
-    const SignificandProduct half = SignificandProduct(1) << (shift - 1);
+    const int shift = std::countl_zero(n);
+    return {n << shift, -shift};
+}
+
+// The significand n * 2^q of at most 128 bits, rounded to 64 as the x87 unit
+// rounds: to nearest, ties to even.
+constexpr BinaryValue roundedToExtended(unsigned __int128 n, int q)
+{
+    const auto high = static_cast<std::uint64_t>(n >> 64);
+    if (high == 0) {
+        const BinaryValue low = binaryValueOf(static_cast<std::uint64_t>(n));
+        return {low.S, q + low.q};
+    }
+    int shift = 64 - std::countl_zero(high);
+    auto S = static_cast<std::uint64_t>(n >> shift);
+    const unsigned __int128 rest = n & ((static_cast<unsigned __int128>(1) << shift) - 1);
+    const unsigned __int128 half = static_cast<unsigned __int128>(1) << (shift - 1);
     if (rest > half || (rest == half && (S & 1) != 0)) {
         if (++S == 0) {
             S = 1ULL << 63;
             ++shift;
         }
     }
-    return BinaryValue{S, E + shift};
+    return {S, q + shift};
 }
 
-// Compares S * 2^q with a whole number below 2^63: -1, 0 or 1.
-int compare(BinaryValue v, std::uint64_t n)
+// kTenToUnits as binary values: 10^k = 5^k * 2^k, 5^k rounded to 64 bits
+// once it is wider (from 10^28 on), as the extended literals are.
+constexpr std::array<BinaryValue, kTenToUnits.size()> kTenToUnitsBinary = [] {
+    std::array<BinaryValue, kTenToUnits.size()> powers{};
+    unsigned __int128 fivePower = 1;
+    for (std::size_t k = 0; k < powers.size(); ++k, fivePower *= 5)
+        powers[k] = roundedToExtended(fivePower, static_cast<int>(k));
+    return powers;
+}();
+
+constexpr long double extendedOf(BinaryValue v)
 {
-    if (v.q >= 0)
-        return v.q > 63 || (SignificandProduct(v.S) << v.q) > n ? 1 : (SignificandProduct(v.S) << v.q) == n ? 0 : -1;
-    if (-v.q > 64)
-        return -1;
-    const SignificandProduct scaledN = SignificandProduct(n) << -v.q;
-    return SignificandProduct(v.S) > scaledN ? 1 : SignificandProduct(v.S) == scaledN ? 0 : -1;
+    long double value = static_cast<long double>(v.S);
+    for (int q = v.q; q > 0; --q)
+        value *= 2;
+    for (int q = v.q; q < 0; ++q)
+        value /= 2;
+    return value;
+}
+
+constexpr bool tablesAgree()
+{
+    for (std::size_t k = 0; k < kTenToUnits.size(); ++k)
+        if (extendedOf(kTenToUnitsBinary[k]) != kTenToUnits[k])
+            return false;
+    return true;
+}
+static_assert(tablesAgree(), "each binary power of ten is its extended literal");
+
+constexpr BinaryValue kBinaryTenTo17 = binaryValueOf(100'000'000'000'000'000ULL);
+constexpr BinaryValue kBinaryTenTo18 = binaryValueOf(1'000'000'000'000'000'000ULL);
+constexpr std::uint64_t kWholeTenTo18 = 1'000'000'000'000'000'000ULL;
+
+// v * kTenToUnits[k], rounded as the x87 multiplication rounds it; nothing
+// when k is outside the table, where the scaling takes more than one step.
+std::optional<BinaryValue> timesPowerOfTen(BinaryValue v, int k)
+{
+    if (k < 0 || k >= static_cast<int>(kTenToUnitsBinary.size()))
+        return std::nullopt;
+    const BinaryValue power = kTenToUnitsBinary[static_cast<std::size_t>(k)];
+    return roundedToExtended(static_cast<unsigned __int128>(v.S) * power.S, v.q + power.q);
 }
 
 // S * 2^q rounded to an integer, to nearest with ties to even; the value is
-// below 2^63.
+// at least 1 and below 2^64.
 std::uint64_t roundToInteger(BinaryValue v)
 {
     if (v.q >= 0)
         return v.S << v.q;
     const int shift = -v.q;
-    if (shift >= 64)
-        return shift == 64 && v.S > (1ULL << 63) ? 1 : 0;
     const std::uint64_t whole = v.S >> shift;
     const std::uint64_t rest = v.S & ((1ULL << shift) - 1);
     const std::uint64_t half = 1ULL << (shift - 1);
     return rest > half || (rest == half && (whole & 1) != 0) ? whole + 1 : whole;
 }
 
-constexpr std::uint64_t kWholeTenTo17 = 100'000'000'000'000'000ULL;
-constexpr std::uint64_t kWholeTenTo18 = 1'000'000'000'000'000'000ULL;
-
-// eighteenDigits for the value m * 2^E of a double or single, in integer
-// arithmetic that rounds exactly as the extended scaling does; nothing where
-// that scaling takes more than one exact power of ten, or the rounded D
-// reaches 10^18 (both left to the extended path).
-std::optional<DecimalDigits> eighteenDigitsOfBinary(std::uint64_t m, int E)
+// eighteenDigits in integer arithmetic: the same estimate, the same scalings
+// in the same order, each product rounded exactly as the x87 unit rounds it,
+// so the same D and X. Nothing where a scaling takes more than one factor of
+// the table (values below about 10^-13 or from 10^18 on) or the rounded D
+// reaches 10^18: those stay with the extended path.
+std::optional<DecimalDigits> eighteenDigitsOfBinary(BinaryValue magnitude)
 {
-    const int zeros = __builtin_ctzll(m);
-    m >>= zeros;
-    E += zeros;
-    const int e = 63 - __builtin_clzll(m) + E;
+    const int e = magnitude.q + 63;
     int x = static_cast<int>((static_cast<std::int64_t>(e) * 646456993) >> 31) + 1;
-    std::optional<BinaryValue> scaled = timesPowerOfTen(m, E, 18 - x);
-    while (scaled && compare(*scaled, kWholeTenTo18) >= 0)
-        scaled = timesPowerOfTen(m, E, 18 - ++x);
-    while (scaled && compare(*scaled, kWholeTenTo17) < 0)
-        scaled = timesPowerOfTen(m, E, 18 - --x);
+    if (x >= 0 && x < static_cast<int>(kTenToUnitsBinary.size()) &&
+        !(magnitude < kTenToUnitsBinary[static_cast<std::size_t>(x)]))
+        ++x;
+    std::optional<BinaryValue> scaled = timesPowerOfTen(magnitude, 18 - x);
+    while (scaled && !(*scaled < kBinaryTenTo18))
+        scaled = timesPowerOfTen(magnitude, 18 - ++x);
+    while (scaled && *scaled < kBinaryTenTo17)
+        scaled = timesPowerOfTen(magnitude, 18 - --x);
     if (!scaled)
         return std::nullopt;
     const std::uint64_t d = roundToInteger(*scaled);
     if (d >= kWholeTenTo18)
         return std::nullopt;
     return DecimalDigits{d, x};
+}
+
+// The binary value of |value| for a finite non-zero extended; nothing for
+// the encodings without the integer bit that the x87 unit rejects.
+std::optional<BinaryValue> magnitudeOf(long double value)
+{
+    std::uint64_t significand;
+    std::uint16_t signAndExponent;
+    std::memcpy(&significand, &value, sizeof significand);
+    std::memcpy(&signAndExponent, reinterpret_cast<const char*>(&value) + 8, sizeof signAndExponent);
+    const int biased = signAndExponent & 0x7FFF;
+    if (biased == 0) {
+        const BinaryValue subnormal = binaryValueOf(significand);
+        return BinaryValue{subnormal.S, subnormal.q + 1 - 16383};
+    }
+    if ((significand >> 63) == 0)
+        return std::nullopt;
+    return BinaryValue{significand, biased - 16383 - 63};
 }
 
 } // namespace
@@ -509,48 +535,77 @@ char* writeGeneralFormat(char* out, std::string_view digits, std::int64_t pointP
     return layOutGeneralFormat(out, digits, pointPosition, negative, separator);
 }
 
+namespace {
+
+// The text of a value that is not finite, or of zero, at out; nullptr for
+// any other value.
+char* writeSpecialValue(char* out, long double value)
+{
+    const std::string_view name = std::isnan(value)   ? "NAN"
+                                  : std::isinf(value) ? (value < 0 ? "-INF" : "INF")
+                                  : value == 0        ? "0"
+                                                      : "";
+    return name.empty() ? nullptr : std::copy(name.begin(), name.end(), out);
+}
+
+// value, not zero and finite, in the general format by the extended scaling.
+char* writeScaledDigits(char* out, long double value, DecimalSeparator separator)
+{
+    return writeDigits(out, eighteenDigitsByScaling(value), value < 0, separator);
+}
+
+// value, not zero and finite, in the general format: its 18 digits by the
+// integer path, or by the extended scaling where that path leaves them.
+char* writeFiniteValue(char* out, long double value, std::optional<BinaryValue> magnitude,
+                       DecimalSeparator separator)
+{
+    if (magnitude)
+        if (const std::optional<DecimalDigits> digits = eighteenDigitsOfBinary(*magnitude))
+            return writeDigits(out, *digits, value < 0, separator);
+    return writeScaledDigits(out, value, separator);
+}
+
+} // namespace
+
+DecimalDigits eighteenDigitsByScaling(long double value)
+{
+    const long double magnitude = std::fabs(value);
+    return eighteenDigits(magnitude, x87::binaryExponent(magnitude));
+}
+
+std::optional<DecimalDigits> eighteenDigitsByInteger(long double value)
+{
+    const std::optional<BinaryValue> magnitude = magnitudeOf(value);
+    return magnitude ? eighteenDigitsOfBinary(*magnitude) : std::nullopt;
+}
+
+char* writeNumberTextByScaling(char* out, long double value, DecimalSeparator separator)
+{
+    if (char* end = writeSpecialValue(out, value))
+        return end;
+    return writeScaledDigits(out, value, separator);
+}
+
 void appendNumberText(std::string& text, long double value, DecimalSeparator separator)
 {
-    if (std::isnan(value)) {
-        text += "NAN";
-        return;
-    }
-    if (std::isinf(value)) {
-        text += value < 0 ? "-INF" : "INF";
-        return;
-    }
-    if (value == 0) {
-        text += '0';
-        return;
-    }
-    const long double magnitude = std::fabs(value);
     char buffer[kNumberTextCapacity];
-    const char* end =
-        writeDigits(buffer, eighteenDigits(magnitude, x87::binaryExponent(magnitude)), value < 0, separator);
+    char* end = writeSpecialValue(buffer, value);
+    if (!end)
+        end = writeFiniteValue(buffer, value, magnitudeOf(value), separator);
     text.append(buffer, static_cast<std::size_t>(end - buffer));
 }
 
 char* writeNumberText(char* out, double value, DecimalSeparator separator)
 {
-    if (!std::isfinite(value)) {
-        const std::string_view name = std::isnan(value) ? "NAN" : value < 0 ? "-INF" : "INF";
-        return std::copy(name.begin(), name.end(), out);
-    }
-    if (value == 0) {
-        *out = '0';
-        return out + 1;
-    }
+    if (char* end = writeSpecialValue(out, value))
+        return end;
     const auto bits = std::bit_cast<std::uint64_t>(value);
     const int biased = static_cast<int>((bits >> 52) & 0x7FF);
     const std::uint64_t fraction = bits & 0xFFFFFFFFFFFFFULL;
-    const std::uint64_t m = biased != 0 ? fraction | (1ULL << 52) : fraction;
-    const int E = biased != 0 ? biased - 1075 : -1074;
-    if (const std::optional<DecimalDigits> digits = eighteenDigitsOfBinary(m, E))
-        return writeDigits(out, *digits, value < 0, separator);
-    const int e = 63 - __builtin_clzll(m) + E;
-    return writeDigits(out, eighteenDigits(std::fabs(static_cast<long double>(value)), e), value < 0, separator);
+    const BinaryValue significand = binaryValueOf(biased != 0 ? fraction | (1ULL << 52) : fraction);
+    const BinaryValue magnitude{significand.S, significand.q + (biased != 0 ? biased - 1075 : -1074)};
+    return writeFiniteValue(out, value, magnitude, separator);
 }
-
 
 std::string IntegerToText(std::int32_t value) { return std::to_string(value); }
 
