@@ -32,11 +32,6 @@ constexpr std::array<long double, 16> kTenToThirtyTwos = {
 constexpr std::array<long double, 10> kTenToFiveTwelves = {
     1e0L, 1e512L, 1e1024L, 1e1536L, 1e2048L, 1e2560L, 1e3072L, 1e3584L, 1e4096L, 1e4608L};
 
-// "00", "01", ..., "99".
-constexpr char kDigitPairs[] =
-    "0001020304050607080910111213141516171819202122232425262728293031323334353637383940414243444546474849"
-    "5051525354555657585960616263646566676869707172737475767778798081828384858687888990919293949596979899";
-
 constexpr long double kTenTo17 = 1e17L;
 constexpr long double kTenTo18 = 1e18L;
 
@@ -285,8 +280,8 @@ constexpr BinaryValue binaryValueOf(std::uint64_t n)
     return {n << shift, -shift};
 }
 
-// The significand n * 2^q of at most 128 bits, rounded to 64 as the x87 unit
-// rounds: to nearest, ties to even.
+// n * 2^q for n of at most 128 bits, rounded to 64 as the x87 unit rounds:
+// to nearest, ties to even. For the table below.
 constexpr BinaryValue roundedToExtended(unsigned __int128 n, int q)
 {
     const auto high = static_cast<std::uint64_t>(n >> 64);
@@ -340,19 +335,44 @@ constexpr BinaryValue kBinaryTenTo17 = binaryValueOf(100'000'000'000'000'000ULL)
 constexpr BinaryValue kBinaryTenTo18 = binaryValueOf(1'000'000'000'000'000'000ULL);
 constexpr std::uint64_t kWholeTenTo18 = 1'000'000'000'000'000'000ULL;
 
+// a * b rounded to 64 bits as the x87 multiplication rounds it: to nearest,
+// ties to even.
+[[gnu::always_inline]] inline BinaryValue times(BinaryValue a, BinaryValue b)
+{
+    const unsigned __int128 product = static_cast<unsigned __int128>(a.S) * b.S;
+    auto kept = static_cast<std::uint64_t>(product >> 64);
+    auto dropped = static_cast<std::uint64_t>(product);
+    int q = a.q + b.q + 64;
+    // Two top bits set make a product of 127 or 128 bits: in the shorter,
+    // one more bit is kept.
+    if ((kept >> 63) == 0) {
+        kept = kept << 1 | dropped >> 63;
+        dropped <<= 1;
+        --q;
+    }
+    // dropped is the rest as a fraction of the last bit kept, in 64 bits.
+    constexpr std::uint64_t half = 1ULL << 63;
+    if (dropped > half || (dropped == half && (kept & 1) != 0)) {
+        if (++kept == 0) {
+            kept = half;
+            ++q;
+        }
+    }
+    return {kept, q};
+}
+
 // v * kTenToUnits[k], rounded as the x87 multiplication rounds it; nothing
 // when k is outside the table, where the scaling takes more than one step.
-std::optional<BinaryValue> timesPowerOfTen(BinaryValue v, int k)
+[[gnu::always_inline]] inline std::optional<BinaryValue> timesPowerOfTen(BinaryValue v, int k)
 {
     if (k < 0 || k >= static_cast<int>(kTenToUnitsBinary.size()))
         return std::nullopt;
-    const BinaryValue power = kTenToUnitsBinary[static_cast<std::size_t>(k)];
-    return roundedToExtended(static_cast<unsigned __int128>(v.S) * power.S, v.q + power.q);
+    return times(v, kTenToUnitsBinary[static_cast<std::size_t>(k)]);
 }
 
 // S * 2^q rounded to an integer, to nearest with ties to even; the value is
 // at least 1 and below 2^64.
-std::uint64_t roundToInteger(BinaryValue v)
+[[gnu::always_inline]] inline std::uint64_t roundToInteger(BinaryValue v)
 {
     if (v.q >= 0)
         return v.S << v.q;
@@ -368,7 +388,7 @@ std::uint64_t roundToInteger(BinaryValue v)
 // so the same D and X. Nothing where a scaling takes more than one factor of
 // the table (values below about 10^-13 or from 10^18 on) or the rounded D
 // reaches 10^18: those stay with the extended path.
-std::optional<DecimalDigits> eighteenDigitsOfBinary(BinaryValue magnitude)
+[[gnu::always_inline]] inline std::optional<DecimalDigits> eighteenDigitsOfBinary(BinaryValue magnitude)
 {
     const int e = magnitude.q + 63;
     int x = static_cast<int>((static_cast<std::int64_t>(e) * 646456993) >> 31) + 1;
@@ -390,7 +410,7 @@ std::optional<DecimalDigits> eighteenDigitsOfBinary(BinaryValue magnitude)
 
 // The binary value of |value| for a finite non-zero extended; nothing for
 // the encodings without the integer bit that the x87 unit rejects.
-std::optional<BinaryValue> magnitudeOf(long double value)
+[[gnu::always_inline]] inline std::optional<BinaryValue> magnitudeOf(long double value)
 {
     std::uint64_t significand;
     std::uint16_t signAndExponent;
@@ -440,26 +460,48 @@ struct FifteenDigits {
     return {prefix, x};
 }
 
-// The fifteen digits of prefix written at digits; returns how many are left
-// once trailing zeros are dropped.
-[[gnu::always_inline]] inline int spellFifteenDigits(std::uint64_t prefix, char (&digits)[15])
+// The eight decimal digits of n < 10^8 as ASCII bytes, the first digit in
+// the lowest byte: halved into fours, hundreds and tens, each split made in
+// all lanes of the word at once.
+[[gnu::always_inline]] inline std::uint64_t eightDigitBytes(std::uint32_t n)
 {
-    // Two at a time, in two independent halves of 7 and 8.
-    auto high = static_cast<std::uint32_t>(prefix / 100'000'000);
-    auto low = static_cast<std::uint32_t>(prefix % 100'000'000);
-    for (int k = 13; k >= 7; k -= 2) {
-        std::memcpy(digits + k, kDigitPairs + 2 * (low % 100), 2);
-        low /= 100;
-        if (k > 7) {
-            std::memcpy(digits + k - 8, kDigitPairs + 2 * (high % 100), 2);
-            high /= 100;
-        }
-    }
-    digits[0] = static_cast<char>('0' + high);
-    int n = 15;
-    while (digits[n - 1] == '0')
-        --n;
-    return n;
+    std::uint64_t lanes = n / 10000 | static_cast<std::uint64_t>(n % 10000) << 32;
+    // x * 10486 >> 20 is x / 100 below 10^4; x * 103 >> 10 is x / 10 below 100.
+    const std::uint64_t hundreds = (lanes * 10486) >> 20 & 0x0000007F0000007FULL;
+    lanes = hundreds | (lanes - hundreds * 100) << 16;
+    const std::uint64_t tens = (lanes * 103) >> 10 & 0x000F000F000F000FULL;
+    lanes = tens | (lanes - tens * 10) << 8;
+    return lanes + 0x3030303030303030ULL;
+}
+
+// Fifteen digits held as the bytes of one integer, the first in the lowest,
+// a zero byte above the last, and how many remain without trailing zeros.
+struct FifteenDigitBytes {
+    unsigned __int128 bytes;
+    int count;
+};
+
+[[gnu::always_inline]] inline FifteenDigitBytes spellFifteenDigits(std::uint64_t prefix)
+{
+    // The first 7 digits come with a leading zero, dropped by the shift.
+    const unsigned __int128 sixteen =
+        eightDigitBytes(static_cast<std::uint32_t>(prefix / 100'000'000)) |
+        static_cast<unsigned __int128>(eightDigitBytes(static_cast<std::uint32_t>(prefix % 100'000'000))) << 64;
+    const unsigned __int128 bytes = sixteen >> 8;
+    // The digits' values, zero for each "0": the last non-zero one ends them.
+    constexpr unsigned __int128 kZeroDigits =
+        static_cast<unsigned __int128>(0x0030303030303030ULL) << 64 | 0x3030303030303030ULL;
+    const unsigned __int128 values = bytes - kZeroDigits;
+    const auto high = static_cast<std::uint64_t>(values >> 64);
+    const int lastByte = high != 0 ? 64 + 63 - std::countl_zero(high)
+                                   : 63 - std::countl_zero(static_cast<std::uint64_t>(values));
+    return {bytes, lastByte / 8 + 1};
+}
+
+// Sixteen bytes of digits at out, whatever of them the text needs.
+[[gnu::always_inline]] inline void storeDigitBytes(char* out, unsigned __int128 bytes)
+{
+    std::memcpy(out, &bytes, sizeof bytes);
 }
 
 // The exponent of the E form; those of the printed numbers fit an int.
@@ -518,13 +560,55 @@ struct FifteenDigits {
 
 // Writes the number D * 10^(X - 18) in the general format with 15
 // significant digits; returns the end of what it wrote.
+// The general format's layout for fifteen digits held as bytes: each part is
+// stored whole, sixteen digit bytes or four separator bytes at a time, and
+// the next part written over what the text does not use. Writes at most
+// kNumberTextCapacity bytes; returns the end of the text.
+[[gnu::always_inline]] inline char* layOutFifteenDigits(char* out, FifteenDigitBytes digits, int x, bool negative,
+                                                        DecimalSeparator separator)
+{
+    const int n = digits.count;
+    const std::string_view sep = separator.text();
+    // The separator's four bytes, of which it uses sep.size().
+    const auto putSeparator = [&](char* at) {
+        std::memcpy(at, sep.data(), 4);
+        return at + sep.size();
+    };
+    *out = '-';
+    out += negative;
+    if (x > 15 || x < -3) {
+        *out++ = static_cast<char>(digits.bytes);
+        if (n > 1) {
+            out = putSeparator(out);
+            storeDigitBytes(out, digits.bytes >> 8);
+            out += n - 1;
+        }
+        *out++ = 'E';
+        return writeExponent(out, x - 1);
+    }
+    if (x <= 0) {
+        *out++ = '0';
+        out = putSeparator(out);
+        std::memcpy(out, "000", 3);
+        out += -x;
+        storeDigitBytes(out, digits.bytes);
+        return out + n;
+    }
+    storeDigitBytes(out, digits.bytes);
+    if (n <= x) {
+        std::memcpy(out + n, "0000000000000000", 16);
+        return out + x;
+    }
+    char* tail = putSeparator(out + x);
+    storeDigitBytes(tail, digits.bytes >> (8 * x));
+    return tail + (n - x);
+}
+
 [[gnu::always_inline]] inline char* writeDigits(char* out, DecimalDigits digits18, bool negative,
                                                 DecimalSeparator separator)
 {
     const FifteenDigits rounded = roundToFifteenDigits(digits18);
-    char digits[15];
-    const int n = spellFifteenDigits(rounded.p, digits);
-    return layOutGeneralFormat(out, {digits, static_cast<std::size_t>(n)}, rounded.x, negative, separator);
+    return layOutFifteenDigits(out, spellFifteenDigits(rounded.p), rounded.x, negative, separator);
 }
 
 } // namespace
@@ -537,21 +621,23 @@ char* writeGeneralFormat(char* out, std::string_view digits, std::int64_t pointP
 
 namespace {
 
-// The text of a value that is not finite, or of zero, at out; nullptr for
-// any other value.
+// The text of zero or of a value that is not finite, at out.
 char* writeSpecialValue(char* out, long double value)
 {
-    const std::string_view name = std::isnan(value)   ? "NAN"
-                                  : std::isinf(value) ? (value < 0 ? "-INF" : "INF")
-                                  : value == 0        ? "0"
-                                                      : "";
-    return name.empty() ? nullptr : std::copy(name.begin(), name.end(), out);
+    const std::string_view name = std::isinf(value) ? (value < 0 ? "-INF" : "INF") : value == 0 ? "0" : "NAN";
+    return std::copy(name.begin(), name.end(), out);
 }
 
-// value, not zero and finite, in the general format by the extended scaling.
-char* writeScaledDigits(char* out, long double value, DecimalSeparator separator)
+// Whether the encoding of an extended is neither a zero nor an infinity or
+// not-a-number (exponent bits all ones).
+bool isFiniteNonZero(long double value)
 {
-    return writeDigits(out, eighteenDigitsByScaling(value), value < 0, separator);
+    std::uint64_t significand;
+    std::uint16_t signAndExponent;
+    std::memcpy(&significand, &value, sizeof significand);
+    std::memcpy(&signAndExponent, reinterpret_cast<const char*>(&value) + 8, sizeof signAndExponent);
+    const int biased = signAndExponent & 0x7FFF;
+    return biased != 0x7FFF && (biased != 0 || significand != 0);
 }
 
 // value, not zero and finite, in the general format: its 18 digits by the
@@ -562,7 +648,7 @@ char* writeFiniteValue(char* out, long double value, std::optional<BinaryValue> 
     if (magnitude)
         if (const std::optional<DecimalDigits> digits = eighteenDigitsOfBinary(*magnitude))
             return writeDigits(out, *digits, value < 0, separator);
-    return writeScaledDigits(out, value, separator);
+    return writeDigits(out, eighteenDigitsByScaling(value), value < 0, separator);
 }
 
 } // namespace
@@ -579,28 +665,20 @@ std::optional<DecimalDigits> eighteenDigitsByInteger(long double value)
     return magnitude ? eighteenDigitsOfBinary(*magnitude) : std::nullopt;
 }
 
-char* writeNumberTextByScaling(char* out, long double value, DecimalSeparator separator)
-{
-    if (char* end = writeSpecialValue(out, value))
-        return end;
-    return writeScaledDigits(out, value, separator);
-}
-
 void appendNumberText(std::string& text, long double value, DecimalSeparator separator)
 {
     char buffer[kNumberTextCapacity];
-    char* end = writeSpecialValue(buffer, value);
-    if (!end)
-        end = writeFiniteValue(buffer, value, magnitudeOf(value), separator);
+    const char* end = isFiniteNonZero(value) ? writeFiniteValue(buffer, value, magnitudeOf(value), separator)
+                                             : writeSpecialValue(buffer, value);
     text.append(buffer, static_cast<std::size_t>(end - buffer));
 }
 
 char* writeNumberText(char* out, double value, DecimalSeparator separator)
 {
-    if (char* end = writeSpecialValue(out, value))
-        return end;
     const auto bits = std::bit_cast<std::uint64_t>(value);
     const int biased = static_cast<int>((bits >> 52) & 0x7FF);
+    if (biased == 0x7FF || (bits << 1) == 0)
+        return writeSpecialValue(out, value);
     const std::uint64_t fraction = bits & 0xFFFFFFFFFFFFFULL;
     const BinaryValue significand = binaryValueOf(biased != 0 ? fraction | (1ULL << 52) : fraction);
     const BinaryValue magnitude{significand.S, significand.q + (biased != 0 ? biased - 1075 : -1074)};

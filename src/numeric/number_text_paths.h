@@ -1,6 +1,6 @@
 // The two paths to a number's 18 digits: the extended scaling, and the
-// integer path that stands in for it wherever it can; tests hold the one
-// against the other.
+// integer path that stands in for it wherever it can. NumberToText and
+// writeNumberText take the one or the other; tests hold them side by side.
 #pragma once
 
 #include "number_text.h"
@@ -21,9 +21,5 @@ DecimalDigits eighteenDigitsByScaling(long double value);
 // The same digits by the integer path; nothing for the values it leaves to
 // the scaling.
 std::optional<DecimalDigits> eighteenDigitsByInteger(long double value);
-
-// NumberToText written at out (room for kNumberTextCapacity bytes), its 18
-// digits always by the extended scaling; returns the end of the text.
-char* writeNumberTextByScaling(char* out, long double value, DecimalSeparator separator);
 
 } // namespace kaskad

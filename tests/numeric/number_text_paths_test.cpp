@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <bit>
 #include <cfloat>
 #include <cmath>
@@ -44,14 +45,37 @@ long double extendedOf(std::uint64_t significand, std::uint16_t biasedExponent)
     return value;
 }
 
+// The text the extended scaling gives: D cut to fifteen digits by its
+// sixteenth, trailing zeros dropped, laid out by the general format.
+std::string textByScaling(long double value, DecimalSeparator separator)
+{
+    if (!std::isfinite(value) || value == 0)
+        return NumberToText(value, separator);
+    const DecimalDigits digits = eighteenDigitsByScaling(value);
+    std::uint64_t prefix = digits.d / 1000 + ((digits.d / 100) % 10 >= 5 ? 1 : 0);
+    int x = digits.x;
+    if (prefix == 1'000'000'000'000'000ULL) {
+        prefix /= 10;
+        ++x;
+    }
+    std::string significant = std::to_string(prefix);
+    significant.erase(significant.find_last_not_of('0') + 1);
+    char text[kNumberTextCapacity];
+    return {text, writeGeneralFormat(text, significant, x, value < 0, separator)};
+}
+
+// Separators of one to four bytes, taken in turn.
+const std::array<DecimalSeparator, 4> kSeparators = {'.', ',', *DecimalSeparator::fromText("·"),
+                                                     *DecimalSeparator::fromText("🙂")};
+
 // Forms each value's 18 digits both ways, where the integer path takes it,
-// and prints it both ways, as an extended and, when it is one, as the double
+// and its text both ways, as an extended and, when it is one, as the double
 // writeNumberText takes; counts the values and keeps the first differences.
 class PathComparison {
 public:
     void check(long double value)
     {
-        ++checked_;
+        const DecimalSeparator separator = kSeparators[checked_++ % kSeparators.size()];
         if (std::isfinite(value) && value != 0)
             if (const std::optional<DecimalDigits> digits = eighteenDigitsByInteger(value)) {
                 ++byInteger_;
@@ -59,15 +83,15 @@ public:
                 note(value, std::to_string(expected.d) + "E" + std::to_string(expected.x),
                      std::to_string(digits->d) + "E" + std::to_string(digits->x));
             }
-        char byScaling[kNumberTextCapacity];
-        const std::string_view expected(byScaling, writeNumberTextByScaling(byScaling, value, '.') - byScaling);
+        const std::string expected = textByScaling(value, separator);
         text_.clear();
-        appendNumberText(text_, value, '.');
+        appendNumberText(text_, value, separator);
         note(value, expected, text_);
         const auto narrowed = static_cast<double>(value);
         if (static_cast<long double>(narrowed) == value || std::isnan(value)) {
             char ofDouble[kNumberTextCapacity];
-            note(value, expected, {ofDouble, static_cast<std::size_t>(writeNumberText(ofDouble, narrowed, '.') - ofDouble)});
+            note(value, expected,
+                 {ofDouble, static_cast<std::size_t>(writeNumberText(ofDouble, narrowed, separator) - ofDouble)});
         }
     }
     // value and its neighbours, `steps` units of its width either way.
