@@ -4,7 +4,10 @@
 #include "model/field_input.h"
 #include "model/model_kind.h"
 #include "model/reactor_steps.h"
+#include "model/temperature_cache.h"
 #include "numeric/power.h"
+
+#include <array>
 
 namespace kaskad {
 
@@ -39,6 +42,34 @@ struct Carried {
     Double P{6.0};
 };
 
+// The terms of a reactor that depend on its temperature alone.
+struct TemperatureTerms {
+    LiquidProperties liquid;
+    std::array<Ext, 3> kinetic;  // A exp(E/(8.314 t)) of k1, k2, k3
+    Ext gravityViscosity;        // (9.81 nu)^0.333
+    PrandtlPowers prandtl;
+    Ext viscositySquared;        // (nu nu)^0.333
+};
+
+TemperatureTerms temperatureTerms(Single t)
+{
+    TemperatureTerms terms;
+    terms.liquid = liquidProperties(t);
+    const Single nu = terms.liquid.nu;
+    terms.kinetic = {kineticTerm(kRate1, t), kineticTerm(kRate2, t), kineticTerm(kRate3, t)};
+    terms.gravityViscosity = PowerOf(9.81L * nu, 0.333L);
+    terms.prandtl = prandtlPowers(terms.liquid);
+    terms.viscositySquared = PowerOf(nu * nu, 0.333L);
+    return terms;
+}
+
+// The terms of up to 256 temperatures this thread met (some 76 KB).
+const TemperatureTerms& temperatureTermsAt(Single t)
+{
+    thread_local TemperatureCache<TemperatureTerms, 256> cache;
+    return cache.at(t, temperatureTerms);
+}
+
 // PowerOf(9.81, 0.333), the same in every reactor: formed once.
 Ext gravityPower()
 {
@@ -62,12 +93,12 @@ public:
         out_.beginReactor(i);
         const Single t = state_.t;
         const Single wg = in_.wg;
-        const LiquidProperties liquid = liquidProperties(t);
-        const auto& [mu, cp, lam, ro, nu] = liquid;
+        const TemperatureTerms& terms = temperatureTermsAt(t);
+        const auto& [mu, cp, lam, ro, nu] = terms.liquid;
         const Single wd = storeSingle(PowerOf((9.81L * nu) * wg, 0.25L) * 2.2L);
-        const Single k1 = rateConstant(kRate1, t, airTerms_[0]);
-        const Single k2 = rateConstant(kRate2, t, airTerms_[1]);
-        const Single k3 = rateConstant(kRate3, t, airTerms_[2]);
+        const Single k1 = rateConstant(terms.kinetic[0], airTerms_[0]);
+        const Single k2 = rateConstant(terms.kinetic[1], airTerms_[1]);
+        const Single k3 = rateConstant(terms.kinetic[2], airTerms_[2]);
         const Single Vg = storeSingle(airFlow_);
         state_.P = storeDouble(state_.P + dP);
         const AirHeat air = airHeat(state_.P, Vg);
@@ -82,12 +113,11 @@ public:
         appendCompositionLines(out_, i, c);
         carry(c);
 
-        const Double Fr = storeDouble(wg / PowerOf(9.81L * nu, 0.333L));
-        const Double Pr = prandtlNumber(liquid);
-        PowersOf powersOfPr(Pr);
-        const Single Nu = bubbleNusseltNumber(Fr, powersOfPr.to(0.333L));
-        const Single ALFA = storeSingle((gravityPower() * (Nu * lam)) / PowerOf(nu * nu, 0.333L));
-        const Single ALPE = storeSingle((((Pr * lam) * wd) / (powersOfPr.to(0.5L) * 15 + 4.4L)) / nu);
+        const Double Fr = storeDouble(wg / terms.gravityViscosity);
+        const Double Pr = storeDouble(terms.prandtl.number);
+        const Single Nu = bubbleNusseltNumber(Fr, terms.prandtl.toTheThird);
+        const Single ALFA = storeSingle((gravityPower() * (Nu * lam)) / terms.viscositySquared);
+        const Single ALPE = storeSingle((((Pr * lam) * wd) / (terms.prandtl.toTheHalf * 15 + 4.4L)) / nu);
 
         appendHeatTransferLines(out_, i, {air.GB, WB, ALFA, ALPE, t, state_.P});
         state_.t = storeSingle(state_.t + in_.dtr);
@@ -96,10 +126,7 @@ public:
 private:
     // k = 1/(A exp(E/(8.314 t)) + B/wg): the kinetic term in series with the
     // air-velocity term.
-    static Single rateConstant(const RateConstants& c, Single t, Ext airTerm)
-    {
-        return storeSingle(1 / (kineticTerm(c, t) + airTerm));
-    }
+    static Single rateConstant(Ext kineticTerm, Ext airTerm) { return storeSingle(1 / (kineticTerm + airTerm)); }
 
     // The next reactor's Newton iteration starts from this reactor's y3.
     void carry(const Composition& c)

@@ -5,6 +5,7 @@
 #include "model/field_input.h"
 #include "model/model_kind.h"
 #include "model/reactor_steps.h"
+#include "model/temperature_cache.h"
 #include "numeric/power.h"
 
 namespace kaskad {
@@ -42,6 +43,31 @@ struct Carried {
     Single P{6.0f};
 };
 
+// The terms of a reactor that depend on its temperature alone.
+struct TemperatureTerms {
+    LiquidProperties liquid;
+    PrandtlPowers prandtl;
+    Ext arrhenius12;  // exp(E/(8.314 t)) of k1 and k2, which share E
+    Ext arrhenius3;   // that of k3
+};
+
+TemperatureTerms temperatureTerms(Single t)
+{
+    TemperatureTerms terms;
+    terms.liquid = liquidProperties(t);
+    terms.prandtl = prandtlPowers(terms.liquid);
+    terms.arrhenius12 = arrheniusFactor(E12, t);
+    terms.arrhenius3 = arrheniusFactor(kRate3.E, t);
+    return terms;
+}
+
+// The terms of up to 256 temperatures this thread met (some 52 KB).
+const TemperatureTerms& temperatureTermsAt(Single t)
+{
+    thread_local TemperatureCache<TemperatureTerms, 256> cache;
+    return cache.at(t, temperatureTerms);
+}
+
 // Tubes in nr hexagonal rings around a centre tube.
 std::int32_t tubeCount()
 {
@@ -64,20 +90,19 @@ public:
     {
         out_.beginReactor(i);
         const Single t = state_.t;
-        const LiquidProperties liquid = liquidProperties(t);
-        const Double Pr = prandtlNumber(liquid);
-        PowersOf powersOfPr(Pr);
+        const TemperatureTerms& terms = temperatureTermsAt(t);
+        const LiquidProperties& liquid = terms.liquid;
+        const Double Pr = storeDouble(terms.prandtl.number);
         const Double rog = storeDouble((377.97L * state_.P) / t);
         const Double sig = storeDouble(0.021L - kOneE6 * t);
         const std::int32_t nt = tubeCount();
         const TubeFlow flow = tubeFlow(liquid, rog, sig);
-        const Single ALFA = wallHeatTransfer(liquid, flow.us, powersOfPr);
+        const Single ALFA = wallHeatTransfer(liquid, flow.us, terms.prandtl.toTheThird);
 
         // k1 and k2 share their activation energy, and so their exponential.
-        const Ext arrhenius12 = arrheniusFactor(E12, t);
-        const Single k1 = rateConstant(kRate1, arrhenius12, flow.fi);
-        const Single k2 = rateConstant(kRate2, arrhenius12, flow.fi);
-        const Single k3 = rateConstant(kRate3, arrheniusFactor(kRate3.E, t), flow.fi);
+        const Single k1 = rateConstant(kRate1, terms.arrhenius12, flow.fi);
+        const Single k2 = rateConstant(kRate2, terms.arrhenius12, flow.fi);
+        const Single k3 = rateConstant(kRate3, terms.arrhenius3, flow.fi);
 
         state_.P = storeSingle(state_.P + dP);
         // Air flow through the tubes' cross-section.
@@ -93,7 +118,7 @@ public:
         appendCompositionLines(out_, i, c);
         carry(c);
 
-        const Single ALPE = liquidHeatTransfer(liquid, flow, Pr, powersOfPr);
+        const Single ALPE = liquidHeatTransfer(liquid, flow, Pr, terms.prandtl.toTheHalf);
         state_.t = storeSingle(state_.t + in_.dtr);
         appendHeatTransferLines(out_, i, {air.GB, WB, ALFA, ALPE, state_.t, state_.P});
     }
@@ -121,17 +146,17 @@ private:
     }
 
     // ALFA, the heat transfer to the tube wall, from the friction velocity us.
-    static Single wallHeatTransfer(const LiquidProperties& liquid, Single us, PowersOf& powersOfPr)
+    static Single wallHeatTransfer(const LiquidProperties& liquid, Single us, Ext prToTheThird)
     {
         const Double Res = storeDouble(((us * dtb) / 2) / liquid.nu);
-        const Single Nu = storeSingle(powersOfPr.to(0.333L) * (PowerOf(Res, 0.95L) * 0.186L));
+        const Single Nu = storeSingle(prToTheThird * (PowerOf(Res, 0.95L) * 0.186L));
         return storeSingle((Nu * liquid.lam) / dtb);
     }
 
     // ALPE, the heat transfer of the liquid, from the slip velocity ws.
-    Single liquidHeatTransfer(const LiquidProperties& liquid, const TubeFlow& flow, Double Pr, PowersOf& powersOfPr) const
+    Single liquidHeatTransfer(const LiquidProperties& liquid, const TubeFlow& flow, Double Pr, Ext prToTheHalf) const
     {
-        const Double Zp = storeDouble(powersOfPr.to(0.5L) * 15 + 4.4L);
+        const Double Zp = storeDouble(prToTheHalf * 15 + 4.4L);
         const Double ws = storeDouble(in_.wg / flow.fi - flow.wl / (1 - flow.fi));
         const Double us2 = storeDouble(PowerOf((((13.032L * liquid.nu) * 9.81L) * flow.fi) * ws, 0.25L));
         return storeSingle((((us2 * Pr) * liquid.lam) / Zp) / liquid.nu);

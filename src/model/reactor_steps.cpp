@@ -25,9 +25,17 @@ LiquidProperties liquidProperties(Single t)
     return p;
 }
 
-Double prandtlNumber(const LiquidProperties& liquid)
+PrandtlPowers prandtlPowers(const LiquidProperties& liquid)
 {
-    return storeDouble((liquid.cp * liquid.mu) / liquid.lam);
+    const Ext number = (liquid.cp * liquid.mu) / liquid.lam;
+    const double stored = number.isFaulted() ? 0.0 : static_cast<double>(number.rawValue());
+    if (number.isFaulted() || std::isinf(stored)) {
+        // Storing the number raises before these are used.
+        const Ext unstored = number.isFaulted() ? number : Ext::faulted(Fault::overflow);
+        return {number, unstored, unstored};
+    }
+    PowersOf powers(Double{stored});
+    return {number, powers.to(0.333L), powers.to(0.5L)};
 }
 
 Ext arrheniusFactor(Ext E, Single t) { return Exp((E / t) / 8.314L); }

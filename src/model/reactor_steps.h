@@ -18,8 +18,16 @@ struct LiquidProperties {
 };
 LiquidProperties liquidProperties(Single t);
 
-// Prandtl number.
-Double prandtlNumber(const LiquidProperties& liquid);
+// The Prandtl number (cp mu)/lam before it is stored, and the powers 0.333
+// and 0.5 of the double it stores, formed without raising: a run stores the
+// number where its formula does, and a number that cannot be stored raises
+// there, before any power of it is used.
+struct PrandtlPowers {
+    Ext number;
+    Ext toTheThird;  // Pr^0.333
+    Ext toTheHalf;   // Pr^0.5
+};
+PrandtlPowers prandtlPowers(const LiquidProperties& liquid);
 
 // Constants of a rate constant, at the width of the run's table.
 struct RateConstants {
