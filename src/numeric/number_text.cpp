@@ -640,15 +640,16 @@ bool isFiniteNonZero(long double value)
     return biased != 0x7FFF && (biased != 0 || significand != 0);
 }
 
-// value, not zero and finite, in the general format: its 18 digits by the
-// integer path, or by the extended scaling where that path leaves them.
-char* writeFiniteValue(char* out, long double value, std::optional<BinaryValue> magnitude,
-                       DecimalSeparator separator)
+// The 18 digits of a finite non-zero value (a double or an extended) by the
+// integer path from its magnitude, or by the extended scaling where that
+// path leaves them.
+template <class Value>
+DecimalDigits eighteenDigitsOf(Value value, std::optional<BinaryValue> magnitude)
 {
     if (magnitude)
         if (const std::optional<DecimalDigits> digits = eighteenDigitsOfBinary(*magnitude))
-            return writeDigits(out, *digits, value < 0, separator);
-    return writeDigits(out, eighteenDigitsByScaling(value), value < 0, separator);
+            return *digits;
+    return eighteenDigitsByScaling(value);
 }
 
 } // namespace
@@ -668,8 +669,9 @@ std::optional<DecimalDigits> eighteenDigitsByInteger(long double value)
 void appendNumberText(std::string& text, long double value, DecimalSeparator separator)
 {
     char buffer[kNumberTextCapacity];
-    const char* end = isFiniteNonZero(value) ? writeFiniteValue(buffer, value, magnitudeOf(value), separator)
-                                             : writeSpecialValue(buffer, value);
+    const char* end = isFiniteNonZero(value)
+                          ? writeDigits(buffer, eighteenDigitsOf(value, magnitudeOf(value)), std::signbit(value), separator)
+                          : writeSpecialValue(buffer, value);
     text.append(buffer, static_cast<std::size_t>(end - buffer));
 }
 
@@ -682,7 +684,7 @@ char* writeNumberText(char* out, double value, DecimalSeparator separator)
     const std::uint64_t fraction = bits & 0xFFFFFFFFFFFFFULL;
     const BinaryValue significand = binaryValueOf(biased != 0 ? fraction | (1ULL << 52) : fraction);
     const BinaryValue magnitude{significand.S, significand.q + (biased != 0 ? biased - 1075 : -1074)};
-    return writeFiniteValue(out, value, magnitude, separator);
+    return writeDigits(out, eighteenDigitsOf(value, magnitude), (bits >> 63) != 0, separator);
 }
 
 std::string IntegerToText(std::int32_t value) { return std::to_string(value); }
