@@ -5,7 +5,7 @@
 #include "model/field_input.h"
 #include "model/model_kind.h"
 #include "model/reactor_steps.h"
-#include "model/temperature_cache.h"
+#include "model/terms_cache.h"
 #include "numeric/power.h"
 
 namespace kaskad {
@@ -64,8 +64,8 @@ TemperatureTerms temperatureTerms(Single t)
 // The terms of up to 256 temperatures this thread met (some 52 KB).
 const TemperatureTerms& temperatureTermsAt(Single t)
 {
-    thread_local TemperatureCache<TemperatureTerms, 256> cache;
-    return cache.at(t, temperatureTerms);
+    thread_local TermsCache<TemperatureTerms, 1, 256> cache;
+    return cache.at({bitsOf(t)}, [t] { return temperatureTerms(t); });
 }
 
 // Tubes in nr hexagonal rings around a centre tube.
@@ -92,7 +92,7 @@ public:
         const Single t = state_.t;
         const TemperatureTerms& terms = temperatureTermsAt(t);
         const LiquidProperties& liquid = terms.liquid;
-        const Double Pr = storeDouble(terms.prandtl.number);
+        const Double Pr = terms.prandtl.number.value();
         const Double rog = storeDouble((377.97L * state_.P) / t);
         const Double sig = storeDouble(0.021L - kOneE6 * t);
         const std::int32_t nt = tubeCount();

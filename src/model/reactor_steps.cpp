@@ -27,14 +27,8 @@ LiquidProperties liquidProperties(Single t)
 
 PrandtlPowers prandtlPowers(const LiquidProperties& liquid)
 {
-    const Ext number = (liquid.cp * liquid.mu) / liquid.lam;
-    const double stored = number.isFaulted() ? 0.0 : static_cast<double>(number.rawValue());
-    if (number.isFaulted() || std::isinf(stored)) {
-        // Storing the number raises before these are used.
-        const Ext unstored = number.isFaulted() ? number : Ext::faulted(Fault::overflow);
-        return {number, unstored, unstored};
-    }
-    PowersOf powers(Double{stored});
+    const Kept<Double> number = keepDouble((liquid.cp * liquid.mu) / liquid.lam);
+    PowersOf powers(number);
     return {number, powers.to(0.333L), powers.to(0.5L)};
 }
 

@@ -18,12 +18,11 @@ struct LiquidProperties {
 };
 LiquidProperties liquidProperties(Single t);
 
-// The Prandtl number (cp mu)/lam before it is stored, and the powers 0.333
-// and 0.5 of the double it stores, formed without raising: a run stores the
-// number where its formula does, and a number that cannot be stored raises
-// there, before any power of it is used.
+// The Prandtl number (cp mu)/lam as a double, and its powers 0.333 and 0.5,
+// formed without raising: a run takes the number where its formula stores
+// it, and raises there if it cannot be stored.
 struct PrandtlPowers {
-    Ext number;
+    Kept<Double> number;
     Ext toTheThird;  // Pr^0.333
     Ext toTheHalf;   // Pr^0.5
 };

@@ -146,10 +146,11 @@ std::vector<std::array<std::string, kPaneCount>> panesOnANewThread(ModelKind mod
     return panes;
 }
 
-// The terms a thread keeps per temperature change no digit: runs through
-// some 600 temperatures, one run twice in a row, print the same whichever
-// order a thread makes them in, each with what the runs before it kept.
-TEST(RunRecord, TermsKeptPerTemperatureChangeNoDigit)
+// The terms a thread keeps per temperature and air velocity change no digit:
+// runs through some 600 temperatures and two air velocities, one run twice in
+// a row, print the same whichever order a thread makes them in, each with
+// what the runs before it kept.
+TEST(RunRecord, TermsKeptPerThreadChangeNoDigit)
 {
     for (const ModelKind model : {ModelKind::bubble, ModelKind::gaslift}) {
         const FieldTexts example = fieldTexts(model == ModelKind::bubble ? kBubbleExampleFields : kGasLiftExampleFields);
@@ -158,6 +159,7 @@ TEST(RunRecord, TermsKeptPerTemperatureChangeNoDigit)
             runs.push_back(example);
             runs.back()[fieldT - 1] = std::to_string(t) + ".5";
             runs.back()[fieldDtr - 1] = "0.25";
+            runs.back()[fieldWg - 1] = t % 3 == 0 ? "0.04" : "0.05";
         }
         const auto forwards = panesOnANewThread(model, runs);
         std::reverse(runs.begin(), runs.end());
