@@ -63,4 +63,32 @@ private:
     std::array<Slot, Slots> slots_{};
 };
 
+// The stores of a group of formulas made ahead of the reactor that stores
+// their values: each value kept with the error of its store, and the group's
+// first error kept, for the reactor to raise where it makes those stores.
+class StoresAhead {
+public:
+    Kept<Single> keepSingle(Ext x) { return noted(kaskad::keepSingle(x)); }
+    Kept<Double> keepDouble(Ext x) { return noted(kaskad::keepDouble(x)); }
+    Fault firstError() const { return firstError_; }
+
+private:
+    template <class Width>
+    Kept<Width> noted(Kept<Width> kept)
+    {
+        if (firstError_ == Fault::none && !kept.isStored())
+            firstError_ = kept.fault();
+        return kept;
+    }
+
+    Fault firstError_ = Fault::none;
+};
+
+// Raises a group's first error, if it had one.
+inline void raiseFirstError(Fault error)
+{
+    if (error != Fault::none)
+        raiseFault(error);
+}
+
 } // namespace kaskad
