@@ -63,7 +63,7 @@ TemperatureTerms temperatureTerms(Single t)
     return terms;
 }
 
-// The terms of up to 256 temperatures this thread met (some 76 KB).
+// The terms of up to 256 temperatures this thread met (72 KB).
 const TemperatureTerms& temperatureTermsAt(Single t)
 {
     thread_local TermsCache<TemperatureTerms, 1, 256> cache;
@@ -118,7 +118,7 @@ AirVelocityTerms airVelocityTerms(const TemperatureTerms& terms, Single wg)
 }
 
 // The terms of up to 256 pairs of temperature and air velocity this thread
-// met (some 64 KB).
+// met (22 KB).
 const AirVelocityTerms& airVelocityTermsAt(Single t, Single wg, const TemperatureTerms& terms)
 {
     thread_local TermsCache<AirVelocityTerms, 2, 256> cache;

@@ -63,7 +63,7 @@ TemperatureTerms temperatureTerms(Single t)
     return terms;
 }
 
-// The terms of up to 256 temperatures this thread met (some 52 KB).
+// The terms of up to 256 temperatures this thread met (48 KB).
 const TemperatureTerms& temperatureTermsAt(Single t)
 {
     thread_local TermsCache<TemperatureTerms, 1, 256> cache;
@@ -156,7 +156,7 @@ private:
     }
 
     // The flow terms of up to 256 combinations of temperature, pressure and
-    // air velocity this thread met (some 20 KB).
+    // air velocity this thread met (15 KB).
     const FlowTerms& flowTermsAt(Single t, const TemperatureTerms& terms) const
     {
         thread_local TermsCache<FlowTerms, 3, 256> cache;

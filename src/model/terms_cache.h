@@ -1,5 +1,6 @@
 // The terms of a reactor that depend on a few stored inputs alone (its
-// temperature, the air velocity), kept per thread for the inputs met last.
+// temperature and pressure, the air velocity), kept per thread for the
+// inputs met last.
 #pragma once
 
 #include "numeric/extended.h"
