@@ -16,6 +16,8 @@ sha=$(git rev-parse --short "$rev^{commit}")
 old="$root/build-compare/$sha"
 new="$root/build"
 targets=(kaskad-cli kaskad_bench kaskad_bench_sweep)
+# Benchmarks that older revisions may not have: compared where both builds do.
+optional=(kaskad_bench_design)
 
 if [[ ! -d "$old/src" ]]; then
   git worktree add --detach "$old/src" "$sha" >/dev/null 2>&1
@@ -26,6 +28,13 @@ if [[ ! -f "$old/build/CMakeCache.txt" ]]; then
 fi
 cmake --build "$old/build" -j2 --target "${targets[@]}" >/dev/null
 cmake --build "$new" -j2 --target "${targets[@]}" >/dev/null
+benches=(kaskad_bench kaskad_bench_sweep)
+for bench in "${optional[@]}"; do
+  if cmake --build "$old/build" -j2 --target "$bench" >/dev/null 2>&1 &&
+    cmake --build "$new" -j2 --target "$bench" >/dev/null 2>&1; then
+    benches+=("$bench")
+  fi
+done
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/kaskad-compare.XXXXXX")
 trap 'rm -rf "$work"' EXIT
@@ -59,29 +68,32 @@ for ((c = 0; c < ${#commands[@]}; c += 2)); do
   cmp -s "$work/old.csv" "$work/new.csv" || { echo "${commands[c]}: the builds print different bytes" >&2; exit 1; }
 done
 
-# Benchmark cases of binary $1 present in both builds, as one filter.
-shared_filter() {
+# Benchmark cases of binary $1 present in both builds, one a line, each as a
+# filter of its own (the CSV report takes one set of counters a run).
+shared_filters() {
   comm -12 <("$old/build/bin/$1" --benchmark_list_tests | sort) <("$new/bin/$1" --benchmark_list_tests | sort) |
-    sed 's/[][()^$.*+?|\\]/\\&/g' | paste -sd'|' | sed 's/.*/^(&)$/'
+    sed 's/[][()^$.*+?|\\]/\\&/g; s/.*/^&$/'
 }
 
 # One timing per line: "name seconds" in $work/old.times and $work/new.times.
 declare -A filters
-for bench in kaskad_bench kaskad_bench_sweep; do
-  filters[$bench]=$(shared_filter "$bench")
+for bench in "${benches[@]}"; do
+  filters[$bench]=$(shared_filters "$bench")
 done
 for ((round = 1; round <= rounds; ++round)); do
   echo "round $round of $rounds" >&2
   for side in old new; do
     dir=$([[ $side == old ]] && echo "$old/build" || echo "$new")
-    for bench in kaskad_bench kaskad_bench_sweep; do
-      # CSV rows: name,iterations,real_time,cpu_time,time_unit,... The CPU
-      # time of one thread, less disturbed by the machine's other work,
-      # unless the case asks for the wall time of its threads.
-      "$dir/bin/$bench" --benchmark_filter="${filters[$bench]}" --benchmark_format=csv 2>/dev/null |
-        awk -F, '$3 ~ /^[0-9.e+-]+$/ {
-          gsub(/"/, "", $1); scale = $5 == "ns" ? 1e-9 : $5 == "us" ? 1e-6 : $5 == "ms" ? 1e-3 : 1
-          printf "%s %.9g\n", $1, ($1 ~ /real_time$/ ? $3 : $4) * scale }' >>"$work/$side.times"
+    for bench in "${benches[@]}"; do
+      while read -r filter; do
+        # CSV rows: name,iterations,real_time,cpu_time,time_unit,... The CPU
+        # time of one thread, less disturbed by the machine's other work,
+        # unless the case asks for the wall time of its threads.
+        "$dir/bin/$bench" --benchmark_filter="$filter" --benchmark_format=csv 2>/dev/null |
+          awk -F, '$3 ~ /^[0-9.e+-]+$/ {
+            gsub(/"/, "", $1); scale = $5 == "ns" ? 1e-9 : $5 == "us" ? 1e-6 : $5 == "ms" ? 1e-3 : 1
+            printf "%s %.9g\n", $1, ($1 ~ /real_time$/ ? $3 : $4) * scale }' >>"$work/$side.times"
+      done <<<"${filters[$bench]}"
     done
     for ((c = 0; c < ${#commands[@]}; c += 2)); do
       echo "${commands[c]} $(run_cli "$dir" "${commands[c + 1]}" /dev/null)" >>"$work/$side.times"
