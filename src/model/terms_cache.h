@@ -18,15 +18,16 @@ using InputBits = std::array<std::uint32_t, Inputs>;
 
 inline std::uint32_t bitsOf(Single value) { return std::bit_cast<std::uint32_t>(value.value()); }
 
-// Holds Terms for up to Slots keys, each in the slot its bits pick, a newer
-// key taking the place of an older one. Terms formed from the same stored
-// inputs are the same in every run and reactor that reaches them, so a study
-// that leaves those inputs fixed forms them once per reactor position. One
-// cache per thread (thread_local): no locks. Forming the terms must raise
-// nothing, or raise before anything is kept.
+// Holds Terms for up to Slots keys, in sets of two slots picked by the key's
+// bits; a new key takes the place of the one its set used less recently.
+// Terms formed from the same stored inputs are the same in every run and
+// reactor that reaches them, so a study that leaves those inputs fixed forms
+// them once per reactor position. One cache per thread (thread_local): no
+// locks. Forming the terms must raise nothing, or raise before anything is
+// kept.
 template <class Terms, std::size_t Inputs, std::size_t Slots>
 class TermsCache {
-    static_assert(std::has_single_bit(Slots));
+    static_assert(std::has_single_bit(Slots) && Slots >= 2);
 
 public:
     using Key = InputBits<Inputs>;
@@ -35,13 +36,19 @@ public:
     template <class Form>
     const Terms& at(const Key& key, const Form& form)
     {
-        Slot& slot = slots_[slotOf(key)];
-        if (!slot.held || slot.key != key) {
-            slot.terms = form();
-            slot.key = key;
-            slot.held = true;
-        }
-        return slot.terms;
+        const std::size_t set = setOf(key);
+        Slot* const ways = &slots_[2 * set];
+        for (std::size_t way = 0; way < 2; ++way)
+            if (ways[way].held && ways[way].key == key) {
+                lessRecent_[set] = static_cast<std::uint8_t>(1 - way);
+                return ways[way].terms;
+            }
+        const std::size_t way = lessRecent_[set];
+        ways[way].terms = form();
+        ways[way].key = key;
+        ways[way].held = true;
+        lessRecent_[set] = static_cast<std::uint8_t>(1 - way);
+        return ways[way].terms;
     }
 
 private:
@@ -50,18 +57,20 @@ private:
         Key key{};
         bool held = false;
     };
+    static constexpr std::size_t kSets = Slots / 2;
 
     // Fibonacci hashing of the bits: the temperatures of a series, a fixed
-    // step apart, spread over the slots.
-    static std::size_t slotOf(const Key& key)
+    // step apart, spread over the sets.
+    static std::size_t setOf(const Key& key)
     {
         std::uint64_t mixed = 0;
         for (const std::uint32_t bits : key)
             mixed = (mixed ^ bits) * 0x9E3779B97F4A7C15ULL;
-        return static_cast<std::size_t>(mixed >> (64 - std::countr_zero(Slots)));
+        return kSets == 1 ? 0 : static_cast<std::size_t>(mixed >> (64 - std::countr_zero(kSets)));
     }
 
     std::array<Slot, Slots> slots_{};
+    std::array<std::uint8_t, kSets> lessRecent_{};  // per set, the way to replace next
 };
 
 // The stores of a group of formulas made ahead of the reactor that stores
