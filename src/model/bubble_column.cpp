@@ -4,7 +4,10 @@
 #include "model/field_input.h"
 #include "model/model_kind.h"
 #include "model/reactor_steps.h"
+#include "model/terms_cache.h"
 #include "numeric/power.h"
+
+#include <array>
 
 namespace kaskad {
 
@@ -39,11 +42,87 @@ struct Carried {
     Double P{6.0};
 };
 
+// The terms of a reactor that depend on its temperature alone.
+struct TemperatureTerms {
+    LiquidProperties liquid;
+    std::array<Ext, 3> kinetic;  // A exp(E/(8.314 t)) of k1, k2, k3
+    Ext gravityViscosity;        // (9.81 nu)^0.333
+    PrandtlPowers prandtl;
+    Ext viscositySquared;        // (nu nu)^0.333
+};
+
+TemperatureTerms temperatureTerms(Single t)
+{
+    TemperatureTerms terms;
+    terms.liquid = liquidProperties(t);
+    const Single nu = terms.liquid.nu;
+    terms.kinetic = {kineticTerm(kRate1, t), kineticTerm(kRate2, t), kineticTerm(kRate3, t)};
+    terms.gravityViscosity = PowerOf(9.81L * nu, 0.333L);
+    terms.prandtl = prandtlPowers(terms.liquid);
+    terms.viscositySquared = PowerOf(nu * nu, 0.333L);
+    return terms;
+}
+
+// The terms of up to 256 temperatures this thread met (72 KB).
+const TemperatureTerms& temperatureTermsAt(Single t)
+{
+    thread_local TermsCache<TemperatureTerms, 1, 256> cache;
+    return cache.at({bitsOf(t)}, [t] { return temperatureTerms(t); });
+}
+
 // PowerOf(9.81, 0.333), the same in every reactor: formed once.
 Ext gravityPower()
 {
     static const Ext value = PowerOf(9.81L, 0.333L);
     return value;
+}
+
+// 0.146 Pr^0.333 Fr^0.25 up to Fr = 18 inclusive, 0.3 Pr^0.333 beyond.
+Ext nusseltTerm(Double Fr, Ext prToTheThird)
+{
+    if (Fr <= 18)
+        return (prToTheThird * PowerOf(Fr, 0.25L)) * 0.146L;
+    return prToTheThird * 0.3L;
+}
+
+// The values a reactor stores that depend on its temperature and the air
+// velocity alone, each with the error its store raises, if any.
+struct AirVelocityTerms {
+    Kept<Single> wd;              // 2.2 (9.81 nu wg)^0.25
+    std::array<Kept<Single>, 3> k;  // k1, k2, k3
+    Kept<Double> Fr;
+    Kept<Single> Nu, ALFA, ALPE;
+};
+
+// k = 1/(A exp(E/(8.314 t)) + B/wg): the kinetic term in series with the
+// air-velocity term.
+Kept<Single> rateConstant(Ext kineticTerm, const RateConstants& c, Single wg)
+{
+    return keepSingle(1 / (kineticTerm + c.B / wg));
+}
+
+AirVelocityTerms airVelocityTerms(const TemperatureTerms& terms, Single wg)
+{
+    const auto& [mu, cp, lam, ro, nu] = terms.liquid;
+    AirVelocityTerms a;
+    a.wd = keepSingle(PowerOf((9.81L * nu) * wg, 0.25L) * 2.2L);
+    a.k = {rateConstant(terms.kinetic[0], kRate1, wg), rateConstant(terms.kinetic[1], kRate2, wg),
+           rateConstant(terms.kinetic[2], kRate3, wg)};
+    a.Fr = keepDouble(wg / terms.gravityViscosity);
+    // Nu compares Fr: only a stored Fr is compared, as the run stores it first.
+    a.Nu = a.Fr.isStored() ? keepSingle(nusseltTerm(a.Fr.value(), terms.prandtl.toTheThird))
+                           : Kept<Single>::failed(a.Fr.fault());
+    a.ALFA = keepSingle((gravityPower() * (a.Nu * lam)) / terms.viscositySquared);
+    a.ALPE = keepSingle((((terms.prandtl.number * lam) * a.wd) / (terms.prandtl.toTheHalf * 15 + 4.4L)) / nu);
+    return a;
+}
+
+// The terms of up to 256 pairs of temperature and air velocity this thread
+// met (22 KB).
+const AirVelocityTerms& airVelocityTermsAt(Single t, Single wg, const TemperatureTerms& terms)
+{
+    thread_local TermsCache<AirVelocityTerms, 2, 256> cache;
+    return cache.at({bitsOf(t), bitsOf(wg)}, [&] { return airVelocityTerms(terms, wg); });
 }
 
 class BubbleColumnRun {
@@ -62,12 +141,12 @@ public:
         out_.beginReactor(i);
         const Single t = state_.t;
         const Single wg = in_.wg;
-        const LiquidProperties liquid = liquidProperties(t);
-        const auto& [mu, cp, lam, ro, nu] = liquid;
-        const Single wd = storeSingle(PowerOf((9.81L * nu) * wg, 0.25L) * 2.2L);
-        const Single k1 = rateConstant(kRate1, t, airTerms_[0]);
-        const Single k2 = rateConstant(kRate2, t, airTerms_[1]);
-        const Single k3 = rateConstant(kRate3, t, airTerms_[2]);
+        const TemperatureTerms& terms = temperatureTermsAt(t);
+        const AirVelocityTerms& velocityTerms = airVelocityTermsAt(t, wg, terms);
+        velocityTerms.wd.value();  // stored first, ALPE takes it
+        const Single k1 = velocityTerms.k[0].value();
+        const Single k2 = velocityTerms.k[1].value();
+        const Single k3 = velocityTerms.k[2].value();
         const Single Vg = storeSingle(airFlow_);
         state_.P = storeDouble(state_.P + dP);
         const AirHeat air = airHeat(state_.P, Vg);
@@ -78,28 +157,22 @@ public:
         const Composition c = leavingComposition(inlet, f.e1, f.e2, y3);
         const Single q = heatRelease(c, inlet, inlet.y30);
         const Single Q = storeSingle((q * Vr_) / 3600);
-        const Single WB = storeSingle((Q / cp) / air.dTa);
+        const Single WB = storeSingle((Q / terms.liquid.cp) / air.dTa);
         appendCompositionLines(out_, i, c);
         carry(c);
 
-        const Double Fr = storeDouble(wg / PowerOf(9.81L * nu, 0.333L));
-        const Double Pr = prandtlNumber(liquid);
-        PowersOf powersOfPr(Pr);
-        const Single Nu = bubbleNusseltNumber(Fr, powersOfPr.to(0.333L));
-        const Single ALFA = storeSingle((gravityPower() * (Nu * lam)) / PowerOf(nu * nu, 0.333L));
-        const Single ALPE = storeSingle((((Pr * lam) * wd) / (powersOfPr.to(0.5L) * 15 + 4.4L)) / nu);
+        // Stored in the order of their formulas, each raising its error here.
+        velocityTerms.Fr.value();
+        terms.prandtl.number.value();
+        velocityTerms.Nu.value();
+        const Single ALFA = velocityTerms.ALFA.value();
+        const Single ALPE = velocityTerms.ALPE.value();
 
         appendHeatTransferLines(out_, i, {air.GB, WB, ALFA, ALPE, t, state_.P});
         state_.t = storeSingle(state_.t + in_.dtr);
     }
 
 private:
-    // k = 1/(A exp(E/(8.314 t)) + B/wg): the kinetic term in series with the
-    // air-velocity term.
-    static Single rateConstant(const RateConstants& c, Single t, Ext airTerm)
-    {
-        return storeSingle(1 / (kineticTerm(c, t) + airTerm));
-    }
 
     // The next reactor's Newton iteration starts from this reactor's y3.
     void carry(const Composition& c)
@@ -116,21 +189,14 @@ private:
     const Inputs& in_;
     Carried state_;
     Double Vr_;
-    // B/wg of the three rate constants and the air flow ((0.785 d) d) wg:
-    // the same in every reactor of a run, formed once, a fault carried to the
-    // step that uses them.
-    const Ext airTerms_[3] = {kRate1.B / in_.wg, kRate2.B / in_.wg, kRate3.B / in_.wg};
+    // The air flow ((0.785 d) d) wg: the same in every reactor of a run,
+    // formed once, a fault carried to the step that uses it.
     const Ext airFlow_ = ((0.785L * in_.d) * in_.d) * in_.wg;
 };
 
 } // namespace
 
-Single bubbleNusseltNumber(Double Fr, Ext prToTheThird)
-{
-    if (Fr <= 18)
-        return storeSingle((prToTheThird * PowerOf(Fr, 0.25L)) * 0.146L);
-    return storeSingle(prToTheThird * 0.3L);
-}
+Single bubbleNusseltNumber(Double Fr, Ext prToTheThird) { return storeSingle(nusseltTerm(Fr, prToTheThird)); }
 
 void runBubbleColumn(ModelWindow& window, DecimalSeparator separator)
 {

@@ -5,7 +5,10 @@
 #include "model/field_input.h"
 #include "model/model_kind.h"
 #include "model/reactor_steps.h"
+#include "model/terms_cache.h"
 #include "numeric/power.h"
+
+#include <array>
 
 namespace kaskad {
 
@@ -42,6 +45,31 @@ struct Carried {
     Single P{6.0f};
 };
 
+// The terms of a reactor that depend on its temperature alone.
+struct TemperatureTerms {
+    LiquidProperties liquid;
+    PrandtlPowers prandtl;
+    Ext arrhenius12;  // exp(E/(8.314 t)) of k1 and k2, which share E
+    Ext arrhenius3;   // that of k3
+};
+
+TemperatureTerms temperatureTerms(Single t)
+{
+    TemperatureTerms terms;
+    terms.liquid = liquidProperties(t);
+    terms.prandtl = prandtlPowers(terms.liquid);
+    terms.arrhenius12 = arrheniusFactor(E12, t);
+    terms.arrhenius3 = arrheniusFactor(kRate3.E, t);
+    return terms;
+}
+
+// The terms of up to 256 temperatures this thread met (48 KB).
+const TemperatureTerms& temperatureTermsAt(Single t)
+{
+    thread_local TermsCache<TemperatureTerms, 1, 256> cache;
+    return cache.at({bitsOf(t)}, [t] { return temperatureTerms(t); });
+}
+
 // Tubes in nr hexagonal rings around a centre tube.
 std::int32_t tubeCount()
 {
@@ -64,20 +92,15 @@ public:
     {
         out_.beginReactor(i);
         const Single t = state_.t;
-        const LiquidProperties liquid = liquidProperties(t);
-        const Double Pr = prandtlNumber(liquid);
-        PowersOf powersOfPr(Pr);
-        const Double rog = storeDouble((377.97L * state_.P) / t);
-        const Double sig = storeDouble(0.021L - kOneE6 * t);
+        const TemperatureTerms& terms = temperatureTermsAt(t);
+        terms.prandtl.number.value();  // stored first
         const std::int32_t nt = tubeCount();
-        const TubeFlow flow = tubeFlow(liquid, rog, sig);
-        const Single ALFA = wallHeatTransfer(liquid, flow.us, powersOfPr);
-
-        // k1 and k2 share their activation energy, and so their exponential.
-        const Ext arrhenius12 = arrheniusFactor(E12, t);
-        const Single k1 = rateConstant(kRate1, arrhenius12, flow.fi);
-        const Single k2 = rateConstant(kRate2, arrhenius12, flow.fi);
-        const Single k3 = rateConstant(kRate3, arrheniusFactor(kRate3.E, t), flow.fi);
+        const FlowTerms& flow = flowTermsAt(t, terms);
+        raiseFirstError(flow.beforeAirHeat);
+        const Single ALFA = flow.ALFA.value();
+        const Single k1 = flow.k[0].value();
+        const Single k2 = flow.k[1].value();
+        const Single k3 = flow.k[2].value();
 
         state_.P = storeSingle(state_.P + dP);
         // Air flow through the tubes' cross-section.
@@ -89,59 +112,102 @@ public:
         const Composition c = leavingComposition(inlet, f.e1, f.e2, solveY3(state_.x, inlet, f, eps).y3);
         const Single q = heatRelease(c, inlet, windowState_.y3h - inlet.y30);
         const Single Q = storeSingle((((PowerOf(dtb, 2) * (0.785L * q)) * H) * nt) / 3600);
-        const Single WB = storeSingle((Q / liquid.cp) / air.dTa);
+        const Single WB = storeSingle((Q / terms.liquid.cp) / air.dTa);
         appendCompositionLines(out_, i, c);
         carry(c);
 
-        const Single ALPE = liquidHeatTransfer(liquid, flow, Pr, powersOfPr);
+        raiseFirstError(flow.afterComposition);
+        const Single ALPE = flow.ALPE.value();
         state_.t = storeSingle(state_.t + in_.dtr);
         appendHeatTransferLines(out_, i, {air.GB, WB, ALFA, ALPE, state_.t, state_.P});
     }
 
 private:
+    // The values a reactor stores from its temperature, its pressure and the
+    // air velocity alone, in two groups with the first error of each: the
+    // tube flow, ALFA and k1..k3, stored before the air heat, and ALPE,
+    // stored after the composition.
+    struct FlowTerms {
+        Kept<Single> ALFA;
+        std::array<Kept<Single>, 3> k;
+        Kept<Single> ALPE;
+        Fault beforeAirHeat = Fault::none;
+        Fault afterComposition = Fault::none;
+    };
+
+    FlowTerms flowTerms(Single t, const TemperatureTerms& terms) const
+    {
+        const LiquidProperties& liquid = terms.liquid;
+        FlowTerms flowTerms;
+        StoresAhead before;
+        const Kept<Double> rog = before.keepDouble((377.97L * state_.P) / t);
+        const Kept<Double> sig = before.keepDouble(0.021L - kOneE6 * t);
+        const TubeFlow flow = tubeFlow(before, liquid, rog, sig);
+        flowTerms.ALFA = wallHeatTransfer(before, liquid, flow.us, terms.prandtl.toTheThird);
+        // k1 and k2 share their activation energy, and so their exponential.
+        flowTerms.k = {rateConstant(before, kRate1, terms.arrhenius12, flow.fi),
+                       rateConstant(before, kRate2, terms.arrhenius12, flow.fi),
+                       rateConstant(before, kRate3, terms.arrhenius3, flow.fi)};
+        flowTerms.beforeAirHeat = before.firstError();
+        StoresAhead after;
+        flowTerms.ALPE = liquidHeatTransfer(after, liquid, flow, terms.prandtl.number, terms.prandtl.toTheHalf);
+        flowTerms.afterComposition = after.firstError();
+        return flowTerms;
+    }
+
+    // The flow terms of up to 256 combinations of temperature, pressure and
+    // air velocity this thread met (15 KB).
+    const FlowTerms& flowTermsAt(Single t, const TemperatureTerms& terms) const
+    {
+        thread_local TermsCache<FlowTerms, 3, 256> cache;
+        return cache.at({bitsOf(t), bitsOf(state_.P), bitsOf(in_.wg)}, [&] { return flowTerms(t, terms); });
+    }
+
     // The two-phase flow in the tube: the liquid's circulation velocity wl,
     // the gas hold-up fi and the velocities that follow from them.
-    TubeFlow tubeFlow(const LiquidProperties& liquid, Double rog, Double sig) const
+    TubeFlow tubeFlow(StoresAhead& stores, const LiquidProperties& liquid, Kept<Double> rog, Kept<Double> sig) const
     {
         const auto& [mu, cp, lam, ro, nu] = liquid;
         const Single wg = in_.wg;
         TubeFlow flow;
-        flow.C0 = storeDouble((PowerOf(ro / rog, 0.2L) * 1.4L) * PowerOf((ro - rog) / ro, 5));
-        flow.ub = storeDouble(PowerOf(((ro - rog) * (9.81L * sig)) / PowerOf(ro, 2), 0.25L) * 1.5L);
-        flow.wl = storeDouble(wgToTheQuarter_ * 1.007L);
-        flow.fi = storeDouble(wg / ((wg + flow.wl) + flow.C0 * flow.ub));
-        const Double Re = storeDouble((flow.wl * dtb) / nu);
-        const Double lf = storeDouble(PowerOf(10 / Re + 0.00116L / dtb, 0.25L) * 0.11L);
-        const Double ka = storeDouble((PowerOf(1.44L, 2) * (3.5L * flow.fi)) * (flow.wl - flow.ub));
-        const Double vb = riseVelocity(flow.wl, ka, flow.ub);
-        const Double tw = storeDouble((PowerOf(flow.wl, 2) * ((lf / 8) * ro)) / PowerOf(1 - flow.fi, 1.75L));
-        flow.us = storeSingle(PowerOf(
+        flow.C0 = stores.keepDouble((PowerOf(ro / rog, 0.2L) * 1.4L) * PowerOf((ro - rog) / ro, 5));
+        flow.ub = stores.keepDouble(PowerOf(((ro - rog) * (9.81L * sig)) / PowerOf(ro, 2), 0.25L) * 1.5L);
+        flow.wl = stores.keepDouble(wgToTheQuarter_ * 1.007L);
+        flow.fi = stores.keepDouble(wg / ((wg + flow.wl) + flow.C0 * flow.ub));
+        const Kept<Double> Re = stores.keepDouble((flow.wl * dtb) / nu);
+        const Kept<Double> lf = stores.keepDouble(PowerOf(10 / Re + 0.00116L / dtb, 0.25L) * 0.11L);
+        const Kept<Double> ka = stores.keepDouble((PowerOf(1.44L, 2) * (3.5L * flow.fi)) * (flow.wl - flow.ub));
+        const Kept<Double> vb = stores.keepDouble(riseVelocityTerm(flow.wl, ka, flow.ub));
+        const Kept<Double> tw = stores.keepDouble((PowerOf(flow.wl, 2) * ((lf / 8) * ro)) / PowerOf(1 - flow.fi, 1.75L));
+        flow.us = stores.keepSingle(PowerOf(
             PowerOf(1 - flow.fi, 2) * ((((13.032L * nu) * 9.81L) * vb) * flow.fi) + PowerOf(tw / ro, 2), 0.25L));
         return flow;
     }
 
     // ALFA, the heat transfer to the tube wall, from the friction velocity us.
-    static Single wallHeatTransfer(const LiquidProperties& liquid, Single us, PowersOf& powersOfPr)
+    static Kept<Single> wallHeatTransfer(StoresAhead& stores, const LiquidProperties& liquid, Kept<Single> us,
+                                         Ext prToTheThird)
     {
-        const Double Res = storeDouble(((us * dtb) / 2) / liquid.nu);
-        const Single Nu = storeSingle(powersOfPr.to(0.333L) * (PowerOf(Res, 0.95L) * 0.186L));
-        return storeSingle((Nu * liquid.lam) / dtb);
+        const Kept<Double> Res = stores.keepDouble(((us * dtb) / 2) / liquid.nu);
+        const Kept<Single> Nu = stores.keepSingle(prToTheThird * (PowerOf(Res, 0.95L) * 0.186L));
+        return stores.keepSingle((Nu * liquid.lam) / dtb);
     }
 
     // ALPE, the heat transfer of the liquid, from the slip velocity ws.
-    Single liquidHeatTransfer(const LiquidProperties& liquid, const TubeFlow& flow, Double Pr, PowersOf& powersOfPr) const
+    Kept<Single> liquidHeatTransfer(StoresAhead& stores, const LiquidProperties& liquid, const TubeFlow& flow,
+                                    Kept<Double> Pr, Ext prToTheHalf) const
     {
-        const Double Zp = storeDouble(powersOfPr.to(0.5L) * 15 + 4.4L);
-        const Double ws = storeDouble(in_.wg / flow.fi - flow.wl / (1 - flow.fi));
-        const Double us2 = storeDouble(PowerOf((((13.032L * liquid.nu) * 9.81L) * flow.fi) * ws, 0.25L));
-        return storeSingle((((us2 * Pr) * liquid.lam) / Zp) / liquid.nu);
+        const Kept<Double> Zp = stores.keepDouble(prToTheHalf * 15 + 4.4L);
+        const Kept<Double> ws = stores.keepDouble(in_.wg / flow.fi - flow.wl / (1 - flow.fi));
+        const Kept<Double> us2 = stores.keepDouble(PowerOf((((13.032L * liquid.nu) * 9.81L) * flow.fi) * ws, 0.25L));
+        return stores.keepSingle((((us2 * Pr) * liquid.lam) / Zp) / liquid.nu);
     }
 
     // k = 1/(A exp(E/(8.314 t)) + ((B/wg^1.2)/dtb^0.5)/(1 - fi)): the kinetic
     // term in series with the air-velocity term of the tube.
-    Single rateConstant(const RateConstants& c, Ext arrhenius, Double fi) const
+    Kept<Single> rateConstant(StoresAhead& stores, const RateConstants& c, Ext arrhenius, Kept<Double> fi) const
     {
-        return storeSingle(
+        return stores.keepSingle(
             1 / (kineticTerm(c, arrhenius) + ((c.B / wgToOnePointTwo_) / dtbSquareRoot_) / (1 - fi)));
     }
 
@@ -171,7 +237,9 @@ private:
 
 } // namespace
 
-Double riseVelocity(Double wl, Double ka, Double ub) { return storeDouble(wl / (1 - ka) + ub); }
+Ext riseVelocityTerm(Ext wl, Ext ka, Ext ub) { return wl / (1 - ka) + ub; }
+
+Double riseVelocity(Double wl, Double ka, Double ub) { return storeDouble(riseVelocityTerm(wl, ka, ub)); }
 
 void runGasLift(const GasLiftWindowState& windowState, ModelWindow& window, DecimalSeparator separator)
 {

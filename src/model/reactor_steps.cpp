@@ -25,9 +25,11 @@ LiquidProperties liquidProperties(Single t)
     return p;
 }
 
-Double prandtlNumber(const LiquidProperties& liquid)
+PrandtlPowers prandtlPowers(const LiquidProperties& liquid)
 {
-    return storeDouble((liquid.cp * liquid.mu) / liquid.lam);
+    const Kept<Double> number = keepDouble((liquid.cp * liquid.mu) / liquid.lam);
+    PowersOf powers(number);
+    return {number, powers.to(0.333L), powers.to(0.5L)};
 }
 
 Ext arrheniusFactor(Ext E, Single t) { return Exp((E / t) / 8.314L); }

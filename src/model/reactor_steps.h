@@ -18,8 +18,15 @@ struct LiquidProperties {
 };
 LiquidProperties liquidProperties(Single t);
 
-// Prandtl number.
-Double prandtlNumber(const LiquidProperties& liquid);
+// The Prandtl number (cp mu)/lam as a double, and its powers 0.333 and 0.5,
+// formed without raising: a run takes the number where its formula stores
+// it, and raises there if it cannot be stored.
+struct PrandtlPowers {
+    Kept<Double> number;
+    Ext toTheThird;  // Pr^0.333
+    Ext toTheHalf;   // Pr^0.5
+};
+PrandtlPowers prandtlPowers(const LiquidProperties& liquid);
 
 // Constants of a rate constant, at the width of the run's table.
 struct RateConstants {

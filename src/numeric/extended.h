@@ -131,22 +131,58 @@ private:
     double value_ = 0;
 };
 
+// A value stored as a Single or Double ahead of the formula that stores it,
+// or the error that store raises, held back: value() raises it where the
+// formula stores. As an operand it is the stored value, or its fault carried
+// on, so the terms formed from it carry the fault too.
+template <class Width>
+class Kept {
+public:
+    constexpr Kept() = default;
+    constexpr explicit Kept(Width stored) : stored_(stored) {}
+    static constexpr Kept failed(Fault fault)
+    {
+        Kept kept;
+        kept.fault_ = fault;
+        return kept;
+    }
+
+    bool isStored() const { return fault_ == Fault::none; }
+    Fault fault() const { return fault_; }
+    // The stored value; raises the error of the store, if any.
+    Width value() const
+    {
+        if (!isStored())
+            raiseFault(fault_);
+        return stored_;
+    }
+    operator Ext() const { return isStored() ? static_cast<Ext>(stored_) : Ext::faulted(fault_); }
+
+private:
+    Width stored_{};
+    Fault fault_ = Fault::none;
+};
+
 // Rounds to single, to nearest with ties to even. A carried fault, or a value
-// beyond the single range, raises its error and stores nothing.
-inline Single storeSingle(Ext x)
+// beyond the single range, is the error of the store.
+inline Kept<Single> keepSingle(Ext x)
 {
-    const float rounded = static_cast<float>(x.value());
-    if (std::isinf(rounded))
-        raiseFault(Fault::overflow);
-    return Single(rounded);
+    if (x.isFaulted())
+        return Kept<Single>::failed(x.fault());
+    const float rounded = static_cast<float>(x.rawValue());
+    return std::isinf(rounded) ? Kept<Single>::failed(Fault::overflow) : Kept<Single>(Single(rounded));
 }
 
-inline Double storeDouble(Ext x)
+inline Kept<Double> keepDouble(Ext x)
 {
-    const double rounded = static_cast<double>(x.value());
-    if (std::isinf(rounded))
-        raiseFault(Fault::overflow);
-    return Double(rounded);
+    if (x.isFaulted())
+        return Kept<Double>::failed(x.fault());
+    const double rounded = static_cast<double>(x.rawValue());
+    return std::isinf(rounded) ? Kept<Double>::failed(Fault::overflow) : Kept<Double>(Double(rounded));
 }
+
+// keepSingle and keepDouble with the error raised at once: nothing is stored.
+inline Single storeSingle(Ext x) { return keepSingle(x).value(); }
+inline Double storeDouble(Ext x) { return keepDouble(x).value(); }
 
 } // namespace kaskad

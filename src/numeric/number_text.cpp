@@ -1,6 +1,7 @@
 // Field texts read by the number syntax (ScanNumberText, TextToNumber), the
 // count rounding, and numbers written in the general format (NumberToText).
 #include "number_text.h"
+#include "number_text_paths.h"
 
 #include "errors.h"
 #include "extended.h"
@@ -30,11 +31,6 @@ constexpr std::array<long double, 16> kTenToThirtyTwos = {
     1e256L, 1e288L, 1e320L, 1e352L, 1e384L, 1e416L, 1e448L, 1e480L};
 constexpr std::array<long double, 10> kTenToFiveTwelves = {
     1e0L, 1e512L, 1e1024L, 1e1536L, 1e2048L, 1e2560L, 1e3072L, 1e3584L, 1e4096L, 1e4608L};
-
-// "00", "01", ..., "99".
-constexpr char kDigitPairs[] =
-    "0001020304050607080910111213141516171819202122232425262728293031323334353637383940414243444546474849"
-    "5051525354555657585960616263646566676869707172737475767778798081828384858687888990919293949596979899";
 
 constexpr long double kTenTo17 = 1e17L;
 constexpr long double kTenTo18 = 1e18L;
@@ -231,12 +227,6 @@ std::int32_t RoundCount(long double value)
 
 namespace {
 
-// |value| as D * 10^(X - 18) with D an integer of exactly 18 digits.
-struct DecimalDigits {
-    std::uint64_t d;
-    int x;
-};
-
 // ScaleByPowerOfTen, with the one-factor scaling of the common magnitudes
 // inline.
 [[gnu::always_inline]] inline long double scaleForDigits(long double magnitude, int k)
@@ -274,110 +264,166 @@ struct DecimalDigits {
     return {static_cast<std::uint64_t>(x87::toInteger(d)), x};
 }
 
-// A 64-bit significand times an exact power of ten, held exactly.
-using SignificandProduct = unsigned __int128;
-
-int bitLength(SignificandProduct v)
-{
-    const auto high = static_cast<std::uint64_t>(v >> 64);
-    return high != 0 ? 128 - __builtin_clzll(high) : v != 0 ? 64 - __builtin_clzll(static_cast<std::uint64_t>(v)) : 0;
-}
-
-// The powers of ten that are exact in extended precision, as integers.
-constexpr std::array<SignificandProduct, 28> kTenToUnitsExactly = [] {
-    std::array<SignificandProduct, 28> powers{};
-    SignificandProduct power = 1;
-    for (SignificandProduct& p : powers) {
-        p = power;
-        power *= 10;
-    }
-    return powers;
-}();
-
-// S * 2^q: an extended value with its 64-bit significand.
+// S * 2^q with the top bit of S set: a finite non-zero extended value, held
+// exactly as the x87 unit holds it.
 struct BinaryValue {
     std::uint64_t S;
     int q;
 };
 
-// (m * 2^E) * 10^k rounded to extended, to nearest with ties to even, as the
-// x87 multiplication rounds it; nothing when k is outside the exact powers
-// or the product is too wide to form exactly.
-std::optional<BinaryValue> timesPowerOfTen(std::uint64_t m, int E, int k)
+constexpr bool operator<(BinaryValue a, BinaryValue b) { return a.q != b.q ? a.q < b.q : a.S < b.S; }
+
+// The binary value of the integer n > 0.
+constexpr BinaryValue binaryValueOf(std::uint64_t n)
 {
-    if (k < 0 || k >= static_cast<int>(kTenToUnitsExactly.size()))
-        return std::nullopt;
-    const SignificandProduct power = kTenToUnitsExactly[static_cast<std::size_t>(k)];
-    if (bitLength(m) + bitLength(power) > 128)
-        return std::nullopt;
-    const SignificandProduct product = m * power;
-    const int length = bitLength(product);
-    if (length <= 64)
-        return BinaryValue{static_cast<std::uint64_t>(product), E};
-    int shift = length - 64;
-    auto S = static_cast<std::uint64_t>(product >> shift);
-    const SignificandProduct rest = product & ((SignificandProduct(1) << shift) - 1);
-    const SignificandProduct half = SignificandProduct(1) << (shift - 1);
+    const int shift = std::countl_zero(n);
+    return {n << shift, -shift};
+}
+
+// n * 2^q for n of at most 128 bits, rounded to 64 as the x87 unit rounds:
+// to nearest, ties to even. For the table below.
+constexpr BinaryValue roundedToExtended(unsigned __int128 n, int q)
+{
+    const auto high = static_cast<std::uint64_t>(n >> 64);
+    if (high == 0) {
+        const BinaryValue low = binaryValueOf(static_cast<std::uint64_t>(n));
+        return {low.S, q + low.q};
+    }
+    int shift = 64 - std::countl_zero(high);
+    auto S = static_cast<std::uint64_t>(n >> shift);
+    const unsigned __int128 rest = n & ((static_cast<unsigned __int128>(1) << shift) - 1);
+    const unsigned __int128 half = static_cast<unsigned __int128>(1) << (shift - 1);
     if (rest > half || (rest == half && (S & 1) != 0)) {
         if (++S == 0) {
             S = 1ULL << 63;
             ++shift;
         }
     }
-    return BinaryValue{S, E + shift};
+    return {S, q + shift};
 }
 
-// Compares S * 2^q with a whole number below 2^63: -1, 0 or 1.
-int compare(BinaryValue v, std::uint64_t n)
+// kTenToUnits as binary values: 10^k = 5^k * 2^k, 5^k rounded to 64 bits
+// once it is wider (from 10^28 on), as the extended literals are.
+constexpr std::array<BinaryValue, kTenToUnits.size()> kTenToUnitsBinary = [] {
+    std::array<BinaryValue, kTenToUnits.size()> powers{};
+    unsigned __int128 fivePower = 1;
+    for (std::size_t k = 0; k < powers.size(); ++k, fivePower *= 5)
+        powers[k] = roundedToExtended(fivePower, static_cast<int>(k));
+    return powers;
+}();
+
+constexpr long double extendedOf(BinaryValue v)
 {
-    if (v.q >= 0)
-        return v.q > 63 || (SignificandProduct(v.S) << v.q) > n ? 1 : (SignificandProduct(v.S) << v.q) == n ? 0 : -1;
-    if (-v.q > 64)
-        return -1;
-    const SignificandProduct scaledN = SignificandProduct(n) << -v.q;
-    return SignificandProduct(v.S) > scaledN ? 1 : SignificandProduct(v.S) == scaledN ? 0 : -1;
+    long double value = static_cast<long double>(v.S);
+    for (int q = v.q; q > 0; --q)
+        value *= 2;
+    for (int q = v.q; q < 0; ++q)
+        value /= 2;
+    return value;
+}
+
+constexpr bool tablesAgree()
+{
+    for (std::size_t k = 0; k < kTenToUnits.size(); ++k)
+        if (extendedOf(kTenToUnitsBinary[k]) != kTenToUnits[k])
+            return false;
+    return true;
+}
+static_assert(tablesAgree(), "each binary power of ten is its extended literal");
+
+constexpr BinaryValue kBinaryTenTo17 = binaryValueOf(100'000'000'000'000'000ULL);
+constexpr BinaryValue kBinaryTenTo18 = binaryValueOf(1'000'000'000'000'000'000ULL);
+constexpr std::uint64_t kWholeTenTo18 = 1'000'000'000'000'000'000ULL;
+
+// a * b rounded to 64 bits as the x87 multiplication rounds it: to nearest,
+// ties to even.
+[[gnu::always_inline]] inline BinaryValue times(BinaryValue a, BinaryValue b)
+{
+    const unsigned __int128 product = static_cast<unsigned __int128>(a.S) * b.S;
+    auto kept = static_cast<std::uint64_t>(product >> 64);
+    auto dropped = static_cast<std::uint64_t>(product);
+    int q = a.q + b.q + 64;
+    // Two top bits set make a product of 127 or 128 bits: in the shorter,
+    // one more bit is kept.
+    if ((kept >> 63) == 0) {
+        kept = kept << 1 | dropped >> 63;
+        dropped <<= 1;
+        --q;
+    }
+    // dropped is the rest as a fraction of the last bit kept, in 64 bits.
+    constexpr std::uint64_t half = 1ULL << 63;
+    if (dropped > half || (dropped == half && (kept & 1) != 0)) {
+        if (++kept == 0) {
+            kept = half;
+            ++q;
+        }
+    }
+    return {kept, q};
+}
+
+// v * kTenToUnits[k], rounded as the x87 multiplication rounds it; nothing
+// when k is outside the table, where the scaling takes more than one step.
+[[gnu::always_inline]] inline std::optional<BinaryValue> timesPowerOfTen(BinaryValue v, int k)
+{
+    if (k < 0 || k >= static_cast<int>(kTenToUnitsBinary.size()))
+        return std::nullopt;
+    return times(v, kTenToUnitsBinary[static_cast<std::size_t>(k)]);
 }
 
 // S * 2^q rounded to an integer, to nearest with ties to even; the value is
-// below 2^63.
-std::uint64_t roundToInteger(BinaryValue v)
+// at least 1 and below 2^64.
+[[gnu::always_inline]] inline std::uint64_t roundToInteger(BinaryValue v)
 {
     if (v.q >= 0)
         return v.S << v.q;
     const int shift = -v.q;
-    if (shift >= 64)
-        return shift == 64 && v.S > (1ULL << 63) ? 1 : 0;
     const std::uint64_t whole = v.S >> shift;
     const std::uint64_t rest = v.S & ((1ULL << shift) - 1);
     const std::uint64_t half = 1ULL << (shift - 1);
     return rest > half || (rest == half && (whole & 1) != 0) ? whole + 1 : whole;
 }
 
-constexpr std::uint64_t kWholeTenTo17 = 100'000'000'000'000'000ULL;
-constexpr std::uint64_t kWholeTenTo18 = 1'000'000'000'000'000'000ULL;
-
-// eighteenDigits for the value m * 2^E of a double or single, in integer
-// arithmetic that rounds exactly as the extended scaling does; nothing where
-// that scaling takes more than one exact power of ten, or the rounded D
-// reaches 10^18 (both left to the extended path).
-std::optional<DecimalDigits> eighteenDigitsOfBinary(std::uint64_t m, int E)
+// eighteenDigits in integer arithmetic: the same estimate, the same scalings
+// in the same order, each product rounded exactly as the x87 unit rounds it,
+// so the same D and X. Nothing where a scaling takes more than one factor of
+// the table (values below about 10^-13 or from 10^18 on) or the rounded D
+// reaches 10^18: those stay with the extended path.
+[[gnu::always_inline]] inline std::optional<DecimalDigits> eighteenDigitsOfBinary(BinaryValue magnitude)
 {
-    const int zeros = __builtin_ctzll(m);
-    m >>= zeros;
-    E += zeros;
-    const int e = 63 - __builtin_clzll(m) + E;
+    const int e = magnitude.q + 63;
     int x = static_cast<int>((static_cast<std::int64_t>(e) * 646456993) >> 31) + 1;
-    std::optional<BinaryValue> scaled = timesPowerOfTen(m, E, 18 - x);
-    while (scaled && compare(*scaled, kWholeTenTo18) >= 0)
-        scaled = timesPowerOfTen(m, E, 18 - ++x);
-    while (scaled && compare(*scaled, kWholeTenTo17) < 0)
-        scaled = timesPowerOfTen(m, E, 18 - --x);
+    if (x >= 0 && x < static_cast<int>(kTenToUnitsBinary.size()) &&
+        !(magnitude < kTenToUnitsBinary[static_cast<std::size_t>(x)]))
+        ++x;
+    std::optional<BinaryValue> scaled = timesPowerOfTen(magnitude, 18 - x);
+    while (scaled && !(*scaled < kBinaryTenTo18))
+        scaled = timesPowerOfTen(magnitude, 18 - ++x);
+    while (scaled && *scaled < kBinaryTenTo17)
+        scaled = timesPowerOfTen(magnitude, 18 - --x);
     if (!scaled)
         return std::nullopt;
     const std::uint64_t d = roundToInteger(*scaled);
     if (d >= kWholeTenTo18)
         return std::nullopt;
     return DecimalDigits{d, x};
+}
+
+// The binary value of |value| for a finite non-zero extended; nothing for
+// the encodings without the integer bit that the x87 unit rejects.
+[[gnu::always_inline]] inline std::optional<BinaryValue> magnitudeOf(long double value)
+{
+    std::uint64_t significand;
+    std::uint16_t signAndExponent;
+    std::memcpy(&significand, &value, sizeof significand);
+    std::memcpy(&signAndExponent, reinterpret_cast<const char*>(&value) + 8, sizeof signAndExponent);
+    const int biased = signAndExponent & 0x7FFF;
+    if (biased == 0) {
+        const BinaryValue subnormal = binaryValueOf(significand);
+        return BinaryValue{subnormal.S, subnormal.q + 1 - 16383};
+    }
+    if ((significand >> 63) == 0)
+        return std::nullopt;
+    return BinaryValue{significand, biased - 16383 - 63};
 }
 
 } // namespace
@@ -414,26 +460,48 @@ struct FifteenDigits {
     return {prefix, x};
 }
 
-// The fifteen digits of prefix written at digits; returns how many are left
-// once trailing zeros are dropped.
-[[gnu::always_inline]] inline int spellFifteenDigits(std::uint64_t prefix, char (&digits)[15])
+// The eight decimal digits of n < 10^8 as ASCII bytes, the first digit in
+// the lowest byte: halved into fours, hundreds and tens, each split made in
+// all lanes of the word at once.
+[[gnu::always_inline]] inline std::uint64_t eightDigitBytes(std::uint32_t n)
 {
-    // Two at a time, in two independent halves of 7 and 8.
-    auto high = static_cast<std::uint32_t>(prefix / 100'000'000);
-    auto low = static_cast<std::uint32_t>(prefix % 100'000'000);
-    for (int k = 13; k >= 7; k -= 2) {
-        std::memcpy(digits + k, kDigitPairs + 2 * (low % 100), 2);
-        low /= 100;
-        if (k > 7) {
-            std::memcpy(digits + k - 8, kDigitPairs + 2 * (high % 100), 2);
-            high /= 100;
-        }
-    }
-    digits[0] = static_cast<char>('0' + high);
-    int n = 15;
-    while (digits[n - 1] == '0')
-        --n;
-    return n;
+    std::uint64_t lanes = n / 10000 | static_cast<std::uint64_t>(n % 10000) << 32;
+    // x * 10486 >> 20 is x / 100 below 10^4; x * 103 >> 10 is x / 10 below 100.
+    const std::uint64_t hundreds = (lanes * 10486) >> 20 & 0x0000007F0000007FULL;
+    lanes = hundreds | (lanes - hundreds * 100) << 16;
+    const std::uint64_t tens = (lanes * 103) >> 10 & 0x000F000F000F000FULL;
+    lanes = tens | (lanes - tens * 10) << 8;
+    return lanes + 0x3030303030303030ULL;
+}
+
+// Fifteen digits held as the bytes of one integer, the first in the lowest,
+// a zero byte above the last, and how many remain without trailing zeros.
+struct FifteenDigitBytes {
+    unsigned __int128 bytes;
+    int count;
+};
+
+[[gnu::always_inline]] inline FifteenDigitBytes spellFifteenDigits(std::uint64_t prefix)
+{
+    // The first 7 digits come with a leading zero, dropped by the shift.
+    const unsigned __int128 sixteen =
+        eightDigitBytes(static_cast<std::uint32_t>(prefix / 100'000'000)) |
+        static_cast<unsigned __int128>(eightDigitBytes(static_cast<std::uint32_t>(prefix % 100'000'000))) << 64;
+    const unsigned __int128 bytes = sixteen >> 8;
+    // The digits' values, zero for each "0": the last non-zero one ends them.
+    constexpr unsigned __int128 kZeroDigits =
+        static_cast<unsigned __int128>(0x0030303030303030ULL) << 64 | 0x3030303030303030ULL;
+    const unsigned __int128 values = bytes - kZeroDigits;
+    const auto high = static_cast<std::uint64_t>(values >> 64);
+    const int lastByte = high != 0 ? 64 + 63 - std::countl_zero(high)
+                                   : 63 - std::countl_zero(static_cast<std::uint64_t>(values));
+    return {bytes, lastByte / 8 + 1};
+}
+
+// Sixteen bytes of digits at out, whatever of them the text needs.
+[[gnu::always_inline]] inline void storeDigitBytes(char* out, unsigned __int128 bytes)
+{
+    std::memcpy(out, &bytes, sizeof bytes);
 }
 
 // The exponent of the E form; those of the printed numbers fit an int.
@@ -492,13 +560,55 @@ struct FifteenDigits {
 
 // Writes the number D * 10^(X - 18) in the general format with 15
 // significant digits; returns the end of what it wrote.
+// The general format's layout for fifteen digits held as bytes: each part is
+// stored whole, sixteen digit bytes or four separator bytes at a time, and
+// the next part written over what the text does not use. Writes at most
+// kNumberTextCapacity bytes; returns the end of the text.
+[[gnu::always_inline]] inline char* layOutFifteenDigits(char* out, FifteenDigitBytes digits, int x, bool negative,
+                                                        DecimalSeparator separator)
+{
+    const int n = digits.count;
+    const std::string_view sep = separator.text();
+    // The separator's four bytes, of which it uses sep.size().
+    const auto putSeparator = [&](char* at) {
+        std::memcpy(at, sep.data(), 4);
+        return at + sep.size();
+    };
+    *out = '-';
+    out += negative;
+    if (x > 15 || x < -3) {
+        *out++ = static_cast<char>(digits.bytes);
+        if (n > 1) {
+            out = putSeparator(out);
+            storeDigitBytes(out, digits.bytes >> 8);
+            out += n - 1;
+        }
+        *out++ = 'E';
+        return writeExponent(out, x - 1);
+    }
+    if (x <= 0) {
+        *out++ = '0';
+        out = putSeparator(out);
+        std::memcpy(out, "000", 3);
+        out += -x;
+        storeDigitBytes(out, digits.bytes);
+        return out + n;
+    }
+    storeDigitBytes(out, digits.bytes);
+    if (n <= x) {
+        std::memcpy(out + n, "0000000000000000", 16);
+        return out + x;
+    }
+    char* tail = putSeparator(out + x);
+    storeDigitBytes(tail, digits.bytes >> (8 * x));
+    return tail + (n - x);
+}
+
 [[gnu::always_inline]] inline char* writeDigits(char* out, DecimalDigits digits18, bool negative,
                                                 DecimalSeparator separator)
 {
     const FifteenDigits rounded = roundToFifteenDigits(digits18);
-    char digits[15];
-    const int n = spellFifteenDigits(rounded.p, digits);
-    return layOutGeneralFormat(out, {digits, static_cast<std::size_t>(n)}, rounded.x, negative, separator);
+    return layOutFifteenDigits(out, spellFifteenDigits(rounded.p), rounded.x, negative, separator);
 }
 
 } // namespace
@@ -509,48 +619,73 @@ char* writeGeneralFormat(char* out, std::string_view digits, std::int64_t pointP
     return layOutGeneralFormat(out, digits, pointPosition, negative, separator);
 }
 
+namespace {
+
+// The text of zero or of a value that is not finite, at out.
+char* writeSpecialValue(char* out, long double value)
+{
+    const std::string_view name = std::isinf(value) ? (value < 0 ? "-INF" : "INF") : value == 0 ? "0" : "NAN";
+    return std::copy(name.begin(), name.end(), out);
+}
+
+// Whether the encoding of an extended is neither a zero nor an infinity or
+// not-a-number (exponent bits all ones).
+bool isFiniteNonZero(long double value)
+{
+    std::uint64_t significand;
+    std::uint16_t signAndExponent;
+    std::memcpy(&significand, &value, sizeof significand);
+    std::memcpy(&signAndExponent, reinterpret_cast<const char*>(&value) + 8, sizeof signAndExponent);
+    const int biased = signAndExponent & 0x7FFF;
+    return biased != 0x7FFF && (biased != 0 || significand != 0);
+}
+
+// The 18 digits of a finite non-zero value (a double or an extended) by the
+// integer path from its magnitude, or by the extended scaling where that
+// path leaves them.
+template <class Value>
+DecimalDigits eighteenDigitsOf(Value value, std::optional<BinaryValue> magnitude)
+{
+    if (magnitude)
+        if (const std::optional<DecimalDigits> digits = eighteenDigitsOfBinary(*magnitude))
+            return *digits;
+    return eighteenDigitsByScaling(value);
+}
+
+} // namespace
+
+DecimalDigits eighteenDigitsByScaling(long double value)
+{
+    const long double magnitude = std::fabs(value);
+    return eighteenDigits(magnitude, x87::binaryExponent(magnitude));
+}
+
+std::optional<DecimalDigits> eighteenDigitsByInteger(long double value)
+{
+    const std::optional<BinaryValue> magnitude = magnitudeOf(value);
+    return magnitude ? eighteenDigitsOfBinary(*magnitude) : std::nullopt;
+}
+
 void appendNumberText(std::string& text, long double value, DecimalSeparator separator)
 {
-    if (std::isnan(value)) {
-        text += "NAN";
-        return;
-    }
-    if (std::isinf(value)) {
-        text += value < 0 ? "-INF" : "INF";
-        return;
-    }
-    if (value == 0) {
-        text += '0';
-        return;
-    }
-    const long double magnitude = std::fabs(value);
     char buffer[kNumberTextCapacity];
-    const char* end =
-        writeDigits(buffer, eighteenDigits(magnitude, x87::binaryExponent(magnitude)), value < 0, separator);
+    const char* end = isFiniteNonZero(value)
+                          ? writeDigits(buffer, eighteenDigitsOf(value, magnitudeOf(value)), std::signbit(value), separator)
+                          : writeSpecialValue(buffer, value);
     text.append(buffer, static_cast<std::size_t>(end - buffer));
 }
 
 char* writeNumberText(char* out, double value, DecimalSeparator separator)
 {
-    if (!std::isfinite(value)) {
-        const std::string_view name = std::isnan(value) ? "NAN" : value < 0 ? "-INF" : "INF";
-        return std::copy(name.begin(), name.end(), out);
-    }
-    if (value == 0) {
-        *out = '0';
-        return out + 1;
-    }
     const auto bits = std::bit_cast<std::uint64_t>(value);
     const int biased = static_cast<int>((bits >> 52) & 0x7FF);
+    if (biased == 0x7FF || (bits << 1) == 0)
+        return writeSpecialValue(out, value);
     const std::uint64_t fraction = bits & 0xFFFFFFFFFFFFFULL;
-    const std::uint64_t m = biased != 0 ? fraction | (1ULL << 52) : fraction;
-    const int E = biased != 0 ? biased - 1075 : -1074;
-    if (const std::optional<DecimalDigits> digits = eighteenDigitsOfBinary(m, E))
-        return writeDigits(out, *digits, value < 0, separator);
-    const int e = 63 - __builtin_clzll(m) + E;
-    return writeDigits(out, eighteenDigits(std::fabs(static_cast<long double>(value)), e), value < 0, separator);
+    const BinaryValue significand = binaryValueOf(biased != 0 ? fraction | (1ULL << 52) : fraction);
+    const BinaryValue magnitude{significand.S, significand.q + (biased != 0 ? biased - 1075 : -1074)};
+    return writeDigits(out, eighteenDigitsOf(value, magnitude), (bits >> 63) != 0, separator);
 }
-
 
 std::string IntegerToText(std::int32_t value) { return std::to_string(value); }
 

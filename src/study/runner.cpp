@@ -12,8 +12,9 @@ void runSweep(const SweepPlan& plan, PointRange points, unsigned jobs, const Poi
               const ProgressSink& progress)
 {
     checkPointsToRun(plan, points);
+    const PointRuns runs(plan, points);
     runInOrder<RunRecord>(
-        points.size(), jobs, [&](std::size_t k) { return runPoint(plan, points.begin + k); },
+        points.size(), jobs, [&](std::size_t k) { return runs.run(points.begin + k); },
         [&](std::size_t k, RunRecord&& run) { sink(points.begin + k, run); }, progress);
 }
 

@@ -2,6 +2,7 @@
 // delivered in order on the calling thread; a sweep's points run through it.
 #pragma once
 
+#include "study/point_runs.h"
 #include "study/sweep_plan.h"
 
 #include <chrono>
@@ -214,9 +215,10 @@ RunRecord runPoint(const SweepPlan& plan, std::size_t index);
 // Runs the points of `points` on `jobs` threads; with one, on the calling
 // thread. The sink gets their indices in the whole sweep, in order, so the
 // output does not depend on `jobs`; the progress counts the points of the
-// range. A run that fails is recorded in its point; an exception from the
-// sink stops the sweep and is passed on. Raises StudyError, before any run,
-// when checkPointsToRun() rejects the points.
+// range. Points that differ only in N share one run (PointRuns). A run that
+// fails is recorded in its point; an exception from the sink stops the sweep
+// and is passed on. Raises StudyError, before any run, when
+// checkPointsToRun() rejects the points.
 void runSweep(const SweepPlan& plan, PointRange points, unsigned jobs, const PointSink& sink,
               const ProgressSink& progress = {});
 
@@ -230,8 +232,9 @@ void runSweepProducing(const SweepPlan& plan, PointRange points, unsigned jobs,
                        const ProgressSink& progress = {})
 {
     checkPointsToRun(plan, points);
+    const PointRuns runs(plan, points);
     runInOrder<Result>(
-        points.size(), jobs, [&](std::size_t k) { return produce(points.begin + k, runPoint(plan, points.begin + k)); },
+        points.size(), jobs, [&](std::size_t k) { return produce(points.begin + k, runs.run(points.begin + k)); },
         [&](std::size_t k, Result&& result) { deliver(points.begin + k, std::move(result)); }, progress);
 }
 

@@ -4,6 +4,10 @@
 
 #include "model_test_support.h"
 
+#include <algorithm>
+#include <thread>
+#include <vector>
+
 namespace kaskad {
 namespace {
 
@@ -127,6 +131,41 @@ TEST(RunRecord, AWindowCalculatesAgainAfterAnError)
         const TextModelWindow fresh = shownRun(model, example, '.');
         for (int p = 0; p < kPaneCount; ++p)
             EXPECT_EQ(window.panes[p], beforeRetry[p] + fresh.panes[p]) << failing[fieldT] << ", Text" << p + 1;
+    }
+}
+
+// The panes of each run, made in turn on a thread of its own.
+std::vector<std::array<std::string, kPaneCount>> panesOnANewThread(ModelKind model,
+                                                                   const std::vector<FieldTexts>& runs)
+{
+    std::vector<std::array<std::string, kPaneCount>> panes;
+    std::thread([&] {
+        for (const FieldTexts& fields : runs)
+            panes.push_back(shownRun(model, fields, '.').panes);
+    }).join();
+    return panes;
+}
+
+// The terms a thread keeps per temperature and air velocity change no digit:
+// runs through some 600 temperatures and two air velocities, one run twice in
+// a row, print the same whichever order a thread makes them in, each with
+// what the runs before it kept.
+TEST(RunRecord, TermsKeptPerThreadChangeNoDigit)
+{
+    for (const ModelKind model : {ModelKind::bubble, ModelKind::gaslift}) {
+        const FieldTexts example = fieldTexts(model == ModelKind::bubble ? kBubbleExampleFields : kGasLiftExampleFields);
+        std::vector<FieldTexts> runs = {example, example};
+        for (int t = 400; t < 500; ++t) {
+            runs.push_back(example);
+            runs.back()[fieldT - 1] = std::to_string(t) + ".5";
+            runs.back()[fieldDtr - 1] = "0.25";
+            runs.back()[fieldWg - 1] = t % 3 == 0 ? "0.04" : "0.05";
+        }
+        const auto forwards = panesOnANewThread(model, runs);
+        std::reverse(runs.begin(), runs.end());
+        auto backwards = panesOnANewThread(model, runs);
+        std::reverse(backwards.begin(), backwards.end());
+        EXPECT_EQ(forwards, backwards) << modelName(model);
     }
 }
 

@@ -122,7 +122,7 @@ TEST(SweepJobs, DoNotChangeTheOutput)
         ASSERT_EQ(one.exitStatus, 0) << one.err;
         EXPECT_NE(one.out.find("EZeroDivide"), std::string::npos);
         EXPECT_NE(one.out.find("EInvalidOp"), std::string::npos);
-        for (const char* jobs : {"2", "3", "4"}) {
+        for (const char* jobs : {"2", "3", "4", "7"}) {
             const test_support::CliResult many = runKaskadCli(arguments + " --jobs " + jobs);
             EXPECT_EQ(many.exitStatus, 0);
             EXPECT_EQ(many.out, one.out) << format << " --jobs " << jobs;
@@ -158,6 +158,65 @@ TEST(SweepRun, DeliversEveryPointInOrder)
     EXPECT_EQ(seen, (std::vector<std::string>{"0:1", "1:0EZeroDivide", "2:2", "3:0EZeroDivide", "4:3",
                                               "5:0EZeroDivide"}));
 }
+
+// A run as text, each stored value by its bits and the error whole: two runs
+// print the same digits when their texts are equal.
+std::string recordText(const RunRecord& run)
+{
+    std::ostringstream text;
+    text << std::hexfloat;
+    for (const ReactorResult& reactor : run.reactors) {
+        text << reactor.reactor() << ':';
+        for (Pane pane : kStoreOrder)
+            if (reactor.has(pane))
+                text << ' ' << reactor.value(pane);
+        text << '\n';
+    }
+    if (run.error)
+        text << run.error->kind << ' ' << run.error->message << " at " << run.error->reactor << '/'
+             << run.error->lastPane << '\n';
+    return text.str();
+}
+
+struct SweepOverNCase {
+    const char* name;
+    ModelKind model;
+    FieldTexts fields;
+};
+
+class SweepOverN : public ::testing::TestWithParam<SweepOverNCase> {};
+
+// The points that differ only in N share one longer run: each point's run is
+// still the single run of its texts, reactors and error alike, for counts on
+// either side of the reactor where a run fails, on one thread or several.
+TEST_P(SweepOverN, EachPointIsItsSingleRun)
+{
+    const SweepPlan plan(GetParam().model, GetParam().fields, '.');
+    std::vector<std::string> single;
+    std::int32_t latestFailure = 0;
+    for (std::size_t index = 0; index < plan.pointCount(); ++index) {
+        const RunRecord run = runRecorded(plan.model(), plan.pointFields(index), '.');
+        single.push_back(recordText(run));
+        latestFailure = std::max(latestFailure, run.error ? run.error->reactor : 0);
+    }
+    ASSERT_GT(latestFailure, 3) << "no run fails between the counts swept";
+    for (const unsigned jobs : {1u, 2u, 7u}) {
+        std::vector<std::string> swept;
+        runSweep(plan, allPoints(plan), jobs,
+                 [&](std::size_t index, const RunRecord& run) {
+                     ASSERT_EQ(index, swept.size());
+                     swept.push_back(recordText(run));
+                 });
+        EXPECT_EQ(swept, single) << "--jobs " << jobs;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Runs, SweepOverN,
+    ::testing::Values(
+        SweepOverNCase{"bubble", ModelKind::bubble, {"30;3;25;24;0;26;1E19;x", "3", "2.5", "0.05;0", "433;436", "2", "3", "3600"}},
+        SweepOverNCase{"gaslift", ModelKind::gaslift, {"40;2;25;0.4;24", "3", "2", "0.05", "450;490", "2", "", "3600"}}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // Two made-up points, the first meeting the criterion, the second not.
 TEST(SweepWriter, OnlyMeetingKeepsThePointsThatMeetTheCriterion)
