@@ -68,7 +68,7 @@ const RunRecord& PointRuns::sharedRun(std::size_t index, std::size_t combination
     SharedRun& shared = shared_[combination];
     std::call_once(shared.made, [&] {
         FieldTexts fields = plan_.pointFields(index);
-        fields[fieldN - 1] = longestText_;
+        fields[fieldN] = longestText_;
         shared.run = runRecorded(plan_.model(), fields, plan_.separator());
     });
     return shared.run;

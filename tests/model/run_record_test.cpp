@@ -157,9 +157,9 @@ TEST(RunRecord, TermsKeptPerThreadChangeNoDigit)
         std::vector<FieldTexts> runs = {example, example};
         for (int t = 400; t < 500; ++t) {
             runs.push_back(example);
-            runs.back()[fieldT - 1] = std::to_string(t) + ".5";
-            runs.back()[fieldDtr - 1] = "0.25";
-            runs.back()[fieldWg - 1] = t % 3 == 0 ? "0.04" : "0.05";
+            runs.back()[fieldT] = std::to_string(t) + ".5";
+            runs.back()[fieldDtr] = "0.25";
+            runs.back()[fieldWg] = t % 3 == 0 ? "0.04" : "0.05";
         }
         const auto forwards = panesOnANewThread(model, runs);
         std::reverse(runs.begin(), runs.end());
