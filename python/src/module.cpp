@@ -312,7 +312,7 @@ py::array_t<double> fieldNumbers(const std::vector<std::string>& texts, const st
     for (const std::string& text : texts) {
         try {
             const long double number = TextToNumber(text, separator);
-            numbers.push_back(count ? double(RoundCount(number)) : double(number));
+            numbers.push_back(count ? double(roundCount(number)) : double(number));
         } catch (const Exception&) {
             numbers.push_back(std::numeric_limits<double>::quiet_NaN());
         }

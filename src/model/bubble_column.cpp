@@ -46,7 +46,7 @@ struct Carried {
 struct TemperatureTerms {
     LiquidProperties liquid;
     std::array<Ext, 3> kinetic;  // A exp(E/(8.314 t)) of k1, k2, k3
-    Ext gravityViscosity;        // (9.81 nu)^0.333
+    Ext gravityViscosity;        // (g nu)^0.333
     PrandtlPowers prandtl;
     Ext viscositySquared;        // (nu nu)^0.333
 };
@@ -57,7 +57,7 @@ TemperatureTerms temperatureTerms(Single t)
     terms.liquid = liquidProperties(t);
     const Single nu = terms.liquid.nu;
     terms.kinetic = {kineticTerm(kRate1, t), kineticTerm(kRate2, t), kineticTerm(kRate3, t)};
-    terms.gravityViscosity = PowerOf(9.81L * nu, 0.333L);
+    terms.gravityViscosity = PowerOf(kGravity * nu, 0.333L);
     terms.prandtl = prandtlPowers(terms.liquid);
     terms.viscositySquared = PowerOf(nu * nu, 0.333L);
     return terms;
@@ -70,10 +70,10 @@ const TemperatureTerms& temperatureTermsAt(Single t)
     return cache.at({bitsOf(t)}, [t] { return temperatureTerms(t); });
 }
 
-// PowerOf(9.81, 0.333), the same in every reactor: formed once.
+// PowerOf(g, 0.333), the same in every reactor: formed once.
 Ext gravityPower()
 {
-    static const Ext value = PowerOf(9.81L, 0.333L);
+    static const Ext value = PowerOf(kGravity, 0.333L);
     return value;
 }
 
@@ -88,7 +88,7 @@ Ext nusseltTerm(Double Fr, Ext prToTheThird)
 // The values a reactor stores that depend on its temperature and the air
 // velocity alone, each with the error its store raises, if any.
 struct AirVelocityTerms {
-    Kept<Single> wd;              // 2.2 (9.81 nu wg)^0.25
+    Kept<Single> wd;              // 2.2 (g nu wg)^0.25
     std::array<Kept<Single>, 3> k;  // k1, k2, k3
     Kept<Double> Fr;
     Kept<Single> Nu, ALFA, ALPE;
@@ -105,7 +105,7 @@ AirVelocityTerms airVelocityTerms(const TemperatureTerms& terms, Single wg)
 {
     const auto& [mu, cp, lam, ro, nu] = terms.liquid;
     AirVelocityTerms a;
-    a.wd = keepSingle(PowerOf((9.81L * nu) * wg, 0.25L) * 2.2L);
+    a.wd = keepSingle(PowerOf((kGravity * nu) * wg, 0.25L) * 2.2L);
     a.k = {rateConstant(terms.kinetic[0], kRate1, wg), rateConstant(terms.kinetic[1], kRate2, wg),
            rateConstant(terms.kinetic[2], kRate3, wg)};
     a.Fr = keepDouble(wg / terms.gravityViscosity);
@@ -133,6 +133,8 @@ public:
         state_.y10 = in.y10;
         state_.y50 = in.y50;
         state_.t = in.t;
+        // The reactor's volume d² (π/4) H: the model writes π/4 as 0.784 here
+        // and as 0.785 in the air flow; each is kept as the model has it.
         Vr_ = storeDouble(((in.d * in.d) * 0.784L) * H);
     }
 

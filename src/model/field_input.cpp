@@ -5,7 +5,7 @@ namespace kaskad {
 
 std::int32_t readCount(const ModelWindow& window, Field field, DecimalSeparator separator)
 {
-    return RoundCount(TextToNumber(window.fieldText(field), separator));
+    return roundCount(TextToNumber(window.fieldText(field), separator));
 }
 
 Single readSingle(const ModelWindow& window, Field field, DecimalSeparator separator)

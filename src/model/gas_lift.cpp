@@ -73,8 +73,8 @@ const TemperatureTerms& temperatureTermsAt(Single t)
 // Tubes in nr hexagonal rings around a centre tube.
 std::int32_t tubeCount()
 {
-    const std::int32_t nr = RoundCount(((Dap / (2 * dtb)) / 2).value());
-    return RoundCount(((PowerOf(nr, 2) * 3 + Ext(3 * nr)) + 1).value());
+    const std::int32_t nr = roundCount(((Dap / (2 * dtb)) / 2).value());
+    return roundCount(((PowerOf(nr, 2) * 3 + Ext(3 * nr)) + 1).value());
 }
 
 class GasLiftRun {
@@ -171,7 +171,7 @@ private:
         const Single wg = in_.wg;
         TubeFlow flow;
         flow.C0 = stores.keepDouble((PowerOf(ro / rog, 0.2L) * 1.4L) * PowerOf((ro - rog) / ro, 5));
-        flow.ub = stores.keepDouble(PowerOf(((ro - rog) * (9.81L * sig)) / PowerOf(ro, 2), 0.25L) * 1.5L);
+        flow.ub = stores.keepDouble(PowerOf(((ro - rog) * (kGravity * sig)) / PowerOf(ro, 2), 0.25L) * 1.5L);
         flow.wl = stores.keepDouble(wgToTheQuarter_ * 1.007L);
         flow.fi = stores.keepDouble(wg / ((wg + flow.wl) + flow.C0 * flow.ub));
         const Kept<Double> Re = stores.keepDouble((flow.wl * dtb) / nu);
@@ -180,7 +180,7 @@ private:
         const Kept<Double> vb = stores.keepDouble(riseVelocityTerm(flow.wl, ka, flow.ub));
         const Kept<Double> tw = stores.keepDouble((PowerOf(flow.wl, 2) * ((lf / 8) * ro)) / PowerOf(1 - flow.fi, 1.75L));
         flow.us = stores.keepSingle(PowerOf(
-            PowerOf(1 - flow.fi, 2) * ((((13.032L * nu) * 9.81L) * vb) * flow.fi) + PowerOf(tw / ro, 2), 0.25L));
+            PowerOf(1 - flow.fi, 2) * ((((13.032L * nu) * kGravity) * vb) * flow.fi) + PowerOf(tw / ro, 2), 0.25L));
         return flow;
     }
 
@@ -199,7 +199,7 @@ private:
     {
         const Kept<Double> Zp = stores.keepDouble(prToTheHalf * 15 + 4.4L);
         const Kept<Double> ws = stores.keepDouble(in_.wg / flow.fi - flow.wl / (1 - flow.fi));
-        const Kept<Double> us2 = stores.keepDouble(PowerOf((((13.032L * liquid.nu) * 9.81L) * flow.fi) * ws, 0.25L));
+        const Kept<Double> us2 = stores.keepDouble(PowerOf((((13.032L * liquid.nu) * kGravity) * flow.fi) * ws, 0.25L));
         return stores.keepSingle((((us2 * Pr) * liquid.lam) / Zp) / liquid.nu);
     }
 

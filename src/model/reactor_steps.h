@@ -40,6 +40,9 @@ Ext arrheniusFactor(Ext E, Single t);
 inline Ext kineticTerm(const RateConstants& c, Ext arrhenius) { return c.A * arrhenius; }
 inline Ext kineticTerm(const RateConstants& c, Single t) { return kineticTerm(c, arrheniusFactor(c.E, t)); }
 
+// The acceleration of gravity g, m/s², as the formulas write it.
+inline constexpr long double kGravity = 9.81L;
+
 // The adiabatic exponent of air and its temperature before compression, K.
 inline constexpr Single kappa{1030.0f / 730.0f};
 inline constexpr Single Ta0{293.0f};

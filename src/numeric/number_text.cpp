@@ -1,4 +1,4 @@
-// Field texts read by the number syntax (ScanNumberText, TextToNumber), the
+// Field texts read by the number syntax (scanNumberText, TextToNumber), the
 // count rounding, and numbers written in the general format (NumberToText).
 #include "number_text.h"
 #include "number_text_paths.h"
@@ -57,7 +57,7 @@ std::optional<DecimalSeparator> DecimalSeparator::fromText(std::string_view text
     return separator;
 }
 
-long double ScaleByPowerOfTen(long double value, std::int64_t k)
+long double scaleByPowerOfTen(long double value, std::int64_t k)
 {
     const std::uint64_t magnitude = k < 0 ? 0 - static_cast<std::uint64_t>(k) : static_cast<std::uint64_t>(k);
     const std::uint64_t units = magnitude % 32;
@@ -145,7 +145,7 @@ private:
     std::size_t i_ = 0;
 };
 
-// ScanNumberText, with each digit before the exponent handed to takeDigit
+// scanNumberText, with each digit before the exponent handed to takeDigit
 // as the scan passes it, so that reading a value takes one pass.
 template <typename DigitReader>
 [[gnu::always_inline]] inline NumberTextParts scanNumberText(std::string_view text, DecimalSeparator separator,
@@ -181,7 +181,7 @@ struct ExtendedMantissa {
 [[gnu::always_inline]] inline long double scaledValue(const NumberTextParts& parts, long double mantissa)
 {
     const std::int64_t k = parts.lastDigitExponent();
-    const long double value = k <= -5120 ? 0.0L : ScaleByPowerOfTen(mantissa, k);
+    const long double value = k <= -5120 ? 0.0L : scaleByPowerOfTen(mantissa, k);
     if (std::isinf(mantissa) || std::isinf(value))
         throw EConvertError(parts.text);
     return parts.negative ? -value : value;
@@ -189,13 +189,13 @@ struct ExtendedMantissa {
 
 } // namespace
 
-NumberTextParts ScanNumberText(std::string_view text, DecimalSeparator separator)
+NumberTextParts scanNumberText(std::string_view text, DecimalSeparator separator)
 {
     const auto passDigit = [](char) {};
     return scanNumberText(text, separator, passDigit);
 }
 
-long double NumberTextValue(const NumberTextParts& parts)
+long double numberTextValue(const NumberTextParts& parts)
 {
     ExtendedMantissa mantissa;
     for (const std::string_view digits : {parts.wholeDigits, parts.fractionDigits})
@@ -211,7 +211,7 @@ long double TextToNumber(std::string_view text, DecimalSeparator separator)
     return scaledValue(parts, mantissa.value);
 }
 
-std::int32_t RoundCount(long double value)
+std::int32_t roundCount(long double value)
 {
     const long double rounded = x87::roundToInteger(value);
     // The signed 64-bit range is [-2^63, 2^63).
@@ -227,7 +227,7 @@ std::int32_t RoundCount(long double value)
 
 namespace {
 
-// ScaleByPowerOfTen, with the one-factor scaling of the common magnitudes
+// scaleByPowerOfTen, with the one-factor scaling of the common magnitudes
 // inline.
 [[gnu::always_inline]] inline long double scaleForDigits(long double magnitude, int k)
 {
@@ -235,14 +235,18 @@ namespace {
         return magnitude * kTenToUnits[k];
     if (k < 0 && k > -32)
         return magnitude / kTenToUnits[-k];
-    return ScaleByPowerOfTen(magnitude, k);
+    return scaleByPowerOfTen(magnitude, k);
 }
+
+// log10(2) * 2^31, rounded down: (e * it) >> 31 is floor(e * log10 2) for
+// every binary exponent e of an extended value.
+constexpr std::int64_t kLog10Of2Times2To31 = 646456993;
 
 // e is the binary exponent of magnitude: 2^e <= magnitude < 2^(e+1).
 [[gnu::always_inline]] inline DecimalDigits eighteenDigits(long double magnitude, int e)
 {
     // floor(e * log10 2) + 1, within one of the true decimal exponent.
-    int x = static_cast<int>((static_cast<std::int64_t>(e) * 646456993) >> 31) + 1;
+    int x = static_cast<int>((static_cast<std::int64_t>(e) * kLog10Of2Times2To31) >> 31) + 1;
     // Within the table's whole powers the estimate is settled by one
     // comparison; the loops below correct any value next to a power of ten.
     if (x >= 0 && x < static_cast<int>(kTenToUnits.size()) && magnitude >= kTenToUnits[x])
@@ -250,11 +254,11 @@ namespace {
     long double scaled = scaleForDigits(magnitude, 18 - x);
     while (scaled >= kTenTo18) {
         ++x;
-        scaled = ScaleByPowerOfTen(magnitude, 18 - x);
+        scaled = scaleByPowerOfTen(magnitude, 18 - x);
     }
     while (scaled < kTenTo17) {
         --x;
-        scaled = ScaleByPowerOfTen(magnitude, 18 - x);
+        scaled = scaleByPowerOfTen(magnitude, 18 - x);
     }
     long double d = x87::roundToInteger(scaled);
     if (d >= kTenTo18) {
@@ -391,7 +395,7 @@ constexpr std::uint64_t kWholeTenTo18 = 1'000'000'000'000'000'000ULL;
 [[gnu::always_inline]] inline std::optional<DecimalDigits> eighteenDigitsOfBinary(BinaryValue magnitude)
 {
     const int e = magnitude.q + 63;
-    int x = static_cast<int>((static_cast<std::int64_t>(e) * 646456993) >> 31) + 1;
+    int x = static_cast<int>((static_cast<std::int64_t>(e) * kLog10Of2Times2To31) >> 31) + 1;
     if (x >= 0 && x < static_cast<int>(kTenToUnitsBinary.size()) &&
         !(magnitude < kTenToUnitsBinary[static_cast<std::size_t>(x)]))
         ++x;

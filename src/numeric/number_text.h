@@ -51,22 +51,22 @@ struct NumberTextParts {
 // "E" or "e" with an optional sign and digits (taken while the exponent read
 // so far is below 500), blanks. Raises EConvertError naming the whole text
 // when the text is not such a number.
-NumberTextParts ScanNumberText(std::string_view text, DecimalSeparator separator);
+NumberTextParts scanNumberText(std::string_view text, DecimalSeparator separator);
 
 // The extended value of a scanned text: its digits accumulated as one integer
-// in extended, each step rounded, then scaled by ScaleByPowerOfTen; 0 when the
+// in extended, each step rounded, then scaled by scaleByPowerOfTen; 0 when the
 // last digit's power is 10^-5120 or below. Raises EConvertError when the
 // integer or the value is beyond the extended range; never raises an
 // arithmetic error.
-long double NumberTextValue(const NumberTextParts& parts);
+long double numberTextValue(const NumberTextParts& parts);
 
-// Converts a field text to extended: ScanNumberText, then NumberTextValue.
+// Converts a field text to extended: scanNumberText, then numberTextValue.
 long double TextToNumber(std::string_view text, DecimalSeparator separator);
 
 // The number of reactors from a converted value: rounded to the nearest
 // integer, ties to even. A value outside the signed 64-bit range raises
 // EInvalidOp; one outside the 32-bit range is saturated to it.
-std::int32_t RoundCount(long double value);
+std::int32_t roundCount(long double value);
 
 // General format with 15 significant digits, trailing zeros removed; exponent
 // form ("1E15", "9.999E-5") below 0.0001 and from 10^15 on.
@@ -95,6 +95,6 @@ std::string IntegerToText(std::int32_t value);
 
 // value * 10^k in up to three rounded steps: by 10^(|k| mod 32), by
 // 10^(32 * ((|k| div 32) mod 16)), by 10^(512 * (|k| div 512)).
-long double ScaleByPowerOfTen(long double value, std::int64_t k);
+long double scaleByPowerOfTen(long double value, std::int64_t k);
 
 } // namespace kaskad

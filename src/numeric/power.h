@@ -31,7 +31,7 @@ constexpr long double kLog2e = 1.44269504088896340735992468100189214L;
 
 // Base to the whole power n by repeated squaring, each product rounded to
 // extended; 1/r for a negative n.
-[[gnu::always_inline]] inline Ext IntegralPower(Ext base, std::int32_t n)
+[[gnu::always_inline]] inline Ext integralPower(Ext base, std::int32_t n)
 {
     if (base.isFaulted())
         return base;
@@ -71,7 +71,7 @@ public:
         if (b == 0 && e > 0)
             return 0.0L;
         if (std::fabs(e) <= 2147483647.0L && x87::roundToInteger(e) == e)
-            return IntegralPower(base_, static_cast<std::int32_t>(x87::toInteger(e)));
+            return integralPower(base_, static_cast<std::int32_t>(x87::toInteger(e)));
         if (b < 0)
             return Ext::faulted(Fault::invalidOp);
         if (b == 0)
@@ -105,7 +105,7 @@ template <std::same_as<int> Int>
         return base.isFaulted() ? base : Ext(1.0L);
     if (!base.isFaulted() && base.rawValue() == 0 && n > 0)
         return 0.0L;
-    return IntegralPower(base, n);
+    return integralPower(base, n);
 }
 
 } // namespace kaskad

@@ -33,7 +33,7 @@ std::int32_t reactorCount(std::string_view text)
     const long double value = optionNumber("N", text);
     if (!(value >= 1 && value <= kMostReactorsSearched))
         throw StudyError("--N: the number of reactors must be from 1 to " + std::to_string(kMostReactorsSearched));
-    return RoundCount(value);
+    return roundCount(value);
 }
 
 // The reactors of a run that computed whole: all of them when it ended

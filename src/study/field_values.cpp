@@ -34,8 +34,8 @@ struct Decimal {
 NumberTextParts fieldNumberParts(std::string_view text, DecimalSeparator separator)
 {
     try {
-        const NumberTextParts parts = ScanNumberText(text, separator);
-        static_cast<void>(NumberTextValue(parts));
+        const NumberTextParts parts = scanNumberText(text, separator);
+        static_cast<void>(numberTextValue(parts));
         return parts;
     } catch (const EConvertError& error) {
         throw StudyError(reportText(error));

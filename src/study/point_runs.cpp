@@ -21,7 +21,7 @@ namespace {
 std::optional<std::int32_t> countOf(const std::string& text, DecimalSeparator separator)
 {
     try {
-        const std::int32_t count = RoundCount(TextToNumber(text, separator));
+        const std::int32_t count = roundCount(TextToNumber(text, separator));
         return count >= 1 ? std::optional(count) : std::nullopt;
     } catch (const Exception&) {
         return std::nullopt;

@@ -67,7 +67,7 @@ struct Parts {
     std::int64_t lastDigitExponent;
 };
 
-TEST(ScanNumberText, TakesTheTextApartAsTextToNumberReadsIt)
+TEST(scanNumberText, TakesTheTextApartAsTextToNumberReadsIt)
 {
     const Parts cases[] = {
         {" -12.50e-3 ", true, "12", "50", -3, -5},
@@ -81,27 +81,27 @@ TEST(ScanNumberText, TakesTheTextApartAsTextToNumberReadsIt)
         {"0.001E-499", false, "0", "001", -499, -502},
     };
     for (const auto& c : cases) {
-        const NumberTextParts parts = ScanNumberText(c.text, '.');
+        const NumberTextParts parts = scanNumberText(c.text, '.');
         EXPECT_EQ(parts.text, c.text);
         EXPECT_EQ(parts.negative, c.negative) << c.text;
         EXPECT_EQ(parts.wholeDigits, c.wholeDigits) << c.text;
         EXPECT_EQ(parts.fractionDigits, c.fractionDigits) << c.text;
         EXPECT_EQ(parts.writtenExponent, c.writtenExponent) << c.text;
         EXPECT_EQ(parts.lastDigitExponent(), c.lastDigitExponent) << c.text;
-        const long double value = NumberTextValue(parts);
+        const long double value = numberTextValue(parts);
         EXPECT_EQ(printed(value), printed(TextToNumber(c.text, '.'))) << c.text;
         EXPECT_EQ(std::signbit(value), std::signbit(TextToNumber(c.text, '.'))) << c.text;
     }
 }
 
-TEST(ScanNumberText, RejectsBySyntaxAloneAndNumberTextValueByRange)
+TEST(scanNumberText, RejectsBySyntaxAloneAndNumberTextValueByRange)
 {
-    EXPECT_THROW(ScanNumberText("1E5000", '.'), EConvertError);
-    EXPECT_THROW(ScanNumberText("1,5", '.'), EConvertError);
+    EXPECT_THROW(scanNumberText("1E5000", '.'), EConvertError);
+    EXPECT_THROW(scanNumberText("1,5", '.'), EConvertError);
     // "1E4999" is a number by its syntax; its value is beyond extended.
-    const NumberTextParts parts = ScanNumberText("1E4999", '.');
+    const NumberTextParts parts = scanNumberText("1E4999", '.');
     try {
-        NumberTextValue(parts);
+        numberTextValue(parts);
         ADD_FAILURE() << "1E4999 has a value";
     } catch (const EConvertError& e) {
         EXPECT_EQ(e.message(), "'1E4999' is not a valid floating point value");
@@ -198,7 +198,7 @@ TEST(TextToNumber, PowerOfTenTablesAreTheNearestExtendedValues)
     // library's correctly rounded decimal conversion.
     for (int k : {1, 17, 27, 28, 31, 32, 64, 96, 288, 480, 512, 1024, 2048, 4096, 4608, -1, -7, -31, -64, -512, -4608}) {
         const std::string text = "1e" + std::to_string(k);
-        EXPECT_EQ(ScaleByPowerOfTen(1, k), k > 0 ? std::strtold(text.c_str(), nullptr)
+        EXPECT_EQ(scaleByPowerOfTen(1, k), k > 0 ? std::strtold(text.c_str(), nullptr)
                                                    : 1 / std::strtold(("1e" + std::to_string(-k)).c_str(), nullptr))
             << text;
     }
@@ -209,7 +209,7 @@ struct CountCase {
     std::int32_t n;
 };
 
-TEST(RoundCount, RoundsToNearestTiesToEven)
+TEST(roundCount, RoundsToNearestTiesToEven)
 {
     const CountCase cases[] = {
         {"2.5", 2},  {"3.5", 4},          {"-2.5", -2},          {"0.5", 0},           {"-0.5", 0},
@@ -217,20 +217,20 @@ TEST(RoundCount, RoundsToNearestTiesToEven)
         {"9.2233720368547758e18", INT32_MAX},
     };
     for (const auto& [text, n] : cases)
-        EXPECT_EQ(RoundCount(TextToNumber(text, '.')), n) << text;
+        EXPECT_EQ(roundCount(TextToNumber(text, '.')), n) << text;
 }
 
-TEST(RoundCount, BeyondSixtyFourBitsIsAnInvalidOperation)
+TEST(roundCount, BeyondSixtyFourBitsIsAnInvalidOperation)
 {
     for (const char* text : {"1E19", "-1E19", "9223372036854775808"}) {
         try {
-            RoundCount(TextToNumber(text, '.'));
+            roundCount(TextToNumber(text, '.'));
             ADD_FAILURE() << text;
         } catch (const EInvalidOp& e) {
             EXPECT_EQ(e.message(), "Invalid floating point operation");
         }
     }
-    EXPECT_EQ(RoundCount(-0x1p63L), INT32_MIN);
+    EXPECT_EQ(roundCount(-0x1p63L), INT32_MIN);
 }
 
 struct Printing {
