@@ -593,14 +593,15 @@ struct FifteenDigitBytes {
     if (x <= 0) {
         *out++ = '0';
         out = putSeparator(out);
-        std::memcpy(out, "000", 3);
+        // Zeros laid over the text being formed, which is no C string.
+        std::memcpy(out, "000", 3); // NOLINT(bugprone-not-null-terminated-result)
         out += -x;
         storeDigitBytes(out, digits.bytes);
         return out + n;
     }
     storeDigitBytes(out, digits.bytes);
     if (n <= x) {
-        std::memcpy(out + n, "0000000000000000", 16);
+        std::memcpy(out + n, "0000000000000000", 16); // NOLINT(bugprone-not-null-terminated-result)
         return out + x;
     }
     char* tail = putSeparator(out + x);
