@@ -58,13 +58,14 @@ void SweepOfAsManyPoints(benchmark::State& state, const FieldTexts& fields)
     const PointRange range = asManyPoints(plan);
     for (auto _ : state)
         runSweep(plan, range, allCores(), [](std::size_t, const RunRecord& run) { benchmark::DoNotOptimize(run); });
-    state.counters["runs_per_s"] = benchmark::Counter(static_cast<double>(range.size()) * state.iterations(),
-                                                      benchmark::Counter::kIsRate);
+    state.counters["runs_per_s"] =
+        benchmark::Counter(static_cast<double>(range.size()) * state.iterations(), benchmark::Counter::kIsRate);
 }
-BENCHMARK_CAPTURE(SweepOfAsManyPoints, BoxGrid, kBoxGrid)
-    ->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
+BENCHMARK_CAPTURE(SweepOfAsManyPoints, BoxGrid, kBoxGrid)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
 BENCHMARK_CAPTURE(SweepOfAsManyPoints, LineNearTheOptimum, kSweptWg)
-    ->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->MinTime(2.0);
 
 // A stream buffer that takes every character and keeps none.
 class DiscardingBuffer : public std::streambuf {
@@ -92,8 +93,8 @@ void OutletSweepOfAsManyPoints(benchmark::State& state)
             });
         writer.end();
     }
-    state.counters["runs_per_s"] = benchmark::Counter(static_cast<double>(range.size()) * state.iterations(),
-                                                      benchmark::Counter::kIsRate);
+    state.counters["runs_per_s"] =
+        benchmark::Counter(static_cast<double>(range.size()) * state.iterations(), benchmark::Counter::kIsRate);
 }
 BENCHMARK(OutletSweepOfAsManyPoints)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
 

@@ -43,8 +43,8 @@ void SweepOf10000BubblePoints(benchmark::State& state)
         writer.end();
     }
     state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(plan.pointCount()));
-    state.counters["runs_per_s"] = benchmark::Counter(static_cast<double>(plan.pointCount()) * state.iterations(),
-                                                      benchmark::Counter::kIsRate);
+    state.counters["runs_per_s"] =
+        benchmark::Counter(static_cast<double>(plan.pointCount()) * state.iterations(), benchmark::Counter::kIsRate);
 }
 BENCHMARK(SweepOf10000BubblePoints)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
 

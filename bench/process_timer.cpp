@@ -106,7 +106,7 @@ int main(int argc, char** argv)
         std::vector<Command> commands;
         for (int i = 2; i < argc; i += 2)
             commands.push_back({argv[i], wordsOf(argv[i + 1]), {}, {}});
-        for (Command& c : commands) {  // warm the page cache, unmeasured
+        for (Command& c : commands) { // warm the page cache, unmeasured
             for (int i = 0; i < 5; ++i)
                 runOnce(c);
             c.cpuMilliseconds.clear();

@@ -26,8 +26,7 @@ void BM_ClickAfter500Runs(benchmark::State& state)
         window.calculate->click();
     for (auto _ : state)
         window.calculate->click();
-    state.counters["lines_per_pane"] =
-        double(window.form.pane(1)->document()->blockCount() - 1);
+    state.counters["lines_per_pane"] = double(window.form.pane(1)->document()->blockCount() - 1);
 }
 BENCHMARK(BM_ClickAfter500Runs)->Unit(benchmark::kMillisecond);
 

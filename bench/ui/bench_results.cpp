@@ -98,16 +98,10 @@ void runWithTable(benchmark::State& state, bool tableOpen)
     state.counters["table_paints"] = benchmark::Counter(viewport.paints, benchmark::Counter::kAvgIterations);
 }
 
-void BM_ClickWithTableClosed(benchmark::State& state)
-{
-    runWithTable(state, false);
-}
+void BM_ClickWithTableClosed(benchmark::State& state) { runWithTable(state, false); }
 BENCHMARK(BM_ClickWithTableClosed)->Unit(benchmark::kMillisecond);
 
-void BM_ClickWithTableOpen(benchmark::State& state)
-{
-    runWithTable(state, true);
-}
+void BM_ClickWithTableOpen(benchmark::State& state) { runWithTable(state, true); }
 BENCHMARK(BM_ClickWithTableOpen)->Unit(benchmark::kMillisecond);
 
 } // namespace
@@ -116,8 +110,8 @@ int main(int argc, char** argv)
 {
     // The offscreen platform says at every layout that it keeps no size
     // hints; that is no news here.
-    static const QtMessageHandler standardHandler = qInstallMessageHandler(
-        [](QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    static const QtMessageHandler standardHandler =
+        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext& context, const QString& message) {
             if (!message.contains(QLatin1String("does not support propagateSizeHints")))
                 standardHandler(type, context, message);
         });

@@ -16,7 +16,6 @@ namespace kaskad::python {
 
 namespace {
 
-
 // A reactor's stored values in store order, None for one not stored.
 py::object outletValues(const RunRecord& run)
 {
@@ -34,10 +33,12 @@ py::dict answerDict(const study::DesignProblem& problem, const study::DesignAnsw
     py::dict dict;
     dict["N"] = answer.reactors;
     dict["texts"] = std::vector<std::string>(answer.texts.begin(), answer.texts.end());
-    dict["objective"] = answer.assessment.computed
-                            ? py::object(py::float_(static_cast<double>(study::objectiveValue(problem, answer.assessment))))
-                            : py::none();
-    dict["criterion_margin"] = answer.assessment.margin ? py::object(py::float_(*answer.assessment.margin)) : py::none();
+    dict["objective"] =
+        answer.assessment.computed
+            ? py::object(py::float_(static_cast<double>(study::objectiveValue(problem, answer.assessment))))
+            : py::none();
+    dict["criterion_margin"] =
+        answer.assessment.margin ? py::object(py::float_(*answer.assessment.margin)) : py::none();
     dict["meets_criterion"] = answer.assessment.meetsCriterion;
     dict["meets"] = answer.meets;
     dict["limiting"] = answer.limiting.empty() ? py::object(py::none()) : py::object(py::str(answer.limiting));
@@ -76,9 +77,9 @@ py::dict optimizeDesign(const std::string& model, const FieldTexts& texts, const
     if (digits < 1 || digits > 9)
         throw py::value_error("digits must be from 1 to 9");
     study::DesignSpace space(modelOf(model), texts, kFieldCount);
-    study::Objective objective =
-        kind == "margin" ? study::Objective::parse(study::Objective::Kind::margin, "margin", space)
-                         : study::Objective::parse(objectiveKind(kind), name, space);
+    study::Objective objective = kind == "margin"
+                                     ? study::Objective::parse(study::Objective::Kind::margin, "margin", space)
+                                     : study::Objective::parse(objectiveKind(kind), name, space);
     std::vector<study::QuantityBound> bounds;
     for (const std::string& text : subjectTo)
         bounds.push_back(study::parseQuantityBound(text));

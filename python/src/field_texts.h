@@ -30,8 +30,8 @@ struct type_caster<kaskad::FieldTexts> {
 
     static handle cast(const kaskad::FieldTexts& texts, return_value_policy policy, handle parent)
     {
-        return make_caster<std::vector<std::string>>::cast(std::vector<std::string>(texts.begin(), texts.end()),
-                                                           policy, parent);
+        return make_caster<std::vector<std::string>>::cast(std::vector<std::string>(texts.begin(), texts.end()), policy,
+                                                           parent);
     }
 };
 

@@ -32,7 +32,6 @@ namespace kaskad::python {
 
 namespace {
 
-
 DecimalSeparator separatorOf(const std::string& text)
 {
     if (const std::optional<DecimalSeparator> separator = DecimalSeparator::fromText(text))
@@ -168,7 +167,8 @@ Checkpoint pythonCheckpoint(const py::object& progress, std::size_t total)
 // them, "varying" per varying field (name, texts, each row's text index),
 // then reactor, values, error_kind, error_message and, with the criterion,
 // bounds, meets and margin.
-py::dict rowArrays(const study::SweepRows& rows, SweepColumns&& columns, std::vector<std::pair<std::string, std::vector<std::string>>> varying)
+py::dict rowArrays(const study::SweepRows& rows, SweepColumns&& columns,
+                   std::vector<std::pair<std::string, std::vector<std::string>>> varying)
 {
     const auto rowCount = static_cast<py::ssize_t>(columns.rows());
     py::dict arrays;
@@ -185,8 +185,8 @@ py::dict rowArrays(const study::SweepRows& rows, SweepColumns&& columns, std::ve
     arrays["values"] = quantityColumns(columns.values);
     arrays["error_kind"] =
         py::make_tuple(pythonTexts(columns.errorKinds.texts()), arrayOf(std::move(columns.errorKind), {rowCount}));
-    arrays["error_message"] =
-        py::make_tuple(pythonTexts(columns.errorMessages.texts()), arrayOf(std::move(columns.errorMessage), {rowCount}));
+    arrays["error_message"] = py::make_tuple(pythonTexts(columns.errorMessages.texts()),
+                                             arrayOf(std::move(columns.errorMessage), {rowCount}));
     if (rows.options().withCriterion()) {
         const auto bounds = static_cast<py::ssize_t>(criterionBounds(rows.model()).size());
         arrays["bounds"] = arrayOf(std::move(columns.bounds), {rowCount, bounds});
@@ -227,9 +227,9 @@ py::dict sweepArrays(const study::SweepPlan& plan, std::size_t begin, std::size_
 
 // The rows of points given one by one: `fixed` the eight texts, `varying`
 // per field that varies (its place 0..7, its texts, each point's text index).
-py::dict givenPointArrays(const std::string& model, const FieldTexts& fixed, const py::list& varying,
-                          std::size_t count, const std::string& separator, bool outlet, bool criterion,
-                          bool onlyMeeting, std::optional<unsigned> jobs, const py::object& progress)
+py::dict givenPointArrays(const std::string& model, const FieldTexts& fixed, const py::list& varying, std::size_t count,
+                          const std::string& separator, bool outlet, bool criterion, bool onlyMeeting,
+                          std::optional<unsigned> jobs, const py::object& progress)
 {
     GivenPoints points{modelOf(model), separatorOf(separator), fixed, {}, {}, {}, count};
     std::vector<py::array_t<std::int32_t>> held;
@@ -416,7 +416,8 @@ py::dict kindParents()
         py::object parent = py::none();
         int parentDepth = 0;
         const auto consider = [&]<class Base>() {
-            if (!std::is_same_v<Base, Kind> && std::is_base_of_v<Base, Kind> && kindDepth<Base, Kinds...>() > parentDepth) {
+            if (!std::is_same_v<Base, Kind> && std::is_base_of_v<Base, Kind> &&
+                kindDepth<Base, Kinds...>() > parentDepth) {
                 parent = py::str(errorSample<Base>()->kindName());
                 parentDepth = kindDepth<Base, Kinds...>();
             }
@@ -447,18 +448,22 @@ void bindRuns(py::module_& m)
             names.emplace_back(quantityName(pane));
         return names;
     }();
-    m.def("model_fields", [](const std::string& model) {
-        std::vector<std::tuple<std::string, bool, std::string>> fields;
-        for (const FieldDescription& field : modelFields(modelOf(model)))
-            fields.emplace_back(field.name, field.converted, field.help);
-        return fields;
-    }, "A model's input fields in the window's order: name, whether the run converts it, its meaning.");
+    m.def(
+        "model_fields",
+        [](const std::string& model) {
+            std::vector<std::tuple<std::string, bool, std::string>> fields;
+            for (const FieldDescription& field : modelFields(modelOf(model)))
+                fields.emplace_back(field.name, field.converted, field.help);
+            return fields;
+        },
+        "A model's input fields in the window's order: name, whether the run converts it, its meaning.");
 
     py::class_<Record>(m, "Record", "A run's stored values and the error that ended it.")
         .def_property_readonly("model", [](const Record& r) { return std::string(modelName(r.run.model)); })
         .def_property_readonly("reactors", &recordReactors,
                                "Per reactor (number, y1, ..., P) in store order; None for a value not stored.")
-        .def_property_readonly("error", &recordError, "None, or (kind, message, reactor or None, last quantity or None).")
+        .def_property_readonly("error", &recordError,
+                               "None, or (kind, message, reactor or None, last quantity or None).")
         .def("text", &recordText, py::arg("quantity"), py::arg("reactor"))
         .def("pane_text", [](const Record& r, const std::string& quantity) {
             return r.run.paneText(paneOf(quantity), r.separator);
@@ -475,15 +480,17 @@ void bindSweeps(py::module_& m)
              }),
              py::arg("model"), py::arg("option_texts"), py::arg("decimal_separator"))
         .def_property_readonly("point_count", &study::SweepPlan::pointCount)
-        .def_property_readonly("swept_fields", [](const study::SweepPlan& plan) {
-            std::vector<std::pair<std::string, std::vector<std::string>>> fields;
-            for (const study::SweepField& field : plan.sweptFields())
-                fields.emplace_back(field.name, pythonTexts(field.texts));
-            return fields;
-        }, "Each swept field's name and texts, in the window's order.");
+        .def_property_readonly(
+            "swept_fields",
+            [](const study::SweepPlan& plan) {
+                std::vector<std::pair<std::string, std::vector<std::string>>> fields;
+                for (const study::SweepField& field : plan.sweptFields())
+                    fields.emplace_back(field.name, pythonTexts(field.texts));
+                return fields;
+            },
+            "Each swept field's name and texts, in the window's order.");
     m.def("sweep_arrays", &sweepArrays, py::arg("plan"), py::arg("begin"), py::arg("end"), py::arg("outlet"),
-          py::arg("criterion"), py::arg("only_meeting"), py::arg("jobs") = py::none(),
-          py::arg("progress") = py::none(),
+          py::arg("criterion"), py::arg("only_meeting"), py::arg("jobs") = py::none(), py::arg("progress") = py::none(),
           "Runs the points begin..end-1 of a plan and returns their rows as arrays.");
     m.def("given_point_arrays", &givenPointArrays, py::arg("model"), py::arg("fixed"), py::arg("varying"),
           py::arg("count"), py::arg("decimal_separator"), py::arg("outlet"), py::arg("criterion"),
@@ -495,46 +502,58 @@ void bindSweeps(py::module_& m)
     m.def("stored_numbers", &storedNumbers, py::arg("texts"),
           "The stored values that the number cells of kaskad-cli's CSV print; NaN for an empty cell.");
     m.def("field_numbers", &fieldNumbers, py::arg("texts"), py::arg("decimal_separator"), py::arg("count"),
-          "The numbers field texts stand for as the run reads them (N rounded when count); NaN for a text that is not one.");
-    m.def("shard_range", [](std::size_t points, std::size_t index, std::size_t count) {
-        if (index < 1 || index > count || count > study::kMaxShards)
-            throw py::value_error("a shard is K/N with 1 <= K <= N <= " + std::to_string(study::kMaxShards));
-        const study::PointRange range = study::shardRange(points, {index, count});
-        return std::make_pair(range.begin, range.end);
-    }, py::arg("points"), py::arg("index"), py::arg("count"),
-          "The points (begin, end) of shard index (1-based) of count, as kaskad-cli sweep --shard cuts them.");
+          "The numbers field texts stand for as the run reads them (N rounded when count); NaN for a text that is not "
+          "one.");
+    m.def(
+        "shard_range",
+        [](std::size_t points, std::size_t index, std::size_t count) {
+            if (index < 1 || index > count || count > study::kMaxShards)
+                throw py::value_error("a shard is K/N with 1 <= K <= N <= " + std::to_string(study::kMaxShards));
+            const study::PointRange range = study::shardRange(points, {index, count});
+            return std::make_pair(range.begin, range.end);
+        },
+        py::arg("points"), py::arg("index"), py::arg("count"),
+        "The points (begin, end) of shard index (1-based) of count, as kaskad-cli sweep --shard cuts them.");
     m.def("csv_text", &csvText, py::arg("names"), py::arg("columns"), py::arg("rows"),
           "The CSV bytes of a table given column by column, as kaskad-cli sweep --format csv writes them.");
 }
 
 void bindNumberText(py::module_& m)
 {
-    m.def("number_text", [](double value, const std::string& separator) {
-        char text[kNumberTextCapacity];
-        return std::string(text, writeNumberText(text, value, separatorOf(separator)));
-    }, py::arg("value"), py::arg("decimal_separator") = ".",
-          "A stored single or double as the panes print it: 15 significant digits, trailing zeros removed,\n"
-          "\"1E-5\" form below 0.0001 and from 1E15 on.");
-    m.def("number_texts", [](const py::array_t<double, py::array::c_style | py::array::forcecast>& values,
-                             const std::string& separator) {
-        const DecimalSeparator sep = separatorOf(separator);
-        const auto view = values.unchecked<1>();
-        py::list texts(view.shape(0));
-        char text[kNumberTextCapacity];
-        for (py::ssize_t i = 0; i < view.shape(0); ++i)
-            texts[static_cast<std::size_t>(i)] =
-                std::isnan(view(i)) ? py::str("") : py::str(std::string(text, writeNumberText(text, view(i), sep)));
-        return texts;
-    }, py::arg("values"), py::arg("decimal_separator") = ".",
-          "number_text of each value of a one-dimensional array; NaN, a value not stored, gives \"\".");
+    m.def(
+        "number_text",
+        [](double value, const std::string& separator) {
+            char text[kNumberTextCapacity];
+            return std::string(text, writeNumberText(text, value, separatorOf(separator)));
+        },
+        py::arg("value"), py::arg("decimal_separator") = ".",
+        "A stored single or double as the panes print it: 15 significant digits, trailing zeros removed,\n"
+        "\"1E-5\" form below 0.0001 and from 1E15 on.");
+    m.def(
+        "number_texts",
+        [](const py::array_t<double, py::array::c_style | py::array::forcecast>& values, const std::string& separator) {
+            const DecimalSeparator sep = separatorOf(separator);
+            const auto view = values.unchecked<1>();
+            py::list texts(view.shape(0));
+            char text[kNumberTextCapacity];
+            for (py::ssize_t i = 0; i < view.shape(0); ++i)
+                texts[static_cast<std::size_t>(i)] =
+                    std::isnan(view(i)) ? py::str("") : py::str(std::string(text, writeNumberText(text, view(i), sep)));
+            return texts;
+        },
+        py::arg("values"), py::arg("decimal_separator") = ".",
+        "number_text of each value of a one-dimensional array; NaN, a value not stored, gives \"\".");
 }
 
 void bindErrorKinds(py::module_& m)
 {
-    m.def("error_kind_parents", [] {
-        return kindParents<Exception, EExternal, EMathError, EInvalidOp, EZeroDivide, EOverflow, EConvertError,
-                           ENoConvergence>();
-    }, "Each error kind of the calculations with the kind it derives from directly.");
+    m.def(
+        "error_kind_parents",
+        [] {
+            return kindParents<Exception, EExternal, EMathError, EInvalidOp, EZeroDivide, EOverflow, EConvertError,
+                               ENoConvergence>();
+        },
+        "Each error kind of the calculations with the kind it derives from directly.");
 }
 
 } // namespace

@@ -85,7 +85,8 @@ study::ProgressSink everyFewTenths(const Checkpoint& checkpoint, std::size_t cou
 {
     using Clock = std::chrono::steady_clock;
     return [&checkpoint, count, lastCheck = Clock::now()](std::size_t done) mutable {
-        if (const Clock::time_point now = Clock::now(); done == count || now - lastCheck > std::chrono::milliseconds(200)) {
+        if (const Clock::time_point now = Clock::now();
+            done == count || now - lastCheck > std::chrono::milliseconds(200)) {
             lastCheck = now;
             checkpoint(done);
         }
@@ -97,9 +98,9 @@ SweepColumns sweepColumns(const study::SweepRows& rows, study::PointRange points
 {
     SweepColumns columns;
     const study::SweepPlan& plan = rows.plan();
-    ColumnCollector collector(columns, plan.model(), plan.sweptFields().size(), [&plan](std::size_t index, std::size_t f) {
-        return static_cast<std::int32_t>(plan.textIndex(index, f));
-    });
+    ColumnCollector collector(
+        columns, plan.model(), plan.sweptFields().size(),
+        [&plan](std::size_t index, std::size_t f) { return static_cast<std::int32_t>(plan.textIndex(index, f)); });
     study::runSweep(
         plan, points, jobs, [&](std::size_t index, const RunRecord& run) { collector.point(rows.point(index, run)); },
         everyFewTenths(checkpoint, points.size()));
@@ -110,9 +111,8 @@ SweepColumns givenPointColumns(const GivenPoints& points, const study::SweepRows
                                const Checkpoint& checkpoint)
 {
     SweepColumns columns;
-    ColumnCollector collector(columns, points.model, points.varying.size(), [&points](std::size_t index, std::size_t f) {
-        return points.choices[f][index];
-    });
+    ColumnCollector collector(columns, points.model, points.varying.size(),
+                              [&points](std::size_t index, std::size_t f) { return points.choices[f][index]; });
     study::runInOrder<RunRecord>(
         points.count, jobs,
         [&points](std::size_t index) { return runRecorded(points.model, points.fields(index), points.separator); },

@@ -30,15 +30,15 @@ private:
 struct SweepColumns {
     // Per varying field, which of its texts each row holds.
     std::vector<std::vector<std::int32_t>> textIndex;
-    std::vector<std::int32_t> reactor;  // 0 for a point without a reactor
+    std::vector<std::int32_t> reactor; // 0 for a point without a reactor
     // Per quantity in store order, its value on each row; NaN where none was stored.
     std::array<std::vector<double>, kPaneCount> values;
-    std::vector<std::int32_t> errorKind;     // code in errorKinds, -1 when the point did not fail
-    std::vector<std::int32_t> errorMessage;  // code in errorMessages, -1 likewise
+    std::vector<std::int32_t> errorKind;    // code in errorKinds, -1 when the point did not fail
+    std::vector<std::int32_t> errorMessage; // code in errorMessages, -1 likewise
     TextCodes errorKinds, errorMessages;
-    std::vector<std::int8_t> bounds;    // per row one per criterion bound: 1 met, 0 not, -1 no outlet
-    std::vector<std::uint8_t> meets;    // with the criterion: whether the point meets it
-    std::vector<double> margin;         // with the criterion: its margin, NaN without an outlet
+    std::vector<std::int8_t> bounds; // per row one per criterion bound: 1 met, 0 not, -1 no outlet
+    std::vector<std::uint8_t> meets; // with the criterion: whether the point meets it
+    std::vector<double> margin;      // with the criterion: its margin, NaN without an outlet
 
     std::size_t rows() const { return reactor.size(); }
 };
@@ -49,9 +49,9 @@ struct GivenPoints {
     ModelKind model = ModelKind::bubble;
     DecimalSeparator separator;
     FieldTexts fixed;
-    std::vector<Field> varying;                     // the fields that vary
-    std::vector<std::vector<std::string>> texts;    // per varying field, its texts
-    std::vector<std::span<const std::int32_t>> choices;  // per varying field, per point, which text
+    std::vector<Field> varying;                         // the fields that vary
+    std::vector<std::vector<std::string>> texts;        // per varying field, its texts
+    std::vector<std::span<const std::int32_t>> choices; // per varying field, per point, which text
     std::size_t count = 0;
 
     FieldTexts fields(std::size_t point) const;

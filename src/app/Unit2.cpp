@@ -21,7 +21,13 @@ using ui::ControlKind;
 using ui::ControlRow;
 
 constexpr ControlRow kForm2Controls[] = {
-    {"Label1", ControlKind::label, "Выберите режим работы системы каскадных реакторов", 16, 16, 476, 20,
+    {"Label1",
+     ControlKind::label,
+     "Выберите режим работы системы каскадных реакторов",
+     16,
+     16,
+     476,
+     20,
      {16, true, true}},
     ui::boldButton("Button1", "Тевир Барботажный", 16, 56, 249, 73, 19, 0),
     ui::boldButton("Button2", "Тевир Газлифтовый", 280, 56, 233, 73, 19, 1),
@@ -31,8 +37,12 @@ constexpr ControlRow kForm2Controls[] = {
 // The background is the system's button-highlight colour: the light bevel
 // colour of 3D controls, which Qt holds as QPalette::Light.
 constexpr ui::WindowDescription kForm2Layout = {
-    "Программа расчета работы системы каскадных реакторов", QRect(215, 137, 768, 184), QPalette::Light, 11,
-    "Button1", kForm2Controls,
+    "Программа расчета работы системы каскадных реакторов",
+    QRect(215, 137, 768, 184),
+    QPalette::Light,
+    11,
+    "Button1",
+    kForm2Controls,
 };
 
 } // namespace
@@ -74,10 +84,7 @@ void TForm2::Button2Click()
     returnFocusTo(button2_);
 }
 
-void TForm2::Button3Click()
-{
-    close();
-}
+void TForm2::Button3Click() { close(); }
 
 void TForm2::returnFocusTo(QPushButton* opener)
 {

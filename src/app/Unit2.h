@@ -20,9 +20,9 @@ public:
     // become transient windows of this one.
     void setModelWindows(ui::TForm1& gasLift, ui::TForm3& bubbleColumn);
 
-    void Button1Click();  // opens Form3, the bubble-column window, modally
-    void Button2Click();  // opens Form1, the gas-lift window, modally
-    void Button3Click();  // closes this window, which ends the program
+    void Button1Click(); // opens Form3, the bubble-column window, modally
+    void Button2Click(); // opens Form1, the gas-lift window, modally
+    void Button3Click(); // closes this window, which ends the program
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -39,9 +39,6 @@ Program::Program(ui::RegionalSettings::LocaleSource locale)
 
 Program::~Program() = default;
 
-void Program::start()
-{
-    form2_->show();
-}
+void Program::start() { form2_->show(); }
 
 } // namespace kaskad::app

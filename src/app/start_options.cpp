@@ -24,9 +24,8 @@ std::string environmentText(const char* name)
 // An empty list means Qt's default, X11 or Wayland.
 bool onlyDisplayServerPlatforms(std::string_view platforms)
 {
-    return std::ranges::all_of(platformNames(platforms), [](const std::string& name) {
-        return isX11Platform(name) || isWaylandPlatform(name);
-    });
+    return std::ranges::all_of(platformNames(platforms),
+                               [](const std::string& name) { return isX11Platform(name) || isWaylandPlatform(name); });
 }
 
 } // namespace
@@ -84,10 +83,7 @@ std::string helpText()
            "                       panes use\n";
 }
 
-std::string versionText()
-{
-    return "kaskad " KASKAD_VERSION;
-}
+std::string versionText() { return "kaskad " KASKAD_VERSION; }
 
 DisplaySettings displaySettings(std::span<char* const> arguments)
 {

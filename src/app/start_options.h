@@ -17,14 +17,14 @@ enum class StartRequest { openWindows, printHelp, printVersion };
 StartRequest readStartRequest(std::span<char* const> arguments);
 
 std::string helpText();
-std::string versionText();  // "kaskad 1.0.0"
+std::string versionText(); // "kaskad 1.0.0"
 
 // What decides whether Qt will find a display.
 struct DisplaySettings {
-    std::string platform;        // -platform NAME if given, else QT_QPA_PLATFORM ("" when neither)
-    std::string x11Display;      // -display NAME if given, else DISPLAY ("" when neither)
-    std::string waylandDisplay;  // WAYLAND_DISPLAY ("" when unset)
-    std::string platformPluginPath;  // -platformpluginpath PATH if given
+    std::string platform;           // -platform NAME if given, else QT_QPA_PLATFORM ("" when neither)
+    std::string x11Display;         // -display NAME if given, else DISPLAY ("" when neither)
+    std::string waylandDisplay;     // WAYLAND_DISPLAY ("" when unset)
+    std::string platformPluginPath; // -platformpluginpath PATH if given
 };
 
 // Qt takes a ';'-separated list of platforms to try in turn, each possibly

@@ -46,7 +46,8 @@ void addPluginKeys(std::set<std::string>& names, const QString& folder)
     for (const QFileInfo& file : QDir(folder).entryInfoList(QDir::Files)) {
         if (!QLibrary::isLibrary(file.fileName()))
             continue;
-        const QJsonObject plugin = QPluginLoader(file.filePath()).metaData().value(QStringLiteral("MetaData")).toObject();
+        const QJsonObject plugin =
+            QPluginLoader(file.filePath()).metaData().value(QStringLiteral("MetaData")).toObject();
         for (const QJsonValue key : plugin.value(QStringLiteral("Keys")).toArray())
             names.insert(lowerCase(key.toString().toStdString()));
     }
@@ -142,7 +143,8 @@ std::set<std::string> platformPluginNames(const DisplaySettings& settings)
     std::set<std::string> names;
     const QString platforms = QStringLiteral("/platforms");
     addPluginKeys(names, QLibraryInfo::path(QLibraryInfo::PluginsPath) + platforms);
-    const QStringList pluginFolders = qEnvironmentVariable("QT_PLUGIN_PATH").split(QDir::listSeparator(), Qt::SkipEmptyParts);
+    const QStringList pluginFolders =
+        qEnvironmentVariable("QT_PLUGIN_PATH").split(QDir::listSeparator(), Qt::SkipEmptyParts);
     for (const QString& folder : pluginFolders)
         addPluginKeys(names, folder + platforms);
     if (const QString folder = qEnvironmentVariable("QT_QPA_PLATFORM_PLUGIN_PATH"); !folder.isEmpty())
@@ -179,9 +181,6 @@ WindowSystemStartGuard::WindowSystemStartGuard(int exitStatus)
     guardReplaced = replaced_;
 }
 
-WindowSystemStartGuard::~WindowSystemStartGuard()
-{
-    qInstallMessageHandler(replaced_);
-}
+WindowSystemStartGuard::~WindowSystemStartGuard() { qInstallMessageHandler(replaced_); }
 
 } // namespace kaskad::app

@@ -23,10 +23,7 @@ namespace kaskad::chart {
 
 namespace {
 
-QString paneTitle(Pane pane)
-{
-    return toQString(kPaneTitles[pane]);
-}
+QString paneTitle(Pane pane) { return toQString(kPaneTitles[pane]); }
 
 // A colour of its own for each pane: the chart theme has fewer than eight.
 QColor paneColour(Pane pane)
@@ -57,7 +54,8 @@ struct PlotFonts {
 
 PlotFonts plotFonts(QSize size)
 {
-    const int unit = std::clamp(static_cast<int>(std::lround(std::sqrt(double(size.width()) * size.height()) / 61)), 9, 64);
+    const int unit =
+        std::clamp(static_cast<int>(std::lround(std::sqrt(double(size.width()) * size.height()) / 61)), 9, 64);
     PlotFonts fonts;
     fonts.label.setPixelSize(unit);
     fonts.caption.setPixelSize(unit);
@@ -100,7 +98,8 @@ QValueAxis* valueAxis(const QString& title, const PlotFonts& fonts)
 void fitLabelPrecision(QValueAxis* axis)
 {
     const double interval = (axis->max() - axis->min()) / std::max(1, axis->tickCount() - 1);
-    const int decimals = interval > 0 ? std::clamp(static_cast<int>(std::ceil(-std::log10(interval) - 1e-9)), 0, 12) : 0;
+    const int decimals =
+        interval > 0 ? std::clamp(static_cast<int>(std::ceil(-std::log10(interval) - 1e-9)), 0, 12) : 0;
     axis->setLabelFormat(QStringLiteral("%.") + QString::number(decimals) + QStringLiteral("f"));
 }
 
@@ -228,7 +227,7 @@ std::unique_ptr<QGraphicsScene> profileScene(const CascadeProfile& profile, cons
 
     QChart* top = concentrationChart(profile, fonts).release();
     QChart* bottom = conditionsChart(profile, fonts).release();
-    scene->addItem(top);  // the scene owns its items
+    scene->addItem(top); // the scene owns its items
     scene->addItem(bottom);
     const qreal chartsHeight = size.height() - captionHeight;
     top->setGeometry(0, captionHeight, size.width(), chartsHeight * 0.55);

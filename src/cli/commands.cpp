@@ -77,14 +77,13 @@ void addSingleRun(CLI::App& app, SingleRunOptions& options, const char* name, co
         if (f.converted)
             option->required();
     }
-    command->add_option_function<std::string>(
-               "--format", [&options](const std::string& name) { options.format = kFormats.at(name); },
-               "output: panes (default), csv or json")
+    command
+        ->add_option_function<std::string>(
+            "--format", [&options](const std::string& name) { options.format = kFormats.at(name); },
+            "output: panes (default), csv or json")
         ->check(CLI::IsMember({"panes", "csv", "json"}));
     addSeparatorOption(*command, options.separator);
-    command
-        ->add_option("--plot", options.plotPath,
-                     "also draw the cascade profile into FILE.svg or FILE.png")
+    command->add_option("--plot", options.plotPath, "also draw the cascade profile into FILE.svg or FILE.png")
         ->type_name("FILE")
         ->check([](const std::string& path) {
             if (!isValidUtf8(path))
@@ -101,8 +100,7 @@ void addSingleRun(CLI::App& app, SingleRunOptions& options, const char* name, co
         });
 }
 
-void addSweep(CLI::App& sweep, SweepOptions& options, const char* name, const char* description,
-              const char* example)
+void addSweep(CLI::App& sweep, SweepOptions& options, const char* name, const char* description, const char* example)
 {
     CLI::App* command = sweep.add_subcommand(name, description);
     command->footer(std::string("Each field takes a text, a range FROM:TO:STEP (exact decimal steps, TO included\n"
@@ -116,9 +114,10 @@ void addSweep(CLI::App& sweep, SweepOptions& options, const char* name, const ch
         if (f.converted)
             option->required();
     }
-    command->add_option_function<std::string>(
-               "--format", [&options](const std::string& name) { options.output.format = kFormats.at(name); },
-               "output: csv (default) or json")
+    command
+        ->add_option_function<std::string>(
+            "--format", [&options](const std::string& name) { options.output.format = kFormats.at(name); },
+            "output: csv (default) or json")
         ->check(CLI::IsMember({"csv", "json"}));
     command->add_flag("--outlet", options.output.rows.outletOnly, "only the last reactor computed of each point");
     command->add_flag("--criterion", options.output.rows.criterion,
@@ -207,8 +206,8 @@ study::PointRange pointsToRun(const study::SweepPlan& plan, const SweepOptions& 
         return study::allPoints(plan);
     }
     const study::PointRange points = study::shardRange(plan.pointCount(), *options.shard);
-    study::checkPointsToRun(plan, points,
-                            "shard " + std::to_string(options.shard->index) + "/" + std::to_string(options.shard->count));
+    study::checkPointsToRun(
+        plan, points, "shard " + std::to_string(options.shard->index) + "/" + std::to_string(options.shard->count));
     return points;
 }
 
@@ -376,9 +375,8 @@ int runParsed(CommandLine& commandLine)
         if (commandLine.design->parsed())
             return commandLine.design->run(out);
         if (commandLine.sweep->parsed())
-            return runSweepCommand(commandLine.sweep->got_subcommand("bubble") ? commandLine.sweepBubble
-                                                                                : commandLine.sweepGasLift,
-                                   out);
+            return runSweepCommand(
+                commandLine.sweep->got_subcommand("bubble") ? commandLine.sweepBubble : commandLine.sweepGasLift, out);
         return runSingle(commandLine.app.got_subcommand("bubble") ? commandLine.bubble : commandLine.gaslift, out);
     } catch (const OutputError& error) {
         std::cerr << "kaskad-cli: " << error.message() << '\n';

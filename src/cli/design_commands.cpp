@@ -65,12 +65,12 @@ void addOptimize(CLI::App& optimize, OptimizeOptions& options, const char* name,
                  const char* example)
 {
     CLI::App* command = optimize.add_subcommand(name, description);
-    command->footer(std::string(
-                        "A field given as FROM:TO is searched over that interval (N: every reactor count from FROM\n"
-                        "to TO); any other text is fixed. The answer's texts are rounded to --digits significant\n"
-                        "digits, and its outlet is that of a plain run of exactly those texts. Exit status 4: no\n"
-                        "input set meets the constraints (with the margin sought, the criterion too).\n\nExample:\n  ") +
-                    example + "\n");
+    command->footer(
+        std::string("A field given as FROM:TO is searched over that interval (N: every reactor count from FROM\n"
+                    "to TO); any other text is fixed. The answer's texts are rounded to --digits significant\n"
+                    "digits, and its outlet is that of a plain run of exactly those texts. Exit status 4: no\n"
+                    "input set meets the constraints (with the margin sought, the criterion too).\n\nExample:\n  ") +
+        example + "\n");
     addFieldOptions(*command, options.model, options.fields, "TEXT|FROM:TO");
     CLI::Option* maximize = command->add_option(
         "--maximize", options.maximize,
@@ -133,8 +133,8 @@ int runOptimize(const OptimizeOptions& options, StandardOutput& out)
         std::vector<study::QuantityBound> bounds;
         for (const std::string& text : options.subjectTo)
             bounds.push_back(study::parseQuantityBound(text));
-        problem.emplace(study::DesignProblem{std::move(space), std::move(objective), options.meetCriterion,
-                                             std::move(bounds)});
+        problem.emplace(
+            study::DesignProblem{std::move(space), std::move(objective), options.meetCriterion, std::move(bounds)});
         if (options.maxEvaluations < study::leastEvaluations(*problem))
             throw study::StudyError("--max-evals: this study needs at least " +
                                     std::to_string(study::leastEvaluations(*problem)) + " evaluations");

@@ -65,7 +65,7 @@ public:
 
 private:
     static constexpr int kWatched[] = {SIGINT, SIGTERM, SIGHUP};
-    struct sigaction previous_[std::size(kWatched)] {};
+    struct sigaction previous_[std::size(kWatched)]{};
 };
 
 // A sweep stopped by a signal.

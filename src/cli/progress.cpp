@@ -16,8 +16,7 @@ constexpr std::size_t kBarWidth = 40;
 
 ProgressBar::ProgressBar(std::ostream& out, std::size_t total, bool enabled, Clock clock)
     : out_(out), total_(total), enabled_(enabled), clock_(std::move(clock)), start_(clock_())
-{
-}
+{}
 
 void ProgressBar::update(std::size_t done)
 {
@@ -27,8 +26,8 @@ void ProgressBar::update(std::size_t done)
     if (now - start_ < kQuietStart || (drawn_ && now - lastDrawn_ < kRedrawInterval))
         return;
     const std::size_t filled = done * kBarWidth / total_;
-    out_ << "\r[" << std::string(filled, '#') << std::string(kBarWidth - filled, '.') << "] " << done << '/'
-         << total_ << " points" << std::flush;
+    out_ << "\r[" << std::string(filled, '#') << std::string(kBarWidth - filled, '.') << "] " << done << '/' << total_
+         << " points" << std::flush;
     drawn_ = true;
     lastDrawn_ = now;
 }

@@ -50,7 +50,7 @@ namespace {
 struct CellWriter {
     std::string& line;
     std::size_t row;
-    const std::vector<std::string>& quoted;  // a text column's texts as cells
+    const std::vector<std::string>& quoted; // a text column's texts as cells
 
     void operator()(const CsvNumbers& column) const
     {
@@ -78,12 +78,14 @@ struct CellWriter {
 
 std::size_t cellCount(const CsvColumn& column)
 {
-    return std::visit([](const auto& c) -> std::size_t {
-        if constexpr (std::is_same_v<std::decay_t<decltype(c)>, CsvTexts>)
-            return c.codes.size();
-        else
-            return c.values.size();
-    }, column);
+    return std::visit(
+        [](const auto& c) -> std::size_t {
+            if constexpr (std::is_same_v<std::decay_t<decltype(c)>, CsvTexts>)
+                return c.codes.size();
+            else
+                return c.values.size();
+        },
+        column);
 }
 
 } // namespace

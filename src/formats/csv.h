@@ -25,18 +25,18 @@ std::string csvHeaderLine(std::span<const std::string> names);
 
 // A column of a table, one cell per row.
 struct CsvNumbers {
-    std::span<const double> values;  // NaN: an empty cell
+    std::span<const double> values; // NaN: an empty cell
 };
 struct CsvIntegers {
     std::span<const std::int64_t> values;
-    std::span<const std::uint8_t> missing;  // non-zero: an empty cell
+    std::span<const std::uint8_t> missing; // non-zero: an empty cell
 };
 struct CsvBooleans {
-    std::span<const std::int8_t> values;  // 1 true, 0 false, -1 an empty cell
+    std::span<const std::int8_t> values; // 1 true, 0 false, -1 an empty cell
 };
 struct CsvTexts {
     std::span<const std::string> texts;
-    std::span<const std::int32_t> codes;  // which text each row holds; -1: an empty cell
+    std::span<const std::int32_t> codes; // which text each row holds; -1: an empty cell
 };
 using CsvColumn = std::variant<CsvNumbers, CsvIntegers, CsvBooleans, CsvTexts>;
 

@@ -27,7 +27,6 @@ std::string objectiveText(const DesignProblem& problem, const DesignAnswer& answ
     return numberText(static_cast<double>(study::objectiveValue(problem, answer.assessment)));
 }
 
-
 // The answer's texts as a command that runs it.
 std::string commandOf(ModelKind model, const FieldTexts& texts)
 {
@@ -89,16 +88,17 @@ void writeOptimizeText(std::ostream& out, const DesignProblem& problem, const Op
     writeTable(out, rows);
 
     const DesignAnswer& best = result.bestAnswer();
-    out << '\n' << (best.meets ? "Best" : "No input set meets the target; the closest found") << ": N "
-        << best.reactors << ", " << problem.objective.name << ' ' << objectiveText(problem, best);
+    out << '\n'
+        << (best.meets ? "Best" : "No input set meets the target; the closest found") << ": N " << best.reactors << ", "
+        << problem.objective.name << ' ' << objectiveText(problem, best);
     if (best.assessment.computed)
         out << ", criterion " << criterionWord(best);
     if (!best.limiting.empty())
         out << ", limited by " << best.limiting;
     out << "\n  " << commandOf(problem.space.model(), best.texts) << '\n';
     if (result.smallestMeeting)
-        out << "Fewest reactors meeting the criterion: N "
-            << result.byReactors[*result.smallestMeeting].reactors << '\n';
+        out << "Fewest reactors meeting the criterion: N " << result.byReactors[*result.smallestMeeting].reactors
+            << '\n';
     else
         out << "No reactor count meets the criterion.\n";
 }
@@ -214,8 +214,8 @@ void writeSolveText(std::ostream& out, const study::DesignSpace& space, const st
         out << "No root of " << target.label << where << " for " << field.name << " from " << field.fromText << " to "
             << field.toText << ".\n";
         if (result.closest)
-            out << "Closest: " << field.name << " = " << result.closest->fieldText << ": " << quantity << where
-                << " = " << numberText(result.closest->value) << '\n';
+            out << "Closest: " << field.name << " = " << result.closest->fieldText << ": " << quantity << where << " = "
+                << numberText(result.closest->value) << '\n';
     }
     out << result.roots.size() << (result.roots.size() == 1 ? " root" : " roots") << ", " << result.evaluations
         << " evaluations\n";

@@ -59,8 +59,7 @@ public:
     {
         // The lexer reports a number beyond double as out of range (406).
         if (dynamic_cast<const Json::out_of_range*>(&error))
-            throw FileProblem("число вне допустимых пределов: " + token + " (" + positionText(json_, position) +
-                              ")");
+            throw FileProblem("число вне допустимых пределов: " + token + " (" + positionText(json_, position) + ")");
         throw FileProblem("это не JSON (" + positionText(json_, position) + ")");
     }
 

@@ -67,8 +67,8 @@ std::size_t ResultsTable::newRowCount() const
 // last row of values.
 bool ResultsTable::hasFailingRowOfItsOwn(const RunRecord& run)
 {
-    return run.error && (run.reactors.empty() || run.error->reactor == 0 ||
-                         run.reactors.back().reactor() != run.error->reactor);
+    return run.error &&
+           (run.reactors.empty() || run.error->reactor == 0 || run.reactors.back().reactor() != run.error->reactor);
 }
 
 void ResultsTable::addRowsOf(std::uint32_t run)

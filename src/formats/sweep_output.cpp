@@ -149,8 +149,7 @@ void appendJsonPoint(std::string& json, ModelKind model, const study::PointRows&
 
 SweepWriter::SweepWriter(std::ostream& out, const study::SweepPlan& plan, SweepOutputOptions options)
     : out_(out), rows_(plan, options.rows), options_(options)
-{
-}
+{}
 
 void SweepWriter::begin()
 {

@@ -15,9 +15,9 @@
 namespace kaskad::formats {
 
 struct SweepOutputOptions {
-    OutputFormat format = OutputFormat::csv;  // csv or json
-    study::RowOptions rows;                   // which points, reactors and columns
-    bool header = true;                       // CSV: the header line first; JSON always has its frame
+    OutputFormat format = OutputFormat::csv; // csv or json
+    study::RowOptions rows;                  // which points, reactors and columns
+    bool header = true;                      // CSV: the header line first; JSON always has its frame
 };
 
 // A point's output, with its criterion margin when the criterion is tested

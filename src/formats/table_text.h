@@ -13,8 +13,8 @@ namespace kaskad::formats {
 // Cells of the table: the rows and columns they span, and which of those
 // cells are taken.
 struct TableSelection {
-    std::vector<std::size_t> rows;  // ascending
-    std::vector<int> columns;       // ascending
+    std::vector<std::size_t> rows; // ascending
+    std::vector<int> columns;      // ascending
     // Whether a cell at one of those rows and columns is taken; an empty
     // function takes them all.
     std::function<bool(std::size_t row, int column)> contains;

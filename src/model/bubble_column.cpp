@@ -45,10 +45,10 @@ struct Carried {
 // The terms of a reactor that depend on its temperature alone.
 struct TemperatureTerms {
     LiquidProperties liquid;
-    std::array<Ext, 3> kinetic;  // A exp(E/(8.314 t)) of k1, k2, k3
-    Ext gravityViscosity;        // (g nu)^0.333
+    std::array<Ext, 3> kinetic; // A exp(E/(8.314 t)) of k1, k2, k3
+    Ext gravityViscosity;       // (g nu)^0.333
     PrandtlPowers prandtl;
-    Ext viscositySquared;        // (nu nu)^0.333
+    Ext viscositySquared; // (nu nu)^0.333
 };
 
 TemperatureTerms temperatureTerms(Single t)
@@ -88,8 +88,8 @@ Ext nusseltTerm(Double Fr, Ext prToTheThird)
 // The values a reactor stores that depend on its temperature and the air
 // velocity alone, each with the error its store raises, if any.
 struct AirVelocityTerms {
-    Kept<Single> wd;              // 2.2 (g nu wg)^0.25
-    std::array<Kept<Single>, 3> k;  // k1, k2, k3
+    Kept<Single> wd;               // 2.2 (g nu wg)^0.25
+    std::array<Kept<Single>, 3> k; // k1, k2, k3
     Kept<Double> Fr;
     Kept<Single> Nu, ALFA, ALPE;
 };
@@ -145,7 +145,7 @@ public:
         const Single wg = in_.wg;
         const TemperatureTerms& terms = temperatureTermsAt(t);
         const AirVelocityTerms& velocityTerms = airVelocityTermsAt(t, wg, terms);
-        velocityTerms.wd.value();  // stored first, ALPE takes it
+        velocityTerms.wd.value(); // stored first, ALPE takes it
         const Single k1 = velocityTerms.k[0].value();
         const Single k2 = velocityTerms.k[1].value();
         const Single k3 = velocityTerms.k[2].value();
@@ -175,7 +175,6 @@ public:
     }
 
 private:
-
     // The next reactor's Newton iteration starts from this reactor's y3.
     void carry(const Composition& c)
     {

@@ -26,16 +26,16 @@ Inputs readInputs(const ModelWindow& window, DecimalSeparator separator)
     return in;
 }
 
-constexpr Double dtb{1.0};   // tube diameter
-constexpr Double Dap{0.0};   // apparatus diameter, for the ring count
+constexpr Double dtb{1.0}; // tube diameter
+constexpr Double Dap{0.0}; // apparatus diameter, for the ring count
 constexpr Single H{10.0f};
 constexpr Single eps{0.01f};
-constexpr Single E12{1900.0f};  // E1 and E2, one value
+constexpr Single E12{1900.0f}; // E1 and E2, one value
 constexpr RateConstants kRate1{Single(6.0f), E12, Single(27.0f)};
 constexpr RateConstants kRate2{Single(228.0f), E12, Single(108.0f)};
 constexpr RateConstants kRate3{Single(300.0f), Single(2000.0f), Single(66.0f)};
 constexpr Single dP{-0.25f};
-constexpr long double kOneE6 = 1e-6L;  // 1/10^6 in extended
+constexpr long double kOneE6 = 1e-6L; // 1/10^6 in extended
 
 // What one reactor hands to the next.
 struct Carried {
@@ -49,8 +49,8 @@ struct Carried {
 struct TemperatureTerms {
     LiquidProperties liquid;
     PrandtlPowers prandtl;
-    Ext arrhenius12;  // exp(E/(8.314 t)) of k1 and k2, which share E
-    Ext arrhenius3;   // that of k3
+    Ext arrhenius12; // exp(E/(8.314 t)) of k1 and k2, which share E
+    Ext arrhenius3;  // that of k3
 };
 
 TemperatureTerms temperatureTerms(Single t)
@@ -79,8 +79,7 @@ std::int32_t tubeCount()
 
 class GasLiftRun {
 public:
-    GasLiftRun(const GasLiftWindowState& windowState, ModelWindow& window, DecimalSeparator separator,
-               const Inputs& in)
+    GasLiftRun(const GasLiftWindowState& windowState, ModelWindow& window, DecimalSeparator separator, const Inputs& in)
         : out_(window, resultWord(ModelKind::gaslift), separator), windowState_(windowState), in_(in)
     {
         state_.y10 = in.y10;
@@ -93,7 +92,7 @@ public:
         out_.beginReactor(i);
         const Single t = state_.t;
         const TemperatureTerms& terms = temperatureTermsAt(t);
-        terms.prandtl.number.value();  // stored first
+        terms.prandtl.number.value(); // stored first
         const std::int32_t nt = tubeCount();
         const FlowTerms& flow = flowTermsAt(t, terms);
         raiseFirstError(flow.beforeAirHeat);
@@ -178,7 +177,8 @@ private:
         const Kept<Double> lf = stores.keepDouble(PowerOf(10 / Re + 0.00116L / dtb, 0.25L) * 0.11L);
         const Kept<Double> ka = stores.keepDouble((PowerOf(1.44L, 2) * (3.5L * flow.fi)) * (flow.wl - flow.ub));
         const Kept<Double> vb = stores.keepDouble(riseVelocityTerm(flow.wl, ka, flow.ub));
-        const Kept<Double> tw = stores.keepDouble((PowerOf(flow.wl, 2) * ((lf / 8) * ro)) / PowerOf(1 - flow.fi, 1.75L));
+        const Kept<Double> tw =
+            stores.keepDouble((PowerOf(flow.wl, 2) * ((lf / 8) * ro)) / PowerOf(1 - flow.fi, 1.75L));
         flow.us = stores.keepSingle(PowerOf(
             PowerOf(1 - flow.fi, 2) * ((((13.032L * nu) * kGravity) * vb) * flow.fi) + PowerOf(tw / ro, 2), 0.25L));
         return flow;
@@ -207,8 +207,8 @@ private:
     // term in series with the air-velocity term of the tube.
     Kept<Single> rateConstant(StoresAhead& stores, const RateConstants& c, Ext arrhenius, Kept<Double> fi) const
     {
-        return stores.keepSingle(
-            1 / (kineticTerm(c, arrhenius) + ((c.B / wgToOnePointTwo_) / dtbSquareRoot_) / (1 - fi)));
+        return stores.keepSingle(1 /
+                                 (kineticTerm(c, arrhenius) + ((c.B / wgToOnePointTwo_) / dtbSquareRoot_) / (1 - fi)));
     }
 
     // The next reactor's Newton iteration starts from this reactor's y3.

@@ -21,11 +21,11 @@ void runGasLift(const GasLiftWindowState& windowState, ModelWindow& window, Deci
 
 // The two-phase flow in the gas-lift tube.
 struct TubeFlow {
-    Kept<Double> C0;  // distribution coefficient of the gas
-    Kept<Double> ub;  // rise velocity of a bubble in still liquid
-    Kept<Double> wl;  // circulation velocity of the liquid
-    Kept<Double> fi;  // gas hold-up
-    Kept<Single> us;  // friction velocity at the wall
+    Kept<Double> C0; // distribution coefficient of the gas
+    Kept<Double> ub; // rise velocity of a bubble in still liquid
+    Kept<Double> wl; // circulation velocity of the liquid
+    Kept<Double> fi; // gas hold-up
+    Kept<Single> us; // friction velocity at the wall
 };
 
 // vb = wl / (1 - ka) + ub: the bubbles' velocity in the moving liquid.

@@ -35,19 +35,16 @@ constexpr std::string_view modelCaption(ModelKind model)
 
 // The word that opens each result line: "Реактор" in the bubble-column
 // window, "реактор" in the gas-lift window.
-constexpr std::string_view resultWord(ModelKind model)
-{
-    return model == ModelKind::bubble ? "Реактор" : "реактор";
-}
+constexpr std::string_view resultWord(ModelKind model) { return model == ModelKind::bubble ? "Реактор" : "реактор"; }
 
 // An input field of a model: the quantity's short name, the caption of its
 // window field and what it is in English.
 struct FieldDescription {
     Field field;
-    std::string_view name;     // "N", "y10", ...
-    std::string_view caption;  // the window's caption above the field
+    std::string_view name;    // "N", "y10", ...
+    std::string_view caption; // the window's caption above the field
     std::string_view help;
-    bool converted;            // read by the run (the gas-lift db is not)
+    bool converted; // read by the run (the gas-lift db is not)
 };
 
 // A field's command-line option, and its column in a sweep's output: "--N", "--wg", ...
@@ -65,7 +62,12 @@ inline constexpr std::array<FieldDescription, kFieldCount> kBubbleFields = {{
 }};
 
 inline constexpr std::array<FieldDescription, kFieldCount> kGasLiftFields = {{
-    kBubbleFields[0], kBubbleFields[1], kBubbleFields[2], kBubbleFields[3], kBubbleFields[4], kBubbleFields[5],
+    kBubbleFields[0],
+    kBubbleFields[1],
+    kBubbleFields[2],
+    kBubbleFields[3],
+    kBubbleFields[4],
+    kBubbleFields[5],
     {fieldDiameter, "db", "диаметр барбатажной трубы db", "draught tube diameter db (accepted, never converted)",
      false},
     kBubbleFields[7],

@@ -15,8 +15,18 @@ namespace kaskad {
 
 // The output panes by what they show, Text1..Text12.
 enum Pane : int {
-    paneY1 = 1, paneY2, paneY3, paneY4, paneY5, paneY6,
-    paneGB, paneALFA, paneWB, paneALPE, paneT, paneP,
+    paneY1 = 1,
+    paneY2,
+    paneY3,
+    paneY4,
+    paneY5,
+    paneY6,
+    paneGB,
+    paneALFA,
+    paneWB,
+    paneALPE,
+    paneT,
+    paneP,
 };
 inline constexpr int kPaneCount = 12;
 
@@ -24,7 +34,14 @@ inline constexpr int kPaneCount = 12;
 // seventh is the reactor diameter d of the bubble column and the draught
 // tube diameter db of the gas-lift reactor.
 enum Field : int {
-    fieldN = 1, fieldY10, fieldY50, fieldWg, fieldT, fieldDtr, fieldDiameter, fieldTs,
+    fieldN = 1,
+    fieldY10,
+    fieldY50,
+    fieldWg,
+    fieldT,
+    fieldDtr,
+    fieldDiameter,
+    fieldTs,
 };
 inline constexpr int kFieldCount = 8;
 
@@ -53,9 +70,18 @@ inline constexpr std::array<Pane, kPaneCount> kStoreOrder = {
 
 // The title label above each pane, Text1..Text12.
 inline constexpr PaneArray<std::string_view> kPaneTitles = {
-    "y1 - П - ксилол", "y2 - ПТ - кислота", "y3 - ТФК",   "y4 - ММ эфир ТФК",
-    "y5 - П - эфир",   "y6 - Вода",          "GB воздуха", "ALFA",
-    "WB оксидата",     "ALPE",               "Температура в реакторе", "Давление в реакторе",
+    "y1 - П - ксилол",
+    "y2 - ПТ - кислота",
+    "y3 - ТФК",
+    "y4 - ММ эфир ТФК",
+    "y5 - П - эфир",
+    "y6 - Вода",
+    "GB воздуха",
+    "ALFA",
+    "WB оксидата",
+    "ALPE",
+    "Температура в реакторе",
+    "Давление в реакторе",
 };
 // The short name of each pane's quantity, Text1..Text12.
 inline constexpr PaneArray<std::string_view> kPaneQuantities = {
@@ -95,8 +121,7 @@ class ResultWriter {
 public:
     ResultWriter(ModelWindow& window, std::string_view word, DecimalSeparator separator)
         : window_(window), word_(word), separator_(separator)
-    {
-    }
+    {}
     void beginReactor(std::int32_t reactor) { window_.beginReactor(reactor); }
     // storedValue is a single or a double, widened exactly.
     void append(Pane pane, std::int32_t reactor, double storedValue)
@@ -107,8 +132,8 @@ public:
     {
         if (result.reactor != prefixReactor_) {
             line_.resize(word_.size() + kResultLineCapacityBeyondWord);
-            prefixLength_ = static_cast<std::size_t>(writeResultLinePrefix(line_.data(), word_, result.reactor) -
-                                                     line_.data());
+            prefixLength_ =
+                static_cast<std::size_t>(writeResultLinePrefix(line_.data(), word_, result.reactor) - line_.data());
             prefixReactor_ = result.reactor;
         }
         const char* end = writeResultLineValue(line_.data() + prefixLength_, result.value, separator_);

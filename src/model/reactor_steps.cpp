@@ -80,8 +80,8 @@ NewtonResult solveY3(Single& x, const Inlet& in, const ResidenceFactors& f, Ext 
     const Ext y1Left = in.y10 - e1 * in.y10;
     const Ext y5Decayed = e2 * in.y50;
     for (int iteration = 1;; ++iteration) {
-        const Single fx = storeSingle(
-            (x - in.y30) - (((in.y50 - x) - y5Decayed) + in.y40) * ((((y1Left - x) + in.y20) + in.y30) * c3));
+        const Single fx = storeSingle((x - in.y30) - (((in.y50 - x) - y5Decayed) + in.y40) *
+                                                         ((((y1Left - x) + in.y20) + in.y30) * c3));
         const Single dfx =
             storeSingle((((((((y1Left + in.y50) - y5Decayed) - 2 * x) + in.y20) + in.y30) + in.y40) * c3) + 1);
         const Single dx = storeSingle(fx / dfx);
@@ -108,11 +108,10 @@ Composition leavingComposition(const Inlet& in, Ext e1, Ext e2, Single y3)
 
 Single heatRelease(const Composition& out, const Inlet& in, Ext y3Term)
 {
-    return storeSingle(
-        1000 * (((((24.34L * abs(out.y1 - in.y10) + 8430 * abs(out.y2 - in.y20)) + 826 * abs(y3Term))
-                  + 789.2L * abs(out.y4 - in.y40))
-                 + 425.2L * abs(out.y5 - in.y50))
-                + 242.2L * abs(out.y6 - in.y60)));
+    return storeSingle(1000 * (((((24.34L * abs(out.y1 - in.y10) + 8430 * abs(out.y2 - in.y20)) + 826 * abs(y3Term)) +
+                                 789.2L * abs(out.y4 - in.y40)) +
+                                425.2L * abs(out.y5 - in.y50)) +
+                               242.2L * abs(out.y6 - in.y60)));
 }
 
 void appendCompositionLines(ResultWriter& out, std::int32_t i, const Composition& c)
@@ -132,7 +131,7 @@ void appendHeatTransferLines(ResultWriter& out, std::int32_t i, const HeatTransf
     out.append(paneALFA, i, lines.ALFA.value());
     out.append(paneALPE, i, lines.ALPE.value());
     out.append(paneT, i, lines.t.value());
-    out.append(paneP, i, static_cast<double>(lines.P.value()));  // a single or a double
+    out.append(paneP, i, static_cast<double>(lines.P.value())); // a single or a double
 }
 
 } // namespace kaskad

@@ -10,11 +10,11 @@ namespace kaskad {
 
 // Properties of the liquid at temperature t.
 struct LiquidProperties {
-    Single mu;   // dynamic viscosity
-    Single cp;   // heat capacity
-    Single lam;  // thermal conductivity
-    Double ro;   // density
-    Single nu;   // kinematic viscosity
+    Single mu;  // dynamic viscosity
+    Single cp;  // heat capacity
+    Single lam; // thermal conductivity
+    Double ro;  // density
+    Single nu;  // kinematic viscosity
 };
 LiquidProperties liquidProperties(Single t);
 
@@ -23,8 +23,8 @@ LiquidProperties liquidProperties(Single t);
 // it, and raises there if it cannot be stored.
 struct PrandtlPowers {
     Kept<Double> number;
-    Ext toTheThird;  // Pr^0.333
-    Ext toTheHalf;   // Pr^0.5
+    Ext toTheThird; // Pr^0.333
+    Ext toTheHalf;  // Pr^0.5
 };
 PrandtlPowers prandtlPowers(const LiquidProperties& liquid);
 
@@ -50,10 +50,10 @@ inline constexpr Single Ta0{293.0f};
 // Air compressed adiabatically from Ta0 to the pressure P, and the heat it
 // brings into the reactor.
 struct AirHeat {
-    Single Ta;   // air temperature after compression
-    Single dTa;  // Ta - 353
-    Single Qa;   // air heat flow
-    Single GB;   // printed air quantity
+    Single Ta;  // air temperature after compression
+    Single dTa; // Ta - 353
+    Single Qa;  // air heat flow
+    Single GB;  // printed air quantity
 };
 AirHeat airHeat(Ext P, Single Vg);
 

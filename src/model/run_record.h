@@ -47,10 +47,10 @@ private:
 
 // The error that ended a run.
 struct RunError {
-    std::string kind;           // "EZeroDivide", ...
-    std::string message;        // as the report shows it, with its closing "."
-    std::int32_t reactor = 0;   // the reactor being computed; 0 while reading the fields
-    int lastPane = 0;           // the last pane that reactor stored, 0 when none
+    std::string kind;         // "EZeroDivide", ...
+    std::string message;      // as the report shows it, with its closing "."
+    std::int32_t reactor = 0; // the reactor being computed; 0 while reading the fields
+    int lastPane = 0;         // the last pane that reactor stored, 0 when none
 };
 
 struct RunRecord {

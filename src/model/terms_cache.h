@@ -70,7 +70,7 @@ private:
     }
 
     std::array<Slot, Slots> slots_{};
-    std::array<std::uint8_t, kSets> lessRecent_{};  // per set, the way to replace next
+    std::array<std::uint8_t, kSets> lessRecent_{}; // per set, the way to replace next
 };
 
 // The stores of a group of formulas made ahead of the reactor that stores

@@ -7,13 +7,11 @@ namespace kaskad {
 
 EConvertError::EConvertError(std::string_view fieldText)
     : Exception("'" + std::string(fieldText) + "' is not a valid floating point value")
-{
-}
+{}
 
 ENoConvergence::ENoConvergence(int iterations)
     : Exception("The y3 balance did not converge in " + std::to_string(iterations) + " iterations")
-{
-}
+{}
 
 std::string reportText(std::string_view message)
 {
@@ -38,13 +36,13 @@ void appendLowerCase(std::string& out, std::string_view text, std::size_t& i)
     }
     if (i + 1 < text.size() && (b0 == 0xD0)) {
         const std::uint8_t b1 = byte(i + 1);
-        if (b1 >= 0x90 && b1 <= 0x9F) {            // А..П -> а..п
+        if (b1 >= 0x90 && b1 <= 0x9F) { // А..П -> а..п
             out += static_cast<char>(0xD0);
             out += static_cast<char>(b1 + 0x20);
-        } else if (b1 >= 0xA0 && b1 <= 0xAF) {     // Р..Я -> р..я
+        } else if (b1 >= 0xA0 && b1 <= 0xAF) { // Р..Я -> р..я
             out += static_cast<char>(0xD1);
             out += static_cast<char>(b1 - 0x20);
-        } else if (b1 == 0x81) {                   // Ё -> ё
+        } else if (b1 == 0x81) { // Ё -> ё
             out += static_cast<char>(0xD1);
             out += static_cast<char>(0x91);
         } else {

@@ -39,10 +39,7 @@ public:
     }
     // The value of an operation's result: an infinity from finite operands
     // is an overflow.
-    static Ext result(long double value)
-    {
-        return isFinite(value) ? Ext(value) : faulted(Fault::overflow);
-    }
+    static Ext result(long double value) { return isFinite(value) ? Ext(value) : faulted(Fault::overflow); }
     // value - value is 0 for every finite value and not a number otherwise:
     // on the x87 unit a cheaper test than a comparison with a constant.
     static bool isFinite(long double value) { return value - value == 0; }
@@ -72,23 +69,27 @@ inline Ext firstFault(Ext a, Ext b) { return a.isFaulted() ? a : b; }
 
 inline Ext operator+(Ext a, Ext b)
 {
-    if (a.isFaulted() || b.isFaulted()) return detail::firstFault(a, b);
+    if (a.isFaulted() || b.isFaulted())
+        return detail::firstFault(a, b);
     return Ext::result(a.rawValue() + b.rawValue());
 }
 inline Ext operator-(Ext a, Ext b)
 {
-    if (a.isFaulted() || b.isFaulted()) return detail::firstFault(a, b);
+    if (a.isFaulted() || b.isFaulted())
+        return detail::firstFault(a, b);
     return Ext::result(a.rawValue() - b.rawValue());
 }
 inline Ext operator*(Ext a, Ext b)
 {
-    if (a.isFaulted() || b.isFaulted()) return detail::firstFault(a, b);
+    if (a.isFaulted() || b.isFaulted())
+        return detail::firstFault(a, b);
     return Ext::result(a.rawValue() * b.rawValue());
 }
 // x / 0 is a division by zero, 0 / 0 an invalid operation.
 inline Ext operator/(Ext a, Ext b)
 {
-    if (a.isFaulted() || b.isFaulted()) return detail::firstFault(a, b);
+    if (a.isFaulted() || b.isFaulted())
+        return detail::firstFault(a, b);
     const long double r = a.rawValue() / b.rawValue();
     if (Ext::isFinite(r))
         return r;
@@ -100,11 +101,31 @@ inline Ext operator-(Ext a) { return a.isFaulted() ? a : Ext(-a.rawValue()); }
 inline Ext abs(Ext a) { return a.isFaulted() ? a : Ext(std::fabs(a.rawValue())); }
 
 // Comparing raises a carried fault, the left operand's first.
-inline bool operator<(Ext a, Ext b) { const long double l = a.value(); return l < b.value(); }
-inline bool operator<=(Ext a, Ext b) { const long double l = a.value(); return l <= b.value(); }
-inline bool operator>(Ext a, Ext b) { const long double l = a.value(); return l > b.value(); }
-inline bool operator>=(Ext a, Ext b) { const long double l = a.value(); return l >= b.value(); }
-inline bool operator==(Ext a, Ext b) { const long double l = a.value(); return l == b.value(); }
+inline bool operator<(Ext a, Ext b)
+{
+    const long double l = a.value();
+    return l < b.value();
+}
+inline bool operator<=(Ext a, Ext b)
+{
+    const long double l = a.value();
+    return l <= b.value();
+}
+inline bool operator>(Ext a, Ext b)
+{
+    const long double l = a.value();
+    return l > b.value();
+}
+inline bool operator>=(Ext a, Ext b)
+{
+    const long double l = a.value();
+    return l >= b.value();
+}
+inline bool operator==(Ext a, Ext b)
+{
+    const long double l = a.value();
+    return l == b.value();
+}
 
 // A model quantity stored as an IEEE single. Widening to extended is exact;
 // arithmetic on it is always extended.

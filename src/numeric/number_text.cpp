@@ -23,14 +23,13 @@ namespace {
 
 // The extended values nearest to the powers of ten of the three scaling steps.
 constexpr std::array<long double, 32> kTenToUnits = {
-    1e0L,  1e1L,  1e2L,  1e3L,  1e4L,  1e5L,  1e6L,  1e7L,  1e8L,  1e9L,  1e10L,
-    1e11L, 1e12L, 1e13L, 1e14L, 1e15L, 1e16L, 1e17L, 1e18L, 1e19L, 1e20L, 1e21L,
-    1e22L, 1e23L, 1e24L, 1e25L, 1e26L, 1e27L, 1e28L, 1e29L, 1e30L, 1e31L};
-constexpr std::array<long double, 16> kTenToThirtyTwos = {
-    1e0L,   1e32L,  1e64L,  1e96L,  1e128L, 1e160L, 1e192L, 1e224L,
-    1e256L, 1e288L, 1e320L, 1e352L, 1e384L, 1e416L, 1e448L, 1e480L};
-constexpr std::array<long double, 10> kTenToFiveTwelves = {
-    1e0L, 1e512L, 1e1024L, 1e1536L, 1e2048L, 1e2560L, 1e3072L, 1e3584L, 1e4096L, 1e4608L};
+    1e0L,  1e1L,  1e2L,  1e3L,  1e4L,  1e5L,  1e6L,  1e7L,  1e8L,  1e9L,  1e10L, 1e11L, 1e12L, 1e13L, 1e14L, 1e15L,
+    1e16L, 1e17L, 1e18L, 1e19L, 1e20L, 1e21L, 1e22L, 1e23L, 1e24L, 1e25L, 1e26L, 1e27L, 1e28L, 1e29L, 1e30L, 1e31L};
+constexpr std::array<long double, 16> kTenToThirtyTwos = {1e0L,   1e32L,  1e64L,  1e96L,  1e128L, 1e160L,
+                                                          1e192L, 1e224L, 1e256L, 1e288L, 1e320L, 1e352L,
+                                                          1e384L, 1e416L, 1e448L, 1e480L};
+constexpr std::array<long double, 10> kTenToFiveTwelves = {1e0L,    1e512L,  1e1024L, 1e1536L, 1e2048L,
+                                                           1e2560L, 1e3072L, 1e3584L, 1e4096L, 1e4608L};
 
 constexpr long double kTenTo17 = 1e17L;
 constexpr long double kTenTo18 = 1e18L;
@@ -63,9 +62,7 @@ long double scaleByPowerOfTen(long double value, std::int64_t k)
     const std::uint64_t units = magnitude % 32;
     const std::uint64_t thirtyTwos = (magnitude / 32) % 16;
     const std::uint64_t fiveTwelves = magnitude / 512;
-    const auto apply = [&](long double factor) {
-        value = k > 0 ? value * factor : value / factor;
-    };
+    const auto apply = [&](long double factor) { value = k > 0 ? value * factor : value / factor; };
     apply(kTenToUnits[units]);
     if (thirtyTwos != 0)
         apply(kTenToThirtyTwos[thirtyTwos]);
@@ -497,8 +494,8 @@ struct FifteenDigitBytes {
         static_cast<unsigned __int128>(0x0030303030303030ULL) << 64 | 0x3030303030303030ULL;
     const unsigned __int128 values = bytes - kZeroDigits;
     const auto high = static_cast<std::uint64_t>(values >> 64);
-    const int lastByte = high != 0 ? 64 + 63 - std::countl_zero(high)
-                                   : 63 - std::countl_zero(static_cast<std::uint64_t>(values));
+    const int lastByte =
+        high != 0 ? 64 + 63 - std::countl_zero(high) : 63 - std::countl_zero(static_cast<std::uint64_t>(values));
     return {bytes, lastByte / 8 + 1};
 }
 
@@ -674,9 +671,9 @@ std::optional<DecimalDigits> eighteenDigitsByInteger(long double value)
 void appendNumberText(std::string& text, long double value, DecimalSeparator separator)
 {
     char buffer[kNumberTextCapacity];
-    const char* end = isFiniteNonZero(value)
-                          ? writeDigits(buffer, eighteenDigitsOf(value, magnitudeOf(value)), std::signbit(value), separator)
-                          : writeSpecialValue(buffer, value);
+    const char* end = isFiniteNonZero(value) ? writeDigits(buffer, eighteenDigitsOf(value, magnitudeOf(value)),
+                                                           std::signbit(value), separator)
+                                             : writeSpecialValue(buffer, value);
     text.append(buffer, static_cast<std::size_t>(end - buffer));
 }
 

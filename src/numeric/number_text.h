@@ -20,10 +20,7 @@ public:
     static std::optional<DecimalSeparator> fromText(std::string_view text);
 
     std::string_view text() const { return {bytes_, size_}; }
-    friend bool operator==(const DecimalSeparator& a, const DecimalSeparator& b)
-    {
-        return a.text() == b.text();
-    }
+    friend bool operator==(const DecimalSeparator& a, const DecimalSeparator& b) { return a.text() == b.text(); }
 
 private:
     char bytes_[4];

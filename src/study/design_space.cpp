@@ -74,10 +74,7 @@ bool boundMet(const QuantityBound& bound, std::span<const ReactorResult> reactor
 
 } // namespace
 
-bool fieldStoredAsDouble(ModelKind model, Field field)
-{
-    return model == ModelKind::bubble && field == fieldDiameter;
-}
+bool fieldStoredAsDouble(ModelKind model, Field field) { return model == ModelKind::bubble && field == fieldDiameter; }
 
 std::string storedValueText(long double x, bool storedAsDouble)
 {
@@ -100,8 +97,9 @@ std::string storedValueSearchText(long double x, bool storedAsDouble)
     // field's reader rounds twice (to extended, then to the width), so its
     // reading is checked.
     char text[48];
-    const std::to_chars_result written = storedAsDouble ? std::to_chars(text, text + sizeof text, static_cast<double>(stored))
-                                                        : std::to_chars(text, text + sizeof text, static_cast<float>(stored));
+    const std::to_chars_result written = storedAsDouble
+                                             ? std::to_chars(text, text + sizeof text, static_cast<double>(stored))
+                                             : std::to_chars(text, text + sizeof text, static_cast<float>(stored));
     const std::string_view shortest(text, static_cast<std::size_t>(written.ptr - text));
     if (storedFieldValue(TextToNumber(shortest, '.'), storedAsDouble) == stored)
         return std::string(shortest);
@@ -164,8 +162,13 @@ DesignSpace::DesignSpace(ModelKind model, const FieldTexts& optionTexts, std::si
                 throw StudyError("--N: the range FROM:TO must have FROM <= TO");
             continue;
         }
-        IntervalField field{description.field, option, fromText, toText, optionNumber(option, fromText),
-                            optionNumber(option, toText), fieldStoredAsDouble(model, description.field)};
+        IntervalField field{description.field,
+                            option,
+                            fromText,
+                            toText,
+                            optionNumber(option, fromText),
+                            optionNumber(option, toText),
+                            fieldStoredAsDouble(model, description.field)};
         if (!(field.from < field.to))
             throw StudyError(fieldOption(option) + ": the interval FROM:TO must have FROM < TO");
         intervals_.push_back(std::move(field));
@@ -234,8 +237,9 @@ QuantityBound parseQuantityBound(std::string_view text)
         throw invalid();
     bound.pane = *pane;
     const bool orEqual = at + 1 < rest.size() && rest[at + 1] == '=';
-    bound.comparison = rest[at] == '>' ? (orEqual ? QuantityBound::Comparison::atLeast : QuantityBound::Comparison::above)
-                                       : (orEqual ? QuantityBound::Comparison::atMost : QuantityBound::Comparison::below);
+    bound.comparison = rest[at] == '>'
+                           ? (orEqual ? QuantityBound::Comparison::atLeast : QuantityBound::Comparison::above)
+                           : (orEqual ? QuantityBound::Comparison::atMost : QuantityBound::Comparison::below);
     const std::string_view value = rest.substr(at + (orEqual ? 2 : 1));
     try {
         bound.limit = TextToNumber(value, '.');

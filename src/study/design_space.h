@@ -19,9 +19,9 @@ namespace kaskad::study {
 // reads them, and the width the run stores it at.
 struct IntervalField {
     Field field = fieldWg;
-    std::string name;      // "wg", "ts", ...
-    std::string fromText;  // "0.05"
-    std::string toText;    // "0.4"
+    std::string name;     // "wg", "ts", ...
+    std::string fromText; // "0.05"
+    std::string toText;   // "0.4"
     long double from = 0;
     long double to = 0;
     bool storedAsDouble = false;
@@ -92,7 +92,7 @@ struct DecimalText {
 struct QuantityBound {
     enum class Comparison { atLeast, above, atMost, below };
 
-    std::string label;  // as written
+    std::string label; // as written
     Pane pane = paneY1;
     Comparison comparison = Comparison::atLeast;
     long double limit = 0;
@@ -116,9 +116,9 @@ struct Objective {
     enum class Kind { margin, maximize, minimize };
 
     Kind kind = Kind::margin;
-    std::string name = "margin";     // "margin", "y3", "ts", ...
-    std::optional<Pane> quantity;    // an outlet quantity
-    std::optional<std::size_t> interval;  // else an interval field, by index
+    std::string name = "margin";         // "margin", "y3", "ts", ...
+    std::optional<Pane> quantity;        // an outlet quantity
+    std::optional<std::size_t> interval; // else an interval field, by index
 
     // "margin", a quantity name (t is the reactor temperature) or the name of
     // an interval field of the space. Raises StudyError.
@@ -132,15 +132,15 @@ struct Objective {
 struct DesignProblem {
     DesignSpace space;
     Objective objective;
-    bool meetCriterion = false;          // the criterion is a constraint
-    std::vector<QuantityBound> bounds;   // further constraints
+    bool meetCriterion = false;        // the criterion is a constraint
+    std::vector<QuantityBound> bounds; // further constraints
 };
 
 // How a run of a given number of reactors fares in a study.
 struct Assessment {
-    bool computed = false;      // the reactors all computed
-    long double score = 0;      // the objective, oriented to be maximised
-    long double violation = 0;  // how far the constraints are missed; 0 when all are met
+    bool computed = false;     // the reactors all computed
+    long double score = 0;     // the objective, oriented to be maximised
+    long double violation = 0; // how far the constraints are missed; 0 when all are met
     bool meetsCriterion = false;
     std::optional<double> margin;
 

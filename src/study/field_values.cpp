@@ -48,8 +48,8 @@ Decimal exactDecimal(std::string_view text, DecimalSeparator separator)
 {
     const NumberTextParts parts = fieldNumberParts(text, separator);
     Decimal value{0, parts.lastDigitExponent()};
-    std::int64_t digits = 0;     // digits in value.mantissa
-    std::int64_t heldZeros = 0;  // zeros after them, not multiplied in yet
+    std::int64_t digits = 0;    // digits in value.mantissa
+    std::int64_t heldZeros = 0; // zeros after them, not multiplied in yet
     for (const std::string_view run : {parts.wholeDigits, parts.fractionDigits}) {
         for (const char c : run) {
             if (c == '0') {
@@ -117,7 +117,7 @@ std::optional<DecimalMantissa> unitsCutAt(const Decimal& value, std::int64_t exp
     bool cut = false;
     for (std::int64_t e = value.exponent; e < exponent && whole != 0; ++e) {
         cut = cut || whole % 10 != 0;
-        whole /= 10;  // toward zero
+        whole /= 10; // toward zero
     }
     if (cut && roundUp && value.mantissa > 0)
         return whole + 1;
@@ -136,8 +136,8 @@ struct WholeRange {
 {
     throw StudyError("the numbers of range '" + std::string(range) +
                      "' are too far apart in scale: in units of the last decimal place of FROM and STEP they "
-                     "take " + std::to_string(digits) + " digits, and a range counts at most " + digitsOf(kMaxUnits) +
-                     " units");
+                     "take " +
+                     std::to_string(digits) + " digits, and a range counts at most " + digitsOf(kMaxUnits) + " units");
 }
 
 // The range in units of the last decimal place of FROM and STEP, where its
@@ -150,8 +150,8 @@ WholeRange wholeRange(const Decimal& from, const Decimal& to, const Decimal& ste
     const std::optional<DecimalMantissa> t = unitsCutAt(to, exponent, step.mantissa < 0);
     const std::optional<DecimalMantissa> s = unitsAt(step, exponent);
     if (!f || !t || !s)
-        throwTooFarApartInScale(range, std::max({digitsDownTo(from, exponent), digitsDownTo(to, exponent),
-                                                 digitsDownTo(step, exponent)}));
+        throwTooFarApartInScale(
+            range, std::max({digitsDownTo(from, exponent), digitsDownTo(to, exponent), digitsDownTo(step, exponent)}));
     return {*f, *t, *s, exponent};
 }
 
@@ -222,10 +222,7 @@ void appendRange(std::vector<std::string>& texts, std::string_view range, Decima
 
 } // namespace
 
-bool isSweepText(std::string_view text)
-{
-    return text.find_first_of(":;") != std::string_view::npos;
-}
+bool isSweepText(std::string_view text) { return text.find_first_of(":;") != std::string_view::npos; }
 
 std::vector<std::string> fieldValueTexts(std::string_view text, DecimalSeparator separator)
 {

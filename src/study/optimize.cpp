@@ -62,10 +62,13 @@ public:
     // when none.
     Evaluator(const DesignProblem& problem, std::size_t budget, const std::atomic<bool>& stop,
               std::atomic<std::size_t>& made, std::optional<std::size_t> only = std::nullopt)
-        : problem_(problem), budget_(budget), stop_(stop), made_(made), only_(only),
+        : problem_(problem),
+          budget_(budget),
+          stop_(stop),
+          made_(made),
+          only_(only),
           archive_(problem.space.reactorCounts())
-    {
-    }
+    {}
 
     // The run of a point, made once for consecutive calls at the same point.
     // Throws nlopt::forced_stop when the budget is spent or a stop asked for.
@@ -234,8 +237,7 @@ void runSearch(nlopt::opt& opt, std::vector<double>& x, Search& search)
     try {
         opt.optimize(x, value);
     } catch (const nlopt::forced_stop&) {
-    } catch (const nlopt::roundoff_limited&) {
-    }
+    } catch (const nlopt::roundoff_limited&) {}
     if (search.error)
         std::rethrow_exception(search.error);
 }
@@ -247,8 +249,8 @@ constexpr std::size_t kGlobalSlabs = 4;
 
 // DIRECT-L over one slab of the unit cube on the best merit over the
 // reactor counts.
-Archive globalStage(const DesignProblem& problem, std::size_t slab, std::size_t budget,
-                    const std::atomic<bool>& stop, std::atomic<std::size_t>& made, std::size_t& used)
+Archive globalStage(const DesignProblem& problem, std::size_t slab, std::size_t budget, const std::atomic<bool>& stop,
+                    std::atomic<std::size_t>& made, std::size_t& used)
 {
     const std::size_t d = problem.space.intervals().size();
     Evaluator evaluator(problem, budget, stop, made);
@@ -258,8 +260,7 @@ Archive globalStage(const DesignProblem& problem, std::size_t slab, std::size_t 
         try {
             if (budget > 0)
                 evaluator.evaluate(nullptr);
-        } catch (const nlopt::forced_stop&) {
-        }
+        } catch (const nlopt::forced_stop&) {}
     } else {
         nlopt::opt opt(nlopt::GN_DIRECT_L, static_cast<unsigned>(d));
         std::vector<double> lower(d, 0.0), upper(d, 1.0);
@@ -278,9 +279,8 @@ Archive globalStage(const DesignProblem& problem, std::size_t slab, std::size_t 
 }
 
 // A local search for one reactor count from the best point found for it.
-Archive localStage(const DesignProblem& problem, std::size_t reactorIndex, const Candidate& start,
-                   std::size_t budget, const std::atomic<bool>& stop, std::atomic<std::size_t>& made,
-                   std::size_t& used)
+Archive localStage(const DesignProblem& problem, std::size_t reactorIndex, const Candidate& start, std::size_t budget,
+                   const std::atomic<bool>& stop, std::atomic<std::size_t>& made, std::size_t& used)
 {
     const std::size_t d = problem.space.intervals().size();
     Evaluator evaluator(problem, budget, stop, made, reactorIndex);
@@ -417,20 +417,17 @@ DesignAnswer answerOf(const DesignProblem& problem, const RoundedPoint& point, s
 
 // The evaluations the rounding of one answer may take: the rounded point
 // and its neighbours one unit of the last digit away in each field.
-std::size_t roundingEvaluations(const DesignProblem& problem)
-{
-    return 1 + 2 * problem.space.intervals().size();
-}
+std::size_t roundingEvaluations(const DesignProblem& problem) { return 1 + 2 * problem.space.intervals().size(); }
 
 // The answer for one reactor count: the best point rounded to its digits,
 // or, when that breaks a constraint the point met, the best of the nearest
 // texts that meet them all.
-DesignAnswer roundedAnswer(const DesignProblem& problem, const Candidate& candidate, std::int32_t reactors,
-                           int digits, std::size_t& used)
+DesignAnswer roundedAnswer(const DesignProblem& problem, const Candidate& candidate, std::int32_t reactors, int digits,
+                           std::size_t& used)
 {
     const DesignSpace& space = problem.space;
-    const std::vector<double> unit = candidate.found ? candidate.unit
-                                                     : std::vector<double>(space.intervals().size(), 0.5);
+    const std::vector<double> unit =
+        candidate.found ? candidate.unit : std::vector<double>(space.intervals().size(), 0.5);
     const RoundedPoint rounded = roundedPoint(space, intervalValues(space, unit), digits);
     DesignAnswer answer = answerOf(problem, rounded, reactors);
     ++used;
@@ -461,16 +458,17 @@ bool OptimizeResult::anyMeets() const
 std::size_t leastEvaluations(const DesignProblem& problem)
 {
     const std::size_t searchPoints = problem.space.intervals().empty() ? 1 : kGlobalSlabs;
-    return std::max(searchPoints, problem.space.reactorCounts()) + problem.space.reactorCounts() * roundingEvaluations(problem);
+    return std::max(searchPoints, problem.space.reactorCounts()) +
+           problem.space.reactorCounts() * roundingEvaluations(problem);
 }
 
 namespace {
 
 // How the evaluations are shared among the stages.
 struct SearchBudget {
-    std::size_t global = 0;     // the global stage, all slabs together
-    std::size_t own = 0;        // the local searches from each count's own best point
-    std::size_t neighbour = 0;  // the local searches from the neighbouring counts' best points
+    std::size_t global = 0;    // the global stage, all slabs together
+    std::size_t own = 0;       // the local searches from each count's own best point
+    std::size_t neighbour = 0; // the local searches from the neighbouring counts' best points
 };
 
 // A seventh of the search explores the whole box, the rest refines the best
@@ -500,10 +498,12 @@ struct LocalStart {
 class Optimizer {
 public:
     Optimizer(const DesignProblem& problem, const OptimizeSettings& settings)
-        : problem_(problem), settings_(settings), counts_(problem.space.reactorCounts()),
-          budget_(searchBudget(problem, settings.maxEvaluations)), best_(counts_)
-    {
-    }
+        : problem_(problem),
+          settings_(settings),
+          counts_(problem.space.reactorCounts()),
+          budget_(searchBudget(problem, settings.maxEvaluations)),
+          best_(counts_)
+    {}
 
     OptimizeResult run()
     {
@@ -540,7 +540,9 @@ private:
         std::vector<std::size_t> used(slabs, 0);
         runTasks(
             slabs, settings_.jobs,
-            [&](std::size_t s) { archives[s] = globalStage(problem_, s, budget_.global / slabs, stop_, made_, used[s]); },
+            [&](std::size_t s) {
+                archives[s] = globalStage(problem_, s, budget_.global / slabs, stop_, made_, used[s]);
+            },
             [this] { poll(); });
         keep(archives, used);
     }

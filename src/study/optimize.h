@@ -29,16 +29,16 @@ struct DesignAnswer {
     FieldTexts texts;
     RunRecord run;
     Assessment assessment;
-    bool meets = false;        // every constraint met (and the criterion, when the margin is sought)
-    std::string limiting;      // the bound that limits it; empty when none
+    bool meets = false;   // every constraint met (and the criterion, when the margin is sought)
+    std::string limiting; // the bound that limits it; empty when none
 };
 
 struct OptimizeResult {
-    std::vector<DesignAnswer> byReactors;  // fewest to most reactors
-    std::size_t best = 0;                   // index of the best answer
-    std::optional<std::size_t> smallestMeeting;  // the fewest reactors whose answer meets the target and criterion
+    std::vector<DesignAnswer> byReactors;       // fewest to most reactors
+    std::size_t best = 0;                       // index of the best answer
+    std::optional<std::size_t> smallestMeeting; // the fewest reactors whose answer meets the target and criterion
     std::size_t evaluations = 0;
-    bool stopped = false;                   // stopRequested ended the search early
+    bool stopped = false; // stopRequested ended the search early
 
     const DesignAnswer& bestAnswer() const { return byReactors[best]; }
     bool anyMeets() const;

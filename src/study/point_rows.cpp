@@ -38,12 +38,10 @@ std::vector<Column> sweepColumns(ModelKind model, const RowOptions& options)
     return columns;
 }
 
-SweepRows::SweepRows(const SweepPlan& plan, RowOptions options) : SweepRows(plan.model(), options)
-{
-    plan_ = &plan;
-}
+SweepRows::SweepRows(const SweepPlan& plan, RowOptions options) : SweepRows(plan.model(), options) { plan_ = &plan; }
 
-SweepRows::SweepRows(ModelKind model, RowOptions options) : model_(model), options_(options), columns_(sweepColumns(model, options))
+SweepRows::SweepRows(ModelKind model, RowOptions options)
+    : model_(model), options_(options), columns_(sweepColumns(model, options))
 {
     options_.criterion = options_.withCriterion();
 }

@@ -16,31 +16,31 @@ namespace kaskad::study {
 
 // Which points a sweep keeps and which of their reactors and columns.
 struct RowOptions {
-    bool outletOnly = false;   // only the last reactor computed
-    bool criterion = false;    // test each outlet against the criterion
-    bool onlyMeeting = false;  // drop the points that do not meet it
-    std::size_t best = 0;      // keep the points of the largest margins; 0: all
+    bool outletOnly = false;  // only the last reactor computed
+    bool criterion = false;   // test each outlet against the criterion
+    bool onlyMeeting = false; // drop the points that do not meet it
+    std::size_t best = 0;     // keep the points of the largest margins; 0: all
 
     bool withCriterion() const { return criterion || onlyMeeting || best > 0; }
 };
 
 enum class ColumnKind {
-    field,            // a field's text, swept or not ("--t")
-    reactor,          // the reactor's number
-    quantity,         // a stored value ("y1" … "P")
-    errorKind,        // the kind of the error that ended the point's run
-    errorMessage,     // its message
-    bound,            // whether the outlet meets one bound of the criterion
-    meetsCriterion,   // whether it meets them all
-    criterionMargin,  // the criterion's margin
+    field,           // a field's text, swept or not ("--t")
+    reactor,         // the reactor's number
+    quantity,        // a stored value ("y1" … "P")
+    errorKind,       // the kind of the error that ended the point's run
+    errorMessage,    // its message
+    bound,           // whether the outlet meets one bound of the criterion
+    meetsCriterion,  // whether it meets them all
+    criterionMargin, // the criterion's margin
 };
 
 struct Column {
     ColumnKind kind;
     std::string name;
-    Field field = fieldN;          // of a field column
-    Pane pane = paneY1;            // of a quantity column
-    std::size_t bound = 0;         // of a bound column: its place in criterionBounds()
+    Field field = fieldN;  // of a field column
+    Pane pane = paneY1;    // of a quantity column
+    std::size_t bound = 0; // of a bound column: its place in criterionBounds()
 };
 
 // "reactor", then the quantities in store order: a reactor's own columns.
@@ -60,11 +60,11 @@ std::vector<Column> sweepColumns(ModelKind model, const RowOptions& options);
 // for a point that computed none, one row with the reactor's cells empty.
 // It refers to the point's run, which must outlive it.
 struct PointRows {
-    std::size_t index = 0;  // the point in the whole sweep
-    FieldTexts fields;      // every field's text
+    std::size_t index = 0; // the point in the whole sweep
+    FieldTexts fields;     // every field's text
     const RunRecord* run = nullptr;
-    std::span<const ReactorResult> reactors;   // the reactors shown
-    std::optional<CriterionResult> criterion;  // with the criterion
+    std::span<const ReactorResult> reactors;  // the reactors shown
+    std::optional<CriterionResult> criterion; // with the criterion
 
     std::size_t rowCount() const { return reactors.empty() ? 1 : reactors.size(); }
     // The reactor of a row; none on the row of a point without one.

@@ -56,8 +56,7 @@ PointRuns::~PointRuns() = default;
 RunRecord PointRuns::run(std::size_t index) const
 {
     const std::size_t combination = combinations_ == 0 ? 0 : index % combinations_;
-    const std::optional<std::int32_t> count =
-        counts_.empty() ? std::nullopt : counts_[plan_.textIndex(index, 0)];
+    const std::optional<std::int32_t> count = counts_.empty() ? std::nullopt : counts_[plan_.textIndex(index, 0)];
     if (!count || combination >= sharedCount_)
         return runPoint(plan_, index);
     return runPrefix(sharedRun(index, combination), *count);

@@ -42,9 +42,9 @@ private:
     const SweepPlan& plan_;
     // Per text of N, the count it gives, when at least one.
     std::vector<std::optional<std::int32_t>> counts_;
-    std::string longestText_;  // the text of N of the largest count
-    std::size_t combinations_ = 0;  // points per text of N
-    std::size_t sharedCount_ = 0;   // the combinations whose runs are shared
+    std::string longestText_;      // the text of N of the largest count
+    std::size_t combinations_ = 0; // points per text of N
+    std::size_t sharedCount_ = 0;  // the combinations whose runs are shared
     std::unique_ptr<SharedRun[]> shared_;
 };
 

@@ -35,8 +35,7 @@ public:
 
     OrderedResults(std::size_t count, unsigned jobs, Produce produce)
         : count_(count), window_(16 * static_cast<std::size_t>(jobs)), produce_(std::move(produce)), slots_(window_)
-    {
-    }
+    {}
 
     void work()
     {
@@ -137,11 +136,11 @@ private:
     const std::size_t window_;
     const Produce produce_;
     std::mutex mutex_;
-    std::condition_variable room_;      // a slot was freed, or the sweep stopped
-    std::condition_variable finished_;  // a result was stored, or the sweep stopped
+    std::condition_variable room_;     // a slot was freed, or the sweep stopped
+    std::condition_variable finished_; // a result was stored, or the sweep stopped
     std::vector<std::optional<Result>> slots_;
-    std::size_t next_ = 0;   // the next point to claim
-    std::size_t taken_ = 0;  // points handed to the sink
+    std::size_t next_ = 0;  // the next point to claim
+    std::size_t taken_ = 0; // points handed to the sink
     bool stopped_ = false;
     std::exception_ptr error_;
 };
@@ -199,7 +198,7 @@ void runInOrder(std::size_t count, unsigned jobs, const std::function<Result(std
         error = std::current_exception();
     }
     results.stop();
-    workers.clear();  // joins
+    workers.clear(); // joins
     if (error)
         std::rethrow_exception(error);
     if (results.error())

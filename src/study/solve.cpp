@@ -24,13 +24,9 @@ class TargetFunction {
 public:
     TargetFunction(const DesignSpace& space, const Target& target, std::int32_t reactor)
         : space_(space), target_(target), reactor_(reactor), field_(space.intervals().front())
-    {
-    }
+    {}
 
-    long double stored(long double x) const
-    {
-        return storedFieldValue(x, field_.storedAsDouble);
-    }
+    long double stored(long double x) const { return storedFieldValue(x, field_.storedAsDouble); }
 
     // The next stored value above a stored value.
     long double nextStored(long double s) const

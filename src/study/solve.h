@@ -22,8 +22,8 @@ struct Target {
 };
 
 struct SolveSettings {
-    std::optional<std::int32_t> reactor;  // the reactor whose quantity counts; the outlet by default
-    std::size_t scanIntervals = 200;      // the interval is scanned in this many equal steps
+    std::optional<std::int32_t> reactor; // the reactor whose quantity counts; the outlet by default
+    std::size_t scanIntervals = 200;     // the interval is scanned in this many equal steps
 };
 
 // A value of the field and the plain run of its text.
@@ -31,12 +31,12 @@ struct SolvedPoint {
     FieldTexts texts;
     RunRecord run;
     std::string fieldText;
-    double value = 0;  // the quantity in that run
+    double value = 0; // the quantity in that run
 };
 
 struct SolveResult {
-    std::vector<SolvedPoint> roots;      // in increasing field value
-    std::optional<SolvedPoint> closest;  // without a root: the scan point nearest the target
+    std::vector<SolvedPoint> roots;     // in increasing field value
+    std::optional<SolvedPoint> closest; // without a root: the scan point nearest the target
     std::size_t evaluations = 0;
 };
 

@@ -51,9 +51,7 @@ FieldTexts SweepPlan::pointFields(std::size_t index) const
 PointRange shardRange(std::size_t pointCount, Shard shard)
 {
     using Wide = unsigned __int128;
-    const auto boundary = [&](std::size_t k) {
-        return static_cast<std::size_t>(Wide(pointCount) * k / shard.count);
-    };
+    const auto boundary = [&](std::size_t k) { return static_cast<std::size_t>(Wide(pointCount) * k / shard.count); };
     return {boundary(shard.index - 1), boundary(shard.index)};
 }
 

@@ -23,7 +23,7 @@ inline constexpr std::size_t kMaxPlanPoints = 1'000'000'000'000'000;
 // A swept input field and the texts it takes.
 struct SweepField {
     Field field = fieldN;
-    std::string name;  // its option without dashes: "t", "wg", ...
+    std::string name; // its option without dashes: "t", "wg", ...
     std::vector<std::string> texts;
 };
 

@@ -24,18 +24,30 @@ constexpr ControlRow kForm1Controls[] = {
     labeledEdit("LabeledEdit7", kGasLiftFields[6].caption, 456, 104, 22),
     labeledEdit("LabeledEdit8", kGasLiftFields[7].caption, 456, 144, 20),
 
-    pane("Text1", 8, 216, 21),    labelAt("Label8", kPaneTitles[paneY1], 16, 184),
-    pane("Text2", 216, 216, 2),   labelAt("Label9", kPaneTitles[paneY2], 240, 192),
-    pane("Text3", 408, 216, 3),   labelAt("Label10", kPaneTitles[paneY3], 440, 192),
-    pane("Text4", 8, 368, 7),     labelAt("Label13", kPaneTitles[paneY4], 72, 344),
-    pane("Text5", 208, 368, 8),   labelAt("Label14", kPaneTitles[paneY5], 240, 344),
-    pane("Text6", 408, 368, 9),   labelAt("Label15", kPaneTitles[paneY6], 424, 344),
-    pane("Text7", 624, 216, 5),   labelAt("Label11", kPaneTitles[paneGB], 640, 192),
-    pane("Text8", 600, 368, 10),  labelAt("Label16", kPaneTitles[paneALFA], 624, 352),
-    pane("Text9", 816, 216, 6),   labelAt("Label12", kPaneTitles[paneWB], 848, 192),
-    pane("Text10", 792, 368, 11), labelAt("Label17", kPaneTitles[paneALPE], 816, 352),
-    pane("Text11", 136, 484, 12), labelAt("Label18", kPaneTitles[paneT], 8, 480),
-    pane("Text12", 472, 476, 13), labelAt("Label19", kPaneTitles[paneP], 352, 480),
+    pane("Text1", 8, 216, 21),
+    labelAt("Label8", kPaneTitles[paneY1], 16, 184),
+    pane("Text2", 216, 216, 2),
+    labelAt("Label9", kPaneTitles[paneY2], 240, 192),
+    pane("Text3", 408, 216, 3),
+    labelAt("Label10", kPaneTitles[paneY3], 440, 192),
+    pane("Text4", 8, 368, 7),
+    labelAt("Label13", kPaneTitles[paneY4], 72, 344),
+    pane("Text5", 208, 368, 8),
+    labelAt("Label14", kPaneTitles[paneY5], 240, 344),
+    pane("Text6", 408, 368, 9),
+    labelAt("Label15", kPaneTitles[paneY6], 424, 344),
+    pane("Text7", 624, 216, 5),
+    labelAt("Label11", kPaneTitles[paneGB], 640, 192),
+    pane("Text8", 600, 368, 10),
+    labelAt("Label16", kPaneTitles[paneALFA], 624, 352),
+    pane("Text9", 816, 216, 6),
+    labelAt("Label12", kPaneTitles[paneWB], 848, 192),
+    pane("Text10", 792, 368, 11),
+    labelAt("Label17", kPaneTitles[paneALPE], 816, 352),
+    pane("Text11", 136, 484, 12),
+    labelAt("Label18", kPaneTitles[paneT], 8, 480),
+    pane("Text12", 472, 476, 13),
+    labelAt("Label19", kPaneTitles[paneP], 352, 480),
 
     labelAt("Label1", "Критерий оптимальности", 40, 64),
     labelAt("Label2", kCriterionY1.label, 704, 16),
@@ -66,10 +78,7 @@ void TForm1::Button2Click()
     calculateAndKeep([this] { runGasLift(state_, *this, decimalSeparator()); });
 }
 
-void TForm1::Button3Click()
-{
-    close();
-}
+void TForm1::Button3Click() { close(); }
 
 void TForm1::Button4Click()
 {
@@ -77,9 +86,6 @@ void TForm1::Button4Click()
     clearFields({1, 2, 3, 4, 5, 6, 8});
 }
 
-void TForm1::FormCreate()
-{
-    state_.y3h = Single(0.0f);
-}
+void TForm1::FormCreate() { state_.y3h = Single(0.0f); }
 
 } // namespace kaskad::ui

@@ -25,18 +25,30 @@ constexpr ControlRow kForm3Controls[] = {
     labeledEdit("LabeledEdit7", kBubbleFields[6].caption, 448, 104, 22),
     labeledEdit("LabeledEdit8", kBubbleFields[7].caption, 448, 144, 18),
 
-    pane("Text1", 8, 216, 19),    labelAt("Label8", kPaneTitles[paneY1], 16, 184),
-    pane("Text2", 216, 216, 0),   labelAt("Label9", kPaneTitles[paneY2], 240, 192),
-    pane("Text3", 408, 216, 1),   labelAt("Label10", kPaneTitles[paneY3], 440, 192),
-    pane("Text4", 16, 369, 5),    labelAt("Label13", kPaneTitles[paneY4], 64, 336),
-    pane("Text5", 232, 369, 6),   labelAt("Label14", kPaneTitles[paneY5], 232, 336),
-    pane("Text6", 480, 369, 7),   labelAt("Label15", kPaneTitles[paneY6], 528, 344),
-    pane("Text7", 624, 216, 3),   labelAt("Label11", kPaneTitles[paneGB], 640, 192),
-    pane("Text8", 696, 377, 8),   labelAt("Label16", kPaneTitles[paneALFA], 736, 352),
-    pane("Text9", 863, 216, 4),   labelAt("Label12", kPaneTitles[paneWB], 880, 192),
-    pane("Text10", 919, 377, 9),  labelAt("Label17", kPaneTitles[paneALPE], 984, 336),
-    pane("Text11", 272, 521, 10), labelAt("Label18", kPaneTitles[paneT], 320, 493),
-    pane("Text12", 584, 521, 11), labelAt("Label19", kPaneTitles[paneP], 632, 501),
+    pane("Text1", 8, 216, 19),
+    labelAt("Label8", kPaneTitles[paneY1], 16, 184),
+    pane("Text2", 216, 216, 0),
+    labelAt("Label9", kPaneTitles[paneY2], 240, 192),
+    pane("Text3", 408, 216, 1),
+    labelAt("Label10", kPaneTitles[paneY3], 440, 192),
+    pane("Text4", 16, 369, 5),
+    labelAt("Label13", kPaneTitles[paneY4], 64, 336),
+    pane("Text5", 232, 369, 6),
+    labelAt("Label14", kPaneTitles[paneY5], 232, 336),
+    pane("Text6", 480, 369, 7),
+    labelAt("Label15", kPaneTitles[paneY6], 528, 344),
+    pane("Text7", 624, 216, 3),
+    labelAt("Label11", kPaneTitles[paneGB], 640, 192),
+    pane("Text8", 696, 377, 8),
+    labelAt("Label16", kPaneTitles[paneALFA], 736, 352),
+    pane("Text9", 863, 216, 4),
+    labelAt("Label12", kPaneTitles[paneWB], 880, 192),
+    pane("Text10", 919, 377, 9),
+    labelAt("Label17", kPaneTitles[paneALPE], 984, 336),
+    pane("Text11", 272, 521, 10),
+    labelAt("Label18", kPaneTitles[paneT], 320, 493),
+    pane("Text12", 584, 521, 11),
+    labelAt("Label19", kPaneTitles[paneP], 632, 501),
 
     // No Label2 here: the bubble-column criterion starts at y2.
     labelAt("Label1", "Критерий оптимальности", 40, 72),
@@ -66,10 +78,7 @@ void TForm3::Button1Click()
     calculateAndKeep([this] { runBubbleColumn(*this, decimalSeparator()); });
 }
 
-void TForm3::Button2Click()
-{
-    close();
-}
+void TForm3::Button2Click() { close(); }
 
 void TForm3::Button4Click()
 {

@@ -9,9 +9,9 @@ class TForm3 : public ModelForm {
 public:
     explicit TForm3(const RegionalSettings& settings);
 
-    void Button1Click();  // the bubble-column calculation
-    void Button2Click();  // closes the window
-    void Button4Click() override;  // the reset of all panes and fields
+    void Button1Click();          // the bubble-column calculation
+    void Button2Click();          // closes the window
+    void Button4Click() override; // the reset of all panes and fields
 };
 
 } // namespace kaskad::ui

@@ -80,10 +80,7 @@ ChartWindow::ChartWindow()
     resize(1000, 700);
 }
 
-ChartWindow::~ChartWindow()
-{
-    view_->setScene(nullptr);
-}
+ChartWindow::~ChartWindow() { view_->setScene(nullptr); }
 
 void ChartWindow::showProfile(chart::CascadeProfile profile, const QString& caption, const QString& title)
 {
@@ -108,10 +105,7 @@ void ChartWindow::save()
     writeWholeFile(chosen->path, bytes);
 }
 
-QSize ChartWindow::chartSize() const
-{
-    return view_->viewport()->size().expandedTo(kSmallestChart);
-}
+QSize ChartWindow::chartSize() const { return view_->viewport()->size().expandedTo(kSmallestChart); }
 
 void ChartWindow::redraw()
 {

@@ -47,10 +47,7 @@ ErrorPresenter setErrorPresenter(ErrorPresenter presenter)
     return std::exchange(currentPresenter(), std::move(presenter));
 }
 
-ErrorReport reportOf(std::exception_ptr error)
-{
-    return {reportCaption(), reportTextOf(std::move(error))};
-}
+ErrorReport reportOf(std::exception_ptr error) { return {reportCaption(), reportTextOf(std::move(error))}; }
 
 void handleException(std::exception_ptr error)
 {
@@ -65,8 +62,7 @@ void handleException(std::exception_ptr error)
 
 void showErrorMessageBox(const ErrorReport& report)
 {
-    QMessageBox box(QMessageBox::Critical, report.caption, report.text, QMessageBox::Ok,
-                    QApplication::activeWindow());
+    QMessageBox box(QMessageBox::Critical, report.caption, report.text, QMessageBox::Ok, QApplication::activeWindow());
     box.setObjectName(QStringLiteral("ErrorMessageBox"));
     // The text quotes what the user typed: "<b>3</b>" is shown as typed.
     box.setTextFormat(Qt::PlainText);

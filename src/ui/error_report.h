@@ -11,8 +11,8 @@
 namespace kaskad::ui {
 
 struct ErrorReport {
-    QString caption;  // the application title
-    QString text;     // the error's message with its closing "."
+    QString caption; // the application title
+    QString text;    // the error's message with its closing "."
 };
 
 // Shows a report to the user. The default shows the modal message box.

@@ -38,7 +38,8 @@ void saveInputSet(ModelForm& form)
     FieldTexts fields;
     for (int n = 1; n <= kFieldCount; ++n)
         fields[Field(n)] = form.fieldText(n);
-    writeWholeFile(chosen->path, QByteArray::fromStdString(formats::inputSetJson(form.modelKind(), fields, form.decimalSeparator())));
+    writeWholeFile(chosen->path,
+                   QByteArray::fromStdString(formats::inputSetJson(form.modelKind(), fields, form.decimalSeparator())));
 }
 
 void openInputSet(ModelForm& form)
@@ -51,7 +52,7 @@ void openInputSet(ModelForm& form)
     FieldTexts fields;
     try {
         fields = formats::readInputSet(std::string_view(json.constData(), std::size_t(json.size())), form.modelKind(),
-                                      form.decimalSeparator());
+                                       form.decimalSeparator());
     } catch (const FileProblem& problem) {
         throw FileProblem(cannotOpen(chosen->path, problem.message()));
     }

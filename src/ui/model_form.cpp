@@ -61,10 +61,7 @@ void ModelForm::calculateOnReturn(QAbstractButton* button)
         connect(field, &QLineEdit::returnPressed, button, &QAbstractButton::click);
 }
 
-std::string ModelForm::fieldText(int number) const
-{
-    return field(number)->text().toStdString();
-}
+std::string ModelForm::fieldText(int number) const { return field(number)->text().toStdString(); }
 
 void ModelForm::beginReactor(std::int32_t reactor)
 {
@@ -106,10 +103,7 @@ void ModelForm::calculateAndKeep(const std::function<void()>& calculation)
     finish();
 }
 
-DecimalSeparator ModelForm::decimalSeparator() const
-{
-    return settings_.decimalSeparator();
-}
+DecimalSeparator ModelForm::decimalSeparator() const { return settings_.decimalSeparator(); }
 
 void ModelForm::clearPanes()
 {

@@ -7,10 +7,7 @@ namespace kaskad::ui {
 
 namespace {
 
-bool carriesText(const QMimeData* source)
-{
-    return source != nullptr && source->hasText();
-}
+bool carriesText(const QMimeData* source) { return source != nullptr && source->hasText(); }
 
 } // namespace
 

@@ -28,10 +28,7 @@ RegionalSettings::~RegionalSettings()
         application->removeEventFilter(this);
 }
 
-void RegionalSettings::reread()
-{
-    separator_ = decimalSeparatorOf(source_());
-}
+void RegionalSettings::reread() { separator_ = decimalSeparatorOf(source_()); }
 
 // An application-wide filter sees the locale change whichever object it is
 // delivered to. A run handles no events, so it never sees the separator change.

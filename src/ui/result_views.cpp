@@ -24,10 +24,12 @@ const QMargins kFrameAllowance(8, 40, 8, 8);
 
 ResultViews::ResultViews(QWidget& form, const std::vector<RunRecord>& runs, const std::vector<FieldTexts>& runFields,
                          const RegionalSettings& settings, const QString& formCaption)
-    : form_(form), runs_(runs), runFields_(runFields), formCaption_(formCaption),
+    : form_(form),
+      runs_(runs),
+      runFields_(runFields),
+      formCaption_(formCaption),
       model_(std::make_unique<ResultsTableModel>(runs, settings, nullptr))
-{
-}
+{}
 
 ResultViews::~ResultViews() = default;
 

@@ -22,18 +22,14 @@ using chart::toQString;
 ResultsTableModel::ResultsTableModel(const std::vector<RunRecord>& runs, const RegionalSettings& settings,
                                      QObject* parent)
     : QAbstractTableModel(parent), table_(runs), settings_(settings)
-{
-}
+{}
 
 int ResultsTableModel::rowCount(const QModelIndex& parent) const
 {
     return parent.isValid() ? 0 : int(table_.rowCount());
 }
 
-int ResultsTableModel::columnCount(const QModelIndex& parent) const
-{
-    return parent.isValid() ? 0 : kTableColumnCount;
-}
+int ResultsTableModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : kTableColumnCount; }
 
 QVariant ResultsTableModel::data(const QModelIndex& index, int role) const
 {
@@ -93,19 +89,10 @@ void ResultsTableModel::runsAdded()
     endInsertRows();
 }
 
-DecimalSeparator ResultsTableModel::decimalSeparator() const
-{
-    return settings_.decimalSeparator();
-}
+DecimalSeparator ResultsTableModel::decimalSeparator() const { return settings_.decimalSeparator(); }
 
-QColor ResultsTableModel::missedBoundColour()
-{
-    return QColor(255, 196, 196);
-}
+QColor ResultsTableModel::missedBoundColour() { return QColor(255, 196, 196); }
 
-QColor ResultsTableModel::failingRowColour()
-{
-    return QColor(255, 236, 179);
-}
+QColor ResultsTableModel::failingRowColour() { return QColor(255, 236, 179); }
 
 } // namespace kaskad::ui

@@ -67,8 +67,8 @@ public:
     {
         const bool selected = option.state & QStyle::State_Selected;
         const QPalette::ColorGroup group = !(option.state & QStyle::State_Enabled) ? QPalette::Disabled
-                                           : option.state & QStyle::State_Active  ? QPalette::Active
-                                                                                 : QPalette::Inactive;
+                                           : option.state & QStyle::State_Active   ? QPalette::Active
+                                                                                   : QPalette::Inactive;
         if (selected)
             painter->fillRect(option.rect, option.palette.brush(group, QPalette::Highlight));
         else if (const QVariant background = index.data(Qt::BackgroundRole); background.isValid())
@@ -98,9 +98,9 @@ void sizeColumns(QTableView& view)
     for (int column = 0; column < kTableColumnCount; ++column) {
         const QString widest = isValueColumn(column) ? QStringLiteral("-8.88888888888888E-88")
                                                      : chart::toQString(formats::tableColumnName(column));
-        view.setColumnWidth(column, std::max(metrics.horizontalAdvance(widest),
-                                             metrics.horizontalAdvance(QStringLiteral("88888"))) +
-                                        2 * padding);
+        view.setColumnWidth(
+            column, std::max(metrics.horizontalAdvance(widest), metrics.horizontalAdvance(QStringLiteral("88888"))) +
+                        2 * padding);
     }
     view.verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     view.verticalHeader()->setDefaultSectionSize(metrics.height() + 6);
@@ -205,8 +205,8 @@ void ResultsWindow::copySelection(formats::WithHeader header)
 
 void ResultsWindow::save()
 {
-    const std::optional<ChosenFile> chosen =
-        chooseFile(this, {true, QStringLiteral("Сохранить результаты"), fileTypesOf(kResultFiles), QStringLiteral("результаты")});
+    const std::optional<ChosenFile> chosen = chooseFile(
+        this, {true, QStringLiteral("Сохранить результаты"), fileTypesOf(kResultFiles), QStringLiteral("результаты")});
     if (!chosen)
         return;
     std::string bytes;

@@ -46,8 +46,7 @@ private:
 
 QSettings userSettings()
 {
-    return QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Kaskad"),
-                     QStringLiteral("kaskad"));
+    return QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Kaskad"), QStringLiteral("kaskad"));
 }
 
 QStringList filtersOf(const FileRequest& request)
@@ -100,10 +99,7 @@ ChosenFile withTypeSuffix(ChosenFile chosen, const FileRequest& request)
 
 } // namespace
 
-FileChooser setFileChooser(FileChooser chooser)
-{
-    return std::exchange(currentChooser(), std::move(chooser));
-}
+FileChooser setFileChooser(FileChooser chooser) { return std::exchange(currentChooser(), std::move(chooser)); }
 
 QString lastFolder()
 {

@@ -18,8 +18,8 @@ class QWidget;
 namespace kaskad::ui {
 
 struct FileType {
-    QString filter;  // "CSV (*.csv)"
-    QString suffix;  // "csv": added to a name that has none of the types' suffixes
+    QString filter; // "CSV (*.csv)"
+    QString suffix; // "csv": added to a name that has none of the types' suffixes
 };
 
 // A type a window saves, with what forms the file's bytes from what it shows.
@@ -43,13 +43,13 @@ std::vector<FileType> fileTypesOf(const std::array<Saved, count>& saved)
 struct FileRequest {
     bool saving = false;
     QString caption;
-    std::vector<FileType> types;  // the first is offered first
-    QString suggestedName;        // the name proposed when saving
+    std::vector<FileType> types; // the first is offered first
+    QString suggestedName;       // the name proposed when saving
 };
 
 struct ChosenFile {
     QString path;
-    std::size_t type = 0;  // index into the request's types
+    std::size_t type = 0; // index into the request's types
 };
 
 // Asks the user for a file, starting in `folder`; none when cancelled.

@@ -25,8 +25,8 @@ bool isFrame(QMargins frame)
 
 bool isFramingEvent(const QEvent& event)
 {
-    return event.type() == QEvent::Expose
-           || (event.spontaneous() && (event.type() == QEvent::Move || event.type() == QEvent::Resize));
+    return event.type() == QEvent::Expose ||
+           (event.spontaneous() && (event.type() == QEvent::Move || event.type() == QEvent::Resize));
 }
 
 // Feeds a window's tracker from the widget's show, move and resize events
@@ -70,8 +70,8 @@ private:
     // size the window manager gives it.
     void framed()
     {
-        if (!nativeWindow_ || !nativeWindow_->isExposed()
-            || (window_.windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)))
+        if (!nativeWindow_ || !nativeWindow_->isExposed() ||
+            (window_.windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)))
             return;
         if (const std::optional<QSize> size = tracker_.framed(frameOf(window_)))
             window_.resize(*size);
@@ -84,10 +84,7 @@ private:
 
 } // namespace
 
-QSize clientSizeFor(QSize outerSize, QMargins frame)
-{
-    return outerSize.shrunkBy(frame).expandedTo(QSize(1, 1));
-}
+QSize clientSizeFor(QSize outerSize, QMargins frame) { return outerSize.shrunkBy(frame).expandedTo(QSize(1, 1)); }
 
 QSize OuterSizeTracker::opening(QMargins frame)
 {
@@ -112,8 +109,8 @@ void keepOuterSize(QWidget& window, QSize outerSize)
 
 void makeTransientFor(QWidget& window, QWidget& owner)
 {
-    window.setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint
-                          | Qt::WindowCloseButtonHint);
+    window.setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
+                          Qt::WindowCloseButtonHint);
     // winId() creates the native window and its QWindow; neither is shown.
     owner.winId();
     window.winId();

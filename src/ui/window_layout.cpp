@@ -90,10 +90,18 @@ QWidget* createControl(QWidget& client, const ControlRow& row)
 {
     QWidget* control = nullptr;
     switch (row.kind) {
-    case ControlKind::label: control = createLabel(client, row); break;
-    case ControlKind::button: control = createButton(client, row); break;
-    case ControlKind::labeledEdit: control = createLabeledEdit(client, row); break;
-    case ControlKind::pane: control = createPane(client, row); break;
+    case ControlKind::label:
+        control = createLabel(client, row);
+        break;
+    case ControlKind::button:
+        control = createButton(client, row);
+        break;
+    case ControlKind::labeledEdit:
+        control = createLabeledEdit(client, row);
+        break;
+    case ControlKind::pane:
+        control = createPane(client, row);
+        break;
     }
     control->setObjectName(toQString(row.name));
     return control;
@@ -149,10 +157,7 @@ QFont windowFont(const FontStyle& style)
     return font;
 }
 
-QString editLabelName(std::string_view editName)
-{
-    return toQString(editName) + QStringLiteral(".EditLabel");
-}
+QString editLabelName(std::string_view editName) { return toQString(editName) + QStringLiteral(".EditLabel"); }
 
 QWidget* buildWindow(QWidget& window, const WindowDescription& layout)
 {

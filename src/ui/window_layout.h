@@ -19,14 +19,14 @@ class QFont;
 namespace kaskad::ui {
 
 enum class ControlKind {
-    label,        // static text; sized to its caption unless a size is given
-    button,       // push button
-    labeledEdit,  // single-line field with its caption in a label above it
-    pane,         // multi-line, word-wrapped output pane without scroll bars
+    label,       // static text; sized to its caption unless a size is given
+    button,      // push button
+    labeledEdit, // single-line field with its caption in a label above it
+    pane,        // multi-line, word-wrapped output pane without scroll bars
 };
 
 struct FontStyle {
-    int pixelHeight = 0;  // character height in pixels; 0: the window's font
+    int pixelHeight = 0; // character height in pixels; 0: the window's font
     bool bold = false;
     bool underline = false;
 };
@@ -38,9 +38,9 @@ struct ControlRow {
     ControlKind kind;
     std::string_view caption;
     int left, top;
-    int width = 0, height = 0;  // 0 for a label: fit the caption
+    int width = 0, height = 0; // 0 for a label: fit the caption
     FontStyle font = {};
-    int tabOrder = -1;          // -1: not in the tab order
+    int tabOrder = -1; // -1: not in the tab order
     CaptionColour captionColour = CaptionColour::windowText;
 };
 
@@ -49,9 +49,9 @@ constexpr ControlRow labelAt(std::string_view name, std::string_view caption, in
 {
     return {name, ControlKind::label, caption, left, top};
 }
-constexpr ControlRow boldButton(std::string_view name, std::string_view caption, int left, int top,
-                                 int width, int height, int fontPixelHeight, int tabOrder,
-                                 CaptionColour colour = CaptionColour::windowText)
+constexpr ControlRow boldButton(std::string_view name, std::string_view caption, int left, int top, int width,
+                                int height, int fontPixelHeight, int tabOrder,
+                                CaptionColour colour = CaptionColour::windowText)
 {
     return {name, ControlKind::button, caption, left, top, width, height, {fontPixelHeight, true}, tabOrder, colour};
 }
@@ -68,10 +68,10 @@ constexpr ControlRow pane(std::string_view name, int left, int top, int tabOrder
 
 struct WindowDescription {
     std::string_view caption;
-    QRect outerGeometry;            // outer top-left on screen, outer size
+    QRect outerGeometry; // outer top-left on screen, outer size
     QPalette::ColorRole background;
-    int fontPixelHeight;            // the font of controls without their own
-    std::string_view firstFocus;    // control focused when first shown
+    int fontPixelHeight;         // the font of controls without their own
+    std::string_view firstFocus; // control focused when first shown
     std::span<const ControlRow> controls;
 };
 

@@ -45,10 +45,10 @@ ShellResult runShell(const std::string& script)
 
 TEST(CliWriteFailure, EndsWithAMessageAndStatusThree)
 {
-    for (const std::string& arguments : std::vector<std::string>{
-             "bubble " + kBubbleFields, "bubble " + kBubbleFields + " --format csv",
-          "gaslift --N 3 --y10 3 --y50 2 --wg 0.05 --t 450 --dtr 2 --ts 3600 --format json",
-          kLongSweep, kLongSweep + " --format json", "bubble --help"}) {
+    for (const std::string& arguments :
+         std::vector<std::string>{"bubble " + kBubbleFields, "bubble " + kBubbleFields + " --format csv",
+                                  "gaslift --N 3 --y10 3 --y50 2 --wg 0.05 --t 450 --dtr 2 --ts 3600 --format json",
+                                  kLongSweep, kLongSweep + " --format json", "bubble --help"}) {
         const test_support::CliResult result = runKaskadCli(arguments + " > /dev/full");
         EXPECT_EQ(result.exitStatus, 3) << arguments;
         EXPECT_NE(result.err.find("could not be written"), std::string::npos) << arguments << ": " << result.err;
@@ -57,18 +57,20 @@ TEST(CliWriteFailure, EndsWithAMessageAndStatusThree)
     const test_support::CliResult failed =
         runKaskadCli("bubble --N 3 --y10 3 --y50 2.5 --wg 0 --t 433 --dtr 2 --d 3 --ts 3600 --format csv > /dev/full");
     EXPECT_EQ(failed.exitStatus, 3);
-    EXPECT_EQ(failed.err, "Floating point division by zero.\nkaskad-cli: the output could not be written: No space left "
-                          "on device\n");
+    EXPECT_EQ(failed.err,
+              "Floating point division by zero.\nkaskad-cli: the output could not be written: No space left "
+              "on device\n");
 }
 
 // SIGPIPE left at its default ends the program quietly; ignored, the broken
 // pipe is a failed write like any other.
 TEST(CliWriteFailure, AReaderThatGoesAway)
 {
-    const ShellResult quiet = runShell("$KASKAD_CLI " + kLongSweep + " 2>&1 | head -c 10 >/dev/null; echo ${PIPESTATUS[0]}");
+    const ShellResult quiet =
+        runShell("$KASKAD_CLI " + kLongSweep + " 2>&1 | head -c 10 >/dev/null; echo ${PIPESTATUS[0]}");
     EXPECT_EQ(quiet.out, "141\n");
-    const ShellResult ignored =
-        runShell("trap \"\" PIPE; $KASKAD_CLI " + kLongSweep + " 2>err | head -c 10 >/dev/null; echo ${PIPESTATUS[0]}; cat err; rm err");
+    const ShellResult ignored = runShell("trap \"\" PIPE; $KASKAD_CLI " + kLongSweep +
+                                         " 2>err | head -c 10 >/dev/null; echo ${PIPESTATUS[0]}; cat err; rm err");
     EXPECT_EQ(ignored.out, "3\nkaskad-cli: the output could not be written: Broken pipe\n");
 }
 
@@ -78,12 +80,14 @@ TEST(CliWriteFailure, AReaderThatGoesAway)
 TEST(CliSweepSignal, StopsWithWholeRows)
 {
     for (const auto& [signal, status] : {std::pair{"INT", "130"}, std::pair{"TERM", "143"}, std::pair{"HUP", "129"}}) {
-        const ShellResult csv = runShell("set -m; $KASKAD_CLI " + kLongSweep + " > out.csv & sleep 0.5; kill -" + signal +
-                                         " $!; wait $!; echo $?; awk -F, \"{print NF}\" out.csv | sort -u; "
-                                         "tail -c 1 out.csv | od -c | head -1; rm out.csv");
+        const ShellResult csv =
+            runShell("set -m; $KASKAD_CLI " + kLongSweep + " > out.csv & sleep 0.5; kill -" + signal +
+                     " $!; wait $!; echo $?; awk -F, \"{print NF}\" out.csv | sort -u; "
+                     "tail -c 1 out.csv | od -c | head -1; rm out.csv");
         EXPECT_EQ(csv.out, std::string(status) + "\n23\n0000000  \\n\n") << signal;
-        const ShellResult json = runShell("set -m; $KASKAD_CLI " + kLongSweep + " --format json > out.json & sleep 0.5; kill -" +
-                                          signal + " $!; wait $!; echo $?");
+        const ShellResult json =
+            runShell("set -m; $KASKAD_CLI " + kLongSweep + " --format json > out.json & sleep 0.5; kill -" + signal +
+                     " $!; wait $!; echo $?");
         EXPECT_EQ(json.out, std::string(status) + "\n") << signal;
         std::ifstream written("out.json");
         const nlohmann::json document = nlohmann::json::parse(written, nullptr, false);
@@ -100,9 +104,11 @@ const std::string kMidSweep =
 // A sweep whose parent ignores SIGHUP, as nohup does, runs to its end.
 TEST(CliSweepSignal, IgnoredAtStartStaysIgnored)
 {
-    const ShellResult run = runShell("nohup $KASKAD_CLI " + kMidSweep + " --outlet > nohup.csv 2>/dev/null & "
-                                     "for i in $(seq 1000); do [ -s nohup.csv ] && break; sleep 0.02; done; kill -HUP $!; wait $!; echo $?; "
-                                     "wc -l < nohup.csv; rm nohup.csv");
+    const ShellResult run = runShell(
+        "nohup $KASKAD_CLI " + kMidSweep +
+        " --outlet > nohup.csv 2>/dev/null & "
+        "for i in $(seq 1000); do [ -s nohup.csv ] && break; sleep 0.02; done; kill -HUP $!; wait $!; echo $?; "
+        "wc -l < nohup.csv; rm nohup.csv");
     EXPECT_EQ(run.out, "0\n40001\n");
 }
 
@@ -168,7 +174,8 @@ pid_t startCli(std::vector<std::string> arguments, const std::string& output, co
     posix_spawnattr_setsigmask(&attributes, &blocked);
     posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK);
     // A signal ignored here stays ignored across exec.
-    struct sigaction ignore {}, previous {};
+    struct sigaction ignore {
+    }, previous{};
     ignore.sa_handler = SIG_IGN;
     if (signal.ignoredByParent)
         sigaction(signal.number, &ignore, &previous);
@@ -248,10 +255,12 @@ std::vector<SignalCase> signalCases()
         for (const std::string format : {"csv", "json"})
             for (const bool early : {true, false})
                 for (const bool ignored : {false, true}) {
-                    const std::chrono::microseconds after(early ? earlyMicroseconds(moments) : laterMicroseconds(moments));
+                    const std::chrono::microseconds after(early ? earlyMicroseconds(moments)
+                                                                : laterMicroseconds(moments));
                     cases.push_back({std::string(name) + "_" + format + (early ? "_Early" : "_Later") +
                                          (ignored ? "_Ignored" : "_Handled"),
-                                     format, {number, after, !ignored, ignored}});
+                                     format,
+                                     {number, after, !ignored, ignored}});
                 }
     return cases;
 }
@@ -273,7 +282,8 @@ std::size_t csvFieldCount(std::string_view line)
 std::size_t wholeCsvRows(const std::string& text)
 {
     if (text.empty() || text.back() != '\n') {
-        ADD_FAILURE() << "the CSV does not end with a line end: ..." << text.substr(text.size() - std::min<std::size_t>(text.size(), 80));
+        ADD_FAILURE() << "the CSV does not end with a line end: ..."
+                      << text.substr(text.size() - std::min<std::size_t>(text.size(), 80));
         return 0;
     }
     std::istringstream lines(text);
@@ -290,7 +300,8 @@ std::size_t closedJsonPoints(const std::string& text)
 {
     const nlohmann::json document = nlohmann::json::parse(text, nullptr, false);
     if (document.is_discarded() || !document.contains("points")) {
-        ADD_FAILURE() << "not a closed sweep document: ..." << text.substr(text.size() - std::min<std::size_t>(text.size(), 80));
+        ADD_FAILURE() << "not a closed sweep document: ..."
+                      << text.substr(text.size() - std::min<std::size_t>(text.size(), 80));
         return 0;
     }
     return document["points"].size();
@@ -309,7 +320,8 @@ TEST_P(CliSweepSignalMoments, LeaveWholeOutputAndTheStatus)
     const std::string written(std::istreambuf_iterator<char>(file), {});
     std::filesystem::remove(output);
     const bool ignored = c.signal.ignoredByParent;
-    EXPECT_EQ(run.exitStatus, ignored ? 0 : 128 + c.signal.number) << "signal after " << c.signal.after.count() << " us";
+    EXPECT_EQ(run.exitStatus, ignored ? 0 : 128 + c.signal.number)
+        << "signal after " << c.signal.after.count() << " us";
     const std::size_t points = c.format == "csv" ? wholeCsvRows(written) : closedJsonPoints(written);
     if (ignored) {
         EXPECT_EQ(points, kShortSweepPoints);
@@ -341,9 +353,13 @@ TEST(CliSeparator, PointByDefaultWhateverTheLocale)
         GTEST_SKIP() << "the ru_RU.UTF-8 locale is not installed";
     std::setlocale(LC_ALL, "C");
     const std::string run = "$KASKAD_CLI bubble --N 1 --y10 3 --y50 2";
-    const ShellResult point = runShell("LC_ALL=ru_RU.UTF-8 " + run + ".5 --wg 0.05 --t 433 --dtr 2 --d 3 --ts 3600 --format csv | tail -1 | cut -d, -f2");
+    const ShellResult point =
+        runShell("LC_ALL=ru_RU.UTF-8 " + run +
+                 ".5 --wg 0.05 --t 433 --dtr 2 --d 3 --ts 3600 --format csv | tail -1 | cut -d, -f2");
     EXPECT_EQ(point.out, "1.55393481254578\n");
-    const ShellResult comma = runShell("LC_ALL=ru_RU.UTF-8 " + run + ",5 --wg 0,05 --t 433 --dtr 2 --d 3 --ts 3600 --decimal-separator locale | sed -n 2p");
+    const ShellResult comma =
+        runShell("LC_ALL=ru_RU.UTF-8 " + run +
+                 ",5 --wg 0,05 --t 433 --dtr 2 --d 3 --ts 3600 --decimal-separator locale | sed -n 2p");
     EXPECT_EQ(comma.out, "Реактор1   1,55393481254578\n");
 }
 

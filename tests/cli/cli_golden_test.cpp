@@ -69,28 +69,26 @@ TEST_P(GoldenSession, PrintsExactlyTheRecordedText)
     EXPECT_EQ(actual.out, expected.out);
     EXPECT_EQ(actual.exitStatus, expected.exitStatus);
     if (expected.exitStatus == 2)
-        EXPECT_NE(actual.err.find(expected.err.substr(0, expected.err.find('\n'))), std::string::npos)
-            << actual.err;
+        EXPECT_NE(actual.err.find(expected.err.substr(0, expected.err.find('\n'))), std::string::npos) << actual.err;
     else
         EXPECT_EQ(actual.err, expected.err);
 }
 
-INSTANTIATE_TEST_SUITE_P(Cli, GoldenSession, ::testing::ValuesIn(goldenFiles()),
-                         [](const auto& info) {
-                             std::string name = info.param.stem().string();
-                             for (char& c : name)
-                                 if (!std::isalnum(static_cast<unsigned char>(c)))
-                                     c = '_';
-                             return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(Cli, GoldenSession, ::testing::ValuesIn(goldenFiles()), [](const auto& info) {
+    std::string name = info.param.stem().string();
+    for (char& c : name)
+        if (!std::isalnum(static_cast<unsigned char>(c)))
+            c = '_';
+    return name;
+});
 
 TEST(CliHelp, EverySubcommandDocumentsItsOptionsWithAnExample)
 {
     for (const char* command : {"bubble", "gaslift"}) {
         const Session help = runCli(std::string(command) + " --help");
         EXPECT_EQ(help.exitStatus, 0);
-        for (const char* option : {"--N", "--y10", "--y50", "--wg", "--t", "--dtr", "--ts", "--format",
-                                   "--decimal-separator", "Example:"})
+        for (const char* option :
+             {"--N", "--y10", "--y50", "--wg", "--t", "--dtr", "--ts", "--format", "--decimal-separator", "Example:"})
             EXPECT_NE(help.out.find(option), std::string::npos) << command << ' ' << option;
     }
 }

@@ -12,7 +12,8 @@ namespace {
 using test_support::runKaskadCli;
 using test_support::runProgram;
 
-const std::string kBox = "bubble --N 10:24 --y10 2.6:3.6 --y50 2.7:3.5 --wg 0.05:0.4 --t 433 --dtr 2 --d 3 --ts 300:1800";
+const std::string kBox =
+    "bubble --N 10:24 --y10 2.6:3.6 --y50 2.7:3.5 --wg 0.05:0.4 --t 433 --dtr 2 --d 3 --ts 300:1800";
 
 TEST(CliOptimize, SigintAnswersWithTheBestSoFar)
 {

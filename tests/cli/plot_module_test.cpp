@@ -41,7 +41,7 @@ std::size_t qtLibraryLines(const std::string& loaderReport)
 struct QtLoadingCase {
     const char* name;
     const char* arguments;
-    bool plots;  // --plot FILE.svg added
+    bool plots; // --plot FILE.svg added
 };
 
 void PrintTo(const QtLoadingCase& row, std::ostream* out) { *out << row.name; }
@@ -64,15 +64,21 @@ TEST_P(QtLoading, OnlyForAPlot)
 
 INSTANTIATE_TEST_SUITE_P(
     Cli, QtLoading,
-    ::testing::Values(
-        QtLoadingCase{"BubbleCsv", "bubble --N 24 --y10 3 --y50 2.5 --wg 0.05 --t 433 --dtr 2 --d 3 --ts 3600 "
-                                   "--format csv", false},
-        QtLoadingCase{"GasLiftPanes", "gaslift --N 3 --y10 3 --y50 2 --wg 0.05 --t 450 --dtr 2 --ts 3600", false},
-        QtLoadingCase{"SweepBubble", "sweep bubble --N 2:4:1 --y10 3 --y50 2.5 --wg 0.05 --t 433 --dtr 2 --d 3 "
-                                     "--ts 3600 --criterion", false},
-        QtLoadingCase{"Help", "bubble --help", false},
-        QtLoadingCase{"BubbleSvgPlot", "bubble --N 3 --y10 3 --y50 2.5 --wg 0.05 --t 433 --dtr 2 --d 3 --ts 3600 "
-                                       "--format csv", true}),
+    ::testing::Values(QtLoadingCase{"BubbleCsv",
+                                    "bubble --N 24 --y10 3 --y50 2.5 --wg 0.05 --t 433 --dtr 2 --d 3 --ts 3600 "
+                                    "--format csv",
+                                    false},
+                      QtLoadingCase{"GasLiftPanes", "gaslift --N 3 --y10 3 --y50 2 --wg 0.05 --t 450 --dtr 2 --ts 3600",
+                                    false},
+                      QtLoadingCase{"SweepBubble",
+                                    "sweep bubble --N 2:4:1 --y10 3 --y50 2.5 --wg 0.05 --t 433 --dtr 2 --d 3 "
+                                    "--ts 3600 --criterion",
+                                    false},
+                      QtLoadingCase{"Help", "bubble --help", false},
+                      QtLoadingCase{"BubbleSvgPlot",
+                                    "bubble --N 3 --y10 3 --y50 2.5 --wg 0.05 --t 433 --dtr 2 --d 3 --ts 3600 "
+                                    "--format csv",
+                                    true}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // A copy of kaskad-cli in a directory of its own, whose module is whatever a
@@ -113,8 +119,8 @@ fs::path standardLibraryFile()
 struct BrokenModuleCase {
     const char* name;
     void (*install)(const fs::path& module);
-    const char* report;  // the error's words before the module's path
-    const char* reason;  // and the loader's reason after it
+    const char* report; // the error's words before the module's path
+    const char* reason; // and the loader's reason after it
 };
 
 void PrintTo(const BrokenModuleCase& row, std::ostream* out) { *out << row.name; }
@@ -125,8 +131,8 @@ TEST_P(BrokenModule, IsReportedWithItsPathAndReason)
 {
     const RelocatedCli cli;
     GetParam().install(cli.module());
-    const CliResult run = test_support::runProgram(cli.program().string(),
-                                              std::string(kBubbleRun) + " --format csv --plot " + cli.plot().string());
+    const CliResult run = test_support::runProgram(
+        cli.program().string(), std::string(kBubbleRun) + " --format csv --plot " + cli.plot().string());
     const CliResult withoutPlot = runKaskadCli(std::string(kBubbleRun) + " --format csv");
     EXPECT_EQ(run.exitStatus, 3);
     EXPECT_EQ(run.out, withoutPlot.out);
@@ -141,9 +147,7 @@ INSTANTIATE_TEST_SUITE_P(
         BrokenModuleCase{"Missing", [](const fs::path&) {}, "cannot load the plot module ",
                          "cannot open shared object file: No such file or directory"},
         BrokenModuleCase{"NotAnObjectFile",
-                         [](const fs::path& module) {
-                             std::ofstream(module) << std::string(200, '#') << '\n';
-                         },
+                         [](const fs::path& module) { std::ofstream(module) << std::string(200, '#') << '\n'; },
                          "cannot load the plot module ", "invalid ELF header"},
         BrokenModuleCase{"WithoutEntryPoint",
                          [](const fs::path& module) { fs::create_symlink(standardLibraryFile(), module); },
@@ -193,10 +197,11 @@ TEST_P(ProfilePlotFailure, IsAnOutputError)
 
 INSTANTIATE_TEST_SUITE_P(
     InProcess, ProfilePlotFailure,
-    ::testing::Values(
-        PlotFailureCase{"PdfFile", "profile.pdf", "plot file 'profile.pdf' must end in .svg or .png"},
-        PlotFailureCase{"UnwritableSvg", "/nonexistent-dir/p.svg", "cannot write plot file '/nonexistent-dir/p.svg': No such file or directory"},
-        PlotFailureCase{"UnwritablePng", "/nonexistent-dir/p.png", "cannot write plot file '/nonexistent-dir/p.png': No such file or directory"}),
+    ::testing::Values(PlotFailureCase{"PdfFile", "profile.pdf", "plot file 'profile.pdf' must end in .svg or .png"},
+                      PlotFailureCase{"UnwritableSvg", "/nonexistent-dir/p.svg",
+                                      "cannot write plot file '/nonexistent-dir/p.svg': No such file or directory"},
+                      PlotFailureCase{"UnwritablePng", "/nonexistent-dir/p.png",
+                                      "cannot write plot file '/nonexistent-dir/p.png': No such file or directory"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

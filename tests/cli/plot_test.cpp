@@ -43,9 +43,9 @@ std::string drawnText(const std::string& svg)
 TEST(ProfilePlot, SvgHasTheSizeAskedAndEveryPaneTitle)
 {
     const fs::path svg = plotPath(".svg");
-    const test_support::CliResult run = runKaskadCli(
-        "bubble --N 24 --y10 3 --y50 2.5 --wg 0.05 --t 433 --dtr 2 --d 3 --ts 3600 --format csv --plot " +
-        svg.string() + " --plot-size 640x480");
+    const test_support::CliResult run =
+        runKaskadCli("bubble --N 24 --y10 3 --y50 2.5 --wg 0.05 --t 433 --dtr 2 --d 3 --ts 3600 --format csv --plot " +
+                     svg.string() + " --plot-size 640x480");
     ASSERT_EQ(run.exitStatus, 0) << run.err;
     EXPECT_EQ(run.err, "");
     const std::string text = fileText(svg);
@@ -61,9 +61,8 @@ TEST(ProfilePlot, SvgHasTheSizeAskedAndEveryPaneTitle)
         EXPECT_NE(drawn.find(std::string("|") + title + "|"), std::string::npos) << title << " in " << drawn;
     // One line per series: six concentrations, temperature, pressure.
     std::size_t lines = 0;
-    for (std::size_t at = 0; (at = text.find("<polyline fill=\"none\" vector-effect=\"none\" points=\"", at)) !=
-                             std::string::npos;
-         ++at)
+    for (std::size_t at = 0;
+         (at = text.find("<polyline fill=\"none\" vector-effect=\"none\" points=\"", at)) != std::string::npos; ++at)
         ++lines;
     EXPECT_GE(lines, 8u);
 }
@@ -73,9 +72,9 @@ TEST(ProfilePlot, SvgHasTheSizeAskedAndEveryPaneTitle)
 TEST(ProfilePlot, SvgIsCaptionedAndLabelledForAReport)
 {
     const fs::path svg = plotPath(".svg");
-    const test_support::CliResult run = runKaskadCli(
-        "gaslift --N 12 --y10 3 --y50 2 --wg 0.05 --t 450 --dtr 2 --ts 3600 --format csv --plot " + svg.string() +
-        " --plot-size 600x400");
+    const test_support::CliResult run =
+        runKaskadCli("gaslift --N 12 --y10 3 --y50 2 --wg 0.05 --t 450 --dtr 2 --ts 3600 --format csv --plot " +
+                     svg.string() + " --plot-size 600x400");
     ASSERT_EQ(run.exitStatus, 0) << run.err;
     const std::string drawn = drawnText(fileText(svg));
     fs::remove(svg);
@@ -96,8 +95,9 @@ TEST(ProfilePlot, APipeIsWrittenThroughNotReplaced)
     std::packaged_task<std::string()> read([pipe] { return fileText(pipe); });
     std::future<std::string> readText = read.get_future();
     std::thread reader(std::move(read));
-    const test_support::CliResult run = runKaskadCli(
-        "bubble --N 3 --y10 3 --y50 2.5 --wg 0.05 --t 433 --dtr 2 --d 3 --ts 3600 --format csv --plot " + pipe.string());
+    const test_support::CliResult run =
+        runKaskadCli("bubble --N 3 --y10 3 --y50 2.5 --wg 0.05 --t 433 --dtr 2 --d 3 --ts 3600 --format csv --plot " +
+                     pipe.string());
     // A pipe replaced by a file leaves the reader waiting for ever.
     if (readText.wait_for(std::chrono::seconds(30)) != std::future_status::ready) {
         reader.detach();
@@ -119,7 +119,8 @@ TEST(ProfilePlot, WrittenInPlaceWhereNoTemporaryFileFits)
 {
     const fs::path folder = fs::temp_directory_path();
     const fs::path longest = folder / (std::string(251, 'p') + ".svg");
-    const std::string run = "bubble --N 3 --y10 3 --y50 2.5 --wg 0.05 --t 433 --dtr 2 --d 3 --ts 3600 --format csv --plot ";
+    const std::string run =
+        "bubble --N 3 --y10 3 --y50 2.5 --wg 0.05 --t 433 --dtr 2 --d 3 --ts 3600 --format csv --plot ";
     const test_support::CliResult written = runKaskadCli(run + longest.string());
     EXPECT_EQ(written.exitStatus, 0) << written.err;
     EXPECT_TRUE(fileText(longest).starts_with("<?xml"));
@@ -143,9 +144,9 @@ std::uint32_t bigEndian(const std::string& bytes, std::size_t at)
 TEST(ProfilePlot, PngHasTheSizeAsked)
 {
     const fs::path png = plotPath(".png");
-    const test_support::CliResult run = runKaskadCli(
-        "gaslift --N 30 --y10 3 --y50 2 --wg 0.05 --t 450 --dtr 2 --ts 3600 --format csv --plot " + png.string() +
-        " --plot-size 800x500");
+    const test_support::CliResult run =
+        runKaskadCli("gaslift --N 30 --y10 3 --y50 2 --wg 0.05 --t 450 --dtr 2 --ts 3600 --format csv --plot " +
+                     png.string() + " --plot-size 800x500");
     // The run fails after some reactors: the plot shows those.
     EXPECT_EQ(run.exitStatus, 1);
     const std::string bytes = fileText(png);
@@ -179,12 +180,11 @@ TEST_P(ProfilePlotUsage, IsRefused)
 
 INSTANTIATE_TEST_SUITE_P(
     Cli, ProfilePlotUsage,
-    ::testing::Values(
-        PlotUsage{"PdfFile", "--plot profile.pdf", 2, "the plot file must end in .svg or .png"},
-        PlotUsage{"SizeTooSmall", "--plot p.svg --plot-size 50x50", 2, "must be WIDTHxHEIGHT"},
-        PlotUsage{"SizeWithoutHeight", "--plot p.svg --plot-size 1200", 2, "must be WIDTHxHEIGHT"},
-        PlotUsage{"UnwritableFile", "--plot /nonexistent-dir/p.svg", 3,
-                  "cannot write plot file '/nonexistent-dir/p.svg'"}),
+    ::testing::Values(PlotUsage{"PdfFile", "--plot profile.pdf", 2, "the plot file must end in .svg or .png"},
+                      PlotUsage{"SizeTooSmall", "--plot p.svg --plot-size 50x50", 2, "must be WIDTHxHEIGHT"},
+                      PlotUsage{"SizeWithoutHeight", "--plot p.svg --plot-size 1200", 2, "must be WIDTHxHEIGHT"},
+                      PlotUsage{"UnwritableFile", "--plot /nonexistent-dir/p.svg", 3,
+                                "cannot write plot file '/nonexistent-dir/p.svg'"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

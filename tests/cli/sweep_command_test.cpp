@@ -54,9 +54,9 @@ TEST(SweepHelp, EverySweepSubcommandDocumentsItsOptionsWithAnExample)
     for (const char* command : {"sweep bubble", "sweep gaslift"}) {
         const test_support::CliResult help = test_support::runKaskadCli(std::string(command) + " --help");
         EXPECT_EQ(help.exitStatus, 0);
-        for (const char* option : {"--N", "--y10", "--y50", "--wg", "--t", "--dtr", "--ts", "--format", "--outlet",
-                                   "--criterion", "--only-meeting", "--jobs", "--decimal-separator", "FROM:TO:STEP",
-                                   "Example:\n  kaskad-cli sweep"})
+        for (const char* option :
+             {"--N", "--y10", "--y50", "--wg", "--t", "--dtr", "--ts", "--format", "--outlet", "--criterion",
+              "--only-meeting", "--jobs", "--decimal-separator", "FROM:TO:STEP", "Example:\n  kaskad-cli sweep"})
             EXPECT_NE(help.out.find(option), std::string::npos) << command << ' ' << option;
     }
     for (const char* command : {"sweep", "bubble", "gaslift"}) {

@@ -14,22 +14,21 @@ namespace {
 TEST(InputSet, WrittenWithTheModelsFieldNames)
 {
     const FieldTexts fields = {"24", " 3", "2,5", "", "433", "2", "0.5", "3600 "};
-    EXPECT_EQ(inputSetJson(ModelKind::gaslift, fields, ','),
-              "{\n"
-              "  \"kaskad-input-set\": 1,\n"
-              "  \"model\": \"gaslift\",\n"
-              "  \"decimal-separator\": \",\",\n"
-              "  \"fields\": {\n"
-              "    \"N\": \"24\",\n"
-              "    \"y10\": \" 3\",\n"
-              "    \"y50\": \"2,5\",\n"
-              "    \"wg\": \"\",\n"
-              "    \"t\": \"433\",\n"
-              "    \"dtr\": \"2\",\n"
-              "    \"db\": \"0.5\",\n"
-              "    \"ts\": \"3600 \"\n"
-              "  }\n"
-              "}\n");
+    EXPECT_EQ(inputSetJson(ModelKind::gaslift, fields, ','), "{\n"
+                                                             "  \"kaskad-input-set\": 1,\n"
+                                                             "  \"model\": \"gaslift\",\n"
+                                                             "  \"decimal-separator\": \",\",\n"
+                                                             "  \"fields\": {\n"
+                                                             "    \"N\": \"24\",\n"
+                                                             "    \"y10\": \" 3\",\n"
+                                                             "    \"y50\": \"2,5\",\n"
+                                                             "    \"wg\": \"\",\n"
+                                                             "    \"t\": \"433\",\n"
+                                                             "    \"dtr\": \"2\",\n"
+                                                             "    \"db\": \"0.5\",\n"
+                                                             "    \"ts\": \"3600 \"\n"
+                                                             "  }\n"
+                                                             "}\n");
 }
 
 struct RoundTripCase {
@@ -65,10 +64,7 @@ struct BadSetCase {
 
 // An array nested `levels` deep, with "1" at its bottom: deep enough at
 // 100,000 to overflow the stack of anything that recurses per level.
-std::string nestedArray(std::size_t levels)
-{
-    return std::string(levels, '[') + "1" + std::string(levels, ']');
-}
+std::string nestedArray(std::size_t levels) { return std::string(levels, '[') + "1" + std::string(levels, ']'); }
 
 // A set saved under one locale opens under another: its numbers take the
 // window's separator, other texts stay as typed; an older set without a
@@ -98,7 +94,7 @@ TEST_P(BadInputSet, SaysWhatIsWrong)
     }
 }
 
-#define FIELDS_WITHOUT(last) \
+#define FIELDS_WITHOUT(last)                                                                                           \
     "\"N\": \"3\", \"y10\": \"3\", \"y50\": \"2.5\", \"wg\": \"0.05\", \"t\": \"433\", \"dtr\": \"2\", " last
 
 const BadSetCase kBadSets[] = {
@@ -136,8 +132,7 @@ const BadSetCase kBadSets[] = {
     {"NegativeNumberBeyondDouble", "{\"fields\": {\"N\": -1e99999}}",
      "число вне допустимых пределов: -1e99999 (строка 1, позиция 25)"},
     // A set is two levels deep; the depth is refused before anything walks it.
-    {"DeeplyNestedVersion", "{\"kaskad-input-set\": " + nestedArray(100000) + "}",
-     "вложенность глубже 8 уровней"},
+    {"DeeplyNestedVersion", "{\"kaskad-input-set\": " + nestedArray(100000) + "}", "вложенность глубже 8 уровней"},
     {"DeeplyNestedField",
      "{\"kaskad-input-set\": 1, \"model\": \"bubble\", \"fields\": {\"N\": " + nestedArray(100000) + "}}",
      "вложенность глубже 8 уровней"},

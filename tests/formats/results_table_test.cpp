@@ -16,8 +16,8 @@ struct FailedRunCase {
     const char* name;
     FieldTexts fields;
     std::size_t rows;
-    const char* lastReactor;  // the last row's Реактор cell
-    const char* lastY1;       // the last row's y1 cell
+    const char* lastReactor; // the last row's Реактор cell
+    const char* lastY1;      // the last row's y1 cell
     const char* lastGB;
     const char* error;
 };
@@ -99,9 +99,8 @@ TEST_P(CriterionCells, MarkTheOutletsValuesOutsideTheirBounds)
     RunsAndTable window;
     window.add(c.model, c.fields);
     // A run that fails in reactor 25 after 24 complete ones.
-    const FieldTexts failing = c.model == ModelKind::bubble
-                                   ? kFaultAtReactor25
-                                   : FieldTexts{"30", "3", "2", "0.05", "450", "2", "", "3600"};
+    const FieldTexts failing =
+        c.model == ModelKind::bubble ? kFaultAtReactor25 : FieldTexts{"30", "3", "2", "0.05", "450", "2", "", "3600"};
     window.add(c.model, failing);
     ASSERT_FALSE(window.runs.back().ok());
     std::string missed;
@@ -118,9 +117,13 @@ const CriterionCase kCriterionCases[] = {
     {"GasLift", ModelKind::gaslift, kGasLiftExample, "2 y3 y3<=0.91; 2 y4 y4>=1.06; 2 y5 1.67<=y5<=2.33; "},
     // One reactor: its y1 of 0.092492401599884 misses the gas-lift window's
     // first bound, which the bubble-column window does not have.
-    {"GasLiftOneReactor", ModelKind::gaslift, {"1", "3", "2", "0.05", "450", "2", "", "3600"},
+    {"GasLiftOneReactor",
+     ModelKind::gaslift,
+     {"1", "3", "2", "0.05", "450", "2", "", "3600"},
      "0 y1 y1<=0.02; 0 y4 y4>=1.06; "},
-    {"BubbleOneReactor", ModelKind::bubble, {"1", "3", "2.5", "0.05", "433", "2", "3", "3600"},
+    {"BubbleOneReactor",
+     ModelKind::bubble,
+     {"1", "3", "2.5", "0.05", "433", "2", "3", "3600"},
      "0 y2 y2>=1.47; 0 y4 y4>=1.06; "},
 };
 

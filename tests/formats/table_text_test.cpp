@@ -45,10 +45,9 @@ TEST(TabSeparatedText, SelectedCellsUnderTheirColumnsNames)
     RunsAndTable window;
     window.add(ModelKind::bubble, kBubbleExample);
     TableSelection selection{{1, 2}, {3, 5}, [](std::size_t row, int column) { return row == 1 || column == 3; }};
-    EXPECT_EQ(tabSeparatedText(window.table, selection, '.', WithHeader::yes),
-              "y2\ty4\n"
-              "1.93902194499969\t0.371371030807495\n"
-              "2.17238235473633\t\n");
+    EXPECT_EQ(tabSeparatedText(window.table, selection, '.', WithHeader::yes), "y2\ty4\n"
+                                                                               "1.93902194499969\t0.371371030807495\n"
+                                                                               "2.17238235473633\t\n");
 }
 
 const std::string kCsvHeader = "Расчёт,reactor,y1,y2,y3,y4,y5,y6,GB,WB,ALFA,ALPE,t,P,error_kind,error_message\r\n";

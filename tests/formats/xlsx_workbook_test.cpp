@@ -40,8 +40,9 @@ std::vector<std::string> readBack(const std::string& bytes)
 {
     const fs::path file = fs::temp_directory_path() / ("kaskad-xlsx-test-" + std::to_string(::getpid()) + ".xlsx");
     std::ofstream(file, std::ios::binary) << bytes;
-    const std::string output =
-        kaskad::test_support::runCommand(std::string(KASKAD_PYTHON3) + " " + KASKAD_READ_XLSX + " " + file.string() + " 2>&1").out;
+    const std::string output = kaskad::test_support::runCommand(std::string(KASKAD_PYTHON3) + " " + KASKAD_READ_XLSX +
+                                                                " " + file.string() + " 2>&1")
+                                   .out;
     fs::remove(file);
     return split(output, '\n');
 }
@@ -61,8 +62,9 @@ private:
     bool ok_;
 };
 
-const char* const kHeader = "s:Расчёт\ts:reactor\ts:y1\ts:y2\ts:y3\ts:y4\ts:y5\ts:y6\ts:GB\ts:WB\ts:ALFA\ts:ALPE\ts:t\ts:P"
-                              "\ts:error_kind\ts:error_message";
+const char* const kHeader =
+    "s:Расчёт\ts:reactor\ts:y1\ts:y2\ts:y3\ts:y4\ts:y5\ts:y6\ts:GB\ts:WB\ts:ALFA\ts:ALPE\ts:t\ts:P"
+    "\ts:error_kind\ts:error_message";
 
 // A stored single reads back as itself once narrowed; P, a single or a
 // double, is exactly 5.75, 5.5 and 5.25 in the worked examples.
@@ -115,10 +117,9 @@ TEST(XlsxWorkbook, FailedRunsLeaveCellsEmpty)
     window.add(ModelKind::bubble, kFieldRejected);
     const std::vector<std::string> lines = readBack(xlsxWorkbook(window.table));
     ASSERT_EQ(lines.size(), 2u + 1 + 2 + 1);
-    EXPECT_EQ(lines[3],
-              "n:1\tn:1\tn:5.792581081390381\tn:-2.60516881942749\tn:-0.1874122321605682\t"
-              "n:-0.2127735614776611\tn:2.712773561477661\tn:-3.192766904830933\t\t\t\t\t\t"
-              "\ts:EInvalidOp\ts:Invalid floating point operation.");
+    EXPECT_EQ(lines[3], "n:1\tn:1\tn:5.792581081390381\tn:-2.60516881942749\tn:-0.1874122321605682\t"
+                        "n:-0.2127735614776611\tn:2.712773561477661\tn:-3.192766904830933\t\t\t\t\t\t"
+                        "\ts:EInvalidOp\ts:Invalid floating point operation.");
     EXPECT_EQ(lines[4], "n:2\t\t\t\t\t\t\t\t\t\t\t\t\t\ts:EConvertError\ts:'4x' is not a valid floating point value.");
     EXPECT_EQ(lines[5], "");
 }

@@ -70,8 +70,7 @@ void checkPlan(kaskad::ModelKind model, const kaskad::FieldTexts& fields, Decima
         const kaskad::FieldTexts last = plan.pointFields(points - 1);
         for (const study::SweepField& swept : plan.sweptFields())
             require(last[swept.field] == swept.texts.back());
-    } catch (const study::StudyError&) {
-    }
+    } catch (const study::StudyError&) {}
 }
 
 } // namespace

@@ -43,7 +43,12 @@ TEST(BubbleColumn, NoResidenceTimeLeavesTheEnteringComposition)
     TextModelWindow window = workedExample("3", "0");
     ASSERT_EQ(run(window), "");
     const std::vector<std::vector<std::string>> expected = {
-        {"3", "3", "3"}, {"0", "0", "0"}, {"0", "0", "0"}, {"0", "0", "0"}, {"2.5", "2.5", "2.5"}, {"0", "0", "0"},
+        {"3", "3", "3"},
+        {"0", "0", "0"},
+        {"0", "0", "0"},
+        {"0", "0", "0"},
+        {"2.5", "2.5", "2.5"},
+        {"0", "0", "0"},
         {"0.502874255180359", "0.479449838399887", "0.455258160829544"},
         {"1931.45593261719", "1929.50451660156", "1927.56396484375"},
         {"0", "0", "0"},
@@ -71,28 +76,40 @@ TEST(BubbleColumn, FailuresEndTheRunWhereTheyHappen)
         {"no air", {"3", "3", "2.5", "0", "433", "2", "3", "3600"}, "Floating point division by zero.", 0},
         {"negative air", {"3", "3", "2.5", "-0.05", "433", "2", "3", "3600"}, "Invalid floating point operation.", 0},
         {"zero kelvin", {"3", "3", "2.5", "0.05", "0", "2", "3", "3600"}, "Floating point division by zero.", 0},
-        {"tiny t overflows the exponential", {"3", "3", "2.5", "0.05", "1e-30", "2", "3", "3600"},
-         "Floating point overflow.", 0},
+        {"tiny t overflows the exponential",
+         {"3", "3", "2.5", "0.05", "1e-30", "2", "3", "3600"},
+         "Floating point overflow.",
+         0},
         {"empty N", {"", "", "", "", "", "", "", ""}, "'' is not a valid floating point value.", 0},
-        {"first bad field in reading order", {"3", "3", "abc", "0.05", "433", "x", "3", ""},
-         "'abc' is not a valid floating point value.", 0},
-        {"bad d after good fields", {"3", "3", "2.5", "0.05", "433", "2", " 3,0", "3600"},
-         "' 3,0' is not a valid floating point value.", 0},
+        {"first bad field in reading order",
+         {"3", "3", "abc", "0.05", "433", "x", "3", ""},
+         "'abc' is not a valid floating point value.",
+         0},
+        {"bad d after good fields",
+         {"3", "3", "2.5", "0.05", "433", "2", " 3,0", "3600"},
+         "' 3,0' is not a valid floating point value.",
+         0},
         {"single too large", {"3", "1E39", "2.5", "0.05", "433", "2", "3", "3600"}, "Floating point overflow.", 0},
-        {"count beyond 64 bits", {"1E19", "3", "2.5", "0.05", "433", "2", "3", "3600"},
-         "Invalid floating point operation.", 0},
-        {"huge count runs like 25", {"1e12", "3", "2.5", "0.05", "433", "2", "3", "3600"},
-         "Invalid floating point operation.", 24},
-        {"balance without a real root", {"10", "-1", "-1", "0.05", "433", "2", "3", "3600"},
-         "The y3 balance did not converge in 1000 iterations.", 3},
+        {"count beyond 64 bits",
+         {"1E19", "3", "2.5", "0.05", "433", "2", "3", "3600"},
+         "Invalid floating point operation.",
+         0},
+        {"huge count runs like 25",
+         {"1e12", "3", "2.5", "0.05", "433", "2", "3", "3600"},
+         "Invalid floating point operation.",
+         24},
+        {"balance without a real root",
+         {"10", "-1", "-1", "0.05", "433", "2", "3", "3600"},
+         "The y3 balance did not converge in 1000 iterations.",
+         3},
     };
     expectFailures(cases, [](TextModelWindow& window) { return run(window); });
 }
 
 TEST(BubbleColumn, CountsRoundToNearestTiesToEven)
 {
-    const std::pair<const char*, std::size_t> cases[] = {
-        {"0", 0}, {"-4", 0}, {"0.5", 0}, {"-1e12", 0}, {"2.5", 2}, {"3.5", 4}, {"1", 1}};
+    const std::pair<const char*, std::size_t> cases[] = {{"0", 0},   {"-4", 0},  {"0.5", 0}, {"-1e12", 0},
+                                                         {"2.5", 2}, {"3.5", 4}, {"1", 1}};
     for (const auto& [N, reactors] : cases) {
         TextModelWindow window = workedExample(N);
         EXPECT_EQ(run(window), "") << N;
@@ -136,8 +153,8 @@ TEST(BubbleColumn, RunsAppendAfterWhatThePanesHold)
     ASSERT_EQ(run(window), "");
     const std::string block = paneLines("Реактор", {"1.55393481254578", "0.804904460906982", "0.416923016309738"});
     EXPECT_EQ(window.panes[0], "typed" + block + block);
-    EXPECT_EQ(window.panes[1].size(), 2 * paneLines("Реактор", {"1.35183024406433", "1.93902194499969",
-                                                              "2.17238235473633"}).size());
+    EXPECT_EQ(window.panes[1].size(),
+              2 * paneLines("Реактор", {"1.35183024406433", "1.93902194499969", "2.17238235473633"}).size());
 }
 
 TEST(BubbleColumn, LocaleSeparatorReadsAndPrintsTheComma)

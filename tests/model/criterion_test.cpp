@@ -63,12 +63,13 @@ std::string edgeName(const ::testing::TestParamInfo<Edge>& info)
 
 INSTANTIATE_TEST_SUITE_P(
     Gaslift, CriterionEdge,
-    ::testing::Values(Edge{"y1<=0.02", 0.0199999995529652f, "0.0199999995529652", 0.0200000014156103f, "0.0200000014156103"},
-                      Edge{"y2>=1.47", 1.47000002861023f, "1.47000002861023", 1.46999990940094f, "1.46999990940094"},
-                      Edge{"y3<=0.91", 0.909999966621399f, "0.909999966621399", 0.910000026226044f, "0.910000026226044"},
-                      Edge{"y4>=1.06", 1.06000006198883f, "1.06000006198883", 1.05999994277954f, "1.05999994277954"},
-                      Edge{"1.67<=y5<=2.33", 1.67000007629395f, "1.67000007629395", 1.66999995708466f, "1.66999995708466"},
-                      Edge{"1.67<=y5<=2.33", 2.32999992370605f, "2.32999992370605", 2.33000016212463f, "2.33000016212463"}),
+    ::testing::Values(
+        Edge{"y1<=0.02", 0.0199999995529652f, "0.0199999995529652", 0.0200000014156103f, "0.0200000014156103"},
+        Edge{"y2>=1.47", 1.47000002861023f, "1.47000002861023", 1.46999990940094f, "1.46999990940094"},
+        Edge{"y3<=0.91", 0.909999966621399f, "0.909999966621399", 0.910000026226044f, "0.910000026226044"},
+        Edge{"y4>=1.06", 1.06000006198883f, "1.06000006198883", 1.05999994277954f, "1.05999994277954"},
+        Edge{"1.67<=y5<=2.33", 1.67000007629395f, "1.67000007629395", 1.66999995708466f, "1.66999995708466"},
+        Edge{"1.67<=y5<=2.33", 2.32999992370605f, "2.32999992370605", 2.33000016212463f, "2.33000016212463"}),
     edgeName);
 
 TEST(CriterionLimits, NoLimitIsASingle)
@@ -107,12 +108,12 @@ TEST(Criterion, TestsTheLastReactorOnly)
     EXPECT_EQ(result.bounds.size(), 5u);
 
     // Bubble-column windows print no y1 bound.
-    const RunRecord richInY1 = outletRun(
-        ModelKind::bubble, {{paneY1, 0.5f}, {paneY2, 1.5f}, {paneY3, 0.9f}, {paneY4, 1.1f}, {paneY5, 2.0f}});
+    const RunRecord richInY1 =
+        outletRun(ModelKind::bubble, {{paneY1, 0.5f}, {paneY2, 1.5f}, {paneY3, 0.9f}, {paneY4, 1.1f}, {paneY5, 2.0f}});
     EXPECT_TRUE(evaluateCriterion(richInY1).meets);
 
-    const RunRecord y5High = outletRun(
-        ModelKind::bubble, {{paneY1, 0.5f}, {paneY2, 1.5f}, {paneY3, 0.9f}, {paneY4, 1.1f}, {paneY5, 2.4f}});
+    const RunRecord y5High =
+        outletRun(ModelKind::bubble, {{paneY1, 0.5f}, {paneY2, 1.5f}, {paneY3, 0.9f}, {paneY4, 1.1f}, {paneY5, 2.4f}});
     const CriterionResult high = evaluateCriterion(y5High);
     EXPECT_FALSE(high.meets);
     EXPECT_EQ(high.bounds, (std::vector<bool>{true, true, true, false}));
@@ -120,8 +121,8 @@ TEST(Criterion, TestsTheLastReactorOnly)
 
 TEST(Criterion, IsNeverMetByAFailedRun)
 {
-    RunRecord failed = outletRun(
-        ModelKind::gaslift, {{paneY1, 0.01f}, {paneY2, 1.5f}, {paneY3, 0.9f}, {paneY4, 1.1f}, {paneY5, 2.0f}});
+    RunRecord failed = outletRun(ModelKind::gaslift,
+                                 {{paneY1, 0.01f}, {paneY2, 1.5f}, {paneY3, 0.9f}, {paneY4, 1.1f}, {paneY5, 2.0f}});
     failed.error = RunError{"EZeroDivide", "Floating point division by zero.", 3, 0};
     EXPECT_FALSE(evaluateCriterion(failed).meets);
     EXPECT_TRUE(evaluateCriterion(failed).bounds.empty());

@@ -81,8 +81,8 @@ TEST(GasLift, NoResidenceTimeLeavesTheEnteringComposition)
     TextModelWindow window = workedExample("3", "0");
     ASSERT_EQ(run(reference), "");
     ASSERT_EQ(run(window), "");
-    const std::vector<std::vector<std::string>> composition = {
-        {"3", "3", "3"}, {"0", "0", "0"}, {"0", "0", "0"}, {"0", "0", "0"}, {"2", "2", "2"}, {"0", "0", "0"}};
+    const std::vector<std::vector<std::string>> composition = {{"3", "3", "3"}, {"0", "0", "0"}, {"0", "0", "0"},
+                                                               {"0", "0", "0"}, {"2", "2", "2"}, {"0", "0", "0"}};
     for (int p = 0; p < 6; ++p)
         EXPECT_EQ(paneValues(window.panes[p]), composition[p]) << "Text" << p + 1;
     EXPECT_EQ(paneValues(window.panes[paneWB - 1]), (std::vector<std::string>{"0", "0", "0"}));
@@ -98,13 +98,22 @@ TEST(GasLift, FailuresEndTheRunWhereTheyHappen)
         {"negative air", {"3", "3", "2", "-0.05", "450", "2", "", "3600"}, "Invalid floating point operation.", 0},
         {"negative t", {"3", "3", "2", "0.05", "-450", "2", "", "3600"}, "Invalid floating point operation.", 0},
         {"zero kelvin", {"3", "3", "2", "0.05", "0", "2", "", "3600"}, "Floating point division by zero.", 0},
-        {"gas denser than liquid", {"3", "3", "2", "0.05", "2", "2", "", "3600"}, "Invalid floating point operation.", 0},
-        {"empty ts, db never read", {"3", "3", "2", "0.05", "450", "2", "", ""},
-         "'' is not a valid floating point value.", 0},
-        {"huge count runs like 25", {"1e15", "3", "2", "0.05", "450", "2", "", "3600"},
-         "Floating point division by zero.", 24},
-        {"balance without a real root", {"10", "-3", "-1", "0.05", "450", "2", "", "3600"},
-         "The y3 balance did not converge in 1000 iterations.", 2},
+        {"gas denser than liquid",
+         {"3", "3", "2", "0.05", "2", "2", "", "3600"},
+         "Invalid floating point operation.",
+         0},
+        {"empty ts, db never read",
+         {"3", "3", "2", "0.05", "450", "2", "", ""},
+         "'' is not a valid floating point value.",
+         0},
+        {"huge count runs like 25",
+         {"1e15", "3", "2", "0.05", "450", "2", "", "3600"},
+         "Floating point division by zero.",
+         24},
+        {"balance without a real root",
+         {"10", "-3", "-1", "0.05", "450", "2", "", "3600"},
+         "The y3 balance did not converge in 1000 iterations.",
+         2},
     };
     expectFailures(cases, [](TextModelWindow& window) { return run(window); });
 }
@@ -135,8 +144,8 @@ TEST(GasLift, RunsAppendAfterWhatThePanesHoldWithTheirOwnSeparator)
     window.panes[0] = "typed";
     ASSERT_EQ(run(window, ','), "");
     ASSERT_EQ(run(window, ','), "");
-    EXPECT_EQ(window.panes[0], "typed" + paneLines("реактор", {"0,092492401599884"}) +
-                                   paneLines("реактор", {"0,092492401599884"}));
+    EXPECT_EQ(window.panes[0],
+              "typed" + paneLines("реактор", {"0,092492401599884"}) + paneLines("реактор", {"0,092492401599884"}));
 }
 
 } // namespace

@@ -67,8 +67,7 @@ struct FailureCase {
     std::size_t reactorsComplete;
 };
 
-inline void expectFailures(std::span<const FailureCase> cases,
-                           const std::function<std::string(TextModelWindow&)>& run)
+inline void expectFailures(std::span<const FailureCase> cases, const std::function<std::string(TextModelWindow&)>& run)
 {
     for (const auto& c : cases) {
         TextModelWindow window;

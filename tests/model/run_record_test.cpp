@@ -29,8 +29,7 @@ TextModelWindow shownRun(ModelKind model, const FieldTexts& fields, DecimalSepar
     window.fields = fields;
     try {
         runModel(model, window, separator);
-    } catch (const Exception&) {
-    }
+    } catch (const Exception&) {}
     return window;
 }
 
@@ -40,7 +39,7 @@ struct RecordCase {
     FieldTexts fields;
     char separator;
     std::size_t reactors;
-    const char* errorKind;  // "" when the run succeeds
+    const char* errorKind; // "" when the run succeeds
     std::int32_t errorReactor;
     int lastPane;
 };
@@ -68,19 +67,49 @@ TEST_P(RunRecordOf, PrintsThePanesAndKeepsWhereItFailed)
 
 const RecordCase kRecordCases[] = {
     {"BubbleWorkedExample", ModelKind::bubble, fieldTexts(kBubbleExampleFields), '.', 3, "", 0, 0},
-    {"BubbleWorkedExampleWithComma", ModelKind::bubble, {"3", "3", "2,5", "0,05", "433", "2", "3", "3600"}, ',', 3,
-     "", 0, 0},
+    {"BubbleWorkedExampleWithComma",
+     ModelKind::bubble,
+     {"3", "3", "2,5", "0,05", "433", "2", "3", "3600"},
+     ',',
+     3,
+     "",
+     0,
+     0},
     {"GasLiftWorkedExample", ModelKind::gaslift, fieldTexts(kGasLiftExampleFields), '.', 3, "", 0, 0},
-    {"FieldTextRejected", ModelKind::gaslift, {"3", "3", "2", "0.05", "4x", "2", "", "3600"}, '.', 0,
-     "EConvertError", 0, 0},
-    {"FaultBeforeTheFirstLine", ModelKind::bubble, {"3", "3", "2.5", "0", "433", "2", "3", "3600"}, '.', 0,
-     "EZeroDivide", 1, 0},
-    {"FaultAtReactorTwentyFive", ModelKind::bubble, {"30", "3", "2.5", "0.05", "433", "2", "3", "3600"}, '.', 24,
-     "EInvalidOp", 25, 0},
+    {"FieldTextRejected",
+     ModelKind::gaslift,
+     {"3", "3", "2", "0.05", "4x", "2", "", "3600"},
+     '.',
+     0,
+     "EConvertError",
+     0,
+     0},
+    {"FaultBeforeTheFirstLine",
+     ModelKind::bubble,
+     {"3", "3", "2.5", "0", "433", "2", "3", "3600"},
+     '.',
+     0,
+     "EZeroDivide",
+     1,
+     0},
+    {"FaultAtReactorTwentyFive",
+     ModelKind::bubble,
+     {"30", "3", "2.5", "0.05", "433", "2", "3", "3600"},
+     '.',
+     24,
+     "EInvalidOp",
+     25,
+     0},
     // wg < 0 and the viscosity negative above 23,500 K: the heat transfer
     // takes a root of a negative number after the composition is stored.
-    {"FaultAfterTheComposition", ModelKind::bubble, {"2", "3", "2.5", "-0.05", "24000", "2", "3", "3600"}, '.', 1,
-     "EInvalidOp", 1, paneY6},
+    {"FaultAfterTheComposition",
+     ModelKind::bubble,
+     {"2", "3", "2.5", "-0.05", "24000", "2", "3", "3600"},
+     '.',
+     1,
+     "EInvalidOp",
+     1,
+     paneY6},
 };
 
 INSTANTIATE_TEST_SUITE_P(Model, RunRecordOf, ::testing::ValuesIn(kRecordCases),
@@ -88,8 +117,7 @@ INSTANTIATE_TEST_SUITE_P(Model, RunRecordOf, ::testing::ValuesIn(kRecordCases),
 
 TEST(RunRecord, AReactorAFaultEndedHoldsOnlyItsComposition)
 {
-    const RunRecord record =
-        runRecorded(ModelKind::bubble, {"2", "3", "2.5", "-0.05", "24000", "2", "3", "3600"}, '.');
+    const RunRecord record = runRecorded(ModelKind::bubble, {"2", "3", "2.5", "-0.05", "24000", "2", "3", "3600"}, '.');
     ASSERT_EQ(record.reactors.size(), 1u);
     const ReactorResult& reactor = record.reactors[0];
     EXPECT_FALSE(reactor.complete());
@@ -135,8 +163,7 @@ TEST(RunRecord, AWindowCalculatesAgainAfterAnError)
 }
 
 // The panes of each run, made in turn on a thread of its own.
-std::vector<std::array<std::string, kPaneCount>> panesOnANewThread(ModelKind model,
-                                                                   const std::vector<FieldTexts>& runs)
+std::vector<std::array<std::string, kPaneCount>> panesOnANewThread(ModelKind model, const std::vector<FieldTexts>& runs)
 {
     std::vector<std::array<std::string, kPaneCount>> panes;
     std::thread([&] {
@@ -153,7 +180,8 @@ std::vector<std::array<std::string, kPaneCount>> panesOnANewThread(ModelKind mod
 TEST(RunRecord, TermsKeptPerThreadChangeNoDigit)
 {
     for (const ModelKind model : {ModelKind::bubble, ModelKind::gaslift}) {
-        const FieldTexts example = fieldTexts(model == ModelKind::bubble ? kBubbleExampleFields : kGasLiftExampleFields);
+        const FieldTexts example =
+            fieldTexts(model == ModelKind::bubble ? kBubbleExampleFields : kGasLiftExampleFields);
         std::vector<FieldTexts> runs = {example, example};
         for (int t = 400; t < 500; ++t) {
             runs.push_back(example);

@@ -120,7 +120,7 @@ private:
     }
 
     std::uint64_t checked_ = 0;
-    std::uint64_t byInteger_ = 0;  // the values whose digits the integer path formed
+    std::uint64_t byInteger_ = 0; // the values whose digits the integer path formed
     int differing_ = 0;
     std::string text_;
     std::string differences_;
@@ -171,10 +171,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         // Where the model's values lie and the integer path reaches, and a
         // little beyond on either side.
-        ValueKind{"ExtendedsOfPrintedMagnitudes",
-                  [](PathComparison& c, std::mt19937_64& random, std::uint64_t n) {
-                      checkRandomExtended(c, random, n, -60, 70);
-                  }},
+        ValueKind{"ExtendedsOfPrintedMagnitudes", [](PathComparison& c, std::mt19937_64& random,
+                                                     std::uint64_t n) { checkRandomExtended(c, random, n, -60, 70); }},
         ValueKind{"ExtendedsOfEveryMagnitude",
                   [](PathComparison& c, std::mt19937_64& random, std::uint64_t n) {
                       checkRandomExtended(c, random, n, -16382, 16383);

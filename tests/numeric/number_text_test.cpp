@@ -24,11 +24,14 @@ struct Reading {
 TEST(TextToNumber, ReadsTheAcceptedSyntax)
 {
     const Reading cases[] = {
-        {" 12 ", 12},          {"+3", 3},          {"5.", 5},           {".5", 0.5L},
-        {"1e", 1},             {"1E+", 1},         {"00012", 12},       {".", 0},
-        {"-2.5e-1", -0.25L},   {"1E499", 1e499L},  {"1E-4999", 0},      {"1E0000000001", 10},
-        {"0.05", 0.05L},       {"1234567890123456789", 1234567890123456789.0L},
-        {"1e4932", 1e4932L},   {"  -0.000001  ", -1e-6L},
+        {" 12 ", 12},        {"+3", 3},
+        {"5.", 5},           {".5", 0.5L},
+        {"1e", 1},           {"1E+", 1},
+        {"00012", 12},       {".", 0},
+        {"-2.5e-1", -0.25L}, {"1E499", 1e499L},
+        {"1E-4999", 0},      {"1E0000000001", 10},
+        {"0.05", 0.05L},     {"1234567890123456789", 1234567890123456789.0L},
+        {"1e4932", 1e4932L}, {"  -0.000001  ", -1e-6L},
     };
     for (const auto& [text, value] : cases)
         EXPECT_EQ(TextToNumber(text, '.'), value) << '"' << text << '"';
@@ -46,8 +49,8 @@ TEST(TextToNumber, RoundsLongMantissasAndReadsMinusPointAsNegativeZero)
 
 TEST(TextToNumber, RejectsWithTheFieldsWholeText)
 {
-    const char* rejected[] = {"",     "-",   "e5",    "1 000", "- 5",  "1.5.3", "1\t", "\t1",
-                              "1E5000", "1E4999", "1,5", "abc", "0x10", "1e5.", "++1", "1e--1", " "};
+    const char* rejected[] = {"",       "-",   "e5",  "1 000", "- 5",  "1.5.3", "1\t",   "\t1", "1E5000",
+                              "1E4999", "1,5", "abc", "0x10",  "1e5.", "++1",   "1e--1", " "};
     for (const char* text : rejected) {
         try {
             TextToNumber(text, '.');
@@ -196,10 +199,11 @@ TEST(TextToNumber, PowerOfTenTablesAreTheNearestExtendedValues)
 {
     // Where one table entry does the whole scaling, the result must be the C
     // library's correctly rounded decimal conversion.
-    for (int k : {1, 17, 27, 28, 31, 32, 64, 96, 288, 480, 512, 1024, 2048, 4096, 4608, -1, -7, -31, -64, -512, -4608}) {
+    for (int k :
+         {1, 17, 27, 28, 31, 32, 64, 96, 288, 480, 512, 1024, 2048, 4096, 4608, -1, -7, -31, -64, -512, -4608}) {
         const std::string text = "1e" + std::to_string(k);
         EXPECT_EQ(scaleByPowerOfTen(1, k), k > 0 ? std::strtold(text.c_str(), nullptr)
-                                                   : 1 / std::strtold(("1e" + std::to_string(-k)).c_str(), nullptr))
+                                                 : 1 / std::strtold(("1e" + std::to_string(-k)).c_str(), nullptr))
             << text;
     }
 }
@@ -212,8 +216,15 @@ struct CountCase {
 TEST(roundCount, RoundsToNearestTiesToEven)
 {
     const CountCase cases[] = {
-        {"2.5", 2},  {"3.5", 4},          {"-2.5", -2},          {"0.5", 0},           {"-0.5", 0},
-        {"7", 7},    {"1e12", INT32_MAX}, {"-1e12", INT32_MIN},  {"2147483647.4", INT32_MAX},
+        {"2.5", 2},
+        {"3.5", 4},
+        {"-2.5", -2},
+        {"0.5", 0},
+        {"-0.5", 0},
+        {"7", 7},
+        {"1e12", INT32_MAX},
+        {"-1e12", INT32_MIN},
+        {"2147483647.4", INT32_MAX},
         {"9.2233720368547758e18", INT32_MAX},
     };
     for (const auto& [text, n] : cases)
@@ -301,7 +312,8 @@ TEST(NumberToText, ReadsBackToTheSamePrintedDigits)
     std::uniform_real_distribution<double> mantissa(1, 10);
     for (int i = 0; i < 20000; ++i) {
         const double value = (i % 2 ? -1 : 1) * mantissa(random) * std::pow(10.0, exponent(random));
-        for (const long double stored : {static_cast<long double>(value), static_cast<long double>(static_cast<float>(value))}) {
+        for (const long double stored :
+             {static_cast<long double>(value), static_cast<long double>(static_cast<float>(value))}) {
             if (std::isinf(stored) || stored == 0)
                 continue;
             const std::string text = printed(stored);
@@ -329,7 +341,8 @@ TEST(NumberToText, StoredValuesPrintAsTheirExtendedWidening)
     for (int i = 0; i < 200000; ++i) {
         const double value = (i % 3 ? 1 : -1) * mantissa(random) * std::pow(10.0, exponent(random));
         for (const double stored : {value, static_cast<double>(static_cast<float>(value))}) {
-            const std::string_view written(buffer, static_cast<std::size_t>(writeNumberText(buffer, stored, '.') - buffer));
+            const std::string_view written(buffer,
+                                           static_cast<std::size_t>(writeNumberText(buffer, stored, '.') - buffer));
             ASSERT_EQ(written, printed(stored)) << stored;
         }
     }

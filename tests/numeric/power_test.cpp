@@ -20,9 +20,19 @@ struct PowerCase {
 TEST(PowerOf, FollowsItsRulesInOrder)
 {
     const PowerCase cases[] = {
-        {0, 0, "1"},           {-5, 0, "1"},       {0, 2, "0"},          {0, 0.5L, "0"},     {-2, 3, "-8"},
-        {2, -1, "0.5"},        {3, 2, "9"},        {2, 10, "1024"},      {2, -3, "0.125"},   {-2, -2, "0.25"},
-        {10, -8, "1E-8"},      {1, 12345.5L, "1"}, {4, 0.5L, "2"},
+        {0, 0, "1"},
+        {-5, 0, "1"},
+        {0, 2, "0"},
+        {0, 0.5L, "0"},
+        {-2, 3, "-8"},
+        {2, -1, "0.5"},
+        {3, 2, "9"},
+        {2, 10, "1024"},
+        {2, -3, "0.125"},
+        {-2, -2, "0.25"},
+        {10, -8, "1E-8"},
+        {1, 12345.5L, "1"},
+        {4, 0.5L, "2"},
         // Not a square root but exp(0.5 ln 2); its sixteenth digit, 5, rounds
         // the fifteenth up.
         {2, 0.5L, "1.4142135623731"},
@@ -40,11 +50,16 @@ TEST(PowerOf, WholeExponentsBeyondThirtyTwoBitsTakeTheExponential)
     // |Exponent| up to 2^31 - 1 squares repeatedly, each product rounded;
     // from 2^31 on it is exp(Exponent * ln Base), never a truncated int.
     const PowerCase cases[] = {
-        {kNearOne, kTwoTo31 - 1, "1.00195503358964"},      {kNearOne, kTwoTo31, "1.001955033591"},
-        {kNearOne, -(kTwoTo31 - 1), "0.998048781108837"}, {kNearOne, -kTwoTo31, "0.998048781107476"},
-        {1, kTwoTo31, "1"},                               {1, 1e4000L, "1"},
-        {0.5L, kTwoTo31, "0"},                            {2, -kTwoTo31, "0"},
-        {-1, kTwoTo31 - 1, "-1"},                         {-1, -(kTwoTo31 - 1), "-1"},
+        {kNearOne, kTwoTo31 - 1, "1.00195503358964"},
+        {kNearOne, kTwoTo31, "1.001955033591"},
+        {kNearOne, -(kTwoTo31 - 1), "0.998048781108837"},
+        {kNearOne, -kTwoTo31, "0.998048781107476"},
+        {1, kTwoTo31, "1"},
+        {1, 1e4000L, "1"},
+        {0.5L, kTwoTo31, "0"},
+        {2, -kTwoTo31, "0"},
+        {-1, kTwoTo31 - 1, "-1"},
+        {-1, -(kTwoTo31 - 1), "-1"},
         {0, kTwoTo31, "0"},
     };
     for (const auto& [base, exponent, printed] : cases)
@@ -85,15 +100,21 @@ struct FaultCase {
 TEST(PowerOf, FaultsAsTheArithmeticDoes)
 {
     const FaultCase cases[] = {
-        {0, -2, Fault::zeroDivide},          {0, -0.5L, Fault::zeroDivide},
-        {-8, 1.0L / 3, Fault::invalidOp},    {-0.05L, 0.25L, Fault::invalidOp},
-        {1e3000L, 2, Fault::overflow},       {1e-3000L, -2, Fault::zeroDivide},
-        {1e-1650L, -3, Fault::overflow},     {10, 5000.5L, Fault::overflow},
+        {0, -2, Fault::zeroDivide},
+        {0, -0.5L, Fault::zeroDivide},
+        {-8, 1.0L / 3, Fault::invalidOp},
+        {-0.05L, 0.25L, Fault::invalidOp},
+        {1e3000L, 2, Fault::overflow},
+        {1e-3000L, -2, Fault::zeroDivide},
+        {1e-1650L, -3, Fault::overflow},
+        {10, 5000.5L, Fault::overflow},
         {2, 1e4000L, Fault::overflow},
         // Whole exponents from 2^31 on: a negative base is invalid even where
         // the exponent is even.
-        {2, kTwoTo31, Fault::overflow},      {-1, kTwoTo31, Fault::invalidOp},
-        {-1, -kTwoTo31, Fault::invalidOp},   {-2, 1e10L, Fault::invalidOp},
+        {2, kTwoTo31, Fault::overflow},
+        {-1, kTwoTo31, Fault::invalidOp},
+        {-1, -kTwoTo31, Fault::invalidOp},
+        {-2, 1e10L, Fault::invalidOp},
         {0, -kTwoTo31, Fault::zeroDivide},
     };
     for (const auto& [base, exponent, fault] : cases)
@@ -117,7 +138,7 @@ TEST(Exp, ScalesTwoToTheFractionByTheNearestInteger)
     EXPECT_EQ(Exp(11356).fault(), Fault::none);
     EXPECT_EQ(Exp(11357).fault(), Fault::overflow);
     EXPECT_EQ(valueOf(Exp(-12000)), 0);
-    EXPECT_EQ(Exp(-1e4932L).fault(), Fault::overflow);  // x * log2 e overflows
+    EXPECT_EQ(Exp(-1e4932L).fault(), Fault::overflow); // x * log2 e overflows
 }
 
 } // namespace

@@ -36,24 +36,23 @@ TEST_P(DisplayCheck, RefusesOnlyWhenNoDisplayCanBeOpened)
     EXPECT_EQ(missingDisplayReason(c.settings).has_value(), c.refused);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Start, DisplayCheck,
-    ::testing::Values(
-        // Qt's default platform is X11 or Wayland: either display will do.
-        DisplayCase{"DefaultWithoutDisplay", {"", "", "", ""}, true},
-        DisplayCase{"DefaultOnX11", {"", ":0", "", ""}, false},
-        DisplayCase{"DefaultOnWayland", {"", "", "wayland-0", ""}, false},
-        DisplayCase{"EmptyListIsTheDefault", {";", "", "", ""}, true},
-        DisplayCase{"XcbWithoutDisplay", {"xcb", "", "", ""}, true},
-        DisplayCase{"XcbWithOptionsWithoutDisplay", {"xcb:dpi=96", "", "", ""}, true},
-        DisplayCase{"WaylandEglWithoutDisplay", {"wayland-egl", "", "", ""}, true},
-        DisplayCase{"WaylandThenXcbWithoutDisplay", {"wayland;xcb", "", "", ""}, true},
-        DisplayCase{"XcbOnX11", {"xcb", ":0", "", ""}, false},
-        // Platforms without a display server are Qt's to try.
-        DisplayCase{"Offscreen", {"offscreen", "", "", ""}, false},
-        DisplayCase{"Minimal", {"minimal", "", "", ""}, false},
-        DisplayCase{"XcbThenOffscreen", {"xcb;offscreen", "", "", ""}, false}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Start, DisplayCheck,
+                         ::testing::Values(
+                             // Qt's default platform is X11 or Wayland: either display will do.
+                             DisplayCase{"DefaultWithoutDisplay", {"", "", "", ""}, true},
+                             DisplayCase{"DefaultOnX11", {"", ":0", "", ""}, false},
+                             DisplayCase{"DefaultOnWayland", {"", "", "wayland-0", ""}, false},
+                             DisplayCase{"EmptyListIsTheDefault", {";", "", "", ""}, true},
+                             DisplayCase{"XcbWithoutDisplay", {"xcb", "", "", ""}, true},
+                             DisplayCase{"XcbWithOptionsWithoutDisplay", {"xcb:dpi=96", "", "", ""}, true},
+                             DisplayCase{"WaylandEglWithoutDisplay", {"wayland-egl", "", "", ""}, true},
+                             DisplayCase{"WaylandThenXcbWithoutDisplay", {"wayland;xcb", "", "", ""}, true},
+                             DisplayCase{"XcbOnX11", {"xcb", ":0", "", ""}, false},
+                             // Platforms without a display server are Qt's to try.
+                             DisplayCase{"Offscreen", {"offscreen", "", "", ""}, false},
+                             DisplayCase{"Minimal", {"minimal", "", "", ""}, false},
+                             DisplayCase{"XcbThenOffscreen", {"xcb;offscreen", "", "", ""}, false}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 struct RequestCase {
     const char* name;
@@ -109,7 +108,7 @@ std::string lastLine(std::string text)
 {
     if (!text.empty() && text.back() == '\n')
         text.pop_back();
-    return text.substr(text.rfind('\n') + 1);  // npos + 1 is 0: the whole text
+    return text.substr(text.rfind('\n') + 1); // npos + 1 is 0: the whole text
 }
 
 const std::string kNoDisplay = "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM ";
@@ -120,8 +119,8 @@ struct ProgramCase {
     const char* name;
     std::string command;
     int exitStatus;
-    std::string outStart;  // what standard output begins with
-    std::optional<std::string> errLastLine;  // the last line on standard error, when it matters
+    std::string outStart;                   // what standard output begins with
+    std::optional<std::string> errLastLine; // the last line on standard error, when it matters
 };
 
 class ProgramRun : public ::testing::TestWithParam<ProgramCase> {};
@@ -159,16 +158,15 @@ INSTANTIATE_TEST_SUITE_P(
                     "kaskad: standard output could not be written"},
         ProgramCase{"NoDisplay", kNoDisplay + kKaskad, 1, "", kNoDisplayMessage},
         ProgramCase{"NoDisplayForXcb", kNoDisplay + "QT_QPA_PLATFORM=xcb " + kKaskad, 1, "", kNoDisplayMessage},
-        ProgramCase{"NoDisplayForWayland", kNoDisplay + "QT_QPA_PLATFORM=wayland " + kKaskad, 1, "",
-                    kNoDisplayMessage},
+        ProgramCase{"NoDisplayForWayland", kNoDisplay + "QT_QPA_PLATFORM=wayland " + kKaskad, 1, "", kNoDisplayMessage},
         ProgramCase{"UnknownArgument", kNoDisplay + "QT_QPA_PLATFORM=offscreen " + kKaskad + " --colour", 2, "",
                     "kaskad: unknown argument '--colour' (see kaskad --help)"},
         // Offscreen needs no display: the program starts and is still
         // running when timeout stops it (status 124).
         ProgramCase{"StartsOffscreen", kNoDisplay + "QT_QPA_PLATFORM=offscreen timeout 2 " + kKaskad, 124, "",
                     std::nullopt},
-        ProgramCase{"StartsWithPlatformArgument", kNoDisplay + "timeout 2 " + kKaskad + " -platform offscreen", 124,
-                    "", std::nullopt},
+        ProgramCase{"StartsWithPlatformArgument", kNoDisplay + "timeout 2 " + kKaskad + " -platform offscreen", 124, "",
+                    std::nullopt},
         // A display named but not answering, a platform Qt does not have or
         // one that fails as it starts: status 1 and why, never an abort.
         ProgramCase{"XDisplayNotAnswering", kNoDisplay + "DISPLAY=:4917 " + kKaskad, 1, "",
@@ -180,10 +178,10 @@ INSTANTIATE_TEST_SUITE_P(
         ProgramCase{"UnknownPlatform", kNoDisplay + "QT_QPA_PLATFORM=nosuch " + kKaskad, 1, "",
                     kCannotOpen + "Qt has no platform plugin 'nosuch'" + kWithoutWindows},
         ProgramCase{"PlatformFailingAsItStarts", kNoDisplay + "QT_QPA_PLATFORM=linuxfb:fb=/nonexistent/fb0 " + kKaskad,
-                    1, "", "kaskad: the window system could not be started: Cannot create window: no screens available"},
+                    1, "",
+                    "kaskad: the window system could not be started: Cannot create window: no screens available"},
         // A live X display (Xvfb) still opens the windows.
-        ProgramCase{"StartsOnALiveXDisplay", kNoDisplay + "xvfb-run -a timeout 2 " + kKaskad, 124, "",
-                    std::nullopt}),
+        ProgramCase{"StartsOnALiveXDisplay", kNoDisplay + "xvfb-run -a timeout 2 " + kKaskad, 124, "", std::nullopt}),
     [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

@@ -26,8 +26,7 @@ DesignProblem problemOf(const FieldTexts& texts, Objective::Kind kind = Objectiv
     return {std::move(space), std::move(parsed), meetCriterion, std::move(parsedBounds)};
 }
 
-OptimizeResult optimizeWith(const DesignProblem& problem, unsigned jobs, std::size_t evaluations = 2000,
-                            int digits = 4)
+OptimizeResult optimizeWith(const DesignProblem& problem, unsigned jobs, std::size_t evaluations = 2000, int digits = 4)
 {
     OptimizeSettings settings;
     settings.jobs = jobs;
@@ -48,7 +47,7 @@ TEST(DesignTexts, RoundedDecimalsAndTheirNeighbours)
     } rows[] = {
         {0.123456L, 4, 0, "0.1235"}, {0.123456L, 4, 1, "0.1236"}, {1234.5L, 4, 0, "1234"},
         {1235.5L, 4, 0, "1236"},     {0.4L, 4, -1, "0.3999"},     {9.9996L, 4, 0, "10"},
-        {2.5e-6L, 2, 0, "2.5E-6"},   {-3.14159L, 3, 0, "-3.14"},   {0.0001L, 1, -1, "0"},
+        {2.5e-6L, 2, 0, "2.5E-6"},   {-3.14159L, 3, 0, "-3.14"},  {0.0001L, 1, -1, "0"},
     };
     for (const Row& row : rows)
         EXPECT_EQ(DecimalText::rounded(row.value, row.digits).step(row.step).text(), row.text)
@@ -68,17 +67,34 @@ TEST(DesignInputs, MalformedStudiesAreStudyErrors)
     const auto space = [](FieldTexts texts) { return DesignSpace(ModelKind::bubble, texts, kFieldCount); };
     FieldTexts box = kBestExampleBox;
     const std::vector<std::function<void()>> cases = {
-        [&] { box[fieldWg] = "0.05:0.4:0.1"; space(box); },
-        [&] { box[fieldWg] = "0.4:0.05"; space(box); },
-        [&] { box[fieldWg] = "0.05;0.4"; space(box); },
-        [&] { box[fieldN] = "0:24"; space(box); },
-        [&] { box[fieldN] = "x"; space(box); },
+        [&] {
+            box[fieldWg] = "0.05:0.4:0.1";
+            space(box);
+        },
+        [&] {
+            box[fieldWg] = "0.4:0.05";
+            space(box);
+        },
+        [&] {
+            box[fieldWg] = "0.05;0.4";
+            space(box);
+        },
+        [&] {
+            box[fieldN] = "0:24";
+            space(box);
+        },
+        [&] {
+            box[fieldN] = "x";
+            space(box);
+        },
         [] { parseQuantityBound("GB=>0"); },
         [] { parseQuantityBound("all:Q>=0"); },
         [] { parseQuantityBound("y1<=abc"); },
         [] { Target::parse("y1<0.02"); },
         [] { Objective::parse(Objective::Kind::maximize, "d", DesignSpace(ModelKind::bubble, kBestExampleBox, 8)); },
-        [] { Objective::parse(Objective::Kind::minimize, "margin", DesignSpace(ModelKind::bubble, kBestExampleBox, 8)); },
+        [] {
+            Objective::parse(Objective::Kind::minimize, "margin", DesignSpace(ModelKind::bubble, kBestExampleBox, 8));
+        },
     };
     for (std::size_t k = 0; k < cases.size(); ++k) {
         box = kBestExampleBox;
@@ -162,8 +178,13 @@ TEST(Optimizer, UnmetCriterionAnswersAsCloseAsAFifteenfoldGrid)
         for (int b = 0; b < 10; ++b)
             for (int c = 0; c < 10; ++c)
                 for (int e = 0; e < 4; ++e) {
-                    const FieldTexts point = {"4", std::to_string(2.6 + a / 14.0), std::to_string(2.7 + 0.8 * b / 9),
-                                              std::to_string(0.05 + 0.35 * c / 9), "433", "2", "3",
+                    const FieldTexts point = {"4",
+                                              std::to_string(2.6 + a / 14.0),
+                                              std::to_string(2.7 + 0.8 * b / 9),
+                                              std::to_string(0.05 + 0.35 * c / 9),
+                                              "433",
+                                              "2",
+                                              "3",
                                               std::to_string(300 + 500 * e)};
                     const RunRecord run = runRecorded(ModelKind::bubble, point, '.');
                     ++runs;

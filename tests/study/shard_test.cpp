@@ -69,22 +69,14 @@ struct ShardTextCase {
 
 class ShardText : public ::testing::TestWithParam<ShardTextCase> {};
 
-TEST_P(ShardText, IsKOverN)
-{
-    EXPECT_EQ(parseShard(GetParam().text).has_value(), GetParam().accepted);
-}
+TEST_P(ShardText, IsKOverN) { EXPECT_EQ(parseShard(GetParam().text).has_value(), GetParam().accepted); }
 
 const ShardTextCase kShardTextCases[] = {
-    {"FirstOfOne", "1/1", true},
-    {"LastOfMany", "12/12", true},
-    {"ZeroIndex", "0/3", false},
-    {"IndexBeyondCount", "4/3", false},
-    {"ZeroCount", "1/0", false},
-    {"NoSlash", "3", false},
-    {"Blank", "1 /3", false},
-    {"Sign", "+1/3", false},
-    {"Letters", "a/b", false},
-    {"TooManyShards", "1/10000001", false},
+    {"FirstOfOne", "1/1", true}, {"LastOfMany", "12/12", true},
+    {"ZeroIndex", "0/3", false}, {"IndexBeyondCount", "4/3", false},
+    {"ZeroCount", "1/0", false}, {"NoSlash", "3", false},
+    {"Blank", "1 /3", false},    {"Sign", "+1/3", false},
+    {"Letters", "a/b", false},   {"TooManyShards", "1/10000001", false},
 };
 
 INSTANTIATE_TEST_SUITE_P(Sweep, ShardText, ::testing::ValuesIn(kShardTextCases),
@@ -92,7 +84,7 @@ INSTANTIATE_TEST_SUITE_P(Sweep, ShardText, ::testing::ValuesIn(kShardTextCases),
 
 struct ShardedSweepCase {
     const char* name;
-    const char* arguments;  // a sweep of 12 points
+    const char* arguments; // a sweep of 12 points
     std::size_t shardCount;
 };
 

@@ -43,8 +43,8 @@ std::vector<std::string> cells(const std::string& row)
 struct SweepCase {
     const char* name;
     const char* model;
-    const char* fixedFields;                   // the options common to every point
-    std::vector<std::string> sweptOptions;     // two swept options, slower first
+    const char* fixedFields;               // the options common to every point
+    std::vector<std::string> sweptOptions; // two swept options, slower first
     std::vector<std::string> firstValues, secondValues;
 };
 
@@ -58,8 +58,8 @@ std::string fieldCells(const SweepCase& c, std::map<std::string, std::string> te
     for (std::string option, text; fixed >> option >> text;)
         texts[option] = text;
     std::string cells;
-    for (const FieldDescription& field : modelFields(std::string(c.model) == "bubble" ? ModelKind::bubble
-                                                                                      : ModelKind::gaslift))
+    for (const FieldDescription& field :
+         modelFields(std::string(c.model) == "bubble" ? ModelKind::bubble : ModelKind::gaslift))
         cells += texts["--" + std::string(field.name)] + ",";
     return cells;
 }
@@ -87,8 +87,8 @@ TEST_P(SweepAgainstSingleRuns, RowsEqualTheSingleRuns)
     for (const std::string& first : c.firstValues)
         for (const std::string& second : c.secondValues) {
             const test_support::CliResult single =
-                runKaskadCli(std::string(c.model) + " " + c.fixedFields + " " + c.sweptOptions[0] + " " + first +
-                             " " + c.sweptOptions[1] + " " + second + " --format csv");
+                runKaskadCli(std::string(c.model) + " " + c.fixedFields + " " + c.sweptOptions[0] + " " + first + " " +
+                             c.sweptOptions[1] + " " + second + " --format csv");
             ASSERT_EQ(single.exitStatus, 0) << single.err;
             const std::vector<std::string> singleRows = lines(single.out);
             for (std::size_t r = 1; r < singleRows.size(); ++r, ++row) {
@@ -101,14 +101,20 @@ TEST_P(SweepAgainstSingleRuns, RowsEqualTheSingleRuns)
     EXPECT_EQ(row, sweepRows.size());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cli, SweepAgainstSingleRuns,
-    ::testing::Values(
-        SweepCase{"bubble", "bubble", "--N 4 --y10 3 --y50 2.5 --dtr 2 --d 3 --ts 3600",
-                  {"--wg", "--t"}, {"0.04", "0.05", "0.06"}, {"433", "440", "447"}},
-        SweepCase{"gaslift", "gaslift", "--N 5 --y10 3 --y50 2 --wg 0.05 --dtr 2",
-                  {"--t", "--ts"}, {"440", "445", "450"}, {"1800", "3600", "5400"}}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Cli, SweepAgainstSingleRuns,
+                         ::testing::Values(SweepCase{"bubble",
+                                                     "bubble",
+                                                     "--N 4 --y10 3 --y50 2.5 --dtr 2 --d 3 --ts 3600",
+                                                     {"--wg", "--t"},
+                                                     {"0.04", "0.05", "0.06"},
+                                                     {"433", "440", "447"}},
+                                           SweepCase{"gaslift",
+                                                     "gaslift",
+                                                     "--N 5 --y10 3 --y50 2 --wg 0.05 --dtr 2",
+                                                     {"--t", "--ts"},
+                                                     {"440", "445", "450"},
+                                                     {"1800", "3600", "5400"}}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // Failing points and the criterion, in both formats: one to four threads
 // print the same bytes.
@@ -155,8 +161,8 @@ TEST(SweepRun, DeliversEveryPointInOrder)
         seen.push_back(std::to_string(index) + ":" + std::to_string(run.reactors.size()) +
                        (run.error ? run.error->kind : ""));
     });
-    EXPECT_EQ(seen, (std::vector<std::string>{"0:1", "1:0EZeroDivide", "2:2", "3:0EZeroDivide", "4:3",
-                                              "5:0EZeroDivide"}));
+    EXPECT_EQ(seen,
+              (std::vector<std::string>{"0:1", "1:0EZeroDivide", "2:2", "3:0EZeroDivide", "4:3", "5:0EZeroDivide"}));
 }
 
 // A run as text, each stored value by its bits and the error whole: two runs
@@ -202,20 +208,22 @@ TEST_P(SweepOverN, EachPointIsItsSingleRun)
     ASSERT_GT(latestFailure, 3) << "no run fails between the counts swept";
     for (const unsigned jobs : {1u, 2u, 7u}) {
         std::vector<std::string> swept;
-        runSweep(plan, allPoints(plan), jobs,
-                 [&](std::size_t index, const RunRecord& run) {
-                     ASSERT_EQ(index, swept.size());
-                     swept.push_back(recordText(run));
-                 });
+        runSweep(plan, allPoints(plan), jobs, [&](std::size_t index, const RunRecord& run) {
+            ASSERT_EQ(index, swept.size());
+            swept.push_back(recordText(run));
+        });
         EXPECT_EQ(swept, single) << "--jobs " << jobs;
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Runs, SweepOverN,
-    ::testing::Values(
-        SweepOverNCase{"bubble", ModelKind::bubble, {"30;3;25;24;0;26;1E19;x", "3", "2.5", "0.05;0", "433;436", "2", "3", "3600"}},
-        SweepOverNCase{"gaslift", ModelKind::gaslift, {"40;2;25;0.4;24", "3", "2", "0.05", "450;490", "2", "", "3600"}}),
+    ::testing::Values(SweepOverNCase{"bubble",
+                                     ModelKind::bubble,
+                                     {"30;3;25;24;0;26;1E19;x", "3", "2.5", "0.05;0", "433;436", "2", "3", "3600"}},
+                      SweepOverNCase{"gaslift",
+                                     ModelKind::gaslift,
+                                     {"40;2;25;0.4;24", "3", "2", "0.05", "450;490", "2", "", "3600"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // Two made-up points, the first meeting the criterion, the second not.
@@ -226,7 +234,8 @@ TEST(SweepWriter, OnlyMeetingKeepsThePointsThatMeetTheCriterion)
     RunRecord meets;
     meets.model = ModelKind::gaslift;
     meets.reactors.emplace_back(1);
-    for (const auto& [pane, value] : {std::pair{paneY1, 0.01f}, {paneY2, 1.5f}, {paneY3, 0.9f}, {paneY4, 1.1f}, {paneY5, 2.0f}})
+    for (const auto& [pane, value] :
+         {std::pair{paneY1, 0.01f}, {paneY2, 1.5f}, {paneY3, 0.9f}, {paneY4, 1.1f}, {paneY5, 2.0f}})
         meets.reactors[0].store(pane, value);
     RunRecord fails = meets;
     fails.reactors[0].store(paneY1, 0.03f);
@@ -239,7 +248,8 @@ TEST(SweepWriter, OnlyMeetingKeepsThePointsThatMeetTheCriterion)
     writer.end();
     EXPECT_EQ(out.str(),
               "--N,--y10,--y50,--wg,--t,--dtr,--db,--ts,reactor,y1,y2,y3,y4,y5,y6,GB,WB,ALFA,ALPE,t,P,error_kind,"
-              "error_message,outlet_y1<=0.02,outlet_y2>=1.47,outlet_y3<=0.91,outlet_y4>=1.06,outlet_1.67<=y5<=2.33,outlet_meets_criterion,outlet_criterion_margin\n"
+              "error_message,outlet_y1<=0.02,outlet_y2>=1.47,outlet_y3<=0.91,outlet_y4>=1.06,outlet_1.67<=y5<=2.33,"
+              "outlet_meets_criterion,outlet_criterion_margin\n"
               "1,3,2,0.05,440,2,,3600,1,0.00999999977648258,1.5,0.899999976158142,1.10000002384186,2,,,,,,,,,,"
               "true,true,true,true,true,true,0.0100000002235174\n");
 }
@@ -293,21 +303,27 @@ TEST_P(PointLimit, AppliesToThePointsRun)
 
 // 1000 x 1000 x 1000 and 1000 x 1000 x 1000 x 1000 x 10000 points.
 const FieldTexts kBillionPoints = {"24", "3", "2.5", "0.001:1:0.001", "1:1000:1", "2", "3", "1:1000:1"};
-const FieldTexts kTenToTheSixteenPoints = {"1:1000:1", "1:1000:1", "2.5", "0.001:1:0.001", "1:1000:1", "2", "3",
-                                           "1:10000:1"};
+const FieldTexts kTenToTheSixteenPoints = {"1:1000:1", "1:1000:1", "2.5", "0.001:1:0.001",
+                                           "1:1000:1", "2",        "3",   "1:10000:1"};
 
 INSTANTIATE_TEST_SUITE_P(
     Sweep, PointLimit,
     ::testing::Values(
         PointLimitCase{"WholePlanOverTheLimit", kBillionPoints, {}, "", "the sweep has more than 10000000 points"},
-        PointLimitCase{"ShardWithinTheLimit", kBillionPoints, {999'999'000, 1'000'000'000}, "shard 1000000/1000000",
-                       ""},
-        PointLimitCase{"ShardOverTheLimit", kBillionPoints, {0, 10'000'001}, "shard 1/99",
+        PointLimitCase{
+            "ShardWithinTheLimit", kBillionPoints, {999'999'000, 1'000'000'000}, "shard 1000000/1000000", ""},
+        PointLimitCase{"ShardOverTheLimit",
+                       kBillionPoints,
+                       {0, 10'000'001},
+                       "shard 1/99",
                        "shard 1/99 of the sweep has more than 10000000 points: cut it into more pieces"},
-        PointLimitCase{"PointsBeyondThePlan", kBillionPoints, {5, 1'000'000'001}, "the chunk",
+        PointLimitCase{"PointsBeyondThePlan",
+                       kBillionPoints,
+                       {5, 1'000'000'001},
+                       "the chunk",
                        "the points must lie within the sweep's 1000000000"},
-        PointLimitCase{"PlanOverItsCap", kTenToTheSixteenPoints, {}, "",
-                       "the sweep has more than 1000000000000000 points"}),
+        PointLimitCase{
+            "PlanOverItsCap", kTenToTheSixteenPoints, {}, "", "the sweep has more than 1000000000000000 points"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(SweepRun, RunsNoPointOfARangeOverTheLimit)

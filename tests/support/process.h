@@ -16,7 +16,7 @@ namespace kaskad::test_support {
 struct ProcessResult {
     std::string out;
     std::string err;
-    int exitStatus = -1;  // -1 when a signal ended it
+    int exitStatus = -1; // -1 when a signal ended it
 };
 
 // Runs `command` through the shell: its standard output and standard error

@@ -37,8 +37,8 @@ QString expectedBlock(const char* word, const std::array<const char*, 3>& values
 {
     QString block;
     for (int reactor = 1; reactor <= 3; ++reactor)
-        block += QString::fromUtf8(word) + QString::number(reactor) + "   "
-                 + QString(values[reactor - 1]).replace('.', separator) + "\r\n";
+        block += QString::fromUtf8(word) + QString::number(reactor) + "   " +
+                 QString(values[reactor - 1]).replace('.', separator) + "\r\n";
     return block;
 }
 
@@ -47,10 +47,7 @@ QString paneText(const ModelForm& window, int pane)
     return QString::fromStdString(kaskad::ui::paneText(*window.pane(pane)));
 }
 
-int lineCount(const QString& text)
-{
-    return int(text.count("\r\n"));
-}
+int lineCount(const QString& text) { return int(text.count("\r\n")); }
 
 } // namespace
 
@@ -64,7 +61,8 @@ class BehaviourTest : public QObject {
 
     ModelForm& modelWindow(const QString& name)
     {
-        if (name == "Form1") return program->Form1();
+        if (name == "Form1")
+            return program->Form1();
         return program->Form3();
     }
     QPushButton* opener(const QString& name)
@@ -148,10 +146,7 @@ private Q_SLOTS:
         QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Отмена"));
     }
 
-    void formCreateZeroesGasLiftState()
-    {
-        QCOMPARE(program->Form1().gasLiftState().y3h.value(), 0.0f);
-    }
+    void formCreateZeroesGasLiftState() { QCOMPARE(program->Form1().gasLiftState().y3h.value(), 0.0f); }
 
     void eachOpeningResets_data() { addWindowRows(); }
     // Text left in the window at closing is gone at the next opening, but
@@ -166,7 +161,7 @@ private Q_SLOTS:
             for (int n = 1; n <= 12; ++n)
                 QTest::keyClicks(w.pane(n), "typed");
         });
-        QCOMPARE(w.field(1)->text(), QString("keep"));  // hidden, not yet cleared
+        QCOMPARE(w.field(1)->text(), QString("keep")); // hidden, not yet cleared
         whileOpen(window, [&] {
             QVERIFY(w.isVisible());
             QVERIFY(QApplication::activeModalWidget() == &w);
@@ -218,8 +213,12 @@ private Q_SLOTS:
         QTest::addColumn<QString>("window");
         QTest::addColumn<QString>("firstFocus");
         QTest::addColumn<QString>("opener");
-        QTest::newRow("Form1") << "Form1" << "Button2" << "Button2";
-        QTest::newRow("Form3") << "Form3" << "Button4" << "Button1";
+        QTest::newRow("Form1") << "Form1"
+                               << "Button2"
+                               << "Button2";
+        QTest::newRow("Form3") << "Form3"
+                               << "Button4"
+                               << "Button1";
     }
     // First opening: the layout's first control. Next opening: the control
     // that had the focus at closing. Back in the mode window: the opener.
@@ -261,9 +260,12 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("readBack");
-        QTest::newRow("no final line break") << "abc" << "abc";
-        QTest::newRow("final line break") << "abc\n" << "abc\r\n";
-        QTest::newRow("two lines") << "a\nb" << "a\r\nb";
+        QTest::newRow("no final line break") << "abc"
+                                             << "abc";
+        QTest::newRow("final line break") << "abc\n"
+                                          << "abc\r\n";
+        QTest::newRow("two lines") << "a\nb"
+                                   << "a\r\nb";
     }
     // A line continues typed text that has no final line break; every typed
     // line break reads back as "\r\n".
@@ -336,8 +338,12 @@ private Q_SLOTS:
         QTest::addColumn<QString>("window");
         QTest::addColumn<QString>("word");
         QTest::addColumn<QString>("report");
-        QTest::newRow("Form1") << "Form1" << "реактор" << "Floating point division by zero.";
-        QTest::newRow("Form3") << "Form3" << "Реактор" << "Invalid floating point operation.";
+        QTest::newRow("Form1") << "Form1"
+                               << "реактор"
+                               << "Floating point division by zero.";
+        QTest::newRow("Form3") << "Form3"
+                               << "Реактор"
+                               << "Invalid floating point operation.";
     }
     // The window stays open and is not reset when the report has been shown.
     void faultInReactor25KeepsReactors1To24()

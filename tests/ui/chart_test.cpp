@@ -106,7 +106,8 @@ private Q_SLOTS:
             ChartWindow* chart = pressCtrlG(program->Form3());
             QVERIFY(chart && chart->isVisible());
             QCOMPARE(chart->windowTitle(), QString("Профиль каскада — Тевир Барботажный, расчёт 2"));
-            QVERIFY(drawnTexts(*chart).contains("Тевир Барботажный: N=3, y10=3, y50=2.5, wg=0.05, t=433, dtr=2, d=3, ts=3600"));
+            QVERIFY(drawnTexts(*chart).contains(
+                "Тевир Барботажный: N=3, y10=3, y50=2.5, wg=0.05, t=433, dtr=2, d=3, ts=3600"));
             const QStringList series = drawnSeries(*chart);
             QCOMPARE(series.size(), 8);
             QCOMPARE(series[0], QString("y1 - П - ксилол: 1=%1 2=%2 3=%3")
@@ -210,7 +211,8 @@ private Q_SLOTS:
                 QCOMPARE(image.size(), size);
             } else {
                 QVERIFY(bytes.startsWith("<?xml"));
-                QVERIFY(bytes.contains(QString(" viewBox=\"0 0 %1 %2\"").arg(size.width()).arg(size.height()).toUtf8()));
+                QVERIFY(
+                    bytes.contains(QString(" viewBox=\"0 0 %1 %2\"").arg(size.width()).arg(size.height()).toUtf8()));
             }
         });
         QCOMPARE(reports, QStringList());
@@ -229,9 +231,28 @@ private Q_SLOTS:
             answer = kaskad::ui::ChosenFile{folder.filePath("window.svg"), 1};
             chart->saveButton()->click();
             QProcess cli;
-            cli.start(KASKAD_CLI_PATH, {"bubble", "--N", "3", "--y10", "3", "--y50", "2.5", "--wg", "0.05", "--t",
-                                        "433", "--dtr", "2", "--d", "3", "--ts", "3600", "--format", "csv", "--plot",
-                                        folder.filePath("cli.svg"), "--plot-size",
+            cli.start(KASKAD_CLI_PATH, {"bubble",
+                                        "--N",
+                                        "3",
+                                        "--y10",
+                                        "3",
+                                        "--y50",
+                                        "2.5",
+                                        "--wg",
+                                        "0.05",
+                                        "--t",
+                                        "433",
+                                        "--dtr",
+                                        "2",
+                                        "--d",
+                                        "3",
+                                        "--ts",
+                                        "3600",
+                                        "--format",
+                                        "csv",
+                                        "--plot",
+                                        folder.filePath("cli.svg"),
+                                        "--plot-size",
                                         QString("%1x%2").arg(size.width()).arg(size.height())});
             QVERIFY(cli.waitForFinished(60000));
             QCOMPARE(cli.exitCode(), 0);

@@ -63,7 +63,8 @@ const QByteArray kBubbleSet = "{\n"
 const QStringList kBubbleSetTexts = {"24", " 3", "2,5", "", "433", "два", "3", "3600 "};
 // The same set as a window with the C locale's separator saves it.
 const QByteArray kSavedBubbleSet =
-    QByteArray(kBubbleSet).replace("\"model\": \"bubble\",\n", "\"model\": \"bubble\",\n  \"decimal-separator\": \".\",\n");
+    QByteArray(kBubbleSet)
+        .replace("\"model\": \"bubble\",\n", "\"model\": \"bubble\",\n  \"decimal-separator\": \".\",\n");
 
 } // namespace
 
@@ -106,9 +107,12 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("saved");
-        QTest::newRow("name without suffix") << "set" << "set.kaskad.json";
-        QTest::newRow("name with suffix") << "set.kaskad.json" << "set.kaskad.json";
-        QTest::newRow("plain JSON") << "set.json" << "set.json";
+        QTest::newRow("name without suffix") << "set"
+                                             << "set.kaskad.json";
+        QTest::newRow("name with suffix") << "set.kaskad.json"
+                                          << "set.kaskad.json";
+        QTest::newRow("plain JSON") << "set.json"
+                                    << "set.json";
     }
     void saveWritesTheTextsAsTheyStand()
     {
@@ -135,7 +139,8 @@ private Q_SLOTS:
         });
         const QByteArray saved = fileBytes(folder->filePath("g.kaskad.json"));
         QVERIFY2(saved.contains("\"model\": \"gaslift\",\n"), saved.constData());
-        QVERIFY2(saved.contains("    \"dtr\": \"2\",\n    \"db\": \"0,4\",\n    \"ts\": \"3600\"\n"), saved.constData());
+        QVERIFY2(saved.contains("    \"dtr\": \"2\",\n    \"db\": \"0,4\",\n    \"ts\": \"3600\"\n"),
+                 saved.constData());
     }
 
     void openFillsTheFieldsWithoutRunning_data()
@@ -170,11 +175,12 @@ private Q_SLOTS:
 
     void badFileChangesNoField_data()
     {
-        QTest::addColumn<QByteArray>("content");  // empty: no file at all
+        QTest::addColumn<QByteArray>("content"); // empty: no file at all
         QTest::addColumn<QString>("problem");
         QTest::newRow("other model") << QByteArray(kBubbleSet).replace("bubble", "gaslift").replace("\"d\"", "\"db\"")
                                      << "это исходные данные окна «Тевир Газлифтовый»";
-        QTest::newRow("malformed JSON") << QByteArray("{\"kaskad-input-set\": 1,") << "это не JSON (строка 1, позиция 24)";
+        QTest::newRow("malformed JSON") << QByteArray("{\"kaskad-input-set\": 1,")
+                                        << "это не JSON (строка 1, позиция 24)";
         QTest::newRow("missing field") << QByteArray(kBubbleSet).replace("\"ts\"", "\"tS\"") << "нет поля «ts»";
         QTest::newRow("field not a string")
             << QByteArray(kBubbleSet).replace("\"N\": \"24\"", "\"N\": 24") << "поле «N» не строка: 24";

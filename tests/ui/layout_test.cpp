@@ -19,8 +19,8 @@ namespace {
 struct ControlRow {
     const char* window;
     const char* name;
-    const char* caption;  // "" for panes and fields
-    int left, top, width, height;  // width -1: a label sized to its caption
+    const char* caption;          // "" for panes and fields
+    int left, top, width, height; // width -1: a label sized to its caption
     int fontPixels;
     bool bold;
 };
@@ -138,8 +138,10 @@ class LayoutTest : public QObject {
 
     QWidget& window(const QString& name)
     {
-        if (name == "Form1") return program->Form1();
-        if (name == "Form3") return program->Form3();
+        if (name == "Form1")
+            return program->Form1();
+        if (name == "Form3")
+            return program->Form3();
         return program->Form2();
     }
 
@@ -153,12 +155,13 @@ private Q_SLOTS:
         QTest::addColumn<QString>("caption");
         QTest::addColumn<QRect>("outer");
         QTest::addColumn<int>("background");
-        QTest::newRow("Form2") << "Form2" << "Программа расчета работы системы каскадных реакторов"
-                               << QRect(215, 137, 768, 184) << int(QPalette::Light);
-        QTest::newRow("Form1") << "Form1" << "Тевир Газлифтовый" << QRect(117, 139, 1030, 632)
-                               << int(QPalette::Button);
-        QTest::newRow("Form3") << "Form3" << "Тевир Барботажный" << QRect(113, 192, 1136, 649)
-                               << int(QPalette::Button);
+        QTest::newRow("Form2") << "Form2"
+                               << "Программа расчета работы системы каскадных реакторов" << QRect(215, 137, 768, 184)
+                               << int(QPalette::Light);
+        QTest::newRow("Form1") << "Form1"
+                               << "Тевир Газлифтовый" << QRect(117, 139, 1030, 632) << int(QPalette::Button);
+        QTest::newRow("Form3") << "Form3"
+                               << "Тевир Барботажный" << QRect(113, 192, 1136, 649) << int(QPalette::Button);
     }
     void windows()
     {
@@ -211,8 +214,8 @@ private Q_SLOTS:
         QTest::addColumn<int>("controls");
         QTest::addColumn<int>("labels");
         QTest::newRow("Form2") << "Form2" << 3 << 1;
-        QTest::newRow("Form1") << "Form1" << 23 << 26;  // 18 titles and criteria, 8 field captions
-        QTest::newRow("Form3") << "Form3" << 23 << 25;  // no Label2
+        QTest::newRow("Form1") << "Form1" << 23 << 26; // 18 titles and criteria, 8 field captions
+        QTest::newRow("Form3") << "Form3" << 23 << 25; // no Label2
     }
     // No control beyond the table: counts of focusable controls and labels.
     void otherControls()
@@ -221,8 +224,8 @@ private Q_SLOTS:
         QFETCH(int, controls);
         QFETCH(int, labels);
         QWidget& w = this->window(window);
-        const int focusable = int(w.findChildren<QPushButton*>().size() + w.findChildren<QLineEdit*>().size()
-                                  + w.findChildren<QPlainTextEdit*>().size());
+        const int focusable = int(w.findChildren<QPushButton*>().size() + w.findChildren<QLineEdit*>().size() +
+                                  w.findChildren<QPlainTextEdit*>().size());
         QCOMPARE(focusable, controls);
         QCOMPARE(int(w.findChildren<QLabel*>().size()), labels);
         QCOMPARE(w.findChild<QLabel*>("Label2") != nullptr, window == "Form1");
@@ -233,9 +236,13 @@ private Q_SLOTS:
         QTest::addColumn<QString>("window");
         QTest::addColumn<QString>("field");
         QTest::addColumn<QString>("caption");
-        const char* shared[] = {"число реакторов N", "начальная концентрация y10", "начальная концентрация y50",
-                                "приведённая скорость воздуха wg", "температура реакции в К t",
-                                "разность температуры в реакторах dtr", nullptr,
+        const char* shared[] = {"число реакторов N",
+                                "начальная концентрация y10",
+                                "начальная концентрация y50",
+                                "приведённая скорость воздуха wg",
+                                "температура реакции в К t",
+                                "разность температуры в реакторах dtr",
+                                nullptr,
                                 "среднее время пребывания жидкости в реакторе ts"};
         for (const char* window : {"Form1", "Form3"}) {
             for (int n = 1; n <= 8; ++n) {
@@ -270,10 +277,14 @@ private Q_SLOTS:
         QTest::addColumn<QString>("window");
         QTest::addColumn<QString>("button");
         QTest::addColumn<QColor>("colour");
-        QTest::newRow("Form1 reset") << "Form1" << "Button4" << QColor(255, 0, 0);
-        QTest::newRow("Form3 reset") << "Form3" << "Button4" << QColor(255, 0, 0);
-        QTest::newRow("Form1 calculate") << "Form1" << "Button2" << QApplication::palette().color(QPalette::ButtonText);
-        QTest::newRow("Form3 exit") << "Form3" << "Button2" << QApplication::palette().color(QPalette::ButtonText);
+        QTest::newRow("Form1 reset") << "Form1"
+                                     << "Button4" << QColor(255, 0, 0);
+        QTest::newRow("Form3 reset") << "Form3"
+                                     << "Button4" << QColor(255, 0, 0);
+        QTest::newRow("Form1 calculate") << "Form1"
+                                         << "Button2" << QApplication::palette().color(QPalette::ButtonText);
+        QTest::newRow("Form3 exit") << "Form3"
+                                    << "Button2" << QApplication::palette().color(QPalette::ButtonText);
     }
     void resetCaptionsAreRed()
     {
@@ -303,18 +314,18 @@ private Q_SLOTS:
         QTest::addColumn<QString>("window");
         QTest::addColumn<QStringList>("order");
         QTest::newRow("Form2") << "Form2" << QStringList{"Button1", "Button2", "Button3"};
-        QTest::newRow("Form1") << "Form1"
-                               << QStringList{"Button2", "Button3", "Text2", "Text3", "Button4", "Text7",
-                                              "Text9", "Text4", "Text5", "Text6", "Text8", "Text10",
-                                              "Text11", "Text12", "LabeledEdit1", "LabeledEdit2",
-                                              "LabeledEdit3", "LabeledEdit4", "LabeledEdit5", "LabeledEdit6",
-                                              "LabeledEdit8", "Text1", "LabeledEdit7"};
-        QTest::newRow("Form3") << "Form3"
-                               << QStringList{"Button4", "Text7", "Text9", "Text4", "Text5", "Text6", "Text8",
-                                              "Text10", "Text11", "Text12", "LabeledEdit1", "LabeledEdit2",
-                                              "LabeledEdit3", "LabeledEdit4", "LabeledEdit5", "LabeledEdit6",
-                                              "LabeledEdit8", "Text1", "Button1", "Button2", "LabeledEdit7",
-                                              "Text2", "Text3"};
+        QTest::newRow("Form1") << "Form1" << QStringList{"Button2",      "Button3",      "Text2",        "Text3",
+                                                         "Button4",      "Text7",        "Text9",        "Text4",
+                                                         "Text5",        "Text6",        "Text8",        "Text10",
+                                                         "Text11",       "Text12",       "LabeledEdit1", "LabeledEdit2",
+                                                         "LabeledEdit3", "LabeledEdit4", "LabeledEdit5", "LabeledEdit6",
+                                                         "LabeledEdit8", "Text1",        "LabeledEdit7"};
+        QTest::newRow("Form3") << "Form3" << QStringList{"Button4",      "Text7",        "Text9",        "Text4",
+                                                         "Text5",        "Text6",        "Text8",        "Text10",
+                                                         "Text11",       "Text12",       "LabeledEdit1", "LabeledEdit2",
+                                                         "LabeledEdit3", "LabeledEdit4", "LabeledEdit5", "LabeledEdit6",
+                                                         "LabeledEdit8", "Text1",        "Button1",      "Button2",
+                                                         "LabeledEdit7", "Text2",        "Text3"};
     }
     // The first name is the control focused when the window is first shown;
     // the tab key then walks the rest and wraps round to the first.

@@ -47,10 +47,7 @@ QMargins marginsFrom(const QString& text)
     return {sides[0].toInt(), sides[1].toInt(), sides[2].toInt(), sides[3].toInt()};
 }
 
-QString sizeText(QSize size)
-{
-    return QString("%1x%2").arg(size.width()).arg(size.height());
-}
+QString sizeText(QSize size) { return QString("%1x%2").arg(size.width()).arg(size.height()); }
 
 } // namespace
 
@@ -118,9 +115,12 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("window");
         QTest::addColumn<QString>("typed");
-        QTest::newRow("Form3 bold tags") << "Form3" << "<b>3</b>";
-        QTest::newRow("Form3 entity") << "Form3" << "1&lt;2";
-        QTest::newRow("Form1 unclosed tag") << "Form1" << "<i>3";
+        QTest::newRow("Form3 bold tags") << "Form3"
+                                         << "<b>3</b>";
+        QTest::newRow("Form3 entity") << "Form3"
+                                      << "1&lt;2";
+        QTest::newRow("Form1 unclosed tag") << "Form1"
+                                            << "<i>3";
     }
     // Mended: markup in a field's text was rendered by the message box (a
     // bold "3" for "<b>3</b>"). The box now shows its text as plain text.
@@ -189,15 +189,13 @@ private Q_SLOTS:
             << QStringList{"open 0,0,0,0 1136x649", "framed 1,20,1,5 1134x624", "framed 1,20,1,5 none"};
         QTest::newRow("unframed measurement is no frame")
             << QStringList{"open 0,0,-1135,-648 1136x649", "framed 0,0,-2,-25 none", "framed 1,20,1,5 1134x624"};
-        QTest::newRow("second opening sized at once")
-            << QStringList{"open 0,0,0,0 1136x649", "framed 1,20,1,5 1134x624", "open 0,0,0,0 1134x624",
-                           "framed 1,20,1,5 none"};
-        QTest::newRow("frame known at the opening")
-            << QStringList{"open 1,20,1,5 1134x624", "framed 1,20,1,5 none"};
+        QTest::newRow("second opening sized at once") << QStringList{
+            "open 0,0,0,0 1136x649", "framed 1,20,1,5 1134x624", "open 0,0,0,0 1134x624", "framed 1,20,1,5 none"};
+        QTest::newRow("frame known at the opening") << QStringList{"open 1,20,1,5 1134x624", "framed 1,20,1,5 none"};
         QTest::newRow("frame taken away")
             << QStringList{"open 0,0,0,0 1136x649", "framed 1,20,1,5 1134x624", "framed 0,0,0,0 1136x649"};
-        QTest::newRow("another frame")
-            << QStringList{"open 0,0,0,0 1136x649", "framed 1,20,1,5 1134x624", "framed 4,30,4,4 1128x615"};
+        QTest::newRow("another frame") << QStringList{"open 0,0,0,0 1136x649", "framed 1,20,1,5 1134x624",
+                                                      "framed 4,30,4,4 1128x615"};
     }
     // Mended: under a window manager the windows came out larger by the
     // frame. The client size now follows the frame once it is known.
@@ -241,8 +239,8 @@ private Q_SLOTS:
                 QCOMPARE(w.windowHandle()->transientParent(), owner);
                 QCOMPARE(w.windowModality(), Qt::ApplicationModal);
                 const Qt::WindowFlags flags = w.windowHandle()->flags();
-                QVERIFY(flags.testFlags(Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
-                                        | Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint));
+                QVERIFY(flags.testFlags(Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                                        Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint));
             });
         }
     }

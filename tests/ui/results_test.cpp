@@ -112,8 +112,10 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("window");
         QTest::addColumn<QString>("field");
-        QTest::newRow("gas-lift, first field") << "Form1" << "LabeledEdit1";
-        QTest::newRow("bubble column, last field") << "Form3" << "LabeledEdit8";
+        QTest::newRow("gas-lift, first field") << "Form1"
+                                               << "LabeledEdit1";
+        QTest::newRow("bubble column, last field") << "Form3"
+                                                   << "LabeledEdit8";
     }
     void returnCalculatesEscapeCloses()
     {
@@ -162,8 +164,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("focus");
         QTest::addColumn<int>("key");
         QTest::addColumn<int>("action");
-        const std::pair<const char*, int> keys[] = {{"Ctrl+T", Qt::Key_T}, {"Ctrl+G", Qt::Key_G},
-                                                    {"Ctrl+S", Qt::Key_S}, {"Ctrl+O", Qt::Key_O}};
+        const std::pair<const char*, int> keys[] = {
+            {"Ctrl+T", Qt::Key_T}, {"Ctrl+G", Qt::Key_G}, {"Ctrl+S", Qt::Key_S}, {"Ctrl+O", Qt::Key_O}};
         for (const char* window : {"Form1", "Form3"})
             for (const char* focus : {"LabeledEdit1", "LabeledEdit7", "Text1", "Text12", "Button4"})
                 for (int k = 0; k < 4; ++k)
@@ -223,7 +225,8 @@ private Q_SLOTS:
         ModelForm& w = modelWindow(window);
         whileOpen(window, [&] {
             auto* text = w.findChild<QPlainTextEdit*>(pane);
-            QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5), text->viewport()->mapToGlobal(QPoint(5, 5)));
+            QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5),
+                                    text->viewport()->mapToGlobal(QPoint(5, 5)));
             QApplication::sendEvent(text->viewport(), &event);
             auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
             QVERIFY(menu);
@@ -279,8 +282,10 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("window");
         QTest::addColumn<QString>("caption");
-        QTest::newRow("Form1") << "Form1" << "Результаты — Тевир Газлифтовый";
-        QTest::newRow("Form3") << "Form3" << "Результаты — Тевир Барботажный";
+        QTest::newRow("Form1") << "Form1"
+                               << "Результаты — Тевир Газлифтовый";
+        QTest::newRow("Form3") << "Form3"
+                               << "Результаты — Тевир Барботажный";
     }
     void tableCaptionAndColumns()
     {
@@ -406,8 +411,10 @@ private Q_SLOTS:
         QTest::addColumn<QString>("error");
         QStringList thirtyBubble = kBubbleExample, thirtyGasLift = kGasLiftExample;
         thirtyBubble[0] = thirtyGasLift[0] = "30";
-        QTest::newRow("Form3 reactor 25") << "Form3" << thirtyBubble << 25 << "25" << "Invalid floating point operation.";
-        QTest::newRow("Form1 reactor 25") << "Form1" << thirtyGasLift << 25 << "25" << "Floating point division by zero.";
+        QTest::newRow("Form3 reactor 25") << "Form3" << thirtyBubble << 25 << "25"
+                                          << "Invalid floating point operation.";
+        QTest::newRow("Form1 reactor 25") << "Form1" << thirtyGasLift << 25 << "25"
+                                          << "Floating point division by zero.";
         QTest::newRow("Form3 after the composition")
             << "Form3" << QStringList{"2", "3", "2.5", "-0.05", "24000", "2", "3", "3600"} << 1 << "1"
             << "Invalid floating point operation.";
@@ -452,8 +459,10 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("window");
         QTest::addColumn<QString>("missed");
-        QTest::newRow("Form3") << "Form3" << "y4 y4>=1.06";
-        QTest::newRow("Form1") << "Form1" << "y3 y3<=0.91, y4 y4>=1.06, y5 1.67<=y5<=2.33";
+        QTest::newRow("Form3") << "Form3"
+                               << "y4 y4>=1.06";
+        QTest::newRow("Form1") << "Form1"
+                               << "y3 y3<=0.91, y4 y4>=1.06, y5 1.67<=y5<=2.33";
     }
     // Only the outlet's cells outside their bounds are coloured, with the
     // bound as tooltip.
@@ -486,7 +495,8 @@ private Q_SLOTS:
         QTest::addColumn<bool>("withHeaders");
         QTest::addColumn<QString>("expected");
         QTest::newRow("nothing selected, with headers")
-            << "ru_RU" << "" << true
+            << "ru_RU"
+            << "" << true
             << "Расчёт\tРеактор\ty1\ty2\ty3\ty4\ty5\ty6\tGB\tALFA\tWB\tALPE\tt\tP\n"
                "1\t1\t1,55393481254578\t1,35183024406433\t0,0942349955439568\t0,242103576660156\t"
                "2,25789642333984\t1,78240370750427\t0,502874255180359\t1931,45593261719\t0,929070830345154\t"
@@ -496,13 +506,17 @@ private Q_SLOTS:
                "1\t3\t0,416923016309738\t2,17238235473633\t0,410694628953934\t0,468704462051392\t"
                "2,03129553794861\t0,896009504795074\t0,455258160829544\t1927,56396484375\t0,213013723492622\t"
                "2091,3359375\t437\t5,25\n";
-        QTest::newRow("a block") << "C" << "1,2-2,3" << false
+        QTest::newRow("a block") << "C"
+                                 << "1,2-2,3" << false
                                  << "0.804904460906982\t1.93902194499969\n0.416923016309738\t2.17238235473633\n";
-        QTest::newRow("a block, with headers") << "C" << "1,2-2,3" << true
+        QTest::newRow("a block, with headers") << "C"
+                                               << "1,2-2,3" << true
                                                << "y1\ty2\n0.804904460906982\t1.93902194499969\n"
                                                   "0.416923016309738\t2.17238235473633\n";
-        QTest::newRow("one cell: its value alone") << "C" << "1,2-1,2" << false << "0.804904460906982\n";
-        QTest::newRow("two cells apart") << "C" << "0,1-0,1 2,13-2,13" << true << "Реактор\tP\n1\t\n\t5.25\n";
+        QTest::newRow("one cell: its value alone") << "C"
+                                                   << "1,2-1,2" << false << "0.804904460906982\n";
+        QTest::newRow("two cells apart") << "C"
+                                         << "0,1-0,1 2,13-2,13" << true << "Реактор\tP\n1\t\n\t5.25\n";
     }
     // Ctrl+C with the focus in the table copies the cells; Ctrl+Shift+C
     // puts the columns' names first.
@@ -520,15 +534,16 @@ private Q_SLOTS:
             QTableView* view = table->view();
             for (const QString& block : selection.split(' ', Qt::SkipEmptyParts)) {
                 const QStringList corners = block.split('-');
-                const QModelIndex from = view->model()->index(corners[0].section(',', 0, 0).toInt(),
-                                                              corners[0].section(',', 1, 1).toInt());
-                const QModelIndex to = view->model()->index(corners[1].section(',', 0, 0).toInt(),
-                                                            corners[1].section(',', 1, 1).toInt());
+                const QModelIndex from =
+                    view->model()->index(corners[0].section(',', 0, 0).toInt(), corners[0].section(',', 1, 1).toInt());
+                const QModelIndex to =
+                    view->model()->index(corners[1].section(',', 0, 0).toInt(), corners[1].section(',', 1, 1).toInt());
                 view->selectionModel()->select(QItemSelection(from, to), QItemSelectionModel::Select);
             }
             view->setFocus();
             QGuiApplication::clipboard()->clear();
-            QTest::keyClick(view, Qt::Key_C, withHeaders ? Qt::ControlModifier | Qt::ShiftModifier : Qt::ControlModifier);
+            QTest::keyClick(view, Qt::Key_C,
+                            withHeaders ? Qt::ControlModifier | Qt::ShiftModifier : Qt::ControlModifier);
             QCOMPARE(QGuiApplication::clipboard()->text(), expected);
         });
     }
@@ -550,7 +565,9 @@ private Q_SLOTS:
         QTest::addColumn<int>("type");
         QTest::addColumn<QString>("saved");
         QTest::addColumn<QByteArray>("start");
-        QTest::newRow("CSV typed") << "r.csv" << 0 << "r.csv" << QByteArray("Расчёт,reactor,y1,y2,y3,y4,y5,y6,GB,WB,ALFA,ALPE,t,P,error_kind,error_message\r\n1,1,1.55393481254578,");
+        QTest::newRow("CSV typed") << "r.csv" << 0 << "r.csv"
+                                   << QByteArray("Расчёт,reactor,y1,y2,y3,y4,y5,y6,GB,WB,ALFA,ALPE,t,P,error_kind,"
+                                                 "error_message\r\n1,1,1.55393481254578,");
         QTest::newRow("CSV by type") << "r" << 0 << "r.csv" << QByteArray("Расчёт,reactor,");
         QTest::newRow("XLSX by type") << "r" << 1 << "r.xlsx" << QByteArray("PK\x03\x04");
         QTest::newRow("XLSX typed, CSV shown") << "r.xlsx" << 0 << "r.xlsx" << QByteArray("PK\x03\x04");

@@ -29,8 +29,8 @@ fs::path modulePath()
     std::error_code error;
     const fs::path program = fs::read_symlink("/proc/self/exe", error);
     if (error)
-        throw OutputError("cannot locate the plot module: the program's own path is unreadable (" +
-                          error.message() + ")");
+        throw OutputError("cannot locate the plot module: the program's own path is unreadable (" + error.message() +
+                          ")");
     return (program.parent_path() / KASKAD_PLOT_MODULE_DIR / kKaskadPlotModuleFile).lexically_normal();
 }
 
@@ -79,8 +79,7 @@ struct PlainProfile {
 
 } // namespace
 
-void writeProfilePlot(const CascadeProfile& profile, const std::string& caption, const std::string& path,
-                      PlotSize size)
+void writeProfilePlot(const CascadeProfile& profile, const std::string& caption, const std::string& path, PlotSize size)
 {
     const std::optional<PlotFormat> format = plotFormatOf(path);
     if (!format)

@@ -50,8 +50,8 @@ const char* failure(const char* message) noexcept
 } // namespace
 } // namespace kaskad::cli
 
-extern "C" __attribute__((visibility("default"))) const char*
-kaskad_write_profile_plot_v2(const KaskadPlotRequest* request) noexcept
+extern "C" __attribute__((visibility("default"))) const char* kaskad_write_profile_plot_v2(
+    const KaskadPlotRequest* request) noexcept
 {
     using kaskad::cli::failure;
     try {

@@ -24,8 +24,8 @@ void ensureApplication()
         return;
     // Without a desktop session Qt notes that it picked a runtime directory
     // of its own; that is expected here and not worth a line on stderr.
-    static const QtMessageHandler standardHandler = qInstallMessageHandler(
-        [](QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    static const QtMessageHandler standardHandler =
+        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext& context, const QString& message) {
             if (!message.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR not set")))
                 standardHandler(type, context, message);
         });
@@ -39,8 +39,8 @@ void ensureApplication()
 
 } // namespace
 
-void drawProfilePlot(const CascadeProfile& profile, const std::string& caption, const std::string& path,
-                     PlotSize size, PlotFormat format)
+void drawProfilePlot(const CascadeProfile& profile, const std::string& caption, const std::string& path, PlotSize size,
+                     PlotFormat format)
 {
     ensureApplication();
     const std::unique_ptr<QGraphicsScene> scene =

@@ -11,7 +11,7 @@ namespace kaskad::cli {
 // Draws the profile into an SVG or PNG file of the given size, offscreen.
 // Raises std::runtime_error when the file cannot be written.
 // The caption line, UTF-8, names the model and the run's field texts.
-void drawProfilePlot(const CascadeProfile& profile, const std::string& caption, const std::string& path,
-                     PlotSize size, PlotFormat format);
+void drawProfilePlot(const CascadeProfile& profile, const std::string& caption, const std::string& path, PlotSize size,
+                     PlotFormat format);
 
 } // namespace kaskad::cli
