@@ -689,6 +689,4 @@ char* writeNumberText(char* out, double value, DecimalSeparator separator)
     return writeDigits(out, eighteenDigitsOf(value, magnitude), (bits >> 63) != 0, separator);
 }
 
-std::string IntegerToText(std::int32_t value) { return std::to_string(value); }
-
 } // namespace kaskad

@@ -88,8 +88,6 @@ char* writeGeneralFormat(char* out, std::string_view digits, std::int64_t pointP
 // A sign, a separator of up to 4 bytes, "E" and a 64-bit exponent.
 inline constexpr std::size_t kGeneralFormatOverhead = 26;
 
-std::string IntegerToText(std::int32_t value);
-
 // value * 10^k in up to three rounded steps: by 10^(|k| mod 32), by
 // 10^(32 * ((|k| div 32) mod 16)), by 10^(512 * (|k| div 512)).
 long double scaleByPowerOfTen(long double value, std::int64_t k);

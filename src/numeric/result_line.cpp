@@ -19,12 +19,4 @@ char* writeResultLineValue(char* out, double value, DecimalSeparator separator)
     return std::copy_n("\r\n", 2, out);
 }
 
-std::string ResultLine(std::string_view word, std::int32_t reactor, double value, DecimalSeparator separator)
-{
-    std::string line(word.size() + kResultLineCapacityBeyondWord, '\0');
-    char* end = writeResultLineValue(writeResultLinePrefix(line.data(), word, reactor), value, separator);
-    line.resize(static_cast<std::size_t>(end - line.data()));
-    return line;
-}
-
 } // namespace kaskad

@@ -9,12 +9,9 @@
 
 namespace kaskad {
 
-// word, the reactor number, three blanks, the value, CR LF:
-// "Реактор1   0.0199999995529652\r\n".
-// The value is a stored single or double.
-std::string ResultLine(std::string_view word, std::int32_t reactor, double value, DecimalSeparator separator);
-
-// The most a line takes beyond its word.
+// A line is the word, the reactor number, three blanks, the value, CR LF:
+// "Реактор1   0.0199999995529652\r\n"; the value is a stored single or
+// double. The most a line takes beyond its word:
 inline constexpr std::size_t kResultLineCapacityBeyondWord = 11 + 3 + kNumberTextCapacity + 2;
 
 // The two halves of a result line written at out, each returning its end:

@@ -3,6 +3,7 @@
 #include "numeric/extended.h"
 #include "numeric/number_text.h"
 #include "numeric/result_line.h"
+#include "text_lines.h"
 
 #include <gtest/gtest.h>
 
