@@ -81,6 +81,7 @@ py::dict optimizeDesign(const std::string& model, const FieldTexts& texts, const
                                      ? study::Objective::parse(study::Objective::Kind::margin, "margin", space)
                                      : study::Objective::parse(objectiveKind(kind), name, space);
     std::vector<study::QuantityBound> bounds;
+    bounds.reserve(subjectTo.size());
     for (const std::string& text : subjectTo)
         bounds.push_back(study::parseQuantityBound(text));
     const study::DesignProblem problem{std::move(space), std::move(objective), meetCriterion, std::move(bounds)};
