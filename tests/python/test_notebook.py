@@ -101,11 +101,11 @@ def test_version_is_the_programs_and_its_metadata_lies_beside_the_package():
 
 
 def _kernel_of_this_build(directory):
-    """A kernel spec in `directory` that runs this interpreter with this build of the module on its path."""
-    spec = directory / "kernels" / "kaskad-build"
-    spec.mkdir(parents=True)
+    """A Jupyter kernel in `directory` that runs this interpreter with this build of the module on its path."""
+    kernel = directory / "kernels" / "kaskad-build"
+    kernel.mkdir(parents=True)
     package_root = str(Path(kaskad.__file__).resolve().parents[1])
-    (spec / "kernel.json").write_text(json.dumps({
+    (kernel / "kernel.json").write_text(json.dumps({
         "argv": [sys.executable, "-m", "ipykernel_launcher", "-f", "{connection_file}"],
         "display_name": "Kaskad build", "language": "python",
         "env": {"PYTHONPATH": package_root, "MPLBACKEND": "module://matplotlib_inline.backend_inline",
