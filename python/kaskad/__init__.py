@@ -435,7 +435,7 @@ sweep.__doc__ = sweep.__doc__.replace("{fields}", "  bubble:\n" + _field_help("b
                                       + _field_help("gaslift"))
 
 
-def _point_columns(model, points):
+def _point_columns(points):
     """The varying fields of runs()'s points: per field name its values, all of one length."""
     import pandas as pd
     if isinstance(points, pd.DataFrame):
@@ -445,7 +445,7 @@ def _point_columns(model, points):
                    for name, value in points.items()}
     else:
         raise TypeError(f"points take a pandas DataFrame or a dict of arrays, not {type(points).__name__}")
-    if "t_in" in columns and model is not None:
+    if "t_in" in columns:
         columns["t"] = columns.pop("t_in")
     lengths = {len(values) for values in columns.values()}
     if len(lengths) > 1:
@@ -482,7 +482,7 @@ def runs(model, points, outlet=False, criterion=False, jobs=None, *, only_meetin
     flags = [flag(outlet, "outlet"), flag(criterion, "criterion"), flag(only_meeting, "only_meeting")]
     jobs = jobs_count(jobs)
     decimal_separator = separator_text(decimal_separator)
-    columns, count = _point_columns(model, points)
+    columns, count = _point_columns(points)
     clash = set(columns) & set(fields)
     if clash:
         raise TypeError(f"{', '.join(sorted(clash))} given both as points and as a fixed field")
