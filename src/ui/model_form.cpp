@@ -24,7 +24,7 @@ ModelForm::ModelForm(const WindowDescription& layout, const RegionalSettings& se
         fields_[Field(n)] = requireControl<QLineEdit>(*this, "LabeledEdit" + std::to_string(n));
     for (int n = 1; n <= kPaneCount; ++n)
         panes_[Pane(n)] = requireControl<QPlainTextEdit>(*this, "Text" + std::to_string(n));
-    views_ = std::make_unique<ResultViews>(*this, runs_, runFields_, settings_, windowTitle());
+    views_ = std::make_unique<ResultViews>(*this, model_, runs_, runFields_, settings_, windowTitle());
     actions_ = addModelActions(*this, *client, panes_,
                                {[this] { views_->showTable(); }, [this] { views_->showChart(); },
                                 [this] { saveInputSet(*this); }, [this] { openInputSet(*this); }});
@@ -109,9 +109,6 @@ void ModelForm::clearPanes()
 {
     for (int number : {1, 2, 3, 4, 5, 6, 7, 9, 8, 10, 11, 12})
         pane(number)->clear();
-    runs_.clear();
-    runFields_.clear();
-    views_->runsCleared();
 }
 
 void ModelForm::clearFields(std::initializer_list<int> numbers)

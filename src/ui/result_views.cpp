@@ -22,23 +22,17 @@ const QMargins kFrameAllowance(8, 40, 8, 8);
 
 } // namespace
 
-ResultViews::ResultViews(QWidget& form, const std::vector<RunRecord>& runs, const std::vector<FieldTexts>& runFields,
-                         const RegionalSettings& settings, const QString& formCaption)
+ResultViews::ResultViews(QWidget& form, ModelKind model, const std::vector<RunRecord>& runs,
+                         const std::vector<FieldTexts>& runFields, const RegionalSettings& settings,
+                         const QString& formCaption)
     : form_(form),
       runs_(runs),
       runFields_(runFields),
       formCaption_(formCaption),
-      model_(std::make_unique<ResultsTableModel>(runs, settings, nullptr))
+      model_(std::make_unique<ResultsTableModel>(model, runs, runFields, settings, nullptr))
 {}
 
 ResultViews::~ResultViews() = default;
-
-void ResultViews::runsCleared()
-{
-    model_->runsCleared();
-    if (chart_)
-        chart_->hide();
-}
 
 void ResultViews::runAdded()
 {

@@ -21,14 +21,12 @@ class ResultsWindow;
 
 class ResultViews {
 public:
-    // `form` is the model window whose `runs` these show; `runFields` holds
-    // the field texts each run read.
-    ResultViews(QWidget& form, const std::vector<RunRecord>& runs, const std::vector<FieldTexts>& runFields,
-                const RegionalSettings& settings, const QString& formCaption);
+    // `form` is the model window of `model` whose `runs` these show;
+    // `runFields` holds the field texts each run read.
+    ResultViews(QWidget& form, ModelKind model, const std::vector<RunRecord>& runs,
+                const std::vector<FieldTexts>& runFields, const RegionalSettings& settings, const QString& formCaption);
     ~ResultViews();
 
-    // The window has forgotten its runs: the table empties, the chart closes.
-    void runsCleared();
     // The window has kept a new run: its rows go to the end of the table.
     void runAdded();
 

@@ -19,9 +19,10 @@ using chart::toQString;
 
 } // namespace
 
-ResultsTableModel::ResultsTableModel(const std::vector<RunRecord>& runs, const RegionalSettings& settings,
+ResultsTableModel::ResultsTableModel(ModelKind model, const std::vector<RunRecord>& runs,
+                                     const std::vector<FieldTexts>& fields, const RegionalSettings& settings,
                                      QObject* parent)
-    : QAbstractTableModel(parent), table_(runs), settings_(settings)
+    : QAbstractTableModel(parent), table_(model, runs, fields), settings_(settings)
 {}
 
 int ResultsTableModel::rowCount(const QModelIndex& parent) const
@@ -52,7 +53,9 @@ QVariant ResultsTableModel::data(const QModelIndex& index, int role) const
             return failingRowColour();
         return {};
     case Qt::TextAlignmentRole:
-        return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
+        // Numbers to the right; the error's words read from the left.
+        return QVariant::fromValue(formats::isErrorColumn(index.column()) ? Qt::AlignLeft | Qt::AlignVCenter
+                                                                          : Qt::AlignRight | Qt::AlignVCenter);
     default:
         return {};
     }
@@ -63,17 +66,10 @@ QVariant ResultsTableModel::headerData(int section, Qt::Orientation orientation,
     if (orientation != Qt::Horizontal || section < 0 || section >= kTableColumnCount)
         return QAbstractTableModel::headerData(section, orientation, role);
     if (role == Qt::DisplayRole)
-        return toQString(formats::tableColumnName(section));
+        return toQString(formats::tableColumnName(table_.model(), section));
     if (role == Qt::ToolTipRole && isValueColumn(section))
         return toQString(kPaneTitles[paneOfColumn(section)]);
     return {};
-}
-
-void ResultsTableModel::runsCleared()
-{
-    beginResetModel();
-    table_.clear();
-    endResetModel();
 }
 
 void ResultsTableModel::runsAdded()

@@ -14,7 +14,8 @@ class RegionalSettings;
 
 class ResultsTableModel : public QAbstractTableModel {
 public:
-    ResultsTableModel(const std::vector<RunRecord>& runs, const RegionalSettings& settings, QObject* parent);
+    ResultsTableModel(ModelKind model, const std::vector<RunRecord>& runs, const std::vector<FieldTexts>& fields,
+                      const RegionalSettings& settings, QObject* parent);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -24,8 +25,6 @@ public:
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
-    // The window has forgotten its runs.
-    void runsCleared();
     // The window has kept new runs: their rows go to the end.
     void runsAdded();
 

@@ -1,5 +1,5 @@
 // The results table window of a model window: every reactor of every run
-// since the window was last cleared, copied as tab-separated text, saved as
+// the window has kept, copied as tab-separated text, saved as
 // CSV or XLSX.
 #pragma once
 
