@@ -225,12 +225,13 @@ void ResultsWindow::save()
     writeWholeFile(chosen->path, QByteArray::fromStdString(bytes));
 }
 
-std::optional<std::size_t> ResultsWindow::selectedRun() const
+std::vector<std::size_t> ResultsWindow::selectedRuns() const
 {
-    const QModelIndex current = view_->currentIndex();
-    if (!current.isValid() || !view_->selectionModel()->hasSelection())
-        return std::nullopt;
-    return model_.table().runNumber(std::size_t(current.row())) - 1;
+    std::set<std::size_t> runs;
+    for (const QItemSelectionRange& range : view_->selectionModel()->selection())
+        for (int row = range.top(); row <= range.bottom(); ++row)
+            runs.insert(model_.table().runNumber(std::size_t(row)) - 1);
+    return {runs.begin(), runs.end()};
 }
 
 // The error of the current row's run when it failed, else that of the last
