@@ -59,7 +59,7 @@ PlotStyle plotStyle(QSize size)
     style.title.setPixelSize(unit + unit / 4);
     style.title.setBold(true);
     style.lineWidth = std::max(1.5, unit / 7.0);
-    style.pointSize = std::max(4.0, unit * 0.4);
+    style.pointSize = std::max(4.0, unit * 0.35);
     return style;
 }
 
@@ -69,13 +69,13 @@ QPen runPen(std::size_t place, const QColor& colour, qreal width)
 {
     static const std::array<QList<qreal>, kMostRunsOnOneChart> kDashes = {{
         {},
-        {6, 3},
-        {1, 2.5},
-        {6, 2.5, 1, 2.5},
-        {6, 2.5, 1, 2.5, 1, 2.5},
-        {12, 4},
-        {12, 3, 3, 3},
-        {3, 3},
+        {4, 2},
+        {1, 2},
+        {4, 2, 1, 2},
+        {4, 2, 1, 2, 1, 2},
+        {8, 2},
+        {8, 2, 2, 2},
+        {2, 2},
     }};
     QPen pen(colour, width);
     pen.setCapStyle(Qt::FlatCap);
@@ -84,12 +84,14 @@ QPen runPen(std::size_t place, const QColor& colour, qreal width)
     return pen;
 }
 
-QLineSeries* paneSeries(const ProfileRun& run, std::size_t place, Pane pane, const PlotStyle& style)
+// The points of a lone run are marked; among several runs they would hide
+// the line styles that tell the runs apart.
+QLineSeries* paneSeries(const ProfileRun& run, std::size_t place, bool alone, Pane pane, const PlotStyle& style)
 {
     auto* series = new QLineSeries;
     series->setName(paneTitle(pane));
     series->setPen(runPen(place, paneColour(pane), style.lineWidth));
-    series->setPointsVisible(true);
+    series->setPointsVisible(alone);
     series->setMarkerSize(style.pointSize);
     for (const auto& [reactor, value] : run.profile[pane])
         series->append(reactor, value);
@@ -182,7 +184,7 @@ std::vector<QLineSeries*> addPaneLines(QChart& chart, std::span<const ProfileRun
 {
     std::vector<QLineSeries*> lines;
     for (std::size_t r = 0; r < runs.size(); ++r) {
-        QLineSeries* series = paneSeries(runs[r], r, pane, style);
+        QLineSeries* series = paneSeries(runs[r], r, runs.size() == 1, pane, style);
         attach(chart, series, x, y);
         if (r > 0)
             chart.legend()->markers(series).value(0)->setVisible(false);
@@ -205,20 +207,26 @@ void addRunEntries(QChart& chart, std::span<const ProfileRun> runs, QValueAxis* 
     }
 }
 
-// Rings the points of `lines` outside their quantity's physical limits, the
-// limit as the tooltip of each; the legend names the ring once per panel.
-void markOutsidePhysics(QChart& chart, const std::vector<QLineSeries*>& lines, Pane pane, QValueAxis* x, QValueAxis* y,
-                        const PlotStyle& style)
+// The run's own name in the legend: "Расчёт 3" of "Расчёт 3: N=24".
+QString runName(const ProfileRun& run) { return run.legend.section(QLatin1Char(':'), 0, 0); }
+
+// Rings the points of each run's line (`lines`, in the runs' order) outside
+// their quantity's physical limits, the limit as the tooltip of each; the
+// legend names the ring once per panel.
+void markOutsidePhysics(QChart& chart, std::span<const ProfileRun> runs, const std::vector<QLineSeries*>& lines,
+                        Pane pane, QValueAxis* x, QValueAxis* y, const PlotStyle& style)
 {
     auto* rings = new QScatterSeries;
     std::vector<std::pair<QPointF, QString>> limits;
-    for (QLineSeries* line : lines)
-        for (const QPointF& point : line->points())
+    for (std::size_t r = 0; r < lines.size(); ++r)
+        for (const QPointF& point : lines[r]->points())
             if (const PhysicalLimit* limit = brokenPhysicalLimit(pane, point.y())) {
+                const QString where =
+                    runs.size() > 1 ? runName(runs[r]) + QStringLiteral(", реактор ") : QStringLiteral("Реактор ");
                 rings->append(point);
-                limits.emplace_back(point, QStringLiteral("Реактор %1: вне физических пределов, %2 — %3")
-                                               .arg(int(point.x()))
-                                               .arg(toQString(limit->rule), toQString(limit->reason)));
+                limits.emplace_back(point, where + QStringLiteral("%1: вне физических пределов, %2 — %3")
+                                                       .arg(int(point.x()))
+                                                       .arg(toQString(limit->rule), toQString(limit->reason)));
             }
     if (rings->count() == 0) {
         delete rings;
@@ -236,14 +244,16 @@ void markOutsidePhysics(QChart& chart, const std::vector<QLineSeries*>& lines, P
             return marker->series() != rings && marker->label() == rings->name();
         }))
         chart.legend()->markers(rings).value(0)->setVisible(false);
+    // Runs ringed at the same point share the tooltip, a line each.
     QObject::connect(rings, &QScatterSeries::hovered, rings, [limits](const QPointF& at, bool entered) {
-        if (!entered) {
-            QToolTip::hideText();
-            return;
-        }
+        QStringList texts;
         for (const auto& [point, text] : limits)
             if (point == at)
-                QToolTip::showText(QCursor::pos(), text);
+                texts << text;
+        if (entered && !texts.isEmpty())
+            QToolTip::showText(QCursor::pos(), texts.join(QLatin1Char('\n')));
+        else
+            QToolTip::hideText();
     });
 }
 
@@ -264,7 +274,7 @@ std::unique_ptr<QChart> concentrationChart(std::span<const ProfileRun> runs, con
     }
     addRunEntries(*chart, runs, x, y, style);
     for (const auto& [pane, lines] : byPane)
-        markOutsidePhysics(*chart, lines, pane, x, y, style);
+        markOutsidePhysics(*chart, runs, lines, pane, x, y, style);
     fitAxis(y, all, true);
     return chart;
 }
@@ -282,13 +292,15 @@ std::unique_ptr<QChart> conditionsChart(std::span<const ProfileRun> runs, const 
         {paneT, Qt::AlignLeft, QStringLiteral("t, К")},
         {paneP, Qt::AlignRight, QStringLiteral("P")},
     };
+    std::vector<std::tuple<Pane, QValueAxis*, std::vector<QLineSeries*>>> drawn;
     for (const auto& [pane, side, title] : panes) {
         QValueAxis* y = valueAxis(title, style);
         chart->addAxis(y, side);
-        const std::vector<QLineSeries*> lines = addPaneLines(*chart, runs, pane, x, y, style);
-        if (pane == paneT)
-            addRunEntries(*chart, runs, x, y, style);
-        markOutsidePhysics(*chart, lines, pane, x, y, style);
+        drawn.emplace_back(pane, y, addPaneLines(*chart, runs, pane, x, y, style));
+    }
+    addRunEntries(*chart, runs, x, std::get<QValueAxis*>(drawn.front()), style);
+    for (const auto& [pane, y, lines] : drawn) {
+        markOutsidePhysics(*chart, runs, lines, pane, x, y, style);
         fitAxis(y, lines, pane == paneP);
         y->setLinePen(QPen(paneColour(pane), style.lineWidth / 2));
     }

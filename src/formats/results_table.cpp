@@ -148,4 +148,12 @@ const CriterionBound* ResultsTable::missedBound(std::size_t row, int column) con
     return missed_[r.run][paneOfColumn(column)];
 }
 
+const PhysicalLimit* ResultsTable::brokenLimit(std::size_t row, int column) const
+{
+    const ReactorResult* values = isValueColumn(column) ? reactorOf(row) : nullptr;
+    if (!values || !values->has(paneOfColumn(column)))
+        return nullptr;
+    return brokenPhysicalLimit(paneOfColumn(column), values->value(paneOfColumn(column)));
+}
+
 } // namespace kaskad::formats

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "model/criterion.h"
+#include "model/physical_limits.h"
 #include "model/run_record.h"
 
 #include <array>
@@ -94,6 +95,9 @@ public:
     // The bound of the window's criterion that the cell misses: only on the
     // last reactor of a run that computed every reactor.
     const CriterionBound* missedBound(std::size_t row, int column) const;
+
+    // The physical limit the cell's value breaks, if any.
+    const PhysicalLimit* brokenLimit(std::size_t row, int column) const;
 
 private:
     struct Row {

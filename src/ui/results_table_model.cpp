@@ -6,6 +6,7 @@
 #include "chart/qt_text.h"
 
 #include <QColor>
+#include <QStringList>
 
 namespace kaskad::ui {
 
@@ -41,12 +42,10 @@ QVariant ResultsTableModel::data(const QModelIndex& index, int role) const
     case Qt::DisplayRole:
         return QString::fromStdString(table_.cellText(row, index.column(), decimalSeparator()));
     case Qt::ToolTipRole:
-        if (const RunError* error = table_.errorOf(row))
-            return QString::fromStdString(error->message);
-        if (const CriterionBound* bound = table_.missedBound(row, index.column()))
-            return toQString(bound->label);
-        return {};
+        return toolTip(row, index.column());
     case Qt::BackgroundRole:
+        if (table_.brokenLimit(row, index.column()))
+            return outsidePhysicsColour();
         if (table_.missedBound(row, index.column()))
             return missedBoundColour();
         if (table_.errorOf(row))
@@ -86,6 +85,25 @@ void ResultsTableModel::runsAdded()
 }
 
 DecimalSeparator ResultsTableModel::decimalSeparator() const { return settings_.decimalSeparator(); }
+
+// A value outside its physical limits says which and why; then the bound it
+// misses, and the error of the reactor the run failed in.
+QVariant ResultsTableModel::toolTip(std::size_t row, int column) const
+{
+    QStringList lines;
+    if (const PhysicalLimit* limit = table_.brokenLimit(row, column))
+        lines
+            << QStringLiteral("Вне физических пределов: %1 — %2").arg(toQString(limit->rule), toQString(limit->reason));
+    if (const CriterionBound* bound = table_.missedBound(row, column))
+        lines << toQString(bound->label);
+    if (const RunError* error = table_.errorOf(row))
+        lines << QString::fromStdString(error->message);
+    if (lines.isEmpty())
+        return {};
+    return lines.join(QLatin1Char('\n'));
+}
+
+QColor ResultsTableModel::outsidePhysicsColour() { return QColor(214, 196, 255); }
 
 QColor ResultsTableModel::missedBoundColour() { return QColor(255, 196, 196); }
 

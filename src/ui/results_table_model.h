@@ -19,9 +19,9 @@ public:
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
-    // The cell's text with the window's separator; as tooltip the error of a
-    // failing reactor's row or the bound a cell misses, each with a
-    // background of its own.
+    // The cell's text with the window's separator; as tooltip the physical
+    // limit a value breaks, the bound a cell misses or the error of a failing
+    // reactor's row, each with a background of its own.
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
@@ -31,12 +31,16 @@ public:
     const formats::ResultsTable& table() const { return table_; }
     DecimalSeparator decimalSeparator() const;
 
+    // The background of a value outside its quantity's physical limits.
+    static QColor outsidePhysicsColour();
     // The background of a cell outside its bound.
     static QColor missedBoundColour();
     // The background of the row of the reactor a run failed in.
     static QColor failingRowColour();
 
 private:
+    QVariant toolTip(std::size_t row, int column) const;
+
     formats::ResultsTable table_;
     const RegionalSettings& settings_;
 };

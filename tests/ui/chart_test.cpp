@@ -315,8 +315,8 @@ private Q_SLOTS:
             for (QLegendMarker* marker : charts[1]->legend()->markers())
                 if (marker->isVisible())
                     legend << marker->label();
-            QCOMPARE(legend, QStringList({"Температура в реакторе", "Расчёт 1: N=3, wg=0.05", "Расчёт 3: N=5, wg=0.07",
-                                          "Давление в реакторе"}));
+            QCOMPARE(legend, QStringList({"Температура в реакторе", "Давление в реакторе", "Расчёт 1: N=3, wg=0.05",
+                                          "Расчёт 3: N=5, wg=0.07"}));
             const QList<QAbstractSeries*> series = charts[0]->series();
             QCOMPARE(series.size(), 6 * 2 + 2);
             const auto* y1First = static_cast<QLineSeries*>(series[0]);

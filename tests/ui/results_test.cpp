@@ -451,10 +451,17 @@ private Q_SLOTS:
             const int last = rows - 1;
             QCOMPARE(cellText(model, last, kaskad::formats::kReactorColumn), lastReactor);
             QCOMPARE(cellText(model, last, kaskad::formats::kErrorMessageColumn), error);
+            // A value outside its physical limits says so before the error.
             for (int column = 0; column < model.columnCount(); ++column) {
-                QCOMPARE(cellText(model, last, column, Qt::ToolTipRole), error);
-                QCOMPARE(model.data(model.index(last, column), Qt::BackgroundRole).value<QColor>(),
-                         kaskad::ui::ResultsTableModel::failingRowColour());
+                const QColor background = model.data(model.index(last, column), Qt::BackgroundRole).value<QColor>();
+                const QString tip = cellText(model, last, column, Qt::ToolTipRole);
+                if (background == kaskad::ui::ResultsTableModel::outsidePhysicsColour())
+                    QVERIFY2(tip.startsWith("Вне физических пределов: ") && tip.endsWith("\n" + error),
+                             qPrintable(tip));
+                else
+                    QCOMPARE(tip, error);
+                QVERIFY(background == kaskad::ui::ResultsTableModel::failingRowColour() ||
+                        background == kaskad::ui::ResultsTableModel::outsidePhysicsColour());
             }
             if (rows > 1) {
                 const int y1 = kaskad::formats::columnOfPane(kaskad::paneY1);
@@ -497,6 +504,51 @@ private Q_SLOTS:
                                  cellText(model, row, column, Qt::ToolTipRole);
                 }
             QCOMPARE(found.join(", "), missed);
+        });
+    }
+
+    void valuesOutsidePhysics_data()
+    {
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<QString>("marked");
+        QTest::addColumn<QString>("lastTip");
+        // GB and WB go negative from reactor 17, P reaches 0 at reactor 24.
+        QTest::newRow("Form3, 24 reactors")
+            << "Form3"
+            << "17 GB, 17 WB, 18 GB, 18 WB, 19 GB, 19 WB, 20 GB, 20 WB, 21 GB, 21 WB, 22 GB, 22 WB, 23 GB, 23 WB, "
+               "24 GB, 24 WB, 24 P"
+            << "Вне физических пределов: P ≤ 0 — давление не выше нуля";
+        QTest::newRow("Form1, the worked example") << "Form1"
+                                                   << ""
+                                                   << "";
+    }
+    // Coloured with the limit they break as tooltip, their digits unchanged.
+    void valuesOutsidePhysics()
+    {
+        QFETCH(QString, window);
+        QFETCH(QString, marked);
+        QFETCH(QString, lastTip);
+        QStringList fields = window == "Form1" ? kGasLiftExample : kBubbleExample;
+        if (window == "Form3")
+            fields[0] = "24";
+        ModelForm& w = modelWindow(window);
+        whileOpen(window, [&] {
+            calculate(window, fields);
+            const QAbstractItemModel& model = *openTable(window)->view()->model();
+            QStringList found;
+            QString tip;
+            for (int row = 0; row < model.rowCount(); ++row)
+                for (int column = 0; column < model.columnCount(); ++column)
+                    if (model.data(model.index(row, column), Qt::BackgroundRole).value<QColor>() ==
+                        kaskad::ui::ResultsTableModel::outsidePhysicsColour()) {
+                        found << cellText(model, row, kaskad::formats::kReactorColumn) + " " +
+                                     model.headerData(column, Qt::Horizontal).toString();
+                        tip = cellText(model, row, column, Qt::ToolTipRole);
+                        QCOMPARE(cellText(model, row, column),
+                                 paneValues(w, kaskad::formats::paneOfColumn(column))[row]);
+                    }
+            QCOMPARE(found.join(", "), marked);
+            QCOMPARE(tip, lastTip);
         });
     }
 
