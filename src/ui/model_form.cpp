@@ -4,6 +4,7 @@
 #include "ui/error_report.h"
 #include "ui/input_set_files.h"
 #include "ui/pane_text.h"
+#include "ui/quantity_notes.h"
 #include "ui/regional_settings.h"
 #include "ui/result_views.h"
 
@@ -20,6 +21,7 @@ ModelForm::ModelForm(const WindowDescription& layout, const RegionalSettings& se
     : settings_(settings), model_(model)
 {
     QWidget* client = buildWindow(*this, layout);
+    addQuantityNotes(*this, model);
     for (int n = 1; n <= kFieldCount; ++n)
         fields_[Field(n)] = requireControl<QLineEdit>(*this, "LabeledEdit" + std::to_string(n));
     for (int n = 1; n <= kPaneCount; ++n)

@@ -1,6 +1,7 @@
 // The results table model.
 #include "ui/results_table_model.h"
 
+#include "ui/quantity_notes.h"
 #include "ui/regional_settings.h"
 
 #include "chart/qt_text.h"
@@ -66,8 +67,8 @@ QVariant ResultsTableModel::headerData(int section, Qt::Orientation orientation,
         return QAbstractTableModel::headerData(section, orientation, role);
     if (role == Qt::DisplayRole)
         return toQString(formats::tableColumnName(table_.model(), section));
-    if (role == Qt::ToolTipRole && isValueColumn(section))
-        return toQString(kPaneTitles[paneOfColumn(section)]);
+    if (role == Qt::ToolTipRole)
+        return columnNote(section);
     return {};
 }
 
@@ -101,6 +102,26 @@ QVariant ResultsTableModel::toolTip(std::size_t row, int column) const
     if (lines.isEmpty())
         return {};
     return lines.join(QLatin1Char('\n'));
+}
+
+// What a column holds: the field's or quantity's meaning and unit.
+QString ResultsTableModel::columnNote(int column) const
+{
+    if (formats::isFieldColumn(column))
+        return fieldNote(table_.model(), formats::fieldOfColumn(column));
+    if (isValueColumn(column))
+        return toQString(kPaneTitles[paneOfColumn(column)]) + QLatin1Char('\n') + quantityNote(paneOfColumn(column));
+    switch (column) {
+    case formats::kRunColumn:
+        return QStringLiteral("Номер расчёта: расчёты окна нумеруются по порядку, пока работает программа.");
+    case formats::kReactorColumn:
+        return QStringLiteral("Номер реактора в каскаде.");
+    case formats::kErrorKindColumn:
+        return QStringLiteral("Вид ошибки, которой закончился расчёт: EConvertError — текст поля не число; "
+                              "EInvalidOp, EZeroDivide, EOverflow — сбой вычисления.");
+    default:
+        return QStringLiteral("Сообщение об ошибке, как его показало окно.");
+    }
 }
 
 QColor ResultsTableModel::outsidePhysicsColour() { return QColor(214, 196, 255); }

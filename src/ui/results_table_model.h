@@ -40,6 +40,7 @@ public:
 
 private:
     QVariant toolTip(std::size_t row, int column) const;
+    QString columnNote(int column) const;
 
     formats::ResultsTable table_;
     const RegionalSettings& settings_;

@@ -552,6 +552,61 @@ private Q_SLOTS:
         });
     }
 
+    void notesOnFieldsTitlesAndHeaders_data()
+    {
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<QString>("control"); // a control's name, or "header N" for a table column
+        QTest::addColumn<QString>("note");
+        QTest::newRow("temperature field") << "Form3"
+                                           << "LabeledEdit5"
+                                           << "Температура в первом реакторе t, К (кельвины).";
+        QTest::newRow("its caption") << "Form3"
+                                     << "LabeledEdit5.EditLabel"
+                                     << "Температура в первом реакторе t, К (кельвины).";
+        QTest::newRow("draught tube, never read")
+            << "Form1"
+            << "LabeledEdit7"
+            << "Диаметр барботажной трубы db. Газлифтовый расчёт это поле не читает: диаметр трубы в модели "
+               "постоянный.";
+        QTest::newRow("residence time, unit left open")
+            << "Form1"
+            << "LabeledEdit8"
+            << "Среднее время пребывания жидкости в одном реакторе ts; единица измерения моделью не задана.";
+        QTest::newRow("pressure title") << "Form3"
+                                        << "Label19"
+                                        << "P — давление в реакторе; единица измерения моделью не задана.";
+        QTest::newRow("y4 title") << "Form1"
+                                  << "Label13"
+                                  << "y4 — концентрация монометилового эфира терефталевой кислоты на выходе реактора, "
+                                     "в тех же единицах, что входные концентрации y10 и y50.";
+        QTest::newRow("temperature column") << "Form3"
+                                            << "header 20"
+                                            << "Температура в реакторе\nt — температура в реакторе, К (кельвины).";
+        QTest::newRow("field column") << "Form3"
+                                      << "header 2"
+                                      << "Концентрация y1 (п-ксилол) в жидкости, входящей в первый "
+                                         "реактор; единица измерения моделью не задана.";
+    }
+    // Tooltips only: the texts on screen stay as they are.
+    void notesOnFieldsTitlesAndHeaders()
+    {
+        QFETCH(QString, window);
+        QFETCH(QString, control);
+        QFETCH(QString, note);
+        ModelForm& w = modelWindow(window);
+        if (control.startsWith("header ")) {
+            whileOpen(window, [&] {
+                const QAbstractItemModel& model = *openTable(window)->view()->model();
+                QCOMPARE(model.headerData(control.section(' ', 1).toInt(), Qt::Horizontal, Qt::ToolTipRole).toString(),
+                         note);
+                for (int column = 0; column < model.columnCount(); ++column)
+                    QVERIFY(!model.headerData(column, Qt::Horizontal, Qt::ToolTipRole).toString().isEmpty());
+            });
+            return;
+        }
+        QCOMPARE(w.findChild<QWidget*>(control)->toolTip(), note);
+    }
+
     void copyAsTabSeparatedText_data()
     {
         QTest::addColumn<QString>("localeName");
