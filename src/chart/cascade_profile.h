@@ -6,8 +6,11 @@
 
 #include "model/run_record.h"
 
+#include <algorithm>
 #include <array>
+#include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
@@ -37,6 +40,54 @@ inline std::string profileCaption(ModelKind model, const FieldTexts& fields)
     for (const FieldDescription& field : modelFields(model))
         ((((caption += field.field == fieldN ? ": " : ", ") += field.name) += '=') += fields[field.field]);
     return caption;
+}
+
+// A run among several on one chart: the number it is known by and the field
+// texts it read.
+struct NumberedRun {
+    std::size_t number;
+    const FieldTexts* fields;
+};
+
+// The caption and legend entries of several runs of one model on one chart.
+struct RunsTexts {
+    std::string caption;              // the model and the field texts all runs share
+    std::vector<std::string> legends; // "Расчёт 3: N=24, wg=0.05" in the runs' order
+};
+
+// Each legend entry names the run and the texts of the fields in which the
+// runs differ; runs that differ in none are told by their N.
+inline RunsTexts runsTexts(ModelKind model, std::span<const NumberedRun> runs)
+{
+    const auto differs = [&](Field field) {
+        return std::any_of(runs.begin(), runs.end(),
+                           [&](const NumberedRun& run) { return (*run.fields)[field] != (*runs[0].fields)[field]; });
+    };
+    const auto named = [](const FieldDescription& field, const std::string& text) {
+        return std::string(field.name) + '=' + text;
+    };
+    RunsTexts texts{std::string(modelCaption(model)), {}};
+    std::vector<const FieldDescription*> differing;
+    bool shared = false;
+    for (const FieldDescription& field : modelFields(model)) {
+        if (runs.empty())
+            break;
+        if (differs(field.field)) {
+            differing.push_back(&field);
+            continue;
+        }
+        (texts.caption += shared ? ", " : ": ") += named(field, (*runs[0].fields)[field.field]);
+        shared = true;
+    }
+    if (differing.empty())
+        differing.push_back(&modelFields(model)[0]);
+    for (const NumberedRun& run : runs) {
+        std::string legend = "Расчёт " + std::to_string(run.number);
+        for (std::size_t d = 0; d < differing.size(); ++d)
+            (legend += d == 0 ? ": " : ", ") += named(*differing[d], (*run.fields)[differing[d]->field]);
+        texts.legends.push_back(std::move(legend));
+    }
+    return texts;
 }
 
 } // namespace kaskad::chart

@@ -1,13 +1,13 @@
 // The rows of the results table and the text of their cells.
 #include "formats/results_table.h"
 
+#include "study/point_rows.h"
+
 #include <charconv>
 
 namespace kaskad::formats {
 
 namespace {
-
-constexpr std::array<std::string_view, 2> kLeadingColumnNames = {"Расчёт", "Реактор"};
 
 std::string integerText(std::size_t value)
 {
@@ -30,11 +30,26 @@ PaneArray<const CriterionBound*> missedBoundsOf(const RunRecord& run)
 
 } // namespace
 
-std::string_view tableColumnName(int column)
+std::string_view tableColumnName(ModelKind model, int column)
 {
-    if (column < 2)
-        return kLeadingColumnNames[std::size_t(column)];
-    return quantityName(paneOfColumn(column));
+    if (column == kRunColumn)
+        return "Расчёт";
+    if (isFieldColumn(column)) {
+        const Field field = fieldOfColumn(column);
+        return field == fieldT ? "t1" : modelFields(model)[std::size_t(field) - 1].name;
+    }
+    if (column == kReactorColumn)
+        return "Реактор";
+    if (isValueColumn(column))
+        return quantityName(paneOfColumn(column));
+    return column == kErrorKindColumn ? "Вид ошибки" : "Сообщение об ошибке";
+}
+
+std::string commandLineColumnName(ModelKind model, int column)
+{
+    if (column == kRunColumn)
+        return "run";
+    return study::sweepColumns(model, {})[std::size_t(column - 1)].name;
 }
 
 void ResultsTable::clear()
@@ -107,6 +122,12 @@ std::string ResultsTable::cellText(std::size_t row, int column, DecimalSeparator
 {
     if (column == kRunColumn)
         return integerText(runNumber(row));
+    if (isFieldColumn(column))
+        return fields_[rows_[row].run][fieldOfColumn(column)];
+    if (isErrorColumn(column)) {
+        const std::optional<RunError>& error = runOf(row).error;
+        return !error ? std::string() : column == kErrorKindColumn ? error->kind : error->message;
+    }
     const std::int32_t reactor = reactorNumber(row);
     if (column == kReactorColumn)
         return reactor == 0 ? std::string() : integerText(std::size_t(reactor));
@@ -125,6 +146,14 @@ const CriterionBound* ResultsTable::missedBound(std::size_t row, int column) con
     if (r.reactor == kFailingReactor || std::size_t(r.reactor) + 1 != run.reactors.size())
         return nullptr;
     return missed_[r.run][paneOfColumn(column)];
+}
+
+const PhysicalLimit* ResultsTable::brokenLimit(std::size_t row, int column) const
+{
+    const ReactorResult* values = isValueColumn(column) ? reactorOf(row) : nullptr;
+    if (!values || !values->has(paneOfColumn(column)))
+        return nullptr;
+    return brokenPhysicalLimit(paneOfColumn(column), values->value(paneOfColumn(column)));
 }
 
 } // namespace kaskad::formats

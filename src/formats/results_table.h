@@ -1,9 +1,10 @@
-// The rows of the results table: every reactor of every run a window has kept
-// since it was last cleared, with the text of each cell, the bounds its
+// The rows of the results table: every reactor of every run a window has kept,
+// with the text of each cell, the bounds its
 // outlet misses and the error that ended a run.
 #pragma once
 
 #include "model/criterion.h"
+#include "model/physical_limits.h"
 #include "model/run_record.h"
 
 #include <array>
@@ -15,27 +16,57 @@
 
 namespace kaskad::formats {
 
-// Columns: the run's number, the reactor, then Text1..Text12 in pane order.
+// Columns: the run's number, then kaskad-cli's sweep columns in their order:
+// the eight field texts, the reactor, its values in store order, the kind
+// and message of the error that ended the run.
 inline constexpr int kRunColumn = 0;
-inline constexpr int kReactorColumn = 1;
-inline constexpr int kTableColumnCount = 2 + kPaneCount;
+inline constexpr int kFirstFieldColumn = 1;
+inline constexpr int kReactorColumn = kFirstFieldColumn + kFieldCount;
+inline constexpr int kFirstValueColumn = kReactorColumn + 1;
+inline constexpr int kErrorKindColumn = kFirstValueColumn + kPaneCount;
+inline constexpr int kErrorMessageColumn = kErrorKindColumn + 1;
+inline constexpr int kTableColumnCount = kErrorMessageColumn + 1;
 
-// "Расчёт", "Реактор", "y1" … "P".
-std::string_view tableColumnName(int column);
+constexpr bool isFieldColumn(int column) { return column >= kFirstFieldColumn && column < kReactorColumn; }
+constexpr Field fieldOfColumn(int column) { return Field(column - kFirstFieldColumn + 1); }
+constexpr bool isValueColumn(int column) { return column >= kFirstValueColumn && column < kErrorKindColumn; }
 // The pane a value column shows.
-constexpr Pane paneOfColumn(int column) { return Pane(column - 1); }
-constexpr bool isValueColumn(int column) { return column >= 2 && column < kTableColumnCount; }
+constexpr Pane paneOfColumn(int column) { return kStoreOrder[std::size_t(column - kFirstValueColumn)]; }
+// The value column of a pane.
+constexpr int columnOfPane(Pane pane)
+{
+    int place = 0;
+    while (kStoreOrder[std::size_t(place)] != pane)
+        ++place;
+    return kFirstValueColumn + place;
+}
+constexpr bool isErrorColumn(int column) { return column == kErrorKindColumn || column == kErrorMessageColumn; }
+
+// The column's name on screen and in the desktop program's files: "Расчёт",
+// the fields' names ("N" … "ts", the first reactor's temperature t as "t1",
+// apart from the reactors' "t"), "Реактор", "y1" … "P", "Вид ошибки",
+// "Сообщение об ошибке".
+std::string_view tableColumnName(ModelKind model, int column);
+// The column's name in kaskad-cli's output: "run" for the run's number, then
+// the sweep's "--N" … "--ts", "reactor", "y1" … "P", "error_kind",
+// "error_message".
+std::string commandLineColumnName(ModelKind model, int column);
 
 // A view over a window's runs. It holds their indexes, never their values:
 // a run added to the window shows once takeNewRuns() has been called.
 class ResultsTable {
 public:
-    explicit ResultsTable(const std::vector<RunRecord>& runs) : runs_(runs) {}
+    // The runs of a window of `model` and the field texts each read.
+    ResultsTable(ModelKind model, const std::vector<RunRecord>& runs, const std::vector<FieldTexts>& fields)
+        : model_(model), runs_(runs), fields_(fields)
+    {}
+
+    ModelKind model() const { return model_; }
 
     std::size_t rowCount() const { return rows_.size(); }
     std::size_t runCount() const { return runsTaken_; }
 
-    // Forgets every row; the window has cleared its runs.
+    // Forgets every row, for a window that has forgotten its runs.
     void clear();
     // How many rows the runs added to the window since takeNewRuns() would
     // add.
@@ -56,12 +87,17 @@ public:
     // The error of a run, on the row of the reactor it happened in.
     const RunError* errorOf(std::size_t row) const;
 
-    // The cell as the table shows it: the numbers, and the value as its pane
-    // prints it with the separator given; "" where nothing was stored.
+    // The cell as the table shows it: the numbers, the field texts as typed,
+    // the value as its pane prints it with the separator given, and on every
+    // row of a failed run its error's kind and message; "" where nothing was
+    // stored.
     std::string cellText(std::size_t row, int column, DecimalSeparator separator) const;
     // The bound of the window's criterion that the cell misses: only on the
     // last reactor of a run that computed every reactor.
     const CriterionBound* missedBound(std::size_t row, int column) const;
+
+    // The physical limit the cell's value breaks, if any.
+    const PhysicalLimit* brokenLimit(std::size_t row, int column) const;
 
 private:
     struct Row {
@@ -77,7 +113,9 @@ private:
     static bool hasFailingRowOfItsOwn(const RunRecord& run);
     void addRowsOf(std::uint32_t run);
 
+    ModelKind model_;
     const std::vector<RunRecord>& runs_;
+    const std::vector<FieldTexts>& fields_;
     std::vector<Row> rows_;
     std::size_t runsTaken_ = 0;
     // Per run, the bound each pane of its outlet misses, if any.

@@ -2,21 +2,12 @@
 #include "formats/table_text.h"
 
 #include "formats/csv.h"
-#include "formats/run_output.h"
-#include "study/point_rows.h"
 
-#include <charconv>
 #include <numeric>
 
 namespace kaskad::formats {
 
 namespace {
-
-void appendInteger(std::string& text, std::size_t value)
-{
-    char buffer[24];
-    text.append(buffer, std::to_chars(buffer, buffer + sizeof buffer, value).ptr);
-}
 
 void appendTabSeparatedRow(std::string& text, const ResultsTable& table, std::size_t row,
                            const TableSelection& selection, DecimalSeparator separator)
@@ -29,32 +20,6 @@ void appendTabSeparatedRow(std::string& text, const ResultsTable& table, std::si
             text += table.cellText(row, column, separator);
     }
     text += '\n';
-}
-
-// The reactor number and its values, each after a comma; a failing reactor
-// that stored nothing has only its number (none when the run failed while
-// reading its fields).
-void appendCsvReactor(std::string& line, const ResultsTable& table, std::size_t row)
-{
-    if (const ReactorResult* reactor = table.reactorOf(row)) {
-        appendCsvValues(line, *reactor);
-        return;
-    }
-    if (const std::int32_t number = table.reactorNumber(row); number != 0)
-        appendInteger(line, std::size_t(number));
-    line.append(kPaneCount, ',');
-}
-
-// The kind and message of the run's error, each after a comma; empty cells
-// for a run that did not fail.
-void appendCsvError(std::string& line, const RunRecord& run)
-{
-    line += ',';
-    if (run.error)
-        appendCsvCell(line, run.error->kind);
-    line += ',';
-    if (run.error)
-        appendCsvCell(line, run.error->message);
 }
 
 } // namespace
@@ -77,7 +42,7 @@ std::string tabSeparatedText(const ResultsTable& table, const TableSelection& se
         for (std::size_t c = 0; c < selection.columns.size(); ++c) {
             if (c > 0)
                 text += '\t';
-            text += tableColumnName(selection.columns[c]);
+            text += tableColumnName(table.model(), selection.columns[c]);
         }
         text += '\n';
     }
@@ -88,16 +53,19 @@ std::string tabSeparatedText(const ResultsTable& table, const TableSelection& se
 
 std::string csvText(const ResultsTable& table)
 {
-    std::string text = "Расчёт,";
-    text += csvValuesHeader();
-    for (const study::Column& column : study::errorColumns())
-        (text += ',') += column.name;
+    std::string text;
+    for (int column = 0; column < kTableColumnCount; ++column) {
+        if (column > 0)
+            text += ',';
+        appendCsvCell(text, tableColumnName(table.model(), column));
+    }
     text += "\r\n";
     for (std::size_t row = 0; row < table.rowCount(); ++row) {
-        appendInteger(text, table.runNumber(row));
-        text += ',';
-        appendCsvReactor(text, table, row);
-        appendCsvError(text, table.runOf(row));
+        for (int column = 0; column < kTableColumnCount; ++column) {
+            if (column > 0)
+                text += ',';
+            appendCsvCell(text, table.cellText(row, column, '.'));
+        }
         text += "\r\n";
     }
     return text;

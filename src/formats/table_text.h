@@ -1,5 +1,5 @@
 // The results table as text: tab-separated cells for the clipboard, and CSV
-// with kaskad-cli's columns for a file.
+// for a file, both with the table's columns and names.
 #pragma once
 
 #include "formats/results_table.h"
@@ -30,11 +30,11 @@ enum class WithHeader : bool { no, yes };
 std::string tabSeparatedText(const ResultsTable& table, const TableSelection& selection, DecimalSeparator separator,
                              WithHeader header);
 
-// RFC 4180: "Расчёт" then kaskad-cli's CSV columns (reactor, y1 … P in the
-// order a run stores them, error_kind, error_message), "." separating
-// decimals, "\r\n" ending each line. A value a failed run did not store
-// leaves its cell empty; each row of a failed run carries its error, as a
-// sweep's rows do.
+// RFC 4180: the table's columns under their names, kaskad-cli's order and
+// the desktop program's language; every cell as the table shows it, "."
+// separating decimals, "\r\n" ending each line. A value a failed run did
+// not store leaves its cell empty; each row of a failed run carries its
+// error, as a sweep's rows do.
 std::string csvText(const ResultsTable& table);
 
 } // namespace kaskad::formats

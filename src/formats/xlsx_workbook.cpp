@@ -1,7 +1,6 @@
 // Making the results workbook with libxlsxwriter in a private temporary file.
 #include "formats/xlsx_workbook.h"
 
-#include "study/point_rows.h"
 #include "formats/file_problem.h"
 
 #include <xlsxwriter.h>
@@ -71,63 +70,55 @@ void check(lxw_error error)
         throw FileProblem(std::string("libxlsxwriter: ") + lxw_strerror(error));
 }
 
-// The header's names: "Расчёт", a reactor's columns, then the error's.
-std::vector<std::string> headerNames()
+// A cell of a row: numbers for the run, the reactor and the values, text
+// for the field texts and the error; nothing where the table shows nothing.
+void writeCell(lxw_worksheet* sheet, lxw_row_t line, const ResultsTable& table, std::size_t row, int column)
 {
-    std::vector<std::string> names = {"Расчёт"};
-    for (const study::Column& column : study::reactorColumns())
-        names.push_back(column.name);
-    for (const study::Column& column : study::errorColumns())
-        names.push_back(column.name);
-    return names;
+    const lxw_col_t at = lxw_col_t(column);
+    if (column == kRunColumn)
+        check(worksheet_write_number(sheet, line, at, double(table.runNumber(row)), nullptr));
+    else if (column == kReactorColumn) {
+        if (const std::int32_t reactor = table.reactorNumber(row); reactor != 0)
+            check(worksheet_write_number(sheet, line, at, reactor, nullptr));
+    } else if (isValueColumn(column)) {
+        const ReactorResult* values = table.reactorOf(row);
+        if (values && values->has(paneOfColumn(column)))
+            check(worksheet_write_number(sheet, line, at, values->value(paneOfColumn(column)), nullptr));
+    } else if (const std::string text = table.cellText(row, column, '.'); !text.empty())
+        check(worksheet_write_string(sheet, line, at, text.c_str(), nullptr));
 }
 
-// The run's error kind and message after the quantities, on each of a
-// failed run's rows.
-void writeError(lxw_worksheet* sheet, lxw_row_t line, lxw_col_t column, const RunRecord& run)
+// Two header rows: the desktop program's names, then kaskad-cli's.
+void writeHeader(lxw_workbook* workbook, lxw_worksheet* sheet, const ResultsTable& table)
 {
-    if (!run.error)
-        return;
-    check(worksheet_write_string(sheet, line, column, run.error->kind.c_str(), nullptr));
-    check(worksheet_write_string(sheet, line, column + 1, run.error->message.c_str(), nullptr));
-}
-
-void writeRow(lxw_worksheet* sheet, lxw_row_t line, const ResultsTable& table, std::size_t row)
-{
-    check(worksheet_write_number(sheet, line, 0, double(table.runNumber(row)), nullptr));
-    if (const std::int32_t reactor = table.reactorNumber(row); reactor != 0)
-        check(worksheet_write_number(sheet, line, 1, reactor, nullptr));
-    constexpr lxw_col_t kFirstValue = 2;
-    writeError(sheet, line, kFirstValue + lxw_col_t(kStoreOrder.size()), table.runOf(row));
-    const ReactorResult* values = table.reactorOf(row);
-    if (!values)
-        return;
-    lxw_col_t column = kFirstValue;
-    for (Pane pane : kStoreOrder) {
-        if (values->has(pane))
-            check(worksheet_write_number(sheet, line, column, values->value(pane), nullptr));
-        ++column;
+    lxw_format* bold = workbook_add_format(workbook);
+    lxw_format* italic = workbook_add_format(workbook);
+    if (!bold || !italic)
+        throw FileProblem("libxlsxwriter: out of memory");
+    format_set_bold(bold);
+    format_set_italic(italic);
+    for (int column = 0; column < kTableColumnCount; ++column) {
+        const std::string name(tableColumnName(table.model(), column));
+        check(worksheet_write_string(sheet, 0, lxw_col_t(column), name.c_str(), bold));
+        check(worksheet_write_string(sheet, 1, lxw_col_t(column), commandLineColumnName(table.model(), column).c_str(),
+                                     italic));
     }
 }
 
 void writeSheet(lxw_workbook* workbook, const ResultsTable& table)
 {
     lxw_worksheet* sheet = workbook_add_worksheet(workbook, "Результаты");
-    lxw_format* bold = workbook_add_format(workbook);
-    if (!sheet || !bold)
+    if (!sheet)
         throw FileProblem("libxlsxwriter: out of memory");
-    format_set_bold(bold);
-    const std::vector<std::string> names = headerNames();
-    for (std::size_t column = 0; column < names.size(); ++column)
-        check(worksheet_write_string(sheet, 0, lxw_col_t(column), names[column].c_str(), bold));
-    check(worksheet_set_column(sheet, 0, 1, 9, nullptr));
+    writeHeader(workbook, sheet, table);
+    check(worksheet_set_column(sheet, kRunColumn, kReactorColumn, 9, nullptr));
     // The values and the error's kind, then its message, wider.
-    const lxw_col_t message = lxw_col_t(names.size() - 1);
-    check(worksheet_set_column(sheet, 2, message - 1, 20, nullptr));
-    check(worksheet_set_column(sheet, message, message, 50, nullptr));
-    worksheet_freeze_panes(sheet, 1, 0);
+    check(worksheet_set_column(sheet, kFirstValueColumn, kErrorKindColumn, 20, nullptr));
+    check(worksheet_set_column(sheet, kErrorMessageColumn, kErrorMessageColumn, 50, nullptr));
+    worksheet_freeze_panes(sheet, 2, 0);
     for (std::size_t row = 0; row < table.rowCount(); ++row)
-        writeRow(sheet, lxw_row_t(row + 1), table, row);
+        for (int column = 0; column < kTableColumnCount; ++column)
+            writeCell(sheet, lxw_row_t(row + 2), table, row, column);
 }
 
 std::string fileBytes(const std::string& path)

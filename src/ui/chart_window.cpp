@@ -1,12 +1,15 @@
 // The profile chart window.
 #include "ui/chart_window.h"
 
-#include "chart/profile_scene.h"
+#include "chart/qt_text.h"
 #include "formats/file_problem.h"
 #include "ui/error_report.h"
 #include "ui/user_files.h"
 
 #include <QAction>
+#include <QComboBox>
+#include <QLabel>
+#include <QRegularExpression>
 #include <QGraphicsView>
 #include <QHBoxLayout>
 #include <QPushButton>
@@ -21,10 +24,16 @@ using formats::FileProblem;
 
 namespace {
 
-const std::array<SavedFileType<QGraphicsScene, QByteArray>, 2> kChartFiles = {{
-    {{QStringLiteral("Рисунок PNG (*.png)"), QStringLiteral("png")}, chart::pngImage},
-    {{QStringLiteral("Рисунок SVG (*.svg)"), QStringLiteral("svg")}, chart::svgDocument},
+const std::array<FileType, 2> kChartFiles = {{
+    {QStringLiteral("Рисунок PNG (*.png)"), QStringLiteral("png")},
+    {QStringLiteral("Рисунок SVG (*.svg)"), QStringLiteral("svg")},
 }};
+
+// The sizes offered for a saved picture; any other may be typed.
+const char* const kPictureSizes[] = {
+    "как в окне", "как в окне, вдвое чётче", "1200 × 800", "1600 × 1000", "1920 × 1080", "3840 × 2160",
+};
+constexpr int kPictureSideLimits[] = {200, 10000};
 
 // A scene is drawn for at least this size; a smaller window scrolls.
 constexpr QSize kSmallestChart(320, 240);
@@ -61,9 +70,21 @@ ChartWindow::ChartWindow()
     save_ = new QPushButton(QStringLiteral("Сохранить…"));
     save_->setObjectName(QStringLiteral("ChartSave"));
     onClick(save_, this, &ChartWindow::save);
+    pictureSize_ = new QComboBox;
+    pictureSize_->setObjectName(QStringLiteral("ChartPictureSize"));
+    pictureSize_->setEditable(true);
+    pictureSize_->setInsertPolicy(QComboBox::NoInsert);
+    for (const char* size : kPictureSizes)
+        pictureSize_->addItem(QString::fromUtf8(size));
+    pictureSize_->setToolTip(QStringLiteral("Размер сохраняемого рисунка в пикселях: как в окне, вдвое чётче или "
+                                            "ширина × высота, например 1600 × 1000"));
+    auto* sizeLabel = new QLabel(QStringLiteral("Размер рисунка:"));
+    sizeLabel->setBuddy(pictureSize_);
 
     auto* bottom = new QHBoxLayout;
     bottom->addStretch(1);
+    bottom->addWidget(sizeLabel);
+    bottom->addWidget(pictureSize_);
     bottom->addWidget(save_);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(view_, 1);
@@ -84,21 +105,83 @@ ChartWindow::~ChartWindow() { view_->setScene(nullptr); }
 
 void ChartWindow::showProfile(chart::CascadeProfile profile, const QString& caption, const QString& title)
 {
-    profile_ = std::move(profile);
+    std::vector<chart::ProfileRun> runs(1);
+    runs[0].profile = std::move(profile);
+    showDrawing(std::move(runs), caption, title);
+}
+
+void ChartWindow::showRuns(ModelKind model, std::span<const ChartRun> runs, const QString& title)
+{
+    std::vector<chart::NumberedRun> drawn;
+    std::vector<chart::ProfileRun> profiles;
+    for (const ChartRun& run : runs)
+        if (!run.run->reactors.empty()) {
+            drawn.push_back({run.number, run.fields});
+            profiles.push_back({chart::cascadeProfile(*run.run), {}});
+        }
+    if (drawn.empty())
+        throw std::runtime_error("Профиль каскада строится по рассчитанным реакторам: ни один не рассчитан.");
+    if (drawn.size() > chart::kMostRunsOnOneChart)
+        throw std::runtime_error(
+            QStringLiteral("На одном профиле каскада различимы не больше %1 расчётов, а выбрано %2.")
+                .arg(chart::kMostRunsOnOneChart)
+                .arg(drawn.size())
+                .toStdString());
+    if (drawn.size() == 1) {
+        showDrawing(std::move(profiles), chart::toQString(chart::profileCaption(model, *drawn[0].fields)), title);
+        return;
+    }
+    const chart::RunsTexts texts = chart::runsTexts(model, drawn);
+    for (std::size_t r = 0; r < profiles.size(); ++r)
+        profiles[r].legend = chart::toQString(texts.legends[r]);
+    showDrawing(std::move(profiles), chart::toQString(texts.caption), title);
+}
+
+void ChartWindow::showDrawing(std::vector<chart::ProfileRun> runs, const QString& caption, const QString& title)
+{
+    runs_ = std::move(runs);
     caption_ = caption;
     setWindowTitle(title);
     redraw();
 }
 
+PictureSize ChartWindow::pictureSizeOf(const QString& text)
+{
+    if (text == QString::fromUtf8(kPictureSizes[0]))
+        return {};
+    if (text == QString::fromUtf8(kPictureSizes[1]))
+        return {std::nullopt, 2};
+    // Width and height apart by "×", or by an "x" typed in either alphabet.
+    static const QRegularExpression kSize(QStringLiteral("^\\s*(\\d{1,5})\\s*[x×хХX]\\s*(\\d{1,5})\\s*$"));
+    const QRegularExpressionMatch match = kSize.match(text);
+    const auto within = [](int side) { return side >= kPictureSideLimits[0] && side <= kPictureSideLimits[1]; };
+    if (!match.hasMatch() || !within(match.captured(1).toInt()) || !within(match.captured(2).toInt()))
+        throw std::runtime_error(QStringLiteral("Размер рисунка «%1» не понят: нужны ширина × высота в пикселях, "
+                                                "каждая от %2 до %3, например 1600 × 1000.")
+                                     .arg(text)
+                                     .arg(kPictureSideLimits[0])
+                                     .arg(kPictureSideLimits[1])
+                                     .toStdString());
+    return {QSize(match.captured(1).toInt(), match.captured(2).toInt()), 1};
+}
+
+// A picture at a size of its own is drawn anew for it, its text and lines
+// sized with it; at the window's size the scene on screen is saved.
 void ChartWindow::save()
 {
-    const std::optional<ChosenFile> chosen = chooseFile(
-        this, {true, QStringLiteral("Сохранить профиль каскада"), fileTypesOf(kChartFiles), QStringLiteral("профиль")});
+    const PictureSize size = pictureSizeOf(pictureSize_->currentText());
+    const std::optional<ChosenFile> chosen =
+        chooseFile(this, {true, QStringLiteral("Сохранить профиль каскада"),
+                          std::vector(kChartFiles.begin(), kChartFiles.end()), QStringLiteral("профиль")});
     if (!chosen)
         return;
+    std::unique_ptr<QGraphicsScene> sized;
+    if (size.size)
+        sized = chart::profileScene(runs_, caption_, *size.size);
+    QGraphicsScene& scene = sized ? *sized : *scene_;
     QByteArray bytes;
     try {
-        bytes = kChartFiles[chosen->type].bytesOf(*scene_);
+        bytes = chosen->type == 0 ? chart::pngImage(scene, size.scale) : chart::svgDocument(scene, windowTitle());
     } catch (const std::runtime_error& error) {
         throw FileProblem(cannotSave(chosen->path, error.what()));
     }
@@ -109,7 +192,7 @@ QSize ChartWindow::chartSize() const { return view_->viewport()->size().expanded
 
 void ChartWindow::redraw()
 {
-    std::unique_ptr<QGraphicsScene> scene = chart::profileScene(profile_, caption_, chartSize());
+    std::unique_ptr<QGraphicsScene> scene = chart::profileScene(runs_, caption_, chartSize());
     view_->setScene(scene.get());
     view_->setSceneRect(scene->sceneRect());
     scene_ = std::move(scene);

@@ -4,6 +4,7 @@
 #include "ui/error_report.h"
 #include "ui/input_set_files.h"
 #include "ui/pane_text.h"
+#include "ui/quantity_notes.h"
 #include "ui/regional_settings.h"
 #include "ui/result_views.h"
 
@@ -20,11 +21,12 @@ ModelForm::ModelForm(const WindowDescription& layout, const RegionalSettings& se
     : settings_(settings), model_(model)
 {
     QWidget* client = buildWindow(*this, layout);
+    addQuantityNotes(*this, model);
     for (int n = 1; n <= kFieldCount; ++n)
         fields_[Field(n)] = requireControl<QLineEdit>(*this, "LabeledEdit" + std::to_string(n));
     for (int n = 1; n <= kPaneCount; ++n)
         panes_[Pane(n)] = requireControl<QPlainTextEdit>(*this, "Text" + std::to_string(n));
-    views_ = std::make_unique<ResultViews>(*this, runs_, runFields_, settings_, windowTitle());
+    views_ = std::make_unique<ResultViews>(*this, model_, runs_, runFields_, settings_, windowTitle());
     actions_ = addModelActions(*this, *client, panes_,
                                {[this] { views_->showTable(); }, [this] { views_->showChart(); },
                                 [this] { saveInputSet(*this); }, [this] { openInputSet(*this); }});
@@ -109,9 +111,6 @@ void ModelForm::clearPanes()
 {
     for (int number : {1, 2, 3, 4, 5, 6, 7, 9, 8, 10, 11, 12})
         pane(number)->clear();
-    runs_.clear();
-    runFields_.clear();
-    views_->runsCleared();
 }
 
 void ModelForm::clearFields(std::initializer_list<int> numbers)

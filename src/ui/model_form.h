@@ -1,5 +1,5 @@
 // What the two model windows share: fields and panes seen by a calculation,
-// the runs kept since the last reset with their table and chart, modal
+// the runs kept while the program runs with their table and chart, modal
 // opening with the reset before the first paint, and closing by hiding.
 #pragma once
 
@@ -53,8 +53,9 @@ public:
     void appendResult(const StoredResult& result) override;
 
     ModelKind modelKind() const { return model_; }
-    // Every run since the window was last cleared, oldest first, as stored,
-    // and the field texts each read.
+    // Every run of this window since the program started, oldest first, as
+    // stored, and the field texts each read. Neither the reset nor closing
+    // the window forgets a run: a run keeps its number for the program's life.
     const std::vector<RunRecord>& runs() const { return runs_; }
     const std::vector<FieldTexts>& runFields() const { return runFields_; }
     // The results table and profile chart windows of these runs.
@@ -69,8 +70,8 @@ protected:
     // values to a new run. An error is kept in the run, then thrown on to the
     // handler's guard, which reports it.
     void calculateAndKeep(const std::function<void()>& calculation);
-    // Empties Text1..Text12 in the order the reset clears them, and forgets
-    // the runs whose lines they held.
+    // Empties Text1..Text12 in the order the reset clears them; the runs
+    // whose lines they held stay kept.
     void clearPanes();
     void clearFields(std::initializer_list<int> numbers);
 

@@ -1,12 +1,12 @@
 // The results table and profile chart windows of a model window.
 #include "ui/result_views.h"
 
-#include "chart/cascade_profile.h"
 #include "ui/chart_window.h"
 #include "ui/results_table_model.h"
 #include "ui/results_window.h"
 
 #include <QScreen>
+#include <QStringList>
 #include <QWindow>
 
 #include <algorithm>
@@ -22,31 +22,26 @@ const QMargins kFrameAllowance(8, 40, 8, 8);
 
 } // namespace
 
-ResultViews::ResultViews(QWidget& form, const std::vector<RunRecord>& runs, const std::vector<FieldTexts>& runFields,
-                         const RegionalSettings& settings, const QString& formCaption)
+ResultViews::ResultViews(QWidget& form, ModelKind model, const std::vector<RunRecord>& runs,
+                         const std::vector<FieldTexts>& runFields, const RegionalSettings& settings,
+                         const QString& formCaption)
     : form_(form),
       runs_(runs),
       runFields_(runFields),
+      modelKind_(model),
       formCaption_(formCaption),
-      model_(std::make_unique<ResultsTableModel>(runs, settings, nullptr))
+      model_(std::make_unique<ResultsTableModel>(model, runs, runFields, settings, nullptr))
 {}
 
 ResultViews::~ResultViews() = default;
 
-void ResultViews::runsCleared()
-{
-    model_->runsCleared();
-    if (chart_)
-        chart_->hide();
-}
-
 void ResultViews::runAdded()
 {
     model_->runsAdded();
-    // An open chart follows the new run, unless a run is chosen in the table.
-    const std::size_t run = runToDraw();
-    if (chart_ && chart_->isVisible() && run < runs_.size() && !runs_[run].reactors.empty())
-        drawChart(run);
+    // An open chart follows the new run, unless runs are chosen in the table.
+    const std::vector<std::size_t> runs = runsToDraw();
+    if (chart_ && chart_->isVisible() && runs.size() == 1 && !runs_[runs[0]].reactors.empty())
+        drawChart(runs);
 }
 
 void ResultViews::showTable()
@@ -58,33 +53,41 @@ void ResultViews::showTable()
     showInFront(*table_);
 }
 
-void ResultViews::showChart()
+void ResultViews::showChart() { showRunsInChart(runsToDraw()); }
+
+void ResultViews::showRunsInChart(const std::vector<std::size_t>& runs)
 {
-    const std::size_t run = runToDraw();
-    if (run >= runs_.size() || runs_[run].reactors.empty())
-        throw std::runtime_error("Профиль каскада строится по рассчитанным реакторам: ни один не рассчитан.");
     if (!chart_) {
         chart_ = std::make_unique<ChartWindow>();
         placeBeside(*chart_, QPoint(80, 80));
     }
-    drawChart(run);
+    drawChart(runs);
     showInFront(*chart_);
 }
 
-void ResultViews::drawChart(std::size_t run)
+// One run's window is titled by its number, several runs' by all of theirs.
+void ResultViews::drawChart(const std::vector<std::size_t>& runs)
 {
-    const ModelKind model = runs_[run].model;
-    chart_->showProfile(chart::cascadeProfile(runs_[run]),
-                        QString::fromStdString(chart::profileCaption(model, runFields_[run])),
-                        QStringLiteral("Профиль каскада — %1, расчёт %2").arg(formCaption_).arg(run + 1));
+    std::vector<ChartRun> drawn;
+    QStringList numbers;
+    for (std::size_t run : runs) {
+        drawn.push_back({&runs_[run], &runFields_[run], run + 1});
+        numbers << QString::number(run + 1);
+    }
+    const QString title =
+        runs.size() == 1 ? QStringLiteral("Профиль каскада — %1, расчёт %2").arg(formCaption_, numbers[0])
+                         : QStringLiteral("Профиль каскада — %1, расчёты %2").arg(formCaption_, numbers.join(", "));
+    chart_->showRuns(modelKind_, drawn, title);
 }
 
-std::size_t ResultViews::runToDraw() const
+std::vector<std::size_t> ResultViews::runsToDraw() const
 {
     if (table_ && table_->isVisible())
-        if (const std::optional<std::size_t> selected = table_->selectedRun())
-            return *selected;
-    return runs_.empty() ? 0 : runs_.size() - 1;
+        if (std::vector<std::size_t> selected = table_->selectedRuns(); !selected.empty())
+            return selected;
+    if (runs_.empty())
+        return {};
+    return {runs_.size() - 1};
 }
 
 void ResultViews::hideWindows()

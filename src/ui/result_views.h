@@ -21,22 +21,24 @@ class ResultsWindow;
 
 class ResultViews {
 public:
-    // `form` is the model window whose `runs` these show; `runFields` holds
-    // the field texts each run read.
-    ResultViews(QWidget& form, const std::vector<RunRecord>& runs, const std::vector<FieldTexts>& runFields,
-                const RegionalSettings& settings, const QString& formCaption);
+    // `form` is the model window of `model` whose `runs` these show;
+    // `runFields` holds the field texts each run read.
+    ResultViews(QWidget& form, ModelKind model, const std::vector<RunRecord>& runs,
+                const std::vector<FieldTexts>& runFields, const RegionalSettings& settings, const QString& formCaption);
     ~ResultViews();
 
-    // The window has forgotten its runs: the table empties, the chart closes.
-    void runsCleared();
     // The window has kept a new run: its rows go to the end of the table.
     void runAdded();
 
     // Ctrl+T: opens the table, or raises it when it is open.
     void showTable();
-    // Ctrl+G: draws the run selected in the open table, or the last run.
-    // Raises std::runtime_error when there is no reactor to draw.
+    // Ctrl+G: draws the runs selected in the open table on one chart, or the
+    // last run. Raises std::runtime_error when there is no reactor to draw
+    // or more runs than one chart tells apart.
     void showChart();
+    // Draws the window's runs `runs` (from 0) in the chart window, opened or
+    // raised.
+    void showRunsInChart(const std::vector<std::size_t>& runs);
     // The model window has closed: its views close with it.
     void hideWindows();
 
@@ -52,13 +54,14 @@ private:
     void showInFront(QWidget& window);
 
     void placeBeside(QWidget& window, QPoint offset);
-    void drawChart(std::size_t run);
-    // The run Ctrl+G draws, from 0.
-    std::size_t runToDraw() const;
+    void drawChart(const std::vector<std::size_t>& runs);
+    // The runs Ctrl+G draws, from 0.
+    std::vector<std::size_t> runsToDraw() const;
 
     QWidget& form_;
     const std::vector<RunRecord>& runs_;
     const std::vector<FieldTexts>& runFields_;
+    ModelKind modelKind_;
     QString formCaption_;
     std::unique_ptr<ResultsTableModel> model_;
     std::unique_ptr<ResultsWindow> table_;

@@ -1,11 +1,13 @@
 // The results table model.
 #include "ui/results_table_model.h"
 
+#include "ui/quantity_notes.h"
 #include "ui/regional_settings.h"
 
 #include "chart/qt_text.h"
 
 #include <QColor>
+#include <QStringList>
 
 namespace kaskad::ui {
 
@@ -19,9 +21,10 @@ using chart::toQString;
 
 } // namespace
 
-ResultsTableModel::ResultsTableModel(const std::vector<RunRecord>& runs, const RegionalSettings& settings,
+ResultsTableModel::ResultsTableModel(ModelKind model, const std::vector<RunRecord>& runs,
+                                     const std::vector<FieldTexts>& fields, const RegionalSettings& settings,
                                      QObject* parent)
-    : QAbstractTableModel(parent), table_(runs), settings_(settings)
+    : QAbstractTableModel(parent), table_(model, runs, fields), settings_(settings)
 {}
 
 int ResultsTableModel::rowCount(const QModelIndex& parent) const
@@ -40,19 +43,19 @@ QVariant ResultsTableModel::data(const QModelIndex& index, int role) const
     case Qt::DisplayRole:
         return QString::fromStdString(table_.cellText(row, index.column(), decimalSeparator()));
     case Qt::ToolTipRole:
-        if (const RunError* error = table_.errorOf(row))
-            return QString::fromStdString(error->message);
-        if (const CriterionBound* bound = table_.missedBound(row, index.column()))
-            return toQString(bound->label);
-        return {};
+        return toolTip(row, index.column());
     case Qt::BackgroundRole:
+        if (table_.brokenLimit(row, index.column()))
+            return outsidePhysicsColour();
         if (table_.missedBound(row, index.column()))
             return missedBoundColour();
         if (table_.errorOf(row))
             return failingRowColour();
         return {};
     case Qt::TextAlignmentRole:
-        return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
+        // Numbers to the right; the error's words read from the left.
+        return QVariant::fromValue(formats::isErrorColumn(index.column()) ? Qt::AlignLeft | Qt::AlignVCenter
+                                                                          : Qt::AlignRight | Qt::AlignVCenter);
     default:
         return {};
     }
@@ -63,17 +66,10 @@ QVariant ResultsTableModel::headerData(int section, Qt::Orientation orientation,
     if (orientation != Qt::Horizontal || section < 0 || section >= kTableColumnCount)
         return QAbstractTableModel::headerData(section, orientation, role);
     if (role == Qt::DisplayRole)
-        return toQString(formats::tableColumnName(section));
-    if (role == Qt::ToolTipRole && isValueColumn(section))
-        return toQString(kPaneTitles[paneOfColumn(section)]);
+        return toQString(formats::tableColumnName(table_.model(), section));
+    if (role == Qt::ToolTipRole)
+        return columnNote(section);
     return {};
-}
-
-void ResultsTableModel::runsCleared()
-{
-    beginResetModel();
-    table_.clear();
-    endResetModel();
 }
 
 void ResultsTableModel::runsAdded()
@@ -90,6 +86,45 @@ void ResultsTableModel::runsAdded()
 }
 
 DecimalSeparator ResultsTableModel::decimalSeparator() const { return settings_.decimalSeparator(); }
+
+// A value outside its physical limits says which and why; then the bound it
+// misses, and the error of the reactor the run failed in.
+QVariant ResultsTableModel::toolTip(std::size_t row, int column) const
+{
+    QStringList lines;
+    if (const PhysicalLimit* limit = table_.brokenLimit(row, column))
+        lines
+            << QStringLiteral("Вне физических пределов: %1 — %2").arg(toQString(limit->rule), toQString(limit->reason));
+    if (const CriterionBound* bound = table_.missedBound(row, column))
+        lines << toQString(bound->label);
+    if (const RunError* error = table_.errorOf(row))
+        lines << QString::fromStdString(error->message);
+    if (lines.isEmpty())
+        return {};
+    return lines.join(QLatin1Char('\n'));
+}
+
+// What a column holds: the field's or quantity's meaning and unit.
+QString ResultsTableModel::columnNote(int column) const
+{
+    if (formats::isFieldColumn(column))
+        return fieldNote(table_.model(), formats::fieldOfColumn(column));
+    if (isValueColumn(column))
+        return toQString(kPaneTitles[paneOfColumn(column)]) + QLatin1Char('\n') + quantityNote(paneOfColumn(column));
+    switch (column) {
+    case formats::kRunColumn:
+        return QStringLiteral("Номер расчёта: расчёты окна нумеруются по порядку, пока работает программа.");
+    case formats::kReactorColumn:
+        return QStringLiteral("Номер реактора в каскаде.");
+    case formats::kErrorKindColumn:
+        return QStringLiteral("Вид ошибки, которой закончился расчёт: EConvertError — текст поля не число; "
+                              "EInvalidOp, EZeroDivide, EOverflow — сбой вычисления.");
+    default:
+        return QStringLiteral("Сообщение об ошибке, как его показало окно.");
+    }
+}
+
+QColor ResultsTableModel::outsidePhysicsColour() { return QColor(214, 196, 255); }
 
 QColor ResultsTableModel::missedBoundColour() { return QColor(255, 196, 196); }
 

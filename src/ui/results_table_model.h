@@ -14,30 +14,34 @@ class RegionalSettings;
 
 class ResultsTableModel : public QAbstractTableModel {
 public:
-    ResultsTableModel(const std::vector<RunRecord>& runs, const RegionalSettings& settings, QObject* parent);
+    ResultsTableModel(ModelKind model, const std::vector<RunRecord>& runs, const std::vector<FieldTexts>& fields,
+                      const RegionalSettings& settings, QObject* parent);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
-    // The cell's text with the window's separator; as tooltip the error of a
-    // failing reactor's row or the bound a cell misses, each with a
-    // background of its own.
+    // The cell's text with the window's separator; as tooltip the physical
+    // limit a value breaks, the bound a cell misses or the error of a failing
+    // reactor's row, each with a background of its own.
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
-    // The window has forgotten its runs.
-    void runsCleared();
     // The window has kept new runs: their rows go to the end.
     void runsAdded();
 
     const formats::ResultsTable& table() const { return table_; }
     DecimalSeparator decimalSeparator() const;
 
+    // The background of a value outside its quantity's physical limits.
+    static QColor outsidePhysicsColour();
     // The background of a cell outside its bound.
     static QColor missedBoundColour();
     // The background of the row of the reactor a run failed in.
     static QColor failingRowColour();
 
 private:
+    QVariant toolTip(std::size_t row, int column) const;
+    QString columnNote(int column) const;
+
     formats::ResultsTable table_;
     const RegionalSettings& settings_;
 };

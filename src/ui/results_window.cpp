@@ -77,7 +77,10 @@ public:
         painter->setPen(option.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text));
         const QStyle* style = option.widget ? option.widget->style() : QApplication::style();
         const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, option.widget) + 1;
-        painter->drawText(option.rect.adjusted(margin, 0, -margin, 0), Qt::AlignRight | Qt::AlignVCenter,
+        const QVariant alignment = index.data(Qt::TextAlignmentRole);
+        painter->drawText(option.rect.adjusted(margin, 0, -margin, 0),
+                          alignment.isValid() ? int(alignment.value<Qt::Alignment>())
+                                              : Qt::AlignRight | Qt::AlignVCenter,
                           index.data(Qt::DisplayRole).toString());
         if (option.state & QStyle::State_HasFocus) {
             QStyleOptionFocusRect focus;
@@ -88,19 +91,23 @@ public:
     }
 };
 
-// Fixed widths from the font, wide enough for any number a pane prints:
-// measuring 12,000 rows' texts would cost more than showing them.
-void sizeColumns(QTableView& view)
+// Fixed widths from the font, wide enough for any number a pane prints and
+// for the usual field texts: measuring 12,000 rows' texts would cost more
+// than showing them. The error's message gets the room of a sentence.
+void sizeColumns(QTableView& view, ModelKind model)
 {
     const QFontMetrics metrics(view.font());
     const int padding = 2 * metrics.horizontalAdvance(QLatin1Char('0'));
     view.horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     for (int column = 0; column < kTableColumnCount; ++column) {
-        const QString widest = isValueColumn(column) ? QStringLiteral("-8.88888888888888E-88")
-                                                     : chart::toQString(formats::tableColumnName(column));
-        view.setColumnWidth(
-            column, std::max(metrics.horizontalAdvance(widest), metrics.horizontalAdvance(QStringLiteral("88888"))) +
-                        2 * padding);
+        const QString widest = isValueColumn(column)                    ? QStringLiteral("-8.88888888888888E-88")
+                               : column == formats::kErrorMessageColumn ? QString(40, QLatin1Char('n'))
+                               : column == formats::kErrorKindColumn    ? QStringLiteral("EConvertError")
+                               : formats::isFieldColumn(column)         ? QStringLiteral("0.0000")
+                                                                        : QStringLiteral("88888");
+        const QString name = chart::toQString(formats::tableColumnName(model, column));
+        view.setColumnWidth(column,
+                            std::max(metrics.horizontalAdvance(widest), metrics.horizontalAdvance(name)) + 2 * padding);
     }
     view.verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     view.verticalHeader()->setDefaultSectionSize(metrics.height() + 6);
@@ -150,7 +157,7 @@ ResultsWindow::ResultsWindow(ResultsTableModel& model, const QString& modelCapti
     view_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     view_->setWordWrap(false);
     view_->setItemDelegate(new CellDelegate(view_));
-    sizeColumns(*view_);
+    sizeColumns(*view_, model_.table().model());
     status_ = new QLabel;
     status_->setObjectName(QStringLiteral("ResultsStatus"));
     status_->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -218,12 +225,13 @@ void ResultsWindow::save()
     writeWholeFile(chosen->path, QByteArray::fromStdString(bytes));
 }
 
-std::optional<std::size_t> ResultsWindow::selectedRun() const
+std::vector<std::size_t> ResultsWindow::selectedRuns() const
 {
-    const QModelIndex current = view_->currentIndex();
-    if (!current.isValid() || !view_->selectionModel()->hasSelection())
-        return std::nullopt;
-    return model_.table().runNumber(std::size_t(current.row())) - 1;
+    std::set<std::size_t> runs;
+    for (const QItemSelectionRange& range : view_->selectionModel()->selection())
+        for (int row = range.top(); row <= range.bottom(); ++row)
+            runs.insert(model_.table().runNumber(std::size_t(row)) - 1);
+    return {runs.begin(), runs.end()};
 }
 
 // The error of the current row's run when it failed, else that of the last

@@ -1,5 +1,5 @@
 // The results table window of a model window: every reactor of every run
-// since the window was last cleared, copied as tab-separated text, saved as
+// the window has kept, copied as tab-separated text, saved as
 // CSV or XLSX.
 #pragma once
 
@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <functional>
 #include <optional>
+#include <vector>
 
 class QLabel;
 class QPushButton;
@@ -34,8 +35,9 @@ public:
     void copySelection(formats::WithHeader header);
     // Ctrl+S and the button: CSV or XLSX, as the file type chosen says.
     void save();
-    // The run of the current row while any cell is selected, from 0.
-    std::optional<std::size_t> selectedRun() const;
+    // The runs of the selected cells' rows, from 0, in order; none while no
+    // cell is selected.
+    std::vector<std::size_t> selectedRuns() const;
 
 private:
     void addShortcuts(std::function<void()> showChart);

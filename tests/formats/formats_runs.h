@@ -37,14 +37,18 @@ inline std::string withSeparator(std::string text, char separator)
     return text;
 }
 
-// A window's runs and the table over them.
+// A window's runs, the field texts each read, and the table over them.
 struct RunsAndTable {
-    std::vector<RunRecord> runs;
-    formats::ResultsTable table{runs};
+    explicit RunsAndTable(ModelKind model = ModelKind::bubble) : table(model, runs, fields) {}
 
-    void add(ModelKind model, const FieldTexts& fields)
+    std::vector<RunRecord> runs;
+    std::vector<FieldTexts> fields;
+    formats::ResultsTable table;
+
+    void add(ModelKind model, const FieldTexts& texts)
     {
-        runs.push_back(runRecorded(model, fields, '.'));
+        runs.push_back(runRecorded(model, texts, '.'));
+        fields.push_back(texts);
         table.takeNewRuns();
     }
 };

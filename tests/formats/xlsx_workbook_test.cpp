@@ -63,18 +63,23 @@ private:
 };
 
 const char* const kHeader =
-    "s:Расчёт\ts:reactor\ts:y1\ts:y2\ts:y3\ts:y4\ts:y5\ts:y6\ts:GB\ts:WB\ts:ALFA\ts:ALPE\ts:t\ts:P"
-    "\ts:error_kind\ts:error_message";
+    "s:Расчёт\ts:N\ts:y10\ts:y50\ts:wg\ts:t1\ts:dtr\ts:db\ts:ts\ts:Реактор\ts:y1\ts:y2\ts:y3\ts:y4\ts:y5\ts:y6"
+    "\ts:GB\ts:WB\ts:ALFA\ts:ALPE\ts:t\ts:P\ts:Вид ошибки\ts:Сообщение об ошибке";
+const char* const kCommandLineHeader =
+    "s:run\ts:--N\ts:--y10\ts:--y50\ts:--wg\ts:--t\ts:--dtr\ts:--db\ts:--ts\ts:reactor\ts:y1\ts:y2\ts:y3\ts:y4"
+    "\ts:y5\ts:y6\ts:GB\ts:WB\ts:ALFA\ts:ALPE\ts:t\ts:P\ts:error_kind\ts:error_message";
+constexpr std::size_t kFirstValue = 10;
 
 // A stored single reads back as itself once narrowed; P, a single or a
 // double, is exactly 5.75, 5.5 and 5.25 in the worked examples.
 void expectStoredValues(const std::vector<std::string>& cells, const ReactorResult& reactor)
 {
-    ASSERT_EQ(cells.size(), 2u + kPaneCount + 2);
-    EXPECT_EQ(cells[2 + kPaneCount] + cells[3 + kPaneCount], "") << "a run that did not fail has no error";
+    ASSERT_EQ(cells.size(), kFirstValue + kPaneCount + 2);
+    EXPECT_EQ(cells[kFirstValue + kPaneCount] + cells[kFirstValue + kPaneCount + 1], "")
+        << "a run that did not fail has no error";
     for (std::size_t k = 0; k < kStoreOrder.size(); ++k) {
         const Pane pane = kStoreOrder[k];
-        const std::string& cell = cells[2 + k];
+        const std::string& cell = cells[kFirstValue + k];
         ASSERT_TRUE(cell.starts_with("n:")) << cell;
         double read = 0;
         // from_chars, not strtod: the test runs in a decimal comma locale.
@@ -90,19 +95,21 @@ TEST(XlsxWorkbook, HeaderFrozenAndStoredValuesInADecimalCommaLocale)
 {
     const NumericLocale russian("ru_RU.UTF-8");
     ASSERT_TRUE(russian.ok()) << "ru_RU.UTF-8 is missing: scripts/install-deps.sh generates it";
-    RunsAndTable window;
+    RunsAndTable window(ModelKind::gaslift);
     window.add(ModelKind::gaslift, kGasLiftExample);
     window.add(ModelKind::gaslift, kGasLiftExample);
     const std::vector<std::string> lines = readBack(xlsxWorkbook(window.table));
-    ASSERT_EQ(lines.size(), 2u + 1 + 6 + 1) << (lines.empty() ? "" : lines[0]);
+    ASSERT_EQ(lines.size(), 2u + 2 + 6 + 1) << (lines.empty() ? "" : lines[0]);
     EXPECT_EQ(lines[0], "sheet Результаты");
-    EXPECT_EQ(lines[1], "frozen A2");
+    EXPECT_EQ(lines[1], "frozen A3");
     EXPECT_EQ(lines[2], kHeader);
+    EXPECT_EQ(lines[3], kCommandLineHeader);
     for (std::size_t row = 0; row < 6; ++row) {
-        const std::vector<std::string> cells = split(lines[3 + row], '\t');
-        ASSERT_GE(cells.size(), 2u) << lines[3 + row];
+        const std::vector<std::string> cells = split(lines[4 + row], '\t');
+        ASSERT_GE(cells.size(), kFirstValue) << lines[4 + row];
         EXPECT_EQ(cells[0], "n:" + std::to_string(row / 3 + 1));
-        EXPECT_EQ(cells[1], "n:" + std::to_string(row % 3 + 1));
+        EXPECT_EQ(cells[1] + cells[2] + cells[3] + cells[7], "s:3s:3s:2") << "the field texts, as text";
+        EXPECT_EQ(cells[9], "n:" + std::to_string(row % 3 + 1));
         expectStoredValues(cells, window.runs[row / 3].reactors[row % 3]);
     }
 }
@@ -116,12 +123,13 @@ TEST(XlsxWorkbook, FailedRunsLeaveCellsEmpty)
     window.add(ModelKind::bubble, kFaultAfterTheComposition);
     window.add(ModelKind::bubble, kFieldRejected);
     const std::vector<std::string> lines = readBack(xlsxWorkbook(window.table));
-    ASSERT_EQ(lines.size(), 2u + 1 + 2 + 1);
-    EXPECT_EQ(lines[3], "n:1\tn:1\tn:5.792581081390381\tn:-2.60516881942749\tn:-0.1874122321605682\t"
-                        "n:-0.2127735614776611\tn:2.712773561477661\tn:-3.192766904830933\t\t\t\t\t\t"
-                        "\ts:EInvalidOp\ts:Invalid floating point operation.");
-    EXPECT_EQ(lines[4], "n:2\t\t\t\t\t\t\t\t\t\t\t\t\t\ts:EConvertError\ts:'4x' is not a valid floating point value.");
-    EXPECT_EQ(lines[5], "");
+    ASSERT_EQ(lines.size(), 2u + 2 + 2 + 1);
+    EXPECT_EQ(lines[4], "n:1\ts:2\ts:3\ts:2.5\ts:-0.05\ts:24000\ts:2\ts:3\ts:3600\tn:1\tn:5.792581081390381\t"
+                        "n:-2.60516881942749\tn:-0.1874122321605682\tn:-0.2127735614776611\tn:2.712773561477661\t"
+                        "n:-3.192766904830933\t\t\t\t\t\t\ts:EInvalidOp\ts:Invalid floating point operation.");
+    EXPECT_EQ(lines[5], "n:2\ts:3\ts:3\ts:2.5\ts:0.05\ts:4x\ts:2\ts:3\ts:3600\t\t\t\t\t\t\t\t\t\t\t\t\t\t"
+                        "s:EConvertError\ts:'4x' is not a valid floating point value.");
+    EXPECT_EQ(lines[6], "");
 }
 
 } // namespace

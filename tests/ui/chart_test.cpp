@@ -23,6 +23,11 @@
 #include <QTimer>
 #include <QtCharts/QChart>
 #include <QtCharts/QLineSeries>
+#include <QtCharts/QLegendMarker>
+#include <QtCharts/QScatterSeries>
+#include <QtCharts/QValueAxis>
+#include <QComboBox>
+#include <QToolTip>
 #include <QtTest>
 
 #include <functional>
@@ -44,7 +49,7 @@ QStringList drawnSeries(const ChartWindow& window)
         if (auto* chart = dynamic_cast<QChart*>(item))
             for (QAbstractSeries* series : chart->series()) {
                 QString points;
-                for (const QPointF& point : static_cast<QLineSeries*>(series)->points())
+                for (const QPointF& point : static_cast<QXYSeries*>(series)->points())
                     points += QString(" %1=%2").arg(point.x()).arg(point.y(), 0, 'g', 17);
                 drawn << series->name() + ":" + points;
             }
@@ -59,6 +64,24 @@ QStringList drawnTexts(const ChartWindow& window)
         if (auto* text = dynamic_cast<QGraphicsSimpleTextItem*>(item))
             texts << text->text();
     return texts;
+}
+
+QList<QChart*> chartsOf(const ChartWindow& window)
+{
+    QList<QChart*> charts;
+    for (QGraphicsItem* item : window.view()->scene()->items())
+        if (auto* chart = dynamic_cast<QChart*>(item))
+            charts << chart;
+    std::sort(charts.begin(), charts.end(), [](QChart* a, QChart* b) { return a->pos().y() < b->pos().y(); });
+    return charts;
+}
+
+QStringList fieldsWith(int n, const char* wg)
+{
+    QStringList fields = kBubbleExample;
+    fields[0] = QString::number(n);
+    fields[3] = wg;
+    return fields;
 }
 
 } // namespace
@@ -151,13 +174,14 @@ private Q_SLOTS:
             QCOMPARE(reports, QStringList{"Invalid floating point operation."});
             ChartWindow* chart = pressCtrlG(program->Form3());
             QVERIFY(chart);
-            QCOMPARE(drawnSeries(*chart)[0].count('='), 24);
+            QCOMPARE(drawnSeries(*chart).filter("П - ксилол").value(0).count('='), 24);
+            // The reset keeps the run, and the chart open.
             program->Form3().findChild<QPushButton*>("Button4")->click();
-            QVERIFY(!chart->isVisible());
+            QVERIFY(chart->isVisible());
             calculate({"", "", "", "", "", "", "", ""});
             activateForm3();
             pressCtrlG(program->Form3());
-            QVERIFY(!chart->isVisible());
+            QCOMPARE(chart->windowTitle(), QString("Профиль каскада — Тевир Барботажный, расчёт 1"));
         });
         QCOMPARE(reports.size(), 3);
         QCOMPARE(reports[2], QString("Профиль каскада строится по рассчитанным реакторам: ни один не рассчитан."));
@@ -256,10 +280,141 @@ private Q_SLOTS:
                                         QString("%1x%2").arg(size.width()).arg(size.height())});
             QVERIFY(cli.waitForFinished(60000));
             QCOMPARE(cli.exitCode(), 0);
+            // Only the title differs: the window's, and the drawing's own.
             QFile window(folder.filePath("window.svg")), plot(folder.filePath("cli.svg"));
             QVERIFY(window.open(QIODevice::ReadOnly) && plot.open(QIODevice::ReadOnly));
-            QCOMPARE(window.readAll(), plot.readAll());
+            const QByteArray windowTitle = "<title>Профиль каскада — Тевир Барботажный, расчёт 1</title>";
+            QByteArray drawing = plot.readAll();
+            QVERIFY(drawing.contains("<title>Профиль каскада</title>"));
+            QVERIFY(drawing.contains("<desc>Тевир Барботажный: N=3, y10=3, y50=2.5, wg=0.05, t=433, dtr=2, d=3, "
+                                     "ts=3600</desc>"));
+            QCOMPARE(window.readAll(), drawing.replace("<title>Профиль каскада</title>", windowTitle));
         });
+    }
+
+    // Runs chosen in the table share one chart: a colour per quantity, a
+    // line style per run, the fields they share in the caption and the
+    // ones that tell them apart in the legend.
+    void severalRunsOnOneChart()
+    {
+        whileOpenForm3([&] {
+            calculate(fieldsWith(3, "0.05"));
+            calculate(fieldsWith(3, "0.05"));
+            calculate(fieldsWith(5, "0.07"));
+            QTest::keyClick(&program->Form3(), Qt::Key_T, Qt::ControlModifier);
+            kaskad::ui::ResultsWindow* table = program->Form3().resultViews().tableWindow();
+            QVERIFY(QTest::qWaitForWindowExposed(table));
+            table->view()->selectionModel()->select(table->view()->model()->index(1, 12), QItemSelectionModel::Select);
+            table->view()->selectionModel()->select(table->view()->model()->index(7, 3), QItemSelectionModel::Select);
+            ChartWindow* chart = pressCtrlG(*table->view());
+            QCOMPARE(chart->windowTitle(), QString("Профиль каскада — Тевир Барботажный, расчёты 1, 3"));
+            QVERIFY(drawnTexts(*chart).contains("Тевир Барботажный: y10=3, y50=2.5, t=433, dtr=2, d=3, ts=3600"));
+            const QList<QChart*> charts = chartsOf(*chart);
+            QCOMPARE(charts.size(), 2);
+            QStringList legend;
+            for (QLegendMarker* marker : charts[1]->legend()->markers())
+                if (marker->isVisible())
+                    legend << marker->label();
+            QCOMPARE(legend, QStringList({"Температура в реакторе", "Давление в реакторе", "Расчёт 1: N=3, wg=0.05",
+                                          "Расчёт 3: N=5, wg=0.07"}));
+            const QList<QAbstractSeries*> series = charts[0]->series();
+            QCOMPARE(series.size(), 6 * 2 + 2);
+            const auto* y1First = static_cast<QLineSeries*>(series[0]);
+            const auto* y1Third = static_cast<QLineSeries*>(series[1]);
+            QCOMPARE(y1First->count(), 3);
+            QCOMPARE(y1Third->count(), 5);
+            QCOMPARE(y1First->pen().color(), y1Third->pen().color());
+            QCOMPARE(y1First->pen().style(), Qt::SolidLine);
+            QCOMPARE(y1Third->pen().style(), Qt::CustomDashLine);
+            QCOMPARE(static_cast<QLineSeries*>(series[13])->pen().style(), Qt::CustomDashLine);
+            table->view()->selectAll();
+            for (int run = 0; run < 6; ++run)
+                calculate(kBubbleExample);
+            table->view()->selectAll();
+            QApplication::setActiveWindow(table);
+            pressCtrlG(*table->view());
+        });
+        QCOMPARE(reports, QStringList("На одном профиле каскада различимы не больше 8 расчётов, а выбрано 9."));
+    }
+
+    // The temperature's axis in kelvin, the pressure's from 0 without a
+    // unit, the reactors' from the first; a value outside its physical
+    // limits ringed, the limit as its tooltip.
+    void axesAndValuesOutsidePhysics()
+    {
+        whileOpenForm3([&] {
+            calculate(fieldsWith(24, "0.05"));
+            ChartWindow* chart = pressCtrlG(program->Form3());
+            const QList<QChart*> charts = chartsOf(*chart);
+            QStringList titles;
+            for (QChart* panel : charts)
+                for (QAbstractAxis* axis : panel->axes()) {
+                    const auto* values = static_cast<QValueAxis*>(axis);
+                    titles << QString("%1 from %2").arg(axis->titleText()).arg(values->min());
+                    if (axis->titleText() == "Реактор")
+                        QCOMPARE(values->tickAnchor(), 1.0);
+                }
+            QCOMPARE(titles,
+                     QStringList({"Реактор from 1", "y1 … y6 from 0", "Реактор from 1", "t, К from 420", "P from 0"}));
+            QList<QScatterSeries*> rings;
+            for (QChart* panel : charts)
+                for (QAbstractSeries* series : panel->series())
+                    if (auto* ring = qobject_cast<QScatterSeries*>(series))
+                        rings << ring;
+            QCOMPARE(rings.size(), 1);
+            QCOMPARE(rings[0]->name(), QString("Вне физических пределов"));
+            QCOMPARE(rings[0]->points(), QList<QPointF>{QPointF(24, 0)});
+            Q_EMIT rings[0]->hovered(QPointF(24, 0), true);
+            QCOMPARE(QToolTip::text(), QString("Реактор 24: вне физических пределов, P ≤ 0 — давление не выше нуля"));
+        });
+    }
+
+    void savedAtThePictureSize_data()
+    {
+        QTest::addColumn<QString>("size");
+        QTest::addColumn<int>("type");
+        QTest::addColumn<QSize>("saved"); // negative: the window's size times -width; 0 x 0: refused
+        QTest::newRow("PNG twice as sharp") << "как в окне, вдвое чётче" << 0 << QSize(-2, 0);
+        QTest::newRow("PNG chosen") << "1200 × 800" << 0 << QSize(1200, 800);
+        QTest::newRow("PNG typed") << "640x480" << 0 << QSize(640, 480);
+        QTest::newRow("SVG chosen") << "1600 × 1000" << 1 << QSize(1600, 1000);
+        QTest::newRow("too small") << "50 × 50" << 0 << QSize(0, 0);
+    }
+    void savedAtThePictureSize()
+    {
+        QFETCH(QString, size);
+        QFETCH(int, type);
+        QFETCH(QSize, saved);
+        QTemporaryDir folder;
+        const QString path = folder.filePath(type == 0 ? "p.png" : "p.svg");
+        whileOpenForm3([&] {
+            calculate(kBubbleExample);
+            ChartWindow* chart = pressCtrlG(program->Form3());
+            const QSize window = chart->view()->viewport()->size();
+            chart->pictureSizeBox()->setCurrentText(size);
+            answer = kaskad::ui::ChosenFile{path, std::size_t(type)};
+            chart->saveButton()->click();
+            if (saved.isEmpty() && saved.width() < 0)
+                saved = window * -saved.width();
+        });
+        if (saved.isEmpty()) {
+            QCOMPARE(reports, QStringList("Размер рисунка «50 × 50» не понят: нужны ширина × высота в пикселях, "
+                                          "каждая от 200 до 10000, например 1600 × 1000."));
+            QVERIFY(!QFileInfo::exists(path));
+            return;
+        }
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray bytes = file.readAll();
+        if (type == 0) {
+            QImage image;
+            QVERIFY(image.loadFromData(bytes, "PNG"));
+            QCOMPARE(image.size(), saved);
+        } else {
+            QVERIFY(bytes.contains(QString(" viewBox=\"0 0 %1 %2\"").arg(saved.width()).arg(saved.height()).toUtf8()));
+            QVERIFY(bytes.contains("<title>Профиль каскада — Тевир Барботажный, расчёт 1</title>"));
+        }
+        QCOMPARE(reports, QStringList());
     }
 
     void unwritableChartFile()

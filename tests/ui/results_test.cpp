@@ -300,7 +300,9 @@ private Q_SLOTS:
             const QAbstractItemModel& model = *table->view()->model();
             for (int c = 0; c < model.columnCount(); ++c)
                 columns << model.headerData(c, Qt::Horizontal).toString();
-            QCOMPARE(columns.join(' '), QString("Расчёт Реактор y1 y2 y3 y4 y5 y6 GB ALFA WB ALPE t P"));
+            QCOMPARE(columns.join(' '), QString("Расчёт N y10 y50 wg t1 dtr %1 ts Реактор y1 y2 y3 y4 y5 y6 GB WB ALFA "
+                                                "ALPE t P Вид ошибки Сообщение об ошибке")
+                                            .arg(window == "Form1" ? "db" : "d"));
             QCOMPARE(model.rowCount(), 0);
             QCOMPARE(table->saveButton()->text(), QString("Сохранить…"));
         });
@@ -337,37 +339,45 @@ private Q_SLOTS:
                 const QStringList values = paneValues(w, pane);
                 QCOMPARE(values.size(), 48);
                 for (int row = 0; row < 48; ++row)
-                    QCOMPARE(cellText(model, row, pane + 1), values[row]);
+                    QCOMPARE(cellText(model, row, kaskad::formats::columnOfPane(kaskad::Pane(pane))), values[row]);
             }
             for (int row = 0; row < 48; ++row) {
                 QCOMPARE(cellText(model, row, 0), QString::number(row / 24 + 1));
-                QCOMPARE(cellText(model, row, 1), QString::number(row % 24 + 1));
+                QCOMPARE(cellText(model, row, kaskad::formats::kReactorColumn), QString::number(row % 24 + 1));
+                QCOMPARE(cellText(model, row, kaskad::formats::kFirstFieldColumn + 2), fields[2]);
             }
         });
         QCOMPARE(reports, QStringList());
     }
 
-    void resetAndOpeningClearTheTable_data() { addWindowRows(); }
-    void resetAndOpeningClearTheTable()
+    void resetAndClosingKeepTheRuns_data() { addWindowRows(); }
+    // The reset empties panes and fields as ever, and closing hides the
+    // table; the runs stay in the table with their numbers, which go on.
+    void resetAndClosingKeepTheRuns()
     {
         QFETCH(QString, window);
+        const QStringList& example = window == "Form1" ? kGasLiftExample : kBubbleExample;
         ModelForm& w = modelWindow(window);
         whileOpen(window, [&] {
-            calculate(window, window == "Form1" ? kGasLiftExample : kBubbleExample);
+            calculate(window, example);
             ResultsWindow* table = openTable(window);
-            QCOMPARE(table->view()->model()->rowCount(), 3);
             w.findChild<QPushButton*>("Button4")->click();
-            QCOMPARE(table->view()->model()->rowCount(), 0);
-            QVERIFY(w.runs().empty());
-            calculate(window, window == "Form1" ? kGasLiftExample : kBubbleExample);
+            QVERIFY(w.pane(1)->toPlainText().isEmpty());
+            QVERIFY(w.field(1)->text().isEmpty());
             QCOMPARE(table->view()->model()->rowCount(), 3);
+            calculate(window, example);
+            QCOMPARE(table->view()->model()->rowCount(), 6);
+            QCOMPARE(cellText(*table->view()->model(), 5, 0), QString("2"));
         });
         QVERIFY(!w.resultViews().tableWindow()->isVisible());
         whileOpen(window, [&] {
-            QCOMPARE(w.resultViews().tableModel().rowCount(), 0);
+            QVERIFY(w.pane(1)->toPlainText().isEmpty());
+            calculate(window, example);
             ResultsWindow* table = openTable(window);
-            QCOMPARE(table->view()->model()->rowCount(), 0);
-            QCOMPARE(cellText(*table->view()->model(), 0, 0), QString());
+            QCOMPARE(table->view()->model()->rowCount(), 9);
+            QCOMPARE(cellText(*table->view()->model(), 8, 0), QString("3"));
+            QCOMPARE(w.runs().size(), std::size_t(3));
+            QCOMPARE(w.runFields().size(), std::size_t(3));
         });
     }
 
@@ -439,15 +449,24 @@ private Q_SLOTS:
             const QAbstractItemModel& model = *table->view()->model();
             QCOMPARE(model.rowCount(), rows);
             const int last = rows - 1;
-            QCOMPARE(cellText(model, last, 1), lastReactor);
+            QCOMPARE(cellText(model, last, kaskad::formats::kReactorColumn), lastReactor);
+            QCOMPARE(cellText(model, last, kaskad::formats::kErrorMessageColumn), error);
+            // A value outside its physical limits says so before the error.
             for (int column = 0; column < model.columnCount(); ++column) {
-                QCOMPARE(cellText(model, last, column, Qt::ToolTipRole), error);
-                QCOMPARE(model.data(model.index(last, column), Qt::BackgroundRole).value<QColor>(),
-                         kaskad::ui::ResultsTableModel::failingRowColour());
+                const QColor background = model.data(model.index(last, column), Qt::BackgroundRole).value<QColor>();
+                const QString tip = cellText(model, last, column, Qt::ToolTipRole);
+                if (background == kaskad::ui::ResultsTableModel::outsidePhysicsColour())
+                    QVERIFY2(tip.startsWith("Вне физических пределов: ") && tip.endsWith("\n" + error),
+                             qPrintable(tip));
+                else
+                    QCOMPARE(tip, error);
+                QVERIFY(background == kaskad::ui::ResultsTableModel::failingRowColour() ||
+                        background == kaskad::ui::ResultsTableModel::outsidePhysicsColour());
             }
             if (rows > 1) {
-                QCOMPARE(cellText(model, last - 1, 2, Qt::ToolTipRole), QString());
-                QVERIFY(!model.data(model.index(last - 1, 2), Qt::BackgroundRole).isValid());
+                const int y1 = kaskad::formats::columnOfPane(kaskad::paneY1);
+                QCOMPARE(cellText(model, last - 1, y1, Qt::ToolTipRole), QString());
+                QVERIFY(!model.data(model.index(last - 1, y1), Qt::BackgroundRole).isValid());
             }
             QVERIFY2(table->statusLine()->text().endsWith(": " + error), qPrintable(table->statusLine()->text()));
             QCOMPARE(w.runs().size(), std::size_t(1));
@@ -488,6 +507,106 @@ private Q_SLOTS:
         });
     }
 
+    void valuesOutsidePhysics_data()
+    {
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<QString>("marked");
+        QTest::addColumn<QString>("lastTip");
+        // GB and WB go negative from reactor 17, P reaches 0 at reactor 24.
+        QTest::newRow("Form3, 24 reactors")
+            << "Form3"
+            << "17 GB, 17 WB, 18 GB, 18 WB, 19 GB, 19 WB, 20 GB, 20 WB, 21 GB, 21 WB, 22 GB, 22 WB, 23 GB, 23 WB, "
+               "24 GB, 24 WB, 24 P"
+            << "Вне физических пределов: P ≤ 0 — давление не выше нуля";
+        QTest::newRow("Form1, the worked example") << "Form1"
+                                                   << ""
+                                                   << "";
+    }
+    // Coloured with the limit they break as tooltip, their digits unchanged.
+    void valuesOutsidePhysics()
+    {
+        QFETCH(QString, window);
+        QFETCH(QString, marked);
+        QFETCH(QString, lastTip);
+        QStringList fields = window == "Form1" ? kGasLiftExample : kBubbleExample;
+        if (window == "Form3")
+            fields[0] = "24";
+        ModelForm& w = modelWindow(window);
+        whileOpen(window, [&] {
+            calculate(window, fields);
+            const QAbstractItemModel& model = *openTable(window)->view()->model();
+            QStringList found;
+            QString tip;
+            for (int row = 0; row < model.rowCount(); ++row)
+                for (int column = 0; column < model.columnCount(); ++column)
+                    if (model.data(model.index(row, column), Qt::BackgroundRole).value<QColor>() ==
+                        kaskad::ui::ResultsTableModel::outsidePhysicsColour()) {
+                        found << cellText(model, row, kaskad::formats::kReactorColumn) + " " +
+                                     model.headerData(column, Qt::Horizontal).toString();
+                        tip = cellText(model, row, column, Qt::ToolTipRole);
+                        QCOMPARE(cellText(model, row, column),
+                                 paneValues(w, kaskad::formats::paneOfColumn(column))[row]);
+                    }
+            QCOMPARE(found.join(", "), marked);
+            QCOMPARE(tip, lastTip);
+        });
+    }
+
+    void notesOnFieldsTitlesAndHeaders_data()
+    {
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<QString>("control"); // a control's name, or "header N" for a table column
+        QTest::addColumn<QString>("note");
+        QTest::newRow("temperature field") << "Form3"
+                                           << "LabeledEdit5"
+                                           << "Температура в первом реакторе t, К (кельвины).";
+        QTest::newRow("its caption") << "Form3"
+                                     << "LabeledEdit5.EditLabel"
+                                     << "Температура в первом реакторе t, К (кельвины).";
+        QTest::newRow("draught tube, never read")
+            << "Form1"
+            << "LabeledEdit7"
+            << "Диаметр барботажной трубы db. Газлифтовый расчёт это поле не читает: диаметр трубы в модели "
+               "постоянный.";
+        QTest::newRow("residence time, unit left open")
+            << "Form1"
+            << "LabeledEdit8"
+            << "Среднее время пребывания жидкости в одном реакторе ts; единица измерения моделью не задана.";
+        QTest::newRow("pressure title") << "Form3"
+                                        << "Label19"
+                                        << "P — давление в реакторе; единица измерения моделью не задана.";
+        QTest::newRow("y4 title") << "Form1"
+                                  << "Label13"
+                                  << "y4 — концентрация монометилового эфира терефталевой кислоты на выходе реактора, "
+                                     "в тех же единицах, что входные концентрации y10 и y50.";
+        QTest::newRow("temperature column") << "Form3"
+                                            << "header 20"
+                                            << "Температура в реакторе\nt — температура в реакторе, К (кельвины).";
+        QTest::newRow("field column") << "Form3"
+                                      << "header 2"
+                                      << "Концентрация y1 (п-ксилол) в жидкости, входящей в первый "
+                                         "реактор; единица измерения моделью не задана.";
+    }
+    // Tooltips only: the texts on screen stay as they are.
+    void notesOnFieldsTitlesAndHeaders()
+    {
+        QFETCH(QString, window);
+        QFETCH(QString, control);
+        QFETCH(QString, note);
+        ModelForm& w = modelWindow(window);
+        if (control.startsWith("header ")) {
+            whileOpen(window, [&] {
+                const QAbstractItemModel& model = *openTable(window)->view()->model();
+                QCOMPARE(model.headerData(control.section(' ', 1).toInt(), Qt::Horizontal, Qt::ToolTipRole).toString(),
+                         note);
+                for (int column = 0; column < model.columnCount(); ++column)
+                    QVERIFY(!model.headerData(column, Qt::Horizontal, Qt::ToolTipRole).toString().isEmpty());
+            });
+            return;
+        }
+        QCOMPARE(w.findChild<QWidget*>(control)->toolTip(), note);
+    }
+
     void copyAsTabSeparatedText_data()
     {
         QTest::addColumn<QString>("localeName");
@@ -497,26 +616,28 @@ private Q_SLOTS:
         QTest::newRow("nothing selected, with headers")
             << "ru_RU"
             << "" << true
-            << "Расчёт\tРеактор\ty1\ty2\ty3\ty4\ty5\ty6\tGB\tALFA\tWB\tALPE\tt\tP\n"
-               "1\t1\t1,55393481254578\t1,35183024406433\t0,0942349955439568\t0,242103576660156\t"
-               "2,25789642333984\t1,78240370750427\t0,502874255180359\t1931,45593261719\t0,929070830345154\t"
-               "2095,1572265625\t433\t5,75\n"
-               "1\t2\t0,804904460906982\t1,93902194499969\t0,256073623895645\t0,371371030807495\t2,1286289691925\t"
-               "1,13437139987946\t0,479449838399887\t1929,50451660156\t0,439084321260452\t2093,2421875\t435\t5,5\n"
-               "1\t3\t0,416923016309738\t2,17238235473633\t0,410694628953934\t0,468704462051392\t"
-               "2,03129553794861\t0,896009504795074\t0,455258160829544\t1927,56396484375\t0,213013723492622\t"
-               "2091,3359375\t437\t5,25\n";
+            << "Расчёт\tN\ty10\ty50\twg\tt1\tdtr\td\tts\tРеактор\ty1\ty2\ty3\ty4\ty5\ty6\tGB\tWB\tALFA\tALPE\tt\tP\t"
+               "Вид ошибки\tСообщение об ошибке\n"
+               "1\t3\t3\t2,5\t0,05\t433\t2\t3\t3600\t1\t1,55393481254578\t1,35183024406433\t0,0942349955439568\t"
+               "0,242103576660156\t2,25789642333984\t1,78240370750427\t0,502874255180359\t0,929070830345154\t"
+               "1931,45593261719\t2095,1572265625\t433\t5,75\t\t\n"
+               "1\t3\t3\t2,5\t0,05\t433\t2\t3\t3600\t2\t0,804904460906982\t1,93902194499969\t0,256073623895645\t"
+               "0,371371030807495\t2,1286289691925\t1,13437139987946\t0,479449838399887\t0,439084321260452\t"
+               "1929,50451660156\t2093,2421875\t435\t5,5\t\t\n"
+               "1\t3\t3\t2,5\t0,05\t433\t2\t3\t3600\t3\t0,416923016309738\t2,17238235473633\t0,410694628953934\t"
+               "0,468704462051392\t2,03129553794861\t0,896009504795074\t0,455258160829544\t0,213013723492622\t"
+               "1927,56396484375\t2091,3359375\t437\t5,25\t\t\n";
         QTest::newRow("a block") << "C"
-                                 << "1,2-2,3" << false
+                                 << "1,10-2,11" << false
                                  << "0.804904460906982\t1.93902194499969\n0.416923016309738\t2.17238235473633\n";
         QTest::newRow("a block, with headers") << "C"
-                                               << "1,2-2,3" << true
+                                               << "1,10-2,11" << true
                                                << "y1\ty2\n0.804904460906982\t1.93902194499969\n"
                                                   "0.416923016309738\t2.17238235473633\n";
         QTest::newRow("one cell: its value alone") << "C"
-                                                   << "1,2-1,2" << false << "0.804904460906982\n";
+                                                   << "1,10-1,10" << false << "0.804904460906982\n";
         QTest::newRow("two cells apart") << "C"
-                                         << "0,1-0,1 2,13-2,13" << true << "Реактор\tP\n1\t\n\t5.25\n";
+                                         << "0,9-0,9 2,21-2,21" << true << "Реактор\tP\n1\t\n\t5.25\n";
     }
     // Ctrl+C with the focus in the table copies the cells; Ctrl+Shift+C
     // puts the columns' names first.
@@ -555,7 +676,7 @@ private Q_SLOTS:
             ResultsWindow* table = openTable("Form3");
             table->view()->setFocus();
             QTest::keyClick(table->view(), Qt::Key_A, Qt::ControlModifier);
-            QCOMPARE(table->view()->selectionModel()->selectedIndexes().size(), 3 * 14);
+            QCOMPARE(table->view()->selectionModel()->selectedIndexes().size(), 3 * 24);
         });
     }
 
@@ -566,9 +687,10 @@ private Q_SLOTS:
         QTest::addColumn<QString>("saved");
         QTest::addColumn<QByteArray>("start");
         QTest::newRow("CSV typed") << "r.csv" << 0 << "r.csv"
-                                   << QByteArray("Расчёт,reactor,y1,y2,y3,y4,y5,y6,GB,WB,ALFA,ALPE,t,P,error_kind,"
-                                                 "error_message\r\n1,1,1.55393481254578,");
-        QTest::newRow("CSV by type") << "r" << 0 << "r.csv" << QByteArray("Расчёт,reactor,");
+                                   << QByteArray("Расчёт,N,y10,y50,wg,t1,dtr,d,ts,Реактор,y1,y2,y3,y4,y5,y6,GB,WB,ALFA,"
+                                                 "ALPE,t,P,Вид ошибки,Сообщение об ошибке\r\n"
+                                                 "1,3,3,2.5,0.05,433,2,3,3600,1,1.55393481254578,");
+        QTest::newRow("CSV by type") << "r" << 0 << "r.csv" << QByteArray("Расчёт,N,");
         QTest::newRow("XLSX by type") << "r" << 1 << "r.xlsx" << QByteArray("PK\x03\x04");
         QTest::newRow("XLSX typed, CSV shown") << "r.xlsx" << 0 << "r.xlsx" << QByteArray("PK\x03\x04");
     }

@@ -67,7 +67,8 @@ done
 rows=$(($(printf '%s\n' "$copied" | wc -l) - 1))
 [[ $rows -eq 24 ]] || fail "the table copied $rows rows, not 24"
 first=$(printf '%s\n' "$copied" | sed -n 2p)
-[[ "$first" == $'1\t1\t1.55393481254578\t'* ]] || fail "the first row copied is \"$first\""
+[[ "$first" == $'1\t24\t3\t2.5\t0.05\t433\t2\t3\t3600\t1\t1.55393481254578\t'* ]] ||
+  fail "the first row copied is \"$first\""
 echo "results table: 24 rows"
 
 xdotool windowfocus --sync "$form3"
