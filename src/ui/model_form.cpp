@@ -27,7 +27,8 @@ ModelForm::ModelForm(const WindowDescription& layout, const RegionalSettings& se
     views_ = std::make_unique<ResultViews>(*this, runs_, runFields_, settings_, windowTitle());
     actions_ = addModelActions(*this, *client, panes_,
                                {[this] { views_->showTable(); }, [this] { views_->showChart(); },
-                                [this] { saveInputSet(*this); }, [this] { openInputSet(*this); }});
+                                [this] { saveInputSet(*this); }, [this] { openInputSet(*this); },
+                                [this] { views_->saveReport(); }, [this] { views_->printReport(); }});
 }
 
 ModelForm::~ModelForm() = default;

@@ -5,7 +5,9 @@
 #include "ui/chart_window.h"
 #include "ui/results_table_model.h"
 #include "ui/results_window.h"
+#include "ui/run_report.h"
 
+#include <QDateTime>
 #include <QScreen>
 #include <QWindow>
 
@@ -53,6 +55,7 @@ void ResultViews::showTable()
 {
     if (!table_) {
         table_ = std::make_unique<ResultsWindow>(*model_, formCaption_, [this] { showChart(); });
+        table_->addReportActions([this] { saveReport(); }, [this] { printReport(); });
         placeBeside(*table_, QPoint(40, 40));
     }
     showInFront(*table_);
@@ -85,6 +88,29 @@ std::size_t ResultViews::runToDraw() const
         if (const std::optional<std::size_t> selected = table_->selectedRun())
             return *selected;
     return runs_.empty() ? 0 : runs_.size() - 1;
+}
+
+std::size_t ResultViews::runToReport() const
+{
+    if (runs_.empty())
+        throw std::runtime_error("Отчёт составляется по выполненному расчёту: ни одного расчёта ещё нет.");
+    return runToDraw();
+}
+
+void ResultViews::saveReport()
+{
+    const std::size_t run = runToReport();
+    QWidget* parent = table_ && table_->isActiveWindow() ? static_cast<QWidget*>(table_.get()) : &form_;
+    saveRunReport(parent,
+                  {runs_[run], runFields_[run], run + 1, model_->decimalSeparator(), QDateTime::currentDateTime()});
+}
+
+void ResultViews::printReport()
+{
+    const std::size_t run = runToReport();
+    QWidget* parent = table_ && table_->isActiveWindow() ? static_cast<QWidget*>(table_.get()) : &form_;
+    printRunReport(parent,
+                   {runs_[run], runFields_[run], run + 1, model_->decimalSeparator(), QDateTime::currentDateTime()});
 }
 
 void ResultViews::hideWindows()

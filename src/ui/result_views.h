@@ -37,6 +37,11 @@ public:
     // Ctrl+G: draws the run selected in the open table, or the last run.
     // Raises std::runtime_error when there is no reactor to draw.
     void showChart();
+    // Ctrl+P: the report of the run Ctrl+G would draw, as a PDF whose name
+    // the user chooses; Ctrl+Shift+P prints it. Both raise
+    // std::runtime_error when there is no run.
+    void saveReport();
+    void printReport();
     // The model window has closed: its views close with it.
     void hideWindows();
 
@@ -55,6 +60,8 @@ private:
     void drawChart(std::size_t run);
     // The run Ctrl+G draws, from 0.
     std::size_t runToDraw() const;
+    // The run Ctrl+G would draw, for the report.
+    std::size_t runToReport() const;
 
     QWidget& form_;
     const std::vector<RunRecord>& runs_;
