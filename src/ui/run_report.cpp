@@ -202,8 +202,9 @@ void drawTable(ReportPages& pages, const Table& table)
         tableWidth += column.width;
     const auto header = [&] {
         pages.fill(QRectF(0, pages.y, tableWidth, height), kHeaderFill);
-        drawRow(pages, table, height, [&](std::size_t c) { return table.columns[c].title; }, headerFont,
-                [](std::size_t) { return kInk; });
+        drawRow(
+            pages, table, height, [&](std::size_t c) { return table.columns[c].title; }, headerFont,
+            [](std::size_t) { return kInk; });
     };
     pages.ensureRoom(3 * height);
     header();
@@ -307,23 +308,23 @@ void drawCriterion(ReportPages& pages, const RunReport& report)
     const std::span<const CriterionBound> bounds = criterionBounds(report.run.model);
     const CriterionResult result = evaluateCriterion(report.run);
     const bool tested = !result.bounds.empty();
-    drawTable(pages,
-              {{{QStringLiteral("Граница"), 45, Qt::AlignLeft},
-                {QStringLiteral("Значение на выходе"), 55, Qt::AlignRight},
-                {QStringLiteral("Итог"), 40, Qt::AlignLeft}},
-               bounds.size(),
-               [&](std::size_t row, std::size_t column) {
-                   if (column == 0)
-                       return toQString(bounds[row].label);
-                   if (!tested)
-                       return QString();
-                   if (column == 1)
-                       return QString::fromStdString(report.run.reactors.back().text(bounds[row].pane, report.separator));
-                   return result.bounds[row] ? QStringLiteral("выполнена") : QStringLiteral("нарушена");
-               },
-               [&](std::size_t row, std::size_t column) {
-                   return column == 2 && tested ? (result.bounds[row] ? kMet : kMissed) : kInk;
-               }});
+    drawTable(pages, {{{QStringLiteral("Граница"), 45, Qt::AlignLeft},
+                       {QStringLiteral("Значение на выходе"), 55, Qt::AlignRight},
+                       {QStringLiteral("Итог"), 40, Qt::AlignLeft}},
+                      bounds.size(),
+                      [&](std::size_t row, std::size_t column) {
+                          if (column == 0)
+                              return toQString(bounds[row].label);
+                          if (!tested)
+                              return QString();
+                          if (column == 1)
+                              return QString::fromStdString(
+                                  report.run.reactors.back().text(bounds[row].pane, report.separator));
+                          return result.bounds[row] ? QStringLiteral("выполнена") : QStringLiteral("нарушена");
+                      },
+                      [&](std::size_t row, std::size_t column) {
+                          return column == 2 && tested ? (result.bounds[row] ? kMet : kMissed) : kInk;
+                      }});
     drawVerdict(pages, report, result);
     pages.y += 3;
 }
@@ -437,7 +438,8 @@ QByteArray runReportPdf(const RunReport& report)
 void saveRunReport(QWidget* parent, const RunReport& report)
 {
     const std::optional<ChosenFile> chosen =
-        chooseFile(parent, {true, QStringLiteral("Сохранить отчёт"),
+        chooseFile(parent, {true,
+                            QStringLiteral("Сохранить отчёт"),
                             {{QStringLiteral("Документ PDF (*.pdf)"), QStringLiteral("pdf")}},
                             QStringLiteral("отчёт-расчёт-%1").arg(report.number)});
     if (!chosen)

@@ -79,9 +79,9 @@ private Q_SLOTS:
         QTest::newRow("bubble column, criterion met")
             << "Form3" << QLocale::c() << QStringList{"10", "2.6", "3.39", "0.4", "433", "2", "3", "305"}
             << "Критерий выполнен, запас";
-        QTest::newRow("gas-lift, decimal comma") << "Form1" << QLocale(QLocale::Russian, QLocale::Russia)
-                                                 << QStringList{"3", "3", "2", "0,05", "450", "2", "", "3600"}
-                                                 << "Критерий не выполнен, запас";
+        QTest::newRow("gas-lift, decimal comma")
+            << "Form1" << QLocale(QLocale::Russian, QLocale::Russia)
+            << QStringList{"3", "3", "2", "0,05", "450", "2", "", "3600"} << "Критерий не выполнен, запас";
     }
     // Every value the panes show, each field text, the criterion's verdict
     // and margin and the version are words of the report's text.
