@@ -25,6 +25,7 @@ const ActionRow kActionRows[kModelActionCount] = {
     {"Открыть исходные данные…", QKeySequence(Qt::CTRL | Qt::Key_O)},
     {"Отчёт…", QKeySequence(Qt::CTRL | Qt::Key_P)},
     {"Печать…", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P)},
+    {"Подбор параметров…", QKeySequence(Qt::CTRL | Qt::Key_D)},
 };
 
 // A menu that lives while it is shown: its actions may close the window

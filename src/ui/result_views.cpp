@@ -113,6 +113,13 @@ void ResultViews::printReport()
                    {runs_[run], runFields_[run], run + 1, model_->decimalSeparator(), QDateTime::currentDateTime()});
 }
 
+void ResultViews::present(QWidget& window, std::optional<QPoint> offset)
+{
+    if (offset)
+        placeBeside(window, *offset);
+    showInFront(window);
+}
+
 void ResultViews::hideWindows()
 {
     if (table_)

@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QWidget;
@@ -42,6 +43,9 @@ public:
     // std::runtime_error when there is no run.
     void saveReport();
     void printReport();
+    // Shows another window of the model window's in front, placed beside it
+    // at `offset` when one is given.
+    void present(QWidget& window, std::optional<QPoint> offset);
     // The model window has closed: its views close with it.
     void hideWindows();
 

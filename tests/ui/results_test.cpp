@@ -203,7 +203,8 @@ private Q_SLOTS:
                                                                 {"Сохранить исходные данные…", "Ctrl+S"},
                                                                 {"Открыть исходные данные…", "Ctrl+O"},
                                                                 {"Отчёт…", "Ctrl+P"},
-                                                                {"Печать…", "Ctrl+Shift+P"}};
+                                                                {"Печать…", "Ctrl+Shift+P"},
+                                                                {"Подбор параметров…", "Ctrl+D"}};
         for (ModelForm* w : {static_cast<ModelForm*>(&program->Form1()), static_cast<ModelForm*>(&program->Form3())})
             for (int a = 0; a < int(kaskad::ui::kModelActionCount); ++a) {
                 QAction* action = w->action(ModelAction(a));
