@@ -54,9 +54,12 @@ public:
         QStringList cells;
     };
 
-    void show(QStringList headers, std::vector<Row> rows, std::optional<int> highlighted, int best)
+    // Columns from `textColumns` on hold words, aligned left; the others
+    // numbers, aligned right.
+    void show(QStringList headers, std::vector<Row> rows, std::optional<int> highlighted, int best, int textColumns)
     {
         beginResetModel();
+        textColumns_ = textColumns;
         headers_ = std::move(headers);
         rows_ = std::move(rows);
         highlighted_ = highlighted;
@@ -78,7 +81,8 @@ public:
         case Qt::DisplayRole:
             return row(index.row()).cells.value(index.column());
         case Qt::TextAlignmentRole:
-            return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
+            return QVariant::fromValue((index.column() >= textColumns_ ? Qt::AlignLeft : Qt::AlignRight) |
+                                       Qt::AlignVCenter);
         case Qt::BackgroundRole:
             return marked ? QVariant(QColor(0xd4, 0xee, 0xd4)) : QVariant();
         case Qt::FontRole: {
@@ -87,8 +91,7 @@ public:
             return font;
         }
         case Qt::ToolTipRole:
-            return marked ? QStringLiteral("Наименьшее число реакторов, при котором выполняется критерий")
-                          : QVariant();
+            return marked ? QStringLiteral("Наименьшее число реакторов, при котором выполняется критерий") : QVariant();
         default:
             return {};
         }
@@ -105,6 +108,7 @@ private:
     std::vector<Row> rows_;
     std::optional<int> highlighted_;
     int best_ = -1;
+    int textColumns_ = 0;
 };
 
 namespace {
@@ -133,6 +137,7 @@ struct AnswersShown {
     std::vector<DesignResultsModel::Row> rows;
     std::optional<int> highlighted;
     int best = -1;
+    int textColumns = 0;
     QString status;
 };
 
@@ -157,12 +162,13 @@ AnswersShown optimizerAnswers(const study::DesignProblem& problem, const study::
         const bool computed = answer.assessment.computed;
         row.cells << (computed ? numberText(double(study::objectiveValue(problem, answer.assessment)), separator)
                                : QStringLiteral("расчёт не удался"))
-                  << (!computed                              ? QStringLiteral("—")
+                  << (!computed                          ? QStringLiteral("—")
                       : answer.assessment.meetsCriterion ? QStringLiteral("выполнен")
                                                          : QStringLiteral("не выполнен"))
                   << (answer.limiting.empty() ? QStringLiteral("—") : toQString(answer.limiting));
         shown.rows.push_back(std::move(row));
     }
+    shown.textColumns = int(shown.headers.size()) - 2;
     if (result.smallestMeeting)
         shown.highlighted = int(*result.smallestMeeting);
     shown.best = int(result.best);
@@ -192,12 +198,13 @@ AnswersShown solverAnswers(const study::Target& target, const study::SolveResult
                               {QString::fromStdString(formats::withSeparator(point.fieldText, '.', separator)),
                                numberText(point.value, separator)}});
     shown.headers << QStringLiteral("значение поля") << toQString(quantityName(target.pane));
+    shown.textColumns = 2;
     shown.status = QStringLiteral("Расчётов модели: %1%2. ")
                        .arg(result.evaluations)
                        .arg(result.stopped ? QStringLiteral(", поиск остановлен") : QString());
     shown.status += !result.roots.empty() ? QStringLiteral("Корней: %1.").arg(result.roots.size())
-                    : result.closest      ? QStringLiteral("Корней нет; показана ближайшая точка просмотра.")
-                                          : QStringLiteral("Корней нет: ни один расчёт не удался.");
+                    : result.closest ? QStringLiteral("Корней нет; показана ближайшая точка просмотра.")
+                                     : QStringLiteral("Корней нет: ни один расчёт не удался.");
     return shown;
 }
 
@@ -205,7 +212,9 @@ AnswersShown solverAnswers(const study::Target& target, const study::SolveResult
 
 DesignDialog::DesignDialog(ModelKind model, DecimalSeparator separator, const QString& modelCaption,
                            std::function<void(const FieldTexts&)> fill)
-    : model_(model), separator_(separator), putIntoFields_(std::move(fill)),
+    : model_(model),
+      separator_(separator),
+      putIntoFields_(std::move(fill)),
       results_(std::make_unique<DesignResultsModel>())
 {
     setObjectName(QStringLiteral("DesignDialog"));
@@ -216,6 +225,8 @@ DesignDialog::DesignDialog(ModelKind model, DecimalSeparator separator, const QS
     answers_->setSelectionBehavior(QAbstractItemView::SelectRows);
     answers_->setSelectionMode(QAbstractItemView::SingleSelection);
     answers_->verticalHeader()->hide();
+    answers_->verticalHeader()->setDefaultSectionSize(answers_->fontMetrics().height() + 8);
+    answers_->horizontalHeader()->setStretchLastSection(true);
     answers_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     status_ = new QLabel;
     status_->setObjectName(QStringLiteral("DesignStatus"));
@@ -392,8 +403,8 @@ void DesignDialog::startOptimizer()
         if (!line.trimmed().isEmpty())
             bounds.push_back(study::parseQuantityBound(
                 line.trimmed().replace(toQString(separator_.text()), QStringLiteral(".")).toStdString()));
-    auto problem = std::make_shared<const study::DesignProblem>(study::DesignProblem{
-        std::move(space), std::move(objective), meetCriterion_->isChecked(), std::move(bounds)});
+    auto problem = std::make_shared<const study::DesignProblem>(
+        study::DesignProblem{std::move(space), std::move(objective), meetCriterion_->isChecked(), std::move(bounds)});
     study::OptimizeSettings settings;
     settings.digits = digits_->value();
     settings.maxEvaluations = std::size_t(maxEvaluations_->value());
@@ -437,7 +448,7 @@ void DesignDialog::runOffThread(std::function<DesignOutcome()> search)
 {
     stopRequested_ = false;
     done_ = 0;
-    results_->show({}, {}, std::nullopt, -1);
+    results_->show({}, {}, std::nullopt, -1, 0);
     status_->setText(QStringLiteral("Идёт подбор…"));
     showRunning(true);
     worker_ = std::thread([this, search = std::move(search)] {
@@ -463,7 +474,7 @@ void DesignDialog::finished(DesignOutcome outcome)
     }
     AnswersShown shown = outcome.optimized ? optimizerAnswers(*outcome.problem, *outcome.optimized, separator_)
                                            : solverAnswers(*outcome.target, *outcome.solved, separator_);
-    results_->show(std::move(shown.headers), std::move(shown.rows), shown.highlighted, shown.best);
+    results_->show(std::move(shown.headers), std::move(shown.rows), shown.highlighted, shown.best, shown.textColumns);
     status_->setText(shown.status);
     updateControls();
 }

@@ -86,14 +86,20 @@ private Q_SLOTS:
             QCOMPARE(fixture.reports, QStringList());
             const QAbstractItemModel& answers = *design.answers()->model();
             const QList<QStringList> expected =
-                cliRows({"optimize", "bubble", "--N", "10:12", "--y10", "2.6:3.6", "--y50", "2.7:3.5", "--wg",
-                         "0.05:0.4", "--t", "433", "--dtr", "2", "--d", "3", "--ts", "300:1800", "--max-evals", "300",
-                         "--format", "csv"});
+                cliRows({"optimize", "bubble",   "--N",         "10:12", "--y10",    "2.6:3.6", "--y50", "2.7:3.5",
+                         "--wg",     "0.05:0.4", "--t",         "433",   "--dtr",    "2",       "--d",   "3",
+                         "--ts",     "300:1800", "--max-evals", "300",   "--format", "csv"});
             QCOMPARE(answers.rowCount(), expected.size());
             for (int row = 0; row < answers.rowCount(); ++row) {
                 const QStringList& cli = expected[row];
-                const QStringList shown{cli[0], typed(cli[1]), typed(cli[2]), typed(cli[3]), typed(cli[7]), typed(cli[8]),
-                                        cli[10] == "true" ? "выполнен" : "не выполнен", cli[12]};
+                const QStringList shown{cli[0],
+                                        typed(cli[1]),
+                                        typed(cli[2]),
+                                        typed(cli[3]),
+                                        typed(cli[7]),
+                                        typed(cli[8]),
+                                        cli[10] == "true" ? "выполнен" : "не выполнен",
+                                        cli[12]};
                 for (int column = 0; column < shown.size(); ++column)
                     QCOMPARE(cell(answers, row, column), shown[column]);
             }
@@ -104,8 +110,8 @@ private Q_SLOTS:
             design.fillButton()->click();
             kaskad::ui::ModelForm& form = fixture.modelWindow("Form3");
             for (int n = 1; n <= 8; ++n)
-                QCOMPARE(form.field(n)->text(), typed(QStringList{"11", "2.6", "3.39", "0.3643", "433", "2", "3",
-                                                                  "300"}[n - 1]));
+                QCOMPARE(form.field(n)->text(),
+                         typed(QStringList{"11", "2.6", "3.39", "0.3643", "433", "2", "3", "300"}[n - 1]));
             QCOMPARE(form.runs().size(), std::size_t(0));
         });
     }
@@ -122,8 +128,9 @@ private Q_SLOTS:
             design.calculate();
             QTRY_VERIFY_WITH_TIMEOUT(!design.running(), 60000);
             const QList<QStringList> expected =
-                cliRows({"solve", "bubble", "--N", "3", "--y10", "3", "--y50", "2.5", "--wg", "0.05", "--t", "433",
-                         "--dtr", "2", "--d", "3", "--ts", "3000:8000", "--target", "y2=2.21", "--format", "csv"});
+                cliRows({"solve", "bubble",    "--N",      "3",       "--y10",    "3",  "--y50", "2.5",
+                         "--wg",  "0.05",      "--t",      "433",     "--dtr",    "2",  "--d",   "3",
+                         "--ts",  "3000:8000", "--target", "y2=2.21", "--format", "csv"});
             const QAbstractItemModel& answers = *design.answers()->model();
             QCOMPARE(answers.rowCount(), 2);
             for (int row = 0; row < 2; ++row) {
@@ -140,8 +147,8 @@ private Q_SLOTS:
     {
         fixture.start();
         fixture.whileOpen("Form3", [&] {
-            DesignDialog& design = openDesign({"1", "2.6", "2.7", "0.05", "420", "1", "3", "300"}, {1, 2, 3, 4, 5, 6, 8},
-                                              {"40", "3.6", "3.5", "0.4", "450", "3", "1800"});
+            DesignDialog& design = openDesign({"1", "2.6", "2.7", "0.05", "420", "1", "3", "300"},
+                                              {1, 2, 3, 4, 5, 6, 8}, {"40", "3.6", "3.5", "0.4", "450", "3", "1800"});
             design.maxEvaluations()->setValue(10'000'000);
             design.calculate();
             QVERIFY(design.running());
