@@ -315,6 +315,7 @@ QWidget* DesignDialog::buildGoal()
     bounds_ = new QPlainTextEdit;
     bounds_->setObjectName(QStringLiteral("DesignBounds"));
     bounds_->setPlaceholderText(QStringLiteral("y1<=0.02 — на выходе\nall:GB>=0 — в каждом реакторе"));
+    bounds_->setTabChangesFocus(true);
     bounds_->setMaximumHeight(bounds_->fontMetrics().lineSpacing() * 5);
     bounds_->setToolTip(QStringLiteral("Границы величин, по одной в строке: Q>=V, Q>V, Q<=V или Q<V; "
                                        "с приставкой all: — в каждом реакторе"));
