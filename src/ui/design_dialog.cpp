@@ -224,6 +224,7 @@ DesignDialog::DesignDialog(ModelKind model, DecimalSeparator separator, const QS
     answers_->setModel(results_.get());
     answers_->setSelectionBehavior(QAbstractItemView::SelectRows);
     answers_->setSelectionMode(QAbstractItemView::SingleSelection);
+    answers_->setTabKeyNavigation(false);
     answers_->verticalHeader()->hide();
     answers_->verticalHeader()->setDefaultSectionSize(answers_->fontMetrics().height() + 8);
     answers_->horizontalHeader()->setStretchLastSection(true);
@@ -241,6 +242,7 @@ DesignDialog::DesignDialog(ModelKind model, DecimalSeparator separator, const QS
     layout->addWidget(buildButtons());
     layout->addWidget(answers_, 1);
     layout->addWidget(status_);
+    setTabOrder(answers_, fill_);
 
     progressTimer_ = new QTimer(this);
     progressTimer_->setInterval(100);
@@ -310,6 +312,10 @@ QWidget* DesignDialog::buildGoal()
             quantity_->addItem(toQString(field.name));
     target_ = new QLineEdit;
     target_->setObjectName(QStringLiteral("DesignTarget"));
+    reactor_ = new QSpinBox;
+    reactor_->setObjectName(QStringLiteral("DesignReactor"));
+    reactor_->setRange(0, 100'000);
+    reactor_->setSpecialValueText(QStringLiteral("последний"));
     meetCriterion_ = new QCheckBox(QStringLiteral("выход выполняет критерий оптимальности"));
     meetCriterion_->setObjectName(QStringLiteral("DesignMeetCriterion"));
     bounds_ = new QPlainTextEdit;
@@ -330,6 +336,7 @@ QWidget* DesignDialog::buildGoal()
     form->addRow(QStringLiteral("Цель"), goal_);
     form->addRow(QStringLiteral("Величина"), quantity_);
     form->addRow(QStringLiteral("Заданное значение"), target_);
+    form->addRow(QStringLiteral("в реакторе"), reactor_);
     form->addRow(meetCriterion_);
     form->addRow(QStringLiteral("Границы"), bounds_);
     form->addRow(QStringLiteral("Значащих цифр в ответе"), digits_);
@@ -432,6 +439,8 @@ void DesignDialog::startSolver()
         study::Target::parse(quantity_->currentText().toStdString() + '=' +
                              formats::withSeparator(target_->text().trimmed().toStdString(), separator_, '.')));
     study::SolveSettings settings;
+    if (reactor_->value() > 0)
+        settings.reactor = reactor_->value();
     settings.stopRequested = [this] { return stopRequested_.load(); };
     settings.progress = [this](std::size_t done) { done_ = done; };
     progress_->setRange(0, int(settings.scanIntervals) + 1);
@@ -475,8 +484,14 @@ void DesignDialog::finished(DesignOutcome outcome)
     }
     AnswersShown shown = outcome.optimized ? optimizerAnswers(*outcome.problem, *outcome.optimized, separator_)
                                            : solverAnswers(*outcome.target, *outcome.solved, separator_);
+    const int best = std::max(shown.best, 0);
     results_->show(std::move(shown.headers), std::move(shown.rows), shown.highlighted, shown.best, shown.textColumns);
     status_->setText(shown.status);
+    // The best answer comes selected, ready for "Подставить в поля".
+    if (results_->rowCount() > 0) {
+        answers_->selectRow(best);
+        answers_->setFocus(Qt::OtherFocusReason);
+    }
     updateControls();
 }
 
@@ -505,6 +520,7 @@ void DesignDialog::updateProgress() { progress_->setValue(int(std::min<std::size
 void DesignDialog::updateControls()
 {
     target_->setEnabled(goal_->currentIndex() == targetValue);
+    reactor_->setEnabled(goal_->currentIndex() == targetValue);
     quantity_->setEnabled(goal_->currentIndex() != largestMargin);
     fill_->setEnabled(!running() && answers_->selectionModel()->hasSelection());
 }

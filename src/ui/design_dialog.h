@@ -57,6 +57,7 @@ public:
     QComboBox* goal() const { return goal_; }
     QComboBox* quantity() const { return quantity_; }
     QLineEdit* target() const { return target_; }
+    QSpinBox* reactor() const { return reactor_; }
     QCheckBox* meetCriterion() const { return meetCriterion_; }
     QPlainTextEdit* bounds() const { return bounds_; }
     QSpinBox* digits() const { return digits_; }
@@ -94,6 +95,7 @@ private:
     QComboBox* goal_ = nullptr;
     QComboBox* quantity_ = nullptr;
     QLineEdit* target_ = nullptr;
+    QSpinBox* reactor_ = nullptr;
     QCheckBox* meetCriterion_ = nullptr;
     QPlainTextEdit* bounds_ = nullptr;
     QSpinBox* digits_ = nullptr;

@@ -116,24 +116,43 @@ private Q_SLOTS:
         });
     }
 
+    void solvesAsTheCommandLine_data()
+    {
+        QTest::addColumn<int>("reactor");
+        QTest::addColumn<QString>("target");
+        QTest::newRow("the outlet") << 0 << "2.21";
+        QTest::newRow("reactor 2") << 2 << "1.9";
+    }
     // The solver's roots as kaskad-cli solve prints them.
     void solvesAsTheCommandLine()
     {
+        QFETCH(int, reactor);
+        QFETCH(QString, target);
         fixture.start();
         fixture.whileOpen("Form3", [&] {
             DesignDialog& design = openDesign({"3", "3", "2.5", "0.05", "433", "2", "3", "3000"}, {8}, {"8000"});
             design.goal()->setCurrentIndex(DesignDialog::targetValue);
             design.quantity()->setCurrentText("y2");
-            design.target()->setText("2.21");
+            design.target()->setText(target);
+            design.reactor()->setValue(reactor);
             design.calculate();
             QTRY_VERIFY_WITH_TIMEOUT(!design.running(), 60000);
-            const QList<QStringList> expected =
-                cliRows({"solve", "bubble",    "--N",      "3",       "--y10",    "3",  "--y50", "2.5",
-                         "--wg",  "0.05",      "--t",      "433",     "--dtr",    "2",  "--d",   "3",
-                         "--ts",  "3000:8000", "--target", "y2=2.21", "--format", "csv"});
+            const QList<QStringList> expected = cliRows({"solve",     "bubble",
+                                                         "--N",       "3",
+                                                         "--y10",     "3",
+                                                         "--y50",     "2.5",
+                                                         "--wg",      "0.05",
+                                                         "--t",       "433",
+                                                         "--dtr",     "2",
+                                                         "--d",       "3",
+                                                         "--ts",      "3000:8000",
+                                                         "--target",  "y2=" + target,
+                                                         "--reactor", QString::number(reactor == 0 ? 3 : reactor),
+                                                         "--format",  "csv"});
             const QAbstractItemModel& answers = *design.answers()->model();
-            QCOMPARE(answers.rowCount(), 2);
-            for (int row = 0; row < 2; ++row) {
+            QVERIFY(!expected.isEmpty());
+            QCOMPARE(answers.rowCount(), int(expected.size()));
+            for (int row = 0; row < answers.rowCount(); ++row) {
                 QCOMPARE(cell(answers, row, 0), expected[row][7]);
                 QCOMPARE(cell(answers, row, 1), expected[row][8]);
             }
@@ -142,7 +161,8 @@ private Q_SLOTS:
     }
 
     // "Остановить" ends a long search early with the best found so far, and
-    // the window can calculate again.
+    // the window can calculate again; closing the window stops it too, and
+    // Escape closes it.
     void stopEndsASearchEarly()
     {
         fixture.start();
@@ -158,6 +178,14 @@ private Q_SLOTS:
             QVERIFY2(design.status()->text().contains("подбор остановлен"), qPrintable(design.status()->text()));
             QCOMPARE(design.answers()->model()->rowCount(), 40);
             QVERIFY(design.calculateButton()->isEnabled());
+            design.calculate();
+            design.close();
+            QTRY_VERIFY_WITH_TIMEOUT(!design.running(), 60000);
+            QVERIFY(design.status()->text().contains("подбор остановлен"));
+            fixture.modelWindow("Form3").showDesign();
+            QVERIFY(QTest::qWaitForWindowExposed(&design));
+            QTest::keyClick(&design, Qt::Key_Escape);
+            QVERIFY(!design.isVisible());
         });
         QCOMPARE(fixture.reports, QStringList());
     }

@@ -71,12 +71,9 @@ tick 1800
 xdotool key Tab Tab Tab Tab Tab space
 sleep 3
 
-# The second answer's row, then "Подставить в поля" at the right end of the
-# buttons' row, by their places in the window: the boxes above them keep
-# their height whatever the window's.
-eval "$(xdotool getwindowgeometry --shell "$design")"
-xdotool mousemove --window "$design" 60 376 click 1
-xdotool mousemove --window "$design" $((WIDTH - 170)) 308 click 1
+# The best answer (N 10) comes selected in the table, which has the focus:
+# the next row, then "Подставить в поля", the table's next control.
+xdotool key Down Tab space
 sleep 0.5
 [[ -n "$screenshot" ]] && import -window root "$screenshot"
 
