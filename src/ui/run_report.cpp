@@ -47,6 +47,9 @@ QFont reportFont(double points, bool bold = false)
     QFont font(QStringLiteral("DejaVu Sans"));
     font.setPointSizeF(points);
     font.setBold(bold);
+    // No ligatures: "fl" stays two letters for whoever searches or copies the
+    // report's text.
+    font.setStyleStrategy(QFont::PreferNoShaping);
     return font;
 }
 

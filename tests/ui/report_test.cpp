@@ -82,6 +82,10 @@ private Q_SLOTS:
         QTest::newRow("gas-lift, decimal comma")
             << "Form1" << QLocale(QLocale::Russian, QLocale::Russia)
             << QStringList{"3", "3", "2", "0,05", "450", "2", "", "3600"} << "Критерий не выполнен, запас";
+        QTest::newRow("bubble column, failed run")
+            << "Form3" << QLocale::c() << QStringList{"30", "3", "2.5", "0.05", "433", "2", "3", "3600"}
+            << "Выход каскада не рассчитан: критерий не проверяется. Расчёт прерван на реакторе 25: Invalid "
+               "floating point operation.";
     }
     // Every value the panes show, each field text, the criterion's verdict
     // and margin and the version are words of the report's text.
@@ -113,8 +117,9 @@ private Q_SLOTS:
         if (const std::optional<double> value = kaskad::evaluateCriterion(run).margin)
             kaskad::appendNumberText(margin, *value, fixture.modelWindow(window).decimalSeparator());
         QCOMPARE(fixture.reports.size(), run.error ? 1 : 0);
-        QVERIFY2(words.join(' ').contains(verdict + (margin.empty() ? "" : " " + QString::fromStdString(margin))),
-                 qPrintable(words.join(' ')));
+        const QString text = words.join(' ');
+        QVERIFY2(text.contains(verdict + (margin.empty() ? "" : " " + QString::fromStdString(margin))),
+                 qPrintable(text.section("y5<=2.33", 1).left(160)));
         QVERIFY(words.join(' ').contains("Kaskad " KASKAD_VERSION));
     }
 
