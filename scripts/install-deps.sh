@@ -8,7 +8,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libcli11-dev nlohmann-json3-dev libxlsxwriter-dev libnlopt-cxx-dev libboost-math-dev
   qt6-base-dev qt6-charts-dev qt6-svg-dev qt6-qpa-plugins libgl-dev libqt6opengl6-dev libxcb1-dev qt6-translations-l10n
-  xvfb xauth xdotool x11-utils openbox xclip imagemagick
+  xvfb xauth xdotool x11-utils openbox xclip imagemagick poppler-utils
   python3-openpyxl python3-xarray python3-tqdm
   fonts-dejavu-core fonts-liberation2
   help2man man-db groff-base bash-completion appstream lintian

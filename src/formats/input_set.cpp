@@ -132,22 +132,20 @@ std::optional<DecimalSeparator> savedSeparator(const Json& set)
     throw FileProblem("неверный десятичный разделитель: " + saved->dump());
 }
 
-// A number's text with the window's separator in place of the set's; any
-// other text as it stands.
-std::string withSeparator(const std::string& text, DecimalSeparator saved, DecimalSeparator window)
+} // namespace
+
+std::string withSeparator(const std::string& text, DecimalSeparator from, DecimalSeparator to)
 {
     try {
-        static_cast<void>(TextToNumber(text, saved));
+        static_cast<void>(TextToNumber(text, from));
     } catch (const Exception&) {
         return text;
     }
     std::string converted = text;
-    if (const std::size_t at = converted.find(saved.text()); at != std::string::npos)
-        converted.replace(at, saved.text().size(), window.text());
+    if (const std::size_t at = converted.find(from.text()); at != std::string::npos)
+        converted.replace(at, from.text().size(), to.text());
     return converted;
 }
-
-} // namespace
 
 std::string inputSetJson(ModelKind model, const FieldTexts& fields, DecimalSeparator separator)
 {

@@ -142,6 +142,12 @@ SolveResult solve(const DesignSpace& space, const Target& target, const SolveSet
     long double previousF = 0;
     const SolvedPoint* closest = nullptr;
     for (std::size_t i = 0; i <= settings.scanIntervals; ++i) {
+        if (settings.stopRequested && settings.stopRequested()) {
+            result.stopped = true;
+            break;
+        }
+        if (settings.progress)
+            settings.progress(i);
         const long double x = i == settings.scanIntervals
                                   ? field.to
                                   : field.from + (field.to - field.from) * static_cast<long double>(i) /

@@ -23,6 +23,9 @@ const ActionRow kActionRows[kModelActionCount] = {
     {"Профиль каскада", QKeySequence(Qt::CTRL | Qt::Key_G)},
     {"Сохранить исходные данные…", QKeySequence(Qt::CTRL | Qt::Key_S)},
     {"Открыть исходные данные…", QKeySequence(Qt::CTRL | Qt::Key_O)},
+    {"Отчёт…", QKeySequence(Qt::CTRL | Qt::Key_P)},
+    {"Печать…", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P)},
+    {"Подбор параметров…", QKeySequence(Qt::CTRL | Qt::Key_D)},
 };
 
 // A menu that lives while it is shown: its actions may close the window
@@ -33,8 +36,8 @@ void showMenu(std::unique_ptr<QMenu> menu, const QPoint& globalPosition)
     menu.release()->popup(globalPosition);
 }
 
-// The pane's own menu (undo, cut, copy, paste, select all…) and the four
-// actions after a separator. The pane's own menu is asked of the pane, so a
+// The pane's own menu (undo, cut, copy, paste, select all…) and the model
+// window's actions after a separator. The pane's own menu is asked of the pane, so a
 // pane that changes its edit actions keeps them here.
 void offerInPaneMenu(QPlainTextEdit& pane, const ModelActions& actions)
 {

@@ -1,4 +1,4 @@
-// The four actions a model window offers without a control of its own:
+// The actions a model window offers without a control of its own:
 // keyboard shortcuts that work whichever control has the focus, the context
 // menu of every pane and a context menu on the window's background.
 #pragma once
@@ -15,8 +15,8 @@ class QWidget;
 
 namespace kaskad::ui {
 
-enum class ModelAction { resultsTable, profileChart, saveInputSet, openInputSet };
-inline constexpr std::size_t kModelActionCount = 4;
+enum class ModelAction { resultsTable, profileChart, saveInputSet, openInputSet, report, printReport, design };
+inline constexpr std::size_t kModelActionCount = 7;
 
 // What each action runs, in ModelAction order; each runs inside the guard.
 using ModelActionHandlers = std::array<std::function<void()>, kModelActionCount>;
@@ -24,8 +24,10 @@ using ModelActions = std::array<QAction*, kModelActionCount>;
 
 // Makes the actions, owned by `window`: Ctrl+T "Таблица результатов",
 // Ctrl+G "Профиль каскада", Ctrl+S "Сохранить исходные данные…", Ctrl+O
-// "Открыть исходные данные…". Each pane's menu shows its own edit actions,
-// a separator and the four; the menu of `background` shows the four.
+// "Открыть исходные данные…", Ctrl+P "Отчёт…", Ctrl+Shift+P "Печать…",
+// Ctrl+D "Подбор параметров…". Each
+// pane's menu shows its own edit actions, a separator and these; the menu of
+// `background` shows these.
 ModelActions addModelActions(QWidget& window, QWidget& background, std::span<QPlainTextEdit* const> panes,
                              const ModelActionHandlers& handlers);
 

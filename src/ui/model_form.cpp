@@ -1,6 +1,7 @@
 // Modal model window behaviour shared by the gas-lift and bubble-column windows.
 #include "ui/model_form.h"
 
+#include "ui/design_dialog.h"
 #include "ui/error_report.h"
 #include "ui/input_set_files.h"
 #include "ui/pane_text.h"
@@ -29,7 +30,9 @@ ModelForm::ModelForm(const WindowDescription& layout, const RegionalSettings& se
     views_ = std::make_unique<ResultViews>(*this, model_, runs_, runFields_, settings_, windowTitle());
     actions_ = addModelActions(*this, *client, panes_,
                                {[this] { views_->showTable(); }, [this] { views_->showChart(); },
-                                [this] { saveInputSet(*this); }, [this] { openInputSet(*this); }});
+                                [this] { saveInputSet(*this); }, [this] { openInputSet(*this); },
+                                [this] { views_->saveReport(); }, [this] { views_->printReport(); },
+                                [this] { showDesign(); }});
 }
 
 ModelForm::~ModelForm() = default;
@@ -55,6 +58,22 @@ int ModelForm::ShowModal()
     loop.exec(QEventLoop::DialogExec);
     modalLoop_ = nullptr;
     return kModalResultCancel;
+}
+
+void ModelForm::showDesign()
+{
+    const bool first = !design_;
+    if (first)
+        design_ =
+            std::make_unique<DesignDialog>(model_, decimalSeparator(), windowTitle(), [this](const FieldTexts& texts) {
+                for (int n = 1; n <= kFieldCount; ++n)
+                    field(n)->setText(QString::fromStdString(texts[Field(n)]));
+            });
+    FieldTexts texts;
+    for (int n = 1; n <= kFieldCount; ++n)
+        texts[Field(n)] = fieldText(n);
+    design_->takeFieldTexts(texts);
+    views_->present(*design_, first ? std::optional(QPoint(120, 60)) : std::nullopt);
 }
 
 void ModelForm::calculateOnReturn(QAbstractButton* button)
@@ -129,6 +148,8 @@ void ModelForm::hideEvent(QHideEvent* event)
         if (event->spontaneous())
             return;
         views_->hideWindows();
+        if (design_)
+            design_->close();
         if (modalLoop_) {
             focusAtClosing_ = focusWidget();
             modalLoop_->exit(kModalResultCancel);

@@ -25,6 +25,7 @@ class QPlainTextEdit;
 
 namespace kaskad::ui {
 
+class DesignDialog;
 class RegionalSettings;
 class ResultViews;
 
@@ -61,6 +62,10 @@ public:
     // The results table and profile chart windows of these runs.
     ResultViews& resultViews() { return *views_; }
     QAction* action(ModelAction which) const { return actions_[std::size_t(which)]; }
+    // Ctrl+D: the design window on this window's fields, made at the first
+    // call; its answers come back into the fields.
+    void showDesign();
+    DesignDialog* designDialog() const { return design_.get(); }
 
     // The separator for a run that starts now, and of the fields' texts.
     DecimalSeparator decimalSeparator() const;
@@ -91,6 +96,7 @@ private:
     // Records the run under way, if any.
     RunRecorder* recorder_ = nullptr;
     std::unique_ptr<ResultViews> views_;
+    std::unique_ptr<DesignDialog> design_;
     ModelActions actions_{};
 };
 

@@ -4,7 +4,9 @@
 #include "ui/chart_window.h"
 #include "ui/results_table_model.h"
 #include "ui/results_window.h"
+#include "ui/run_report.h"
 
+#include <QDateTime>
 #include <QScreen>
 #include <QStringList>
 #include <QWindow>
@@ -48,6 +50,7 @@ void ResultViews::showTable()
 {
     if (!table_) {
         table_ = std::make_unique<ResultsWindow>(*model_, formCaption_, [this] { showChart(); });
+        table_->addReportActions([this] { saveReport(); }, [this] { printReport(); });
         placeBeside(*table_, QPoint(40, 40));
     }
     showInFront(*table_);
@@ -88,6 +91,37 @@ std::vector<std::size_t> ResultViews::runsToDraw() const
     if (runs_.empty())
         return {};
     return {runs_.size() - 1};
+}
+
+std::size_t ResultViews::runToReport() const
+{
+    const std::vector<std::size_t> runs = runsToDraw();
+    if (runs.empty())
+        throw std::runtime_error("Отчёт составляется по выполненному расчёту: ни одного расчёта ещё нет.");
+    return runs.front();
+}
+
+void ResultViews::saveReport()
+{
+    const std::size_t run = runToReport();
+    QWidget* parent = table_ && table_->isActiveWindow() ? static_cast<QWidget*>(table_.get()) : &form_;
+    saveRunReport(parent,
+                  {runs_[run], runFields_[run], run + 1, model_->decimalSeparator(), QDateTime::currentDateTime()});
+}
+
+void ResultViews::printReport()
+{
+    const std::size_t run = runToReport();
+    QWidget* parent = table_ && table_->isActiveWindow() ? static_cast<QWidget*>(table_.get()) : &form_;
+    printRunReport(parent,
+                   {runs_[run], runFields_[run], run + 1, model_->decimalSeparator(), QDateTime::currentDateTime()});
+}
+
+void ResultViews::present(QWidget& window, std::optional<QPoint> offset)
+{
+    if (offset)
+        placeBeside(window, *offset);
+    showInFront(window);
 }
 
 void ResultViews::hideWindows()

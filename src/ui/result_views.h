@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QWidget;
@@ -39,6 +40,14 @@ public:
     // Draws the window's runs `runs` (from 0) in the chart window, opened or
     // raised.
     void showRunsInChart(const std::vector<std::size_t>& runs);
+    // Ctrl+P: the report of the run Ctrl+G would draw, as a PDF whose name
+    // the user chooses; Ctrl+Shift+P prints it. Both raise
+    // std::runtime_error when there is no run.
+    void saveReport();
+    void printReport();
+    // Shows another window of the model window's in front, placed beside it
+    // at `offset` when one is given.
+    void present(QWidget& window, std::optional<QPoint> offset);
     // The model window has closed: its views close with it.
     void hideWindows();
 
@@ -57,6 +66,8 @@ private:
     void drawChart(const std::vector<std::size_t>& runs);
     // The runs Ctrl+G draws, from 0.
     std::vector<std::size_t> runsToDraw() const;
+    // The first of the runs Ctrl+G would draw, for the report.
+    std::size_t runToReport() const;
 
     QWidget& form_;
     const std::vector<RunRecord>& runs_;

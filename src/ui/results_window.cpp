@@ -183,24 +183,32 @@ ResultsWindow::ResultsWindow(ResultsTableModel& model, const QString& modelCapti
     updateStatus();
 }
 
+void ResultsWindow::addShortcut(const QString& text, const QKeySequence& keys, std::function<void()> handler)
+{
+    auto* action = new QAction(text, this);
+    action->setShortcut(keys);
+    action->setShortcutContext(Qt::WindowShortcut);
+    connect(action, &QAction::triggered, this, [handler = std::move(handler)] { guarded(handler); });
+    addAction(action);
+    view_->addAction(action);
+}
+
 void ResultsWindow::addShortcuts(std::function<void()> showChart)
 {
-    const auto add = [this](const QString& text, const QKeySequence& keys, std::function<void()> handler) {
-        auto* action = new QAction(text, this);
-        action->setShortcut(keys);
-        action->setShortcutContext(Qt::WindowShortcut);
-        connect(action, &QAction::triggered, this, [handler = std::move(handler)] { guarded(handler); });
-        addAction(action);
-        view_->addAction(action);
-    };
-    add(QStringLiteral("Копировать"), QKeySequence::Copy, [this] { copySelection(formats::WithHeader::no); });
-    add(QStringLiteral("Копировать с заголовками"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C),
-        [this] { copySelection(formats::WithHeader::yes); });
-    add(QStringLiteral("Выделить всё"), QKeySequence::SelectAll, [this] { view_->selectAll(); });
-    add(QStringLiteral("Профиль каскада"), QKeySequence(Qt::CTRL | Qt::Key_G), std::move(showChart));
-    add(QStringLiteral("Сохранить…"), QKeySequence(Qt::CTRL | Qt::Key_S), [this] { save(); });
-    add(QStringLiteral("Закрыть"), QKeySequence(Qt::Key_Escape), [this] { close(); });
+    addShortcut(QStringLiteral("Копировать"), QKeySequence::Copy, [this] { copySelection(formats::WithHeader::no); });
+    addShortcut(QStringLiteral("Копировать с заголовками"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C),
+                [this] { copySelection(formats::WithHeader::yes); });
+    addShortcut(QStringLiteral("Выделить всё"), QKeySequence::SelectAll, [this] { view_->selectAll(); });
+    addShortcut(QStringLiteral("Профиль каскада"), QKeySequence(Qt::CTRL | Qt::Key_G), std::move(showChart));
+    addShortcut(QStringLiteral("Сохранить…"), QKeySequence(Qt::CTRL | Qt::Key_S), [this] { save(); });
+    addShortcut(QStringLiteral("Закрыть"), QKeySequence(Qt::Key_Escape), [this] { close(); });
     view_->setContextMenuPolicy(Qt::ActionsContextMenu);
+}
+
+void ResultsWindow::addReportActions(std::function<void()> save, std::function<void()> print)
+{
+    addShortcut(QStringLiteral("Отчёт…"), QKeySequence(Qt::CTRL | Qt::Key_P), std::move(save));
+    addShortcut(QStringLiteral("Печать…"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P), std::move(print));
 }
 
 void ResultsWindow::copySelection(formats::WithHeader header)

@@ -26,6 +26,10 @@ public:
     // calls `showChart`.
     ResultsWindow(ResultsTableModel& model, const QString& modelCaption, std::function<void()> showChart);
 
+    // Ctrl+P "Отчёт…" and Ctrl+Shift+P "Печать…" in the window and the
+    // table's menu.
+    void addReportActions(std::function<void()> save, std::function<void()> print);
+
     QTableView* view() const { return view_; }
     QLabel* statusLine() const { return status_; }
     QPushButton* saveButton() const { return save_; }
@@ -41,6 +45,7 @@ public:
 
 private:
     void addShortcuts(std::function<void()> showChart);
+    void addShortcut(const QString& text, const QKeySequence& keys, std::function<void()> handler);
     void updateStatus();
 
     ResultsTableModel& model_;

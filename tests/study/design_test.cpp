@@ -236,5 +236,27 @@ TEST(Solver, FindsEveryCrossingWithinOneStoredUnit)
     EXPECT_EQ(none.closest->fieldText, "4750");
 }
 
+// Asked to stop before the sixth scan point, the solver has run five
+// (ts = 3000 to 3100 by 25) and answers with their closest, the last, as y2
+// still rises there; never asked to stop, it answers as without the hook.
+TEST(Solver, StopsWhenAsked)
+{
+    const DesignSpace space(ModelKind::bubble, {"3", "3", "2.5", "0.05", "433", "2", "3", "3000:8000"}, 1);
+    std::size_t asked = 0;
+    SolveSettings settings;
+    settings.stopRequested = [&asked] { return ++asked > 5; };
+    const SolveResult stopped = solve(space, Target::parse("y2=2.3"), settings);
+    EXPECT_TRUE(stopped.stopped);
+    EXPECT_EQ(stopped.evaluations, 5u);
+    ASSERT_TRUE(stopped.closest.has_value());
+    EXPECT_EQ(stopped.closest->fieldText, "3100");
+
+    settings.stopRequested = [] { return false; };
+    const SolveResult whole = solve(space, Target::parse("y2=2.21"), settings);
+    EXPECT_FALSE(whole.stopped);
+    ASSERT_EQ(whole.roots.size(), 2u);
+    EXPECT_EQ(whole.roots[1].fieldText, "5311.777");
+}
+
 } // namespace
 } // namespace kaskad::study

@@ -1,4 +1,4 @@
-// The model windows' results: the four actions by shortcut and context menu,
+// The model windows' results: the window's actions by shortcut and context menu,
 // the results table window over the kept runs, what it copies and saves.
 #include "app/program.h"
 #include "formats/table_text.h"
@@ -164,11 +164,14 @@ private Q_SLOTS:
         QTest::addColumn<QString>("focus");
         QTest::addColumn<int>("key");
         QTest::addColumn<int>("action");
-        const std::pair<const char*, int> keys[] = {
-            {"Ctrl+T", Qt::Key_T}, {"Ctrl+G", Qt::Key_G}, {"Ctrl+S", Qt::Key_S}, {"Ctrl+O", Qt::Key_O}};
+        const std::pair<const char*, int> keys[] = {{"Ctrl+T", Qt::Key_T},
+                                                    {"Ctrl+G", Qt::Key_G},
+                                                    {"Ctrl+S", Qt::Key_S},
+                                                    {"Ctrl+O", Qt::Key_O},
+                                                    {"Ctrl+P", Qt::Key_P}};
         for (const char* window : {"Form1", "Form3"})
             for (const char* focus : {"LabeledEdit1", "LabeledEdit7", "Text1", "Text12", "Button4"})
-                for (int k = 0; k < 4; ++k)
+                for (int k = 0; k < 5; ++k)
                     QTest::addRow("%s %s %s", window, focus, keys[k].first) << window << focus << keys[k].second << k;
     }
     // Fields and panes edit text, yet leave these keys to the window.
@@ -198,9 +201,12 @@ private Q_SLOTS:
         const std::pair<const char*, const char*> expected[] = {{"Таблица результатов", "Ctrl+T"},
                                                                 {"Профиль каскада", "Ctrl+G"},
                                                                 {"Сохранить исходные данные…", "Ctrl+S"},
-                                                                {"Открыть исходные данные…", "Ctrl+O"}};
+                                                                {"Открыть исходные данные…", "Ctrl+O"},
+                                                                {"Отчёт…", "Ctrl+P"},
+                                                                {"Печать…", "Ctrl+Shift+P"},
+                                                                {"Подбор параметров…", "Ctrl+D"}};
         for (ModelForm* w : {static_cast<ModelForm*>(&program->Form1()), static_cast<ModelForm*>(&program->Form3())})
-            for (int a = 0; a < 4; ++a) {
+            for (int a = 0; a < int(kaskad::ui::kModelActionCount); ++a) {
                 QAction* action = w->action(ModelAction(a));
                 QCOMPARE(action->text(), QString::fromUtf8(expected[a].first));
                 QCOMPARE(action->shortcut().toString(), QString(expected[a].second));
@@ -217,7 +223,7 @@ private Q_SLOTS:
             for (int n = 1; n <= 12; ++n)
                 QTest::addRow("%s Text%d", window, n) << window << QString("Text%1").arg(n);
     }
-    // The pane's own edit actions first, then a separator and the four.
+    // The pane's own edit actions first, then a separator and the window's actions.
     void paneMenuEndsWithTheActions()
     {
         QFETCH(QString, window);
@@ -231,15 +237,16 @@ private Q_SLOTS:
             auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
             QVERIFY(menu);
             const QList<QAction*> items = menu->actions();
-            QVERIFY(items.size() > 5);
+            const int count = int(kaskad::ui::kModelActionCount);
+            QVERIFY(items.size() > count + 1);
             QStringList edits;
-            for (QAction* item : items.mid(0, items.size() - 5))
+            for (QAction* item : items.mid(0, items.size() - count - 1))
                 edits << item->text();
             QVERIFY2(edits.join('|').contains("Copy"), qPrintable(edits.join('|')));
             QVERIFY2(edits.join('|').contains("Paste"), qPrintable(edits.join('|')));
-            QVERIFY(items[items.size() - 5]->isSeparator());
-            for (int a = 0; a < 4; ++a)
-                QCOMPARE(items[items.size() - 4 + a], w.action(ModelAction(a)));
+            QVERIFY(items[items.size() - count - 1]->isSeparator());
+            for (int a = 0; a < count; ++a)
+                QCOMPARE(items[items.size() - count + a], w.action(ModelAction(a)));
             menu->close();
         });
     }
@@ -269,7 +276,7 @@ private Q_SLOTS:
             QVERIFY(menu);
             QCOMPARE(menu->objectName(), QString("BackgroundMenu"));
             QList<QAction*> expected;
-            for (int a = 0; a < 4; ++a)
+            for (int a = 0; a < int(kaskad::ui::kModelActionCount); ++a)
                 expected << w.action(ModelAction(a));
             QCOMPARE(menu->actions(), expected);
             menu->actions()[0]->trigger();

@@ -1,0 +1,537 @@
+// The design window: its controls, the search on a thread of its own and the
+// table of its answers.
+#include "ui/design_dialog.h"
+
+#include "chart/qt_text.h"
+#include "formats/input_set.h"
+#include "study/optimize.h"
+#include "study/solve.h"
+#include "ui/error_report.h"
+
+#include <QAbstractTableModel>
+#include <QAction>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFont>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTableView>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <optional>
+#include <stdexcept>
+
+namespace kaskad::ui {
+
+using chart::toQString;
+
+// What a search gave back to the GUI thread.
+struct DesignOutcome {
+    std::shared_ptr<const study::DesignProblem> problem;
+    std::optional<study::OptimizeResult> optimized;
+    std::shared_ptr<const study::Target> target;
+    std::optional<study::SolveResult> solved;
+    std::exception_ptr error;
+};
+
+// The answers as a table: a row per reactor count (the optimiser) or per
+// root (the solver), the texts each would put into the fields.
+class DesignResultsModel : public QAbstractTableModel {
+public:
+    struct Row {
+        FieldTexts texts;
+        QStringList cells;
+    };
+
+    // Columns from `textColumns` on hold words, aligned left; the others
+    // numbers, aligned right.
+    void show(QStringList headers, std::vector<Row> rows, std::optional<int> highlighted, int best, int textColumns)
+    {
+        beginResetModel();
+        textColumns_ = textColumns;
+        headers_ = std::move(headers);
+        rows_ = std::move(rows);
+        highlighted_ = highlighted;
+        best_ = best;
+        endResetModel();
+    }
+    const Row& row(int r) const { return rows_[std::size_t(r)]; }
+    std::optional<int> highlighted() const { return highlighted_; }
+
+    int rowCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : int(rows_.size()); }
+    int columnCount(const QModelIndex& parent = {}) const override
+    {
+        return parent.isValid() ? 0 : int(headers_.size());
+    }
+    QVariant data(const QModelIndex& index, int role) const override
+    {
+        const bool marked = highlighted_ == index.row();
+        switch (role) {
+        case Qt::DisplayRole:
+            return row(index.row()).cells.value(index.column());
+        case Qt::TextAlignmentRole:
+            return QVariant::fromValue((index.column() >= textColumns_ ? Qt::AlignLeft : Qt::AlignRight) |
+                                       Qt::AlignVCenter);
+        case Qt::BackgroundRole:
+            return marked ? QVariant(QColor(0xd4, 0xee, 0xd4)) : QVariant();
+        case Qt::FontRole: {
+            QFont font;
+            font.setBold(index.row() == best_);
+            return font;
+        }
+        case Qt::ToolTipRole:
+            return marked ? QStringLiteral("Наименьшее число реакторов, при котором выполняется критерий") : QVariant();
+        default:
+            return {};
+        }
+    }
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override
+    {
+        if (orientation == Qt::Horizontal && role == Qt::DisplayRole)
+            return headers_.value(section);
+        return {};
+    }
+
+private:
+    QStringList headers_;
+    std::vector<Row> rows_;
+    std::optional<int> highlighted_;
+    int best_ = -1;
+    int textColumns_ = 0;
+};
+
+namespace {
+
+// The quantities an objective or a target may name, then the fields an
+// objective may name when they are searched.
+const char* const kQuantities[] = {"y1", "y2", "y3", "y4", "y5", "y6", "GB", "WB", "ALFA", "ALPE", "t", "P"};
+
+QString numberText(double value, DecimalSeparator separator)
+{
+    char text[kNumberTextCapacity];
+    return QString::fromLatin1(text, writeNumberText(text, value, separator) - text);
+}
+
+// Texts typed with "." as the library gives them, with the window's separator.
+FieldTexts withWindowSeparator(const FieldTexts& texts, DecimalSeparator separator)
+{
+    FieldTexts converted;
+    for (int n = 1; n <= kFieldCount; ++n)
+        converted[Field(n)] = formats::withSeparator(texts[Field(n)], '.', separator);
+    return converted;
+}
+
+struct AnswersShown {
+    QStringList headers;
+    std::vector<DesignResultsModel::Row> rows;
+    std::optional<int> highlighted;
+    int best = -1;
+    int textColumns = 0;
+    QString status;
+};
+
+// A row per reactor count: the searched fields' texts, the objective, the
+// criterion's verdict and the bound that limits the answer.
+AnswersShown optimizerAnswers(const study::DesignProblem& problem, const study::OptimizeResult& result,
+                              DecimalSeparator separator)
+{
+    AnswersShown shown;
+    const bool margin = problem.objective.isMargin();
+    shown.headers << QStringLiteral("N");
+    for (const study::IntervalField& field : problem.space.intervals())
+        if (field.field != fieldN)
+            shown.headers << toQString(field.name);
+    shown.headers << (margin ? QStringLiteral("запас") : toQString(problem.objective.name))
+                  << QStringLiteral("критерий") << QStringLiteral("ограничивает");
+    for (const study::DesignAnswer& answer : result.byReactors) {
+        DesignResultsModel::Row row{withWindowSeparator(answer.texts, separator), {QString::number(answer.reactors)}};
+        for (const study::IntervalField& field : problem.space.intervals())
+            if (field.field != fieldN)
+                row.cells << QString::fromStdString(row.texts[field.field]);
+        const bool computed = answer.assessment.computed;
+        row.cells << (computed ? numberText(double(study::objectiveValue(problem, answer.assessment)), separator)
+                               : QStringLiteral("расчёт не удался"))
+                  << (!computed                          ? QStringLiteral("—")
+                      : answer.assessment.meetsCriterion ? QStringLiteral("выполнен")
+                                                         : QStringLiteral("не выполнен"))
+                  << (answer.limiting.empty() ? QStringLiteral("—") : toQString(answer.limiting));
+        shown.rows.push_back(std::move(row));
+    }
+    shown.textColumns = int(shown.headers.size()) - 2;
+    if (result.smallestMeeting)
+        shown.highlighted = int(*result.smallestMeeting);
+    shown.best = int(result.best);
+    shown.status =
+        QStringLiteral("Расчётов модели: %1%2. %3 N = %4.")
+            .arg(result.evaluations)
+            .arg(result.stopped ? QStringLiteral(", подбор остановлен") : QString(),
+                 result.bestAnswer().meets ? QStringLiteral("Лучший ответ (выделен жирным):")
+                                           : QStringLiteral("Ни один ответ не выполняет условий; ближайший:"))
+            .arg(result.bestAnswer().reactors);
+    shown.status += result.smallestMeeting
+                        ? QStringLiteral(" Наименьшее число реакторов, при котором выполняется критерий: %1.")
+                              .arg(result.byReactors[*result.smallestMeeting].reactors)
+                        : QStringLiteral(" Критерий не выполняется ни при одном числе реакторов.");
+    return shown;
+}
+
+// A row per root: the field's text and the quantity in the run of it; the
+// closest scan point when there is no root.
+AnswersShown solverAnswers(const study::Target& target, const study::SolveResult& result, DecimalSeparator separator)
+{
+    AnswersShown shown;
+    const std::vector<study::SolvedPoint>& points =
+        result.roots.empty() && result.closest ? std::vector<study::SolvedPoint>{*result.closest} : result.roots;
+    for (const study::SolvedPoint& point : points)
+        shown.rows.push_back({withWindowSeparator(point.texts, separator),
+                              {QString::fromStdString(formats::withSeparator(point.fieldText, '.', separator)),
+                               numberText(point.value, separator)}});
+    shown.headers << QStringLiteral("значение поля") << toQString(quantityName(target.pane));
+    shown.textColumns = 2;
+    shown.status = QStringLiteral("Расчётов модели: %1%2. ")
+                       .arg(result.evaluations)
+                       .arg(result.stopped ? QStringLiteral(", поиск остановлен") : QString());
+    shown.status += !result.roots.empty() ? QStringLiteral("Корней: %1.").arg(result.roots.size())
+                    : result.closest ? QStringLiteral("Корней нет; показана ближайшая точка просмотра.")
+                                     : QStringLiteral("Корней нет: ни один расчёт не удался.");
+    return shown;
+}
+
+} // namespace
+
+DesignDialog::DesignDialog(ModelKind model, DecimalSeparator separator, const QString& modelCaption,
+                           std::function<void(const FieldTexts&)> fill)
+    : model_(model),
+      separator_(separator),
+      putIntoFields_(std::move(fill)),
+      results_(std::make_unique<DesignResultsModel>())
+{
+    setObjectName(QStringLiteral("DesignDialog"));
+    setWindowTitle(QStringLiteral("Подбор параметров — ") + modelCaption);
+    answers_ = new QTableView;
+    answers_->setObjectName(QStringLiteral("DesignAnswers"));
+    answers_->setModel(results_.get());
+    answers_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    answers_->setSelectionMode(QAbstractItemView::SingleSelection);
+    answers_->setTabKeyNavigation(false);
+    answers_->verticalHeader()->hide();
+    answers_->verticalHeader()->setDefaultSectionSize(answers_->fontMetrics().height() + 8);
+    answers_->horizontalHeader()->setStretchLastSection(true);
+    answers_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    status_ = new QLabel;
+    status_->setObjectName(QStringLiteral("DesignStatus"));
+    status_->setWordWrap(true);
+    status_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+
+    auto* top = new QHBoxLayout;
+    top->addWidget(buildFields(), 3);
+    top->addWidget(buildGoal(), 2);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addWidget(buildButtons());
+    layout->addWidget(answers_, 1);
+    layout->addWidget(status_);
+    setTabOrder(answers_, fill_);
+
+    progressTimer_ = new QTimer(this);
+    progressTimer_->setInterval(100);
+    connect(progressTimer_, &QTimer::timeout, this, [this] { guarded([this] { updateProgress(); }); });
+    connect(answers_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this] { guarded([this] { updateControls(); }); });
+    auto* closeKey = new QAction(QStringLiteral("Закрыть"), this);
+    closeKey->setShortcut(QKeySequence(Qt::Key_Escape));
+    connect(closeKey, &QAction::triggered, this, &QWidget::close);
+    addAction(closeKey);
+    showRunning(false);
+    resize(1000, 720);
+}
+
+DesignDialog::~DesignDialog()
+{
+    stopRequested_ = true;
+    if (worker_.joinable())
+        worker_.join();
+}
+
+// A row per field: searched or not, its value or the ends of its interval.
+QWidget* DesignDialog::buildFields()
+{
+    auto* box = new QGroupBox(QStringLiteral("Поля: значение или интервал поиска"));
+    auto* grid = new QGridLayout(box);
+    grid->addWidget(new QLabel(QStringLiteral("Искать")), 0, 0);
+    grid->addWidget(new QLabel(QStringLiteral("Значение / от")), 0, 1);
+    grid->addWidget(new QLabel(QStringLiteral("до")), 0, 2);
+    for (const FieldDescription& field : modelFields(model_)) {
+        const int row = int(field.field);
+        auto* searched = new QCheckBox(toQString(field.caption));
+        searched->setObjectName(QStringLiteral("DesignSearched%1").arg(row));
+        searched->setEnabled(field.converted);
+        auto* from = new QLineEdit;
+        from->setObjectName(QStringLiteral("DesignFrom%1").arg(row));
+        auto* to = new QLineEdit;
+        to->setObjectName(QStringLiteral("DesignTo%1").arg(row));
+        to->setEnabled(false);
+        connect(searched, &QCheckBox::toggled, to, &QWidget::setEnabled);
+        grid->addWidget(searched, row, 0);
+        grid->addWidget(from, row, 1);
+        grid->addWidget(to, row, 2);
+        searched_[field.field] = searched;
+        from_[field.field] = from;
+        to_[field.field] = to;
+    }
+    grid->setColumnStretch(0, 1);
+    grid->setRowStretch(kFieldCount + 1, 1);
+    return box;
+}
+
+QWidget* DesignDialog::buildGoal()
+{
+    auto* box = new QGroupBox(QStringLiteral("Цель и ограничения"));
+    auto* form = new QFormLayout(box);
+    goal_ = new QComboBox;
+    goal_->setObjectName(QStringLiteral("DesignGoal"));
+    goal_->addItems({QStringLiteral("наибольший запас по критерию"), QStringLiteral("наибольшее значение величины"),
+                     QStringLiteral("наименьшее значение величины"), QStringLiteral("заданное значение величины")});
+    quantity_ = new QComboBox;
+    quantity_->setObjectName(QStringLiteral("DesignQuantity"));
+    for (const char* name : kQuantities)
+        quantity_->addItem(QString::fromLatin1(name));
+    for (const FieldDescription& field : modelFields(model_))
+        if (field.converted && field.field != fieldN && field.name != "t")
+            quantity_->addItem(toQString(field.name));
+    target_ = new QLineEdit;
+    target_->setObjectName(QStringLiteral("DesignTarget"));
+    reactor_ = new QSpinBox;
+    reactor_->setObjectName(QStringLiteral("DesignReactor"));
+    reactor_->setRange(0, 100'000);
+    reactor_->setSpecialValueText(QStringLiteral("последний"));
+    meetCriterion_ = new QCheckBox(QStringLiteral("выход выполняет критерий оптимальности"));
+    meetCriterion_->setObjectName(QStringLiteral("DesignMeetCriterion"));
+    bounds_ = new QPlainTextEdit;
+    bounds_->setObjectName(QStringLiteral("DesignBounds"));
+    bounds_->setPlaceholderText(QStringLiteral("y1<=0.02 — на выходе\nall:GB>=0 — в каждом реакторе"));
+    bounds_->setTabChangesFocus(true);
+    bounds_->setMaximumHeight(bounds_->fontMetrics().lineSpacing() * 5);
+    bounds_->setToolTip(QStringLiteral("Границы величин, по одной в строке: Q>=V, Q>V, Q<=V или Q<V; "
+                                       "с приставкой all: — в каждом реакторе"));
+    digits_ = new QSpinBox;
+    digits_->setObjectName(QStringLiteral("DesignDigits"));
+    digits_->setRange(1, 9);
+    digits_->setValue(4);
+    maxEvaluations_ = new QSpinBox;
+    maxEvaluations_->setObjectName(QStringLiteral("DesignMaxEvaluations"));
+    maxEvaluations_->setRange(1, 100'000'000);
+    maxEvaluations_->setValue(2000);
+    form->addRow(QStringLiteral("Цель"), goal_);
+    form->addRow(QStringLiteral("Величина"), quantity_);
+    form->addRow(QStringLiteral("Заданное значение"), target_);
+    form->addRow(QStringLiteral("в реакторе"), reactor_);
+    form->addRow(meetCriterion_);
+    form->addRow(QStringLiteral("Границы"), bounds_);
+    form->addRow(QStringLiteral("Значащих цифр в ответе"), digits_);
+    form->addRow(QStringLiteral("Расчётов модели не более"), maxEvaluations_);
+    connect(goal_, &QComboBox::currentIndexChanged, this, [this] { guarded([this] { updateControls(); }); });
+    return box;
+}
+
+QWidget* DesignDialog::buildButtons()
+{
+    calculate_ = new QPushButton(QStringLiteral("Рассчитать"));
+    calculate_->setObjectName(QStringLiteral("DesignCalculate"));
+    stop_ = new QPushButton(QStringLiteral("Остановить"));
+    stop_->setObjectName(QStringLiteral("DesignStop"));
+    fill_ = new QPushButton(QStringLiteral("Подставить в поля"));
+    fill_->setObjectName(QStringLiteral("DesignFill"));
+    progress_ = new QProgressBar;
+    progress_->setObjectName(QStringLiteral("DesignProgress"));
+    onClick(calculate_, this, &DesignDialog::calculate);
+    onClick(stop_, this, &DesignDialog::stop);
+    onClick(fill_, this, &DesignDialog::fillFields);
+    auto* row = new QWidget;
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(calculate_);
+    layout->addWidget(stop_);
+    layout->addWidget(progress_, 1);
+    layout->addWidget(fill_);
+    return row;
+}
+
+void DesignDialog::takeFieldTexts(const FieldTexts& texts)
+{
+    for (const FieldDescription& field : modelFields(model_))
+        if (!searched_[field.field]->isChecked())
+            from_[field.field]->setText(QString::fromStdString(texts[field.field]));
+}
+
+FieldTexts DesignDialog::studyTexts() const
+{
+    const auto dotted = [this](const QLineEdit* edit) {
+        return formats::withSeparator(edit->text().trimmed().toStdString(), separator_, '.');
+    };
+    FieldTexts texts;
+    for (const FieldDescription& field : modelFields(model_)) {
+        texts[field.field] = dotted(from_[field.field]);
+        if (searched_[field.field]->isChecked())
+            texts[field.field] += ':' + dotted(to_[field.field]);
+    }
+    return texts;
+}
+
+void DesignDialog::calculate()
+{
+    if (running())
+        return;
+    if (goal_->currentIndex() == targetValue)
+        startSolver();
+    else
+        startOptimizer();
+}
+
+void DesignDialog::startOptimizer()
+{
+    study::DesignSpace space(model_, studyTexts(), kFieldCount);
+    const std::string name = goal_->currentIndex() == largestMargin ? "margin" : quantity_->currentText().toStdString();
+    study::Objective objective = study::Objective::parse(
+        goal_->currentIndex() == smallestValue ? study::Objective::Kind::minimize : study::Objective::Kind::maximize,
+        name, space);
+    std::vector<study::QuantityBound> bounds;
+    for (const QString& line : bounds_->toPlainText().split('\n', Qt::SkipEmptyParts))
+        if (!line.trimmed().isEmpty())
+            bounds.push_back(study::parseQuantityBound(
+                line.trimmed().replace(toQString(separator_.text()), QStringLiteral(".")).toStdString()));
+    auto problem = std::make_shared<const study::DesignProblem>(
+        study::DesignProblem{std::move(space), std::move(objective), meetCriterion_->isChecked(), std::move(bounds)});
+    study::OptimizeSettings settings;
+    settings.digits = digits_->value();
+    settings.maxEvaluations = std::size_t(maxEvaluations_->value());
+    if (settings.maxEvaluations < study::leastEvaluations(*problem))
+        throw std::runtime_error("Для этого подбора нужно не меньше " +
+                                 std::to_string(study::leastEvaluations(*problem)) + " расчётов модели.");
+    settings.jobs = std::max(1u, std::thread::hardware_concurrency());
+    settings.stopRequested = [this] { return stopRequested_.load(); };
+    settings.progress = [this](std::size_t done) { done_ = done; };
+    progress_->setRange(0, maxEvaluations_->value());
+    runOffThread([problem, settings] {
+        DesignOutcome outcome;
+        outcome.problem = problem;
+        outcome.optimized = study::optimize(*problem, settings);
+        return outcome;
+    });
+}
+
+void DesignDialog::startSolver()
+{
+    FieldTexts texts = studyTexts();
+    auto space = std::make_shared<const study::DesignSpace>(model_, texts, 1);
+    auto target = std::make_shared<const study::Target>(
+        study::Target::parse(quantity_->currentText().toStdString() + '=' +
+                             formats::withSeparator(target_->text().trimmed().toStdString(), separator_, '.')));
+    study::SolveSettings settings;
+    if (reactor_->value() > 0)
+        settings.reactor = reactor_->value();
+    settings.stopRequested = [this] { return stopRequested_.load(); };
+    settings.progress = [this](std::size_t done) { done_ = done; };
+    progress_->setRange(0, int(settings.scanIntervals) + 1);
+    runOffThread([space, target, settings] {
+        DesignOutcome outcome;
+        outcome.target = target;
+        outcome.solved = study::solve(*space, *target, settings);
+        return outcome;
+    });
+}
+
+// The search runs on a thread of its own; its outcome, or its error, comes
+// back to this window through the event loop.
+void DesignDialog::runOffThread(std::function<DesignOutcome()> search)
+{
+    stopRequested_ = false;
+    done_ = 0;
+    results_->show({}, {}, std::nullopt, -1, 0);
+    status_->setText(QStringLiteral("Идёт подбор…"));
+    showRunning(true);
+    worker_ = std::thread([this, search = std::move(search)] {
+        DesignOutcome outcome;
+        try {
+            outcome = search();
+        } catch (...) {
+            outcome.error = std::current_exception();
+        }
+        QMetaObject::invokeMethod(
+            this, [this, outcome = std::move(outcome)]() mutable { guarded([&] { finished(std::move(outcome)); }); },
+            Qt::QueuedConnection);
+    });
+}
+
+void DesignDialog::finished(DesignOutcome outcome)
+{
+    worker_.join();
+    showRunning(false);
+    if (outcome.error) {
+        status_->clear();
+        std::rethrow_exception(outcome.error);
+    }
+    AnswersShown shown = outcome.optimized ? optimizerAnswers(*outcome.problem, *outcome.optimized, separator_)
+                                           : solverAnswers(*outcome.target, *outcome.solved, separator_);
+    const int best = std::max(shown.best, 0);
+    results_->show(std::move(shown.headers), std::move(shown.rows), shown.highlighted, shown.best, shown.textColumns);
+    status_->setText(shown.status);
+    // The best answer comes selected, ready for "Подставить в поля".
+    if (results_->rowCount() > 0) {
+        answers_->selectRow(best);
+        answers_->setFocus(Qt::OtherFocusReason);
+    }
+    updateControls();
+}
+
+void DesignDialog::stop() { stopRequested_ = true; }
+
+void DesignDialog::closeEvent(QCloseEvent* event)
+{
+    stopRequested_ = true;
+    QWidget::closeEvent(event);
+}
+
+void DesignDialog::showRunning(bool running)
+{
+    calculate_->setEnabled(!running);
+    stop_->setEnabled(running);
+    progress_->setVisible(running);
+    if (running)
+        progressTimer_->start();
+    else
+        progressTimer_->stop();
+    updateControls();
+}
+
+void DesignDialog::updateProgress() { progress_->setValue(int(std::min<std::size_t>(done_, progress_->maximum()))); }
+
+void DesignDialog::updateControls()
+{
+    target_->setEnabled(goal_->currentIndex() == targetValue);
+    reactor_->setEnabled(goal_->currentIndex() == targetValue);
+    quantity_->setEnabled(goal_->currentIndex() != largestMargin);
+    fill_->setEnabled(!running() && answers_->selectionModel()->hasSelection());
+}
+
+void DesignDialog::fillFields()
+{
+    const QModelIndexList rows = answers_->selectionModel()->selectedRows();
+    if (rows.isEmpty())
+        return;
+    putIntoFields_(results_->row(rows.front().row()).texts);
+}
+
+} // namespace kaskad::ui

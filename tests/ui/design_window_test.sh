@@ -1,0 +1,109 @@
+#!/usr/bin/env bash
+# Starts the real kaskad on a virtual X display and designs as a user does:
+# the bubble-column window's fields typed, Ctrl+D, four fields and N ticked
+# and their upper ends typed, "Рассчитать"; the answer for N 11 chosen and
+# "Подставить в поля"; Ctrl+S then saves the fields, which must hold
+# kaskad-cli optimize's answer for N 11.
+# Usage: design_window_test.sh path/to/kaskad path/to/kaskad-cli [screenshot.png]
+set -uo pipefail
+
+if [[ -z "${DISPLAY:-}" || "${1:-}" != --inside ]]; then
+  exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" --inside "$@"
+fi
+shift
+kaskad=$1
+cli=$2
+screenshot=${3:-}
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+export LC_ALL=C.UTF-8 QT_QPA_PLATFORM=xcb
+
+"$kaskad" &
+pid=$!
+
+fail() {
+  echo "$1"
+  kill "$pid" 2>/dev/null
+  exit 1
+}
+
+window_named() {
+  timeout 30 xdotool search --sync --onlyvisible --name "^$1\$" | head -1
+}
+
+click_control() {
+  xdotool mousemove --window "$1" $(($2 + $4 / 2)) $(($3 + $5 / 2)) click 1
+}
+
+form2=$(window_named "Программа расчета работы системы каскадных реакторов")
+[[ -n "$form2" ]] || fail "the mode window did not open"
+click_control "$form2" 16 56 249 73
+form3=$(window_named "Тевир Барботажный")
+[[ -n "$form3" ]] || fail "the bubble-column window did not open"
+
+lefts=(224 224 224 224 448 448 448 448)
+tops=(24 64 112 152 24 64 104 144)
+texts=(10 2.6 2.7 0.05 433 2 3 300)
+for i in "${!texts[@]}"; do
+  click_control "$form3" "${lefts[i]}" "${tops[i]}" 121 21
+  xdotool type --delay 10 "${texts[i]}"
+done
+
+xdotool key ctrl+d
+design=$(window_named "Подбор параметров — Тевир Барботажный")
+[[ -n "$design" ]] || fail "Ctrl+D showed no design window"
+xdotool windowfocus --sync "$design"
+sleep 0.5
+# By keyboard from the first field's box: tick, pass "от", type "до".
+tick() {
+  xdotool key space Tab Tab
+  xdotool type --delay 10 "$1"
+  xdotool key Tab
+}
+tick 12
+tick 3.6
+tick 3.5
+tick 0.4
+xdotool key Tab Tab Tab Tab Tab Tab
+tick 1800
+# The goal, the criterion box, the bounds, the digits, the runs allowed,
+# then "Рассчитать".
+xdotool key Tab Tab Tab Tab Tab space
+sleep 3
+
+# The best answer (N 10) comes selected in the table, which has the focus:
+# the next row, then "Подставить в поля", the table's next control.
+xdotool key Down Tab space
+sleep 0.5
+[[ -n "$screenshot" ]] && import -window root "$screenshot"
+
+xdotool windowfocus --sync "$form3"
+xdotool key ctrl+s
+dialog=$(window_named "Сохранить исходные данные")
+[[ -n "$dialog" ]] || fail "Ctrl+S showed no save dialog"
+xdotool windowfocus --sync "$dialog"
+xdotool key ctrl+a
+xdotool type --delay 10 "$work/answer.kaskad.json"
+xdotool key Return
+for _ in $(seq 100); do
+  [[ -s "$work/answer.kaskad.json" ]] && break
+  sleep 0.1
+done
+[[ -s "$work/answer.kaskad.json" ]] || fail "the fields were not saved"
+
+expected=$("$cli" optimize bubble --N 10:12 --y10 2.6:3.6 --y50 2.7:3.5 --wg 0.05:0.4 --t 433 --dtr 2 --d 3 \
+  --ts 300:1800 --format csv | awk -F, '$1 == 11 { print $1, $2, $3, $4, $5, $6, $7, $8 }')
+saved=$(python3 -c 'import json, sys; f = json.load(open(sys.argv[1]))["fields"]
+print(" ".join(f[k] for k in ["N", "y10", "y50", "wg", "t", "dtr", "d", "ts"]))' "$work/answer.kaskad.json")
+[[ -n "$expected" && "$saved" == "$expected" ]] || fail "the fields hold \"$saved\", kaskad-cli answers \"$expected\""
+echo "the fields hold kaskad-cli's answer for N 11: $saved"
+
+xdotool windowfocus --sync "$form3"
+click_control "$form3" 944 8 169 49
+click_control "$form2" 528 56 209 73
+for _ in $(seq 100); do
+  kill -0 "$pid" 2>/dev/null || break
+  sleep 0.1
+done
+kill -0 "$pid" 2>/dev/null && fail "kaskad still running after \"Выход\""
+wait "$pid"
