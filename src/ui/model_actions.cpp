@@ -23,6 +23,7 @@ const ActionRow kActionRows[kModelActionCount] = {
     {"Профиль каскада", QKeySequence(Qt::CTRL | Qt::Key_G)},
     {"Сохранить исходные данные…", QKeySequence(Qt::CTRL | Qt::Key_S)},
     {"Открыть исходные данные…", QKeySequence(Qt::CTRL | Qt::Key_O)},
+    {"Исследование параметров…", QKeySequence(Qt::CTRL | Qt::Key_R)},
 };
 
 // A menu that lives while it is shown: its actions may close the window

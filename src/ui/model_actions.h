@@ -15,8 +15,8 @@ class QWidget;
 
 namespace kaskad::ui {
 
-enum class ModelAction { resultsTable, profileChart, saveInputSet, openInputSet };
-inline constexpr std::size_t kModelActionCount = 4;
+enum class ModelAction { resultsTable, profileChart, saveInputSet, openInputSet, study };
+inline constexpr std::size_t kModelActionCount = 5;
 
 // What each action runs, in ModelAction order; each runs inside the guard.
 using ModelActionHandlers = std::array<std::function<void()>, kModelActionCount>;
@@ -24,7 +24,7 @@ using ModelActions = std::array<QAction*, kModelActionCount>;
 
 // Makes the actions, owned by `window`: Ctrl+T "Таблица результатов",
 // Ctrl+G "Профиль каскада", Ctrl+S "Сохранить исходные данные…", Ctrl+O
-// "Открыть исходные данные…". Each pane's menu shows its own edit actions,
+// "Открыть исходные данные…", Ctrl+R "Исследование параметров…". Each pane's menu shows its own edit actions,
 // a separator and the four; the menu of `background` shows the four.
 ModelActions addModelActions(QWidget& window, QWidget& background, std::span<QPlainTextEdit* const> panes,
                              const ModelActionHandlers& handlers);

@@ -6,6 +6,7 @@
 #include "ui/pane_text.h"
 #include "ui/regional_settings.h"
 #include "ui/result_views.h"
+#include "ui/study_window.h"
 
 #include <QApplication>
 #include <QEventLoop>
@@ -25,12 +26,23 @@ ModelForm::ModelForm(const WindowDescription& layout, const RegionalSettings& se
     for (int n = 1; n <= kPaneCount; ++n)
         panes_[Pane(n)] = requireControl<QPlainTextEdit>(*this, "Text" + std::to_string(n));
     views_ = std::make_unique<ResultViews>(*this, runs_, runFields_, settings_, windowTitle());
-    actions_ = addModelActions(*this, *client, panes_,
-                               {[this] { views_->showTable(); }, [this] { views_->showChart(); },
-                                [this] { saveInputSet(*this); }, [this] { openInputSet(*this); }});
+    actions_ =
+        addModelActions(*this, *client, panes_,
+                        {[this] { views_->showTable(); }, [this] { views_->showChart(); },
+                         [this] { saveInputSet(*this); }, [this] { openInputSet(*this); }, [this] { showStudy(); }});
 }
 
 ModelForm::~ModelForm() = default;
+
+void ModelForm::showStudy()
+{
+    if (!study_) {
+        study_ = std::make_unique<StudyWindow>(*this);
+        views_->placeBeside(*study_, QPoint(60, 60));
+    }
+    study_->takeFieldTexts();
+    views_->showInFront(*study_);
+}
 
 int ModelForm::ShowModal()
 {
@@ -130,6 +142,8 @@ void ModelForm::hideEvent(QHideEvent* event)
         if (event->spontaneous())
             return;
         views_->hideWindows();
+        if (study_)
+            study_->close();
         if (modalLoop_) {
             focusAtClosing_ = focusWidget();
             modalLoop_->exit(kModalResultCancel);

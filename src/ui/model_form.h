@@ -27,6 +27,7 @@ namespace kaskad::ui {
 
 class RegionalSettings;
 class ResultViews;
+class StudyWindow;
 
 class ModelForm : public QWidget, public ModelWindow {
 public:
@@ -60,6 +61,10 @@ public:
     // The results table and profile chart windows of these runs.
     ResultViews& resultViews() { return *views_; }
     QAction* action(ModelAction which) const { return actions_[std::size_t(which)]; }
+    // Ctrl+R: opens the study window with the fields' texts, or raises it.
+    void showStudy();
+    // The study window, once Ctrl+R has made it.
+    StudyWindow* studyWindow() const { return study_.get(); }
 
     // The separator for a run that starts now, and of the fields' texts.
     DecimalSeparator decimalSeparator() const;
@@ -90,6 +95,7 @@ private:
     // Records the run under way, if any.
     RunRecorder* recorder_ = nullptr;
     std::unique_ptr<ResultViews> views_;
+    std::unique_ptr<StudyWindow> study_;
     ModelActions actions_{};
 };
 

@@ -46,12 +46,13 @@ public:
     // The chart window, once Ctrl+G has made it.
     ChartWindow* chartWindow() const { return chart_.get(); }
 
-private:
     // Shows a window of ours in front, tied to the model window so that the
     // model window's modality leaves it usable.
     void showInFront(QWidget& window);
-
+    // Places a new window of ours beside the model window, within the screen.
     void placeBeside(QWidget& window, QPoint offset);
+
+private:
     void drawChart(std::size_t run);
     // The run Ctrl+G draws, from 0.
     std::size_t runToDraw() const;

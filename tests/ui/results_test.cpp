@@ -8,6 +8,7 @@
 #include "ui/result_views.h"
 #include "ui/results_table_model.h"
 #include "ui/results_window.h"
+#include "ui/study_window.h"
 #include "ui/user_files.h"
 #include "program_fixture.h"
 #include "worked_examples.h"
@@ -164,11 +165,14 @@ private Q_SLOTS:
         QTest::addColumn<QString>("focus");
         QTest::addColumn<int>("key");
         QTest::addColumn<int>("action");
-        const std::pair<const char*, int> keys[] = {
-            {"Ctrl+T", Qt::Key_T}, {"Ctrl+G", Qt::Key_G}, {"Ctrl+S", Qt::Key_S}, {"Ctrl+O", Qt::Key_O}};
+        const std::pair<const char*, int> keys[] = {{"Ctrl+T", Qt::Key_T},
+                                                    {"Ctrl+G", Qt::Key_G},
+                                                    {"Ctrl+S", Qt::Key_S},
+                                                    {"Ctrl+O", Qt::Key_O},
+                                                    {"Ctrl+R", Qt::Key_R}};
         for (const char* window : {"Form1", "Form3"})
             for (const char* focus : {"LabeledEdit1", "LabeledEdit7", "Text1", "Text12", "Button4"})
-                for (int k = 0; k < 4; ++k)
+                for (int k = 0; k < 5; ++k)
                     QTest::addRow("%s %s %s", window, focus, keys[k].first) << window << focus << keys[k].second << k;
     }
     // Fields and panes edit text, yet leave these keys to the window.
@@ -189,6 +193,8 @@ private Q_SLOTS:
             QCOMPARE(triggered.count(), 1);
             if (ResultsWindow* table = w.resultViews().tableWindow())
                 table->close();
+            if (QWidget* study = w.studyWindow())
+                study->close();
         });
         QCOMPARE(reports, QStringList());
     }
@@ -198,9 +204,10 @@ private Q_SLOTS:
         const std::pair<const char*, const char*> expected[] = {{"Таблица результатов", "Ctrl+T"},
                                                                 {"Профиль каскада", "Ctrl+G"},
                                                                 {"Сохранить исходные данные…", "Ctrl+S"},
-                                                                {"Открыть исходные данные…", "Ctrl+O"}};
+                                                                {"Открыть исходные данные…", "Ctrl+O"},
+                                                                {"Исследование параметров…", "Ctrl+R"}};
         for (ModelForm* w : {static_cast<ModelForm*>(&program->Form1()), static_cast<ModelForm*>(&program->Form3())})
-            for (int a = 0; a < 4; ++a) {
+            for (int a = 0; a < 5; ++a) {
                 QAction* action = w->action(ModelAction(a));
                 QCOMPARE(action->text(), QString::fromUtf8(expected[a].first));
                 QCOMPARE(action->shortcut().toString(), QString(expected[a].second));
@@ -231,15 +238,15 @@ private Q_SLOTS:
             auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
             QVERIFY(menu);
             const QList<QAction*> items = menu->actions();
-            QVERIFY(items.size() > 5);
+            QVERIFY(items.size() > 6);
             QStringList edits;
-            for (QAction* item : items.mid(0, items.size() - 5))
+            for (QAction* item : items.mid(0, items.size() - 6))
                 edits << item->text();
             QVERIFY2(edits.join('|').contains("Copy"), qPrintable(edits.join('|')));
             QVERIFY2(edits.join('|').contains("Paste"), qPrintable(edits.join('|')));
-            QVERIFY(items[items.size() - 5]->isSeparator());
-            for (int a = 0; a < 4; ++a)
-                QCOMPARE(items[items.size() - 4 + a], w.action(ModelAction(a)));
+            QVERIFY(items[items.size() - 6]->isSeparator());
+            for (int a = 0; a < 5; ++a)
+                QCOMPARE(items[items.size() - 5 + a], w.action(ModelAction(a)));
             menu->close();
         });
     }
@@ -269,7 +276,7 @@ private Q_SLOTS:
             QVERIFY(menu);
             QCOMPARE(menu->objectName(), QString("BackgroundMenu"));
             QList<QAction*> expected;
-            for (int a = 0; a < 4; ++a)
+            for (int a = 0; a < 5; ++a)
                 expected << w.action(ModelAction(a));
             QCOMPARE(menu->actions(), expected);
             menu->actions()[0]->trigger();
