@@ -80,7 +80,6 @@ Json parsedDocument(std::string_view json)
     return Json::parse(json.begin(), json.end());
 }
 
-
 std::optional<DecimalSeparator> savedSeparator(const Json& set)
 {
     const auto saved = set.find(std::string(kSeparatorKey));
@@ -104,6 +103,5 @@ std::string numberWithSeparator(const std::string& text, DecimalSeparator saved,
         converted.replace(at, saved.text().size(), window.text());
     return converted;
 }
-
 
 } // namespace kaskad::formats

@@ -96,7 +96,8 @@ std::optional<double> axisPosition(const std::string& text, DecimalSeparator sep
 QFont pixelFont(QSize size, double scale)
 {
     QFont font;
-    font.setPixelSize(std::clamp(int(std::lround(std::sqrt(double(size.width()) * size.height()) / 61 * scale)), 8, 64));
+    font.setPixelSize(
+        std::clamp(int(std::lround(std::sqrt(double(size.width()) * size.height()) / 61 * scale)), 8, 64));
     return font;
 }
 
@@ -149,8 +150,8 @@ std::unique_ptr<QGraphicsScene> linesScene(const study::SweepPlan& plan, const s
         auto* series = new QLineSeries;
         series->setPointsVisible(true);
         if (choice.otherField)
-            series->setName(QString::fromStdString(swept[*choice.otherField].name + " = " +
-                                                   swept[*choice.otherField].texts[row]));
+            series->setName(
+                QString::fromStdString(swept[*choice.otherField].name + " = " + swept[*choice.otherField].texts[row]));
         for (std::size_t column = 0; column < grid.columns; ++column) {
             const std::size_t p = grid.cells[row * grid.columns + column];
             const std::optional<double> at = axisPosition(swept[choice.xField].texts[column], separator);
@@ -282,8 +283,8 @@ void addMarginScale(QGraphicsScene& scene, const QRectF& scale, double largest, 
                       Qt::NoPen, marginColour(margin, largest));
     }
     const double unit = font.pixelSize();
-    for (const auto& [margin, y] : {std::pair{largest, scale.top()}, std::pair{0.0, scale.center().y()},
-                                    std::pair{-largest, scale.bottom()}})
+    for (const auto& [margin, y] :
+         {std::pair{largest, scale.top()}, std::pair{0.0, scale.center().y()}, std::pair{-largest, scale.bottom()}})
         addMapLabel(scene, numberText(margin, separator), font, {scale.right() + unit / 2, y}, Qt::AlignLeft);
 }
 
@@ -305,14 +306,14 @@ std::unique_ptr<QGraphicsScene> mapScene(const study::SweepPlan& plan, const std
     const double unit = font.pixelSize();
     const MapLayout map{QRectF(unit * 8, unit * 3, size.width() - unit * 18, size.height() - unit * 7), grid.columns,
                         grid.rows};
-    addMapLabel(*scene,
-                QStringLiteral("Запас критерия по %1 и %2")
-                    .arg(QString::fromStdString(x.name), QString::fromStdString(y.name)),
-                pixelFont(size, 1.2), {map.area.center().x(), unit * 1.5}, Qt::AlignHCenter);
+    addMapLabel(
+        *scene,
+        QStringLiteral("Запас критерия по %1 и %2").arg(QString::fromStdString(x.name), QString::fromStdString(y.name)),
+        pixelFont(size, 1.2), {map.area.center().x(), unit * 1.5}, Qt::AlignHCenter);
     addMapCells(*scene, grid, points, map, largest, unit);
     addMapAxes(*scene, x, y, map, font);
-    addMarginScale(*scene, QRectF(map.area.right() + unit * 2, map.area.top(), unit * 1.5, map.area.height()),
-                   largest, font, separator);
+    addMarginScale(*scene, QRectF(map.area.right() + unit * 2, map.area.top(), unit * 1.5, map.area.height()), largest,
+                   font, separator);
     return scene;
 }
 
@@ -425,9 +426,8 @@ void StudyChartWindow::save()
 {
     if (!scene_)
         throw std::runtime_error("График ещё не построен: сохранять нечего.");
-    const std::optional<ChosenFile> chosen = chooseFile(
-        this, {true, QStringLiteral("Сохранить график исследования"), fileTypesOf(kChartFiles),
-               QStringLiteral("график")});
+    const std::optional<ChosenFile> chosen = chooseFile(this, {true, QStringLiteral("Сохранить график исследования"),
+                                                               fileTypesOf(kChartFiles), QStringLiteral("график")});
     if (!chosen)
         return;
     QByteArray bytes;

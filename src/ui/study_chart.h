@@ -19,18 +19,17 @@ class QGraphicsView;
 namespace kaskad::ui {
 
 struct StudyChartChoice {
-    bool map = false;                       // the margin's map rather than lines
-    std::size_t xField = 0;                 // a swept field, by its place in the plan
-    std::optional<std::size_t> otherField;  // the lines' (or the map's second) swept field
-    Pane quantity = paneY1;                 // the lines' outlet quantity
-    std::size_t reference = 0;              // the point whose other swept fields hold
+    bool map = false;                      // the margin's map rather than lines
+    std::size_t xField = 0;                // a swept field, by its place in the plan
+    std::optional<std::size_t> otherField; // the lines' (or the map's second) swept field
+    Pane quantity = paneY1;                // the lines' outlet quantity
+    std::size_t reference = 0;             // the point whose other swept fields hold
 };
 
 // The scene of `size` for the study's points so far. Raises
 // std::runtime_error when the choice has nothing to draw.
 std::unique_ptr<QGraphicsScene> studyChartScene(const study::SweepPlan& plan, const std::vector<StudyPoint>& points,
-                                                const StudyChartChoice& choice, QSize size,
-                                                DecimalSeparator separator);
+                                                const StudyChartChoice& choice, QSize size, DecimalSeparator separator);
 
 class StudyChartWindow : public QWidget {
 public:

@@ -35,14 +35,14 @@ void StudyRun::run(unsigned jobs)
         if (stopping_)
             throw StopRequested{};
     };
+    // runSweepProducing's steps, each point's whole run passed to
+    // studyPoint() to keep what it needs.
     try {
-        study::runSweepProducing<StudyPoint>(
-            *plan_, study::allPoints(*plan_), jobs,
-            [&rows](std::size_t index, const RunRecord& run) {
-                StudyPoint point{index, run, {}};
-                point.criterion = *rows.point(index, run)->criterion;
-                return point;
-            },
+        const study::PointRange points = study::allPoints(*plan_);
+        study::checkPointsToRun(*plan_, points);
+        const study::PointRuns runs(*plan_, points);
+        study::runInOrder<StudyPoint>(
+            points.size(), jobs, [&](std::size_t index) { return studyPoint(index, runs.run(index), rows); },
             [&](std::size_t, StudyPoint&& point) {
                 stopWhenAsked();
                 const std::lock_guard lock(mutex_);

@@ -4,6 +4,7 @@
 #include "formats/csv.h"
 #include "formats/sweep_output.h"
 #include "formats/xlsx_workbook.h"
+#include "study/runner.h"
 
 #include <QColor>
 
@@ -29,6 +30,19 @@ bool isCriterionColumn(const study::Column& column)
 
 } // namespace
 
+// The most runs made again kept at once: a few screens' worth of rows.
+constexpr std::size_t kWholeRunsKept = 4096;
+
+StudyPoint studyPoint(std::size_t index, RunRecord&& run, const study::SweepRows& rows)
+{
+    StudyPoint point{index, {}, std::int32_t(run.reactors.size()), *rows.point(index, run)->criterion};
+    point.run.model = run.model;
+    point.run.error = std::move(run.error);
+    if (!run.reactors.empty())
+        point.run.reactors.push_back(run.reactors.back());
+    return point;
+}
+
 StudyTableModel::StudyTableModel(QObject* parent) : QAbstractTableModel(parent) {}
 
 void StudyTableModel::reset(std::shared_ptr<const study::SweepPlan> plan)
@@ -38,6 +52,7 @@ void StudyTableModel::reset(std::shared_ptr<const study::SweepPlan> plan)
     plan_ = std::move(plan);
     points_.clear();
     rows_.clear();
+    wholeRuns_.clear();
     sorted_.reset();
     endResetModel();
 }
@@ -65,7 +80,7 @@ void StudyTableModel::appendRowsOf(std::uint32_t point)
     const StudyPoint& kept = points_[point];
     if (!keeps(kept))
         return;
-    const auto reactors = std::int32_t(kept.run.reactors.size());
+    const std::int32_t reactors = kept.reactorCount;
     if (reactors == 0)
         rows_.push_back({point, -1});
     else if (!everyReactor_)
@@ -107,10 +122,30 @@ int StudyTableModel::columnCount(const QModelIndex& parent) const
 
 FieldTexts StudyTableModel::fieldsOf(int row) const { return plan_->pointFields(pointOf(row).index); }
 
+const RunRecord& StudyTableModel::wholeRun(std::uint32_t point) const
+{
+    if (const auto kept = wholeRuns_.find(point); kept != wholeRuns_.end())
+        return kept->second;
+    if (wholeRuns_.size() >= kWholeRunsKept)
+        wholeRuns_.clear();
+    return wholeRuns_.emplace(point, study::runPoint(*plan_, points_[point].index)).first->second;
+}
+
+const ReactorResult* StudyTableModel::reactorOf(const Row& row) const
+{
+    const StudyPoint& point = points_[row.point];
+    if (row.reactor < 0)
+        return nullptr;
+    if (row.reactor == point.reactorCount - 1)
+        return &point.run.reactors.back();
+    return &wholeRun(row.point).reactors[std::size_t(row.reactor)];
+}
+
 QString StudyTableModel::cellText(const Row& row, const study::Column& column) const
 {
     const StudyPoint& point = points_[row.point];
-    const ReactorResult* reactor = row.reactor < 0 ? nullptr : &point.run.reactors[std::size_t(row.reactor)];
+    const ReactorResult* reactor =
+        column.kind == ColumnKind::reactor || column.kind == ColumnKind::quantity ? reactorOf(row) : nullptr;
     const CriterionResult& criterion = point.criterion;
     switch (column.kind) {
     case ColumnKind::field:
@@ -170,8 +205,15 @@ void StudyTableModel::sort(int column, Qt::SortOrder order)
     sorted_ = std::pair(column, order);
     const study::Column& by = columns_[std::size_t(column)];
     // The keys are made once per row, not per comparison.
+    // In the order of the points, so that a point's run made again serves
+    // all its rows while it is kept.
+    std::vector<std::uint32_t> byPoint(rows_.size());
+    for (std::uint32_t r = 0; r < byPoint.size(); ++r)
+        byPoint[r] = r;
+    std::stable_sort(byPoint.begin(), byPoint.end(),
+                     [this](std::uint32_t a, std::uint32_t b) { return rows_[a].point < rows_[b].point; });
     std::vector<SortKey> keys(rows_.size());
-    for (std::size_t r = 0; r < rows_.size(); ++r)
+    for (std::uint32_t r : byPoint)
         keys[r] = sortKey(rows_[r], by);
     std::vector<std::uint32_t> sorted(rows_.size());
     for (std::uint32_t r = 0; r < sorted.size(); ++r)
@@ -199,7 +241,8 @@ void StudyTableModel::sort(int column, Qt::SortOrder order)
 StudyTableModel::SortKey StudyTableModel::sortKey(const Row& row, const study::Column& by) const
 {
     const StudyPoint& point = points_[row.point];
-    const ReactorResult* reactor = row.reactor < 0 ? nullptr : &point.run.reactors[std::size_t(row.reactor)];
+    const ReactorResult* reactor =
+        by.kind == ColumnKind::reactor || by.kind == ColumnKind::quantity ? reactorOf(row) : nullptr;
     SortKey key;
     switch (by.kind) {
     case ColumnKind::field:
@@ -237,15 +280,17 @@ StudyTableModel::SortKey StudyTableModel::sortKey(const Row& row, const study::C
     return key;
 }
 
-study::PointRows StudyTableModel::pointRows(const StudyPoint& point) const
+study::PointRows StudyTableModel::pointRows(const StudyPoint& point, RunRecord& whole) const
 {
     study::PointRows rows;
     rows.index = point.index;
     rows.fields = plan_->pointFields(point.index);
     rows.run = &point.run;
     rows.reactors = point.run.reactors;
-    if (!everyReactor_ && !rows.reactors.empty())
-        rows.reactors = rows.reactors.last(1);
+    if (everyReactor_ && point.reactorCount > 1) {
+        whole = study::runPoint(*plan_, point.index);
+        rows.reactors = whole.reactors;
+    }
     rows.criterion = point.criterion;
     return rows;
 }
@@ -256,18 +301,20 @@ std::string StudyTableModel::csvText() const
     for (const study::Column& column : columns_)
         names.push_back(column.name);
     std::string text = formats::csvHeaderLine(names);
+    RunRecord whole;
     for (const StudyPoint& point : points_)
         if (keeps(point))
-            formats::appendCsvRows(text, columns_, pointRows(point));
+            formats::appendCsvRows(text, columns_, pointRows(point, whole));
     return text;
 }
 
 std::string StudyTableModel::xlsxWorkbook() const
 {
     return formats::sweepXlsxWorkbook(columns_, [this](const std::function<void(const study::PointRows&)>& take) {
+        RunRecord whole;
         for (const StudyPoint& point : points_)
             if (keeps(point))
-                take(pointRows(point));
+                take(pointRows(point, whole));
     });
 }
 

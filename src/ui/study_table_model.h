@@ -10,6 +10,8 @@
 
 #include <QAbstractTableModel>
 
+#include <unordered_map>
+
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -17,12 +19,20 @@
 
 namespace kaskad::ui {
 
-// A point of a study: its run and the verdict of its outlet.
+// A point of a study: its run kept to its outlet, the last reactor it
+// computed, with its error; how many reactors it computed; the verdict of
+// its outlet. A run gives the same values every time it is run, so the
+// other reactors are run again when a view asks for them: a study's memory
+// stays a point's outlet, whatever its reactor count.
 struct StudyPoint {
     std::size_t index = 0; // the point in the whole study
     RunRecord run;
+    std::int32_t reactorCount = 0;
     CriterionResult criterion;
 };
+
+// A point of `index` from its whole run, on the thread that ran it.
+StudyPoint studyPoint(std::size_t index, RunRecord&& run, const study::SweepRows& rows);
 
 class StudyTableModel : public QAbstractTableModel {
 public:
@@ -84,9 +94,16 @@ private:
     bool keeps(const StudyPoint& point) const { return !onlyMeeting_ || point.criterion.meets; }
     void appendRowsOf(std::uint32_t point);
     void rebuildRows();
+    // The reactor a row shows: the outlet kept, or another of its point's
+    // run made again; none on the row of a point without a reactor.
+    const ReactorResult* reactorOf(const Row& row) const;
+    // The whole run of a point, made again and kept for the rows that follow.
+    const RunRecord& wholeRun(std::uint32_t point) const;
     QString cellText(const Row& row, const study::Column& column) const;
     SortKey sortKey(const Row& row, const study::Column& by) const;
-    study::PointRows pointRows(const StudyPoint& point) const;
+    // The rows of a point the table shows; `whole` holds its run when every
+    // reactor is shown.
+    study::PointRows pointRows(const StudyPoint& point, RunRecord& whole) const;
 
     std::shared_ptr<const study::SweepPlan> plan_;
     std::vector<study::Column> columns_;
@@ -97,6 +114,8 @@ private:
     bool onlyMeeting_ = false;
     // The order the table was last sorted in, kept for the rows to come.
     std::optional<std::pair<int, Qt::SortOrder>> sorted_;
+    // The runs made again, by point; emptied when it holds too many.
+    mutable std::unordered_map<std::uint32_t, RunRecord> wholeRuns_;
 };
 
 } // namespace kaskad::ui

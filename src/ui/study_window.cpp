@@ -84,7 +84,8 @@ StudyWindow::StudyWindow(ModelForm& form) : form_(form), modelKind_(form.modelKi
     view_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     view_->verticalHeader()->setDefaultSectionSize(view_->fontMetrics().height() + 6);
     view_->verticalHeader()->hide();
-    view_->horizontalHeader()->setDefaultSectionSize(view_->fontMetrics().horizontalAdvance(QStringLiteral("-8.88888888888888E-88")) + 12);
+    view_->horizontalHeader()->setDefaultSectionSize(
+        view_->fontMetrics().horizontalAdvance(QStringLiteral("-8.88888888888888E-88")) + 12);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(makeFieldsGrid());
@@ -120,7 +121,8 @@ QWidget* StudyWindow::makeFieldsGrid()
         texts_[field.field]->setTextInteractionFlags(Qt::TextSelectableByMouse);
         grid->addWidget(texts_[field.field], row, 1);
         auto* values = new QLineEdit;
-        values->setObjectName(QStringLiteral("StudyValues_") + QString::fromLatin1(field.name.data(), qsizetype(field.name.size())));
+        values->setObjectName(QStringLiteral("StudyValues_") +
+                              QString::fromLatin1(field.name.data(), qsizetype(field.name.size())));
         connect(values, &QLineEdit::textChanged, this, [this] { guarded([this] { updatePointCount(); }); });
         values_[field.field] = values;
         grid->addWidget(values, row, 2);
@@ -154,7 +156,8 @@ QLayout* StudyWindow::makeRunRow()
     progress_->setObjectName(QStringLiteral("StudyProgress"));
     speed_ = new QLabel;
     speed_->setObjectName(QStringLiteral("StudySpeed"));
-    speed_->setMinimumWidth(speed_->fontMetrics().horizontalAdvance(QStringLiteral("99999 точек/с, осталось 99 мин 99 с")));
+    speed_->setMinimumWidth(
+        speed_->fontMetrics().horizontalAdvance(QStringLiteral("99999 точек/с, осталось 99 мин 99 с")));
     auto* row = new QHBoxLayout;
     row->addWidget(run_);
     row->addWidget(stop_);
@@ -173,8 +176,7 @@ QLayout* StudyWindow::makeResultsRow()
             [this](bool on) { guarded([&] { model_.showEveryReactor(on); }); });
     onlyMeeting_ = new QCheckBox(QStringLiteral("только точки, удовлетворяющие критерию"));
     onlyMeeting_->setObjectName(QStringLiteral("StudyOnlyMeeting"));
-    connect(onlyMeeting_, &QCheckBox::toggled, this,
-            [this](bool on) { guarded([&] { model_.showOnlyMeeting(on); }); });
+    connect(onlyMeeting_, &QCheckBox::toggled, this, [this](bool on) { guarded([&] { model_.showOnlyMeeting(on); }); });
     putIntoFields_ = new QPushButton(QStringLiteral("Подставить в поля"));
     putIntoFields_->setObjectName(QStringLiteral("StudyPutIntoFields"));
     onClick(putIntoFields_, this, &StudyWindow::putIntoFields);
@@ -204,13 +206,13 @@ void StudyWindow::addShortcuts()
         addAction(action);
         return action;
     };
-    view_->addAction(add(QStringLiteral("Подставить в поля"), QKeySequence(Qt::CTRL | Qt::Key_Return),
-                         [this] { putIntoFields(); }));
+    view_->addAction(
+        add(QStringLiteral("Подставить в поля"), QKeySequence(Qt::CTRL | Qt::Key_Return), [this] { putIntoFields(); }));
     view_->addAction(add(QStringLiteral("Копировать"), QKeySequence::Copy, [this] { copyRows(); }));
-    view_->addAction(add(QStringLiteral("Сохранить результаты…"), QKeySequence(Qt::CTRL | Qt::Key_S),
-                         [this] { saveResults(); }));
-    view_->addAction(add(QStringLiteral("График исследования"), QKeySequence(Qt::CTRL | Qt::Key_G),
-                         [this] { showChart(); }));
+    view_->addAction(
+        add(QStringLiteral("Сохранить результаты…"), QKeySequence(Qt::CTRL | Qt::Key_S), [this] { saveResults(); }));
+    view_->addAction(
+        add(QStringLiteral("График исследования"), QKeySequence(Qt::CTRL | Qt::Key_G), [this] { showChart(); }));
     add(QStringLiteral("Рассчитать"), QKeySequence(Qt::Key_F9), [this] { startStudy(); });
     add(QStringLiteral("Остановить"), QKeySequence(Qt::SHIFT | Qt::Key_F9), [this] { stopStudy(); });
     add(QStringLiteral("Закрыть"), QKeySequence(Qt::Key_Escape), [this] { close(); });
@@ -319,8 +321,9 @@ void StudyWindow::finishStudy()
     const std::size_t done = model_.pointCount();
     const double seconds = double(elapsed_.elapsed()) / 1000.0;
     speed_->setText(seconds > 0 ? QStringLiteral("%1 точек/с").arg(qRound64(double(done) / seconds)) : QString());
-    status_->setText(stopped ? QStringLiteral("Остановлено: рассчитано %1 из %2 точек").arg(done).arg(plan_->pointCount())
-                             : QStringLiteral("Рассчитано точек: %1").arg(done));
+    status_->setText(stopped
+                         ? QStringLiteral("Остановлено: рассчитано %1 из %2 точек").arg(done).arg(plan_->pointCount())
+                         : QStringLiteral("Рассчитано точек: %1").arg(done));
     if (chart_ && chart_->isVisible())
         chart_->redraw();
     if (error)
@@ -377,11 +380,13 @@ void StudyWindow::copyRows()
             rows.insert(r);
     QString text;
     for (int c = 0; c < model_.columnCount(); ++c)
-        text += (c > 0 ? QStringLiteral("\t") : QString()) + model_.headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
+        text += (c > 0 ? QStringLiteral("\t") : QString()) +
+                model_.headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
     text += QLatin1Char('\n');
     for (int r : rows) {
         for (int c = 0; c < model_.columnCount(); ++c)
-            text += (c > 0 ? QStringLiteral("\t") : QString()) + model_.data(model_.index(r, c), Qt::DisplayRole).toString();
+            text += (c > 0 ? QStringLiteral("\t") : QString()) +
+                    model_.data(model_.index(r, c), Qt::DisplayRole).toString();
         text += QLatin1Char('\n');
     }
     QGuiApplication::clipboard()->setText(text);
@@ -407,8 +412,8 @@ void StudyWindow::saveResults()
 
 void StudyWindow::saveStudy()
 {
-    const std::optional<ChosenFile> chosen = chooseFile(
-        this, {true, QStringLiteral("Сохранить исследование"), kStudyTypes, QStringLiteral("исследование")});
+    const std::optional<ChosenFile> chosen =
+        chooseFile(this, {true, QStringLiteral("Сохранить исследование"), kStudyTypes, QStringLiteral("исследование")});
     if (!chosen)
         return;
     writeWholeFile(chosen->path, QByteArray::fromStdString(
@@ -424,8 +429,8 @@ void StudyWindow::openStudy()
     const QByteArray json = readWholeFile(chosen->path, kStudySizeLimit);
     formats::StudyDefinition study;
     try {
-        study = formats::readStudy(std::string_view(json.constData(), std::size_t(json.size())),
-                                   form_.decimalSeparator());
+        study =
+            formats::readStudy(std::string_view(json.constData(), std::size_t(json.size())), form_.decimalSeparator());
         if (study.model != modelKind_)
             throw FileProblem("это исследование окна «" + std::string(modelCaption(study.model)) + "»");
     } catch (const FileProblem& problem) {

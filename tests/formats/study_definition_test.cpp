@@ -53,7 +53,8 @@ TEST(StudyDefinition, NumbersTakeTheReadersSeparator)
 
 TEST(StudyDefinition, AFileThatIsNoStudySaysWhatIsWrong)
 {
-    const std::string fields = R"("fields": {"N": "24", "y10": "3", "y50": "2.5", "wg": "0.05", "t": "433", "dtr": "2", "d": "3"})";
+    const std::string fields =
+        R"("fields": {"N": "24", "y10": "3", "y50": "2.5", "wg": "0.05", "t": "433", "dtr": "2", "d": "3"})";
     const struct {
         std::string json;
         const char* problem;

@@ -38,8 +38,8 @@ QByteArray cliOutput(const QStringList& arguments)
 }
 
 const QStringList kStudyValues = {"2:4:2", "3", "2.5", "0.03:0.07:0.02", "430;433", "2", "3", "3600"};
-const QStringList kStudyOptions = {"--N",  "2:4:2", "--y10", "3", "--y50", "2.5", "--wg", "0.03:0.07:0.02",
-                                   "--t",  "430;433", "--dtr", "2", "--d", "3", "--ts", "3600"};
+const QStringList kStudyOptions = {"--N", "2:4:2",   "--y10", "3", "--y50", "2.5", "--wg", "0.03:0.07:0.02",
+                                   "--t", "430;433", "--dtr", "2", "--d",   "3",   "--ts", "3600"};
 
 } // namespace
 
@@ -64,7 +64,10 @@ class StudyTest : public QObject {
         for (int n = 1; n <= 8; ++n)
             study.valuesCell(kaskad::Field(n))->setText(values[n - 1]);
     }
-    static bool finishes(StudyWindow& study) { return QTest::qWaitFor([&] { return !study.running(); }, 60000); }
+    static bool finishes(StudyWindow& study)
+    {
+        return QTest::qWaitFor([&] { return !study.running(); }, 60000);
+    }
     QByteArray savedResults(StudyWindow& study)
     {
         const QString path = folder.filePath("study.csv");
@@ -86,11 +89,14 @@ private Q_SLOTS:
         QTest::addColumn<QString>("countLine");
         QTest::addColumn<QString>("tooltip");
         QTest::newRow("one point") << 4 << "0.05"
-                                   << "Точек: 1" << "";
+                                   << "Точек: 1"
+                                   << "";
         QTest::newRow("range of five") << 4 << "0.03:0.07:0.01"
-                                       << "Точек: 5" << "";
+                                       << "Точек: 5"
+                                       << "";
         QTest::newRow("list of three") << 5 << "430;433;436"
-                                       << "Точек: 3" << "";
+                                       << "Точек: 3"
+                                       << "";
         QTest::newRow("zero step") << 5 << "433:440:0"
                                    << "Ошибка: --t: range '433:440:0' has a zero step"
                                    << "range '433:440:0' has a zero step";
@@ -128,8 +134,8 @@ private Q_SLOTS:
             QVERIFY(finishes(study));
             QCOMPARE(study.statusLine()->text(), QString("Рассчитано точек: 12"));
             QCOMPARE(study.progressBar()->value(), 12);
-            const QByteArray outlet = cliOutput(QStringList{"sweep", "bubble"} + kStudyOptions +
-                                                QStringList{"--criterion", "--outlet"});
+            const QByteArray outlet =
+                cliOutput(QStringList{"sweep", "bubble"} + kStudyOptions + QStringList{"--criterion", "--outlet"});
             QCOMPARE(savedResults(study), outlet);
             QCOMPARE(study.tableModel().rowCount(), 12);
             const QList<QByteArray> lastRow = outlet.trimmed().split('\n').last().split(',');
@@ -138,13 +144,13 @@ private Q_SLOTS:
                     QCOMPARE(study.tableModel().data(study.tableModel().index(11, c), Qt::DisplayRole).toString(),
                              QString::fromLatin1(lastRow[c]));
             study.everyReactorBox()->setChecked(true);
-            const QByteArray every = cliOutput(QStringList{"sweep", "bubble"} + kStudyOptions +
-                                               QStringList{"--criterion"});
+            const QByteArray every =
+                cliOutput(QStringList{"sweep", "bubble"} + kStudyOptions + QStringList{"--criterion"});
             QCOMPARE(study.tableModel().rowCount(), int(every.count('\n')) - 1);
             QCOMPARE(savedResults(study), every);
             study.onlyMeetingBox()->setChecked(true);
-            QCOMPARE(savedResults(study), cliOutput(QStringList{"sweep", "bubble"} + kStudyOptions +
-                                                    QStringList{"--only-meeting"}));
+            QCOMPARE(savedResults(study),
+                     cliOutput(QStringList{"sweep", "bubble"} + kStudyOptions + QStringList{"--only-meeting"}));
         });
         QCOMPARE(fixture.reports, QStringList());
     }
@@ -258,7 +264,8 @@ private Q_SLOTS:
             kaskad::FieldTexts values;
             for (int n = 1; n <= 8; ++n)
                 values[kaskad::Field(n)] = kStudyValues[n - 1].toStdString();
-            QCOMPARE(file.readAll().toStdString(), kaskad::formats::studyJson({kaskad::ModelKind::bubble, values}, '.'));
+            QCOMPARE(file.readAll().toStdString(),
+                     kaskad::formats::studyJson({kaskad::ModelKind::bubble, values}, '.'));
 
             const QString gaslift = folder.filePath("g.kaskad-study.json");
             QFile other(gaslift);
