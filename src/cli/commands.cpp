@@ -265,7 +265,7 @@ void reportUsageError(const Exception& error)
 }
 
 // A study file is a few hundred bytes: a larger file is not one.
-constexpr std::streamsize kStudySizeLimit = 64 * 1024;
+constexpr std::streamsize kStudySizeLimit = std::streamsize(64) * 1024;
 
 // The study in the file at `path`, its numbers with `separator`. Raises
 // UsageError saying why a file cannot be read or is no study.
@@ -476,6 +476,7 @@ int runArguments(int argc, char** argv)
         return kExitUsage;
     }
     std::vector<char*> pointers;
+    pointers.reserve(words.size() + 1);
     for (std::string& word : words)
         pointers.push_back(word.data());
     pointers.push_back(nullptr);

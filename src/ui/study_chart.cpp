@@ -186,8 +186,9 @@ std::unique_ptr<QGraphicsScene> linesScene(const study::SweepPlan& plan, const s
 QColor marginColour(double margin, double largest)
 {
     const double share = largest > 0 ? std::min(1.0, std::abs(margin) / largest) : 0;
-    const int pale = int(std::lround(235 - 135 * share));
-    return margin >= 0 ? QColor(pale, 200, pale) : QColor(240, pale, pale);
+    const int deep = int(std::lround(240 - 150 * share));
+    const int light = int(std::lround(240 - 40 * share));
+    return margin >= 0 ? QColor(deep, light, deep) : QColor(light, deep, deep);
 }
 
 void addMapLabel(QGraphicsScene& scene, const QString& text, const QFont& font, QPointF at, Qt::Alignment align)
@@ -304,7 +305,7 @@ std::unique_ptr<QGraphicsScene> mapScene(const study::SweepPlan& plan, const std
     scene->setBackgroundBrush(Qt::white);
     const QFont font = pixelFont(size, 0.9);
     const double unit = font.pixelSize();
-    const MapLayout map{QRectF(unit * 8, unit * 3, size.width() - unit * 18, size.height() - unit * 7), grid.columns,
+    const MapLayout map{QRectF(unit * 8, unit * 3, size.width() - unit * 24, size.height() - unit * 7), grid.columns,
                         grid.rows};
     addMapLabel(
         *scene,

@@ -28,6 +28,7 @@
 #include <QVBoxLayout>
 #include <QWindow>
 
+#include <cmath>
 #include <set>
 #include <thread>
 
@@ -57,7 +58,7 @@ const char* const kWrongCellStyle = "QLineEdit { background: #f8c8c8; }";
 // "1 ч 05 мин", "3 мин 20 с", "12 с".
 QString durationText(double seconds)
 {
-    const auto whole = static_cast<long long>(seconds + 0.5);
+    const long long whole = std::llround(seconds);
     if (whole >= 3600)
         return QStringLiteral("%1 ч %2 мин").arg(whole / 3600).arg(whole % 3600 / 60, 2, 10, QLatin1Char('0'));
     if (whole >= 60)
