@@ -97,8 +97,7 @@ void StudyTableModel::rebuildRows()
     for (std::uint32_t p = 0; p < points_.size(); ++p)
         appendRowsOf(p);
     endResetModel();
-    if (sorted_)
-        sort(sorted_->first, sorted_->second);
+    sortAgain();
 }
 
 void StudyTableModel::showEveryReactor(bool every)

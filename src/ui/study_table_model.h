@@ -54,6 +54,13 @@ public:
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
     void sort(int column, Qt::SortOrder order) override;
+    // The rows that came while the table was sorted take their places: rows
+    // delivered during a study go to the end until it ends.
+    void sortAgain()
+    {
+        if (sorted_)
+            sort(sorted_->first, sorted_->second);
+    }
 
     void setDecimalSeparator(DecimalSeparator separator) { separator_ = separator; }
     DecimalSeparator decimalSeparator() const { return separator_; }

@@ -315,6 +315,7 @@ void StudyWindow::finishStudy()
     poll_.stop();
     study_->wait();
     model_.append(study_->takePoints());
+    model_.sortAgain();
     const bool stopped = study_->stopped();
     const std::exception_ptr error = study_->error();
     study_.reset();
