@@ -8,7 +8,9 @@
 #include "cli/plot/profile_plot.h"
 #include "cli/output_stream.h"
 #include "cli/progress.h"
+#include "formats/file_problem.h"
 #include "formats/run_output.h"
+#include "formats/study_definition.h"
 #include "formats/sweep_output.h"
 #include "kaskad/version.h"
 #include "numeric/utf8.h"
@@ -17,6 +19,7 @@
 
 #include <charconv>
 #include <cstdint>
+#include <fstream>
 #include <iostream>
 #include <map>
 #include <memory>
@@ -50,6 +53,8 @@ struct SweepOptions {
     unsigned jobs = std::max(1u, std::thread::hardware_concurrency());
     std::string separator;
     std::optional<Shard> shard;
+    std::string studyPath; // --study: the fields not given on the command line
+    FieldArray<CLI::Option*> fieldOptions{};
 };
 
 CLI::Option* addSeparatorOption(CLI::App& command, std::string& separator)
@@ -111,9 +116,13 @@ void addSweep(CLI::App& sweep, SweepOptions& options, const char* name, const ch
     for (const FieldDescription& f : modelFields(options.model)) {
         CLI::Option* option = command->add_option(fieldOption(f.name), options.fields[f.field], std::string(f.help));
         option->type_name(f.converted ? "TEXT|RANGE|LIST" : "TEXT");
-        if (f.converted)
-            option->required();
+        // Required unless a study gives it: checked once the options are read.
+        options.fieldOptions[f.field] = option;
     }
+    command
+        ->add_option("--study", options.studyPath,
+                     "take the fields not given here from a study file (NAME.kaskad-study.json) of this model")
+        ->type_name("FILE");
     command
         ->add_option_function<std::string>(
             "--format", [&options](const std::string& name) { options.output.format = kFormats.at(name); },
@@ -255,10 +264,58 @@ void reportUsageError(const Exception& error)
     std::cerr << error.message() << "\nRun with --help for more information.\n";
 }
 
+// A study file is a few hundred bytes: a larger file is not one.
+constexpr std::streamsize kStudySizeLimit = std::streamsize(64) * 1024;
+
+// The study in the file at `path`, its numbers with `separator`. Raises
+// UsageError saying why a file cannot be read or is no study.
+formats::StudyDefinition readStudyFile(const std::string& path, DecimalSeparator separator)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::string json(std::size_t(kStudySizeLimit) + 1, '\0');
+    if (in)
+        json.resize(std::size_t(in.read(json.data(), kStudySizeLimit + 1).gcount()));
+    if (!in && !in.eof())
+        throw UsageError("cannot read the study " + path);
+    if (json.size() > std::size_t(kStudySizeLimit))
+        throw UsageError("the study " + path + " is larger than a study can be");
+    try {
+        return formats::readStudy(json, separator);
+    } catch (const formats::FileProblem& problem) {
+        throw UsageError("the study " + path + " cannot be read: " + problem.message());
+    }
+}
+
+// The sweep's field texts: those given as options, the others from the
+// study when one is given. A field given both ways takes the option's text,
+// so a study is run again with one field changed. Raises UsageError for a
+// field given neither way and for a study of the other model.
+FieldTexts sweepFields(const SweepOptions& options, DecimalSeparator separator)
+{
+    std::optional<formats::StudyDefinition> study;
+    if (!options.studyPath.empty()) {
+        study = readStudyFile(options.studyPath, separator);
+        if (study->model != options.model)
+            throw UsageError("the study " + options.studyPath + " is of the " + std::string(modelName(study->model)) +
+                             " model");
+    }
+    FieldTexts fields = options.fields;
+    for (const FieldDescription& f : modelFields(options.model)) {
+        if (options.fieldOptions[f.field]->count() > 0)
+            continue;
+        if (study)
+            fields[f.field] = study->values[f.field];
+        else if (f.converted)
+            throw UsageError(fieldOption(f.name) + " is required");
+    }
+    return fields;
+}
+
 int runSweepCommand(const SweepOptions& options, StandardOutput& out)
 {
     try {
-        const study::SweepPlan plan(options.model, options.fields, chosenSeparator(options.separator));
+        const DecimalSeparator separator = chosenSeparator(options.separator);
+        const study::SweepPlan plan(options.model, sweepFields(options, separator), separator);
         runSweepPoints(plan, options, out);
     } catch (const study::StudyError& error) {
         reportUsageError(error);
@@ -330,7 +387,10 @@ CommandLine::CommandLine()
     sweep = app.add_subcommand("sweep", "Runs of every combination of field values, in parallel, as CSV or JSON rows.");
     sweep->require_subcommand(1);
     sweep->footer("Example:\n  kaskad-cli sweep bubble --N 24 --y10 3 --y50 2.5 --wg 0.03:0.07:0.01 "
-                  "--t '430;433;436' --dtr 2 --d 3 --ts 3600 --outlet --criterion\n");
+                  "--t '430;433;436' --dtr 2 --d 3 --ts 3600 --outlet --criterion\n"
+                  "  kaskad-cli sweep --study NAME.kaskad-study.json --outlet --criterion\n\n"
+                  "A study file (saved by the desktop program's study window) names the model and\n"
+                  "every field's values; a field given as an option as well takes the option's.\n");
     addSweep(*sweep, sweepBubble, "bubble", "Bubble-column reactors: a run per point of the swept fields.",
              "kaskad-cli sweep bubble --N 24 --y10 3 --y50 2.5 --wg 0.03:0.07:0.01 --t '430;433;436' --dtr 2 "
              "--d 3 --ts 3600 --outlet --criterion");
@@ -388,8 +448,40 @@ int runParsed(CommandLine& commandLine)
 
 namespace {
 
+// "sweep --study FILE …" names no model: the study's own goes where the
+// subcommand is due. Raises UsageError when the study cannot be read.
+std::vector<std::string> withStudyModel(int argc, char** argv)
+{
+    std::vector<std::string> words(argv, argv + argc);
+    if (words.size() < 3 || words[1] != "sweep" || !words[2].starts_with("--study"))
+        return words;
+    std::string path;
+    if (words[2] == "--study" && words.size() > 3)
+        path = words[3];
+    else if (words[2].starts_with("--study="))
+        path = words[2].substr(std::string_view("--study=").size());
+    else
+        return words;
+    words.insert(words.begin() + 2, std::string(modelName(readStudyFile(path, '.').model)));
+    return words;
+}
+
 int runArguments(int argc, char** argv)
 {
+    std::vector<std::string> words;
+    try {
+        words = withStudyModel(argc, argv);
+    } catch (const UsageError& error) {
+        reportUsageError(error);
+        return kExitUsage;
+    }
+    std::vector<char*> pointers;
+    pointers.reserve(words.size() + 1);
+    for (std::string& word : words)
+        pointers.push_back(word.data());
+    pointers.push_back(nullptr);
+    argc = int(words.size());
+    argv = pointers.data();
     CommandLine commandLine;
     std::optional<std::string> unknown = unknownSubcommand(commandLine.app, argc, argv, 1);
     if (!unknown && argc > 1 && commandLine.sweep->check_name(argv[1]))

@@ -28,8 +28,4 @@ std::string inputSetJson(ModelKind model, const FieldTexts& fields, DecimalSepar
 // a string.
 FieldTexts readInputSet(std::string_view json, ModelKind model, DecimalSeparator separator);
 
-// A number's text typed with separator `from`, with `to` in its place; any
-// other text as it stands.
-std::string withSeparator(const std::string& text, DecimalSeparator from, DecimalSeparator to);
-
 } // namespace kaskad::formats

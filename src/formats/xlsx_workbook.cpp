@@ -152,3 +152,92 @@ std::string xlsxWorkbook(const ResultsTable& table)
 }
 
 } // namespace kaskad::formats
+
+namespace kaskad::formats {
+
+namespace {
+
+void writeSweepCell(lxw_worksheet* sheet, lxw_row_t line, lxw_col_t column, const study::Column& of,
+                    const study::PointRows& point, std::size_t row)
+{
+    const ReactorResult* reactor = point.reactor(row);
+    const RunError* error = point.error();
+    switch (of.kind) {
+    case study::ColumnKind::field:
+        check(worksheet_write_string(sheet, line, column, point.fields[of.field].c_str(), nullptr));
+        break;
+    case study::ColumnKind::reactor:
+        if (reactor)
+            check(worksheet_write_number(sheet, line, column, reactor->reactor(), nullptr));
+        break;
+    case study::ColumnKind::quantity:
+        if (reactor && reactor->has(of.pane))
+            check(worksheet_write_number(sheet, line, column, reactor->value(of.pane), nullptr));
+        break;
+    case study::ColumnKind::errorKind:
+    case study::ColumnKind::errorMessage:
+        if (error)
+            check(worksheet_write_string(
+                sheet, line, column, (of.kind == study::ColumnKind::errorKind ? error->kind : error->message).c_str(),
+                nullptr));
+        break;
+    case study::ColumnKind::bound:
+        if (point.criterion && !point.criterion->bounds.empty())
+            check(worksheet_write_boolean(sheet, line, column, point.criterion->bounds[of.bound], nullptr));
+        break;
+    case study::ColumnKind::meetsCriterion:
+        if (point.criterion)
+            check(worksheet_write_boolean(sheet, line, column, point.criterion->meets, nullptr));
+        break;
+    case study::ColumnKind::criterionMargin:
+        if (point.criterion && point.criterion->margin)
+            check(worksheet_write_number(sheet, line, column, *point.criterion->margin, nullptr));
+        break;
+    }
+}
+
+void writeSweepSheet(lxw_workbook* workbook, const std::vector<study::Column>& columns,
+                     const SweepPointVisitor& eachPoint)
+{
+    lxw_worksheet* sheet = workbook_add_worksheet(workbook, "Исследование");
+    lxw_format* bold = workbook_add_format(workbook);
+    if (!sheet || !bold)
+        throw FileProblem("libxlsxwriter: out of memory");
+    format_set_bold(bold);
+    for (std::size_t column = 0; column < columns.size(); ++column)
+        check(worksheet_write_string(sheet, 0, lxw_col_t(column), columns[column].name.c_str(), bold));
+    check(worksheet_set_column(sheet, 0, lxw_col_t(columns.size() - 1), 14, nullptr));
+    worksheet_freeze_panes(sheet, 1, 0);
+    lxw_row_t line = 1;
+    eachPoint([&](const study::PointRows& point) {
+        for (std::size_t row = 0; row < point.rowCount(); ++row, ++line) {
+            if (line >= LXW_ROW_MAX)
+                throw FileProblem("в листе Excel не больше " + std::to_string(LXW_ROW_MAX) + " строк");
+            for (std::size_t column = 0; column < columns.size(); ++column)
+                writeSweepCell(sheet, line, lxw_col_t(column), columns[column], point, row);
+        }
+    });
+}
+
+} // namespace
+
+std::string sweepXlsxWorkbook(const std::vector<study::Column>& columns, const SweepPointVisitor& eachPoint)
+{
+    const TemporaryFile file;
+    {
+        const CNumericLocale numbers;
+        lxw_workbook* workbook = workbook_new(file.path().c_str());
+        if (!workbook)
+            throw FileProblem("libxlsxwriter: cannot create the workbook");
+        try {
+            writeSweepSheet(workbook, columns, eachPoint);
+        } catch (...) {
+            workbook_close(workbook);
+            throw;
+        }
+        check(workbook_close(workbook));
+    }
+    return fileBytes(file.path());
+}
+
+} // namespace kaskad::formats

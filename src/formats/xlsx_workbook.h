@@ -2,6 +2,9 @@
 #pragma once
 
 #include "formats/results_table.h"
+#include "study/point_rows.h"
+
+#include <functional>
 
 #include <string>
 
@@ -18,5 +21,16 @@ namespace kaskad::formats {
 // libxlsxwriter writes a number with 16 significant digits: every stored
 // single reads back as exactly itself once narrowed to a single.
 std::string xlsxWorkbook(const ResultsTable& table);
+
+// Hands each point of a sweep, in order, to the function it is given.
+using SweepPointVisitor = std::function<void(const std::function<void(const study::PointRows&)>&)>;
+
+// A sweep's points as one sheet "Исследование" with the columns of its CSV:
+// the header row, frozen, then a row per row of each point; the field texts
+// and the error as text, the reactor and every value as a number, the
+// criterion's verdicts as booleans, a cell the CSV leaves empty empty.
+// Raises FileProblem when the workbook cannot be made or the rows exceed a
+// sheet's.
+std::string sweepXlsxWorkbook(const std::vector<study::Column>& columns, const SweepPointVisitor& eachPoint);
 
 } // namespace kaskad::formats

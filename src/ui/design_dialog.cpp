@@ -129,7 +129,7 @@ FieldTexts withWindowSeparator(const FieldTexts& texts, DecimalSeparator separat
 {
     FieldTexts converted;
     for (int n = 1; n <= kFieldCount; ++n)
-        converted[Field(n)] = formats::withSeparator(texts[Field(n)], '.', separator);
+        converted[Field(n)] = formats::numberWithSeparator(texts[Field(n)], '.', separator);
     return converted;
 }
 
@@ -196,7 +196,7 @@ AnswersShown solverAnswers(const study::Target& target, const study::SolveResult
         result.roots.empty() && result.closest ? std::vector<study::SolvedPoint>{*result.closest} : result.roots;
     for (const study::SolvedPoint& point : points)
         shown.rows.push_back({withWindowSeparator(point.texts, separator),
-                              {QString::fromStdString(formats::withSeparator(point.fieldText, '.', separator)),
+                              {QString::fromStdString(formats::numberWithSeparator(point.fieldText, '.', separator)),
                                numberText(point.value, separator)}});
     shown.headers << QStringLiteral("значение поля") << toQString(quantityName(target.pane));
     shown.textColumns = 2;
@@ -379,7 +379,7 @@ void DesignDialog::takeFieldTexts(const FieldTexts& texts)
 FieldTexts DesignDialog::studyTexts() const
 {
     const auto dotted = [this](const QLineEdit* edit) {
-        return formats::withSeparator(edit->text().trimmed().toStdString(), separator_, '.');
+        return formats::numberWithSeparator(edit->text().trimmed().toStdString(), separator_, '.');
     };
     FieldTexts texts;
     for (const FieldDescription& field : modelFields(model_)) {
@@ -438,7 +438,7 @@ void DesignDialog::startSolver()
     auto space = std::make_shared<const study::DesignSpace>(model_, texts, 1);
     auto target = std::make_shared<const study::Target>(
         study::Target::parse(quantity_->currentText().toStdString() + '=' +
-                             formats::withSeparator(target_->text().trimmed().toStdString(), separator_, '.')));
+                             formats::numberWithSeparator(target_->text().trimmed().toStdString(), separator_, '.')));
     study::SolveSettings settings;
     if (reactor_->value() > 0)
         settings.reactor = reactor_->value();

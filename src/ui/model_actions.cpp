@@ -26,6 +26,7 @@ const ActionRow kActionRows[kModelActionCount] = {
     {"Отчёт…", QKeySequence(Qt::CTRL | Qt::Key_P)},
     {"Печать…", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P)},
     {"Подбор параметров…", QKeySequence(Qt::CTRL | Qt::Key_D)},
+    {"Исследование параметров…", QKeySequence(Qt::CTRL | Qt::Key_R)},
 };
 
 // A menu that lives while it is shown: its actions may close the window

@@ -8,6 +8,7 @@
 #include "ui/quantity_notes.h"
 #include "ui/regional_settings.h"
 #include "ui/result_views.h"
+#include "ui/study_window.h"
 
 #include <QApplication>
 #include <QEventLoop>
@@ -32,10 +33,19 @@ ModelForm::ModelForm(const WindowDescription& layout, const RegionalSettings& se
                                {[this] { views_->showTable(); }, [this] { views_->showChart(); },
                                 [this] { saveInputSet(*this); }, [this] { openInputSet(*this); },
                                 [this] { views_->saveReport(); }, [this] { views_->printReport(); },
-                                [this] { showDesign(); }});
+                                [this] { showDesign(); }, [this] { showStudy(); }});
 }
 
 ModelForm::~ModelForm() = default;
+
+void ModelForm::showStudy()
+{
+    const bool first = !study_;
+    if (first)
+        study_ = std::make_unique<StudyWindow>(*this);
+    study_->takeFieldTexts();
+    views_->present(*study_, first ? std::optional(QPoint(60, 60)) : std::nullopt);
+}
 
 int ModelForm::ShowModal()
 {
@@ -150,6 +160,8 @@ void ModelForm::hideEvent(QHideEvent* event)
         views_->hideWindows();
         if (design_)
             design_->close();
+        if (study_)
+            study_->close();
         if (modalLoop_) {
             focusAtClosing_ = focusWidget();
             modalLoop_->exit(kModalResultCancel);

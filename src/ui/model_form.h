@@ -28,6 +28,7 @@ namespace kaskad::ui {
 class DesignDialog;
 class RegionalSettings;
 class ResultViews;
+class StudyWindow;
 
 class ModelForm : public QWidget, public ModelWindow {
 public:
@@ -66,6 +67,10 @@ public:
     // call; its answers come back into the fields.
     void showDesign();
     DesignDialog* designDialog() const { return design_.get(); }
+    // Ctrl+R: opens the study window with the fields' texts, or raises it.
+    void showStudy();
+    // The study window, once Ctrl+R has made it.
+    StudyWindow* studyWindow() const { return study_.get(); }
 
     // The separator for a run that starts now, and of the fields' texts.
     DecimalSeparator decimalSeparator() const;
@@ -97,6 +102,7 @@ private:
     RunRecorder* recorder_ = nullptr;
     std::unique_ptr<ResultViews> views_;
     std::unique_ptr<DesignDialog> design_;
+    std::unique_ptr<StudyWindow> study_;
     ModelActions actions_{};
 };
 

@@ -61,7 +61,7 @@ private:
     // Shows a window of ours in front, tied to the model window so that the
     // model window's modality leaves it usable.
     void showInFront(QWidget& window);
-
+    // Places a new window of ours beside the model window, within the screen.
     void placeBeside(QWidget& window, QPoint offset);
     void drawChart(const std::vector<std::size_t>& runs);
     // The runs Ctrl+G draws, from 0.

@@ -5,6 +5,8 @@
 #include "process.h"
 
 #include "formats_runs.h"
+#include "model/criterion.h"
+#include "study/runner.h"
 
 #include <gtest/gtest.h>
 
@@ -130,6 +132,48 @@ TEST(XlsxWorkbook, FailedRunsLeaveCellsEmpty)
     EXPECT_EQ(lines[5], "n:2\ts:3\ts:3\ts:2.5\ts:0.05\ts:4x\ts:2\ts:3\ts:3600\t\t\t\t\t\t\t\t\t\t\t\t\t\t"
                         "s:EConvertError\ts:'4x' is not a valid floating point value.");
     EXPECT_EQ(lines[6], "");
+}
+
+} // namespace
+} // namespace kaskad::formats
+
+namespace kaskad::formats {
+namespace {
+
+// A sweep's sheet has its CSV's columns: texts, numbers that are the stored
+// values, the criterion's verdicts as booleans; a point whose run failed
+// while reading its fields keeps its texts and error, its reactor's cells empty.
+TEST(XlsxWorkbook, SweepSheetHasTheCsvColumns)
+{
+    const study::SweepPlan plan(ModelKind::bubble, {"2", "3", "2.5", "0.05;abc", "433", "2", "3", "3600"}, '.');
+    const study::SweepRows rows(plan, {.outletOnly = true, .criterion = true});
+    const std::vector<RunRecord> runs = {study::runPoint(plan, 0), study::runPoint(plan, 1)};
+    const std::vector<std::string> lines = readBack(sweepXlsxWorkbook(rows.columns(), [&](const auto& take) {
+        for (std::size_t p = 0; p < runs.size(); ++p)
+            take(*rows.point(p, runs[p]));
+    }));
+    ASSERT_EQ(lines.size(), 2u + 1 + 2 + 1);
+    EXPECT_EQ(lines[0], "sheet Исследование");
+    EXPECT_EQ(lines[1], "frozen A2");
+    std::string header;
+    for (const study::Column& column : rows.columns())
+        header += (header.empty() ? "s:" : "\ts:") + column.name;
+    EXPECT_EQ(lines[2], header);
+    const std::vector<std::string> ok = split(lines[3], '\t');
+    ASSERT_EQ(ok.size(), rows.columns().size());
+    EXPECT_EQ(ok[3] + ok[8], "s:0.05n:2");
+    for (std::size_t k = 0; k < kStoreOrder.size(); ++k) {
+        double read = 0;
+        ASSERT_EQ(std::from_chars(ok[9 + k].data() + 2, ok[9 + k].data() + ok[9 + k].size(), read).ec, std::errc());
+        EXPECT_EQ(static_cast<float>(read), static_cast<float>(runs[0].reactors.back().value(kStoreOrder[k])));
+    }
+    const CriterionResult criterion = evaluateCriterion(runs[0]);
+    for (std::size_t b = 0; b < criterion.bounds.size(); ++b)
+        EXPECT_EQ(ok[23 + b], criterion.bounds[b] ? "n:True" : "n:False");
+    const std::vector<std::string> failed = split(lines[4], '\t');
+    ASSERT_EQ(failed.size(), rows.columns().size());
+    EXPECT_EQ(failed[3] + "|" + failed[8] + "|" + failed[9] + "|" + failed[21], "s:abc|||s:EConvertError");
+    EXPECT_EQ(failed[failed.size() - 2] + failed.back(), "n:False");
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 #include "ui/result_views.h"
 #include "ui/results_table_model.h"
 #include "ui/results_window.h"
+#include "ui/study_window.h"
 #include "ui/user_files.h"
 #include "program_fixture.h"
 #include "worked_examples.h"
@@ -164,15 +165,19 @@ private Q_SLOTS:
         QTest::addColumn<QString>("focus");
         QTest::addColumn<int>("key");
         QTest::addColumn<int>("action");
-        const std::pair<const char*, int> keys[] = {{"Ctrl+T", Qt::Key_T},
-                                                    {"Ctrl+G", Qt::Key_G},
-                                                    {"Ctrl+S", Qt::Key_S},
-                                                    {"Ctrl+O", Qt::Key_O},
-                                                    {"Ctrl+P", Qt::Key_P}};
+        struct Key {
+            const char* name;
+            int key;
+            ModelAction action;
+        };
+        const Key keys[] = {
+            {"Ctrl+T", Qt::Key_T, ModelAction::resultsTable}, {"Ctrl+G", Qt::Key_G, ModelAction::profileChart},
+            {"Ctrl+S", Qt::Key_S, ModelAction::saveInputSet}, {"Ctrl+O", Qt::Key_O, ModelAction::openInputSet},
+            {"Ctrl+P", Qt::Key_P, ModelAction::report},       {"Ctrl+R", Qt::Key_R, ModelAction::study}};
         for (const char* window : {"Form1", "Form3"})
             for (const char* focus : {"LabeledEdit1", "LabeledEdit7", "Text1", "Text12", "Button4"})
-                for (int k = 0; k < 5; ++k)
-                    QTest::addRow("%s %s %s", window, focus, keys[k].first) << window << focus << keys[k].second << k;
+                for (const Key& key : keys)
+                    QTest::addRow("%s %s %s", window, focus, key.name) << window << focus << key.key << int(key.action);
     }
     // Fields and panes edit text, yet leave these keys to the window.
     void shortcutsWhicheverControlHasFocus()
@@ -192,6 +197,8 @@ private Q_SLOTS:
             QCOMPARE(triggered.count(), 1);
             if (ResultsWindow* table = w.resultViews().tableWindow())
                 table->close();
+            if (QWidget* study = w.studyWindow())
+                study->close();
         });
         QCOMPARE(reports, QStringList());
     }
@@ -204,7 +211,8 @@ private Q_SLOTS:
                                                                 {"Открыть исходные данные…", "Ctrl+O"},
                                                                 {"Отчёт…", "Ctrl+P"},
                                                                 {"Печать…", "Ctrl+Shift+P"},
-                                                                {"Подбор параметров…", "Ctrl+D"}};
+                                                                {"Подбор параметров…", "Ctrl+D"},
+                                                                {"Исследование параметров…", "Ctrl+R"}};
         for (ModelForm* w : {static_cast<ModelForm*>(&program->Form1()), static_cast<ModelForm*>(&program->Form3())})
             for (int a = 0; a < int(kaskad::ui::kModelActionCount); ++a) {
                 QAction* action = w->action(ModelAction(a));

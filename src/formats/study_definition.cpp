@@ -1,0 +1,97 @@
+// Writing and reading study definitions with nlohmann::json.
+#include "formats/study_definition.h"
+
+#include "formats/file_problem.h"
+#include "formats/json_document.h"
+#include "numeric/utf8.h"
+
+namespace kaskad::formats {
+
+namespace {
+
+const std::string kVersionKey = "kaskad-study";
+
+ModelKind studyModel(const Json& study)
+{
+    const auto version = study.find(kVersionKey);
+    if (!version->is_number_integer() || version->get<std::int64_t>() != kStudyVersion)
+        throw FileProblem("неизвестная версия исследования: " + version->dump());
+    const auto name = study.find("model");
+    if (name == study.end() || !name->is_string())
+        throw FileProblem("не указана модель (\"model\")");
+    if (const std::optional<ModelKind> model = modelNamed(name->get<std::string>()))
+        return *model;
+    throw FileProblem("неизвестная модель: " + name->dump());
+}
+
+FieldTexts studyValues(const Json& study, ModelKind model)
+{
+    const auto fields = study.find("fields");
+    if (fields == study.end() || !fields->is_object())
+        throw FileProblem("нет полей (\"fields\")");
+    FieldTexts values;
+    for (const FieldDescription& field : modelFields(model)) {
+        const auto text = fields->find(std::string(field.name));
+        if (text == fields->end())
+            throw FileProblem("нет поля «" + std::string(field.name) + "»");
+        if (!text->is_string())
+            throw FileProblem("поле «" + std::string(field.name) + "» не строка: " + text->dump());
+        values[field.field] = text->get<std::string>();
+    }
+    return values;
+}
+
+// The pieces of a values text between its `delimiter`s, each converted.
+std::string piecesWithSeparator(const std::string& values, char delimiter, DecimalSeparator saved,
+                                DecimalSeparator window)
+{
+    std::string converted;
+    std::size_t from = 0;
+    for (;;) {
+        const std::size_t to = values.find(delimiter, from);
+        converted += numberWithSeparator(values.substr(from, to - from), saved, window);
+        if (to == std::string::npos)
+            return converted;
+        converted += delimiter;
+        from = to + 1;
+    }
+}
+
+} // namespace
+
+std::string studyJson(const StudyDefinition& study, DecimalSeparator separator)
+{
+    Json document;
+    document[kVersionKey] = kStudyVersion;
+    document["model"] = std::string(modelName(study.model));
+    document[std::string(kSeparatorKey)] = std::string(separator.text());
+    Json& named = document["fields"] = Json::object();
+    for (const FieldDescription& field : modelFields(study.model))
+        named[std::string(field.name)] = withValidUtf8(study.values[field.field]);
+    return document.dump(2) + "\n";
+}
+
+StudyDefinition readStudy(std::string_view json, DecimalSeparator separator)
+{
+    const Json document = parsedDocument(json);
+    if (!document.is_object() || !document.contains(kVersionKey))
+        throw FileProblem("это не файл исследования Kaskad");
+    StudyDefinition study;
+    study.model = studyModel(document);
+    const std::optional<DecimalSeparator> saved = savedSeparator(document);
+    study.values = studyValues(document, study.model);
+    if (saved && !(*saved == separator))
+        for (std::string& values : study.values)
+            values = valuesWithSeparator(values, *saved, separator);
+    return study;
+}
+
+// A list's items are field texts; a range's three parts are numbers.
+std::string valuesWithSeparator(const std::string& values, DecimalSeparator saved, DecimalSeparator window)
+{
+    if (values.find(';') != std::string::npos)
+        return piecesWithSeparator(values, ';', saved, window);
+    return piecesWithSeparator(values, ':', saved, window);
+}
+
+} // namespace kaskad::formats

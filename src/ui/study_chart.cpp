@@ -1,0 +1,450 @@
+// The study's chart: lines with Qt Charts, the margin's map drawn cell by cell.
+#include "ui/study_chart.h"
+
+#include "chart/profile_scene.h"
+#include "formats/file_problem.h"
+#include "model/criterion.h"
+#include "ui/error_report.h"
+#include "ui/user_files.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QGraphicsRectItem>
+#include <QGraphicsSimpleTextItem>
+#include <QGraphicsView>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <QtCharts/QAreaSeries>
+#include <QtCharts/QChart>
+#include <QtCharts/QLegend>
+#include <QtCharts/QLegendMarker>
+#include <QtCharts/QLineSeries>
+#include <QtCharts/QValueAxis>
+
+#include <algorithm>
+#include <cmath>
+#include <stdexcept>
+
+namespace kaskad::ui {
+
+namespace {
+
+constexpr std::size_t kNone = std::size_t(-1);
+
+const std::array<SavedFileType<QGraphicsScene, QByteArray>, 2> kChartFiles = {{
+    {{QStringLiteral("Рисунок PNG (*.png)"), QStringLiteral("png")}, chart::pngImage},
+    {{QStringLiteral("Рисунок SVG (*.svg)"), QStringLiteral("svg")}, chart::svgDocument},
+}};
+
+QString qText(std::string_view text) { return QString::fromUtf8(text.data(), qsizetype(text.size())); }
+
+QString numberText(double value, DecimalSeparator separator)
+{
+    char buffer[kNumberTextCapacity];
+    return QString::fromLatin1(buffer, writeNumberText(buffer, value, separator) - buffer);
+}
+
+// The points over two swept fields (the second may be none), the other swept
+// fields at the reference point's texts: cell [y * columns + x] holds the
+// point's place in `points`, or kNone while it is not computed.
+struct StudyGrid {
+    std::size_t columns = 0;
+    std::size_t rows = 1;
+    std::vector<std::size_t> cells;
+};
+
+StudyGrid studyGrid(const study::SweepPlan& plan, const std::vector<StudyPoint>& points, std::size_t xField,
+                    std::optional<std::size_t> yField, std::size_t reference)
+{
+    const auto& swept = plan.sweptFields();
+    StudyGrid grid;
+    grid.columns = swept[xField].texts.size();
+    grid.rows = yField ? swept[*yField].texts.size() : 1;
+    grid.cells.assign(grid.columns * grid.rows, kNone);
+    for (std::size_t p = 0; p < points.size(); ++p) {
+        const std::size_t index = points[p].index;
+        bool onGrid = true;
+        for (std::size_t f = 0; f < swept.size() && onGrid; ++f)
+            if (f != xField && f != yField)
+                onGrid = plan.textIndex(index, f) == plan.textIndex(reference, f);
+        if (onGrid)
+            grid.cells[(yField ? plan.textIndex(index, *yField) : 0) * grid.columns + plan.textIndex(index, xField)] =
+                p;
+    }
+    return grid;
+}
+
+std::optional<double> outletValue(const StudyPoint& point, Pane pane)
+{
+    if (point.run.reactors.empty() || !point.run.reactors.back().has(pane))
+        return std::nullopt;
+    return point.run.reactors.back().value(pane);
+}
+
+// A swept field's text as a position on an axis; none for a text that is no number.
+std::optional<double> axisPosition(const std::string& text, DecimalSeparator separator)
+{
+    try {
+        return double(TextToNumber(text, separator));
+    } catch (const Exception&) {
+        return std::nullopt;
+    }
+}
+
+QFont pixelFont(QSize size, double scale)
+{
+    QFont font;
+    font.setPixelSize(
+        std::clamp(int(std::lround(std::sqrt(double(size.width()) * size.height()) / 61 * scale)), 8, 64));
+    return font;
+}
+
+// The criterion's band for the quantity: between its bounds, or from its one
+// bound to the edge of the range shown.
+void addCriterionBands(QChart& chart, QValueAxis& x, QValueAxis& y, ModelKind model, Pane pane)
+{
+    for (const CriterionBound& bound : criterionBounds(model)) {
+        if (bound.pane != pane)
+            continue;
+        const double low = bound.atLeast ? double(*bound.atLeast) : y.min();
+        const double high = bound.atMost ? double(*bound.atMost) : y.max();
+        auto* lower = new QLineSeries;
+        auto* upper = new QLineSeries;
+        lower->append({{x.min(), low}, {x.max(), low}});
+        upper->append({{x.min(), high}, {x.max(), high}});
+        auto* band = new QAreaSeries(upper, lower);
+        band->setName(QStringLiteral("критерий: ") + qText(bound.label));
+        band->setColor(QColor(0x2c, 0xa0, 0x2c, 50));
+        band->setBorderColor(QColor(0x2c, 0xa0, 0x2c, 160));
+        chart.addSeries(band);
+        band->attachAxis(&x);
+        band->attachAxis(&y);
+    }
+}
+
+std::unique_ptr<QGraphicsScene> linesScene(const study::SweepPlan& plan, const std::vector<StudyPoint>& points,
+                                           const StudyChartChoice& choice, QSize size, DecimalSeparator separator)
+{
+    const auto& swept = plan.sweptFields();
+    const StudyGrid grid = studyGrid(plan, points, choice.xField, choice.otherField, choice.reference);
+    auto* chart = new QChart;
+    chart->setTitle(QStringLiteral("%1 на выходе в зависимости от %2")
+                        .arg(qText(quantityName(choice.quantity)), QString::fromStdString(swept[choice.xField].name)));
+    chart->setTitleFont(pixelFont(size, 1.2));
+    chart->legend()->setAlignment(Qt::AlignRight);
+    chart->legend()->setFont(pixelFont(size, 0.9));
+    auto* x = new QValueAxis;
+    auto* y = new QValueAxis;
+    x->setTitleText(QString::fromStdString(swept[choice.xField].name));
+    y->setTitleText(qText(quantityName(choice.quantity)));
+    for (QValueAxis* axis : {x, y}) {
+        axis->setLabelsFont(pixelFont(size, 0.9));
+        axis->setTitleFont(pixelFont(size, 1.0));
+    }
+    chart->addAxis(x, Qt::AlignBottom);
+    chart->addAxis(y, Qt::AlignLeft);
+    double xLow = HUGE_VAL, xHigh = -HUGE_VAL, yLow = HUGE_VAL, yHigh = -HUGE_VAL;
+    for (std::size_t row = 0; row < grid.rows; ++row) {
+        auto* series = new QLineSeries;
+        series->setPointsVisible(true);
+        if (choice.otherField)
+            series->setName(
+                QString::fromStdString(swept[*choice.otherField].name + " = " + swept[*choice.otherField].texts[row]));
+        for (std::size_t column = 0; column < grid.columns; ++column) {
+            const std::size_t p = grid.cells[row * grid.columns + column];
+            const std::optional<double> at = axisPosition(swept[choice.xField].texts[column], separator);
+            const std::optional<double> value = p == kNone ? std::nullopt : outletValue(points[p], choice.quantity);
+            if (!at || !value)
+                continue;
+            series->append(*at, *value);
+            xLow = std::min(xLow, *at), xHigh = std::max(xHigh, *at);
+            yLow = std::min(yLow, *value), yHigh = std::max(yHigh, *value);
+        }
+        chart->addSeries(series);
+        series->attachAxis(x);
+        series->attachAxis(y);
+    }
+    if (xLow > xHigh)
+        throw std::runtime_error("На графике нет ни одной рассчитанной точки.");
+    if (!choice.otherField)
+        chart->legend()->markers(chart->series().front()).front()->setVisible(false);
+    const double yPad = yHigh > yLow ? (yHigh - yLow) * 0.05 : std::max(std::abs(yHigh) * 0.05, 1e-6);
+    x->setRange(xLow, xHigh > xLow ? xHigh : xLow + 1);
+    y->setRange(yLow - yPad, yHigh + yPad);
+    y->applyNiceNumbers();
+    addCriterionBands(*chart, *x, *y, plan.model(), choice.quantity);
+    auto scene = std::make_unique<QGraphicsScene>(0, 0, size.width(), size.height());
+    scene->setBackgroundBrush(Qt::white);
+    scene->addItem(chart);
+    chart->setGeometry(0, 0, size.width(), size.height());
+    return scene;
+}
+
+// Red below zero, green above, deeper the further from zero.
+QColor marginColour(double margin, double largest)
+{
+    const double share = largest > 0 ? std::min(1.0, std::abs(margin) / largest) : 0;
+    const int deep = int(std::lround(240 - 150 * share));
+    const int light = int(std::lround(240 - 40 * share));
+    return margin >= 0 ? QColor(deep, light, deep) : QColor(light, deep, deep);
+}
+
+void addMapLabel(QGraphicsScene& scene, const QString& text, const QFont& font, QPointF at, Qt::Alignment align)
+{
+    QGraphicsSimpleTextItem* label = scene.addSimpleText(text, font);
+    const QRectF box = label->boundingRect();
+    const double dx = align & Qt::AlignRight ? -box.width() : align & Qt::AlignHCenter ? -box.width() / 2 : 0;
+    label->setPos(at.x() + dx, at.y() - box.height() / 2);
+}
+
+// Where the map's cells lie: column 0 at the left, row 0 at the bottom.
+struct MapLayout {
+    QRectF area;
+    std::size_t columns = 1;
+    std::size_t rows = 1;
+
+    QRectF cell(std::size_t column, std::size_t row) const
+    {
+        const double w = area.width() / double(columns);
+        const double h = area.height() / double(rows);
+        return {area.left() + w * double(column), area.bottom() - h * double(row + 1), w, h};
+    }
+};
+
+// The cells coloured by their margins, grey where none is known, and the
+// outline of the region that meets the criterion: each side of a meeting
+// cell whose neighbour does not meet.
+void addMapCells(QGraphicsScene& scene, const StudyGrid& grid, const std::vector<StudyPoint>& points,
+                 const MapLayout& map, double largest, double unit)
+{
+    const auto pointAt = [&](std::size_t column, std::size_t row) -> const StudyPoint* {
+        const std::size_t p = grid.cells[row * grid.columns + column];
+        return p == kNone ? nullptr : &points[p];
+    };
+    const auto meets = [&](std::size_t column, std::size_t row) {
+        const StudyPoint* point = pointAt(column, row);
+        return point && point->criterion.meets;
+    };
+    for (std::size_t row = 0; row < grid.rows; ++row)
+        for (std::size_t column = 0; column < grid.columns; ++column) {
+            const StudyPoint* point = pointAt(column, row);
+            const bool known = point && point->criterion.margin;
+            scene.addRect(map.cell(column, row), Qt::NoPen,
+                          known ? marginColour(*point->criterion.margin, largest) : QColor(Qt::lightGray));
+        }
+    const QPen outline(Qt::black, std::max(2.0, unit / 5));
+    for (std::size_t row = 0; row < grid.rows; ++row)
+        for (std::size_t column = 0; column < grid.columns; ++column) {
+            if (!meets(column, row))
+                continue;
+            const QRectF r = map.cell(column, row);
+            if (column == 0 || !meets(column - 1, row))
+                scene.addLine(QLineF(r.topLeft(), r.bottomLeft()), outline);
+            if (column + 1 == grid.columns || !meets(column + 1, row))
+                scene.addLine(QLineF(r.topRight(), r.bottomRight()), outline);
+            if (row == 0 || !meets(column, row - 1))
+                scene.addLine(QLineF(r.bottomLeft(), r.bottomRight()), outline);
+            if (row + 1 == grid.rows || !meets(column, row + 1))
+                scene.addLine(QLineF(r.topLeft(), r.topRight()), outline);
+        }
+}
+
+// The fields' names and their values' texts where they fit, else every k-th.
+void addMapAxes(QGraphicsScene& scene, const study::SweepField& x, const study::SweepField& y, const MapLayout& map,
+                const QFont& font)
+{
+    const double unit = font.pixelSize();
+    const double w = map.area.width() / double(map.columns);
+    const double h = map.area.height() / double(map.rows);
+    const std::size_t xStep = std::max<std::size_t>(1, std::size_t(unit * 6 / std::max(w, 1.0)) + 1);
+    for (std::size_t column = 0; column < map.columns; column += xStep)
+        addMapLabel(scene, QString::fromStdString(x.texts[column]), font,
+                    {map.cell(column, 0).center().x(), map.area.bottom() + unit}, Qt::AlignHCenter);
+    const std::size_t yStep = std::max<std::size_t>(1, std::size_t(unit * 1.5 / std::max(h, 1.0)) + 1);
+    for (std::size_t row = 0; row < map.rows; row += yStep)
+        addMapLabel(scene, QString::fromStdString(y.texts[row]), font,
+                    {map.area.left() - unit / 2, map.cell(0, row).center().y()}, Qt::AlignRight);
+    addMapLabel(scene, QString::fromStdString(x.name), font, {map.area.center().x(), map.area.bottom() + unit * 2.6},
+                Qt::AlignHCenter);
+    addMapLabel(scene, QString::fromStdString(y.name), font, {unit, map.area.center().y()}, Qt::AlignLeft);
+}
+
+// The colour scale: from the largest shortfall at the bottom to the largest
+// margin at the top, with their texts and 0 between.
+void addMarginScale(QGraphicsScene& scene, const QRectF& scale, double largest, const QFont& font,
+                    DecimalSeparator separator)
+{
+    constexpr int kSteps = 40;
+    for (int s = 0; s < kSteps; ++s) {
+        const double margin = largest * (1 - 2.0 * (s + 0.5) / kSteps);
+        scene.addRect(QRectF(scale.left(), scale.top() + scale.height() * s / kSteps, scale.width(),
+                             scale.height() / kSteps + 0.5),
+                      Qt::NoPen, marginColour(margin, largest));
+    }
+    const double unit = font.pixelSize();
+    for (const auto& [margin, y] :
+         {std::pair{largest, scale.top()}, std::pair{0.0, scale.center().y()}, std::pair{-largest, scale.bottom()}})
+        addMapLabel(scene, numberText(margin, separator), font, {scale.right() + unit / 2, y}, Qt::AlignLeft);
+}
+
+std::unique_ptr<QGraphicsScene> mapScene(const study::SweepPlan& plan, const std::vector<StudyPoint>& points,
+                                         const StudyChartChoice& choice, QSize size, DecimalSeparator separator)
+{
+    if (!choice.otherField)
+        throw std::runtime_error("Для карты запаса критерия выберите второе варьируемое поле.");
+    const study::SweepField& x = plan.sweptFields()[choice.xField];
+    const study::SweepField& y = plan.sweptFields()[*choice.otherField];
+    const StudyGrid grid = studyGrid(plan, points, choice.xField, choice.otherField, choice.reference);
+    double largest = 0;
+    for (std::size_t p : grid.cells)
+        if (p != kNone && points[p].criterion.margin)
+            largest = std::max(largest, std::abs(*points[p].criterion.margin));
+    auto scene = std::make_unique<QGraphicsScene>(0, 0, size.width(), size.height());
+    scene->setBackgroundBrush(Qt::white);
+    const QFont font = pixelFont(size, 0.9);
+    const double unit = font.pixelSize();
+    const MapLayout map{QRectF(unit * 8, unit * 3, size.width() - unit * 24, size.height() - unit * 7), grid.columns,
+                        grid.rows};
+    addMapLabel(
+        *scene,
+        QStringLiteral("Запас критерия по %1 и %2").arg(QString::fromStdString(x.name), QString::fromStdString(y.name)),
+        pixelFont(size, 1.2), {map.area.center().x(), unit * 1.5}, Qt::AlignHCenter);
+    addMapCells(*scene, grid, points, map, largest, unit);
+    addMapAxes(*scene, x, y, map, font);
+    addMarginScale(*scene, QRectF(map.area.right() + unit * 2, map.area.top(), unit * 1.5, map.area.height()), largest,
+                   font, separator);
+    return scene;
+}
+
+} // namespace
+
+std::unique_ptr<QGraphicsScene> studyChartScene(const study::SweepPlan& plan, const std::vector<StudyPoint>& points,
+                                                const StudyChartChoice& choice, QSize size, DecimalSeparator separator)
+{
+    if (plan.sweptFields().empty())
+        throw std::runtime_error("График строится по варьируемым полям: ни одно поле не варьируется.");
+    return choice.map ? mapScene(plan, points, choice, size, separator)
+                      : linesScene(plan, points, choice, size, separator);
+}
+
+StudyChartWindow::StudyChartWindow(const StudyTableModel& model, std::function<std::optional<std::size_t>()> reference)
+    : model_(model), reference_(std::move(reference))
+{
+    setObjectName(QStringLiteral("StudyChartWindow"));
+    setWindowTitle(QStringLiteral("График исследования"));
+    const auto box = [this](const char* name) {
+        auto* made = new QComboBox;
+        made->setObjectName(QString::fromLatin1(name));
+        connect(made, &QComboBox::activated, this, [this] { guarded([this] { redraw(); }); });
+        return made;
+    };
+    kind_ = box("StudyChartKind");
+    kind_->addItems({QStringLiteral("Линии"), QStringLiteral("Карта запаса критерия")});
+    x_ = box("StudyChartX");
+    other_ = box("StudyChartOther");
+    quantity_ = box("StudyChartQuantity");
+    for (Pane pane : kStoreOrder)
+        quantity_->addItem(qText(quantityName(pane)), int(pane));
+    view_ = new QGraphicsView;
+    view_->setObjectName(QStringLiteral("StudyChartView"));
+    view_->setRenderHint(QPainter::Antialiasing);
+    view_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    view_->setFrameShape(QFrame::NoFrame);
+    auto* saveButton = new QPushButton(QStringLiteral("Сохранить…"));
+    saveButton->setObjectName(QStringLiteral("StudyChartSave"));
+    onClick(saveButton, this, &StudyChartWindow::save);
+
+    auto* top = new QHBoxLayout;
+    for (const auto& [label, widget] : {std::pair{"Вид:", kind_}, std::pair{"По оси X:", x_},
+                                        std::pair{"Линии (ось Y карты):", other_}, std::pair{"Величина:", quantity_}}) {
+        top->addWidget(new QLabel(QString::fromUtf8(label)));
+        top->addWidget(widget);
+    }
+    top->addStretch(1);
+    top->addWidget(saveButton);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addWidget(view_, 1);
+
+    const auto key = [this](const QKeySequence& keys, const std::function<void()>& handler) {
+        auto* action = new QAction(this);
+        action->setShortcut(keys);
+        connect(action, &QAction::triggered, this, [handler] { guarded(handler); });
+        addAction(action);
+    };
+    key(QKeySequence(Qt::CTRL | Qt::Key_S), [this] { save(); });
+    key(QKeySequence(Qt::Key_Escape), [this] { close(); });
+    resize(1000, 640);
+}
+
+StudyChartWindow::~StudyChartWindow() { view_->setScene(nullptr); }
+
+void StudyChartWindow::offerFields()
+{
+    const study::SweepPlan* plan = model_.plan();
+    if (plan == offeredFor_)
+        return;
+    offeredFor_ = plan;
+    x_->clear();
+    other_->clear();
+    other_->addItem(QStringLiteral("—"));
+    for (const study::SweepField& field : plan->sweptFields()) {
+        x_->addItem(QString::fromStdString(field.name));
+        other_->addItem(QString::fromStdString(field.name));
+    }
+    // A second swept field gives the lines, when there is one.
+    other_->setCurrentIndex(plan->sweptFields().size() > 1 ? 2 : 0);
+}
+
+StudyChartChoice StudyChartWindow::choice() const
+{
+    StudyChartChoice chosen;
+    chosen.map = kind_->currentIndex() == 1;
+    chosen.xField = std::size_t(std::max(0, x_->currentIndex()));
+    if (other_->currentIndex() > 0 && std::size_t(other_->currentIndex() - 1) != chosen.xField)
+        chosen.otherField = std::size_t(other_->currentIndex() - 1);
+    chosen.quantity = Pane(quantity_->currentData().toInt());
+    chosen.reference = reference_().value_or(0);
+    return chosen;
+}
+
+void StudyChartWindow::redraw()
+{
+    if (!model_.plan())
+        throw std::runtime_error("Исследование ещё не рассчитано: строить нечего.");
+    offerFields();
+    std::unique_ptr<QGraphicsScene> scene =
+        studyChartScene(*model_.plan(), model_.points(), choice(), view_->viewport()->size().expandedTo({320, 240}),
+                        model_.decimalSeparator());
+    view_->setScene(scene.get());
+    view_->setSceneRect(scene->sceneRect());
+    scene_ = std::move(scene);
+}
+
+void StudyChartWindow::save()
+{
+    if (!scene_)
+        throw std::runtime_error("График ещё не построен: сохранять нечего.");
+    const std::optional<ChosenFile> chosen = chooseFile(this, {true, QStringLiteral("Сохранить график исследования"),
+                                                               fileTypesOf(kChartFiles), QStringLiteral("график")});
+    if (!chosen)
+        return;
+    QByteArray bytes;
+    try {
+        bytes = kChartFiles[chosen->type].bytesOf(*scene_);
+    } catch (const std::runtime_error& error) {
+        throw formats::FileProblem(cannotSave(chosen->path, error.what()));
+    }
+    writeWholeFile(chosen->path, bytes);
+}
+
+void StudyChartWindow::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    if (scene_)
+        guarded([this] { redraw(); });
+}
+
+} // namespace kaskad::ui

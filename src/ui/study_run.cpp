@@ -1,0 +1,75 @@
+// The study's thread.
+#include "ui/study_run.h"
+
+#include "study/runner.h"
+
+namespace kaskad::ui {
+
+namespace {
+
+// Thrown from the runner's callbacks to end the study when asked to stop.
+struct StopRequested {};
+
+} // namespace
+
+StudyRun::StudyRun(std::shared_ptr<const study::SweepPlan> plan, unsigned jobs)
+    : plan_(std::move(plan)), thread_([this, jobs] { run(jobs); })
+{}
+
+StudyRun::~StudyRun()
+{
+    stop();
+    wait();
+}
+
+void StudyRun::wait()
+{
+    if (thread_.joinable())
+        thread_.join();
+}
+
+void StudyRun::run(unsigned jobs)
+{
+    const study::SweepRows rows(*plan_, {.criterion = true});
+    const auto stopWhenAsked = [this] {
+        if (stopping_)
+            throw StopRequested{};
+    };
+    // runSweepProducing's steps, each point's whole run passed to
+    // studyPoint() to keep what it needs.
+    try {
+        const study::PointRange points = study::allPoints(*plan_);
+        study::checkPointsToRun(*plan_, points);
+        const study::PointRuns runs(*plan_, points);
+        study::runInOrder<StudyPoint>(
+            points.size(), jobs, [&](std::size_t index) { return studyPoint(index, runs.run(index), rows); },
+            [&](std::size_t, StudyPoint&& point) {
+                stopWhenAsked();
+                const std::lock_guard lock(mutex_);
+                delivered_.push_back(std::move(point));
+            },
+            [&](std::size_t) { stopWhenAsked(); });
+    } catch (const StopRequested&) {
+        // Asked for: the points delivered stay, and stopped() says so.
+    } catch (...) {
+        const std::lock_guard lock(mutex_);
+        error_ = std::current_exception();
+    }
+    finished_ = true;
+}
+
+std::vector<StudyPoint> StudyRun::takePoints()
+{
+    std::vector<StudyPoint> points;
+    const std::lock_guard lock(mutex_);
+    points.swap(delivered_);
+    return points;
+}
+
+std::exception_ptr StudyRun::error() const
+{
+    const std::lock_guard lock(mutex_);
+    return error_;
+}
+
+} // namespace kaskad::ui

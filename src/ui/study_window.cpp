@@ -1,0 +1,459 @@
+// The study window.
+#include "ui/study_window.h"
+
+#include "formats/file_problem.h"
+#include "formats/study_definition.h"
+#include "study/field_values.h"
+#include "study/study_error.h"
+#include "ui/error_report.h"
+#include "ui/model_form.h"
+#include "ui/study_chart.h"
+#include "ui/study_run.h"
+#include "ui/user_files.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTableView>
+#include <QVBoxLayout>
+#include <QWindow>
+
+#include <cmath>
+#include <set>
+#include <thread>
+
+namespace kaskad::ui {
+
+using formats::FileProblem;
+
+namespace {
+
+// A study file is a few hundred bytes: a larger file is not one.
+constexpr qint64 kStudySizeLimit = qint64(64) * 1024;
+// How often the window takes the delivered points and shows the progress.
+constexpr int kPollMilliseconds = 100;
+
+const std::vector<FileType> kStudyTypes = {
+    {QStringLiteral("Исследование Kaskad (*.kaskad-study.json)"), QStringLiteral("kaskad-study.json")},
+    {QStringLiteral("JSON (*.json)"), QStringLiteral("json")},
+};
+const std::array<SavedFileType<const StudyTableModel, std::string>, 2> kResultFiles = {{
+    {{QStringLiteral("CSV (*.csv)"), QStringLiteral("csv")}, [](const StudyTableModel& m) { return m.csvText(); }},
+    {{QStringLiteral("Книга Excel (*.xlsx)"), QStringLiteral("xlsx")},
+     [](const StudyTableModel& m) { return m.xlsxWorkbook(); }},
+}};
+
+const char* const kWrongCellStyle = "QLineEdit { background: #f8c8c8; }";
+
+// "1 ч 05 мин", "3 мин 20 с", "12 с".
+QString durationText(double seconds)
+{
+    const long long whole = std::llround(seconds);
+    if (whole >= 3600)
+        return QStringLiteral("%1 ч %2 мин").arg(whole / 3600).arg(whole % 3600 / 60, 2, 10, QLatin1Char('0'));
+    if (whole >= 60)
+        return QStringLiteral("%1 мин %2 с").arg(whole / 60).arg(whole % 60, 2, 10, QLatin1Char('0'));
+    return QStringLiteral("%1 с").arg(whole);
+}
+
+} // namespace
+
+StudyWindow::StudyWindow(ModelForm& form) : form_(form), modelKind_(form.modelKind())
+{
+    setObjectName(QStringLiteral("StudyWindow"));
+    setWindowTitle(QStringLiteral("Исследование параметров — ") + form.windowTitle());
+    model_.setDecimalSeparator(form.decimalSeparator());
+
+    view_ = new QTableView;
+    view_->setObjectName(QStringLiteral("StudyView"));
+    view_->setModel(&model_);
+    view_->setSortingEnabled(true);
+    view_->horizontalHeader()->setSortIndicatorShown(true);
+    view_->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
+    view_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    view_->setWordWrap(false);
+    view_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    view_->verticalHeader()->setDefaultSectionSize(view_->fontMetrics().height() + 6);
+    view_->verticalHeader()->hide();
+    view_->horizontalHeader()->setDefaultSectionSize(
+        view_->fontMetrics().horizontalAdvance(QStringLiteral("-8.88888888888888E-88")) + 12);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(makeFieldsGrid());
+    layout->addLayout(makeRunRow());
+    layout->addLayout(makeResultsRow());
+    layout->addWidget(view_, 1);
+    addShortcuts();
+
+    poll_.setInterval(kPollMilliseconds);
+    connect(&poll_, &QTimer::timeout, this, [this] { guarded([this] { poll(); }); });
+    connect(view_->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this] { guarded([this] { updateButtons(); }); });
+    resize(1180, 760);
+    takeFieldTexts();
+    updateButtons();
+    values_[fieldN]->setFocus();
+}
+
+StudyWindow::~StudyWindow() = default;
+
+QWidget* StudyWindow::makeFieldsGrid()
+{
+    auto* box = new QWidget;
+    auto* grid = new QGridLayout(box);
+    const QString headings[] = {QStringLiteral("Поле"), QStringLiteral("Текст в окне"),
+                                QStringLiteral("Значения (ОТ:ДО:ШАГ или А;Б;В)")};
+    for (int c = 0; c < 3; ++c)
+        grid->addWidget(new QLabel(QStringLiteral("<b>%1</b>").arg(headings[c])), 0, c);
+    int row = 1;
+    for (const FieldDescription& field : modelFields(modelKind_)) {
+        grid->addWidget(new QLabel(QString::fromUtf8(field.caption.data(), qsizetype(field.caption.size()))), row, 0);
+        texts_[field.field] = new QLabel;
+        texts_[field.field]->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        grid->addWidget(texts_[field.field], row, 1);
+        auto* values = new QLineEdit;
+        values->setObjectName(QStringLiteral("StudyValues_") +
+                              QString::fromLatin1(field.name.data(), qsizetype(field.name.size())));
+        connect(values, &QLineEdit::textChanged, this, [this] { guarded([this] { updatePointCount(); }); });
+        values_[field.field] = values;
+        grid->addWidget(values, row, 2);
+        ++row;
+    }
+    grid->setColumnStretch(2, 1);
+    pointCount_ = new QLabel;
+    pointCount_->setObjectName(QStringLiteral("StudyPointCount"));
+    grid->addWidget(pointCount_, row, 0);
+    status_ = new QLabel;
+    status_->setObjectName(QStringLiteral("StudyStatus"));
+    status_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    status_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    grid->addWidget(status_, row, 1, 1, 2);
+    return box;
+}
+
+QLayout* StudyWindow::makeRunRow()
+{
+    const auto button = [this](const QString& text, const char* name, void (StudyWindow::*handler)()) {
+        auto* made = new QPushButton(text);
+        made->setObjectName(QString::fromLatin1(name));
+        onClick(made, this, handler);
+        return made;
+    };
+    run_ = button(QStringLiteral("Рассчитать"), "StudyRun", &StudyWindow::startStudy);
+    run_->setToolTip(QStringLiteral("F9"));
+    stop_ = button(QStringLiteral("Остановить"), "StudyStop", &StudyWindow::stopStudy);
+    stop_->setToolTip(QStringLiteral("Shift+F9"));
+    progress_ = new QProgressBar;
+    progress_->setObjectName(QStringLiteral("StudyProgress"));
+    speed_ = new QLabel;
+    speed_->setObjectName(QStringLiteral("StudySpeed"));
+    speed_->setMinimumWidth(
+        speed_->fontMetrics().horizontalAdvance(QStringLiteral("99999 точек/с, осталось 99 мин 99 с")));
+    auto* row = new QHBoxLayout;
+    row->addWidget(run_);
+    row->addWidget(stop_);
+    row->addWidget(progress_, 1);
+    row->addWidget(speed_);
+    row->addWidget(button(QStringLiteral("Открыть…"), "StudyOpen", &StudyWindow::openStudy));
+    row->addWidget(button(QStringLiteral("Сохранить…"), "StudySave", &StudyWindow::saveStudy));
+    return row;
+}
+
+QLayout* StudyWindow::makeResultsRow()
+{
+    everyReactor_ = new QCheckBox(QStringLiteral("все реакторы каждой точки"));
+    everyReactor_->setObjectName(QStringLiteral("StudyEveryReactor"));
+    connect(everyReactor_, &QCheckBox::toggled, this,
+            [this](bool on) { guarded([&] { model_.showEveryReactor(on); }); });
+    onlyMeeting_ = new QCheckBox(QStringLiteral("только точки, удовлетворяющие критерию"));
+    onlyMeeting_->setObjectName(QStringLiteral("StudyOnlyMeeting"));
+    connect(onlyMeeting_, &QCheckBox::toggled, this, [this](bool on) { guarded([&] { model_.showOnlyMeeting(on); }); });
+    putIntoFields_ = new QPushButton(QStringLiteral("Подставить в поля"));
+    putIntoFields_->setObjectName(QStringLiteral("StudyPutIntoFields"));
+    onClick(putIntoFields_, this, &StudyWindow::putIntoFields);
+    auto* chart = new QPushButton(QStringLiteral("График…"));
+    chart->setObjectName(QStringLiteral("StudyChart"));
+    onClick(chart, this, &StudyWindow::showChart);
+    auto* saveResults = new QPushButton(QStringLiteral("Сохранить результаты…"));
+    saveResults->setObjectName(QStringLiteral("StudySaveResults"));
+    onClick(saveResults, this, &StudyWindow::saveResults);
+    auto* row = new QHBoxLayout;
+    row->addWidget(everyReactor_);
+    row->addWidget(onlyMeeting_);
+    row->addStretch(1);
+    row->addWidget(putIntoFields_);
+    row->addWidget(chart);
+    row->addWidget(saveResults);
+    return row;
+}
+
+void StudyWindow::addShortcuts()
+{
+    const auto add = [this](const QString& text, const QKeySequence& keys, std::function<void()> handler) {
+        auto* action = new QAction(text, this);
+        action->setShortcut(keys);
+        action->setShortcutContext(Qt::WindowShortcut);
+        connect(action, &QAction::triggered, this, [handler = std::move(handler)] { guarded(handler); });
+        addAction(action);
+        return action;
+    };
+    view_->addAction(
+        add(QStringLiteral("Подставить в поля"), QKeySequence(Qt::CTRL | Qt::Key_Return), [this] { putIntoFields(); }));
+    view_->addAction(add(QStringLiteral("Копировать"), QKeySequence::Copy, [this] { copyRows(); }));
+    view_->addAction(
+        add(QStringLiteral("Сохранить результаты…"), QKeySequence(Qt::CTRL | Qt::Key_S), [this] { saveResults(); }));
+    view_->addAction(
+        add(QStringLiteral("График исследования"), QKeySequence(Qt::CTRL | Qt::Key_G), [this] { showChart(); }));
+    add(QStringLiteral("Рассчитать"), QKeySequence(Qt::Key_F9), [this] { startStudy(); });
+    add(QStringLiteral("Остановить"), QKeySequence(Qt::SHIFT | Qt::Key_F9), [this] { stopStudy(); });
+    add(QStringLiteral("Закрыть"), QKeySequence(Qt::Key_Escape), [this] { close(); });
+    view_->setContextMenuPolicy(Qt::ActionsContextMenu);
+}
+
+void StudyWindow::takeFieldTexts()
+{
+    for (int n = 1; n <= kFieldCount; ++n) {
+        const QString text = QString::fromStdString(form_.fieldText(n));
+        texts_[Field(n)]->setText(text);
+        if (!defined_)
+            values_[Field(n)]->setText(text);
+    }
+    defined_ = true;
+    updatePointCount();
+}
+
+FieldTexts StudyWindow::valuesTexts() const
+{
+    FieldTexts texts;
+    for (int n = 1; n <= kFieldCount; ++n)
+        texts[Field(n)] = values_[Field(n)]->text().toStdString();
+    return texts;
+}
+
+void StudyWindow::updatePointCount()
+{
+    const DecimalSeparator separator = form_.decimalSeparator();
+    for (const FieldDescription& field : modelFields(modelKind_)) {
+        QLineEdit* cell = values_[field.field];
+        QString problem;
+        if (field.converted) {
+            try {
+                static_cast<void>(study::fieldValueTexts(cell->text().toStdString(), separator));
+            } catch (const study::StudyError& error) {
+                problem = QString::fromStdString(error.message());
+            }
+        }
+        cell->setStyleSheet(problem.isEmpty() ? QString() : QString::fromLatin1(kWrongCellStyle));
+        cell->setToolTip(problem);
+    }
+    // The plan names the field of its first wrong cell, and counts the points.
+    try {
+        const study::SweepPlan plan(modelKind_, valuesTexts(), separator);
+        pointCount_->setText(QStringLiteral("Точек: %1").arg(plan.pointCount()));
+    } catch (const study::StudyError& error) {
+        pointCount_->setText(QStringLiteral("Ошибка: ") + QString::fromStdString(error.message()));
+    }
+}
+
+void StudyWindow::startStudy()
+{
+    if (study_)
+        return;
+    auto plan = std::make_shared<const study::SweepPlan>(modelKind_, valuesTexts(), form_.decimalSeparator());
+    study::checkPointsToRun(*plan, study::allPoints(*plan));
+    plan_ = plan;
+    model_.reset(plan);
+    progress_->setRange(0, int(std::min<std::size_t>(plan->pointCount(), 1'000'000'000)));
+    progress_->setValue(0);
+    speed_->clear();
+    status_->clear();
+    elapsed_.start();
+    study_ = std::make_unique<StudyRun>(plan, std::max(1u, std::thread::hardware_concurrency()));
+    poll_.start();
+    updateButtons();
+}
+
+void StudyWindow::stopStudy()
+{
+    if (study_)
+        study_->stop();
+}
+
+void StudyWindow::poll()
+{
+    if (!study_)
+        return;
+    // Read before the points are taken: a study finished now has delivered them all.
+    const bool finished = study_->finished();
+    model_.append(study_->takePoints());
+    const std::size_t done = model_.pointCount();
+    const std::size_t total = plan_->pointCount();
+    progress_->setValue(int(std::min<std::size_t>(done, 1'000'000'000)));
+    const double seconds = double(elapsed_.elapsed()) / 1000.0;
+    if (seconds > 0 && done > 0) {
+        const double rate = double(done) / seconds;
+        speed_->setText(QStringLiteral("%1 точек/с, осталось %2")
+                            .arg(qRound64(rate))
+                            .arg(durationText(double(total - done) / rate)));
+    }
+    if (finished)
+        finishStudy();
+}
+
+void StudyWindow::finishStudy()
+{
+    poll_.stop();
+    study_->wait();
+    model_.append(study_->takePoints());
+    model_.sortAgain();
+    const bool stopped = study_->stopped();
+    const std::exception_ptr error = study_->error();
+    study_.reset();
+    updateButtons();
+    const std::size_t done = model_.pointCount();
+    const double seconds = double(elapsed_.elapsed()) / 1000.0;
+    speed_->setText(seconds > 0 ? QStringLiteral("%1 точек/с").arg(qRound64(double(done) / seconds)) : QString());
+    status_->setText(stopped
+                         ? QStringLiteral("Остановлено: рассчитано %1 из %2 точек").arg(done).arg(plan_->pointCount())
+                         : QStringLiteral("Рассчитано точек: %1").arg(done));
+    if (chart_ && chart_->isVisible())
+        chart_->redraw();
+    if (error)
+        std::rethrow_exception(error);
+}
+
+void StudyWindow::showChart()
+{
+    if (!chart_) {
+        chart_ = std::make_unique<StudyChartWindow>(model_, [this]() -> std::optional<std::size_t> {
+            const QModelIndex current = view_->currentIndex();
+            if (!current.isValid())
+                return std::nullopt;
+            return model_.pointOf(current.row()).index;
+        });
+        chart_->move(pos() + QPoint(40, 40));
+    }
+    // The study window's transient child, so that the model window's
+    // modality, which the study window is spared, spares it too.
+    chart_->winId();
+    if (QWindow* handle = chart_->windowHandle())
+        handle->setTransientParent(windowHandle());
+    chart_->show();
+    chart_->raise();
+    chart_->activateWindow();
+    chart_->redraw();
+}
+
+void StudyWindow::updateButtons()
+{
+    run_->setEnabled(!study_);
+    stop_->setEnabled(bool(study_));
+    putIntoFields_->setEnabled(view_->currentIndex().isValid());
+}
+
+void StudyWindow::putIntoFields()
+{
+    const QModelIndex current = view_->currentIndex();
+    if (!current.isValid())
+        throw std::runtime_error("Выберите строку таблицы: её исходные данные будут подставлены в поля.");
+    const FieldTexts fields = model_.fieldsOf(current.row());
+    for (int n = 1; n <= kFieldCount; ++n)
+        form_.field(n)->setText(QString::fromStdString(fields[Field(n)]));
+    takeFieldTexts();
+}
+
+void StudyWindow::copyRows()
+{
+    std::set<int> rows;
+    for (const QModelIndex& index : view_->selectionModel()->selectedRows())
+        rows.insert(index.row());
+    if (rows.empty())
+        for (int r = 0; r < model_.rowCount(); ++r)
+            rows.insert(r);
+    QString text;
+    for (int c = 0; c < model_.columnCount(); ++c)
+        text += (c > 0 ? QStringLiteral("\t") : QString()) +
+                model_.headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
+    text += QLatin1Char('\n');
+    for (int r : rows) {
+        for (int c = 0; c < model_.columnCount(); ++c)
+            text += (c > 0 ? QStringLiteral("\t") : QString()) +
+                    model_.data(model_.index(r, c), Qt::DisplayRole).toString();
+        text += QLatin1Char('\n');
+    }
+    QGuiApplication::clipboard()->setText(text);
+}
+
+void StudyWindow::saveResults()
+{
+    if (!plan_)
+        throw std::runtime_error("Исследование ещё не рассчитано: сохранять нечего.");
+    const std::optional<ChosenFile> chosen =
+        chooseFile(this, {true, QStringLiteral("Сохранить результаты исследования"), fileTypesOf(kResultFiles),
+                          QStringLiteral("исследование")});
+    if (!chosen)
+        return;
+    std::string bytes;
+    try {
+        bytes = kResultFiles[chosen->type].bytesOf(model_);
+    } catch (const FileProblem& problem) {
+        throw FileProblem(cannotSave(chosen->path, problem.message()));
+    }
+    writeWholeFile(chosen->path, QByteArray::fromStdString(bytes));
+}
+
+void StudyWindow::saveStudy()
+{
+    const std::optional<ChosenFile> chosen =
+        chooseFile(this, {true, QStringLiteral("Сохранить исследование"), kStudyTypes, QStringLiteral("исследование")});
+    if (!chosen)
+        return;
+    writeWholeFile(chosen->path, QByteArray::fromStdString(
+                                     formats::studyJson({modelKind_, valuesTexts()}, form_.decimalSeparator())));
+}
+
+void StudyWindow::openStudy()
+{
+    const std::optional<ChosenFile> chosen =
+        chooseFile(this, {false, QStringLiteral("Открыть исследование"), kStudyTypes, {}});
+    if (!chosen)
+        return;
+    const QByteArray json = readWholeFile(chosen->path, kStudySizeLimit);
+    formats::StudyDefinition study;
+    try {
+        study =
+            formats::readStudy(std::string_view(json.constData(), std::size_t(json.size())), form_.decimalSeparator());
+        if (study.model != modelKind_)
+            throw FileProblem("это исследование окна «" + std::string(modelCaption(study.model)) + "»");
+    } catch (const FileProblem& problem) {
+        throw FileProblem(cannotOpen(chosen->path, problem.message()));
+    }
+    for (int n = 1; n <= kFieldCount; ++n)
+        values_[Field(n)]->setText(QString::fromStdString(study.values[Field(n)]));
+}
+
+// Closing stops the study and waits for its thread; the points stay.
+void StudyWindow::closeEvent(QCloseEvent* event)
+{
+    guarded([this] {
+        if (study_) {
+            study_->stop();
+            finishStudy();
+        }
+        if (chart_)
+            chart_->close();
+    });
+    QWidget::closeEvent(event);
+}
+
+} // namespace kaskad::ui

@@ -1,0 +1,106 @@
+// The study window "Исследование параметров" of a model window: per field the
+// values it takes, the study run on every core off the GUI thread, and its
+// points in a table.
+#pragma once
+
+#include "model/run_record.h"
+#include "ui/study_table_model.h"
+
+#include <QElapsedTimer>
+#include <QTimer>
+#include <QWidget>
+
+#include <memory>
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class QTableView;
+
+namespace kaskad::ui {
+
+class ModelForm;
+class StudyChartWindow;
+class StudyRun;
+
+class StudyWindow : public QWidget {
+public:
+    explicit StudyWindow(ModelForm& form);
+    ~StudyWindow() override;
+
+    // The model window's field texts as they stand now; the values of a
+    // study not yet defined start as those texts.
+    void takeFieldTexts();
+
+    QLineEdit* valuesCell(Field field) const { return values_[field]; }
+    QLabel* pointCountLine() const { return pointCount_; }
+    QLabel* statusLine() const { return status_; }
+    QPushButton* runButton() const { return run_; }
+    QPushButton* stopButton() const { return stop_; }
+    QProgressBar* progressBar() const { return progress_; }
+    QTableView* view() const { return view_; }
+    QCheckBox* everyReactorBox() const { return everyReactor_; }
+    QCheckBox* onlyMeetingBox() const { return onlyMeeting_; }
+    StudyTableModel& tableModel() { return model_; }
+    bool running() const { return bool(study_); }
+
+    // The values texts of every field.
+    FieldTexts valuesTexts() const;
+    // "Рассчитать": starts the study of the values as they stand. Raises
+    // StudyError when they do not make one.
+    void startStudy();
+    // "Остановить": the points computed so far stay.
+    void stopStudy();
+    // "Подставить в поля": the current row's field texts into the model
+    // window's fields, without calculating.
+    void putIntoFields();
+    // Ctrl+C: the selected rows (or all) as tab-separated text with a header.
+    void copyRows();
+    void saveResults();
+    // Ctrl+G and "График…": the chart of the study's points so far.
+    void showChart();
+    StudyChartWindow* chartWindow() const { return chart_.get(); }
+    void saveStudy();
+    void openStudy();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    QWidget* makeFieldsGrid();
+    QLayout* makeRunRow();
+    QLayout* makeResultsRow();
+    void addShortcuts();
+    // Recounts the points as the values are typed, marking a wrong cell.
+    void updatePointCount();
+    // Takes the points the study delivered and shows its progress.
+    void poll();
+    void finishStudy();
+    void updateButtons();
+
+    ModelForm& form_;
+    const ModelKind modelKind_;
+    bool defined_ = false;
+    FieldArray<QLabel*> texts_{};
+    FieldArray<QLineEdit*> values_{};
+    QLabel* pointCount_ = nullptr;
+    QLabel* status_ = nullptr;
+    QPushButton* run_ = nullptr;
+    QPushButton* stop_ = nullptr;
+    QProgressBar* progress_ = nullptr;
+    QLabel* speed_ = nullptr;
+    QCheckBox* everyReactor_ = nullptr;
+    QCheckBox* onlyMeeting_ = nullptr;
+    QPushButton* putIntoFields_ = nullptr;
+    QTableView* view_ = nullptr;
+    StudyTableModel model_;
+    std::shared_ptr<const study::SweepPlan> plan_;
+    std::unique_ptr<StudyRun> study_;
+    std::unique_ptr<StudyChartWindow> chart_;
+    QTimer poll_;
+    QElapsedTimer elapsed_;
+};
+
+} // namespace kaskad::ui

@@ -1,0 +1,157 @@
+#!/usr/bin/env bash
+# Starts the real kaskad on a virtual X display and works the study window
+# as a user does: the bubble-column window's fields typed, Ctrl+R opens
+# "Исследование параметров", a study of two fields is run, stopped and run
+# again to its end, its chart drawn and saved as PNG, and a row's texts put
+# into the model window's fields, which the clipboard then shows.
+# Usage: study_window_test.sh path/to/kaskad [screenshot folder]
+set -uo pipefail
+
+if [[ -z "${DISPLAY:-}" || "${1:-}" != --inside ]]; then
+  exec xvfb-run -a -s "-screen 0 1600x1000x24" "$0" --inside "$@"
+fi
+shift
+kaskad=$1
+shots=${2:-}
+export LC_ALL=C.UTF-8 QT_QPA_PLATFORM=xcb
+work=$(mktemp -d)
+export HOME=$work XDG_CONFIG_HOME=$work/config
+
+"$kaskad" &
+pid=$!
+
+fail() {
+  echo "$1"
+  kill "$pid" 2>/dev/null
+  exit 1
+}
+
+window_named() {
+  timeout 30 xdotool search --sync --onlyvisible --name "^$1\$" | head -1
+}
+
+click_control() {
+  xdotool mousemove --window "$1" $(($2 + $4 / 2)) $(($3 + $5 / 2)) click 1
+}
+
+shot() {
+  [[ -n "$shots" ]] && import -window root "$shots/$1.png"
+}
+
+# Waits until the clipboard holds something other than $1 and prints it.
+clipboard_after() {
+  for _ in $(seq 50); do
+    local copied
+    copied=$(xclip -o -selection clipboard 2>/dev/null)
+    if [[ -n "$copied" && "$copied" != "$1" ]]; then
+      printf '%s' "$copied"
+      return
+    fi
+    sleep 0.1
+  done
+}
+
+form2=$(window_named "Программа расчета работы системы каскадных реакторов")
+[[ -n "$form2" ]] || fail "the program showed no mode window"
+click_control "$form2" 16 56 249 73
+form3=$(window_named "Тевир Барботажный")
+[[ -n "$form3" ]] || fail "the bubble-column window did not open"
+lefts=(224 224 224 224 448 448 448 448)
+tops=(24 64 112 152 24 64 104 144)
+texts=(24 3 2.5 0.05 433 2 3 3600)
+for i in "${!texts[@]}"; do
+  click_control "$form3" "${lefts[i]}" "${tops[i]}" 121 21
+  xdotool type --delay 10 "${texts[i]}"
+done
+
+xdotool key ctrl+r
+study=$(window_named "Исследование параметров — Тевир Барботажный")
+[[ -n "$study" ]] || fail "Ctrl+R showed no study window"
+xdotool windowfocus --sync "$study"
+# The values of N (focused first) and, four cells on, wg and ts: a study of
+# two fields long enough to be stopped.
+xdotool key ctrl+a && xdotool type "24"
+xdotool key Tab Tab Tab ctrl+a && xdotool type "0.03:0.07:0.01"
+xdotool key Tab Tab Tab Tab ctrl+a && xdotool type "1:100000:1"
+xdotool key F9
+sleep 1
+shot study-running
+xdotool key shift+F9
+sleep 1
+shot study-stopped
+# The smaller study of the same two fields, run to its end.
+xdotool key ctrl+a && xdotool type "600:3600:300"
+xdotool key F9
+sleep 3
+shot study-finished
+
+xdotool key ctrl+g
+chart=$(window_named "График исследования")
+[[ -n "$chart" ]] || fail "Ctrl+G showed no study chart"
+sleep 1
+shot study-chart
+xdotool windowfocus --sync "$chart"
+xdotool key ctrl+s
+dialog=$(window_named "Сохранить график исследования")
+[[ -n "$dialog" ]] || fail "Ctrl+S offered no file dialog"
+sleep 0.5
+xdotool key ctrl+a && xdotool type "$work/study-chart.png"
+xdotool key Return
+for _ in $(seq 50); do
+  [[ -s "$work/study-chart.png" ]] && break
+  sleep 0.1
+done
+[[ "$(head -c 4 "$work/study-chart.png" | tail -c 3)" == PNG ]] || fail "the chart was not saved as PNG"
+echo "study chart saved"
+xdotool windowfocus --sync "$chart"
+xdotool key Escape
+gone() {
+  for _ in $(seq 50); do
+    [[ -z "$(xdotool search --onlyvisible --name "^$1" 2>/dev/null)" ]] && return 0
+    sleep 0.1
+  done
+  return 1
+}
+gone "График исследования" || fail "Escape left the study chart open"
+
+# The first row of the table (below the fields and the buttons), then
+# Ctrl+Return: "Подставить в поля".
+xdotool windowfocus --sync "$study"
+eval "$(xdotool getwindowgeometry --shell "$study")"
+xdotool mousemove --window "$study" 200 $((HEIGHT - 60)) click 1
+xdotool key ctrl+Home ctrl+Return
+sleep 0.5
+shot study-put-into-fields
+# Escape closes the study window, which covers the fields.
+xdotool key Escape
+gone "Исследование параметров" || fail "Escape left the study window open"
+xdotool windowfocus --sync "$form3"
+click_control "$form3" 448 144 121 21
+before=$(xclip -o -selection clipboard 2>/dev/null)
+xdotool key ctrl+a ctrl+c
+ts=$(clipboard_after "$before")
+[[ "$ts" == 600 ]] || fail "the ts field holds \"$ts\" after \"Подставить в поля\", not the first point's 600"
+click_control "$form3" 224 152 121 21
+xdotool key ctrl+a ctrl+c
+wg=$(clipboard_after "$ts")
+[[ "$wg" == 0.03 ]] || fail "the wg field holds \"$wg\", not the first point's 0.03"
+echo "the first point's texts put into the fields"
+
+# Ctrl+R opens the study window again; "Выход" of Form3 closes it too.
+xdotool key ctrl+r
+[[ -n "$(window_named "Исследование параметров — Тевир Барботажный")" ]] || fail "Ctrl+R did not open the study again"
+xdotool windowraise "$form3"
+xdotool windowfocus --sync "$form3"
+click_control "$form3" 944 8 169 49
+gone "Исследование параметров" || fail "the study window stayed open after its model window closed"
+click_control "$form2" 528 56 209 73
+for _ in $(seq 100); do
+  kill -0 "$pid" 2>/dev/null || break
+  sleep 0.1
+done
+kill -0 "$pid" 2>/dev/null && fail "kaskad still running after \"Выход\""
+wait "$pid"
+status=$?
+rm -rf "$work"
+echo "kaskad exited with status $status"
+exit "$status"
