@@ -3,7 +3,7 @@
 #include "ui/design_dialog.h"
 
 #include "chart/qt_text.h"
-#include "formats/input_set.h"
+#include "formats/json_document.h"
 #include "study/optimize.h"
 #include "study/solve.h"
 #include "ui/error_report.h"
