@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -42,11 +43,13 @@ inline std::string profileCaption(ModelKind model, const FieldTexts& fields)
     return caption;
 }
 
-// A run among several on one chart: the number it is known by and the field
-// texts it read.
+// A run among several on one chart: the number it is known by, the field
+// texts it read, and what it is called: a run of a model window, or a point
+// of a study.
 struct NumberedRun {
     std::size_t number;
     const FieldTexts* fields;
+    std::string_view noun = "Расчёт";
 };
 
 // The caption and legend entries of several runs of one model on one chart.
@@ -82,7 +85,7 @@ inline RunsTexts runsTexts(ModelKind model, std::span<const NumberedRun> runs)
     if (differing.empty())
         differing.push_back(&modelFields(model)[0]);
     for (const NumberedRun& run : runs) {
-        std::string legend = "Расчёт " + std::to_string(run.number);
+        std::string legend = std::string(run.noun) + ' ' + std::to_string(run.number);
         for (std::size_t d = 0; d < differing.size(); ++d)
             (legend += d == 0 ? ": " : ", ") += named(*differing[d], (*run.fields)[differing[d]->field]);
         texts.legends.push_back(std::move(legend));

@@ -7,23 +7,6 @@
 
 namespace kaskad::formats {
 
-namespace {
-
-void appendTabSeparatedRow(std::string& text, const ResultsTable& table, std::size_t row,
-                           const TableSelection& selection, DecimalSeparator separator)
-{
-    for (std::size_t c = 0; c < selection.columns.size(); ++c) {
-        if (c > 0)
-            text += '\t';
-        const int column = selection.columns[c];
-        if (!selection.contains || selection.contains(row, column))
-            text += table.cellText(row, column, separator);
-    }
-    text += '\n';
-}
-
-} // namespace
-
 TableSelection TableSelection::wholeTable(const ResultsTable& table)
 {
     TableSelection selection;
@@ -37,17 +20,33 @@ TableSelection TableSelection::wholeTable(const ResultsTable& table)
 std::string tabSeparatedText(const ResultsTable& table, const TableSelection& selection, DecimalSeparator separator,
                              WithHeader header)
 {
+    return tabSeparatedText(
+        selection, [&](int column) { return std::string(tableColumnName(table.model(), column)); },
+        [&](std::size_t row, int column) { return table.cellText(row, column, separator); }, header);
+}
+
+std::string tabSeparatedText(const TableSelection& selection, const std::function<std::string(int column)>& name,
+                             const std::function<std::string(std::size_t row, int column)>& cell, WithHeader header)
+{
     std::string text;
     if (header == WithHeader::yes) {
         for (std::size_t c = 0; c < selection.columns.size(); ++c) {
             if (c > 0)
                 text += '\t';
-            text += tableColumnName(table.model(), selection.columns[c]);
+            text += name(selection.columns[c]);
         }
         text += '\n';
     }
-    for (std::size_t row : selection.rows)
-        appendTabSeparatedRow(text, table, row, selection, separator);
+    for (std::size_t row : selection.rows) {
+        for (std::size_t c = 0; c < selection.columns.size(); ++c) {
+            if (c > 0)
+                text += '\t';
+            const int column = selection.columns[c];
+            if (!selection.contains || selection.contains(row, column))
+                text += cell(row, column);
+        }
+        text += '\n';
+    }
     return text;
 }
 

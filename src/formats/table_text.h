@@ -29,6 +29,10 @@ enum class WithHeader : bool { no, yes };
 // asked for; a cell not taken is empty. Every line ends in "\n".
 std::string tabSeparatedText(const ResultsTable& table, const TableSelection& selection, DecimalSeparator separator,
                              WithHeader header);
+// The same for any table: `name` gives a column's name for the header row,
+// `cell` a cell's text as the table shows it.
+std::string tabSeparatedText(const TableSelection& selection, const std::function<std::string(int column)>& name,
+                             const std::function<std::string(std::size_t row, int column)>& cell, WithHeader header);
 
 // RFC 4180: the table's columns under their names, kaskad-cli's order and
 // the desktop program's language; every cell as the table shows it, "."

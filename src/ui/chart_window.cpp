@@ -56,6 +56,16 @@ private:
 
 } // namespace
 
+void checkRunsOnOneChart(std::size_t chosen)
+{
+    if (chosen > chart::kMostRunsOnOneChart)
+        throw std::runtime_error(
+            QStringLiteral("На одном профиле каскада различимы не больше %1 расчётов, а выбрано %2.")
+                .arg(chart::kMostRunsOnOneChart)
+                .arg(chosen)
+                .toStdString());
+}
+
 ChartWindow::ChartWindow()
 {
     setObjectName(QStringLiteral("ChartWindow"));
@@ -116,17 +126,12 @@ void ChartWindow::showRuns(ModelKind model, std::span<const ChartRun> runs, cons
     std::vector<chart::ProfileRun> profiles;
     for (const ChartRun& run : runs)
         if (!run.run->reactors.empty()) {
-            drawn.push_back({run.number, run.fields});
+            drawn.push_back({run.number, run.fields, run.noun});
             profiles.push_back({chart::cascadeProfile(*run.run), {}});
         }
     if (drawn.empty())
         throw std::runtime_error("Профиль каскада строится по рассчитанным реакторам: ни один не рассчитан.");
-    if (drawn.size() > chart::kMostRunsOnOneChart)
-        throw std::runtime_error(
-            QStringLiteral("На одном профиле каскада различимы не больше %1 расчётов, а выбрано %2.")
-                .arg(chart::kMostRunsOnOneChart)
-                .arg(drawn.size())
-                .toStdString());
+    checkRunsOnOneChart(drawn.size());
     if (drawn.size() == 1) {
         showDrawing(std::move(profiles), chart::toQString(chart::profileCaption(model, *drawn[0].fields)), title);
         return;

@@ -13,6 +13,7 @@
 #include <memory>
 #include <optional>
 #include <span>
+#include <string_view>
 #include <vector>
 
 class QComboBox;
@@ -23,12 +24,17 @@ class QPushButton;
 namespace kaskad::ui {
 
 // A run to draw: what it stored, the field texts it read and the number it
-// is known by ("Расчёт 3").
+// is known by ("Расчёт 3", or a study's "Точка 12").
 struct ChartRun {
     const RunRecord* run;
     const FieldTexts* fields;
     std::size_t number;
+    std::string_view noun = "Расчёт";
 };
+
+// Raises std::runtime_error, saying so, when `chosen` runs are more than one
+// chart tells apart.
+void checkRunsOnOneChart(std::size_t chosen);
 
 // How a saved picture is sized: the window's size times `scale`, or `size`.
 struct PictureSize {

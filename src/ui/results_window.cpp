@@ -7,6 +7,7 @@
 #include "formats/file_problem.h"
 #include "ui/error_report.h"
 #include "ui/results_table_model.h"
+#include "ui/table_copy.h"
 #include "ui/user_files.h"
 
 #include <QAction>
@@ -14,7 +15,6 @@
 #include <QClipboard>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
@@ -31,30 +31,8 @@ using formats::FileProblem;
 using formats::isValueColumn;
 using formats::kTableColumnCount;
 using formats::ResultsTable;
-using formats::TableSelection;
 
 namespace {
-
-// A table view whose copy key copies the selection as the window does,
-// rather than the current cell's text alone.
-class ResultsView : public QTableView {
-public:
-    explicit ResultsView(std::function<void()> copy) : copy_(std::move(copy)) {}
-
-protected:
-    void keyPressEvent(QKeyEvent* event) override
-    {
-        if (event->matches(QKeySequence::Copy)) {
-            guarded(copy_);
-            event->accept();
-            return;
-        }
-        QTableView::keyPressEvent(event);
-    }
-
-private:
-    std::function<void()> copy_;
-};
 
 // Draws a cell's text in one call, right-aligned on its background. The
 // standard delegate lays out every cell's text as a paragraph; for a table
@@ -114,31 +92,6 @@ void sizeColumns(QTableView& view, ModelKind model)
     view.verticalHeader()->hide();
 }
 
-// The rows and columns the selection spans, and which of their cells it holds.
-TableSelection selectionOf(const QTableView& view, const ResultsTable& table)
-{
-    const QItemSelection ranges = view.selectionModel()->selection();
-    if (ranges.isEmpty())
-        return TableSelection::wholeTable(table);
-    std::set<std::size_t> rows;
-    std::set<int> columns;
-    for (const QItemSelectionRange& range : ranges) {
-        for (int row = range.top(); row <= range.bottom(); ++row)
-            rows.insert(std::size_t(row));
-        for (int column = range.left(); column <= range.right(); ++column)
-            columns.insert(column);
-    }
-    TableSelection selection{{rows.begin(), rows.end()}, {columns.begin(), columns.end()}, {}};
-    if (ranges.size() > 1)
-        selection.contains = [ranges](std::size_t row, int column) {
-            for (const QItemSelectionRange& range : ranges)
-                if (range.contains(int(row), column, {}))
-                    return true;
-            return false;
-        };
-    return selection;
-}
-
 const std::array<SavedFileType<const formats::ResultsTable, std::string>, 2> kResultFiles = {{
     {{QStringLiteral("CSV (*.csv)"), QStringLiteral("csv")}, formats::csvText},
     {{QStringLiteral("Книга Excel (*.xlsx)"), QStringLiteral("xlsx")}, formats::xlsxWorkbook},
@@ -151,7 +104,7 @@ ResultsWindow::ResultsWindow(ResultsTableModel& model, const QString& modelCapti
 {
     setObjectName(QStringLiteral("ResultsWindow"));
     setWindowTitle(QStringLiteral("Результаты — ") + modelCaption);
-    view_ = new ResultsView([this] { copySelection(formats::WithHeader::no); });
+    view_ = new CopyingTableView([this] { copySelection(formats::WithHeader::no); });
     view_->setObjectName(QStringLiteral("ResultsView"));
     view_->setModel(&model_);
     view_->setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -213,8 +166,8 @@ void ResultsWindow::addReportActions(std::function<void()> save, std::function<v
 
 void ResultsWindow::copySelection(formats::WithHeader header)
 {
-    const std::string text = formats::tabSeparatedText(model_.table(), selectionOf(*view_, model_.table()),
-                                                       model_.decimalSeparator(), header);
+    const std::string text =
+        formats::tabSeparatedText(model_.table(), selectionOf(*view_), model_.decimalSeparator(), header);
     QGuiApplication::clipboard()->setText(QString::fromStdString(text));
 }
 

@@ -101,6 +101,62 @@ QFont pixelFont(QSize size, double scale)
     return font;
 }
 
+// The most entries the lines' legend shows: with more lines than that, their
+// colours run in the order of their values and the legend names an evenly
+// spread few of them, the first and the last among them.
+constexpr std::size_t kMostLegendEntries = 12;
+
+// "21 линия", "23 линии", "26 линий".
+QString linesText(std::size_t count)
+{
+    const std::size_t tens = count % 100;
+    const std::size_t ones = count % 10;
+    const char* word = tens >= 11 && tens <= 14 ? "линий"
+                       : ones == 1              ? "линия"
+                       : ones >= 2 && ones <= 4 ? "линии"
+                                                : "линий";
+    return QStringLiteral("%1 %2").arg(count).arg(QString::fromUtf8(word));
+}
+
+// The colour of line `line` of `count`, from deep violet through blue and
+// green to ochre: dark enough on white at every step.
+QColor rampColour(std::size_t line, std::size_t count)
+{
+    static const QColor stops[] = {{0x44, 0x01, 0x54}, {0x31, 0x68, 0x8e}, {0x1f, 0x9a, 0x6a}, {0xc0, 0x8a, 0x00}};
+    const double at = count > 1 ? double(line) / double(count - 1) * 3 : 0;
+    const auto from = std::min<std::size_t>(2, std::size_t(at));
+    const double share = at - double(from);
+    const QColor& a = stops[from];
+    const QColor& b = stops[from + 1];
+    return QColor::fromRgbF(float(a.redF() + (b.redF() - a.redF()) * share),
+                            float(a.greenF() + (b.greenF() - a.greenF()) * share),
+                            float(a.blueF() + (b.blueF() - a.blueF()) * share));
+}
+
+// Keeps the legend of many lines within the chart's height: the lines
+// coloured in order, every k-th named with the last, and a closing entry
+// that counts them all.
+void thinLegend(QChart& chart, const std::vector<QLineSeries*>& lines)
+{
+    const std::size_t count = lines.size();
+    if (count <= kMostLegendEntries)
+        return;
+    const std::size_t step = (count + kMostLegendEntries - 3) / (kMostLegendEntries - 2);
+    for (std::size_t line = 0; line < count; ++line) {
+        lines[line]->setColor(rampColour(line, count));
+        const bool named = line % step == 0 || line + 1 == count;
+        for (QLegendMarker* marker : chart.legend()->markers(lines[line]))
+            marker->setVisible(named);
+    }
+    auto* note = new QLineSeries;
+    note->setName(QStringLiteral("… всего ") + linesText(count));
+    chart.addSeries(note);
+    for (QLegendMarker* marker : chart.legend()->markers(note)) {
+        marker->setBrush(Qt::transparent);
+        marker->setPen(Qt::NoPen);
+    }
+}
+
 // The criterion's band for the quantity: between its bounds, or from its one
 // bound to the edge of the range shown.
 void addCriterionBands(QChart& chart, QValueAxis& x, QValueAxis& y, ModelKind model, Pane pane)
@@ -146,8 +202,10 @@ std::unique_ptr<QGraphicsScene> linesScene(const study::SweepPlan& plan, const s
     chart->addAxis(x, Qt::AlignBottom);
     chart->addAxis(y, Qt::AlignLeft);
     double xLow = HUGE_VAL, xHigh = -HUGE_VAL, yLow = HUGE_VAL, yHigh = -HUGE_VAL;
+    std::vector<QLineSeries*> lines;
     for (std::size_t row = 0; row < grid.rows; ++row) {
         auto* series = new QLineSeries;
+        lines.push_back(series);
         series->setPointsVisible(true);
         if (choice.otherField)
             series->setName(
@@ -174,6 +232,7 @@ std::unique_ptr<QGraphicsScene> linesScene(const study::SweepPlan& plan, const s
     x->setRange(xLow, xHigh > xLow ? xHigh : xLow + 1);
     y->setRange(yLow - yPad, yHigh + yPad);
     y->applyNiceNumbers();
+    thinLegend(*chart, lines);
     addCriterionBands(*chart, *x, *y, plan.model(), choice.quantity);
     auto scene = std::make_unique<QGraphicsScene>(0, 0, size.width(), size.height());
     scene->setBackgroundBrush(Qt::white);
@@ -408,6 +467,13 @@ StudyChartChoice StudyChartWindow::choice() const
     chosen.quantity = Pane(quantity_->currentData().toInt());
     chosen.reference = reference_().value_or(0);
     return chosen;
+}
+
+std::optional<StudyChartChoice> StudyChartWindow::shownChoice() const
+{
+    if (!scene_ || offeredFor_ != model_.plan())
+        return std::nullopt;
+    return choice();
 }
 
 void StudyChartWindow::redraw()

@@ -46,6 +46,8 @@ public:
     QComboBox* otherBox() const { return other_; }
     QComboBox* quantityBox() const { return quantity_; }
     QGraphicsView* view() const { return view_; }
+    // What the window draws now, once it has drawn the study shown.
+    std::optional<StudyChartChoice> shownChoice() const;
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

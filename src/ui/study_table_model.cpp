@@ -121,6 +121,12 @@ int StudyTableModel::columnCount(const QModelIndex& parent) const
 
 FieldTexts StudyTableModel::fieldsOf(int row) const { return plan_->pointFields(pointOf(row).index); }
 
+QString StudyTableModel::outletText(std::size_t place, std::size_t column) const
+{
+    const Row row{std::uint32_t(place), points_[place].reactorCount - 1};
+    return cellText(row, columns_[column]);
+}
+
 const RunRecord& StudyTableModel::wholeRun(std::uint32_t point) const
 {
     if (const auto kept = wholeRuns_.find(point); kept != wholeRuns_.end())

@@ -73,6 +73,9 @@ public:
     const StudyPoint& pointOf(int row) const { return points_[rows_[std::size_t(row)].point]; }
     // The field texts of the point a row shows.
     FieldTexts fieldsOf(int row) const;
+    // The text the table shows in `column` on the outlet row of the point
+    // at `place` in points().
+    QString outletText(std::size_t place, std::size_t column) const;
     // The CSV kaskad-cli's sweep writes with --criterion (and --outlet,
     // --only-meeting as the table shows): every point in point order.
     std::string csvText() const;

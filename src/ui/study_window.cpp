@@ -3,19 +3,24 @@
 
 #include "formats/file_problem.h"
 #include "formats/study_definition.h"
+#include "study/runner.h"
 #include "study/field_values.h"
 #include "study/study_error.h"
+#include "chart/profile_scene.h"
+#include "ui/chart_window.h"
 #include "ui/error_report.h"
 #include "ui/model_form.h"
 #include "ui/study_chart.h"
+#include "ui/study_report.h"
 #include "ui/study_run.h"
+#include "ui/table_copy.h"
 #include "ui/user_files.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
-#include <QClipboard>
 #include <QCloseEvent>
+#include <QDateTime>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -74,13 +79,13 @@ StudyWindow::StudyWindow(ModelForm& form) : form_(form), modelKind_(form.modelKi
     setWindowTitle(QStringLiteral("Исследование параметров — ") + form.windowTitle());
     model_.setDecimalSeparator(form.decimalSeparator());
 
-    view_ = new QTableView;
+    view_ = new CopyingTableView([this] { copyCells(formats::WithHeader::no); });
     view_->setObjectName(QStringLiteral("StudyView"));
     view_->setModel(&model_);
     view_->setSortingEnabled(true);
     view_->horizontalHeader()->setSortIndicatorShown(true);
     view_->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
-    view_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    view_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     view_->setWordWrap(false);
     view_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     view_->verticalHeader()->setDefaultSectionSize(view_->fontMetrics().height() + 6);
@@ -187,6 +192,10 @@ QLayout* StudyWindow::makeResultsRow()
     auto* saveResults = new QPushButton(QStringLiteral("Сохранить результаты…"));
     saveResults->setObjectName(QStringLiteral("StudySaveResults"));
     onClick(saveResults, this, &StudyWindow::saveResults);
+    auto* report = new QPushButton(QStringLiteral("Отчёт…"));
+    report->setObjectName(QStringLiteral("StudyReport"));
+    report->setToolTip(QStringLiteral("Ctrl+P"));
+    onClick(report, this, &StudyWindow::saveReport);
     auto* row = new QHBoxLayout;
     row->addWidget(everyReactor_);
     row->addWidget(onlyMeeting_);
@@ -194,6 +203,7 @@ QLayout* StudyWindow::makeResultsRow()
     row->addWidget(putIntoFields_);
     row->addWidget(chart);
     row->addWidget(saveResults);
+    row->addWidget(report);
     return row;
 }
 
@@ -209,11 +219,20 @@ void StudyWindow::addShortcuts()
     };
     view_->addAction(
         add(QStringLiteral("Подставить в поля"), QKeySequence(Qt::CTRL | Qt::Key_Return), [this] { putIntoFields(); }));
-    view_->addAction(add(QStringLiteral("Копировать"), QKeySequence::Copy, [this] { copyRows(); }));
+    view_->addAction(
+        add(QStringLiteral("Копировать"), QKeySequence::Copy, [this] { copyCells(formats::WithHeader::no); }));
+    view_->addAction(add(QStringLiteral("Копировать с заголовками"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C),
+                         [this] { copyCells(formats::WithHeader::yes); }));
+    view_->addAction(add(QStringLiteral("Выделить всё"), QKeySequence::SelectAll, [this] { view_->selectAll(); }));
     view_->addAction(
         add(QStringLiteral("Сохранить результаты…"), QKeySequence(Qt::CTRL | Qt::Key_S), [this] { saveResults(); }));
     view_->addAction(
         add(QStringLiteral("График исследования"), QKeySequence(Qt::CTRL | Qt::Key_G), [this] { showChart(); }));
+    view_->addAction(add(QStringLiteral("Профиль каскада"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_G),
+                         [this] { showProfile(); }));
+    view_->addAction(add(QStringLiteral("Отчёт…"), QKeySequence(Qt::CTRL | Qt::Key_P), [this] { saveReport(); }));
+    view_->addAction(
+        add(QStringLiteral("Печать…"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P), [this] { printReport(); }));
     add(QStringLiteral("Рассчитать"), QKeySequence(Qt::Key_F9), [this] { startStudy(); });
     add(QStringLiteral("Остановить"), QKeySequence(Qt::SHIFT | Qt::Key_F9), [this] { stopStudy(); });
     add(QStringLiteral("Закрыть"), QKeySequence(Qt::Key_Escape), [this] { close(); });
@@ -272,6 +291,7 @@ void StudyWindow::startStudy()
     auto plan = std::make_shared<const study::SweepPlan>(modelKind_, valuesTexts(), form_.decimalSeparator());
     study::checkPointsToRun(*plan, study::allPoints(*plan));
     plan_ = plan;
+    studied_ = valuesTexts();
     model_.reset(plan);
     progress_->setRange(0, int(std::min<std::size_t>(plan->pointCount(), 1'000'000'000)));
     progress_->setValue(0);
@@ -372,26 +392,91 @@ void StudyWindow::putIntoFields()
     takeFieldTexts();
 }
 
-void StudyWindow::copyRows()
+void StudyWindow::copyCells(formats::WithHeader header) { copySelectedCells(*view_, header); }
+
+std::vector<std::size_t> StudyWindow::selectedPoints() const
 {
-    std::set<int> rows;
-    for (const QModelIndex& index : view_->selectionModel()->selectedRows())
-        rows.insert(index.row());
-    if (rows.empty())
-        for (int r = 0; r < model_.rowCount(); ++r)
-            rows.insert(r);
-    QString text;
-    for (int c = 0; c < model_.columnCount(); ++c)
-        text += (c > 0 ? QStringLiteral("\t") : QString()) +
-                model_.headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
-    text += QLatin1Char('\n');
-    for (int r : rows) {
-        for (int c = 0; c < model_.columnCount(); ++c)
-            text += (c > 0 ? QStringLiteral("\t") : QString()) +
-                    model_.data(model_.index(r, c), Qt::DisplayRole).toString();
-        text += QLatin1Char('\n');
+    std::set<std::size_t> places;
+    const auto take = [&](int row) { places.insert(std::size_t(&model_.pointOf(row) - model_.points().data())); };
+    for (const QItemSelectionRange& range : view_->selectionModel()->selection())
+        for (int row = range.top(); row <= range.bottom(); ++row)
+            take(row);
+    if (places.empty() && view_->currentIndex().isValid())
+        take(view_->currentIndex().row());
+    return {places.begin(), places.end()};
+}
+
+void StudyWindow::showProfile()
+{
+    const std::vector<std::size_t> places = selectedPoints();
+    if (places.empty())
+        throw std::runtime_error("Выберите строки таблицы: профиль каскада строится по их точкам.");
+    std::size_t withReactors = 0;
+    for (std::size_t place : places)
+        withReactors += model_.points()[place].reactorCount > 0 ? 1 : 0;
+    checkRunsOnOneChart(withReactors);
+    // A point's run is a function of its texts: run again, it gives the
+    // values the table shows.
+    std::vector<RunRecord> runs;
+    std::vector<FieldTexts> fields;
+    QStringList numbers;
+    for (std::size_t place : places) {
+        const std::size_t index = model_.points()[place].index;
+        runs.push_back(study::runPoint(*plan_, index));
+        fields.push_back(plan_->pointFields(index));
+        numbers << QString::number(index + 1);
     }
-    QGuiApplication::clipboard()->setText(text);
+    std::vector<ChartRun> drawn;
+    for (std::size_t r = 0; r < runs.size(); ++r)
+        drawn.push_back({&runs[r], &fields[r], model_.points()[places[r]].index + 1, "Точка"});
+    if (!profile_) {
+        profile_ = std::make_unique<ChartWindow>();
+        profile_->move(pos() + QPoint(80, 80));
+    }
+    profile_->showRuns(modelKind_, drawn,
+                       QStringLiteral("Профиль каскада — %1, %2 %3")
+                           .arg(form_.windowTitle(),
+                                numbers.size() == 1 ? QStringLiteral("точка") : QStringLiteral("точки"),
+                                numbers.join(QStringLiteral(", "))));
+    profile_->winId();
+    if (QWindow* handle = profile_->windowHandle())
+        handle->setTransientParent(windowHandle());
+    profile_->show();
+    profile_->raise();
+    profile_->activateWindow();
+}
+
+void StudyWindow::checkReportable() const
+{
+    if (!plan_)
+        throw std::runtime_error("Отчёт составляется по рассчитанному исследованию: исследование ещё не рассчитано.");
+}
+
+StudyChartChoice StudyWindow::reportChart() const
+{
+    const std::size_t swept = plan_->sweptFields().size();
+    if (chart_ && chart_->isVisible())
+        if (std::optional<StudyChartChoice> shown = chart_->shownChoice();
+            shown && shown->xField < swept && (!shown->otherField || *shown->otherField < swept))
+            return *shown;
+    StudyChartChoice choice;
+    if (swept > 1)
+        choice.otherField = 1;
+    const QModelIndex current = view_->currentIndex();
+    choice.reference = current.isValid() ? model_.pointOf(current.row()).index : 0;
+    return choice;
+}
+
+void StudyWindow::saveReport()
+{
+    checkReportable();
+    saveStudyReport(this, {model_, studied_, reportChart(), QDateTime::currentDateTime()});
+}
+
+void StudyWindow::printReport()
+{
+    checkReportable();
+    printStudyReport(this, {model_, studied_, reportChart(), QDateTime::currentDateTime()});
 }
 
 void StudyWindow::saveResults()
@@ -452,6 +537,8 @@ void StudyWindow::closeEvent(QCloseEvent* event)
         }
         if (chart_)
             chart_->close();
+        if (profile_)
+            profile_->close();
     });
     QWidget::closeEvent(event);
 }

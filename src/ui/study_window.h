@@ -3,7 +3,9 @@
 // points in a table.
 #pragma once
 
+#include "formats/table_text.h"
 #include "model/run_record.h"
+#include "ui/study_chart.h"
 #include "ui/study_table_model.h"
 
 #include <QElapsedTimer>
@@ -21,8 +23,8 @@ class QTableView;
 
 namespace kaskad::ui {
 
+class ChartWindow;
 class ModelForm;
-class StudyChartWindow;
 class StudyRun;
 
 class StudyWindow : public QWidget {
@@ -56,12 +58,21 @@ public:
     // "Подставить в поля": the current row's field texts into the model
     // window's fields, without calculating.
     void putIntoFields();
-    // Ctrl+C: the selected rows (or all) as tab-separated text with a header.
-    void copyRows();
+    // Ctrl+C: the selected cells (or all) as tab-separated text, a single
+    // cell just its value; Ctrl+Shift+C the same with the columns' names.
+    void copyCells(formats::WithHeader header);
     void saveResults();
     // Ctrl+G and "График…": the chart of the study's points so far.
     void showChart();
     StudyChartWindow* chartWindow() const { return chart_.get(); }
+    // Ctrl+Shift+G "Профиль каскада": the runs of the points of the selected
+    // rows (or of the current row) on one profile chart, run again.
+    void showProfile();
+    ChartWindow* profileWindow() const { return profile_.get(); }
+    // Ctrl+P "Отчёт…": the study's report as a PDF whose name the user
+    // chooses; Ctrl+Shift+P prints it.
+    void saveReport();
+    void printReport();
     void saveStudy();
     void openStudy();
 
@@ -79,6 +90,13 @@ private:
     void poll();
     void finishStudy();
     void updateButtons();
+    // The points of the selected rows' cells, or of the current row, as
+    // places in the model's points, in point order.
+    std::vector<std::size_t> selectedPoints() const;
+    // The chart the report draws: the chart window's, or the one it opens with.
+    StudyChartChoice reportChart() const;
+    // Raises when there is no study to report.
+    void checkReportable() const;
 
     ModelForm& form_;
     const ModelKind modelKind_;
@@ -99,6 +117,9 @@ private:
     std::shared_ptr<const study::SweepPlan> plan_;
     std::unique_ptr<StudyRun> study_;
     std::unique_ptr<StudyChartWindow> chart_;
+    std::unique_ptr<ChartWindow> profile_;
+    // The values texts of the study shown.
+    FieldTexts studied_;
     QTimer poll_;
     QElapsedTimer elapsed_;
 };

@@ -1,17 +1,23 @@
 // The study window: the point count as the values are typed, a wrong cell
 // marked, a study run to its end with kaskad-cli's digits, stopped, closed
-// while it runs, a point put into the fields, and the study saved and opened.
+// while it runs, a point put into the fields, and the study saved and opened;
+// its cells copied, its points' profiles, its chart's legend and its report.
 #include "formats/study_definition.h"
 #include "program_fixture.h"
+#include "ui/chart_window.h"
 #include "ui/model_form.h"
 #include "ui/study_chart.h"
 #include "ui/study_window.h"
 
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QGraphicsView>
 #include <QtCharts/QAbstractSeries>
 #include <QtCharts/QChart>
+#include <QtCharts/QLegend>
+#include <QtCharts/QLegendMarker>
+#include <QtCharts/QLineSeries>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -35,6 +41,39 @@ QByteArray cliOutput(const QStringList& arguments)
     cli.start(QStringLiteral(KASKAD_CLI_PATH), arguments);
     cli.waitForFinished(60000);
     return cli.readAllStandardOutput();
+}
+
+// kaskad-cli's outlet rows of the study below, each split at its commas.
+QList<QStringList> cliOutletRows(const QStringList& options)
+{
+    QList<QStringList> rows;
+    const QList<QByteArray> lines =
+        cliOutput(QStringList{"sweep", "bubble"} + options + QStringList{"--criterion", "--outlet"})
+            .trimmed()
+            .split('\n');
+    for (qsizetype l = 1; l < lines.size(); ++l)
+        rows << QString::fromLatin1(lines[l]).split(',');
+    return rows;
+}
+
+// The charts a chart window's scene holds, top first.
+QList<QChart*> chartsIn(const QGraphicsView& view)
+{
+    QList<QChart*> charts;
+    for (QGraphicsItem* item : view.scene()->items())
+        if (auto* chart = dynamic_cast<QChart*>(item))
+            charts << chart;
+    std::sort(charts.begin(), charts.end(), [](QChart* a, QChart* b) { return a->pos().y() < b->pos().y(); });
+    return charts;
+}
+
+QStringList visibleLegend(const QChart& chart)
+{
+    QStringList legend;
+    for (QLegendMarker* marker : chart.legend()->markers())
+        if (marker->isVisible())
+            legend << marker->label();
+    return legend;
 }
 
 const QStringList kStudyValues = {"2:4:2", "3", "2.5", "0.03:0.07:0.02", "430;433", "2", "3", "3600"};
@@ -244,6 +283,151 @@ private Q_SLOTS:
             QVERIFY(saved.readAll().startsWith(start));
         });
         QCOMPARE(fixture.reports, QStringList());
+    }
+
+    void copyCells_data()
+    {
+        QTest::addColumn<QString>("selection");
+        QTest::addColumn<bool>("withHeaders");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("one cell: its value alone") << "0,9-0,9" << false << "1.36232256889343\n";
+        QTest::newRow("a block, with headers") << "0,3-1,4" << true << "--wg\t--t\n0.03\t430\n0.03\t433\n";
+        QTest::newRow("two cells apart, with headers")
+            << "0,9-0,9 1,28-1,28" << true << "y1\toutlet_criterion_margin\n1.36232256889343\t\n\t-0.763661441802979\n";
+    }
+    // Ctrl+C copies the selected cells only; Ctrl+Shift+C puts the columns'
+    // names first, as the results table does.
+    void copyCells()
+    {
+        QFETCH(QString, selection);
+        QFETCH(bool, withHeaders);
+        QFETCH(QString, expected);
+        fixture.whileOpen("Form3", [&] {
+            StudyWindow& study = openStudy();
+            typeValues(study, kStudyValues);
+            study.runButton()->click();
+            QVERIFY(finishes(study));
+            QTableView* view = study.view();
+            for (const QString& block : selection.split(' ')) {
+                const QStringList corners = block.split('-');
+                const auto at = [&](const QString& corner) {
+                    return view->model()->index(corner.section(',', 0, 0).toInt(), corner.section(',', 1, 1).toInt());
+                };
+                view->selectionModel()->select(QItemSelection(at(corners[0]), at(corners[1])),
+                                               QItemSelectionModel::Select);
+            }
+            view->setFocus();
+            QGuiApplication::clipboard()->clear();
+            QTest::keyClick(view, Qt::Key_C,
+                            withHeaders ? Qt::ControlModifier | Qt::ShiftModifier : Qt::ControlModifier);
+            QCOMPARE(QGuiApplication::clipboard()->text(), expected);
+        });
+        QCOMPARE(fixture.reports, QStringList());
+    }
+
+    void profileOfTheSelectedPoints_data()
+    {
+        QTest::addColumn<QList<int>>("rows");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QStringList>("legend");
+        QTest::addColumn<QString>("report");
+        QTest::newRow("one point") << QList<int>{4} << "Профиль каскада — Тевир Барботажный, точка 5"
+                                   << QStringList{"Температура в реакторе", "Давление в реакторе"} << "";
+        QTest::newRow("two points") << QList<int>{11, 0} << "Профиль каскада — Тевир Барботажный, точки 1, 12"
+                                    << QStringList{"Температура в реакторе", "Давление в реакторе",
+                                                   "Точка 1: N=2, wg=0.03, t=430", "Точка 12: N=4, wg=0.07, t=433"}
+                                    << "";
+        QTest::newRow("more than one chart tells apart")
+            << QList<int>{0, 1, 2, 3, 4, 5, 6, 7, 8} << "" << QStringList{}
+            << "На одном профиле каскада различимы не больше 8 расчётов, а выбрано 9.";
+    }
+    // Ctrl+Shift+G draws the selected rows' points on one profile chart, run
+    // again to the same digits as kaskad-cli's sweep gives them.
+    void profileOfTheSelectedPoints()
+    {
+        QFETCH(QList<int>, rows);
+        QFETCH(QString, title);
+        QFETCH(QStringList, legend);
+        QFETCH(QString, report);
+        const QList<QStringList> cli = cliOutletRows(kStudyOptions);
+        fixture.whileOpen("Form3", [&] {
+            StudyWindow& study = openStudy();
+            typeValues(study, kStudyValues);
+            study.runButton()->click();
+            QVERIFY(finishes(study));
+            for (int row : rows)
+                study.view()->selectionModel()->select(study.tableModel().index(row, 12), QItemSelectionModel::Select);
+            QTest::keyClick(study.view(), Qt::Key_G, Qt::ControlModifier | Qt::ShiftModifier);
+            if (!report.isEmpty())
+                return;
+            kaskad::ui::ChartWindow* profile = study.profileWindow();
+            QVERIFY(profile && profile->isVisible());
+            QCOMPARE(profile->windowTitle(), title);
+            const QList<QChart*> charts = chartsIn(*profile->view());
+            QCOMPARE(visibleLegend(*charts[1]), legend);
+            const int first = *std::min_element(rows.begin(), rows.end());
+            const auto* y1 = static_cast<QLineSeries*>(charts[0]->series()[0]);
+            std::string digits;
+            kaskad::appendNumberText(digits, y1->points().last().y(), '.');
+            QCOMPARE(QString::fromStdString(digits), cli[first][9]);
+        });
+        QCOMPARE(fixture.reports, report.isEmpty() ? QStringList() : QStringList{report});
+    }
+
+    // With more lines than the legend holds, it names every third and the
+    // last, and counts them all.
+    void legendOfManyLines()
+    {
+        fixture.whileOpen("Form3", [&] {
+            StudyWindow& study = openStudy();
+            typeValues(study, {"2:3:1", "3", "2.5", "0.01:0.26:0.01", "433", "2", "3", "3600"});
+            study.runButton()->click();
+            QVERIFY(finishes(study));
+            study.showChart();
+            QCOMPARE(visibleLegend(*chartsIn(*study.chartWindow()->view()).first()),
+                     QStringList({"wg = 0.01", "wg = 0.04", "wg = 0.07", "wg = 0.1", "wg = 0.13", "wg = 0.16",
+                                  "wg = 0.19", "wg = 0.22", "wg = 0.25", "wg = 0.26", "… всего 26 линий"}));
+        });
+        QCOMPARE(fixture.reports, QStringList());
+    }
+
+    // Ctrl+P writes the study's report: its definition, and the ten points of
+    // the largest margins with their outlets as kaskad-cli gives them, none
+    // of the others; its chart in vectors.
+    void reportHoldsTheDefinitionAndTheBestPoints()
+    {
+        const QString path = folder.filePath("study-report.pdf");
+        fixture.whileOpen("Form3", [&] {
+            StudyWindow& study = openStudy();
+            typeValues(study, kStudyValues);
+            study.runButton()->click();
+            QVERIFY(finishes(study));
+            fixture.answer = kaskad::ui::ChosenFile{path, 0};
+            QTest::keyClick(study.view(), Qt::Key_P, Qt::ControlModifier);
+        });
+        QCOMPARE(fixture.reports, QStringList());
+        QProcess pdftotext;
+        pdftotext.start("pdftotext", {"-layout", path, "-"});
+        QVERIFY(pdftotext.waitForFinished(30000));
+        const QString text = QString::fromUtf8(pdftotext.readAllStandardOutput()).simplified();
+        const QStringList words = text.split(' ');
+        for (const QString& values : kStudyValues)
+            QVERIFY2(words.contains(values), qPrintable(values));
+        QVERIFY(text.contains("Точек: 12, все рассчитаны."));
+        QList<QStringList> cli = cliOutletRows(kStudyOptions);
+        std::stable_sort(cli.begin(), cli.end(), [](const QStringList& a, const QStringList& b) {
+            return a.last().toDouble() > b.last().toDouble();
+        });
+        for (qsizetype best = 0; best < cli.size(); ++best) {
+            for (int column = 9; column <= 20 && best < 10; ++column)
+                QVERIFY2(words.contains(cli[best][column]),
+                         qPrintable(QString("point %1: %2").arg(best).arg(cli[best][column])));
+            QVERIFY2(words.contains(cli[best].last()) == (best < 10), qPrintable(cli[best].last()));
+        }
+        QProcess pdfimages;
+        pdfimages.start("pdfimages", {"-list", path});
+        QVERIFY(pdfimages.waitForFinished(30000));
+        QCOMPARE(pdfimages.readAllStandardOutput().count('\n'), 2);
     }
 
     // A study saved under the comma opens with its numbers as the window types them.
