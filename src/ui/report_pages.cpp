@@ -103,7 +103,9 @@ double Pages::textWidth(const QFont& font, const QString& text) const
 
 double Pages::wrappedHeight(const QFont& font, double width, const QString& text) const
 {
-    return QFontMetricsF(font, &device_).boundingRect(QRectF(0, 0, width * unit_, 1e6), Qt::TextWordWrap, text).height() /
+    return QFontMetricsF(font, &device_)
+               .boundingRect(QRectF(0, 0, width * unit_, 1e6), Qt::TextWordWrap, text)
+               .height() /
            unit_;
 }
 
@@ -226,10 +228,11 @@ QByteArray reportPdf(const QString& title, const PaintReport& paint)
 
 void saveReportPdf(QWidget* parent, const QString& suggestedName, const QString& title, const PaintReport& paint)
 {
-    const std::optional<ChosenFile> chosen = chooseFile(
-        parent,
-        {true, QStringLiteral("Сохранить отчёт"), {{QStringLiteral("Документ PDF (*.pdf)"), QStringLiteral("pdf")}},
-         suggestedName});
+    const std::optional<ChosenFile> chosen =
+        chooseFile(parent, {true,
+                            QStringLiteral("Сохранить отчёт"),
+                            {{QStringLiteral("Документ PDF (*.pdf)"), QStringLiteral("pdf")}},
+                            suggestedName});
     if (!chosen)
         return;
     writeWholeFile(chosen->path, reportPdf(title, paint));

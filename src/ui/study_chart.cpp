@@ -101,10 +101,13 @@ QFont pixelFont(QSize size, double scale)
     return font;
 }
 
-// The most entries the lines' legend shows: with more lines than that, their
-// colours run in the order of their values and the legend names an evenly
-// spread few of them, the first and the last among them.
+// The most entries the lines' legend shows: with more lines than that, the
+// legend names an evenly spread few of them, the first and the last among
+// them.
 constexpr std::size_t kMostLegendEntries = 12;
+// The colours the chart's theme tells apart: more lines than that are
+// coloured in the order of their values instead.
+constexpr std::size_t kThemeColours = 5;
 
 // "21 линия", "23 линии", "26 линий".
 QString linesText(std::size_t count)
@@ -133,17 +136,19 @@ QColor rampColour(std::size_t line, std::size_t count)
                             float(a.blueF() + (b.blueF() - a.blueF()) * share));
 }
 
-// Keeps the legend of many lines within the chart's height: the lines
-// coloured in order, every k-th named with the last, and a closing entry
-// that counts them all.
-void thinLegend(QChart& chart, const std::vector<QLineSeries*>& lines)
+// Many lines stay told apart: coloured in the order of their values, and
+// with more than the legend holds, every k-th named with the last and a
+// closing entry that counts them all, so the legend keeps within the chart.
+void colourManyLines(QChart& chart, const std::vector<QLineSeries*>& lines)
 {
     const std::size_t count = lines.size();
+    if (count > kThemeColours)
+        for (std::size_t line = 0; line < count; ++line)
+            lines[line]->setColor(rampColour(line, count));
     if (count <= kMostLegendEntries)
         return;
     const std::size_t step = (count + kMostLegendEntries - 3) / (kMostLegendEntries - 2);
     for (std::size_t line = 0; line < count; ++line) {
-        lines[line]->setColor(rampColour(line, count));
         const bool named = line % step == 0 || line + 1 == count;
         for (QLegendMarker* marker : chart.legend()->markers(lines[line]))
             marker->setVisible(named);
@@ -232,7 +237,7 @@ std::unique_ptr<QGraphicsScene> linesScene(const study::SweepPlan& plan, const s
     x->setRange(xLow, xHigh > xLow ? xHigh : xLow + 1);
     y->setRange(yLow - yPad, yHigh + yPad);
     y->applyNiceNumbers();
-    thinLegend(*chart, lines);
+    colourManyLines(*chart, lines);
     addCriterionBands(*chart, *x, *y, plan.model(), choice.quantity);
     auto scene = std::make_unique<QGraphicsScene>(0, 0, size.width(), size.height());
     scene->setBackgroundBrush(Qt::white);

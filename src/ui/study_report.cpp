@@ -44,26 +44,32 @@ void drawDefinition(Pages& pages, const StudyReport& report)
     report::sectionHeading(pages, QStringLiteral("Определение исследования"));
     const study::SweepPlan& plan = *report.table.plan();
     const std::span<const FieldDescription, kFieldCount> fields = modelFields(plan.model());
-    const double nameWidth = 26;
-    const double valuesWidth = 62;
-    const double countWidth = 30;
-    report::drawTable(pages, {{{QStringLiteral("Параметр"), pages.width() - nameWidth - valuesWidth - countWidth,
-                                Qt::AlignLeft},
-                               {QStringLiteral("Обозначение"), nameWidth, Qt::AlignLeft},
-                               {QStringLiteral("Значения"), valuesWidth, Qt::AlignRight},
-                               {QStringLiteral("Число значений"), countWidth, Qt::AlignRight}},
-                              kFieldCount,
-                              [&](std::size_t row, std::size_t column) {
-                                  const FieldDescription& field = fields[row];
-                                  if (column == 0)
-                                      return toQString(field.caption);
-                                  if (column == 1)
-                                      return toQString(field.name);
-                                  if (column == 2)
-                                      return QString::fromStdString(report.values[field.field]);
-                                  return QString::number(valueCount(plan, field.field));
-                              },
-                              {}});
+    const QFont font = reportFont(8);
+    const QFont bold = reportFont(8, true);
+    const double nameWidth = pages.textWidth(bold, QStringLiteral("Обозначение")) + 3.5;
+    const double countWidth = pages.textWidth(bold, QStringLiteral("Число значений")) + 3.5;
+    double valuesWidth = pages.textWidth(bold, QStringLiteral("Значения")) + 3.5;
+    for (const FieldDescription& field : fields)
+        valuesWidth =
+            std::max(valuesWidth, pages.textWidth(font, QString::fromStdString(report.values[field.field])) + 3.5);
+    valuesWidth = std::min(valuesWidth, pages.width() / 2);
+    report::drawTable(
+        pages, {{{QStringLiteral("Параметр"), pages.width() - nameWidth - valuesWidth - countWidth, Qt::AlignLeft},
+                 {QStringLiteral("Обозначение"), nameWidth, Qt::AlignLeft},
+                 {QStringLiteral("Значения"), valuesWidth, Qt::AlignRight},
+                 {QStringLiteral("Число значений"), countWidth, Qt::AlignRight}},
+                kFieldCount,
+                [&](std::size_t row, std::size_t column) {
+                    const FieldDescription& field = fields[row];
+                    if (column == 0)
+                        return toQString(field.caption);
+                    if (column == 1)
+                        return toQString(field.name);
+                    if (column == 2)
+                        return QString::fromStdString(report.values[field.field]);
+                    return QString::number(valueCount(plan, field.field));
+                },
+                {}});
     const std::size_t done = report.table.pointCount();
     const QString count = done == plan.pointCount()
                               ? QStringLiteral("Точек: %1, все рассчитаны.").arg(plan.pointCount())
@@ -83,11 +89,9 @@ void drawCriterion(Pages& pages, const StudyReport& report)
         std::count_if(points.begin(), points.end(), [](const StudyPoint& point) { return point.criterion.meets; });
     report::paragraph(pages, QStringLiteral("Границы на выходе каскада: %1.").arg(bounds.join(QStringLiteral("; "))),
                       reportFont(9.5), report::kInk);
-    report::paragraph(pages,
-                      QStringLiteral("Критерию удовлетворяют %1 из %2 рассчитанных точек.")
-                          .arg(meeting)
-                          .arg(points.size()),
-                      reportFont(9.5, true), meeting > 0 ? report::kMet : report::kMissed);
+    report::paragraph(
+        pages, QStringLiteral("Критерию удовлетворяют %1 из %2 рассчитанных точек.").arg(meeting).arg(points.size()),
+        reportFont(9.5, true), meeting > 0 ? report::kMet : report::kMissed);
     report::paragraph(pages,
                       QStringLiteral("Запас — наименьшее по границам расстояние значения на выходе до границы в "
                                      "единицах величины; он не меньше нуля, когда выход удовлетворяет всем границам."),
@@ -115,21 +119,47 @@ QString columnTitle(const study::Column& column)
     }
 }
 
+constexpr double kPlaceWidth = 14;
+
+// The width of `column` of the best points' table: its widest text's.
+double bestColumnWidth(const Pages& pages, const StudyReport& report, const std::vector<std::size_t>& best,
+                       std::size_t column)
+{
+    double width = pages.textWidth(reportFont(8, true), columnTitle(report.table.columns()[column]));
+    for (std::size_t place : best)
+        width = std::max(width, pages.textWidth(reportFont(8), report.table.outletText(place, column)));
+    return width + 3.5;
+}
+
+// How many outlet columns each table takes: as few tables as hold them all
+// within the page's width, the columns shared evenly among them.
+std::size_t outletColumnsPerTable(const Pages& pages, const StudyReport& report, const std::vector<std::size_t>& best,
+                                  const std::vector<std::size_t>& columns)
+{
+    std::size_t tables = 1;
+    double used = kPlaceWidth;
+    for (std::size_t column : columns) {
+        const double width = bestColumnWidth(pages, report, best, column);
+        if (used + width > pages.width() && used > kPlaceWidth) {
+            ++tables;
+            used = kPlaceWidth;
+        }
+        used += width;
+    }
+    return (columns.size() + tables - 1) / tables;
+}
+
 // A table of the best points: their place, then `columns` of the study
 // table, each as wide as its widest text.
 void drawBestColumns(Pages& pages, const StudyReport& report, const std::vector<std::size_t>& best,
                      const std::vector<std::size_t>& columns, std::size_t marginColumn)
 {
-    const QFont font = reportFont(8);
-    const QFont bold = reportFont(8, true);
-    Table table{{{QStringLiteral("Место"), 14, Qt::AlignLeft}}, best.size(), {}, {}};
-    for (std::size_t column : columns) {
-        const QString name = columnTitle(report.table.columns()[column]);
-        double width = pages.textWidth(bold, name);
-        for (std::size_t place : best)
-            width = std::max(width, pages.textWidth(font, report.table.outletText(place, column)));
-        table.columns.push_back({name, width + 3.5, Qt::AlignRight});
-    }
+    // Ten rows stay on one page.
+    pages.ensureRoom(double(best.size() + 1) * pages.lineHeight(reportFont(8)) * 1.45);
+    Table table{{{QStringLiteral("Место"), kPlaceWidth, Qt::AlignLeft}}, best.size(), {}, {}};
+    for (std::size_t column : columns)
+        table.columns.push_back({columnTitle(report.table.columns()[column]),
+                                 bestColumnWidth(pages, report, best, column), Qt::AlignRight});
     table.cell = [&](std::size_t row, std::size_t column) {
         return column == 0 ? QString::number(row + 1) : report.table.outletText(best[row], columns[column - 1]);
     };
@@ -155,24 +185,24 @@ void drawBestPoints(Pages& pages, const StudyReport& report)
                                      "критерия и запас, затем значения на выходе каскада."),
                       reportFont(8.5), report::kMuted);
     const StudyTableModel& table = report.table;
-    const std::size_t meets = columnWhere(table, [](const study::Column& c) { return c.kind == ColumnKind::meetsCriterion; });
+    const std::size_t meets =
+        columnWhere(table, [](const study::Column& c) { return c.kind == ColumnKind::meetsCriterion; });
     const std::size_t margin =
         columnWhere(table, [](const study::Column& c) { return c.kind == ColumnKind::criterionMargin; });
     std::vector<std::size_t> first;
     for (const study::SweepField& swept : table.plan()->sweptFields())
-        first.push_back(columnWhere(table, [&](const study::Column& c) {
-            return c.kind == ColumnKind::field && c.field == swept.field;
-        }));
+        first.push_back(columnWhere(
+            table, [&](const study::Column& c) { return c.kind == ColumnKind::field && c.field == swept.field; }));
+    first.push_back(columnWhere(table, [](const study::Column& c) { return c.kind == ColumnKind::reactor; }));
     first.push_back(meets);
     first.push_back(margin);
     drawBestColumns(pages, report, best, first, margin);
 
-    std::vector<std::size_t> outlet{columnWhere(table, [](const study::Column& c) { return c.kind == ColumnKind::reactor; })};
+    std::vector<std::size_t> outlet;
     for (Pane pane : kStoreOrder)
         outlet.push_back(columnWhere(
             table, [&](const study::Column& c) { return c.kind == ColumnKind::quantity && c.pane == pane; }));
-    const double numberWidth = pages.textWidth(reportFont(8), QStringLiteral("0.000000000000000")) + 3.5;
-    const std::size_t each = report::numbersPerTable(pages, 14, numberWidth, outlet.size());
+    const std::size_t each = outletColumnsPerTable(pages, report, best, outlet);
     for (std::size_t from = 0; from < outlet.size(); from += each)
         drawBestColumns(pages, report, best,
                         {outlet.begin() + std::ptrdiff_t(from),
@@ -184,10 +214,10 @@ void drawBestPoints(Pages& pages, const StudyReport& report)
 // vectors; where there is nothing to draw, the reason.
 void drawChart(Pages& pages, const StudyReport& report)
 {
-    pages.newPage();
-    report::sectionHeading(pages, QStringLiteral("График исследования"));
     const double width = pages.width();
-    const double height = std::min(pages.roomLeft(), width * 0.8);
+    pages.ensureRoom(width * 0.7 + 12);
+    report::sectionHeading(pages, QStringLiteral("График исследования"));
+    const double height = std::min(pages.roomLeft(), width * 0.7);
     const QSize sceneSize(1200, int(1200 * height / width));
     std::unique_ptr<QGraphicsScene> scene;
     try {
@@ -224,13 +254,15 @@ std::vector<std::size_t> bestPoints(const std::vector<StudyPoint>& points, std::
 
 QString studyReportTitle(const StudyReport& report)
 {
-    return QStringLiteral("Отчёт — исследование параметров, %1").arg(toQString(modelCaption(report.table.plan()->model())));
+    return QStringLiteral("Отчёт — исследование параметров, %1")
+        .arg(toQString(modelCaption(report.table.plan()->model())));
 }
 
 void paintStudyReport(QPagedPaintDevice& device, const StudyReport& report)
 {
     const QString model = toQString(modelCaption(report.table.plan()->model()));
-    Pages pages(device, QStringLiteral("Kaskad %1 · %2, исследование параметров").arg(QStringLiteral(KASKAD_VERSION), model));
+    Pages pages(device,
+                QStringLiteral("Kaskad %1 · %2, исследование параметров").arg(QStringLiteral(KASKAD_VERSION), model));
     report::drawTitle(pages, QStringLiteral("Отчёт об исследовании параметров"),
                       QStringLiteral("%1 — точек: %2").arg(model).arg(report.table.plan()->pointCount()),
                       report.madeAt);

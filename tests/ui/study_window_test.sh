@@ -2,9 +2,12 @@
 # Starts the real kaskad on a virtual X display and works the study window
 # as a user does: the bubble-column window's fields typed, Ctrl+R opens
 # "Исследование параметров", a study of two fields is run, stopped and run
-# again to its end, its chart drawn and saved as PNG, and a row's texts put
-# into the model window's fields, which the clipboard then shows.
-# Usage: study_window_test.sh path/to/kaskad [screenshot folder]
+# again to its end, its chart drawn and saved as PNG, its report written
+# through the save dialog (its pages made PNG images by pdftoppm, its text
+# by pdftotext holding the definition and kaskad-cli's best margin), and a
+# row's texts put into the model window's fields, which the clipboard then
+# shows.
+# Usage: study_window_test.sh path/to/kaskad path/to/kaskad-cli [folder for the report's pages] [screenshot folder]
 set -uo pipefail
 
 if [[ -z "${DISPLAY:-}" || "${1:-}" != --inside ]]; then
@@ -12,7 +15,9 @@ if [[ -z "${DISPLAY:-}" || "${1:-}" != --inside ]]; then
 fi
 shift
 kaskad=$1
-shots=${2:-}
+cli=$2
+pages=${3:-}
+shots=${4:-}
 export LC_ALL=C.UTF-8 QT_QPA_PLATFORM=xcb
 work=$(mktemp -d)
 export HOME=$work XDG_CONFIG_HOME=$work/config
@@ -103,6 +108,32 @@ for _ in $(seq 50); do
 done
 [[ "$(head -c 4 "$work/study-chart.png" | tail -c 3)" == PNG ]] || fail "the chart was not saved as PNG"
 echo "study chart saved"
+# Ctrl+P in the study window: the report, with the chart as its window draws it.
+xdotool windowfocus --sync "$study"
+xdotool key ctrl+p
+dialog=$(window_named "Сохранить отчёт")
+[[ -n "$dialog" ]] || fail "Ctrl+P in the study window offered no file dialog"
+xdotool windowfocus --sync "$dialog"
+xdotool key ctrl+a
+xdotool type --delay 10 "$work/study-report.pdf"
+xdotool key Return
+for _ in $(seq 100); do
+  [[ -s "$work/study-report.pdf" ]] && break
+  sleep 0.1
+done
+text=$(pdftotext -layout "$work/study-report.pdf" - | tr -s ' \n' '  ') || fail "pdftotext could not read the study report"
+best=$("$cli" sweep bubble --N 24 --y10 3 --y50 2.5 --wg 0.03:0.07:0.01 --t 433 --dtr 2 --d 3 --ts 600:3600:300 \
+  --criterion --outlet | tail -n +2 | sort -t, -k29 -g -r | head -1 | cut -d, -f29)
+for expected in "0.03:0.07:0.01" "600:3600:300" "Точек: 55, все рассчитаны." " $best "; do
+  [[ "$text" == *"$expected"* ]] || fail "the study report lacks \"$expected\""
+done
+if [[ -n "$pages" ]]; then
+  mkdir -p "$pages"
+  rm -f "$pages"/study-report-page-*.png
+  pdftoppm -png -r 80 "$work/study-report.pdf" "$pages/study-report-page" || fail "pdftoppm could not read the study report"
+fi
+echo "study report written, best margin $best"
+
 xdotool windowfocus --sync "$chart"
 xdotool key Escape
 gone() {
@@ -122,6 +153,16 @@ xdotool mousemove --window "$study" 200 $((HEIGHT - 60)) click 1
 xdotool key ctrl+Home ctrl+Return
 sleep 0.5
 shot study-put-into-fields
+# The first three rows' points on one profile chart: Ctrl+Shift+G.
+xdotool key shift+Down shift+Down ctrl+shift+g
+profile=$(window_named "Профиль каскада — Тевир Барботажный, точки 1, 2, 3")
+[[ -n "$profile" ]] || fail "Ctrl+Shift+G showed no profile of the three points"
+sleep 1
+shot study-profile
+xdotool windowfocus --sync "$profile"
+xdotool key Escape
+gone "Профиль каскада" || fail "Escape left the points' profile open"
+xdotool windowfocus --sync "$study"
 # Escape closes the study window, which covers the fields.
 xdotool key Escape
 gone "Исследование параметров" || fail "Escape left the study window open"
