@@ -69,8 +69,9 @@ public:
     const std::vector<StudyPoint>& points() const { return points_; }
     const std::vector<study::Column>& columns() const { return columns_; }
     std::size_t pointCount() const { return points_.size(); }
-    // The point a row shows.
-    const StudyPoint& pointOf(int row) const { return points_[rows_[std::size_t(row)].point]; }
+    // The point a row shows, and its place in points().
+    const StudyPoint& pointOf(int row) const { return points_[placeOf(row)]; }
+    std::size_t placeOf(int row) const { return rows_[std::size_t(row)].point; }
     // The field texts of the point a row shows.
     FieldTexts fieldsOf(int row) const;
     // The text the table shows in `column` on the outlet row of the point

@@ -397,7 +397,7 @@ void StudyWindow::copyCells(formats::WithHeader header) { copySelectedCells(*vie
 std::vector<std::size_t> StudyWindow::selectedPoints() const
 {
     std::set<std::size_t> places;
-    const auto take = [&](int row) { places.insert(std::size_t(&model_.pointOf(row) - model_.points().data())); };
+    const auto take = [&](int row) { places.insert(model_.placeOf(row)); };
     for (const QItemSelectionRange& range : view_->selectionModel()->selection())
         for (int row = range.top(); row <= range.bottom(); ++row)
             take(row);
