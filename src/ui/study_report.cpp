@@ -199,6 +199,7 @@ void drawBestPoints(Pages& pages, const StudyReport& report)
     drawBestColumns(pages, report, best, first, margin);
 
     std::vector<std::size_t> outlet;
+    outlet.reserve(kStoreOrder.size());
     for (Pane pane : kStoreOrder)
         outlet.push_back(columnWhere(
             table, [&](const study::Column& c) { return c.kind == ColumnKind::quantity && c.pane == pane; }));
