@@ -155,11 +155,11 @@ void colourManyLines(QChart& chart, const std::vector<QLineSeries*>& lines)
     }
     auto* note = new QLineSeries;
     note->setName(QStringLiteral("… всего ") + linesText(count));
+    note->setPen(QPen(Qt::transparent));
     chart.addSeries(note);
-    for (QLegendMarker* marker : chart.legend()->markers(note)) {
-        marker->setBrush(Qt::transparent);
-        marker->setPen(Qt::NoPen);
-    }
+    // Drawn as its series' line, which is transparent: the entry is its text alone.
+    for (QLegendMarker* marker : chart.legend()->markers(note))
+        marker->setShape(QLegend::MarkerShapeFromSeries);
 }
 
 // The criterion's band for the quantity: between its bounds, or from its one
