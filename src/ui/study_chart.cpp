@@ -171,11 +171,14 @@ void addCriterionBands(QChart& chart, QValueAxis& x, QValueAxis& y, ModelKind mo
             continue;
         const double low = bound.atLeast ? double(*bound.atLeast) : y.min();
         const double high = bound.atMost ? double(*bound.atMost) : y.max();
-        auto* lower = new QLineSeries;
-        auto* upper = new QLineSeries;
+        // The band does not own its edges: they are its children.
+        auto* band = new QAreaSeries;
+        auto* lower = new QLineSeries(band);
+        auto* upper = new QLineSeries(band);
         lower->append({{x.min(), low}, {x.max(), low}});
         upper->append({{x.min(), high}, {x.max(), high}});
-        auto* band = new QAreaSeries(upper, lower);
+        band->setUpperSeries(upper);
+        band->setLowerSeries(lower);
         band->setName(QStringLiteral("критерий: ") + qText(bound.label));
         band->setColor(QColor(0x2c, 0xa0, 0x2c, 50));
         band->setBorderColor(QColor(0x2c, 0xa0, 0x2c, 160));
