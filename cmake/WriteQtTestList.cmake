@@ -1,6 +1,8 @@
 # Writes OUTPUT: a ctest entry PREFIX.FUNCTION per function that the QtTest
 # program EXECUTABLE lists, each running that function alone with TIMEOUT
-# and ENVIRONMENT. Run by cmake -P after the program is built.
+# and ENVIRONMENT. Run by cmake -P after the program is built. The programs
+# keep their settings (the last folder, ...) in Qt's one test-mode settings
+# file, so under ctest -j no two of them run at once.
 
 # The program starts its QApplication before it reads -functions.
 set(ENV{QT_QPA_PLATFORM} offscreen)
@@ -22,6 +24,7 @@ foreach(function IN LISTS functions)
   string(REPLACE "()" "" name "${function}")
   string(APPEND entries
     "add_test([=[${PREFIX}.${name}]=] [=[${EXECUTABLE}]=] [=[${name}]=])\n"
-    "set_tests_properties([=[${PREFIX}.${name}]=] PROPERTIES TIMEOUT ${TIMEOUT} ENVIRONMENT [=[${ENVIRONMENT}]=])\n")
+    "set_tests_properties([=[${PREFIX}.${name}]=] PROPERTIES TIMEOUT ${TIMEOUT} ENVIRONMENT [=[${ENVIRONMENT}]=]"
+    " RESOURCE_LOCK kaskad_test_settings)\n")
 endforeach()
 file(WRITE ${OUTPUT} "${entries}")
