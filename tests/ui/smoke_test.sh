@@ -14,42 +14,10 @@ shift
 kaskad=$1
 export LC_ALL=C.UTF-8 QT_QPA_PLATFORM=xcb
 
-"$kaskad" &
-pid=$!
+source "$(dirname "$0")/xvfb_driver.sh"
+start_kaskad
 
-fail() {
-  echo "$1"
-  kill "$pid" 2>/dev/null
-  exit 1
-}
-
-# The visible window with exactly this caption.
-window_named() {
-  timeout 30 xdotool search --sync --onlyvisible --name "^$1\$" | head -1
-}
-
-# A click at the centre of a control at LEFT, TOP of size WIDTH x HEIGHT.
-click_control() {
-  xdotool mousemove --window "$1" $(($2 + $4 / 2)) $(($3 + $5 / 2)) click 1
-}
-
-caption="Программа расчета работы системы каскадных реакторов"
-form2=$(window_named "$caption")
-[[ -n "$form2" ]] || fail "no window captioned \"$caption\""
-
-# "Тевир Барботажный": the first button, 249 x 73 at 16, 56.
-click_control "$form2" 16 56 249 73
-form3=$(window_named "Тевир Барботажный")
-[[ -n "$form3" ]] || fail "the bubble-column window did not open"
-
-# LabeledEdit1..8, each 121 x 21, and the texts typed into them.
-lefts=(224 224 224 224 448 448 448 448)
-tops=(24 64 112 152 24 64 104 144)
-texts=(24 3 2.5 0.05 433 2 3 3600)
-for i in "${!texts[@]}"; do
-  click_control "$form3" "${lefts[i]}" "${tops[i]}" 121 21
-  xdotool type --delay 10 "${texts[i]}"
-done
+open_bubble_window 24 3 2.5 0.05 433 2 3 3600
 # Button1, the calculation: 201 x 57 at 8, 8. The focus stays in Form3.
 click_control "$form3" 8 8 201 57
 

@@ -22,52 +22,15 @@ export LC_ALL=C.UTF-8 QT_QPA_PLATFORM=xcb
 work=$(mktemp -d)
 export HOME=$work XDG_CONFIG_HOME=$work/config
 
-"$kaskad" &
-pid=$!
-
-fail() {
-  echo "$1"
-  kill "$pid" 2>/dev/null
-  exit 1
-}
-
-window_named() {
-  timeout 30 xdotool search --sync --onlyvisible --name "^$1\$" | head -1
-}
-
-click_control() {
-  xdotool mousemove --window "$1" $(($2 + $4 / 2)) $(($3 + $5 / 2)) click 1
-}
+source "$(dirname "$0")/xvfb_driver.sh"
+start_kaskad
 
 shot() {
   [[ -n "$shots" ]] && import -window root "$shots/$1.png"
 }
 
-# Waits until the clipboard holds something other than $1 and prints it.
-clipboard_after() {
-  for _ in $(seq 50); do
-    local copied
-    copied=$(xclip -o -selection clipboard 2>/dev/null)
-    if [[ -n "$copied" && "$copied" != "$1" ]]; then
-      printf '%s' "$copied"
-      return
-    fi
-    sleep 0.1
-  done
-}
 
-form2=$(window_named "Программа расчета работы системы каскадных реакторов")
-[[ -n "$form2" ]] || fail "the program showed no mode window"
-click_control "$form2" 16 56 249 73
-form3=$(window_named "Тевир Барботажный")
-[[ -n "$form3" ]] || fail "the bubble-column window did not open"
-lefts=(224 224 224 224 448 448 448 448)
-tops=(24 64 112 152 24 64 104 144)
-texts=(24 3 2.5 0.05 433 2 3 3600)
-for i in "${!texts[@]}"; do
-  click_control "$form3" "${lefts[i]}" "${tops[i]}" 121 21
-  xdotool type --delay 10 "${texts[i]}"
-done
+open_bubble_window 24 3 2.5 0.05 433 2 3 3600
 
 xdotool key ctrl+r
 study=$(window_named "Исследование параметров — Тевир Барботажный")
