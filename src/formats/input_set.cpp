@@ -33,23 +33,6 @@ void checkModel(const Json& set, ModelKind model)
         throw FileProblem("неизвестная модель: " + name->dump());
 }
 
-FieldTexts fieldsOf(const Json& set, ModelKind model)
-{
-    const auto fields = set.find("fields");
-    if (fields == set.end() || !fields->is_object())
-        throw FileProblem("нет полей (\"fields\")");
-    FieldTexts texts;
-    for (const FieldDescription& field : modelFields(model)) {
-        const auto text = fields->find(std::string(field.name));
-        if (text == fields->end())
-            throw FileProblem("нет поля «" + std::string(field.name) + "»");
-        if (!text->is_string())
-            throw FileProblem("поле «" + std::string(field.name) + "» не строка: " + text->dump());
-        texts[field.field] = text->get<std::string>();
-    }
-    return texts;
-}
-
 } // namespace
 
 std::string inputSetJson(ModelKind model, const FieldTexts& fields, DecimalSeparator separator)
@@ -71,7 +54,7 @@ FieldTexts readInputSet(std::string_view json, ModelKind model, DecimalSeparator
         throw FileProblem("это не файл исходных данных Kaskad");
     checkModel(set, model);
     const std::optional<DecimalSeparator> saved = savedSeparator(set);
-    FieldTexts texts = fieldsOf(set, model);
+    FieldTexts texts = fieldTextsOf(set, model);
     if (saved && !(*saved == separator))
         for (std::string& text : texts)
             text = numberWithSeparator(text, *saved, separator);

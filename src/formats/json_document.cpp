@@ -104,4 +104,21 @@ std::string numberWithSeparator(const std::string& text, DecimalSeparator saved,
     return converted;
 }
 
+FieldTexts fieldTextsOf(const Json& document, ModelKind model)
+{
+    const auto fields = document.find("fields");
+    if (fields == document.end() || !fields->is_object())
+        throw FileProblem("нет полей (\"fields\")");
+    FieldTexts texts;
+    for (const FieldDescription& field : modelFields(model)) {
+        const auto text = fields->find(std::string(field.name));
+        if (text == fields->end())
+            throw FileProblem("нет поля «" + std::string(field.name) + "»");
+        if (!text->is_string())
+            throw FileProblem("поле «" + std::string(field.name) + "» не строка: " + text->dump());
+        texts[field.field] = text->get<std::string>();
+    }
+    return texts;
+}
+
 } // namespace kaskad::formats

@@ -2,6 +2,8 @@
 // read with clear messages, and the decimal separator a document records.
 #pragma once
 
+#include "model/model_kind.h"
+#include "model/run_record.h"
 #include "numeric/number_text.h"
 
 #include <nlohmann/json.hpp>
@@ -27,5 +29,9 @@ std::optional<DecimalSeparator> savedSeparator(const Json& document);
 // A number's text with the window's separator in place of the saved one;
 // any other text as it stands.
 std::string numberWithSeparator(const std::string& text, DecimalSeparator saved, DecimalSeparator window);
+
+// The texts of the model's fields under the document's "fields", each a
+// string; raises FileProblem for a field missing or not a string.
+FieldTexts fieldTextsOf(const Json& document, ModelKind model);
 
 } // namespace kaskad::formats

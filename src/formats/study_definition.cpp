@@ -24,23 +24,6 @@ ModelKind studyModel(const Json& study)
     throw FileProblem("неизвестная модель: " + name->dump());
 }
 
-FieldTexts studyValues(const Json& study, ModelKind model)
-{
-    const auto fields = study.find("fields");
-    if (fields == study.end() || !fields->is_object())
-        throw FileProblem("нет полей (\"fields\")");
-    FieldTexts values;
-    for (const FieldDescription& field : modelFields(model)) {
-        const auto text = fields->find(std::string(field.name));
-        if (text == fields->end())
-            throw FileProblem("нет поля «" + std::string(field.name) + "»");
-        if (!text->is_string())
-            throw FileProblem("поле «" + std::string(field.name) + "» не строка: " + text->dump());
-        values[field.field] = text->get<std::string>();
-    }
-    return values;
-}
-
 // The pieces of a values text between its `delimiter`s, each converted.
 std::string piecesWithSeparator(const std::string& values, char delimiter, DecimalSeparator saved,
                                 DecimalSeparator window)
@@ -79,7 +62,7 @@ StudyDefinition readStudy(std::string_view json, DecimalSeparator separator)
     StudyDefinition study;
     study.model = studyModel(document);
     const std::optional<DecimalSeparator> saved = savedSeparator(document);
-    study.values = studyValues(document, study.model);
+    study.values = fieldTextsOf(document, study.model);
     if (saved && !(*saved == separator))
         for (std::string& values : study.values)
             values = valuesWithSeparator(values, *saved, separator);
