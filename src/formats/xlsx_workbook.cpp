@@ -10,6 +10,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <locale.h>
 #include <unistd.h>
@@ -130,9 +131,9 @@ std::string fileBytes(const std::string& path)
     return bytes;
 }
 
-} // namespace
-
-std::string xlsxWorkbook(const ResultsTable& table)
+// The bytes of a workbook whose sheets `writeSheets` writes, made in a
+// temporary file with C's numbers; the workbook is closed however writing ends.
+std::string workbookBytes(const std::function<void(lxw_workbook*)>& writeSheets)
 {
     const TemporaryFile file;
     {
@@ -141,7 +142,7 @@ std::string xlsxWorkbook(const ResultsTable& table)
         if (!workbook)
             throw FileProblem("libxlsxwriter: cannot create the workbook");
         try {
-            writeSheet(workbook, table);
+            writeSheets(workbook);
         } catch (...) {
             workbook_close(workbook);
             throw;
@@ -151,9 +152,12 @@ std::string xlsxWorkbook(const ResultsTable& table)
     return fileBytes(file.path());
 }
 
-} // namespace kaskad::formats
+} // namespace
 
-namespace kaskad::formats {
+std::string xlsxWorkbook(const ResultsTable& table)
+{
+    return workbookBytes([&](lxw_workbook* workbook) { writeSheet(workbook, table); });
+}
 
 namespace {
 
@@ -223,21 +227,7 @@ void writeSweepSheet(lxw_workbook* workbook, const std::vector<study::Column>& c
 
 std::string sweepXlsxWorkbook(const std::vector<study::Column>& columns, const SweepPointVisitor& eachPoint)
 {
-    const TemporaryFile file;
-    {
-        const CNumericLocale numbers;
-        lxw_workbook* workbook = workbook_new(file.path().c_str());
-        if (!workbook)
-            throw FileProblem("libxlsxwriter: cannot create the workbook");
-        try {
-            writeSweepSheet(workbook, columns, eachPoint);
-        } catch (...) {
-            workbook_close(workbook);
-            throw;
-        }
-        check(workbook_close(workbook));
-    }
-    return fileBytes(file.path());
+    return workbookBytes([&](lxw_workbook* workbook) { writeSweepSheet(workbook, columns, eachPoint); });
 }
 
 } // namespace kaskad::formats

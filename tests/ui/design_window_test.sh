@@ -53,17 +53,7 @@ sleep 0.5
 
 xdotool windowfocus --sync "$form3"
 xdotool key ctrl+s
-dialog=$(window_named "Сохранить исходные данные")
-[[ -n "$dialog" ]] || fail "Ctrl+S showed no save dialog"
-xdotool windowfocus --sync "$dialog"
-xdotool key ctrl+a
-xdotool type --delay 10 "$work/answer.kaskad.json"
-xdotool key Return
-for _ in $(seq 100); do
-  [[ -s "$work/answer.kaskad.json" ]] && break
-  sleep 0.1
-done
-[[ -s "$work/answer.kaskad.json" ]] || fail "the fields were not saved"
+save_through_dialog "Сохранить исходные данные" "$work/answer.kaskad.json" Ctrl+S
 
 expected=$("$cli" optimize bubble --N 10:12 --y10 2.6:3.6 --y50 2.7:3.5 --wg 0.05:0.4 --t 433 --dtr 2 --d 3 \
   --ts 300:1800 --format csv | awk -F, '$1 == 11 { print $1, $2, $3, $4, $5, $6, $7, $8 }')

@@ -26,17 +26,7 @@ click_control "$form3" 8 8 201 57
 
 # Ctrl+P asks for the file; the name typed goes to the dialog's name field.
 xdotool key ctrl+p
-dialog=$(window_named "Сохранить отчёт")
-[[ -n "$dialog" ]] || fail "Ctrl+P showed no save dialog"
-xdotool windowfocus --sync "$dialog"
-xdotool key ctrl+a
-xdotool type --delay 10 "$work/report.pdf"
-xdotool key Return
-for _ in $(seq 100); do
-  [[ -s "$work/report.pdf" ]] && break
-  sleep 0.1
-done
-[[ -s "$work/report.pdf" ]] || fail "no report written"
+save_through_dialog "Сохранить отчёт" "$work/report.pdf" Ctrl+P
 echo "report written"
 
 pdftoppm -png -r 80 "$work/report.pdf" "$out/report-page" || fail "pdftoppm could not read the report"

@@ -60,30 +60,13 @@ sleep 1
 shot study-chart
 xdotool windowfocus --sync "$chart"
 xdotool key ctrl+s
-dialog=$(window_named "Сохранить график исследования")
-[[ -n "$dialog" ]] || fail "Ctrl+S offered no file dialog"
-sleep 0.5
-xdotool key ctrl+a && xdotool type "$work/study-chart.png"
-xdotool key Return
-for _ in $(seq 50); do
-  [[ -s "$work/study-chart.png" ]] && break
-  sleep 0.1
-done
+save_through_dialog "Сохранить график исследования" "$work/study-chart.png" "Ctrl+S in the study chart"
 [[ "$(head -c 4 "$work/study-chart.png" | tail -c 3)" == PNG ]] || fail "the chart was not saved as PNG"
 echo "study chart saved"
 # Ctrl+P in the study window: the report, with the chart as its window draws it.
 xdotool windowfocus --sync "$study"
 xdotool key ctrl+p
-dialog=$(window_named "Сохранить отчёт")
-[[ -n "$dialog" ]] || fail "Ctrl+P in the study window offered no file dialog"
-xdotool windowfocus --sync "$dialog"
-xdotool key ctrl+a
-xdotool type --delay 10 "$work/study-report.pdf"
-xdotool key Return
-for _ in $(seq 100); do
-  [[ -s "$work/study-report.pdf" ]] && break
-  sleep 0.1
-done
+save_through_dialog "Сохранить отчёт" "$work/study-report.pdf" "Ctrl+P in the study window"
 text=$(pdftotext -layout "$work/study-report.pdf" - | tr -s ' \n' '  ') || fail "pdftotext could not read the study report"
 best=$("$cli" sweep bubble --N 24 --y10 3 --y50 2.5 --wg 0.03:0.07:0.01 --t 433 --dtr 2 --d 3 --ts 600:3600:300 \
   --criterion --outlet | tail -n +2 | sort -t, -k29 -g -r | head -1 | cut -d, -f29)

@@ -54,3 +54,20 @@ open_bubble_window() {
     xdotool type --delay 10 "${texts[i]}"
   done
 }
+
+# Types PATH into the save dialog captioned CAPTION and waits until the file
+# is written; fails, naming WHAT opened the dialog, when either never comes.
+save_through_dialog() {
+  local caption=$1 path=$2 what=$3 dialog
+  dialog=$(window_named "$caption")
+  [[ -n "$dialog" ]] || fail "$what showed no save dialog \"$caption\""
+  xdotool windowfocus --sync "$dialog"
+  xdotool key ctrl+a
+  xdotool type --delay 10 "$path"
+  xdotool key Return
+  for _ in $(seq 100); do
+    [[ -s "$path" ]] && return
+    sleep 0.1
+  done
+  fail "$what: nothing written to $path"
+}
