@@ -223,10 +223,11 @@ void runSweep(const SweepPlan& plan, PointRange points, unsigned jobs, const Poi
 
 // runSweep with each point's run turned into a Result on the thread that ran
 // it (`produce` must be safe to call concurrently): only that result, not
-// the run's many values, passes between threads.
+// the run's many values, passes between threads. The run is handed over to
+// `produce`, which may keep it.
 template <class Result>
 void runSweepProducing(const SweepPlan& plan, PointRange points, unsigned jobs,
-                       const std::function<Result(std::size_t index, const RunRecord& run)>& produce,
+                       const std::function<Result(std::size_t index, RunRecord&& run)>& produce,
                        const std::function<void(std::size_t index, Result&& result)>& deliver,
                        const ProgressSink& progress = {})
 {

@@ -3,6 +3,8 @@
 
 #include "study/runner.h"
 
+#include <utility>
+
 namespace kaskad::ui {
 
 namespace {
@@ -35,14 +37,10 @@ void StudyRun::run(unsigned jobs)
         if (stopping_)
             throw StopRequested{};
     };
-    // runSweepProducing's steps, each point's whole run passed to
-    // studyPoint() to keep what it needs.
     try {
-        const study::PointRange points = study::allPoints(*plan_);
-        study::checkPointsToRun(*plan_, points);
-        const study::PointRuns runs(*plan_, points);
-        study::runInOrder<StudyPoint>(
-            points.size(), jobs, [&](std::size_t index) { return studyPoint(index, runs.run(index), rows); },
+        study::runSweepProducing<StudyPoint>(
+            *plan_, study::allPoints(*plan_), jobs,
+            [&](std::size_t index, RunRecord&& run) { return studyPoint(index, std::move(run), rows); },
             [&](std::size_t, StudyPoint&& point) {
                 stopWhenAsked();
                 const std::lock_guard lock(mutex_);
