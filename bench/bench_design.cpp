@@ -86,8 +86,7 @@ void OutletSweepOfAsManyPoints(benchmark::State& state)
         formats::SweepWriter writer(out, plan, {formats::OutputFormat::csv, {.outletOnly = true, .criterion = true}});
         writer.begin();
         runSweepProducing<std::optional<formats::FormattedPoint>>(
-            plan, range, allCores(),
-            [&writer](std::size_t index, const RunRecord& run) { return writer.format(index, run); },
+            plan, range, allCores(), [&writer](std::size_t index, RunView run) { return writer.format(index, run); },
             [&writer](std::size_t index, std::optional<formats::FormattedPoint>&& point) {
                 writer.write(index, std::move(point));
             });

@@ -36,7 +36,7 @@ void SweepOf10000BubblePoints(benchmark::State& state)
         writer.begin();
         runSweepProducing<std::optional<formats::FormattedPoint>>(
             plan, allPoints(plan), jobs,
-            [&writer](std::size_t index, const RunRecord& run) { return writer.format(index, run); },
+            [&writer](std::size_t index, RunView run) { return writer.format(index, run); },
             [&writer](std::size_t index, std::optional<formats::FormattedPoint>&& point) {
                 writer.write(index, std::move(point));
             });

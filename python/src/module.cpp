@@ -282,7 +282,7 @@ void writeSweepCsv(const study::SweepPlan& plan, std::size_t begin, std::size_t 
             writer.begin();
             study::runSweepProducing<std::optional<formats::FormattedPoint>>(
                 plan, {begin, end}, threadsOf(jobs),
-                [&writer](std::size_t index, const RunRecord& run) { return writer.format(index, run); },
+                [&writer](std::size_t index, RunView run) { return writer.format(index, run); },
                 [&](std::size_t index, std::optional<formats::FormattedPoint>&& point) {
                     writer.write(index, std::move(point));
                     if (!file)

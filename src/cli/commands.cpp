@@ -237,8 +237,7 @@ void runSweepPoints(const study::SweepPlan& plan, const SweepOptions& options, S
     writer.begin();
     try {
         study::runSweepProducing<std::optional<formats::FormattedPoint>>(
-            plan, points, options.jobs,
-            [&writer](std::size_t index, const RunRecord& run) { return writer.format(index, run); },
+            plan, points, options.jobs, [&writer](std::size_t index, RunView run) { return writer.format(index, run); },
             [&](std::size_t index, std::optional<formats::FormattedPoint>&& point) {
                 stopWhenInterrupted();
                 writer.write(index, std::move(point));

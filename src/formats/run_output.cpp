@@ -95,7 +95,7 @@ void appendInputsJson(std::string& json, ModelKind model, const FieldTexts& fiel
     json += '}';
 }
 
-void appendErrorJson(std::string& json, const RunRecord& run)
+void appendErrorJson(std::string& json, RunView run)
 {
     if (!run.error) {
         json += "null";

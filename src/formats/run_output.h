@@ -40,7 +40,7 @@ void appendReactorJson(std::string& json, const ReactorResult& reactor);
 void appendInputsJson(std::string& json, ModelKind model, const FieldTexts& fields);
 
 // null, or {"kind":…,"message":…}.
-void appendErrorJson(std::string& json, const RunRecord& run);
+void appendErrorJson(std::string& json, RunView run);
 
 // {"model":…,"inputs":{…},"reactors":[…],"error":null|{"kind":…,"message":…}}
 void writeJson(std::ostream& out, const RunRecord& run, const FieldTexts& fields);

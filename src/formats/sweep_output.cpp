@@ -59,7 +59,10 @@ void appendColumnCell(std::string& text, const study::Column& column, const stud
 // reactors. Point after point of a sweep, the quantities that do not depend
 // on the fields swept fastest (t and P, and those that depend only on slower
 // fields) repeat their value at the same reactor: their text is copied, not
-// formed again. 32 reactors of 12 columns: 12 KB per thread.
+// formed again. A text is kept only once its value came twice in a row:
+// reading back the bytes just written waits for the writes to land, a cost
+// the values that change every point should not pay. 32 reactors of 12
+// columns: 12 KB per thread.
 class RepeatedNumberTexts {
 public:
     // Writes value's text at out, as writeNumberText does with '.'; returns
@@ -76,10 +79,13 @@ public:
         }
         char* end = writeNumberText(out, value, '.');
         const auto length = std::size_t(end - out);
-        entry.length = length <= sizeof entry.text ? static_cast<std::uint8_t>(length) : 0;
-        if (entry.length != 0) {
-            entry.bits = bits;
+        if (entry.seen && entry.bits == bits && length <= sizeof entry.text) {
+            entry.length = static_cast<std::uint8_t>(length);
             std::memcpy(entry.text, out, sizeof entry.text);
+        } else {
+            entry.bits = bits;
+            entry.seen = true;
+            entry.length = 0;
         }
         return end;
     }
@@ -89,8 +95,9 @@ private:
     static constexpr std::size_t kColumns = kPaneCount;
     struct Entry {
         std::uint64_t bits = 0;
-        std::uint8_t length = 0; // 0: nothing kept
-        char text[23] = {};
+        bool seen = false;       // bits holds the value last written
+        std::uint8_t length = 0; // 0: no text kept
+        char text[22] = {};
     };
     std::array<std::array<Entry, kColumns>, kReactors> entries_{};
 };
@@ -173,7 +180,7 @@ void appendJsonPoint(std::string& json, ModelKind model, const study::PointRows&
         appendReactorJson(json, point.reactors[r]);
     }
     json += "],\"error\":";
-    appendErrorJson(json, *point.run);
+    appendErrorJson(json, point.run);
     if (const std::optional<CriterionResult>& criterion = point.criterion) {
         json += ",\"criterion\":{";
         const auto bounds = criterionBounds(model);
@@ -210,7 +217,7 @@ void SweepWriter::begin()
     }
 }
 
-std::optional<FormattedPoint> SweepWriter::format(std::size_t index, const RunRecord& run) const
+std::optional<FormattedPoint> SweepWriter::format(std::size_t index, RunView run) const
 {
     const std::optional<study::PointRows> point = rows_.point(index, run);
     if (!point)
@@ -261,7 +268,7 @@ void SweepWriter::writeText(const std::string& text)
     wrotePoint_ = true;
 }
 
-void SweepWriter::point(std::size_t index, const RunRecord& run) { write(index, format(index, run)); }
+void SweepWriter::point(std::size_t index, RunView run) { write(index, format(index, run)); }
 
 void SweepWriter::end()
 {

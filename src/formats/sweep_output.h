@@ -51,13 +51,13 @@ public:
     void begin();
     // The output of a point, or nothing when the point is left out. Safe to
     // call from several threads at once.
-    std::optional<FormattedPoint> format(std::size_t index, const RunRecord& run) const;
+    std::optional<FormattedPoint> format(std::size_t index, RunView run) const;
     // Takes a formatted point, in point order: writes it, or with `best`
     // keeps its margin and index if the margin is among the largest. With
     // `best`, format() forms no text: end() runs the kept points again and
     // writes them, so memory holds K margins whatever the point count.
     void write(std::size_t index, std::optional<FormattedPoint>&& point);
-    void point(std::size_t index, const RunRecord& run);
+    void point(std::size_t index, RunView run);
     // Writes the kept points, largest margin first (each run again: a run
     // gives the same digits every time), and closes the document.
     void end();

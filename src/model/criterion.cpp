@@ -37,7 +37,7 @@ long double marginToBound(const CriterionBound& bound, float stored)
     return margin;
 }
 
-CriterionResult evaluateCriterion(const RunRecord& run)
+CriterionResult evaluateCriterion(RunView run)
 {
     CriterionResult result;
     if (run.error || run.reactors.empty())

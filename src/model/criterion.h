@@ -57,6 +57,6 @@ long double marginToBound(const CriterionBound& bound, float stored);
 
 // Tests the last reactor of a run. A run that failed has fewer reactors than
 // asked and never meets the criterion.
-CriterionResult evaluateCriterion(const RunRecord& run);
+CriterionResult evaluateCriterion(RunView run);
 
 } // namespace kaskad

@@ -45,6 +45,16 @@ std::string RunRecord::paneText(Pane pane, DecimalSeparator separator) const
     return text;
 }
 
+RunRecord ownedRun(RunView run)
+{
+    RunRecord owned;
+    owned.model = run.model;
+    owned.reactors.assign(run.reactors.begin(), run.reactors.end());
+    if (run.error)
+        owned.error = *run.error;
+    return owned;
+}
+
 void RunRecorder::store(const StoredResult& result)
 {
     std::vector<ReactorResult>& reactors = record_.reactors;

@@ -9,6 +9,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -62,6 +63,23 @@ struct RunRecord {
     // The pane's text as the window shows it after this run alone.
     std::string paneText(Pane pane, DecimalSeparator separator) const;
 };
+
+// A run seen without copying it: its model, its reactors or the first few
+// of them, and the error that ended it there. It refers to a run that must
+// outlive it.
+struct RunView {
+    ModelKind model = ModelKind::bubble;
+    std::span<const ReactorResult> reactors;
+    const RunError* error = nullptr;
+
+    RunView() = default;
+    // Every run is a view of itself.
+    RunView(const RunRecord& run) : model(run.model), reactors(run.reactors), error(run.error ? &*run.error : nullptr)
+    {}
+};
+
+// A run of its own with what a view shows.
+RunRecord ownedRun(RunView run);
 
 // Keeps a run as it is stored: a window that records forwards to it.
 class RunRecorder {

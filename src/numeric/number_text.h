@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <iosfwd>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -65,14 +66,36 @@ long double TextToNumber(std::string_view text, DecimalSeparator separator);
 // EInvalidOp; one outside the 32-bit range is saturated to it.
 std::int32_t roundCount(long double value);
 
-// General format with 15 significant digits, trailing zeros removed; exponent
-// form ("1E15", "9.999E-5") below 0.0001 and from 10^15 on.
-std::string NumberToText(long double value, DecimalSeparator separator);
-// NumberToText appended to a text.
-void appendNumberText(std::string& text, long double value, DecimalSeparator separator);
 // The most a number's text takes: sign, 15 digits, a separator of up to 4
 // bytes, 3 leading zeros or an exponent.
 inline constexpr std::size_t kNumberTextCapacity = 40;
+
+// A number's text held in place: no allocation for the 18 or so characters
+// most numbers take. Reads as a string_view; converts to a std::string.
+class NumberText {
+public:
+    std::string_view view() const { return {chars_, size_}; }
+    operator std::string_view() const { return view(); }
+    operator std::string() const { return std::string(view()); }
+    const char* data() const { return chars_; }
+    std::size_t size() const { return size_; }
+
+    friend bool operator==(const NumberText& a, const NumberText& b) { return a.view() == b.view(); }
+    friend bool operator==(const NumberText& a, std::string_view b) { return a.view() == b; }
+    friend std::ostream& operator<<(std::ostream& out, const NumberText& text);
+
+private:
+    friend NumberText NumberToText(long double value, DecimalSeparator separator);
+
+    char chars_[kNumberTextCapacity];
+    std::uint8_t size_ = 0;
+};
+
+// General format with 15 significant digits, trailing zeros removed; exponent
+// form ("1E15", "9.999E-5") below 0.0001 and from 10^15 on.
+NumberText NumberToText(long double value, DecimalSeparator separator);
+// NumberToText appended to a text.
+void appendNumberText(std::string& text, long double value, DecimalSeparator separator);
 // NumberToText of a stored double or single written at out, which has room
 // for kNumberTextCapacity bytes; returns the end of the text.
 char* writeNumberText(char* out, double value, DecimalSeparator separator);

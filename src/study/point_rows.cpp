@@ -46,19 +46,19 @@ SweepRows::SweepRows(ModelKind model, RowOptions options)
     options_.criterion = options_.withCriterion();
 }
 
-std::optional<PointRows> SweepRows::point(std::size_t index, const RunRecord& run) const
+std::optional<PointRows> SweepRows::point(std::size_t index, RunView run) const
 {
     return keptPoint(index, run, [&] { return plan_->pointFields(index); });
 }
 
-std::optional<PointRows> SweepRows::point(std::size_t index, FieldTexts fields, const RunRecord& run) const
+std::optional<PointRows> SweepRows::point(std::size_t index, FieldTexts fields, RunView run) const
 {
     return keptPoint(index, run, [&] { return std::move(fields); });
 }
 
 // The texts are formed only for a point that is kept.
 template <class FieldsOf>
-std::optional<PointRows> SweepRows::keptPoint(std::size_t index, const RunRecord& run, FieldsOf fieldsOf) const
+std::optional<PointRows> SweepRows::keptPoint(std::size_t index, RunView run, FieldsOf fieldsOf) const
 {
     PointRows rows;
     if (options_.criterion) {
@@ -70,7 +70,7 @@ std::optional<PointRows> SweepRows::keptPoint(std::size_t index, const RunRecord
     }
     rows.index = index;
     rows.fields = fieldsOf();
-    rows.run = &run;
+    rows.run = run;
     rows.reactors = run.reactors;
     if (options_.outletOnly && !rows.reactors.empty())
         rows.reactors = rows.reactors.last(1);

@@ -62,14 +62,14 @@ std::vector<Column> sweepColumns(ModelKind model, const RowOptions& options);
 struct PointRows {
     std::size_t index = 0; // the point in the whole sweep
     FieldTexts fields;     // every field's text
-    const RunRecord* run = nullptr;
+    RunView run;
     std::span<const ReactorResult> reactors;  // the reactors shown
     std::optional<CriterionResult> criterion; // with the criterion
 
     std::size_t rowCount() const { return reactors.empty() ? 1 : reactors.size(); }
     // The reactor of a row; none on the row of a point without one.
     const ReactorResult* reactor(std::size_t row) const { return reactors.empty() ? nullptr : &reactors[row]; }
-    const RunError* error() const { return run->error ? &*run->error : nullptr; }
+    const RunError* error() const { return run.error; }
     std::optional<double> margin() const { return criterion ? criterion->margin : std::nullopt; }
 };
 
@@ -89,13 +89,13 @@ public:
     // The rows of point `index` from its run, or nothing when the point is
     // left out: it misses the criterion with onlyMeeting, or has no margin
     // to rank with best. Safe to call from several threads at once.
-    std::optional<PointRows> point(std::size_t index, const RunRecord& run) const;
+    std::optional<PointRows> point(std::size_t index, RunView run) const;
     // The same for a point given by its field texts rather than by the plan.
-    std::optional<PointRows> point(std::size_t index, FieldTexts fields, const RunRecord& run) const;
+    std::optional<PointRows> point(std::size_t index, FieldTexts fields, RunView run) const;
 
 private:
     template <class FieldsOf>
-    std::optional<PointRows> keptPoint(std::size_t index, const RunRecord& run, FieldsOf fieldsOf) const;
+    std::optional<PointRows> keptPoint(std::size_t index, RunView run, FieldsOf fieldsOf) const;
 
     const SweepPlan* plan_ = nullptr;
     ModelKind model_;

@@ -5,14 +5,32 @@
 #include "study/runner.h"
 
 #include <algorithm>
+#include <array>
+#include <atomic>
 #include <mutex>
 
 namespace kaskad::study {
 
+// A longer run, made by the first thread that needs it. The flag is read
+// without a lock once the run is made; making it holds one of a few locks
+// shared by all the runs (std::call_once would wake waiters through a system
+// call for every run made).
 struct PointRuns::SharedRun {
-    std::once_flag made;
+    std::atomic<bool> made{false};
     RunRecord run;
 };
+
+namespace {
+
+constexpr std::size_t kMakingLocks = 64;
+
+std::mutex& makingLock(std::size_t combination)
+{
+    static std::array<std::mutex, kMakingLocks> locks;
+    return locks[combination % kMakingLocks];
+}
+
+} // namespace
 
 namespace {
 
@@ -55,33 +73,43 @@ PointRuns::~PointRuns() = default;
 
 RunRecord PointRuns::run(std::size_t index) const
 {
+    if (const std::optional<RunView> shared = sharedPrefix(index))
+        return ownedRun(*shared);
+    return runPoint(plan_, index);
+}
+
+std::optional<RunView> PointRuns::sharedPrefix(std::size_t index) const
+{
     const std::size_t combination = combinations_ == 0 ? 0 : index % combinations_;
     const std::optional<std::int32_t> count = counts_.empty() ? std::nullopt : counts_[plan_.textIndex(index, 0)];
     if (!count || combination >= sharedCount_)
-        return runPoint(plan_, index);
+        return std::nullopt;
     return runPrefix(sharedRun(index, combination), *count);
 }
 
 const RunRecord& PointRuns::sharedRun(std::size_t index, std::size_t combination) const
 {
     SharedRun& shared = shared_[combination];
-    std::call_once(shared.made, [&] {
+    if (shared.made.load(std::memory_order_acquire))
+        return shared.run;
+    const std::lock_guard lock(makingLock(combination));
+    if (!shared.made.load(std::memory_order_relaxed)) {
         FieldTexts fields = plan_.pointFields(index);
         fields[fieldN] = longestText_;
         shared.run = runRecorded(plan_.model(), fields, plan_.separator());
-    });
+        shared.made.store(true, std::memory_order_release);
+    }
     return shared.run;
 }
 
-RunRecord runPrefix(const RunRecord& run, std::int32_t reactors)
+RunView runPrefix(const RunRecord& run, std::int32_t reactors)
 {
-    RunRecord prefix;
-    prefix.model = run.model;
+    RunView prefix = run;
     const auto end = std::find_if(run.reactors.begin(), run.reactors.end(),
                                   [&](const ReactorResult& reactor) { return reactor.reactor() > reactors; });
-    prefix.reactors.assign(run.reactors.begin(), end);
-    if (run.error && run.error->reactor <= reactors)
-        prefix.error = run.error;
+    prefix.reactors = prefix.reactors.first(static_cast<std::size_t>(end - run.reactors.begin()));
+    if (run.error && run.error->reactor > reactors)
+        prefix.error = nullptr;
     return prefix;
 }
 

@@ -17,6 +17,9 @@ namespace kaskad::study {
 // At about 110 bytes a reactor, some 30 MB, however many points the sweep has.
 inline constexpr std::size_t kSharedRunReactors = std::size_t(1) << 18;
 
+// The run of one point of a plan.
+RunRecord runPoint(const SweepPlan& plan, std::size_t index);
+
 // A reactor does not depend on N: the run of n reactors is the first n
 // reactors of a longer run of the same other fields. A run that fails at
 // reactor k fails there for every N >= k and is whole for every N < k; an
@@ -32,9 +35,24 @@ public:
 
     // The run of point `index`, as runPoint gives it.
     RunRecord run(std::size_t index) const;
+    // use(view) with the run of point `index` seen as a view: of the shared
+    // longer run, not copied, or of the point's own run. Returns what use
+    // returns; the view lasts while use runs.
+    template <class Use>
+    auto withRun(std::size_t index, const Use& use) const
+    {
+        if (const std::optional<RunView> shared = sharedPrefix(index))
+            return use(*shared);
+        const RunRecord own = runPoint(plan_, index);
+        return use(RunView(own));
+    }
 
 private:
     struct SharedRun;
+
+    // The prefix of the shared run that is the run of point `index`; nothing
+    // when the point runs alone.
+    std::optional<RunView> sharedPrefix(std::size_t index) const;
 
     // The run of point `index` to the largest count, made on first use.
     const RunRecord& sharedRun(std::size_t index, std::size_t combination) const;
@@ -50,6 +68,6 @@ private:
 
 // The first `reactors` reactors of a run, with its error when that ended the
 // run at one of them, or before the first.
-RunRecord runPrefix(const RunRecord& run, std::int32_t reactors);
+RunView runPrefix(const RunRecord& run, std::int32_t reactors);
 
 } // namespace kaskad::study

@@ -208,9 +208,6 @@ void runInOrder(std::size_t count, unsigned jobs, const std::function<Result(std
 // Receives each point's run in point order, on the calling thread.
 using PointSink = std::function<void(std::size_t index, const RunRecord& run)>;
 
-// The run of one point of a plan.
-RunRecord runPoint(const SweepPlan& plan, std::size_t index);
-
 // Runs the points of `points` on `jobs` threads; with one, on the calling
 // thread. The sink gets their indices in the whole sweep, in order, so the
 // output does not depend on `jobs`; the progress counts the points of the
@@ -223,18 +220,23 @@ void runSweep(const SweepPlan& plan, PointRange points, unsigned jobs, const Poi
 
 // runSweep with each point's run turned into a Result on the thread that ran
 // it (`produce` must be safe to call concurrently): only that result, not
-// the run's many values, passes between threads. The run is handed over to
-// `produce`, which may keep it.
+// the run's many values, passes between threads. `produce` sees the run as
+// a view that lasts while it runs: a point that shares a longer run is not
+// copied out of it.
 template <class Result>
 void runSweepProducing(const SweepPlan& plan, PointRange points, unsigned jobs,
-                       const std::function<Result(std::size_t index, RunRecord&& run)>& produce,
+                       const std::function<Result(std::size_t index, RunView run)>& produce,
                        const std::function<void(std::size_t index, Result&& result)>& deliver,
                        const ProgressSink& progress = {})
 {
     checkPointsToRun(plan, points);
     const PointRuns runs(plan, points);
     runInOrder<Result>(
-        points.size(), jobs, [&](std::size_t k) { return produce(points.begin + k, runs.run(points.begin + k)); },
+        points.size(), jobs,
+        [&](std::size_t k) {
+            const std::size_t index = points.begin + k;
+            return runs.withRun(index, [&](RunView run) { return produce(index, run); });
+        },
         [&](std::size_t k, Result&& result) { deliver(points.begin + k, std::move(result)); }, progress);
 }
 

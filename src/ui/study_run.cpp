@@ -40,7 +40,7 @@ void StudyRun::run(unsigned jobs)
     try {
         study::runSweepProducing<StudyPoint>(
             *plan_, study::allPoints(*plan_), jobs,
-            [&](std::size_t index, RunRecord&& run) { return studyPoint(index, std::move(run), rows); },
+            [&](std::size_t index, RunView run) { return studyPoint(index, run, rows); },
             [&](std::size_t, StudyPoint&& point) {
                 stopWhenAsked();
                 const std::lock_guard lock(mutex_);

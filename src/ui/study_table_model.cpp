@@ -33,11 +33,12 @@ bool isCriterionColumn(const study::Column& column)
 // The most runs made again kept at once: a few screens' worth of rows.
 constexpr std::size_t kWholeRunsKept = 4096;
 
-StudyPoint studyPoint(std::size_t index, RunRecord&& run, const study::SweepRows& rows)
+StudyPoint studyPoint(std::size_t index, RunView run, const study::SweepRows& rows)
 {
     StudyPoint point{index, {}, std::int32_t(run.reactors.size()), *rows.point(index, run)->criterion};
     point.run.model = run.model;
-    point.run.error = std::move(run.error);
+    if (run.error)
+        point.run.error = *run.error;
     if (!run.reactors.empty())
         point.run.reactors.push_back(run.reactors.back());
     return point;
@@ -290,7 +291,7 @@ study::PointRows StudyTableModel::pointRows(const StudyPoint& point, RunRecord& 
     study::PointRows rows;
     rows.index = point.index;
     rows.fields = plan_->pointFields(point.index);
-    rows.run = &point.run;
+    rows.run = point.run;
     rows.reactors = point.run.reactors;
     if (everyReactor_ && point.reactorCount > 1) {
         whole = study::runPoint(*plan_, point.index);

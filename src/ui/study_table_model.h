@@ -32,7 +32,7 @@ struct StudyPoint {
 };
 
 // A point of `index` from its whole run, on the thread that ran it.
-StudyPoint studyPoint(std::size_t index, RunRecord&& run, const study::SweepRows& rows);
+StudyPoint studyPoint(std::size_t index, RunView run, const study::SweepRows& rows);
 
 class StudyTableModel : public QAbstractTableModel {
 public:
