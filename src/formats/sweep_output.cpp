@@ -134,39 +134,59 @@ void appendReactorCells(std::string& text, const std::vector<const study::Column
 
 } // namespace
 
-void appendCsvRows(std::string& text, const std::vector<study::Column>& columns, const study::PointRows& point)
+CsvRowLayout::CsvRowLayout(const std::vector<study::Column>& columns) : sharedRuns_(1)
+{
+    bool inReactorRun = false;
+    for (const study::Column& column : columns) {
+        const bool ofReactor = column.kind == study::ColumnKind::reactor || column.kind == study::ColumnKind::quantity;
+        if (ofReactor && !inReactorRun)
+            reactorRuns_.emplace_back();
+        if (!ofReactor && inReactorRun)
+            sharedRuns_.emplace_back();
+        inReactorRun = ofReactor;
+        (ofReactor ? reactorRuns_ : sharedRuns_).back().push_back(&column);
+    }
+    if (inReactorRun)
+        sharedRuns_.emplace_back();
+    opensWithReactor_ = !columns.empty() && sharedRuns_.front().empty();
+}
+
+void CsvRowLayout::appendRows(std::string& text, const study::PointRows& point) const
 {
     // The cells every row of the point shares are made once: the runs of them
     // before, between and after the reactor's own cells, with their commas.
-    std::vector<std::string> shared(1);
-    std::vector<std::vector<const study::Column*>> reactorRuns;
-    bool inReactorRun = false;
-    for (std::size_t c = 0; c < columns.size(); ++c) {
-        const bool ofReactor =
-            columns[c].kind == study::ColumnKind::reactor || columns[c].kind == study::ColumnKind::quantity;
-        if (ofReactor && !inReactorRun)
-            reactorRuns.emplace_back();
-        if (!ofReactor && inReactorRun)
-            shared.emplace_back();
-        inReactorRun = ofReactor;
-        if (ofReactor) {
-            reactorRuns.back().push_back(&columns[c]);
-            continue;
+    // They come one after another in one text, each run ending at its bound.
+    thread_local std::string shared;
+    thread_local std::vector<std::size_t> ends;
+    shared.clear();
+    ends.clear();
+    bool afterCells = false;
+    for (std::size_t r = 0; r < sharedRuns_.size(); ++r) {
+        for (const study::Column* column : sharedRuns_[r]) {
+            if (afterCells)
+                shared += ',';
+            appendColumnCell(shared, *column, point, 0);
+            afterCells = true;
         }
-        if (c > 0)
-            shared.back() += ',';
-        appendColumnCell(shared.back(), columns[c], point, 0);
+        ends.push_back(shared.size());
+        afterCells = afterCells || r < reactorRuns_.size();
     }
-    if (inReactorRun)
-        shared.emplace_back();
+    const std::string_view cells = shared;
     for (std::size_t row = 0; row < point.rowCount(); ++row) {
-        for (std::size_t r = 0; r < reactorRuns.size(); ++r) {
-            text += shared[r];
-            appendReactorCells(text, reactorRuns[r], point.reactor(row), reactorRuns[r].front() != &columns.front());
+        for (std::size_t r = 0; r < reactorRuns_.size(); ++r) {
+            const std::size_t begin = r == 0 ? 0 : ends[r - 1];
+            text.append(cells.substr(begin, ends[r] - begin));
+            appendReactorCells(text, reactorRuns_[r], point.reactor(row), r > 0 || !opensWithReactor_);
         }
-        text += shared.back();
+        const std::size_t begin = ends.size() < 2 ? 0 : ends[ends.size() - 2];
+        text.append(cells.substr(begin));
         text += '\n';
     }
+}
+
+void appendCsvRows(std::string& text, const std::vector<study::Column>& columns, const study::PointRows& point)
+{
+    CsvRowLayout(columns).appendRows(text, point);
 }
 
 void appendJsonPoint(std::string& json, ModelKind model, const study::PointRows& point)
@@ -202,7 +222,7 @@ void appendJsonPoint(std::string& json, ModelKind model, const study::PointRows&
 }
 
 SweepWriter::SweepWriter(std::ostream& out, const study::SweepPlan& plan, SweepOutputOptions options)
-    : out_(out), rows_(plan, options.rows), options_(options)
+    : out_(out), rows_(plan, options.rows), options_(options), csvLayout_(rows_.columns())
 {}
 
 void SweepWriter::begin()
@@ -231,7 +251,7 @@ std::optional<FormattedPoint> SweepWriter::format(std::size_t index, RunView run
 
 std::string SweepWriter::pointText(const study::PointRows& point) const
 {
-    std::string text;
+    std::string text = spareText();
     if (options_.format == OutputFormat::json) {
         appendJsonPoint(text, rows_.plan().model(), point);
     } else {
@@ -239,7 +259,7 @@ std::string SweepWriter::pointText(const study::PointRows& point) const
         // about 160 for the field texts, the error and criterion cells; a
         // guess that spares most reallocations, not a bound.
         text.reserve(point.rowCount() * (12 * 24 + 160));
-        appendCsvRows(text, rows_.columns(), point);
+        csvLayout_.appendRows(text, point);
     }
     return text;
 }
@@ -251,6 +271,7 @@ void SweepWriter::write(std::size_t index, std::optional<FormattedPoint>&& point
     const std::size_t best = rows_.options().best;
     if (best == 0) {
         writeText(point->text);
+        keepSpare(std::move(point->text));
         return;
     }
     if (best_.size() == best && std::pair(-*point->margin, index) > *best_.rbegin())
@@ -266,6 +287,30 @@ void SweepWriter::writeText(const std::string& text)
         out_ << (wrotePoint_ ? ",\n" : "\n");
     out_ << text;
     wrotePoint_ = true;
+}
+
+std::string SweepWriter::spareText() const
+{
+    const std::lock_guard lock(spareMutex_);
+    if (spareTexts_.empty())
+        return {};
+    std::string text = std::move(spareTexts_.back());
+    spareTexts_.pop_back();
+    return text;
+}
+
+void SweepWriter::keepSpare(std::string&& text)
+{
+    // As many as the points in flight between the threads; a text grown
+    // far beyond a usual point's is let go.
+    constexpr std::size_t kSpareTexts = 256;
+    constexpr std::size_t kLargestSpare = std::size_t(1) << 20;
+    if (text.capacity() > kLargestSpare)
+        return;
+    text.clear();
+    const std::lock_guard lock(spareMutex_);
+    if (spareTexts_.size() < kSpareTexts)
+        spareTexts_.push_back(std::move(text));
 }
 
 void SweepWriter::point(std::size_t index, RunView run) { write(index, format(index, run)); }

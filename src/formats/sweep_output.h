@@ -6,6 +6,7 @@
 #include "study/point_rows.h"
 
 #include <cstddef>
+#include <mutex>
 #include <set>
 #include <optional>
 #include <ostream>
@@ -32,6 +33,25 @@ struct FormattedPoint {
 // not stored, a reactor of a point without one, a bound without an outlet
 // leave their cell empty.
 void appendCsvRows(std::string& text, const std::vector<study::Column>& columns, const study::PointRows& point);
+
+// The columns of CSV rows cut into runs: the cells every row of a point
+// shares (its fields, its error, its criterion) and, between them, the runs
+// of the reactor's own cells. Made once for all the points of a sweep.
+class CsvRowLayout {
+public:
+    explicit CsvRowLayout(const std::vector<study::Column>& columns);
+
+    // appendCsvRows with the columns this layout was made of.
+    void appendRows(std::string& text, const study::PointRows& point) const;
+
+private:
+    using Run = std::vector<const study::Column*>;
+    // Shared runs and reactor runs take turns, a shared run first and last
+    // (either may be empty): one more shared run than reactor runs.
+    std::vector<Run> sharedRuns_;
+    std::vector<Run> reactorRuns_;
+    bool opensWithReactor_ = false; // the first column is the reactor's
+};
 
 // The JSON object of a point, on one line: "inputs" {"N":"24",…} with every
 // field text, "reactors" as in the single run, "error" and, with the
@@ -65,10 +85,19 @@ public:
 private:
     std::string pointText(const study::PointRows& point) const;
     void writeText(const std::string& text);
+    // An empty text, with room from an earlier point when one is spare.
+    std::string spareText() const;
+    void keepSpare(std::string&& text);
 
     std::ostream& out_;
     study::SweepRows rows_;
     SweepOutputOptions options_;
+    CsvRowLayout csvLayout_;
+    // Texts written and emptied, kept for the next points. A text made on a
+    // worker and freed on the writing thread would have the two threads take
+    // turns at one allocator lock, point after point.
+    mutable std::mutex spareMutex_;
+    mutable std::vector<std::string> spareTexts_;
     bool wrotePoint_ = false;
     // With `best`: the kept points by descending margin, then point order.
     std::set<std::pair<double, std::size_t>> best_;

@@ -39,7 +39,7 @@ public:
         const std::size_t set = setOf(key);
         Slot* const ways = &slots_[2 * set];
         for (std::size_t way = 0; way < 2; ++way)
-            if (ways[way].held && ways[way].key == key) {
+            if (ways[way].held && sameKey(ways[way].key, key)) {
                 lessRecent_[set] = static_cast<std::uint8_t>(1 - way);
                 return ways[way].terms;
             }
@@ -58,6 +58,15 @@ private:
         bool held = false;
     };
     static constexpr std::size_t kSets = Slots / 2;
+
+    // Compared word by word in registers: std::array's == calls memcmp.
+    static bool sameKey(const Key& a, const Key& b)
+    {
+        bool same = true;
+        for (std::size_t i = 0; i < Inputs; ++i)
+            same &= a[i] == b[i];
+        return same;
+    }
 
     // Fibonacci hashing of the bits: the temperatures of a series, a fixed
     // step apart, spread over the sets.

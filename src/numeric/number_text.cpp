@@ -51,9 +51,9 @@ std::optional<DecimalSeparator> DecimalSeparator::fromText(std::string_view text
             return std::nullopt;
     }
     DecimalSeparator separator;
+    separator.word_ = std::uint64_t(length) << 32;
     for (std::size_t i = 0; i < length; ++i)
-        separator.bytes_[i] = text[i];
-    separator.size_ = static_cast<std::uint8_t>(length);
+        separator.word_ |= std::uint64_t(static_cast<unsigned char>(text[i])) << (8 * i);
     return separator;
 }
 

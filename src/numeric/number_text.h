@@ -14,18 +14,24 @@ namespace kaskad {
 class DecimalSeparator {
 public:
     constexpr DecimalSeparator() : DecimalSeparator('.') {}
-    constexpr DecimalSeparator(char c) : bytes_{c, 0, 0, 0}, size_(1) {}
+    constexpr DecimalSeparator(char c) : word_(static_cast<unsigned char>(c) | kOneByte) {}
 
     // The separator from a text of exactly one UTF-8 character, if it is one
     // that cannot be mistaken for part of a number (no digit, sign, "e", blank).
     static std::optional<DecimalSeparator> fromText(std::string_view text);
 
-    std::string_view text() const { return {bytes_, size_}; }
-    friend bool operator==(const DecimalSeparator& a, const DecimalSeparator& b) { return a.text() == b.text(); }
+    // x86-64 is little-endian: the bytes come first in the word.
+    std::string_view text() const { return {reinterpret_cast<const char*>(&word_), word_ >> 32}; }
+    friend bool operator==(const DecimalSeparator& a, const DecimalSeparator& b) { return a.word_ == b.word_; }
 
 private:
-    char bytes_[4];
-    std::uint8_t size_;
+    static constexpr std::uint64_t kOneByte = std::uint64_t(1) << 32;
+
+    // The UTF-8 bytes in the low four bytes, the rest zero, and their count
+    // above them: one integer, made in a register and passed in one. Built
+    // byte by byte in memory and then read whole, it would wait for the
+    // bytes to be written at every call.
+    std::uint64_t word_;
 };
 
 // A field text taken apart by the number syntax, before it becomes a value:
