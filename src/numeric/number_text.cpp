@@ -443,9 +443,10 @@ struct ExtendedBits {
 
 namespace {
 
-// |value| as P * 10^(X - 15) with P an integer of exactly 15 digits.
+// |value| as P * 10^(X - 15) with P an integer of exactly 15 digits, held
+// as any R with R / 1000 = P, so that P's digits are divided out of R at once.
 struct FifteenDigits {
-    std::uint64_t p;
+    std::uint64_t r;
     int x;
 };
 
@@ -455,27 +456,26 @@ struct FifteenDigits {
 [[gnu::always_inline]] inline FifteenDigits roundToFifteenDigits(DecimalDigits digits18)
 {
     auto [d, x] = digits18;
-    std::uint64_t prefix = d / 1000;
-    prefix += (d / 100) % 10 >= 5;
-    if (prefix == 1'000'000'000'000'000ULL) [[unlikely]] {
-        prefix = 100'000'000'000'000ULL;
+    // The sixteenth digit is 5 or more exactly when the last three are 500
+    // or more: then D + 500 reaches the next thousand.
+    std::uint64_t r = d + 500;
+    if (r >= kWholeTenTo18) [[unlikely]] {
+        r = kWholeTenTo18 / 10;
         ++x;
     }
-    return {prefix, x};
+    return {r, x};
 }
 
-// The eight decimal digits of n < 10^8 as ASCII bytes, the first digit in
-// the lowest byte: halved into fours, hundreds and tens, each split made in
-// all lanes of the word at once.
-[[gnu::always_inline]] inline std::uint64_t eightDigitBytes(std::uint32_t n)
+// Two numbers below 10^4, one in each 32-bit lane, as the values (0 to 9)
+// of their four digits, a byte each, the first digit in the lowest byte:
+// the hundreds and then the tens split off in both lanes at once.
+[[gnu::always_inline]] inline std::uint64_t digitValuesOfLanes(std::uint64_t lanes)
 {
-    std::uint64_t lanes = n / 10000 | static_cast<std::uint64_t>(n % 10000) << 32;
     // x * 10486 >> 20 is x / 100 below 10^4; x * 103 >> 10 is x / 10 below 100.
     const std::uint64_t hundreds = (lanes * 10486) >> 20 & 0x0000007F0000007FULL;
     lanes = hundreds | (lanes - hundreds * 100) << 16;
     const std::uint64_t tens = (lanes * 103) >> 10 & 0x000F000F000F000FULL;
-    lanes = tens | (lanes - tens * 10) << 8;
-    return lanes + 0x3030303030303030ULL;
+    return tens | (lanes - tens * 10) << 8;
 }
 
 // Fifteen digits held as the bytes of one integer, the first in the lowest,
@@ -485,21 +485,28 @@ struct FifteenDigitBytes {
     int count;
 };
 
-[[gnu::always_inline]] inline FifteenDigitBytes spellFifteenDigits(std::uint64_t prefix)
+// The fifteen digits of r / 1000.
+[[gnu::always_inline]] inline FifteenDigitBytes spellFifteenDigits(std::uint64_t r)
 {
-    // The first 7 digits come with a leading zero, dropped by the shift.
-    const unsigned __int128 sixteen =
-        eightDigitBytes(static_cast<std::uint32_t>(prefix / 100'000'000)) |
-        static_cast<unsigned __int128>(eightDigitBytes(static_cast<std::uint32_t>(prefix % 100'000'000))) << 64;
-    const unsigned __int128 bytes = sixteen >> 8;
+    // Four groups of four digits, the first with a leading zero that the
+    // shift drops. Each group is divided out of r itself, so that no
+    // division waits for another.
+    const std::uint64_t first3 = r / 1'000'000'000'000'000ULL;
+    const std::uint64_t first7 = r / 100'000'000'000ULL;
+    const std::uint64_t first11 = r / 10'000'000ULL;
+    const std::uint64_t prefix = r / 1'000ULL;
+    const unsigned __int128 sixteen = digitValuesOfLanes(first3 | (first7 - first3 * 10'000) << 32) |
+                                      static_cast<unsigned __int128>(digitValuesOfLanes(
+                                          (first11 - first7 * 10'000) | (prefix - first11 * 10'000) << 32))
+                                          << 64;
     // The digits' values, zero for each "0": the last non-zero one ends them.
-    constexpr unsigned __int128 kZeroDigits =
-        static_cast<unsigned __int128>(0x0030303030303030ULL) << 64 | 0x3030303030303030ULL;
-    const unsigned __int128 values = bytes - kZeroDigits;
+    const unsigned __int128 values = sixteen >> 8;
     const auto high = static_cast<std::uint64_t>(values >> 64);
     const int lastByte =
         high != 0 ? 64 + 63 - std::countl_zero(high) : 63 - std::countl_zero(static_cast<std::uint64_t>(values));
-    return {bytes, lastByte / 8 + 1};
+    constexpr unsigned __int128 kZeroDigits =
+        static_cast<unsigned __int128>(0x0030303030303030ULL) << 64 | 0x3030303030303030ULL;
+    return {values + kZeroDigits, lastByte / 8 + 1};
 }
 
 // Sixteen bytes of digits at out, whatever of them the text needs.
@@ -613,7 +620,7 @@ struct FifteenDigitBytes {
                                                 DecimalSeparator separator)
 {
     const FifteenDigits rounded = roundToFifteenDigits(digits18);
-    return layOutFifteenDigits(out, spellFifteenDigits(rounded.p), rounded.x, negative, separator);
+    return layOutFifteenDigits(out, spellFifteenDigits(rounded.r), rounded.x, negative, separator);
 }
 
 } // namespace
