@@ -301,10 +301,10 @@ std::string SweepWriter::spareText() const
 
 void SweepWriter::keepSpare(std::string&& text)
 {
-    // As many as the points in flight between the threads; a text grown
-    // far beyond a usual point's is let go.
-    constexpr std::size_t kSpareTexts = 256;
-    constexpr std::size_t kLargestSpare = std::size_t(1) << 20;
+    // About as many as the points in flight between two threads, and none
+    // grown beyond 64 KB: at most 4 MB kept.
+    constexpr std::size_t kSpareTexts = 64;
+    constexpr std::size_t kLargestSpare = std::size_t(64) << 10;
     if (text.capacity() > kLargestSpare)
         return;
     text.clear();

@@ -194,7 +194,8 @@ class SweepOverN : public ::testing::TestWithParam<SweepOverNCase> {};
 
 // The points that differ only in N share one longer run: each point's run is
 // still the single run of its texts, reactors and error alike, for counts on
-// either side of the reactor where a run fails, on one thread or several.
+// either side of the reactor where a run fails, on one thread or several,
+// handed over whole or seen as a view into the longer run.
 TEST_P(SweepOverN, EachPointIsItsSingleRun)
 {
     const SweepPlan plan(GetParam().model, GetParam().fields, '.');
@@ -213,6 +214,11 @@ TEST_P(SweepOverN, EachPointIsItsSingleRun)
             swept.push_back(recordText(run));
         });
         EXPECT_EQ(swept, single) << "--jobs " << jobs;
+        std::vector<std::string> viewed;
+        runSweepProducing<std::string>(
+            plan, allPoints(plan), jobs, [](std::size_t, RunView run) { return recordText(ownedRun(run)); },
+            [&](std::size_t, std::string&& text) { viewed.push_back(std::move(text)); });
+        EXPECT_EQ(viewed, single) << "seen as views, --jobs " << jobs;
     }
 }
 
