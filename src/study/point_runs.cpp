@@ -105,8 +105,9 @@ const RunRecord& PointRuns::sharedRun(std::size_t index, std::size_t combination
 RunView runPrefix(const RunRecord& run, std::int32_t reactors)
 {
     RunView prefix = run;
-    const auto end = std::find_if(run.reactors.begin(), run.reactors.end(),
-                                  [&](const ReactorResult& reactor) { return reactor.reactor() > reactors; });
+    // A run's reactors come in order: the first beyond the count by halving.
+    const auto end = std::partition_point(run.reactors.begin(), run.reactors.end(),
+                                          [&](const ReactorResult& reactor) { return reactor.reactor() <= reactors; });
     prefix.reactors = prefix.reactors.first(static_cast<std::size_t>(end - run.reactors.begin()));
     if (run.error && run.error->reactor > reactors)
         prefix.error = nullptr;
