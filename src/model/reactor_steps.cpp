@@ -1,12 +1,10 @@
 // Formulas shared by both reactor designs.
 #include "model/reactor_steps.h"
 
-#include "model/terms_cache.h"
 #include "numeric/errors.h"
 #include "numeric/power.h"
 
 #include <array>
-#include <cstring>
 
 namespace kaskad {
 
@@ -52,17 +50,20 @@ Single airTemperature(Ext P)
             temperatures[static_cast<std::size_t>(i)] = compressedAirTemperature(6 - 0.25L * i);
         return temperatures;
     }();
+    // P is a series pressure when (6 - P) * 4 is a whole step from 0 to 24:
+    // the step rounded to an integer and back is the step itself.
     const long double step = (6 - P.value()) * 4;
-    if (step >= 0 && step <= kSeriesPressures && x87::roundToInteger(step) == step)
-        return seriesTemperatures[static_cast<std::size_t>(x87::toInteger(step))];
+    if (step >= 0 && step <= kSeriesPressures) {
+        const std::int64_t whole = x87::toInteger(step);
+        if (static_cast<long double>(whole) == step)
+            return seriesTemperatures[static_cast<std::size_t>(whole)];
+    }
     return compressedAirTemperature(P);
 }
 
 } // namespace
 
-namespace {
-
-AirHeat formAirHeat(Ext P, Single Vg)
+AirHeat airHeat(Ext P, Single Vg)
 {
     AirHeat air;
     air.Ta = airTemperature(P);
@@ -70,29 +71,6 @@ AirHeat formAirHeat(Ext P, Single Vg)
     air.Qa = storeSingle(((1.29L * Vg) * 1030) * air.dTa);
     air.GB = storeSingle((air.Qa / 4190) / 30);
     return air;
-}
-
-// The bits of an extended pressure and a single air flow, as a key.
-InputBits<4> airHeatKey(long double P, Single Vg)
-{
-    std::array<std::uint32_t, 4> words{};
-    std::memcpy(words.data(), &P, 10);
-    words[3] = bitsOf(Vg);
-    return words;
-}
-
-} // namespace
-
-AirHeat airHeat(Ext P, Single Vg)
-{
-    // A faulted pressure raises its error where the air temperature takes it.
-    if (P.isFaulted())
-        return formAirHeat(P, Vg);
-    // Every reactor i of a series works at the same pressure: a study that
-    // leaves the air flow fixed forms each reactor's air heat once per
-    // thread. 64 pressures and flows: 2.5 KB.
-    thread_local TermsCache<AirHeat, 4, 64> cache;
-    return cache.at(airHeatKey(P.rawValue(), Vg), [&] { return formAirHeat(P, Vg); });
 }
 
 ResidenceFactors residenceFactors(Single k1, Single k2, Single k3, Single ts)
