@@ -1,10 +1,12 @@
 // Formulas shared by both reactor designs.
 #include "model/reactor_steps.h"
 
+#include "model/terms_cache.h"
 #include "numeric/errors.h"
 #include "numeric/power.h"
 
 #include <array>
+#include <optional>
 
 namespace kaskad {
 
@@ -42,34 +44,63 @@ Single compressedAirTemperature(Ext P) { return storeSingle(PowerOf(P, (kappa - 
 // reactors 1 to 24 are formed once, on first use inside a run, and looked up.
 constexpr int kSeriesPressures = 24;
 
-Single airTemperature(Ext P)
+const std::array<Single, kSeriesPressures + 1>& seriesTemperatures()
 {
-    static const std::array<Single, kSeriesPressures + 1> seriesTemperatures = [] {
-        std::array<Single, kSeriesPressures + 1> temperatures;
+    static const std::array<Single, kSeriesPressures + 1> temperatures = [] {
+        std::array<Single, kSeriesPressures + 1> formed;
         for (int i = 0; i <= kSeriesPressures; ++i)
-            temperatures[static_cast<std::size_t>(i)] = compressedAirTemperature(6 - 0.25L * i);
-        return temperatures;
+            formed[static_cast<std::size_t>(i)] = compressedAirTemperature(6 - 0.25L * i);
+        return formed;
     }();
-    // P is a series pressure when (6 - P) * 4 is a whole step from 0 to 24:
-    // the step rounded to an integer and back is the step itself.
+    return temperatures;
+}
+
+// i when P is the series pressure 6 - 0.25 i: (6 - P) * 4 is a whole step
+// from 0 to 24, the step rounded to an integer and back is the step itself.
+// Raises P's fault, if it carries one.
+std::optional<std::size_t> seriesStep(Ext P)
+{
     const long double step = (6 - P.value()) * 4;
     if (step >= 0 && step <= kSeriesPressures) {
         const std::int64_t whole = x87::toInteger(step);
         if (static_cast<long double>(whole) == step)
-            return seriesTemperatures[static_cast<std::size_t>(whole)];
+            return static_cast<std::size_t>(whole);
     }
-    return compressedAirTemperature(P);
+    return std::nullopt;
+}
+
+AirHeat airHeatAt(Single Ta, Single Vg)
+{
+    AirHeat air;
+    air.Ta = Ta;
+    air.dTa = storeSingle(air.Ta - 353);
+    air.Qa = storeSingle(((1.29L * Vg) * 1030) * air.dTa);
+    air.GB = storeSingle((air.Qa / 4190) / 30);
+    return air;
 }
 
 } // namespace
 
 AirHeat airHeat(Ext P, Single Vg)
 {
-    AirHeat air;
-    air.Ta = airTemperature(P);
-    air.dTa = storeSingle(air.Ta - 353);
-    air.Qa = storeSingle(((1.29L * Vg) * 1030) * air.dTa);
-    air.GB = storeSingle((air.Qa / 4190) / 30);
+    const std::optional<std::size_t> step = seriesStep(P);
+    if (!step)
+        return airHeatAt(compressedAirTemperature(P), Vg);
+    // Per series pressure, the air heat of the air flow last met there on
+    // this thread: run after run of a study that leaves the flow fixed, each
+    // reactor's is formed once. A miss costs one comparison. 25 entries of
+    // 24 bytes.
+    struct LastAirHeat {
+        std::uint32_t flowBits = 0;
+        bool held = false;
+        AirHeat air;
+    };
+    thread_local std::array<LastAirHeat, kSeriesPressures + 1> last;
+    LastAirHeat& entry = last[*step];
+    if (entry.held && entry.flowBits == bitsOf(Vg))
+        return entry.air;
+    const AirHeat air = airHeatAt(seriesTemperatures()[*step], Vg);
+    entry = {bitsOf(Vg), true, air};
     return air;
 }
 
