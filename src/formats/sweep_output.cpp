@@ -10,6 +10,7 @@
 #include <charconv>
 #include <cstdint>
 #include <cstring>
+#include <span>
 
 namespace kaskad::formats {
 
@@ -107,10 +108,9 @@ thread_local RepeatedNumberTexts repeatedNumberTexts;
 // The cells of a run of the reactor's columns, each after a comma but the
 // first when it opens the row, made in one buffer: the bulk of a sweep's
 // output.
-void appendReactorCells(std::string& text, const std::vector<const study::Column*>& run, const ReactorResult* reactor,
-                        bool afterCells)
+void appendReactorCells(std::string& text, std::span<const CsvRowLayout::ReactorCell> run, const ReactorResult* reactor,
+                        bool afterCells, RepeatedNumberTexts& repeated)
 {
-    RepeatedNumberTexts& repeated = repeatedNumberTexts;
     char buffer[16 + kPaneCount * (1 + kNumberTextCapacity)];
     std::size_t used = 0;
     for (std::size_t k = 0; k < run.size(); ++k) {
@@ -123,10 +123,10 @@ void appendReactorCells(std::string& text, const std::vector<const study::Column
         if (!reactor)
             continue;
         char* end = buffer + used;
-        if (run[k]->kind == study::ColumnKind::reactor)
+        if (!run[k].pane)
             end = std::to_chars(end, end + 12, reactor->reactor()).ptr;
-        else if (reactor->has(run[k]->pane))
-            end = repeated.write(end, reactor->reactor(), k, reactor->value(run[k]->pane));
+        else if (reactor->has(*run[k].pane))
+            end = repeated.write(end, reactor->reactor(), k, reactor->value(*run[k].pane));
         used = std::size_t(end - buffer);
     }
     text.append(buffer, used);
@@ -144,7 +144,11 @@ CsvRowLayout::CsvRowLayout(const std::vector<study::Column>& columns) : sharedRu
         if (!ofReactor && inReactorRun)
             sharedRuns_.emplace_back();
         inReactorRun = ofReactor;
-        (ofReactor ? reactorRuns_ : sharedRuns_).back().push_back(&column);
+        if (ofReactor)
+            reactorRuns_.back().push_back(
+                {column.kind == study::ColumnKind::quantity ? std::optional(column.pane) : std::nullopt});
+        else
+            sharedRuns_.back().push_back(&column);
     }
     if (inReactorRun)
         sharedRuns_.emplace_back();
@@ -172,11 +176,12 @@ void CsvRowLayout::appendRows(std::string& text, const study::PointRows& point) 
         afterCells = afterCells || r < reactorRuns_.size();
     }
     const std::string_view cells = shared;
+    RepeatedNumberTexts& repeated = repeatedNumberTexts;
     for (std::size_t row = 0; row < point.rowCount(); ++row) {
         for (std::size_t r = 0; r < reactorRuns_.size(); ++r) {
             const std::size_t begin = r == 0 ? 0 : ends[r - 1];
             text.append(cells.substr(begin, ends[r] - begin));
-            appendReactorCells(text, reactorRuns_[r], point.reactor(row), r > 0 || !opensWithReactor_);
+            appendReactorCells(text, reactorRuns_[r], point.reactor(row), r > 0 || !opensWithReactor_, repeated);
         }
         const std::size_t begin = ends.size() < 2 ? 0 : ends[ends.size() - 2];
         text.append(cells.substr(begin));

@@ -12,6 +12,7 @@
 #include <ostream>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace kaskad::formats {
 
@@ -44,12 +45,16 @@ public:
     // appendCsvRows with the columns this layout was made of.
     void appendRows(std::string& text, const study::PointRows& point) const;
 
+    // A cell of the reactor's own: its number, or a quantity's value.
+    struct ReactorCell {
+        std::optional<Pane> pane; // none: the reactor's number
+    };
+
 private:
-    using Run = std::vector<const study::Column*>;
     // Shared runs and reactor runs take turns, a shared run first and last
     // (either may be empty): one more shared run than reactor runs.
-    std::vector<Run> sharedRuns_;
-    std::vector<Run> reactorRuns_;
+    std::vector<std::vector<const study::Column*>> sharedRuns_;
+    std::vector<std::vector<ReactorCell>> reactorRuns_;
     bool opensWithReactor_ = false; // the first column is the reactor's
 };
 
