@@ -48,6 +48,11 @@ std::optional<std::int32_t> countOf(const std::string& text, DecimalSeparator se
 
 } // namespace
 
+RunRecord runPoint(const SweepPlan& plan, std::size_t index)
+{
+    return runRecorded(plan.model(), plan.pointFields(index), plan.separator());
+}
+
 PointRuns::PointRuns(const SweepPlan& plan, PointRange points) : plan_(plan)
 {
     const std::vector<SweepField>& swept = plan.sweptFields();

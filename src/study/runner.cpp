@@ -3,11 +3,6 @@
 
 namespace kaskad::study {
 
-RunRecord runPoint(const SweepPlan& plan, std::size_t index)
-{
-    return runRecorded(plan.model(), plan.pointFields(index), plan.separator());
-}
-
 void runSweep(const SweepPlan& plan, PointRange points, unsigned jobs, const PointSink& sink,
               const ProgressSink& progress)
 {
