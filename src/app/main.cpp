@@ -45,8 +45,9 @@ int main(int argc, char* argv[])
     // say so plainly instead.
     const kaskad::app::DisplaySettings display = kaskad::app::displaySettings(arguments);
     auto reason = kaskad::app::missingDisplayReason(display);
+    kaskad::app::X11Connection answeringDisplay;
     if (!reason)
-        reason = kaskad::app::unavailableWindowSystemReason(display);
+        reason = kaskad::app::unavailableWindowSystemReason(display, answeringDisplay);
     if (reason) {
         std::cerr << "kaskad: " << *reason << '\n';
         return kExitNoDisplay;
@@ -55,6 +56,7 @@ int main(int argc, char* argv[])
     // A platform can still fail as it starts or opens its first window.
     std::optional<kaskad::app::WindowSystemStartGuard> startGuard(std::in_place, kExitNoDisplay);
     QApplication application(argc, argv);
+    answeringDisplay.reset(); // Qt holds its own connection now
     // QApplication has taken Qt's own options out of argv; what is left is unknown.
     if (argc > 1) {
         std::cerr << "kaskad: unknown argument '" << argv[1] << "' (see kaskad --help)\n";

@@ -53,12 +53,13 @@ void addPluginKeys(std::set<std::string>& names, const QString& folder)
     }
 }
 
-bool x11DisplayAnswers(const std::string& name)
+// A connection to the X display, or nothing when it does not answer.
+X11Connection answeringX11Display(const std::string& name)
 {
-    xcb_connection_t* connection = xcb_connect(name.c_str(), nullptr);
-    const bool answers = xcb_connection_has_error(connection) == 0;
-    xcb_disconnect(connection);
-    return answers;
+    X11Connection connection(xcb_connect(name.c_str(), nullptr));
+    if (xcb_connection_has_error(connection.get()) != 0)
+        connection.reset();
+    return connection;
 }
 
 // libwayland connects to WAYLAND_DISPLAY itself when it is a path, else to
@@ -89,13 +90,16 @@ bool waylandDisplayAnswers(const std::string& name)
 }
 
 // What keeps one platform from starting, or nothing.
+// An X11 platform's display, once it answers, stays open in `answeringDisplay`.
 std::optional<std::string> platformProblem(const std::string& name, const DisplaySettings& settings,
-                                           const std::set<std::string>& plugins)
+                                           const std::set<std::string>& plugins, X11Connection& answeringDisplay)
 {
     if (isX11Platform(name)) {
         if (settings.x11Display.empty())
             return "DISPLAY is not set";
-        if (!x11DisplayAnswers(settings.x11Display))
+        if (!answeringDisplay)
+            answeringDisplay = answeringX11Display(settings.x11Display);
+        if (!answeringDisplay)
             return "X display '" + settings.x11Display + "' cannot be opened";
     } else if (isWaylandPlatform(name)) {
         const std::string display = settings.waylandDisplay.empty() ? kDefaultWaylandDisplay : settings.waylandDisplay;
@@ -158,7 +162,10 @@ std::set<std::string> platformPluginNames(const DisplaySettings& settings)
     return names;
 }
 
-std::optional<std::string> unavailableWindowSystemReason(const DisplaySettings& settings)
+void X11Disconnect::operator()(xcb_connection_t* connection) const { xcb_disconnect(connection); }
+
+std::optional<std::string> unavailableWindowSystemReason(const DisplaySettings& settings,
+                                                         X11Connection& answeringDisplay)
 {
     const std::vector<std::string> names = platformsToTry(settings);
     if (names.empty())
@@ -166,7 +173,7 @@ std::optional<std::string> unavailableWindowSystemReason(const DisplaySettings& 
     const std::set<std::string> plugins = platformPluginNames(settings);
     std::string problems;
     for (const std::string& name : names) {
-        const std::optional<std::string> problem = platformProblem(name, settings, plugins);
+        const std::optional<std::string> problem = platformProblem(name, settings, plugins, answeringDisplay);
         if (!problem)
             return std::nullopt;
         problems += (problems.empty() ? "" : "; ") + *problem;

@@ -6,11 +6,20 @@
 
 #include <QtGlobal>
 
+#include <memory>
 #include <optional>
 #include <set>
 #include <string>
 
+struct xcb_connection_t;
+
 namespace kaskad::app {
+
+// An open connection to an X display, closed when it goes.
+struct X11Disconnect {
+    void operator()(xcb_connection_t* connection) const;
+};
+using X11Connection = std::unique_ptr<xcb_connection_t, X11Disconnect>;
 
 // The platform names Qt can load: the keys of the plugins in the platforms
 // folders it searches (its own plugin folder, QT_PLUGIN_PATH,
@@ -22,7 +31,12 @@ std::set<std::string> platformPluginNames(const DisplaySettings& settings);
 // an X11 or Wayland platform needs its display to accept a connection, and
 // every platform needs its plugin. Without a platform named, Qt tries Wayland
 // when WAYLAND_DISPLAY is set and X11 when DISPLAY is.
-std::optional<std::string> unavailableWindowSystemReason(const DisplaySettings& settings);
+// The connection that found an X display answering is left open in
+// `answeringDisplay`: hold it until Qt has connected too. An X server whose
+// last client leaves resets (a fresh Xvfb does), and drops a connection that
+// arrives meanwhile.
+std::optional<std::string> unavailableWindowSystemReason(const DisplaySettings& settings,
+                                                         X11Connection& answeringDisplay);
 
 // While it lives, a fatal message from Qt (a platform that fails as it
 // starts, which Qt would end with abort()) ends the program with

@@ -114,6 +114,7 @@ std::string lastLine(std::string text)
 const std::string kNoDisplay = "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM ";
 const std::string kKaskad = KASKAD_PATH;
 const std::string kKaskadCli = KASKAD_CLI_PATH;
+const std::string kOnVirtualDisplay = KASKAD_ON_VIRTUAL_DISPLAY " 640x480x24 ";
 
 struct ProgramCase {
     const char* name;
@@ -181,7 +182,14 @@ INSTANTIATE_TEST_SUITE_P(
                     1, "",
                     "kaskad: the window system could not be started: Cannot create window: no screens available"},
         // A live X display (Xvfb) still opens the windows.
-        ProgramCase{"StartsOnALiveXDisplay", kNoDisplay + "xvfb-run -a timeout 2 " + kKaskad, 124, "", std::nullopt}),
+        ProgramCase{"StartsOnALiveXDisplay", kNoDisplay + kOnVirtualDisplay + "timeout 2 " + kKaskad, 124, "",
+                    std::nullopt},
+        // A fresh X server resets when its last client leaves: six programs
+        // starting at once on one all open their windows (xargs: status 0).
+        ProgramCase{"SeveralStartTogetherOnAFreshXDisplay",
+                    kNoDisplay + kOnVirtualDisplay + "sh -c 'seq 6 | xargs -P 6 -I {} sh -c \"timeout 2 " + kKaskad +
+                        " 2>/dev/null; test \\$? -eq 124\"'",
+                    0, "", std::nullopt}),
     [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

@@ -8,7 +8,7 @@
 set -uo pipefail
 
 if [[ -z "${DISPLAY:-}" || "${1:-}" != --inside ]]; then
-  exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" --inside "$@"
+  exec "$(dirname "$0")/../support/on_virtual_display.sh" 1280x1024x24 "$0" --inside "$@"
 fi
 shift
 kaskad=$1

@@ -14,6 +14,10 @@ if ! command -v Xvfb >/dev/null; then
   echo "Xvfb is not installed: skipped"
   exit 77
 fi
+if [[ -z "${DISPLAY:-}" || "${1:-}" != --inside ]]; then
+  exec "$(dirname "$0")/../support/on_virtual_display.sh" 1280x1024x24 "$0" --inside "$@"
+fi
+shift
 kaskad=$1
 
 for tool in openbox xdotool xprop xwininfo; do
@@ -21,13 +25,10 @@ for tool in openbox xdotool xprop xwininfo; do
 done
 
 logs=$(mktemp -d) || exit 1
-xvfb_pid=
 wm_pid=
 kaskad_pid=
-# The X server goes last, and is waited for: a server still shutting down
-# would take its display's socket from the next one.
 cleanup() {
-  for pid in "$kaskad_pid" "$wm_pid" "$xvfb_pid"; do
+  for pid in "$kaskad_pid" "$wm_pid"; do
     [[ -n "$pid" ]] && kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
   done
   rm -rf "$logs"
@@ -36,7 +37,7 @@ trap cleanup EXIT
 
 fail() {
   echo "FAIL: $*"
-  kill -0 "$xvfb_pid" 2>/dev/null || echo "(the X server on ${DISPLAY:-no display} has gone)"
+  xprop -root >/dev/null 2>&1 || echo "(the X server on $DISPLAY has gone)"
   for log in "$logs"/*.log; do
     [[ -s "$log" ]] && { echo "--- $(basename "$log")"; cat "$log"; }
   done
@@ -52,19 +53,10 @@ eventually() {
   "$@"
 }
 
-display_known() {
-  [[ -s "$logs/display" ]]
-}
-
 wm_running() {
   xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'
 }
 
-# Xvfb picks a free display itself and names it once it takes clients.
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$logs/display" 2>"$logs/xvfb.log" &
-xvfb_pid=$!
-eventually display_known || fail "Xvfb did not start"
-export DISPLAY=":$(cat "$logs/display")"
 openbox --sm-disable >"$logs/openbox.log" 2>&1 &
 wm_pid=$!
 eventually wm_running || fail "openbox did not start"

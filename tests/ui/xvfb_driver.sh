@@ -1,5 +1,5 @@
 # What the tests that drive the real kaskad on a virtual X display share.
-# Sourced by each, after it has started itself again under xvfb-run;
+# Sourced by each, after it has started itself again on a virtual display;
 # `kaskad` names the program.
 
 # Starts the program; its process id in `pid`.
