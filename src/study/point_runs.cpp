@@ -110,10 +110,10 @@ const RunRecord& PointRuns::sharedRun(std::size_t index, std::size_t combination
 RunView runPrefix(const RunRecord& run, std::int32_t reactors)
 {
     RunView prefix = run;
-    // A run's reactors come in order: the first beyond the count by halving.
-    const auto end = std::partition_point(run.reactors.begin(), run.reactors.end(),
-                                          [&](const ReactorResult& reactor) { return reactor.reactor() <= reactors; });
-    prefix.reactors = prefix.reactors.first(static_cast<std::size_t>(end - run.reactors.begin()));
+    // A run holds its reactors from the first, one entry each, so the count
+    // is where the prefix ends: no reactor's memory is read to find it.
+    prefix.reactors =
+        prefix.reactors.first(std::min(run.reactors.size(), static_cast<std::size_t>(std::max(reactors, 0))));
     if (run.error && run.error->reactor > reactors)
         prefix.error = nullptr;
     return prefix;
