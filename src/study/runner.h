@@ -5,6 +5,8 @@
 #include "study/point_runs.h"
 #include "study/sweep_plan.h"
 
+#include <algorithm>
+#include <array>
 #include <chrono>
 #include <condition_variable>
 #include <cstddef>
@@ -24,70 +26,67 @@ using ProgressSink = std::function<void(std::size_t delivered)>;
 
 namespace detail {
 
-// The points between the workers and the sink. Workers take the next point
-// index and produce its result; the sink takes the results in index order.
-// Workers run at most `window` points ahead of the sink, so memory stays
-// bounded however long the sweep.
+// The points between the workers and the sink. Workers claim the next few
+// point indices at a time and produce their results; the sink takes the
+// results in index order, as many as are ready at once. Workers run at most
+// `window` points ahead of the sink, so memory stays bounded however long
+// the sweep. Claiming and handing over a few points per lock keeps the
+// threads from queueing at the lock when each point takes a microsecond.
 template <class Result>
 class OrderedResults {
 public:
     using Produce = std::function<Result(std::size_t index)>;
 
     OrderedResults(std::size_t count, unsigned jobs, Produce produce)
-        : count_(count), window_(16 * static_cast<std::size_t>(jobs)), produce_(std::move(produce)), slots_(window_)
+        : count_(count),
+          chunk_(chunkFor(count, jobs)),
+          window_(16 * static_cast<std::size_t>(jobs) * chunk_),
+          produce_(std::move(produce)),
+          slots_(window_)
     {}
 
     void work()
     {
         try {
-            while (const std::optional<std::size_t> index = claim())
-                producePoint(*index);
+            while (const std::optional<Span> span = claim(true))
+                produceSpan(*span);
         } catch (...) {
             stop(std::current_exception());
         }
     }
 
-    // Produces one more point on the calling thread if one can be claimed
-    // without waiting; false when none can.
+    // Produces a few more points on the calling thread if they can be
+    // claimed without waiting; false when none can.
     bool workOne()
     {
-        std::optional<std::size_t> index;
-        {
-            std::lock_guard lock(mutex_);
-            if (stopped_ || next_ >= count_ || next_ >= taken_ + window_)
-                return false;
-            index = next_++;
-        }
-        producePoint(*index);
-        return true;
+        const std::optional<Span> span = claim(false);
+        if (span)
+            produceSpan(*span);
+        return span.has_value();
     }
 
-    // The result of point `index` if it is ready, freeing its slot.
-    std::optional<Result> tryTake(std::size_t index)
+    // Moves the results ready from point `index` (the next in order) on into
+    // `taken`, freeing their slots; how many, 0 when the next is not ready.
+    std::size_t tryTake(std::size_t index, std::vector<Result>& taken)
     {
         std::lock_guard lock(mutex_);
-        std::optional<Result>& slot = slots_[index % window_];
-        if (!slot || stopped_)
-            return std::nullopt;
-        return release(index, slot);
+        return stopped_ ? 0 : release(index, taken);
     }
 
-    // Waits for the result of point `index` (the next in order) and frees its
-    // slot; nullopt when the sweep stopped. `waiting` runs every 100 ms.
-    std::optional<Result> take(std::size_t index, const std::function<void()>& waiting)
+    // Waits for the result of point `index` (the next in order), then takes
+    // it and those ready after it as tryTake does; 0 when the sweep stopped.
+    // `waiting` runs every 100 ms.
+    std::size_t take(std::size_t index, const std::function<void()>& waiting, std::vector<Result>& taken)
     {
         std::unique_lock lock(mutex_);
-        std::optional<Result>& slot = slots_[index % window_];
-        while (!slot && !stopped_) {
+        while (!slots_[index % window_] && !stopped_) {
             if (finished_.wait_for(lock, std::chrono::milliseconds(100)) == std::cv_status::timeout && waiting) {
                 lock.unlock();
                 waiting();
                 lock.lock();
             }
         }
-        if (stopped_)
-            return std::nullopt;
-        return release(index, slot);
+        return stopped_ ? 0 : release(index, taken);
     }
 
     void stop(std::exception_ptr error = nullptr)
@@ -103,37 +102,70 @@ public:
     std::exception_ptr error() const { return error_; }
 
 private:
-    void producePoint(std::size_t index)
+    // Points first <= index < end.
+    struct Span {
+        std::size_t first;
+        std::size_t end;
+    };
+
+    static constexpr std::size_t kLargestChunk = 8;
+
+    // Each job claims at least 64 times, so the points still share out
+    // evenly when they are few or slow.
+    static std::size_t chunkFor(std::size_t count, unsigned jobs)
     {
-        Result result = produce_(index);
+        return std::clamp<std::size_t>(count / (64 * std::size_t{jobs}), 1, kLargestChunk);
+    }
+
+    // The next points to produce, or nothing when none are left or the sweep
+    // stopped; with `wait`, waits for room in the window first.
+    std::optional<Span> claim(bool wait)
+    {
+        std::unique_lock lock(mutex_);
+        if (wait)
+            room_.wait(lock, [&] { return stopped_ || next_ < taken_ + window_; });
+        if (stopped_ || next_ >= count_ || next_ >= taken_ + window_)
+            return std::nullopt;
+        const Span span{next_, std::min({next_ + chunk_, count_, taken_ + window_})};
+        next_ = span.end;
+        return span;
+    }
+
+    void produceSpan(Span span)
+    {
+        std::array<std::optional<Result>, kLargestChunk> made;
+        for (std::size_t index = span.first; index < span.end; ++index)
+            made[index - span.first].emplace(produce_(index));
         std::lock_guard lock(mutex_);
-        slots_[index % window_] = std::move(result);
+        for (std::size_t index = span.first; index < span.end; ++index)
+            slots_[index % window_] = std::move(made[index - span.first]);
         // Only the point the sink waits for is worth a wake-up.
-        if (index == taken_)
+        if (span.first <= taken_ && taken_ < span.end)
             finished_.notify_one();
     }
 
-    // Hands out a stored result and frees its slot; the mutex is held.
-    std::optional<Result> release(std::size_t index, std::optional<Result>& slot)
+    // Hands out the stored results from `index` on and frees their slots;
+    // the mutex is held.
+    std::size_t release(std::size_t index, std::vector<Result>& taken)
     {
-        std::optional<Result> result;
-        result.swap(slot);
-        taken_ = index + 1;
-        room_.notify_all();
-        return result;
-    }
-
-    std::optional<std::size_t> claim()
-    {
-        std::unique_lock lock(mutex_);
-        room_.wait(lock, [&] { return stopped_ || next_ < taken_ + window_; });
-        if (stopped_ || next_ >= count_)
-            return std::nullopt;
-        return next_++;
+        std::size_t released = 0;
+        for (; released < window_ && index + released < count_; ++released) {
+            std::optional<Result>& slot = slots_[(index + released) % window_];
+            if (!slot)
+                break;
+            taken.push_back(std::move(*slot));
+            slot.reset();
+        }
+        if (released > 0) {
+            taken_ = index + released;
+            room_.notify_all();
+        }
+        return released;
     }
 
     const std::size_t count_;
-    const std::size_t window_;
+    const std::size_t chunk_;  // the points claimed at once
+    const std::size_t window_; // how far the workers may run ahead
     const Produce produce_;
     std::mutex mutex_;
     std::condition_variable room_;     // a slot was freed, or the sweep stopped
@@ -180,19 +212,20 @@ void runInOrder(std::size_t count, unsigned jobs, const std::function<Result(std
         if (progress)
             progress(delivered);
     };
+    std::vector<Result> ready;
     try {
         while (delivered < count) {
-            std::optional<Result> result = results.tryTake(delivered);
-            if (!result && results.workOne())
+            ready.clear();
+            if (results.tryTake(delivered, ready) == 0 && results.workOne())
                 continue;
-            if (!result)
-                result = results.take(delivered, waiting);
-            if (!result)
+            if (ready.empty() && results.take(delivered, waiting, ready) == 0)
                 break;
-            deliver(delivered, std::move(*result));
-            ++delivered;
-            if (progress)
-                progress(delivered);
+            for (Result& result : ready) {
+                deliver(delivered, std::move(result));
+                ++delivered;
+                if (progress)
+                    progress(delivered);
+            }
         }
     } catch (...) {
         error = std::current_exception();
