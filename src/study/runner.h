@@ -57,7 +57,7 @@ public:
 
     // Produces a few more points on the calling thread if they can be
     // claimed without waiting; false when none can.
-    bool workOne()
+    bool workSome()
     {
         const std::optional<Span> span = claim(false);
         if (span)
@@ -216,7 +216,7 @@ void runInOrder(std::size_t count, unsigned jobs, const std::function<Result(std
     try {
         while (delivered < count) {
             ready.clear();
-            if (results.tryTake(delivered, ready) == 0 && results.workOne())
+            if (results.tryTake(delivered, ready) == 0 && results.workSome())
                 continue;
             if (ready.empty() && results.take(delivered, waiting, ready) == 0)
                 break;
