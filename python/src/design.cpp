@@ -1,14 +1,13 @@
 // The optimiser and the solver for the Python package: their answers as
 // plain Python values, computed with the GIL released.
-#include "design.h"
 #include "field_texts.h"
+#include "register.h"
+#include "shared.h"
 
 #include "study/optimize.h"
 #include "study/solve.h"
 
 #include <pybind11/stl.h>
-
-#include <thread>
 
 namespace py = pybind11;
 
@@ -89,7 +88,7 @@ py::dict optimizeDesign(const std::string& model, const FieldTexts& texts, const
     study::OptimizeSettings settings;
     settings.digits = digits;
     settings.maxEvaluations = maxEvaluations;
-    settings.jobs = jobs.value_or(std::max(1u, std::thread::hardware_concurrency()));
+    settings.jobs = threadsOf(jobs);
     SignalPoll poll;
     settings.stopRequested = std::ref(poll);
     study::OptimizeResult result;
@@ -144,14 +143,7 @@ py::dict solveDesign(const std::string& model, const FieldTexts& texts, const st
 
 } // namespace
 
-ModelKind modelOf(const std::string& name)
-{
-    if (const std::optional<ModelKind> model = modelNamed(name))
-        return *model;
-    throw py::value_error("the model is 'bubble' or 'gaslift', not '" + name + "'");
-}
-
-void bindDesign(py::module_& m)
+void registerDesign(py::module_& m)
 {
     m.def("optimize", &optimizeDesign, py::arg("model"), py::arg("option_texts"), py::arg("kind"), py::arg("name"),
           py::arg("meet_criterion"), py::arg("subject_to"), py::arg("digits"), py::arg("max_evals"),

@@ -1,0 +1,95 @@
+// Numbers and their texts for Python: values printed as the panes print them,
+// and field texts and CSV cells read back as the numbers they stand for.
+#include "numeric/errors.h"
+#include "numeric/number_text.h"
+#include "register.h"
+#include "shared.h"
+
+#include <pybind11/stl.h>
+
+#include <charconv>
+#include <cmath>
+#include <limits>
+#include <string_view>
+
+namespace py = pybind11;
+
+namespace kaskad::python {
+
+namespace {
+
+py::array_t<double> fieldNumbers(const std::vector<std::string>& texts, const std::string& separatorText, bool count)
+{
+    const DecimalSeparator separator = separatorOf(separatorText);
+    std::vector<double> numbers;
+    numbers.reserve(texts.size());
+    for (const std::string& text : texts) {
+        try {
+            const long double number = TextToNumber(text, separator);
+            numbers.push_back(count ? double(roundCount(number)) : double(number));
+        } catch (const Exception&) {
+            numbers.push_back(std::numeric_limits<double>::quiet_NaN());
+        }
+    }
+    return arrayOf(std::move(numbers), {static_cast<py::ssize_t>(texts.size())});
+}
+
+// The stored values that CSV cells print: a single when the single nearest
+// the text prints the same text (a stored single always does), otherwise the
+// double nearest it, which prints the same 15 digits; NaN for an empty cell.
+py::array_t<double> storedNumbers(const std::vector<std::string>& texts)
+{
+    std::vector<double> numbers;
+    numbers.reserve(texts.size());
+    char printed[kNumberTextCapacity];
+    for (const std::string& text : texts) {
+        if (text.empty()) {
+            numbers.push_back(std::numeric_limits<double>::quiet_NaN());
+            continue;
+        }
+        double number = 0;
+        const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
+        if (error != std::errc() || end != text.data() + text.size())
+            throw py::value_error("'" + text + "' is not a number of Kaskad's CSV");
+        const double single = static_cast<float>(number);
+        const char* printedEnd = writeNumberText(printed, single, DecimalSeparator('.'));
+        numbers.push_back(std::string_view(printed, printedEnd) == text ? single : number);
+    }
+    return arrayOf(std::move(numbers), {static_cast<py::ssize_t>(texts.size())});
+}
+
+} // namespace
+
+void registerNumberText(py::module_& m)
+{
+    m.def(
+        "number_text",
+        [](double value, const std::string& separator) {
+            char text[kNumberTextCapacity];
+            return std::string(text, writeNumberText(text, value, separatorOf(separator)));
+        },
+        py::arg("value"), py::arg("decimal_separator") = ".",
+        "A stored single or double as the panes print it: 15 significant digits, trailing zeros removed,\n"
+        "\"1E-5\" form below 0.0001 and from 1E15 on.");
+    m.def(
+        "number_texts",
+        [](const py::array_t<double, py::array::c_style | py::array::forcecast>& values, const std::string& separator) {
+            const DecimalSeparator sep = separatorOf(separator);
+            const auto view = values.unchecked<1>();
+            py::list texts(view.shape(0));
+            char text[kNumberTextCapacity];
+            for (py::ssize_t i = 0; i < view.shape(0); ++i)
+                texts[static_cast<std::size_t>(i)] =
+                    std::isnan(view(i)) ? py::str("") : py::str(std::string(text, writeNumberText(text, view(i), sep)));
+            return texts;
+        },
+        py::arg("values"), py::arg("decimal_separator") = ".",
+        "number_text of each value of a one-dimensional array; NaN, a value not stored, gives \"\".");
+    m.def("stored_numbers", &storedNumbers, py::arg("texts"),
+          "The stored values that the number cells of kaskad-cli's CSV print; NaN for an empty cell.");
+    m.def("field_numbers", &fieldNumbers, py::arg("texts"), py::arg("decimal_separator"), py::arg("count"),
+          "The numbers field texts stand for as the run reads them (N rounded when count); NaN for a text that is not "
+          "one.");
+}
+
+} // namespace kaskad::python

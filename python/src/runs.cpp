@@ -1,0 +1,122 @@
+// A single run for Python: the recorded run kept as a value, its texts, the
+// quantities and the models' fields.
+#include "model/run_record.h"
+#include "study/study_error.h"
+#include "field_texts.h"
+#include "register.h"
+#include "shared.h"
+
+#include <pybind11/stl.h>
+
+#include <tuple>
+
+namespace py = pybind11;
+
+namespace kaskad::python {
+
+namespace {
+
+Pane paneOf(const std::string& quantity)
+{
+    for (Pane pane : kStoreOrder)
+        if (quantityName(pane) == quantity)
+            return pane;
+    throw py::key_error("no quantity '" + quantity + "': the quantities are y1..y6, GB, WB, ALFA, ALPE, t and P");
+}
+
+py::object valueOrNone(const ReactorResult& reactor, Pane pane)
+{
+    return reactor.has(pane) ? py::object(py::float_(reactor.value(pane))) : py::object(py::none());
+}
+
+// The recorded run, as the Python Run wraps it.
+struct Record {
+    RunRecord run;
+    DecimalSeparator separator;
+
+    const ReactorResult* reactor(std::int32_t number) const
+    {
+        if (number < 1 || static_cast<std::size_t>(number) > run.reactors.size())
+            return nullptr;
+        return &run.reactors[static_cast<std::size_t>(number - 1)];
+    }
+};
+
+Record runFields(const std::string& model, const FieldTexts& fields, const std::string& separatorText)
+{
+    const ModelKind kind = modelOf(model);
+    const DecimalSeparator separator = separatorOf(separatorText);
+    py::gil_scoped_release released;
+    return Record{runRecorded(kind, fields, separator), separator};
+}
+
+py::object recordError(const Record& record)
+{
+    if (!record.run.error)
+        return py::none();
+    const RunError& error = *record.run.error;
+    py::object reactor = error.reactor == 0 ? py::object(py::none()) : py::object(py::int_(error.reactor));
+    py::object last = error.lastPane == 0 ? py::object(py::none()) : py::str(quantityName(Pane(error.lastPane)));
+    return py::make_tuple(error.kind, error.message, reactor, last);
+}
+
+py::list recordReactors(const Record& record)
+{
+    py::list reactors;
+    for (const ReactorResult& reactor : record.run.reactors) {
+        py::tuple row(1 + kPaneCount);
+        row[0] = reactor.reactor();
+        for (std::size_t p = 0; p < kStoreOrder.size(); ++p)
+            row[p + 1] = valueOrNone(reactor, kStoreOrder[p]);
+        reactors.append(row);
+    }
+    return reactors;
+}
+
+py::object recordText(const Record& record, const std::string& quantity, std::int32_t number)
+{
+    const Pane pane = paneOf(quantity);
+    const ReactorResult* reactor = record.reactor(number);
+    if (!reactor || !reactor->has(pane))
+        return py::none();
+    return py::str(reactor->text(pane, record.separator));
+}
+
+} // namespace
+
+void registerRuns(py::module_& m)
+{
+    py::register_exception<study::StudyError>(m, "UsageError", PyExc_ValueError);
+
+    m.attr("QUANTITIES") = [] {
+        std::vector<std::string> names;
+        names.reserve(kStoreOrder.size());
+        for (Pane pane : kStoreOrder)
+            names.emplace_back(quantityName(pane));
+        return names;
+    }();
+    m.def(
+        "model_fields",
+        [](const std::string& model) {
+            std::vector<std::tuple<std::string, bool, std::string>> fields;
+            for (const FieldDescription& field : modelFields(modelOf(model)))
+                fields.emplace_back(field.name, field.converted, field.help);
+            return fields;
+        },
+        "A model's input fields in the window's order: name, whether the run converts it, its meaning.");
+
+    py::class_<Record>(m, "Record", "A run's stored values and the error that ended it.")
+        .def_property_readonly("model", [](const Record& r) { return std::string(modelName(r.run.model)); })
+        .def_property_readonly("reactors", &recordReactors,
+                               "Per reactor (number, y1, ..., P) in store order; None for a value not stored.")
+        .def_property_readonly("error", &recordError,
+                               "None, or (kind, message, reactor or None, last quantity or None).")
+        .def("text", &recordText, py::arg("quantity"), py::arg("reactor"))
+        .def("pane_text", [](const Record& r, const std::string& quantity) {
+            return r.run.paneText(paneOf(quantity), r.separator);
+        });
+    m.def("run", &runFields, py::arg("model"), py::arg("fields"), py::arg("decimal_separator"),
+          "Runs a model on its eight field texts, LabeledEdit1..8.");
+}
+
+} // namespace kaskad::python

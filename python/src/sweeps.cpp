@@ -1,0 +1,167 @@
+// Sweeps for Python: a plan's points and points given one by one, run and
+// returned as arrays of rows, and the shard cut.
+#include "model/criterion.h"
+#include "numeric/utf8.h"
+#include "study/point_rows.h"
+#include "field_texts.h"
+#include "register.h"
+#include "shared.h"
+#include "sweep_columns.h"
+
+#include <pybind11/stl.h>
+
+#include <algorithm>
+#include <span>
+
+namespace py = pybind11;
+
+namespace kaskad::python {
+
+namespace {
+
+// The values of each quantity as one row of a (quantities, rows) array: a
+// DataFrame takes its transpose as its block of float columns, uncopied.
+py::array_t<double> quantityColumns(const std::array<std::vector<double>, kPaneCount>& values)
+{
+    const auto rows = static_cast<py::ssize_t>(values[0].size());
+    py::array_t<double> block({static_cast<py::ssize_t>(kPaneCount), rows});
+    for (std::size_t p = 0; p < values.size(); ++p)
+        std::copy(values[p].begin(), values[p].end(), block.mutable_data(static_cast<py::ssize_t>(p)));
+    return block;
+}
+
+// Texts for Python, which takes only well-formed UTF-8.
+std::vector<std::string> pythonTexts(const std::vector<std::string>& texts)
+{
+    std::vector<std::string> valid;
+    valid.reserve(texts.size());
+    for (const std::string& text : texts)
+        valid.push_back(withValidUtf8(text));
+    return valid;
+}
+
+// The columns of the rows as arrays: "columns" the names kaskad-cli gives
+// them, "varying" per varying field (name, texts, each row's text index),
+// then reactor, values, error_kind, error_message and, with the criterion,
+// bounds, meets and margin.
+py::dict rowArrays(const study::SweepRows& rows, SweepColumns&& columns,
+                   std::vector<std::pair<std::string, std::vector<std::string>>> varying)
+{
+    const auto rowCount = static_cast<py::ssize_t>(columns.rows());
+    py::dict arrays;
+    std::vector<std::string> names;
+    for (const study::Column& column : rows.columns())
+        names.push_back(column.name);
+    arrays["columns"] = names;
+    py::list fields;
+    for (std::size_t v = 0; v < varying.size(); ++v)
+        fields.append(py::make_tuple(varying[v].first, pythonTexts(varying[v].second),
+                                     arrayOf(std::move(columns.textIndex[v]), {rowCount})));
+    arrays["varying"] = fields;
+    arrays["reactor"] = arrayOf(std::move(columns.reactor), {rowCount});
+    arrays["values"] = quantityColumns(columns.values);
+    arrays["error_kind"] =
+        py::make_tuple(pythonTexts(columns.errorKinds.texts()), arrayOf(std::move(columns.errorKind), {rowCount}));
+    arrays["error_message"] = py::make_tuple(pythonTexts(columns.errorMessages.texts()),
+                                             arrayOf(std::move(columns.errorMessage), {rowCount}));
+    if (rows.options().withCriterion()) {
+        const auto bounds = static_cast<py::ssize_t>(criterionBounds(rows.model()).size());
+        arrays["bounds"] = arrayOf(std::move(columns.bounds), {rowCount, bounds});
+        arrays["meets"] = arrayOf(std::move(columns.meets), {rowCount});
+        arrays["margin"] = arrayOf(std::move(columns.margin), {rowCount});
+    }
+    return arrays;
+}
+
+// The plan's columns and rows of the points [begin, end).
+py::dict sweepArrays(const study::SweepPlan& plan, std::size_t begin, std::size_t end, bool outlet, bool criterion,
+                     bool onlyMeeting, std::optional<unsigned> jobs, const py::object& progress)
+{
+    checkChunk(plan, begin, end);
+    const study::SweepRows rows(plan, rowOptions(outlet, criterion, onlyMeeting));
+    const Checkpoint checkpoint = pythonCheckpoint(progress, end - begin);
+    SweepColumns columns;
+    {
+        py::gil_scoped_release released;
+        columns = sweepColumns(rows, {begin, end}, threadsOf(jobs), checkpoint);
+    }
+    std::vector<std::pair<std::string, std::vector<std::string>>> swept;
+    for (const study::SweepField& field : plan.sweptFields())
+        swept.emplace_back(field.name, field.texts);
+    return rowArrays(rows, std::move(columns), std::move(swept));
+}
+
+// The rows of points given one by one: `fixed` the eight texts, `varying`
+// per field that varies (its place 0..7, its texts, each point's text index).
+py::dict givenPointArrays(const std::string& model, const FieldTexts& fixed, const py::list& varying, std::size_t count,
+                          const std::string& separator, bool outlet, bool criterion, bool onlyMeeting,
+                          std::optional<unsigned> jobs, const py::object& progress)
+{
+    GivenPoints points{modelOf(model), separatorOf(separator), fixed, {}, {}, {}, count};
+    std::vector<py::array_t<std::int32_t>> held;
+    std::vector<std::pair<std::string, std::vector<std::string>>> names;
+    for (const py::handle item : varying) {
+        const auto field = py::reinterpret_borrow<py::tuple>(item);
+        const auto place = field[0].cast<std::size_t>();
+        auto codes = py::array_t<std::int32_t, py::array::c_style | py::array::forcecast>::ensure(field[2]);
+        auto texts = field[1].cast<std::vector<std::string>>();
+        if (place >= kFieldCount || !codes || codes.ndim() != 1 || static_cast<std::size_t>(codes.size()) != count)
+            throw py::value_error("a varying field is (place 0..7, texts, one text index per point)");
+        for (const std::int32_t code : std::span(codes.data(), count))
+            if (code < 0 || static_cast<std::size_t>(code) >= texts.size())
+                throw py::value_error("a text index lies outside its field's texts");
+        points.varying.push_back(Field(place + 1));
+        points.choices.emplace_back(codes.data(), count);
+        names.emplace_back(std::string(modelFields(points.model)[place].name), texts);
+        points.texts.push_back(std::move(texts));
+        held.push_back(codes);
+    }
+    const study::SweepRows rows(points.model, rowOptions(outlet, criterion, onlyMeeting));
+    const Checkpoint checkpoint = pythonCheckpoint(progress, count);
+    SweepColumns columns;
+    {
+        py::gil_scoped_release released;
+        columns = givenPointColumns(points, rows, threadsOf(jobs), checkpoint);
+    }
+    return rowArrays(rows, std::move(columns), std::move(names));
+}
+
+} // namespace
+
+void registerSweeps(py::module_& m)
+{
+    py::class_<study::SweepPlan>(m, "SweepPlan", "The points of a sweep.")
+        .def(py::init([](const std::string& model, const FieldTexts& texts, const std::string& separator) {
+                 return study::SweepPlan(modelOf(model), texts, separatorOf(separator));
+             }),
+             py::arg("model"), py::arg("option_texts"), py::arg("decimal_separator"))
+        .def_property_readonly("point_count", &study::SweepPlan::pointCount)
+        .def_property_readonly(
+            "swept_fields",
+            [](const study::SweepPlan& plan) {
+                std::vector<std::pair<std::string, std::vector<std::string>>> fields;
+                for (const study::SweepField& field : plan.sweptFields())
+                    fields.emplace_back(field.name, pythonTexts(field.texts));
+                return fields;
+            },
+            "Each swept field's name and texts, in the window's order.");
+    m.def("sweep_arrays", &sweepArrays, py::arg("plan"), py::arg("begin"), py::arg("end"), py::arg("outlet"),
+          py::arg("criterion"), py::arg("only_meeting"), py::arg("jobs") = py::none(), py::arg("progress") = py::none(),
+          "Runs the points begin..end-1 of a plan and returns their rows as arrays.");
+    m.def("given_point_arrays", &givenPointArrays, py::arg("model"), py::arg("fixed"), py::arg("varying"),
+          py::arg("count"), py::arg("decimal_separator"), py::arg("outlet"), py::arg("criterion"),
+          py::arg("only_meeting"), py::arg("jobs") = py::none(), py::arg("progress") = py::none(),
+          "Runs points given one by one and returns their rows as arrays.");
+    m.def(
+        "shard_range",
+        [](std::size_t points, std::size_t index, std::size_t count) {
+            if (index < 1 || index > count || count > study::kMaxShards)
+                throw py::value_error("a shard is K/N with 1 <= K <= N <= " + std::to_string(study::kMaxShards));
+            const study::PointRange range = study::shardRange(points, {index, count});
+            return std::make_pair(range.begin, range.end);
+        },
+        py::arg("points"), py::arg("index"), py::arg("count"),
+        "The points (begin, end) of shard index (1-based) of count, as kaskad-cli sweep --shard cuts them.");
+}
+
+} // namespace kaskad::python
