@@ -1,4 +1,5 @@
-// Kaskad's UTF-8 texts as Qt strings, for the chart and the windows.
+// Kaskad's UTF-8 texts as Qt strings inside the chart library: its own
+// sources include this, no other folder does (the windows have ui/qt_text.h).
 #pragma once
 
 #include <QString>

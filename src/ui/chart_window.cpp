@@ -1,9 +1,9 @@
 // The profile chart window.
 #include "ui/chart_window.h"
 
-#include "chart/qt_text.h"
 #include "formats/file_problem.h"
 #include "ui/error_report.h"
+#include "ui/qt_text.h"
 #include "ui/user_files.h"
 
 #include <QAction>
@@ -85,7 +85,7 @@ ChartWindow::ChartWindow()
     pictureSize_->setEditable(true);
     pictureSize_->setInsertPolicy(QComboBox::NoInsert);
     for (const char* size : kPictureSizes)
-        pictureSize_->addItem(QString::fromUtf8(size));
+        pictureSize_->addItem(toQString(size));
     pictureSize_->setToolTip(QStringLiteral("Размер сохраняемого рисунка в пикселях: как в окне, вдвое чётче или "
                                             "ширина × высота, например 1600 × 1000"));
     auto* sizeLabel = new QLabel(QStringLiteral("Размер рисунка:"));
@@ -133,13 +133,13 @@ void ChartWindow::showRuns(ModelKind model, std::span<const ChartRun> runs, cons
         throw std::runtime_error("Профиль каскада строится по рассчитанным реакторам: ни один не рассчитан.");
     checkRunsOnOneChart(drawn.size());
     if (drawn.size() == 1) {
-        showDrawing(std::move(profiles), chart::toQString(chart::profileCaption(model, *drawn[0].fields)), title);
+        showDrawing(std::move(profiles), toQString(chart::profileCaption(model, *drawn[0].fields)), title);
         return;
     }
     const chart::RunsTexts texts = chart::runsTexts(model, drawn);
     for (std::size_t r = 0; r < profiles.size(); ++r)
-        profiles[r].legend = chart::toQString(texts.legends[r]);
-    showDrawing(std::move(profiles), chart::toQString(texts.caption), title);
+        profiles[r].legend = toQString(texts.legends[r]);
+    showDrawing(std::move(profiles), toQString(texts.caption), title);
 }
 
 void ChartWindow::showDrawing(std::vector<chart::ProfileRun> runs, const QString& caption, const QString& title)
@@ -152,9 +152,9 @@ void ChartWindow::showDrawing(std::vector<chart::ProfileRun> runs, const QString
 
 PictureSize ChartWindow::pictureSizeOf(const QString& text)
 {
-    if (text == QString::fromUtf8(kPictureSizes[0]))
+    if (text == toQString(kPictureSizes[0]))
         return {};
-    if (text == QString::fromUtf8(kPictureSizes[1]))
+    if (text == toQString(kPictureSizes[1]))
         return {std::nullopt, 2};
     // Width and height apart by "×", or by an "x" typed in either alphabet.
     static const QRegularExpression kSize(QStringLiteral("^\\s*(\\d{1,5})\\s*[x×хХX]\\s*(\\d{1,5})\\s*$"));

@@ -2,11 +2,11 @@
 // table of its answers.
 #include "ui/design_dialog.h"
 
-#include "chart/qt_text.h"
 #include "formats/json_document.h"
 #include "study/optimize.h"
 #include "study/solve.h"
 #include "ui/error_report.h"
+#include "ui/qt_text.h"
 
 #include <QAbstractTableModel>
 #include <QAction>
@@ -34,8 +34,6 @@
 #include <stdexcept>
 
 namespace kaskad::ui {
-
-using chart::toQString;
 
 // What a search gave back to the GUI thread.
 struct DesignOutcome {
@@ -118,12 +116,6 @@ namespace {
 // objective may name when they are searched.
 const char* const kQuantities[] = {"y1", "y2", "y3", "y4", "y5", "y6", "GB", "WB", "ALFA", "ALPE", "t", "P"};
 
-QString numberText(double value, DecimalSeparator separator)
-{
-    char text[kNumberTextCapacity];
-    return QString::fromLatin1(text, writeNumberText(text, value, separator) - text);
-}
-
 // Texts typed with "." as the library gives them, with the window's separator.
 FieldTexts withWindowSeparator(const FieldTexts& texts, DecimalSeparator separator)
 {
@@ -159,7 +151,7 @@ AnswersShown optimizerAnswers(const study::DesignProblem& problem, const study::
         DesignResultsModel::Row row{withWindowSeparator(answer.texts, separator), {QString::number(answer.reactors)}};
         for (const study::IntervalField& field : problem.space.intervals())
             if (field.field != fieldN)
-                row.cells << QString::fromStdString(row.texts[field.field]);
+                row.cells << toQString(row.texts[field.field]);
         const bool computed = answer.assessment.computed;
         row.cells << (computed ? numberText(double(study::objectiveValue(problem, answer.assessment)), separator)
                                : QStringLiteral("расчёт не удался"))
@@ -196,7 +188,7 @@ AnswersShown solverAnswers(const study::Target& target, const study::SolveResult
         result.roots.empty() && result.closest ? std::vector<study::SolvedPoint>{*result.closest} : result.roots;
     for (const study::SolvedPoint& point : points)
         shown.rows.push_back({withWindowSeparator(point.texts, separator),
-                              {QString::fromStdString(formats::numberWithSeparator(point.fieldText, '.', separator)),
+                              {toQString(formats::numberWithSeparator(point.fieldText, '.', separator)),
                                numberText(point.value, separator)}});
     shown.headers << QStringLiteral("значение поля") << toQString(quantityName(target.pane));
     shown.textColumns = 2;
@@ -307,7 +299,7 @@ QWidget* DesignDialog::buildGoal()
     quantity_ = new QComboBox;
     quantity_->setObjectName(QStringLiteral("DesignQuantity"));
     for (const char* name : kQuantities)
-        quantity_->addItem(QString::fromLatin1(name));
+        quantity_->addItem(toQString(name));
     for (const FieldDescription& field : modelFields(model_))
         if (field.converted && field.field != fieldN && field.name != "t")
             quantity_->addItem(toQString(field.name));
@@ -373,7 +365,7 @@ void DesignDialog::takeFieldTexts(const FieldTexts& texts)
 {
     for (const FieldDescription& field : modelFields(model_))
         if (!searched_[field.field]->isChecked())
-            from_[field.field]->setText(QString::fromStdString(texts[field.field]));
+            from_[field.field]->setText(toQString(texts[field.field]));
 }
 
 FieldTexts DesignDialog::studyTexts() const

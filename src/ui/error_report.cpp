@@ -2,6 +2,7 @@
 #include "ui/error_report.h"
 
 #include "numeric/errors.h"
+#include "ui/qt_text.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -24,7 +25,7 @@ QString reportCaption()
     QString displayName = QGuiApplication::applicationDisplayName();
     if (!displayName.isEmpty())
         return displayName;
-    return QString::fromStdString(applicationTitle(QCoreApplication::applicationFilePath().toStdString()));
+    return toQString(applicationTitle(QCoreApplication::applicationFilePath().toStdString()));
 }
 
 QString reportTextOf(std::exception_ptr error)
@@ -32,11 +33,11 @@ QString reportTextOf(std::exception_ptr error)
     try {
         std::rethrow_exception(std::move(error));
     } catch (const Exception& e) {
-        return QString::fromStdString(reportText(e));
+        return toQString(reportText(e));
     } catch (const std::exception& e) {
-        return QString::fromStdString(reportText(e.what()));
+        return toQString(reportText(e.what()));
     } catch (...) {
-        return QString::fromStdString(reportText("Unknown error"));
+        return toQString(reportText("Unknown error"));
     }
 }
 

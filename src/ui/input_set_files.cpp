@@ -4,6 +4,7 @@
 #include "formats/file_problem.h"
 #include "formats/input_set.h"
 #include "ui/model_form.h"
+#include "ui/qt_text.h"
 #include "ui/user_files.h"
 
 #include <QLineEdit>
@@ -57,7 +58,7 @@ void openInputSet(ModelForm& form)
         throw FileProblem(cannotOpen(chosen->path, problem.message()));
     }
     for (int n = 1; n <= kFieldCount; ++n)
-        form.field(n)->setText(QString::fromStdString(fields[Field(n)]));
+        form.field(n)->setText(toQString(fields[Field(n)]));
 }
 
 } // namespace kaskad::ui

@@ -2,6 +2,7 @@
 #include "ui/model_actions.h"
 
 #include "ui/error_report.h"
+#include "ui/qt_text.h"
 
 #include <QAction>
 #include <QMenu>
@@ -77,7 +78,7 @@ ModelActions addModelActions(QWidget& window, QWidget& background, std::span<QPl
 {
     ModelActions actions{};
     for (std::size_t a = 0; a < kModelActionCount; ++a) {
-        auto* action = new QAction(QString::fromUtf8(kActionRows[a].text), &window);
+        auto* action = new QAction(toQString(kActionRows[a].text), &window);
         action->setShortcut(kActionRows[a].keys);
         action->setShortcutContext(Qt::WindowShortcut);
         QObject::connect(action, &QAction::triggered, &window, [handler = handlers[a]] { guarded(handler); });

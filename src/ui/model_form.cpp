@@ -5,6 +5,7 @@
 #include "ui/error_report.h"
 #include "ui/input_set_files.h"
 #include "ui/pane_text.h"
+#include "ui/qt_text.h"
 #include "ui/quantity_notes.h"
 #include "ui/regional_settings.h"
 #include "ui/result_views.h"
@@ -77,7 +78,7 @@ void ModelForm::showDesign()
         design_ =
             std::make_unique<DesignDialog>(model_, decimalSeparator(), windowTitle(), [this](const FieldTexts& texts) {
                 for (int n = 1; n <= kFieldCount; ++n)
-                    field(n)->setText(QString::fromStdString(texts[Field(n)]));
+                    field(n)->setText(toQString(texts[Field(n)]));
             });
     FieldTexts texts;
     for (int n = 1; n <= kFieldCount; ++n)

@@ -1,7 +1,7 @@
 // Appending to and reading an output pane.
 #include "ui/pane_text.h"
 
-#include "chart/qt_text.h"
+#include "ui/qt_text.h"
 
 #include <QPlainTextEdit>
 #include <QTextCursor>
@@ -10,7 +10,7 @@ namespace kaskad::ui {
 
 void appendToPaneText(QPlainTextEdit& pane, std::string_view text)
 {
-    QString added = chart::toQString(text);
+    QString added = toQString(text);
     added.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     QTextCursor end(pane.document());
     end.movePosition(QTextCursor::End);

@@ -1,6 +1,7 @@
 // The notes on the fields and quantities of the model windows.
 #include "ui/quantity_notes.h"
 
+#include "ui/qt_text.h"
 #include "ui/window_layout.h"
 
 #include <QLabel>
@@ -48,13 +49,13 @@ QString fieldNote(ModelKind model, Field field)
     if (model == ModelKind::gaslift && field == fieldDiameter)
         return QStringLiteral("Диаметр барботажной трубы db. Газлифтовый расчёт это поле не читает: диаметр трубы "
                               "в модели постоянный.");
-    return QString::fromUtf8(kFieldNotes[field]).replace(QStringLiteral("%1"), kNoUnit);
+    return toQString(kFieldNotes[field]).replace(QStringLiteral("%1"), kNoUnit);
 }
 
 QString quantityNote(Pane pane)
 {
-    return chart::toQString(quantityName(pane)) + QStringLiteral(" — ") +
-           QString::fromUtf8(kQuantityNotes[pane])
+    return toQString(quantityName(pane)) + QStringLiteral(" — ") +
+           toQString(kQuantityNotes[pane])
                .replace(QStringLiteral("%1"), kAsEntered)
                .replace(QStringLiteral("%2"), kNoUnit) +
            QLatin1Char('.');
@@ -72,7 +73,7 @@ void addQuantityNotes(QWidget& window, ModelKind model)
     }
     for (QLabel* label : window.findChildren<QLabel*>())
         for (int p = 1; p <= kPaneCount; ++p)
-            if (label->text() == chart::toQString(kPaneTitles[Pane(p)]))
+            if (label->text() == toQString(kPaneTitles[Pane(p)]))
                 label->setToolTip(quantityNote(Pane(p)));
 }
 

@@ -1,10 +1,9 @@
 // The results table model.
 #include "ui/results_table_model.h"
 
+#include "ui/qt_text.h"
 #include "ui/quantity_notes.h"
 #include "ui/regional_settings.h"
-
-#include "chart/qt_text.h"
 
 #include <QColor>
 #include <QStringList>
@@ -14,12 +13,6 @@ namespace kaskad::ui {
 using formats::isValueColumn;
 using formats::kTableColumnCount;
 using formats::paneOfColumn;
-
-namespace {
-
-using chart::toQString;
-
-} // namespace
 
 ResultsTableModel::ResultsTableModel(ModelKind model, const std::vector<RunRecord>& runs,
                                      const std::vector<FieldTexts>& fields, const RegionalSettings& settings,
@@ -41,7 +34,7 @@ QVariant ResultsTableModel::data(const QModelIndex& index, int role) const
     const std::size_t row = std::size_t(index.row());
     switch (role) {
     case Qt::DisplayRole:
-        return QString::fromStdString(table_.cellText(row, index.column(), decimalSeparator()));
+        return toQString(table_.cellText(row, index.column(), decimalSeparator()));
     case Qt::ToolTipRole:
         return toolTip(row, index.column());
     case Qt::BackgroundRole:
@@ -98,7 +91,7 @@ QVariant ResultsTableModel::toolTip(std::size_t row, int column) const
     if (const CriterionBound* bound = table_.missedBound(row, column))
         lines << toQString(bound->label);
     if (const RunError* error = table_.errorOf(row))
-        lines << QString::fromStdString(error->message);
+        lines << toQString(error->message);
     if (lines.isEmpty())
         return {};
     return lines.join(QLatin1Char('\n'));

@@ -1,11 +1,11 @@
 // The results table window.
 #include "ui/results_window.h"
 
-#include "chart/qt_text.h"
 #include "formats/table_text.h"
 #include "formats/xlsx_workbook.h"
 #include "formats/file_problem.h"
 #include "ui/error_report.h"
+#include "ui/qt_text.h"
 #include "ui/results_table_model.h"
 #include "ui/table_copy.h"
 #include "ui/user_files.h"
@@ -83,7 +83,7 @@ void sizeColumns(QTableView& view, ModelKind model)
                                : column == formats::kErrorKindColumn    ? QStringLiteral("EConvertError")
                                : formats::isFieldColumn(column)         ? QStringLiteral("0.0000")
                                                                         : QStringLiteral("88888");
-        const QString name = chart::toQString(formats::tableColumnName(model, column));
+        const QString name = toQString(formats::tableColumnName(model, column));
         view.setColumnWidth(column,
                             std::max(metrics.horizontalAdvance(widest), metrics.horizontalAdvance(name)) + 2 * padding);
     }
@@ -168,7 +168,7 @@ void ResultsWindow::copySelection(formats::WithHeader header)
 {
     const std::string text =
         formats::tabSeparatedText(model_.table(), selectionOf(*view_), model_.decimalSeparator(), header);
-    QGuiApplication::clipboard()->setText(QString::fromStdString(text));
+    QGuiApplication::clipboard()->setText(toQString(text));
 }
 
 void ResultsWindow::save()
@@ -215,7 +215,7 @@ void ResultsWindow::updateStatus()
         text = QStringLiteral("Расчёт %1").arg(table.runNumber(last));
         if (error.reactor != 0)
             text += QStringLiteral(", реактор %1").arg(error.reactor);
-        text += QStringLiteral(": ") + QString::fromStdString(error.message);
+        text += QStringLiteral(": ") + toQString(error.message);
     }
     status_->setText(text);
 }

@@ -4,9 +4,9 @@
 
 #include "chart/cascade_profile.h"
 #include "chart/profile_scene.h"
-#include "chart/qt_text.h"
 #include "kaskad/version.h"
 #include "model/criterion.h"
+#include "ui/qt_text.h"
 #include "ui/report_pages.h"
 
 #include <QPagedPaintDevice>
@@ -18,15 +18,7 @@ namespace kaskad::ui {
 
 namespace {
 
-using chart::toQString;
 using namespace report;
-
-QString numberText(long double value, DecimalSeparator separator)
-{
-    std::string text;
-    appendNumberText(text, value, separator);
-    return QString::fromStdString(text);
-}
 
 void drawFields(Pages& pages, const RunReport& report)
 {
@@ -44,7 +36,7 @@ void drawFields(Pages& pages, const RunReport& report)
                               return toQString(field.caption);
                           if (column == 1)
                               return toQString(field.name);
-                          return QString::fromStdString(report.fields[field.field]);
+                          return toQString(report.fields[field.field]);
                       },
                       {}});
 }
@@ -83,8 +75,7 @@ void drawCriterion(Pages& pages, const RunReport& report)
                           if (!tested)
                               return QString();
                           if (column == 1)
-                              return QString::fromStdString(
-                                  report.run.reactors.back().text(bounds[row].pane, report.separator));
+                              return numberText(report.run.reactors.back().value(bounds[row].pane), report.separator);
                           return result.bounds[row] ? QStringLiteral("выполнена") : QStringLiteral("нарушена");
                       },
                       [&](std::size_t row, std::size_t column) {
@@ -98,7 +89,7 @@ void drawError(Pages& pages, const RunError& error)
 {
     const QString where = error.reactor == 0 ? QStringLiteral("при чтении исходных данных")
                                              : QStringLiteral("на реакторе %1").arg(error.reactor);
-    paragraph(pages, QStringLiteral("Расчёт прерван %1: %2").arg(where, QString::fromStdString(error.message)),
+    paragraph(pages, QStringLiteral("Расчёт прерван %1: %2").arg(where, toQString(error.message)),
               reportFont(9.5, true), kMissed);
     pages.y += 2;
 }
@@ -113,7 +104,7 @@ void drawReactors(Pages& pages, const RunReport& report)
         for (Pane pane : kStoreOrder)
             if (reactor.has(pane))
                 numberWidth =
-                    std::max(numberWidth, pages.textWidth(font, toQString(reactor.text(pane, report.separator))) + 3);
+                    std::max(numberWidth, pages.textWidth(font, numberText(reactor.value(pane), report.separator)) + 3);
     numberWidth = std::min(numberWidth, pages.textWidth(font, widestNumber()) + 3);
     const double reactorWidth = 17;
     const std::size_t each = numbersPerTable(pages, reactorWidth, numberWidth, kStoreOrder.size());
@@ -126,7 +117,7 @@ void drawReactors(Pages& pages, const RunReport& report)
             if (column == 0)
                 return QString::number(reactor.reactor());
             const Pane pane = kStoreOrder[first + column - 1];
-            return reactor.has(pane) ? QString::fromStdString(reactor.text(pane, report.separator)) : QString();
+            return reactor.has(pane) ? numberText(reactor.value(pane), report.separator) : QString();
         };
         drawTable(pages, table);
     }
@@ -145,7 +136,7 @@ void drawProfile(Pages& pages, const RunReport& report)
     const QSize sceneSize(1200, int(1200 * height / width));
     const std::unique_ptr<QGraphicsScene> scene =
         chart::profileScene(chart::cascadeProfile(report.run),
-                            QString::fromStdString(chart::profileCaption(report.run.model, report.fields)), sceneSize);
+                            toQString(chart::profileCaption(report.run.model, report.fields)), sceneSize);
     scene->render(&pages.painter(), pages.toDevice(QRectF(0, pages.y, width, height)), scene->sceneRect(),
                   Qt::KeepAspectRatio);
     pages.y += height;

@@ -5,6 +5,7 @@
 #include "formats/file_problem.h"
 #include "model/criterion.h"
 #include "ui/error_report.h"
+#include "ui/qt_text.h"
 #include "ui/user_files.h"
 
 #include <QAction>
@@ -37,14 +38,6 @@ const std::array<SavedFileType<QGraphicsScene, QByteArray>, 2> kChartFiles = {{
     {{QStringLiteral("Рисунок PNG (*.png)"), QStringLiteral("png")}, chart::pngImage},
     {{QStringLiteral("Рисунок SVG (*.svg)"), QStringLiteral("svg")}, chart::svgDocument},
 }};
-
-QString qText(std::string_view text) { return QString::fromUtf8(text.data(), qsizetype(text.size())); }
-
-QString numberText(double value, DecimalSeparator separator)
-{
-    char buffer[kNumberTextCapacity];
-    return QString::fromLatin1(buffer, writeNumberText(buffer, value, separator) - buffer);
-}
 
 // The points over two swept fields (the second may be none), the other swept
 // fields at the reference point's texts: cell [y * columns + x] holds the
@@ -118,7 +111,7 @@ QString linesText(std::size_t count)
                        : ones == 1              ? "линия"
                        : ones >= 2 && ones <= 4 ? "линии"
                                                 : "линий";
-    return QStringLiteral("%1 %2").arg(count).arg(QString::fromUtf8(word));
+    return QStringLiteral("%1 %2").arg(count).arg(toQString(word));
 }
 
 // The colour of line `line` of `count`, from deep violet through blue and
@@ -179,7 +172,7 @@ void addCriterionBands(QChart& chart, QValueAxis& x, QValueAxis& y, ModelKind mo
         upper->append({{x.min(), high}, {x.max(), high}});
         band->setUpperSeries(upper);
         band->setLowerSeries(lower);
-        band->setName(QStringLiteral("критерий: ") + qText(bound.label));
+        band->setName(QStringLiteral("критерий: ") + toQString(bound.label));
         band->setColor(QColor(0x2c, 0xa0, 0x2c, 50));
         band->setBorderColor(QColor(0x2c, 0xa0, 0x2c, 160));
         chart.addSeries(band);
@@ -195,14 +188,14 @@ std::unique_ptr<QGraphicsScene> linesScene(const study::SweepPlan& plan, const s
     const StudyGrid grid = studyGrid(plan, points, choice.xField, choice.otherField, choice.reference);
     auto* chart = new QChart;
     chart->setTitle(QStringLiteral("%1 на выходе в зависимости от %2")
-                        .arg(qText(quantityName(choice.quantity)), QString::fromStdString(swept[choice.xField].name)));
+                        .arg(toQString(quantityName(choice.quantity)), toQString(swept[choice.xField].name)));
     chart->setTitleFont(pixelFont(size, 1.2));
     chart->legend()->setAlignment(Qt::AlignRight);
     chart->legend()->setFont(pixelFont(size, 0.9));
     auto* x = new QValueAxis;
     auto* y = new QValueAxis;
-    x->setTitleText(QString::fromStdString(swept[choice.xField].name));
-    y->setTitleText(qText(quantityName(choice.quantity)));
+    x->setTitleText(toQString(swept[choice.xField].name));
+    y->setTitleText(toQString(quantityName(choice.quantity)));
     for (QValueAxis* axis : {x, y}) {
         axis->setLabelsFont(pixelFont(size, 0.9));
         axis->setTitleFont(pixelFont(size, 1.0));
@@ -216,8 +209,7 @@ std::unique_ptr<QGraphicsScene> linesScene(const study::SweepPlan& plan, const s
         lines.push_back(series);
         series->setPointsVisible(true);
         if (choice.otherField)
-            series->setName(
-                QString::fromStdString(swept[*choice.otherField].name + " = " + swept[*choice.otherField].texts[row]));
+            series->setName(toQString(swept[*choice.otherField].name + " = " + swept[*choice.otherField].texts[row]));
         for (std::size_t column = 0; column < grid.columns; ++column) {
             const std::size_t p = grid.cells[row * grid.columns + column];
             const std::optional<double> at = axisPosition(swept[choice.xField].texts[column], separator);
@@ -327,15 +319,15 @@ void addMapAxes(QGraphicsScene& scene, const study::SweepField& x, const study::
     const double h = map.area.height() / double(map.rows);
     const std::size_t xStep = std::max<std::size_t>(1, std::size_t(unit * 6 / std::max(w, 1.0)) + 1);
     for (std::size_t column = 0; column < map.columns; column += xStep)
-        addMapLabel(scene, QString::fromStdString(x.texts[column]), font,
+        addMapLabel(scene, toQString(x.texts[column]), font,
                     {map.cell(column, 0).center().x(), map.area.bottom() + unit}, Qt::AlignHCenter);
     const std::size_t yStep = std::max<std::size_t>(1, std::size_t(unit * 1.5 / std::max(h, 1.0)) + 1);
     for (std::size_t row = 0; row < map.rows; row += yStep)
-        addMapLabel(scene, QString::fromStdString(y.texts[row]), font,
-                    {map.area.left() - unit / 2, map.cell(0, row).center().y()}, Qt::AlignRight);
-    addMapLabel(scene, QString::fromStdString(x.name), font, {map.area.center().x(), map.area.bottom() + unit * 2.6},
+        addMapLabel(scene, toQString(y.texts[row]), font, {map.area.left() - unit / 2, map.cell(0, row).center().y()},
+                    Qt::AlignRight);
+    addMapLabel(scene, toQString(x.name), font, {map.area.center().x(), map.area.bottom() + unit * 2.6},
                 Qt::AlignHCenter);
-    addMapLabel(scene, QString::fromStdString(y.name), font, {unit, map.area.center().y()}, Qt::AlignLeft);
+    addMapLabel(scene, toQString(y.name), font, {unit, map.area.center().y()}, Qt::AlignLeft);
 }
 
 // The colour scale: from the largest shortfall at the bottom to the largest
@@ -374,10 +366,8 @@ std::unique_ptr<QGraphicsScene> mapScene(const study::SweepPlan& plan, const std
     const double unit = font.pixelSize();
     const MapLayout map{QRectF(unit * 8, unit * 3, size.width() - unit * 24, size.height() - unit * 7), grid.columns,
                         grid.rows};
-    addMapLabel(
-        *scene,
-        QStringLiteral("Запас критерия по %1 и %2").arg(QString::fromStdString(x.name), QString::fromStdString(y.name)),
-        pixelFont(size, 1.2), {map.area.center().x(), unit * 1.5}, Qt::AlignHCenter);
+    addMapLabel(*scene, QStringLiteral("Запас критерия по %1 и %2").arg(toQString(x.name), toQString(y.name)),
+                pixelFont(size, 1.2), {map.area.center().x(), unit * 1.5}, Qt::AlignHCenter);
     addMapCells(*scene, grid, points, map, largest, unit);
     addMapAxes(*scene, x, y, map, font);
     addMarginScale(*scene, QRectF(map.area.right() + unit * 2, map.area.top(), unit * 1.5, map.area.height()), largest,
@@ -403,7 +393,7 @@ StudyChartWindow::StudyChartWindow(const StudyTableModel& model, std::function<s
     setWindowTitle(QStringLiteral("График исследования"));
     const auto box = [this](const char* name) {
         auto* made = new QComboBox;
-        made->setObjectName(QString::fromLatin1(name));
+        made->setObjectName(toQString(name));
         connect(made, &QComboBox::activated, this, [this] { guarded([this] { redraw(); }); });
         return made;
     };
@@ -413,7 +403,7 @@ StudyChartWindow::StudyChartWindow(const StudyTableModel& model, std::function<s
     other_ = box("StudyChartOther");
     quantity_ = box("StudyChartQuantity");
     for (Pane pane : kStoreOrder)
-        quantity_->addItem(qText(quantityName(pane)), int(pane));
+        quantity_->addItem(toQString(quantityName(pane)), int(pane));
     view_ = new QGraphicsView;
     view_->setObjectName(QStringLiteral("StudyChartView"));
     view_->setRenderHint(QPainter::Antialiasing);
@@ -426,7 +416,7 @@ StudyChartWindow::StudyChartWindow(const StudyTableModel& model, std::function<s
     auto* top = new QHBoxLayout;
     for (const auto& [label, widget] : {std::pair{"Вид:", kind_}, std::pair{"По оси X:", x_},
                                         std::pair{"Линии (ось Y карты):", other_}, std::pair{"Величина:", quantity_}}) {
-        top->addWidget(new QLabel(QString::fromUtf8(label)));
+        top->addWidget(new QLabel(toQString(label)));
         top->addWidget(widget);
     }
     top->addStretch(1);
@@ -458,8 +448,8 @@ void StudyChartWindow::offerFields()
     other_->clear();
     other_->addItem(QStringLiteral("—"));
     for (const study::SweepField& field : plan->sweptFields()) {
-        x_->addItem(QString::fromStdString(field.name));
-        other_->addItem(QString::fromStdString(field.name));
+        x_->addItem(toQString(field.name));
+        other_->addItem(toQString(field.name));
     }
     // A second swept field gives the lines, when there is one.
     other_->setCurrentIndex(plan->sweptFields().size() > 1 ? 2 : 0);

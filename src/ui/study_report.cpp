@@ -2,9 +2,9 @@
 // through Qt's PDF writer or printed.
 #include "ui/study_report.h"
 
-#include "chart/qt_text.h"
 #include "kaskad/version.h"
 #include "model/criterion.h"
+#include "ui/qt_text.h"
 #include "ui/report_pages.h"
 
 #include <QPagedPaintDevice>
@@ -16,7 +16,6 @@ namespace kaskad::ui {
 
 namespace {
 
-using chart::toQString;
 using report::Column;
 using report::Pages;
 using report::reportFont;
@@ -50,8 +49,7 @@ void drawDefinition(Pages& pages, const StudyReport& report)
     const double countWidth = pages.textWidth(bold, QStringLiteral("Число значений")) + 3.5;
     double valuesWidth = pages.textWidth(bold, QStringLiteral("Значения")) + 3.5;
     for (const FieldDescription& field : fields)
-        valuesWidth =
-            std::max(valuesWidth, pages.textWidth(font, QString::fromStdString(report.values[field.field])) + 3.5);
+        valuesWidth = std::max(valuesWidth, pages.textWidth(font, toQString(report.values[field.field])) + 3.5);
     valuesWidth = std::min(valuesWidth, pages.width() / 2);
     report::drawTable(
         pages, {{{QStringLiteral("Параметр"), pages.width() - nameWidth - valuesWidth - countWidth, Qt::AlignLeft},
@@ -66,7 +64,7 @@ void drawDefinition(Pages& pages, const StudyReport& report)
                     if (column == 1)
                         return toQString(field.name);
                     if (column == 2)
-                        return QString::fromStdString(report.values[field.field]);
+                        return toQString(report.values[field.field]);
                     return QString::number(valueCount(plan, field.field));
                 },
                 {}});
@@ -225,8 +223,8 @@ void drawChart(Pages& pages, const StudyReport& report)
         scene = studyChartScene(*report.table.plan(), report.table.points(), report.chart, sceneSize,
                                 report.table.decimalSeparator());
     } catch (const std::runtime_error& error) {
-        report::paragraph(pages, QStringLiteral("График не построен: %1").arg(QString::fromUtf8(error.what())),
-                          reportFont(9.5), report::kMissed);
+        report::paragraph(pages, QStringLiteral("График не построен: %1").arg(toQString(error.what())), reportFont(9.5),
+                          report::kMissed);
         return;
     }
     scene->render(&pages.painter(), pages.toDevice(QRectF(0, pages.y, width, height)), scene->sceneRect(),

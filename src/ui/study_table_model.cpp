@@ -5,6 +5,7 @@
 #include "formats/sweep_output.h"
 #include "formats/xlsx_workbook.h"
 #include "study/runner.h"
+#include "ui/qt_text.h"
 
 #include <QColor>
 
@@ -15,12 +16,6 @@ namespace kaskad::ui {
 namespace {
 
 using study::ColumnKind;
-
-QString numberText(double value, DecimalSeparator separator)
-{
-    char buffer[kNumberTextCapacity];
-    return QString::fromLatin1(buffer, writeNumberText(buffer, value, separator) - buffer);
-}
 
 bool isCriterionColumn(const study::Column& column)
 {
@@ -155,15 +150,15 @@ QString StudyTableModel::cellText(const Row& row, const study::Column& column) c
     const CriterionResult& criterion = point.criterion;
     switch (column.kind) {
     case ColumnKind::field:
-        return QString::fromStdString(plan_->pointFields(point.index)[column.field]);
+        return toQString(plan_->pointFields(point.index)[column.field]);
     case ColumnKind::reactor:
         return reactor ? QString::number(reactor->reactor()) : QString();
     case ColumnKind::quantity:
         return reactor && reactor->has(column.pane) ? numberText(reactor->value(column.pane), separator_) : QString();
     case ColumnKind::errorKind:
-        return point.run.error ? QString::fromStdString(point.run.error->kind) : QString();
+        return point.run.error ? toQString(point.run.error->kind) : QString();
     case ColumnKind::errorMessage:
-        return point.run.error ? QString::fromStdString(point.run.error->message) : QString();
+        return point.run.error ? toQString(point.run.error->message) : QString();
     case ColumnKind::bound:
         if (criterion.bounds.empty())
             return {};
@@ -192,7 +187,7 @@ QVariant StudyTableModel::data(const QModelIndex& index, int role) const
         return meets ? meetsColour() : failsColour();
     }
     if (role == Qt::ToolTipRole && column.kind == ColumnKind::errorMessage && points_[row.point].run.error)
-        return QString::fromStdString(points_[row.point].run.error->message);
+        return toQString(points_[row.point].run.error->message);
     return {};
 }
 
@@ -201,7 +196,7 @@ QVariant StudyTableModel::headerData(int section, Qt::Orientation orientation, i
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 ||
         std::size_t(section) >= columns_.size())
         return {};
-    return QString::fromStdString(columns_[std::size_t(section)].name);
+    return toQString(columns_[std::size_t(section)].name);
 }
 
 void StudyTableModel::sort(int column, Qt::SortOrder order)

@@ -10,6 +10,7 @@
 #include "ui/chart_window.h"
 #include "ui/error_report.h"
 #include "ui/model_form.h"
+#include "ui/qt_text.h"
 #include "ui/study_chart.h"
 #include "ui/study_report.h"
 #include "ui/study_run.h"
@@ -122,13 +123,12 @@ QWidget* StudyWindow::makeFieldsGrid()
         grid->addWidget(new QLabel(QStringLiteral("<b>%1</b>").arg(headings[c])), 0, c);
     int row = 1;
     for (const FieldDescription& field : modelFields(modelKind_)) {
-        grid->addWidget(new QLabel(QString::fromUtf8(field.caption.data(), qsizetype(field.caption.size()))), row, 0);
+        grid->addWidget(new QLabel(toQString(field.caption)), row, 0);
         texts_[field.field] = new QLabel;
         texts_[field.field]->setTextInteractionFlags(Qt::TextSelectableByMouse);
         grid->addWidget(texts_[field.field], row, 1);
         auto* values = new QLineEdit;
-        values->setObjectName(QStringLiteral("StudyValues_") +
-                              QString::fromLatin1(field.name.data(), qsizetype(field.name.size())));
+        values->setObjectName(QStringLiteral("StudyValues_") + toQString(field.name));
         connect(values, &QLineEdit::textChanged, this, [this] { guarded([this] { updatePointCount(); }); });
         values_[field.field] = values;
         grid->addWidget(values, row, 2);
@@ -150,7 +150,7 @@ QLayout* StudyWindow::makeRunRow()
 {
     const auto button = [this](const QString& text, const char* name, void (StudyWindow::*handler)()) {
         auto* made = new QPushButton(text);
-        made->setObjectName(QString::fromLatin1(name));
+        made->setObjectName(toQString(name));
         onClick(made, this, handler);
         return made;
     };
@@ -242,7 +242,7 @@ void StudyWindow::addShortcuts()
 void StudyWindow::takeFieldTexts()
 {
     for (int n = 1; n <= kFieldCount; ++n) {
-        const QString text = QString::fromStdString(form_.fieldText(n));
+        const QString text = toQString(form_.fieldText(n));
         texts_[Field(n)]->setText(text);
         if (!defined_)
             values_[Field(n)]->setText(text);
@@ -269,10 +269,10 @@ void StudyWindow::updatePointCount()
             try {
                 static_cast<void>(study::fieldValueTexts(cell->text().toStdString(), separator));
             } catch (const study::StudyError& error) {
-                problem = QString::fromStdString(error.message());
+                problem = toQString(error.message());
             }
         }
-        cell->setStyleSheet(problem.isEmpty() ? QString() : QString::fromLatin1(kWrongCellStyle));
+        cell->setStyleSheet(problem.isEmpty() ? QString() : toQString(kWrongCellStyle));
         cell->setToolTip(problem);
     }
     // The plan names the field of its first wrong cell, and counts the points.
@@ -280,7 +280,7 @@ void StudyWindow::updatePointCount()
         const study::SweepPlan plan(modelKind_, valuesTexts(), separator);
         pointCount_->setText(QStringLiteral("Точек: %1").arg(plan.pointCount()));
     } catch (const study::StudyError& error) {
-        pointCount_->setText(QStringLiteral("Ошибка: ") + QString::fromStdString(error.message()));
+        pointCount_->setText(QStringLiteral("Ошибка: ") + toQString(error.message()));
     }
 }
 
@@ -388,7 +388,7 @@ void StudyWindow::putIntoFields()
         throw std::runtime_error("Выберите строку таблицы: её исходные данные будут подставлены в поля.");
     const FieldTexts fields = model_.fieldsOf(current.row());
     for (int n = 1; n <= kFieldCount; ++n)
-        form_.field(n)->setText(QString::fromStdString(fields[Field(n)]));
+        form_.field(n)->setText(toQString(fields[Field(n)]));
     takeFieldTexts();
 }
 
@@ -524,7 +524,7 @@ void StudyWindow::openStudy()
         throw FileProblem(cannotOpen(chosen->path, problem.message()));
     }
     for (int n = 1; n <= kFieldCount; ++n)
-        values_[Field(n)]->setText(QString::fromStdString(study.values[Field(n)]));
+        values_[Field(n)]->setText(toQString(study.values[Field(n)]));
 }
 
 // Closing stops the study and waits for its thread; the points stay.

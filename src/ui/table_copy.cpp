@@ -2,6 +2,7 @@
 #include "ui/table_copy.h"
 
 #include "ui/error_report.h"
+#include "ui/qt_text.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -63,7 +64,7 @@ void copySelectedCells(const QTableView& view, formats::WithHeader header)
             return model.data(model.index(int(row), column), Qt::DisplayRole).toString().toStdString();
         },
         header);
-    QGuiApplication::clipboard()->setText(QString::fromStdString(text));
+    QGuiApplication::clipboard()->setText(toQString(text));
 }
 
 } // namespace kaskad::ui

@@ -2,6 +2,7 @@
 #include "ui/window_layout.h"
 
 #include "ui/pane.h"
+#include "ui/qt_text.h"
 #include "ui/window_frame.h"
 
 #include <QFont>
@@ -20,8 +21,6 @@
 namespace kaskad::ui {
 
 namespace {
-
-using chart::toQString;
 
 // A field caption stands above its field, left-aligned, with this many
 // pixels between the caption's bottom and the field's top.

@@ -2,7 +2,7 @@
 // from them: fixed positions and sizes inside a scrolling client area.
 #pragma once
 
-#include "chart/qt_text.h"
+#include "ui/qt_text.h"
 
 #include <QPalette>
 #include <QRect>
@@ -96,7 +96,7 @@ QString editLabelName(std::string_view editName);
 template <class Widget>
 Widget* requireControl(const QWidget& window, std::string_view name)
 {
-    const QString objectName = chart::toQString(name);
+    const QString objectName = toQString(name);
     Widget* control = window.findChild<Widget*>(objectName);
     if (!control)
         throw std::logic_error("window layout has no control " + std::string(name));

@@ -6,7 +6,9 @@
 #include "program_fixture.h"
 #include "ui/chart_window.h"
 #include "ui/model_form.h"
+#include "ui/qt_text.h"
 #include "ui/study_chart.h"
+#include "ui/study_table_model.h"
 #include "ui/study_window.h"
 
 #include <QCheckBox>
@@ -192,6 +194,37 @@ private Q_SLOTS:
                      cliOutput(QStringList{"sweep", "bubble"} + kStudyOptions + QStringList{"--only-meeting"}));
         });
         QCOMPARE(fixture.reports, QStringList());
+    }
+
+    // The margin shows the window's separator whole, also one of two UTF-8
+    // bytes, and the text helper gives back the formatter's very bytes.
+    void tableShowsTheWholeSeparator_data()
+    {
+        QTest::addColumn<QString>("separator");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("point") << "."
+                               << "2.5";
+        QTest::newRow("comma") << ","
+                               << "2,5";
+        QTest::newRow("Arabic decimal separator") << "٫"
+                                                  << "2٫5";
+    }
+    void tableShowsTheWholeSeparator()
+    {
+        QFETCH(QString, separator);
+        QFETCH(QString, shown);
+        const kaskad::DecimalSeparator windowSeparator = *kaskad::DecimalSeparator::fromText(separator.toStdString());
+        kaskad::FieldTexts fields;
+        std::ranges::copy(kaskad::test_support::kBubbleExampleFields, fields.begin());
+        kaskad::ui::StudyTableModel table;
+        table.reset(std::make_shared<const kaskad::study::SweepPlan>(kaskad::ModelKind::bubble, fields, '.'));
+        kaskad::ui::StudyPoint point;
+        point.criterion.margin = 2.5;
+        table.append({point});
+        table.setDecimalSeparator(windowSeparator);
+        QCOMPARE(table.data(table.index(0, table.columnCount() - 1), Qt::DisplayRole).toString(), shown);
+        QCOMPARE(kaskad::ui::numberText(2.5, windowSeparator).toStdString(),
+                 std::string(kaskad::NumberToText(2.5, windowSeparator)));
     }
 
     // Stopped, a study keeps its points; run again, it starts afresh; closing

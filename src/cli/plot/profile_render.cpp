@@ -4,7 +4,6 @@
 #include "cli/plot/profile_render.h"
 
 #include "chart/profile_scene.h"
-#include "chart/qt_text.h"
 #include "formats/whole_file.h"
 
 #include <QApplication>
@@ -44,7 +43,7 @@ void drawProfilePlot(const CascadeProfile& profile, const std::string& caption, 
 {
     ensureApplication();
     const std::unique_ptr<QGraphicsScene> scene =
-        chart::profileScene(profile, chart::toQString(caption), QSize(size.width, size.height));
+        chart::profileScene(profile, QString::fromStdString(caption), QSize(size.width, size.height));
     try {
         const QByteArray bytes = format == PlotFormat::svg ? chart::svgDocument(*scene) : chart::pngImage(*scene);
         formats::writeWholeFile(path, std::string_view(bytes.constData(), std::size_t(bytes.size())));
