@@ -12,6 +12,7 @@
 #include "formats/run_output.h"
 #include "formats/study_definition.h"
 #include "formats/sweep_output.h"
+#include "formats/whole_file.h"
 #include "kaskad/version.h"
 #include "numeric/utf8.h"
 #include "study/runner.h"
@@ -19,7 +20,6 @@
 
 #include <charconv>
 #include <cstdint>
-#include <fstream>
 #include <iostream>
 #include <map>
 #include <memory>
@@ -263,37 +263,47 @@ void reportUsageError(const Exception& error)
     std::cerr << error.message() << "\nRun with --help for more information.\n";
 }
 
-// A study file is a few hundred bytes: a larger file is not one.
-constexpr std::streamsize kStudySizeLimit = std::streamsize(64) * 1024;
-
-// The study in the file at `path`, its numbers with `separator`. Raises
-// UsageError saying why a file cannot be read or is no study.
-formats::StudyDefinition readStudyFile(const std::string& path, DecimalSeparator separator)
+// The study in the file at `path`, as the file records it. Raises UsageError
+// saying why a file cannot be read or is no study.
+formats::SavedStudy readStudyFile(const std::string& path)
 {
-    std::ifstream in(path, std::ios::binary);
-    std::string json(std::size_t(kStudySizeLimit) + 1, '\0');
-    if (in)
-        json.resize(std::size_t(in.read(json.data(), kStudySizeLimit + 1).gcount()));
-    if (!in && !in.eof())
-        throw UsageError("cannot read the study " + path);
-    if (json.size() > std::size_t(kStudySizeLimit))
-        throw UsageError("the study " + path + " is larger than a study can be");
+    std::string json;
     try {
-        return formats::readStudy(json, separator);
+        json = formats::readWholeFile(path, formats::kStudySizeLimit, formats::OtherFiles::read);
+    } catch (const formats::FileTooLarge&) {
+        throw UsageError("the study " + path + " is larger than a study can be");
+    } catch (const formats::FileProblem&) {
+        throw UsageError("cannot read the study " + path);
+    }
+    try {
+        return formats::readSavedStudy(json);
     } catch (const formats::FileProblem& problem) {
         throw UsageError("the study " + path + " cannot be read: " + problem.message());
     }
+}
+
+// The study the sweep takes its fields from, if any: the one already read
+// (to find the model of "sweep --study FILE"), or the file --study names.
+std::optional<formats::SavedStudy> sweepStudy(const SweepOptions& options,
+                                              const std::optional<formats::SavedStudy>& studyRead)
+{
+    if (studyRead)
+        return studyRead;
+    if (options.studyPath.empty())
+        return std::nullopt;
+    return readStudyFile(options.studyPath);
 }
 
 // The sweep's field texts: those given as options, the others from the
 // study when one is given. A field given both ways takes the option's text,
 // so a study is run again with one field changed. Raises UsageError for a
 // field given neither way and for a study of the other model.
-FieldTexts sweepFields(const SweepOptions& options, DecimalSeparator separator)
+FieldTexts sweepFields(const SweepOptions& options, const std::optional<formats::SavedStudy>& studyRead,
+                       DecimalSeparator separator)
 {
     std::optional<formats::StudyDefinition> study;
-    if (!options.studyPath.empty()) {
-        study = readStudyFile(options.studyPath, separator);
+    if (const std::optional<formats::SavedStudy> saved = sweepStudy(options, studyRead)) {
+        study = formats::studyWithSeparator(*saved, separator);
         if (study->model != options.model)
             throw UsageError("the study " + options.studyPath + " is of the " + std::string(modelName(study->model)) +
                              " model");
@@ -310,11 +320,12 @@ FieldTexts sweepFields(const SweepOptions& options, DecimalSeparator separator)
     return fields;
 }
 
-int runSweepCommand(const SweepOptions& options, StandardOutput& out)
+int runSweepCommand(const SweepOptions& options, const std::optional<formats::SavedStudy>& studyRead,
+                    StandardOutput& out)
 {
     try {
         const DecimalSeparator separator = chosenSeparator(options.separator);
-        const study::SweepPlan plan(options.model, sweepFields(options, separator), separator);
+        const study::SweepPlan plan(options.model, sweepFields(options, studyRead, separator), separator);
         runSweepPoints(plan, options, out);
     } catch (const study::StudyError& error) {
         reportUsageError(error);
@@ -365,6 +376,9 @@ struct CommandLine {
     SweepOptions sweepGasLift;
     CLI::App* sweep = nullptr;
     std::unique_ptr<DesignCommands> design;
+    // The study of "sweep --study FILE", read before the options to find
+    // the sweep's model.
+    std::optional<formats::SavedStudy> studyRead;
 
     CommandLine();
 };
@@ -434,8 +448,9 @@ int runParsed(CommandLine& commandLine)
         if (commandLine.design->parsed())
             return commandLine.design->run(out);
         if (commandLine.sweep->parsed())
-            return runSweepCommand(
-                commandLine.sweep->got_subcommand("bubble") ? commandLine.sweepBubble : commandLine.sweepGasLift, out);
+            return runSweepCommand(commandLine.sweep->got_subcommand("bubble") ? commandLine.sweepBubble
+                                                                               : commandLine.sweepGasLift,
+                                   commandLine.studyRead, out);
         return runSingle(commandLine.app.got_subcommand("bubble") ? commandLine.bubble : commandLine.gaslift, out);
     } catch (const OutputError& error) {
         std::cerr << "kaskad-cli: " << error.message() << '\n';
@@ -447,33 +462,43 @@ int runParsed(CommandLine& commandLine)
 
 namespace {
 
+// The words of a command line, and the study read to find its model.
+struct Arguments {
+    std::vector<std::string> words;
+    std::optional<formats::SavedStudy> study;
+};
+
 // "sweep --study FILE …" names no model: the study's own goes where the
-// subcommand is due. Raises UsageError when the study cannot be read.
-std::vector<std::string> withStudyModel(int argc, char** argv)
+// subcommand is due, and the study read is kept for the sweep. Raises
+// UsageError when the study cannot be read.
+Arguments withStudyModel(int argc, char** argv)
 {
-    std::vector<std::string> words(argv, argv + argc);
+    Arguments arguments{{argv, argv + argc}, std::nullopt};
+    std::vector<std::string>& words = arguments.words;
     if (words.size() < 3 || words[1] != "sweep" || !words[2].starts_with("--study"))
-        return words;
+        return arguments;
     std::string path;
     if (words[2] == "--study" && words.size() > 3)
         path = words[3];
     else if (words[2].starts_with("--study="))
         path = words[2].substr(std::string_view("--study=").size());
     else
-        return words;
-    words.insert(words.begin() + 2, std::string(modelName(readStudyFile(path, '.').model)));
-    return words;
+        return arguments;
+    arguments.study = readStudyFile(path);
+    words.insert(words.begin() + 2, std::string(modelName(arguments.study->study.model)));
+    return arguments;
 }
 
 int runArguments(int argc, char** argv)
 {
-    std::vector<std::string> words;
+    Arguments arguments;
     try {
-        words = withStudyModel(argc, argv);
+        arguments = withStudyModel(argc, argv);
     } catch (const UsageError& error) {
         reportUsageError(error);
         return kExitUsage;
     }
+    std::vector<std::string>& words = arguments.words;
     std::vector<char*> pointers;
     pointers.reserve(words.size() + 1);
     for (std::string& word : words)
@@ -482,6 +507,7 @@ int runArguments(int argc, char** argv)
     argc = int(words.size());
     argv = pointers.data();
     CommandLine commandLine;
+    commandLine.studyRead = std::move(arguments.study);
     std::optional<std::string> unknown = unknownSubcommand(commandLine.app, argc, argv, 1);
     if (!unknown && argc > 1 && commandLine.sweep->check_name(argv[1]))
         unknown = unknownSubcommand(*commandLine.sweep, argc, argv, 2);
