@@ -5,6 +5,7 @@
 #include "cli/cli_errors.h"
 #include "cli/design_commands.h"
 #include "cli/locale_separator.h"
+#include "cli/output_formats.h"
 #include "cli/plot/profile_plot.h"
 #include "cli/output_stream.h"
 #include "cli/progress.h"
@@ -21,7 +22,6 @@
 #include <charconv>
 #include <cstdint>
 #include <iostream>
-#include <map>
 #include <memory>
 #include <thread>
 
@@ -32,14 +32,11 @@ using study::Shard;
 
 namespace {
 
-const std::map<std::string, OutputFormat> kFormats = {
-    {"panes", OutputFormat::panes}, {"csv", OutputFormat::csv}, {"json", OutputFormat::json}};
-
 // Options of one single-run subcommand.
 struct SingleRunOptions {
     ModelKind model;
     FieldTexts fields;
-    OutputFormat format = OutputFormat::panes;
+    OutputFormat format{}; // its default set with the --format option
     std::string separator;
     std::string plotPath;
     PlotSize plotSize;
@@ -82,11 +79,7 @@ void addSingleRun(CLI::App& app, SingleRunOptions& options, const char* name, co
         if (f.converted)
             option->required();
     }
-    command
-        ->add_option_function<std::string>(
-            "--format", [&options](const std::string& name) { options.format = kFormats.at(name); },
-            "output: panes (default), csv or json")
-        ->check(CLI::IsMember({"panes", "csv", "json"}));
+    addFormatOption(*command, kSingleRuns, options.format);
     addSeparatorOption(*command, options.separator);
     command->add_option("--plot", options.plotPath, "also draw the cascade profile into FILE.svg or FILE.png")
         ->type_name("FILE")
@@ -123,11 +116,7 @@ void addSweep(CLI::App& sweep, SweepOptions& options, const char* name, const ch
         ->add_option("--study", options.studyPath,
                      "take the fields not given here from a study file (NAME.kaskad-study.json) of this model")
         ->type_name("FILE");
-    command
-        ->add_option_function<std::string>(
-            "--format", [&options](const std::string& name) { options.output.format = kFormats.at(name); },
-            "output: csv (default) or json")
-        ->check(CLI::IsMember({"csv", "json"}));
+    addFormatOption(*command, kSweeps, options.output.format);
     command->add_flag("--outlet", options.output.rows.outletOnly, "only the last reactor computed of each point");
     command->add_flag("--criterion", options.output.rows.criterion,
                       "test each point's outlet against the optimality criterion of the model's window");
@@ -370,8 +359,8 @@ namespace {
 // Every subcommand and its options.
 struct CommandLine {
     CLI::App app{"Kaskad: a series of liquid-phase oxidation reactors, reactor by reactor.", "kaskad-cli"};
-    SingleRunOptions bubble{ModelKind::bubble, {}, OutputFormat::panes, {}, {}, {}};
-    SingleRunOptions gaslift{ModelKind::gaslift, {}, OutputFormat::panes, {}, {}, {}};
+    SingleRunOptions bubble{ModelKind::bubble, {}, {}, {}, {}, {}};
+    SingleRunOptions gaslift{ModelKind::gaslift, {}, {}, {}, {}, {}};
     SweepOptions sweepBubble;
     SweepOptions sweepGasLift;
     CLI::App* sweep = nullptr;
