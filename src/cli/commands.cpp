@@ -5,6 +5,7 @@
 #include "cli/cli_errors.h"
 #include "cli/design_commands.h"
 #include "cli/locale_separator.h"
+#include "cli/output_formats.h"
 #include "cli/plot/profile_plot.h"
 #include "cli/output_stream.h"
 #include "cli/progress.h"
@@ -12,6 +13,7 @@
 #include "formats/run_output.h"
 #include "formats/study_definition.h"
 #include "formats/sweep_output.h"
+#include "formats/whole_file.h"
 #include "kaskad/version.h"
 #include "numeric/utf8.h"
 #include "study/runner.h"
@@ -19,9 +21,7 @@
 
 #include <charconv>
 #include <cstdint>
-#include <fstream>
 #include <iostream>
-#include <map>
 #include <memory>
 #include <thread>
 
@@ -32,14 +32,11 @@ using study::Shard;
 
 namespace {
 
-const std::map<std::string, OutputFormat> kFormats = {
-    {"panes", OutputFormat::panes}, {"csv", OutputFormat::csv}, {"json", OutputFormat::json}};
-
 // Options of one single-run subcommand.
 struct SingleRunOptions {
     ModelKind model;
     FieldTexts fields;
-    OutputFormat format = OutputFormat::panes;
+    OutputFormat format{}; // its default set with the --format option
     std::string separator;
     std::string plotPath;
     PlotSize plotSize;
@@ -82,11 +79,7 @@ void addSingleRun(CLI::App& app, SingleRunOptions& options, const char* name, co
         if (f.converted)
             option->required();
     }
-    command
-        ->add_option_function<std::string>(
-            "--format", [&options](const std::string& name) { options.format = kFormats.at(name); },
-            "output: panes (default), csv or json")
-        ->check(CLI::IsMember({"panes", "csv", "json"}));
+    addFormatOption(*command, kSingleRuns, options.format);
     addSeparatorOption(*command, options.separator);
     command->add_option("--plot", options.plotPath, "also draw the cascade profile into FILE.svg or FILE.png")
         ->type_name("FILE")
@@ -123,11 +116,7 @@ void addSweep(CLI::App& sweep, SweepOptions& options, const char* name, const ch
         ->add_option("--study", options.studyPath,
                      "take the fields not given here from a study file (NAME.kaskad-study.json) of this model")
         ->type_name("FILE");
-    command
-        ->add_option_function<std::string>(
-            "--format", [&options](const std::string& name) { options.output.format = kFormats.at(name); },
-            "output: csv (default) or json")
-        ->check(CLI::IsMember({"csv", "json"}));
+    addFormatOption(*command, kSweeps, options.output.format);
     command->add_flag("--outlet", options.output.rows.outletOnly, "only the last reactor computed of each point");
     command->add_flag("--criterion", options.output.rows.criterion,
                       "test each point's outlet against the optimality criterion of the model's window");
@@ -263,37 +252,47 @@ void reportUsageError(const Exception& error)
     std::cerr << error.message() << "\nRun with --help for more information.\n";
 }
 
-// A study file is a few hundred bytes: a larger file is not one.
-constexpr std::streamsize kStudySizeLimit = std::streamsize(64) * 1024;
-
-// The study in the file at `path`, its numbers with `separator`. Raises
-// UsageError saying why a file cannot be read or is no study.
-formats::StudyDefinition readStudyFile(const std::string& path, DecimalSeparator separator)
+// The study in the file at `path`, as the file records it. Raises UsageError
+// saying why a file cannot be read or is no study.
+formats::SavedStudy readStudyFile(const std::string& path)
 {
-    std::ifstream in(path, std::ios::binary);
-    std::string json(std::size_t(kStudySizeLimit) + 1, '\0');
-    if (in)
-        json.resize(std::size_t(in.read(json.data(), kStudySizeLimit + 1).gcount()));
-    if (!in && !in.eof())
-        throw UsageError("cannot read the study " + path);
-    if (json.size() > std::size_t(kStudySizeLimit))
-        throw UsageError("the study " + path + " is larger than a study can be");
+    std::string json;
     try {
-        return formats::readStudy(json, separator);
+        json = formats::readWholeFile(path, formats::kStudySizeLimit, formats::OtherFiles::read);
+    } catch (const formats::FileTooLarge&) {
+        throw UsageError("the study " + path + " is larger than a study can be");
+    } catch (const formats::FileProblem&) {
+        throw UsageError("cannot read the study " + path);
+    }
+    try {
+        return formats::readSavedStudy(json);
     } catch (const formats::FileProblem& problem) {
         throw UsageError("the study " + path + " cannot be read: " + problem.message());
     }
+}
+
+// The study the sweep takes its fields from, if any: the one already read
+// (to find the model of "sweep --study FILE"), or the file --study names.
+std::optional<formats::SavedStudy> sweepStudy(const SweepOptions& options,
+                                              const std::optional<formats::SavedStudy>& studyRead)
+{
+    if (studyRead)
+        return studyRead;
+    if (options.studyPath.empty())
+        return std::nullopt;
+    return readStudyFile(options.studyPath);
 }
 
 // The sweep's field texts: those given as options, the others from the
 // study when one is given. A field given both ways takes the option's text,
 // so a study is run again with one field changed. Raises UsageError for a
 // field given neither way and for a study of the other model.
-FieldTexts sweepFields(const SweepOptions& options, DecimalSeparator separator)
+FieldTexts sweepFields(const SweepOptions& options, const std::optional<formats::SavedStudy>& studyRead,
+                       DecimalSeparator separator)
 {
     std::optional<formats::StudyDefinition> study;
-    if (!options.studyPath.empty()) {
-        study = readStudyFile(options.studyPath, separator);
+    if (const std::optional<formats::SavedStudy> saved = sweepStudy(options, studyRead)) {
+        study = formats::studyWithSeparator(*saved, separator);
         if (study->model != options.model)
             throw UsageError("the study " + options.studyPath + " is of the " + std::string(modelName(study->model)) +
                              " model");
@@ -310,11 +309,12 @@ FieldTexts sweepFields(const SweepOptions& options, DecimalSeparator separator)
     return fields;
 }
 
-int runSweepCommand(const SweepOptions& options, StandardOutput& out)
+int runSweepCommand(const SweepOptions& options, const std::optional<formats::SavedStudy>& studyRead,
+                    StandardOutput& out)
 {
     try {
         const DecimalSeparator separator = chosenSeparator(options.separator);
-        const study::SweepPlan plan(options.model, sweepFields(options, separator), separator);
+        const study::SweepPlan plan(options.model, sweepFields(options, studyRead, separator), separator);
         runSweepPoints(plan, options, out);
     } catch (const study::StudyError& error) {
         reportUsageError(error);
@@ -359,12 +359,15 @@ namespace {
 // Every subcommand and its options.
 struct CommandLine {
     CLI::App app{"Kaskad: a series of liquid-phase oxidation reactors, reactor by reactor.", "kaskad-cli"};
-    SingleRunOptions bubble{ModelKind::bubble, {}, OutputFormat::panes, {}, {}, {}};
-    SingleRunOptions gaslift{ModelKind::gaslift, {}, OutputFormat::panes, {}, {}, {}};
+    SingleRunOptions bubble{ModelKind::bubble, {}, {}, {}, {}, {}};
+    SingleRunOptions gaslift{ModelKind::gaslift, {}, {}, {}, {}, {}};
     SweepOptions sweepBubble;
     SweepOptions sweepGasLift;
     CLI::App* sweep = nullptr;
     std::unique_ptr<DesignCommands> design;
+    // The study of "sweep --study FILE", read before the options to find
+    // the sweep's model.
+    std::optional<formats::SavedStudy> studyRead;
 
     CommandLine();
 };
@@ -434,8 +437,9 @@ int runParsed(CommandLine& commandLine)
         if (commandLine.design->parsed())
             return commandLine.design->run(out);
         if (commandLine.sweep->parsed())
-            return runSweepCommand(
-                commandLine.sweep->got_subcommand("bubble") ? commandLine.sweepBubble : commandLine.sweepGasLift, out);
+            return runSweepCommand(commandLine.sweep->got_subcommand("bubble") ? commandLine.sweepBubble
+                                                                               : commandLine.sweepGasLift,
+                                   commandLine.studyRead, out);
         return runSingle(commandLine.app.got_subcommand("bubble") ? commandLine.bubble : commandLine.gaslift, out);
     } catch (const OutputError& error) {
         std::cerr << "kaskad-cli: " << error.message() << '\n';
@@ -447,33 +451,43 @@ int runParsed(CommandLine& commandLine)
 
 namespace {
 
+// The words of a command line, and the study read to find its model.
+struct Arguments {
+    std::vector<std::string> words;
+    std::optional<formats::SavedStudy> study;
+};
+
 // "sweep --study FILE …" names no model: the study's own goes where the
-// subcommand is due. Raises UsageError when the study cannot be read.
-std::vector<std::string> withStudyModel(int argc, char** argv)
+// subcommand is due, and the study read is kept for the sweep. Raises
+// UsageError when the study cannot be read.
+Arguments withStudyModel(int argc, char** argv)
 {
-    std::vector<std::string> words(argv, argv + argc);
+    Arguments arguments{{argv, argv + argc}, std::nullopt};
+    std::vector<std::string>& words = arguments.words;
     if (words.size() < 3 || words[1] != "sweep" || !words[2].starts_with("--study"))
-        return words;
+        return arguments;
     std::string path;
     if (words[2] == "--study" && words.size() > 3)
         path = words[3];
     else if (words[2].starts_with("--study="))
         path = words[2].substr(std::string_view("--study=").size());
     else
-        return words;
-    words.insert(words.begin() + 2, std::string(modelName(readStudyFile(path, '.').model)));
-    return words;
+        return arguments;
+    arguments.study = readStudyFile(path);
+    words.insert(words.begin() + 2, std::string(modelName(arguments.study->study.model)));
+    return arguments;
 }
 
 int runArguments(int argc, char** argv)
 {
-    std::vector<std::string> words;
+    Arguments arguments;
     try {
-        words = withStudyModel(argc, argv);
+        arguments = withStudyModel(argc, argv);
     } catch (const UsageError& error) {
         reportUsageError(error);
         return kExitUsage;
     }
+    std::vector<std::string>& words = arguments.words;
     std::vector<char*> pointers;
     pointers.reserve(words.size() + 1);
     for (std::string& word : words)
@@ -482,6 +496,7 @@ int runArguments(int argc, char** argv)
     argc = int(words.size());
     argv = pointers.data();
     CommandLine commandLine;
+    commandLine.studyRead = std::move(arguments.study);
     std::optional<std::string> unknown = unknownSubcommand(commandLine.app, argc, argv, 1);
     if (!unknown && argc > 1 && commandLine.sweep->check_name(argv[1]))
         unknown = unknownSubcommand(*commandLine.sweep, argc, argv, 2);

@@ -3,6 +3,7 @@
 #include "cli/design_commands.h"
 
 #include "cli/commands.h"
+#include "cli/output_formats.h"
 #include "cli/output_stream.h"
 #include "cli/progress.h"
 #include "formats/design_output.h"
@@ -17,9 +18,6 @@ namespace {
 
 using formats::OutputFormat;
 
-const std::map<std::string, OutputFormat> kTextFormats = {
-    {"text", OutputFormat::panes}, {"csv", OutputFormat::csv}, {"json", OutputFormat::json}};
-
 struct OptimizeOptions {
     ModelKind model = ModelKind::bubble;
     FieldTexts fields;
@@ -30,7 +28,7 @@ struct OptimizeOptions {
     int digits = 4;
     std::size_t maxEvaluations = 2000;
     unsigned jobs = std::max(1u, std::thread::hardware_concurrency());
-    OutputFormat format = OutputFormat::panes;
+    OutputFormat format{}; // its default set with the --format option
 };
 
 struct SolveOptions {
@@ -39,7 +37,7 @@ struct SolveOptions {
     std::string target;
     std::optional<std::int32_t> reactor;
     std::size_t scan = 200;
-    OutputFormat format = OutputFormat::panes;
+    OutputFormat format{}; // its default set with the --format option
 };
 
 void addFieldOptions(CLI::App& command, ModelKind model, FieldTexts& fields, const char* typeName)
@@ -50,15 +48,6 @@ void addFieldOptions(CLI::App& command, ModelKind model, FieldTexts& fields, con
         if (f.converted)
             option->required();
     }
-}
-
-void addFormatOption(CLI::App& command, OutputFormat& format)
-{
-    command
-        .add_option_function<std::string>(
-            "--format", [&format](const std::string& name) { format = kTextFormats.at(name); },
-            "output: text (default), csv or json")
-        ->check(CLI::IsMember({"text", "csv", "json"}));
 }
 
 void addOptimize(CLI::App& optimize, OptimizeOptions& options, const char* name, const char* description,
@@ -93,7 +82,7 @@ void addOptimize(CLI::App& optimize, OptimizeOptions& options, const char* name,
         ->check(wholeNumberIn(1, 100'000'000));
     command->add_option("--jobs", options.jobs, "searches run at once (default: the number of cores)")
         ->check(wholeNumberIn(1, 1024));
-    addFormatOption(*command, options.format);
+    addFormatOption(*command, kAnswers, options.format);
 }
 
 void addSolve(CLI::App& solve, SolveOptions& options, const char* name, const char* description, const char* example)
@@ -111,7 +100,7 @@ void addSolve(CLI::App& solve, SolveOptions& options, const char* name, const ch
     command->add_option("--scan", options.scan, "the interval is scanned in this many equal steps (default 200)")
         ->type_name("K")
         ->check(wholeNumberIn(1, 1'000'000));
-    addFormatOption(*command, options.format);
+    addFormatOption(*command, kAnswers, options.format);
 }
 
 int reportStudyError(const study::StudyError& error)

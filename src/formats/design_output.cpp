@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <iomanip>
+#include <stdexcept>
 
 namespace kaskad::formats {
 
@@ -271,7 +272,7 @@ void writeOptimizeResult(std::ostream& out, const DesignProblem& problem, const 
                          OutputFormat format)
 {
     switch (format) {
-    case OutputFormat::panes:
+    case OutputFormat::text:
         writeOptimizeText(out, problem, result);
         break;
     case OutputFormat::csv:
@@ -280,6 +281,8 @@ void writeOptimizeResult(std::ostream& out, const DesignProblem& problem, const 
     case OutputFormat::json:
         writeOptimizeJson(out, problem, result);
         break;
+    case OutputFormat::panes:
+        throw std::invalid_argument("the optimiser's answers are written as text, CSV or JSON");
     }
 }
 
@@ -287,7 +290,7 @@ void writeSolveResult(std::ostream& out, const study::DesignSpace& space, const 
                       std::int32_t reactor, const study::SolveResult& result, OutputFormat format)
 {
     switch (format) {
-    case OutputFormat::panes:
+    case OutputFormat::text:
         writeSolveText(out, space, target, reactor, result);
         break;
     case OutputFormat::csv:
@@ -296,6 +299,8 @@ void writeSolveResult(std::ostream& out, const study::DesignSpace& space, const 
     case OutputFormat::json:
         writeSolveJson(out, space, target, reactor, result);
         break;
+    case OutputFormat::panes:
+        throw std::invalid_argument("the solver's answers are written as text, CSV or JSON");
     }
 }
 

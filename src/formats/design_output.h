@@ -20,14 +20,14 @@ namespace kaskad::formats {
 // JSON: {"model","objective","evaluations","stopped","meets","best":{…},
 // "smallest_N_meeting_criterion","by_N":[…]}; an answer is {"N","fields",
 // "objective","criterion_margin","meets_criterion","meets","limiting",
-// "outlet"}.
+// "outlet"}. Raises std::invalid_argument for panes, a run's own.
 void writeOptimizeResult(std::ostream& out, const study::DesignProblem& problem, const study::OptimizeResult& result,
                          OutputFormat format);
 
 // Text: one line per root ("ts = 2285.102: y1 = 0.0200000014156103"), or
 // the closest point when there is none. CSV: every field text and "value"
 // per root. JSON: {"model","target","reactor","roots":[{"fields","value"}],
-// "closest","evaluations"}.
+// "closest","evaluations"}. Raises std::invalid_argument for panes.
 void writeSolveResult(std::ostream& out, const study::DesignSpace& space, const study::Target& target,
                       std::int32_t reactor, const study::SolveResult& result, OutputFormat format);
 

@@ -4,6 +4,7 @@
 
 #include "model/run_record.h"
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -11,6 +12,8 @@ namespace kaskad::formats {
 
 inline constexpr int kInputSetVersion = 1;
 inline constexpr std::string_view kInputSetSuffix = ".kaskad.json";
+// An input set is a few hundred bytes: a larger file is not one.
+inline constexpr std::size_t kInputSetSizeLimit = std::size_t(64) * 1024;
 
 // {"kaskad-input-set": 1, "model": "bubble", "decimal-separator": ",",
 // "fields": {"N": "24", …}}: the separator the texts were typed with, the

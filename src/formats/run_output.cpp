@@ -7,6 +7,7 @@
 #include <nlohmann/json.hpp>
 
 #include <charconv>
+#include <stdexcept>
 
 namespace kaskad::formats {
 
@@ -138,6 +139,8 @@ void writeRun(std::ostream& out, const RunRecord& run, const FieldTexts& fields,
     case OutputFormat::json:
         writeJson(out, run, fields);
         break;
+    case OutputFormat::text:
+        throw std::invalid_argument("a run is written as panes, CSV or JSON");
     }
 }
 

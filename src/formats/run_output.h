@@ -10,7 +10,10 @@
 
 namespace kaskad::formats {
 
-enum class OutputFormat { panes, csv, json };
+// What a writer writes: a run's panes, the optimiser's and solver's answers
+// as text for a person, CSV or JSON. Each writer takes the ones it has; the
+// command line offers each subcommand only those.
+enum class OutputFormat { panes, text, csv, json };
 
 // The twelve panes in order, each after a line with its title, the values
 // with the run's decimal separator; line ends are "\n".
@@ -45,6 +48,8 @@ void appendErrorJson(std::string& json, RunView run);
 // {"model":…,"inputs":{…},"reactors":[…],"error":null|{"kind":…,"message":…}}
 void writeJson(std::ostream& out, const RunRecord& run, const FieldTexts& fields);
 
+// The run as panes, CSV or JSON; raises std::invalid_argument for text,
+// which is the answers' own.
 void writeRun(std::ostream& out, const RunRecord& run, const FieldTexts& fields, OutputFormat format,
               DecimalSeparator separator);
 

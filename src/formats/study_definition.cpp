@@ -54,19 +54,30 @@ std::string studyJson(const StudyDefinition& study, DecimalSeparator separator)
     return document.dump(2) + "\n";
 }
 
-StudyDefinition readStudy(std::string_view json, DecimalSeparator separator)
+SavedStudy readSavedStudy(std::string_view json)
 {
     const Json document = parsedDocument(json);
     if (!document.is_object() || !document.contains(kVersionKey))
         throw FileProblem("это не файл исследования Kaskad");
-    StudyDefinition study;
-    study.model = studyModel(document);
-    const std::optional<DecimalSeparator> saved = savedSeparator(document);
-    study.values = fieldTextsOf(document, study.model);
-    if (saved && !(*saved == separator))
+    SavedStudy saved;
+    saved.study.model = studyModel(document);
+    saved.separator = savedSeparator(document);
+    saved.study.values = fieldTextsOf(document, saved.study.model);
+    return saved;
+}
+
+StudyDefinition studyWithSeparator(const SavedStudy& saved, DecimalSeparator separator)
+{
+    StudyDefinition study = saved.study;
+    if (saved.separator && !(*saved.separator == separator))
         for (std::string& values : study.values)
-            values = valuesWithSeparator(values, *saved, separator);
+            values = valuesWithSeparator(values, *saved.separator, separator);
     return study;
+}
+
+StudyDefinition readStudy(std::string_view json, DecimalSeparator separator)
+{
+    return studyWithSeparator(readSavedStudy(json), separator);
 }
 
 // A list's items are field texts; a range's three parts are numbers.

@@ -6,6 +6,8 @@
 
 #include "model/run_record.h"
 
+#include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -13,6 +15,8 @@ namespace kaskad::formats {
 
 inline constexpr int kStudyVersion = 1;
 inline constexpr std::string_view kStudySuffix = ".kaskad-study.json";
+// A study file is a few hundred bytes: a larger file is not one.
+inline constexpr std::size_t kStudySizeLimit = std::size_t(64) * 1024;
 
 struct StudyDefinition {
     ModelKind model = ModelKind::bubble;
@@ -24,12 +28,24 @@ struct StudyDefinition {
 // model's names, indented, with a final line end.
 std::string studyJson(const StudyDefinition& study, DecimalSeparator separator);
 
-// A study of either model, its numbers turned to `separator` from the one the
-// file records: each number of a range or a list takes it; any other text,
-// and every text of a study that names no separator, is given as written.
-// Raises FileProblem saying what is wrong: not JSON, not a study, an unknown
-// version or model, a separator that cannot be one, a field missing or not a
-// string.
+// A study as its file records it: the values as written, and the separator
+// they were typed with (none in a file from before files named it).
+struct SavedStudy {
+    StudyDefinition study;
+    std::optional<DecimalSeparator> separator;
+};
+
+// The study of either model that the file holds. Raises FileProblem saying
+// what is wrong: not JSON, not a study, an unknown version or model, a
+// separator that cannot be one, a field missing or not a string.
+SavedStudy readSavedStudy(std::string_view json);
+
+// The saved study with its numbers turned to `separator`: each number of a
+// range or a list takes it; any other text, and every text of a study that
+// names no separator, is given as written.
+StudyDefinition studyWithSeparator(const SavedStudy& saved, DecimalSeparator separator);
+
+// The study in the file, its numbers turned to `separator`, as the two above.
 StudyDefinition readStudy(std::string_view json, DecimalSeparator separator);
 
 // The values text with its numbers' separator `saved` replaced by `window`.

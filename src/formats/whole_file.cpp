@@ -1,8 +1,12 @@
-// Writing a file whole: renamed into place, or written through a device.
+// Writing a file whole: renamed into place, or written through a device;
+// reading a small file whole, up to a size limit.
 #include "formats/whole_file.h"
+
+#include "formats/file_problem.h"
 
 #include <atomic>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <fcntl.h>
 #include <optional>
@@ -107,7 +111,68 @@ std::optional<TemporaryFile> temporaryFileBeside(const std::string& path, std::s
     }
 }
 
+// A descriptor opened for reading, closed at the end. Where other files are
+// refused it is opened without waiting, so that a named pipe without a
+// writer is refused instead of holding the open for good.
+class FileForReading {
+public:
+    FileForReading(const std::string& path, OtherFiles otherFiles)
+        : descriptor_(::open(path.c_str(), O_RDONLY | O_CLOEXEC | (otherFiles == OtherFiles::refused ? O_NONBLOCK : 0)))
+    {
+        if (descriptor_ < 0)
+            throw FileProblem(std::strerror(errno));
+    }
+    ~FileForReading() { ::close(descriptor_); }
+    FileForReading(const FileForReading&) = delete;
+    FileForReading& operator=(const FileForReading&) = delete;
+
+    int descriptor() const { return descriptor_; }
+
+private:
+    int descriptor_;
+};
+
+FileTooLarge tooLarge(std::size_t limit) { return FileTooLarge("файл больше " + std::to_string(limit / 1024) + " КБ"); }
+
+// The next `most` bytes of the descriptor, fewer at its end.
+std::string readUpTo(int descriptor, std::size_t most)
+{
+    std::string bytes(most, '\0');
+    std::size_t used = 0;
+    while (used < most) {
+        const ssize_t n = ::read(descriptor, bytes.data() + used, most - used);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            throw FileProblem(std::strerror(errno));
+        if (n == 0)
+            break;
+        used += std::size_t(n);
+    }
+    bytes.resize(used);
+    return bytes;
+}
+
 } // namespace
+
+// A regular file's size refuses it before anything is read; what the file
+// holds by the time it is read is checked again, as is what a pipe gives.
+std::string readWholeFile(const std::string& path, std::size_t limit, OtherFiles otherFiles)
+{
+    const FileForReading file(path, otherFiles);
+    struct stat status {};
+    if (::fstat(file.descriptor(), &status) != 0)
+        throw FileProblem(std::strerror(errno));
+    const bool regular = S_ISREG(status.st_mode);
+    if (!regular && otherFiles == OtherFiles::refused)
+        throw FileProblem("это не обычный файл");
+    if (regular && std::uintmax_t(status.st_size) > limit)
+        throw tooLarge(limit);
+    std::string bytes = readUpTo(file.descriptor(), limit + 1);
+    if (bytes.size() > limit)
+        throw tooLarge(limit);
+    return bytes;
+}
 
 void writeAll(int descriptor, std::string_view bytes)
 {

@@ -1,12 +1,25 @@
 // Writing bytes to a descriptor to the last one, and a file whole or not at
 // all, for the plot module, kaskad-cli's output and the desktop program's
-// saved tables, charts and input sets.
+// saved tables, charts and input sets; reading a small file whole.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
 namespace kaskad::formats {
+
+// What readWholeFile does with a file that is not a regular one.
+enum class OtherFiles {
+    refused, // a window must not wait on a named pipe that has no writer
+    read,    // a command reads a pipe or a device as it comes: --study <(…)
+};
+
+// The file's bytes, at most `limit` of them. Raises FileTooLarge ("файл
+// больше 64 КБ") for a file holding more, and FileProblem with the reason
+// (the system's, or "это не обычный файл") for one that cannot be opened or
+// read.
+std::string readWholeFile(const std::string& path, std::size_t limit, OtherFiles otherFiles);
 
 // Writes every byte to the descriptor, resuming a write cut short or
 // interrupted by a signal. Raises std::system_error with the write's errno.

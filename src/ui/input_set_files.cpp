@@ -3,6 +3,7 @@
 
 #include "formats/file_problem.h"
 #include "formats/input_set.h"
+#include "formats/whole_file.h"
 #include "ui/model_form.h"
 #include "ui/qt_text.h"
 #include "ui/user_files.h"
@@ -14,9 +15,6 @@ namespace kaskad::ui {
 using formats::FileProblem;
 
 namespace {
-
-// An input set is a few hundred bytes: a larger file is not one.
-constexpr qint64 kInputSetSizeLimit = qint64(64) * 1024;
 
 const std::vector<FileType> kSavedTypes = {
     {QStringLiteral("Исходные данные Kaskad (*.kaskad.json)"), QStringLiteral("kaskad.json")},
@@ -49,11 +47,11 @@ void openInputSet(ModelForm& form)
         chooseFile(&form, {false, QStringLiteral("Открыть исходные данные"), kOpenedTypes, {}});
     if (!chosen)
         return;
-    const QByteArray json = readWholeFile(chosen->path, kInputSetSizeLimit);
     FieldTexts fields;
     try {
-        fields = formats::readInputSet(std::string_view(json.constData(), std::size_t(json.size())), form.modelKind(),
-                                       form.decimalSeparator());
+        const std::string json = formats::readWholeFile(chosen->path.toStdString(), formats::kInputSetSizeLimit,
+                                                        formats::OtherFiles::refused);
+        fields = formats::readInputSet(json, form.modelKind(), form.decimalSeparator());
     } catch (const FileProblem& problem) {
         throw FileProblem(cannotOpen(chosen->path, problem.message()));
     }

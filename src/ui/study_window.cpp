@@ -3,6 +3,7 @@
 
 #include "formats/file_problem.h"
 #include "formats/study_definition.h"
+#include "formats/whole_file.h"
 #include "study/runner.h"
 #include "study/field_values.h"
 #include "study/study_error.h"
@@ -44,8 +45,6 @@ using formats::FileProblem;
 
 namespace {
 
-// A study file is a few hundred bytes: a larger file is not one.
-constexpr qint64 kStudySizeLimit = qint64(64) * 1024;
 // How often the window takes the delivered points and shows the progress.
 constexpr int kPollMilliseconds = 100;
 
@@ -513,11 +512,11 @@ void StudyWindow::openStudy()
         chooseFile(this, {false, QStringLiteral("Открыть исследование"), kStudyTypes, {}});
     if (!chosen)
         return;
-    const QByteArray json = readWholeFile(chosen->path, kStudySizeLimit);
     formats::StudyDefinition study;
     try {
-        study =
-            formats::readStudy(std::string_view(json.constData(), std::size_t(json.size())), form_.decimalSeparator());
+        const std::string json =
+            formats::readWholeFile(chosen->path.toStdString(), formats::kStudySizeLimit, formats::OtherFiles::refused);
+        study = formats::readStudy(json, form_.decimalSeparator());
         if (study.model != modelKind_)
             throw FileProblem("это исследование окна «" + std::string(modelCaption(study.model)) + "»");
     } catch (const FileProblem& problem) {

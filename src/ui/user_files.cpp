@@ -1,20 +1,14 @@
-// The file dialog, the folder last used and whole-file reads and writes.
+// The file dialog, the folder last used and whole-file writes.
 #include "ui/user_files.h"
 
 #include "formats/whole_file.h"
 #include "formats/file_problem.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QSettings>
 
-#include <cerrno>
-#include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <utility>
 
 namespace kaskad::ui {
@@ -24,25 +18,6 @@ using formats::FileProblem;
 namespace {
 
 const QString kLastFolderKey = QStringLiteral("files/lastFolder");
-
-// A descriptor opened for reading, without waiting and closed at the end.
-class OpenFile {
-public:
-    explicit OpenFile(const QString& path)
-        : descriptor_(::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC))
-    {
-        if (descriptor_ < 0)
-            throw FileProblem(cannotOpen(path, std::strerror(errno)));
-    }
-    ~OpenFile() { ::close(descriptor_); }
-    OpenFile(const OpenFile&) = delete;
-    OpenFile& operator=(const OpenFile&) = delete;
-
-    int descriptor() const { return descriptor_; }
-
-private:
-    int descriptor_;
-};
 
 QSettings userSettings()
 {
@@ -135,35 +110,6 @@ void writeWholeFile(const QString& path, const QByteArray& bytes)
     } catch (const std::runtime_error& error) {
         throw FileProblem(cannotSave(path, error.what()));
     }
-}
-
-// The file opened without waiting: a named pipe without a writer would hold
-// a plain open() for good. What is not a regular file is refused before
-// anything is read from it.
-QByteArray readWholeFile(const QString& path, qint64 limit)
-{
-    const OpenFile file(path);
-    struct stat status {};
-    if (::fstat(file.descriptor(), &status) != 0)
-        throw FileProblem(cannotOpen(path, std::strerror(errno)));
-    if (!S_ISREG(status.st_mode))
-        throw FileProblem(cannotOpen(path, "это не обычный файл"));
-    if (status.st_size > limit)
-        throw FileProblem(cannotOpen(path, "файл больше " + std::to_string(limit / 1024) + " КБ"));
-    QByteArray bytes(limit + 1, Qt::Uninitialized);
-    qint64 used = 0;
-    while (used < bytes.size()) {
-        const ssize_t n = ::read(file.descriptor(), bytes.data() + used, std::size_t(bytes.size() - used));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            throw FileProblem(cannotOpen(path, std::strerror(errno)));
-        if (n == 0)
-            break;
-        used += n;
-    }
-    bytes.truncate(used);
-    return bytes;
 }
 
 } // namespace kaskad::ui

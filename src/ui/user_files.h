@@ -1,6 +1,6 @@
 // Files the user chooses: the file dialog (replaceable, for tests), the
-// folder last used, and reading and writing whole files with a report that
-// names the file and the reason.
+// folder last used, and writing whole files with a report that names the
+// file and the reason.
 #pragma once
 
 #include <QByteArray>
@@ -72,10 +72,6 @@ QString lastFolder();
 // Replaces the file with `bytes` whole, or leaves it as it was: raises
 // FileProblem naming the file and the reason.
 void writeWholeFile(const QString& path, const QByteArray& bytes);
-
-// The file's bytes, at most `limit` of them; raises FileProblem naming the
-// file and the reason.
-QByteArray readWholeFile(const QString& path, qint64 limit);
 
 // "Не удалось открыть «PATH»: PROBLEM." and its saving twin.
 std::string cannotOpen(const QString& path, const std::string& problem);

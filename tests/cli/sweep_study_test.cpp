@@ -48,11 +48,26 @@ TEST(SweepStudy, RunsAsTheSameSweepGivenByOptions)
     }
 }
 
+// A pipe gives its bytes once: the study is read once, to find the model
+// and for the fields alike.
+TEST(SweepStudy, ReadsTheStudyFromAPipeOnce)
+{
+    const std::string path = writtenStudy(kStudy, "piped.kaskad-study.json");
+    const CliResult fromPipe = kaskad::test_support::runCommand(
+        "cat " + path + " | LC_ALL=C " KASKAD_CLI_PATH " sweep --study /dev/stdin --outlet --criterion");
+    const CliResult fromOptions = runKaskadCli("sweep bubble " + kSameOptions + " --outlet --criterion");
+    EXPECT_EQ(fromPipe.exitStatus, 0) << fromPipe.err;
+    EXPECT_EQ(fromPipe.out, fromOptions.out);
+}
+
 TEST(SweepStudy, AStudyThatCannotBeRunIsAUsageError)
 {
     const std::string gaslift = writtenStudy({ModelKind::gaslift, kStudy.values}, "gaslift.kaskad-study.json");
     const std::string broken = (std::filesystem::path(::testing::TempDir()) / "broken.kaskad-study.json").string();
     std::ofstream(broken) << "{\"kaskad-study\": 1";
+    const std::string large = (std::filesystem::path(::testing::TempDir()) / "large.kaskad-study.json").string();
+    std::ofstream(large) << std::string(70000, ' ');
+    const std::string folder = ::testing::TempDir();
     const struct {
         std::string arguments;
         std::string err;
@@ -60,6 +75,8 @@ TEST(SweepStudy, AStudyThatCannotBeRunIsAUsageError)
         {"sweep bubble --study " + gaslift, "the study " + gaslift + " is of the gaslift model\n"},
         {"sweep --study " + broken, "the study " + broken + " cannot be read: это не JSON (строка 1, позиция 19)\n"},
         {"sweep --study /nonexistent/x.kaskad-study.json", "cannot read the study /nonexistent/x.kaskad-study.json\n"},
+        {"sweep bubble --study " + folder, "cannot read the study " + folder + "\n"},
+        {"sweep --study " + large, "the study " + large + " is larger than a study can be\n"},
         {"sweep bubble --N 3 --y10 3", "--y50 is required\n"},
     };
     for (const auto& c : cases) {
