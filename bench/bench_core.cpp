@@ -1,7 +1,6 @@
 // Speed of a 24-reactor run of each model and of the number conversions,
 // beside the C library's powl and expl.
-#include "model/bubble_column.h"
-#include "model/gas_lift.h"
+#include "model/design.h"
 #include "numeric/number_text.h"
 #include "numeric/power.h"
 #include "text_model_window.h"
@@ -18,7 +17,7 @@ void BubbleColumn24Reactors(benchmark::State& state)
     for (auto _ : state) {
         TextModelWindow window;
         window.fields = {"24", "3", "2.5", "0.05", "433", "2", "3", "3600"};
-        runBubbleColumn(window, '.');
+        runModel(ModelKind::bubble, window.texts(), window, '.');
         benchmark::DoNotOptimize(window.panes);
     }
 }
@@ -26,11 +25,10 @@ BENCHMARK(BubbleColumn24Reactors)->Unit(benchmark::kMicrosecond);
 
 void GasLift24Reactors(benchmark::State& state)
 {
-    const GasLiftWindowState windowState{Single(0.0f)};
     for (auto _ : state) {
         TextModelWindow window;
         window.fields = {"24", "3", "2", "0.05", "450", "2", "", "3600"};
-        runGasLift(windowState, window, '.');
+        runModel(ModelKind::gaslift, window.texts(), window, '.');
         benchmark::DoNotOptimize(window.panes);
     }
 }

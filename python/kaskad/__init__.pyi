@@ -11,6 +11,7 @@ SweptField = Union[str, int, float, Iterable[Union[str, int, float]]]
 
 __version__: str
 QUANTITIES: tuple[str, ...]
+QUANTITY_TABLE: tuple[dict[str, str | None], ...]
 
 class UsageError(ValueError): ...
 

@@ -192,6 +192,17 @@ def _text_codes(texts, empty_is_missing=True):
     return uniques, codes.astype(np.int32)
 
 
+def _model_of_columns(names):
+    """The model whose field columns, in order, open a sweep's CSV."""
+    for model in _kaskad.MODELS:
+        fields = ["--" + name for name, _, _ in _kaskad.model_fields(model)]
+        if names[:len(fields)] == fields:
+            return model
+    expected = " or ".join(
+        ", ".join("--" + name for name, _, _ in _kaskad.model_fields(model)) for model in _kaskad.MODELS)
+    raise ValueError(f"not a sweep's CSV of kaskad-cli: its first columns are not {expected}")
+
+
 def read_csv(path_or_glob, decimal_separator="."):
     """A frame of kaskad-cli's sweep CSV (or to_csv's, or the parts that
     kaskad.distributed.sweep(..., to=DIR) writes, given as a glob such as
@@ -204,12 +215,7 @@ def read_csv(path_or_glob, decimal_separator="."):
     text = _csv_text(_paths(path_or_glob))
     table = pd.read_csv(io.StringIO(text), dtype=str, keep_default_na=False, na_filter=False)
     names = list(table.columns)
-    if "--d" in names:
-        model = "bubble"
-    elif "--db" in names:
-        model = "gaslift"
-    else:
-        raise ValueError("not a sweep's CSV of kaskad-cli: it has no column --d or --db")
+    model = _model_of_columns(names)
     fields, varying = {}, []
     for name, _, _ in _kaskad.model_fields(model):
         texts, codes = _text_codes(table["--" + name].to_numpy(object), empty_is_missing=False)

@@ -31,7 +31,7 @@ py::dict answerDict(const study::DesignProblem& problem, const study::DesignAnsw
 {
     py::dict dict;
     dict["N"] = answer.reactors;
-    dict["texts"] = std::vector<std::string>(answer.texts.begin(), answer.texts.end());
+    dict["texts"] = std::vector<std::string>(answer.texts().begin(), answer.texts().end());
     dict["objective"] =
         answer.assessment.computed
             ? py::object(py::float_(static_cast<double>(study::objectiveValue(problem, answer.assessment))))
@@ -113,7 +113,7 @@ py::dict optimizeDesign(const std::string& model, const FieldTexts& texts, const
 
 py::tuple solvedTuple(const study::SolvedPoint& point)
 {
-    return py::make_tuple(point.fieldText, std::vector<std::string>(point.texts.begin(), point.texts.end()),
+    return py::make_tuple(point.fieldText, std::vector<std::string>(point.texts().begin(), point.texts().end()),
                           point.value);
 }
 

@@ -18,10 +18,27 @@ namespace {
 
 Pane paneOf(const std::string& quantity)
 {
-    for (Pane pane : kStoreOrder)
-        if (quantityName(pane) == quantity)
-            return pane;
-    throw py::key_error("no quantity '" + quantity + "': the quantities are y1..y6, GB, WB, ALFA, ALPE, t and P");
+    if (const std::optional<Pane> pane = quantityNamed(quantity))
+        return *pane;
+    throw py::key_error("no quantity '" + quantity + "': the quantities are " + quantityNamesText(" and "));
+}
+
+// Each quantity's row: name, pane title, note, physical limit (the rule it
+// breaks, or None) and chart panel, in store order.
+py::tuple quantityTable()
+{
+    py::tuple rows(kQuantities.size());
+    for (std::size_t k = 0; k < kQuantities.size(); ++k) {
+        const QuantityDescription& quantity = kQuantities[k];
+        py::dict row;
+        row["name"] = std::string(quantity.name);
+        row["title"] = std::string(quantity.title);
+        row["note"] = std::string(quantity.note);
+        row["limit"] = quantity.limit ? py::object(py::str(std::string(quantity.limit->rule))) : py::none();
+        row["panel"] = std::string(chartPanelName(quantity.panel));
+        rows[k] = row;
+    }
+    return rows;
 }
 
 py::object valueOrNone(const ReactorResult& reactor, Pane pane)
@@ -88,11 +105,17 @@ void registerRuns(py::module_& m)
 {
     py::register_exception<study::StudyError>(m, "UsageError", PyExc_ValueError);
 
+    m.attr("QUANTITY_TABLE") = quantityTable();
     m.attr("QUANTITIES") = [] {
         std::vector<std::string> names;
-        names.reserve(kStoreOrder.size());
-        for (Pane pane : kStoreOrder)
-            names.emplace_back(quantityName(pane));
+        for (const QuantityDescription& quantity : kQuantities)
+            names.emplace_back(quantity.name);
+        return names;
+    }();
+    m.attr("MODELS") = [] {
+        std::vector<std::string> names;
+        for (const ModelKind model : kModelKinds)
+            names.emplace_back(modelName(model));
         return names;
     }();
     m.def(
@@ -100,7 +123,7 @@ void registerRuns(py::module_& m)
         [](const std::string& model) {
             std::vector<std::tuple<std::string, bool, std::string>> fields;
             for (const FieldDescription& field : modelFields(modelOf(model)))
-                fields.emplace_back(field.name, field.converted, field.help);
+                fields.emplace_back(field.name, field.converted(), field.help);
             return fields;
         },
         "A model's input fields in the window's order: name, whether the run converts it, its meaning.");

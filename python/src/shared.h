@@ -2,7 +2,7 @@
 // a text names, arrays handed to numpy, and the threads and checkpoint of a run of points.
 #pragma once
 
-#include "model/model_kind.h"
+#include "model/design.h"
 #include "numeric/number_text.h"
 #include "study/point_rows.h"
 #include "sweep_columns.h"

@@ -3,7 +3,7 @@
 #include "chart/profile_scene.h"
 
 #include "chart/qt_text.h"
-#include "model/physical_limits.h"
+#include "model/quantities.h"
 
 #include <QBuffer>
 #include <QGraphicsLayout>

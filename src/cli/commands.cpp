@@ -76,7 +76,7 @@ void addSingleRun(CLI::App& app, SingleRunOptions& options, const char* name, co
     for (const FieldDescription& f : modelFields(options.model)) {
         CLI::Option* option = command->add_option(fieldOption(f.name), options.fields[f.field], std::string(f.help));
         option->type_name("TEXT");
-        if (f.converted)
+        if (f.converted())
             option->required();
     }
     addFormatOption(*command, kSingleRuns, options.format);
@@ -108,7 +108,7 @@ void addSweep(CLI::App& sweep, SweepOptions& options, const char* name, const ch
                     example + "\n");
     for (const FieldDescription& f : modelFields(options.model)) {
         CLI::Option* option = command->add_option(fieldOption(f.name), options.fields[f.field], std::string(f.help));
-        option->type_name(f.converted ? "TEXT|RANGE|LIST" : "TEXT");
+        option->type_name(f.converted() ? "TEXT|RANGE|LIST" : "TEXT");
         // Required unless a study gives it: checked once the options are read.
         options.fieldOptions[f.field] = option;
     }
@@ -303,7 +303,7 @@ FieldTexts sweepFields(const SweepOptions& options, const std::optional<formats:
             continue;
         if (study)
             fields[f.field] = study->values[f.field];
-        else if (f.converted)
+        else if (f.converted())
             throw UsageError(fieldOption(f.name) + " is required");
     }
     return fields;

@@ -44,8 +44,8 @@ void addFieldOptions(CLI::App& command, ModelKind model, FieldTexts& fields, con
 {
     for (const FieldDescription& f : modelFields(model)) {
         CLI::Option* option = command.add_option(fieldOption(f.name), fields[f.field], std::string(f.help));
-        option->type_name(f.converted ? typeName : "TEXT");
-        if (f.converted)
+        option->type_name(f.converted() ? typeName : "TEXT");
+        if (f.converted())
             option->required();
     }
 }
@@ -61,10 +61,10 @@ void addOptimize(CLI::App& optimize, OptimizeOptions& options, const char* name,
                     "input set meets the constraints (with the margin sought, the criterion too).\n\nExample:\n  ") +
         example + "\n");
     addFieldOptions(*command, options.model, options.fields, "TEXT|FROM:TO");
-    CLI::Option* maximize = command->add_option(
-        "--maximize", options.maximize,
-        "maximise the criterion margin (margin, the default), an outlet quantity (y1..y6, GB, WB, ALFA, ALPE, t, P) "
-        "or an interval field");
+    CLI::Option* maximize =
+        command->add_option("--maximize", options.maximize,
+                            "maximise the criterion margin (margin, the default), an outlet quantity (" +
+                                quantityNamesText(", ") + ") or an interval field");
     maximize->type_name("NAME");
     command->add_option("--minimize", options.minimize, "minimise an outlet quantity or an interval field")
         ->type_name("NAME")

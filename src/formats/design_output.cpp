@@ -34,7 +34,7 @@ std::string commandOf(ModelKind model, const FieldTexts& texts)
     std::string command = "kaskad-cli " + std::string(modelName(model));
     for (const FieldDescription& field : modelFields(model)) {
         const std::string& text = texts[field.field];
-        if (!field.converted && text.empty())
+        if (!field.converted() && text.empty())
             continue;
         const bool plain = !text.empty() && text.find_first_not_of("0123456789.-+eE") == std::string::npos;
         command += ' ' + fieldOption(field.name) + ' ' + (plain ? text : "'" + text + "'");
@@ -80,7 +80,7 @@ void writeOptimizeText(std::ostream& out, const DesignProblem& problem, const Op
     for (const DesignAnswer& answer : result.byReactors) {
         std::vector<std::string> row{std::to_string(answer.reactors)};
         for (const study::IntervalField& field : intervals)
-            row.push_back(answer.texts[field.field]);
+            row.push_back(answer.texts()[field.field]);
         row.push_back(answer.assessment.computed ? objectiveText(problem, answer) : "run failed");
         row.push_back(criterionWord(answer));
         row.push_back(answer.limiting.empty() ? "-" : answer.limiting);
@@ -96,7 +96,7 @@ void writeOptimizeText(std::ostream& out, const DesignProblem& problem, const Op
         out << ", criterion " << criterionWord(best);
     if (!best.limiting.empty())
         out << ", limited by " << best.limiting;
-    out << "\n  " << commandOf(problem.space.model(), best.texts) << '\n';
+    out << "\n  " << commandOf(problem.space.model(), best.texts()) << '\n';
     if (result.smallestMeeting)
         out << "Fewest reactors meeting the criterion: N " << result.byReactors[*result.smallestMeeting].reactors
             << '\n';
@@ -107,7 +107,7 @@ void writeOptimizeText(std::ostream& out, const DesignProblem& problem, const Op
 void appendAnswerJson(std::string& json, const DesignProblem& problem, const DesignAnswer& answer)
 {
     json += "{\"N\":" + std::to_string(answer.reactors) + ",\"fields\":";
-    appendInputsJson(json, problem.space.model(), answer.texts);
+    appendInputsJson(json, problem.space.model(), answer.texts());
     json += ",\"objective\":";
     json += answer.assessment.computed ? objectiveText(problem, answer) : "null";
     json += ",\"criterion_margin\":";
@@ -180,7 +180,7 @@ void writeOptimizeCsv(std::ostream& out, const DesignProblem& problem, const Opt
     out << csvHeaderLine(columns);
     for (const DesignAnswer& answer : result.byReactors) {
         std::string line;
-        appendFieldCells(line, problem.space.model(), answer.texts);
+        appendFieldCells(line, problem.space.model(), answer.texts());
         line += objectiveText(problem, answer) + ',';
         if (answer.assessment.margin)
             appendNumber(line, *answer.assessment.margin);
@@ -225,7 +225,7 @@ void writeSolveText(std::ostream& out, const study::DesignSpace& space, const st
 void appendSolvedJson(std::string& json, ModelKind model, const study::SolvedPoint& point)
 {
     json += "{\"fields\":";
-    appendInputsJson(json, model, point.texts);
+    appendInputsJson(json, model, point.texts());
     json += ",\"value\":" + numberText(point.value) + '}';
 }
 
@@ -260,7 +260,7 @@ void writeSolveCsv(std::ostream& out, const study::DesignSpace& space, const stu
     out << csvHeaderLine(columns);
     for (const study::SolvedPoint& root : result.roots) {
         std::string line;
-        appendFieldCells(line, space.model(), root.texts);
+        appendFieldCells(line, space.model(), root.texts());
         appendNumber(line, root.value);
         out << line << '\n';
     }

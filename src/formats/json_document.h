@@ -2,7 +2,7 @@
 // read with clear messages, and the decimal separator a document records.
 #pragma once
 
-#include "model/model_kind.h"
+#include "model/design.h"
 #include "model/run_record.h"
 #include "numeric/number_text.h"
 

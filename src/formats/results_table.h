@@ -4,7 +4,7 @@
 #pragma once
 
 #include "model/criterion.h"
-#include "model/physical_limits.h"
+#include "model/quantities.h"
 #include "model/run_record.h"
 
 #include <array>

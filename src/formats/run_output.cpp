@@ -11,25 +11,10 @@
 
 namespace kaskad::formats {
 
-namespace {
-
-// The pane's result lines with "\n" for each "\r\n".
-std::string withUnixLineEnds(std::string text)
-{
-    std::size_t kept = 0;
-    for (std::size_t i = 0; i < text.size(); ++i)
-        if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n'))
-            text[kept++] = text[i];
-    text.resize(kept);
-    return text;
-}
-
-} // namespace
-
 void writePanes(std::ostream& out, const RunRecord& run, DecimalSeparator separator)
 {
     for (int p = 1; p <= kPaneCount; ++p)
-        out << kPaneTitles[Pane(p)] << '\n' << withUnixLineEnds(run.paneText(Pane(p), separator));
+        out << kPaneTitles[Pane(p)] << '\n' << run.paneText(Pane(p), separator, "\n");
 }
 
 std::string csvValuesHeader()

@@ -1,8 +1,7 @@
 // The bubble-column run: inputs, run constants and the steps of one reactor.
 #include "model/bubble_column.h"
 
-#include "model/field_input.h"
-#include "model/model_kind.h"
+#include "model/design.h"
 #include "model/reactor_steps.h"
 #include "model/terms_cache.h"
 #include "numeric/power.h"
@@ -18,12 +17,9 @@ struct Inputs : SeriesInputs {
     Single ts;
 };
 
-Inputs readInputs(const ModelWindow& window, DecimalSeparator separator)
+Inputs bubbleInputs(const ModelInputs& inputs)
 {
-    Inputs in{readSeriesInputs(window, separator), {}, {}};
-    in.d = readDouble(window, fieldDiameter, separator);
-    in.ts = readSingle(window, fieldTs, separator);
-    return in;
+    return {seriesInputs(inputs), inputs.wide(fieldDiameter), inputs.single(fieldTs)};
 }
 
 constexpr Single H{10.0f};
@@ -199,10 +195,10 @@ private:
 
 Single bubbleNusseltNumber(Double Fr, Ext prToTheThird) { return storeSingle(nusseltTerm(Fr, prToTheThird)); }
 
-void runBubbleColumn(ModelWindow& window, DecimalSeparator separator)
+void runBubbleColumn(const ModelInputs& inputs, ModelWindow& window, DecimalSeparator separator)
 {
     setCalculationFloatingPointEnvironment();
-    const Inputs in = readInputs(window, separator);
+    const Inputs in = bubbleInputs(inputs);
     BubbleColumnRun run(window, separator, in);
     for (std::int32_t i = 1; i <= in.N; ++i)
         run.reactor(i);

@@ -6,20 +6,6 @@
 
 namespace kaskad {
 
-namespace {
-
-constexpr CriterionBound kBubbleBounds[] = {kCriterionY2, kCriterionY3, kCriterionY4, kCriterionY5};
-constexpr CriterionBound kGasLiftBounds[] = {kCriterionY1, kCriterionY2, kCriterionY3, kCriterionY4, kCriterionY5};
-
-} // namespace
-
-std::span<const CriterionBound> criterionBounds(ModelKind model)
-{
-    if (model == ModelKind::bubble)
-        return kBubbleBounds;
-    return kGasLiftBounds;
-}
-
 bool meetsBound(const CriterionBound& bound, float stored)
 {
     const long double value = stored;

@@ -11,24 +11,6 @@
 
 namespace kaskad {
 
-// One bound as the window prints it ("y3<=0.91", "1.67<=y5<=2.33"). The
-// limits are the extended values nearest to the printed decimals.
-struct CriterionBound {
-    Pane pane;
-    std::string_view label;
-    std::optional<long double> atLeast;
-    std::optional<long double> atMost;
-};
-
-inline constexpr CriterionBound kCriterionY1 = {paneY1, "y1<=0.02", std::nullopt, 0.02L};
-inline constexpr CriterionBound kCriterionY2 = {paneY2, "y2>=1.47", 1.47L, std::nullopt};
-inline constexpr CriterionBound kCriterionY3 = {paneY3, "y3<=0.91", std::nullopt, 0.91L};
-inline constexpr CriterionBound kCriterionY4 = {paneY4, "y4>=1.06", 1.06L, std::nullopt};
-inline constexpr CriterionBound kCriterionY5 = {paneY5, "1.67<=y5<=2.33", 1.67L, 2.33L};
-
-// The bounds of a model's window: gas-lift y1..y5, bubble-column y2..y5.
-std::span<const CriterionBound> criterionBounds(ModelKind model);
-
 // Whether a stored single meets a bound, compared exactly with the decimal.
 //
 // The limits are not singles' decimals but their nearest extended values.

@@ -2,8 +2,7 @@
 // tube and the steps of one reactor.
 #include "model/gas_lift.h"
 
-#include "model/field_input.h"
-#include "model/model_kind.h"
+#include "model/design.h"
 #include "model/reactor_steps.h"
 #include "model/terms_cache.h"
 #include "numeric/power.h"
@@ -19,12 +18,7 @@ struct Inputs : SeriesInputs {
 };
 
 // LabeledEdit7 (db) is not read: the tube diameter is the fixed dtb.
-Inputs readInputs(const ModelWindow& window, DecimalSeparator separator)
-{
-    Inputs in{readSeriesInputs(window, separator), {}};
-    in.ts = readSingle(window, fieldTs, separator);
-    return in;
-}
+Inputs gasLiftInputs(const ModelInputs& inputs) { return {seriesInputs(inputs), inputs.single(fieldTs)}; }
 
 constexpr Double dtb{1.0}; // tube diameter
 constexpr Double Dap{0.0}; // apparatus diameter, for the ring count
@@ -68,6 +62,33 @@ const TemperatureTerms& temperatureTermsAt(Single t)
 {
     thread_local TermsCache<TemperatureTerms, 1, 256> cache;
     return cache.at({bitsOf(t)}, [t] { return temperatureTerms(t); });
+}
+
+// The tube flow's terms that depend on the temperature and the pressure
+// alone: the gas density, the surface tension, and from them the gas's
+// distribution coefficient and a bubble's rise velocity in still liquid.
+struct PressureTerms {
+    Kept<Double> rog, sig, C0, ub;
+};
+
+PressureTerms pressureTerms(Single t, Single P, const LiquidProperties& liquid)
+{
+    const Double ro = liquid.ro;
+    PressureTerms terms;
+    terms.rog = keepDouble((377.97L * P) / t);
+    terms.sig = keepDouble(0.021L - kOneE6 * t);
+    terms.C0 = keepDouble((PowerOf(ro / terms.rog, 0.2L) * 1.4L) * PowerOf((ro - terms.rog) / ro, 5));
+    terms.ub = keepDouble(PowerOf(((ro - terms.rog) * (kGravity * terms.sig)) / PowerOf(ro, 2), 0.25L) * 1.5L);
+    return terms;
+}
+
+// The terms of up to 256 pairs of temperature and pressure this thread met
+// (11 KB): the same in every run whose reactors reach them, whatever its air
+// velocity, so a search over the air velocity forms them once.
+const PressureTerms& pressureTermsAt(Single t, Single P, const LiquidProperties& liquid)
+{
+    thread_local TermsCache<PressureTerms, 2, 256> cache;
+    return cache.at({bitsOf(t), bitsOf(P)}, [&] { return pressureTerms(t, P, liquid); });
 }
 
 // Tubes in nr hexagonal rings around a centre tube.
@@ -139,9 +160,7 @@ private:
         const LiquidProperties& liquid = terms.liquid;
         FlowTerms flowTerms;
         StoresAhead before;
-        const Kept<Double> rog = before.keepDouble((377.97L * state_.P) / t);
-        const Kept<Double> sig = before.keepDouble(0.021L - kOneE6 * t);
-        const TubeFlow flow = tubeFlow(before, liquid, rog, sig);
+        const TubeFlow flow = tubeFlow(before, liquid, pressureTermsAt(t, state_.P, liquid));
         flowTerms.ALFA = wallHeatTransfer(before, liquid, flow.us, terms.prandtl.toTheThird);
         // k1 and k2 share their activation energy, and so their exponential.
         flowTerms.k = {rateConstant(before, kRate1, terms.arrhenius12, flow.fi),
@@ -164,13 +183,15 @@ private:
 
     // The two-phase flow in the tube: the liquid's circulation velocity wl,
     // the gas hold-up fi and the velocities that follow from them.
-    TubeFlow tubeFlow(StoresAhead& stores, const LiquidProperties& liquid, Kept<Double> rog, Kept<Double> sig) const
+    TubeFlow tubeFlow(StoresAhead& stores, const LiquidProperties& liquid, const PressureTerms& pressure) const
     {
         const auto& [mu, cp, lam, ro, nu] = liquid;
         const Single wg = in_.wg;
         TubeFlow flow;
-        flow.C0 = stores.keepDouble((PowerOf(ro / rog, 0.2L) * 1.4L) * PowerOf((ro - rog) / ro, 5));
-        flow.ub = stores.keepDouble(PowerOf(((ro - rog) * (kGravity * sig)) / PowerOf(ro, 2), 0.25L) * 1.5L);
+        stores.noted(pressure.rog);
+        stores.noted(pressure.sig);
+        flow.C0 = stores.noted(pressure.C0);
+        flow.ub = stores.noted(pressure.ub);
         flow.wl = stores.keepDouble(wgToTheQuarter_ * 1.007L);
         flow.fi = stores.keepDouble(wg / ((wg + flow.wl) + flow.C0 * flow.ub));
         const Kept<Double> Re = stores.keepDouble((flow.wl * dtb) / nu);
@@ -237,14 +258,21 @@ private:
 
 } // namespace
 
+void runGasLiftAsCreated(const ModelInputs& inputs, ModelWindow& window, DecimalSeparator separator)
+{
+    const GasLiftWindowState windowState{Single(0.0f)};
+    runGasLift(windowState, inputs, window, separator);
+}
+
 Ext riseVelocityTerm(Ext wl, Ext ka, Ext ub) { return wl / (1 - ka) + ub; }
 
 Double riseVelocity(Double wl, Double ka, Double ub) { return storeDouble(riseVelocityTerm(wl, ka, ub)); }
 
-void runGasLift(const GasLiftWindowState& windowState, ModelWindow& window, DecimalSeparator separator)
+void runGasLift(const GasLiftWindowState& windowState, const ModelInputs& inputs, ModelWindow& window,
+                DecimalSeparator separator)
 {
     setCalculationFloatingPointEnvironment();
-    const Inputs in = readInputs(window, separator);
+    const Inputs in = gasLiftInputs(inputs);
     GasLiftRun run(windowState, window, separator, in);
     for (std::int32_t i = 1; i <= in.N; ++i)
         run.reactor(i);

@@ -1,6 +1,7 @@
 // The gas-lift reactor series.
 #pragma once
 
+#include "model/model_inputs.h"
 #include "model/model_window.h"
 #include "numeric/extended.h"
 
@@ -13,11 +14,14 @@ struct GasLiftWindowState {
     Single y3h;
 };
 
-// Reads N, y10, y50, wg, t, dtr from LabeledEdit1..6 and ts from
-// LabeledEdit8 (LabeledEdit7, db, is never converted), computes reactors
+// From N, y10, y50, wg, t, dtr and ts (db is never read), computes reactors
 // 1..N and appends each reactor's "реактор" lines to Text1..Text12. The first
 // error ends the run; lines appended before it stay.
-void runGasLift(const GasLiftWindowState& windowState, ModelWindow& window, DecimalSeparator separator);
+void runGasLift(const GasLiftWindowState& windowState, const ModelInputs& inputs, ModelWindow& window,
+                DecimalSeparator separator);
+
+// runGasLift as a freshly created window runs it.
+void runGasLiftAsCreated(const ModelInputs& inputs, ModelWindow& window, DecimalSeparator separator);
 
 // The two-phase flow in the gas-lift tube.
 struct TubeFlow {

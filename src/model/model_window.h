@@ -1,5 +1,5 @@
-// What a calculation sees of its window: the texts of the input fields, and
-// the output panes that receive each stored value with the line showing it.
+// What a calculation sees of its window: the output panes that receive each
+// stored value with the line showing it, and the fields and panes by name.
 #pragma once
 
 #include "numeric/number_text.h"
@@ -62,33 +62,6 @@ using PaneArray = IndexedArray<T, Pane, kPaneCount>;
 template <class T>
 using FieldArray = IndexedArray<T, Field, kFieldCount>;
 
-// The order in which a run stores a reactor's values: the composition, then
-// the heat-transfer quantities.
-inline constexpr std::array<Pane, kPaneCount> kStoreOrder = {
-    paneY1, paneY2, paneY3, paneY4, paneY5, paneY6, paneGB, paneWB, paneALFA, paneALPE, paneT, paneP,
-};
-
-// The title label above each pane, Text1..Text12.
-inline constexpr PaneArray<std::string_view> kPaneTitles = {
-    "y1 - П - ксилол",
-    "y2 - ПТ - кислота",
-    "y3 - ТФК",
-    "y4 - ММ эфир ТФК",
-    "y5 - П - эфир",
-    "y6 - Вода",
-    "GB воздуха",
-    "ALFA",
-    "WB оксидата",
-    "ALPE",
-    "Температура в реакторе",
-    "Давление в реакторе",
-};
-// The short name of each pane's quantity, Text1..Text12.
-inline constexpr PaneArray<std::string_view> kPaneQuantities = {
-    "y1", "y2", "y3", "y4", "y5", "y6", "GB", "ALFA", "WB", "ALPE", "t", "P",
-};
-constexpr std::string_view quantityName(Pane pane) { return kPaneQuantities[pane]; }
-
 class ResultWriter;
 
 // One value a run stores for a reactor: a single or a double, widened
@@ -98,7 +71,8 @@ struct StoredResult {
     std::int32_t reactor;
     double value;
 
-    // "Реактор1   0.0199999995529652\r\n": the line the pane shows.
+    // "Реактор1   0.0199999995529652": the line the pane shows, without the
+    // pane's line end.
     std::string_view line() const;
 
     const ResultWriter* writer;
@@ -107,8 +81,6 @@ struct StoredResult {
 class ModelWindow {
 public:
     virtual ~ModelWindow() = default;
-    // The whole text of input field LabeledEditN, N = 1..8.
-    virtual std::string fieldText(int field) const = 0;
     // The run starts computing reactor i; the results that follow are its.
     virtual void beginReactor(std::int32_t reactor) { (void)reactor; }
     // A stored value for the end of its pane.

@@ -3,10 +3,24 @@
 // balance, the leaving composition and the heat-release sum.
 #pragma once
 
+#include "model/model_inputs.h"
 #include "model/model_window.h"
 #include "numeric/extended.h"
 
 namespace kaskad {
+
+// The inputs both designs read from LabeledEdit1..6: the number of
+// reactors, the entering y1 and y5, the air velocity, the first reactor's
+// temperature and the temperature step.
+struct SeriesInputs {
+    std::int32_t N;
+    Single y10, y50, wg, t, dtr;
+};
+inline SeriesInputs seriesInputs(const ModelInputs& in)
+{
+    return {in.count(),         in.single(fieldY10), in.single(fieldY50),
+            in.single(fieldWg), in.single(fieldT),   in.single(fieldDtr)};
+}
 
 // Properties of the liquid at temperature t.
 struct LiquidProperties {

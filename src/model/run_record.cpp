@@ -1,26 +1,38 @@
 // Recording a run's stored values, and forming text from them.
 #include "model/run_record.h"
 
-#include "model/bubble_column.h"
-#include "model/gas_lift.h"
-
 namespace kaskad {
 
 namespace {
 
-// A window on fixed field texts that records what the run stores.
+// A window that records what the run stores.
 class RecordingWindow : public ModelWindow {
 public:
-    RecordingWindow(const FieldTexts& fields, RunRecorder& recorder) : fields_(fields), recorder_(recorder) {}
+    explicit RecordingWindow(RunRecorder& recorder) : recorder_(recorder) {}
 
-    std::string fieldText(int field) const override { return fields_[Field(field)]; }
     void beginReactor(std::int32_t reactor) override { recorder_.beginReactor(reactor); }
     void appendResult(const StoredResult& result) override { recorder_.store(result); }
 
 private:
-    const FieldTexts& fields_;
     RunRecorder& recorder_;
 };
+
+// Runs `run` on a recording window; its error is recorded, not thrown.
+template <class Run>
+RunRecord recorded(ModelKind model, RunInputs inputs, const Run& run)
+{
+    RunRecord record;
+    record.model = model;
+    record.inputs = std::move(inputs);
+    RunRecorder recorder(record);
+    RecordingWindow window(recorder);
+    try {
+        run(record.inputs, window);
+    } catch (const Exception& error) {
+        recorder.fail(error);
+    }
+    return record;
+}
 
 } // namespace
 
@@ -30,7 +42,7 @@ std::string ReactorResult::text(Pane pane, DecimalSeparator separator) const
     return {buffer, writeNumberText(buffer, value(pane), separator)};
 }
 
-std::string RunRecord::paneText(Pane pane, DecimalSeparator separator) const
+std::string RunRecord::paneText(Pane pane, DecimalSeparator separator, std::string_view lineEnd) const
 {
     std::string text;
     const std::string_view word = resultWord(model);
@@ -40,7 +52,7 @@ std::string RunRecord::paneText(Pane pane, DecimalSeparator separator) const
             continue;
         char* end = writeResultLinePrefix(line.data(), word, reactor.reactor());
         end = writeResultLineValue(end, reactor.value(pane), separator);
-        text.append(line.data(), end);
+        text.append(line.data(), end).append(lineEnd);
     }
     return text;
 }
@@ -49,6 +61,8 @@ RunRecord ownedRun(RunView run)
 {
     RunRecord owned;
     owned.model = run.model;
+    if (run.inputs)
+        owned.inputs = *run.inputs;
     owned.reactors.assign(run.reactors.begin(), run.reactors.end());
     if (run.error)
         owned.error = *run.error;
@@ -73,29 +87,27 @@ void RunRecorder::fail(const Exception& error)
     record_.error = RunError{error.kindName(), reportText(error), current_, storedInCurrent ? lastPane_ : 0};
 }
 
-void runModel(ModelKind model, ModelWindow& window, DecimalSeparator separator)
+RunRecord runRecorded(ModelKind model, const FieldTexts& fields, DecimalSeparator separator)
 {
-    if (model == ModelKind::bubble) {
-        runBubbleColumn(window, separator);
-    } else {
-        // The state a freshly created gas-lift window holds.
-        const GasLiftWindowState windowState{Single(0.0f)};
-        runGasLift(windowState, window, separator);
-    }
+    return recorded(model, RunInputs{fields, {}}, [&](RunInputs& inputs, ModelWindow& window) {
+        inputs.values = readModelInputs(model, fields, separator);
+        describe(model).run(inputs.values, window, separator);
+    });
 }
 
-RunRecord runRecorded(ModelKind model, const FieldTexts& fields, DecimalSeparator separator)
+RunRecord failedRun(ModelKind model, const Exception& error)
 {
     RunRecord record;
     record.model = model;
-    RunRecorder recorder(record);
-    RecordingWindow window(fields, recorder);
-    try {
-        runModel(model, window, separator);
-    } catch (const Exception& error) {
-        recorder.fail(error);
-    }
+    RunRecorder(record).fail(error);
     return record;
+}
+
+RunRecord runRecorded(ModelKind model, const ModelInputs& inputs)
+{
+    return recorded(model, RunInputs{std::nullopt, inputs}, [&](const RunInputs& stored, ModelWindow& window) {
+        describe(model).run(stored.values, window, '.');
+    });
 }
 
 } // namespace kaskad

@@ -3,7 +3,8 @@
 // the one number formatter.
 #pragma once
 
-#include "model/model_kind.h"
+#include "model/design.h"
+#include "model/quantities.h"
 #include "numeric/errors.h"
 
 #include <array>
@@ -54,27 +55,39 @@ struct RunError {
     int lastPane = 0;         // the last pane that reactor stored, 0 when none
 };
 
+// What a run was made from: the field texts as typed, where it was given
+// texts, and the values its fields stored (none when reading them failed).
+struct RunInputs {
+    std::optional<FieldTexts> texts;
+    ModelInputs values;
+};
+
 struct RunRecord {
     ModelKind model = ModelKind::bubble;
+    RunInputs inputs;
     std::vector<ReactorResult> reactors;
     std::optional<RunError> error;
 
     bool ok() const { return !error; }
-    // The pane's text as the window shows it after this run alone.
-    std::string paneText(Pane pane, DecimalSeparator separator) const;
+    // The pane's text as the window shows it after this run alone, each
+    // line ended by lineEnd (the window's CR LF unless another is given).
+    std::string paneText(Pane pane, DecimalSeparator separator, std::string_view lineEnd = "\r\n") const;
 };
 
-// A run seen without copying it: its model, its reactors or the first few
-// of them, and the error that ended it there. It refers to a run that must
-// outlive it.
+// A run seen without copying it: its model, its inputs, its reactors or the
+// first few of them, and the error that ended it there. It refers to a run
+// that must outlive it. A view of the first reactors of a longer run has no
+// inputs: those of the longer run have another N.
 struct RunView {
     ModelKind model = ModelKind::bubble;
+    const RunInputs* inputs = nullptr;
     std::span<const ReactorResult> reactors;
     const RunError* error = nullptr;
 
     RunView() = default;
     // Every run is a view of itself.
-    RunView(const RunRecord& run) : model(run.model), reactors(run.reactors), error(run.error ? &*run.error : nullptr)
+    RunView(const RunRecord& run)
+        : model(run.model), inputs(&run.inputs), reactors(run.reactors), error(run.error ? &*run.error : nullptr)
     {}
 };
 
@@ -97,14 +110,12 @@ private:
     int lastPane_ = 0;
 };
 
-// The field texts of a run, LabeledEdit1..LabeledEdit8.
-using FieldTexts = FieldArray<std::string>;
-
-// Runs a model as a freshly opened window would; an error is thrown.
-void runModel(ModelKind model, ModelWindow& window, DecimalSeparator separator);
-
-// Runs a model on the field texts and records it. A failure of the run is
-// recorded, with everything stored before it; it is not thrown.
+// Runs a model on the field texts and records it with them. A failure of
+// the run is recorded, with everything stored before it; it is not thrown.
 RunRecord runRecorded(ModelKind model, const FieldTexts& fields, DecimalSeparator separator);
+// The same on inputs already stored, as a search makes them.
+RunRecord runRecorded(ModelKind model, const ModelInputs& inputs);
+// A run that failed before its first reactor, while its inputs were read.
+RunRecord failedRun(ModelKind model, const Exception& error);
 
 } // namespace kaskad

@@ -91,7 +91,7 @@ public:
     Kept<Double> keepDouble(Ext x) { return noted(kaskad::keepDouble(x)); }
     Fault firstError() const { return firstError_; }
 
-private:
+    // A value kept earlier, taken as the group's next store.
     template <class Width>
     Kept<Width> noted(Kept<Width> kept)
     {
@@ -100,6 +100,7 @@ private:
         return kept;
     }
 
+private:
     Fault firstError_ = Fault::none;
 };
 

@@ -15,8 +15,7 @@ char* writeResultLinePrefix(char* out, std::string_view word, std::int32_t react
 
 char* writeResultLineValue(char* out, double value, DecimalSeparator separator)
 {
-    out = writeNumberText(out, value, separator);
-    return std::copy_n("\r\n", 2, out);
+    return writeNumberText(out, value, separator);
 }
 
 } // namespace kaskad

@@ -74,36 +74,18 @@ bool boundMet(const QuantityBound& bound, std::span<const ReactorResult> reactor
 
 } // namespace
 
-bool fieldStoredAsDouble(ModelKind model, Field field) { return model == ModelKind::bubble && field == fieldDiameter; }
-
-std::string storedValueText(long double x, bool storedAsDouble)
+std::string storedValueText(long double x, FieldStorage storage)
 {
-    const long double stored = storedFieldValue(x, storedAsDouble);
-    const int most = storedAsDouble ? 17 : 9;
+    const long double stored = atFieldWidth(x, storage);
+    const int most = storage == FieldStorage::wide ? 17 : 9;
     const auto readsBack = [&](const std::string& text) {
-        return storedFieldValue(TextToNumber(text, '.'), storedAsDouble) == stored;
+        return atFieldWidth(TextToNumber(text, '.'), storage) == stored;
     };
     std::string text;
     for (int digits = 1; digits <= most; ++digits)
         if (readsBack(text = DecimalText::rounded(stored, digits).text()))
             break;
     return text;
-}
-
-std::string storedValueSearchText(long double x, bool storedAsDouble)
-{
-    const long double stored = storedFieldValue(x, storedAsDouble);
-    // The shortest decimal that rounds correctly to the stored value; the
-    // field's reader rounds twice (to extended, then to the width), so its
-    // reading is checked.
-    char text[48];
-    const std::to_chars_result written = storedAsDouble
-                                             ? std::to_chars(text, text + sizeof text, static_cast<double>(stored))
-                                             : std::to_chars(text, text + sizeof text, static_cast<float>(stored));
-    const std::string_view shortest(text, static_cast<std::size_t>(written.ptr - text));
-    if (storedFieldValue(TextToNumber(shortest, '.'), storedAsDouble) == stored)
-        return std::string(shortest);
-    return storedValueText(x, storedAsDouble);
 }
 
 DecimalText DecimalText::rounded(long double x, int digits)
@@ -141,7 +123,7 @@ DesignSpace::DesignSpace(ModelKind model, const FieldTexts& optionTexts, std::si
     for (const FieldDescription& description : modelFields(model)) {
         const std::string& text = optionTexts[description.field];
         const std::string option(description.name);
-        if (!description.converted)
+        if (!description.converted())
             continue;
         if (text.find(';') != std::string::npos)
             throw StudyError(fieldOption(option) + ": a design takes a text or an interval FROM:TO, not a list");
@@ -162,20 +144,28 @@ DesignSpace::DesignSpace(ModelKind model, const FieldTexts& optionTexts, std::si
                 throw StudyError("--N: the range FROM:TO must have FROM <= TO");
             continue;
         }
-        IntervalField field{description.field,
-                            option,
-                            fromText,
-                            toText,
-                            optionNumber(option, fromText),
-                            optionNumber(option, toText),
-                            fieldStoredAsDouble(model, description.field)};
+        IntervalField field{
+            description.field,  option, fromText, toText, optionNumber(option, fromText), optionNumber(option, toText),
+            description.storage};
         if (!(field.from < field.to))
             throw StudyError(fieldOption(option) + ": the interval FROM:TO must have FROM < TO");
+        intervalOf_[description.field] = intervals_.size();
         intervals_.push_back(std::move(field));
     }
     if (intervals_.size() > intervalsAllowed)
         throw StudyError(intervalsAllowed == 1 ? "give exactly one field as an interval FROM:TO"
                                                : "too many interval fields");
+    // The fixed fields are read once, as every run of the study would read them.
+    setCalculationFloatingPointEnvironment();
+    for (const FieldDescription& description : modelFields(model))
+        if (description.converted() && description.field != fieldN && !intervalOf_[description.field]) {
+            FixedValue& fixed = fixedValues_[description.field];
+            try {
+                fixed.value = storedFieldValue(description.storage, fixed_[description.field], '.');
+            } catch (const Exception&) {
+                fixed.error = std::current_exception();
+            }
+        }
 }
 
 FieldTexts DesignSpace::pointTexts(std::span<const std::string> intervalTexts, std::int32_t reactors) const
@@ -187,13 +177,35 @@ FieldTexts DesignSpace::pointTexts(std::span<const std::string> intervalTexts, s
     return texts;
 }
 
-FieldTexts DesignSpace::pointTexts(std::span<const long double> values, std::int32_t reactors) const
+ModelInputs DesignSpace::pointInputs(std::span<const long double> values, std::int32_t reactors) const
 {
-    std::vector<std::string> texts;
-    texts.reserve(intervals_.size());
-    for (std::size_t k = 0; k < intervals_.size(); ++k)
-        texts.push_back(storedValueSearchText(values[k], intervals_[k].storedAsDouble));
-    return pointTexts(texts, reactors);
+    ModelInputs inputs;
+    for (const FieldDescription& description : modelFields(model_)) {
+        if (!description.converted())
+            continue;
+        const Field field = description.field;
+        if (field == fieldN)
+            inputs.values[field] = reactors;
+        else if (const std::optional<std::size_t> k = intervalOf_[field])
+            inputs.values[field] = storedFieldValue(description.storage, values[*k]);
+        else if (fixedValues_[field].error)
+            std::rethrow_exception(fixedValues_[field].error);
+        else
+            inputs.values[field] = fixedValues_[field].value;
+    }
+    return inputs;
+}
+
+RunRecord DesignSpace::pointRun(std::span<const long double> values, std::int32_t reactors) const
+{
+    ModelInputs inputs;
+    try {
+        setCalculationFloatingPointEnvironment();
+        inputs = pointInputs(values, reactors);
+    } catch (const Exception& error) {
+        return failedRun(model_, error);
+    }
+    return runRecorded(model_, inputs);
 }
 
 long double QuantityBound::slack(long double value) const
@@ -205,14 +217,6 @@ bool QuantityBound::met(long double value) const
 {
     const long double s = slack(value);
     return comparison == Comparison::above || comparison == Comparison::below ? s > 0 : s >= 0;
-}
-
-std::optional<Pane> paneNamed(std::string_view name)
-{
-    for (Pane pane : kStoreOrder)
-        if (quantityName(pane) == name)
-            return pane;
-    return std::nullopt;
 }
 
 QuantityBound parseQuantityBound(std::string_view text)
@@ -228,11 +232,12 @@ QuantityBound parseQuantityBound(std::string_view text)
     const auto invalid = [&] {
         return StudyError("'" + std::string(text) +
                           "': a bound is QUANTITY>=VALUE, >, <= or < (the outlet), or all:QUANTITY… (every "
-                          "reactor); the quantities are y1..y6, GB, WB, ALFA, ALPE, t and P");
+                          "reactor); the quantities are " +
+                          quantityNamesText(" and "));
     };
     if (at == std::string_view::npos)
         throw invalid();
-    const std::optional<Pane> pane = paneNamed(rest.substr(0, at));
+    const std::optional<Pane> pane = quantityNamed(rest.substr(0, at));
     if (!pane)
         throw invalid();
     bound.pane = *pane;
@@ -260,16 +265,15 @@ Objective Objective::parse(Kind kind, std::string_view name, const DesignSpace& 
         objective.kind = Kind::margin;
         return objective;
     }
-    if ((objective.quantity = paneNamed(name)))
+    if ((objective.quantity = quantityNamed(name)))
         return objective;
     for (std::size_t k = 0; k < space.intervals().size(); ++k)
         if (space.intervals()[k].name == name) {
             objective.interval = k;
             return objective;
         }
-    throw StudyError("'" + std::string(name) +
-                     "' is neither margin, a quantity (y1..y6, GB, WB, ALFA, ALPE, t, P) nor a field given as "
-                     "an interval FROM:TO");
+    throw StudyError("'" + std::string(name) + "' is neither margin, a quantity (" + quantityNamesText(", ") +
+                     ") nor a field given as an interval FROM:TO");
 }
 
 std::string Objective::description() const

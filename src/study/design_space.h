@@ -7,6 +7,7 @@
 #include "model/run_record.h"
 
 #include <cstdint>
+#include <exception>
 #include <optional>
 #include <span>
 #include <string>
@@ -16,7 +17,7 @@
 namespace kaskad::study {
 
 // A field searched over an interval: its ends as written and as the field
-// reads them, and the width the run stores it at.
+// reads them, and how the run stores it.
 struct IntervalField {
     Field field = fieldWg;
     std::string name;     // "wg", "ts", ...
@@ -24,7 +25,7 @@ struct IntervalField {
     std::string toText;   // "0.4"
     long double from = 0;
     long double to = 0;
-    bool storedAsDouble = false;
+    FieldStorage storage = FieldStorage::single;
 };
 
 // The fields of a design study. An option text "FROM:TO" makes a field an
@@ -46,34 +47,47 @@ public:
 
     // The field texts of a point: interval field k takes texts[k], N the count.
     FieldTexts pointTexts(std::span<const std::string> intervalTexts, std::int32_t reactors) const;
-    // The same with each interval field at a text of the value its field
-    // stores for values[k] (storedValueSearchText).
-    FieldTexts pointTexts(std::span<const long double> values, std::int32_t reactors) const;
+    // The run of a point given as values: interval field k stores values[k],
+    // N is the count, the other fields store what their texts give. It is
+    // the run of texts that read as those values, errors included.
+    RunRecord pointRun(std::span<const long double> values, std::int32_t reactors) const;
 
 private:
+    // A fixed field's stored value, or the error reading its text raises.
+    struct FixedValue {
+        double value = 0;
+        std::exception_ptr error;
+    };
+
+    ModelInputs pointInputs(std::span<const long double> values, std::int32_t reactors) const;
+
     ModelKind model_;
     FieldTexts fixed_;
+    FieldArray<FixedValue> fixedValues_{};
+    FieldArray<std::optional<std::size_t>> intervalOf_{};
     std::vector<IntervalField> intervals_;
     std::int32_t fewestReactors_ = 0;
     std::int32_t mostReactors_ = 0;
 };
 
-// Whether a field of the model stores its value as a double (else a single).
-bool fieldStoredAsDouble(ModelKind model, Field field);
-
-// x rounded to the width its field stores, widened again.
-inline long double storedFieldValue(long double x, bool storedAsDouble)
+// x rounded to the width its field stores, widened again; a count as it is.
+inline long double atFieldWidth(long double x, FieldStorage storage)
 {
-    return storedAsDouble ? static_cast<long double>(static_cast<double>(x))
-                          : static_cast<long double>(static_cast<float>(x));
+    switch (storage) {
+    case FieldStorage::single:
+        return static_cast<float>(x);
+    case FieldStorage::wide:
+        return static_cast<double>(x);
+    case FieldStorage::count:
+    case FieldStorage::unread:
+        break;
+    }
+    return x;
 }
 
 // The shortest text that the field reads as the value it stores for x: the
 // single (or double) nearest to x, in at most 9 (17) significant digits.
-std::string storedValueText(long double x, bool storedAsDouble);
-// A text the field reads as that same stored value, the quicker form for
-// the points a search tries, which nobody reads ("1e-05" for 0.00001).
-std::string storedValueSearchText(long double x, bool storedAsDouble);
+std::string storedValueText(long double x, FieldStorage storage);
 
 // A decimal m * 10^exponent, for texts rounded to a number of significant
 // digits and their neighbours one unit of the last digit away.
@@ -106,9 +120,6 @@ struct QuantityBound {
 
 // "Q>=V", "Q>V", "Q<=V", "Q<V", optionally after "all:". Raises StudyError.
 QuantityBound parseQuantityBound(std::string_view text);
-
-// A quantity's pane from its name (y1..y6, GB, WB, ALFA, ALPE, t, P).
-std::optional<Pane> paneNamed(std::string_view name);
 
 // What a design seeks: the criterion margin, or the largest or smallest
 // value of an outlet quantity or of a searched field.

@@ -53,6 +53,16 @@ void keepBetter(Candidate& kept, const Candidate& offered)
         kept = offered;
 }
 
+// The same for a point just assessed: its place is copied only when kept.
+void keepIfBetter(Candidate& kept, const Assessment& assessment, const std::vector<double>& unit)
+{
+    if (kept.found && !better(assessment, kept.assessment))
+        return;
+    kept.found = true;
+    kept.assessment = assessment;
+    kept.unit.assign(unit.begin(), unit.end());
+}
+
 // Runs points of the unit cube to the most reactors of the study and keeps
 // the best per reactor count. Each search stage has its own, so a stage
 // depends on nothing another does at the same time.
@@ -84,14 +94,14 @@ public:
         // A local search needs its own count's reactors only; a run to the
         // most reactors assesses every count at once.
         const std::int32_t reactors = only_ ? reactorsAt(*only_) : problem_.space.mostReactors();
-        run_ = runRecorded(problem_.space.model(), problem_.space.pointTexts(values_, reactors), '.');
+        run_ = problem_.space.pointRun(values_, reactors);
         ++used_;
         made_.fetch_add(1, std::memory_order_relaxed);
         assessments_.resize(archive_.size());
         const std::vector<long double> stored = storedValues();
         for (std::size_t n = only_.value_or(0); n < (only_ ? *only_ + 1 : archive_.size()); ++n) {
             assessments_[n] = assess(problem_, run_, reactorsAt(n), stored);
-            keepBetter(archive_[n], Candidate{true, assessments_[n], lastUnit_});
+            keepIfBetter(archive_[n], assessments_[n], lastUnit_);
         }
     }
 
@@ -111,7 +121,7 @@ private:
     {
         std::vector<long double> stored;
         for (std::size_t k = 0; k < values_.size(); ++k)
-            stored.push_back(storedFieldValue(values_[k], problem_.space.intervals()[k].storedAsDouble));
+            stored.push_back(atFieldWidth(values_[k], problem_.space.intervals()[k].storage));
         return stored;
     }
 
@@ -404,14 +414,14 @@ DesignAnswer answerOf(const DesignProblem& problem, const RoundedPoint& point, s
     DesignAnswer answer;
     answer.reactors = reactors;
     const std::vector<std::string> texts = point.texts();
-    answer.texts = problem.space.pointTexts(texts, reactors);
-    answer.run = runRecorded(problem.space.model(), answer.texts, '.');
+    answer.run = runRecorded(problem.space.model(), problem.space.pointTexts(texts, reactors), '.');
+    // The values the run stored, for an objective on a field.
     std::vector<long double> stored;
-    for (std::size_t k = 0; k < texts.size(); ++k)
-        stored.push_back(storedFieldValue(readValue(texts[k]), problem.space.intervals()[k].storedAsDouble));
+    for (const IntervalField& field : problem.space.intervals())
+        stored.push_back(answer.run.inputs.values.values[field.field]);
     answer.assessment = assess(problem, answer.run, reactors, stored);
     answer.meets = meetsTarget(problem, answer.assessment);
-    answer.limiting = limitingBound(problem, answer.run, answer.texts);
+    answer.limiting = limitingBound(problem, answer.run, answer.texts());
     return answer;
 }
 

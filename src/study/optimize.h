@@ -23,14 +23,16 @@ struct OptimizeSettings {
     std::function<void(std::size_t)> progress;
 };
 
-// The answer for one reactor count: texts and the plain run of exactly them.
+// The answer for one reactor count: the plain run of its texts, which the
+// run holds.
 struct DesignAnswer {
     std::int32_t reactors = 0;
-    FieldTexts texts;
     RunRecord run;
     Assessment assessment;
     bool meets = false;   // every constraint met (and the criterion, when the margin is sought)
     std::string limiting; // the bound that limits it; empty when none
+
+    const FieldTexts& texts() const { return *run.inputs.texts; }
 };
 
 struct OptimizeResult {

@@ -26,13 +26,14 @@ public:
         : space_(space), target_(target), reactor_(reactor), field_(space.intervals().front())
     {}
 
-    long double stored(long double x) const { return storedFieldValue(x, field_.storedAsDouble); }
+    long double stored(long double x) const { return atFieldWidth(x, field_.storage); }
 
     // The next stored value above a stored value.
     long double nextStored(long double s) const
     {
-        return field_.storedAsDouble ? std::nextafter(static_cast<double>(s), std::numeric_limits<double>::infinity())
-                                     : std::nextafterf(static_cast<float>(s), std::numeric_limits<float>::infinity());
+        return field_.storage == FieldStorage::wide
+                   ? std::nextafter(static_cast<double>(s), std::numeric_limits<double>::infinity())
+                   : std::nextafterf(static_cast<float>(s), std::numeric_limits<float>::infinity());
     }
 
     // The plain run at the stored value nearest x, with the quantity.
@@ -42,9 +43,8 @@ public:
         if (const auto found = points_.find(s); found != points_.end())
             return found->second ? &*found->second : nullptr;
         SolvedPoint point;
-        point.fieldText = storedValueText(s, field_.storedAsDouble);
-        point.texts = space_.pointTexts(std::span<const std::string>(&point.fieldText, 1), space_.mostReactors());
-        point.run = runRecorded(space_.model(), point.texts, '.');
+        point.fieldValue = s;
+        point.run = space_.pointRun(std::span<const long double>(&s, 1), space_.mostReactors());
         ++evaluations_;
         std::optional<SolvedPoint>& kept = points_[s];
         // A value the run stored for the reactor counts, even in a reactor a fault ended.
@@ -79,6 +79,15 @@ private:
 
 int sign(long double v) { return (v > 0) - (v < 0); }
 
+// A point as the answer reports it: the field's value as the shortest text
+// that the field reads as it, and the field texts of the run.
+SolvedPoint reported(const DesignSpace& space, SolvedPoint point)
+{
+    point.fieldText = storedValueText(point.fieldValue, space.intervals().front().storage);
+    point.run.inputs.texts = space.pointTexts(std::span<const std::string>(&point.fieldText, 1), space.mostReactors());
+    return point;
+}
+
 // Narrows a change of sign between a and b to two neighbouring stored values
 // and returns the one nearer the target; nothing when a run inside fails.
 std::optional<long double> refine(TargetFunction& f, long double a, long double b, long double fa, long double fb)
@@ -103,12 +112,12 @@ Target Target::parse(std::string_view text)
     target.label = std::string(text);
     const std::size_t equals = text.find('=');
     const auto invalid = [&] {
-        return StudyError("'" + std::string(text) +
-                          "': a target is QUANTITY=VALUE; the quantities are y1..y6, GB, WB, ALFA, ALPE, t and P");
+        return StudyError("'" + std::string(text) + "': a target is QUANTITY=VALUE; the quantities are " +
+                          quantityNamesText(" and "));
     };
     if (equals == std::string_view::npos)
         throw invalid();
-    const std::optional<Pane> pane = paneNamed(text.substr(0, equals));
+    const std::optional<Pane> pane = quantityNamed(text.substr(0, equals));
     if (!pane)
         throw invalid();
     target.pane = *pane;
@@ -170,9 +179,9 @@ SolveResult solve(const DesignSpace& space, const Target& target, const SolveSet
         previousF = fx;
     }
     for (auto& [value, point] : roots)
-        result.roots.push_back(std::move(point));
+        result.roots.push_back(reported(space, std::move(point)));
     if (result.roots.empty() && closest)
-        result.closest = *closest;
+        result.closest = reported(space, *closest);
     result.evaluations = f.evaluations();
     return result;
 }

@@ -32,12 +32,15 @@ struct SolveSettings {
     std::function<void(std::size_t)> progress;
 };
 
-// A value of the field and the plain run of its text.
+// A value of the field and the plain run of it; the run holds the field
+// texts that read as its values.
 struct SolvedPoint {
-    FieldTexts texts;
     RunRecord run;
-    std::string fieldText;
-    double value = 0; // the quantity in that run
+    long double fieldValue = 0; // as the field stores it
+    std::string fieldText;      // the shortest text the field reads as it
+    double value = 0;           // the quantity in that run
+
+    const FieldTexts& texts() const { return *run.inputs.texts; }
 };
 
 struct SolveResult {

@@ -16,7 +16,7 @@ SweepPlan::SweepPlan(ModelKind model, const FieldTexts& optionTexts, DecimalSepa
                          "' as decimal separator: it separates the values of ranges and lists");
     for (const FieldDescription& description : modelFields(model)) {
         const std::string& optionText = optionTexts[description.field];
-        if (!description.converted || !isSweepText(optionText))
+        if (!description.converted() || !isSweepText(optionText))
             continue;
         SweepField field;
         field.field = description.field;

@@ -15,14 +15,14 @@ constexpr ControlRow kForm1Controls[] = {
     boldButton("Button3", "Выход", 936, 8, 75, 25, 19, 1),
     boldButton("Button4", "Сброс", 8, 127, 75, 25, 11, 4, CaptionColour::pureRed),
 
-    labeledEdit("LabeledEdit1", kGasLiftFields[0].caption, 224, 24, 14),
-    labeledEdit("LabeledEdit2", kGasLiftFields[1].caption, 224, 64, 15),
-    labeledEdit("LabeledEdit3", kGasLiftFields[2].caption, 224, 112, 16),
-    labeledEdit("LabeledEdit4", kGasLiftFields[3].caption, 224, 152, 17),
-    labeledEdit("LabeledEdit5", kGasLiftFields[4].caption, 456, 24, 18),
-    labeledEdit("LabeledEdit6", kGasLiftFields[5].caption, 456, 64, 19),
-    labeledEdit("LabeledEdit7", kGasLiftFields[6].caption, 456, 104, 22),
-    labeledEdit("LabeledEdit8", kGasLiftFields[7].caption, 456, 144, 20),
+    labeledEdit("LabeledEdit1", describe(ModelKind::gaslift).fields[0].caption, 224, 24, 14),
+    labeledEdit("LabeledEdit2", describe(ModelKind::gaslift).fields[1].caption, 224, 64, 15),
+    labeledEdit("LabeledEdit3", describe(ModelKind::gaslift).fields[2].caption, 224, 112, 16),
+    labeledEdit("LabeledEdit4", describe(ModelKind::gaslift).fields[3].caption, 224, 152, 17),
+    labeledEdit("LabeledEdit5", describe(ModelKind::gaslift).fields[4].caption, 456, 24, 18),
+    labeledEdit("LabeledEdit6", describe(ModelKind::gaslift).fields[5].caption, 456, 64, 19),
+    labeledEdit("LabeledEdit7", describe(ModelKind::gaslift).fields[6].caption, 456, 104, 22),
+    labeledEdit("LabeledEdit8", describe(ModelKind::gaslift).fields[7].caption, 456, 144, 20),
 
     pane("Text1", 8, 216, 21),
     labelAt("Label8", kPaneTitles[paneY1], 16, 184),
@@ -75,7 +75,7 @@ TForm1::TForm1(const RegionalSettings& settings) : ModelForm(kForm1Layout, setti
 
 void TForm1::Button2Click()
 {
-    calculateAndKeep([this] { runGasLift(state_, *this, decimalSeparator()); });
+    calculateAndKeep([this](const ModelInputs& inputs) { runGasLift(state_, inputs, *this, decimalSeparator()); });
 }
 
 void TForm1::Button3Click() { close(); }

@@ -16,14 +16,14 @@ constexpr ControlRow kForm3Controls[] = {
     boldButton("Button2", "Выход", 944, 8, 169, 49, 19, 21),
     boldButton("Button4", "Сброс", 8, 127, 75, 25, 11, 2, CaptionColour::pureRed),
 
-    labeledEdit("LabeledEdit1", kBubbleFields[0].caption, 224, 24, 12),
-    labeledEdit("LabeledEdit2", kBubbleFields[1].caption, 224, 64, 13),
-    labeledEdit("LabeledEdit3", kBubbleFields[2].caption, 224, 112, 14),
-    labeledEdit("LabeledEdit4", kBubbleFields[3].caption, 224, 152, 15),
-    labeledEdit("LabeledEdit5", kBubbleFields[4].caption, 448, 24, 16),
-    labeledEdit("LabeledEdit6", kBubbleFields[5].caption, 448, 64, 17),
-    labeledEdit("LabeledEdit7", kBubbleFields[6].caption, 448, 104, 22),
-    labeledEdit("LabeledEdit8", kBubbleFields[7].caption, 448, 144, 18),
+    labeledEdit("LabeledEdit1", describe(ModelKind::bubble).fields[0].caption, 224, 24, 12),
+    labeledEdit("LabeledEdit2", describe(ModelKind::bubble).fields[1].caption, 224, 64, 13),
+    labeledEdit("LabeledEdit3", describe(ModelKind::bubble).fields[2].caption, 224, 112, 14),
+    labeledEdit("LabeledEdit4", describe(ModelKind::bubble).fields[3].caption, 224, 152, 15),
+    labeledEdit("LabeledEdit5", describe(ModelKind::bubble).fields[4].caption, 448, 24, 16),
+    labeledEdit("LabeledEdit6", describe(ModelKind::bubble).fields[5].caption, 448, 64, 17),
+    labeledEdit("LabeledEdit7", describe(ModelKind::bubble).fields[6].caption, 448, 104, 22),
+    labeledEdit("LabeledEdit8", describe(ModelKind::bubble).fields[7].caption, 448, 144, 18),
 
     pane("Text1", 8, 216, 19),
     labelAt("Label8", kPaneTitles[paneY1], 16, 184),
@@ -75,7 +75,7 @@ TForm3::TForm3(const RegionalSettings& settings) : ModelForm(kForm3Layout, setti
 
 void TForm3::Button1Click()
 {
-    calculateAndKeep([this] { runBubbleColumn(*this, decimalSeparator()); });
+    calculateAndKeep([this](const ModelInputs& inputs) { runBubbleColumn(inputs, *this, decimalSeparator()); });
 }
 
 void TForm3::Button2Click() { close(); }

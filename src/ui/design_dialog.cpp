@@ -112,10 +112,6 @@ private:
 
 namespace {
 
-// The quantities an objective or a target may name, then the fields an
-// objective may name when they are searched.
-const char* const kQuantities[] = {"y1", "y2", "y3", "y4", "y5", "y6", "GB", "WB", "ALFA", "ALPE", "t", "P"};
-
 // Texts typed with "." as the library gives them, with the window's separator.
 FieldTexts withWindowSeparator(const FieldTexts& texts, DecimalSeparator separator)
 {
@@ -148,7 +144,7 @@ AnswersShown optimizerAnswers(const study::DesignProblem& problem, const study::
     shown.headers << (margin ? QStringLiteral("запас") : toQString(problem.objective.name))
                   << QStringLiteral("критерий") << QStringLiteral("ограничивает");
     for (const study::DesignAnswer& answer : result.byReactors) {
-        DesignResultsModel::Row row{withWindowSeparator(answer.texts, separator), {QString::number(answer.reactors)}};
+        DesignResultsModel::Row row{withWindowSeparator(answer.texts(), separator), {QString::number(answer.reactors)}};
         for (const study::IntervalField& field : problem.space.intervals())
             if (field.field != fieldN)
                 row.cells << toQString(row.texts[field.field]);
@@ -187,7 +183,7 @@ AnswersShown solverAnswers(const study::Target& target, const study::SolveResult
     const std::vector<study::SolvedPoint>& points =
         result.roots.empty() && result.closest ? std::vector<study::SolvedPoint>{*result.closest} : result.roots;
     for (const study::SolvedPoint& point : points)
-        shown.rows.push_back({withWindowSeparator(point.texts, separator),
+        shown.rows.push_back({withWindowSeparator(point.texts(), separator),
                               {toQString(formats::numberWithSeparator(point.fieldText, '.', separator)),
                                numberText(point.value, separator)}});
     shown.headers << QStringLiteral("значение поля") << toQString(quantityName(target.pane));
@@ -269,7 +265,7 @@ QWidget* DesignDialog::buildFields()
         const int row = int(field.field);
         auto* searched = new QCheckBox(toQString(field.caption));
         searched->setObjectName(QStringLiteral("DesignSearched%1").arg(row));
-        searched->setEnabled(field.converted);
+        searched->setEnabled(field.converted());
         auto* from = new QLineEdit;
         from->setObjectName(QStringLiteral("DesignFrom%1").arg(row));
         auto* to = new QLineEdit;
@@ -298,10 +294,12 @@ QWidget* DesignDialog::buildGoal()
                      QStringLiteral("наименьшее значение величины"), QStringLiteral("заданное значение величины")});
     quantity_ = new QComboBox;
     quantity_->setObjectName(QStringLiteral("DesignQuantity"));
-    for (const char* name : kQuantities)
-        quantity_->addItem(toQString(name));
+    // The quantities an objective or a target may name, then the fields an
+    // objective may name when they are searched.
+    for (const QuantityDescription& quantity : kQuantities)
+        quantity_->addItem(toQString(quantity.name));
     for (const FieldDescription& field : modelFields(model_))
-        if (field.converted && field.field != fieldN && field.name != "t")
+        if (field.converted() && field.field != fieldN && field.name != "t")
             quantity_->addItem(toQString(field.name));
     target_ = new QLineEdit;
     target_->setObjectName(QStringLiteral("DesignTarget"));

@@ -105,16 +105,17 @@ void ModelForm::appendResult(const StoredResult& result)
 {
     if (recorder_)
         recorder_->store(result);
-    appendToPaneText(*pane(result.pane), result.line());
+    appendLineToPane(*pane(result.pane), result.line());
 }
 
-void ModelForm::calculateAndKeep(const std::function<void()>& calculation)
+void ModelForm::calculateAndKeep(const std::function<void(const ModelInputs&)>& calculation)
 {
     FieldTexts& fields = runFields_.emplace_back();
     for (int n = 1; n <= kFieldCount; ++n)
         fields[Field(n)] = fieldText(n);
     RunRecord& run = runs_.emplace_back();
     run.model = model_;
+    run.inputs.texts = fields;
     RunRecorder recorder(run);
     recorder_ = &recorder;
     // However the run ends, its rows go to the table.
@@ -123,7 +124,8 @@ void ModelForm::calculateAndKeep(const std::function<void()>& calculation)
         views_->runAdded();
     };
     try {
-        calculation();
+        run.inputs.values = readModelInputs(model_, fields, decimalSeparator());
+        calculation(run.inputs.values);
     } catch (const Exception& error) {
         recorder.fail(error);
         finish();
@@ -139,8 +141,8 @@ DecimalSeparator ModelForm::decimalSeparator() const { return settings_.decimalS
 
 void ModelForm::clearPanes()
 {
-    for (int number : {1, 2, 3, 4, 5, 6, 7, 9, 8, 10, 11, 12})
-        pane(number)->clear();
+    for (const Pane pane : kStoreOrder)
+        panes_[pane]->clear();
 }
 
 void ModelForm::clearFields(std::initializer_list<int> numbers)

@@ -50,7 +50,8 @@ public:
     void calculateOnReturn(QAbstractButton* button);
     QPlainTextEdit* pane(int number) const { return panes_[Pane(number)]; }
 
-    std::string fieldText(int field) const override;
+    // The whole text of input field LabeledEditN, N = 1..8.
+    std::string fieldText(int field) const;
     void beginReactor(std::int32_t reactor) override;
     void appendResult(const StoredResult& result) override;
 
@@ -76,10 +77,11 @@ public:
     DecimalSeparator decimalSeparator() const;
 
 protected:
-    // Runs a calculation on this window: its lines go to the panes and its
-    // values to a new run. An error is kept in the run, then thrown on to the
-    // handler's guard, which reports it.
-    void calculateAndKeep(const std::function<void()>& calculation);
+    // Reads the fields into inputs and runs a calculation of them on this
+    // window: its lines go to the panes and its values to a new run. An error
+    // is kept in the run, then thrown on to the handler's guard, which
+    // reports it.
+    void calculateAndKeep(const std::function<void(const ModelInputs&)>& calculation);
     // Empties Text1..Text12 in the order the reset clears them; the runs
     // whose lines they held stay kept.
     void clearPanes();

@@ -8,10 +8,9 @@
 
 namespace kaskad::ui {
 
-void appendToPaneText(QPlainTextEdit& pane, std::string_view text)
+void appendLineToPane(QPlainTextEdit& pane, std::string_view line)
 {
-    QString added = toQString(text);
-    added.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    const QString added = toQString(line) + QLatin1Char('\n');
     QTextCursor end(pane.document());
     end.movePosition(QTextCursor::End);
     end.insertText(added);

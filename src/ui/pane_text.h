@@ -8,10 +8,10 @@ class QPlainTextEdit;
 
 namespace kaskad::ui {
 
-// Adds UTF-8 `text` at the very end of the pane, after whatever it holds,
-// each "\r\n" becoming a line break. The cost grows with the text added,
-// not with the text already in the pane.
-void appendToPaneText(QPlainTextEdit& pane, std::string_view text);
+// Adds a UTF-8 result line and a line break at the very end of the pane,
+// after whatever it holds. The cost grows with the line, not with the text
+// already in the pane.
+void appendLineToPane(QPlainTextEdit& pane, std::string_view line);
 
 // The pane's whole text in UTF-8, every line break as "\r\n".
 std::string paneText(const QPlainTextEdit& pane);

@@ -3,7 +3,8 @@
 // fixes one: the kelvin of the temperatures.
 #pragma once
 
-#include "model/model_kind.h"
+#include "model/design.h"
+#include "model/quantities.h"
 
 #include <QString>
 

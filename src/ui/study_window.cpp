@@ -264,7 +264,7 @@ void StudyWindow::updatePointCount()
     for (const FieldDescription& field : modelFields(modelKind_)) {
         QLineEdit* cell = values_[field.field];
         QString problem;
-        if (field.converted) {
+        if (field.converted()) {
             try {
                 static_cast<void>(study::fieldValueTexts(cell->text().toStdString(), separator));
             } catch (const study::StudyError& error) {

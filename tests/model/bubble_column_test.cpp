@@ -27,7 +27,8 @@ TextModelWindow workedExample(const char* N = "3", const char* ts = "3600")
 
 std::string run(TextModelWindow& window, DecimalSeparator separator = '.')
 {
-    return reportOfRun([&] { runBubbleColumn(window, separator); });
+    return reportOfRun(
+        [&] { runBubbleColumn(readModelInputs(ModelKind::bubble, window.texts(), separator), window, separator); });
 }
 
 TEST(BubbleColumn, WorkedExampleGivesEveryPrintedDigit)

@@ -29,7 +29,9 @@ TextModelWindow workedExample(const char* N = "3", const char* ts = "3600")
 std::string run(TextModelWindow& window, DecimalSeparator separator = '.')
 {
     const GasLiftWindowState createdWindow{Single(0.0f)};
-    return reportOfRun([&] { runGasLift(createdWindow, window, separator); });
+    return reportOfRun([&] {
+        runGasLift(createdWindow, readModelInputs(ModelKind::gaslift, window.texts(), separator), window, separator);
+    });
 }
 
 // GB of a reactor whose compressed air has temperature Ta, from the air flow

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "model/bubble_column.h"
+#include "model/design.h"
 #include "model/gas_lift.h"
 #include "numeric/errors.h"
 #include "text_model_window.h"

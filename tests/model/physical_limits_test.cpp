@@ -1,6 +1,6 @@
-// The physical limits of the stored values: which panes have one, and where
-// exactly it lies.
-#include "model/physical_limits.h"
+// The table of quantities: the physical limits of the stored values (which
+// panes have one, and where exactly it lies) and the lists derived from it.
+#include "model/quantities.h"
 
 #include <gtest/gtest.h>
 
@@ -43,6 +43,19 @@ const LimitCase kLimitCases[] = {
 
 INSTANTIATE_TEST_SUITE_P(PhysicalLimits, PhysicalLimits, ::testing::ValuesIn(kLimitCases),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// The lists derived from the table of quantities: each name finds its own
+// row, and the messages list them in store order.
+TEST(QuantityTable, NamesFindTheirRowsAndListInStoreOrder)
+{
+    for (const QuantityDescription& quantity : kQuantities) {
+        EXPECT_EQ(quantityNamed(quantity.name), quantity.pane) << quantity.name;
+        EXPECT_EQ(&quantityOf(quantity.pane), &quantity) << quantity.name;
+    }
+    EXPECT_EQ(quantityNamed("y7"), std::nullopt);
+    EXPECT_EQ(quantityNamesText(" and "), "y1..y6, GB, WB, ALFA, ALPE, t and P");
+    EXPECT_EQ(quantityNamesText(", "), "y1..y6, GB, WB, ALFA, ALPE, t, P");
+}
 
 } // namespace
 } // namespace kaskad

@@ -28,7 +28,7 @@ TextModelWindow shownRun(ModelKind model, const FieldTexts& fields, DecimalSepar
     TextModelWindow window;
     window.fields = fields;
     try {
-        runModel(model, window, separator);
+        runModel(model, window.texts(), window, separator);
     } catch (const Exception&) {}
     return window;
 }
@@ -155,7 +155,7 @@ TEST(RunRecord, AWindowCalculatesAgainAfterAnError)
         TextModelWindow window = shownRun(model, failing, '.');
         const std::array<std::string, kPaneCount> beforeRetry = window.panes;
         window.fields = example;
-        runModel(model, window, '.');
+        runModel(model, window.texts(), window, '.');
         const TextModelWindow fresh = shownRun(model, example, '.');
         for (int p = 0; p < kPaneCount; ++p)
             EXPECT_EQ(window.panes[p], beforeRetry[p] + fresh.panes[p]) << failing[fieldT] << ", Text" << p + 1;
@@ -194,6 +194,43 @@ TEST(RunRecord, TermsKeptPerThreadChangeNoDigit)
         auto backwards = panesOnANewThread(model, runs);
         std::reverse(backwards.begin(), backwards.end());
         EXPECT_EQ(forwards, backwards) << modelName(model);
+    }
+}
+
+// Each design reads its fields at the widths its description gives: N as
+// a count, d as a double, the others as singles, the gas-lift db not at all.
+TEST(ModelInputs, EachFieldIsStoredAtItsWidth)
+{
+    const FieldTexts texts = {"2.5", "0.1", "0.1", "0.1", "0.1", "0.1", "0.1", "0.1"};
+    for (const ModelKind model : kModelKinds) {
+        EXPECT_EQ(modelNamed(modelName(model)), model);
+        const ModelInputs inputs = readModelInputs(model, texts, '.');
+        for (const FieldDescription& field : modelFields(model)) {
+            const double expected = field.storage == FieldStorage::count    ? 2.0
+                                    : field.storage == FieldStorage::single ? double(0.1f)
+                                    : field.storage == FieldStorage::wide   ? 0.1
+                                                                            : 0.0;
+            EXPECT_EQ(inputs.values[field.field], expected) << modelName(model) << " " << field.name;
+        }
+    }
+    FieldTexts gasLift = texts;
+    gasLift[fieldDiameter] = "not a number";
+    EXPECT_NO_THROW(readModelInputs(ModelKind::gaslift, gasLift, '.'));
+    EXPECT_THROW(readModelInputs(ModelKind::bubble, gasLift, '.'), EConvertError);
+}
+
+// A run made from stored values is the run of texts that read as them, and
+// carries its inputs: the texts where it had texts.
+TEST(ModelInputs, ARunOfValuesIsTheRunOfItsTexts)
+{
+    for (const ModelKind model : kModelKinds) {
+        const FieldTexts texts = fieldTexts(model == ModelKind::bubble ? kBubbleExampleFields : kGasLiftExampleFields);
+        const RunRecord ofTexts = runRecorded(model, texts, '.');
+        const RunRecord ofValues = runRecorded(model, ofTexts.inputs.values);
+        ASSERT_EQ(ofTexts.inputs.texts, texts);
+        EXPECT_EQ(ofValues.inputs.texts, std::nullopt);
+        for (const Pane pane : kStoreOrder)
+            EXPECT_EQ(ofValues.paneText(pane, '.'), ofTexts.paneText(pane, '.')) << quantityName(pane);
     }
 }
 

@@ -56,10 +56,10 @@ TEST(DesignTexts, RoundedDecimalsAndTheirNeighbours)
 
 TEST(DesignTexts, ShortestTextOfTheStoredValue)
 {
-    EXPECT_EQ(storedValueText(0.05L, false), "0.05");
-    EXPECT_EQ(storedValueText(2285.10229L, false), "2285.1023");
-    EXPECT_EQ(storedValueText(0.1L, true), "0.1");
-    EXPECT_EQ(storedValueText(1.0L / 3, true), "0.3333333333333333");
+    EXPECT_EQ(storedValueText(0.05L, FieldStorage::single), "0.05");
+    EXPECT_EQ(storedValueText(2285.10229L, FieldStorage::single), "2285.1023");
+    EXPECT_EQ(storedValueText(0.1L, FieldStorage::wide), "0.1");
+    EXPECT_EQ(storedValueText(1.0L / 3, FieldStorage::wide), "0.3333333333333333");
 }
 
 TEST(DesignInputs, MalformedStudiesAreStudyErrors)
@@ -143,7 +143,7 @@ TEST(Optimizer, FindsALargeMarginAndItsPlainRunAgrees)
     ASSERT_TRUE(result.smallestMeeting.has_value());
     EXPECT_EQ(result.byReactors.size(), 15u);
     for (const DesignAnswer& answer : result.byReactors) {
-        const RunRecord plain = runRecorded(ModelKind::bubble, answer.texts, '.');
+        const RunRecord plain = runRecorded(ModelKind::bubble, answer.texts(), '.');
         ASSERT_TRUE(plain.ok());
         EXPECT_EQ(static_cast<std::int32_t>(plain.reactors.size()), answer.reactors);
         EXPECT_EQ(pane(plain, paneY3), pane(answer.run, paneY3));
@@ -160,7 +160,7 @@ TEST(Optimizer, TheSameAnswersForEveryNumberOfJobs)
     const OptimizeResult three = optimizeWith(problem, 3, 600);
     EXPECT_EQ(one.evaluations, three.evaluations);
     for (std::size_t n = 0; n < one.byReactors.size(); ++n)
-        EXPECT_EQ(one.byReactors[n].texts, three.byReactors[n].texts);
+        EXPECT_EQ(one.byReactors[n].texts(), three.byReactors[n].texts());
 }
 
 // Where nothing meets the criterion, the closest point is as close as an
@@ -206,7 +206,7 @@ TEST(Optimizer, RoundingThatBreaksAConstraintMovesToTheNearestTextThatKeepsIt)
         const OptimizeResult result = optimizeWith(problem, 2, 300, digits);
         const DesignAnswer& best = result.bestAnswer();
         EXPECT_TRUE(best.meets) << digits;
-        EXPECT_EQ(best.texts[fieldTs], ts);
+        EXPECT_EQ(best.texts()[fieldTs], ts);
         EXPECT_EQ(best.limiting, "y1<=0.02");
     }
 }
@@ -220,8 +220,8 @@ TEST(Solver, FindsEveryCrossingWithinOneStoredUnit)
     for (const SolvedPoint& root : result.roots) {
         const float ts = std::stof(root.fieldText);
         for (const float neighbour : {std::nextafter(ts, 0.0f), std::nextafter(ts, 1e9f)}) {
-            FieldTexts texts = root.texts;
-            texts[fieldTs] = storedValueText(neighbour, false);
+            FieldTexts texts = root.texts();
+            texts[fieldTs] = storedValueText(neighbour, FieldStorage::single);
             const double there = runRecorded(ModelKind::bubble, texts, '.').reactors.back().value(paneY2);
             // The target lies between the root and one neighbour, and the root is nearer.
             EXPECT_LE(std::fabs(root.value - 2.21), std::fabs(there - 2.21)) << root.fieldText;
@@ -256,6 +256,35 @@ TEST(Solver, StopsWhenAsked)
     EXPECT_FALSE(whole.stopped);
     ASSERT_EQ(whole.roots.size(), 2u);
     EXPECT_EQ(whole.roots[1].fieldText, "5311.777");
+}
+
+// A point the search makes from values runs as the texts that read as those
+// values would, a fixed field's error and a value beyond its width included.
+TEST(DesignSpaceRuns, APointOfValuesRunsAsItsTexts)
+{
+    struct Case {
+        const char* name;
+        const char* y10; // the fixed field
+        long double ts;  // the searched field's value
+    };
+    const Case cases[] = {
+        {"InsideTheInterval", "3", 1234.5678L},
+        {"FixedFieldNoNumber", "abc", 1234.5678L},
+        {"BeyondTheSinglesRange", "3", 1e39L},
+    };
+    for (const Case& c : cases) {
+        const DesignSpace space(ModelKind::bubble, {"5", c.y10, "2.5", "0.05", "433", "2", "3", "300:1e40"}, 1);
+        const RunRecord ofValues = space.pointRun(std::span<const long double>(&c.ts, 1), 5);
+        const std::string text = c.ts > 1e38L ? "1e39" : storedValueText(c.ts, FieldStorage::single);
+        const RunRecord ofTexts =
+            runRecorded(ModelKind::bubble, space.pointTexts(std::span<const std::string>(&text, 1), 5), '.');
+        ASSERT_EQ(ofValues.error.has_value(), ofTexts.error.has_value()) << c.name;
+        if (ofTexts.error) {
+            EXPECT_EQ(ofValues.error->kind, ofTexts.error->kind) << c.name;
+        }
+        for (const Pane p : kStoreOrder)
+            EXPECT_EQ(ofValues.paneText(p, '.'), ofTexts.paneText(p, '.')) << c.name << " " << quantityName(p);
+    }
 }
 
 } // namespace

@@ -16,7 +16,7 @@ inline std::string ResultLine(std::string_view word, std::int32_t reactor, doubl
     std::string line(word.size() + kResultLineCapacityBeyondWord, '\0');
     char* end = writeResultLineValue(writeResultLinePrefix(line.data(), word, reactor), value, separator);
     line.resize(static_cast<std::size_t>(end - line.data()));
-    return line;
+    return line + "\r\n";
 }
 
 // An integer's plain decimal digits, as the reactor numbers print.

@@ -2,6 +2,7 @@
 // calculations: the fields' texts in, the panes' texts out.
 #pragma once
 
+#include "model/model_inputs.h"
 #include "model/model_window.h"
 
 #include <algorithm>
@@ -18,7 +19,13 @@ public:
     std::array<std::string, kFieldCount> fields;
     std::array<std::string, kPaneCount> panes;
 
-    std::string fieldText(int field) const override { return fields.at(static_cast<std::size_t>(field - 1)); }
+    // The fields' texts, as a run reads them.
+    FieldTexts texts() const
+    {
+        FieldTexts texts;
+        std::copy(fields.begin(), fields.end(), texts.begin());
+        return texts;
+    }
     void appendResult(const StoredResult& result) override
     {
         std::string& paneText = panes.at(static_cast<std::size_t>(result.pane - 1));
@@ -26,7 +33,7 @@ public:
         // Room for a run's worth of lines at once rather than doubling up to it.
         if (paneText.capacity() < paneText.size() + line.size())
             paneText.reserve(std::max<std::size_t>(2 * paneText.capacity(), 2048));
-        paneText += line;
+        (paneText += line) += "\r\n";
     }
 };
 
