@@ -92,10 +92,15 @@ class Run:
     """One run of a model: per reactor its stored values, and the error that
     ended the run, if one did."""
 
-    def __init__(self, record, inputs, decimal_separator):
+    def __init__(self, record, decimal_separator):
         self._record = record
+        names = [name for name, _, _ in _kaskad.model_fields(record.model)]
         #: The field texts the run read, by field name in the window's order.
-        self.inputs = dict(inputs)
+        self.inputs = dict(zip(names, record.texts))
+        #: The value each field stored from its text, by field name (N as its
+        #: count); None for a field the model does not read, and for every
+        #: field when reading them failed.
+        self.input_values = dict(zip(names, record.values))
         #: "bubble" or "gaslift".
         self.model = record.model
         #: The decimal separator of the field texts and of text().
@@ -154,7 +159,7 @@ class Run:
 
 
 def _run_again(model, inputs, decimal_separator):
-    return Run(_kaskad.run(model, list(inputs.values()), decimal_separator), inputs, decimal_separator)
+    return Run(_kaskad.run(model, list(inputs.values()), decimal_separator), decimal_separator)
 
 
 class CalculationError(Exception):
@@ -255,7 +260,7 @@ def _option_texts(model, fields, decimal_separator, to_text):
 def _run(model, fields, decimal_separator, raise_on_error):
     decimal_separator = separator_text(decimal_separator)
     texts = _option_texts(model, fields, decimal_separator, field_text)
-    run = Run(_kaskad.run(model, list(texts.values()), decimal_separator), texts, decimal_separator)
+    run = Run(_kaskad.run(model, list(texts.values()), decimal_separator), decimal_separator)
     if raise_on_error:
         run.raise_error()
     return run

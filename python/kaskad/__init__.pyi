@@ -49,6 +49,7 @@ class RunError(NamedTuple):
 
 class Run:
     inputs: dict[str, str]
+    input_values: dict[str, Optional[float]]
     model: str
     decimal_separator: str
     reactors: list[Reactor]

@@ -90,6 +90,24 @@ py::list recordReactors(const Record& record)
     return reactors;
 }
 
+// Each field's stored value, None for a field the model does not read and
+// for every field when reading them failed.
+py::list recordValues(const Record& record)
+{
+    py::list values;
+    const bool read = record.run.inputs.stored;
+    for (const FieldDescription& field : modelFields(record.run.model)) {
+        const double value = record.run.inputs.values.values[field.field];
+        if (!read || !field.converted())
+            values.append(py::none());
+        else if (field.storage == FieldStorage::count)
+            values.append(py::int_(static_cast<std::int64_t>(value)));
+        else
+            values.append(py::float_(value));
+    }
+    return values;
+}
+
 py::object recordText(const Record& record, const std::string& quantity, std::int32_t number)
 {
     const Pane pane = paneOf(quantity);
@@ -130,6 +148,11 @@ void registerRuns(py::module_& m)
 
     py::class_<Record>(m, "Record", "A run's stored values and the error that ended it.")
         .def_property_readonly("model", [](const Record& r) { return std::string(modelName(r.run.model)); })
+        .def_property_readonly(
+            "texts",
+            [](const Record& r) { return std::vector<std::string>(r.run.texts().begin(), r.run.texts().end()); },
+            "The eight field texts the run read, LabeledEdit1..8.")
+        .def_property_readonly("values", &recordValues, "The value each field stored, LabeledEdit1..8.")
         .def_property_readonly("reactors", &recordReactors,
                                "Per reactor (number, y1, ..., P) in store order; None for a value not stored.")
         .def_property_readonly("error", &recordError,

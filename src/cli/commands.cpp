@@ -177,7 +177,7 @@ int runSingle(const SingleRunOptions& options, StandardOutput& out)
     const DecimalSeparator separator = chosenSeparator(options.separator);
     const RunRecord run = runRecorded(options.model, options.fields, separator);
     try {
-        formats::writeRun(out.stream(), run, options.fields, options.format, separator);
+        formats::writeRun(out.stream(), run, options.format, separator);
         out.flush();
     } catch (const OutputError&) {
         // The run's own error is reported even when its output cannot be.

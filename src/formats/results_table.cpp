@@ -123,7 +123,7 @@ std::string ResultsTable::cellText(std::size_t row, int column, DecimalSeparator
     if (column == kRunColumn)
         return integerText(runNumber(row));
     if (isFieldColumn(column))
-        return fields_[rows_[row].run][fieldOfColumn(column)];
+        return runs_[rows_[row].run].texts()[fieldOfColumn(column)];
     if (isErrorColumn(column)) {
         const std::optional<RunError>& error = runOf(row).error;
         return !error ? std::string() : column == kErrorKindColumn ? error->kind : error->message;

@@ -56,10 +56,8 @@ std::string commandLineColumnName(ModelKind model, int column);
 // a run added to the window shows once takeNewRuns() has been called.
 class ResultsTable {
 public:
-    // The runs of a window of `model` and the field texts each read.
-    ResultsTable(ModelKind model, const std::vector<RunRecord>& runs, const std::vector<FieldTexts>& fields)
-        : model_(model), runs_(runs), fields_(fields)
-    {}
+    // The runs of a window of `model`, each with the field texts it read.
+    ResultsTable(ModelKind model, const std::vector<RunRecord>& runs) : model_(model), runs_(runs) {}
 
     ModelKind model() const { return model_; }
 
@@ -115,7 +113,6 @@ private:
 
     ModelKind model_;
     const std::vector<RunRecord>& runs_;
-    const std::vector<FieldTexts>& fields_;
     std::vector<Row> rows_;
     std::size_t runsTaken_ = 0;
     // Per run, the bound each pane of its outlet misses, if any.

@@ -94,12 +94,12 @@ void appendErrorJson(std::string& json, RunView run)
     json += '}';
 }
 
-void writeJson(std::ostream& out, const RunRecord& run, const FieldTexts& fields)
+void writeJson(std::ostream& out, const RunRecord& run)
 {
     std::string json = "{\"model\":";
     appendJsonString(json, modelName(run.model));
     json += ",\"inputs\":";
-    appendInputsJson(json, run.model, fields);
+    appendInputsJson(json, run.model, run.texts());
     json += ",\"reactors\":[";
     for (const ReactorResult& reactor : run.reactors) {
         if (&reactor != &run.reactors.front())
@@ -111,8 +111,7 @@ void writeJson(std::ostream& out, const RunRecord& run, const FieldTexts& fields
     out << json << "}\n";
 }
 
-void writeRun(std::ostream& out, const RunRecord& run, const FieldTexts& fields, OutputFormat format,
-              DecimalSeparator separator)
+void writeRun(std::ostream& out, const RunRecord& run, OutputFormat format, DecimalSeparator separator)
 {
     switch (format) {
     case OutputFormat::panes:
@@ -122,7 +121,7 @@ void writeRun(std::ostream& out, const RunRecord& run, const FieldTexts& fields,
         writeCsv(out, run);
         break;
     case OutputFormat::json:
-        writeJson(out, run, fields);
+        writeJson(out, run);
         break;
     case OutputFormat::text:
         throw std::invalid_argument("a run is written as panes, CSV or JSON");

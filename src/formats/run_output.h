@@ -46,11 +46,10 @@ void appendInputsJson(std::string& json, ModelKind model, const FieldTexts& fiel
 void appendErrorJson(std::string& json, RunView run);
 
 // {"model":…,"inputs":{…},"reactors":[…],"error":null|{"kind":…,"message":…}}
-void writeJson(std::ostream& out, const RunRecord& run, const FieldTexts& fields);
+void writeJson(std::ostream& out, const RunRecord& run);
 
 // The run as panes, CSV or JSON; raises std::invalid_argument for text,
 // which is the answers' own.
-void writeRun(std::ostream& out, const RunRecord& run, const FieldTexts& fields, OutputFormat format,
-              DecimalSeparator separator);
+void writeRun(std::ostream& out, const RunRecord& run, OutputFormat format, DecimalSeparator separator);
 
 } // namespace kaskad::formats

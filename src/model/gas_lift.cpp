@@ -114,7 +114,6 @@ public:
         const Single t = state_.t;
         const TemperatureTerms& terms = temperatureTermsAt(t);
         terms.prandtl.number.value(); // stored first
-        const std::int32_t nt = tubeCount();
         const FlowTerms& flow = flowTermsAt(t, terms);
         raiseFirstError(flow.beforeAirHeat);
         const Single ALFA = flow.ALFA.value();
@@ -124,14 +123,14 @@ public:
 
         state_.P = storeSingle(state_.P + dP);
         // Air flow through the tubes' cross-section.
-        const Single Vg = storeSingle((((0.785L * dtb) * dtb) * in_.wg) * nt);
+        const Single Vg = storeSingle((((0.785L * dtb) * dtb) * in_.wg) * nt_);
         const AirHeat air = airHeat(state_.P, Vg);
 
         const Inlet inlet{state_.y10, state_.y20, state_.y30, state_.y40, state_.y50, state_.y60};
         const ResidenceFactors f = residenceFactors(k1, k2, k3, in_.ts);
         const Composition c = leavingComposition(inlet, f.e1, f.e2, solveY3(state_.x, inlet, f, eps).y3);
         const Single q = heatRelease(c, inlet, windowState_.y3h - inlet.y30);
-        const Single Q = storeSingle((((PowerOf(dtb, 2) * (0.785L * q)) * H) * nt) / 3600);
+        const Single Q = storeSingle((((PowerOf(dtb, 2) * (0.785L * q)) * H) * nt_) / 3600);
         const Single WB = storeSingle((Q / terms.liquid.cp) / air.dTa);
         appendCompositionLines(out_, i, c);
         carry(c);
@@ -254,6 +253,8 @@ private:
     const Ext wgToTheQuarter_ = PowerOf(in_.wg, 0.25L);
     const Ext wgToOnePointTwo_ = PowerOf(in_.wg, 1.2L);
     const Ext dtbSquareRoot_ = PowerOf(dtb, 0.5L);
+    // The tube count, the same in every reactor.
+    const std::int32_t nt_ = tubeCount();
 };
 
 } // namespace

@@ -42,6 +42,12 @@ std::string ReactorResult::text(Pane pane, DecimalSeparator separator) const
     return {buffer, writeNumberText(buffer, value(pane), separator)};
 }
 
+const FieldTexts& RunRecord::texts() const
+{
+    static const FieldTexts kNone{};
+    return inputs.texts ? *inputs.texts : kNone;
+}
+
 std::string RunRecord::paneText(Pane pane, DecimalSeparator separator, std::string_view lineEnd) const
 {
     std::string text;
@@ -89,8 +95,9 @@ void RunRecorder::fail(const Exception& error)
 
 RunRecord runRecorded(ModelKind model, const FieldTexts& fields, DecimalSeparator separator)
 {
-    return recorded(model, RunInputs{fields, {}}, [&](RunInputs& inputs, ModelWindow& window) {
+    return recorded(model, RunInputs{fields, {}, false}, [&](RunInputs& inputs, ModelWindow& window) {
         inputs.values = readModelInputs(model, fields, separator);
+        inputs.stored = true;
         describe(model).run(inputs.values, window, separator);
     });
 }
@@ -105,7 +112,7 @@ RunRecord failedRun(ModelKind model, const Exception& error)
 
 RunRecord runRecorded(ModelKind model, const ModelInputs& inputs)
 {
-    return recorded(model, RunInputs{std::nullopt, inputs}, [&](const RunInputs& stored, ModelWindow& window) {
+    return recorded(model, RunInputs{std::nullopt, inputs, true}, [&](const RunInputs& stored, ModelWindow& window) {
         describe(model).run(stored.values, window, '.');
     });
 }

@@ -60,6 +60,7 @@ struct RunError {
 struct RunInputs {
     std::optional<FieldTexts> texts;
     ModelInputs values;
+    bool stored = false; // whether the values are there: reading them did not fail
 };
 
 struct RunRecord {
@@ -69,6 +70,9 @@ struct RunRecord {
     std::optional<RunError> error;
 
     bool ok() const { return !error; }
+    // The field texts the run was made from; empty texts for a run made from
+    // values alone.
+    const FieldTexts& texts() const;
     // The pane's text as the window shows it after this run alone, each
     // line ended by lineEnd (the window's CR LF unless another is given).
     std::string paneText(Pane pane, DecimalSeparator separator, std::string_view lineEnd = "\r\n") const;

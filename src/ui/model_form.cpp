@@ -29,7 +29,7 @@ ModelForm::ModelForm(const WindowDescription& layout, const RegionalSettings& se
         fields_[Field(n)] = requireControl<QLineEdit>(*this, "LabeledEdit" + std::to_string(n));
     for (int n = 1; n <= kPaneCount; ++n)
         panes_[Pane(n)] = requireControl<QPlainTextEdit>(*this, "Text" + std::to_string(n));
-    views_ = std::make_unique<ResultViews>(*this, model_, runs_, runFields_, settings_, windowTitle());
+    views_ = std::make_unique<ResultViews>(*this, model_, runs_, settings_, windowTitle());
     actions_ = addModelActions(*this, *client, panes_,
                                {[this] { views_->showTable(); }, [this] { views_->showChart(); },
                                 [this] { saveInputSet(*this); }, [this] { openInputSet(*this); },
@@ -110,7 +110,7 @@ void ModelForm::appendResult(const StoredResult& result)
 
 void ModelForm::calculateAndKeep(const std::function<void(const ModelInputs&)>& calculation)
 {
-    FieldTexts& fields = runFields_.emplace_back();
+    FieldTexts fields;
     for (int n = 1; n <= kFieldCount; ++n)
         fields[Field(n)] = fieldText(n);
     RunRecord& run = runs_.emplace_back();
@@ -125,6 +125,7 @@ void ModelForm::calculateAndKeep(const std::function<void(const ModelInputs&)>& 
     };
     try {
         run.inputs.values = readModelInputs(model_, fields, decimalSeparator());
+        run.inputs.stored = true;
         calculation(run.inputs.values);
     } catch (const Exception& error) {
         recorder.fail(error);

@@ -57,10 +57,10 @@ public:
 
     ModelKind modelKind() const { return model_; }
     // Every run of this window since the program started, oldest first, as
-    // stored, and the field texts each read. Neither the reset nor closing
-    // the window forgets a run: a run keeps its number for the program's life.
+    // stored, each with the field texts it read. Neither the reset nor
+    // closing the window forgets a run: a run keeps its number for the
+    // program's life.
     const std::vector<RunRecord>& runs() const { return runs_; }
-    const std::vector<FieldTexts>& runFields() const { return runFields_; }
     // The results table and profile chart windows of these runs.
     ResultViews& resultViews() { return *views_; }
     QAction* action(ModelAction which) const { return actions_[std::size_t(which)]; }
@@ -99,7 +99,6 @@ private:
     // activation of the hidden window moves on to the next control.
     QPointer<QWidget> focusAtClosing_;
     std::vector<RunRecord> runs_;
-    std::vector<FieldTexts> runFields_;
     // Records the run under way, if any.
     RunRecorder* recorder_ = nullptr;
     std::unique_ptr<ResultViews> views_;

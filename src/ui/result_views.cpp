@@ -25,14 +25,12 @@ const QMargins kFrameAllowance(8, 40, 8, 8);
 } // namespace
 
 ResultViews::ResultViews(QWidget& form, ModelKind model, const std::vector<RunRecord>& runs,
-                         const std::vector<FieldTexts>& runFields, const RegionalSettings& settings,
-                         const QString& formCaption)
+                         const RegionalSettings& settings, const QString& formCaption)
     : form_(form),
       runs_(runs),
-      runFields_(runFields),
       modelKind_(model),
       formCaption_(formCaption),
-      model_(std::make_unique<ResultsTableModel>(model, runs, runFields, settings, nullptr))
+      model_(std::make_unique<ResultsTableModel>(model, runs, settings, nullptr))
 {}
 
 ResultViews::~ResultViews() = default;
@@ -74,7 +72,7 @@ void ResultViews::drawChart(const std::vector<std::size_t>& runs)
     std::vector<ChartRun> drawn;
     QStringList numbers;
     for (std::size_t run : runs) {
-        drawn.push_back({&runs_[run], &runFields_[run], run + 1});
+        drawn.push_back({&runs_[run], &runs_[run].texts(), run + 1});
         numbers << QString::number(run + 1);
     }
     const QString title =
@@ -105,16 +103,14 @@ void ResultViews::saveReport()
 {
     const std::size_t run = runToReport();
     QWidget* parent = table_ && table_->isActiveWindow() ? static_cast<QWidget*>(table_.get()) : &form_;
-    saveRunReport(parent,
-                  {runs_[run], runFields_[run], run + 1, model_->decimalSeparator(), QDateTime::currentDateTime()});
+    saveRunReport(parent, {runs_[run], run + 1, model_->decimalSeparator(), QDateTime::currentDateTime()});
 }
 
 void ResultViews::printReport()
 {
     const std::size_t run = runToReport();
     QWidget* parent = table_ && table_->isActiveWindow() ? static_cast<QWidget*>(table_.get()) : &form_;
-    printRunReport(parent,
-                   {runs_[run], runFields_[run], run + 1, model_->decimalSeparator(), QDateTime::currentDateTime()});
+    printRunReport(parent, {runs_[run], run + 1, model_->decimalSeparator(), QDateTime::currentDateTime()});
 }
 
 void ResultViews::present(QWidget& window, std::optional<QPoint> offset)

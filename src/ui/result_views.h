@@ -22,10 +22,10 @@ class ResultsWindow;
 
 class ResultViews {
 public:
-    // `form` is the model window of `model` whose `runs` these show;
-    // `runFields` holds the field texts each run read.
-    ResultViews(QWidget& form, ModelKind model, const std::vector<RunRecord>& runs,
-                const std::vector<FieldTexts>& runFields, const RegionalSettings& settings, const QString& formCaption);
+    // `form` is the model window of `model` whose `runs` these show, each
+    // with the field texts it read.
+    ResultViews(QWidget& form, ModelKind model, const std::vector<RunRecord>& runs, const RegionalSettings& settings,
+                const QString& formCaption);
     ~ResultViews();
 
     // The window has kept a new run: its rows go to the end of the table.
@@ -71,7 +71,6 @@ private:
 
     QWidget& form_;
     const std::vector<RunRecord>& runs_;
-    const std::vector<FieldTexts>& runFields_;
     ModelKind modelKind_;
     QString formCaption_;
     std::unique_ptr<ResultsTableModel> model_;

@@ -15,9 +15,8 @@ using formats::kTableColumnCount;
 using formats::paneOfColumn;
 
 ResultsTableModel::ResultsTableModel(ModelKind model, const std::vector<RunRecord>& runs,
-                                     const std::vector<FieldTexts>& fields, const RegionalSettings& settings,
-                                     QObject* parent)
-    : QAbstractTableModel(parent), table_(model, runs, fields), settings_(settings)
+                                     const RegionalSettings& settings, QObject* parent)
+    : QAbstractTableModel(parent), table_(model, runs), settings_(settings)
 {}
 
 int ResultsTableModel::rowCount(const QModelIndex& parent) const

@@ -14,8 +14,8 @@ class RegionalSettings;
 
 class ResultsTableModel : public QAbstractTableModel {
 public:
-    ResultsTableModel(ModelKind model, const std::vector<RunRecord>& runs, const std::vector<FieldTexts>& fields,
-                      const RegionalSettings& settings, QObject* parent);
+    ResultsTableModel(ModelKind model, const std::vector<RunRecord>& runs, const RegionalSettings& settings,
+                      QObject* parent);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;

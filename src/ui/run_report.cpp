@@ -36,7 +36,7 @@ void drawFields(Pages& pages, const RunReport& report)
                               return toQString(field.caption);
                           if (column == 1)
                               return toQString(field.name);
-                          return toQString(report.fields[field.field]);
+                          return toQString(report.run.texts()[field.field]);
                       },
                       {}});
 }
@@ -136,7 +136,7 @@ void drawProfile(Pages& pages, const RunReport& report)
     const QSize sceneSize(1200, int(1200 * height / width));
     const std::unique_ptr<QGraphicsScene> scene =
         chart::profileScene(chart::cascadeProfile(report.run),
-                            toQString(chart::profileCaption(report.run.model, report.fields)), sceneSize);
+                            toQString(chart::profileCaption(report.run.model, report.run.texts())), sceneSize);
     scene->render(&pages.painter(), pages.toDevice(QRectF(0, pages.y, width, height)), scene->sceneRect(),
                   Qt::KeepAspectRatio);
     pages.y += height;

@@ -17,9 +17,8 @@ class QWidget;
 namespace kaskad::ui {
 
 struct RunReport {
-    const RunRecord& run;
-    const FieldTexts& fields;
-    std::size_t number; // the run's number in the results table, from 1
+    const RunRecord& run; // with the field texts it read
+    std::size_t number;   // the run's number in the results table, from 1
     DecimalSeparator separator;
     QDateTime madeAt;
 };

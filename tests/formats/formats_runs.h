@@ -37,18 +37,16 @@ inline std::string withSeparator(std::string text, char separator)
     return text;
 }
 
-// A window's runs, the field texts each read, and the table over them.
+// A window's runs, each with the field texts it read, and the table over them.
 struct RunsAndTable {
-    explicit RunsAndTable(ModelKind model = ModelKind::bubble) : table(model, runs, fields) {}
+    explicit RunsAndTable(ModelKind model = ModelKind::bubble) : table(model, runs) {}
 
     std::vector<RunRecord> runs;
-    std::vector<FieldTexts> fields;
     formats::ResultsTable table;
 
     void add(ModelKind model, const FieldTexts& texts)
     {
         runs.push_back(runRecorded(model, texts, '.'));
-        fields.push_back(texts);
         table.takeNewRuns();
     }
 };

@@ -176,12 +176,8 @@ INSTANTIATE_TEST_SUITE_P(ResultsTable, CriterionCells, ::testing::ValuesIn(kCrit
 TEST(ResultsTable, TakesNewRunsAndClears)
 {
     std::vector<RunRecord> runs;
-    std::vector<FieldTexts> fields;
-    ResultsTable table(ModelKind::bubble, runs, fields);
-    const auto add = [&](const FieldTexts& texts) {
-        runs.push_back(runRecorded(ModelKind::bubble, texts, '.'));
-        fields.push_back(texts);
-    };
+    ResultsTable table(ModelKind::bubble, runs);
+    const auto add = [&](const FieldTexts& texts) { runs.push_back(runRecorded(ModelKind::bubble, texts, '.')); };
     add(kBubbleExample);
     add(kFieldRejected);
     EXPECT_EQ(table.rowCount(), 0u);
@@ -195,7 +191,6 @@ TEST(ResultsTable, TakesNewRunsAndClears)
     EXPECT_EQ(table.runCount(), 3u);
 
     runs.clear();
-    fields.clear();
     table.clear();
     add(kBubbleExample);
     EXPECT_EQ(table.takeNewRuns(), 3u);

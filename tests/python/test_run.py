@@ -57,6 +57,15 @@ def test_the_example_values_are_the_defaults():
     assert len(run.reactors) == 24 and run.ok
 
 
+def test_a_run_carries_the_values_its_fields_stored():
+    run = kaskad.bubble(N="2.5", wg="0.1", d="0.1")
+    assert run.input_values["N"] == 2
+    assert run.input_values["wg"] == struct.unpack("f", struct.pack("f", 0.1))[0]
+    assert run.input_values["d"] == 0.1
+    assert kaskad.gaslift().input_values["db"] is None
+    assert set(kaskad.bubble(t="x").input_values.values()) == {None}
+
+
 def test_comma_separator_reads_and_prints_commas():
     run = kaskad.bubble(N=1, y50="2,5", wg=0.05, decimal_separator=",")
     assert run.inputs["wg"] == "0,05"

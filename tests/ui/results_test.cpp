@@ -392,7 +392,6 @@ private Q_SLOTS:
             QCOMPARE(table->view()->model()->rowCount(), 9);
             QCOMPARE(cellText(*table->view()->model(), 8, 0), QString("3"));
             QCOMPARE(w.runs().size(), std::size_t(3));
-            QCOMPARE(w.runFields().size(), std::size_t(3));
         });
     }
 
