@@ -16,6 +16,7 @@ The module needs the Python whose packages hold numpy and pandas: on
 Debian, /usr/bin/python3.
 """
 
+import inspect
 import numbers
 from typing import NamedTuple, Optional
 
@@ -216,19 +217,28 @@ _ERROR_CLASSES = {"Exception": CalculationError}
 _ERROR_CLASSES.update({cls.__name__: cls for cls in (
     EExternal, EMathError, EInvalidOp, EZeroDivide, EOverflow, EConvertError, ENoConvergence)})
 
-_FIELD_DEFAULTS = {
-    "bubble": {"N": 24, "y10": 3, "y50": 2.5, "wg": 0.05, "t": 433, "dtr": 2, "d": 3, "ts": 3600},
-    "gaslift": {"N": 24, "y10": 3, "y50": 2, "wg": 0.05, "t": 450, "dtr": 2, "db": None, "ts": 3600},
-}
+def _example_number(text):
+    """A worked example's field text ("." decimals) as the number it names,
+    so that it takes a call's decimal separator; None stays None."""
+    if text is None:
+        return None
+    try:
+        return int(text)
+    except ValueError:
+        return float(text)
 
+
+#: Each model's field values where a call gives none: the worked example's.
+_FIELD_DEFAULTS = {model: {name: _example_number(text) for name, text in _kaskad.model_defaults(model).items()}
+                   for model in _kaskad.MODELS}
 
 #: The fields a run never converts: passed on as written, never swept.
-_UNSWEPT = {"db"}
+_UNSWEPT = {name for model in _kaskad.MODELS for name, converted, _ in _kaskad.model_fields(model) if not converted}
 
 
 def _model_checked(model):
     if model not in _FIELD_DEFAULTS:
-        raise ValueError(f"the model is 'bubble' or 'gaslift', not {model!r}")
+        raise ValueError(f"the model is {' or '.join(map(repr, _kaskad.MODELS))}, not {model!r}")
     return model
 
 
@@ -285,9 +295,37 @@ def _run_or_runs(model, fields, decimal_separator, raise_on_error):
     return runs(model, arrays, decimal_separator=decimal_separator, **fixed)
 
 
-def bubble(N=24, y10=3, y50=2.5, wg=0.05, t=433, dtr=2, d=3, ts=3600, *, decimal_separator=".",
-           raise_on_error=False):
-    """Runs the bubble-column series.
+def _model_runner(model, doc):
+    """The run function of a model: its fields as parameters in the window's
+    order, those the run never converts last, each defaulting to the worked
+    example's text; then the keyword-only decimal_separator and
+    raise_on_error."""
+    fields = _kaskad.model_fields(model)
+    order = [name for name, converted, _ in fields if converted] + [n for n, converted, _ in fields if not converted]
+    field = inspect.Parameter.POSITIONAL_OR_KEYWORD
+    keyword = inspect.Parameter.KEYWORD_ONLY
+    signature = inspect.Signature(
+        [inspect.Parameter(name, field, default=_FIELD_DEFAULTS[model][name]) for name in order]
+        + [inspect.Parameter("decimal_separator", keyword, default="."),
+           inspect.Parameter("raise_on_error", keyword, default=False)])
+
+    def run(*args, **kwargs):
+        try:
+            given = signature.bind(*args, **kwargs)
+        except TypeError as error:
+            raise TypeError(f"{model}(): {error}") from None
+        given.apply_defaults()
+        values = given.arguments
+        return _run_or_runs(model, {name: values[name] for name, _, _ in fields}, values["decimal_separator"],
+                            values["raise_on_error"])
+
+    run.__name__ = run.__qualname__ = model
+    run.__signature__ = signature
+    run.__doc__ = doc.replace("{fields}", _field_help(model))
+    return run
+
+
+bubble = _model_runner("bubble", """Runs the bubble-column series.
 
     Fields:
 {fields}
@@ -297,25 +335,14 @@ def bubble(N=24, y10=3, y50=2.5, wg=0.05, t=433, dtr=2, d=3, ts=3600, *, decimal
     is returned with its error, or raised as the CalculationError of its kind
     with raise_on_error=True. A field given as a numpy array (or a pandas
     Series) makes one run per element: the result is then runs()'s frame.
-    """
-    return _run_or_runs("bubble", dict(N=N, y10=y10, y50=y50, wg=wg, t=t, dtr=dtr, d=d, ts=ts), decimal_separator,
-                        raise_on_error)
+    """)
 
-
-def gaslift(N=24, y10=3, y50=2, wg=0.05, t=450, dtr=2, ts=3600, db=None, *, decimal_separator=".",
-            raise_on_error=False):
-    """Runs the gas-lift series; as bubble(). db is a field the run never
+gaslift = _model_runner("gaslift", """Runs the gas-lift series; as bubble(). db is a field the run never
     converts: None leaves it empty.
 
     Fields:
 {fields}
-    """
-    return _run_or_runs("gaslift", dict(N=N, y10=y10, y50=y50, wg=wg, t=t, dtr=dtr, db=db, ts=ts), decimal_separator,
-                        raise_on_error)
-
-
-bubble.__doc__ = bubble.__doc__.replace("{fields}", _field_help("bubble"))
-gaslift.__doc__ = gaslift.__doc__.replace("{fields}", _field_help("gaslift"))
+    """)
 
 
 def _sweep_plan(model, fields, decimal_separator):

@@ -145,6 +145,17 @@ void registerRuns(py::module_& m)
             return fields;
         },
         "A model's input fields in the window's order: name, whether the run converts it, its meaning.");
+    m.def(
+        "model_defaults",
+        [](const std::string& model) {
+            py::dict defaults;
+            for (const FieldDescription& field : modelFields(modelOf(model)))
+                defaults[py::str(std::string(field.name))] =
+                    field.converted() ? py::object(py::str(std::string(field.example))) : py::object(py::none());
+            return defaults;
+        },
+        "A model's field texts where a call gives none, by name in the window's order: the worked example's; "
+        "None for a field the run never converts.");
 
     py::class_<Record>(m, "Record", "A run's stored values and the error that ended it.")
         .def_property_readonly("model", [](const Record& r) { return std::string(modelName(r.run.model)); })

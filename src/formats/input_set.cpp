@@ -26,11 +26,11 @@ void checkModel(const Json& set, ModelKind model)
     const auto name = set.find("model");
     if (name == set.end() || !name->is_string())
         throw FileProblem("не указана модель (\"model\")");
-    for (ModelKind kind : {ModelKind::bubble, ModelKind::gaslift})
-        if (name->get<std::string>() == modelName(kind) && kind != model)
-            throw FileProblem("это исходные данные окна «" + std::string(modelCaption(kind)) + "»");
-    if (name->get<std::string>() != modelName(model))
+    const std::optional<ModelKind> named = modelNamed(name->get<std::string>());
+    if (!named)
         throw FileProblem("неизвестная модель: " + name->dump());
+    if (*named != model)
+        throw FileProblem("это исходные данные окна «" + std::string(modelCaption(*named)) + "»");
 }
 
 } // namespace

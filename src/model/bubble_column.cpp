@@ -1,7 +1,6 @@
 // The bubble-column run: inputs, run constants and the steps of one reactor.
 #include "model/bubble_column.h"
 
-#include "model/design.h"
 #include "model/reactor_steps.h"
 #include "model/terms_cache.h"
 #include "numeric/power.h"
@@ -123,8 +122,7 @@ const AirVelocityTerms& airVelocityTermsAt(Single t, Single wg, const Temperatur
 
 class BubbleColumnRun {
 public:
-    BubbleColumnRun(ModelWindow& window, DecimalSeparator separator, const Inputs& in)
-        : out_(window, resultWord(ModelKind::bubble), separator), in_(in)
+    BubbleColumnRun(ResultWriter& out, const Inputs& in) : out_(out), in_(in)
     {
         state_.y10 = in.y10;
         state_.y50 = in.y50;
@@ -182,7 +180,7 @@ private:
         state_.y40 = storeDouble(c.y4);
     }
 
-    ResultWriter out_;
+    ResultWriter& out_;
     const Inputs& in_;
     Carried state_;
     Double Vr_;
@@ -195,11 +193,11 @@ private:
 
 Single bubbleNusseltNumber(Double Fr, Ext prToTheThird) { return storeSingle(nusseltTerm(Fr, prToTheThird)); }
 
-void runBubbleColumn(const ModelInputs& inputs, ModelWindow& window, DecimalSeparator separator)
+void runBubbleColumn(const ModelInputs& inputs, ResultWriter& out)
 {
     setCalculationFloatingPointEnvironment();
     const Inputs in = bubbleInputs(inputs);
-    BubbleColumnRun run(window, separator, in);
+    BubbleColumnRun run(out, in);
     for (std::int32_t i = 1; i <= in.N; ++i)
         run.reactor(i);
 }

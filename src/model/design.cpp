@@ -42,9 +42,16 @@ ModelInputs readModelInputs(ModelKind model, const FieldTexts& texts, DecimalSep
     return inputs;
 }
 
+void runModel(ModelKind model, const ModelInputs& inputs, ModelWindow& window, DecimalSeparator separator)
+{
+    const DesignDescription& design = describe(model);
+    ResultWriter out(window, design.resultWord, separator);
+    design.run(inputs, out);
+}
+
 void runModel(ModelKind model, const FieldTexts& texts, ModelWindow& window, DecimalSeparator separator)
 {
-    describe(model).run(readModelInputs(model, texts, separator), window, separator);
+    runModel(model, readModelInputs(model, texts, separator), window, separator);
 }
 
 } // namespace kaskad

@@ -32,6 +32,7 @@ struct FieldDescription {
     std::string_view help;
     std::string_view note; // the tooltip of the window's field and its caption
     FieldStorage storage;
+    std::string_view example; // the worked example's text, where a field is not given
 
     // Read by the run (the gas-lift db is not).
     constexpr bool converted() const { return storage != FieldStorage::unread; }
@@ -54,14 +55,16 @@ inline constexpr CriterionBound kCriterionY4 = {paneY4, "y4>=1.06", 1.06L, std::
 inline constexpr CriterionBound kCriterionY5 = {paneY5, "1.67<=y5<=2.33", 1.67L, 2.33L};
 
 // Computes reactors 1..N of a design from its inputs, handing each stored
-// value to the window; the first error ends the run.
-using RunFunction = void (*)(const ModelInputs& inputs, ModelWindow& window, DecimalSeparator separator);
+// value to the window through `out`, which forms its lines with the design's
+// result word; the first error ends the run.
+using RunFunction = void (*)(const ModelInputs& inputs, ResultWriter& out);
 
 struct DesignDescription {
     ModelKind kind;
     std::string_view name;                            // "bubble", as the command line and the data files name it
     std::string_view caption;                         // the caption of its window
     std::string_view resultWord;                      // the word that opens each result line
+    std::string_view title;                           // "Bubble-column reactors", as the command line's help names it
     std::array<FieldDescription, kFieldCount> fields; // LabeledEdit1..LabeledEdit8
     std::span<const CriterionBound> criterion;
     RunFunction run;
@@ -71,25 +74,26 @@ namespace designs {
 
 inline constexpr std::array<FieldDescription, kFieldCount> kBubbleFields = {{
     {fieldN, "N", "число реакторов N", "number of reactors N (rounded to the nearest integer)",
-     "Число реакторов в каскаде N; дробное число округляется до ближайшего целого.", FieldStorage::count},
+     "Число реакторов в каскаде N; дробное число округляется до ближайшего целого.", FieldStorage::count, "24"},
     {fieldY10, "y10", "начальная концентрация y10", "entering concentration y10",
      "Концентрация y1 (п-ксилол) в жидкости, входящей в первый реактор; единица измерения моделью не задана.",
-     FieldStorage::single},
+     FieldStorage::single, "3"},
     {fieldY50, "y50", "начальная концентрация y50", "entering concentration y50",
      "Концентрация y5 (п-эфир) в жидкости, входящей в первый реактор; единица измерения моделью не задана.",
-     FieldStorage::single},
+     FieldStorage::single, "2.5"},
     {fieldWg, "wg", "приведённая скорость воздуха wg", "superficial air velocity wg",
-     "Приведённая скорость воздуха wg; единица измерения моделью не задана.", FieldStorage::single},
+     "Приведённая скорость воздуха wg; единица измерения моделью не задана.", FieldStorage::single, "0.05"},
     {fieldT, "t", "температура реакции в К t", "temperature of the first reactor t, K",
-     "Температура в первом реакторе t, К (кельвины).", FieldStorage::single},
+     "Температура в первом реакторе t, К (кельвины).", FieldStorage::single, "433"},
     {fieldDtr, "dtr", "разность температуры в реакторах dtr", "temperature step from reactor to reactor dtr",
-     "Разность температур соседних реакторов dtr, К: каждый следующий реактор на dtr теплее.", FieldStorage::single},
+     "Разность температур соседних реакторов dtr, К: каждый следующий реактор на dtr теплее.", FieldStorage::single,
+     "2"},
     {fieldDiameter, "d", "диаметр  реактора d", "reactor diameter d",
      "Диаметр реактора d: от него зависят объём реактора и расход воздуха; единица измерения моделью не задана.",
-     FieldStorage::wide},
+     FieldStorage::wide, "3"},
     {fieldTs, "ts", "среднее время пребывания жидкости в реакторе ts", "mean residence time of the liquid ts",
      "Среднее время пребывания жидкости в одном реакторе ts; единица измерения моделью не задана.",
-     FieldStorage::single},
+     FieldStorage::single, "3600"},
 }};
 
 // The gas-lift fields are the bubble column's but for the seventh, the
@@ -103,7 +107,11 @@ constexpr std::array<FieldDescription, kFieldCount> gasLiftFields()
                  "draught tube diameter db (accepted, never converted)",
                  "Диаметр барботажной трубы db. Газлифтовый расчёт это поле не читает: диаметр трубы в модели "
                  "постоянный.",
-                 FieldStorage::unread};
+                 FieldStorage::unread,
+                 ""};
+    // The gas-lift worked example enters y50 at 2 and starts at 450 K.
+    fields[2].example = "2";
+    fields[4].example = "450";
     return fields;
 }
 
@@ -112,12 +120,13 @@ inline constexpr CriterionBound kGasLiftBounds[] = {kCriterionY1, kCriterionY2, 
                                                     kCriterionY5};
 
 inline constexpr DesignDescription kBubbleColumn = {
-    ModelKind::bubble, "bubble", "Тевир Барботажный", "Реактор", kBubbleFields, kBubbleBounds, &runBubbleColumn,
+    ModelKind::bubble,        "bubble",      "Тевир Барботажный", "Реактор",
+    "Bubble-column reactors", kBubbleFields, kBubbleBounds,       &runBubbleColumn,
 };
 
 inline constexpr DesignDescription kGasLift = {
-    ModelKind::gaslift, "gaslift",      "Тевир Газлифтовый",  "реактор",
-    gasLiftFields(),    kGasLiftBounds, &runGasLiftAsCreated,
+    ModelKind::gaslift,  "gaslift",       "Тевир Газлифтовый", "реактор",
+    "Gas-lift reactors", gasLiftFields(), kGasLiftBounds,      &runGasLiftAsCreated,
 };
 
 } // namespace designs
@@ -156,8 +165,10 @@ inline std::string fieldOption(std::string_view name) { return "--" + std::strin
 // EConvertError for a text that is no number, or the error of a store.
 ModelInputs readModelInputs(ModelKind model, const FieldTexts& texts, DecimalSeparator separator);
 
-// Reads the inputs and runs the design as a freshly opened window would; an
-// error is thrown.
+// Runs a design on its inputs as a freshly opened window would, its lines
+// formed with the design's word and the separator; an error is thrown.
+void runModel(ModelKind model, const ModelInputs& inputs, ModelWindow& window, DecimalSeparator separator);
+// The same after reading the inputs from the field texts.
 void runModel(ModelKind model, const FieldTexts& texts, ModelWindow& window, DecimalSeparator separator);
 
 } // namespace kaskad

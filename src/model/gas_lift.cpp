@@ -2,7 +2,6 @@
 // tube and the steps of one reactor.
 #include "model/gas_lift.h"
 
-#include "model/design.h"
 #include "model/reactor_steps.h"
 #include "model/terms_cache.h"
 #include "numeric/power.h"
@@ -100,8 +99,8 @@ std::int32_t tubeCount()
 
 class GasLiftRun {
 public:
-    GasLiftRun(const GasLiftWindowState& windowState, ModelWindow& window, DecimalSeparator separator, const Inputs& in)
-        : out_(window, resultWord(ModelKind::gaslift), separator), windowState_(windowState), in_(in)
+    GasLiftRun(const GasLiftWindowState& windowState, ResultWriter& out, const Inputs& in)
+        : out_(out), windowState_(windowState), in_(in)
     {
         state_.y10 = in.y10;
         state_.y50 = in.y50;
@@ -243,7 +242,7 @@ private:
         state_.y60 = c.y6;
     }
 
-    ResultWriter out_;
+    ResultWriter& out_;
     const GasLiftWindowState& windowState_;
     const Inputs& in_;
     Carried state_;
@@ -259,22 +258,21 @@ private:
 
 } // namespace
 
-void runGasLiftAsCreated(const ModelInputs& inputs, ModelWindow& window, DecimalSeparator separator)
+void runGasLiftAsCreated(const ModelInputs& inputs, ResultWriter& out)
 {
     const GasLiftWindowState windowState{Single(0.0f)};
-    runGasLift(windowState, inputs, window, separator);
+    runGasLift(windowState, inputs, out);
 }
 
 Ext riseVelocityTerm(Ext wl, Ext ka, Ext ub) { return wl / (1 - ka) + ub; }
 
 Double riseVelocity(Double wl, Double ka, Double ub) { return storeDouble(riseVelocityTerm(wl, ka, ub)); }
 
-void runGasLift(const GasLiftWindowState& windowState, const ModelInputs& inputs, ModelWindow& window,
-                DecimalSeparator separator)
+void runGasLift(const GasLiftWindowState& windowState, const ModelInputs& inputs, ResultWriter& out)
 {
     setCalculationFloatingPointEnvironment();
     const Inputs in = gasLiftInputs(inputs);
-    GasLiftRun run(windowState, window, separator, in);
+    GasLiftRun run(windowState, out, in);
     for (std::int32_t i = 1; i <= in.N; ++i)
         run.reactor(i);
 }

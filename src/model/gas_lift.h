@@ -17,11 +17,10 @@ struct GasLiftWindowState {
 // From N, y10, y50, wg, t, dtr and ts (db is never read), computes reactors
 // 1..N and appends each reactor's "реактор" lines to Text1..Text12. The first
 // error ends the run; lines appended before it stay.
-void runGasLift(const GasLiftWindowState& windowState, const ModelInputs& inputs, ModelWindow& window,
-                DecimalSeparator separator);
+void runGasLift(const GasLiftWindowState& windowState, const ModelInputs& inputs, ResultWriter& out);
 
 // runGasLift as a freshly created window runs it.
-void runGasLiftAsCreated(const ModelInputs& inputs, ModelWindow& window, DecimalSeparator separator);
+void runGasLiftAsCreated(const ModelInputs& inputs, ResultWriter& out);
 
 // The two-phase flow in the gas-lift tube.
 struct TubeFlow {

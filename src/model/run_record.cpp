@@ -98,7 +98,7 @@ RunRecord runRecorded(ModelKind model, const FieldTexts& fields, DecimalSeparato
     return recorded(model, RunInputs{fields, {}, false}, [&](RunInputs& inputs, ModelWindow& window) {
         inputs.values = readModelInputs(model, fields, separator);
         inputs.stored = true;
-        describe(model).run(inputs.values, window, separator);
+        runModel(model, inputs.values, window, separator);
     });
 }
 
@@ -112,9 +112,8 @@ RunRecord failedRun(ModelKind model, const Exception& error)
 
 RunRecord runRecorded(ModelKind model, const ModelInputs& inputs)
 {
-    return recorded(model, RunInputs{std::nullopt, inputs, true}, [&](const RunInputs& stored, ModelWindow& window) {
-        describe(model).run(stored.values, window, '.');
-    });
+    return recorded(model, RunInputs{std::nullopt, inputs, true},
+                    [&](const RunInputs& stored, ModelWindow& window) { runModel(model, stored.values, window, '.'); });
 }
 
 } // namespace kaskad

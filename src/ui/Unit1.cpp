@@ -75,7 +75,10 @@ TForm1::TForm1(const RegionalSettings& settings) : ModelForm(kForm1Layout, setti
 
 void TForm1::Button2Click()
 {
-    calculateAndKeep([this](const ModelInputs& inputs) { runGasLift(state_, inputs, *this, decimalSeparator()); });
+    calculateAndKeep([this](const ModelInputs& inputs) {
+        ResultWriter out = resultWriter();
+        runGasLift(state_, inputs, out);
+    });
 }
 
 void TForm1::Button3Click() { close(); }

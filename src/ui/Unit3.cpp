@@ -1,7 +1,7 @@
 // The bubble-column model window: its layout and its handlers.
 #include "ui/Unit3.h"
 
-#include "model/bubble_column.h"
+#include "model/design.h"
 #include "model/criterion.h"
 #include "ui/error_report.h"
 
@@ -75,7 +75,8 @@ TForm3::TForm3(const RegionalSettings& settings) : ModelForm(kForm3Layout, setti
 
 void TForm3::Button1Click()
 {
-    calculateAndKeep([this](const ModelInputs& inputs) { runBubbleColumn(inputs, *this, decimalSeparator()); });
+    calculateAndKeep(
+        [this](const ModelInputs& inputs) { runModel(ModelKind::bubble, inputs, *this, decimalSeparator()); });
 }
 
 void TForm3::Button2Click() { close(); }

@@ -75,6 +75,8 @@ public:
 
     // The separator for a run that starts now, and of the fields' texts.
     DecimalSeparator decimalSeparator() const;
+    // Forms the lines of a run that starts now, with the window's word.
+    ResultWriter resultWriter() { return ResultWriter(*this, resultWord(model_), decimalSeparator()); }
 
 protected:
     // Reads the fields into inputs and runs a calculation of them on this

@@ -27,8 +27,7 @@ TextModelWindow workedExample(const char* N = "3", const char* ts = "3600")
 
 std::string run(TextModelWindow& window, DecimalSeparator separator = '.')
 {
-    return reportOfRun(
-        [&] { runBubbleColumn(readModelInputs(ModelKind::bubble, window.texts(), separator), window, separator); });
+    return reportOfRun([&] { runModel(ModelKind::bubble, window.texts(), window, separator); });
 }
 
 TEST(BubbleColumn, WorkedExampleGivesEveryPrintedDigit)

@@ -28,10 +28,7 @@ TextModelWindow workedExample(const char* N = "3", const char* ts = "3600")
 
 std::string run(TextModelWindow& window, DecimalSeparator separator = '.')
 {
-    const GasLiftWindowState createdWindow{Single(0.0f)};
-    return reportOfRun([&] {
-        runGasLift(createdWindow, readModelInputs(ModelKind::gaslift, window.texts(), separator), window, separator);
-    });
+    return reportOfRun([&] { runModel(ModelKind::gaslift, window.texts(), window, separator); });
 }
 
 // GB of a reactor whose compressed air has temperature Ta, from the air flow
