@@ -29,8 +29,9 @@ from ._texts import field_text, flag, jobs_count, separator_text, sweep_items, s
 
 __all__ = [
     "bubble", "gaslift", "sweep", "Run", "Reactor", "RunError", "number_text", "shard_range", "to_csv",
-    "QUANTITIES", "QUANTITY_TABLE", "CalculationError", "EExternal", "EMathError", "EInvalidOp", "EZeroDivide", "EOverflow",
-    "EConvertError", "ENoConvergence", "UsageError", "optimize", "solve", "runs", "read_csv", "to_xarray",
+    "QUANTITIES", "QUANTITY_TABLE", "CalculationError", "EExternal", "EMathError", "EInvalidOp", "EZeroDivide",
+    "EOverflow", "EConvertError", "ENoConvergence", "UsageError", "optimize", "solve", "runs", "read_csv",
+    "to_xarray",
     "__version__",
 ]
 
@@ -38,8 +39,8 @@ __all__ = [
 QUANTITIES = tuple(_kaskad.QUANTITIES)
 
 #: Each quantity's row, in store order: its name, pane title, note with its
-#: unit, the physical limit it must not break (None for none) and the chart
-#: panel it is drawn on.
+#: unit, the physical limit it must not break (None for none), and the chart
+#: panel and colour it is drawn with.
 QUANTITY_TABLE = tuple(dict(row) for row in _kaskad.QUANTITY_TABLE)
 
 #: Raised for arguments a sweep cannot run: a malformed range, too many points.

@@ -8,6 +8,7 @@
 
 #include <pybind11/stl.h>
 
+#include <cstdio>
 #include <tuple>
 
 namespace py = pybind11;
@@ -24,7 +25,7 @@ Pane paneOf(const std::string& quantity)
 }
 
 // Each quantity's row: name, pane title, note, physical limit (the rule it
-// breaks, or None) and chart panel, in store order.
+// breaks, or None), chart panel and colour, in store order.
 py::tuple quantityTable()
 {
     py::tuple rows(kQuantities.size());
@@ -36,6 +37,9 @@ py::tuple quantityTable()
         row["note"] = std::string(quantity.note);
         row["limit"] = quantity.limit ? py::object(py::str(std::string(quantity.limit->rule))) : py::none();
         row["panel"] = std::string(chartPanelName(quantity.panel));
+        char colour[8];
+        std::snprintf(colour, sizeof colour, "#%06x", static_cast<unsigned>(quantity.colour));
+        row["colour"] = std::string(colour);
         rows[k] = row;
     }
     return rows;

@@ -31,15 +31,9 @@ namespace {
 
 QString paneTitle(Pane pane) { return toQString(kPaneTitles[pane]); }
 
-// A colour of its own for each pane: the chart theme has fewer than eight.
-QColor paneColour(Pane pane)
-{
-    static constexpr PaneArray<QRgb> kColours = {
-        0x1f77b4, 0xff7f0e, 0x2ca02c, 0xd62728, 0x9467bd, 0x17becf,
-        0x8c564b, 0xe377c2, 0x7f7f7f, 0xbcbd22, 0xd62728, 0x1f77b4,
-    };
-    return QColor(kColours[pane]);
-}
+// A colour of its own for each quantity on a panel: the chart theme has
+// fewer than eight.
+QColor paneColour(Pane pane) { return QColor(QRgb(quantityOf(pane).colour)); }
 
 // The text sizes, line widths and point sizes of a plot, scaled with its
 // size: a 1200x800 plot has 16 pixel labels and lines of 2.3 pixels.
@@ -267,7 +261,10 @@ std::unique_ptr<QChart> concentrationChart(std::span<const ProfileRun> runs, con
     chart->addAxis(y, Qt::AlignLeft);
     std::vector<QLineSeries*> all;
     std::vector<std::pair<Pane, std::vector<QLineSeries*>>> byPane;
-    for (Pane pane : {paneY1, paneY2, paneY3, paneY4, paneY5, paneY6}) {
+    for (const QuantityDescription& quantity : kQuantities) {
+        if (quantity.panel != ChartPanel::concentrations)
+            continue;
+        const Pane pane = quantity.pane;
         std::vector<QLineSeries*> lines = addPaneLines(*chart, runs, pane, x, y, style);
         all.insert(all.end(), lines.begin(), lines.end());
         byPane.emplace_back(pane, std::move(lines));
