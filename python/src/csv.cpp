@@ -17,48 +17,60 @@ namespace kaskad::python {
 
 namespace {
 
+// Writes the points into the file at `path` by kaskad-cli's writer;
+// the errno of a failed write, 0 when none failed. Ctrl+C stops the sweep
+// with the rows written whole and the file closed.
+int writeCsvFile(const formats::SweepOutputOptions& options, const study::SweepPlan& plan, study::PointRange points,
+                 unsigned jobs, const std::string& path, SignalCheck& signals)
+{
+    struct WriteFailed {};
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    const auto checkFile = [&file] {
+        if (!file)
+            throw WriteFailed{};
+    };
+    formats::SweepWriter writer(file, plan, options);
+    const Checkpoint checkpoint = std::ref(signals);
+    try {
+        checkFile();
+        writer.begin();
+        study::runSweepProducing<std::optional<formats::FormattedPoint>>(
+            plan, points, jobs, [&writer](std::size_t index, RunView run) { return writer.format(index, run); },
+            [&](std::size_t index, std::optional<formats::FormattedPoint>&& point) {
+                writer.write(index, std::move(point));
+                checkFile();
+            },
+            signals.token(), everyFewTenths(checkpoint, points.size()));
+        writer.end();
+        file.close();
+        checkFile();
+    } catch (const WriteFailed&) {
+        return errno != 0 ? errno : EIO;
+    }
+    return 0;
+}
+
 // The points [begin, end) of a plan written as kaskad-cli's CSV into the
 // file `path`, by the same writer. A failed write raises OSError.
 void writeSweepCsv(const study::SweepPlan& plan, std::size_t begin, std::size_t end, bool outlet, bool criterion,
                    bool onlyMeeting, std::optional<unsigned> jobs, bool header, const std::string& path)
 {
     checkChunk(plan, begin, end);
-    struct WriteFailed {};
     formats::SweepOutputOptions options;
     options.rows = rowOptions(outlet, criterion, onlyMeeting);
     options.header = header;
-    const Checkpoint checkpoint = pythonCheckpoint(py::none(), end - begin);
+    SignalCheck signals;
     int writeError = 0;
     {
         py::gil_scoped_release released;
-        std::ofstream file(path, std::ios::binary | std::ios::trunc);
-        formats::SweepWriter writer(file, plan, options);
-        try {
-            if (!file)
-                throw WriteFailed{};
-            writer.begin();
-            study::runSweepProducing<std::optional<formats::FormattedPoint>>(
-                plan, {begin, end}, threadsOf(jobs),
-                [&writer](std::size_t index, RunView run) { return writer.format(index, run); },
-                [&](std::size_t index, std::optional<formats::FormattedPoint>&& point) {
-                    writer.write(index, std::move(point));
-                    if (!file)
-                        throw WriteFailed{};
-                },
-                everyFewTenths(checkpoint, end - begin));
-            writer.end();
-            file.close();
-            if (!file)
-                throw WriteFailed{};
-        } catch (const WriteFailed&) {
-            writeError = errno != 0 ? errno : EIO;
-        }
+        writeError = writeCsvFile(options, plan, {begin, end}, threadsOf(jobs), path, signals);
     }
     if (writeError != 0) {
         errno = writeError;
         PyErr_SetFromErrnoWithFilename(PyExc_OSError, path.c_str());
         throw py::error_already_set();
     }
+    signals.raisePending();
 }
 
 // The CSV text of a frame's columns, each given as ("number", float64

@@ -28,15 +28,26 @@ unsigned threadsOf(std::optional<unsigned> jobs)
     return jobs.value_or(std::max(1u, std::thread::hardware_concurrency()));
 }
 
-Checkpoint pythonCheckpoint(const py::object& progress, std::size_t total)
+SignalCheck::SignalCheck(py::object progress, std::size_t total) : progress_(std::move(progress)), total_(total) {}
+
+void SignalCheck::operator()(std::size_t done)
 {
-    return [progress, total](std::size_t done) {
-        py::gil_scoped_acquire held;
-        if (PyErr_CheckSignals() != 0)
-            throw py::error_already_set();
-        if (!progress.is_none())
-            progress(done, total);
-    };
+    py::gil_scoped_acquire held;
+    if (raised_)
+        return;
+    if (PyErr_CheckSignals() != 0) {
+        raised_ = std::make_exception_ptr(py::error_already_set());
+        source_.request_stop();
+        return;
+    }
+    if (!progress_.is_none())
+        progress_(done, total_);
+}
+
+void SignalCheck::raisePending() const
+{
+    if (raised_)
+        std::rethrow_exception(raised_);
 }
 
 study::RowOptions rowOptions(bool outlet, bool criterion, bool onlyMeeting)

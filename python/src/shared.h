@@ -1,5 +1,5 @@
 // What several of the module's bindings share: the model and decimal separator
-// a text names, arrays handed to numpy, and the threads and checkpoint of a run of points.
+// a text names, arrays handed to numpy, and the threads and Ctrl+C of long work.
 #pragma once
 
 #include "model/design.h"
@@ -11,7 +11,9 @@
 #include <pybind11/numpy.h>
 
 #include <cstddef>
+#include <exception>
 #include <optional>
+#include <stop_token>
 #include <string>
 #include <utility>
 #include <vector>
@@ -36,9 +38,30 @@ pybind11::array_t<T> arrayOf(std::vector<T>&& values, std::vector<pybind11::ssiz
 // The threads `jobs` asks for; all the machine's when None.
 unsigned threadsOf(std::optional<unsigned> jobs);
 
-// The checkpoint of a run of points: Ctrl+C stops it, and `progress`, when
-// not None, is told the points done of `total`.
-Checkpoint pythonCheckpoint(const pybind11::object& progress, std::size_t total);
+// Ctrl+C during long work run without the GIL. Python runs its signal
+// handlers on the main thread alone, so the work's progress, reported on the
+// calling thread, runs them there: the exception one raises
+// (KeyboardInterrupt) is kept and asks for the stop, and raisePending()
+// raises it once the work has returned.
+class SignalCheck {
+public:
+    // `progress`, when not None, is told the points done of `total`.
+    explicit SignalCheck(pybind11::object progress = pybind11::none(), std::size_t total = 0);
+
+    std::stop_token token() const { return source_.get_token(); }
+    // On the calling thread, without the GIL: runs the signal handlers, then
+    // reports the progress while no handler has raised. An exception that
+    // `progress` raises is passed on.
+    void operator()(std::size_t done);
+    // With the GIL: raises what a signal handler raised, if one did.
+    void raisePending() const;
+
+private:
+    pybind11::object progress_;
+    std::size_t total_;
+    std::stop_source source_;
+    std::exception_ptr raised_;
+};
 
 study::RowOptions rowOptions(bool outlet, bool criterion, bool onlyMeeting);
 

@@ -94,7 +94,7 @@ study::ProgressSink everyFewTenths(const Checkpoint& checkpoint, std::size_t cou
 }
 
 SweepColumns sweepColumns(const study::SweepRows& rows, study::PointRange points, unsigned jobs,
-                          const Checkpoint& checkpoint)
+                          const Checkpoint& checkpoint, std::stop_token stop)
 {
     SweepColumns columns;
     const study::SweepPlan& plan = rows.plan();
@@ -103,12 +103,12 @@ SweepColumns sweepColumns(const study::SweepRows& rows, study::PointRange points
         [&plan](std::size_t index, std::size_t f) { return static_cast<std::int32_t>(plan.textIndex(index, f)); });
     study::runSweep(
         plan, points, jobs, [&](std::size_t index, const RunRecord& run) { collector.point(rows.point(index, run)); },
-        everyFewTenths(checkpoint, points.size()));
+        std::move(stop), everyFewTenths(checkpoint, points.size()));
     return columns;
 }
 
 SweepColumns givenPointColumns(const GivenPoints& points, const study::SweepRows& rows, unsigned jobs,
-                               const Checkpoint& checkpoint)
+                               const Checkpoint& checkpoint, std::stop_token stop)
 {
     SweepColumns columns;
     ColumnCollector collector(columns, points.model, points.varying.size(),
@@ -117,7 +117,7 @@ SweepColumns givenPointColumns(const GivenPoints& points, const study::SweepRows
         points.count, jobs,
         [&points](std::size_t index) { return runRecorded(points.model, points.fields(index), points.separator); },
         [&](std::size_t index, RunRecord&& run) { collector.point(rows.point(index, points.fields(index), run)); },
-        everyFewTenths(checkpoint, points.count));
+        std::move(stop), everyFewTenths(checkpoint, points.count));
     return columns;
 }
 

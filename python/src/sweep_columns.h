@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <functional>
 #include <span>
+#include <stop_token>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -57,8 +58,7 @@ struct GivenPoints {
     FieldTexts fields(std::size_t point) const;
 };
 
-// Called now and then on the calling thread with the points done; whatever
-// it throws stops the runs.
+// Called now and then on the calling thread with the points done.
 using Checkpoint = std::function<void(std::size_t done)>;
 
 // A progress sink that calls the checkpoint a few times a second and when
@@ -67,11 +67,12 @@ study::ProgressSink everyFewTenths(const Checkpoint& checkpoint, std::size_t cou
 
 // Runs the points of `points` of the rows' plan on `jobs` threads and
 // collects the rows `rows` gives; the varying fields are the swept ones.
+// Once `stop` is asked for, the rows of the points begun are the last.
 SweepColumns sweepColumns(const study::SweepRows& rows, study::PointRange points, unsigned jobs,
-                          const Checkpoint& checkpoint);
+                          const Checkpoint& checkpoint, std::stop_token stop);
 
 // The same for points given one by one; `rows` is made without a plan.
 SweepColumns givenPointColumns(const GivenPoints& points, const study::SweepRows& rows, unsigned jobs,
-                               const Checkpoint& checkpoint);
+                               const Checkpoint& checkpoint, std::stop_token stop);
 
 } // namespace kaskad::python

@@ -79,12 +79,13 @@ py::dict sweepArrays(const study::SweepPlan& plan, std::size_t begin, std::size_
 {
     checkChunk(plan, begin, end);
     const study::SweepRows rows(plan, rowOptions(outlet, criterion, onlyMeeting));
-    const Checkpoint checkpoint = pythonCheckpoint(progress, end - begin);
+    SignalCheck signals(progress, end - begin);
     SweepColumns columns;
     {
         py::gil_scoped_release released;
-        columns = sweepColumns(rows, {begin, end}, threadsOf(jobs), checkpoint);
+        columns = sweepColumns(rows, {begin, end}, threadsOf(jobs), std::ref(signals), signals.token());
     }
+    signals.raisePending();
     std::vector<std::pair<std::string, std::vector<std::string>>> swept;
     for (const study::SweepField& field : plan.sweptFields())
         swept.emplace_back(field.name, field.texts);
@@ -117,12 +118,13 @@ py::dict givenPointArrays(const std::string& model, const FieldTexts& fixed, con
         held.push_back(codes);
     }
     const study::SweepRows rows(points.model, rowOptions(outlet, criterion, onlyMeeting));
-    const Checkpoint checkpoint = pythonCheckpoint(progress, count);
+    SignalCheck signals(progress, count);
     SweepColumns columns;
     {
         py::gil_scoped_release released;
-        columns = givenPointColumns(points, rows, threadsOf(jobs), checkpoint);
+        columns = givenPointColumns(points, rows, threadsOf(jobs), std::ref(signals), signals.token());
     }
+    signals.raisePending();
     return rowArrays(rows, std::move(columns), std::move(names));
 }
 

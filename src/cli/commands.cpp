@@ -211,7 +211,8 @@ study::PointRange pointsToRun(const study::SweepPlan& plan, const SweepOptions& 
 
 // Runs the sweep's points, or its shard's, and writes them as they come,
 // stopping at the first failed write or at SIGINT, SIGTERM or SIGHUP; the
-// rows written are always whole.
+// rows written are always whole, and the signal gives the exit status once
+// the command ends.
 void runSweepPoints(const study::SweepPlan& plan, const SweepOptions& options, StandardOutput& out)
 {
     const study::PointRange points = pointsToRun(plan, options);
@@ -219,29 +220,15 @@ void runSweepPoints(const study::SweepPlan& plan, const SweepOptions& options, S
         throw UsageError("--no-header applies to CSV output only: JSON is one document");
     formats::SweepWriter writer(out.stream(), plan, options.output);
     ProgressBar progress(std::cerr, points.size(), standardErrorIsTerminal());
-    const auto stopWhenInterrupted = [] {
-        if (const int signal = InterruptionWatch::received())
-            throw Interrupted{signal};
-    };
+    const InterruptionStop interruption;
     writer.begin();
-    try {
-        study::runSweepProducing<std::optional<formats::FormattedPoint>>(
-            plan, points, options.jobs, [&writer](std::size_t index, RunView run) { return writer.format(index, run); },
-            [&](std::size_t index, std::optional<formats::FormattedPoint>&& point) {
-                stopWhenInterrupted();
-                writer.write(index, std::move(point));
-                out.check();
-            },
-            [&](std::size_t delivered) {
-                stopWhenInterrupted();
-                progress.update(delivered);
-            });
-    } catch (const Interrupted&) {
-        progress.finish();
-        writer.end();
-        out.flush();
-        throw;
-    }
+    study::runSweepProducing<std::optional<formats::FormattedPoint>>(
+        plan, points, options.jobs, [&writer](std::size_t index, RunView run) { return writer.format(index, run); },
+        [&](std::size_t index, std::optional<formats::FormattedPoint>&& point) {
+            writer.write(index, std::move(point));
+            out.check();
+        },
+        interruption.token(), [&progress](std::size_t done) { progress.update(done); });
     progress.finish();
     writer.end();
     out.flush();
@@ -322,8 +309,6 @@ int runSweepCommand(const SweepOptions& options, const std::optional<formats::Sa
     } catch (const UsageError& error) {
         reportUsageError(error);
         return kExitUsage;
-    } catch (const Interrupted& interrupted) {
-        return 128 + interrupted.signal;
     }
     return kExitSuccess;
 }

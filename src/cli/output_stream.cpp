@@ -5,7 +5,10 @@
 #include "formats/whole_file.h"
 
 #include <cerrno>
+#include <chrono>
+#include <condition_variable>
 #include <cstring>
+#include <mutex>
 #include <string_view>
 #include <system_error>
 #include <pthread.h>
@@ -116,5 +119,23 @@ InterruptionWatch::~InterruptionWatch()
 }
 
 int InterruptionWatch::received() { return receivedSignal.load(); }
+
+InterruptionStop::InterruptionStop() : watcher_([this](std::stop_token ending) { watch(std::move(ending)); }) {}
+
+void InterruptionStop::watch(std::stop_token ending)
+{
+    constexpr auto kLookEvery = std::chrono::milliseconds(10);
+    std::mutex mutex;
+    std::condition_variable_any never;
+    std::unique_lock lock(mutex);
+    while (!ending.stop_requested()) {
+        if (InterruptionWatch::received() != 0) {
+            source_.request_stop();
+            return;
+        }
+        // Wakes at once when this stop ends.
+        never.wait_for(lock, ending, kLookEvery, [] { return false; });
+    }
+}
 
 } // namespace kaskad::cli

@@ -6,8 +6,10 @@
 #include <csignal>
 #include <iterator>
 #include <ostream>
+#include <stop_token>
 #include <streambuf>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace kaskad::cli {
@@ -68,9 +70,22 @@ private:
     struct sigaction previous_[std::size(kWatched)]{};
 };
 
-// A sweep stopped by a signal.
-struct Interrupted {
-    int signal;
+// The stop of long work (a sweep, a search), asked for once the watch has
+// noted a signal. A signal handler cannot ask for a stop safely, so a thread
+// of its own looks at the watch every few milliseconds while this lives.
+class InterruptionStop {
+public:
+    InterruptionStop();
+    InterruptionStop(const InterruptionStop&) = delete;
+    InterruptionStop& operator=(const InterruptionStop&) = delete;
+
+    std::stop_token token() const { return source_.get_token(); }
+
+private:
+    void watch(std::stop_token ending);
+
+    std::stop_source source_;
+    std::jthread watcher_; // last: it ends before the source goes
 };
 
 } // namespace kaskad::cli

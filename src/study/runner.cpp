@@ -3,14 +3,14 @@
 
 namespace kaskad::study {
 
-void runSweep(const SweepPlan& plan, PointRange points, unsigned jobs, const PointSink& sink,
-              const ProgressSink& progress)
+std::size_t runSweep(const SweepPlan& plan, PointRange points, unsigned jobs, const PointSink& sink,
+                     std::stop_token stop, const ProgressSink& progress)
 {
     checkPointsToRun(plan, points);
     const PointRuns runs(plan, points);
-    runInOrder<RunRecord>(
+    return runInOrder<RunRecord>(
         points.size(), jobs, [&](std::size_t k) { return runs.run(points.begin + k); },
-        [&](std::size_t k, RunRecord&& run) { sink(points.begin + k, run); }, progress);
+        [&](std::size_t k, RunRecord&& run) { sink(points.begin + k, run); }, stop, progress);
 }
 
 } // namespace kaskad::study

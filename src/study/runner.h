@@ -14,6 +14,7 @@
 #include <functional>
 #include <mutex>
 #include <optional>
+#include <stop_token>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -74,12 +75,12 @@ public:
     }
 
     // Waits for the result of point `index` (the next in order), then takes
-    // it and those ready after it as tryTake does; 0 when the sweep stopped.
-    // `waiting` runs every 100 ms.
+    // it and those ready after it as tryTake does; 0 when the sweep stopped,
+    // or was closed before that point was ready. `waiting` runs every 100 ms.
     std::size_t take(std::size_t index, const std::function<void()>& waiting, std::vector<Result>& taken)
     {
         std::unique_lock lock(mutex_);
-        while (!slots_[index % window_] && !stopped_) {
+        while (!slots_[index % window_] && !stopped_ && !closed_) {
             if (finished_.wait_for(lock, std::chrono::milliseconds(100)) == std::cv_status::timeout && waiting) {
                 lock.unlock();
                 waiting();
@@ -95,6 +96,16 @@ public:
         if (!error_)
             error_ = std::move(error);
         stopped_ = true;
+        room_.notify_all();
+        finished_.notify_all();
+    }
+
+    // No more points are claimed; those claimed are still produced and can
+    // be taken once ready. Wakes the threads that wait.
+    void close()
+    {
+        std::lock_guard lock(mutex_);
+        closed_ = true;
         room_.notify_all();
         finished_.notify_all();
     }
@@ -118,13 +129,13 @@ private:
     }
 
     // The next points to produce, or nothing when none are left or the sweep
-    // stopped; with `wait`, waits for room in the window first.
+    // stopped or closed; with `wait`, waits for room in the window first.
     std::optional<Span> claim(bool wait)
     {
         std::unique_lock lock(mutex_);
         if (wait)
-            room_.wait(lock, [&] { return stopped_ || next_ < taken_ + window_; });
-        if (stopped_ || next_ >= count_ || next_ >= taken_ + window_)
+            room_.wait(lock, [&] { return stopped_ || closed_ || next_ < taken_ + window_; });
+        if (stopped_ || closed_ || next_ >= count_ || next_ >= taken_ + window_)
             return std::nullopt;
         const Span span{next_, std::min({next_ + chunk_, count_, taken_ + window_})};
         next_ = span.end;
@@ -168,13 +179,88 @@ private:
     const std::size_t window_; // how far the workers may run ahead
     const Produce produce_;
     std::mutex mutex_;
-    std::condition_variable room_;     // a slot was freed, or the sweep stopped
-    std::condition_variable finished_; // a result was stored, or the sweep stopped
+    std::condition_variable room_;     // a slot was freed, or the sweep stopped or closed
+    std::condition_variable finished_; // a result was stored, or the sweep stopped or closed
     std::vector<std::optional<Result>> slots_;
     std::size_t next_ = 0;  // the next point to claim
     std::size_t taken_ = 0; // points handed to the sink
-    bool stopped_ = false;
+    bool stopped_ = false;  // by an error: nothing more is produced or taken
+    bool closed_ = false;   // by a stop: nothing more is claimed
     std::exception_ptr error_;
+};
+
+template <class Result>
+using Deliver = std::function<void(std::size_t index, Result&& result)>;
+
+// runInOrder on the calling thread alone: point after point until the last
+// or until a stop is asked for; how many were delivered.
+template <class Result>
+std::size_t runOnCallingThread(std::size_t count, const std::function<Result(std::size_t index)>& produce,
+                               const Deliver<Result>& deliver, std::stop_token stop, const ProgressSink& progress)
+{
+    std::size_t index = 0;
+    for (; index < count && !stop.stop_requested(); ++index) {
+        deliver(index, produce(index));
+        if (progress)
+            progress(index + 1);
+    }
+    return index;
+}
+
+// The calling thread's part of runInOrder with several jobs: it takes the
+// results in index order and delivers them, producing points itself while
+// the next one is not ready.
+template <class Result>
+class InOrderDelivery {
+public:
+    InOrderDelivery(OrderedResults<Result>& results, const Deliver<Result>& deliver, const ProgressSink& progress)
+        : results_(results), deliver_(deliver), progress_(progress)
+    {}
+
+    // Delivers results while the workers run: until the last of `count`, or
+    // until the results are stopped or closed.
+    void whileRunning(std::size_t count)
+    {
+        const std::function<void()> waiting = [this] {
+            if (progress_)
+                progress_(delivered_);
+        };
+        while (delivered_ < count) {
+            ready_.clear();
+            if (results_.tryTake(delivered_, ready_) == 0 && results_.workSome())
+                continue;
+            if (ready_.empty() && results_.take(delivered_, waiting, ready_) == 0)
+                return;
+            deliverReady();
+        }
+    }
+
+    // Once the workers have ended: delivers the results they finished, which
+    // follow on from those delivered, every point claimed having been produced.
+    void afterWorkers(std::size_t count)
+    {
+        for (ready_.clear(); delivered_ < count && results_.tryTake(delivered_, ready_) > 0; ready_.clear())
+            deliverReady();
+    }
+
+    std::size_t delivered() const { return delivered_; }
+
+private:
+    void deliverReady()
+    {
+        for (Result& result : ready_) {
+            deliver_(delivered_, std::move(result));
+            ++delivered_;
+            if (progress_)
+                progress_(delivered_);
+        }
+    }
+
+    OrderedResults<Result>& results_;
+    const Deliver<Result>& deliver_;
+    const ProgressSink& progress_;
+    std::vector<Result> ready_;
+    std::size_t delivered_ = 0;
 };
 
 } // namespace detail
@@ -185,57 +271,42 @@ private:
 // itself while the next one is not ready, so that no more threads compete
 // than there are jobs. `produce` runs on several threads at once; an
 // exception from it or from `deliver` stops the work and is passed on.
+//
+// Once `stop` is asked for, no more points are begun: the points already
+// begun are finished and delivered in order with those ready, and the
+// number delivered is returned, fewer than `count` only when stopped.
 template <class Result>
-void runInOrder(std::size_t count, unsigned jobs, const std::function<Result(std::size_t index)>& produce,
-                const std::function<void(std::size_t index, Result&& result)>& deliver,
-                const ProgressSink& progress = {})
+std::size_t runInOrder(std::size_t count, unsigned jobs, const std::function<Result(std::size_t index)>& produce,
+                       const detail::Deliver<Result>& deliver, std::stop_token stop = {},
+                       const ProgressSink& progress = {})
 {
-    if (count == 0)
-        return;
-    if (jobs <= 1) {
-        for (std::size_t index = 0; index < count; ++index) {
-            deliver(index, produce(index));
-            if (progress)
-                progress(index + 1);
-        }
-        return;
-    }
+    if (jobs <= 1 || count == 0)
+        return detail::runOnCallingThread<Result>(count, produce, deliver, stop, progress);
     detail::OrderedResults<Result> results(count, jobs, produce);
+    // Runs on the thread that asks for the stop, or here if it was asked already.
+    const std::stop_callback closeWhenStopped(stop, [&results] { results.close(); });
+    detail::InOrderDelivery<Result> delivery(results, deliver, progress);
     std::vector<std::jthread> workers;
     workers.reserve(jobs - 1);
     for (unsigned j = 1; j < jobs; ++j)
         workers.emplace_back([&results] { results.work(); });
 
     std::exception_ptr error;
-    std::size_t delivered = 0;
-    const std::function<void()> waiting = [&] {
-        if (progress)
-            progress(delivered);
-    };
-    std::vector<Result> ready;
     try {
-        while (delivered < count) {
-            ready.clear();
-            if (results.tryTake(delivered, ready) == 0 && results.workSome())
-                continue;
-            if (ready.empty() && results.take(delivered, waiting, ready) == 0)
-                break;
-            for (Result& result : ready) {
-                deliver(delivered, std::move(result));
-                ++delivered;
-                if (progress)
-                    progress(delivered);
-            }
-        }
+        delivery.whileRunning(count);
+        results.close();
+        workers.clear(); // joins: every point claimed is produced
+        delivery.afterWorkers(count);
     } catch (...) {
         error = std::current_exception();
     }
-    results.stop();
-    workers.clear(); // joins
+    results.close();
+    workers.clear();
     if (error)
         std::rethrow_exception(error);
     if (results.error())
         std::rethrow_exception(results.error());
+    return delivery.delivered();
 }
 
 // Receives each point's run in point order, on the calling thread.
@@ -246,10 +317,11 @@ using PointSink = std::function<void(std::size_t index, const RunRecord& run)>;
 // output does not depend on `jobs`; the progress counts the points of the
 // range. Points that differ only in N share one run (PointRuns). A run that
 // fails is recorded in its point; an exception from the sink stops the sweep
-// and is passed on. Raises StudyError, before any run, when
-// checkPointsToRun() rejects the points.
-void runSweep(const SweepPlan& plan, PointRange points, unsigned jobs, const PointSink& sink,
-              const ProgressSink& progress = {});
+// and is passed on. Stopped by `stop` as runInOrder is, the sink having had
+// the first points of the range, each whole; returns how many it had. Raises
+// StudyError, before any run, when checkPointsToRun() rejects the points.
+std::size_t runSweep(const SweepPlan& plan, PointRange points, unsigned jobs, const PointSink& sink,
+                     std::stop_token stop = {}, const ProgressSink& progress = {});
 
 // runSweep with each point's run turned into a Result on the thread that ran
 // it (`produce` must be safe to call concurrently): only that result, not
@@ -257,20 +329,20 @@ void runSweep(const SweepPlan& plan, PointRange points, unsigned jobs, const Poi
 // a view that lasts while it runs: a point that shares a longer run is not
 // copied out of it.
 template <class Result>
-void runSweepProducing(const SweepPlan& plan, PointRange points, unsigned jobs,
-                       const std::function<Result(std::size_t index, RunView run)>& produce,
-                       const std::function<void(std::size_t index, Result&& result)>& deliver,
-                       const ProgressSink& progress = {})
+std::size_t runSweepProducing(const SweepPlan& plan, PointRange points, unsigned jobs,
+                              const std::function<Result(std::size_t index, RunView run)>& produce,
+                              const std::function<void(std::size_t index, Result&& result)>& deliver,
+                              std::stop_token stop = {}, const ProgressSink& progress = {})
 {
     checkPointsToRun(plan, points);
     const PointRuns runs(plan, points);
-    runInOrder<Result>(
+    return runInOrder<Result>(
         points.size(), jobs,
         [&](std::size_t k) {
             const std::size_t index = points.begin + k;
             return runs.withRun(index, [&](RunView run) { return produce(index, run); });
         },
-        [&](std::size_t k, Result&& result) { deliver(points.begin + k, std::move(result)); }, progress);
+        [&](std::size_t k, Result&& result) { deliver(points.begin + k, std::move(result)); }, stop, progress);
 }
 
 } // namespace kaskad::study

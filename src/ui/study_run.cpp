@@ -7,13 +7,6 @@
 
 namespace kaskad::ui {
 
-namespace {
-
-// Thrown from the runner's callbacks to end the study when asked to stop.
-struct StopRequested {};
-
-} // namespace
-
 StudyRun::StudyRun(std::shared_ptr<const study::SweepPlan> plan, unsigned jobs)
     : plan_(std::move(plan)), thread_([this, jobs] { run(jobs); })
 {}
@@ -33,22 +26,16 @@ void StudyRun::wait()
 void StudyRun::run(unsigned jobs)
 {
     const study::SweepRows rows(*plan_, {.criterion = true});
-    const auto stopWhenAsked = [this] {
-        if (stopping_)
-            throw StopRequested{};
-    };
+    const study::PointRange points = study::allPoints(*plan_);
     try {
-        study::runSweepProducing<StudyPoint>(
-            *plan_, study::allPoints(*plan_), jobs,
-            [&](std::size_t index, RunView run) { return studyPoint(index, run, rows); },
+        const std::size_t delivered = study::runSweepProducing<StudyPoint>(
+            *plan_, points, jobs, [&](std::size_t index, RunView run) { return studyPoint(index, run, rows); },
             [&](std::size_t, StudyPoint&& point) {
-                stopWhenAsked();
                 const std::lock_guard lock(mutex_);
                 delivered_.push_back(std::move(point));
             },
-            [&](std::size_t) { stopWhenAsked(); });
-    } catch (const StopRequested&) {
-        // Asked for: the points delivered stay, and stopped() says so.
+            stopSource_.get_token());
+        stopped_ = delivered < points.size();
     } catch (...) {
         const std::lock_guard lock(mutex_);
         error_ = std::current_exception();

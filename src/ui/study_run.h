@@ -9,6 +9,7 @@
 #include <exception>
 #include <memory>
 #include <mutex>
+#include <stop_token>
 #include <thread>
 #include <vector>
 
@@ -26,10 +27,11 @@ public:
 
     // The points delivered since the last call, in point order.
     std::vector<StudyPoint> takePoints();
-    // Asks the study to stop; the points delivered so far stay.
-    void stop() { stopping_ = true; }
+    // Asks the study to stop; the points begun are still delivered.
+    void stop() { stopSource_.request_stop(); }
     bool finished() const { return finished_; }
-    bool stopped() const { return stopping_; }
+    // Once finished: the study ended before its last point, as asked.
+    bool stopped() const { return stopped_; }
     // Waits for the study's thread to end: call stop() first to end it soon.
     void wait();
     // What ended the study when it failed, once finished.
@@ -42,7 +44,8 @@ private:
     mutable std::mutex mutex_;
     std::vector<StudyPoint> delivered_;
     std::exception_ptr error_;
-    std::atomic<bool> stopping_ = false;
+    std::stop_source stopSource_;
+    std::atomic<bool> stopped_ = false;
     std::atomic<bool> finished_ = false;
     std::thread thread_;
 };

@@ -1,6 +1,7 @@
 # Sweeps through the module: the frame is kaskad-cli's CSV row for row and
 # digit for digit, failed points included, whatever the threads.
 import math
+import signal
 
 import numpy as np
 import pandas as pd
@@ -100,3 +101,28 @@ def test_one_point_sweeps_its_fixed_fields():
     frame = kaskad.sweep("bubble", N=3)
     assert list(frame.columns[:2]) == ["reactor", "y1"] and len(frame) == 3
     assert frame.attrs["kaskad"]["fields"]["N"] == "3"
+
+
+@pytest.mark.parametrize("jobs", [1, 2])
+def test_ctrl_c_leaves_the_rows_written_whole_then_raises(tmp_path, jobs):
+    """Interrupted a twentieth of a second into a sweep of half a second or
+    more, the file holds the command line's CSV up to a whole row."""
+    fields = {"N": "24", "y10": "3", "y50": "2.5", "wg": "0.05", "t": "400:599:1", "dtr": "2", "d": "3",
+              "ts": "1000:20900:100"}
+    plan = kaskad._kaskad.SweepPlan("bubble", list(fields.values()), ".")
+    path = tmp_path / "stopped.csv"
+
+    def interrupt(signum, frame):
+        raise KeyboardInterrupt
+
+    previous = signal.signal(signal.SIGALRM, interrupt)
+    try:
+        signal.setitimer(signal.ITIMER_REAL, 0.05)
+        with pytest.raises(KeyboardInterrupt):
+            kaskad._kaskad.write_sweep_csv(plan, 0, plan.point_count, True, False, False, jobs, True, str(path))
+    finally:
+        signal.setitimer(signal.ITIMER_REAL, 0)
+        signal.signal(signal.SIGALRM, previous)
+    written = path.read_text()
+    whole = cli_sweep("bubble", fields, {"outlet": True})
+    assert written.endswith("\n") and whole.startswith(written) and 1 < written.count("\n") < whole.count("\n")
