@@ -4,6 +4,7 @@
 
 #include "cli/cli_errors.h"
 #include "cli/design_commands.h"
+#include "cli/design_examples.h"
 #include "cli/locale_separator.h"
 #include "cli/output_formats.h"
 #include "cli/plot/profile_plot.h"
@@ -34,7 +35,7 @@ namespace {
 
 // Options of one single-run subcommand.
 struct SingleRunOptions {
-    ModelKind model;
+    ModelKind model = ModelKind::bubble;
     FieldTexts fields;
     OutputFormat format{}; // its default set with the --format option
     std::string separator;
@@ -68,7 +69,7 @@ CLI::Option* addSeparatorOption(CLI::App& command, std::string& separator)
         });
 }
 
-void addSingleRun(CLI::App& app, SingleRunOptions& options, const char* name, const char* description,
+void addSingleRun(CLI::App& app, SingleRunOptions& options, const std::string& name, const std::string& description,
                   const char* example)
 {
     CLI::App* command = app.add_subcommand(name, description);
@@ -98,7 +99,8 @@ void addSingleRun(CLI::App& app, SingleRunOptions& options, const char* name, co
         });
 }
 
-void addSweep(CLI::App& sweep, SweepOptions& options, const char* name, const char* description, const char* example)
+void addSweep(CLI::App& sweep, SweepOptions& options, const std::string& name, const std::string& description,
+              const char* example)
 {
     CLI::App* command = sweep.add_subcommand(name, description);
     command->footer(std::string("Each field takes a text, a range FROM:TO:STEP (exact decimal steps, TO included\n"
@@ -344,10 +346,9 @@ namespace {
 // Every subcommand and its options.
 struct CommandLine {
     CLI::App app{"Kaskad: a series of liquid-phase oxidation reactors, reactor by reactor.", "kaskad-cli"};
-    SingleRunOptions bubble{ModelKind::bubble, {}, {}, {}, {}, {}};
-    SingleRunOptions gaslift{ModelKind::gaslift, {}, {}, {}, {}, {}};
-    SweepOptions sweepBubble;
-    SweepOptions sweepGasLift;
+    // Per design, in kModelKinds' order: its run and its sweep.
+    std::array<SingleRunOptions, kModelKinds.size()> runs;
+    std::array<SweepOptions, kModelKinds.size()> sweeps;
     CLI::App* sweep = nullptr;
     std::unique_ptr<DesignCommands> design;
     // The study of "sweep --study FILE", read before the options to find
@@ -359,17 +360,14 @@ struct CommandLine {
 
 CommandLine::CommandLine()
 {
-    sweepGasLift.model = ModelKind::gaslift;
     app.require_subcommand(1);
     app.footer("Run 'kaskad-cli SUBCOMMAND --help' for the options of each subcommand.\n");
-    addSingleRun(app, bubble, "bubble", "Bubble-column reactors: one run from the field texts.",
-                 "kaskad-cli bubble --N 3 --y10 3 --y50 2.5 --wg 0.05 --t 433 --dtr 2 --d 3 --ts 3600 --format csv\n"
-                 "  kaskad-cli bubble --N 24 --y10 3 --y50 2.5 --wg 0.05 --t 433 --dtr 2 --d 3 --ts 3600 "
-                 "--plot profile.svg");
-    addSingleRun(app, gaslift, "gaslift", "Gas-lift reactors: one run from the field texts.",
-                 "kaskad-cli gaslift --N 3 --y10 3 --y50 2 --wg 0.05 --t 450 --dtr 2 --ts 3600 --format json\n"
-                 "  kaskad-cli gaslift --N 12 --y10 3 --y50 2 --wg 0.05 --t 450 --dtr 2 --ts 3600 "
-                 "--plot profile.png --plot-size 1600x1000");
+    for (std::size_t k = 0; k < kModelKinds.size(); ++k) {
+        const DesignDescription& model = describe(kModelKinds[k]);
+        runs[k].model = model.kind;
+        addSingleRun(app, runs[k], std::string(model.name),
+                     std::string(model.title) + ": one run from the field texts.", examplesOf(model.kind).run);
+    }
 
     sweep = app.add_subcommand("sweep", "Runs of every combination of field values, in parallel, as CSV or JSON rows.");
     sweep->require_subcommand(1);
@@ -378,12 +376,12 @@ CommandLine::CommandLine()
                   "  kaskad-cli sweep --study NAME.kaskad-study.json --outlet --criterion\n\n"
                   "A study file (saved by the desktop program's study window) names the model and\n"
                   "every field's values; a field given as an option as well takes the option's.\n");
-    addSweep(*sweep, sweepBubble, "bubble", "Bubble-column reactors: a run per point of the swept fields.",
-             "kaskad-cli sweep bubble --N 24 --y10 3 --y50 2.5 --wg 0.03:0.07:0.01 --t '430;433;436' --dtr 2 "
-             "--d 3 --ts 3600 --outlet --criterion");
-    addSweep(*sweep, sweepGasLift, "gaslift", "Gas-lift reactors: a run per point of the swept fields.",
-             "kaskad-cli sweep gaslift --N 1:12:1 --y10 3 --y50 2 --wg 0.05 --t 440:460:5 --dtr 2 "
-             "--ts 1800:3600:600 --only-meeting --outlet --format json");
+    for (std::size_t k = 0; k < kModelKinds.size(); ++k) {
+        const DesignDescription& model = describe(kModelKinds[k]);
+        sweeps[k].model = model.kind;
+        addSweep(*sweep, sweeps[k], std::string(model.name),
+                 std::string(model.title) + ": a run per point of the swept fields.", examplesOf(model.kind).sweep);
+    }
     design = std::make_unique<DesignCommands>(app);
     addVersionFlags(app);
 }
@@ -422,10 +420,8 @@ int runParsed(CommandLine& commandLine)
         if (commandLine.design->parsed())
             return commandLine.design->run(out);
         if (commandLine.sweep->parsed())
-            return runSweepCommand(commandLine.sweep->got_subcommand("bubble") ? commandLine.sweepBubble
-                                                                               : commandLine.sweepGasLift,
-                                   commandLine.studyRead, out);
-        return runSingle(commandLine.app.got_subcommand("bubble") ? commandLine.bubble : commandLine.gaslift, out);
+            return runSweepCommand(parsedDesign(*commandLine.sweep, commandLine.sweeps), commandLine.studyRead, out);
+        return runSingle(parsedDesign(commandLine.app, commandLine.runs), out);
     } catch (const OutputError& error) {
         std::cerr << "kaskad-cli: " << error.message() << '\n';
         return kExitOutputFailed;

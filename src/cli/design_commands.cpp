@@ -3,6 +3,7 @@
 #include "cli/design_commands.h"
 
 #include "cli/commands.h"
+#include "cli/design_examples.h"
 #include "cli/output_formats.h"
 #include "cli/output_stream.h"
 #include "cli/progress.h"
@@ -50,7 +51,7 @@ void addFieldOptions(CLI::App& command, ModelKind model, FieldTexts& fields, con
     }
 }
 
-void addOptimize(CLI::App& optimize, OptimizeOptions& options, const char* name, const char* description,
+void addOptimize(CLI::App& optimize, OptimizeOptions& options, const std::string& name, const std::string& description,
                  const char* example)
 {
     CLI::App* command = optimize.add_subcommand(name, description);
@@ -85,7 +86,8 @@ void addOptimize(CLI::App& optimize, OptimizeOptions& options, const char* name,
     addFormatOption(*command, kAnswers, options.format);
 }
 
-void addSolve(CLI::App& solve, SolveOptions& options, const char* name, const char* description, const char* example)
+void addSolve(CLI::App& solve, SolveOptions& options, const std::string& name, const std::string& description,
+              const char* example)
 {
     CLI::App* command = solve.add_subcommand(name, description);
     command->footer(std::string("Exactly one field is given as an interval FROM:TO. Every root found is printed\n"
@@ -168,10 +170,9 @@ int runSolve(const SolveOptions& options, StandardOutput& out)
 } // namespace
 
 struct DesignCommands::Options {
-    OptimizeOptions optimizeBubble;
-    OptimizeOptions optimizeGasLift;
-    SolveOptions solveBubble;
-    SolveOptions solveGasLift;
+    // Per design, in kModelKinds' order.
+    std::array<OptimizeOptions, kModelKinds.size()> optimizes;
+    std::array<SolveOptions, kModelKinds.size()> solves;
     CLI::App* optimize = nullptr;
     CLI::App* solve = nullptr;
 };
@@ -179,25 +180,23 @@ struct DesignCommands::Options {
 DesignCommands::DesignCommands(CLI::App& app) : options_(std::make_unique<Options>())
 {
     Options& o = *options_;
-    o.optimizeGasLift.model = ModelKind::gaslift;
-    o.solveGasLift.model = ModelKind::gaslift;
     o.optimize = app.add_subcommand("optimize", "Design to a target: the input set of the best objective per reactor "
                                                 "count, under constraints.");
     o.optimize->require_subcommand(1);
-    addOptimize(*o.optimize, o.optimizeBubble, "bubble", "Bubble-column reactors: the best input set.",
-                "kaskad-cli optimize bubble --N 10:24 --y10 2.6:3.6 --y50 2.7:3.5 --wg 0.05:0.4 --t 433 --dtr 2 "
-                "--d 3 --ts 300:1800");
-    addOptimize(*o.optimize, o.optimizeGasLift, "gaslift", "Gas-lift reactors: the best input set.",
-                "kaskad-cli optimize gaslift --N 4:12 --y10 3 --y50 2 --wg 0.02:0.2 --t 440:460 --dtr 2 "
-                "--ts 1800:3600 --maximize y3 --subject-to 'y1<=0.02'");
+    for (std::size_t k = 0; k < kModelKinds.size(); ++k) {
+        const DesignDescription& model = describe(kModelKinds[k]);
+        o.optimizes[k].model = model.kind;
+        addOptimize(*o.optimize, o.optimizes[k], std::string(model.name),
+                    std::string(model.title) + ": the best input set.", examplesOf(model.kind).optimize);
+    }
     o.solve = app.add_subcommand("solve", "The values of one field at which a quantity takes a target value.");
     o.solve->require_subcommand(1);
-    addSolve(*o.solve, o.solveBubble, "bubble", "Bubble-column reactors: the roots of a target.",
-             "kaskad-cli solve bubble --N 12 --y10 3 --y50 2.5 --wg 0.05 --t 433 --dtr 2 --d 3 --ts 100:3000 "
-             "--target 'y1=0.02'");
-    addSolve(*o.solve, o.solveGasLift, "gaslift", "Gas-lift reactors: the roots of a target.",
-             "kaskad-cli solve gaslift --N 12 --y10 3 --y50 2 --wg 0.05 --t 450 --dtr 2 --ts 300:3600 "
-             "--target 'y1=0.02'");
+    for (std::size_t k = 0; k < kModelKinds.size(); ++k) {
+        const DesignDescription& model = describe(kModelKinds[k]);
+        o.solves[k].model = model.kind;
+        addSolve(*o.solve, o.solves[k], std::string(model.name), std::string(model.title) + ": the roots of a target.",
+                 examplesOf(model.kind).solve);
+    }
 }
 
 DesignCommands::~DesignCommands() = default;
@@ -208,8 +207,8 @@ int DesignCommands::run(StandardOutput& out)
 {
     Options& o = *options_;
     if (o.optimize->parsed())
-        return runOptimize(o.optimize->got_subcommand("bubble") ? o.optimizeBubble : o.optimizeGasLift, out);
-    return runSolve(o.solve->got_subcommand("bubble") ? o.solveBubble : o.solveGasLift, out);
+        return runOptimize(parsedDesign(*o.optimize, o.optimizes), out);
+    return runSolve(parsedDesign(*o.solve, o.solves), out);
 }
 
 } // namespace kaskad::cli
