@@ -54,21 +54,6 @@ study::Objective::Kind objectiveKind(const std::string& kind)
     throw py::value_error("an objective is 'margin', 'max:NAME' or 'min:NAME'");
 }
 
-// Polls Python's signal handlers from a thread without the GIL; a pending
-// exception (KeyboardInterrupt) stops the search and is raised after it.
-struct SignalPoll {
-    bool raised = false;
-
-    bool operator()()
-    {
-        if (raised)
-            return true;
-        py::gil_scoped_acquire held;
-        raised = PyErr_CheckSignals() != 0;
-        return raised;
-    }
-};
-
 py::dict optimizeDesign(const std::string& model, const FieldTexts& texts, const std::string& kind,
                         const std::string& name, bool meetCriterion, const std::vector<std::string>& subjectTo,
                         int digits, std::size_t maxEvaluations, std::optional<unsigned> jobs)
@@ -89,15 +74,17 @@ py::dict optimizeDesign(const std::string& model, const FieldTexts& texts, const
     settings.digits = digits;
     settings.maxEvaluations = maxEvaluations;
     settings.jobs = threadsOf(jobs);
-    SignalPoll poll;
-    settings.stopRequested = std::ref(poll);
+    // Ctrl+C stops the search, which answers with the best so far; the
+    // KeyboardInterrupt is raised after it.
+    SignalCheck signals;
+    settings.progress = std::ref(signals);
+    settings.stop = signals.token();
     study::OptimizeResult result;
     {
         py::gil_scoped_release released;
         result = study::optimize(problem, settings);
     }
-    if (poll.raised)
-        throw py::error_already_set();
+    signals.raisePending();
     py::dict dict;
     dict["objective"] = problem.objective.description();
     dict["evaluations"] = result.evaluations;

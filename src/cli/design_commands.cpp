@@ -138,8 +138,9 @@ int runOptimize(const OptimizeOptions& options, StandardOutput& out)
     settings.digits = options.digits;
     settings.maxEvaluations = options.maxEvaluations;
     settings.jobs = options.jobs;
-    settings.stopRequested = [] { return InterruptionWatch::received() != 0; };
     settings.progress = [&progress](std::size_t done) { progress.update(done); };
+    const InterruptionStop interruption;
+    settings.stop = interruption.token();
     const study::OptimizeResult result = study::optimize(*problem, settings);
     progress.finish();
     formats::writeOptimizeResult(out.stream(), *problem, result, options.format);

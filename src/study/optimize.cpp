@@ -70,11 +70,11 @@ class Evaluator {
 public:
     // only: the one reactor count to assess, for a local search; every count
     // when none.
-    Evaluator(const DesignProblem& problem, std::size_t budget, const std::atomic<bool>& stop,
-              std::atomic<std::size_t>& made, std::optional<std::size_t> only = std::nullopt)
+    Evaluator(const DesignProblem& problem, std::size_t budget, std::stop_token stop, std::atomic<std::size_t>& made,
+              std::optional<std::size_t> only = std::nullopt)
         : problem_(problem),
           budget_(budget),
-          stop_(stop),
+          stop_(std::move(stop)),
           made_(made),
           only_(only),
           archive_(problem.space.reactorCounts())
@@ -87,7 +87,7 @@ public:
         const std::size_t d = problem_.space.intervals().size();
         if (!lastUnit_.empty() && std::equal(unit, unit + d, lastUnit_.begin()))
             return;
-        if (used_ >= budget_ || stop_.load(std::memory_order_relaxed))
+        if (used_ >= budget_ || stop_.stop_requested())
             throw nlopt::forced_stop();
         lastUnit_.assign(unit, unit + d);
         values_ = intervalValues(problem_.space, lastUnit_);
@@ -127,7 +127,7 @@ private:
 
     const DesignProblem& problem_;
     const std::size_t budget_;
-    const std::atomic<bool>& stop_;
+    const std::stop_token stop_;
     std::atomic<std::size_t>& made_;
     const std::optional<std::size_t> only_;
     std::size_t used_ = 0;
@@ -259,7 +259,7 @@ constexpr std::size_t kGlobalSlabs = 4;
 
 // DIRECT-L over one slab of the unit cube on the best merit over the
 // reactor counts.
-Archive globalStage(const DesignProblem& problem, std::size_t slab, std::size_t budget, const std::atomic<bool>& stop,
+Archive globalStage(const DesignProblem& problem, std::size_t slab, std::size_t budget, std::stop_token stop,
                     std::atomic<std::size_t>& made, std::size_t& used)
 {
     const std::size_t d = problem.space.intervals().size();
@@ -290,7 +290,7 @@ Archive globalStage(const DesignProblem& problem, std::size_t slab, std::size_t 
 
 // A local search for one reactor count from the best point found for it.
 Archive localStage(const DesignProblem& problem, std::size_t reactorIndex, const Candidate& start, std::size_t budget,
-                   const std::atomic<bool>& stop, std::atomic<std::size_t>& made, std::size_t& used)
+                   std::stop_token stop, std::atomic<std::size_t>& made, std::size_t& used)
 {
     const std::size_t d = problem.space.intervals().size();
     Evaluator evaluator(problem, budget, stop, made, reactorIndex);
@@ -323,10 +323,10 @@ Archive localStage(const DesignProblem& problem, std::size_t reactorIndex, const
     return evaluator.archive();
 }
 
-// Runs task(0..count-1) on `jobs` threads, polling `poll` on the calling
+// Runs task(0..count-1) on `jobs` threads, calling `progress` on the calling
 // thread at least every 50 ms meanwhile. The first exception of a task is passed on.
 void runTasks(std::size_t count, unsigned jobs, const std::function<void(std::size_t)>& task,
-              const std::function<void()>& poll)
+              const std::function<void()>& progress)
 {
     std::atomic<std::size_t> next{0};
     std::mutex mutex;
@@ -356,7 +356,7 @@ void runTasks(std::size_t count, unsigned jobs, const std::function<void(std::si
         std::unique_lock lock(mutex);
         while (finished < count) {
             lock.unlock();
-            poll();
+            progress();
             lock.lock();
             done.wait_for(lock, std::chrono::milliseconds(50), [&] { return finished == count; });
         }
@@ -519,16 +519,14 @@ public:
     {
         globalRound();
         localRound();
-        result_.stopped = stop_.load();
+        result_.stopped = settings_.stop.stop_requested();
         roundAnswers();
         return std::move(result_);
     }
 
 private:
-    void poll()
+    void reportProgress() const
     {
-        if (settings_.stopRequested && settings_.stopRequested())
-            stop_ = true;
         if (settings_.progress)
             settings_.progress(made_.load());
     }
@@ -551,9 +549,9 @@ private:
         runTasks(
             slabs, settings_.jobs,
             [&](std::size_t s) {
-                archives[s] = globalStage(problem_, s, budget_.global / slabs, stop_, made_, used[s]);
+                archives[s] = globalStage(problem_, s, budget_.global / slabs, settings_.stop, made_, used[s]);
             },
-            [this] { poll(); });
+            [this] { reportProgress(); });
         keep(archives, used);
     }
 
@@ -589,10 +587,10 @@ private:
                 Candidate start = best_[starts[k].reactorIndex];
                 start.unit = starts[k].unit;
                 if (starts[k].budget > 0)
-                    archives[k] =
-                        localStage(problem_, starts[k].reactorIndex, start, starts[k].budget, stop_, made_, used[k]);
+                    archives[k] = localStage(problem_, starts[k].reactorIndex, start, starts[k].budget, settings_.stop,
+                                             made_, used[k]);
             },
-            [this] { poll(); });
+            [this] { reportProgress(); });
         keep(archives, used);
     }
 
@@ -606,10 +604,7 @@ private:
                 const auto reactors = problem_.space.fewestReactors() + static_cast<std::int32_t>(n);
                 result_.byReactors[n] = roundedAnswer(problem_, best_[n], reactors, settings_.digits, used[n]);
             },
-            [this] {
-                if (settings_.progress)
-                    settings_.progress(made_.load());
-            });
+            [this] { reportProgress(); });
         for (std::size_t n = 0; n < counts_; ++n) {
             result_.evaluations += used[n];
             const DesignAnswer& answer = result_.byReactors[n];
@@ -624,7 +619,6 @@ private:
     const OptimizeSettings& settings_;
     const std::size_t counts_;
     const SearchBudget budget_;
-    std::atomic<bool> stop_{false};
     std::atomic<std::size_t> made_{0};
     Archive best_;
     OptimizeResult result_;

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <functional>
 #include <optional>
+#include <stop_token>
 #include <vector>
 
 namespace kaskad::study {
@@ -16,9 +17,9 @@ struct OptimizeSettings {
     int digits = 4;                    // significant digits of the answer's texts, 1..9
     std::size_t maxEvaluations = 2000; // model runs at most, the last rounding included
     unsigned jobs = 1;                 // threads
-    // Asked now and then on the calling thread; true stops the search, which
-    // then answers with the best found so far.
-    std::function<bool()> stopRequested;
+    // Asked for, from any thread, it ends the search, which then answers
+    // with the best found so far.
+    std::stop_token stop;
     // Called on the calling thread with the evaluations made so far.
     std::function<void(std::size_t)> progress;
 };
@@ -40,7 +41,7 @@ struct OptimizeResult {
     std::size_t best = 0;                       // index of the best answer
     std::optional<std::size_t> smallestMeeting; // the fewest reactors whose answer meets the target and criterion
     std::size_t evaluations = 0;
-    bool stopped = false; // stopRequested ended the search early
+    bool stopped = false; // the stop ended the search early
 
     const DesignAnswer& bestAnswer() const { return byReactors[best]; }
     bool anyMeets() const;

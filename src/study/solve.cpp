@@ -151,7 +151,7 @@ SolveResult solve(const DesignSpace& space, const Target& target, const SolveSet
     long double previousF = 0;
     const SolvedPoint* closest = nullptr;
     for (std::size_t i = 0; i <= settings.scanIntervals; ++i) {
-        if (settings.stopRequested && settings.stopRequested()) {
+        if (settings.stop.stop_requested()) {
             result.stopped = true;
             break;
         }

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <functional>
 #include <optional>
+#include <stop_token>
 #include <string>
 #include <vector>
 
@@ -25,9 +26,9 @@ struct Target {
 struct SolveSettings {
     std::optional<std::int32_t> reactor; // the reactor whose quantity counts; the outlet by default
     std::size_t scanIntervals = 200;     // the interval is scanned in this many equal steps
-    // Asked before each scan point on the calling thread; true ends the scan
-    // there, with the roots found so far.
-    std::function<bool()> stopRequested;
+    // Looked at before each scan point: asked for, from any thread, it ends
+    // the scan there, with the roots found so far.
+    std::stop_token stop;
     // Called on the calling thread with the scan points done so far.
     std::function<void(std::size_t)> progress;
 };
@@ -47,7 +48,7 @@ struct SolveResult {
     std::vector<SolvedPoint> roots;     // in increasing field value
     std::optional<SolvedPoint> closest; // without a root: the scan point nearest the target
     std::size_t evaluations = 0;
-    bool stopped = false; // stopRequested ended the scan early
+    bool stopped = false; // the stop ended the scan early
 };
 
 // The space holds exactly one interval field and a fixed N. Scans the

@@ -248,7 +248,7 @@ DesignDialog::DesignDialog(ModelKind model, DecimalSeparator separator, const QS
 
 DesignDialog::~DesignDialog()
 {
-    stopRequested_ = true;
+    worker_.request_stop();
     if (worker_.joinable())
         worker_.join();
 }
@@ -411,10 +411,10 @@ void DesignDialog::startOptimizer()
         throw std::runtime_error("Для этого подбора нужно не меньше " +
                                  std::to_string(study::leastEvaluations(*problem)) + " расчётов модели.");
     settings.jobs = std::max(1u, std::thread::hardware_concurrency());
-    settings.stopRequested = [this] { return stopRequested_.load(); };
     settings.progress = [this](std::size_t done) { done_ = done; };
     progress_->setRange(0, maxEvaluations_->value());
-    runOffThread([problem, settings] {
+    runOffThread([problem, settings](std::stop_token stop) mutable {
+        settings.stop = std::move(stop);
         DesignOutcome outcome;
         outcome.problem = problem;
         outcome.optimized = study::optimize(*problem, settings);
@@ -432,10 +432,10 @@ void DesignDialog::startSolver()
     study::SolveSettings settings;
     if (reactor_->value() > 0)
         settings.reactor = reactor_->value();
-    settings.stopRequested = [this] { return stopRequested_.load(); };
     settings.progress = [this](std::size_t done) { done_ = done; };
     progress_->setRange(0, int(settings.scanIntervals) + 1);
-    runOffThread([space, target, settings] {
+    runOffThread([space, target, settings](std::stop_token stop) mutable {
+        settings.stop = std::move(stop);
         DesignOutcome outcome;
         outcome.target = target;
         outcome.solved = study::solve(*space, *target, settings);
@@ -443,19 +443,18 @@ void DesignDialog::startSolver()
     });
 }
 
-// The search runs on a thread of its own; its outcome, or its error, comes
-// back to this window through the event loop.
-void DesignDialog::runOffThread(std::function<DesignOutcome()> search)
+// The search runs on a thread of its own, stopped by that thread's stop;
+// its outcome, or its error, comes back to this window through the event loop.
+void DesignDialog::runOffThread(std::function<DesignOutcome(std::stop_token stop)> search)
 {
-    stopRequested_ = false;
     done_ = 0;
     results_->show({}, {}, std::nullopt, -1, 0);
     status_->setText(QStringLiteral("Идёт подбор…"));
     showRunning(true);
-    worker_ = std::thread([this, search = std::move(search)] {
+    worker_ = std::jthread([this, search = std::move(search)](std::stop_token stop) {
         DesignOutcome outcome;
         try {
-            outcome = search();
+            outcome = search(std::move(stop));
         } catch (...) {
             outcome.error = std::current_exception();
         }
@@ -486,11 +485,11 @@ void DesignDialog::finished(DesignOutcome outcome)
     updateControls();
 }
 
-void DesignDialog::stop() { stopRequested_ = true; }
+void DesignDialog::stop() { worker_.request_stop(); }
 
 void DesignDialog::closeEvent(QCloseEvent* event)
 {
-    stopRequested_ = true;
+    worker_.request_stop();
     QWidget::closeEvent(event);
 }
 

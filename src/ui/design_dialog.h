@@ -10,6 +10,7 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <stop_token>
 #include <thread>
 
 class QCheckBox;
@@ -80,7 +81,7 @@ private:
     FieldTexts studyTexts() const;
     void startOptimizer();
     void startSolver();
-    void runOffThread(std::function<DesignOutcome()> search);
+    void runOffThread(std::function<DesignOutcome(std::stop_token stop)> search);
     void finished(DesignOutcome outcome);
     void showRunning(bool running);
     void updateProgress();
@@ -109,8 +110,7 @@ private:
     QTimer* progressTimer_ = nullptr;
     std::unique_ptr<DesignResultsModel> results_;
 
-    std::thread worker_;
-    std::atomic<bool> stopRequested_{false};
+    std::jthread worker_; // its stop is the search's
     std::atomic<std::size_t> done_{0};
 };
 

@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <optional>
+#include <stop_token>
 
 namespace kaskad::study {
 namespace {
@@ -211,6 +213,46 @@ TEST(Optimizer, RoundingThatBreaksAConstraintMovesToTheNearestTextThatKeepsIt)
     }
 }
 
+struct OptimizerStopCase {
+    const char* name;
+    std::optional<std::size_t> stopAfter; // the evaluations made when the stop is asked for; none: never
+    std::size_t maxEvaluations;
+};
+
+class OptimizerStop : public ::testing::TestWithParam<OptimizerStopCase> {};
+
+// Stopped before or during the search, the optimiser still answers for every
+// reactor count, well within its budget, and says it was stopped; never
+// stopped, it says so too.
+TEST_P(OptimizerStop, AnswersAndSaysWhetherItWasStopped)
+{
+    const OptimizerStopCase& c = GetParam();
+    const DesignProblem problem = problemOf(kBestExampleBox);
+    std::stop_source stop;
+    OptimizeSettings settings;
+    settings.jobs = 2;
+    settings.maxEvaluations = c.maxEvaluations;
+    settings.stop = stop.get_token();
+    settings.progress = [&](std::size_t done) {
+        if (c.stopAfter && done >= *c.stopAfter)
+            stop.request_stop();
+    };
+    if (c.stopAfter == 0u)
+        stop.request_stop();
+    const OptimizeResult result = optimize(problem, settings);
+    EXPECT_EQ(result.stopped, c.stopAfter.has_value());
+    EXPECT_EQ(result.byReactors.size(), 15u);
+    if (c.stopAfter) {
+        EXPECT_LT(result.evaluations, c.maxEvaluations / 2);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Design, OptimizerStop,
+                         ::testing::Values(OptimizerStopCase{"BeforeTheSearch", 0, 1'000'000},
+                                           OptimizerStopCase{"DuringTheSearch", 200, 1'000'000},
+                                           OptimizerStopCase{"Never", std::nullopt, 400}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 TEST(Solver, FindsEveryCrossingWithinOneStoredUnit)
 {
     // y2 rises to about 2.2165 near ts = 4800 and falls again.
@@ -236,22 +278,26 @@ TEST(Solver, FindsEveryCrossingWithinOneStoredUnit)
     EXPECT_EQ(none.closest->fieldText, "4750");
 }
 
-// Asked to stop before the sixth scan point, the solver has run five
+// Asked to stop as it reports the fifth scan point, the solver has run five
 // (ts = 3000 to 3100 by 25) and answers with their closest, the last, as y2
-// still rises there; never asked to stop, it answers as without the hook.
+// still rises there; never asked to stop, it answers as without a stop.
 TEST(Solver, StopsWhenAsked)
 {
     const DesignSpace space(ModelKind::bubble, {"3", "3", "2.5", "0.05", "433", "2", "3", "3000:8000"}, 1);
-    std::size_t asked = 0;
+    std::stop_source stop;
     SolveSettings settings;
-    settings.stopRequested = [&asked] { return ++asked > 5; };
+    settings.stop = stop.get_token();
+    settings.progress = [&stop](std::size_t done) {
+        if (done == 4)
+            stop.request_stop();
+    };
     const SolveResult stopped = solve(space, Target::parse("y2=2.3"), settings);
     EXPECT_TRUE(stopped.stopped);
     EXPECT_EQ(stopped.evaluations, 5u);
     ASSERT_TRUE(stopped.closest.has_value());
     EXPECT_EQ(stopped.closest->fieldText, "3100");
 
-    settings.stopRequested = [] { return false; };
+    settings = {};
     const SolveResult whole = solve(space, Target::parse("y2=2.21"), settings);
     EXPECT_FALSE(whole.stopped);
     ASSERT_EQ(whole.roots.size(), 2u);
