@@ -75,16 +75,12 @@ RunRecord ownedRun(RunView run)
     return owned;
 }
 
-void RunRecorder::store(const StoredResult& result)
+ReactorResult& RunRecorder::startReactor(std::int32_t reactor)
 {
     std::vector<ReactorResult>& reactors = record_.reactors;
-    if (reactors.empty() || reactors.back().reactor() != result.reactor) {
-        if (reactors.empty())
-            reactors.reserve(32);
-        reactors.emplace_back(result.reactor);
-    }
-    reactors.back().store(result.pane, result.value);
-    lastPane_ = result.pane;
+    if (reactors.empty())
+        reactors.reserve(32);
+    return reactors.emplace_back(reactor);
 }
 
 void RunRecorder::fail(const Exception& error)
