@@ -84,13 +84,7 @@ void OutletSweepOfAsManyPoints(benchmark::State& state)
     std::ostream out(&discard);
     for (auto _ : state) {
         formats::SweepWriter writer(out, plan, {formats::OutputFormat::csv, {.outletOnly = true, .criterion = true}});
-        writer.begin();
-        runSweepProducing<std::optional<formats::FormattedPoint>>(
-            plan, range, allCores(), [&writer](std::size_t index, RunView run) { return writer.format(index, run); },
-            [&writer](std::size_t index, std::optional<formats::FormattedPoint>&& point) {
-                writer.write(index, std::move(point));
-            });
-        writer.end();
+        formats::writeSweep(writer, range, {.jobs = allCores()});
     }
     state.counters["runs_per_s"] =
         benchmark::Counter(static_cast<double>(range.size()) * state.iterations(), benchmark::Counter::kIsRate);

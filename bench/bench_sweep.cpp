@@ -33,14 +33,7 @@ void SweepOf10000BubblePoints(benchmark::State& state)
     std::ostream out(&discard);
     for (auto _ : state) {
         formats::SweepWriter writer(out, plan, {formats::OutputFormat::csv, {.criterion = true}});
-        writer.begin();
-        runSweepProducing<std::optional<formats::FormattedPoint>>(
-            plan, allPoints(plan), jobs,
-            [&writer](std::size_t index, RunView run) { return writer.format(index, run); },
-            [&writer](std::size_t index, std::optional<formats::FormattedPoint>&& point) {
-                writer.write(index, std::move(point));
-            });
-        writer.end();
+        formats::writeSweep(writer, allPoints(plan), {.jobs = jobs});
     }
     state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(plan.pointCount()));
     state.counters["runs_per_s"] =

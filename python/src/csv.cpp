@@ -17,7 +17,7 @@ namespace kaskad::python {
 
 namespace {
 
-// Writes the points into the file at `path` by kaskad-cli's writer;
+// Writes the points into the file at `path` by kaskad-cli's sweep driver;
 // the errno of a failed write, 0 when none failed. Ctrl+C stops the sweep
 // with the rows written whole and the file closed.
 int writeCsvFile(const formats::SweepOutputOptions& options, const study::SweepPlan& plan, study::PointRange points,
@@ -33,15 +33,8 @@ int writeCsvFile(const formats::SweepOutputOptions& options, const study::SweepP
     const Checkpoint checkpoint = std::ref(signals);
     try {
         checkFile();
-        writer.begin();
-        study::runSweepProducing<std::optional<formats::FormattedPoint>>(
-            plan, points, jobs, [&writer](std::size_t index, RunView run) { return writer.format(index, run); },
-            [&](std::size_t index, std::optional<formats::FormattedPoint>&& point) {
-                writer.write(index, std::move(point));
-                checkFile();
-            },
-            signals.token(), everyFewTenths(checkpoint, points.size()));
-        writer.end();
+        formats::writeSweep(writer, points,
+                            {jobs, signals.token(), everyFewTenths(checkpoint, points.size()), checkFile});
         file.close();
         checkFile();
     } catch (const WriteFailed&) {

@@ -17,7 +17,7 @@
 #include "formats/whole_file.h"
 #include "kaskad/version.h"
 #include "numeric/utf8.h"
-#include "study/runner.h"
+#include "study/sweep_plan.h"
 #include "study/study_error.h"
 
 #include <charconv>
@@ -223,16 +223,10 @@ void runSweepPoints(const study::SweepPlan& plan, const SweepOptions& options, S
     formats::SweepWriter writer(out.stream(), plan, options.output);
     ProgressBar progress(std::cerr, points.size(), standardErrorIsTerminal());
     const InterruptionStop interruption;
-    writer.begin();
-    study::runSweepProducing<std::optional<formats::FormattedPoint>>(
-        plan, points, options.jobs, [&writer](std::size_t index, RunView run) { return writer.format(index, run); },
-        [&](std::size_t index, std::optional<formats::FormattedPoint>&& point) {
-            writer.write(index, std::move(point));
-            out.check();
-        },
-        interruption.token(), [&progress](std::size_t done) { progress.update(done); });
+    formats::writeSweep(writer, points,
+                        {options.jobs, interruption.token(), [&progress](std::size_t done) { progress.update(done); },
+                         [&out] { out.check(); }});
     progress.finish();
-    writer.end();
     out.flush();
 }
 

@@ -332,4 +332,24 @@ void SweepWriter::end()
     out_.flush();
 }
 
+std::size_t writeSweep(SweepWriter& writer, study::PointRange points, const SweepWriting& writing)
+{
+    const auto checkOutput = [&writing] {
+        if (writing.checkOutput)
+            writing.checkOutput();
+    };
+    writer.begin();
+    const std::size_t run = study::runSweepProducing<std::optional<FormattedPoint>>(
+        writer.plan(), points, writing.jobs,
+        [&writer](std::size_t index, RunView run) { return writer.format(index, run); },
+        [&](std::size_t index, std::optional<FormattedPoint>&& point) {
+            writer.write(index, std::move(point));
+            checkOutput();
+        },
+        writing.stop, writing.progress);
+    writer.end();
+    checkOutput();
+    return run;
+}
+
 } // namespace kaskad::formats

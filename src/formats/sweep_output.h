@@ -4,12 +4,15 @@
 
 #include "formats/run_output.h"
 #include "study/point_rows.h"
+#include "study/runner.h"
 
 #include <cstddef>
+#include <functional>
 #include <mutex>
 #include <set>
 #include <optional>
 #include <ostream>
+#include <stop_token>
 #include <string>
 #include <utility>
 #include <vector>
@@ -87,6 +90,8 @@ public:
     // gives the same digits every time), and closes the document.
     void end();
 
+    const study::SweepPlan& plan() const { return rows_.plan(); }
+
 private:
     std::string pointText(const study::PointRows& point) const;
     void writeText(const std::string& text);
@@ -107,5 +112,25 @@ private:
     // With `best`: the kept points by descending margin, then point order.
     std::set<std::pair<double, std::size_t>> best_;
 };
+
+// How a sweep's points are written: on how many threads, the stop, the
+// progress, and the look at the output after each write.
+struct SweepWriting {
+    unsigned jobs = 1;
+    std::stop_token stop = {};         // none: runs to the last point
+    study::ProgressSink progress = {}; // none: no progress reported
+    // Called after each point written and once the output is closed: raises
+    // to end the sweep when the output has failed. None: no check.
+    std::function<void()> checkOutput = {};
+};
+
+// The sweep driver of kaskad-cli and the Python module: runs the points of
+// `points` of the writer's plan on `writing.jobs` threads and writes them
+// through `writer`, in point order, from begin() to end(). A raise from
+// checkOutput ends the sweep there and is passed on. Once the stop is asked
+// for, the points already begun are written and the output is closed, so
+// the rows written stay whole. Returns the points run, fewer than
+// points.size() only when stopped.
+std::size_t writeSweep(SweepWriter& writer, study::PointRange points, const SweepWriting& writing);
 
 } // namespace kaskad::formats

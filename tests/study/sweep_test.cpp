@@ -9,8 +9,8 @@
 #include <gtest/gtest.h>
 
 #include <map>
-
 #include <sstream>
+#include <stop_token>
 
 namespace kaskad::study {
 namespace {
@@ -164,6 +164,57 @@ TEST(SweepRun, DeliversEveryPointInOrder)
     EXPECT_EQ(seen,
               (std::vector<std::string>{"0:1", "1:0EZeroDivide", "2:2", "3:0EZeroDivide", "4:3", "5:0EZeroDivide"}));
 }
+
+struct StoppedSweepCase {
+    const char* name;
+    OutputFormat format;
+    unsigned jobs;
+    std::size_t stopAt; // the points written when the stop is asked for; 0: asked before the sweep
+};
+
+class StoppedSweep : public ::testing::TestWithParam<StoppedSweepCase> {};
+
+// Asked to stop, the sweep driver begins no more points: it writes those
+// begun and closes the output, which is then exactly the output of the
+// points it says it ran, written one by one. On one thread no point is begun
+// after the stop.
+TEST_P(StoppedSweep, WritesThePointsBegunWholeAndClosesTheOutput)
+{
+    const StoppedSweepCase& c = GetParam();
+    const SweepPlan plan(ModelKind::bubble, {"1:40:1", "3", "2.5", "0.05", "400:449:1", "2", "3", "3600"}, '.');
+    const formats::SweepOutputOptions options{c.format, {.outletOnly = true, .criterion = true}};
+    std::stop_source stop;
+    if (c.stopAt == 0)
+        stop.request_stop();
+    std::ostringstream stopped;
+    SweepWriter writer(stopped, plan, options);
+    const std::size_t run = formats::writeSweep(
+        writer, allPoints(plan), {.jobs = c.jobs, .stop = stop.get_token(), .progress = [&](std::size_t done) {
+                                      if (done == c.stopAt)
+                                          stop.request_stop();
+                                  }});
+    EXPECT_GE(run, c.stopAt);
+    EXPECT_LT(run, plan.pointCount());
+    if (c.jobs == 1) {
+        EXPECT_EQ(run, c.stopAt);
+    }
+    std::ostringstream expected;
+    SweepWriter oneByOne(expected, plan, options);
+    oneByOne.begin();
+    for (std::size_t index = 0; index < run; ++index)
+        oneByOne.point(index, runPoint(plan, index));
+    oneByOne.end();
+    EXPECT_EQ(stopped.str(), expected.str());
+}
+
+INSTANTIATE_TEST_SUITE_P(Sweep, StoppedSweep,
+                         ::testing::Values(StoppedSweepCase{"CsvBeforeTheFirstPoint", OutputFormat::csv, 3, 0},
+                                           StoppedSweepCase{"JsonBeforeTheFirstPoint", OutputFormat::json, 3, 0},
+                                           StoppedSweepCase{"CsvOnOneThread", OutputFormat::csv, 1, 7},
+                                           StoppedSweepCase{"JsonOnOneThread", OutputFormat::json, 1, 7},
+                                           StoppedSweepCase{"CsvOnThreeThreads", OutputFormat::csv, 3, 7},
+                                           StoppedSweepCase{"JsonOnThreeThreads", OutputFormat::json, 3, 7}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // A run as text, each stored value by its bits and the error whole: two runs
 // print the same digits when their texts are equal.
