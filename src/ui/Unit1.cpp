@@ -10,19 +10,22 @@ namespace kaskad::ui {
 
 namespace {
 
+// The window's fields, LabeledEdit1..LabeledEdit8, as its design describes them.
+constexpr const auto& kFields = describe(ModelKind::gaslift).fields;
+
 constexpr ControlRow kForm1Controls[] = {
     boldButton("Button2", "Тевир Газлифтовый", 8, 8, 201, 49, 13, 0),
     boldButton("Button3", "Выход", 936, 8, 75, 25, 19, 1),
     boldButton("Button4", "Сброс", 8, 127, 75, 25, 11, 4, CaptionColour::pureRed),
 
-    labeledEdit("LabeledEdit1", describe(ModelKind::gaslift).fields[0].caption, 224, 24, 14),
-    labeledEdit("LabeledEdit2", describe(ModelKind::gaslift).fields[1].caption, 224, 64, 15),
-    labeledEdit("LabeledEdit3", describe(ModelKind::gaslift).fields[2].caption, 224, 112, 16),
-    labeledEdit("LabeledEdit4", describe(ModelKind::gaslift).fields[3].caption, 224, 152, 17),
-    labeledEdit("LabeledEdit5", describe(ModelKind::gaslift).fields[4].caption, 456, 24, 18),
-    labeledEdit("LabeledEdit6", describe(ModelKind::gaslift).fields[5].caption, 456, 64, 19),
-    labeledEdit("LabeledEdit7", describe(ModelKind::gaslift).fields[6].caption, 456, 104, 22),
-    labeledEdit("LabeledEdit8", describe(ModelKind::gaslift).fields[7].caption, 456, 144, 20),
+    labeledEdit("LabeledEdit1", kFields[0].caption, 224, 24, 14),
+    labeledEdit("LabeledEdit2", kFields[1].caption, 224, 64, 15),
+    labeledEdit("LabeledEdit3", kFields[2].caption, 224, 112, 16),
+    labeledEdit("LabeledEdit4", kFields[3].caption, 224, 152, 17),
+    labeledEdit("LabeledEdit5", kFields[4].caption, 456, 24, 18),
+    labeledEdit("LabeledEdit6", kFields[5].caption, 456, 64, 19),
+    labeledEdit("LabeledEdit7", kFields[6].caption, 456, 104, 22),
+    labeledEdit("LabeledEdit8", kFields[7].caption, 456, 144, 20),
 
     pane("Text1", 8, 216, 21),
     labelAt("Label8", kPaneTitles[paneY1], 16, 184),

@@ -11,19 +11,22 @@ namespace kaskad::ui {
 
 namespace {
 
+// The window's fields, LabeledEdit1..LabeledEdit8, as its design describes them.
+constexpr const auto& kFields = describe(ModelKind::bubble).fields;
+
 constexpr ControlRow kForm3Controls[] = {
     boldButton("Button1", "Тевир Барботажный", 8, 8, 201, 57, 16, 20),
     boldButton("Button2", "Выход", 944, 8, 169, 49, 19, 21),
     boldButton("Button4", "Сброс", 8, 127, 75, 25, 11, 2, CaptionColour::pureRed),
 
-    labeledEdit("LabeledEdit1", describe(ModelKind::bubble).fields[0].caption, 224, 24, 12),
-    labeledEdit("LabeledEdit2", describe(ModelKind::bubble).fields[1].caption, 224, 64, 13),
-    labeledEdit("LabeledEdit3", describe(ModelKind::bubble).fields[2].caption, 224, 112, 14),
-    labeledEdit("LabeledEdit4", describe(ModelKind::bubble).fields[3].caption, 224, 152, 15),
-    labeledEdit("LabeledEdit5", describe(ModelKind::bubble).fields[4].caption, 448, 24, 16),
-    labeledEdit("LabeledEdit6", describe(ModelKind::bubble).fields[5].caption, 448, 64, 17),
-    labeledEdit("LabeledEdit7", describe(ModelKind::bubble).fields[6].caption, 448, 104, 22),
-    labeledEdit("LabeledEdit8", describe(ModelKind::bubble).fields[7].caption, 448, 144, 18),
+    labeledEdit("LabeledEdit1", kFields[0].caption, 224, 24, 12),
+    labeledEdit("LabeledEdit2", kFields[1].caption, 224, 64, 13),
+    labeledEdit("LabeledEdit3", kFields[2].caption, 224, 112, 14),
+    labeledEdit("LabeledEdit4", kFields[3].caption, 224, 152, 15),
+    labeledEdit("LabeledEdit5", kFields[4].caption, 448, 24, 16),
+    labeledEdit("LabeledEdit6", kFields[5].caption, 448, 64, 17),
+    labeledEdit("LabeledEdit7", kFields[6].caption, 448, 104, 22),
+    labeledEdit("LabeledEdit8", kFields[7].caption, 448, 144, 18),
 
     pane("Text1", 8, 216, 19),
     labelAt("Label8", kPaneTitles[paneY1], 16, 184),
