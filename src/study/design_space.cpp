@@ -149,6 +149,12 @@ DesignSpace::DesignSpace(ModelKind model, const FieldTexts& optionTexts, std::si
             description.storage};
         if (!(field.from < field.to))
             throw StudyError(fieldOption(option) + ": the interval FROM:TO must have FROM < TO");
+        // Every value searched is stored at the field's width: an end beyond
+        // it would leave part of the interval no run can read.
+        if (!std::isfinite(atFieldWidth(field.from, field.storage)) ||
+            !std::isfinite(atFieldWidth(field.to, field.storage)))
+            throw StudyError(fieldOption(option) + ": the interval FROM:TO must lie within the values the field " +
+                             "stores (a " + (field.storage == FieldStorage::wide ? "double" : "single") + ")");
         intervalOf_[description.field] = intervals_.size();
         intervals_.push_back(std::move(field));
     }
