@@ -130,12 +130,14 @@ void registerRuns(py::module_& m)
     m.attr("QUANTITY_TABLE") = quantityTable();
     m.attr("QUANTITIES") = [] {
         std::vector<std::string> names;
+        names.reserve(kQuantities.size());
         for (const QuantityDescription& quantity : kQuantities)
             names.emplace_back(quantity.name);
         return names;
     }();
     m.attr("MODELS") = [] {
         std::vector<std::string> names;
+        names.reserve(kModelKinds.size());
         for (const ModelKind model : kModelKinds)
             names.emplace_back(modelName(model));
         return names;

@@ -120,9 +120,9 @@ InterruptionWatch::~InterruptionWatch()
 
 int InterruptionWatch::received() { return receivedSignal.load(); }
 
-InterruptionStop::InterruptionStop() : watcher_([this](std::stop_token ending) { watch(std::move(ending)); }) {}
+InterruptionStop::InterruptionStop() : watcher_([this](const std::stop_token& ending) { watch(ending); }) {}
 
-void InterruptionStop::watch(std::stop_token ending)
+void InterruptionStop::watch(const std::stop_token& ending)
 {
     constexpr auto kLookEvery = std::chrono::milliseconds(10);
     std::mutex mutex;

@@ -82,7 +82,7 @@ public:
     std::stop_token token() const { return source_.get_token(); }
 
 private:
-    void watch(std::stop_token ending);
+    void watch(const std::stop_token& ending);
 
     std::stop_source source_;
     std::jthread watcher_; // last: it ends before the source goes

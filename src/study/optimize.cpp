@@ -263,7 +263,7 @@ Archive globalStage(const DesignProblem& problem, std::size_t slab, std::size_t 
                     std::atomic<std::size_t>& made, std::size_t& used)
 {
     const std::size_t d = problem.space.intervals().size();
-    Evaluator evaluator(problem, budget, stop, made);
+    Evaluator evaluator(problem, budget, std::move(stop), made);
     Search search{evaluator, 0, nullptr};
     if (d == 0 || budget == 0) {
         // Nothing to search: the one point is every design.
@@ -293,7 +293,7 @@ Archive localStage(const DesignProblem& problem, std::size_t reactorIndex, const
                    std::stop_token stop, std::atomic<std::size_t>& made, std::size_t& used)
 {
     const std::size_t d = problem.space.intervals().size();
-    Evaluator evaluator(problem, budget, stop, made, reactorIndex);
+    Evaluator evaluator(problem, budget, std::move(stop), made, reactorIndex);
     Search search{evaluator, reactorIndex, nullptr};
     const bool margin = problem.objective.isMargin();
     const unsigned constraints = localConstraintCount(problem);

@@ -10,7 +10,7 @@ std::size_t runSweep(const SweepPlan& plan, PointRange points, unsigned jobs, co
     const PointRuns runs(plan, points);
     return runInOrder<RunRecord>(
         points.size(), jobs, [&](std::size_t k) { return runs.run(points.begin + k); },
-        [&](std::size_t k, RunRecord&& run) { sink(points.begin + k, run); }, stop, progress);
+        [&](std::size_t k, RunRecord&& run) { sink(points.begin + k, run); }, std::move(stop), progress);
 }
 
 } // namespace kaskad::study

@@ -196,7 +196,8 @@ using Deliver = std::function<void(std::size_t index, Result&& result)>;
 // or until a stop is asked for; how many were delivered.
 template <class Result>
 std::size_t runOnCallingThread(std::size_t count, const std::function<Result(std::size_t index)>& produce,
-                               const Deliver<Result>& deliver, std::stop_token stop, const ProgressSink& progress)
+                               const Deliver<Result>& deliver, const std::stop_token& stop,
+                               const ProgressSink& progress)
 {
     std::size_t index = 0;
     for (; index < count && !stop.stop_requested(); ++index) {
