@@ -161,17 +161,27 @@ DesignSpace::DesignSpace(ModelKind model, const FieldTexts& optionTexts, std::si
     if (intervals_.size() > intervalsAllowed)
         throw StudyError(intervalsAllowed == 1 ? "give exactly one field as an interval FROM:TO"
                                                : "too many interval fields");
-    // The fixed fields are read once, as every run of the study would read them.
+    readFixedFields();
+}
+
+// The fixed fields are read once, as every run of the study would read them;
+// one that cannot be read leaves no run to search, and is refused here.
+void DesignSpace::readFixedFields()
+{
     setCalculationFloatingPointEnvironment();
-    for (const FieldDescription& description : modelFields(model))
-        if (description.converted() && description.field != fieldN && !intervalOf_[description.field]) {
-            FixedValue& fixed = fixedValues_[description.field];
-            try {
-                fixed.value = storedFieldValue(description.storage, fixed_[description.field], '.');
-            } catch (const Exception&) {
-                fixed.error = std::current_exception();
-            }
+    for (const FieldDescription& description : modelFields(model_)) {
+        if (!description.converted() || description.field == fieldN || intervalOf_[description.field])
+            continue;
+        const std::string& text = fixed_[description.field];
+        const std::string said = fieldOption(description.name) + ": '" + text + "' ";
+        try {
+            fixedValues_[description.field] = storedFieldValue(description.storage, text, '.');
+        } catch (const EConvertError&) {
+            throw StudyError(said + "is not a number");
+        } catch (const Exception&) {
+            throw StudyError(said + "lies beyond the values the field stores");
         }
+    }
 }
 
 FieldTexts DesignSpace::pointTexts(std::span<const std::string> intervalTexts, std::int32_t reactors) const
@@ -194,10 +204,8 @@ ModelInputs DesignSpace::pointInputs(std::span<const long double> values, std::i
             inputs.values[field] = reactors;
         else if (const std::optional<std::size_t> k = intervalOf_[field])
             inputs.values[field] = storedFieldValue(description.storage, values[*k]);
-        else if (fixedValues_[field].error)
-            std::rethrow_exception(fixedValues_[field].error);
         else
-            inputs.values[field] = fixedValues_[field].value;
+            inputs.values[field] = fixedValues_[field];
     }
     return inputs;
 }

@@ -7,7 +7,6 @@
 #include "model/run_record.h"
 
 #include <cstdint>
-#include <exception>
 #include <optional>
 #include <span>
 #include <string>
@@ -30,7 +29,8 @@ struct IntervalField {
 
 // The fields of a design study. An option text "FROM:TO" makes a field an
 // interval (N: a range of reactor counts, both ends included); any other
-// text is the field's fixed text. Raises StudyError.
+// text is the field's fixed text, which must read as a number the field
+// stores. Raises StudyError.
 class DesignSpace {
 public:
     // intervalsAllowed: how many interval fields the study takes at most.
@@ -49,21 +49,16 @@ public:
     FieldTexts pointTexts(std::span<const std::string> intervalTexts, std::int32_t reactors) const;
     // The run of a point given as values: interval field k stores values[k],
     // N is the count, the other fields store what their texts give. It is
-    // the run of texts that read as those values, errors included.
+    // the run of texts that read as those values.
     RunRecord pointRun(std::span<const long double> values, std::int32_t reactors) const;
 
 private:
-    // A fixed field's stored value, or the error reading its text raises.
-    struct FixedValue {
-        double value = 0;
-        std::exception_ptr error;
-    };
-
+    void readFixedFields();
     ModelInputs pointInputs(std::span<const long double> values, std::int32_t reactors) const;
 
     ModelKind model_;
     FieldTexts fixed_;
-    FieldArray<FixedValue> fixedValues_{};
+    FieldArray<double> fixedValues_{}; // the fixed fields' stored values
     FieldArray<std::optional<std::size_t>> intervalOf_{};
     std::vector<IntervalField> intervals_;
     std::int32_t fewestReactors_ = 0;
