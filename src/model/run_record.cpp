@@ -98,14 +98,6 @@ RunRecord runRecorded(ModelKind model, const FieldTexts& fields, DecimalSeparato
     });
 }
 
-RunRecord failedRun(ModelKind model, const Exception& error)
-{
-    RunRecord record;
-    record.model = model;
-    RunRecorder(record).fail(error);
-    return record;
-}
-
 RunRecord runRecorded(ModelKind model, const ModelInputs& inputs)
 {
     return recorded(model, RunInputs{std::nullopt, inputs, true},

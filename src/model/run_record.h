@@ -130,7 +130,5 @@ private:
 RunRecord runRecorded(ModelKind model, const FieldTexts& fields, DecimalSeparator separator);
 // The same on inputs already stored, as a search makes them.
 RunRecord runRecorded(ModelKind model, const ModelInputs& inputs);
-// A run that failed before its first reactor, while its inputs were read.
-RunRecord failedRun(ModelKind model, const Exception& error);
 
 } // namespace kaskad

@@ -76,10 +76,10 @@ bool boundMet(const QuantityBound& bound, std::span<const ReactorResult> reactor
 
 std::string storedValueText(long double x, FieldStorage storage)
 {
-    const long double stored = atFieldWidth(x, storage);
+    const long double stored = storedFieldValue(storage, x);
     const int most = storage == FieldStorage::wide ? 17 : 9;
     const auto readsBack = [&](const std::string& text) {
-        return atFieldWidth(TextToNumber(text, '.'), storage) == stored;
+        return storedFieldValue(storage, TextToNumber(text, '.')) == stored;
     };
     std::string text;
     for (int digits = 1; digits <= most; ++digits)
@@ -151,10 +151,13 @@ DesignSpace::DesignSpace(ModelKind model, const FieldTexts& optionTexts, std::si
             throw StudyError(fieldOption(option) + ": the interval FROM:TO must have FROM < TO");
         // Every value searched is stored at the field's width: an end beyond
         // it would leave part of the interval no run can read.
-        if (!std::isfinite(atFieldWidth(field.from, field.storage)) ||
-            !std::isfinite(atFieldWidth(field.to, field.storage)))
+        try {
+            storedFieldValue(field.storage, field.from);
+            storedFieldValue(field.storage, field.to);
+        } catch (const Exception&) {
             throw StudyError(fieldOption(option) + ": the interval FROM:TO must lie within the values the field " +
                              "stores (a " + (field.storage == FieldStorage::wide ? "double" : "single") + ")");
+        }
         intervalOf_[description.field] = intervals_.size();
         intervals_.push_back(std::move(field));
     }
@@ -193,8 +196,11 @@ FieldTexts DesignSpace::pointTexts(std::span<const std::string> intervalTexts, s
     return texts;
 }
 
+// Nothing here can fail: the fixed fields are read already, and every value
+// of an interval lies within what its field stores.
 ModelInputs DesignSpace::pointInputs(std::span<const long double> values, std::int32_t reactors) const
 {
+    setCalculationFloatingPointEnvironment();
     ModelInputs inputs;
     for (const FieldDescription& description : modelFields(model_)) {
         if (!description.converted())
@@ -212,14 +218,7 @@ ModelInputs DesignSpace::pointInputs(std::span<const long double> values, std::i
 
 RunRecord DesignSpace::pointRun(std::span<const long double> values, std::int32_t reactors) const
 {
-    ModelInputs inputs;
-    try {
-        setCalculationFloatingPointEnvironment();
-        inputs = pointInputs(values, reactors);
-    } catch (const Exception& error) {
-        return failedRun(model_, error);
-    }
-    return runRecorded(model_, inputs);
+    return runRecorded(model_, pointInputs(values, reactors));
 }
 
 long double QuantityBound::slack(long double value) const

@@ -65,21 +65,6 @@ private:
     std::int32_t mostReactors_ = 0;
 };
 
-// x rounded to the width its field stores, widened again; a count as it is.
-inline long double atFieldWidth(long double x, FieldStorage storage)
-{
-    switch (storage) {
-    case FieldStorage::single:
-        return static_cast<float>(x);
-    case FieldStorage::wide:
-        return static_cast<double>(x);
-    case FieldStorage::count:
-    case FieldStorage::unread:
-        break;
-    }
-    return x;
-}
-
 // The shortest text that the field reads as the value it stores for x: the
 // single (or double) nearest to x, in at most 9 (17) significant digits.
 std::string storedValueText(long double x, FieldStorage storage);

@@ -121,7 +121,7 @@ private:
     {
         std::vector<long double> stored;
         for (std::size_t k = 0; k < values_.size(); ++k)
-            stored.push_back(atFieldWidth(values_[k], problem_.space.intervals()[k].storage));
+            stored.push_back(storedFieldValue(problem_.space.intervals()[k].storage, values_[k]));
         return stored;
     }
 

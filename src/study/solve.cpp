@@ -26,7 +26,7 @@ public:
         : space_(space), target_(target), reactor_(reactor), field_(space.intervals().front())
     {}
 
-    long double stored(long double x) const { return atFieldWidth(x, field_.storage); }
+    long double stored(long double x) const { return storedFieldValue(field_.storage, x); }
 
     // The next stored value above a stored value.
     long double nextStored(long double s) const
