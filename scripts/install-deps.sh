@@ -14,6 +14,7 @@ packages=(
   help2man man-db groff-base bash-completion appstream lintian
   python3-dev pybind11-dev python3-pandas python3-distributed python3-pytest
   python3-nbclient python3-ipykernel python3-matplotlib
+  libopenturns-dev python3-openturns
 )
 
 missing=()
