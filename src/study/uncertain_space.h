@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace kaskad::study {
@@ -34,7 +35,7 @@ public:
     long double value(Field field) const { return inputs_.values[field]; }
     // The fields the model reads, other than N, in the window's order.
     std::vector<VaryingField> fields() const;
-    const VaryingField& field(std::string_view name) const; // raises StudyError for no such field
+    VaryingField field(std::string_view name) const; // raises StudyError for no such field
 
     // The run with fields[k] set to values[k]. A value its field cannot
     // store is a run that failed reading its fields.
@@ -46,6 +47,7 @@ public:
 private:
     ModelKind model_;
     FieldTexts texts_;
+    DecimalSeparator separator_;
     ModelInputs inputs_;
 };
 

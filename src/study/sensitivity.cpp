@@ -1,0 +1,154 @@
+// Central differences of a design's outlet in each field, and the ranking of
+// the fields by what their tolerances do to the margin.
+#include "study/sensitivity.h"
+
+#include "model/criterion.h"
+#include "study/study_error.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numeric>
+
+namespace kaskad::study {
+
+namespace {
+
+// The wider difference's step relative to the value: far above the
+// resolution of a single (6e-8), far below the scale the outlet bends on.
+constexpr long double kRelativeStep = 1e-3L;
+// The half-width of a field without a tolerance, for its bar of the chart.
+constexpr long double kDefaultShare = 0.01L;
+
+// The outlet's values of a run that computed every reactor.
+struct Outlet {
+    std::optional<double> margin;
+    PaneArray<std::optional<double>> quantities{};
+};
+
+Outlet outletOf(const RunRecord& run)
+{
+    Outlet outlet;
+    if (!run.ok() || run.reactors.empty())
+        return outlet;
+    outlet.margin = evaluateCriterion(run).margin;
+    for (const Pane pane : kStoreOrder)
+        outlet.quantities[pane] = run.reactors.back().value(pane);
+    return outlet;
+}
+
+class Differences {
+public:
+    Differences(const FieldPoint& point, const VaryingField& field, std::size_t& evaluations)
+        : point_(point), field_(field), evaluations_(evaluations)
+    {}
+
+    // The outlet at the value the field stores for x, and that value.
+    std::pair<Outlet, long double> at(long double x) const
+    {
+        ++evaluations_;
+        const long double values[] = {x};
+        const RunRecord run = point_.runWith(std::span(&field_, 1), values);
+        return {outletOf(run), run.inputs.stored ? run.inputs.values.values[field_.field] : x};
+    }
+
+private:
+    const FieldPoint& point_;
+    const VaryingField& field_;
+    std::size_t& evaluations_;
+};
+
+std::optional<long double> centralDifference(const std::optional<double>& below, const std::optional<double>& above,
+                                             long double span)
+{
+    if (!below || !above || span == 0)
+        return std::nullopt;
+    return (static_cast<long double>(*above) - *below) / span;
+}
+
+std::optional<Derivative> derivative(const std::optional<long double>& wide, const std::optional<long double>& narrow,
+                                     long double value, const std::optional<double>& nominal)
+{
+    if (!wide || !narrow || !nominal)
+        return std::nullopt;
+    Derivative d;
+    d.derivative = *narrow;
+    d.error = std::fabs(*wide - *narrow);
+    if (*nominal != 0)
+        d.elasticity = *narrow * value / *nominal;
+    return d;
+}
+
+FieldSensitivity fieldSensitivity(const FieldPoint& point, const VaryingField& field, const Outlet& nominal,
+                                  const std::optional<Tolerance>& tolerance, std::size_t& evaluations)
+{
+    const Differences differences(point, field, evaluations);
+    FieldSensitivity s;
+    s.field = field;
+    s.value = point.value(field.field);
+    const long double h = s.value != 0 ? kRelativeStep * std::fabs(s.value) : kRelativeStep;
+    const auto [wideBelow, wideLow] = differences.at(s.value - h);
+    const auto [wideAbove, wideHigh] = differences.at(s.value + h);
+    const auto [narrowBelow, narrowLow] = differences.at(s.value - h / 2);
+    const auto [narrowAbove, narrowHigh] = differences.at(s.value + h / 2);
+    s.step = (wideHigh - wideLow) / 2;
+    const auto slope = [&](const auto& pick) {
+        return derivative(centralDifference(pick(wideBelow), pick(wideAbove), wideHigh - wideLow),
+                          centralDifference(pick(narrowBelow), pick(narrowAbove), narrowHigh - narrowLow), s.value,
+                          pick(nominal));
+    };
+    s.margin = slope([](const Outlet& o) { return o.margin; });
+    for (const Pane pane : kStoreOrder)
+        s.quantities[pane] = slope([pane](const Outlet& o) { return o.quantities[pane]; });
+    s.tolerance = tolerance;
+    s.halfWidth = tolerance ? tolerance->halfWidth(s.value) : kDefaultShare * std::fabs(s.value);
+    s.marginBelow = differences.at(s.value - s.halfWidth).first.margin;
+    s.marginAbove = differences.at(s.value + s.halfWidth).first.margin;
+    return s;
+}
+
+// How far a field's tolerance moves the margin, or its elasticity.
+long double rankKey(const FieldSensitivity& s)
+{
+    if (!s.margin)
+        return -1;
+    if (s.tolerance)
+        return std::fabs(s.margin->derivative * s.halfWidth);
+    return s.margin->elasticity ? std::fabs(*s.margin->elasticity) : 0;
+}
+
+std::vector<std::size_t> ranking(const std::vector<FieldSensitivity>& fields)
+{
+    std::vector<std::size_t> order(fields.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        const bool tolerancedA = fields[a].tolerance.has_value();
+        if (tolerancedA != fields[b].tolerance.has_value())
+            return tolerancedA;
+        return rankKey(fields[a]) > rankKey(fields[b]);
+    });
+    return order;
+}
+
+} // namespace
+
+SensitivityResult sensitivity(const FieldPoint& point, const std::map<std::string, Tolerance>& tolerances)
+{
+    for (const auto& [name, tolerance] : tolerances)
+        point.field(name);
+    SensitivityResult result;
+    result.nominal = point.runWith({}, {});
+    result.evaluations = 1;
+    const Outlet nominal = outletOf(result.nominal);
+    result.margin = nominal.margin;
+    for (const VaryingField& field : point.fields()) {
+        const auto tolerance = tolerances.find(field.name);
+        result.fields.push_back(fieldSensitivity(
+            point, field, nominal,
+            tolerance == tolerances.end() ? std::nullopt : std::optional<Tolerance>(tolerance->second),
+            result.evaluations));
+    }
+    result.ranking = ranking(result.fields);
+    return result;
+}
+
+} // namespace kaskad::study
