@@ -7,7 +7,7 @@ import re
 import sys
 
 # Each folder with the folders whose headers it may include besides its own.
-LIBRARIES = ["numeric", "model", "study", "formats", "chart"]
+LIBRARIES = ["numeric", "model", "study", "uncertainty", "formats", "chart"]
 ALLOWED = {name: set(LIBRARIES[:k]) for k, name in enumerate(LIBRARIES)}
 # The front ends stand on every library; the desktop program is app and ui.
 for front_end in ("cli", "ui", "python"):

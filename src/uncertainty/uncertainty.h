@@ -1,0 +1,94 @@
+// An uncertainty study of one design: samples of its uncertain fields drawn
+// with OpenTURNS, their runs, and what the outlet does over them.
+#pragma once
+
+#include "model/quantities.h"
+#include "study/runner.h"
+#include "study/uncertain_space.h"
+#include "uncertainty/sobol_indices.h"
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <span>
+#include <stop_token>
+#include <string_view>
+#include <vector>
+
+namespace kaskad::study {
+
+enum class SamplingMethod { mc, lhs, sobol };
+
+// "mc", "lhs", "sobol".
+std::string_view samplingMethodName(SamplingMethod method);
+std::optional<SamplingMethod> samplingMethodNamed(std::string_view name);
+
+// Receives each sample, in sample order, on the calling thread: its index,
+// the values drawn (one per uncertain field) and its run.
+using SampleSink = std::function<void(std::size_t index, std::span<const long double> values, const RunRecord& run)>;
+
+struct UncertaintySettings {
+    std::size_t samples = 10000;
+    std::uint64_t seed = 1;
+    SamplingMethod method = SamplingMethod::lhs;
+    unsigned jobs = 1;
+    bool indices = false; // Sobol' indices, from a design of samples * (fields + 2) more runs
+    bool rare = false;    // the probability of missing the criterion by FORM and subset sampling
+    std::vector<Pane> quantities; // outlet quantities summarised beside the margin
+    std::stop_token stop;
+    ProgressSink progress; // runs of the sample delivered
+    SampleSink sampleSink;
+};
+
+// The levels of the quantiles reported.
+inline constexpr std::array<double, 5> kQuantileLevels = {0.01, 0.05, 0.5, 0.95, 0.99};
+
+// A quantity over the runs that gave it.
+struct Summary {
+    std::size_t count = 0;
+    long double mean = 0;
+    long double deviation = 0; // the sample's, divided by count - 1
+    std::array<double, kQuantileLevels.size()> quantiles{};
+};
+
+// A proportion and its 95 % Wilson score interval.
+struct Proportion {
+    long double value = 0;
+    long double lower = 0;
+    long double upper = 0;
+};
+
+Proportion wilsonInterval(std::size_t successes, std::size_t trials);
+
+// The probability of missing the criterion, margin < 0, by FORM and by
+// subset sampling.
+struct RareEventResult {
+    std::size_t evaluations = 0;
+    double formProbability = 0;
+    double reliabilityIndex = 0;
+    std::vector<double> designPoint; // in the fields' units, one per uncertain field
+    double subsetProbability = 0;
+    double subsetCoefficientOfVariation = 0;
+};
+
+struct UncertaintyResult {
+    std::size_t evaluations = 0; // runs of the sample
+    std::size_t failedRuns = 0;
+    std::size_t meeting = 0;
+    bool stopped = false; // by the stop token: the rest covers the runs delivered
+    Proportion meets;
+    std::optional<Summary> margin; // none when no run gave one
+    std::vector<std::pair<Pane, std::optional<Summary>>> quantities;
+    std::optional<SobolIndices> indices;
+    std::optional<RareEventResult> rare;
+};
+
+// Draws the sample on the calling thread, from settings.seed, and runs it on
+// settings.jobs threads; the result is the same for every number of jobs.
+// A run that fails counts as missing the criterion and gives no value to
+// the summaries. Raises StudyError when no field is uncertain.
+UncertaintyResult runUncertainty(const UncertainSpace& space, const UncertaintySettings& settings);
+
+} // namespace kaskad::study
