@@ -49,23 +49,6 @@ std::string criterionWord(const DesignAnswer& answer)
     return answer.assessment.meetsCriterion ? "met" : "not met";
 }
 
-// A table's lines: every cell padded to its column's widest, two blanks apart.
-void writeTable(std::ostream& out, const std::vector<std::vector<std::string>>& rows)
-{
-    std::vector<std::size_t> widths;
-    for (const auto& row : rows)
-        for (std::size_t c = 0; c < row.size(); ++c) {
-            widths.resize(std::max(widths.size(), row.size()));
-            widths[c] = std::max(widths[c], row[c].size());
-        }
-    for (const auto& row : rows) {
-        std::string line = "  ";
-        for (std::size_t c = 0; c < row.size(); ++c)
-            line += row[c] + std::string(c + 1 < row.size() ? widths[c] - row[c].size() + 2 : 0, ' ');
-        out << line << '\n';
-    }
-}
-
 void writeOptimizeText(std::ostream& out, const DesignProblem& problem, const OptimizeResult& result)
 {
     const auto& intervals = problem.space.intervals();
@@ -86,7 +69,7 @@ void writeOptimizeText(std::ostream& out, const DesignProblem& problem, const Op
         row.push_back(answer.limiting.empty() ? "-" : answer.limiting);
         rows.push_back(std::move(row));
     }
-    writeTable(out, rows);
+    writeAlignedTable(out, rows);
 
     const DesignAnswer& best = result.bestAnswer();
     out << '\n'
@@ -267,6 +250,24 @@ void writeSolveCsv(std::ostream& out, const study::DesignSpace& space, const stu
 }
 
 } // namespace
+
+// A table's lines: every cell padded to its column's widest, two blanks apart.
+void writeAlignedTable(std::ostream& out, const std::vector<std::vector<std::string>>& rows)
+{
+    std::vector<std::size_t> widths;
+    for (const auto& row : rows)
+        for (std::size_t c = 0; c < row.size(); ++c) {
+            widths.resize(std::max(widths.size(), row.size()));
+            widths[c] = std::max(widths[c], row[c].size());
+        }
+    for (const auto& row : rows) {
+        std::string line = "  ";
+        for (std::size_t c = 0; c < row.size(); ++c)
+            line += row[c] + std::string(c + 1 < row.size() ? widths[c] - row[c].size() + 2 : 0, ' ');
+        out << line << '\n';
+    }
+}
+
 
 void writeOptimizeResult(std::ostream& out, const DesignProblem& problem, const OptimizeResult& result,
                          OutputFormat format)

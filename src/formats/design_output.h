@@ -7,6 +7,8 @@
 #include "study/solve.h"
 
 #include <ostream>
+#include <string>
+#include <vector>
 
 namespace kaskad::formats {
 
@@ -21,6 +23,10 @@ namespace kaskad::formats {
 // "smallest_N_meeting_criterion","by_N":[…]}; an answer is {"N","fields",
 // "objective","criterion_margin","meets_criterion","meets","limiting",
 // "outlet"}. Raises std::invalid_argument for panes, a run's own.
+// A table's lines for a person: every cell padded to its column's widest, two
+// blanks apart, each line opened by two blanks.
+void writeAlignedTable(std::ostream& out, const std::vector<std::vector<std::string>>& rows);
+
 void writeOptimizeResult(std::ostream& out, const study::DesignProblem& problem, const study::OptimizeResult& result,
                          OutputFormat format);
 

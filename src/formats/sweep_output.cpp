@@ -230,6 +230,24 @@ SweepWriter::SweepWriter(std::ostream& out, const study::SweepPlan& plan, SweepO
     : out_(out), rows_(plan, options.rows), options_(options), csvLayout_(rows_.columns())
 {}
 
+OutletCsvRows::OutletCsvRows(ModelKind model)
+    : rows_(model, study::RowOptions{.outletOnly = true, .criterion = true}), layout_(rows_.columns())
+{}
+
+std::string OutletCsvRows::header() const
+{
+    std::vector<std::string> names;
+    for (const study::Column& column : rows_.columns())
+        names.push_back(column.name);
+    return csvHeaderLine(names);
+}
+
+void OutletCsvRows::appendPoint(std::string& text, std::size_t index, const FieldTexts& fields, RunView run) const
+{
+    if (const std::optional<study::PointRows> point = rows_.point(index, fields, run))
+        layout_.appendRows(text, *point);
+}
+
 void SweepWriter::begin()
 {
     if (options_.format == OutputFormat::json) {

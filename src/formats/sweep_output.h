@@ -67,6 +67,22 @@ private:
 // "criterion_margin".
 void appendJsonPoint(std::string& json, ModelKind model, const study::PointRows& point);
 
+// CSV rows of points given by their field texts rather than by a plan, as
+// the samples of an uncertainty study are: the sweep's columns for the
+// outlet alone, with its criterion.
+class OutletCsvRows {
+public:
+    explicit OutletCsvRows(ModelKind model);
+    // The header line.
+    std::string header() const;
+    // The row of a point, appended with its line end.
+    void appendPoint(std::string& text, std::size_t index, const FieldTexts& fields, RunView run) const;
+
+private:
+    study::SweepRows rows_;
+    CsvRowLayout layout_;
+};
+
 // CSV: the header of the rows' columns, then each point's rows.
 // JSON: {"model":…,"points":[…]}, one object per point, one line each.
 //

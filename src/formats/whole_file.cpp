@@ -215,4 +215,58 @@ void writeWholeFile(const std::string& path, std::string_view bytes)
     file->renameOver(path);
 }
 
+// A pipe or a device opened in place, or a temporary file beside a regular
+// file or a new one.
+struct FileInPieces::Target {
+    std::string path;
+    std::optional<TemporaryFile> temporary;
+    int device = -1;
+
+    ~Target()
+    {
+        if (device >= 0)
+            ::close(device);
+    }
+    int descriptor() const { return temporary ? temporary->descriptor() : device; }
+};
+
+FileInPieces::FileInPieces(const std::string& path) : target_(std::make_unique<Target>())
+{
+    target_->path = path;
+    struct stat status {};
+    const bool exists = ::stat(path.c_str(), &status) == 0;
+    if (exists && !S_ISREG(status.st_mode)) {
+        target_->device = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+        if (target_->device < 0)
+            failWithErrno(errno);
+        return;
+    }
+    try {
+        target_->temporary.emplace(path);
+    } catch (const std::system_error& error) {
+        failWithErrno(error.code().value());
+    }
+    if (exists && ::fchmod(target_->descriptor(), status.st_mode & 07777) != 0)
+        failWithErrno(errno);
+}
+
+FileInPieces::~FileInPieces() = default;
+
+void FileInPieces::append(std::string_view bytes)
+{
+    try {
+        writeAll(target_->descriptor(), bytes);
+    } catch (const std::system_error& error) {
+        failWithErrno(error.code().value());
+    }
+}
+
+void FileInPieces::finish()
+{
+    if (target_->temporary)
+        target_->temporary->renameOver(target_->path);
+    else if (::close(std::exchange(target_->device, -1)) != 0)
+        failWithErrno(errno);
+}
+
 } // namespace kaskad::formats

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -31,5 +32,25 @@ void writeAll(int descriptor, std::string_view bytes);
 // go straight into it. Raises std::runtime_error with the reason when the
 // file cannot be written.
 void writeWholeFile(const std::string& path, std::string_view bytes);
+
+// A file written piece by piece, as writeWholeFile writes a file whole: into a
+// temporary file beside the path, renamed over it by finish(); a device or a
+// pipe takes the pieces as they come. Destroyed unfinished, it leaves the
+// path as it was. Raises std::runtime_error with the reason when the file
+// cannot be made or written.
+class FileInPieces {
+public:
+    explicit FileInPieces(const std::string& path);
+    ~FileInPieces();
+    FileInPieces(const FileInPieces&) = delete;
+    FileInPieces& operator=(const FileInPieces&) = delete;
+
+    void append(std::string_view bytes);
+    void finish();
+
+private:
+    struct Target;
+    std::unique_ptr<Target> target_;
+};
 
 } // namespace kaskad::formats

@@ -14,8 +14,6 @@ namespace kaskad::study {
 
 namespace {
 
-constexpr std::array<std::string_view, 3> kMethodNames = {"mc", "lhs", "sobol"};
-
 // The two-sided 95 % point of the standard normal distribution.
 constexpr long double kNormal975 = 1.95996398454005423552L;
 
@@ -148,16 +146,6 @@ GenericModel designModel(const UncertainSpace& space, const UncertaintySettings&
 
 } // namespace
 
-std::string_view samplingMethodName(SamplingMethod method) { return kMethodNames[std::size_t(method)]; }
-
-std::optional<SamplingMethod> samplingMethodNamed(std::string_view name)
-{
-    for (std::size_t k = 0; k < kMethodNames.size(); ++k)
-        if (kMethodNames[k] == name)
-            return SamplingMethod(k);
-    return std::nullopt;
-}
-
 Proportion wilsonInterval(std::size_t successes, std::size_t trials)
 {
     if (trials == 0)
@@ -185,6 +173,8 @@ UncertaintyResult runUncertainty(const UncertainSpace& space, const UncertaintyS
     const Gathered gathered = runSample(space, rows, settings);
 
     UncertaintyResult result;
+    for (const UncertainField& field : space.uncertain())
+        result.fields.push_back(field.field.name);
     result.evaluations = gathered.delivered;
     result.failedRuns = gathered.failed;
     result.meeting = gathered.meeting;

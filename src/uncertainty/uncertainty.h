@@ -14,6 +14,7 @@
 #include <optional>
 #include <span>
 #include <stop_token>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -21,9 +22,21 @@ namespace kaskad::study {
 
 enum class SamplingMethod { mc, lhs, sobol };
 
-// "mc", "lhs", "sobol".
-std::string_view samplingMethodName(SamplingMethod method);
-std::optional<SamplingMethod> samplingMethodNamed(std::string_view name);
+// "mc", "lhs", "sobol", in the order of SamplingMethod.
+inline constexpr std::array<std::string_view, 3> kSamplingMethodNames = {"mc", "lhs", "sobol"};
+
+constexpr std::string_view samplingMethodName(SamplingMethod method)
+{
+    return kSamplingMethodNames[static_cast<std::size_t>(method)];
+}
+
+constexpr std::optional<SamplingMethod> samplingMethodNamed(std::string_view name)
+{
+    for (std::size_t k = 0; k < kSamplingMethodNames.size(); ++k)
+        if (kSamplingMethodNames[k] == name)
+            return static_cast<SamplingMethod>(k);
+    return std::nullopt;
+}
 
 // Receives each sample, in sample order, on the calling thread: its index,
 // the values drawn (one per uncertain field) and its run.
@@ -74,6 +87,7 @@ struct RareEventResult {
 };
 
 struct UncertaintyResult {
+    std::vector<std::string> fields; // the uncertain fields' names, in the window's order
     std::size_t evaluations = 0; // runs of the sample
     std::size_t failedRuns = 0;
     std::size_t meeting = 0;
