@@ -22,7 +22,9 @@ if(TARGET kaskad)
 endif()
 install(TARGETS kaskad-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 # Loaded by kaskad-cli for --plot, found relative to the program.
-install(TARGETS kaskad_plot_module LIBRARY DESTINATION ${KASKAD_PLOT_MODULE_INSTALL_DIR})
+install(TARGETS kaskad_plot_module LIBRARY DESTINATION ${KASKAD_MODULE_INSTALL_DIR})
+# Loaded by kaskad-cli for its uncertainty command alone: OpenTURNS with it.
+install(TARGETS kaskad_uncertainty_module LIBRARY DESTINATION ${KASKAD_MODULE_INSTALL_DIR})
 
 # Bash completion goes where bash-completion looks for it, relative to the
 # installation prefix (/usr/local/share/... for a local install).
@@ -76,8 +78,8 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_RELEASE ${KASKAD_DEB_RELEASE})
 set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE amd64)
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
-# The shared libraries the programs and the plot module link (Qt 6 Widgets,
-# Gui, Core, Charts, Svg, libstdc++) come from dpkg-shlibdeps; the X11 and
+# The shared libraries the programs and the modules link (Qt 6 Widgets,
+# Gui, Core, Charts, Svg, OpenTURNS, libstdc++) come from dpkg-shlibdeps; the X11 and
 # offscreen platform plugins live in libqt6gui6.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # qt6-translations-l10n: Qt's own texts (file dialogs, OK) in the user's language.

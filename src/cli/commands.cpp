@@ -10,6 +10,7 @@
 #include "cli/plot/profile_plot.h"
 #include "cli/output_stream.h"
 #include "cli/progress.h"
+#include "cli/uncertainty_command.h"
 #include "formats/file_problem.h"
 #include "formats/run_output.h"
 #include "formats/study_definition.h"
@@ -345,6 +346,7 @@ struct CommandLine {
     std::array<SweepOptions, kModelKinds.size()> sweeps;
     CLI::App* sweep = nullptr;
     std::unique_ptr<DesignCommands> design;
+    std::unique_ptr<UncertaintyCommands> uncertainty;
     // The study of "sweep --study FILE", read before the options to find
     // the sweep's model.
     std::optional<formats::SavedStudy> studyRead;
@@ -377,6 +379,7 @@ CommandLine::CommandLine()
                  std::string(model.title) + ": a run per point of the swept fields.", examplesOf(model.kind).sweep);
     }
     design = std::make_unique<DesignCommands>(app);
+    uncertainty = std::make_unique<UncertaintyCommands>(app);
     addVersionFlags(app);
 }
 
@@ -413,6 +416,8 @@ int runParsed(CommandLine& commandLine)
     try {
         if (commandLine.design->parsed())
             return commandLine.design->run(out);
+        if (commandLine.uncertainty->parsed())
+            return commandLine.uncertainty->run(out);
         if (commandLine.sweep->parsed())
             return runSweepCommand(parsedDesign(*commandLine.sweep, commandLine.sweeps), commandLine.studyRead, out);
         return runSingle(parsedDesign(commandLine.app, commandLine.runs), out);

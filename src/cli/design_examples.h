@@ -16,6 +16,7 @@ struct DesignExamples {
     const char* sweep;
     const char* optimize;
     const char* solve;
+    const char* uncertainty;
 };
 
 constexpr DesignExamples examplesOf(ModelKind model)
@@ -30,7 +31,9 @@ constexpr DesignExamples examplesOf(ModelKind model)
                 "kaskad-cli optimize bubble --N 10:24 --y10 2.6:3.6 --y50 2.7:3.5 --wg 0.05:0.4 --t 433 --dtr 2 "
                 "--d 3 --ts 300:1800",
                 "kaskad-cli solve bubble --N 12 --y10 3 --y50 2.5 --wg 0.05 --t 433 --dtr 2 --d 3 --ts 100:3000 "
-                "--target 'y1=0.02'"};
+                "--target 'y1=0.02'",
+                "kaskad-cli uncertainty bubble --N 10 --y10 3 --y50 2.7 --wg 0.4±5% --t 433±1 --dtr 2 --d 3 "
+                "--ts 'normal(305;5)' --quantity y1 --indices"};
     case ModelKind::gaslift:
         break;
     }
@@ -42,7 +45,9 @@ constexpr DesignExamples examplesOf(ModelKind model)
             "kaskad-cli optimize gaslift --N 4:12 --y10 3 --y50 2 --wg 0.02:0.2 --t 440:460 --dtr 2 "
             "--ts 1800:3600 --maximize y3 --subject-to 'y1<=0.02'",
             "kaskad-cli solve gaslift --N 12 --y10 3 --y50 2 --wg 0.05 --t 450 --dtr 2 --ts 300:3600 "
-            "--target 'y1=0.02'"};
+            "--target 'y1=0.02'",
+            "kaskad-cli uncertainty gaslift --N 12 --y10 3 --y50 2 --wg 0.05 --t 'triangular(448;450;452)' --dtr 2 "
+            "--ts 3600±5% --format json"};
 }
 
 // The options of the subcommand that was parsed among a design's

@@ -23,12 +23,13 @@ struct OutputFormatRow {
 constexpr std::array<OutputFormatRow, 4> kOutputFormats = {{
     {"panes", formats::OutputFormat::panes, "the twelve panes, each after its title, as the window shows them",
      kSingleRuns},
-    {"text", formats::OutputFormat::text, "the answers for a person: a table, the best answer and its command",
-     kAnswers},
+    {"text", formats::OutputFormat::text,
+     "for a person: the answers' table, the best answer and its command; the statistics' tables",
+     kAnswers | kStatistics},
     {"csv", formats::OutputFormat::csv, "a header line, then a row per reactor, point or answer",
      kSingleRuns | kSweeps | kAnswers},
     {"json", formats::OutputFormat::json, "one document whose numbers carry exactly the printed digits",
-     kSingleRuns | kSweeps | kAnswers},
+     kSingleRuns | kSweeps | kAnswers | kStatistics},
 }};
 
 std::vector<const OutputFormatRow*> formatsTakenBy(FormatTakers taker)

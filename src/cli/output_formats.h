@@ -13,6 +13,7 @@ enum FormatTakers : unsigned {
     kSingleRuns = 1u << 0, // bubble, gaslift
     kSweeps = 1u << 1,     // sweep bubble, sweep gaslift
     kAnswers = 1u << 2,    // optimize bubble|gaslift, solve bubble|gaslift
+    kStatistics = 1u << 3, // uncertainty bubble|gaslift
 };
 
 // Adds --format to the command: the names of the formats `taker` takes, in

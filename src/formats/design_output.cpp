@@ -268,7 +268,6 @@ void writeAlignedTable(std::ostream& out, const std::vector<std::vector<std::str
     }
 }
 
-
 void writeOptimizeResult(std::ostream& out, const DesignProblem& problem, const OptimizeResult& result,
                          OutputFormat format)
 {

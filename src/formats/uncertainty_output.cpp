@@ -31,7 +31,10 @@ std::vector<std::pair<std::string, const std::optional<Summary>*>> summaryRows(c
     return rows;
 }
 
-std::string intervalText(long double lower, long double upper) { return "[" + number(lower) + ", " + number(upper) + "]"; }
+std::string intervalText(long double lower, long double upper)
+{
+    return "[" + number(lower) + ", " + number(upper) + "]";
+}
 
 void writeSummaryTable(std::ostream& out, const UncertaintyResult& result)
 {
@@ -44,7 +47,8 @@ void writeSummaryTable(std::ostream& out, const UncertaintyResult& result)
             row.insert(row.end(), {"0", "-", "-"});
             continue;
         }
-        row.insert(row.end(), {std::to_string((*summary)->count), number((*summary)->mean), number((*summary)->deviation)});
+        row.insert(row.end(),
+                   {std::to_string((*summary)->count), number((*summary)->mean), number((*summary)->deviation)});
         for (const double quantile : (*summary)->quantiles)
             row.push_back(number(quantile));
     }
@@ -67,8 +71,7 @@ void writeIndicesText(std::ostream& out, const study::SobolIndices& indices)
     }
 }
 
-void writeRareText(std::ostream& out, const study::RareEventResult& rare,
-                   const std::vector<std::string>& fieldNames)
+void writeRareText(std::ostream& out, const study::RareEventResult& rare, const std::vector<std::string>& fieldNames)
 {
     out << "\nProbability of missing the criterion (" << rare.evaluations << " more runs):\n"
         << "  FORM             " << number(rare.formProbability) << "  (reliability index "

@@ -142,10 +142,10 @@ SensitivityResult sensitivity(const FieldPoint& point, const std::map<std::strin
     result.margin = nominal.margin;
     for (const VaryingField& field : point.fields()) {
         const auto tolerance = tolerances.find(field.name);
-        result.fields.push_back(fieldSensitivity(
-            point, field, nominal,
-            tolerance == tolerances.end() ? std::nullopt : std::optional<Tolerance>(tolerance->second),
-            result.evaluations));
+        result.fields.push_back(
+            fieldSensitivity(point, field, nominal,
+                             tolerance == tolerances.end() ? std::nullopt : std::optional<Tolerance>(tolerance->second),
+                             result.evaluations));
     }
     result.ranking = ranking(result.fields);
     return result;

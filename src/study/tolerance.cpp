@@ -23,15 +23,13 @@ std::string quoted(std::string_view option, std::string_view text)
     return fieldOption(option) + ": '" + std::string(text) + "' ";
 }
 
-long double numberIn(std::string_view option, std::string_view whole, std::string_view text,
-                     DecimalSeparator separator)
+long double numberIn(std::string_view option, std::string_view whole, std::string_view text, DecimalSeparator separator)
 {
     try {
         const long double value = TextToNumber(text, separator);
         if (std::isfinite(value))
             return value;
-    } catch (const EConvertError&) {
-    }
+    } catch (const EConvertError&) {}
     throw StudyError(quoted(option, whole) + "holds '" + std::string(text) + "', which is not a number");
 }
 
@@ -191,8 +189,8 @@ Distribution parseDistribution(std::string_view option, std::string_view text, D
     Distribution distribution;
     if (const auto sign = plusMinusIn(text)) {
         const long double value = numberIn(option, text, text.substr(0, sign->first), separator);
-        distribution = toleranceBox(
-            value, toleranceAfterSign(option, text, text.substr(sign->first + sign->second), separator));
+        distribution =
+            toleranceBox(value, toleranceAfterSign(option, text, text.substr(sign->first + sign->second), separator));
         if (!(distribution.parameters[0] < distribution.parameters[1]))
             throw StudyError(quoted(option, text) + "spans no values: V is 0 or the tolerance too small");
     } else {
@@ -202,10 +200,7 @@ Distribution parseDistribution(std::string_view option, std::string_view text, D
     return distribution;
 }
 
-long double Tolerance::halfWidth(long double value) const
-{
-    return percent ? std::fabs(value) * amount / 100 : amount;
-}
+long double Tolerance::halfWidth(long double value) const { return percent ? std::fabs(value) * amount / 100 : amount; }
 
 std::string Tolerance::text() const { return std::string(kPlusMinus) + numberText(amount) + (percent ? "%" : ""); }
 

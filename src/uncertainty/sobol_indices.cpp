@@ -50,8 +50,7 @@ OutputIndices outputIndices(const GenericModel& model, const OT::Sample& design,
     const OT::Interval totalInterval = algorithm.getTotalOrderIndicesInterval();
     std::vector<InputIndices> inputs;
     for (std::size_t k = 0; k < model.inputNames.size(); ++k)
-        inputs.push_back(
-            {model.inputNames[k], estimate(first, firstInterval, k), estimate(total, totalInterval, k)});
+        inputs.push_back({model.inputNames[k], estimate(first, firstInterval, k), estimate(total, totalInterval, k)});
     result.inputs = std::move(inputs);
     return result;
 }

@@ -184,8 +184,8 @@ UncertaintyResult runUncertainty(const UncertainSpace& space, const UncertaintyS
     for (std::size_t q = 0; q < settings.quantities.size(); ++q)
         result.quantities.emplace_back(settings.quantities[q], summaryOf(gathered.quantities[q]));
     if (settings.indices && !result.stopped) {
-        result.indices = estimateSobolIndices(designModel(space, settings, settings.samples), settings.samples,
-                                              settings.seed);
+        result.indices =
+            estimateSobolIndices(designModel(space, settings, settings.samples), settings.samples, settings.seed);
         if (settings.stop.stop_requested()) {
             result.indices.reset();
             result.stopped = true;

@@ -47,8 +47,8 @@ struct UncertaintySettings {
     std::uint64_t seed = 1;
     SamplingMethod method = SamplingMethod::lhs;
     unsigned jobs = 1;
-    bool indices = false; // Sobol' indices, from a design of samples * (fields + 2) more runs
-    bool rare = false;    // the probability of missing the criterion by FORM and subset sampling
+    bool indices = false;         // Sobol' indices, from a design of samples * (fields + 2) more runs
+    bool rare = false;            // the probability of missing the criterion by FORM and subset sampling
     std::vector<Pane> quantities; // outlet quantities summarised beside the margin
     std::stop_token stop;
     ProgressSink progress; // runs of the sample delivered
@@ -88,7 +88,7 @@ struct RareEventResult {
 
 struct UncertaintyResult {
     std::vector<std::string> fields; // the uncertain fields' names, in the window's order
-    std::size_t evaluations = 0; // runs of the sample
+    std::size_t evaluations = 0;     // runs of the sample
     std::size_t failedRuns = 0;
     std::size_t meeting = 0;
     bool stopped = false; // by the stop token: the rest covers the runs delivered

@@ -3,50 +3,18 @@
 #include "cli/plot/profile_plot.h"
 
 #include "cli/cli_errors.h"
+#include "cli/module_loader.h"
 #include "cli/plot/plot_module_abi.h"
 
-#include <dlfcn.h>
-
-#include <filesystem>
 #include <vector>
 
 namespace kaskad::cli {
 namespace {
 
-namespace fs = std::filesystem;
-
-std::string lastLoaderError()
-{
-    const char* error = ::dlerror();
-    return error ? error : "no reason given";
-}
-
-// The module lies at the same place relative to the program in the build tree
-// and in an installation, whatever the prefix: KASKAD_PLOT_MODULE_DIR is that
-// place relative to the program's directory.
-fs::path modulePath()
-{
-    std::error_code error;
-    const fs::path program = fs::read_symlink("/proc/self/exe", error);
-    if (error)
-        throw OutputError("cannot locate the plot module: the program's own path is unreadable (" + error.message() +
-                          ")");
-    return (program.parent_path() / KASKAD_PLOT_MODULE_DIR / kKaskadPlotModuleFile).lexically_normal();
-}
-
 KaskadWriteProfilePlot loadEntryPoint()
 {
-    const fs::path path = modulePath();
-    void* module = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (!module)
-        throw OutputError("cannot load the plot module " + path.string() + ": " + lastLoaderError());
-    void* entry = ::dlsym(module, kKaskadWriteProfilePlotSymbol);
-    if (!entry) {
-        const std::string reason = lastLoaderError();
-        ::dlclose(module);
-        throw OutputError("cannot use the plot module " + path.string() + ": " + reason);
-    }
-    return reinterpret_cast<KaskadWriteProfilePlot>(entry);
+    return reinterpret_cast<KaskadWriteProfilePlot>(
+        moduleEntryPoint(kKaskadPlotModuleFile, kKaskadWriteProfilePlotSymbol, "plot module"));
 }
 
 // Loaded on the first plot and kept to the end of the process: the module's
