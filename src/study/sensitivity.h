@@ -14,7 +14,7 @@
 
 namespace kaskad::study {
 
-// A derivative from two central differences, steps h and h/2.
+// A derivative from central differences of steps h and h/2.
 struct Derivative {
     long double derivative = 0; // the difference of step h/2
     // derivative * field value / quantity value; none where the quantity is 0

@@ -2,11 +2,10 @@
 #include "study/tolerance.h"
 
 #include "model/design.h"
+#include "study/design_space.h"
 #include "study/study_error.h"
 
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <limits>
 #include <optional>
 #include <utility>
@@ -124,16 +123,14 @@ void checkParameters(std::string_view option, std::string_view text, const Distr
     }
 }
 
+// The shortest decimal that reads back as the same double.
 std::string numberText(long double x)
 {
-    char text[64];
-    std::snprintf(text, sizeof text, "%.17Lg", x);
-    // The shortest of up to 17 digits that reads back as the same double.
+    std::string text;
     for (int digits = 1; digits <= 17; ++digits) {
-        char shorter[64];
-        std::snprintf(shorter, sizeof shorter, "%.*Lg", digits, x);
-        if (static_cast<double>(std::strtold(shorter, nullptr)) == static_cast<double>(x))
-            return shorter;
+        text = DecimalText::rounded(x, digits).text();
+        if (static_cast<double>(TextToNumber(text, '.')) == static_cast<double>(x))
+            break;
     }
     return text;
 }
