@@ -29,7 +29,8 @@ struct UncertaintyOptions {
 void addFieldOptions(CLI::App& command, UncertaintyOptions& options)
 {
     for (const FieldDescription& f : modelFields(options.study.model)) {
-        CLI::Option* option = command.add_option(fieldOption(f.name), options.study.fields[f.field], std::string(f.help));
+        CLI::Option* option =
+            command.add_option(fieldOption(f.name), options.study.fields[f.field], std::string(f.help));
         option->type_name(f.converted() && f.field != fieldN ? "TEXT|DISTRIBUTION" : "TEXT");
         if (f.converted())
             option->required();

@@ -44,7 +44,8 @@ expect() {
   fi
 }
 
-expect "" "bubble gaslift optimize solve sweep"
+expect "" "bubble gaslift optimize solve sweep uncertainty"
+expect "uncertainty gaslift --ind" "--indices"
 expect "optimize bubble --ma" "--max-evals --maximize"
 expect "sw" "sweep"
 expect "--" "--help --version"

@@ -42,6 +42,9 @@ for path in /usr/bin/kaskad /usr/bin/kaskad-cli \
   grep -qxF "$path" "$work/contents" || fail "the package lacks $path"
 done
 grep -qE '^/usr/share/metainfo/[a-z.]+\.metainfo\.xml$' "$work/contents" || fail "the package lacks its AppStream metainfo"
+for module in kaskad-plot kaskad-uncertainty; do
+  grep -qE "^/usr/lib/[^/]+/kaskad/$module\.so$" "$work/contents" || fail "the package lacks the module $module.so"
+done
 
 root=$work/root
 dpkg-deb -x "$deb" "$root"

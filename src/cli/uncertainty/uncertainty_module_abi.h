@@ -17,20 +17,20 @@ enum KaskadUncertaintyStatus : int {
 
 // The study asked for. Texts are UTF-8 and NUL-terminated.
 struct KaskadUncertaintyRequest {
-    const char* model;              // "bubble", "gaslift"
-    const char* const* fieldTexts;  // one per field, in the order of the Field values
+    const char* model;             // "bubble", "gaslift"
+    const char* const* fieldTexts; // one per field, in the order of the Field values
     std::size_t fieldCount;
-    const char* separator;          // the decimal separator's text
+    const char* separator; // the decimal separator's text
     std::size_t samples;
     std::uint64_t seed;
-    const char* method;             // "mc", "lhs", "sobol"
+    const char* method; // "mc", "lhs", "sobol"
     unsigned jobs;
-    int indices;                    // nonzero: Sobol' indices
-    int rare;                       // nonzero: FORM and subset sampling
-    const char* const* quantities;  // outlet quantities' names
+    int indices;                   // nonzero: Sobol' indices
+    int rare;                      // nonzero: FORM and subset sampling
+    const char* const* quantities; // outlet quantities' names
     std::size_t quantityCount;
-    int json;                       // nonzero: the JSON document, else text
-    const char* samplesPath;        // null: no samples file
+    int json;                // nonzero: the JSON document, else text
+    const char* samplesPath; // null: no samples file
     // Called on the calling thread, with the context below: the runs made
     // out of those planned, and whether to stop.
     void* context;
