@@ -4,6 +4,7 @@
 
 #include "cli/cli_errors.h"
 #include "cli/design_commands.h"
+#include "cli/sensitivity_command.h"
 #include "cli/design_examples.h"
 #include "cli/locale_separator.h"
 #include "cli/output_formats.h"
@@ -345,6 +346,7 @@ struct CommandLine {
     std::array<SweepOptions, kModelKinds.size()> sweeps;
     CLI::App* sweep = nullptr;
     std::unique_ptr<DesignCommands> design;
+    std::unique_ptr<SensitivityCommand> sensitivity;
     // The study of "sweep --study FILE", read before the options to find
     // the sweep's model.
     std::optional<formats::SavedStudy> studyRead;
@@ -377,6 +379,7 @@ CommandLine::CommandLine()
                  std::string(model.title) + ": a run per point of the swept fields.", examplesOf(model.kind).sweep);
     }
     design = std::make_unique<DesignCommands>(app);
+    sensitivity = std::make_unique<SensitivityCommand>(app);
     addVersionFlags(app);
 }
 
@@ -413,6 +416,8 @@ int runParsed(CommandLine& commandLine)
     try {
         if (commandLine.design->parsed())
             return commandLine.design->run(out);
+        if (commandLine.sensitivity->parsed())
+            return commandLine.sensitivity->run(out);
         if (commandLine.sweep->parsed())
             return runSweepCommand(parsedDesign(*commandLine.sweep, commandLine.sweeps), commandLine.studyRead, out);
         return runSingle(parsedDesign(commandLine.app, commandLine.runs), out);

@@ -266,7 +266,159 @@ void writeSolveCsv(std::ostream& out, const study::DesignSpace& space, const stu
     }
 }
 
+std::string optionalNumberText(const std::optional<double>& value) { return value ? numberText(*value) : "-"; }
+
+std::string toleranceText(const study::FieldSensitivity& field)
+{
+    return field.tolerance ? field.tolerance->text() : "(±1%)";
+}
+
+void writeSensitivityText(std::ostream& out, const study::FieldPoint& point, const study::SensitivityResult& result)
+{
+    out << "Criterion margin at N " << point.reactors() << ": " << optionalNumberText(result.margin) << "; "
+        << result.evaluations << " evaluations\n\n";
+    std::vector<std::vector<std::string>> rows{{"field", "value", "step", "d margin/d field", "error", "elasticity",
+                                                "tolerance", "margin at -", "margin at +"}};
+    for (const std::size_t k : result.ranking) {
+        const study::FieldSensitivity& field = result.fields[k];
+        std::vector<std::string> row{field.field.name, point.texts()[field.field.field],
+                                     numberText(static_cast<double>(field.step))};
+        if (field.margin) {
+            row.push_back(numberText(static_cast<double>(field.margin->derivative)));
+            row.push_back(numberText(static_cast<double>(field.margin->error)));
+            row.push_back(field.margin->elasticity ? numberText(static_cast<double>(*field.margin->elasticity)) : "-");
+        } else {
+            row.insert(row.end(), {"run failed", "-", "-"});
+        }
+        row.insert(row.end(), {toleranceText(field), optionalNumberText(field.marginBelow),
+                               optionalNumberText(field.marginAbove)});
+        rows.push_back(std::move(row));
+    }
+    writeTable(out, rows);
+    out << "\nRanked by how far the tolerance moves the margin";
+    out << (std::any_of(result.fields.begin(), result.fields.end(),
+                        [](const study::FieldSensitivity& f) { return !f.tolerance; })
+                ? "; fields without one by the margin's elasticity.\n"
+                : ".\n");
+}
+
+void appendDerivativeJson(std::string& json, const std::optional<study::Derivative>& d)
+{
+    if (!d) {
+        json += "null";
+        return;
+    }
+    json += "{\"derivative\":" + numberText(static_cast<double>(d->derivative)) + ",\"elasticity\":";
+    json += d->elasticity ? numberText(static_cast<double>(*d->elasticity)) : "null";
+    json += ",\"error\":" + numberText(static_cast<double>(d->error)) + '}';
+}
+
+void writeSensitivityJson(std::ostream& out, const study::FieldPoint& point, const study::SensitivityResult& result)
+{
+    std::string json = "{\"model\":";
+    appendJsonString(json, modelName(point.model()));
+    json += ",\"N\":" + std::to_string(point.reactors());
+    json += ",\"margin\":" + (result.margin ? numberText(*result.margin) : "null");
+    json += ",\"evaluations\":" + std::to_string(result.evaluations) + ",\"fields\":{";
+    for (const study::FieldSensitivity& field : result.fields) {
+        if (&field != &result.fields.front())
+            json += ',';
+        json += '\n';
+        appendJsonString(json, field.field.name);
+        json += ":{\"value\":" + numberText(static_cast<double>(field.value));
+        json += ",\"step\":" + numberText(static_cast<double>(field.step)) + ",\"tolerance\":";
+        if (field.tolerance)
+            appendJsonString(json, field.tolerance->text());
+        else
+            json += "null";
+        json += ",\"margin_low\":" + (field.marginBelow ? numberText(*field.marginBelow) : "null");
+        json += ",\"margin_high\":" + (field.marginAbove ? numberText(*field.marginAbove) : "null");
+        json += ",\"margin\":";
+        appendDerivativeJson(json, field.margin);
+        for (const Pane pane : kStoreOrder) {
+            json += ',';
+            appendJsonString(json, quantityName(pane));
+            json += ':';
+            appendDerivativeJson(json, field.quantities[pane]);
+        }
+        json += '}';
+    }
+    json += "},\"ranking\":[";
+    for (const std::size_t k : result.ranking) {
+        if (k != result.ranking.front())
+            json += ',';
+        appendJsonString(json, result.fields[k].field.name);
+    }
+    out << json << "]}\n";
+}
+
+void appendDerivativeCells(std::string& line, const std::optional<study::Derivative>& d)
+{
+    if (d) {
+        line += ',';
+        appendNumber(line, static_cast<double>(d->derivative));
+        line += ',';
+        if (d->elasticity)
+            appendNumber(line, static_cast<double>(*d->elasticity));
+        line += ',';
+        appendNumber(line, static_cast<double>(d->error));
+    } else {
+        line += ",,,";
+    }
+}
+
+void writeSensitivityCsv(std::ostream& out, const study::SensitivityResult& result)
+{
+    std::vector<std::string> columns{"field", "value", "step", "tolerance", "margin_low", "margin_high"};
+    const auto addColumns = [&columns](std::string_view name) {
+        for (const char* suffix : {"_derivative", "_elasticity", "_error"})
+            columns.push_back(std::string(name) + suffix);
+    };
+    addColumns("margin");
+    for (const Pane pane : kStoreOrder)
+        addColumns(quantityName(pane));
+    out << csvHeaderLine(columns);
+    for (const study::FieldSensitivity& field : result.fields) {
+        std::string line;
+        appendCsvCell(line, field.field.name);
+        line += ',';
+        appendNumber(line, static_cast<double>(field.value));
+        line += ',';
+        appendNumber(line, static_cast<double>(field.step));
+        line += ',';
+        appendCsvCell(line, field.tolerance ? field.tolerance->text() : "");
+        line += ',';
+        if (field.marginBelow)
+            appendNumber(line, *field.marginBelow);
+        line += ',';
+        if (field.marginAbove)
+            appendNumber(line, *field.marginAbove);
+        appendDerivativeCells(line, field.margin);
+        for (const Pane pane : kStoreOrder)
+            appendDerivativeCells(line, field.quantities[pane]);
+        out << line << '\n';
+    }
+}
+
 } // namespace
+
+void writeSensitivityResult(std::ostream& out, const study::FieldPoint& point, const study::SensitivityResult& result,
+                            OutputFormat format)
+{
+    switch (format) {
+    case OutputFormat::text:
+        writeSensitivityText(out, point, result);
+        break;
+    case OutputFormat::csv:
+        writeSensitivityCsv(out, result);
+        break;
+    case OutputFormat::json:
+        writeSensitivityJson(out, point, result);
+        break;
+    case OutputFormat::panes:
+        throw std::invalid_argument("sensitivities are written as text, CSV or JSON");
+    }
+}
 
 void writeOptimizeResult(std::ostream& out, const DesignProblem& problem, const OptimizeResult& result,
                          OutputFormat format)

@@ -4,6 +4,7 @@
 
 #include "formats/run_output.h"
 #include "study/optimize.h"
+#include "study/sensitivity.h"
 #include "study/solve.h"
 
 #include <ostream>
@@ -30,5 +31,16 @@ void writeOptimizeResult(std::ostream& out, const study::DesignProblem& problem,
 // "closest","evaluations"}. Raises std::invalid_argument for panes.
 void writeSolveResult(std::ostream& out, const study::DesignSpace& space, const study::Target& target,
                       std::int32_t reactor, const study::SolveResult& result, OutputFormat format);
+
+// Text: the nominal margin, then a row per field in the ranking's order:
+// its value, the step, the derivative of the margin with its error and
+// elasticity, the tolerance and the margin at either end of it. CSV: a row
+// per field in the window's order, the margin's and each outlet quantity's
+// derivative, elasticity and error. JSON: {"model","N","margin",
+// "evaluations","fields":{FIELD:{"value","step","tolerance","margin_low",
+// "margin_high","margin":{"derivative","elasticity","error"},"y1":{…},…}},
+// "ranking":[FIELD,…]}. Raises std::invalid_argument for panes.
+void writeSensitivityResult(std::ostream& out, const study::FieldPoint& point, const study::SensitivityResult& result,
+                            OutputFormat format);
 
 } // namespace kaskad::formats

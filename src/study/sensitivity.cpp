@@ -57,24 +57,30 @@ private:
     std::size_t& evaluations_;
 };
 
-std::optional<long double> centralDifference(const std::optional<double>& below, const std::optional<double>& above,
-                                             long double span)
+std::optional<long double> difference(const std::optional<double>& below, const std::optional<double>& above,
+                                      long double span)
 {
     if (!below || !above || span == 0)
         return std::nullopt;
     return (static_cast<long double>(*above) - *below) / span;
 }
 
-std::optional<Derivative> derivative(const std::optional<long double>& wide, const std::optional<long double>& narrow,
-                                     long double value, const std::optional<double>& nominal)
+// The two central differences, and the one-sided ones of the narrower
+// step: where the outlet bends sharply or has a kink (the margin where its
+// limiting bound changes), the sides disagree, and the error says so.
+struct Slopes {
+    std::optional<long double> wide, narrow, below, above;
+};
+
+std::optional<Derivative> derivative(const Slopes& slopes, long double value, const std::optional<double>& nominal)
 {
-    if (!wide || !narrow || !nominal)
+    if (!slopes.wide || !slopes.narrow || !slopes.below || !slopes.above || !nominal)
         return std::nullopt;
     Derivative d;
-    d.derivative = *narrow;
-    d.error = std::fabs(*wide - *narrow);
+    d.derivative = *slopes.narrow;
+    d.error = std::max(std::fabs(*slopes.wide - *slopes.narrow), std::fabs(*slopes.above - *slopes.below) / 2);
     if (*nominal != 0)
-        d.elasticity = *narrow * value / *nominal;
+        d.elasticity = *slopes.narrow * value / *nominal;
     return d;
 }
 
@@ -92,9 +98,11 @@ FieldSensitivity fieldSensitivity(const FieldPoint& point, const VaryingField& f
     const auto [narrowAbove, narrowHigh] = differences.at(s.value + h / 2);
     s.step = (wideHigh - wideLow) / 2;
     const auto slope = [&](const auto& pick) {
-        return derivative(centralDifference(pick(wideBelow), pick(wideAbove), wideHigh - wideLow),
-                          centralDifference(pick(narrowBelow), pick(narrowAbove), narrowHigh - narrowLow), s.value,
-                          pick(nominal));
+        const Slopes slopes{difference(pick(wideBelow), pick(wideAbove), wideHigh - wideLow),
+                            difference(pick(narrowBelow), pick(narrowAbove), narrowHigh - narrowLow),
+                            difference(pick(narrowBelow), pick(nominal), s.value - narrowLow),
+                            difference(pick(nominal), pick(narrowAbove), narrowHigh - s.value)};
+        return derivative(slopes, s.value, pick(nominal));
     };
     s.margin = slope([](const Outlet& o) { return o.margin; });
     for (const Pane pane : kStoreOrder)
@@ -142,10 +150,10 @@ SensitivityResult sensitivity(const FieldPoint& point, const std::map<std::strin
     result.margin = nominal.margin;
     for (const VaryingField& field : point.fields()) {
         const auto tolerance = tolerances.find(field.name);
-        result.fields.push_back(fieldSensitivity(
-            point, field, nominal,
-            tolerance == tolerances.end() ? std::nullopt : std::optional<Tolerance>(tolerance->second),
-            result.evaluations));
+        result.fields.push_back(
+            fieldSensitivity(point, field, nominal,
+                             tolerance == tolerances.end() ? std::nullopt : std::optional<Tolerance>(tolerance->second),
+                             result.evaluations));
     }
     result.ranking = ranking(result.fields);
     return result;

@@ -14,22 +14,22 @@
 
 namespace kaskad::study {
 
-// A derivative from two central differences, steps h and h/2.
+// A derivative from central differences of steps h and h/2.
 struct Derivative {
     long double derivative = 0; // the difference of step h/2
     // derivative * field value / quantity value; none where the quantity is 0
     std::optional<long double> elasticity;
-    long double error = 0;      // |difference of step h - difference of step h/2|
+    long double error = 0; // |difference of step h - difference of step h/2|
 };
 
 struct FieldSensitivity {
     VaryingField field;
-    long double value = 0; // the value the field stores
-    long double step = 0;  // h: half the span of the wider difference, as stored
-    std::optional<Derivative> margin;    // none when a run of the differences failed
+    long double value = 0;            // the value the field stores
+    long double step = 0;             // h: half the span of the wider difference, as stored
+    std::optional<Derivative> margin; // none when a run of the differences failed
     PaneArray<std::optional<Derivative>> quantities{};
-    std::optional<Tolerance> tolerance;  // as given
-    long double halfWidth = 0;           // the tolerance's, or 1 % of the value without one
+    std::optional<Tolerance> tolerance; // as given
+    long double halfWidth = 0;          // the tolerance's, or 1 % of the value without one
     // The margin at value - halfWidth and value + halfWidth; none for a run that failed.
     std::optional<double> marginBelow, marginAbove;
 };

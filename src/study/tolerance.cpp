@@ -2,11 +2,10 @@
 #include "study/tolerance.h"
 
 #include "model/design.h"
+#include "study/design_space.h"
 #include "study/study_error.h"
 
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <limits>
 #include <optional>
 #include <utility>
@@ -23,15 +22,13 @@ std::string quoted(std::string_view option, std::string_view text)
     return fieldOption(option) + ": '" + std::string(text) + "' ";
 }
 
-long double numberIn(std::string_view option, std::string_view whole, std::string_view text,
-                     DecimalSeparator separator)
+long double numberIn(std::string_view option, std::string_view whole, std::string_view text, DecimalSeparator separator)
 {
     try {
         const long double value = TextToNumber(text, separator);
         if (std::isfinite(value))
             return value;
-    } catch (const EConvertError&) {
-    }
+    } catch (const EConvertError&) {}
     throw StudyError(quoted(option, whole) + "holds '" + std::string(text) + "', which is not a number");
 }
 
@@ -126,16 +123,14 @@ void checkParameters(std::string_view option, std::string_view text, const Distr
     }
 }
 
+// The shortest decimal that reads back as the same double.
 std::string numberText(long double x)
 {
-    char text[64];
-    std::snprintf(text, sizeof text, "%.17Lg", x);
-    // The shortest of up to 17 digits that reads back as the same double.
+    std::string text;
     for (int digits = 1; digits <= 17; ++digits) {
-        char shorter[64];
-        std::snprintf(shorter, sizeof shorter, "%.*Lg", digits, x);
-        if (static_cast<double>(std::strtold(shorter, nullptr)) == static_cast<double>(x))
-            return shorter;
+        text = DecimalText::rounded(x, digits).text();
+        if (static_cast<double>(TextToNumber(text, '.')) == static_cast<double>(x))
+            break;
     }
     return text;
 }
@@ -191,8 +186,8 @@ Distribution parseDistribution(std::string_view option, std::string_view text, D
     Distribution distribution;
     if (const auto sign = plusMinusIn(text)) {
         const long double value = numberIn(option, text, text.substr(0, sign->first), separator);
-        distribution = toleranceBox(
-            value, toleranceAfterSign(option, text, text.substr(sign->first + sign->second), separator));
+        distribution =
+            toleranceBox(value, toleranceAfterSign(option, text, text.substr(sign->first + sign->second), separator));
         if (!(distribution.parameters[0] < distribution.parameters[1]))
             throw StudyError(quoted(option, text) + "spans no values: V is 0 or the tolerance too small");
     } else {
@@ -202,10 +197,7 @@ Distribution parseDistribution(std::string_view option, std::string_view text, D
     return distribution;
 }
 
-long double Tolerance::halfWidth(long double value) const
-{
-    return percent ? std::fabs(value) * amount / 100 : amount;
-}
+long double Tolerance::halfWidth(long double value) const { return percent ? std::fabs(value) * amount / 100 : amount; }
 
 std::string Tolerance::text() const { return std::string(kPlusMinus) + numberText(amount) + (percent ? "%" : ""); }
 

@@ -5,7 +5,6 @@
 #include "study/design_space.h"
 #include "study/study_error.h"
 
-
 namespace kaskad::study {
 
 namespace {
@@ -36,8 +35,8 @@ FieldPoint::FieldPoint(ModelKind model, const FieldTexts& texts, DecimalSeparato
         } catch (const Exception&) {
             throw StudyError(said + "lies beyond the values the field stores");
         }
-        if (description.field == fieldN && (TextToNumber(text, separator) != inputs_.values[fieldN] ||
-                                            inputs_.values[fieldN] < 1))
+        if (description.field == fieldN &&
+            (TextToNumber(text, separator) != inputs_.values[fieldN] || inputs_.values[fieldN] < 1))
             throw StudyError(said + "is not a whole number of reactors");
     }
 }

@@ -31,6 +31,7 @@ public:
 
     ModelKind model() const { return model_; }
     std::int32_t reactors() const { return inputs_.count(); }
+    const FieldTexts& texts() const { return texts_; }
     // The value a field stores at the point.
     long double value(Field field) const { return inputs_.values[field]; }
     // The fields the model reads, other than N, in the window's order.
