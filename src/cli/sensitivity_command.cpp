@@ -100,6 +100,9 @@ SensitivityCommand::~SensitivityCommand() = default;
 
 bool SensitivityCommand::parsed() const { return options_->command->parsed(); }
 
-int SensitivityCommand::run(StandardOutput& out) { return runSensitivity(parsedDesign(*options_->command, options_->designs), out); }
+int SensitivityCommand::run(StandardOutput& out)
+{
+    return runSensitivity(parsedDesign(*options_->command, options_->designs), out);
+}
 
 } // namespace kaskad::cli

@@ -44,7 +44,7 @@ expect() {
   fi
 }
 
-expect "" "bubble gaslift optimize solve sweep"
+expect "" "bubble gaslift optimize sensitivity solve sweep"
 expect "optimize bubble --ma" "--max-evals --maximize"
 expect "sw" "sweep"
 expect "--" "--help --version"
