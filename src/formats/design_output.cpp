@@ -42,6 +42,20 @@ std::string commandOf(ModelKind model, const FieldTexts& texts)
     return command;
 }
 
+// "t ±1, wg ±5%".
+std::string tolerancesText(const DesignProblem& problem)
+{
+    std::string text;
+    for (const study::ToleratedField& field : problem.tolerances)
+        text += (text.empty() ? "" : ", ") + field.name + ' ' + field.tolerance.text();
+    return text;
+}
+
+std::string nominalMarginText(const DesignAnswer& answer)
+{
+    return answer.nominal && answer.nominal->margin ? numberText(*answer.nominal->margin) : "-";
+}
+
 std::string criterionWord(const DesignAnswer& answer)
 {
     if (!answer.assessment.computed)
@@ -70,18 +84,27 @@ void writeOptimizeText(std::ostream& out, const DesignProblem& problem, const Op
 {
     const auto& intervals = problem.space.intervals();
     out << "Objective: " << problem.objective.description() << "; " << result.evaluations << " evaluations"
-        << (result.stopped ? ", stopped before the search ended" : "") << "\n\n";
+        << (result.stopped ? ", stopped before the search ended" : "") << '\n';
+    if (problem.robust())
+        out << "Tolerances: " << tolerancesText(problem)
+            << "; each input set is judged by its worst case, the nominal margin beside it\n";
+    out << '\n';
     std::vector<std::vector<std::string>> rows;
     std::vector<std::string> header{"N"};
     for (const study::IntervalField& field : intervals)
         header.push_back(field.name);
-    header.insert(header.end(), {problem.objective.name, "criterion", "limiting"});
+    header.push_back(problem.objective.name);
+    if (problem.robust())
+        header.push_back("nominal");
+    header.insert(header.end(), {"criterion", "limiting"});
     rows.push_back(header);
     for (const DesignAnswer& answer : result.byReactors) {
         std::vector<std::string> row{std::to_string(answer.reactors)};
         for (const study::IntervalField& field : intervals)
             row.push_back(answer.texts()[field.field]);
         row.push_back(answer.assessment.computed ? objectiveText(problem, answer) : "run failed");
+        if (problem.robust())
+            row.push_back(nominalMarginText(answer));
         row.push_back(criterionWord(answer));
         row.push_back(answer.limiting.empty() ? "-" : answer.limiting);
         rows.push_back(std::move(row));
@@ -112,6 +135,11 @@ void appendAnswerJson(std::string& json, const DesignProblem& problem, const Des
     json += answer.assessment.computed ? objectiveText(problem, answer) : "null";
     json += ",\"criterion_margin\":";
     json += answer.assessment.margin ? numberText(*answer.assessment.margin) : "null";
+    if (problem.robust()) {
+        json += ",\"nominal_margin\":" +
+                (answer.nominal && answer.nominal->margin ? numberText(*answer.nominal->margin) : "null");
+        json += ",\"robust_margin\":" + (answer.assessment.margin ? numberText(*answer.assessment.margin) : "null");
+    }
     json += ",\"meets_criterion\":";
     json += answer.assessment.meetsCriterion ? "true" : "false";
     json += ",\"meets\":";
@@ -139,6 +167,17 @@ void writeOptimizeJson(std::ostream& out, const DesignProblem& problem, const Op
     appendJsonString(json, problem.objective.description());
     json += ",\"evaluations\":" + std::to_string(result.evaluations);
     json += result.stopped ? ",\"stopped\":true" : ",\"stopped\":false";
+    if (problem.robust()) {
+        json += ",\"tolerances\":{";
+        for (const study::ToleratedField& field : problem.tolerances) {
+            if (&field != &problem.tolerances.front())
+                json += ',';
+            appendJsonString(json, field.name);
+            json += ':';
+            appendJsonString(json, field.tolerance.text());
+        }
+        json += '}';
+    }
     json += result.bestAnswer().meets ? ",\"meets\":true" : ",\"meets\":false";
     json += ",\"best\":";
     appendAnswerJson(json, problem, result.bestAnswer());
@@ -173,7 +212,10 @@ void appendFieldCells(std::string& line, ModelKind model, const FieldTexts& text
 void writeOptimizeCsv(std::ostream& out, const DesignProblem& problem, const OptimizeResult& result)
 {
     std::vector<std::string> columns = fieldColumns(problem.space.model());
-    columns.insert(columns.end(), {"objective", "criterion_margin", "meets_criterion", "meets", "limiting"});
+    columns.insert(columns.end(), {"objective", "criterion_margin"});
+    if (problem.robust())
+        columns.emplace_back("nominal_margin");
+    columns.insert(columns.end(), {"meets_criterion", "meets", "limiting"});
     columns.push_back("reactor");
     for (Pane pane : kStoreOrder)
         columns.emplace_back(quantityName(pane));
@@ -185,6 +227,11 @@ void writeOptimizeCsv(std::ostream& out, const DesignProblem& problem, const Opt
         if (answer.assessment.margin)
             appendNumber(line, *answer.assessment.margin);
         line += ',';
+        if (problem.robust()) {
+            if (answer.nominal && answer.nominal->margin)
+                appendNumber(line, *answer.nominal->margin);
+            line += ',';
+        }
         appendCsvBoolean(line, answer.assessment.meetsCriterion);
         line += ',';
         appendCsvBoolean(line, answer.meets);

@@ -1,5 +1,7 @@
 // Distributions and tolerances read from field texts, sampled values stored
 // as typed ones, and the derivatives of a design's outlet.
+#include "model/criterion.h"
+#include "study/optimize.h"
 #include "study/sensitivity.h"
 #include "study/study_error.h"
 
@@ -131,6 +133,40 @@ TEST(Sensitivity, ErrorsShowTheKinkOfTheMargin)
             << name;
     EXPECT_EQ(result.fields[result.ranking.front()].field.name, "t");
     EXPECT_THROW(sensitivityAt(kReadmeBest, {{"N", Tolerance{1, false}}}), StudyError);
+}
+
+// No point of the answer's tolerance box, on a grid of 9 values a field,
+// has a smaller margin than the worst case the answer reports.
+TEST(RobustOptimize, NoPointOfTheBoxIsWorseThanReported)
+{
+    DesignSpace space(ModelKind::bubble, {"10", "2.6:3.6", "3.39", "0.05:0.4", "433", "2", "3", "300:1800"},
+                      kFieldCount);
+    std::vector<ToleratedField> tolerances;
+    for (const char* text : {"t=±1", "wg=±5%", "ts=±10"})
+        tolerances.push_back(toleratedField(space, parseFieldTolerance(text, '.')));
+    const DesignProblem problem{std::move(space), Objective{}, false, {}, std::move(tolerances)};
+    OptimizeSettings settings;
+    settings.maxEvaluations = 400;
+    const DesignAnswer answer = optimize(problem, settings).bestAnswer();
+    ASSERT_TRUE(answer.assessment.margin && answer.nominal && answer.nominal->margin);
+    const double reported = *answer.assessment.margin;
+    EXPECT_LT(reported, *answer.nominal->margin);
+
+    const FieldPoint point(ModelKind::bubble, answer.texts(), '.');
+    const std::vector<VaryingField> fields = {point.field("t"), point.field("wg"), point.field("ts")};
+    std::vector<long double> half;
+    for (const ToleratedField& tolerated : problem.tolerances)
+        half.push_back(tolerated.tolerance.halfWidth(point.value(tolerated.field)));
+    double least = reported + 1;
+    for (int i = 0; i < 9; ++i)
+        for (int j = 0; j < 9; ++j)
+            for (int k = 0; k < 9; ++k) {
+                const long double values[] = {point.value(fieldT) + half[0] * (i - 4) / 4,
+                                              point.value(fieldWg) + half[1] * (j - 4) / 4,
+                                              point.value(fieldTs) + half[2] * (k - 4) / 4};
+                least = std::min(least, *evaluateCriterion(point.runWith(fields, values)).margin);
+            }
+    EXPECT_GE(least, reported - 1e-6 * std::fabs(reported));
 }
 
 } // namespace
