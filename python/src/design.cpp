@@ -68,7 +68,7 @@ py::dict optimizeDesign(const std::string& model, const FieldTexts& texts, const
     bounds.reserve(subjectTo.size());
     for (const std::string& text : subjectTo)
         bounds.push_back(study::parseQuantityBound(text));
-    const study::DesignProblem problem{std::move(space), std::move(objective), meetCriterion, std::move(bounds)};
+    const study::DesignProblem problem{std::move(space), std::move(objective), meetCriterion, std::move(bounds), {}};
 
     study::OptimizeSettings settings;
     settings.digits = digits;

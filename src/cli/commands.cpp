@@ -4,6 +4,7 @@
 
 #include "cli/cli_errors.h"
 #include "cli/design_commands.h"
+#include "cli/sensitivity_command.h"
 #include "cli/design_examples.h"
 #include "cli/locale_separator.h"
 #include "cli/output_formats.h"
@@ -347,6 +348,7 @@ struct CommandLine {
     CLI::App* sweep = nullptr;
     std::unique_ptr<DesignCommands> design;
     std::unique_ptr<UncertaintyCommands> uncertainty;
+    std::unique_ptr<SensitivityCommand> sensitivity;
     // The study of "sweep --study FILE", read before the options to find
     // the sweep's model.
     std::optional<formats::SavedStudy> studyRead;
@@ -380,6 +382,7 @@ CommandLine::CommandLine()
     }
     design = std::make_unique<DesignCommands>(app);
     uncertainty = std::make_unique<UncertaintyCommands>(app);
+    sensitivity = std::make_unique<SensitivityCommand>(app);
     addVersionFlags(app);
 }
 
@@ -418,6 +421,8 @@ int runParsed(CommandLine& commandLine)
             return commandLine.design->run(out);
         if (commandLine.uncertainty->parsed())
             return commandLine.uncertainty->run(out);
+        if (commandLine.sensitivity->parsed())
+            return commandLine.sensitivity->run(out);
         if (commandLine.sweep->parsed())
             return runSweepCommand(parsedDesign(*commandLine.sweep, commandLine.sweeps), commandLine.studyRead, out);
         return runSingle(parsedDesign(commandLine.app, commandLine.runs), out);

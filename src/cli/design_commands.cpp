@@ -26,6 +26,7 @@ struct OptimizeOptions {
     std::string minimize;
     bool meetCriterion = false;
     std::vector<std::string> subjectTo;
+    std::vector<std::string> tolerances;
     int digits = 4;
     std::size_t maxEvaluations = 2000;
     unsigned jobs = std::max(1u, std::thread::hardware_concurrency());
@@ -58,8 +59,11 @@ void addOptimize(CLI::App& optimize, OptimizeOptions& options, const std::string
     command->footer(
         std::string("A field given as FROM:TO is searched over that interval (N: every reactor count from FROM\n"
                     "to TO); any other text is fixed. The answer's texts are rounded to --digits significant\n"
-                    "digits, and its outlet is that of a plain run of exactly those texts. Exit status 4: no\n"
-                    "input set meets the constraints (with the margin sought, the criterion too).\n\nExample:\n  ") +
+                    "digits, and its outlet is that of a plain run of exactly those texts. With --tolerance,\n"
+                    "an input set is judged by its worst case over the tolerance box: in the search by the box's\n"
+                    "corners (each evaluation runs them all), in the answer by its corners and a search inside\n"
+                    "it from the worst of them. Exit status 4: no input set meets the constraints (with the\n"
+                    "margin sought, the criterion too).\n\nExample:\n  ") +
         example + "\n");
     addFieldOptions(*command, options.model, options.fields, "TEXT|FROM:TO");
     CLI::Option* maximize =
@@ -76,6 +80,11 @@ void addOptimize(CLI::App& optimize, OptimizeOptions& options, const std::string
         ->add_option("--subject-to", options.subjectTo,
                      "a bound on an outlet quantity, Q>=V, Q>V, Q<=V or Q<V, or on every reactor, all:Q>=V …")
         ->type_name("BOUND");
+    command
+        ->add_option("--tolerance", options.tolerances,
+                     "what the plant holds a field to, FIELD=±D or FIELD=±P% (+- for ±): each input set is "
+                     "judged by its worst case over the box the tolerances span")
+        ->type_name("FIELD=±D");
     command->add_option("--digits", options.digits, "significant digits of the answer's texts (default 4)")
         ->check(wholeNumberIn(1, 9));
     command->add_option("--max-evals", options.maxEvaluations, "model runs at most (default 2000)")
@@ -124,8 +133,11 @@ int runOptimize(const OptimizeOptions& options, StandardOutput& out)
         std::vector<study::QuantityBound> bounds;
         for (const std::string& text : options.subjectTo)
             bounds.push_back(study::parseQuantityBound(text));
-        problem.emplace(
-            study::DesignProblem{std::move(space), std::move(objective), options.meetCriterion, std::move(bounds)});
+        std::vector<study::ToleratedField> tolerances;
+        for (const std::string& text : options.tolerances)
+            tolerances.push_back(study::toleratedField(space, study::parseFieldTolerance(text, '.')));
+        problem.emplace(study::DesignProblem{std::move(space), std::move(objective), options.meetCriterion,
+                                             std::move(bounds), std::move(tolerances)});
         if (options.maxEvaluations < study::leastEvaluations(*problem))
             throw study::StudyError("--max-evals: this study needs at least " +
                                     std::to_string(study::leastEvaluations(*problem)) + " evaluations");

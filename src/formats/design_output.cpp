@@ -42,6 +42,20 @@ std::string commandOf(ModelKind model, const FieldTexts& texts)
     return command;
 }
 
+// "t ±1, wg ±5%".
+std::string tolerancesText(const DesignProblem& problem)
+{
+    std::string text;
+    for (const study::ToleratedField& field : problem.tolerances)
+        text += (text.empty() ? "" : ", ") + field.name + ' ' + field.tolerance.text();
+    return text;
+}
+
+std::string nominalMarginText(const DesignAnswer& answer)
+{
+    return answer.nominal && answer.nominal->margin ? numberText(*answer.nominal->margin) : "-";
+}
+
 std::string criterionWord(const DesignAnswer& answer)
 {
     if (!answer.assessment.computed)
@@ -49,27 +63,57 @@ std::string criterionWord(const DesignAnswer& answer)
     return answer.assessment.meetsCriterion ? "met" : "not met";
 }
 
+} // namespace
+
+// A table's lines: every cell padded to its column's widest, two blanks apart.
+void writeTable(std::ostream& out, const std::vector<std::vector<std::string>>& rows)
+{
+    std::vector<std::size_t> widths;
+    for (const auto& row : rows)
+        for (std::size_t c = 0; c < row.size(); ++c) {
+            widths.resize(std::max(widths.size(), row.size()));
+            widths[c] = std::max(widths[c], row[c].size());
+        }
+    for (const auto& row : rows) {
+        std::string line = "  ";
+        for (std::size_t c = 0; c < row.size(); ++c)
+            line += row[c] + std::string(c + 1 < row.size() ? widths[c] - row[c].size() + 2 : 0, ' ');
+        out << line << '\n';
+    }
+}
+
+namespace {
+
 void writeOptimizeText(std::ostream& out, const DesignProblem& problem, const OptimizeResult& result)
 {
     const auto& intervals = problem.space.intervals();
     out << "Objective: " << problem.objective.description() << "; " << result.evaluations << " evaluations"
-        << (result.stopped ? ", stopped before the search ended" : "") << "\n\n";
+        << (result.stopped ? ", stopped before the search ended" : "") << '\n';
+    if (problem.robust())
+        out << "Tolerances: " << tolerancesText(problem)
+            << "; each input set is judged by its worst case, the nominal margin beside it\n";
+    out << '\n';
     std::vector<std::vector<std::string>> rows;
     std::vector<std::string> header{"N"};
     for (const study::IntervalField& field : intervals)
         header.push_back(field.name);
-    header.insert(header.end(), {problem.objective.name, "criterion", "limiting"});
+    header.push_back(problem.objective.name);
+    if (problem.robust())
+        header.push_back("nominal");
+    header.insert(header.end(), {"criterion", "limiting"});
     rows.push_back(header);
     for (const DesignAnswer& answer : result.byReactors) {
         std::vector<std::string> row{std::to_string(answer.reactors)};
         for (const study::IntervalField& field : intervals)
             row.push_back(answer.texts()[field.field]);
         row.push_back(answer.assessment.computed ? objectiveText(problem, answer) : "run failed");
+        if (problem.robust())
+            row.push_back(nominalMarginText(answer));
         row.push_back(criterionWord(answer));
         row.push_back(answer.limiting.empty() ? "-" : answer.limiting);
         rows.push_back(std::move(row));
     }
-    writeAlignedTable(out, rows);
+    writeTable(out, rows);
 
     const DesignAnswer& best = result.bestAnswer();
     out << '\n'
@@ -95,6 +139,11 @@ void appendAnswerJson(std::string& json, const DesignProblem& problem, const Des
     json += answer.assessment.computed ? objectiveText(problem, answer) : "null";
     json += ",\"criterion_margin\":";
     json += answer.assessment.margin ? numberText(*answer.assessment.margin) : "null";
+    if (problem.robust()) {
+        json += ",\"nominal_margin\":" +
+                (answer.nominal && answer.nominal->margin ? numberText(*answer.nominal->margin) : "null");
+        json += ",\"robust_margin\":" + (answer.assessment.margin ? numberText(*answer.assessment.margin) : "null");
+    }
     json += ",\"meets_criterion\":";
     json += answer.assessment.meetsCriterion ? "true" : "false";
     json += ",\"meets\":";
@@ -122,6 +171,17 @@ void writeOptimizeJson(std::ostream& out, const DesignProblem& problem, const Op
     appendJsonString(json, problem.objective.description());
     json += ",\"evaluations\":" + std::to_string(result.evaluations);
     json += result.stopped ? ",\"stopped\":true" : ",\"stopped\":false";
+    if (problem.robust()) {
+        json += ",\"tolerances\":{";
+        for (const study::ToleratedField& field : problem.tolerances) {
+            if (&field != &problem.tolerances.front())
+                json += ',';
+            appendJsonString(json, field.name);
+            json += ':';
+            appendJsonString(json, field.tolerance.text());
+        }
+        json += '}';
+    }
     json += result.bestAnswer().meets ? ",\"meets\":true" : ",\"meets\":false";
     json += ",\"best\":";
     appendAnswerJson(json, problem, result.bestAnswer());
@@ -156,7 +216,10 @@ void appendFieldCells(std::string& line, ModelKind model, const FieldTexts& text
 void writeOptimizeCsv(std::ostream& out, const DesignProblem& problem, const OptimizeResult& result)
 {
     std::vector<std::string> columns = fieldColumns(problem.space.model());
-    columns.insert(columns.end(), {"objective", "criterion_margin", "meets_criterion", "meets", "limiting"});
+    columns.insert(columns.end(), {"objective", "criterion_margin"});
+    if (problem.robust())
+        columns.emplace_back("nominal_margin");
+    columns.insert(columns.end(), {"meets_criterion", "meets", "limiting"});
     columns.push_back("reactor");
     for (Pane pane : kStoreOrder)
         columns.emplace_back(quantityName(pane));
@@ -168,6 +231,11 @@ void writeOptimizeCsv(std::ostream& out, const DesignProblem& problem, const Opt
         if (answer.assessment.margin)
             appendNumber(line, *answer.assessment.margin);
         line += ',';
+        if (problem.robust()) {
+            if (answer.nominal && answer.nominal->margin)
+                appendNumber(line, *answer.nominal->margin);
+            line += ',';
+        }
         appendCsvBoolean(line, answer.assessment.meetsCriterion);
         line += ',';
         appendCsvBoolean(line, answer.meets);
@@ -249,22 +317,157 @@ void writeSolveCsv(std::ostream& out, const study::DesignSpace& space, const stu
     }
 }
 
+std::string optionalNumberText(const std::optional<double>& value) { return value ? numberText(*value) : "-"; }
+
+std::string toleranceText(const study::FieldSensitivity& field)
+{
+    return field.tolerance ? field.tolerance->text() : "(±1%)";
+}
+
+void writeSensitivityText(std::ostream& out, const study::FieldPoint& point, const study::SensitivityResult& result)
+{
+    out << "Criterion margin at N " << point.reactors() << ": " << optionalNumberText(result.margin) << "; "
+        << result.evaluations << " evaluations\n\n";
+    std::vector<std::vector<std::string>> rows{{"field", "value", "step", "d margin/d field", "error", "elasticity",
+                                                "tolerance", "margin at -", "margin at +"}};
+    for (const std::size_t k : result.ranking) {
+        const study::FieldSensitivity& field = result.fields[k];
+        std::vector<std::string> row{field.field.name, point.texts()[field.field.field],
+                                     numberText(static_cast<double>(field.step))};
+        if (field.margin) {
+            row.push_back(numberText(static_cast<double>(field.margin->derivative)));
+            row.push_back(numberText(static_cast<double>(field.margin->error)));
+            row.push_back(field.margin->elasticity ? numberText(static_cast<double>(*field.margin->elasticity)) : "-");
+        } else {
+            row.insert(row.end(), {"run failed", "-", "-"});
+        }
+        row.insert(row.end(), {toleranceText(field), optionalNumberText(field.marginBelow),
+                               optionalNumberText(field.marginAbove)});
+        rows.push_back(std::move(row));
+    }
+    writeTable(out, rows);
+    out << "\nRanked by how far the tolerance moves the margin";
+    out << (std::any_of(result.fields.begin(), result.fields.end(),
+                        [](const study::FieldSensitivity& f) { return !f.tolerance; })
+                ? "; fields without one by the margin's elasticity.\n"
+                : ".\n");
+}
+
+void appendDerivativeJson(std::string& json, const std::optional<study::Derivative>& d)
+{
+    if (!d) {
+        json += "null";
+        return;
+    }
+    json += "{\"derivative\":" + numberText(static_cast<double>(d->derivative)) + ",\"elasticity\":";
+    json += d->elasticity ? numberText(static_cast<double>(*d->elasticity)) : "null";
+    json += ",\"error\":" + numberText(static_cast<double>(d->error)) + '}';
+}
+
+void writeSensitivityJson(std::ostream& out, const study::FieldPoint& point, const study::SensitivityResult& result)
+{
+    std::string json = "{\"model\":";
+    appendJsonString(json, modelName(point.model()));
+    json += ",\"N\":" + std::to_string(point.reactors());
+    json += ",\"margin\":" + (result.margin ? numberText(*result.margin) : "null");
+    json += ",\"evaluations\":" + std::to_string(result.evaluations) + ",\"fields\":{";
+    for (const study::FieldSensitivity& field : result.fields) {
+        if (&field != &result.fields.front())
+            json += ',';
+        json += '\n';
+        appendJsonString(json, field.field.name);
+        json += ":{\"value\":" + numberText(static_cast<double>(field.value));
+        json += ",\"step\":" + numberText(static_cast<double>(field.step)) + ",\"tolerance\":";
+        if (field.tolerance)
+            appendJsonString(json, field.tolerance->text());
+        else
+            json += "null";
+        json += ",\"margin_low\":" + (field.marginBelow ? numberText(*field.marginBelow) : "null");
+        json += ",\"margin_high\":" + (field.marginAbove ? numberText(*field.marginAbove) : "null");
+        json += ",\"margin\":";
+        appendDerivativeJson(json, field.margin);
+        for (const Pane pane : kStoreOrder) {
+            json += ',';
+            appendJsonString(json, quantityName(pane));
+            json += ':';
+            appendDerivativeJson(json, field.quantities[pane]);
+        }
+        json += '}';
+    }
+    json += "},\"ranking\":[";
+    for (const std::size_t k : result.ranking) {
+        if (k != result.ranking.front())
+            json += ',';
+        appendJsonString(json, result.fields[k].field.name);
+    }
+    out << json << "]}\n";
+}
+
+void appendDerivativeCells(std::string& line, const std::optional<study::Derivative>& d)
+{
+    if (d) {
+        line += ',';
+        appendNumber(line, static_cast<double>(d->derivative));
+        line += ',';
+        if (d->elasticity)
+            appendNumber(line, static_cast<double>(*d->elasticity));
+        line += ',';
+        appendNumber(line, static_cast<double>(d->error));
+    } else {
+        line += ",,,";
+    }
+}
+
+void writeSensitivityCsv(std::ostream& out, const study::SensitivityResult& result)
+{
+    std::vector<std::string> columns{"field", "value", "step", "tolerance", "margin_low", "margin_high"};
+    const auto addColumns = [&columns](std::string_view name) {
+        for (const char* suffix : {"_derivative", "_elasticity", "_error"})
+            columns.push_back(std::string(name) + suffix);
+    };
+    addColumns("margin");
+    for (const Pane pane : kStoreOrder)
+        addColumns(quantityName(pane));
+    out << csvHeaderLine(columns);
+    for (const study::FieldSensitivity& field : result.fields) {
+        std::string line;
+        appendCsvCell(line, field.field.name);
+        line += ',';
+        appendNumber(line, static_cast<double>(field.value));
+        line += ',';
+        appendNumber(line, static_cast<double>(field.step));
+        line += ',';
+        appendCsvCell(line, field.tolerance ? field.tolerance->text() : "");
+        line += ',';
+        if (field.marginBelow)
+            appendNumber(line, *field.marginBelow);
+        line += ',';
+        if (field.marginAbove)
+            appendNumber(line, *field.marginAbove);
+        appendDerivativeCells(line, field.margin);
+        for (const Pane pane : kStoreOrder)
+            appendDerivativeCells(line, field.quantities[pane]);
+        out << line << '\n';
+    }
+}
+
 } // namespace
 
-// A table's lines: every cell padded to its column's widest, two blanks apart.
-void writeAlignedTable(std::ostream& out, const std::vector<std::vector<std::string>>& rows)
+void writeSensitivityResult(std::ostream& out, const study::FieldPoint& point, const study::SensitivityResult& result,
+                            OutputFormat format)
 {
-    std::vector<std::size_t> widths;
-    for (const auto& row : rows)
-        for (std::size_t c = 0; c < row.size(); ++c) {
-            widths.resize(std::max(widths.size(), row.size()));
-            widths[c] = std::max(widths[c], row[c].size());
-        }
-    for (const auto& row : rows) {
-        std::string line = "  ";
-        for (std::size_t c = 0; c < row.size(); ++c)
-            line += row[c] + std::string(c + 1 < row.size() ? widths[c] - row[c].size() + 2 : 0, ' ');
-        out << line << '\n';
+    switch (format) {
+    case OutputFormat::text:
+        writeSensitivityText(out, point, result);
+        break;
+    case OutputFormat::csv:
+        writeSensitivityCsv(out, result);
+        break;
+    case OutputFormat::json:
+        writeSensitivityJson(out, point, result);
+        break;
+    case OutputFormat::panes:
+        throw std::invalid_argument("sensitivities are written as text, CSV or JSON");
     }
 }
 

@@ -4,6 +4,7 @@
 
 #include "formats/run_output.h"
 #include "study/optimize.h"
+#include "study/sensitivity.h"
 #include "study/solve.h"
 
 #include <ostream>
@@ -25,7 +26,7 @@ namespace kaskad::formats {
 // "outlet"}. Raises std::invalid_argument for panes, a run's own.
 // A table's lines for a person: every cell padded to its column's widest, two
 // blanks apart, each line opened by two blanks.
-void writeAlignedTable(std::ostream& out, const std::vector<std::vector<std::string>>& rows);
+void writeTable(std::ostream& out, const std::vector<std::vector<std::string>>& rows);
 
 void writeOptimizeResult(std::ostream& out, const study::DesignProblem& problem, const study::OptimizeResult& result,
                          OutputFormat format);
@@ -36,5 +37,16 @@ void writeOptimizeResult(std::ostream& out, const study::DesignProblem& problem,
 // "closest","evaluations"}. Raises std::invalid_argument for panes.
 void writeSolveResult(std::ostream& out, const study::DesignSpace& space, const study::Target& target,
                       std::int32_t reactor, const study::SolveResult& result, OutputFormat format);
+
+// Text: the nominal margin, then a row per field in the ranking's order:
+// its value, the step, the derivative of the margin with its error and
+// elasticity, the tolerance and the margin at either end of it. CSV: a row
+// per field in the window's order, the margin's and each outlet quantity's
+// derivative, elasticity and error. JSON: {"model","N","margin",
+// "evaluations","fields":{FIELD:{"value","step","tolerance","margin_low",
+// "margin_high","margin":{"derivative","elasticity","error"},"y1":{…},…}},
+// "ranking":[FIELD,…]}. Raises std::invalid_argument for panes.
+void writeSensitivityResult(std::ostream& out, const study::FieldPoint& point, const study::SensitivityResult& result,
+                            OutputFormat format);
 
 } // namespace kaskad::formats

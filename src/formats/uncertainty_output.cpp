@@ -52,7 +52,7 @@ void writeSummaryTable(std::ostream& out, const UncertaintyResult& result)
         for (const double quantile : (*summary)->quantiles)
             row.push_back(number(quantile));
     }
-    writeAlignedTable(out, rows);
+    writeTable(out, rows);
 }
 
 void writeIndicesText(std::ostream& out, const study::SobolIndices& indices)
@@ -67,7 +67,7 @@ void writeIndicesText(std::ostream& out, const study::SobolIndices& indices)
         for (const study::InputIndices& input : *output.inputs)
             rows.push_back({input.input, number(input.first.value), intervalText(input.first.lower, input.first.upper),
                             number(input.total.value), intervalText(input.total.lower, input.total.upper)});
-        writeAlignedTable(out, rows);
+        writeTable(out, rows);
     }
 }
 

@@ -72,6 +72,14 @@ bool boundMet(const QuantityBound& bound, std::span<const ReactorResult> reactor
                        [&](const ReactorResult& reactor) { return bound.met(reactor.value(bound.pane)); });
 }
 
+FieldStorage storageOf(ModelKind model, Field field)
+{
+    for (const FieldDescription& description : modelFields(model))
+        if (description.field == field)
+            return description.storage;
+    return FieldStorage::unread;
+}
+
 } // namespace
 
 std::string storedValueText(long double x, FieldStorage storage)
@@ -219,6 +227,30 @@ ModelInputs DesignSpace::pointInputs(std::span<const long double> values, std::i
 RunRecord DesignSpace::pointRun(std::span<const long double> values, std::int32_t reactors) const
 {
     return runRecorded(model_, pointInputs(values, reactors));
+}
+
+long double DesignSpace::pointValue(Field field, std::span<const long double> values) const
+{
+    if (const std::optional<std::size_t> k = intervalOf_[field])
+        return values[*k];
+    return fixedValues_[field];
+}
+
+RunRecord DesignSpace::movedPointRun(std::span<const long double> values, std::int32_t reactors,
+                                     std::span<const FieldMove> moves) const
+{
+    ModelInputs inputs = pointInputs(values, reactors);
+    try {
+        for (const FieldMove& move : moves)
+            inputs.values[move.field] =
+                storedFieldValue(storageOf(model_, move.field), pointValue(move.field, values) + move.by);
+    } catch (const Exception& error) {
+        RunRecord failed;
+        failed.model = model_;
+        RunRecorder(failed).fail(error);
+        return failed;
+    }
+    return runRecorded(model_, inputs);
 }
 
 long double QuantityBound::slack(long double value) const
@@ -399,6 +431,45 @@ std::string limitingBound(const DesignProblem& problem, const RunRecord& run, co
 long double objectiveValue(const DesignProblem& problem, const Assessment& assessment)
 {
     return problem.objective.kind == Objective::Kind::minimize ? -assessment.score : assessment.score;
+}
+
+ToleratedField toleratedField(const DesignSpace& space, const FieldTolerance& tolerance)
+{
+    for (const FieldDescription& description : modelFields(space.model()))
+        if (description.name == tolerance.field && description.converted() && description.field != fieldN)
+            return {description.field, tolerance.field, tolerance.tolerance};
+    throw StudyError("--tolerance: the " + std::string(modelName(space.model())) + " design has no field " +
+                     tolerance.field + " that a plant holds to a tolerance");
+}
+
+std::vector<std::vector<FieldMove>> toleranceBoxMoves(const DesignProblem& problem, std::span<const long double> values)
+{
+    const std::vector<ToleratedField>& tolerated = problem.tolerances;
+    std::vector<std::vector<FieldMove>> moves{{}};
+    if (tolerated.empty())
+        return moves;
+    for (std::size_t corner = 0; corner < (std::size_t{1} << tolerated.size()); ++corner) {
+        std::vector<FieldMove>& cornerMoves = moves.emplace_back();
+        for (std::size_t k = 0; k < tolerated.size(); ++k) {
+            const long double half =
+                tolerated[k].tolerance.halfWidth(problem.space.pointValue(tolerated[k].field, values));
+            cornerMoves.push_back({tolerated[k].field, (corner >> k) & 1 ? half : -half});
+        }
+    }
+    return moves;
+}
+
+Assessment worseOf(const Assessment& a, const Assessment& b)
+{
+    if (!a.computed || !b.computed)
+        return a.computed ? b : a;
+    Assessment worse = a;
+    worse.score = std::min(a.score, b.score);
+    worse.violation = std::max(a.violation, b.violation);
+    worse.meetsCriterion = a.meetsCriterion && b.meetsCriterion;
+    if (a.margin && b.margin)
+        worse.margin = std::min(*a.margin, *b.margin);
+    return worse;
 }
 
 } // namespace kaskad::study

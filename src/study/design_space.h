@@ -5,6 +5,7 @@
 
 #include "model/criterion.h"
 #include "model/run_record.h"
+#include "study/tolerance.h"
 
 #include <cstdint>
 #include <optional>
@@ -25,6 +26,12 @@ struct IntervalField {
     long double from = 0;
     long double to = 0;
     FieldStorage storage = FieldStorage::single;
+};
+
+// A field moved from a point's value, as a plant moves it.
+struct FieldMove {
+    Field field = fieldT;
+    long double by = 0;
 };
 
 // The fields of a design study. An option text "FROM:TO" makes a field an
@@ -51,6 +58,14 @@ public:
     // N is the count, the other fields store what their texts give. It is
     // the run of texts that read as those values.
     RunRecord pointRun(std::span<const long double> values, std::int32_t reactors) const;
+    // The value a field takes at a point: an interval field's values[k], a
+    // fixed field's stored value.
+    long double pointValue(Field field, std::span<const long double> values) const;
+    // The run of a point with some fields moved from it, each moved value
+    // stored at its field's width; one its field cannot store is a run that
+    // failed reading its fields.
+    RunRecord movedPointRun(std::span<const long double> values, std::int32_t reactors,
+                            std::span<const FieldMove> moves) const;
 
 private:
     void readFixedFields();
@@ -119,13 +134,34 @@ struct Objective {
     std::string description() const;
 };
 
-// A design study: the space, the objective and the constraints.
+// A field a plant holds only within a tolerance of the design's value.
+struct ToleratedField {
+    Field field = fieldT;
+    std::string name; // "t", "wg", ...
+    Tolerance tolerance;
+};
+
+// A design study: the space, the objective and the constraints. With
+// tolerances, a design is judged by its worst case over the box they span
+// around it.
 struct DesignProblem {
     DesignSpace space;
     Objective objective;
     bool meetCriterion = false;        // the criterion is a constraint
     std::vector<QuantityBound> bounds; // further constraints
+    std::vector<ToleratedField> tolerances;
+
+    bool robust() const { return !tolerances.empty(); }
 };
+
+// "t", "wg", … as the space's fields; raises StudyError for N or a field the
+// design does not read.
+ToleratedField toleratedField(const DesignSpace& space, const FieldTolerance& tolerance);
+
+// The moves to the points of the tolerance box around a point that a
+// search judges it by: none (the point itself) first, then each corner.
+std::vector<std::vector<FieldMove>> toleranceBoxMoves(const DesignProblem& problem,
+                                                      std::span<const long double> values);
 
 // How a run of a given number of reactors fares in a study.
 struct Assessment {
@@ -137,6 +173,10 @@ struct Assessment {
 
     bool feasible() const { return computed && violation == 0; }
 };
+
+// The worse of two assessments of one design: computed only if both are,
+// the smaller score and margin, the larger violation.
+Assessment worseOf(const Assessment& a, const Assessment& b);
 
 // Assesses the first `reactors` reactors of a run (a run of N reactors is
 // the first N of a longer one). intervalValues: the values of the space's

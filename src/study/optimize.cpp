@@ -94,19 +94,26 @@ public:
         // A local search needs its own count's reactors only; a run to the
         // most reactors assesses every count at once.
         const std::int32_t reactors = only_ ? reactorsAt(*only_) : problem_.space.mostReactors();
-        run_ = problem_.space.pointRun(values_, reactors);
+        // With tolerances, the corners of the box around the point too.
+        runs_.clear();
+        for (const std::vector<FieldMove>& moves : toleranceBoxMoves(problem_, values_))
+            runs_.push_back(moves.empty() ? problem_.space.pointRun(values_, reactors)
+                                          : problem_.space.movedPointRun(values_, reactors, moves));
         ++used_;
         made_.fetch_add(1, std::memory_order_relaxed);
         assessments_.resize(archive_.size());
         const std::vector<long double> stored = storedValues();
         for (std::size_t n = only_.value_or(0); n < (only_ ? *only_ + 1 : archive_.size()); ++n) {
-            assessments_[n] = assess(problem_, run_, reactorsAt(n), stored);
+            assessments_[n] = assess(problem_, runs_.front(), reactorsAt(n), stored);
+            for (std::size_t r = 1; r < runs_.size(); ++r)
+                assessments_[n] = worseOf(assessments_[n], assess(problem_, runs_[r], reactorsAt(n), stored));
             keepIfBetter(archive_[n], assessments_[n], lastUnit_);
         }
     }
 
     const Assessment& assessment(std::size_t n) const { return assessments_[n]; }
-    const RunRecord& run() const { return run_; }
+    // The point's run, then those of its tolerance box's corners.
+    const std::vector<RunRecord>& runs() const { return runs_; }
     std::int32_t reactorsAt(std::size_t n) const
     {
         return problem_.space.fewestReactors() + static_cast<std::int32_t>(n);
@@ -133,7 +140,7 @@ private:
     std::size_t used_ = 0;
     std::vector<double> lastUnit_;
     std::vector<long double> values_;
-    RunRecord run_;
+    std::vector<RunRecord> runs_;
     std::vector<Assessment> assessments_;
     Archive archive_;
 };
@@ -207,25 +214,32 @@ void localConstraints(unsigned m, double* result, unsigned n, const double* x, d
     guarded(search, [&] {
         search.evaluator.evaluate(x);
         const DesignProblem& problem = search.evaluator.problem();
-        const RunRecord& run = search.evaluator.run();
+        const std::vector<RunRecord>& runs = search.evaluator.runs();
         const std::int32_t reactors = search.evaluator.reactorsAt(search.reactorIndex);
         if (!search.evaluator.assessment(search.reactorIndex).computed) {
             std::fill(result, result + m, kFailedConstraint);
             return 0.0;
         }
-        const ReactorResult& outlet = run.reactors[static_cast<std::size_t>(reactors - 1)];
+        const auto outletOf = [reactors](const RunRecord& run) -> const ReactorResult& {
+            return run.reactors[static_cast<std::size_t>(reactors - 1)];
+        };
+        // Each bound's least margin over the point and its tolerance box.
         unsigned c = 0;
         const bool margin = problem.objective.isMargin();
         if (margin || problem.meetCriterion)
             for (const CriterionBound& bound : criterionBounds(problem.space.model())) {
-                const double toBound =
-                    static_cast<double>(marginToBound(bound, static_cast<float>(outlet.value(bound.pane))));
-                result[c++] = (margin ? x[n - 1] : 0.0) - toBound;
+                long double toBound = std::numeric_limits<long double>::infinity();
+                for (const RunRecord& run : runs)
+                    toBound =
+                        std::min(toBound, marginToBound(bound, static_cast<float>(outletOf(run).value(bound.pane))));
+                result[c++] = (margin ? x[n - 1] : 0.0) - static_cast<double>(toBound);
             }
         for (const QuantityBound& bound : problem.bounds) {
             long double least = std::numeric_limits<long double>::infinity();
-            for (std::int32_t r = bound.everyReactor ? 1 : reactors; r <= reactors; ++r)
-                least = std::min(least, bound.slack(run.reactors[static_cast<std::size_t>(r - 1)].value(bound.pane)));
+            for (const RunRecord& run : runs)
+                for (std::int32_t r = bound.everyReactor ? 1 : reactors; r <= reactors; ++r)
+                    least =
+                        std::min(least, bound.slack(run.reactors[static_cast<std::size_t>(r - 1)].value(bound.pane)));
             result[c++] = static_cast<double>(-least / std::max(std::fabs(bound.limit), 1.0L));
         }
         return 0.0;
@@ -408,7 +422,61 @@ RoundedPoint roundedPoint(const DesignSpace& space, const std::vector<long doubl
     return point;
 }
 
-// A plain run of a point's texts with `reactors` reactors, assessed.
+// The worst case found in a tolerance box, and its run.
+struct WorstCase {
+    Assessment assessment;
+    RunRecord run;
+};
+
+// How many times the search from the worst corner halves its step.
+constexpr int kWorstCaseRefinements = 4;
+
+// The worst case over the tolerance box around a point: its corners, then a
+// pattern search inside the box from the worst of them, for a worst case
+// that lies on an edge or inside.
+WorstCase worstInBox(const DesignProblem& problem, std::span<const long double> values, std::int32_t reactors,
+                     std::span<const long double> stored, WorstCase centre)
+{
+    const auto runOf = [&](const std::vector<FieldMove>& moves) {
+        WorstCase point;
+        point.run = problem.space.movedPointRun(values, reactors, moves);
+        point.assessment = assess(problem, point.run, reactors, stored);
+        return point;
+    };
+    const std::vector<std::vector<FieldMove>> corners = toleranceBoxMoves(problem, values);
+    WorstCase worst = std::move(centre);
+    std::vector<FieldMove> at;
+    for (std::size_t c = 1; c < corners.size(); ++c)
+        if (WorstCase corner = runOf(corners[c]); better(worst.assessment, corner.assessment)) {
+            worst = std::move(corner);
+            at = corners[c];
+        }
+    if (at.empty())
+        return worst;
+    std::vector<long double> halfWidths;
+    for (const FieldMove& move : at)
+        halfWidths.push_back(std::fabs(move.by));
+    std::vector<long double> steps = halfWidths;
+    for (int level = 0; level < kWorstCaseRefinements; ++level) {
+        for (long double& step : steps)
+            step /= 2;
+        for (std::size_t k = 0; k < at.size(); ++k)
+            for (const long double sign : {-1.0L, 1.0L}) {
+                std::vector<FieldMove> moved = at;
+                moved[k].by = std::clamp(at[k].by + sign * steps[k], -halfWidths[k], halfWidths[k]);
+                if (moved[k].by == at[k].by)
+                    continue;
+                if (WorstCase point = runOf(moved); better(worst.assessment, point.assessment)) {
+                    worst = std::move(point);
+                    at = std::move(moved);
+                }
+            }
+    }
+    return worst;
+}
+
+// A plain run of a point's texts with `reactors` reactors, assessed; with
+// tolerances, by its worst case.
 DesignAnswer answerOf(const DesignProblem& problem, const RoundedPoint& point, std::int32_t reactors)
 {
     DesignAnswer answer;
@@ -420,8 +488,17 @@ DesignAnswer answerOf(const DesignProblem& problem, const RoundedPoint& point, s
     for (const IntervalField& field : problem.space.intervals())
         stored.push_back(answer.run.inputs.values.values[field.field]);
     answer.assessment = assess(problem, answer.run, reactors, stored);
-    answer.meets = meetsTarget(problem, answer.assessment);
     answer.limiting = limitingBound(problem, answer.run, answer.texts());
+    if (problem.robust()) {
+        answer.nominal = answer.assessment;
+        std::vector<long double> values;
+        for (const std::string& text : texts)
+            values.push_back(readValue(text));
+        const WorstCase worst = worstInBox(problem, values, reactors, stored, {answer.assessment, answer.run});
+        answer.assessment = worseOf(answer.assessment, worst.assessment);
+        answer.limiting = limitingBound(problem, worst.run, answer.texts());
+    }
+    answer.meets = meetsTarget(problem, answer.assessment);
     return answer;
 }
 

@@ -29,9 +29,12 @@ struct OptimizeSettings {
 struct DesignAnswer {
     std::int32_t reactors = 0;
     RunRecord run;
+    // With tolerances, the worst case over the box they span around the
+    // answer's texts: its corners, then a search from the worst of them.
     Assessment assessment;
-    bool meets = false;   // every constraint met (and the criterion, when the margin is sought)
-    std::string limiting; // the bound that limits it; empty when none
+    std::optional<Assessment> nominal; // the plain run's, with tolerances
+    bool meets = false;                // every constraint met (and the criterion, when the margin is sought)
+    std::string limiting;              // the bound that limits it (in its worst case); empty when none
 
     const FieldTexts& texts() const { return *run.inputs.texts; }
 };

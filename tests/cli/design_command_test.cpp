@@ -40,3 +40,35 @@ TEST(CliOptimize, TheBestAnswerRunsPlainlyToTheReportedDigits)
 
 } // namespace
 } // namespace kaskad::cli
+
+namespace kaskad::cli {
+namespace {
+
+const std::string kReadmeBest = "bubble --N 10 --y10 2.6 --y50 3.39 --wg 0.4 --t 433 --dtr 2 --d 3 --ts 305";
+
+TEST(CliSensitivity, RanksTheTolerancedFieldsAndRefusesOthers)
+{
+    const auto ranked = test_support::runKaskadCli("sensitivity " + kReadmeBest +
+                                                   " --tolerance t=±1 --tolerance wg=+-5% --format json");
+    ASSERT_EQ(ranked.exitStatus, 0) << ranked.err;
+    const nlohmann::json answer = nlohmann::json::parse(ranked.out);
+    EXPECT_EQ(answer["ranking"], nlohmann::json::parse(R"(["wg","t","y50","y10","ts","dtr","d"])"));
+    EXPECT_EQ(answer["fields"]["wg"]["tolerance"], "±5%");
+    EXPECT_EQ(answer["margin"].dump(), "0.0403924918174744");
+
+    const struct {
+        const char* options;
+        const char* message;
+    } refused[] = {
+        {" --tolerance N=±1", "--N: the bubble design has no field N that a study can change"},
+        {" --tolerance t=1", "--t: '1' is no tolerance: write ±D or ±P%"},
+    };
+    for (const auto& r : refused) {
+        const auto result = test_support::runKaskadCli("sensitivity " + kReadmeBest + r.options);
+        EXPECT_EQ(result.exitStatus, 2) << r.options;
+        EXPECT_EQ(result.err.substr(0, result.err.find('\n')), r.message);
+    }
+}
+
+} // namespace
+} // namespace kaskad::cli

@@ -44,7 +44,7 @@ expect() {
   fi
 }
 
-expect "" "bubble gaslift optimize solve sweep uncertainty"
+expect "" "bubble gaslift optimize sensitivity solve sweep uncertainty"
 expect "uncertainty gaslift --ind" "--indices"
 expect "optimize bubble --ma" "--max-evals --maximize"
 expect "sw" "sweep"
