@@ -32,8 +32,8 @@ constexpr DesignExamples examplesOf(ModelKind model)
                 "--d 3 --ts 300:1800",
                 "kaskad-cli solve bubble --N 12 --y10 3 --y50 2.5 --wg 0.05 --t 433 --dtr 2 --d 3 --ts 100:3000 "
                 "--target 'y1=0.02'",
-                "kaskad-cli uncertainty bubble --N 10 --y10 3 --y50 2.7 --wg 0.4±5% --t 433±1 --dtr 2 --d 3 "
-                "--ts 'normal(305;5)' --quantity y1 --indices"};
+                "kaskad-cli uncertainty bubble --N 10 --y10 2.6 --y50 3.39 --wg 0.4±5% --t 433±1 --dtr 2 --d 3 "
+                "--ts 'normal(305;20)' --quantity y1 --indices"};
     case ModelKind::gaslift:
         break;
     }
@@ -46,8 +46,8 @@ constexpr DesignExamples examplesOf(ModelKind model)
             "--ts 1800:3600 --maximize y3 --subject-to 'y1<=0.02'",
             "kaskad-cli solve gaslift --N 12 --y10 3 --y50 2 --wg 0.05 --t 450 --dtr 2 --ts 300:3600 "
             "--target 'y1=0.02'",
-            "kaskad-cli uncertainty gaslift --N 12 --y10 3 --y50 2 --wg 0.05 --t 'triangular(448;450;452)' --dtr 2 "
-            "--ts 3600±5% --format json"};
+            "kaskad-cli uncertainty gaslift --N 12 --y10 2.6 --y50 3.025 --wg 0.06462 --t 'triangular(438;440;442)' "
+            "--dtr 2 --ts 300±10% --format json"};
 }
 
 // The options of the subcommand that was parsed among a design's

@@ -80,8 +80,8 @@ INSTANTIATE_TEST_SUITE_P(Methods, UncertaintyAgainstIntegral,
 // The study's figures do not depend on how many threads make the runs.
 TEST(Uncertainty, OneThreadAndThreeAgree)
 {
-    const UncertainSpace space(ModelKind::bubble,
-                               {"10", "2.6", "3.39", "0.4±5%", "433±1", "2", "3", "normal(305;20)"}, '.');
+    const UncertainSpace space(ModelKind::bubble, {"10", "2.6", "3.39", "0.4±5%", "433±1", "2", "3", "normal(305;20)"},
+                               '.');
     UncertaintySettings settings;
     settings.samples = 500;
     settings.indices = true;
@@ -101,13 +101,14 @@ TEST(Uncertainty, OneThreadAndThreeAgree)
 // Ishigami's function, a = 7, b = 0.1, on three uniform inputs on [-pi, pi].
 GenericModel ishigami()
 {
-    const Distribution input{Distribution::Kind::uniform, {-std::numbers::pi_v<long double>,
-                                                           std::numbers::pi_v<long double>, 0}};
+    const Distribution input{Distribution::Kind::uniform,
+                             {-std::numbers::pi_v<long double>, std::numbers::pi_v<long double>, 0}};
     GenericModel model{{"x1", "x2", "x3"}, {input, input, input}, {"f"}, {}};
     model.evaluate = [](std::span<const double> inputs, std::span<double> outputs) {
         for (std::size_t row = 0; row < outputs.size(); ++row) {
             const long double x1 = inputs[3 * row], x2 = inputs[3 * row + 1], x3 = inputs[3 * row + 2];
-            outputs[row] = double(std::sin(x1) + 7 * std::sin(x2) * std::sin(x2) + 0.1L * std::pow(x3, 4) * std::sin(x1));
+            outputs[row] =
+                double(std::sin(x1) + 7 * std::sin(x2) * std::sin(x2) + 0.1L * std::pow(x3, 4) * std::sin(x1));
         }
     };
     return model;
