@@ -191,6 +191,15 @@ UncertaintyResult runUncertainty(const UncertainSpace& space, const UncertaintyS
             result.stopped = true;
         }
     }
+    if (settings.rare && !result.stopped) {
+        const std::size_t runsBefore = settings.samples * (settings.indices ? inputs.size() + 3 : 1);
+        result.rare =
+            estimateProbabilityBelowZero(designModel(space, settings, runsBefore), settings.samples, settings.seed);
+        if (settings.stop.stop_requested()) {
+            result.rare.reset();
+            result.stopped = true;
+        }
+    }
     return result;
 }
 

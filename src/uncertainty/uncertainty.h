@@ -5,6 +5,7 @@
 #include "model/quantities.h"
 #include "study/runner.h"
 #include "study/uncertain_space.h"
+#include "uncertainty/rare_event.h"
 #include "uncertainty/sobol_indices.h"
 
 #include <array>
@@ -75,17 +76,6 @@ struct Proportion {
 
 Proportion wilsonInterval(std::size_t successes, std::size_t trials);
 
-// The probability of missing the criterion, margin < 0, by FORM and by
-// subset sampling.
-struct RareEventResult {
-    std::size_t evaluations = 0;
-    double formProbability = 0;
-    double reliabilityIndex = 0;
-    std::vector<double> designPoint; // in the fields' units, one per uncertain field
-    double subsetProbability = 0;
-    double subsetCoefficientOfVariation = 0;
-};
-
 struct UncertaintyResult {
     std::vector<std::string> fields; // the uncertain fields' names, in the window's order
     std::size_t evaluations = 0;     // runs of the sample
@@ -96,7 +86,7 @@ struct UncertaintyResult {
     std::optional<Summary> margin; // none when no run gave one
     std::vector<std::pair<Pane, std::optional<Summary>>> quantities;
     std::optional<SobolIndices> indices;
-    std::optional<RareEventResult> rare;
+    std::optional<RareEventResult> rare; // the probability of missing the criterion
 };
 
 // Draws the sample on the calling thread, from settings.seed, and runs it on

@@ -154,5 +154,24 @@ TEST(SobolIndices, AnOutputMissingFromSomeRowsIsNotEstimated)
     EXPECT_EQ(indices.outputs[0].rowsWithout, 1u);
 }
 
+// 3 - x1 - x2 on two standard normal inputs falls below 0 with probability
+// Phi(-3 / sqrt 2): FORM is exact for a linear limit, and subset sampling
+// lands within three of its standard deviations.
+TEST(RareEvent, LinearLimitOfTwoNormals)
+{
+    const Distribution normal{Distribution::Kind::normal, {0, 1, 0}};
+    GenericModel model{{"x1", "x2"}, {normal, normal}, {"g"}, {}};
+    model.evaluate = [](std::span<const double> inputs, std::span<double> outputs) {
+        for (std::size_t row = 0; row < outputs.size(); ++row)
+            outputs[row] = 3 - inputs[2 * row] - inputs[2 * row + 1];
+    };
+    const long double exact = 0.5L * std::erfc(3 / std::sqrt(2.0L) / std::sqrt(2.0L));
+    const RareEventResult rare = estimateProbabilityBelowZero(model, 2000, 1);
+    EXPECT_NEAR(rare.formProbability, exact, 1e-4 * exact);
+    EXPECT_NEAR(rare.designPoint.at(0), 1.5, 1e-3);
+    EXPECT_NEAR(rare.subsetProbability, exact, 3 * rare.subsetCoefficientOfVariation * exact);
+    EXPECT_GT(rare.evaluations, 4000u);
+}
+
 } // namespace
 } // namespace kaskad::study

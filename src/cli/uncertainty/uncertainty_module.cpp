@@ -117,8 +117,9 @@ study::UncertaintySettings settingsOf(const KaskadUncertaintyRequest& request, s
     settings.stop = stop.get_token();
     const std::size_t total = request.samples * (settings.indices ? fieldCount + 3 : 1);
     settings.progress = [&request, &stop, total](std::size_t done) {
+        // The rare-event runs come after those planned, as many as they need.
         if (request.progress)
-            request.progress(request.context, done, total);
+            request.progress(request.context, std::min(done, total), total);
         if (request.stopRequested && request.stopRequested(request.context))
             stop.request_stop();
     };
