@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# kaskad-cli installed under a fresh prefix draws a plot with the module
-# installed beside it: usage: installed_plot_test.sh CMAKE BUILD_DIR
+# kaskad-cli installed under a fresh prefix draws a plot and runs an
+# uncertainty study with the modules installed beside it.
+# Usage: installed_plot_test.sh CMAKE BUILD_DIR
 set -euo pipefail
 cmake=$1
 build=$2
@@ -24,5 +25,19 @@ if ! grep -q "calling init: $prefix/.*/kaskad-plot.so" "$prefix/loader.log"; the
 fi
 if [[ "$(wc -l <"$prefix/run.csv")" != 25 ]]; then
   echo "the installed kaskad-cli printed $(wc -l <"$prefix/run.csv") lines, not a header and 24 rows" >&2
+  exit 1
+fi
+
+# The uncertainty study runs in the module installed beside the program.
+LC_ALL=C LD_DEBUG=libs "$prefix/bin/kaskad-cli" uncertainty bubble --N 10 --y10 2.6 --y50 3.39 --wg 0.4 --t 433±1 \
+  --dtr 2 --d 3 --ts 305 --samples 20 >"$prefix/study.txt" 2>"$prefix/loader.log"
+if ! grep -q "calling init: $prefix/.*/kaskad-uncertainty.so" "$prefix/loader.log"; then
+  echo "the uncertainty module was not loaded from the installation:" >&2
+  grep 'kaskad-uncertainty' "$prefix/loader.log" >&2 || true
+  exit 1
+fi
+if ! grep -q '^runs: 20, failed: 0$' "$prefix/study.txt"; then
+  echo "the installed kaskad-cli's uncertainty study printed:" >&2
+  cat "$prefix/study.txt" >&2
   exit 1
 fi
