@@ -35,8 +35,9 @@ MidpointIntegral integrateOverTs(const UncertainSpace& space, std::size_t cells)
         meeting += criterion.meets ? 1 : 0;
         margins.push_back(criterion.margin.value_or(-INFINITY));
     }
-    std::nth_element(margins.begin(), margins.begin() + cells / 2, margins.end());
-    return {static_cast<long double>(meeting) / cells, margins[cells / 2]};
+    const auto middle = margins.begin() + static_cast<std::ptrdiff_t>(cells / 2);
+    std::nth_element(margins.begin(), middle, margins.end());
+    return {static_cast<long double>(meeting) / cells, *middle};
 }
 
 struct MethodRow {

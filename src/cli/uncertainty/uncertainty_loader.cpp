@@ -21,6 +21,7 @@ KaskadRunUncertainty entryPoint()
 std::vector<const char*> pointersTo(const auto& texts)
 {
     std::vector<const char*> pointers;
+    pointers.reserve(texts.size());
     for (const std::string& text : texts)
         pointers.push_back(text.c_str());
     return pointers;
