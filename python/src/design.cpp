@@ -72,6 +72,7 @@ py::dict optimizeDesign(const std::string& model, const FieldTexts& texts, const
     for (const std::string& text : subjectTo)
         bounds.push_back(study::parseQuantityBound(text));
     std::vector<study::ToleratedField> tolerated;
+    tolerated.reserve(tolerances.size());
     for (const std::string& text : tolerances)
         tolerated.push_back(study::toleratedField(space, study::parseFieldTolerance(text, '.')));
     const study::DesignProblem problem{std::move(space), std::move(objective), meetCriterion, std::move(bounds),
