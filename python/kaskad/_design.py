@@ -46,6 +46,8 @@ class Answer:
         self.meets = answer["meets"]
         #: The bound that limits it ("y3<=0.91"); None when none does.
         self.limiting = answer["limiting"]
+        #: With tolerances, the plain run's margin; criterion_margin is then the worst case over the box.
+        self.nominal_margin = answer.get("nominal_margin")
         self._outlet = answer["outlet"]
 
     @property
@@ -92,8 +94,8 @@ class OptimizeResult(Answer):
     @property
     def by_N(self):
         """One row per reactor count: N, the field texts, objective,
-        criterion_margin, meets_criterion, meets, limiting and the outlet's
-        y1..P (float64, NaN without an outlet)."""
+        criterion_margin (with tolerances then nominal_margin), meets_criterion,
+        meets, limiting and the outlet's y1..P (float64, NaN without an outlet)."""
         import pandas as pd
         rows = []
         for answer in self.answers:
@@ -104,7 +106,13 @@ class OptimizeResult(Answer):
                          "limiting": answer.limiting,
                          **{q: (float("nan") if v is None else v) for q, v in zip(_kaskad.QUANTITIES, outlet)}})
         frame = pd.DataFrame(rows)
-        return frame.astype({"objective": "float64", "criterion_margin": "float64"})
+        frame = frame.astype({"objective": "float64", "criterion_margin": "float64"})
+        if any(answer.nominal_margin is not None for answer in self.answers):
+            # With tolerances: the plain run's margin beside the worst case.
+            frame.insert(frame.columns.get_loc("criterion_margin") + 1, "nominal_margin",
+                         [answer.nominal_margin for answer in self.answers])
+            frame = frame.astype({"nominal_margin": "float64"})
+        return frame
 
     def __repr__(self):
         return (f"<kaskad.OptimizeResult best N={self.N} objective={self.objective!r} meets={self.meets} "
@@ -126,7 +134,7 @@ def _objective(objective):
 
 
 def optimize(model, objective="margin", meet_criterion=False, subject_to=(), digits=4, max_evals=None, jobs=None,
-             **fields):
+             tolerances=None, **fields):
     """The input set of the best objective per reactor count, as kaskad-cli optimize finds it.
 
     Fields take texts or numbers (fixed) or (FROM, TO) pairs (intervals; N=(10, 24)
@@ -137,6 +145,9 @@ def optimize(model, objective="margin", meet_criterion=False, subject_to=(), dig
     subject_to adds bounds such as "y1<=0.02" (outlet) or "all:GB>=0" (every
     reactor). The answer's texts have `digits` significant digits and its values
     are those of a plain run of exactly them. max_evals defaults to 2000.
+    tolerances, {"t": "±1", "wg": "±5%"}, judges every input set by its worst
+    case over the box they span around it (kaskad-cli optimize --tolerance):
+    criterion_margin is then that worst case, nominal_margin the plain run's.
     Raises kaskad.UsageError (a ValueError) for a study that cannot run.
     """
     if isinstance(subject_to, str):
@@ -146,7 +157,9 @@ def optimize(model, objective="margin", meet_criterion=False, subject_to=(), dig
     texts = list(_option_texts(model, fields).values())
     result = _kaskad.optimize(model, texts, kind, name, flag(meet_criterion, "meet_criterion"), bounds,
                               whole_number(digits, "digits"),
-                              2000 if max_evals is None else whole_number(max_evals, "max_evals"), jobs_count(jobs))
+                              2000 if max_evals is None else whole_number(max_evals, "max_evals"), jobs_count(jobs),
+                              [f"{name}={text_argument(text, 'a tolerance')}"
+                               for name, text in (tolerances or {}).items()])
     return OptimizeResult(model, result)
 
 

@@ -41,6 +41,8 @@ py::dict answerDict(const study::DesignProblem& problem, const study::DesignAnsw
     dict["meets_criterion"] = answer.assessment.meetsCriterion;
     dict["meets"] = answer.meets;
     dict["limiting"] = answer.limiting.empty() ? py::object(py::none()) : py::object(py::str(answer.limiting));
+    dict["nominal_margin"] =
+        answer.nominal && answer.nominal->margin ? py::object(py::float_(*answer.nominal->margin)) : py::none();
     dict["outlet"] = outletValues(answer.run);
     return dict;
 }
@@ -56,7 +58,8 @@ study::Objective::Kind objectiveKind(const std::string& kind)
 
 py::dict optimizeDesign(const std::string& model, const FieldTexts& texts, const std::string& kind,
                         const std::string& name, bool meetCriterion, const std::vector<std::string>& subjectTo,
-                        int digits, std::size_t maxEvaluations, std::optional<unsigned> jobs)
+                        int digits, std::size_t maxEvaluations, std::optional<unsigned> jobs,
+                        const std::vector<std::string>& tolerances)
 {
     if (digits < 1 || digits > 9)
         throw py::value_error("digits must be from 1 to 9");
@@ -68,7 +71,12 @@ py::dict optimizeDesign(const std::string& model, const FieldTexts& texts, const
     bounds.reserve(subjectTo.size());
     for (const std::string& text : subjectTo)
         bounds.push_back(study::parseQuantityBound(text));
-    const study::DesignProblem problem{std::move(space), std::move(objective), meetCriterion, std::move(bounds), {}};
+    std::vector<study::ToleratedField> tolerated;
+    tolerated.reserve(tolerances.size());
+    for (const std::string& text : tolerances)
+        tolerated.push_back(study::toleratedField(space, study::parseFieldTolerance(text, '.')));
+    const study::DesignProblem problem{std::move(space), std::move(objective), meetCriterion, std::move(bounds),
+                                       std::move(tolerated)};
 
     study::OptimizeSettings settings;
     settings.digits = digits;
@@ -134,7 +142,8 @@ void registerDesign(py::module_& m)
 {
     m.def("optimize", &optimizeDesign, py::arg("model"), py::arg("option_texts"), py::arg("kind"), py::arg("name"),
           py::arg("meet_criterion"), py::arg("subject_to"), py::arg("digits"), py::arg("max_evals"),
-          py::arg("jobs") = py::none(), "Runs the optimiser; the answers per reactor count as dicts.");
+          py::arg("jobs") = py::none(), py::arg("tolerances") = std::vector<std::string>{},
+          "Runs the optimiser; the answers per reactor count as dicts.");
     m.def("solve", &solveDesign, py::arg("model"), py::arg("option_texts"), py::arg("target"),
           py::arg("reactor") = py::none(), py::arg("scan") = 200,
           "Runs the solver; the roots as (field text, field texts, value).");

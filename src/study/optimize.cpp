@@ -454,6 +454,7 @@ WorstCase worstInBox(const DesignProblem& problem, std::span<const long double> 
     if (at.empty())
         return worst;
     std::vector<long double> halfWidths;
+    halfWidths.reserve(at.size());
     for (const FieldMove& move : at)
         halfWidths.push_back(std::fabs(move.by));
     std::vector<long double> steps = halfWidths;
@@ -492,6 +493,7 @@ DesignAnswer answerOf(const DesignProblem& problem, const RoundedPoint& point, s
     if (problem.robust()) {
         answer.nominal = answer.assessment;
         std::vector<long double> values;
+        values.reserve(texts.size());
         for (const std::string& text : texts)
             values.push_back(readValue(text));
         const WorstCase worst = worstInBox(problem, values, reactors, stored, {answer.assessment, answer.run});

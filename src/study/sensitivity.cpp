@@ -43,7 +43,12 @@ public:
     {}
 
     // The outlet at the value the field stores for x, and that value.
-    std::pair<Outlet, long double> at(long double x) const
+    struct Sample {
+        Outlet outlet;
+        long double stored = 0;
+    };
+
+    Sample at(long double x) const
     {
         ++evaluations_;
         const long double values[] = {x};
@@ -92,16 +97,17 @@ FieldSensitivity fieldSensitivity(const FieldPoint& point, const VaryingField& f
     s.field = field;
     s.value = point.value(field.field);
     const long double h = s.value != 0 ? kRelativeStep * std::fabs(s.value) : kRelativeStep;
-    const auto [wideBelow, wideLow] = differences.at(s.value - h);
-    const auto [wideAbove, wideHigh] = differences.at(s.value + h);
-    const auto [narrowBelow, narrowLow] = differences.at(s.value - h / 2);
-    const auto [narrowAbove, narrowHigh] = differences.at(s.value + h / 2);
-    s.step = (wideHigh - wideLow) / 2;
+    const auto wideLow = differences.at(s.value - h);
+    const auto wideHigh = differences.at(s.value + h);
+    const auto narrowLow = differences.at(s.value - h / 2);
+    const auto narrowHigh = differences.at(s.value + h / 2);
+    s.step = (wideHigh.stored - wideLow.stored) / 2;
     const auto slope = [&](const auto& pick) {
-        const Slopes slopes{difference(pick(wideBelow), pick(wideAbove), wideHigh - wideLow),
-                            difference(pick(narrowBelow), pick(narrowAbove), narrowHigh - narrowLow),
-                            difference(pick(narrowBelow), pick(nominal), s.value - narrowLow),
-                            difference(pick(nominal), pick(narrowAbove), narrowHigh - s.value)};
+        const Slopes slopes{
+            difference(pick(wideLow.outlet), pick(wideHigh.outlet), wideHigh.stored - wideLow.stored),
+            difference(pick(narrowLow.outlet), pick(narrowHigh.outlet), narrowHigh.stored - narrowLow.stored),
+            difference(pick(narrowLow.outlet), pick(nominal), s.value - narrowLow.stored),
+            difference(pick(nominal), pick(narrowHigh.outlet), narrowHigh.stored - s.value)};
         return derivative(slopes, s.value, pick(nominal));
     };
     s.margin = slope([](const Outlet& o) { return o.margin; });
@@ -109,8 +115,8 @@ FieldSensitivity fieldSensitivity(const FieldPoint& point, const VaryingField& f
         s.quantities[pane] = slope([pane](const Outlet& o) { return o.quantities[pane]; });
     s.tolerance = tolerance;
     s.halfWidth = tolerance ? tolerance->halfWidth(s.value) : kDefaultShare * std::fabs(s.value);
-    s.marginBelow = differences.at(s.value - s.halfWidth).first.margin;
-    s.marginAbove = differences.at(s.value + s.halfWidth).first.margin;
+    s.marginBelow = differences.at(s.value - s.halfWidth).outlet.margin;
+    s.marginAbove = differences.at(s.value + s.halfWidth).outlet.margin;
     return s;
 }
 

@@ -24,6 +24,18 @@ def test_optimize_answers_as_the_command_line_and_its_run_reproduces_it():
     assert result.smallest_N == cli["smallest_N_meeting_criterion"]
 
 
+def test_robust_optimize_answers_as_the_command_line():
+    tolerances = {"t": "±1", "wg": "±5%"}
+    result = kaskad.optimize("bubble", max_evals=300, jobs=1, tolerances=tolerances, **BOX)
+    cli = json.loads(run_cli("optimize", "bubble", *BOX_OPTIONS, "--max-evals", "300", "--jobs", "2",
+                             "--tolerance", "t=±1", "--tolerance", "wg=±5%", "--format", "json"))
+    assert cli["tolerances"] == tolerances
+    assert result.fields == cli["best"]["fields"]
+    assert kaskad.number_text(result.criterion_margin) == str(cli["best"]["robust_margin"])
+    assert kaskad.number_text(result.nominal_margin) == str(cli["best"]["nominal_margin"])
+    assert (result.by_N["criterion_margin"] < result.by_N["nominal_margin"]).all()
+
+
 def test_results_pickle_with_their_runs():
     result = kaskad.optimize("bubble", max_evals=600, **BOX)
     copy = pickle.loads(pickle.dumps(result))
