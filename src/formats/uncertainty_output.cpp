@@ -119,9 +119,9 @@ std::string estimateJson(std::string_view name, const IndexEstimate& estimate)
 
 std::string indicesJson(const study::SobolIndices& indices)
 {
-    std::string json = "{\"evaluations\":" + std::to_string(indices.evaluations);
+    std::string json = "{";
     for (const OutputIndices& output : indices.outputs) {
-        json += "," + quoted(output.output) + ":";
+        json += (&output != &indices.outputs.front() ? "," : "") + quoted(output.output) + ":";
         if (!output.inputs) {
             json += "null";
             continue;
@@ -162,6 +162,7 @@ void writeJson(std::ostream& out, const UncertaintyRequest& request, const Uncer
     for (std::size_t k = 0; k < rows.size(); ++k)
         json += (k > 0 ? "," : "") + quoted(rows[k].first) + ":" + summaryJson(*rows[k].second);
     json += "},\"indices\":" + (result.indices ? indicesJson(*result.indices) : "null");
+    json += ",\"index_evaluations\":" + (result.indices ? std::to_string(result.indices->evaluations) : "0");
     json += ",\"rare\":" + (result.rare ? rareJson(*result.rare, result.fields) : "null");
     out << json << "}\n";
 }

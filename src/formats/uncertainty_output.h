@@ -21,9 +21,10 @@ struct UncertaintyRequest {
 
 // Text: the runs, the probability of meeting the criterion, a table of the
 // summaries, and the indices and rare-event estimates when computed.
-// JSON: {"model", "N", "method", "samples", "seed", "evaluations",
-// "failed_runs", "probability_meets", "quantities", "indices", "rare"}, its
-// numbers with the printed digits.
+// JSON: {"model", "N", "method", "samples", "seed", "stopped",
+// "evaluations", "failed_runs", "probability_meets", "quantities",
+// "indices", "index_evaluations", "rare"}, its numbers with the printed
+// digits.
 void writeUncertaintyResult(std::ostream& out, const UncertaintyRequest& request,
                             const study::UncertaintyResult& result, OutputFormat format);
 
