@@ -3,22 +3,14 @@
 # checked buffer functions where the optimiser can see the sizes. None of
 # these changes how floating point is evaluated.
 
-# Everything is compiled -fPIE and the executables linked -pie. Code that
-# uses Qt is compiled -fPIC, as Qt's own targets ask: their flag comes last
-# and wins. CMake's POSITION_INDEPENDENT_CODE would compile the calculation
-# libraries -fPIC too, which keeps the compiler from inlining their exported
-# functions; -fPIE leaves their code as it was.
-#
-# With the Python module, the static libraries go into its shared extension
-# too: everything is compiled -fPIC, and -fno-semantic-interposition lets the
-# compiler inline them as it does under -fPIE, since nothing of Kaskad relies
-# on interposing its functions.
-if(KASKAD_BUILD_PYTHON)
-  set(CMAKE_POSITION_INDEPENDENT_CODE ON)
-  add_compile_options(-fno-semantic-interposition)
-else()
-  add_compile_options(-fPIE)
-endif()
+# Everything is compiled -fPIC and the executables linked -pie: the static
+# libraries also go into shared objects, kaskad-cli's uncertainty module and
+# the Python module's extension. -fno-semantic-interposition lets the
+# compiler inline their exported functions as it does under -fPIE, since
+# nothing of Kaskad relies on interposing its functions. Code that uses Qt
+# is compiled -fPIC too, as Qt's own targets ask.
+set(CMAKE_POSITION_INDEPENDENT_CODE ON)
+add_compile_options(-fno-semantic-interposition)
 add_link_options("$<$<STREQUAL:$<TARGET_PROPERTY:TYPE>,EXECUTABLE>:-pie>")
 
 add_compile_options(-fstack-protector-strong)
