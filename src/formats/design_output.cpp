@@ -56,13 +56,6 @@ std::string nominalMarginText(const DesignAnswer& answer)
     return answer.nominal && answer.nominal->margin ? numberText(*answer.nominal->margin) : "-";
 }
 
-// The worst margin over the tolerance box, or the share of its samples
-// that meet the criterion where a probability is sought.
-std::optional<double> robustMargin(const DesignProblem& problem, const DesignAnswer& answer)
-{
-    return problem.meetProbability ? answer.assessment.meetShare : answer.assessment.margin;
-}
-
 std::string criterionWord(const DesignAnswer& answer)
 {
     if (!answer.assessment.computed)
@@ -151,7 +144,7 @@ void appendAnswerJson(std::string& json, const DesignProblem& problem, const Des
     if (problem.robust()) {
         json += ",\"nominal_margin\":" +
                 (answer.nominal && answer.nominal->margin ? numberText(*answer.nominal->margin) : "null");
-        const std::optional<double> robust = robustMargin(problem, answer);
+        const std::optional<double> robust = study::robustMargin(problem, answer);
         json += ",\"robust_margin\":" + (robust ? numberText(*robust) : "null");
     }
     json += ",\"meets_criterion\":";
@@ -246,7 +239,7 @@ void writeOptimizeCsv(std::ostream& out, const DesignProblem& problem, const Opt
             if (answer.nominal && answer.nominal->margin)
                 appendNumber(line, *answer.nominal->margin);
             line += ',';
-            if (const std::optional<double> robust = robustMargin(problem, answer))
+            if (const std::optional<double> robust = study::robustMargin(problem, answer))
                 appendNumber(line, *robust);
             line += ',';
         }

@@ -552,6 +552,13 @@ DesignAnswer roundedAnswer(const DesignProblem& problem, const Candidate& candid
 
 } // namespace
 
+std::optional<double> robustMargin(const DesignProblem& problem, const DesignAnswer& answer)
+{
+    if (!problem.robust())
+        return std::nullopt;
+    return problem.meetProbability ? answer.assessment.meetShare : answer.assessment.margin;
+}
+
 bool OptimizeResult::anyMeets() const
 {
     return std::any_of(byReactors.begin(), byReactors.end(), [](const DesignAnswer& a) { return a.meets; });
