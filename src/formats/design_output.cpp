@@ -56,6 +56,13 @@ std::string nominalMarginText(const DesignAnswer& answer)
     return answer.nominal && answer.nominal->margin ? numberText(*answer.nominal->margin) : "-";
 }
 
+// The worst margin over the tolerance box, or the share of its samples
+// that meet the criterion where a probability is sought.
+std::optional<double> robustMargin(const DesignProblem& problem, const DesignAnswer& answer)
+{
+    return problem.meetProbability ? answer.assessment.meetShare : answer.assessment.margin;
+}
+
 std::string criterionWord(const DesignAnswer& answer)
 {
     if (!answer.assessment.computed)
@@ -85,7 +92,11 @@ void writeOptimizeText(std::ostream& out, const DesignProblem& problem, const Op
     const auto& intervals = problem.space.intervals();
     out << "Objective: " << problem.objective.description() << "; " << result.evaluations << " evaluations"
         << (result.stopped ? ", stopped before the search ended" : "") << '\n';
-    if (problem.robust())
+    if (problem.meetProbability)
+        out << "Tolerances: " << tolerancesText(problem) << "; each input set must meet the criterion with a "
+            << "probability of at least " << numberText(*problem.meetProbability) << ", estimated on "
+            << study::kBoxSamples << " points of its box, the share met beside it\n";
+    else if (problem.robust())
         out << "Tolerances: " << tolerancesText(problem)
             << "; each input set is judged by its worst case, the nominal margin beside it\n";
     out << '\n';
@@ -95,7 +106,7 @@ void writeOptimizeText(std::ostream& out, const DesignProblem& problem, const Op
         header.push_back(field.name);
     header.push_back(problem.objective.name);
     if (problem.robust())
-        header.push_back("nominal");
+        header.push_back(problem.meetProbability ? "P(meets)" : "nominal");
     header.insert(header.end(), {"criterion", "limiting"});
     rows.push_back(header);
     for (const DesignAnswer& answer : result.byReactors) {
@@ -103,7 +114,9 @@ void writeOptimizeText(std::ostream& out, const DesignProblem& problem, const Op
         for (const study::IntervalField& field : intervals)
             row.push_back(answer.texts()[field.field]);
         row.push_back(answer.assessment.computed ? objectiveText(problem, answer) : "run failed");
-        if (problem.robust())
+        if (problem.meetProbability)
+            row.push_back(answer.assessment.meetShare ? numberText(*answer.assessment.meetShare) : "-");
+        else if (problem.robust())
             row.push_back(nominalMarginText(answer));
         row.push_back(criterionWord(answer));
         row.push_back(answer.limiting.empty() ? "-" : answer.limiting);
@@ -138,7 +151,8 @@ void appendAnswerJson(std::string& json, const DesignProblem& problem, const Des
     if (problem.robust()) {
         json += ",\"nominal_margin\":" +
                 (answer.nominal && answer.nominal->margin ? numberText(*answer.nominal->margin) : "null");
-        json += ",\"robust_margin\":" + (answer.assessment.margin ? numberText(*answer.assessment.margin) : "null");
+        const std::optional<double> robust = robustMargin(problem, answer);
+        json += ",\"robust_margin\":" + (robust ? numberText(*robust) : "null");
     }
     json += ",\"meets_criterion\":";
     json += answer.assessment.meetsCriterion ? "true" : "false";
@@ -168,6 +182,7 @@ void writeOptimizeJson(std::ostream& out, const DesignProblem& problem, const Op
     json += ",\"evaluations\":" + std::to_string(result.evaluations);
     json += result.stopped ? ",\"stopped\":true" : ",\"stopped\":false";
     if (problem.robust()) {
+        json += ",\"robust\":" + (problem.meetProbability ? numberText(*problem.meetProbability) : "\"worst\"");
         json += ",\"tolerances\":{";
         for (const study::ToleratedField& field : problem.tolerances) {
             if (&field != &problem.tolerances.front())
@@ -214,7 +229,7 @@ void writeOptimizeCsv(std::ostream& out, const DesignProblem& problem, const Opt
     std::vector<std::string> columns = fieldColumns(problem.space.model());
     columns.insert(columns.end(), {"objective", "criterion_margin"});
     if (problem.robust())
-        columns.emplace_back("nominal_margin");
+        columns.insert(columns.end(), {"nominal_margin", "robust_margin"});
     columns.insert(columns.end(), {"meets_criterion", "meets", "limiting"});
     columns.push_back("reactor");
     for (Pane pane : kStoreOrder)
@@ -230,6 +245,9 @@ void writeOptimizeCsv(std::ostream& out, const DesignProblem& problem, const Opt
         if (problem.robust()) {
             if (answer.nominal && answer.nominal->margin)
                 appendNumber(line, *answer.nominal->margin);
+            line += ',';
+            if (const std::optional<double> robust = robustMargin(problem, answer))
+                appendNumber(line, *robust);
             line += ',';
         }
         appendCsvBoolean(line, answer.assessment.meetsCriterion);
