@@ -146,8 +146,7 @@ std::pair<double, double> tornadoRange(const TornadoChart& chart)
 
 // A bar's two halves from the nominal margin, the longer drawn first so the
 // shorter stays in sight where both reach the same way.
-void addTornadoBar(QChart& chart, const TornadoBar& bar, double nominal, double at, QAbstractAxis* x,
-                   QAbstractAxis* y)
+void addTornadoBar(QChart& chart, const TornadoBar& bar, double nominal, double at, QAbstractAxis* x, QAbstractAxis* y)
 {
     struct Half {
         double end;
@@ -159,9 +158,10 @@ void addTornadoBar(QChart& chart, const TornadoBar& bar, double nominal, double 
     if (std::abs(halves[1].end - nominal) > std::abs(halves[0].end - nominal))
         std::swap(halves[0], halves[1]);
     for (const Half& half : halves)
-        addRectangle(chart, QRectF(QPointF(std::min(nominal, half.end), at - 0.3),
-                                   QPointF(std::max(nominal, half.end), at + 0.3)),
-                     half.colour, half.name, x, y);
+        addRectangle(
+            chart,
+            QRectF(QPointF(std::min(nominal, half.end), at - 0.3), QPointF(std::max(nominal, half.end), at + 0.3)),
+            half.colour, half.name, x, y);
 }
 
 } // namespace
@@ -204,9 +204,8 @@ std::unique_ptr<QGraphicsScene> marginHistogramScene(std::span<const double> mar
     if (margins.empty())
         throw std::invalid_argument("a histogram needs a margin");
     const auto [least, most] = std::minmax_element(margins.begin(), margins.end());
-    const double width =
-        roundStep(*most > *least ? *most - *least : std::max(std::abs(*most), 1e-3),
-                  std::clamp(static_cast<int>(std::lround(std::sqrt(double(margins.size())))), 5, 40));
+    const double width = roundStep(*most > *least ? *most - *least : std::max(std::abs(*most), 1e-3),
+                                   std::clamp(static_cast<int>(std::lround(std::sqrt(double(margins.size())))), 5, 40));
     const auto first = static_cast<long long>(std::floor(*least / width));
     std::vector<std::size_t> counts(static_cast<std::size_t>(std::floor(*most / width) - double(first)) + 1);
     for (const double margin : margins)

@@ -38,8 +38,8 @@ QStringList labelsOf(const QChart& chart, Qt::Orientation orientation, bool down
 double verticalLineAt(const QChart& chart, const QString& name)
 {
     for (QAbstractSeries* series : chart.series())
-        if (auto* line = dynamic_cast<QLineSeries*>(series); line && line->name() == name && line->count() == 2 &&
-                                                              line->at(0).x() == line->at(1).x())
+        if (auto* line = dynamic_cast<QLineSeries*>(series);
+            line && line->name() == name && line->count() == 2 && line->at(0).x() == line->at(1).x())
             return line->at(0).x();
     return std::nan("");
 }
@@ -68,21 +68,20 @@ TEST_P(Tornado, RanksItsBarsAndPlacesItsLines)
 
 INSTANTIATE_TEST_SUITE_P(
     Scene, Tornado,
-    ::testing::Values(
-        TornadoCase{"NominalBetweenTheEnds",
-                    {{{"t ±1", 0.03, 0.05}, {"wg ±5%", 0.06, 0.01}, {"ts ±10", 0.039, 0.041}}, 0.04, {}},
-                    "wg ±5%|t ±1|ts ±10",
-                    "-0,01 0,00 0,01 0,02 0,03 0,04 0,05 0,06 0,07"},
-        // At a kink both ends lose margin: the bar reaches from the nominal
-        // margin, though its ends lie close together.
-        TornadoCase{"BothEndsBelowTheNominal",
-                    {{{"d (±1%)", 0.035, 0.045}, {"wg ±5%", 0.0168, 0.0103}}, 0.0404, {}},
-                    "wg ±5%|d (±1%)",
-                    "-0,01 0,00 0,01 0,02 0,03 0,04 0,05"},
-        TornadoCase{"NominalFailingTiesInTheirOrder",
-                    {{{"y10 ±0.1", -0.3, 0.1}, {"y50 ±0.1", 0.1, -0.3}, {"t ±1", -0.2, -0.15}}, -0.1, {}},
-                    "y10 ±0.1|y50 ±0.1|t ±1",
-                    "-0,4 -0,3 -0,2 -0,1 0,0 0,1 0,2"}),
+    ::testing::Values(TornadoCase{"NominalBetweenTheEnds",
+                                  {{{"t ±1", 0.03, 0.05}, {"wg ±5%", 0.06, 0.01}, {"ts ±10", 0.039, 0.041}}, 0.04, {}},
+                                  "wg ±5%|t ±1|ts ±10",
+                                  "-0,01 0,00 0,01 0,02 0,03 0,04 0,05 0,06 0,07"},
+                      // At a kink both ends lose margin: the bar reaches from the nominal
+                      // margin, though its ends lie close together.
+                      TornadoCase{"BothEndsBelowTheNominal",
+                                  {{{"d (±1%)", 0.035, 0.045}, {"wg ±5%", 0.0168, 0.0103}}, 0.0404, {}},
+                                  "wg ±5%|d (±1%)",
+                                  "-0,01 0,00 0,01 0,02 0,03 0,04 0,05"},
+                      TornadoCase{"NominalFailingTiesInTheirOrder",
+                                  {{{"y10 ±0.1", -0.3, 0.1}, {"y50 ±0.1", 0.1, -0.3}, {"t ±1", -0.2, -0.15}}, -0.1, {}},
+                                  "y10 ±0.1|y50 ±0.1|t ±1",
+                                  "-0,4 -0,3 -0,2 -0,1 0,0 0,1 0,2"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(MarginHistogram, TitlesTheShareMeetingTheCriterion)
