@@ -326,11 +326,6 @@ void writeSolveCsv(std::ostream& out, const study::DesignSpace& space, const stu
 
 std::string optionalNumberText(const std::optional<double>& value) { return value ? numberText(*value) : "-"; }
 
-std::string toleranceText(const study::FieldSensitivity& field)
-{
-    return field.tolerance ? field.tolerance->text() : "(±1%)";
-}
-
 void writeSensitivityText(std::ostream& out, const study::FieldPoint& point, const study::SensitivityResult& result)
 {
     out << "Criterion margin at N " << point.reactors() << ": " << optionalNumberText(result.margin) << "; "
@@ -348,7 +343,7 @@ void writeSensitivityText(std::ostream& out, const study::FieldPoint& point, con
         } else {
             row.insert(row.end(), {"run failed", "-", "-"});
         }
-        row.insert(row.end(), {toleranceText(field), optionalNumberText(field.marginBelow),
+        row.insert(row.end(), {sensitivityToleranceText(field), optionalNumberText(field.marginBelow),
                                optionalNumberText(field.marginAbove)});
         rows.push_back(std::move(row));
     }
@@ -459,6 +454,11 @@ void writeSensitivityCsv(std::ostream& out, const study::SensitivityResult& resu
 }
 
 } // namespace
+
+std::string sensitivityToleranceText(const study::FieldSensitivity& field)
+{
+    return field.tolerance ? field.tolerance->text() : "(±1%)";
+}
 
 void writeSensitivityResult(std::ostream& out, const study::FieldPoint& point, const study::SensitivityResult& result,
                             OutputFormat format)
