@@ -21,7 +21,7 @@ DesignProblem marginProblem()
 {
     DesignSpace space(ModelKind::bubble, kBestExampleBox, kFieldCount);
     Objective objective = Objective::parse(Objective::Kind::margin, "margin", space);
-    return {std::move(space), std::move(objective), false, {}, {}};
+    return {std::move(space), std::move(objective), false, {}, {}, std::nullopt};
 }
 
 void OptimizerOnTheBestExampleBox(benchmark::State& state)

@@ -48,6 +48,8 @@ class Answer:
         self.limiting = answer["limiting"]
         #: With tolerances, the plain run's margin; criterion_margin is then the worst case over the box.
         self.nominal_margin = answer.get("nominal_margin")
+        #: With tolerances, the worst margin over the box, or the share of it meeting the criterion (robust=P).
+        self.robust_margin = answer.get("robust_margin")
         self._outlet = answer["outlet"]
 
     @property
@@ -123,6 +125,14 @@ class OptimizeResult(Answer):
         return optimize_html(self)
 
 
+def _meet_probability(robust):
+    if isinstance(robust, str) and robust == "worst":
+        return None
+    if isinstance(robust, float) and not isinstance(robust, bool):
+        return robust
+    raise TypeError("robust takes 'worst' or a probability such as 0.99")
+
+
 def _objective(objective):
     if objective == "margin":
         return "margin", "margin"
@@ -134,7 +144,7 @@ def _objective(objective):
 
 
 def optimize(model, objective="margin", meet_criterion=False, subject_to=(), digits=4, max_evals=None, jobs=None,
-             tolerances=None, **fields):
+             tolerances=None, robust="worst", **fields):
     """The input set of the best objective per reactor count, as kaskad-cli optimize finds it.
 
     Fields take texts or numbers (fixed) or (FROM, TO) pairs (intervals; N=(10, 24)
@@ -148,6 +158,9 @@ def optimize(model, objective="margin", meet_criterion=False, subject_to=(), dig
     tolerances, {"t": "±1", "wg": "±5%"}, judges every input set by its worst
     case over the box they span around it (kaskad-cli optimize --tolerance):
     criterion_margin is then that worst case, nominal_margin the plain run's.
+    robust=0.99 instead asks that the criterion be met with that probability,
+    the fields uniform over the box (--robust 0.99); robust_margin is then the
+    share of the box's samples that meet it.
     Raises kaskad.UsageError (a ValueError) for a study that cannot run.
     """
     if isinstance(subject_to, str):
@@ -159,7 +172,8 @@ def optimize(model, objective="margin", meet_criterion=False, subject_to=(), dig
                               whole_number(digits, "digits"),
                               2000 if max_evals is None else whole_number(max_evals, "max_evals"), jobs_count(jobs),
                               [f"{name}={text_argument(text, 'a tolerance')}"
-                               for name, text in (tolerances or {}).items()])
+                               for name, text in (tolerances or {}).items()],
+                              _meet_probability(robust))
     return OptimizeResult(model, result)
 
 

@@ -43,6 +43,10 @@ py::dict answerDict(const study::DesignProblem& problem, const study::DesignAnsw
     dict["limiting"] = answer.limiting.empty() ? py::object(py::none()) : py::object(py::str(answer.limiting));
     dict["nominal_margin"] =
         answer.nominal && answer.nominal->margin ? py::object(py::float_(*answer.nominal->margin)) : py::none();
+    // The worst margin over the tolerance box, or the share of it that meets
+    // the criterion where a probability is sought.
+    const std::optional<double> robust = study::robustMargin(problem, answer);
+    dict["robust_margin"] = robust ? py::object(py::float_(*robust)) : py::none();
     dict["outlet"] = outletValues(answer.run);
     return dict;
 }
@@ -59,7 +63,7 @@ study::Objective::Kind objectiveKind(const std::string& kind)
 py::dict optimizeDesign(const std::string& model, const FieldTexts& texts, const std::string& kind,
                         const std::string& name, bool meetCriterion, const std::vector<std::string>& subjectTo,
                         int digits, std::size_t maxEvaluations, std::optional<unsigned> jobs,
-                        const std::vector<std::string>& tolerances)
+                        const std::vector<std::string>& tolerances, std::optional<double> meetProbability)
 {
     if (digits < 1 || digits > 9)
         throw py::value_error("digits must be from 1 to 9");
@@ -75,8 +79,10 @@ py::dict optimizeDesign(const std::string& model, const FieldTexts& texts, const
     tolerated.reserve(tolerances.size());
     for (const std::string& text : tolerances)
         tolerated.push_back(study::toleratedField(space, study::parseFieldTolerance(text, '.')));
-    const study::DesignProblem problem{std::move(space), std::move(objective), meetCriterion, std::move(bounds),
-                                       std::move(tolerated)};
+    if (meetProbability && (tolerated.empty() || !(*meetProbability > 0 && *meetProbability < 1)))
+        throw py::value_error("robust takes 'worst' or a probability between 0 and 1, with tolerances");
+    const study::DesignProblem problem{std::move(space),  std::move(objective), meetCriterion,
+                                       std::move(bounds), std::move(tolerated), meetProbability};
 
     study::OptimizeSettings settings;
     settings.digits = digits;
@@ -143,7 +149,7 @@ void registerDesign(py::module_& m)
     m.def("optimize", &optimizeDesign, py::arg("model"), py::arg("option_texts"), py::arg("kind"), py::arg("name"),
           py::arg("meet_criterion"), py::arg("subject_to"), py::arg("digits"), py::arg("max_evals"),
           py::arg("jobs") = py::none(), py::arg("tolerances") = std::vector<std::string>{},
-          "Runs the optimiser; the answers per reactor count as dicts.");
+          py::arg("meet_probability") = py::none(), "Runs the optimiser; the answers per reactor count as dicts.");
     m.def("solve", &solveDesign, py::arg("model"), py::arg("option_texts"), py::arg("target"),
           py::arg("reactor") = py::none(), py::arg("scan") = 200,
           "Runs the solver; the roots as (field text, field texts, value).");

@@ -3,6 +3,7 @@
 #include "chart/profile_scene.h"
 
 #include "chart/qt_text.h"
+#include "chart/scene_style.h"
 #include "model/quantities.h"
 
 #include <QBuffer>
@@ -34,28 +35,6 @@ QString paneTitle(Pane pane) { return toQString(kPaneTitles[pane]); }
 // A colour of its own for each quantity on a panel: the chart theme has
 // fewer than eight.
 QColor paneColour(Pane pane) { return QColor(QRgb(quantityOf(pane).colour)); }
-
-// The text sizes, line widths and point sizes of a plot, scaled with its
-// size: a 1200x800 plot has 16 pixel labels and lines of 2.3 pixels.
-struct PlotStyle {
-    QFont caption, title, label;
-    qreal lineWidth;
-    qreal pointSize;
-};
-
-PlotStyle plotStyle(QSize size)
-{
-    const int unit =
-        std::clamp(static_cast<int>(std::lround(std::sqrt(double(size.width()) * size.height()) / 61)), 9, 64);
-    PlotStyle style;
-    style.label.setPixelSize(unit);
-    style.caption.setPixelSize(unit);
-    style.title.setPixelSize(unit + unit / 4);
-    style.title.setBold(true);
-    style.lineWidth = std::max(1.5, unit / 7.0);
-    style.pointSize = std::max(4.0, unit * 0.35);
-    return style;
-}
 
 // The line of the run at `place`: solid for the first, then dashes, dots
 // and their mixtures, in multiples of the line width.
@@ -333,15 +312,6 @@ void renderTo(QGraphicsScene& scene, QPaintDevice& device, const QRectF& target)
     QPainter painter(&device);
     painter.setRenderHint(QPainter::Antialiasing);
     scene.render(&painter, target, scene.sceneRect());
-}
-
-// The caption line at the top; returns the height it takes.
-qreal addCaptionLine(QGraphicsScene& scene, const QString& caption, const QFont& font)
-{
-    QGraphicsSimpleTextItem* line = scene.addSimpleText(caption, font);
-    const qreal height = line->boundingRect().height() * 1.6;
-    line->setPos(font.pixelSize(), height * 0.2);
-    return height;
 }
 
 } // namespace

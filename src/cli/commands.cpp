@@ -41,8 +41,7 @@ struct SingleRunOptions {
     FieldTexts fields;
     OutputFormat format{}; // its default set with the --format option
     std::string separator;
-    std::string plotPath;
-    PlotSize plotSize;
+    PlotOptions plot;
 };
 
 // Options of one sweep subcommand.
@@ -84,21 +83,7 @@ void addSingleRun(CLI::App& app, SingleRunOptions& options, const std::string& n
     }
     addFormatOption(*command, kSingleRuns, options.format);
     addSeparatorOption(*command, options.separator);
-    command->add_option("--plot", options.plotPath, "also draw the cascade profile into FILE.svg or FILE.png")
-        ->type_name("FILE")
-        ->check([](const std::string& path) {
-            if (!isValidUtf8(path))
-                return "the plot file name must be valid UTF-8";
-            return plotFormatOf(path) ? "" : "the plot file must end in .svg or .png";
-        });
-    command
-        ->add_option_function<std::string>(
-            "--plot-size", [&options](const std::string& text) { options.plotSize = *parsePlotSize(text); },
-            "size of the plot in pixels (default 1200x800)")
-        ->type_name("WxH")
-        ->check([](const std::string& text) {
-            return parsePlotSize(text) ? std::string() : "must be WIDTHxHEIGHT, each from 100 to 10000";
-        });
+    addPlotOptions(*command, options.plot, "the cascade profile");
 }
 
 void addSweep(CLI::App& sweep, SweepOptions& options, const std::string& name, const std::string& description,
@@ -166,14 +151,10 @@ int plotRun(const SingleRunOptions& options, const RunRecord& run)
         std::cerr << "kaskad-cli: no plot written: the run computed no reactor\n";
         return kExitOutputFailed;
     }
-    try {
+    return writeReportedPlot([&] {
         writeProfilePlot(chart::cascadeProfile(run), chart::profileCaption(options.model, options.fields),
-                         options.plotPath, options.plotSize);
-    } catch (const OutputError& error) {
-        std::cerr << error.message() << '\n';
-        return kExitOutputFailed;
-    }
-    return kExitSuccess;
+                         options.plot.path, options.plot.size);
+    });
 }
 
 int runSingle(const SingleRunOptions& options, StandardOutput& out)
@@ -192,7 +173,7 @@ int runSingle(const SingleRunOptions& options, StandardOutput& out)
     // The run's own error comes first; a plot that fails too is reported after it.
     if (run.error)
         std::cerr << run.error->message << '\n';
-    const int plotStatus = options.plotPath.empty() ? kExitSuccess : plotRun(options, run);
+    const int plotStatus = options.plot.path.empty() ? kExitSuccess : plotRun(options, run);
     if (run.error)
         return kExitCalculationFailed;
     return plotStatus;
@@ -335,6 +316,36 @@ CLI::Validator wholeNumberIn(std::uint64_t least, std::uint64_t most)
             return {};
         },
         "UINT in [" + std::to_string(least) + " - " + std::to_string(most) + "]");
+}
+
+void addPlotOptions(CLI::App& command, PlotOptions& options, const std::string& what)
+{
+    command.add_option("--plot", options.path, "also draw " + what + " into FILE.svg or FILE.png")
+        ->type_name("FILE")
+        ->check([](const std::string& path) {
+            if (!isValidUtf8(path))
+                return "the plot file name must be valid UTF-8";
+            return plotFormatOf(path) ? "" : "the plot file must end in .svg or .png";
+        });
+    command
+        .add_option_function<std::string>(
+            "--plot-size", [&options](const std::string& text) { options.size = *parsePlotSize(text); },
+            "size of the plot in pixels (default 1200x800)")
+        ->type_name("WxH")
+        ->check([](const std::string& text) {
+            return parsePlotSize(text) ? std::string() : "must be WIDTHxHEIGHT, each from 100 to 10000";
+        });
+}
+
+int writeReportedPlot(const std::function<void()>& write)
+{
+    try {
+        write();
+    } catch (const OutputError& error) {
+        std::cerr << error.message() << '\n';
+        return kExitOutputFailed;
+    }
+    return kExitSuccess;
 }
 
 namespace {

@@ -27,6 +27,7 @@ struct OptimizeOptions {
     bool meetCriterion = false;
     std::vector<std::string> subjectTo;
     std::vector<std::string> tolerances;
+    std::string robust;
     int digits = 4;
     std::size_t maxEvaluations = 2000;
     unsigned jobs = std::max(1u, std::thread::hardware_concurrency());
@@ -62,8 +63,10 @@ void addOptimize(CLI::App& optimize, OptimizeOptions& options, const std::string
                     "digits, and its outlet is that of a plain run of exactly those texts. With --tolerance,\n"
                     "an input set is judged by its worst case over the tolerance box: in the search by the box's\n"
                     "corners (each evaluation runs them all), in the answer by its corners and a search inside\n"
-                    "it from the worst of them. Exit status 4: no input set meets the constraints (with the\n"
-                    "margin sought, the criterion too).\n\nExample:\n  ") +
+                    "it from the worst of them; with --robust P, by whether it meets the criterion with that\n"
+                    "probability, estimated on a fixed Latin hypercube of 256 points of its box. Exit status 4:\n"
+                    "no input set meets the constraints (with the margin sought, the criterion too).\n\n"
+                    "Example:\n  ") +
         example + "\n");
     addFieldOptions(*command, options.model, options.fields, "TEXT|FROM:TO");
     CLI::Option* maximize =
@@ -85,6 +88,11 @@ void addOptimize(CLI::App& optimize, OptimizeOptions& options, const std::string
                      "what the plant holds a field to, FIELD=±D or FIELD=±P% (+- for ±): each input set is "
                      "judged by its worst case over the box the tolerances span")
         ->type_name("FIELD=±D");
+    command
+        ->add_option("--robust", options.robust,
+                     "with --tolerance: worst (the default), the worst case over the box; or a probability P such "
+                     "as 0.99: the criterion met with at least that probability, the fields uniform over the box")
+        ->type_name("worst|P");
     command->add_option("--digits", options.digits, "significant digits of the answer's texts (default 4)")
         ->check(wholeNumberIn(1, 9));
     command->add_option("--max-evals", options.maxEvaluations, "model runs at most (default 2000)")
@@ -114,6 +122,23 @@ void addSolve(CLI::App& solve, SolveOptions& options, const std::string& name, c
     addFormatOption(*command, kAnswers, options.format);
 }
 
+// The probability of --robust P; none for the worst case. Raises StudyError.
+std::optional<double> robustProbability(const OptimizeOptions& options)
+{
+    if (options.robust.empty() || options.robust == "worst")
+        return std::nullopt;
+    if (options.tolerances.empty())
+        throw study::StudyError("--robust: give the tolerances it holds for with --tolerance");
+    long double probability = 0;
+    try {
+        probability = TextToNumber(options.robust, '.');
+    } catch (const EConvertError&) {}
+    if (!(probability > 0 && probability < 1))
+        throw study::StudyError("--robust: '" + options.robust +
+                                "' is neither worst nor a probability between 0 and 1");
+    return static_cast<double>(probability);
+}
+
 int reportStudyError(const study::StudyError& error)
 {
     std::cerr << error.message() << "\nRun with --help for more information.\n";
@@ -137,7 +162,7 @@ int runOptimize(const OptimizeOptions& options, StandardOutput& out)
         for (const std::string& text : options.tolerances)
             tolerances.push_back(study::toleratedField(space, study::parseFieldTolerance(text, '.')));
         problem.emplace(study::DesignProblem{std::move(space), std::move(objective), options.meetCriterion,
-                                             std::move(bounds), std::move(tolerances)});
+                                             std::move(bounds), std::move(tolerances), robustProbability(options)});
         if (options.maxEvaluations < study::leastEvaluations(*problem))
             throw study::StudyError("--max-evals: this study needs at least " +
                                     std::to_string(study::leastEvaluations(*problem)) + " evaluations");

@@ -34,19 +34,23 @@ fs::path modulePath(const char* file, const char* what)
 
 } // namespace
 
-void* moduleEntryPoint(const char* file, const char* symbol, const char* what)
+std::vector<void*> moduleEntryPoints(const char* file, std::initializer_list<const char*> symbols, const char* what)
 {
     const fs::path path = modulePath(file, what);
     void* module = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!module)
         throw OutputError(std::string("cannot load the ") + what + " " + path.string() + ": " + lastLoaderError());
-    void* entry = ::dlsym(module, symbol);
-    if (!entry) {
-        const std::string reason = lastLoaderError();
-        ::dlclose(module);
-        throw OutputError(std::string("cannot use the ") + what + " " + path.string() + ": " + reason);
+    std::vector<void*> entries;
+    for (const char* symbol : symbols) {
+        void* entry = ::dlsym(module, symbol);
+        if (!entry) {
+            const std::string reason = lastLoaderError();
+            ::dlclose(module);
+            throw OutputError(std::string("cannot use the ") + what + " " + path.string() + ": " + reason);
+        }
+        entries.push_back(entry);
     }
-    return entry;
+    return entries;
 }
 
 } // namespace kaskad::cli

@@ -1,11 +1,12 @@
 // "sensitivity bubble|gaslift": central differences at one point, ranked by
-// the tolerances given.
+// the tolerances given, and the margin's tornado chart.
 #include "cli/sensitivity_command.h"
 
 #include "cli/commands.h"
 #include "cli/design_examples.h"
 #include "cli/output_formats.h"
 #include "cli/output_stream.h"
+#include "cli/plot/tornado_plot.h"
 #include "formats/design_output.h"
 #include "study/study_error.h"
 
@@ -21,6 +22,7 @@ struct DesignOptions {
     FieldTexts fields;
     std::vector<std::string> tolerances;
     formats::OutputFormat format{};
+    PlotOptions plot;
 };
 
 // The command the help shows: the design's worked example with tolerances
@@ -54,6 +56,34 @@ void addDesign(CLI::App& sensitivity, DesignOptions& options, const DesignDescri
                      "by how far it moves the margin")
         ->type_name("FIELD=±D");
     addFormatOption(*command, kAnswers, options.format);
+    addPlotOptions(*command, options.plot, "the criterion margin's tornado chart");
+}
+
+// A bar per field whose runs at either end of its tolerance gave a margin.
+TornadoPlot tornadoOf(const study::FieldPoint& point, const study::SensitivityResult& result)
+{
+    TornadoPlot plot{{}, *result.margin, chart::profileCaption(point.model(), point.texts())};
+    for (const study::FieldSensitivity& field : result.fields)
+        if (field.marginBelow && field.marginAbove)
+            plot.bars.push_back(TornadoPlotBar{field.field.name + ' ' + formats::sensitivityToleranceText(field),
+                                               *field.marginBelow, *field.marginAbove});
+    return plot;
+}
+
+// Draws the margin's tornado chart; a nominal run or fields without a margin
+// write no plot and give the output failure status.
+int plotSensitivity(const PlotOptions& options, const study::FieldPoint& point, const study::SensitivityResult& result)
+{
+    if (!result.margin) {
+        std::cerr << "kaskad-cli: no plot written: the nominal run gave no criterion margin\n";
+        return kExitOutputFailed;
+    }
+    const TornadoPlot plot = tornadoOf(point, result);
+    if (plot.bars.empty()) {
+        std::cerr << "kaskad-cli: no plot written: no field gave a margin at both ends of its tolerance\n";
+        return kExitOutputFailed;
+    }
+    return writeReportedPlot([&] { writeTornadoPlot(plot, options.path, options.size); });
 }
 
 int runSensitivity(const DesignOptions& options, StandardOutput& out)
@@ -74,7 +104,7 @@ int runSensitivity(const DesignOptions& options, StandardOutput& out)
     const study::SensitivityResult result = study::sensitivity(*point, tolerances);
     formats::writeSensitivityResult(out.stream(), *point, result, options.format);
     out.flush();
-    return kExitSuccess;
+    return options.plot.path.empty() ? kExitSuccess : plotSensitivity(options.plot, *point, result);
 }
 
 } // namespace

@@ -89,7 +89,11 @@ void writeOptimizeText(std::ostream& out, const DesignProblem& problem, const Op
     const auto& intervals = problem.space.intervals();
     out << "Objective: " << problem.objective.description() << "; " << result.evaluations << " evaluations"
         << (result.stopped ? ", stopped before the search ended" : "") << '\n';
-    if (problem.robust())
+    if (problem.meetProbability)
+        out << "Tolerances: " << tolerancesText(problem) << "; each input set must meet the criterion with a "
+            << "probability of at least " << numberText(*problem.meetProbability) << ", estimated on "
+            << study::kBoxSamples << " points of its box, the share met beside it\n";
+    else if (problem.robust())
         out << "Tolerances: " << tolerancesText(problem)
             << "; each input set is judged by its worst case, the nominal margin beside it\n";
     out << '\n';
@@ -99,7 +103,7 @@ void writeOptimizeText(std::ostream& out, const DesignProblem& problem, const Op
         header.push_back(field.name);
     header.push_back(problem.objective.name);
     if (problem.robust())
-        header.push_back("nominal");
+        header.push_back(problem.meetProbability ? "P(meets)" : "nominal");
     header.insert(header.end(), {"criterion", "limiting"});
     rows.push_back(header);
     for (const DesignAnswer& answer : result.byReactors) {
@@ -107,7 +111,9 @@ void writeOptimizeText(std::ostream& out, const DesignProblem& problem, const Op
         for (const study::IntervalField& field : intervals)
             row.push_back(answer.texts()[field.field]);
         row.push_back(answer.assessment.computed ? objectiveText(problem, answer) : "run failed");
-        if (problem.robust())
+        if (problem.meetProbability)
+            row.push_back(answer.assessment.meetShare ? numberText(*answer.assessment.meetShare) : "-");
+        else if (problem.robust())
             row.push_back(nominalMarginText(answer));
         row.push_back(criterionWord(answer));
         row.push_back(answer.limiting.empty() ? "-" : answer.limiting);
@@ -142,7 +148,8 @@ void appendAnswerJson(std::string& json, const DesignProblem& problem, const Des
     if (problem.robust()) {
         json += ",\"nominal_margin\":" +
                 (answer.nominal && answer.nominal->margin ? numberText(*answer.nominal->margin) : "null");
-        json += ",\"robust_margin\":" + (answer.assessment.margin ? numberText(*answer.assessment.margin) : "null");
+        const std::optional<double> robust = study::robustMargin(problem, answer);
+        json += ",\"robust_margin\":" + (robust ? numberText(*robust) : "null");
     }
     json += ",\"meets_criterion\":";
     json += answer.assessment.meetsCriterion ? "true" : "false";
@@ -172,6 +179,7 @@ void writeOptimizeJson(std::ostream& out, const DesignProblem& problem, const Op
     json += ",\"evaluations\":" + std::to_string(result.evaluations);
     json += result.stopped ? ",\"stopped\":true" : ",\"stopped\":false";
     if (problem.robust()) {
+        json += ",\"robust\":" + (problem.meetProbability ? numberText(*problem.meetProbability) : "\"worst\"");
         json += ",\"tolerances\":{";
         for (const study::ToleratedField& field : problem.tolerances) {
             if (&field != &problem.tolerances.front())
@@ -218,7 +226,7 @@ void writeOptimizeCsv(std::ostream& out, const DesignProblem& problem, const Opt
     std::vector<std::string> columns = fieldColumns(problem.space.model());
     columns.insert(columns.end(), {"objective", "criterion_margin"});
     if (problem.robust())
-        columns.emplace_back("nominal_margin");
+        columns.insert(columns.end(), {"nominal_margin", "robust_margin"});
     columns.insert(columns.end(), {"meets_criterion", "meets", "limiting"});
     columns.push_back("reactor");
     for (Pane pane : kStoreOrder)
@@ -234,6 +242,9 @@ void writeOptimizeCsv(std::ostream& out, const DesignProblem& problem, const Opt
         if (problem.robust()) {
             if (answer.nominal && answer.nominal->margin)
                 appendNumber(line, *answer.nominal->margin);
+            line += ',';
+            if (const std::optional<double> robust = study::robustMargin(problem, answer))
+                appendNumber(line, *robust);
             line += ',';
         }
         appendCsvBoolean(line, answer.assessment.meetsCriterion);
@@ -319,11 +330,6 @@ void writeSolveCsv(std::ostream& out, const study::DesignSpace& space, const stu
 
 std::string optionalNumberText(const std::optional<double>& value) { return value ? numberText(*value) : "-"; }
 
-std::string toleranceText(const study::FieldSensitivity& field)
-{
-    return field.tolerance ? field.tolerance->text() : "(±1%)";
-}
-
 void writeSensitivityText(std::ostream& out, const study::FieldPoint& point, const study::SensitivityResult& result)
 {
     out << "Criterion margin at N " << point.reactors() << ": " << optionalNumberText(result.margin) << "; "
@@ -341,7 +347,7 @@ void writeSensitivityText(std::ostream& out, const study::FieldPoint& point, con
         } else {
             row.insert(row.end(), {"run failed", "-", "-"});
         }
-        row.insert(row.end(), {toleranceText(field), optionalNumberText(field.marginBelow),
+        row.insert(row.end(), {sensitivityToleranceText(field), optionalNumberText(field.marginBelow),
                                optionalNumberText(field.marginAbove)});
         rows.push_back(std::move(row));
     }
@@ -452,6 +458,11 @@ void writeSensitivityCsv(std::ostream& out, const study::SensitivityResult& resu
 }
 
 } // namespace
+
+std::string sensitivityToleranceText(const study::FieldSensitivity& field)
+{
+    return field.tolerance ? field.tolerance->text() : "(±1%)";
+}
 
 void writeSensitivityResult(std::ostream& out, const study::FieldPoint& point, const study::SensitivityResult& result,
                             OutputFormat format)

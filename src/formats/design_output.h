@@ -49,4 +49,8 @@ void writeSolveResult(std::ostream& out, const study::DesignSpace& space, const 
 void writeSensitivityResult(std::ostream& out, const study::FieldPoint& point, const study::SensitivityResult& result,
                             OutputFormat format);
 
+// The tolerance a field's margins were taken at: "±5%" as given, or "(±1%)"
+// where none was.
+std::string sensitivityToleranceText(const study::FieldSensitivity& field);
+
 } // namespace kaskad::formats

@@ -9,6 +9,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
+#include <numeric>
+
+#include <boost/random/mersenne_twister.hpp>
+#include <boost/random/uniform_01.hpp>
 
 namespace kaskad::study {
 
@@ -442,19 +446,51 @@ ToleratedField toleratedField(const DesignSpace& space, const FieldTolerance& to
                      tolerance.field + " that a plant holds to a tolerance");
 }
 
+namespace {
+
+// kBoxSamples points of [-1, 1]^fields, a Latin hypercube drawn from a fixed
+// seed: each field's range cut into kBoxSamples strips, one point in each.
+std::vector<std::vector<long double>> boxSamples(std::size_t fields)
+{
+    boost::random::mt19937_64 generator(1);
+    boost::random::uniform_01<long double> uniform;
+    std::vector<std::vector<long double>> samples(kBoxSamples, std::vector<long double>(fields));
+    std::vector<std::size_t> strips(kBoxSamples);
+    for (std::size_t k = 0; k < fields; ++k) {
+        std::iota(strips.begin(), strips.end(), 0);
+        for (std::size_t i = kBoxSamples - 1; i > 0; --i)
+            std::swap(strips[i],
+                      strips[static_cast<std::size_t>(uniform(generator) * static_cast<long double>(i + 1))]);
+        for (std::size_t j = 0; j < kBoxSamples; ++j)
+            samples[j][k] = 2 * ((static_cast<long double>(strips[j]) + uniform(generator)) / kBoxSamples) - 1;
+    }
+    return samples;
+}
+
+} // namespace
+
 std::vector<std::vector<FieldMove>> toleranceBoxMoves(const DesignProblem& problem, std::span<const long double> values)
 {
     const std::vector<ToleratedField>& tolerated = problem.tolerances;
     std::vector<std::vector<FieldMove>> moves{{}};
     if (tolerated.empty())
         return moves;
+    std::vector<long double> halfWidths;
+    halfWidths.reserve(tolerated.size());
+    for (const ToleratedField& field : tolerated)
+        halfWidths.push_back(field.tolerance.halfWidth(problem.space.pointValue(field.field, values)));
+    if (problem.meetProbability) {
+        for (const std::vector<long double>& sample : boxSamples(tolerated.size())) {
+            std::vector<FieldMove>& sampleMoves = moves.emplace_back();
+            for (std::size_t k = 0; k < tolerated.size(); ++k)
+                sampleMoves.push_back({tolerated[k].field, sample[k] * halfWidths[k]});
+        }
+        return moves;
+    }
     for (std::size_t corner = 0; corner < (std::size_t{1} << tolerated.size()); ++corner) {
         std::vector<FieldMove>& cornerMoves = moves.emplace_back();
-        for (std::size_t k = 0; k < tolerated.size(); ++k) {
-            const long double half =
-                tolerated[k].tolerance.halfWidth(problem.space.pointValue(tolerated[k].field, values));
-            cornerMoves.push_back({tolerated[k].field, (corner >> k) & 1 ? half : -half});
-        }
+        for (std::size_t k = 0; k < tolerated.size(); ++k)
+            cornerMoves.push_back({tolerated[k].field, (corner >> k) & 1 ? halfWidths[k] : -halfWidths[k]});
     }
     return moves;
 }
@@ -470,6 +506,35 @@ Assessment worseOf(const Assessment& a, const Assessment& b)
     if (a.margin && b.margin)
         worse.margin = std::min(*a.margin, *b.margin);
     return worse;
+}
+
+Assessment assessBox(const DesignProblem& problem, std::span<const RunRecord> runs, std::int32_t reactors,
+                     std::span<const long double> intervalValues)
+{
+    Assessment assessment = assess(problem, runs.front(), reactors, intervalValues);
+    if (!problem.meetProbability) {
+        for (const RunRecord& run : runs.subspan(1))
+            assessment = worseOf(assessment, assess(problem, run, reactors, intervalValues));
+        return assessment;
+    }
+    // A sample whose run failed meets nothing: its margin is -infinity.
+    std::vector<double> margins;
+    std::size_t meeting = 0;
+    for (const RunRecord& run : runs.subspan(1)) {
+        const Assessment sample = assess(problem, run, reactors, intervalValues);
+        margins.push_back(sample.margin && sample.computed ? *sample.margin : -HUGE_VAL);
+        meeting += sample.computed && sample.meetsCriterion ? 1 : 0;
+    }
+    const double probability = *problem.meetProbability;
+    const auto missing = static_cast<std::size_t>(std::floor((1 - probability) * static_cast<double>(margins.size())));
+    std::nth_element(margins.begin(), margins.begin() + static_cast<std::ptrdiff_t>(missing), margins.end());
+    const double reached = margins[missing];
+    assessment.meetShare = static_cast<double>(meeting) / static_cast<double>(margins.size());
+    assessment.marginAtProbability = reached;
+    if (!(reached >= 0))
+        assessment.violation += std::isfinite(reached) ? -reached : 1;
+    assessment.meetsCriterion = assessment.meetsCriterion && *assessment.meetShare >= probability;
+    return assessment;
 }
 
 } // namespace kaskad::study

@@ -142,24 +142,32 @@ struct ToleratedField {
 };
 
 // A design study: the space, the objective and the constraints. With
-// tolerances, a design is judged by its worst case over the box they span
-// around it.
+// tolerances, a design is judged over the box they span around it: by its
+// worst case, or, given a probability, by whether it meets the criterion
+// with at least that probability, its fields uniform over the box.
 struct DesignProblem {
     DesignSpace space;
     Objective objective;
     bool meetCriterion = false;        // the criterion is a constraint
     std::vector<QuantityBound> bounds; // further constraints
     std::vector<ToleratedField> tolerances;
+    std::optional<double> meetProbability; // in (0, 1)
 
     bool robust() const { return !tolerances.empty(); }
 };
+
+// The points of the box a probability is estimated on: one fixed Latin
+// hypercube, the same for every design (common random numbers), so the
+// estimate changes smoothly from one design to the next.
+inline constexpr std::size_t kBoxSamples = 256;
 
 // "t", "wg", … as the space's fields; raises StudyError for N or a field the
 // design does not read.
 ToleratedField toleratedField(const DesignSpace& space, const FieldTolerance& tolerance);
 
 // The moves to the points of the tolerance box around a point that a
-// search judges it by: none (the point itself) first, then each corner.
+// search judges it by: none (the point itself) first, then each corner, or
+// the box's samples where a probability is sought.
 std::vector<std::vector<FieldMove>> toleranceBoxMoves(const DesignProblem& problem,
                                                       std::span<const long double> values);
 
@@ -170,6 +178,11 @@ struct Assessment {
     long double violation = 0; // how far the constraints are missed; 0 when all are met
     bool meetsCriterion = false;
     std::optional<double> margin;
+    // Where a probability over the tolerance box is sought: the share of
+    // the box's samples that meet the criterion, and the margin that the
+    // samples reach with the probability sought.
+    std::optional<double> meetShare;
+    std::optional<double> marginAtProbability;
 
     bool feasible() const { return computed && violation == 0; }
 };
@@ -177,6 +190,12 @@ struct Assessment {
 // The worse of two assessments of one design: computed only if both are,
 // the smaller score and margin, the larger violation.
 Assessment worseOf(const Assessment& a, const Assessment& b);
+
+// A design judged by the runs of its point and of its tolerance box
+// (toleranceBoxMoves' order): by the point alone without tolerances, else
+// by the worst case, or by the point with the probability as a constraint.
+Assessment assessBox(const DesignProblem& problem, std::span<const RunRecord> runs, std::int32_t reactors,
+                     std::span<const long double> intervalValues);
 
 // Assesses the first `reactors` reactors of a run (a run of N reactors is
 // the first N of a longer one). intervalValues: the values of the space's

@@ -104,9 +104,7 @@ public:
         assessments_.resize(archive_.size());
         const std::vector<long double> stored = storedValues();
         for (std::size_t n = only_.value_or(0); n < (only_ ? *only_ + 1 : archive_.size()); ++n) {
-            assessments_[n] = assess(problem_, runs_.front(), reactorsAt(n), stored);
-            for (std::size_t r = 1; r < runs_.size(); ++r)
-                assessments_[n] = worseOf(assessments_[n], assess(problem_, runs_[r], reactorsAt(n), stored));
+            assessments_[n] = assessBox(problem_, runs_, reactorsAt(n), stored);
             keepIfBetter(archive_[n], assessments_[n], lastUnit_);
         }
     }
@@ -214,7 +212,11 @@ void localConstraints(unsigned m, double* result, unsigned n, const double* x, d
     guarded(search, [&] {
         search.evaluator.evaluate(x);
         const DesignProblem& problem = search.evaluator.problem();
-        const std::vector<RunRecord>& runs = search.evaluator.runs();
+        // Bounds hold over the whole box for the worst case, at the point
+        // where a probability is sought, with the probability a constraint
+        // of its own.
+        const std::span<const RunRecord> runs(search.evaluator.runs().data(),
+                                              problem.meetProbability ? 1 : search.evaluator.runs().size());
         const std::int32_t reactors = search.evaluator.reactorsAt(search.reactorIndex);
         if (!search.evaluator.assessment(search.reactorIndex).computed) {
             std::fill(result, result + m, kFailedConstraint);
@@ -242,6 +244,10 @@ void localConstraints(unsigned m, double* result, unsigned n, const double* x, d
                         std::min(least, bound.slack(run.reactors[static_cast<std::size_t>(r - 1)].value(bound.pane)));
             result[c++] = static_cast<double>(-least / std::max(std::fabs(bound.limit), 1.0L));
         }
+        if (problem.meetProbability) {
+            const double reached = *search.evaluator.assessment(search.reactorIndex).marginAtProbability;
+            result[c++] = std::isfinite(reached) ? -reached : kFailedConstraint;
+        }
         return 0.0;
     });
 }
@@ -250,7 +256,7 @@ unsigned localConstraintCount(const DesignProblem& problem)
 {
     const bool criterion = problem.objective.isMargin() || problem.meetCriterion;
     return static_cast<unsigned>((criterion ? criterionBounds(problem.space.model()).size() : 0) +
-                                 problem.bounds.size());
+                                 problem.bounds.size() + (problem.meetProbability ? 1 : 0));
 }
 
 // Runs an NLopt search to its end; NLopt's own ends of a search (a stop,
@@ -496,9 +502,16 @@ DesignAnswer answerOf(const DesignProblem& problem, const RoundedPoint& point, s
         values.reserve(texts.size());
         for (const std::string& text : texts)
             values.push_back(readValue(text));
-        const WorstCase worst = worstInBox(problem, values, reactors, stored, {answer.assessment, answer.run});
-        answer.assessment = worseOf(answer.assessment, worst.assessment);
-        answer.limiting = limitingBound(problem, worst.run, answer.texts());
+        if (problem.meetProbability) {
+            std::vector<RunRecord> runs;
+            for (const std::vector<FieldMove>& moves : toleranceBoxMoves(problem, values))
+                runs.push_back(moves.empty() ? answer.run : problem.space.movedPointRun(values, reactors, moves));
+            answer.assessment = assessBox(problem, runs, reactors, stored);
+        } else {
+            const WorstCase worst = worstInBox(problem, values, reactors, stored, {answer.assessment, answer.run});
+            answer.assessment = worseOf(answer.assessment, worst.assessment);
+            answer.limiting = limitingBound(problem, worst.run, answer.texts());
+        }
     }
     answer.meets = meetsTarget(problem, answer.assessment);
     return answer;
@@ -538,6 +551,13 @@ DesignAnswer roundedAnswer(const DesignProblem& problem, const Candidate& candid
 }
 
 } // namespace
+
+std::optional<double> robustMargin(const DesignProblem& problem, const DesignAnswer& answer)
+{
+    if (!problem.robust())
+        return std::nullopt;
+    return problem.meetProbability ? answer.assessment.meetShare : answer.assessment.margin;
+}
 
 bool OptimizeResult::anyMeets() const
 {

@@ -39,6 +39,11 @@ struct DesignAnswer {
     const FieldTexts& texts() const { return *run.inputs.texts; }
 };
 
+// With tolerances, the answer's worst margin over its box, or the share of
+// the box that meets the criterion where a probability is sought; none
+// without tolerances.
+std::optional<double> robustMargin(const DesignProblem& problem, const DesignAnswer& answer);
+
 struct OptimizeResult {
     std::vector<DesignAnswer> byReactors;       // fewest to most reactors
     std::size_t best = 0;                       // index of the best answer

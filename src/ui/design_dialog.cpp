@@ -403,7 +403,7 @@ void DesignDialog::startOptimizer()
             bounds.push_back(study::parseQuantityBound(
                 line.trimmed().replace(toQString(separator_.text()), QStringLiteral(".")).toStdString()));
     auto problem = std::make_shared<const study::DesignProblem>(study::DesignProblem{
-        std::move(space), std::move(objective), meetCriterion_->isChecked(), std::move(bounds), {}});
+        std::move(space), std::move(objective), meetCriterion_->isChecked(), std::move(bounds), {}, std::nullopt});
     study::OptimizeSettings settings;
     settings.digits = digits_->value();
     settings.maxEvaluations = std::size_t(maxEvaluations_->value());

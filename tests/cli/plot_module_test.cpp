@@ -151,7 +151,7 @@ INSTANTIATE_TEST_SUITE_P(
                          "cannot load the plot module ", "invalid ELF header"},
         BrokenModuleCase{"WithoutEntryPoint",
                          [](const fs::path& module) { fs::create_symlink(standardLibraryFile(), module); },
-                         "cannot use the plot module ", "undefined symbol: kaskad_write_profile_plot_v2"}),
+                         "cannot use the plot module ", "undefined symbol: kaskad_write_profile_plot_v3"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // writeProfilePlot called from a program other than kaskad-cli, loading the

@@ -133,6 +133,30 @@ TEST(ProfilePlot, WrittenInPlaceWhereNoTemporaryFileFits)
         << neither.err;
 }
 
+// The sensitivity's tornado chart names every field with its tolerance; a
+// file that cannot be written is reported after the answer.
+TEST(TornadoPlot, SvgNamesEveryFieldWithItsTolerance)
+{
+    const fs::path svg = plotPath("-tornado.svg");
+    const std::string sensitivity = "sensitivity bubble --N 10 --y10 2.6 --y50 3.39 --wg 0.4 --t 433 --dtr 2 --d 3 "
+                                    "--ts 305 --tolerance t=±1 --tolerance wg=±5% --format csv --plot ";
+    const test_support::CliResult run = runKaskadCli(sensitivity + svg.string() + " --plot-size 800x500");
+    ASSERT_EQ(run.exitStatus, 0) << run.err;
+    const std::string text = fileText(svg);
+    fs::remove(svg);
+    EXPECT_NE(text.find("viewBox=\"0 0 800 500\""), std::string::npos) << text.substr(0, 300);
+    EXPECT_NE(text.find("<title>Чувствительность запаса по критерию</title>"), std::string::npos);
+    const std::string drawn = drawnText(text);
+    for (const char* label :
+         {"wg ±5%", "t ±1", "y10 (±1%)", "y50 (±1%)", "dtr (±1%)", "d (±1%)", "ts (±1%)", "Запас по критерию"})
+        EXPECT_NE(drawn.find(std::string("|") + label + "|"), std::string::npos) << label << " in " << drawn;
+
+    const test_support::CliResult unwritable = runKaskadCli(sensitivity + "/nonexistent-dir/t.png");
+    EXPECT_EQ(unwritable.exitStatus, 3);
+    EXPECT_EQ(unwritable.out, runKaskadCli(sensitivity.substr(0, sensitivity.size() - 8)).out);
+    EXPECT_EQ(unwritable.err, "cannot write plot file '/nonexistent-dir/t.png': No such file or directory\n");
+}
+
 std::uint32_t bigEndian(const std::string& bytes, std::size_t at)
 {
     std::uint32_t value = 0;

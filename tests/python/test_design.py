@@ -34,6 +34,12 @@ def test_robust_optimize_answers_as_the_command_line():
     assert kaskad.number_text(result.criterion_margin) == str(cli["best"]["robust_margin"])
     assert kaskad.number_text(result.nominal_margin) == str(cli["best"]["nominal_margin"])
     assert (result.by_N["criterion_margin"] < result.by_N["nominal_margin"]).all()
+    likely = kaskad.optimize("bubble", max_evals=60, tolerances=tolerances, robust=0.9, **BOX)
+    cli = json.loads(run_cli("optimize", "bubble", *BOX_OPTIONS, "--max-evals", "60", "--tolerance", "t=±1",
+                             "--tolerance", "wg=±5%", "--robust", "0.9", "--format", "json",
+                             status=0 if likely.meets else 4))
+    assert cli["robust"] == 0.9 and likely.fields == cli["best"]["fields"]
+    assert likely.robust_margin == cli["best"]["robust_margin"]
 
 
 def test_results_pickle_with_their_runs():

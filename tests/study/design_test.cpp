@@ -25,7 +25,7 @@ DesignProblem problemOf(const FieldTexts& texts, Objective::Kind kind = Objectiv
     std::vector<QuantityBound> parsedBounds;
     for (const std::string& bound : bounds)
         parsedBounds.push_back(parseQuantityBound(bound));
-    return {std::move(space), std::move(parsed), meetCriterion, std::move(parsedBounds), {}};
+    return {std::move(space), std::move(parsed), meetCriterion, std::move(parsedBounds), {}, std::nullopt};
 }
 
 OptimizeResult optimizeWith(const DesignProblem& problem, unsigned jobs, std::size_t evaluations = 2000, int digits = 4)

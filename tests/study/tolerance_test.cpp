@@ -144,7 +144,7 @@ TEST(RobustOptimize, NoPointOfTheBoxIsWorseThanReported)
     std::vector<ToleratedField> tolerances;
     for (const char* text : {"t=±1", "wg=±5%", "ts=±10"})
         tolerances.push_back(toleratedField(space, parseFieldTolerance(text, '.')));
-    const DesignProblem problem{std::move(space), Objective{}, false, {}, std::move(tolerances)};
+    const DesignProblem problem{std::move(space), Objective{}, false, {}, std::move(tolerances), std::nullopt};
     OptimizeSettings settings;
     settings.maxEvaluations = 400;
     const DesignAnswer answer = optimize(problem, settings).bestAnswer();
@@ -167,6 +167,37 @@ TEST(RobustOptimize, NoPointOfTheBoxIsWorseThanReported)
                 least = std::min(least, *evaluateCriterion(point.runWith(fields, values)).margin);
             }
     EXPECT_GE(least, reported - 1e-6 * std::fabs(reported));
+}
+
+// The share of the box that meets the criterion, as the search estimates it
+// on its fixed sample, against a midpoint integration over the box.
+TEST(RobustOptimize, TheShareMetAgreesWithTheBox)
+{
+    DesignSpace space(ModelKind::bubble, {"11", "2.6", "3.39", "0.2:0.4", "433", "2", "3", "300:400"}, kFieldCount);
+    std::vector<ToleratedField> tolerances;
+    for (const char* text : {"t=±1", "wg=±5%", "ts=±10"})
+        tolerances.push_back(toleratedField(space, parseFieldTolerance(text, '.')));
+    const DesignProblem problem{std::move(space), Objective{}, false, {}, std::move(tolerances), 0.9};
+    OptimizeSettings settings;
+    settings.maxEvaluations = 150;
+    const DesignAnswer answer = optimize(problem, settings).bestAnswer();
+    ASSERT_TRUE(answer.assessment.meetShare);
+
+    const FieldPoint point(ModelKind::bubble, answer.texts(), '.');
+    const std::vector<VaryingField> fields = {point.field("t"), point.field("wg"), point.field("ts")};
+    const long double half[] = {1, 0.05L * point.value(fieldWg), 10};
+    int meeting = 0;
+    constexpr int kCells = 10;
+    for (int i = 0; i < kCells; ++i)
+        for (int j = 0; j < kCells; ++j)
+            for (int k = 0; k < kCells; ++k) {
+                const auto at = [](int cell) { return (2 * cell + 1 - kCells) / static_cast<long double>(kCells); };
+                const long double values[] = {point.value(fieldT) + half[0] * at(i),
+                                              point.value(fieldWg) + half[1] * at(j),
+                                              point.value(fieldTs) + half[2] * at(k)};
+                meeting += evaluateCriterion(point.runWith(fields, values)).meets ? 1 : 0;
+            }
+    EXPECT_NEAR(*answer.assessment.meetShare, meeting / 1000.0, 0.05);
 }
 
 } // namespace

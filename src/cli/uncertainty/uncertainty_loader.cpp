@@ -14,7 +14,7 @@ namespace {
 KaskadRunUncertainty entryPoint()
 {
     static const auto entry = reinterpret_cast<KaskadRunUncertainty>(
-        moduleEntryPoint(kKaskadUncertaintyModuleFile, kKaskadRunUncertaintySymbol, "uncertainty module"));
+        moduleEntryPoints(kKaskadUncertaintyModuleFile, {kKaskadRunUncertaintySymbol}, "uncertainty module").front());
     return entry;
 }
 

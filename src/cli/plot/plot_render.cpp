@@ -1,7 +1,7 @@
-// Drawing the cascade profile into a file with Qt on the offscreen platform:
-// the plot module's side of writeProfilePlot, the only code of kaskad-cli
-// that uses Qt. The drawing itself is the chart library's.
-#include "cli/plot/profile_render.h"
+// Drawing the plots into files with Qt on the offscreen platform: the plot
+// module's side of writeProfilePlot and writeTornadoPlot, the only code of
+// kaskad-cli that uses Qt. The drawings themselves are the chart library's.
+#include "cli/plot/plot_render.h"
 
 #include "chart/profile_scene.h"
 #include "formats/whole_file.h"
@@ -36,6 +36,18 @@ void ensureApplication()
     static QApplication application(argc, argv);
 }
 
+// The scene as the file's bytes, written whole: a file that cannot be
+// written is left as it was.
+void writeScene(QGraphicsScene& scene, const QString& title, const std::string& path, PlotFormat format)
+{
+    try {
+        const QByteArray bytes = format == PlotFormat::svg ? chart::svgDocument(scene, title) : chart::pngImage(scene);
+        formats::writeWholeFile(path, std::string_view(bytes.constData(), std::size_t(bytes.size())));
+    } catch (const std::runtime_error& error) {
+        throw std::runtime_error("cannot write plot file '" + path + "': " + error.what());
+    }
+}
+
 } // namespace
 
 void drawProfilePlot(const CascadeProfile& profile, const std::string& caption, const std::string& path, PlotSize size,
@@ -44,12 +56,15 @@ void drawProfilePlot(const CascadeProfile& profile, const std::string& caption, 
     ensureApplication();
     const std::unique_ptr<QGraphicsScene> scene =
         chart::profileScene(profile, QString::fromStdString(caption), QSize(size.width, size.height));
-    try {
-        const QByteArray bytes = format == PlotFormat::svg ? chart::svgDocument(*scene) : chart::pngImage(*scene);
-        formats::writeWholeFile(path, std::string_view(bytes.constData(), std::size_t(bytes.size())));
-    } catch (const std::runtime_error& error) {
-        throw std::runtime_error("cannot write plot file '" + path + "': " + error.what());
-    }
+    writeScene(*scene, chart::profileTitle(), path, format);
+}
+
+void drawTornadoPlot(const chart::TornadoChart& chart, const std::string& path, PlotSize size, PlotFormat format)
+{
+    ensureApplication();
+    const std::unique_ptr<QGraphicsScene> scene =
+        chart::tornadoScene(chart, QStringLiteral("."), QSize(size.width, size.height));
+    writeScene(*scene, chart::tornadoTitle(), path, format);
 }
 
 } // namespace kaskad::cli
