@@ -25,6 +25,15 @@ TEST(CliOptimize, SigintAnswersWithTheBestSoFar)
     EXPECT_EQ(answer["by_N"].size(), 15u);
 }
 
+TEST(CliSolve, SigintEndsTheScanWithItsStatus)
+{
+    const auto stopped = runProgram("timeout", "--preserve-status -s INT 1 " KASKAD_CLI_PATH
+                                               " solve bubble --N 24 --y10 3 --y50 2.5 --wg 0.05 --t 433 --dtr 2 --d 3"
+                                               " --ts 100:3000 --target y2=9 --scan 1000000 --format json");
+    EXPECT_EQ(stopped.exitStatus, 130) << stopped.err;
+    EXPECT_TRUE(nlohmann::json::parse(stopped.out)["stopped"].get<bool>());
+}
+
 // The best answer's texts, run as a plain bubble run, print the reported outlet.
 TEST(CliOptimize, TheBestAnswerRunsPlainlyToTheReportedDigits)
 {
