@@ -6,6 +6,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include <unistd.h>
+
 namespace kaskad::cli {
 namespace {
 
@@ -23,6 +25,23 @@ TEST(CliOptimize, SigintAnswersWithTheBestSoFar)
     const nlohmann::json answer = nlohmann::json::parse(stopped.out);
     EXPECT_TRUE(answer["stopped"].get<bool>());
     EXPECT_EQ(answer["by_N"].size(), 15u);
+}
+
+// A process limit that allows no thread: the work runs on the main thread,
+// says so, and writes what it would with threads. (The leak checker of a
+// sanitizer build needs a thread of its own at exit: it is off here.)
+TEST(CliThreads, WorkGoesOnWhereNoThreadStarts)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root to run as another user under a process limit";
+    const std::string sweep = " sweep bubble --N 3 --y10 3 --y50 2.5 --wg 0.01:0.06:0.01 --t 433 --dtr 2 --d 3 "
+                              "--ts 3600 --outlet";
+    const auto limited = runProgram("setpriv", "--reuid=65534 --regid=65534 --clear-groups bash -c 'ulimit -u 1; "
+                                               "ASAN_OPTIONS=detect_leaks=0 exec " KASKAD_CLI_PATH +
+                                                   sweep + " --jobs 8'");
+    EXPECT_EQ(limited.exitStatus, 0) << limited.err;
+    EXPECT_NE(limited.err.find("0 of 7 threads could be started"), std::string::npos) << limited.err;
+    EXPECT_EQ(limited.out, runKaskadCli(sweep + " --jobs 1").out);
 }
 
 TEST(CliSolve, SigintEndsTheScanWithItsStatus)
