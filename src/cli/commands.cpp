@@ -28,6 +28,7 @@
 #include <iostream>
 #include <memory>
 #include <mutex>
+#include <new>
 #include <thread>
 
 namespace kaskad::cli {
@@ -442,6 +443,12 @@ int runParsed(CommandLine& commandLine)
     } catch (const OutputError& error) {
         std::cerr << "kaskad-cli: " << error.message() << '\n';
         return kExitOutputFailed;
+    } catch (const std::bad_alloc&) {
+        // The rows written so far are whole: they are kept.
+        try {
+            out.flush();
+        } catch (const OutputError&) {}
+        throw;
     }
 }
 
@@ -542,7 +549,13 @@ int runCommandLine(int argc, char** argv)
                       << (started == 0 ? "the main thread alone" : "those and the main one") << '\n';
         });
     });
-    const int status = runArguments(argc, argv);
+    int status = kExitSuccess;
+    try {
+        status = runArguments(argc, argv);
+    } catch (const std::bad_alloc&) {
+        std::cerr << "kaskad-cli: memory exhausted\n";
+        return kExitOutOfMemory;
+    }
     if (const int signal = InterruptionWatch::received(); signal != 0 && status == kExitSuccess)
         return 128 + signal;
     return status;

@@ -44,6 +44,19 @@ TEST(CliThreads, WorkGoesOnWhereNoThreadStarts)
     EXPECT_EQ(limited.out, runKaskadCli(sweep + " --jobs 1").out);
 }
 
+// Memory that runs out is reported with its own status, not an abort.
+TEST(CliThreads, MemoryExhaustedIsReported)
+{
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the address sanitizer needs more address space than the limit leaves";
+#endif
+    const auto limited = runProgram("bash", "-c 'ulimit -v 60000; exec " KASKAD_CLI_PATH
+                                            " sweep bubble --N 3 --y10 3 --y50 2.5 --wg 0.000001:1:0.000001 --t 433"
+                                            " --dtr 2 --d 3 --ts 3600 --outlet'");
+    EXPECT_EQ(limited.exitStatus, 5);
+    EXPECT_EQ(limited.err, "kaskad-cli: memory exhausted\n");
+}
+
 TEST(CliSolve, SigintEndsTheScanWithItsStatus)
 {
     const auto stopped = runProgram("timeout", "--preserve-status -s INT 1 " KASKAD_CLI_PATH
