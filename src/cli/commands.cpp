@@ -160,6 +160,14 @@ int plotRun(const SingleRunOptions& options, const RunRecord& run)
     });
 }
 
+// The error report as the window shows it, then the reactor it ended in.
+void reportRunError(const RunError& error)
+{
+    std::cerr << error.message << '\n';
+    if (error.reactor > 0)
+        std::cerr << "kaskad-cli: the run stopped in reactor " << error.reactor << '\n';
+}
+
 int runSingle(const SingleRunOptions& options, StandardOutput& out)
 {
     const DecimalSeparator separator = chosenSeparator(options.separator);
@@ -170,12 +178,12 @@ int runSingle(const SingleRunOptions& options, StandardOutput& out)
     } catch (const OutputError&) {
         // The run's own error is reported even when its output cannot be.
         if (run.error)
-            std::cerr << run.error->message << '\n';
+            reportRunError(*run.error);
         throw;
     }
     // The run's own error comes first; a plot that fails too is reported after it.
     if (run.error)
-        std::cerr << run.error->message << '\n';
+        reportRunError(*run.error);
     const int plotStatus = options.plot.path.empty() ? kExitSuccess : plotRun(options, run);
     if (run.error)
         return kExitCalculationFailed;
