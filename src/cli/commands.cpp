@@ -238,8 +238,8 @@ formats::SavedStudy readStudyFile(const std::string& path)
         json = formats::readWholeFile(path, formats::kStudySizeLimit, formats::OtherFiles::read);
     } catch (const formats::FileTooLarge&) {
         throw UsageError("the study " + path + " is larger than a study can be");
-    } catch (const formats::FileProblem&) {
-        throw UsageError("cannot read the study " + path);
+    } catch (const formats::FileProblem& problem) {
+        throw UsageError("cannot read the study " + path + ": " + problem.message());
     }
     try {
         return formats::readSavedStudy(json);
