@@ -395,7 +395,9 @@ CommandLine::CommandLine()
                   "--t '430;433;436' --dtr 2 --d 3 --ts 3600 --outlet --criterion\n"
                   "  kaskad-cli sweep --study NAME.kaskad-study.json --outlet --criterion\n\n"
                   "A study file (saved by the desktop program's study window) names the model and\n"
-                  "every field's values; a field given as an option as well takes the option's.\n");
+                  "every field's values; a field given as an option as well takes the option's.\n\n"
+                  "A field takes at most 1000000 values and a sweep runs at most 10000000 points on one\n"
+                  "machine: --shard K/M runs part K of M of a larger one.\n");
     for (std::size_t k = 0; k < kModelKinds.size(); ++k) {
         const DesignDescription& model = describe(kModelKinds[k]);
         sweeps[k].model = model.kind;
