@@ -201,14 +201,16 @@ PYBIND11_MODULE(_uncertainty, m)
     m.doc() = "The uncertainty study of kaskad: use kaskad.uncertainty, not this module.";
     // A study that cannot run raises the package's UsageError, as every other call does.
     static const py::handle usageError = py::object(py::module_::import("kaskad._kaskad").attr("UsageError")).release();
-    py::register_local_exception_translator([](std::exception_ptr raised) {
-        try {
-            if (raised)
-                std::rethrow_exception(raised);
-        } catch (const kaskad::study::StudyError& error) {
-            PyErr_SetString(usageError.ptr(), error.what());
-        }
-    });
+    // pybind11's translators take the exception_ptr by value.
+    py::register_local_exception_translator(
+        [](std::exception_ptr raised) { // NOLINT(performance-unnecessary-value-param)
+            try {
+                if (raised)
+                    std::rethrow_exception(raised);
+            } catch (const kaskad::study::StudyError& error) {
+                PyErr_SetString(usageError.ptr(), error.what());
+            }
+        });
     m.def("uncertainty", &uncertaintyOf, py::arg("model"), py::arg("option_texts"), py::arg("samples"), py::arg("seed"),
           py::arg("method"), py::arg("quantities"), py::arg("indices"), py::arg("rare"), py::arg("keep"),
           py::arg("jobs") = py::none(), py::arg("runner") = py::none(), py::arg("progress") = py::none(),
