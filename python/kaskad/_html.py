@@ -255,10 +255,11 @@ def tornado_svg(result):
         tolerance = frame.at[name, "tolerance"] or "(±1%)"
         parts.append(f'<text x="{_TORNADO_LABEL - 4}" y="{y + _TORNADO_BAR - 3:.1f}" text-anchor="end">'
                      f'{_escaped(name)} {_escaped(tolerance)}</text>')
-        for value, colour in ((below, "#1f77b4"), (above, "#ff7f0e")):
+        # The margin at - above, at + below: both show where they fall on the same side.
+        for half, (value, colour) in enumerate(((below, "#1f77b4"), (above, "#ff7f0e"))):
             left, right = sorted((x(value), x(result.margin)))
-            parts.append(f'<rect data-field="{_escaped(name)}" x="{left:.1f}" y="{y:.1f}" width="{right - left:.1f}" '
-                         f'height="{_TORNADO_BAR}" fill="{colour}"/>')
+            parts.append(f'<rect data-field="{_escaped(name)}" x="{left:.1f}" y="{y + half * _TORNADO_BAR / 2:.1f}" '
+                         f'width="{right - left:.1f}" height="{_TORNADO_BAR / 2}" fill="{colour}"/>')
     bottom = height - _BOTTOM
     parts.append(_vertical_line(x(result.margin), top, bottom, "#333", False, "nominal"))
     parts.append(_vertical_line(x(0.0), top, bottom, _CRITERION_COLOUR, True, "0"))

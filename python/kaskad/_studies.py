@@ -4,8 +4,6 @@ derivatives, the fields ranked by their tolerances) and kaskad.uncertainty
 on the same engines as kaskad-cli sensitivity and uncertainty. Their results
 are plain, picklable objects holding pandas DataFrames."""
 
-import numbers
-
 import numpy as np
 
 from . import _kaskad
@@ -272,6 +270,13 @@ def uncertainty(model, samples=10000, seed=1, method="lhs", quantities=(), indic
     from . import _progress_callback, _uncertainty
     texts, arguments = study_arguments(model, samples, seed, method, quantities, indices, rare, keep_samples, fields)
     callback, bar = _progress_callback(progress, arguments[2])
+    if bar is not None:
+        # The indices' runs follow the sample's: the bar takes the study's total.
+        advance = callback
+
+        def callback(done, total):
+            bar.total = total
+            advance(done, total)
     try:
         result = _uncertainty.uncertainty(*arguments, jobs_count(jobs), None, callback)
     finally:
