@@ -184,6 +184,8 @@ int runSingle(const SingleRunOptions& options, StandardOutput& out)
     // The run's own error comes first; a plot that fails too is reported after it.
     if (run.error)
         reportRunError(*run.error);
+    else if (run.reactors.empty())
+        std::cerr << "kaskad-cli: N is " << run.inputs.values.count() << ": no reactor was computed\n";
     const int plotStatus = options.plot.path.empty() ? kExitSuccess : plotRun(options, run);
     if (run.error)
         return kExitCalculationFailed;

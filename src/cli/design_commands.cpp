@@ -22,8 +22,8 @@ using formats::OutputFormat;
 struct OptimizeOptions {
     ModelKind model = ModelKind::bubble;
     FieldTexts fields;
-    std::string maximize;
-    std::string minimize;
+    std::optional<std::string> maximize;
+    std::optional<std::string> minimize;
     bool meetCriterion = false;
     std::vector<std::string> subjectTo;
     std::vector<std::string> tolerances;
@@ -150,11 +150,11 @@ int runOptimize(const OptimizeOptions& options, StandardOutput& out)
     std::optional<study::DesignProblem> problem;
     try {
         study::DesignSpace space(options.model, options.fields, kFieldCount);
+        // An empty name given is refused, not taken for the margin.
         study::Objective objective =
-            !options.minimize.empty()
-                ? study::Objective::parse(study::Objective::Kind::minimize, options.minimize, space)
-                : study::Objective::parse(study::Objective::Kind::maximize,
-                                          options.maximize.empty() ? "margin" : options.maximize, space);
+            options.minimize
+                ? study::Objective::parse(study::Objective::Kind::minimize, *options.minimize, space)
+                : study::Objective::parse(study::Objective::Kind::maximize, options.maximize.value_or("margin"), space);
         std::vector<study::QuantityBound> bounds;
         for (const std::string& text : options.subjectTo)
             bounds.push_back(study::parseQuantityBound(text));

@@ -9,19 +9,29 @@
 
 namespace kaskad::formats {
 
+// A NUL byte, which many readers take for the end of the file, is written
+// as U+FFFD, as JSON writes bytes that are not UTF-8.
 void appendCsvCell(std::string& line, std::string_view text)
 {
-    if (text.find_first_of(",\"\r\n") == std::string_view::npos) {
+    constexpr std::string_view kReplacement = "\xEF\xBF\xBD";
+    if (text.find_first_of(std::string_view(",\"\r\n\0", 5)) == std::string_view::npos) {
         line += text;
         return;
     }
-    line += '"';
-    for (char c : text) {
+    const bool quoted = text.find_first_of(",\"\r\n") != std::string_view::npos;
+    if (quoted)
+        line += '"';
+    for (const char c : text) {
+        if (c == '\0') {
+            line += kReplacement;
+            continue;
+        }
         if (c == '"')
             line += '"';
         line += c;
     }
-    line += '"';
+    if (quoted)
+        line += '"';
 }
 
 void appendNumber(std::string& line, double value)

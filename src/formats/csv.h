@@ -13,7 +13,8 @@
 
 namespace kaskad::formats {
 
-// Appends a cell, quoted when the text holds a comma, a quote or a line end.
+// Appends a cell, quoted when the text holds a comma, a quote or a line end;
+// a NUL byte is written as U+FFFD.
 void appendCsvCell(std::string& line, std::string_view text);
 // Appends a stored single or double as the panes print it, "." separating
 // decimals.

@@ -62,6 +62,11 @@ SavedStudy readSavedStudy(std::string_view json)
     SavedStudy saved;
     saved.study.model = studyModel(document);
     saved.separator = savedSeparator(document);
+    // ":" and ";" write a study's ranges and lists: a separator of either
+    // would read "0:1" as a number.
+    if (saved.separator && (*saved.separator == ':' || *saved.separator == ';'))
+        throw FileProblem("неверный десятичный разделитель: \"" + std::string(saved.separator->text()) +
+                          "\" пишет диапазоны и списки");
     saved.study.values = fieldTextsOf(document, saved.study.model);
     return saved;
 }

@@ -65,6 +65,8 @@ TEST(StudyDefinition, AFileThatIsNoStudySaysWhatIsWrong)
         {R"({"kaskad-study": 1, "model": "tower"})", "неизвестная модель: \"tower\""},
         {R"({"kaskad-study": 1, "model": "bubble", "decimal-separator": "55"})",
          "неверный десятичный разделитель: \"55\""},
+        {R"({"kaskad-study": 1, "model": "bubble", "decimal-separator": ":"})",
+         "неверный десятичный разделитель: \":\" пишет диапазоны и списки"},
         {R"({"kaskad-study": 1, "model": "bubble", )" + fields + "}", "нет поля «ts»"},
         {R"({"kaskad-study": 1, "model": "bubble", "fields": {"N": 24}})", "поле «N» не строка: 24"},
     };

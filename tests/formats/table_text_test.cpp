@@ -1,5 +1,6 @@
 // The table as text: tab-separated cells for the clipboard with the
 // window's separator, and the CSV file with kaskad-cli's columns.
+#include "formats/csv.h"
 #include "formats/table_text.h"
 
 #include "formats_runs.h"
@@ -62,6 +63,30 @@ const std::string kCsvHeader = "Расчёт,N,y10,y50,wg,t1,dtr,d,ts,Реакт
 // A failed run keeps its reactors; its failing reactor holds what it stored,
 // and each of its rows the error, as kaskad-cli's sweep has it. A field text
 // with a comma is quoted.
+// Cells quoted where a reader would split them, a NUL written as U+FFFD.
+TEST(CsvText, CellsQuotedAndNulReplaced)
+{
+    const struct {
+        std::string_view text;
+        const char* cell;
+    } cases[] = {
+        {"0.05", "0.05"},
+        {"a,b", "\"a,b\""},
+        {"say \"x\"", "\"say \"\"x\"\"\""},
+        {std::string_view("4\0"
+                          "3",
+                          3),
+         "4\xEF\xBF\xBD"
+         "3"},
+        {std::string_view("a,\0", 3), "\"a,\xEF\xBF\xBD\""},
+    };
+    for (const auto& c : cases) {
+        std::string line;
+        appendCsvCell(line, c.text);
+        EXPECT_EQ(line, c.cell);
+    }
+}
+
 TEST(CsvText, RunNumberThenTheCommandLinesColumns)
 {
     RunsAndTable window;
