@@ -13,10 +13,15 @@
 #include <xcb/xcb.h>
 
 #include <cctype>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <future>
+#include <memory>
+#include <system_error>
+#include <thread>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -53,10 +58,26 @@ void addPluginKeys(std::set<std::string>& names, const QString& folder)
     }
 }
 
-// A connection to the X display, or nothing when it does not answer.
+// How long a display may take to answer the connection.
+constexpr auto kDisplayAnswerTime = std::chrono::seconds(5);
+
+// A connection to the X display, or nothing when it does not answer within
+// kDisplayAnswerTime. xcb_connect waits for the server's reply without a
+// limit (a socket that accepts and never replies would hold the program
+// for good), so it runs on a thread of its own; one that does not return in
+// time is left behind, and the program, finding no display, exits.
 X11Connection answeringX11Display(const std::string& name)
 {
-    X11Connection connection(xcb_connect(name.c_str(), nullptr));
+    auto connected = std::make_shared<std::promise<xcb_connection_t*>>();
+    std::future<xcb_connection_t*> answer = connected->get_future();
+    try {
+        std::thread([connected, name] { connected->set_value(xcb_connect(name.c_str(), nullptr)); }).detach();
+    } catch (const std::system_error&) {
+        return X11Connection(nullptr);
+    }
+    if (answer.wait_for(kDisplayAnswerTime) != std::future_status::ready)
+        return X11Connection(nullptr);
+    X11Connection connection(answer.get());
     if (xcb_connection_has_error(connection.get()) != 0)
         connection.reset();
     return connection;

@@ -172,6 +172,15 @@ INSTANTIATE_TEST_SUITE_P(
         // one that fails as it starts: status 1 and why, never an abort.
         ProgramCase{"XDisplayNotAnswering", kNoDisplay + "DISPLAY=:4917 " + kKaskad, 1, "",
                     kCannotOpen + "X display ':4917' cannot be opened" + kWithoutWindows},
+        // A display that takes the connection and never replies: after a
+        // few seconds, the same answer.
+        ProgramCase{"XDisplayAcceptingButSilent",
+                    R"sh(bash -c 'coproc SILENT { /usr/bin/python3 -c "import socket, time
+s = socket.socket(); s.bind((\"127.0.0.1\", 10919)); s.listen(); print(flush=True)
+c = s.accept(); time.sleep(60)"; }; read -r -u "${SILENT[0]}"; )sh" +
+                        kNoDisplay + "DISPLAY=127.0.0.1:4919 " + kKaskad +
+                        R"sh(; status=$?; kill $SILENT_PID; exit $status')sh",
+                    1, "", kCannotOpen + "X display '127.0.0.1:4919' cannot be opened" + kWithoutWindows},
         ProgramCase{"XDisplayArgumentNotAnswering", kNoDisplay + "DISPLAY=:4917 " + kKaskad + " -display :4918", 1, "",
                     kCannotOpen + "X display ':4918' cannot be opened" + kWithoutWindows},
         ProgramCase{"WaylandDisplayNotAnswering", kNoDisplay + "WAYLAND_DISPLAY=/nonexistent/wayland-0 " + kKaskad, 1,
