@@ -173,14 +173,23 @@ INSTANTIATE_TEST_SUITE_P(
         ProgramCase{"XDisplayNotAnswering", kNoDisplay + "DISPLAY=:4917 " + kKaskad, 1, "",
                     kCannotOpen + "X display ':4917' cannot be opened" + kWithoutWindows},
         // A display that takes the connection and never replies: after a
-        // few seconds, the same answer.
+        // few seconds, the same answer, not a wait for good (timeout's 124).
+        // The silent display takes the first free display number from 4900.
         ProgramCase{"XDisplayAcceptingButSilent",
-                    R"sh(bash -c 'coproc SILENT { /usr/bin/python3 -c "import socket, time
-s = socket.socket(); s.bind((\"127.0.0.1\", 10919)); s.listen(); print(flush=True)
-c = s.accept(); time.sleep(60)"; }; read -r -u "${SILENT[0]}"; )sh" +
-                        kNoDisplay + "DISPLAY=127.0.0.1:4919 " + kKaskad +
-                        R"sh(; status=$?; kill $SILENT_PID; exit $status')sh",
-                    1, "", kCannotOpen + "X display '127.0.0.1:4919' cannot be opened" + kWithoutWindows},
+                    R"sh(bash -c 'coproc SILENT { exec /usr/bin/python3 -c "import socket, time
+for n in range(4900, 5000):
+    s = socket.socket()
+    try:
+        s.bind((\"127.0.0.1\", 6000 + n))
+        break
+    except OSError:
+        s.close()
+s.listen(); print(n, flush=True); c = s.accept(); time.sleep(60)"; }
+read -r -u "${SILENT[0]}" n; timeout 20 )sh" +
+                        kNoDisplay + "DISPLAY=127.0.0.1:$n " + kKaskad +
+                        R"sh( 2>&1 | sed "s/127.0.0.1:$n/127.0.0.1:N/" >&2; status=${PIPESTATUS[0]}
+kill "$SILENT_PID"; exit $status')sh",
+                    1, "", kCannotOpen + "X display '127.0.0.1:N' cannot be opened" + kWithoutWindows},
         ProgramCase{"XDisplayArgumentNotAnswering", kNoDisplay + "DISPLAY=:4917 " + kKaskad + " -display :4918", 1, "",
                     kCannotOpen + "X display ':4918' cannot be opened" + kWithoutWindows},
         ProgramCase{"WaylandDisplayNotAnswering", kNoDisplay + "WAYLAND_DISPLAY=/nonexistent/wayland-0 " + kKaskad, 1,
