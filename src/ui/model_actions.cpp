@@ -28,6 +28,7 @@ const ActionRow kActionRows[kModelActionCount] = {
     {"Печать…", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P)},
     {"Подбор параметров…", QKeySequence(Qt::CTRL | Qt::Key_D)},
     {"Исследование параметров…", QKeySequence(Qt::CTRL | Qt::Key_R)},
+    {"Допуски и надёжность…", QKeySequence(Qt::CTRL | Qt::Key_U)},
 };
 
 // A menu that lives while it is shown: its actions may close the window
