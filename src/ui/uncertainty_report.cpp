@@ -99,18 +99,24 @@ void drawSensitivity(Pages& pages, const UncertaintyReport& report)
     drawChart(pages, report.findings, ReliabilityChart::tornado, report.separator);
 }
 
+// A row per statistic, a column per quantity summarised.
 void drawSummaries(Pages& pages, const UncertaintySummaryModel& summary)
 {
-    std::vector<report::Column> columns{{summary.headerText(0), 22, Qt::AlignLeft},
-                                        {summary.headerText(1), 16, Qt::AlignRight}};
-    const double each = (pages.width() - 38) / double(summary.columnCount() - 2);
-    for (int c = 2; c < summary.columnCount(); ++c)
-        columns.push_back({summary.headerText(c), each, Qt::AlignRight});
-    report::drawTable(pages,
-                      {columns,
-                       std::size_t(summary.rowCount()),
-                       [&](std::size_t row, std::size_t column) { return summary.cellText(int(row), int(column)); },
-                       {}});
+    const QFont bold = reportFont(8, true);
+    double firstWidth = 0;
+    for (int s = 0; s < summary.statisticCount(); ++s)
+        firstWidth = std::max(firstWidth, pages.textWidth(reportFont(8), summary.statisticName(s)) + 3.5);
+    const double numberWidth = pages.textWidth(reportFont(8), report::widestNumber()) + 3.5;
+    std::vector<report::Column> columns{{QStringLiteral("Статистика"), firstWidth, Qt::AlignLeft}};
+    for (int q = 0; q < summary.columnCount(); ++q)
+        columns.push_back({summary.quantityName(q), numberWidth, Qt::AlignRight});
+    report::drawTable(pages, {columns,
+                              std::size_t(summary.statisticCount()),
+                              [&](std::size_t row, std::size_t column) {
+                                  return column == 0 ? summary.statisticName(int(row))
+                                                     : summary.cellText(int(row), int(column - 1));
+                              },
+                              {}});
     pages.y += 3;
 }
 

@@ -7,62 +7,55 @@ namespace kaskad::ui {
 
 namespace {
 
-// Before the quantiles: the quantity, its runs, mean and deviation.
-constexpr int kLeadingColumns = 4;
+// Before the quantiles: the runs, the mean and the deviation.
+constexpr int kLeadingStatistics = 3;
 
 } // namespace
 
 void UncertaintySummaryModel::show(const study::UncertaintyResult* result)
 {
     beginResetModel();
-    rows_.clear();
+    columns_.clear();
     if (result) {
-        rows_.emplace_back("запас", result->margin);
+        columns_.emplace_back("запас", result->margin);
         for (const auto& [pane, summary] : result->quantities)
-            rows_.emplace_back(std::string(quantityName(pane)), summary);
+            columns_.emplace_back(std::string(kaskad::quantityName(pane)), summary);
     }
     endResetModel();
 }
 
-int UncertaintySummaryModel::columnCount(const QModelIndex& parent) const
-{
-    return parent.isValid() ? 0 : kLeadingColumns + int(study::kQuantileLevels.size());
-}
+int UncertaintySummaryModel::statisticCount() { return kLeadingStatistics + int(study::kQuantileLevels.size()); }
 
-QString UncertaintySummaryModel::headerText(int column) const
+QString UncertaintySummaryModel::statisticName(int statistic) const
 {
-    switch (column) {
+    switch (statistic) {
     case 0:
-        return QStringLiteral("Величина");
+        return QStringLiteral("Расчётов с запасом");
     case 1:
-        return QStringLiteral("Расчётов");
-    case 2:
         return QStringLiteral("Среднее");
-    case 3:
+    case 2:
         return QStringLiteral("Ст. отклонение");
     default:
         return QStringLiteral("Квантиль %1 %")
-            .arg(
-                extendedNumberText(100.0L * study::kQuantileLevels[std::size_t(column - kLeadingColumns)], separator_));
+            .arg(extendedNumberText(100.0L * study::kQuantileLevels[std::size_t(statistic - kLeadingStatistics)],
+                                    separator_));
     }
 }
 
-QString UncertaintySummaryModel::cellText(int row, int column) const
+QString UncertaintySummaryModel::cellText(int statistic, int quantity) const
 {
-    const auto& [name, summary] = rows_[std::size_t(row)];
-    if (column == 0)
-        return toQString(name);
+    const std::optional<study::Summary>& summary = columns_[std::size_t(quantity)].second;
     if (!summary)
-        return column == 1 ? QStringLiteral("0") : QStringLiteral("—");
-    switch (column) {
-    case 1:
+        return statistic == 0 ? QStringLiteral("0") : QStringLiteral("—");
+    switch (statistic) {
+    case 0:
         return QString::number(summary->count);
-    case 2:
+    case 1:
         return extendedNumberText(summary->mean, separator_);
-    case 3:
+    case 2:
         return extendedNumberText(summary->deviation, separator_);
     default:
-        return extendedNumberText(summary->quantiles[std::size_t(column - kLeadingColumns)], separator_);
+        return extendedNumberText(summary->quantiles[std::size_t(statistic - kLeadingStatistics)], separator_);
     }
 }
 
@@ -71,15 +64,15 @@ QVariant UncertaintySummaryModel::data(const QModelIndex& index, int role) const
     if (role == Qt::DisplayRole)
         return cellText(index.row(), index.column());
     if (role == Qt::TextAlignmentRole)
-        return QVariant::fromValue((index.column() == 0 ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignVCenter);
+        return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
     return {};
 }
 
 QVariant UncertaintySummaryModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    if (orientation == Qt::Horizontal && role == Qt::DisplayRole)
-        return headerText(section);
-    return {};
+    if (role != Qt::DisplayRole)
+        return {};
+    return orientation == Qt::Horizontal ? quantityName(section) : statisticName(section);
 }
 
 } // namespace kaskad::ui

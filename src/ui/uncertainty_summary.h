@@ -1,6 +1,6 @@
-// The summaries of an uncertainty study as a table: a row for the margin and
-// one per outlet quantity, the runs that gave it, its mean, deviation and
-// quantiles with the digits kaskad-cli prints.
+// The summaries of an uncertainty study as a table: a row per statistic (the
+// runs that gave a value, the mean, the deviation and the quantiles) and a
+// column per quantity summarised, with the digits kaskad-cli prints.
 #pragma once
 
 #include "uncertainty/uncertainty.h"
@@ -20,16 +20,21 @@ public:
     // The result's summaries, or none.
     void show(const study::UncertaintyResult* result);
 
-    QString cellText(int row, int column) const;
-    QString headerText(int column) const;
+    static int statisticCount();
+    QString statisticName(int statistic) const;
+    QString quantityName(int quantity) const { return QString::fromStdString(columns_[std::size_t(quantity)].first); }
+    QString cellText(int statistic, int quantity) const;
 
-    int rowCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : int(rows_.size()); }
-    int columnCount(const QModelIndex& parent = {}) const override;
+    int rowCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : statisticCount(); }
+    int columnCount(const QModelIndex& parent = {}) const override
+    {
+        return parent.isValid() ? 0 : int(columns_.size());
+    }
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
 private:
-    std::vector<std::pair<std::string, std::optional<study::Summary>>> rows_;
+    std::vector<std::pair<std::string, std::optional<study::Summary>>> columns_;
     DecimalSeparator separator_;
 };
 

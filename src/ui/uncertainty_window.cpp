@@ -277,8 +277,8 @@ QWidget* UncertaintyWindow::makeTabs()
     quantiles_ = new QTableView;
     quantiles_->setObjectName(QStringLiteral("UncertaintyQuantiles"));
     quantiles_->setModel(&summary_);
-    quantiles_->verticalHeader()->hide();
-    quantiles_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    quantiles_->horizontalHeader()->setDefaultSectionSize(
+        quantiles_->fontMetrics().horizontalAdvance(QStringLiteral("-8.88888888888888E-88")) + 16);
     tabs_->addTab(quantiles_, QStringLiteral("Квантили"));
     return tabs_;
 }

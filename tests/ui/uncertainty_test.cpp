@@ -169,7 +169,7 @@ private Q_SLOTS:
                                   .arg(digits(expected.meets.value, separator), digits(expected.meets.lower, separator),
                                        digits(expected.meets.upper, separator))),
                 qPrintable(line));
-            QCOMPARE(w.summaryModel().cellText(0, 2), digits(expected.margin->mean, separator));
+            QCOMPARE(w.summaryModel().cellText(1, 0), digits(expected.margin->mean, separator));
             QCOMPARE(w.tabs()->currentIndex(), int(UncertaintyWindow::histogramTab));
             QVERIFY(w.chartView(UncertaintyWindow::histogramTab)->scene());
             w.close();

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Starts the real kaskad on a virtual X display and studies tolerances as a
-# user does: the bubble-column window's fields typed, Ctrl+U, "+-1" typed in
-# the temperature's cell, the sample set to 200, "Чувствительность", then F9;
+# user does: the bubble-column window's fields typed, Ctrl+U, "+-5%" typed in
+# the cell of y50, the sample set to 200 with Sobol' indices,
+# "Чувствительность", then F9;
 # Ctrl+S saves the results as JSON, which must be kaskad-cli uncertainty's
 # document for the same study, and Ctrl+P writes the report.
 # Usage: uncertainty_window_test.sh path/to/kaskad path/to/kaskad-cli [screenshot folder]
@@ -21,31 +22,31 @@ export LC_ALL=C.UTF-8 QT_QPA_PLATFORM=xcb
 source "$(dirname "$0")/xvfb_driver.sh"
 start_kaskad
 
-open_bubble_window 3 3 2.5 0.05 433 2 3 3600
+open_bubble_window 11 2.6 3.39 0.3643 433 2 3 300
 
 xdotool key ctrl+u
 window=$(window_named "Допуски и надёжность — Тевир Барботажный")
 [[ -n "$window" ]] || fail "Ctrl+U showed no tolerances window"
 xdotool windowfocus --sync "$window"
 sleep 0.5
-# The first cell has the focus: y10, y50, wg, then t.
-xdotool key Tab Tab Tab
-xdotool type --delay 10 "+-1"
-# dtr, d, ts, then the sample's size.
-xdotool key Tab Tab Tab Tab ctrl+a
+# The first cell has the focus: y10, then y50.
+xdotool key Tab
+xdotool type --delay 10 "+-5%"
+# wg, t, dtr, d, ts, then the sample's size.
+xdotool key Tab Tab Tab Tab Tab Tab ctrl+a
 xdotool type --delay 10 "200"
-# The seed, the method, the indices box, then "Чувствительность".
-xdotool key Tab Tab Tab Tab space
+# The seed, the method, the indices box ticked, then "Чувствительность".
+xdotool key Tab Tab Tab space Tab space
 sleep 1
 [[ -n "$screenshots" ]] && import -window root "$screenshots/uncertainty-tornado.png"
 xdotool key F9
-sleep 4
+sleep 8
 [[ -n "$screenshots" ]] && import -window root "$screenshots/uncertainty-histogram.png"
 
 xdotool key ctrl+s
 save_through_dialog "Сохранить результаты расчёта надёжности" "$work/results.json" Ctrl+S
-expected=$("$cli" uncertainty bubble --N 3 --y10 3 --y50 2.5 --wg 0.05 --t 433+-1 --dtr 2 --d 3 --ts 3600 \
-  --samples 200 --format json)
+expected=$("$cli" uncertainty bubble --N 11 --y10 2.6 --y50 3.39+-5% --wg 0.3643 --t 433 --dtr 2 --d 3 --ts 300 \
+  --samples 200 --indices --format json)
 saved=$(cat "$work/results.json")
 [[ -n "$expected" && "$saved" == "$expected" ]] || fail "saved \"$saved\", kaskad-cli gives \"$expected\""
 echo "the saved results are kaskad-cli's: $(python3 -c 'import json, sys; print(json.loads(sys.argv[1])["probability_meets"])' "$saved")"
