@@ -188,6 +188,8 @@ class Root:
         self.fields = dict(zip(_option_texts(model, {}), root[1]))
         #: The quantity's stored value in the plain run of those texts.
         self.value = root[2]
+        #: A double root: the quantity touches the target there and turns back.
+        self.tangent = root[3]
         self.field = field
 
     run = Answer.run

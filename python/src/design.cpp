@@ -115,7 +115,7 @@ py::dict optimizeDesign(const std::string& model, const FieldTexts& texts, const
 py::tuple solvedTuple(const study::SolvedPoint& point)
 {
     return py::make_tuple(point.fieldText, std::vector<std::string>(point.texts().begin(), point.texts().end()),
-                          point.value);
+                          point.value, point.tangent);
 }
 
 py::dict solveDesign(const std::string& model, const FieldTexts& texts, const std::string& target,
@@ -126,11 +126,17 @@ py::dict solveDesign(const std::string& model, const FieldTexts& texts, const st
     study::SolveSettings settings;
     settings.reactor = reactor;
     settings.scanIntervals = scan;
+    // Ctrl+C stops the scan, which answers with the roots found so far; the
+    // KeyboardInterrupt is raised after it.
+    SignalCheck signals;
+    settings.progress = std::ref(signals);
+    settings.stop = signals.token();
     study::SolveResult result;
     {
         py::gil_scoped_release released;
         result = study::solve(space, parsed, settings);
     }
+    signals.raisePending();
     py::dict dict;
     py::list roots;
     for (const study::SolvedPoint& root : result.roots)
@@ -152,7 +158,7 @@ void registerDesign(py::module_& m)
           py::arg("meet_probability") = py::none(), "Runs the optimiser; the answers per reactor count as dicts.");
     m.def("solve", &solveDesign, py::arg("model"), py::arg("option_texts"), py::arg("target"),
           py::arg("reactor") = py::none(), py::arg("scan") = 200,
-          "Runs the solver; the roots as (field text, field texts, value).");
+          "Runs the solver; the roots as (field text, field texts, value, tangent).");
 }
 
 } // namespace kaskad::python

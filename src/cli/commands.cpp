@@ -4,13 +4,13 @@
 
 #include "cli/cli_errors.h"
 #include "cli/design_commands.h"
-#include "cli/sensitivity_command.h"
 #include "cli/design_examples.h"
 #include "cli/locale_separator.h"
 #include "cli/output_formats.h"
 #include "cli/plot/profile_plot.h"
 #include "cli/output_stream.h"
 #include "cli/progress.h"
+#include "cli/sensitivity_command.h"
 #include "cli/uncertainty_command.h"
 #include "formats/file_problem.h"
 #include "formats/run_output.h"
@@ -20,12 +20,15 @@
 #include "kaskad/version.h"
 #include "numeric/utf8.h"
 #include "study/sweep_plan.h"
+#include "study/threads.h"
 #include "study/study_error.h"
 
 #include <charconv>
 #include <cstdint>
 #include <iostream>
 #include <memory>
+#include <mutex>
+#include <new>
 #include <thread>
 
 namespace kaskad::cli {
@@ -440,6 +443,12 @@ int runParsed(CommandLine& commandLine)
     } catch (const OutputError& error) {
         std::cerr << "kaskad-cli: " << error.message() << '\n';
         return kExitOutputFailed;
+    } catch (const std::bad_alloc&) {
+        // The rows written so far are whole: they are kept.
+        try {
+            out.flush();
+        } catch (const OutputError&) {}
+        throw;
     }
 }
 
@@ -531,7 +540,22 @@ int runCommandLine(int argc, char** argv)
     // leaves whole output; a command that ran to its end reports the signal
     // by its status.
     const InterruptionWatch interruptions;
-    const int status = runArguments(argc, argv);
+    // Told once: a search starts its threads several times.
+    study::setThreadShortfallReporter([](std::size_t started, std::size_t asked, const char* reason) {
+        static std::once_flag told;
+        std::call_once(told, [&] {
+            std::cerr << "kaskad-cli: " << started << " of " << asked << " threads could be started (" << reason
+                      << "); the work goes on with "
+                      << (started == 0 ? "the main thread alone" : "those and the main one") << '\n';
+        });
+    });
+    int status = kExitSuccess;
+    try {
+        status = runArguments(argc, argv);
+    } catch (const std::bad_alloc&) {
+        std::cerr << "kaskad-cli: memory exhausted\n";
+        return kExitOutOfMemory;
+    }
     if (const int signal = InterruptionWatch::received(); signal != 0 && status == kExitSuccess)
         return 128 + signal;
     return status;

@@ -17,6 +17,9 @@ inline constexpr int kExitCalculationFailed = 1;
 inline constexpr int kExitUsage = 2;
 // An output file or stream could not be written (a plot, a sweep's output).
 inline constexpr int kExitOutputFailed = 3;
+// The memory ran out: what was written before is whole. (4 is the design
+// commands' "target not met".)
+inline constexpr int kExitOutOfMemory = 5;
 
 // Accepts the digits of a whole number from least to most; says which of
 // the two a text fails: not such a number, or out of the range.

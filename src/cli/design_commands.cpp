@@ -189,20 +189,31 @@ int runOptimize(const OptimizeOptions& options, StandardOutput& out)
 
 int runSolve(const SolveOptions& options, StandardOutput& out)
 {
+    std::optional<study::DesignSpace> space;
+    std::optional<study::Target> target;
     try {
-        const study::DesignSpace space(options.model, options.fields, 1);
-        const study::Target target = study::Target::parse(options.target);
-        study::SolveSettings settings;
-        settings.reactor = options.reactor;
-        settings.scanIntervals = options.scan;
-        const study::SolveResult result = study::solve(space, target, settings);
-        formats::writeSolveResult(out.stream(), space, target, options.reactor.value_or(space.mostReactors()), result,
-                                  options.format);
-        out.flush();
-        return result.roots.empty() ? kExitTargetNotMet : kExitSuccess;
+        space.emplace(options.model, options.fields, 1);
+        target = study::Target::parse(options.target);
     } catch (const study::StudyError& error) {
         return reportStudyError(error);
     }
+    study::SolveSettings settings;
+    settings.reactor = options.reactor;
+    settings.scanIntervals = options.scan;
+    const InterruptionStop interruption;
+    settings.stop = interruption.token();
+    study::SolveResult result;
+    try {
+        result = study::solve(*space, *target, settings);
+    } catch (const study::StudyError& error) {
+        return reportStudyError(error);
+    }
+    formats::writeSolveResult(out.stream(), *space, *target, options.reactor.value_or(space->mostReactors()), result,
+                              options.format);
+    out.flush();
+    if (const int signal = InterruptionWatch::received())
+        return 128 + signal;
+    return result.roots.empty() ? kExitTargetNotMet : kExitSuccess;
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstring>
+#include <iostream>
 #include <mutex>
 #include <string_view>
 #include <system_error>
@@ -120,7 +121,17 @@ InterruptionWatch::~InterruptionWatch()
 
 int InterruptionWatch::received() { return receivedSignal.load(); }
 
-InterruptionStop::InterruptionStop() : watcher_([this](const std::stop_token& ending) { watch(ending); }) {}
+// Where the system starts no thread for the watch, the work runs without it:
+// a signal then ends the program only when the work is done.
+InterruptionStop::InterruptionStop()
+{
+    try {
+        watcher_ = std::jthread([this](const std::stop_token& ending) { watch(ending); });
+    } catch (const std::system_error& error) {
+        std::cerr << "kaskad-cli: no thread could be started to watch for signals (" << error.what()
+                  << "); a signal ends the work only when it is done\n";
+    }
+}
 
 void InterruptionStop::watch(const std::stop_token& ending)
 {

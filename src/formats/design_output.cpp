@@ -272,7 +272,7 @@ void writeSolveText(std::ostream& out, const study::DesignSpace& space, const st
     const study::IntervalField& field = space.intervals().front();
     for (const study::SolvedPoint& root : result.roots)
         out << field.name << " = " << root.fieldText << ": " << quantity << where << " = " << numberText(root.value)
-            << '\n';
+            << (root.tangent ? " (a tangency: the quantity touches the target and turns back)" : "") << '\n';
     if (result.roots.empty()) {
         out << "No root of " << target.label << where << " for " << field.name << " from " << field.fromText << " to "
             << field.toText << ".\n";
@@ -281,14 +281,18 @@ void writeSolveText(std::ostream& out, const study::DesignSpace& space, const st
                 << numberText(result.closest->value) << '\n';
     }
     out << result.roots.size() << (result.roots.size() == 1 ? " root" : " roots") << ", " << result.evaluations
-        << " evaluations\n";
+        << " evaluations" << (result.stopped ? ", stopped before the scan ended" : "") << '\n';
 }
 
-void appendSolvedJson(std::string& json, ModelKind model, const study::SolvedPoint& point)
+// A root, or with asRoot no, the closest point.
+void appendSolvedJson(std::string& json, ModelKind model, const study::SolvedPoint& point, bool asRoot)
 {
     json += "{\"fields\":";
     appendInputsJson(json, model, point.texts());
-    json += ",\"value\":" + numberText(point.value) + '}';
+    json += ",\"value\":" + numberText(point.value);
+    if (asRoot)
+        json += point.tangent ? ",\"tangent\":true" : ",\"tangent\":false";
+    json += '}';
 }
 
 void writeSolveJson(std::ostream& out, const study::DesignSpace& space, const study::Target& target,
@@ -304,14 +308,15 @@ void writeSolveJson(std::ostream& out, const study::DesignSpace& space, const st
     for (const study::SolvedPoint& root : result.roots) {
         if (&root != &result.roots.front())
             json += ',';
-        appendSolvedJson(json, space.model(), root);
+        appendSolvedJson(json, space.model(), root, true);
     }
     json += "],\"closest\":";
     if (result.closest)
-        appendSolvedJson(json, space.model(), *result.closest);
+        appendSolvedJson(json, space.model(), *result.closest, false);
     else
         json += "null";
-    json += ",\"evaluations\":" + std::to_string(result.evaluations) + "}\n";
+    json += ",\"evaluations\":" + std::to_string(result.evaluations);
+    json += result.stopped ? ",\"stopped\":true}\n" : ",\"stopped\":false}\n";
     out << json;
 }
 

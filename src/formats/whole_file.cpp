@@ -74,13 +74,21 @@ private:
     int descriptor_ = -1;
 };
 
-// Writes the bytes straight into the path: a device or a pipe, or a file
-// whose folder takes no temporary file, created when missing and synced.
-void writeInPlace(const std::string& path, std::string_view bytes)
+// Writes the bytes straight into the path: a device or a pipe (flags
+// O_TRUNC), or a new file in a folder that takes no temporary file (flags
+// O_CREAT | O_EXCL: a file that appeared meanwhile is never truncated, and
+// the file made is removed again when it cannot be written whole). Synced
+// where it is a regular file.
+void writeInPlace(const std::string& path, std::string_view bytes, int flags)
 {
-    const int descriptor = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    const int descriptor = ::open(path.c_str(), O_WRONLY | O_CLOEXEC | flags, 0666);
     if (descriptor < 0)
         failWithErrno(errno);
+    const auto fail = [&path, flags](int error) {
+        if ((flags & O_EXCL) != 0)
+            ::unlink(path.c_str());
+        failWithErrno(error);
+    };
     struct stat status {};
     try {
         writeAll(descriptor, bytes);
@@ -88,10 +96,10 @@ void writeInPlace(const std::string& path, std::string_view bytes)
             throw std::system_error(errno, std::generic_category());
     } catch (const std::system_error& error) {
         ::close(descriptor);
-        failWithErrno(error.code().value());
+        fail(error.code().value());
     }
     if (::close(descriptor) != 0)
-        failWithErrno(errno);
+        fail(errno);
 }
 
 // The temporary file beside the path, or nothing when the folder exists but
@@ -191,14 +199,19 @@ void writeWholeFile(const std::string& path, std::string_view bytes)
     struct stat status {};
     const bool exists = ::stat(path.c_str(), &status) == 0;
     if (exists && !S_ISREG(status.st_mode)) {
-        writeInPlace(path, bytes);
+        writeInPlace(path, bytes, O_TRUNC);
         return;
     }
     std::string noTemporaryFile;
     std::optional<TemporaryFile> file = temporaryFileBeside(path, noTemporaryFile);
     if (!file) {
+        // An existing file is never truncated before its new content is
+        // known to fit: without a temporary file it is left as it was.
+        if (exists)
+            throw std::runtime_error("no temporary file could be made beside it (" + noTemporaryFile +
+                                     "); it was left as it was rather than overwritten in place");
         try {
-            writeInPlace(path, bytes);
+            writeInPlace(path, bytes, O_CREAT | O_EXCL);
         } catch (const std::runtime_error& error) {
             throw std::runtime_error("no temporary file could be made beside it (" + noTemporaryFile +
                                      ") and it could not be written in place (" + error.what() + ")");

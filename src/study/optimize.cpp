@@ -3,6 +3,7 @@
 #include "study/optimize.h"
 
 #include "study/study_error.h"
+#include "study/threads.h"
 
 #include <nlopt.hpp>
 
@@ -369,10 +370,11 @@ void runTasks(std::size_t count, unsigned jobs, const std::function<void(std::si
         }
     };
     {
-        std::vector<std::jthread> workers;
         const std::size_t threads = std::clamp<std::size_t>(jobs, 1, std::max<std::size_t>(count, 1));
-        for (std::size_t j = 0; j < threads; ++j)
-            workers.emplace_back(work);
+        const std::vector<std::jthread> workers = startThreads(threads, work);
+        // Where no thread could start, the calling thread does the tasks.
+        if (workers.empty())
+            work();
         std::unique_lock lock(mutex);
         while (finished < count) {
             lock.unlock();

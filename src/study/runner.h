@@ -4,6 +4,7 @@
 
 #include "study/point_runs.h"
 #include "study/sweep_plan.h"
+#include "study/threads.h"
 
 #include <algorithm>
 #include <array>
@@ -287,10 +288,9 @@ std::size_t runInOrder(std::size_t count, unsigned jobs, const std::function<Res
     // Runs on the thread that asks for the stop, or here if it was asked already.
     const std::stop_callback closeWhenStopped(stop, [&results] { results.close(); });
     detail::InOrderDelivery<Result> delivery(results, deliver, progress);
-    std::vector<std::jthread> workers;
-    workers.reserve(jobs - 1);
-    for (unsigned j = 1; j < jobs; ++j)
-        workers.emplace_back([&results] { results.work(); });
+    // The calling thread produces points too: with no worker started it
+    // produces them all.
+    std::vector<std::jthread> workers = startThreads(jobs - 1, [&results] { results.work(); });
 
     std::exception_ptr error;
     try {

@@ -26,8 +26,8 @@ struct Target {
 struct SolveSettings {
     std::optional<std::int32_t> reactor; // the reactor whose quantity counts; the outlet by default
     std::size_t scanIntervals = 200;     // the interval is scanned in this many equal steps
-    // Looked at before each scan point: asked for, from any thread, it ends
-    // the scan there, with the roots found so far.
+    // Looked at before each run: asked for, from any thread, it ends the
+    // search there, with the roots found so far.
     std::stop_token stop;
     // Called on the calling thread with the scan points done so far.
     std::function<void(std::size_t)> progress;
@@ -40,6 +40,7 @@ struct SolvedPoint {
     long double fieldValue = 0; // as the field stores it
     std::string fieldText;      // the shortest text the field reads as it
     double value = 0;           // the quantity in that run
+    bool tangent = false;       // a double root: the quantity touches the target and turns back
 
     const FieldTexts& texts() const { return *run.inputs.texts; }
 };
@@ -54,7 +55,11 @@ struct SolveResult {
 // The space holds exactly one interval field and a fixed N. Scans the
 // interval, then narrows every change of sign with TOMS 748 down to two
 // neighbouring stored values of the field, and answers with the one whose
-// run comes nearer the target. Raises StudyError.
+// run comes nearer the target; where the quantity turns back toward the
+// target between scan points, looks for a close pair of roots or a
+// tangency there. Every root is checked: the quantity less the target
+// changes sign across its neighbouring stored values, or is 0 there.
+// Raises StudyError.
 SolveResult solve(const DesignSpace& space, const Target& target, const SolveSettings& settings);
 
 } // namespace kaskad::study

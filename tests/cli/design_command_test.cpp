@@ -6,6 +6,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include <unistd.h>
+
 namespace kaskad::cli {
 namespace {
 
@@ -23,6 +25,45 @@ TEST(CliOptimize, SigintAnswersWithTheBestSoFar)
     const nlohmann::json answer = nlohmann::json::parse(stopped.out);
     EXPECT_TRUE(answer["stopped"].get<bool>());
     EXPECT_EQ(answer["by_N"].size(), 15u);
+}
+
+// A process limit that allows no thread: the work runs on the main thread,
+// says so, and writes what it would with threads. (The leak checker of a
+// sanitizer build needs a thread of its own at exit: it is off here.)
+TEST(CliThreads, WorkGoesOnWhereNoThreadStarts)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root to run as another user under a process limit";
+    const std::string sweep = " sweep bubble --N 3 --y10 3 --y50 2.5 --wg 0.01:0.06:0.01 --t 433 --dtr 2 --d 3 "
+                              "--ts 3600 --outlet";
+    const auto limited = runProgram("setpriv", "--reuid=65534 --regid=65534 --clear-groups bash -c 'ulimit -u 1; "
+                                               "ASAN_OPTIONS=detect_leaks=0 exec " KASKAD_CLI_PATH +
+                                                   sweep + " --jobs 8'");
+    EXPECT_EQ(limited.exitStatus, 0) << limited.err;
+    EXPECT_NE(limited.err.find("0 of 7 threads could be started"), std::string::npos) << limited.err;
+    EXPECT_EQ(limited.out, runKaskadCli(sweep + " --jobs 1").out);
+}
+
+// Memory that runs out is reported with its own status, not an abort.
+TEST(CliThreads, MemoryExhaustedIsReported)
+{
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the address sanitizer needs more address space than the limit leaves";
+#endif
+    const auto limited = runProgram("bash", "-c 'ulimit -v 60000; exec " KASKAD_CLI_PATH
+                                            " sweep bubble --N 3 --y10 3 --y50 2.5 --wg 0.000001:1:0.000001 --t 433"
+                                            " --dtr 2 --d 3 --ts 3600 --outlet'");
+    EXPECT_EQ(limited.exitStatus, 5);
+    EXPECT_EQ(limited.err, "kaskad-cli: memory exhausted\n");
+}
+
+TEST(CliSolve, SigintEndsTheScanWithItsStatus)
+{
+    const auto stopped = runProgram("timeout", "--preserve-status -s INT 1 " KASKAD_CLI_PATH
+                                               " solve bubble --N 24 --y10 3 --y50 2.5 --wg 0.05 --t 433 --dtr 2 --d 3"
+                                               " --ts 100:3000 --target y2=9 --scan 1000000 --format json");
+    EXPECT_EQ(stopped.exitStatus, 130) << stopped.err;
+    EXPECT_TRUE(nlohmann::json::parse(stopped.out)["stopped"].get<bool>());
 }
 
 // The best answer's texts, run as a plain bubble run, print the reported outlet.

@@ -112,9 +112,10 @@ TEST(ProfilePlot, APipeIsWrittenThroughNotReplaced)
 }
 
 // A name so long that no temporary name fits beside it stands for a folder
-// that takes no new file (root may write into any folder): the plot is
-// written in place. A name too long for the file itself fails both ways,
-// and the message says so.
+// that takes no new file (root may write into any folder): a new plot is
+// written in place, but an existing one is never truncated in place (the
+// disk might not hold the new one): it is left whole. A name too long for
+// the file itself fails both ways, and the message says so.
 TEST(ProfilePlot, WrittenInPlaceWhereNoTemporaryFileFits)
 {
     const fs::path folder = fs::temp_directory_path();
@@ -124,6 +125,13 @@ TEST(ProfilePlot, WrittenInPlaceWhereNoTemporaryFileFits)
     const test_support::CliResult written = runKaskadCli(run + longest.string());
     EXPECT_EQ(written.exitStatus, 0) << written.err;
     EXPECT_TRUE(fileText(longest).starts_with("<?xml"));
+    std::ofstream(longest) << "the old plot";
+    const test_support::CliResult kept = runKaskadCli(run + longest.string());
+    EXPECT_EQ(kept.exitStatus, 3);
+    EXPECT_NE(kept.err.find("no temporary file could be made beside it (File name too long); it was left as it was"),
+              std::string::npos)
+        << kept.err;
+    EXPECT_EQ(fileText(longest), "the old plot");
     fs::remove(longest);
     const test_support::CliResult neither = runKaskadCli(run + (folder / (std::string(260, 'p') + ".svg")).string());
     EXPECT_EQ(neither.exitStatus, 3);

@@ -52,6 +52,14 @@ def test_results_pickle_with_their_runs():
     assert solved.roots[1].run.text("y2", 3) == "2.21000003814697"
 
 
+def test_solve_finds_close_pairs_and_tangencies_as_the_command_line():
+    fields = dict(N=12, y10=3, y50=2.5, wg=0.05, t=433, dtr=2, d=3, ts=(100, 3000))
+    pair = kaskad.solve("bubble", target="y2=2.29853", **fields)
+    assert [(root.text, root.tangent) for root in pair.roots] == [("1277.4635", False), ("1279.3717", False)]
+    touch = kaskad.solve("bubble", target="y2=2.2985308", **fields)
+    assert [(root.text, root.tangent) for root in touch.roots] == [("1278.1147", True)]
+
+
 def test_solve_without_a_root_gives_the_closest_point():
     result = kaskad.solve("bubble", target="y2=2.3", N=3, ts=(3000, 8000))
     assert result.roots == [] and result.closest.text == "4750"
