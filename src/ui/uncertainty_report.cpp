@@ -107,6 +107,8 @@ void drawSummaries(Pages& pages, const UncertaintySummaryModel& summary)
     for (int s = 0; s < summary.statisticCount(); ++s)
         firstWidth = std::max(firstWidth, pages.textWidth(reportFont(8), summary.statisticName(s)) + 3.5);
     const double numberWidth = pages.textWidth(reportFont(8), report::widestNumber()) + 3.5;
+    // The table stays on one page.
+    pages.ensureRoom(double(summary.statisticCount() + 1) * pages.lineHeight(reportFont(8)) * 1.45);
     std::vector<report::Column> columns{{QStringLiteral("Статистика"), firstWidth, Qt::AlignLeft}};
     for (int q = 0; q < summary.columnCount(); ++q)
         columns.push_back({summary.quantityName(q), numberWidth, Qt::AlignRight});

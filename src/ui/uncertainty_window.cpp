@@ -267,7 +267,8 @@ QWidget* UncertaintyWindow::makeTabs()
         {ReliabilityChart::histogram, QStringLiteral("Гистограмма запаса")},
         {ReliabilityChart::sobol, QStringLiteral("Индексы Соболя")},
     };
-    for (const auto& [which, caption] : charts) {
+    for (const auto& [shown, caption] : charts) {
+        const ReliabilityChart which = shown;
         auto* view = new FindingsView(
             [this, which](QSize size) { return findingsScene(findings_, which, size, form_.decimalSeparator()); });
         view->setObjectName(QStringLiteral("UncertaintyChart%1").arg(int(which)));
