@@ -258,7 +258,7 @@ DesignDialog::DesignDialog(ModelKind model, DecimalSeparator separator, const QS
     connect(closeKey, &QAction::triggered, this, &QWidget::close);
     addAction(closeKey);
     showRunning(false);
-    resize(1000, 720);
+    resize(1120, 720);
 }
 
 DesignDialog::~DesignDialog()
@@ -304,6 +304,11 @@ QWidget* DesignDialog::buildFields()
         to_[field.field] = to;
         tolerance_[field.field] = tolerance;
     }
+    // The values hold a stored single's digits, the tolerances a few.
+    const QFontMetrics metrics = box->fontMetrics();
+    for (int column : {1, 2})
+        grid->setColumnMinimumWidth(column, metrics.horizontalAdvance(QStringLiteral("0.000000000")) + 16);
+    grid->setColumnMinimumWidth(3, metrics.horizontalAdvance(QStringLiteral("±88.8%")) + 16);
     grid->setColumnStretch(0, 1);
     grid->setRowStretch(kFieldCount + 1, 1);
     return box;
