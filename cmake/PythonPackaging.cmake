@@ -11,8 +11,8 @@ set(CPACK_DEBIAN_PYTHON_PACKAGE_SECTION python)
 set(CPACK_DEBIAN_UNSPECIFIED_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION}")
 set(CPACK_DEBIAN_PYTHON_DESCRIPTION [=[
 The Python module kaskad: bubble-column and gas-lift runs kept as their
-stored values, sweeps as pandas DataFrames and, with python3-distributed,
-sweeps on a Dask cluster.]=])
+stored values, sweeps as pandas DataFrames, sensitivity and uncertainty
+studies and, with python3-distributed, sweeps and studies on a Dask cluster.]=])
 # The extension is built for this interpreter's ABI.
 math(EXPR kaskad_next_minor "${KASKAD_PYTHON_VERSION_MINOR} + 1")
 set(CPACK_DEBIAN_PYTHON_PACKAGE_DEPENDS

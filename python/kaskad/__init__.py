@@ -31,7 +31,7 @@ __all__ = [
     "bubble", "gaslift", "sweep", "Run", "Reactor", "RunError", "number_text", "shard_range", "to_csv",
     "QUANTITIES", "QUANTITY_TABLE", "CalculationError", "EExternal", "EMathError", "EInvalidOp", "EZeroDivide",
     "EOverflow", "EConvertError", "ENoConvergence", "UsageError", "optimize", "solve", "runs", "read_csv",
-    "to_xarray",
+    "to_xarray", "sensitivity", "uncertainty", "SensitivityResult", "UncertaintyResult",
     "__version__",
 ]
 
@@ -51,6 +51,9 @@ def number_text(value, decimal_separator="."):
     digits, trailing zeros removed, "1E-5" form below 0.0001 and from 1E15 on."""
     if isinstance(value, (bool, np.bool_)) or not isinstance(value, numbers.Real):
         raise TypeError(f"number_text takes a number, not {type(value).__name__}")
+    if isinstance(value, np.longdouble) and np.finfo(np.longdouble).nmant > np.finfo(np.float64).nmant:
+        # A study's means and proportions keep their extended width.
+        return _kaskad.extended_number_text(np.asarray([value]), separator_text(decimal_separator))
     return _kaskad.number_text(float(value), separator_text(decimal_separator))
 
 
@@ -555,6 +558,10 @@ def to_xarray(frame):
 from ._design import optimize, solve, OptimizeResult, SolveResult, Answer, Root  # noqa: E402  (they use _run)
 
 for _function in (runs, optimize, solve):
+    _function.__doc__ = (_function.__doc__.rstrip() + "\n\n    Fields of bubble:\n" + _field_help("bubble")
+                         + "\n    Fields of gaslift:\n" + _field_help("gaslift") + "\n")
+from ._studies import sensitivity, uncertainty, SensitivityResult, UncertaintyResult  # noqa: E402
+for _function in (sensitivity, uncertainty):
     _function.__doc__ = (_function.__doc__.rstrip() + "\n\n    Fields of bubble:\n" + _field_help("bubble")
                          + "\n    Fields of gaslift:\n" + _field_help("gaslift") + "\n")
 from . import _xarray  # noqa: E402,F401  (frame.kaskad.to_xarray())

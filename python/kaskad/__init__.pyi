@@ -146,3 +146,47 @@ def solve(model: str, target: str = "y1=0.02", reactor: Optional[int] = None, sc
           N: Field = ..., y10: DesignField = ..., y50: DesignField = ..., wg: DesignField = ...,
           t: DesignField = ..., dtr: DesignField = ..., d: DesignField = ..., db: Optional[Field] = ...,
           ts: DesignField = ...) -> SolveResult: ...
+
+class SensitivityResult:
+    model: str
+    inputs: dict[str, str]
+    N: int
+    margin: Optional[float]
+    evaluations: int
+    ranking: list[str]
+    fields: pandas.DataFrame
+
+# A number, a text ("433±1", "normal(433,0.5)", ...) or a frozen scipy.stats norm or uniform.
+UncertainField = Any
+
+class UncertaintyResult:
+    model: str
+    inputs: dict[str, str]
+    N: int
+    method: str
+    samples_asked: int
+    seed: int
+    fields: list[str]
+    stopped: bool
+    evaluations: int
+    failed_runs: int
+    meeting: int
+    probability_meets: numpy.longdouble
+    probability_meets_ci95: tuple[numpy.longdouble, numpy.longdouble]
+    summary: pandas.DataFrame
+    margins: numpy.ndarray
+    indices: Optional[pandas.DataFrame]
+    index_evaluations: int
+    index_runs_without: dict[str, int]
+    rare: Optional[dict[str, Any]]
+    samples: Optional[pandas.DataFrame]
+
+def sensitivity(model: str, tolerances: Optional[Mapping[str, str]] = None, *, N: Field = ..., y10: Field = ...,
+                y50: Field = ..., wg: Field = ..., t: Field = ..., dtr: Field = ..., d: Field = ...,
+                db: Optional[Field] = ..., ts: Field = ...) -> SensitivityResult: ...
+def uncertainty(model: str, samples: int = 10000, seed: int = 1, method: str = "lhs",
+                quantities: Union[str, Sequence[str]] = (), indices: bool = False, rare: bool = False,
+                jobs: Jobs = None, keep_samples: bool = False, progress: Progress = False, *, N: Field = ...,
+                y10: UncertainField = ..., y50: UncertainField = ..., wg: UncertainField = ...,
+                t: UncertainField = ..., dtr: UncertainField = ..., d: UncertainField = ...,
+                db: Optional[Field] = ..., ts: UncertainField = ...) -> UncertaintyResult: ...

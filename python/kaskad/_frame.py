@@ -79,6 +79,26 @@ def _varying_columns(parts, decimal_separator):
     return numbers, texts
 
 
+def merged_parts(parts):
+    """The rows of several pieces as one piece, in order; each piece may
+    number the texts of its varying fields in its own order, as the chunks
+    of an uncertainty study's samples do."""
+    if len(parts) == 1:
+        return parts[0]
+    merged = dict(parts[0])
+    varying = []
+    for v, (name, _, _) in enumerate(parts[0]["varying"]):
+        varying.append((name, *_merged_texts([{"texts": part["varying"][v][1:]} for part in parts], "texts")))
+    merged["varying"] = varying
+    for column in ("error_kind", "error_message"):
+        merged[column] = _merged_texts(parts, column)
+    for column in ("reactor", "bounds", "meets", "margin"):
+        if column in merged:
+            merged[column] = _joined(parts, column)
+    merged["values"] = _joined(parts, "values", axis=1)
+    return merged
+
+
 def sweep_frame(parts, description):
     """The DataFrame of a sweep's rows from the arrays of its pieces, in point
     order. `description`: {"model", "decimal_separator", "fields": {name:

@@ -1,4 +1,4 @@
-"""Sweeps on a Dask distributed cluster.
+"""Sweeps and uncertainty studies on a Dask distributed cluster.
 
     >>> from distributed import Client
     >>> import kaskad.distributed
@@ -10,20 +10,26 @@ The points are cut into contiguous chunks, the cut of kaskad-cli sweep
 worker, and the frame is assembled by chunk index. A task's key is its
 chunk's, so a chunk lost with its worker is computed again by Dask, never
 dropped or doubled. The workers need the package kaskad themselves.
+
+An uncertainty study draws its samples on the driver, runs them in chunks
+on the workers, and computes its statistics on the driver from the runs in
+sample order: the answer of kaskad.uncertainty, digit for digit.
 """
 
+import itertools
 import math
 import os
 import uuid
 from typing import List, NamedTuple
 
+import numpy as np
 from dask.base import tokenize
 
 from . import _description, _kaskad, _sweep_plan
 from ._frame import sweep_frame
 from ._texts import flag, jobs_count
 
-__all__ = ["sweep", "chunk_count", "SweepFutures", "WrittenSweep"]
+__all__ = ["sweep", "uncertainty", "chunk_count", "SweepFutures", "WrittenSweep"]
 
 #: The most points a default chunk holds, so that a chunk lost with its worker is soon computed again.
 MAX_CHUNK_POINTS = 50_000
@@ -149,3 +155,60 @@ def sweep(client, model, outlet=False, criterion=False, *, only_meeting=False, d
     finally:
         for future in futures:
             future.release()
+
+
+def _sample_chunk(model, option_texts, rows, quantities, keep, first, jobs):
+    """The runs of rows of an uncertainty study, numbered from `first`, computed on a worker."""
+    return _kaskad.uncertain_runs(model, option_texts, rows, quantities, keep, first, jobs)
+
+
+def _joined_runs(results):
+    """The runs of the chunks, in chunk order, as one piece."""
+    return {"delivered": sum(result["delivered"] for result in results),
+            "failed": sum(result["failed"] for result in results),
+            "meeting": sum(result["meeting"] for result in results),
+            "margins": np.concatenate([result["margins"] for result in results]),
+            "quantities": np.concatenate([result["quantities"] for result in results], axis=1)}
+
+
+def uncertainty(client, model, samples=10000, seed=1, method="lhs", quantities=(), indices=False, rare=False,
+                keep_samples=False, chunks=None, jobs=1, **fields):
+    """kaskad.uncertainty with the runs on the workers of a dask.distributed
+    Client: the same arguments and the same answer, digit for digit.
+
+    Every set of rows the study runs (the sample, the indices' design, each
+    step of the rare-event estimate) is cut into `chunks` tasks (default
+    chunk_count() of its rows and the cluster's threads), each run on `jobs`
+    threads of its worker. Ctrl+C cancels the tasks and raises KeyboardInterrupt.
+    """
+    from . import _uncertainty
+    from ._studies import UncertaintyResult, samples_frame, study_arguments
+    texts, arguments = study_arguments(model, samples, seed, method, quantities, indices, rare, keep_samples, fields)
+    option_texts, asked, keep = arguments[1], arguments[5], arguments[8]
+    jobs = jobs_count(jobs)
+    kept = []
+    calls = itertools.count(1)
+
+    def run_rows(rows, sample):
+        count = chunks if chunks is not None else chunk_count(len(rows), sum(client.nthreads().values()))
+        if count < 1:
+            raise ValueError("a study takes at least one chunk")
+        count = max(1, min(len(rows), count))
+        token = tokenize(model, option_texts, rows, asked, keep and sample, jobs, next(calls))
+        futures = []
+        for index in range(1, count + 1):
+            begin, end = _kaskad.shard_range(len(rows), index, count)
+            futures.append(client.submit(_sample_chunk, model, option_texts, rows[begin:end], asked, keep and sample,
+                                         begin, jobs, key=f"kaskad-uncertainty-{index}-of-{count}-{token}"))
+        try:
+            results = [future.result() for future in futures]
+        finally:
+            for future in futures:
+                future.release()
+        if keep and sample:
+            kept.extend(result["samples"] for result in results)
+        return _joined_runs(results)
+
+    result = _uncertainty.uncertainty(*arguments[:8], False, None, run_rows)
+    frame = samples_frame(model, texts, kept) if kept else None
+    return UncertaintyResult(model, texts, (method, arguments[2], arguments[3]), result, frame)

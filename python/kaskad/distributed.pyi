@@ -1,11 +1,11 @@
 # Types of kaskad.distributed, for editors and type checkers.
 import os
-from typing import List, NamedTuple, Optional, Union
+from typing import List, NamedTuple, Optional, Sequence, Union
 
 import pandas
 from distributed import Client, Future
 
-from . import Field, SweptField
+from . import Field, SweptField, UncertainField, UncertaintyResult
 
 MAX_CHUNK_POINTS: int
 CHUNKS_PER_THREAD: int
@@ -27,3 +27,9 @@ def sweep(client: Client, model: str, outlet: bool = False, criterion: bool = Fa
           y10: SweptField = ..., y50: SweptField = ..., wg: SweptField = ..., t: SweptField = ...,
           dtr: SweptField = ..., d: SweptField = ..., db: Optional[Field] = ...,
           ts: SweptField = ...) -> Union[pandas.DataFrame, WrittenSweep, SweepFutures]: ...
+def uncertainty(client: Client, model: str, samples: int = 10000, seed: int = 1, method: str = "lhs",
+                quantities: Union[str, Sequence[str]] = (), indices: bool = False, rare: bool = False,
+                keep_samples: bool = False, chunks: Optional[int] = None, jobs: int = 1, *, N: Field = ...,
+                y10: UncertainField = ..., y50: UncertainField = ..., wg: UncertainField = ...,
+                t: UncertainField = ..., dtr: UncertainField = ..., d: UncertainField = ...,
+                db: Optional[Field] = ..., ts: UncertainField = ...) -> UncertaintyResult: ...

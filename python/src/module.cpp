@@ -12,4 +12,6 @@ PYBIND11_MODULE(_kaskad, m)
     registerNumberText(m);
     registerErrorKinds(m);
     registerDesign(m);
+    registerSensitivity(m);
+    registerUncertainRuns(m);
 }

@@ -72,6 +72,16 @@ void registerNumberText(py::module_& m)
         "A stored single or double as the panes print it: 15 significant digits, trailing zeros removed,\n"
         "\"1E-5\" form below 0.0001 and from 1E15 on.");
     m.def(
+        "extended_number_text",
+        [](const py::array_t<long double, py::array::c_style | py::array::forcecast>& value,
+           const std::string& separator) {
+            if (value.size() != 1)
+                throw py::value_error("extended_number_text takes one number");
+            return std::string(NumberToText(*value.data(), separatorOf(separator)));
+        },
+        py::arg("value"), py::arg("decimal_separator") = ".",
+        "An extended (numpy.longdouble) value, a study's mean or proportion, as the writers print it.");
+    m.def(
         "number_texts",
         [](const py::array_t<double, py::array::c_style | py::array::forcecast>& values, const std::string& separator) {
             const DecimalSeparator sep = separatorOf(separator);

@@ -18,5 +18,9 @@ void registerNumberText(pybind11::module_& m);
 void registerErrorKinds(pybind11::module_& m);
 // The optimiser and the solver.
 void registerDesign(pybind11::module_& m);
+// The sensitivity study.
+void registerSensitivity(pybind11::module_& m);
+// The runs of an uncertainty study's sample rows, for the workers of a cluster.
+void registerUncertainRuns(pybind11::module_& m);
 
 } // namespace kaskad::python

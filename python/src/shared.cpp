@@ -1,5 +1,10 @@
-// The helpers several of the module's bindings share.
+// The helpers several of the modules' bindings share.
 #include "shared.h"
+
+#include "model/criterion.h"
+#include "numeric/utf8.h"
+
+#include <pybind11/stl.h>
 
 #include <algorithm>
 #include <thread>
@@ -68,6 +73,59 @@ void checkChunk(const study::SweepPlan& plan, std::size_t begin, std::size_t end
                             points == study::allPoints(plan)
                                 ? std::string()
                                 : "the chunk " + std::to_string(begin) + ".." + std::to_string(end));
+}
+
+// The values of each quantity as one row of a (quantities, rows) array: a
+// DataFrame takes its transpose as its block of float columns, uncopied.
+namespace {
+
+py::array_t<double> quantityColumns(const std::array<std::vector<double>, kPaneCount>& values)
+{
+    const auto rows = static_cast<py::ssize_t>(values[0].size());
+    py::array_t<double> block({static_cast<py::ssize_t>(kPaneCount), rows});
+    for (std::size_t p = 0; p < values.size(); ++p)
+        std::copy(values[p].begin(), values[p].end(), block.mutable_data(static_cast<py::ssize_t>(p)));
+    return block;
+}
+
+} // namespace
+
+std::vector<std::string> pythonTexts(const std::vector<std::string>& texts)
+{
+    std::vector<std::string> valid;
+    valid.reserve(texts.size());
+    for (const std::string& text : texts)
+        valid.push_back(withValidUtf8(text));
+    return valid;
+}
+
+py::dict rowArrays(const study::SweepRows& rows, SweepColumns&& columns,
+                   std::vector<std::pair<std::string, std::vector<std::string>>> varying)
+{
+    const auto rowCount = static_cast<py::ssize_t>(columns.rows());
+    py::dict arrays;
+    std::vector<std::string> names;
+    for (const study::Column& column : rows.columns())
+        names.push_back(column.name);
+    arrays["columns"] = names;
+    py::list fields;
+    for (std::size_t v = 0; v < varying.size(); ++v)
+        fields.append(py::make_tuple(varying[v].first, pythonTexts(varying[v].second),
+                                     arrayOf(std::move(columns.textIndex[v]), {rowCount})));
+    arrays["varying"] = fields;
+    arrays["reactor"] = arrayOf(std::move(columns.reactor), {rowCount});
+    arrays["values"] = quantityColumns(columns.values);
+    arrays["error_kind"] =
+        py::make_tuple(pythonTexts(columns.errorKinds.texts()), arrayOf(std::move(columns.errorKind), {rowCount}));
+    arrays["error_message"] = py::make_tuple(pythonTexts(columns.errorMessages.texts()),
+                                             arrayOf(std::move(columns.errorMessage), {rowCount}));
+    if (rows.options().withCriterion()) {
+        const auto bounds = static_cast<py::ssize_t>(criterionBounds(rows.model()).size());
+        arrays["bounds"] = arrayOf(std::move(columns.bounds), {rowCount, bounds});
+        arrays["meets"] = arrayOf(std::move(columns.meets), {rowCount});
+        arrays["margin"] = arrayOf(std::move(columns.margin), {rowCount});
+    }
+    return arrays;
 }
 
 } // namespace kaskad::python

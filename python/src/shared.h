@@ -69,4 +69,14 @@ study::RowOptions rowOptions(bool outlet, bool criterion, bool onlyMeeting);
 // UsageError when they are more than a sweep runs.
 void checkChunk(const study::SweepPlan& plan, std::size_t begin, std::size_t end);
 
+// Texts for Python, which takes only well-formed UTF-8.
+std::vector<std::string> pythonTexts(const std::vector<std::string>& texts);
+
+// The columns of the rows as arrays: "columns" the names kaskad-cli gives
+// them, "varying" per varying field (name, texts, each row's text index),
+// then reactor, values, error_kind, error_message and, with the criterion,
+// bounds, meets and margin.
+pybind11::dict rowArrays(const study::SweepRows& rows, SweepColumns&& columns,
+                         std::vector<std::pair<std::string, std::vector<std::string>>> varying);
+
 } // namespace kaskad::python

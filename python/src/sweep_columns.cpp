@@ -22,63 +22,28 @@ FieldTexts GivenPoints::fields(std::size_t point) const
     return fields;
 }
 
-namespace {
+SampleColumns::SampleColumns(ModelKind model, std::vector<Field> varying)
+    : rows_(model, study::RowOptions{.outletOnly = true, .criterion = true}),
+      varying_(std::move(varying)),
+      texts_(varying_.size()),
+      current_(varying_.size()),
+      collector_(columns, model, varying_.size(), [this](std::size_t, std::size_t f) { return current_[f]; })
+{}
 
-constexpr double kNothingStored = std::numeric_limits<double>::quiet_NaN();
+void SampleColumns::add(std::size_t index, const FieldTexts& fields, const RunRecord& run)
+{
+    for (std::size_t f = 0; f < varying_.size(); ++f)
+        current_[f] = texts_[f].code(fields[varying_[f]]);
+    collector_.point(rows_.point(index, fields, run));
+}
 
-// Which text of varying field `field` point `index` takes.
-using TextIndexOf = std::function<std::int32_t(std::size_t index, std::size_t field)>;
-
-// Appends the rows of each point kept.
-class ColumnCollector {
-public:
-    ColumnCollector(SweepColumns& columns, ModelKind model, std::size_t varying, TextIndexOf textIndexOf)
-        : columns_(columns), boundCount_(criterionBounds(model).size()), textIndexOf_(std::move(textIndexOf))
-    {
-        columns_.textIndex.resize(varying);
-    }
-
-    void point(const std::optional<study::PointRows>& point)
-    {
-        if (!point)
-            return;
-        const RunError* error = point->error();
-        const std::int32_t kind = error ? columns_.errorKinds.code(error->kind) : -1;
-        const std::int32_t message = error ? columns_.errorMessages.code(error->message) : -1;
-        for (std::size_t r = 0; r < point->rowCount(); ++r) {
-            for (std::size_t f = 0; f < columns_.textIndex.size(); ++f)
-                columns_.textIndex[f].push_back(textIndexOf_(point->index, f));
-            appendValues(point->reactor(r));
-            columns_.errorKind.push_back(kind);
-            columns_.errorMessage.push_back(message);
-            if (point->criterion)
-                appendCriterion(*point->criterion);
-        }
-    }
-
-private:
-    void appendValues(const ReactorResult* reactor)
-    {
-        columns_.reactor.push_back(reactor ? reactor->reactor() : 0);
-        for (std::size_t p = 0; p < kStoreOrder.size(); ++p)
-            columns_.values[p].push_back(reactor && reactor->has(kStoreOrder[p]) ? reactor->value(kStoreOrder[p])
-                                                                                 : kNothingStored);
-    }
-
-    void appendCriterion(const CriterionResult& criterion)
-    {
-        for (std::size_t b = 0; b < boundCount_; ++b)
-            columns_.bounds.push_back(criterion.bounds.empty() ? std::int8_t(-1) : std::int8_t(criterion.bounds[b]));
-        columns_.meets.push_back(criterion.meets);
-        columns_.margin.push_back(criterion.margin.value_or(kNothingStored));
-    }
-
-    SweepColumns& columns_;
-    std::size_t boundCount_;
-    TextIndexOf textIndexOf_;
-};
-
-} // namespace
+std::vector<std::vector<std::string>> SampleColumns::texts() const
+{
+    std::vector<std::vector<std::string>> texts;
+    for (const TextCodes& codes : texts_)
+        texts.push_back(codes.texts());
+    return texts;
+}
 
 // A few checks a second cost nothing beside the runs.
 study::ProgressSink everyFewTenths(const Checkpoint& checkpoint, std::size_t count)

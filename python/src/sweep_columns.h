@@ -3,12 +3,15 @@
 // CSV, for the points of a sweep plan or for points given one by one.
 #pragma once
 
+#include "model/criterion.h"
 #include "study/point_rows.h"
 #include "study/runner.h"
 
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <limits>
+#include <optional>
 #include <span>
 #include <stop_token>
 #include <string>
@@ -42,6 +45,84 @@ struct SweepColumns {
     std::vector<double> margin;      // with the criterion: its margin, NaN without an outlet
 
     std::size_t rows() const { return reactor.size(); }
+};
+
+// The value of a column where a row stores none.
+inline constexpr double kNothingStored = std::numeric_limits<double>::quiet_NaN();
+
+// Which text of varying field `field` point `index` takes.
+using TextIndexOf = std::function<std::int32_t(std::size_t index, std::size_t field)>;
+
+// Appends the rows of each point kept to the columns.
+class ColumnCollector {
+public:
+    ColumnCollector(SweepColumns& columns, ModelKind model, std::size_t varying, TextIndexOf textIndexOf)
+        : columns_(columns), boundCount_(criterionBounds(model).size()), textIndexOf_(std::move(textIndexOf))
+    {
+        columns_.textIndex.resize(varying);
+    }
+
+    void point(const std::optional<study::PointRows>& point)
+    {
+        if (!point)
+            return;
+        const RunError* error = point->error();
+        const std::int32_t kind = error ? columns_.errorKinds.code(error->kind) : -1;
+        const std::int32_t message = error ? columns_.errorMessages.code(error->message) : -1;
+        for (std::size_t r = 0; r < point->rowCount(); ++r) {
+            for (std::size_t f = 0; f < columns_.textIndex.size(); ++f)
+                columns_.textIndex[f].push_back(textIndexOf_(point->index, f));
+            appendValues(point->reactor(r));
+            columns_.errorKind.push_back(kind);
+            columns_.errorMessage.push_back(message);
+            if (point->criterion)
+                appendCriterion(*point->criterion);
+        }
+    }
+
+private:
+    void appendValues(const ReactorResult* reactor)
+    {
+        columns_.reactor.push_back(reactor ? reactor->reactor() : 0);
+        for (std::size_t p = 0; p < kStoreOrder.size(); ++p)
+            columns_.values[p].push_back(reactor && reactor->has(kStoreOrder[p]) ? reactor->value(kStoreOrder[p])
+                                                                                 : kNothingStored);
+    }
+
+    void appendCriterion(const CriterionResult& criterion)
+    {
+        for (std::size_t b = 0; b < boundCount_; ++b)
+            columns_.bounds.push_back(criterion.bounds.empty() ? std::int8_t(-1) : std::int8_t(criterion.bounds[b]));
+        columns_.meets.push_back(criterion.meets);
+        columns_.margin.push_back(criterion.margin.value_or(kNothingStored));
+    }
+
+    SweepColumns& columns_;
+    std::size_t boundCount_;
+    TextIndexOf textIndexOf_;
+};
+
+// The samples of an uncertainty study as the rows of points given one by
+// one: the outlet's row with the criterion, each uncertain field's texts
+// numbered as they first appear.
+class SampleColumns {
+public:
+    SampleColumns(ModelKind model, std::vector<Field> varying);
+    SampleColumns(const SampleColumns&) = delete; // the collector points into it
+    SampleColumns& operator=(const SampleColumns&) = delete;
+
+    void add(std::size_t index, const FieldTexts& fields, const RunRecord& run);
+    const study::SweepRows& rows() const { return rows_; }
+    // Per varying field, its texts in the order the samples gave them.
+    std::vector<std::vector<std::string>> texts() const;
+    SweepColumns columns;
+
+private:
+    study::SweepRows rows_;
+    std::vector<Field> varying_;
+    std::vector<TextCodes> texts_;
+    std::vector<std::int32_t> current_; // the text codes of the sample being added
+    ColumnCollector collector_;
 };
 
 // Points given one by one: the texts of the fields that vary, each point's

@@ -160,6 +160,14 @@ int plotRun(const SingleRunOptions& options, const RunRecord& run)
     });
 }
 
+// The error report as the window shows it, then the reactor it ended in.
+void reportRunError(const RunError& error)
+{
+    std::cerr << error.message << '\n';
+    if (error.reactor > 0)
+        std::cerr << "kaskad-cli: the run stopped in reactor " << error.reactor << '\n';
+}
+
 int runSingle(const SingleRunOptions& options, StandardOutput& out)
 {
     const DecimalSeparator separator = chosenSeparator(options.separator);
@@ -170,12 +178,12 @@ int runSingle(const SingleRunOptions& options, StandardOutput& out)
     } catch (const OutputError&) {
         // The run's own error is reported even when its output cannot be.
         if (run.error)
-            std::cerr << run.error->message << '\n';
+            reportRunError(*run.error);
         throw;
     }
     // The run's own error comes first; a plot that fails too is reported after it.
     if (run.error)
-        std::cerr << run.error->message << '\n';
+        reportRunError(*run.error);
     const int plotStatus = options.plot.path.empty() ? kExitSuccess : plotRun(options, run);
     if (run.error)
         return kExitCalculationFailed;
@@ -230,8 +238,8 @@ formats::SavedStudy readStudyFile(const std::string& path)
         json = formats::readWholeFile(path, formats::kStudySizeLimit, formats::OtherFiles::read);
     } catch (const formats::FileTooLarge&) {
         throw UsageError("the study " + path + " is larger than a study can be");
-    } catch (const formats::FileProblem&) {
-        throw UsageError("cannot read the study " + path);
+    } catch (const formats::FileProblem& problem) {
+        throw UsageError("cannot read the study " + path + ": " + problem.message());
     }
     try {
         return formats::readSavedStudy(json);
@@ -387,7 +395,9 @@ CommandLine::CommandLine()
                   "--t '430;433;436' --dtr 2 --d 3 --ts 3600 --outlet --criterion\n"
                   "  kaskad-cli sweep --study NAME.kaskad-study.json --outlet --criterion\n\n"
                   "A study file (saved by the desktop program's study window) names the model and\n"
-                  "every field's values; a field given as an option as well takes the option's.\n");
+                  "every field's values; a field given as an option as well takes the option's.\n\n"
+                  "A field takes at most 1000000 values and a sweep runs at most 10000000 points on one\n"
+                  "machine: --shard K/M runs part K of M of a larger one.\n");
     for (std::size_t k = 0; k < kModelKinds.size(); ++k) {
         const DesignDescription& model = describe(kModelKinds[k]);
         sweeps[k].model = model.kind;

@@ -91,7 +91,8 @@ void appendErrorJson(std::string& json, RunView run)
     appendJsonString(json, run.error->kind);
     json += ",\"message\":";
     appendJsonString(json, run.error->message);
-    json += '}';
+    // The reactor being computed; none while the fields were read.
+    json += ",\"reactor\":" + (run.error->reactor > 0 ? std::to_string(run.error->reactor) : "null") + '}';
 }
 
 void writeJson(std::ostream& out, const RunRecord& run)

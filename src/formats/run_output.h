@@ -42,7 +42,8 @@ void appendReactorJson(std::string& json, const ReactorResult& reactor);
 // {"N":"24","y10":"3",…}: the field texts of a run under their names.
 void appendInputsJson(std::string& json, ModelKind model, const FieldTexts& fields);
 
-// null, or {"kind":…,"message":…}.
+// null, or {"kind":…,"message":…,"reactor":…}: the reactor being computed,
+// null while the fields were read.
 void appendErrorJson(std::string& json, RunView run);
 
 // {"model":…,"inputs":{…},"reactors":[…],"error":null|{"kind":…,"message":…}}

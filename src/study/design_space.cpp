@@ -1,6 +1,7 @@
 // The fields, bounds and objective of a design study, and how a run fares in it.
 #include "study/design_space.h"
 
+#include "study/field_values.h"
 #include "study/study_error.h"
 
 #include <algorithm>
@@ -28,7 +29,7 @@ long double optionNumber(std::string_view option, std::string_view text)
     try {
         return TextToNumber(text, '.');
     } catch (const EConvertError&) {
-        throw StudyError(fieldOption(option) + ": '" + std::string(text) + "' is not a number");
+        throw StudyError(fieldOption(option) + ": '" + shortQuote(text) + "' is not a number");
     }
 }
 
@@ -188,7 +189,7 @@ void DesignSpace::readFixedFields()
         if (!description.converted() || description.field == fieldN || intervalOf_[description.field])
             continue;
         const std::string& text = fixed_[description.field];
-        const std::string said = fieldOption(description.name) + ": '" + text + "' ";
+        const std::string said = fieldOption(description.name) + ": '" + shortQuote(text) + "' ";
         try {
             fixedValues_[description.field] = storedFieldValue(description.storage, text, '.');
         } catch (const EConvertError&) {
@@ -279,7 +280,7 @@ QuantityBound parseQuantityBound(std::string_view text)
     }
     const std::size_t at = rest.find_first_of("<>");
     const auto invalid = [&] {
-        return StudyError("'" + std::string(text) +
+        return StudyError("'" + shortQuote(text) +
                           "': a bound is QUANTITY>=VALUE, >, <= or < (the outlet), or all:QUANTITY… (every "
                           "reactor); the quantities are " +
                           quantityNamesText(" and "));

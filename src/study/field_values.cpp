@@ -58,7 +58,7 @@ Decimal exactDecimal(std::string_view text, DecimalSeparator separator)
             }
             digits += heldZeros + 1;
             if (digits > kMaxTextDigits)
-                throw StudyError("'" + std::string(text) + "' has too many digits for a range");
+                throw StudyError("'" + shortQuote(text) + "' has too many digits for a range");
             for (; heldZeros > 0; --heldZeros)
                 value.mantissa *= 10;
             value.mantissa = value.mantissa * 10 + (c - '0');
@@ -134,7 +134,7 @@ struct WholeRange {
 
 [[noreturn]] void throwTooFarApartInScale(std::string_view range, std::int64_t digits)
 {
-    throw StudyError("the numbers of range '" + std::string(range) +
+    throw StudyError("the numbers of range '" + shortQuote(range) +
                      "' are too far apart in scale: in units of the last decimal place of FROM and STEP they "
                      "take " +
                      std::to_string(digits) + " digits, and a range counts at most " + digitsOf(kMaxUnits) + " units");
@@ -195,19 +195,19 @@ void appendRange(std::vector<std::string>& texts, std::string_view range, Decima
 {
     const std::vector<std::string_view> parts = split(range, ':');
     if (parts.size() != 3)
-        throw StudyError("range '" + std::string(range) + "' is not FROM:TO:STEP");
+        throw StudyError("range '" + shortQuote(range) + "' is not FROM:TO:STEP");
     const Decimal from = exactDecimal(parts[0], separator);
     const Decimal to = exactDecimal(parts[1], separator);
     const Decimal step = exactDecimal(parts[2], separator);
     if (step.mantissa == 0)
-        throw StudyError("range '" + std::string(range) + "' has a zero step");
+        throw StudyError("range '" + shortQuote(range) + "' has a zero step");
 
     const WholeRange whole = wholeRange(from, to, step, range);
     if ((whole.to < whole.from && whole.step > 0) || (whole.to > whole.from && whole.step < 0))
-        throw StudyError("the step of range '" + std::string(range) + "' leads away from its end");
+        throw StudyError("the step of range '" + shortQuote(range) + "' leads away from its end");
     const UnitDistance count = distanceBetween(whole.to, whole.from) / distanceBetween(whole.step, 0) + 1;
     if (count > kMaxFieldValues - texts.size())
-        throw StudyError("range '" + std::string(range) + "' has more than " + std::to_string(kMaxFieldValues) +
+        throw StudyError("range '" + shortQuote(range) + "' has more than " + std::to_string(kMaxFieldValues) +
                          " values");
     // Each value lies between FROM and TO: stepping to the next never
     // overflows.
@@ -222,6 +222,18 @@ void appendRange(std::vector<std::string>& texts, std::string_view range, Decima
 
 } // namespace
 
+std::string shortQuote(std::string_view text)
+{
+    constexpr std::size_t kWhole = 80;
+    constexpr std::size_t kShown = 60;
+    if (text.size() <= kWhole)
+        return std::string(text);
+    std::size_t cut = kShown;
+    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80)
+        --cut;
+    return std::string(text.substr(0, cut)) + "… (" + std::to_string(text.size()) + " bytes)";
+}
+
 bool isSweepText(std::string_view text) { return text.find_first_of(":;") != std::string_view::npos; }
 
 std::vector<std::string> fieldValueTexts(std::string_view text, DecimalSeparator separator)
@@ -231,12 +243,11 @@ std::vector<std::string> fieldValueTexts(std::string_view text, DecimalSeparator
         if (item.find(':') != std::string_view::npos)
             appendRange(texts, item, separator);
         else if (item.empty())
-            throw StudyError("list '" + std::string(text) + "' has an empty item");
+            throw StudyError("list '" + shortQuote(text) + "' has an empty item");
         else
             texts.emplace_back(item);
         if (texts.size() > kMaxFieldValues)
-            throw StudyError("'" + std::string(text) + "' has more than " + std::to_string(kMaxFieldValues) +
-                             " values");
+            throw StudyError("'" + shortQuote(text) + "' has more than " + std::to_string(kMaxFieldValues) + " values");
     }
     return texts;
 }

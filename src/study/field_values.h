@@ -14,6 +14,10 @@ namespace kaskad::study {
 // The most values one field may take.
 inline constexpr std::size_t kMaxFieldValues = 1'000'000;
 
+// A text as a message quotes it: whole up to 80 bytes, else its first 60
+// (cut before a UTF-8 character's continuation), "…" and its length.
+std::string shortQuote(std::string_view text);
+
 // True when the text names several values (it holds ":" or ";").
 bool isSweepText(std::string_view text);
 

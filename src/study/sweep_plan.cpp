@@ -82,7 +82,8 @@ void checkPointsToRun(const SweepPlan& plan, PointRange points, std::string_view
         return;
     const std::string limit = "more than " + std::to_string(kMaxSweepPoints) + " points";
     if (what.empty())
-        throw StudyError("the sweep has " + limit);
+        throw StudyError("the sweep has " + limit + ": cut it into parts of at most " +
+                         std::to_string(kMaxSweepPoints) + " points");
     throw StudyError(std::string(what) + " of the sweep has " + limit + ": cut it into more pieces");
 }
 

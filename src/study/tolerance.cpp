@@ -3,6 +3,7 @@
 
 #include "model/design.h"
 #include "study/design_space.h"
+#include "study/field_values.h"
 #include "study/study_error.h"
 
 #include <cmath>
@@ -19,7 +20,7 @@ constexpr std::string_view kPlusMinus = "\xC2\xB1"; // ± in UTF-8
 
 std::string quoted(std::string_view option, std::string_view text)
 {
-    return fieldOption(option) + ": '" + std::string(text) + "' ";
+    return fieldOption(option) + ": '" + shortQuote(text) + "' ";
 }
 
 long double numberIn(std::string_view option, std::string_view whole, std::string_view text, DecimalSeparator separator)
@@ -29,7 +30,7 @@ long double numberIn(std::string_view option, std::string_view whole, std::strin
         if (std::isfinite(value))
             return value;
     } catch (const EConvertError&) {}
-    throw StudyError(quoted(option, whole) + "holds '" + std::string(text) + "', which is not a number");
+    throw StudyError(quoted(option, whole) + "holds '" + shortQuote(text) + "', which is not a number");
 }
 
 // The plus-minus sign and where it starts, if the text has one.
@@ -213,7 +214,7 @@ FieldTolerance parseFieldTolerance(std::string_view text, DecimalSeparator separ
 {
     const std::size_t equals = text.find('=');
     if (equals == std::string_view::npos || equals == 0)
-        throw StudyError("--tolerance: '" + std::string(text) + "' is not FIELD=±D or FIELD=±P%");
+        throw StudyError("--tolerance: '" + shortQuote(text) + "' is not FIELD=±D or FIELD=±P%");
     const std::string_view field = text.substr(0, equals);
     return {std::string(field), parseTolerance(field, text.substr(equals + 1), separator)};
 }

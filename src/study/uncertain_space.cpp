@@ -3,6 +3,7 @@
 #include "study/uncertain_space.h"
 
 #include "study/design_space.h"
+#include "study/field_values.h"
 #include "study/study_error.h"
 
 namespace kaskad::study {
@@ -27,7 +28,7 @@ FieldPoint::FieldPoint(ModelKind model, const FieldTexts& texts, DecimalSeparato
         if (!description.converted())
             continue;
         const std::string& text = texts[description.field];
-        const std::string said = fieldOption(description.name) + ": '" + text + "' ";
+        const std::string said = fieldOption(description.name) + ": '" + shortQuote(text) + "' ";
         try {
             inputs_.values[description.field] = storedFieldValue(description.storage, text, separator);
         } catch (const EConvertError&) {
@@ -106,7 +107,7 @@ FieldTexts UncertainSpace::nominalTexts(ModelKind model, const FieldTexts& optio
             texts[description.field] =
                 withSeparator(storedValueText(distribution.nominal(), description.storage), separator);
         } catch (const Exception&) {
-            throw StudyError(fieldOption(description.name) + ": '" + text +
+            throw StudyError(fieldOption(description.name) + ": '" + shortQuote(text) +
                              "' is centred beyond the values the field stores");
         }
     }

@@ -2,13 +2,13 @@
 // its runs in parallel in sample order, and the summaries of the outlet.
 #include "uncertainty/uncertainty.h"
 
-#include "model/criterion.h"
 #include "study/study_error.h"
 #include "uncertainty/sample_draw.h"
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <utility>
 
 namespace kaskad::study {
 
@@ -19,73 +19,15 @@ constexpr long double kNormal975 = 1.95996398454005423552L;
 
 constexpr double kNoValue = std::numeric_limits<double>::quiet_NaN();
 
-// What a sample's run gives the study; its run too when a sink takes it.
-struct SampleOutcome {
-    bool failed = false;
-    bool meets = false;
-    double margin = kNoValue;
-    std::vector<double> quantities; // per quantity asked for; NaN where the outlet has none
-    std::optional<RunRecord> run;
-};
-
-SampleOutcome outcomeOf(RunRecord&& run, std::span<const Pane> quantities, bool keepRun)
+// The runs of rows: by the settings' runner, or on the settings' jobs.
+SampleRuns runSample(const UncertainSpace& space, std::span<const double> rows, const UncertaintySettings& settings,
+                     bool sample)
 {
-    SampleOutcome outcome;
-    outcome.failed = !run.ok();
-    const CriterionResult criterion = evaluateCriterion(run);
-    outcome.meets = criterion.meets;
-    outcome.margin = criterion.margin.value_or(kNoValue);
-    outcome.quantities.assign(quantities.size(), kNoValue);
-    if (run.ok() && !run.reactors.empty())
-        for (std::size_t q = 0; q < quantities.size(); ++q)
-            if (run.reactors.back().has(quantities[q]))
-                outcome.quantities[q] = run.reactors.back().value(quantities[q]);
-    if (keepRun)
-        outcome.run = std::move(run);
-    return outcome;
-}
-
-// The values of one row of a sample, as the space takes them.
-std::vector<long double> rowValues(std::span<const double> rows, std::size_t row, std::size_t width)
-{
-    const std::span<const double> values = rows.subspan(row * width, width);
-    return {values.begin(), values.end()};
-}
-
-// The outputs of one sample gathered in sample order: margins and
-// quantities, NaN where a run gave none.
-struct Gathered {
-    std::size_t delivered = 0;
-    std::size_t failed = 0;
-    std::size_t meeting = 0;
-    std::vector<double> margins;
-    std::vector<std::vector<double>> quantities;
-};
-
-Gathered runSample(const UncertainSpace& space, std::span<const double> rows, const UncertaintySettings& settings)
-{
-    const std::size_t width = space.uncertain().size();
-    const std::size_t count = rows.size() / width;
-    const bool keepRuns = bool(settings.sampleSink);
-    Gathered gathered;
-    gathered.quantities.resize(settings.quantities.size());
-    const std::size_t delivered = runInOrder<SampleOutcome>(
-        count, settings.jobs,
-        [&](std::size_t index) {
-            return outcomeOf(space.sampleRun(rowValues(rows, index, width)), settings.quantities, keepRuns);
-        },
-        [&](std::size_t index, SampleOutcome&& outcome) {
-            gathered.failed += outcome.failed ? 1 : 0;
-            gathered.meeting += outcome.meets ? 1 : 0;
-            gathered.margins.push_back(outcome.margin);
-            for (std::size_t q = 0; q < outcome.quantities.size(); ++q)
-                gathered.quantities[q].push_back(outcome.quantities[q]);
-            if (keepRuns)
-                settings.sampleSink(index, rowValues(rows, index, width), *outcome.run);
-        },
-        settings.stop, settings.progress);
-    gathered.delivered = delivered;
-    return gathered;
+    if (settings.runner)
+        return settings.runner(rows, sample);
+    return runSampleRows(space, rows,
+                         {settings.quantities, settings.jobs, settings.stop, settings.progress,
+                          sample ? settings.sampleSink : SampleSink{}});
 }
 
 // The summary of the values that are numbers, or none when none is.
@@ -127,12 +69,11 @@ GenericModel designModel(const UncertainSpace& space, const UncertaintySettings&
         model.outputNames.emplace_back(quantityName(pane));
     model.evaluate = [&space, &settings, progressFrom](std::span<const double> inputs, std::span<double> outputs) {
         UncertaintySettings rowSettings = settings;
-        rowSettings.sampleSink = {};
         if (settings.progress)
             rowSettings.progress = [&settings, progressFrom](std::size_t done) {
                 settings.progress(progressFrom + done);
             };
-        const Gathered gathered = runSample(space, inputs, rowSettings);
+        const SampleRuns gathered = runSample(space, inputs, rowSettings, false);
         const std::size_t width = 1 + settings.quantities.size();
         std::fill(outputs.begin(), outputs.end(), kNoValue);
         for (std::size_t row = 0; row < gathered.delivered; ++row) {
@@ -170,7 +111,7 @@ UncertaintyResult runUncertainty(const UncertainSpace& space, const UncertaintyS
     for (const UncertainField& field : space.uncertain())
         inputs.push_back(field.distribution);
     const std::vector<double> rows = drawSample(inputs, settings.samples, settings.method, settings.seed);
-    const Gathered gathered = runSample(space, rows, settings);
+    SampleRuns gathered = runSample(space, rows, settings, true);
 
     UncertaintyResult result;
     for (const UncertainField& field : space.uncertain())
@@ -181,6 +122,7 @@ UncertaintyResult runUncertainty(const UncertainSpace& space, const UncertaintyS
     result.stopped = gathered.delivered < settings.samples;
     result.meets = wilsonInterval(gathered.meeting, gathered.delivered);
     result.margin = summaryOf(gathered.margins);
+    result.margins = std::move(gathered.margins);
     for (std::size_t q = 0; q < settings.quantities.size(); ++q)
         result.quantities.emplace_back(settings.quantities[q], summaryOf(gathered.quantities[q]));
     if (settings.indices && !result.stopped) {

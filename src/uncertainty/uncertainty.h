@@ -4,6 +4,7 @@
 
 #include "model/quantities.h"
 #include "study/runner.h"
+#include "study/sample_runs.h"
 #include "study/uncertain_space.h"
 #include "uncertainty/rare_event.h"
 #include "uncertainty/sobol_indices.h"
@@ -39,9 +40,11 @@ constexpr std::optional<SamplingMethod> samplingMethodNamed(std::string_view nam
     return std::nullopt;
 }
 
-// Receives each sample, in sample order, on the calling thread: its index,
-// the values drawn (one per uncertain field) and its run.
-using SampleSink = std::function<void(std::size_t index, std::span<const long double> values, const RunRecord& run)>;
+// Runs rows in place of the local threads (on a cluster, say) and gives
+// what they gave in row order, fewer than the rows once stopped. `sample`:
+// the rows are the study's sample, whose runs the runner hands on itself,
+// rather than a design of the indices or of the rare-event estimate.
+using SampleRunner = std::function<SampleRuns(std::span<const double> rows, bool sample)>;
 
 struct UncertaintySettings {
     std::size_t samples = 10000;
@@ -54,6 +57,7 @@ struct UncertaintySettings {
     std::stop_token stop;
     ProgressSink progress; // runs of the sample delivered
     SampleSink sampleSink;
+    SampleRunner runner; // when set, runs every row in place of jobs, progress and sampleSink
 };
 
 // The levels of the quantiles reported.
@@ -84,13 +88,15 @@ struct UncertaintyResult {
     bool stopped = false; // by the stop token: the rest covers the runs delivered
     Proportion meets;
     std::optional<Summary> margin; // none when no run gave one
+    std::vector<double> margins;   // each run's, in sample order; NaN where a run gave none
     std::vector<std::pair<Pane, std::optional<Summary>>> quantities;
     std::optional<SobolIndices> indices;
     std::optional<RareEventResult> rare; // the probability of missing the criterion
 };
 
 // Draws the sample on the calling thread, from settings.seed, and runs it on
-// settings.jobs threads; the result is the same for every number of jobs.
+// settings.jobs threads or with settings.runner; the result is the same for
+// every number of jobs and every runner that runs the rows it is given.
 // A run that fails counts as missing the criterion and gives no value to
 // the summaries. Raises StudyError when no field is uncertain.
 UncertaintyResult runUncertainty(const UncertainSpace& space, const UncertaintySettings& settings);

@@ -57,9 +57,8 @@ TEST(CliWriteFailure, EndsWithAMessageAndStatusThree)
     const test_support::CliResult failed =
         runKaskadCli("bubble --N 3 --y10 3 --y50 2.5 --wg 0 --t 433 --dtr 2 --d 3 --ts 3600 --format csv > /dev/full");
     EXPECT_EQ(failed.exitStatus, 3);
-    EXPECT_EQ(failed.err,
-              "Floating point division by zero.\nkaskad-cli: the output could not be written: No space left "
-              "on device\n");
+    EXPECT_EQ(failed.err, "Floating point division by zero.\nkaskad-cli: the run stopped in reactor 1\n"
+                          "kaskad-cli: the output could not be written: No space left on device\n");
 }
 
 // SIGPIPE left at its default ends the program quietly; ignored, the broken

@@ -74,8 +74,9 @@ TEST(SweepStudy, AStudyThatCannotBeRunIsAUsageError)
     } cases[] = {
         {"sweep bubble --study " + gaslift, "the study " + gaslift + " is of the gaslift model\n"},
         {"sweep --study " + broken, "the study " + broken + " cannot be read: это не JSON (строка 1, позиция 19)\n"},
-        {"sweep --study /nonexistent/x.kaskad-study.json", "cannot read the study /nonexistent/x.kaskad-study.json\n"},
-        {"sweep bubble --study " + folder, "cannot read the study " + folder + "\n"},
+        {"sweep --study /nonexistent/x.kaskad-study.json",
+         "cannot read the study /nonexistent/x.kaskad-study.json: No such file or directory\n"},
+        {"sweep bubble --study " + folder, "cannot read the study " + folder + ": Is a directory\n"},
         {"sweep --study " + large, "the study " + large + " is larger than a study can be\n"},
         {"sweep bubble --N 3 --y10 3", "--y50 is required\n"},
     };

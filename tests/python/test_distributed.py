@@ -94,3 +94,22 @@ def test_runs_and_errors_travel_between_processes(client):
     with pytest.raises(kaskad.EZeroDivide) as raised:
         client.submit(_failing_run, 0).result()
     assert raised.value.run.error.reactor == 1
+
+
+@pytest.mark.parametrize("options,chunks", [
+    (dict(samples=120, quantities=("y1",), indices=True, keep_samples=True), 3),
+    (dict(samples=60, method="mc", rare=True), None),
+], ids=["indices_and_samples_in_three_chunks", "rare_event_default_chunks"])
+def test_the_cluster_study_is_the_local_study(client, options, chunks):
+    fields = dict(N=3, wg="normal(0.02,0.03)", t="433±1")   # failed runs (wg < 0) among the samples
+    local = kaskad.uncertainty("bubble", **options, **fields)
+    remote = kaskad.distributed.uncertainty(client, "bubble", chunks=chunks, **options, **fields)
+    assert (remote.evaluations, remote.failed_runs, remote.probability_meets, remote.probability_meets_ci95) == \
+        (local.evaluations, local.failed_runs, local.probability_meets, local.probability_meets_ci95)
+    pd.testing.assert_frame_equal(remote.summary, local.summary)
+    assert (remote.margins.tobytes(), remote.rare) == (local.margins.tobytes(), local.rare)
+    for name in ("indices", "samples"):
+        if getattr(local, name) is None:
+            assert getattr(remote, name) is None
+        else:
+            pd.testing.assert_frame_equal(getattr(remote, name), getattr(local, name))

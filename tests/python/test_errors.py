@@ -77,7 +77,7 @@ BILLION = {"wg": "0.001:1:0.001", "t": "1:1000:1", "ts": "1:1000:1"}
 def test_a_plan_too_large_for_one_run_runs_in_chunks():
     plan, _ = kaskad._sweep_plan("bubble", BILLION, ".")
     assert plan.point_count == 10**9
-    with pytest.raises(kaskad.UsageError, match="^the sweep has more than 10000000 points$"):
+    with pytest.raises(kaskad.UsageError, match="^the sweep has more than 10000000 points: cut it into parts of at most 10000000 points$"):
         _kaskad.sweep_arrays(plan, 0, plan.point_count, True, False, False, 1)
     with pytest.raises(kaskad.UsageError, match="^the chunk 0..10000001 of the sweep has more than 10000000 points"):
         _kaskad.sweep_arrays(plan, 0, 10_000_001, True, False, False, 1)

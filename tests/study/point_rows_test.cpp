@@ -33,7 +33,7 @@ TEST(PointRowsModel, WritersSerialiseExactlyItsRowsAndColumns)
             std::string json;
             formats::appendJsonPoint(json, plan.model(), *point);
             std::size_t reactors = 0;
-            for (std::size_t at = 0; (at = json.find("\"reactor\":", at)) != std::string::npos; ++at)
+            for (std::size_t at = 0; (at = json.find("{\"reactor\":", at)) != std::string::npos; ++at)
                 ++reactors;
             EXPECT_EQ(reactors, point->reactors.size()) << json;
         }

@@ -169,7 +169,9 @@ TEST(ShardedSweep, APlanTooLargeForOneMachineRunsInShards)
     const test_support::CliResult whole = runKaskadCli(billion);
     EXPECT_EQ(whole.exitStatus, 2);
     EXPECT_EQ(whole.out, "");
-    EXPECT_TRUE(whole.err.starts_with("the sweep has more than 10000000 points\n")) << whole.err;
+    EXPECT_TRUE(whole.err.starts_with(
+        "the sweep has more than 10000000 points: cut it into parts of at most 10000000 points\n"))
+        << whole.err;
 
     const test_support::CliResult shard = runKaskadCli(billion + " --shard 1000000/1000000 --no-header --jobs 2");
     ASSERT_EQ(shard.exitStatus, 0) << shard.err;

@@ -366,7 +366,11 @@ const FieldTexts kTenToTheSixteenPoints = {"1:1000:1", "1:1000:1", "2.5", "0.001
 INSTANTIATE_TEST_SUITE_P(
     Sweep, PointLimit,
     ::testing::Values(
-        PointLimitCase{"WholePlanOverTheLimit", kBillionPoints, {}, "", "the sweep has more than 10000000 points"},
+        PointLimitCase{"WholePlanOverTheLimit",
+                       kBillionPoints,
+                       {},
+                       "",
+                       "the sweep has more than 10000000 points: cut it into parts of at most 10000000 points"},
         PointLimitCase{
             "ShardWithinTheLimit", kBillionPoints, {999'999'000, 1'000'000'000}, "shard 1000000/1000000", ""},
         PointLimitCase{"ShardOverTheLimit",
