@@ -100,7 +100,8 @@ void addVerticalLine(QChart& chart, double at, double low, double high, const QP
 std::unique_ptr<QGraphicsScene> laidOut(std::unique_ptr<QGraphicsScene> scene, QChart& chart)
 {
     for (QLegendMarker* marker : chart.legend()->markers())
-        if (marker->type() == QLegendMarker::LegendMarkerTypeArea)
+        if (marker->type() == QLegendMarker::LegendMarkerTypeArea ||
+            marker->type() == QLegendMarker::LegendMarkerTypeBar)
             marker->setShape(QLegend::MarkerShapeRectangle);
     chart.layout()->activate();
     chart.legend()->layout()->invalidate();

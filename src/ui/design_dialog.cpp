@@ -121,6 +121,11 @@ FieldTexts withWindowSeparator(const FieldTexts& texts, DecimalSeparator separat
     return converted;
 }
 
+QString optionalNumberText(const std::optional<double>& value, DecimalSeparator separator)
+{
+    return value ? numberText(*value, separator) : QStringLiteral("—");
+}
+
 struct AnswersShown {
     QStringList headers;
     std::vector<DesignResultsModel::Row> rows;
@@ -141,17 +146,27 @@ AnswersShown optimizerAnswers(const study::DesignProblem& problem, const study::
     for (const study::IntervalField& field : problem.space.intervals())
         if (field.field != fieldN)
             shown.headers << toQString(field.name);
-    shown.headers << (margin ? QStringLiteral("запас") : toQString(problem.objective.name))
-                  << QStringLiteral("критерий") << QStringLiteral("ограничивает");
+    // With tolerances the nominal margin, the plain run's, stands beside the
+    // worst one over the tolerances' box; a margin objective is the latter.
+    const bool robust = problem.robust();
+    if (!(robust && margin))
+        shown.headers << (margin ? QStringLiteral("запас") : toQString(problem.objective.name));
+    if (robust)
+        shown.headers << QStringLiteral("номинальный запас") << QStringLiteral("запас при допусках");
+    shown.headers << QStringLiteral("критерий") << QStringLiteral("ограничивает");
     for (const study::DesignAnswer& answer : result.byReactors) {
         DesignResultsModel::Row row{withWindowSeparator(answer.texts(), separator), {QString::number(answer.reactors)}};
         for (const study::IntervalField& field : problem.space.intervals())
             if (field.field != fieldN)
                 row.cells << toQString(row.texts[field.field]);
         const bool computed = answer.assessment.computed;
-        row.cells << (computed ? numberText(double(study::objectiveValue(problem, answer.assessment)), separator)
-                               : QStringLiteral("расчёт не удался"))
-                  << (!computed                          ? QStringLiteral("—")
+        if (!(robust && margin))
+            row.cells << (computed ? numberText(double(study::objectiveValue(problem, answer.assessment)), separator)
+                                   : QStringLiteral("расчёт не удался"));
+        if (robust)
+            row.cells << optionalNumberText(answer.nominal ? answer.nominal->margin : std::nullopt, separator)
+                      << optionalNumberText(study::robustMargin(problem, answer), separator);
+        row.cells << (!computed                          ? QStringLiteral("—")
                       : answer.assessment.meetsCriterion ? QStringLiteral("выполнен")
                                                          : QStringLiteral("не выполнен"))
                   << (answer.limiting.empty() ? QStringLiteral("—") : toQString(answer.limiting));
@@ -243,7 +258,7 @@ DesignDialog::DesignDialog(ModelKind model, DecimalSeparator separator, const QS
     connect(closeKey, &QAction::triggered, this, &QWidget::close);
     addAction(closeKey);
     showRunning(false);
-    resize(1000, 720);
+    resize(1120, 720);
 }
 
 DesignDialog::~DesignDialog()
@@ -261,6 +276,7 @@ QWidget* DesignDialog::buildFields()
     grid->addWidget(new QLabel(QStringLiteral("Искать")), 0, 0);
     grid->addWidget(new QLabel(QStringLiteral("Значение / от")), 0, 1);
     grid->addWidget(new QLabel(QStringLiteral("до")), 0, 2);
+    grid->addWidget(new QLabel(QStringLiteral("допуск")), 0, 3);
     for (const FieldDescription& field : modelFields(model_)) {
         const int row = int(field.field);
         auto* searched = new QCheckBox(toQString(field.caption));
@@ -272,13 +288,27 @@ QWidget* DesignDialog::buildFields()
         to->setObjectName(QStringLiteral("DesignTo%1").arg(row));
         to->setEnabled(false);
         connect(searched, &QCheckBox::toggled, to, &QWidget::setEnabled);
+        auto* tolerance = new QLineEdit;
+        tolerance->setObjectName(QStringLiteral("DesignTolerance%1").arg(row));
+        tolerance->setPlaceholderText(field.converted() && field.field != fieldN ? QStringLiteral("±D, ±P%")
+                                                                                 : QString());
+        tolerance->setToolTip(QStringLiteral("Допуск, в котором завод держит поле: ответ оценивается по худшему "
+                                             "случаю в пределах допусков"));
+        tolerance->setEnabled(field.converted() && field.field != fieldN);
         grid->addWidget(searched, row, 0);
         grid->addWidget(from, row, 1);
         grid->addWidget(to, row, 2);
+        grid->addWidget(tolerance, row, 3);
         searched_[field.field] = searched;
         from_[field.field] = from;
         to_[field.field] = to;
+        tolerance_[field.field] = tolerance;
     }
+    // The values hold a stored single's digits, the tolerances a few.
+    const QFontMetrics metrics = box->fontMetrics();
+    for (int column : {1, 2})
+        grid->setColumnMinimumWidth(column, metrics.horizontalAdvance(QStringLiteral("0.000000000")) + 16);
+    grid->setColumnMinimumWidth(3, metrics.horizontalAdvance(QStringLiteral("±88.8%")) + 16);
     grid->setColumnStretch(0, 1);
     grid->setRowStretch(kFieldCount + 1, 1);
     return box;
@@ -380,6 +410,18 @@ FieldTexts DesignDialog::studyTexts() const
     return texts;
 }
 
+std::vector<study::ToleratedField> DesignDialog::tolerances(const study::DesignSpace& space) const
+{
+    std::vector<study::ToleratedField> tolerated;
+    for (const FieldDescription& field : modelFields(model_)) {
+        const std::string text = tolerance_[field.field]->text().trimmed().toStdString();
+        if (!text.empty())
+            tolerated.push_back(study::toleratedField(
+                space, {std::string(field.name), study::parseTolerance(field.name, text, separator_)}));
+    }
+    return tolerated;
+}
+
 void DesignDialog::calculate()
 {
     if (running())
@@ -402,8 +444,10 @@ void DesignDialog::startOptimizer()
         if (!line.trimmed().isEmpty())
             bounds.push_back(study::parseQuantityBound(
                 line.trimmed().replace(toQString(separator_.text()), QStringLiteral(".")).toStdString()));
-    auto problem = std::make_shared<const study::DesignProblem>(study::DesignProblem{
-        std::move(space), std::move(objective), meetCriterion_->isChecked(), std::move(bounds), {}, std::nullopt});
+    std::vector<study::ToleratedField> tolerated = tolerances(space);
+    auto problem = std::make_shared<const study::DesignProblem>(
+        study::DesignProblem{std::move(space), std::move(objective), meetCriterion_->isChecked(), std::move(bounds),
+                             std::move(tolerated), std::nullopt});
     study::OptimizeSettings settings;
     settings.digits = digits_->value();
     settings.maxEvaluations = std::size_t(maxEvaluations_->value());
@@ -512,6 +556,10 @@ void DesignDialog::updateControls()
     target_->setEnabled(goal_->currentIndex() == targetValue);
     reactor_->setEnabled(goal_->currentIndex() == targetValue);
     quantity_->setEnabled(goal_->currentIndex() != largestMargin);
+    // The solver seeks a value of the plain run: tolerances are the optimiser's.
+    for (const FieldDescription& field : modelFields(model_))
+        tolerance_[field.field]->setEnabled(field.converted() && field.field != fieldN &&
+                                            goal_->currentIndex() != targetValue);
     fill_->setEnabled(!running() && answers_->selectionModel()->hasSelection());
 }
 

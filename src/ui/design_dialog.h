@@ -4,6 +4,7 @@
 #pragma once
 
 #include "model/run_record.h"
+#include "study/design_space.h"
 
 #include <QWidget>
 
@@ -55,6 +56,7 @@ public:
     QCheckBox* searched(int field) const { return searched_[Field(field)]; }
     QLineEdit* from(int field) const { return from_[Field(field)]; }
     QLineEdit* to(int field) const { return to_[Field(field)]; }
+    QLineEdit* tolerance(int field) const { return tolerance_[Field(field)]; }
     QComboBox* goal() const { return goal_; }
     QComboBox* quantity() const { return quantity_; }
     QLineEdit* target() const { return target_; }
@@ -79,6 +81,8 @@ private:
     QWidget* buildButtons();
     // The option texts of the study, with "." as the library reads them.
     FieldTexts studyTexts() const;
+    // The tolerance cells that are not empty, as the space's fields.
+    std::vector<study::ToleratedField> tolerances(const study::DesignSpace& space) const;
     void startOptimizer();
     void startSolver();
     void runOffThread(std::function<DesignOutcome(std::stop_token stop)> search);
@@ -93,6 +97,7 @@ private:
     FieldArray<QCheckBox*> searched_{};
     FieldArray<QLineEdit*> from_{};
     FieldArray<QLineEdit*> to_{};
+    FieldArray<QLineEdit*> tolerance_{};
     QComboBox* goal_ = nullptr;
     QComboBox* quantity_ = nullptr;
     QLineEdit* target_ = nullptr;

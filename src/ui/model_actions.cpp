@@ -5,6 +5,7 @@
 #include "ui/qt_text.h"
 
 #include <QAction>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QPlainTextEdit>
 
@@ -28,6 +29,7 @@ const ActionRow kActionRows[kModelActionCount] = {
     {"Печать…", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P)},
     {"Подбор параметров…", QKeySequence(Qt::CTRL | Qt::Key_D)},
     {"Исследование параметров…", QKeySequence(Qt::CTRL | Qt::Key_R)},
+    {"Допуски и надёжность…", QKeySequence(Qt::CTRL | Qt::Key_U)},
 };
 
 // A menu that lives while it is shown: its actions may close the window
@@ -71,6 +73,30 @@ void offerInBackgroundMenu(QWidget& background, const ModelActions& actions)
                      });
 }
 
+// Leaves the window's keys to the window: a field would take Ctrl+U as
+// "delete the line" where the keyboard scheme says so, before any shortcut.
+class KeysToWindow : public QObject {
+public:
+    KeysToWindow(QObject* parent, const ModelActions& actions) : QObject(parent), actions_(actions) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() != QEvent::ShortcutOverride)
+            return QObject::eventFilter(watched, event);
+        const QKeySequence pressed(static_cast<QKeyEvent*>(event)->keyCombination());
+        for (const QAction* action : actions_)
+            if (action->shortcut() == pressed) {
+                event->ignore();
+                return true;
+            }
+        return false;
+    }
+
+private:
+    ModelActions actions_;
+};
+
 } // namespace
 
 ModelActions addModelActions(QWidget& window, QWidget& background, std::span<QPlainTextEdit* const> panes,
@@ -85,6 +111,9 @@ ModelActions addModelActions(QWidget& window, QWidget& background, std::span<QPl
         window.addAction(action);
         actions[a] = action;
     }
+    auto* keys = new KeysToWindow(&window, actions);
+    for (QWidget* control : window.findChildren<QWidget*>())
+        control->installEventFilter(keys);
     for (QPlainTextEdit* pane : panes)
         offerInPaneMenu(*pane, actions);
     offerInBackgroundMenu(background, actions);

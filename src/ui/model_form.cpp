@@ -10,6 +10,7 @@
 #include "ui/regional_settings.h"
 #include "ui/result_views.h"
 #include "ui/study_window.h"
+#include "ui/uncertainty_window.h"
 
 #include <QApplication>
 #include <QEventLoop>
@@ -34,7 +35,7 @@ ModelForm::ModelForm(const WindowDescription& layout, const RegionalSettings& se
                                {[this] { views_->showTable(); }, [this] { views_->showChart(); },
                                 [this] { saveInputSet(*this); }, [this] { openInputSet(*this); },
                                 [this] { views_->saveReport(); }, [this] { views_->printReport(); },
-                                [this] { showDesign(); }, [this] { showStudy(); }});
+                                [this] { showDesign(); }, [this] { showStudy(); }, [this] { showUncertainty(); }});
 }
 
 ModelForm::~ModelForm() = default;
@@ -46,6 +47,15 @@ void ModelForm::showStudy()
         study_ = std::make_unique<StudyWindow>(*this);
     study_->takeFieldTexts();
     views_->present(*study_, first ? std::optional(QPoint(60, 60)) : std::nullopt);
+}
+
+void ModelForm::showUncertainty()
+{
+    const bool first = !uncertainty_;
+    if (first)
+        uncertainty_ = std::make_unique<UncertaintyWindow>(*this);
+    uncertainty_->takeFieldTexts();
+    views_->present(*uncertainty_, first ? std::optional(QPoint(90, 60)) : std::nullopt);
 }
 
 int ModelForm::ShowModal()
@@ -166,6 +176,8 @@ void ModelForm::hideEvent(QHideEvent* event)
             design_->close();
         if (study_)
             study_->close();
+        if (uncertainty_)
+            uncertainty_->close();
         if (modalLoop_) {
             focusAtClosing_ = focusWidget();
             modalLoop_->exit(kModalResultCancel);

@@ -29,6 +29,7 @@ class DesignDialog;
 class RegionalSettings;
 class ResultViews;
 class StudyWindow;
+class UncertaintyWindow;
 
 class ModelForm : public QWidget, public ModelWindow {
 public:
@@ -72,6 +73,10 @@ public:
     void showStudy();
     // The study window, once Ctrl+R has made it.
     StudyWindow* studyWindow() const { return study_.get(); }
+    // Ctrl+U: opens the tolerances and reliability window with the fields'
+    // texts, or raises it.
+    void showUncertainty();
+    UncertaintyWindow* uncertaintyWindow() const { return uncertainty_.get(); }
 
     // The separator for a run that starts now, and of the fields' texts.
     DecimalSeparator decimalSeparator() const;
@@ -106,6 +111,7 @@ private:
     std::unique_ptr<ResultViews> views_;
     std::unique_ptr<DesignDialog> design_;
     std::unique_ptr<StudyWindow> study_;
+    std::unique_ptr<UncertaintyWindow> uncertainty_;
     ModelActions actions_{};
 };
 

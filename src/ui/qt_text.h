@@ -21,4 +21,11 @@ inline QString numberText(double value, DecimalSeparator separator)
     return toQString({text, std::size_t(writeNumberText(text, value, separator) - text)});
 }
 
+// A computed extended value's text as kaskad-cli prints it, with the
+// window's separator.
+inline QString extendedNumberText(long double value, DecimalSeparator separator)
+{
+    return toQString(NumberToText(value, separator));
+}
+
 } // namespace kaskad::ui

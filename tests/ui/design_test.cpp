@@ -116,6 +116,32 @@ private Q_SLOTS:
         });
     }
 
+    // A tolerance on the temperature: the nominal margin beside the worst one
+    // over the box, as kaskad-cli optimize --tolerance gives them.
+    void robustAnswersAsTheCommandLine()
+    {
+        fixture.start();
+        fixture.whileOpen("Form3", [&] {
+            DesignDialog& design = openDesign({"3", "3", "2.5", "0.05", "433", "2", "3", "3000"}, {8}, {"8000"});
+            design.tolerance(5)->setText("±1");
+            design.maxEvaluations()->setValue(300);
+            design.calculate();
+            QTRY_VERIFY_WITH_TIMEOUT(!design.running(), 60000);
+            QCOMPARE(fixture.reports, QStringList());
+            const QList<QStringList> expected =
+                cliRows({"optimize", "bubble",    "--N",         "3",    "--y10",       "3",   "--y50",    "2.5",
+                         "--wg",     "0.05",      "--t",         "433",  "--dtr",       "2",   "--d",      "3",
+                         "--ts",     "3000:8000", "--tolerance", "t=±1", "--max-evals", "300", "--format", "csv"});
+            const QAbstractItemModel& answers = *design.answers()->model();
+            QCOMPARE(answers.headerData(2, Qt::Horizontal).toString(), QString("номинальный запас"));
+            QCOMPARE(answers.headerData(3, Qt::Horizontal).toString(), QString("запас при допусках"));
+            QCOMPARE(answers.rowCount(), int(expected.size()));
+            for (int row = 0; row < answers.rowCount(); ++row)
+                QCOMPARE((QStringList{cell(answers, row, 1), cell(answers, row, 2), cell(answers, row, 3)}),
+                         (QStringList{expected[row][7], expected[row][10], expected[row][11]}));
+        });
+    }
+
     void solvesAsTheCommandLine_data()
     {
         QTest::addColumn<int>("reactor");

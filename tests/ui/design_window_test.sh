@@ -28,17 +28,20 @@ design=$(window_named "Подбор параметров — Тевир Барб
 [[ -n "$design" ]] || fail "Ctrl+D showed no design window"
 xdotool windowfocus --sync "$design"
 sleep 0.5
-# By keyboard from the first field's box: tick, pass "от", type "до".
+# By keyboard from the first field's box: tick, pass "от", type "до"; then
+# past the tolerance cell, which N has none of.
 tick() {
   xdotool key space Tab Tab
   xdotool type --delay 10 "$1"
   xdotool key Tab
+  [[ "${2:-}" == N ]] || xdotool key Tab
 }
-tick 12
+tick 12 N
 tick 3.6
 tick 3.5
 tick 0.4
-xdotool key Tab Tab Tab Tab Tab Tab
+# t, dtr and d: the box, "от" and the tolerance.
+xdotool key Tab Tab Tab Tab Tab Tab Tab Tab Tab
 tick 1800
 # The goal, the criterion box, the bounds, the digits, the runs allowed,
 # then "Рассчитать".

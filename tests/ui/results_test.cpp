@@ -9,6 +9,7 @@
 #include "ui/results_table_model.h"
 #include "ui/results_window.h"
 #include "ui/study_window.h"
+#include "ui/uncertainty_window.h"
 #include "ui/user_files.h"
 #include "program_fixture.h"
 #include "worked_examples.h"
@@ -173,7 +174,8 @@ private Q_SLOTS:
         const Key keys[] = {
             {"Ctrl+T", Qt::Key_T, ModelAction::resultsTable}, {"Ctrl+G", Qt::Key_G, ModelAction::profileChart},
             {"Ctrl+S", Qt::Key_S, ModelAction::saveInputSet}, {"Ctrl+O", Qt::Key_O, ModelAction::openInputSet},
-            {"Ctrl+P", Qt::Key_P, ModelAction::report},       {"Ctrl+R", Qt::Key_R, ModelAction::study}};
+            {"Ctrl+P", Qt::Key_P, ModelAction::report},       {"Ctrl+R", Qt::Key_R, ModelAction::study},
+            {"Ctrl+U", Qt::Key_U, ModelAction::uncertainty}};
         for (const char* window : {"Form1", "Form3"})
             for (const char* focus : {"LabeledEdit1", "LabeledEdit7", "Text1", "Text12", "Button4"})
                 for (const Key& key : keys)
@@ -199,6 +201,8 @@ private Q_SLOTS:
                 table->close();
             if (QWidget* study = w.studyWindow())
                 study->close();
+            if (QWidget* uncertainty = w.uncertaintyWindow())
+                uncertainty->close();
         });
         QCOMPARE(reports, QStringList());
     }
@@ -212,7 +216,8 @@ private Q_SLOTS:
                                                                 {"Отчёт…", "Ctrl+P"},
                                                                 {"Печать…", "Ctrl+Shift+P"},
                                                                 {"Подбор параметров…", "Ctrl+D"},
-                                                                {"Исследование параметров…", "Ctrl+R"}};
+                                                                {"Исследование параметров…", "Ctrl+R"},
+                                                                {"Допуски и надёжность…", "Ctrl+U"}};
         for (ModelForm* w : {static_cast<ModelForm*>(&program->Form1()), static_cast<ModelForm*>(&program->Form3())})
             for (int a = 0; a < int(kaskad::ui::kModelActionCount); ++a) {
                 QAction* action = w->action(ModelAction(a));
