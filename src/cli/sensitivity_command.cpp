@@ -101,10 +101,12 @@ int runSensitivity(const DesignOptions& options, StandardOutput& out)
         std::cerr << error.message() << "\nRun with --help for more information.\n";
         return kExitUsage;
     }
-    const study::SensitivityResult result = study::sensitivity(*point, tolerances);
+    const InterruptionStop interruption;
+    const study::SensitivityResult result = study::sensitivity(*point, tolerances, interruption.token());
     formats::writeSensitivityResult(out.stream(), *point, result, options.format);
     out.flush();
-    return options.plot.path.empty() ? kExitSuccess : plotSensitivity(options.plot, *point, result);
+    // Stopped, it has no plot: the signal gives the status.
+    return options.plot.path.empty() || result.stopped ? kExitSuccess : plotSensitivity(options.plot, *point, result);
 }
 
 } // namespace

@@ -338,7 +338,8 @@ std::string optionalNumberText(const std::optional<double>& value) { return valu
 void writeSensitivityText(std::ostream& out, const study::FieldPoint& point, const study::SensitivityResult& result)
 {
     out << "Criterion margin at N " << point.reactors() << ": " << optionalNumberText(result.margin) << "; "
-        << result.evaluations << " evaluations\n\n";
+        << result.evaluations << " evaluations" << (result.stopped ? ", stopped before every field was done" : "")
+        << "\n\n";
     std::vector<std::vector<std::string>> rows{{"field", "value", "step", "d margin/d field", "error", "elasticity",
                                                 "tolerance", "margin at -", "margin at +"}};
     for (const std::size_t k : result.ranking) {
@@ -381,7 +382,9 @@ void writeSensitivityJson(std::ostream& out, const study::FieldPoint& point, con
     appendJsonString(json, modelName(point.model()));
     json += ",\"N\":" + std::to_string(point.reactors());
     json += ",\"margin\":" + (result.margin ? numberText(*result.margin) : "null");
-    json += ",\"evaluations\":" + std::to_string(result.evaluations) + ",\"fields\":{";
+    json += ",\"evaluations\":" + std::to_string(result.evaluations);
+    json += result.stopped ? ",\"stopped\":true" : ",\"stopped\":false";
+    json += ",\"fields\":{";
     for (const study::FieldSensitivity& field : result.fields) {
         if (&field != &result.fields.front())
             json += ',';

@@ -8,10 +8,14 @@
 #include <algorithm>
 #include <cmath>
 #include <numeric>
+#include <stop_token>
 
 namespace kaskad::study {
 
 namespace {
+
+// The stop asked for before a run.
+struct Stopped {};
 
 // The wider difference's step relative to the value: far above the
 // resolution of a single (6e-8), far below the scale the outlet bends on.
@@ -38,8 +42,9 @@ Outlet outletOf(const RunRecord& run)
 
 class Differences {
 public:
-    Differences(const FieldPoint& point, const VaryingField& field, std::size_t& evaluations)
-        : point_(point), field_(field), evaluations_(evaluations)
+    Differences(const FieldPoint& point, const VaryingField& field, std::size_t& evaluations,
+                const std::stop_token& stop)
+        : point_(point), field_(field), evaluations_(evaluations), stop_(stop)
     {}
 
     // The outlet at the value the field stores for x, and that value.
@@ -50,6 +55,8 @@ public:
 
     Sample at(long double x) const
     {
+        if (stop_.stop_requested())
+            throw Stopped{};
         ++evaluations_;
         const long double values[] = {x};
         const RunRecord run = point_.runWith(std::span(&field_, 1), values);
@@ -60,6 +67,7 @@ private:
     const FieldPoint& point_;
     const VaryingField& field_;
     std::size_t& evaluations_;
+    const std::stop_token& stop_;
 };
 
 std::optional<long double> difference(const std::optional<double>& below, const std::optional<double>& above,
@@ -90,9 +98,10 @@ std::optional<Derivative> derivative(const Slopes& slopes, long double value, co
 }
 
 FieldSensitivity fieldSensitivity(const FieldPoint& point, const VaryingField& field, const Outlet& nominal,
-                                  const std::optional<Tolerance>& tolerance, std::size_t& evaluations)
+                                  const std::optional<Tolerance>& tolerance, std::size_t& evaluations,
+                                  const std::stop_token& stop)
 {
-    const Differences differences(point, field, evaluations);
+    const Differences differences(point, field, evaluations, stop);
     FieldSensitivity s;
     s.field = field;
     s.value = point.value(field.field);
@@ -145,7 +154,8 @@ std::vector<std::size_t> ranking(const std::vector<FieldSensitivity>& fields)
 
 } // namespace
 
-SensitivityResult sensitivity(const FieldPoint& point, const std::map<std::string, Tolerance>& tolerances)
+SensitivityResult sensitivity(const FieldPoint& point, const std::map<std::string, Tolerance>& tolerances,
+                              std::stop_token stop)
 {
     for (const auto& [name, tolerance] : tolerances)
         point.field(name);
@@ -154,12 +164,16 @@ SensitivityResult sensitivity(const FieldPoint& point, const std::map<std::strin
     result.evaluations = 1;
     const Outlet nominal = outletOf(result.nominal);
     result.margin = nominal.margin;
-    for (const VaryingField& field : point.fields()) {
-        const auto tolerance = tolerances.find(field.name);
-        result.fields.push_back(
-            fieldSensitivity(point, field, nominal,
-                             tolerance == tolerances.end() ? std::nullopt : std::optional<Tolerance>(tolerance->second),
-                             result.evaluations));
+    try {
+        for (const VaryingField& field : point.fields()) {
+            const auto tolerance = tolerances.find(field.name);
+            result.fields.push_back(fieldSensitivity(
+                point, field, nominal,
+                tolerance == tolerances.end() ? std::nullopt : std::optional<Tolerance>(tolerance->second),
+                result.evaluations, stop));
+        }
+    } catch (const Stopped&) {
+        result.stopped = true;
     }
     result.ranking = ranking(result.fields);
     return result;

@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <map>
 #include <optional>
+#include <stop_token>
 #include <string>
 #include <vector>
 
@@ -42,10 +43,12 @@ struct SensitivityResult {
     // the margin, then the others by the magnitude of the margin's elasticity.
     std::vector<std::size_t> ranking;
     std::size_t evaluations = 0;
+    bool stopped = false; // the stop ended it: the fields done before it are there
 };
 
 // tolerances: by field name; a name the design has no field for raises
-// StudyError.
-SensitivityResult sensitivity(const FieldPoint& point, const std::map<std::string, Tolerance>& tolerances);
+// StudyError. The stop, asked for, ends it before the next run.
+SensitivityResult sensitivity(const FieldPoint& point, const std::map<std::string, Tolerance>& tolerances,
+                              std::stop_token stop = {});
 
 } // namespace kaskad::study

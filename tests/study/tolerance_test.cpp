@@ -10,6 +10,7 @@
 #include <cmath>
 #include <map>
 #include <stdexcept>
+#include <stop_token>
 
 namespace kaskad::study {
 namespace {
@@ -133,6 +134,13 @@ TEST(Sensitivity, ErrorsShowTheKinkOfTheMargin)
             << name;
     EXPECT_EQ(result.fields[result.ranking.front()].field.name, "t");
     EXPECT_THROW(sensitivityAt(kReadmeBest, {{"N", Tolerance{1, false}}}), StudyError);
+    std::stop_source stop;
+    stop.request_stop();
+    const SensitivityResult stopped =
+        sensitivity(FieldPoint(ModelKind::bubble, kReadmeBest, '.'), {}, stop.get_token());
+    EXPECT_TRUE(stopped.stopped);
+    EXPECT_EQ(stopped.evaluations, 1u);
+    EXPECT_TRUE(stopped.fields.empty());
 }
 
 // No point of the answer's tolerance box, on a grid of 9 values a field,
