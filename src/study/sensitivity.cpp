@@ -155,7 +155,7 @@ std::vector<std::size_t> ranking(const std::vector<FieldSensitivity>& fields)
 } // namespace
 
 SensitivityResult sensitivity(const FieldPoint& point, const std::map<std::string, Tolerance>& tolerances,
-                              std::stop_token stop)
+                              const std::stop_token& stop)
 {
     for (const auto& [name, tolerance] : tolerances)
         point.field(name);

@@ -49,6 +49,6 @@ struct SensitivityResult {
 // tolerances: by field name; a name the design has no field for raises
 // StudyError. The stop, asked for, ends it before the next run.
 SensitivityResult sensitivity(const FieldPoint& point, const std::map<std::string, Tolerance>& tolerances,
-                              std::stop_token stop = {});
+                              const std::stop_token& stop = {});
 
 } // namespace kaskad::study
