@@ -19,6 +19,8 @@ if(TARGET kaskad)
   set(KASKAD_METAINFO_FILE ${CMAKE_BINARY_DIR}/packaging/${KASKAD_APPSTREAM_ID}.metainfo.xml)
   configure_file(${KASKAD_PACKAGING_DIR}/kaskad.metainfo.xml.in ${KASKAD_METAINFO_FILE} @ONLY)
   install(FILES ${KASKAD_METAINFO_FILE} DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+  # Loaded by the desktop program on its first uncertainty study: OpenTURNS with it.
+  install(TARGETS kaskad_uncertainty_study_module LIBRARY DESTINATION ${KASKAD_MODULE_INSTALL_DIR})
 endif()
 install(TARGETS kaskad-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 # Loaded by kaskad-cli for --plot, found relative to the program.

@@ -1,56 +1,19 @@
-// kaskad-cli's modules lie at the same place relative to the program in the
-// build tree and in an installation; they are loaded with dlopen on first use.
+// kaskad-cli's modules through the programs' module loader, whose refusal is
+// reported as the command's output failure.
 #include "cli/module_loader.h"
 
 #include "cli/cli_errors.h"
-
-#include <dlfcn.h>
-
-#include <filesystem>
-#include <string>
+#include "study/module_loader.h"
 
 namespace kaskad::cli {
 
-namespace {
-
-namespace fs = std::filesystem;
-
-std::string lastLoaderError()
-{
-    const char* error = ::dlerror();
-    return error ? error : "no reason given";
-}
-
-// KASKAD_MODULE_DIR is the modules' place relative to the program's directory.
-fs::path modulePath(const char* file, const char* what)
-{
-    std::error_code error;
-    const fs::path program = fs::read_symlink("/proc/self/exe", error);
-    if (error)
-        throw OutputError(std::string("cannot locate the ") + what + ": the program's own path is unreadable (" +
-                          error.message() + ")");
-    return (program.parent_path() / KASKAD_MODULE_DIR / file).lexically_normal();
-}
-
-} // namespace
-
 std::vector<void*> moduleEntryPoints(const char* file, std::initializer_list<const char*> symbols, const char* what)
 {
-    const fs::path path = modulePath(file, what);
-    void* module = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (!module)
-        throw OutputError(std::string("cannot load the ") + what + " " + path.string() + ": " + lastLoaderError());
-    std::vector<void*> entries;
-    for (const char* symbol : symbols) {
-        void* entry = ::dlsym(module, symbol);
-        if (!entry) {
-            const std::string reason = lastLoaderError();
-            ::dlclose(module);
-            throw OutputError(std::string("cannot use the ") + what + " " + path.string() + ": " + reason);
-        }
-        entries.push_back(entry);
+    try {
+        return study::moduleEntryPoints(file, symbols, what);
+    } catch (const study::ModuleUnavailable& error) {
+        throw OutputError(error.what());
     }
-    return entries;
 }
 
 } // namespace kaskad::cli

@@ -38,7 +38,7 @@ void UncertaintyRun::run()
                 outcome.margins.push_back(*margin);
             rows.appendPoint(outcome.samplesCsv, index, space_->sampleTexts(values), run);
         };
-        outcome.result = study::runUncertainty(*space_, settings);
+        outcome.result = study::runUncertaintyOnDemand(*space_, settings);
         outcome.request = {space_->nominal().model(), space_->nominal().reactors(), settings.method, settings.samples,
                            settings.seed};
         outcome_ = std::move(outcome);

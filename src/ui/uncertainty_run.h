@@ -4,7 +4,7 @@
 #pragma once
 
 #include "formats/uncertainty_output.h"
-#include "uncertainty/uncertainty.h"
+#include "uncertainty/uncertainty_on_demand.h"
 
 #include <atomic>
 #include <exception>
