@@ -5,6 +5,7 @@
 #include "cli/cli_errors.h"
 #include "cli/design_commands.h"
 #include "cli/design_examples.h"
+#include "cli/field_options.h"
 #include "cli/locale_separator.h"
 #include "cli/output_formats.h"
 #include "cli/plot/profile_plot.h"
@@ -41,7 +42,7 @@ namespace {
 // Options of one single-run subcommand.
 struct SingleRunOptions {
     ModelKind model = ModelKind::bubble;
-    FieldTexts fields;
+    FieldOptions fields;
     OutputFormat format{}; // its default set with the --format option
     std::string separator;
     PlotOptions plot;
@@ -78,12 +79,7 @@ void addSingleRun(CLI::App& app, SingleRunOptions& options, const std::string& n
 {
     CLI::App* command = app.add_subcommand(name, description);
     command->footer(std::string("Example:\n  ") + example + "\n");
-    for (const FieldDescription& f : modelFields(options.model)) {
-        CLI::Option* option = command->add_option(fieldOption(f.name), options.fields[f.field], std::string(f.help));
-        option->type_name("TEXT");
-        if (f.converted())
-            option->required();
-    }
+    addFieldOptions(*command, options.model, options.fields, "TEXT");
     addFormatOption(*command, kSingleRuns, options.format);
     addSeparatorOption(*command, options.separator);
     addPlotOptions(*command, options.plot, "the cascade profile");
@@ -148,16 +144,21 @@ DecimalSeparator chosenSeparator(const std::string& text)
 
 // Draws the run's profile; what keeps it from being drawn is reported and
 // gives the output failure status.
-int plotRun(const SingleRunOptions& options, const RunRecord& run)
+int plotRun(const SingleRunOptions& options, const FieldTexts& fields, const RunRecord& run)
 {
     if (run.reactors.empty()) {
         std::cerr << "kaskad-cli: no plot written: the run computed no reactor\n";
         return kExitOutputFailed;
     }
     return writeReportedPlot([&] {
-        writeProfilePlot(chart::cascadeProfile(run), chart::profileCaption(options.model, options.fields),
-                         options.plot.path, options.plot.size);
+        writeProfilePlot(chart::cascadeProfile(run), chart::profileCaption(options.model, fields), options.plot.path,
+                         options.plot.size);
     });
+}
+
+void reportUsageError(const Exception& error)
+{
+    std::cerr << error.message() << "\nRun with --help for more information.\n";
 }
 
 // The error report as the window shows it, then the reactor it ended in.
@@ -171,7 +172,14 @@ void reportRunError(const RunError& error)
 int runSingle(const SingleRunOptions& options, StandardOutput& out)
 {
     const DecimalSeparator separator = chosenSeparator(options.separator);
-    const RunRecord run = runRecorded(options.model, options.fields, separator);
+    FieldTexts fields;
+    try {
+        fields = chosenFields(options.fields, options.model, separator);
+    } catch (const UsageError& error) {
+        reportUsageError(error);
+        return kExitUsage;
+    }
+    const RunRecord run = runRecorded(options.model, fields, separator);
     try {
         formats::writeRun(out.stream(), run, options.format, separator);
         out.flush();
@@ -186,7 +194,7 @@ int runSingle(const SingleRunOptions& options, StandardOutput& out)
         reportRunError(*run.error);
     else if (run.reactors.empty())
         std::cerr << "kaskad-cli: N is " << run.inputs.values.count() << ": no reactor was computed\n";
-    const int plotStatus = options.plot.path.empty() ? kExitSuccess : plotRun(options, run);
+    const int plotStatus = options.plot.path.empty() ? kExitSuccess : plotRun(options, fields, run);
     if (run.error)
         return kExitCalculationFailed;
     return plotStatus;
@@ -224,11 +232,6 @@ void runSweepPoints(const study::SweepPlan& plan, const SweepOptions& options, S
                          [&out] { out.check(); }});
     progress.finish();
     out.flush();
-}
-
-void reportUsageError(const Exception& error)
-{
-    std::cerr << error.message() << "\nRun with --help for more information.\n";
 }
 
 // The study in the file at `path`, as the file records it. Raises UsageError
@@ -370,9 +373,8 @@ struct CommandLine {
     std::array<SingleRunOptions, kModelKinds.size()> runs;
     std::array<SweepOptions, kModelKinds.size()> sweeps;
     CLI::App* sweep = nullptr;
-    std::unique_ptr<DesignCommands> design;
-    std::unique_ptr<UncertaintyCommands> uncertainty;
-    std::unique_ptr<SensitivityCommand> sensitivity;
+    // The groups of subcommands that keep their own options.
+    std::vector<std::unique_ptr<Subcommand>> subcommands;
     // The study of "sweep --study FILE", read before the options to find
     // the sweep's model.
     std::optional<formats::SavedStudy> studyRead;
@@ -406,9 +408,9 @@ CommandLine::CommandLine()
         addSweep(*sweep, sweeps[k], std::string(model.name),
                  std::string(model.title) + ": a run per point of the swept fields.", examplesOf(model.kind).sweep);
     }
-    design = std::make_unique<DesignCommands>(app);
-    uncertainty = std::make_unique<UncertaintyCommands>(app);
-    sensitivity = std::make_unique<SensitivityCommand>(app);
+    subcommands.push_back(addDesignCommands(app));
+    subcommands.push_back(addUncertaintyCommands(app));
+    subcommands.push_back(addSensitivityCommand(app));
     addVersionFlags(app);
 }
 
@@ -443,12 +445,9 @@ int runParsed(CommandLine& commandLine)
 {
     StandardOutput out;
     try {
-        if (commandLine.design->parsed())
-            return commandLine.design->run(out);
-        if (commandLine.uncertainty->parsed())
-            return commandLine.uncertainty->run(out);
-        if (commandLine.sensitivity->parsed())
-            return commandLine.sensitivity->run(out);
+        for (const std::unique_ptr<Subcommand>& subcommand : commandLine.subcommands)
+            if (subcommand->parsed())
+                return subcommand->run(out);
         if (commandLine.sweep->parsed())
             return runSweepCommand(parsedDesign(*commandLine.sweep, commandLine.sweeps), commandLine.studyRead, out);
         return runSingle(parsedDesign(commandLine.app, commandLine.runs), out);

@@ -2,8 +2,10 @@
 // stop by a signal and the exit statuses.
 #include "cli/design_commands.h"
 
+#include "cli/cli_errors.h"
 #include "cli/commands.h"
 #include "cli/design_examples.h"
+#include "cli/field_options.h"
 #include "cli/output_formats.h"
 #include "cli/output_stream.h"
 #include "cli/progress.h"
@@ -21,7 +23,7 @@ using formats::OutputFormat;
 
 struct OptimizeOptions {
     ModelKind model = ModelKind::bubble;
-    FieldTexts fields;
+    FieldOptions fields;
     std::optional<std::string> maximize;
     std::optional<std::string> minimize;
     bool meetCriterion = false;
@@ -36,22 +38,12 @@ struct OptimizeOptions {
 
 struct SolveOptions {
     ModelKind model = ModelKind::bubble;
-    FieldTexts fields;
+    FieldOptions fields;
     std::string target;
     std::optional<std::int32_t> reactor;
     std::size_t scan = 200;
     OutputFormat format{}; // its default set with the --format option
 };
-
-void addFieldOptions(CLI::App& command, ModelKind model, FieldTexts& fields, const char* typeName)
-{
-    for (const FieldDescription& f : modelFields(model)) {
-        CLI::Option* option = command.add_option(fieldOption(f.name), fields[f.field], std::string(f.help));
-        option->type_name(f.converted() ? typeName : "TEXT");
-        if (f.converted())
-            option->required();
-    }
-}
 
 void addOptimize(CLI::App& optimize, OptimizeOptions& options, const std::string& name, const std::string& description,
                  const char* example)
@@ -139,7 +131,7 @@ std::optional<double> robustProbability(const OptimizeOptions& options)
     return static_cast<double>(probability);
 }
 
-int reportStudyError(const study::StudyError& error)
+int reportUsageError(const Exception& error)
 {
     std::cerr << error.message() << "\nRun with --help for more information.\n";
     return kExitUsage;
@@ -149,7 +141,7 @@ int runOptimize(const OptimizeOptions& options, StandardOutput& out)
 {
     std::optional<study::DesignProblem> problem;
     try {
-        study::DesignSpace space(options.model, options.fields, kFieldCount);
+        study::DesignSpace space(options.model, chosenFields(options.fields, options.model, '.'), kFieldCount);
         // An empty name given is refused, not taken for the margin.
         study::Objective objective =
             options.minimize
@@ -167,7 +159,9 @@ int runOptimize(const OptimizeOptions& options, StandardOutput& out)
             throw study::StudyError("--max-evals: this study needs at least " +
                                     std::to_string(study::leastEvaluations(*problem)) + " evaluations");
     } catch (const study::StudyError& error) {
-        return reportStudyError(error);
+        return reportUsageError(error);
+    } catch (const UsageError& error) {
+        return reportUsageError(error);
     }
 
     ProgressBar progress(std::cerr, options.maxEvaluations, standardErrorIsTerminal());
@@ -192,10 +186,12 @@ int runSolve(const SolveOptions& options, StandardOutput& out)
     std::optional<study::DesignSpace> space;
     std::optional<study::Target> target;
     try {
-        space.emplace(options.model, options.fields, 1);
+        space.emplace(options.model, chosenFields(options.fields, options.model, '.'), 1);
         target = study::Target::parse(options.target);
     } catch (const study::StudyError& error) {
-        return reportStudyError(error);
+        return reportUsageError(error);
+    } catch (const UsageError& error) {
+        return reportUsageError(error);
     }
     study::SolveSettings settings;
     settings.reactor = options.reactor;
@@ -206,7 +202,7 @@ int runSolve(const SolveOptions& options, StandardOutput& out)
     try {
         result = study::solve(*space, *target, settings);
     } catch (const study::StudyError& error) {
-        return reportStudyError(error);
+        return reportUsageError(error);
     }
     formats::writeSolveResult(out.stream(), *space, *target, options.reactor.value_or(space->mostReactors()), result,
                               options.format);
@@ -216,48 +212,49 @@ int runSolve(const SolveOptions& options, StandardOutput& out)
     return result.roots.empty() ? kExitTargetNotMet : kExitSuccess;
 }
 
-} // namespace
+class DesignCommands final : public Subcommand {
+public:
+    explicit DesignCommands(CLI::App& app);
 
-struct DesignCommands::Options {
+    bool parsed() const override { return optimize_->parsed() || solve_->parsed(); }
+    int run(StandardOutput& out) override
+    {
+        if (optimize_->parsed())
+            return runOptimize(parsedDesign(*optimize_, optimizes_), out);
+        return runSolve(parsedDesign(*solve_, solves_), out);
+    }
+
+private:
     // Per design, in kModelKinds' order.
-    std::array<OptimizeOptions, kModelKinds.size()> optimizes;
-    std::array<SolveOptions, kModelKinds.size()> solves;
-    CLI::App* optimize = nullptr;
-    CLI::App* solve = nullptr;
+    std::array<OptimizeOptions, kModelKinds.size()> optimizes_;
+    std::array<SolveOptions, kModelKinds.size()> solves_;
+    CLI::App* optimize_ = nullptr;
+    CLI::App* solve_ = nullptr;
 };
 
-DesignCommands::DesignCommands(CLI::App& app) : options_(std::make_unique<Options>())
+DesignCommands::DesignCommands(CLI::App& app)
 {
-    Options& o = *options_;
-    o.optimize = app.add_subcommand("optimize", "Design to a target: the input set of the best objective per reactor "
-                                                "count, under constraints.");
-    o.optimize->require_subcommand(1);
+    optimize_ = app.add_subcommand("optimize", "Design to a target: the input set of the best objective per reactor "
+                                               "count, under constraints.");
+    optimize_->require_subcommand(1);
     for (std::size_t k = 0; k < kModelKinds.size(); ++k) {
         const DesignDescription& model = describe(kModelKinds[k]);
-        o.optimizes[k].model = model.kind;
-        addOptimize(*o.optimize, o.optimizes[k], std::string(model.name),
+        optimizes_[k].model = model.kind;
+        addOptimize(*optimize_, optimizes_[k], std::string(model.name),
                     std::string(model.title) + ": the best input set.", examplesOf(model.kind).optimize);
     }
-    o.solve = app.add_subcommand("solve", "The values of one field at which a quantity takes a target value.");
-    o.solve->require_subcommand(1);
+    solve_ = app.add_subcommand("solve", "The values of one field at which a quantity takes a target value.");
+    solve_->require_subcommand(1);
     for (std::size_t k = 0; k < kModelKinds.size(); ++k) {
         const DesignDescription& model = describe(kModelKinds[k]);
-        o.solves[k].model = model.kind;
-        addSolve(*o.solve, o.solves[k], std::string(model.name), std::string(model.title) + ": the roots of a target.",
+        solves_[k].model = model.kind;
+        addSolve(*solve_, solves_[k], std::string(model.name), std::string(model.title) + ": the roots of a target.",
                  examplesOf(model.kind).solve);
     }
 }
 
-DesignCommands::~DesignCommands() = default;
+} // namespace
 
-bool DesignCommands::parsed() const { return options_->optimize->parsed() || options_->solve->parsed(); }
-
-int DesignCommands::run(StandardOutput& out)
-{
-    Options& o = *options_;
-    if (o.optimize->parsed())
-        return runOptimize(parsedDesign(*o.optimize, o.optimizes), out);
-    return runSolve(parsedDesign(*o.solve, o.solves), out);
-}
+std::unique_ptr<Subcommand> addDesignCommands(CLI::App& app) { return std::make_unique<DesignCommands>(app); }
 
 } // namespace kaskad::cli

@@ -109,32 +109,29 @@ int runSensitivity(const DesignOptions& options, StandardOutput& out)
     return options.plot.path.empty() || result.stopped ? kExitSuccess : plotSensitivity(options.plot, *point, result);
 }
 
-} // namespace
+class SensitivityCommand final : public Subcommand {
+public:
+    explicit SensitivityCommand(CLI::App& app)
+    {
+        command_ = app.add_subcommand(
+            "sensitivity", "How the outlet of one design answers small changes of each field, ranked by tolerances.");
+        command_->require_subcommand(1);
+        for (std::size_t k = 0; k < kModelKinds.size(); ++k) {
+            designs_[k].model = kModelKinds[k];
+            addDesign(*command_, designs_[k], describe(kModelKinds[k]));
+        }
+    }
 
-struct SensitivityCommand::Options {
-    std::array<DesignOptions, kModelKinds.size()> designs; // in kModelKinds' order
-    CLI::App* command = nullptr;
+    bool parsed() const override { return command_->parsed(); }
+    int run(StandardOutput& out) override { return runSensitivity(parsedDesign(*command_, designs_), out); }
+
+private:
+    std::array<DesignOptions, kModelKinds.size()> designs_; // in kModelKinds' order
+    CLI::App* command_ = nullptr;
 };
 
-SensitivityCommand::SensitivityCommand(CLI::App& app) : options_(std::make_unique<Options>())
-{
-    Options& o = *options_;
-    o.command = app.add_subcommand(
-        "sensitivity", "How the outlet of one design answers small changes of each field, ranked by tolerances.");
-    o.command->require_subcommand(1);
-    for (std::size_t k = 0; k < kModelKinds.size(); ++k) {
-        o.designs[k].model = kModelKinds[k];
-        addDesign(*o.command, o.designs[k], describe(kModelKinds[k]));
-    }
-}
+} // namespace
 
-SensitivityCommand::~SensitivityCommand() = default;
-
-bool SensitivityCommand::parsed() const { return options_->command->parsed(); }
-
-int SensitivityCommand::run(StandardOutput& out)
-{
-    return runSensitivity(parsedDesign(*options_->command, options_->designs), out);
-}
+std::unique_ptr<Subcommand> addSensitivityCommand(CLI::App& app) { return std::make_unique<SensitivityCommand>(app); }
 
 } // namespace kaskad::cli

@@ -2,28 +2,11 @@
 // answers small changes of each field.
 #pragma once
 
-#include <CLI/CLI.hpp>
-
-#include <memory>
+#include "cli/subcommand.h"
 
 namespace kaskad::cli {
 
-class StandardOutput;
-
-class SensitivityCommand {
-public:
-    // Adds "sensitivity" with its design subcommands to the program.
-    explicit SensitivityCommand(CLI::App& app);
-    ~SensitivityCommand();
-
-    bool parsed() const;
-    // Runs it; returns the exit status. Raises OutputError when the output
-    // cannot be written.
-    int run(StandardOutput& out);
-
-private:
-    struct Options;
-    std::unique_ptr<Options> options_;
-};
+// Adds "sensitivity" with its design subcommands to the program.
+std::unique_ptr<Subcommand> addSensitivityCommand(CLI::App& app);
 
 } // namespace kaskad::cli

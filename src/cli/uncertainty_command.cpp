@@ -124,36 +124,32 @@ int runUncertainty(UncertaintyOptions& options, StandardOutput& out)
     return kExitSuccess;
 }
 
-} // namespace
+class UncertaintyCommands final : public Subcommand {
+public:
+    explicit UncertaintyCommands(CLI::App& app)
+    {
+        command_ = app.add_subcommand(
+            "uncertainty", "The outlet over fields given as distributions: the probability of meeting the criterion, "
+                           "statistics, Sobol' indices.");
+        command_->require_subcommand(1);
+        for (std::size_t k = 0; k < kModelKinds.size(); ++k) {
+            const DesignDescription& model = describe(kModelKinds[k]);
+            studies_[k].study.model = model.kind;
+            studies_[k].study.jobs = std::max(1u, std::thread::hardware_concurrency());
+            addUncertainty(*command_, studies_[k], model);
+        }
+    }
 
-struct UncertaintyCommands::Options {
-    // Per design, in kModelKinds' order.
-    std::array<UncertaintyOptions, kModelKinds.size()> studies;
-    CLI::App* uncertainty = nullptr;
+    bool parsed() const override { return command_->parsed(); }
+    int run(StandardOutput& out) override { return runUncertainty(parsedDesign(*command_, studies_), out); }
+
+private:
+    std::array<UncertaintyOptions, kModelKinds.size()> studies_; // in kModelKinds' order
+    CLI::App* command_ = nullptr;
 };
 
-UncertaintyCommands::UncertaintyCommands(CLI::App& app) : options_(std::make_unique<Options>())
-{
-    Options& o = *options_;
-    o.uncertainty = app.add_subcommand(
-        "uncertainty", "The outlet over fields given as distributions: the probability of meeting the criterion, "
-                       "statistics, Sobol' indices.");
-    o.uncertainty->require_subcommand(1);
-    for (std::size_t k = 0; k < kModelKinds.size(); ++k) {
-        const DesignDescription& model = describe(kModelKinds[k]);
-        o.studies[k].study.model = model.kind;
-        o.studies[k].study.jobs = std::max(1u, std::thread::hardware_concurrency());
-        addUncertainty(*o.uncertainty, o.studies[k], model);
-    }
-}
+} // namespace
 
-UncertaintyCommands::~UncertaintyCommands() = default;
-
-bool UncertaintyCommands::parsed() const { return options_->uncertainty->parsed(); }
-
-int UncertaintyCommands::run(StandardOutput& out)
-{
-    return runUncertainty(parsedDesign(*options_->uncertainty, options_->studies), out);
-}
+std::unique_ptr<Subcommand> addUncertaintyCommands(CLI::App& app) { return std::make_unique<UncertaintyCommands>(app); }
 
 } // namespace kaskad::cli

@@ -8,6 +8,7 @@
 #include "numeric/errors.h"
 
 #include <array>
+#include <concepts>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -130,5 +131,21 @@ private:
 RunRecord runRecorded(ModelKind model, const FieldTexts& fields, DecimalSeparator separator);
 // The same on inputs already stored, as a search makes them.
 RunRecord runRecorded(ModelKind model, const ModelInputs& inputs);
+
+// The run of `inputs` once `vary` has stored a study's values in them. A
+// value its field cannot store fails the run, as a fault of the run does.
+template <std::invocable<ModelInputs&> Vary>
+RunRecord runRecordedVaried(ModelKind model, ModelInputs inputs, const Vary& vary)
+{
+    try {
+        vary(inputs);
+    } catch (const Exception& error) {
+        RunRecord failed;
+        failed.model = model;
+        RunRecorder(failed).fail(error);
+        return failed;
+    }
+    return runRecorded(model, inputs);
+}
 
 } // namespace kaskad

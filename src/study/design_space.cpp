@@ -244,18 +244,11 @@ long double DesignSpace::pointValue(Field field, std::span<const long double> va
 RunRecord DesignSpace::movedPointRun(std::span<const long double> values, std::int32_t reactors,
                                      std::span<const FieldMove> moves) const
 {
-    ModelInputs inputs = pointInputs(values, reactors);
-    try {
+    return runRecordedVaried(model_, pointInputs(values, reactors), [&](ModelInputs& inputs) {
         for (const FieldMove& move : moves)
             inputs.values[move.field] =
                 storedFieldValue(storageOf(model_, move.field), pointValue(move.field, values) + move.by);
-    } catch (const Exception& error) {
-        RunRecord failed;
-        failed.model = model_;
-        RunRecorder(failed).fail(error);
-        return failed;
-    }
-    return runRecorded(model_, inputs);
+    });
 }
 
 long double QuantityBound::slack(long double value) const

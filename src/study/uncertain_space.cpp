@@ -63,17 +63,10 @@ VaryingField FieldPoint::field(std::string_view name) const
 RunRecord FieldPoint::runWith(std::span<const VaryingField> fields, std::span<const long double> values) const
 {
     setCalculationFloatingPointEnvironment();
-    ModelInputs inputs = inputs_;
-    try {
+    return runRecordedVaried(model_, inputs_, [&](ModelInputs& inputs) {
         for (std::size_t k = 0; k < fields.size(); ++k)
             inputs.values[fields[k].field] = storedFieldValue(fields[k].storage, values[k]);
-    } catch (const Exception& error) {
-        RunRecord failed;
-        failed.model = model_;
-        RunRecorder(failed).fail(error);
-        return failed;
-    }
-    return runRecorded(model_, inputs);
+    });
 }
 
 FieldTexts FieldPoint::textsWith(std::span<const VaryingField> fields, std::span<const long double> values) const
