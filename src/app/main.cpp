@@ -41,6 +41,10 @@ int main(int argc, char* argv[])
     case kaskad::app::StartRequest::openWindows:
         break;
     }
+    if (const auto unknown = kaskad::app::unknownArgument(arguments)) {
+        std::cerr << "kaskad: unknown argument '" << *unknown << "' (see kaskad --help)\n";
+        return kExitUsage;
+    }
     // Without a display, or with one that does not answer, Qt would abort;
     // say so plainly instead.
     const kaskad::app::DisplaySettings display = kaskad::app::displaySettings(arguments);

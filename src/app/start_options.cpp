@@ -4,6 +4,7 @@
 #include "kaskad/version.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 
 namespace kaskad::app {
@@ -28,7 +29,55 @@ bool onlyDisplayServerPlatforms(std::string_view platforms)
                                [](const std::string& name) { return isX11Platform(name) || isWaylandPlatform(name); });
 }
 
+// Qt's own options, given with one dash or two: those that take the next
+// argument as their value (or "=VALUE"), and those that stand alone.
+constexpr std::array<std::string_view, 18> kQtOptionsWithValue = {"platform",
+                                                                  "platformpluginpath",
+                                                                  "platformtheme",
+                                                                  "plugin",
+                                                                  "qwindowgeometry",
+                                                                  "geometry",
+                                                                  "qwindowicon",
+                                                                  "icon",
+                                                                  "qwindowtitle",
+                                                                  "title",
+                                                                  "session",
+                                                                  "display",
+                                                                  "name",
+                                                                  "style",
+                                                                  "stylesheet",
+                                                                  "visual",
+                                                                  "ncols",
+                                                                  "cmap"};
+constexpr std::array<std::string_view, 9> kQtFlags = {"reverse", "widgetcount",   "testability", "nograb",    "dograb",
+                                                      "sync",    "qmljsdebugger", "dialogs",     "fontengine"};
+
+template <std::size_t size>
+bool contains(const std::array<std::string_view, size>& names, std::string_view name)
+{
+    return std::ranges::find(names, name) != names.end();
+}
+
 } // namespace
+
+std::optional<std::string> unknownArgument(std::span<char* const> arguments)
+{
+    for (std::size_t k = 0; k < arguments.size(); ++k) {
+        std::string_view option = arguments[k];
+        if (isOneOf(option, "-h", "--help") || isOneOf(option, "-v", "--version"))
+            continue;
+        if (!option.starts_with('-') || option.size() < 2)
+            return std::string(arguments[k]);
+        option.remove_prefix(option.starts_with("--") ? 2 : 1);
+        const std::size_t equals = option.find('=');
+        const std::string_view name = option.substr(0, equals);
+        if (contains(kQtOptionsWithValue, name))
+            k += equals == std::string_view::npos ? 1 : 0;
+        else if (!contains(kQtFlags, name))
+            return std::string(arguments[k]);
+    }
+    return std::nullopt;
+}
 
 std::vector<std::string> platformNames(std::string_view platforms)
 {

@@ -16,6 +16,11 @@ enum class StartRequest { openWindows, printHelp, printVersion };
 // -v/--version, whichever comes first; every other argument is left to Qt.
 StartRequest readStartRequest(std::span<char* const> arguments);
 
+// The first argument that is neither kaskad's nor one of Qt's own options
+// (with its value), or nothing: read before the display is looked for, so
+// that a mistyped option is named whether or not there is one.
+std::optional<std::string> unknownArgument(std::span<char* const> arguments);
+
 std::string helpText();
 std::string versionText(); // "kaskad 1.0.0"
 

@@ -162,6 +162,13 @@ INSTANTIATE_TEST_SUITE_P(
         ProgramCase{"NoDisplayForWayland", kNoDisplay + "QT_QPA_PLATFORM=wayland " + kKaskad, 1, "", kNoDisplayMessage},
         ProgramCase{"UnknownArgument", kNoDisplay + "QT_QPA_PLATFORM=offscreen " + kKaskad + " --colour", 2, "",
                     "kaskad: unknown argument '--colour' (see kaskad --help)"},
+        // Without a display the argument is still named first.
+        ProgramCase{"UnknownArgumentWithoutDisplay", kNoDisplay + kKaskad + " -style fusion --bogus", 2, "",
+                    "kaskad: unknown argument '--bogus' (see kaskad --help)"},
+        ProgramCase{"UnknownWordWithoutDisplay", kNoDisplay + kKaskad + " -reverse bubble", 2, "",
+                    "kaskad: unknown argument 'bubble' (see kaskad --help)"},
+        ProgramCase{"QtOptionsWithoutDisplay", kNoDisplay + kKaskad + " -style=fusion --title T -reverse", 1, "",
+                    kNoDisplayMessage},
         // Offscreen needs no display: the program starts and is still
         // running when timeout stops it (status 124).
         ProgramCase{"StartsOffscreen", kNoDisplay + "QT_QPA_PLATFORM=offscreen timeout 2 " + kKaskad, 124, "",
