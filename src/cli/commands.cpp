@@ -567,7 +567,10 @@ int runCommandLine(int argc, char** argv)
         std::cerr << "kaskad-cli: memory exhausted\n";
         return kExitOutOfMemory;
     }
-    if (const int signal = InterruptionWatch::received(); signal != 0 && status == kExitSuccess)
+    // A signal also ends a wait for a file (a FIFO): the failure to read or
+    // write it is the signal's, and the status says so.
+    const bool signalStatus = status == kExitSuccess || status == kExitUsage || status == kExitOutputFailed;
+    if (const int signal = InterruptionWatch::received(); signal != 0 && signalStatus)
         return 128 + signal;
     return status;
 }

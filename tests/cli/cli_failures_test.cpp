@@ -96,6 +96,20 @@ TEST(CliSweepSignal, StopsWithWholeRows)
     }
 }
 
+// A signal while a study or a plot waits on a FIFO gives the signal's status.
+TEST(CliSweepSignal, EndsAWaitOnAFifo)
+{
+    const char* const waits[] = {"sweep --study fifo", "bubble --N 3 --y10 3 --y50 2.5 --wg 0.05 --t 433 --dtr 2 "
+                                                       "--d 3 --ts 3600 --plot fifo.svg"};
+    for (const char* wait : waits) {
+        const ShellResult run =
+            runShell(std::string("rm -f fifo fifo.svg; mkfifo fifo fifo.svg; set -m; $KASKAD_CLI ") + wait +
+                     " >/dev/null 2>&1 & sleep 0.5; kill -TERM $!; wait $!; echo $?; "
+                     "rm fifo fifo.svg");
+        EXPECT_EQ(run.out, "143\n") << wait;
+    }
+}
+
 // A sweep of 40,000 points of 24 reactors: half a second on two cores.
 const std::string kMidSweep =
     "sweep bubble --N 24 --y10 3 --y50 2.5 --wg 0.05 --t 400:599:1 --dtr 2 --d 3 --ts 1000:20900:100";
