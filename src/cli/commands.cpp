@@ -238,19 +238,8 @@ void runSweepPoints(const study::SweepPlan& plan, const SweepOptions& options, S
 // saying why a file cannot be read or is no study.
 formats::SavedStudy readStudyFile(const std::string& path)
 {
-    std::string json;
-    try {
-        json = formats::readWholeFile(path, formats::kStudySizeLimit, formats::OtherFiles::read);
-    } catch (const formats::FileTooLarge&) {
-        throw UsageError("the study " + path + " is larger than a study can be");
-    } catch (const formats::FileProblem& problem) {
-        throw UsageError("cannot read the study " + path + ": " + problem.message());
-    }
-    try {
-        return formats::readSavedStudy(json);
-    } catch (const formats::FileProblem& problem) {
-        throw UsageError("the study " + path + " cannot be read: " + problem.message());
-    }
+    return readOptionFile(path, formats::kStudySizeLimit, {"study", "a study"},
+                          [](const std::string& json) { return formats::readSavedStudy(json); });
 }
 
 // The study the sweep takes its fields from, if any: the one already read

@@ -1,10 +1,7 @@
 // Field options and the input set that fills the fields not given.
 #include "cli/field_options.h"
 
-#include "cli/cli_errors.h"
-#include "formats/file_problem.h"
 #include "formats/input_set.h"
-#include "formats/whole_file.h"
 
 #include <optional>
 
@@ -13,19 +10,8 @@ namespace {
 
 FieldTexts readInputSetFile(const std::string& path, ModelKind model, DecimalSeparator separator)
 {
-    std::string json;
-    try {
-        json = formats::readWholeFile(path, formats::kInputSetSizeLimit, formats::OtherFiles::read);
-    } catch (const formats::FileTooLarge&) {
-        throw UsageError("the input set " + path + " is larger than an input set can be");
-    } catch (const formats::FileProblem& problem) {
-        throw UsageError("cannot read the input set " + path + ": " + problem.message());
-    }
-    try {
-        return formats::readInputSet(json, model, separator);
-    } catch (const formats::FileProblem& problem) {
-        throw UsageError("the input set " + path + " cannot be read: " + problem.message());
-    }
+    return readOptionFile(path, formats::kInputSetSizeLimit, {"input set", "an input set"},
+                          [&](const std::string& json) { return formats::readInputSet(json, model, separator); });
 }
 
 } // namespace
