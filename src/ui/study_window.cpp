@@ -31,6 +31,7 @@
 #include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QTableView>
 #include <QVBoxLayout>
 #include <QWindow>
@@ -102,6 +103,7 @@ StudyWindow::StudyWindow(ModelForm& form) : form_(form), modelKind_(form.modelKi
 
     poll_.setInterval(kPollMilliseconds);
     connect(&poll_, &QTimer::timeout, this, [this] { guarded([this] { poll(); }); });
+    model_.setSortObserver([this] { sortChanged(); });
     connect(view_->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this] { guarded([this] { updateButtons(); }); });
     resize(1180, 760);
@@ -304,12 +306,66 @@ void StudyWindow::startStudy()
 
 void StudyWindow::stopStudy()
 {
-    if (study_)
+    if (model_.sorting())
+        model_.stopSorting();
+    else if (study_)
         study_->stop();
+}
+
+void StudyWindow::sortChanged()
+{
+    if (model_.sorting()) {
+        if (!poll_.isActive())
+            poll_.start();
+        showSortProgress();
+    } else {
+        // A sort stopped leaves the rows in the order the arrow showed before.
+        QHeaderView* header = view_->horizontalHeader();
+        const QSignalBlocker quiet(header);
+        const auto sorted = model_.sortedBy();
+        header->setSortIndicator(sorted ? sorted->first : -1, sorted ? sorted->second : Qt::AscendingOrder);
+        status_->setText(statusBeforeSort_);
+        statusBeforeSort_.clear();
+        if (!study_) {
+            poll_.stop();
+            progress_->setRange(0, 1);
+            progress_->setValue(plan_ ? 1 : 0);
+        }
+    }
+    updateButtons();
+}
+
+void StudyWindow::showStatus(const QString& text)
+{
+    if (model_.sorting())
+        statusBeforeSort_ = text;
+    else
+        status_->setText(text);
+}
+
+void StudyWindow::showSortProgress()
+{
+    const RowSortProgress progress = model_.sortProgress();
+    if (statusBeforeSort_.isNull())
+        statusBeforeSort_ = status_->text().isNull() ? QStringLiteral("") : status_->text();
+    const int column = model_.sortingColumn();
+    const QString by = model_.headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
+    const int percent = progress.total > 0 ? int(progress.done * 100 / progress.total) : 0;
+    status_->setText(progress.running
+                         ? QStringLiteral("Сортировка по «%1»: точки рассчитываются заново, %2 % (Shift+F9 — отменить)")
+                               .arg(by)
+                               .arg(percent)
+                         : QStringLiteral("Сортировка по «%1»: %2 % (Shift+F9 — отменить)").arg(by).arg(percent));
+    if (!study_) {
+        progress_->setRange(0, 100);
+        progress_->setValue(percent);
+    }
 }
 
 void StudyWindow::poll()
 {
+    if (model_.sorting())
+        showSortProgress();
     if (!study_)
         return;
     // Read before the points are taken: a study finished now has delivered them all.
@@ -331,7 +387,8 @@ void StudyWindow::poll()
 
 void StudyWindow::finishStudy()
 {
-    poll_.stop();
+    if (!model_.sorting())
+        poll_.stop();
     study_->wait();
     model_.append(study_->takePoints());
     model_.sortAgain();
@@ -342,9 +399,8 @@ void StudyWindow::finishStudy()
     const std::size_t done = model_.pointCount();
     const double seconds = double(elapsed_.elapsed()) / 1000.0;
     speed_->setText(seconds > 0 ? QStringLiteral("%1 точек/с").arg(qRound64(double(done) / seconds)) : QString());
-    status_->setText(stopped
-                         ? QStringLiteral("Остановлено: рассчитано %1 из %2 точек").arg(done).arg(plan_->pointCount())
-                         : QStringLiteral("Рассчитано точек: %1").arg(done));
+    showStatus(stopped ? QStringLiteral("Остановлено: рассчитано %1 из %2 точек").arg(done).arg(plan_->pointCount())
+                       : QStringLiteral("Рассчитано точек: %1").arg(done));
     if (chart_ && chart_->isVisible())
         chart_->redraw();
     if (error)
@@ -376,7 +432,7 @@ void StudyWindow::showChart()
 void StudyWindow::updateButtons()
 {
     run_->setEnabled(!study_);
-    stop_->setEnabled(bool(study_));
+    stop_->setEnabled(study_ || model_.sorting());
     putIntoFields_->setEnabled(view_->currentIndex().isValid());
 }
 
@@ -429,7 +485,7 @@ void StudyWindow::showProfile()
     for (std::size_t r = 0; r < runs.size(); ++r)
         drawn.push_back({&runs[r], &fields[r], model_.points()[places[r]].index + 1, "Точка"});
     if (!profile_) {
-        profile_ = std::make_unique<ChartWindow>();
+        profile_ = std::make_unique<ChartWindow>(form_.decimalSeparator());
         profile_->move(pos() + QPoint(80, 80));
     }
     profile_->showRuns(modelKind_, drawn,
@@ -530,6 +586,7 @@ void StudyWindow::openStudy()
 void StudyWindow::closeEvent(QCloseEvent* event)
 {
     guarded([this] {
+        model_.stopSorting();
         if (study_) {
             study_->stop();
             finishStudy();
