@@ -53,6 +53,7 @@ void StudyTableModel::reset(std::shared_ptr<const study::SweepPlan> plan)
     beginResetModel();
     columns_ = study::sweepColumns(plan->model(), {.criterion = true});
     plan_ = std::move(plan);
+    ++studyNumber_;
     points_.clear();
     rows_.clear();
     wholeRuns_.clear();

@@ -67,6 +67,8 @@ public:
     DecimalSeparator decimalSeparator() const { return separator_; }
     // The study shown, none before the first; its points so far, in point order.
     const study::SweepPlan* plan() const { return plan_.get(); }
+    // Counts the studies shown: a new one has another number.
+    std::uint64_t studyNumber() const { return studyNumber_; }
     const std::vector<StudyPoint>& points() const { return points_; }
     const std::vector<study::Column>& columns() const { return columns_; }
     // The points computed: those shown and those waiting for a sort to end.
@@ -111,6 +113,7 @@ private:
     study::PointRows pointRows(const StudyPoint& point, RunRecord& whole) const;
 
     std::shared_ptr<const study::SweepPlan> plan_;
+    std::uint64_t studyNumber_ = 0;
     std::vector<study::Column> columns_;
     std::vector<StudyPoint> points_;
     std::vector<Row> rows_;

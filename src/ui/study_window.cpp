@@ -104,8 +104,13 @@ StudyWindow::StudyWindow(ModelForm& form) : form_(form), modelKind_(form.modelKi
     poll_.setInterval(kPollMilliseconds);
     connect(&poll_, &QTimer::timeout, this, [this] { guarded([this] { poll(); }); });
     model_.setSortObserver([this] { sortChanged(); });
-    connect(view_->selectionModel(), &QItemSelectionModel::currentChanged, this,
-            [this] { guarded([this] { updateButtons(); }); });
+    connect(view_->selectionModel(), &QItemSelectionModel::currentChanged, this, [this] {
+        guarded([this] {
+            updateButtons();
+            if (chart_ && chart_->isVisible())
+                chart_->followReference();
+        });
+    });
     resize(1180, 760);
     takeFieldTexts();
     updateButtons();
@@ -300,6 +305,8 @@ void StudyWindow::startStudy()
     status_->clear();
     elapsed_.start();
     study_ = std::make_unique<StudyRun>(plan, std::max(1u, std::thread::hardware_concurrency()));
+    if (chart_)
+        chart_->studyStarted();
     poll_.start();
     updateButtons();
 }
@@ -331,6 +338,8 @@ void StudyWindow::sortChanged()
             progress_->setRange(0, 1);
             progress_->setValue(plan_ ? 1 : 0);
         }
+        if (chart_ && chart_->isVisible())
+            chart_->followReference();
     }
     updateButtons();
 }
@@ -401,7 +410,8 @@ void StudyWindow::finishStudy()
     speed_->setText(seconds > 0 ? QStringLiteral("%1 точек/с").arg(qRound64(double(done) / seconds)) : QString());
     showStatus(stopped ? QStringLiteral("Остановлено: рассчитано %1 из %2 точек").arg(done).arg(plan_->pointCount())
                        : QStringLiteral("Рассчитано точек: %1").arg(done));
-    if (chart_ && chart_->isVisible())
+    // A study stopped before its first point leaves nothing to draw.
+    if (chart_ && chart_->isVisible() && model_.pointCount() > 0)
         chart_->redraw();
     if (error)
         std::rethrow_exception(error);

@@ -14,6 +14,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
+#include <QGraphicsRectItem>
 #include <QGraphicsSimpleTextItem>
 #include <QGraphicsView>
 #include <QHeaderView>
@@ -463,6 +464,70 @@ private Q_SLOTS:
         QCOMPARE(fixture.reports, report.isEmpty() ? QStringList() : QStringList{report});
     }
 
+    // The chart names the swept fields it does not draw and the texts it
+    // holds them at, the table's current row's, and follows that row; a new
+    // study offers its own swept fields at once.
+    void chartFollowsTheCurrentRow()
+    {
+        fixture.whileOpen("Form3", [&] {
+            StudyWindow& study = openStudy();
+            typeValues(study, kStudyValues);
+            study.runButton()->click();
+            QVERIFY(finishes(study));
+            study.showChart();
+            kaskad::ui::StudyChartWindow& chart = *study.chartWindow();
+            const auto texts = [&] {
+                QStringList shown;
+                for (QGraphicsItem* item : chart.view()->scene()->items())
+                    if (auto* text = dynamic_cast<QGraphicsSimpleTextItem*>(item))
+                        shown << text->text();
+                return shown;
+            };
+            QVERIFY2(texts().contains("При t = 430"), qPrintable(texts().join('|')));
+            study.view()->setCurrentIndex(study.tableModel().index(1, 0));
+            QVERIFY2(texts().contains("При t = 433"), qPrintable(texts().join('|')));
+            QCOMPARE(chart.shownChoice()->reference, std::size_t(1));
+            typeValues(study, {"24", "3", "2.5", "0.05", "433", "2", "1:400000:1", "600;1200"});
+            study.runButton()->click();
+            QStringList offered;
+            for (int i = 0; i < chart.xBox()->count(); ++i)
+                offered << chart.xBox()->itemText(i);
+            QCOMPARE(offered, QStringList({"d", "ts"}));
+            study.stopButton()->click();
+            QVERIFY(finishes(study));
+        });
+        QCOMPARE(fixture.reports, QStringList());
+    }
+
+    // The margin map colours each sign on its own scale, so the one point
+    // meeting the criterion by 0.023 is as deep a green as the worst miss,
+    // by 0.75, is red; the scale's ends in two digits.
+    void marginMapScalesEachSign()
+    {
+        fixture.whileOpen("Form3", [&] {
+            StudyWindow& study = openStudy();
+            typeValues(study, {"20", "2.6", "3.1:3.4:0.1", "0.2", "433", "2", "3", "300:900:300"});
+            study.runButton()->click();
+            QVERIFY(finishes(study));
+            study.showChart();
+            kaskad::ui::StudyChartWindow& chart = *study.chartWindow();
+            chart.kindBox()->setCurrentIndex(1);
+            chart.redraw();
+            QStringList texts;
+            QSet<QRgb> colours;
+            for (QGraphicsItem* item : chart.view()->scene()->items(Qt::AscendingOrder)) {
+                if (auto* text = dynamic_cast<QGraphicsSimpleTextItem*>(item))
+                    texts << text->text();
+                if (auto* cell = dynamic_cast<QGraphicsRectItem*>(item))
+                    colours << cell->brush().color().rgb();
+            }
+            QCOMPARE(texts.mid(texts.size() - 3), QStringList({"0.023", "0", "-0.75"}));
+            QVERIFY(colours.contains(QColor(90, 200, 90).rgb()));
+            QVERIFY(colours.contains(QColor(200, 90, 90).rgb()));
+        });
+        QCOMPARE(fixture.reports, QStringList());
+    }
+
     // With more lines than the legend holds, it names every third and the
     // last, and counts them all.
     void legendOfManyLines()
@@ -503,6 +568,7 @@ private Q_SLOTS:
         for (const QString& values : kStudyValues)
             QVERIFY2(words.contains(values), qPrintable(values));
         QVERIFY(text.contains("Точек: 12, все рассчитаны."));
+        QVERIFY(text.contains("При t = 430"));
         QList<QStringList> cli = cliOutletRows(kStudyOptions);
         std::stable_sort(cli.begin(), cli.end(), [](const QStringList& a, const QStringList& b) {
             return a.last().toDouble() > b.last().toDouble();
