@@ -2,6 +2,7 @@
 #include "ui/study_table_model.h"
 
 #include "formats/csv.h"
+#include "formats/results_table.h"
 #include "formats/sweep_output.h"
 #include "formats/xlsx_workbook.h"
 #include "study/runner.h"
@@ -55,6 +56,7 @@ void StudyTableModel::reset(std::shared_ptr<const study::SweepPlan> plan)
     plan_ = std::move(plan);
     ++studyNumber_;
     points_.clear();
+    meeting_ = 0;
     rows_.clear();
     wholeRuns_.clear();
     sorted_.reset();
@@ -72,8 +74,10 @@ void StudyTableModel::append(std::vector<StudyPoint>&& points)
     }
     const std::size_t first = rows_.size();
     const auto firstPoint = std::uint32_t(points_.size());
-    for (StudyPoint& point : points)
+    for (StudyPoint& point : points) {
+        meeting_ += point.criterion.meets ? 1 : 0;
         points_.push_back(std::move(point));
+    }
     std::vector<Row> added;
     rows_.swap(added);
     for (auto p = firstPoint; p < points_.size(); ++p)
@@ -207,17 +211,44 @@ QVariant StudyTableModel::data(const QModelIndex& index, int role) const
         const bool meets = column.kind == ColumnKind::bound ? bool(criterion.bounds[column.bound]) : criterion.meets;
         return meets ? meetsColour() : failsColour();
     }
+    // Numbers to the right, words to the left.
+    if (role == Qt::TextAlignmentRole) {
+        const bool words = column.kind == ColumnKind::errorKind || column.kind == ColumnKind::errorMessage ||
+                           column.kind == ColumnKind::bound || column.kind == ColumnKind::meetsCriterion;
+        return QVariant::fromValue((words ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignVCenter);
+    }
     if (role == Qt::ToolTipRole && column.kind == ColumnKind::errorMessage && points_[row.point].run.error)
         return toQString(points_[row.point].run.error->message);
     return {};
 }
 
+QString StudyTableModel::columnCaption(std::size_t column) const
+{
+    const study::Column& shown = columns_[column];
+    switch (shown.kind) {
+    case ColumnKind::bound:
+        return QStringLiteral("Выход: ") + toQString(criterionBounds(plan_->model())[shown.bound].label);
+    case ColumnKind::meetsCriterion:
+        return QStringLiteral("Критерий выполнен");
+    case ColumnKind::criterionMargin:
+        return QStringLiteral("Запас критерия");
+    default:
+        // The fields', reactor's, quantities' and errors' columns come in the
+        // results table's order, after its run number.
+        return toQString(formats::tableColumnName(plan_->model(), int(column) + 1));
+    }
+}
+
 QVariant StudyTableModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 ||
-        std::size_t(section) >= columns_.size())
+    if (orientation != Qt::Horizontal || section < 0 || std::size_t(section) >= columns_.size())
         return {};
-    return toQString(columns_[std::size_t(section)].name);
+    if (role == Qt::DisplayRole)
+        return columnCaption(std::size_t(section));
+    // The name kaskad-cli and the saved CSV give the column.
+    if (role == Qt::ToolTipRole)
+        return QStringLiteral("В файле CSV и в kaskad-cli: ") + toQString(columns_[std::size_t(section)].name);
+    return {};
 }
 
 void StudyTableModel::sort(int column, Qt::SortOrder order)

@@ -43,7 +43,12 @@ public:
     // The cell's text as kaskad-cli prints it, with the window's separator;
     // the criterion's cells on a green or red background.
     QVariant data(const QModelIndex& index, int role) const override;
+    // The columns named as the results table names them ("t1", "Вид
+    // ошибки"), the criterion's in words; kaskad-cli's name as tooltip.
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    QString columnCaption(std::size_t column) const;
+    // The points shown whose outlet meets the criterion.
+    std::size_t meetingCount() const { return meeting_; }
     // Starts sorting the rows by `column` on a thread of its own (a sort
     // under way gives way to it); the rows take their new order when it
     // ends. Rows that come meanwhile, or while the table is sorted, follow
@@ -116,6 +121,7 @@ private:
     std::uint64_t studyNumber_ = 0;
     std::vector<study::Column> columns_;
     std::vector<StudyPoint> points_;
+    std::size_t meeting_ = 0;
     std::vector<Row> rows_;
     DecimalSeparator separator_;
     bool everyReactor_ = false;

@@ -188,7 +188,12 @@ QLayout* StudyWindow::makeResultsRow()
             [this](bool on) { guarded([&] { model_.showEveryReactor(on); }); });
     onlyMeeting_ = new QCheckBox(QStringLiteral("только точки, удовлетворяющие критерию"));
     onlyMeeting_->setObjectName(QStringLiteral("StudyOnlyMeeting"));
-    connect(onlyMeeting_, &QCheckBox::toggled, this, [this](bool on) { guarded([&] { model_.showOnlyMeeting(on); }); });
+    connect(onlyMeeting_, &QCheckBox::toggled, this, [this](bool on) {
+        guarded([&] {
+            model_.showOnlyMeeting(on);
+            showMeetingCount();
+        });
+    });
     putIntoFields_ = new QPushButton(QStringLiteral("Подставить в поля"));
     putIntoFields_->setObjectName(QStringLiteral("StudyPutIntoFields"));
     onClick(putIntoFields_, this, &StudyWindow::putIntoFields);
@@ -299,6 +304,9 @@ void StudyWindow::startStudy()
     plan_ = plan;
     studied_ = valuesTexts();
     model_.reset(plan);
+    fitColumnWidths();
+    studyStatus_.clear();
+    showMeetingCount();
     progress_->setRange(0, int(std::min<std::size_t>(plan->pointCount(), 1'000'000'000)));
     progress_->setValue(0);
     speed_->clear();
@@ -344,6 +352,37 @@ void StudyWindow::sortChanged()
     updateButtons();
 }
 
+void StudyWindow::fitColumnWidths()
+{
+    const std::vector<study::Column>& columns = model_.columns();
+    const QFontMetrics metrics = view_->fontMetrics();
+    const FieldTexts fixed = plan_->pointFields(0);
+    for (std::size_t c = 0; c < columns.size(); ++c) {
+        const bool swept = std::any_of(plan_->sweptFields().begin(), plan_->sweptFields().end(),
+                                       [&](const study::SweepField& field) { return field.field == columns[c].field; });
+        const bool constant = columns[c].kind == study::ColumnKind::field && !swept;
+        const int width = constant ? std::max(metrics.horizontalAdvance(model_.columnCaption(c)),
+                                              metrics.horizontalAdvance(toQString(fixed[columns[c].field]))) +
+                                         16
+                                   : view_->horizontalHeader()->defaultSectionSize();
+        view_->setColumnWidth(int(c), width);
+    }
+}
+
+void StudyWindow::showMeetingCount()
+{
+    const std::size_t meeting = model_.meetingCount();
+    const std::size_t points = model_.points().size();
+    onlyMeeting_->setText(
+        plan_ ? QStringLiteral("только точки, удовлетворяющие критерию: %1 из %2").arg(meeting).arg(points)
+              : QStringLiteral("только точки, удовлетворяющие критерию"));
+    const bool noneLeft = onlyMeeting_->isChecked() && points > 0 && meeting == 0;
+    showStatus(noneLeft ? QStringLiteral("Ни одна из %1 точек не удовлетворяет критерию: таблица пуста. "
+                                         "Снимите флажок «только точки, удовлетворяющие критерию», чтобы увидеть все.")
+                              .arg(points)
+                        : studyStatus_);
+}
+
 void StudyWindow::showStatus(const QString& text)
 {
     if (model_.sorting())
@@ -380,6 +419,7 @@ void StudyWindow::poll()
     // Read before the points are taken: a study finished now has delivered them all.
     const bool finished = study_->finished();
     model_.append(study_->takePoints());
+    showMeetingCount();
     const std::size_t done = model_.pointCount();
     const std::size_t total = plan_->pointCount();
     progress_->setValue(int(std::min<std::size_t>(done, 1'000'000'000)));
@@ -408,8 +448,9 @@ void StudyWindow::finishStudy()
     const std::size_t done = model_.pointCount();
     const double seconds = double(elapsed_.elapsed()) / 1000.0;
     speed_->setText(seconds > 0 ? QStringLiteral("%1 точек/с").arg(qRound64(double(done) / seconds)) : QString());
-    showStatus(stopped ? QStringLiteral("Остановлено: рассчитано %1 из %2 точек").arg(done).arg(plan_->pointCount())
-                       : QStringLiteral("Рассчитано точек: %1").arg(done));
+    studyStatus_ = stopped ? QStringLiteral("Остановлено: рассчитано %1 из %2 точек").arg(done).arg(plan_->pointCount())
+                           : QStringLiteral("Рассчитано точек: %1").arg(done);
+    showMeetingCount();
     // A study stopped before its first point leaves nothing to draw.
     if (chart_ && chart_->isVisible() && model_.pointCount() > 0)
         chart_->redraw();

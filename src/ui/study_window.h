@@ -95,6 +95,11 @@ private:
     void showSortProgress();
     // The line under the cells, once a sort's progress has left it.
     void showStatus(const QString& text);
+    // The criterion's filter with the count of points meeting it; the line
+    // under the cells says so when it leaves none.
+    void showMeetingCount();
+    // Fields the study holds constant take the room of their texts.
+    void fitColumnWidths();
     void finishStudy();
     void updateButtons();
     // The points of the selected rows' cells, or of the current row, as
@@ -129,6 +134,8 @@ private:
     FieldTexts studied_;
     // The line under the cells as it was before a sort wrote its progress there.
     QString statusBeforeSort_;
+    // What the line under the cells says of the study last finished.
+    QString studyStatus_;
     QTimer poll_;
     QElapsedTimer elapsed_;
 };

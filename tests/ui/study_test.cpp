@@ -199,6 +199,39 @@ private Q_SLOTS:
         QCOMPARE(fixture.reports, QStringList());
     }
 
+    // The table reads as the results table: its columns named alike, the
+    // criterion's in words and kaskad-cli's names as tooltips, numbers to the
+    // right, constant fields narrow; the filter counts the points meeting the
+    // criterion and says so when it leaves none.
+    void tableReadsAsTheResultsTable()
+    {
+        fixture.whileOpen("Form3", [&] {
+            StudyWindow& study = openStudy();
+            typeValues(study, kStudyValues);
+            study.runButton()->click();
+            QVERIFY(finishes(study));
+            const kaskad::ui::StudyTableModel& table = study.tableModel();
+            const int last = table.columnCount() - 1;
+            QStringList headers;
+            for (int column : {0, 4, 8, 9, 21, 23, last - 1, last})
+                headers << table.headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
+            QCOMPARE(headers, QStringList({"N", "t1", "Реактор", "y1", "Вид ошибки", "Выход: y2>=1.47",
+                                           "Критерий выполнен", "Запас критерия"}));
+            QCOMPARE(table.headerData(4, Qt::Horizontal, Qt::ToolTipRole).toString(),
+                     QString("В файле CSV и в kaskad-cli: --t"));
+            QCOMPARE(table.data(table.index(0, 9), Qt::TextAlignmentRole).value<Qt::Alignment>(),
+                     Qt::AlignRight | Qt::AlignVCenter);
+            QVERIFY(study.view()->columnWidth(1) < study.view()->columnWidth(3) / 2);
+            QCOMPARE(study.onlyMeetingBox()->text(), QString("только точки, удовлетворяющие критерию: 0 из 12"));
+            study.onlyMeetingBox()->setChecked(true);
+            QVERIFY2(study.statusLine()->text().startsWith("Ни одна из 12 точек не удовлетворяет критерию"),
+                     qPrintable(study.statusLine()->text()));
+            study.onlyMeetingBox()->setChecked(false);
+            QCOMPARE(study.statusLine()->text(), QString("Рассчитано точек: 12"));
+        });
+        QCOMPARE(fixture.reports, QStringList());
+    }
+
     // The margin shows the window's separator whole, also one of two UTF-8
     // bytes, and the text helper gives back the formatter's very bytes.
     void tableShowsTheWholeSeparator_data()
@@ -377,9 +410,9 @@ private Q_SLOTS:
         QTest::addColumn<bool>("withHeaders");
         QTest::addColumn<QString>("expected");
         QTest::newRow("one cell: its value alone") << "0,9-0,9" << false << "1.36232256889343\n";
-        QTest::newRow("a block, with headers") << "0,3-1,4" << true << "--wg\t--t\n0.03\t430\n0.03\t433\n";
+        QTest::newRow("a block, with headers") << "0,3-1,4" << true << "wg\tt1\n0.03\t430\n0.03\t433\n";
         QTest::newRow("two cells apart, with headers")
-            << "0,9-0,9 1,28-1,28" << true << "y1\toutlet_criterion_margin\n1.36232256889343\t\n\t-0.763661441802979\n";
+            << "0,9-0,9 1,28-1,28" << true << "y1\tЗапас критерия\n1.36232256889343\t\n\t-0.763661441802979\n";
     }
     // Ctrl+C copies the selected cells only; Ctrl+Shift+C puts the columns'
     // names first, as the results table does.
