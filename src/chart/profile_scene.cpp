@@ -8,12 +8,14 @@
 
 #include <QBuffer>
 #include <QGraphicsLayout>
+#include <QFontMetricsF>
 #include <QGraphicsSimpleTextItem>
 #include <QImage>
 #include <QPainter>
 #include <QCursor>
 #include <QSvgGenerator>
 #include <QToolTip>
+#include <QtCharts/QCategoryAxis>
 #include <QtCharts/QChart>
 #include <QtCharts/QLegend>
 #include <QtCharts/QLegendMarker>
@@ -23,6 +25,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <stdexcept>
 #include <tuple>
 
@@ -71,9 +74,28 @@ QLineSeries* paneSeries(const ProfileRun& run, std::size_t place, bool alone, Pa
     return series;
 }
 
+// How far a ring reaches from its point, in pixels: an axis reaches that
+// much beyond its first and last values, so that every marker and ring is
+// drawn whole.
+qreal ringReach(const PlotStyle& style) { return style.pointSize * 1.5 + style.lineWidth; }
+
+// What an axis of `span` drawn over `pixels` must reach beyond each end so
+// that `reach` pixels lie between its ends and the values at them, once the
+// padding itself takes its share of the pixels.
+double paddingFor(double span, qreal reach, qreal pixels) { return span * reach / std::max(reach, pixels - 2 * reach); }
+
+// The plot area a panel of `size` leaves, at least: its title and reactor
+// axis take up to five lines of labels, its axes and legend half its width.
+QSizeF plotAreaOf(QSizeF size, const PlotStyle& style)
+{
+    const qreal unit = style.label.pixelSize();
+    return {std::max(unit, size.width() * 0.5), std::max(unit, size.height() - unit * 5)};
+}
+
 // Reactors 1 to the last one with a value, whole numbers, the first reactor
-// ticked and one tick each up to twelve.
-QValueAxis* reactorAxis(std::span<const ProfileRun> runs, const PlotStyle& style)
+// ticked and one tick each up to twelve; the range padded beyond the first
+// and the last reactor, whose ticks stay where they were.
+QValueAxis* reactorAxis(std::span<const ProfileRun> runs, const PlotStyle& style, qreal plotWidth)
 {
     std::int32_t last = 1;
     for (const ProfileRun& run : runs)
@@ -85,52 +107,41 @@ QValueAxis* reactorAxis(std::span<const ProfileRun> runs, const PlotStyle& style
     axis->setTitleFont(style.label);
     axis->setLabelsFont(style.label);
     axis->setLabelFormat(QStringLiteral("%d"));
-    axis->setRange(1, std::max(last, 2));
+    const double end = std::max(last, 2);
+    const double pad = std::max(0.3, paddingFor(end - 1, ringReach(style), plotWidth));
+    axis->setRange(1 - pad, end + pad);
     axis->setTickType(QValueAxis::TicksDynamic);
     axis->setTickAnchor(1);
     axis->setTickInterval(last <= 12 ? 1 : last <= 24 ? 2 : last <= 60 ? 5 : 10 * ((last + 119) / 120));
     return axis;
 }
 
-QValueAxis* valueAxis(const QString& title, const PlotStyle& style)
+// The lowest and highest values of the panes in every run; none without a value.
+std::optional<std::pair<double, double>> valueRange(std::span<const ProfileRun> runs, std::span<const Pane> panes)
 {
-    auto* axis = new QValueAxis;
-    axis->setTitleText(title);
-    axis->setTitleFont(style.label);
-    axis->setLabelsFont(style.label);
+    std::optional<std::pair<double, double>> range;
+    for (const ProfileRun& run : runs)
+        for (Pane pane : panes)
+            for (const auto& [reactor, value] : run.profile[pane])
+                range = range ? std::pair{std::min(range->first, value), std::max(range->second, value)}
+                              : std::pair{value, value};
+    return range;
+}
+
+// A value axis over every value of the panes, ticked at round steps labelled
+// with the separator, from zero when `fromZero` and no value is negative,
+// with as many ticks as a plot area `plotHeight` high holds labels; its range
+// reaches beyond the values by a ring's reach.
+QValueAxis* valueAxis(const QString& title, std::span<const ProfileRun> runs, std::span<const Pane> panes,
+                      bool fromZero, const QString& separator, const PlotStyle& style, qreal plotHeight)
+{
+    const auto [low, high] = valueRange(runs, panes).value_or(std::pair{0.0, 1.0});
+    // A label wants more than twice its height between ticks.
+    const int pieces = std::clamp(static_cast<int>(plotHeight / (style.label.pixelSize() * 2.2)), 2, 7);
+    QCategoryAxis* axis = decimalAxis(fromZero && low >= 0 ? 0 : low, high, title, separator, style, 0, pieces);
+    const double pad = paddingFor(axis->max() - axis->min(), ringReach(style), plotHeight);
+    axis->setRange(std::min(axis->min(), low - pad), std::max(axis->max(), high + pad));
     return axis;
-}
-
-// Labels with as many decimals as the tick interval needs: "0.5", "1", "1.5"
-// on a mole-fraction axis, "440" on a temperature axis.
-void fitLabelPrecision(QValueAxis* axis)
-{
-    const double interval = (axis->max() - axis->min()) / std::max(1, axis->tickCount() - 1);
-    const int decimals =
-        interval > 0 ? std::clamp(static_cast<int>(std::ceil(-std::log10(interval) - 1e-9)), 0, 12) : 0;
-    axis->setLabelFormat(QStringLiteral("%.") + QString::number(decimals) + QStringLiteral("f"));
-}
-
-// The range of the series' values, widened a little so no point sits on the
-// frame, from zero when `fromZero` and no value is negative, and made nice
-// for the tick labels.
-void fitAxis(QValueAxis* axis, const std::vector<QLineSeries*>& series, bool fromZero = false)
-{
-    double low = 0, high = 1;
-    bool any = false;
-    for (QLineSeries* s : series)
-        for (const QPointF& p : s->points()) {
-            low = any ? std::min(low, p.y()) : p.y();
-            high = any ? std::max(high, p.y()) : p.y();
-            any = true;
-        }
-    const double margin = high > low ? (high - low) * 0.05 : std::max(1.0, std::abs(high) * 0.05);
-    const bool startAtZero = fromZero && low >= 0;
-    axis->setRange(startAtZero ? 0 : low - margin, high + margin);
-    axis->applyNiceNumbers();
-    if (startAtZero)
-        axis->setMin(0);
-    fitLabelPrecision(axis);
 }
 
 std::unique_ptr<QChart> panelChart(const QString& title, const PlotStyle& style)
@@ -141,6 +152,11 @@ std::unique_ptr<QChart> panelChart(const QString& title, const PlotStyle& style)
     chart->legend()->setAlignment(Qt::AlignRight);
     chart->legend()->setFont(style.label);
     chart->legend()->setMarkerShape(QLegend::MarkerShapeFromSeries);
+    // Three panels share the height: each keeps narrow margins of its own.
+    chart->layout()->setContentsMargins(0, 0, 0, 0);
+    chart->setBackgroundRoundness(0);
+    const int margin = style.label.pixelSize() / 2;
+    chart->setMargins(QMargins(margin, 0, margin, 0));
     return chart;
 }
 
@@ -164,20 +180,6 @@ std::vector<QLineSeries*> addPaneLines(QChart& chart, std::span<const ProfileRun
         lines.push_back(series);
     }
     return lines;
-}
-
-// With several runs, an entry per run in the legend: its line style in grey.
-void addRunEntries(QChart& chart, std::span<const ProfileRun> runs, QValueAxis* x, QValueAxis* y,
-                   const PlotStyle& style)
-{
-    if (runs.size() < 2)
-        return;
-    for (std::size_t r = 0; r < runs.size(); ++r) {
-        auto* entry = new QLineSeries;
-        entry->setName(runs[r].legend);
-        entry->setPen(runPen(r, QColor(0x40, 0x40, 0x40), style.lineWidth));
-        attach(chart, entry, x, y);
-    }
 }
 
 // The run's own name in the legend: "Расчёт 3" of "Расчёт 3: N=24".
@@ -230,80 +232,161 @@ void markOutsidePhysics(QChart& chart, std::span<const ProfileRun> runs, const s
     });
 }
 
-std::unique_ptr<QChart> concentrationChart(std::span<const ProfileRun> runs, const PlotStyle& style)
+// An axis of a panel: the panes drawn against it, its title and side, and
+// whether it starts at zero when no value is negative.
+struct PanelAxis {
+    QString title;
+    Qt::Alignment side;
+    std::vector<Pane> panes;
+    bool fromZero;
+};
+
+// The panes of the table drawn on `panel`, in store order.
+std::vector<Pane> panesOn(ChartPanel panel)
 {
-    auto chart = panelChart(QStringLiteral("Концентрации на выходе реакторов"), style);
-    QValueAxis* x = reactorAxis(runs, style);
-    // The model fixes no unit of the concentrations.
-    QValueAxis* y = valueAxis(QStringLiteral("y1 … y6"), style);
-    chart->addAxis(x, Qt::AlignBottom);
-    chart->addAxis(y, Qt::AlignLeft);
-    std::vector<QLineSeries*> all;
-    std::vector<std::pair<Pane, std::vector<QLineSeries*>>> byPane;
-    for (const QuantityDescription& quantity : kQuantities) {
-        if (quantity.panel != ChartPanel::concentrations)
-            continue;
-        const Pane pane = quantity.pane;
-        std::vector<QLineSeries*> lines = addPaneLines(*chart, runs, pane, x, y, style);
-        all.insert(all.end(), lines.begin(), lines.end());
-        byPane.emplace_back(pane, std::move(lines));
-    }
-    addRunEntries(*chart, runs, x, y, style);
-    for (const auto& [pane, lines] : byPane)
-        markOutsidePhysics(*chart, runs, lines, pane, x, y, style);
-    fitAxis(y, all, true);
-    return chart;
+    std::vector<Pane> panes;
+    for (const QuantityDescription& quantity : kQuantities)
+        if (quantity.panel == panel)
+            panes.push_back(quantity.pane);
+    return panes;
 }
 
-// Temperature and pressure differ in scale by two orders: each has its own
-// axis, the temperature's on the left in kelvin, the pressure's on the right
-// from zero and without a unit, which the model does not fix; each titled
-// by the quantity's short name (the legend gives the whole title).
-std::unique_ptr<QChart> conditionsChart(std::span<const ProfileRun> runs, const PlotStyle& style)
+// The concentrations on one axis, and the air and oxidate quantities on
+// another panel, each from zero and without a unit, which the model does
+// not fix. Temperature and pressure differ in scale by two orders: each has
+// its own axis, the temperature's on the left in kelvin, the pressure's on
+// the right from zero; each titled by the quantity's short name (the legend
+// gives the whole title).
+std::vector<PanelAxis> panelAxes(ChartPanel panel)
 {
-    auto chart = panelChart(QStringLiteral("Температура и давление"), style);
-    QValueAxis* x = reactorAxis(runs, style);
+    switch (panel) {
+    case ChartPanel::concentrations:
+        return {{QStringLiteral("y1 … y6"), Qt::AlignLeft, panesOn(panel), true}};
+    case ChartPanel::flows:
+        return {{QStringLiteral("GB, WB"), Qt::AlignLeft, panesOn(panel), true}};
+    case ChartPanel::conditions:
+        return {{QStringLiteral("t, К"), Qt::AlignLeft, {paneT}, false},
+                {QStringLiteral("P"), Qt::AlignRight, {paneP}, true}};
+    case ChartPanel::none:
+        break;
+    }
+    return {};
+}
+
+QString panelTitle(ChartPanel panel)
+{
+    switch (panel) {
+    case ChartPanel::concentrations:
+        return QStringLiteral("Концентрации на выходе реакторов");
+    case ChartPanel::flows:
+        return QStringLiteral("Воздух и оксидат");
+    case ChartPanel::conditions:
+        return QStringLiteral("Температура и давление");
+    case ChartPanel::none:
+        break;
+    }
+    return {};
+}
+
+// A panel: each run's line of each of its panes, then the rings of the
+// values outside their physical limits; an axis of its own colour where the
+// panel has two.
+std::unique_ptr<QChart> panelOf(ChartPanel panel, std::span<const ProfileRun> runs, const QString& separator,
+                                const PlotStyle& style, QSizeF size)
+{
+    auto chart = panelChart(panelTitle(panel), style);
+    const QSizeF plotArea = plotAreaOf(size, style);
+    QValueAxis* x = reactorAxis(runs, style, plotArea.width());
     chart->addAxis(x, Qt::AlignBottom);
-    const std::tuple<Pane, Qt::Alignment, QString> panes[] = {
-        {paneT, Qt::AlignLeft, QStringLiteral("t, К")},
-        {paneP, Qt::AlignRight, QStringLiteral("P")},
-    };
+    const std::vector<PanelAxis> axes = panelAxes(panel);
     std::vector<std::tuple<Pane, QValueAxis*, std::vector<QLineSeries*>>> drawn;
-    for (const auto& [pane, side, title] : panes) {
-        QValueAxis* y = valueAxis(title, style);
-        chart->addAxis(y, side);
-        drawn.emplace_back(pane, y, addPaneLines(*chart, runs, pane, x, y, style));
+    for (const PanelAxis& axis : axes) {
+        QValueAxis* y = valueAxis(axis.title, runs, axis.panes, axis.fromZero, separator, style, plotArea.height());
+        chart->addAxis(y, axis.side);
+        if (axes.size() > 1)
+            y->setLinePen(QPen(paneColour(axis.panes.front()), style.lineWidth / 2));
+        for (Pane pane : axis.panes)
+            drawn.emplace_back(pane, y, addPaneLines(*chart, runs, pane, x, y, style));
     }
-    addRunEntries(*chart, runs, x, std::get<QValueAxis*>(drawn.front()), style);
-    for (const auto& [pane, y, lines] : drawn) {
+    for (const auto& [pane, y, lines] : drawn)
         markOutsidePhysics(*chart, runs, lines, pane, x, y, style);
-        fitAxis(y, lines, pane == paneP);
-        y->setLinePen(QPen(paneColour(pane), style.lineWidth / 2));
-    }
     return chart;
 }
 
-// The two panels' plot areas share their left and right edges, so a reactor
-// stands at the same x in both: the panel whose area reaches further gets a
+// The panels' plot areas share their left and right edges, so a reactor
+// stands at the same x in each: a panel whose area reaches further gets a
 // wider margin on that side.
-void alignPlotAreas(QChart& top, QChart& bottom)
+void alignPlotAreas(std::span<QChart* const> panels)
 {
+    const auto activate = [&] {
+        for (QChart* panel : panels)
+            panel->layout()->activate();
+    };
     for (int pass = 0; pass < 2; ++pass) {
-        top.layout()->activate();
-        bottom.layout()->activate();
-        const QRectF a = top.plotArea();
-        const QRectF b = bottom.plotArea();
-        const qreal left = std::max(a.left(), b.left());
-        const qreal right = std::min(a.right(), b.right());
-        for (auto [chart, area] : {std::pair{&top, a}, std::pair{&bottom, b}}) {
-            QMargins margins = chart->margins();
+        activate();
+        qreal left = -HUGE_VAL, right = HUGE_VAL;
+        for (QChart* panel : panels) {
+            left = std::max(left, panel->plotArea().left());
+            right = std::min(right, panel->plotArea().right());
+        }
+        for (QChart* panel : panels) {
+            const QRectF area = panel->plotArea();
+            QMargins margins = panel->margins();
             margins.setLeft(margins.left() + static_cast<int>(std::lround(left - area.left())));
             margins.setRight(margins.right() + static_cast<int>(std::lround(area.right() - right)));
-            chart->setMargins(margins);
+            panel->setMargins(margins);
         }
     }
-    top.layout()->activate();
-    bottom.layout()->activate();
+    activate();
+}
+
+// A legend text cut into lines at its ", " where it is wider than `width`.
+QString wrappedLegend(const QString& legend, const QFont& font, qreal width)
+{
+    const QFontMetricsF metrics(font);
+    const QStringList parts = legend.split(QStringLiteral(", "));
+    QString wrapped, line;
+    for (const QString& part : parts) {
+        const QString longer = line.isEmpty() ? part : line + QStringLiteral(", ") + part;
+        if (!line.isEmpty() && metrics.horizontalAdvance(longer) > width) {
+            wrapped += line + QStringLiteral(",\n");
+            line = part;
+        } else {
+            line = longer;
+        }
+    }
+    return wrapped + line;
+}
+
+// With several runs, their key under the caption line: each run's line
+// style in dark grey, long enough to show its dashes, and its legend text
+// whole, side by side where they fit and on further lines where not.
+// Returns the height it takes.
+qreal addRunsKey(QGraphicsScene& scene, std::span<const ProfileRun> runs, qreal top, const PlotStyle& style)
+{
+    if (runs.size() < 2)
+        return 0;
+    const qreal unit = style.caption.pixelSize();
+    const qreal sample = unit * 4;
+    const qreal room = scene.width() - unit * 2;
+    qreal x = unit, y = top, lineBottom = top;
+    for (std::size_t r = 0; r < runs.size(); ++r) {
+        QGraphicsSimpleTextItem* text =
+            scene.addSimpleText(wrappedLegend(runs[r].legend, style.caption, room - sample - unit), style.caption);
+        const QRectF box = text->boundingRect();
+        const qreal entry = sample + unit * 0.5 + box.width();
+        if (x > unit && x + entry > room + unit) {
+            x = unit;
+            y = lineBottom;
+        }
+        const qreal middle = y + QFontMetricsF(style.caption).height() / 2;
+        scene.addLine(QLineF(x, middle, x + sample, middle),
+                      runPen(r, QColor(0x40, 0x40, 0x40), style.lineWidth * 1.3));
+        text->setPos(x + sample + unit * 0.5, y);
+        x += entry + unit * 1.5;
+        lineBottom = std::max(lineBottom, y + box.height() * 1.2);
+    }
+    return lineBottom - top + unit * 0.3;
 }
 
 // The whole scene into `target` of the device, scaled to fill it.
@@ -316,29 +399,37 @@ void renderTo(QGraphicsScene& scene, QPaintDevice& device, const QRectF& target)
 
 } // namespace
 
-std::unique_ptr<QGraphicsScene> profileScene(const CascadeProfile& profile, const QString& caption, QSize size)
+std::unique_ptr<QGraphicsScene> profileScene(const CascadeProfile& profile, const QString& caption, QSize size,
+                                             const QString& separator)
 {
     const ProfileRun run{profile, {}};
-    return profileScene(std::span(&run, 1), caption, size);
+    return profileScene(std::span(&run, 1), caption, size, separator);
 }
 
-std::unique_ptr<QGraphicsScene> profileScene(std::span<const ProfileRun> runs, const QString& caption, QSize size)
+std::unique_ptr<QGraphicsScene> profileScene(std::span<const ProfileRun> runs, const QString& caption, QSize size,
+                                             const QString& separator)
 {
     if (runs.size() > kMostRunsOnOneChart)
         throw std::invalid_argument("more runs than line styles");
     const PlotStyle style = plotStyle(size);
     auto scene = std::make_unique<QGraphicsScene>(0, 0, size.width(), size.height());
     scene->setBackgroundBrush(Qt::white);
-    const qreal captionHeight = addCaptionLine(*scene, caption, style.caption);
-
-    QChart* top = concentrationChart(runs, style).release();
-    QChart* bottom = conditionsChart(runs, style).release();
-    scene->addItem(top); // the scene owns its items
-    scene->addItem(bottom);
-    const qreal chartsHeight = size.height() - captionHeight;
-    top->setGeometry(0, captionHeight, size.width(), chartsHeight * 0.55);
-    bottom->setGeometry(0, captionHeight + chartsHeight * 0.55, size.width(), chartsHeight * 0.45);
-    alignPlotAreas(*top, *bottom);
+    qreal top = addCaptionLine(*scene, caption, style.caption);
+    top += addRunsKey(*scene, runs, top, style);
+    // The concentrations, the air and oxidate, the temperature and pressure,
+    // top to bottom, with these shares of the height.
+    const std::pair<ChartPanel, double> shares[] = {
+        {ChartPanel::concentrations, 0.44}, {ChartPanel::flows, 0.24}, {ChartPanel::conditions, 0.32}};
+    const qreal chartsHeight = size.height() - top;
+    std::vector<QChart*> panels;
+    for (const auto& [panel, share] : shares) {
+        QChart* chart = panelOf(panel, runs, separator, style, QSizeF(size.width(), chartsHeight * share)).release();
+        scene->addItem(chart); // the scene owns its items
+        chart->setGeometry(0, top, size.width(), chartsHeight * share);
+        top += chartsHeight * share;
+        panels.push_back(chart);
+    }
+    alignPlotAreas(panels);
     return scene;
 }
 

@@ -26,15 +26,21 @@ struct ProfileRun {
 inline constexpr std::size_t kMostRunsOnOneChart = 8;
 
 // A scene of `size` on white: the caption line, the concentrations y1..y6
-// above, the temperature and pressure below with an axis each, both panels'
-// plot areas aligned so a reactor stands at the same x. Text and lines are
-// sized with the scene: a 1200x800 scene has 16 pixel labels. A value
-// outside its quantity's physical limits is ringed, its limit as tooltip.
-// Needs a QApplication.
-std::unique_ptr<QGraphicsScene> profileScene(const CascadeProfile& profile, const QString& caption, QSize size);
+// at the top, the air and oxidate quantities GB and WB below them, the
+// temperature and pressure at the bottom with an axis each, the panels'
+// plot areas aligned so a reactor stands at the same x. The axes reach a
+// little beyond the first and last reactor and the outer ticks, so every
+// point's marker is whole, and write their numbers with `separator`. Text
+// and lines are sized with the scene: a 1200x800 scene has 16 pixel labels.
+// A value outside its quantity's physical limits is ringed, its limit as
+// tooltip. Needs a QApplication.
+std::unique_ptr<QGraphicsScene> profileScene(const CascadeProfile& profile, const QString& caption, QSize size,
+                                             const QString& separator);
 // The same for up to kMostRunsOnOneChart runs: a colour per quantity and a
-// line style per run, each run in the legend. One run is drawn as above.
-std::unique_ptr<QGraphicsScene> profileScene(std::span<const ProfileRun> runs, const QString& caption, QSize size);
+// line style per run, each run with its legend text whole in a key under the
+// caption line. One run is drawn as above.
+std::unique_ptr<QGraphicsScene> profileScene(std::span<const ProfileRun> runs, const QString& caption, QSize size,
+                                             const QString& separator);
 
 // The title every profile drawing carries in its file.
 QString profileTitle();

@@ -48,14 +48,14 @@ double roundStep(double span, int count)
 }
 
 QCategoryAxis* decimalAxis(double low, double high, const QString& title, const QString& separator,
-                           const PlotStyle& style, double leastStep)
+                           const PlotStyle& style, double leastStep, int pieces)
 {
     if (!(high > low)) {
         const double pad = std::max(std::abs(low) * 0.05, 1e-3);
         low -= pad;
         high += pad;
     }
-    const double step = std::max(roundStep(high - low, 7), leastStep);
+    const double step = std::max(roundStep(high - low, pieces), leastStep);
     const auto first = static_cast<long long>(std::floor(low / step));
     const auto last = static_cast<long long>(std::ceil(high / step));
     const int decimals = std::clamp(static_cast<int>(std::ceil(-std::log10(step) - 1e-9)), 0, 12);

@@ -33,9 +33,10 @@ QString decimalText(double value, int decimals, const QString& separator);
 double roundStep(double span, int count);
 
 // An axis over at least [low, high] whose ticks fall on round steps of at
-// least `leastStep`, each labelled with as many decimals as the step needs
-// and with `separator`; the range is widened to whole steps.
+// least `leastStep`, at most `pieces` of them, each labelled with as many
+// decimals as the step needs and with `separator`; the range is widened to
+// whole steps.
 QCategoryAxis* decimalAxis(double low, double high, const QString& title, const QString& separator,
-                           const PlotStyle& style, double leastStep = 0);
+                           const PlotStyle& style, double leastStep = 0, int pieces = 7);
 
 } // namespace kaskad::chart

@@ -27,7 +27,7 @@ struct PhysicalLimit {
 };
 
 // The panel of the cascade profile chart a quantity is drawn on.
-enum class ChartPanel { none, concentrations, conditions };
+enum class ChartPanel { none, concentrations, flows, conditions };
 
 constexpr std::string_view chartPanelName(ChartPanel panel)
 {
@@ -36,6 +36,8 @@ constexpr std::string_view chartPanelName(ChartPanel panel)
         break;
     case ChartPanel::concentrations:
         return "concentrations";
+    case ChartPanel::flows:
+        return "flows";
     case ChartPanel::conditions:
         return "conditions";
     }
@@ -79,9 +81,9 @@ inline constexpr std::array<QuantityDescription, kPaneCount> kQuantities = {{
      "концентрация воды на выходе реактора, в тех же единицах, что входные концентрации y10 и y50",
      PhysicalLimit{true, "y6 < 0", quantity_texts::kConcentration}, ChartPanel::concentrations, 0x17becf},
     {paneGB, "GB", "GB воздуха", "количество воздуха для реактора; единица измерения моделью не задана",
-     PhysicalLimit{true, "GB < 0", "отрицательный расход воздуха"}, ChartPanel::none, 0x8c564b},
+     PhysicalLimit{true, "GB < 0", "отрицательный расход воздуха"}, ChartPanel::flows, 0x8c564b},
     {paneWB, "WB", "WB оксидата", "количество оксидата, выходящего из реактора; единица измерения моделью не задана",
-     PhysicalLimit{true, "WB < 0", "отрицательное количество оксидата"}, ChartPanel::none, 0x7f7f7f},
+     PhysicalLimit{true, "WB < 0", "отрицательное количество оксидата"}, ChartPanel::flows, 0x7f7f7f},
     {paneALFA, "ALFA", "ALFA", "первая величина теплообмена реактора; единица измерения моделью не задана",
      std::nullopt, ChartPanel::none, 0xe377c2},
     {paneALPE, "ALPE", "ALPE", "вторая величина теплообмена реактора; единица измерения моделью не задана",

@@ -66,7 +66,7 @@ void checkRunsOnOneChart(std::size_t chosen)
                 .toStdString());
 }
 
-ChartWindow::ChartWindow()
+ChartWindow::ChartWindow(DecimalSeparator separator) : separator_(toQString(separator.text()))
 {
     setObjectName(QStringLiteral("ChartWindow"));
     view_ = new ChartView([this] {
@@ -182,7 +182,7 @@ void ChartWindow::save()
         return;
     std::unique_ptr<QGraphicsScene> sized;
     if (size.size)
-        sized = chart::profileScene(runs_, caption_, *size.size);
+        sized = chart::profileScene(runs_, caption_, *size.size, separator_);
     QGraphicsScene& scene = sized ? *sized : *scene_;
     QByteArray bytes;
     try {
@@ -197,7 +197,7 @@ QSize ChartWindow::chartSize() const { return view_->viewport()->size().expanded
 
 void ChartWindow::redraw()
 {
-    std::unique_ptr<QGraphicsScene> scene = chart::profileScene(runs_, caption_, chartSize());
+    std::unique_ptr<QGraphicsScene> scene = chart::profileScene(runs_, caption_, chartSize(), separator_);
     view_->setScene(scene.get());
     view_->setSceneRect(scene->sceneRect());
     scene_ = std::move(scene);

@@ -44,7 +44,8 @@ struct PictureSize {
 
 class ChartWindow : public QWidget {
 public:
-    ChartWindow();
+    // Its axes write numbers with `separator`, the model window's.
+    explicit ChartWindow(DecimalSeparator separator);
     ~ChartWindow() override;
 
     // Shows `profile` under the caption line `caption`, in a window titled
@@ -76,6 +77,7 @@ private:
     void redraw();
     void showDrawing(std::vector<chart::ProfileRun> runs, const QString& caption, const QString& title);
 
+    const QString separator_;
     std::vector<chart::ProfileRun> runs_;
     QString caption_;
     QGraphicsView* view_;

@@ -59,7 +59,7 @@ void ResultViews::showChart() { showRunsInChart(runsToDraw()); }
 void ResultViews::showRunsInChart(const std::vector<std::size_t>& runs)
 {
     if (!chart_) {
-        chart_ = std::make_unique<ChartWindow>();
+        chart_ = std::make_unique<ChartWindow>(model_->decimalSeparator());
         placeBeside(*chart_, QPoint(80, 80));
     }
     drawChart(runs);

@@ -134,9 +134,9 @@ void drawProfile(Pages& pages, const RunReport& report)
     const double width = pages.width();
     const double height = std::min(pages.roomLeft(), width * 1.2);
     const QSize sceneSize(1200, int(1200 * height / width));
-    const std::unique_ptr<QGraphicsScene> scene =
-        chart::profileScene(chart::cascadeProfile(report.run),
-                            toQString(chart::profileCaption(report.run.model, report.run.texts())), sceneSize);
+    const std::unique_ptr<QGraphicsScene> scene = chart::profileScene(
+        chart::cascadeProfile(report.run), toQString(chart::profileCaption(report.run.model, report.run.texts())),
+        sceneSize, toQString(report.separator.text()));
     scene->render(&pages.painter(), pages.toDevice(QRectF(0, pages.y, width, height)), scene->sceneRect(),
                   Qt::KeepAspectRatio);
     pages.y += height;

@@ -2,6 +2,7 @@
 #include "ui/study_chart.h"
 
 #include "chart/profile_scene.h"
+#include "chart/scene_style.h"
 #include "formats/file_problem.h"
 #include "model/criterion.h"
 #include "ui/error_report.h"
@@ -18,6 +19,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <QtCharts/QAreaSeries>
+#include <QtCharts/QCategoryAxis>
 #include <QtCharts/QChart>
 #include <QtCharts/QLegend>
 #include <QtCharts/QLegendMarker>
@@ -68,6 +70,21 @@ StudyGrid studyGrid(const study::SweepPlan& plan, const std::vector<StudyPoint>&
     }
     return grid;
 }
+
+} // namespace
+
+QString StudyChartWindow::heldFieldsText(const study::SweepPlan& plan, const StudyChartChoice& choice)
+{
+    QStringList held;
+    for (std::size_t f = 0; f < plan.sweptFields().size(); ++f)
+        if (f != choice.xField && f != choice.otherField) {
+            const study::SweepField& field = plan.sweptFields()[f];
+            held << toQString(field.name + " = " + field.texts[plan.textIndex(choice.reference, f)]);
+        }
+    return held.isEmpty() ? QString() : QStringLiteral("При ") + held.join(QStringLiteral(", "));
+}
+
+namespace {
 
 std::optional<double> outletValue(const StudyPoint& point, Pane pane)
 {
@@ -181,6 +198,18 @@ void addCriterionBands(QChart& chart, QValueAxis& x, QValueAxis& y, ModelKind mo
     }
 }
 
+// An axis over [low, high] with round ticks labelled with the separator,
+// reaching a little beyond the values so that the points at its ends are
+// drawn whole.
+QCategoryAxis* paddedAxis(double low, double high, const QString& title, const QString& separator,
+                          const chart::PlotStyle& style)
+{
+    QCategoryAxis* axis = chart::decimalAxis(low, high, title, separator, style);
+    const double pad = (axis->max() - axis->min()) * 0.03;
+    axis->setRange(std::min(axis->min(), low - pad), std::max(axis->max(), high + pad));
+    return axis;
+}
+
 std::unique_ptr<QGraphicsScene> linesScene(const study::SweepPlan& plan, const std::vector<StudyPoint>& points,
                                            const StudyChartChoice& choice, QSize size, DecimalSeparator separator)
 {
@@ -192,16 +221,6 @@ std::unique_ptr<QGraphicsScene> linesScene(const study::SweepPlan& plan, const s
     chart->setTitleFont(pixelFont(size, 1.2));
     chart->legend()->setAlignment(Qt::AlignRight);
     chart->legend()->setFont(pixelFont(size, 0.9));
-    auto* x = new QValueAxis;
-    auto* y = new QValueAxis;
-    x->setTitleText(toQString(swept[choice.xField].name));
-    y->setTitleText(toQString(quantityName(choice.quantity)));
-    for (QValueAxis* axis : {x, y}) {
-        axis->setLabelsFont(pixelFont(size, 0.9));
-        axis->setTitleFont(pixelFont(size, 1.0));
-    }
-    chart->addAxis(x, Qt::AlignBottom);
-    chart->addAxis(y, Qt::AlignLeft);
     double xLow = HUGE_VAL, xHigh = -HUGE_VAL, yLow = HUGE_VAL, yHigh = -HUGE_VAL;
     std::vector<QLineSeries*> lines;
     for (std::size_t row = 0; row < grid.rows; ++row) {
@@ -221,33 +240,60 @@ std::unique_ptr<QGraphicsScene> linesScene(const study::SweepPlan& plan, const s
             yLow = std::min(yLow, *value), yHigh = std::max(yHigh, *value);
         }
         chart->addSeries(series);
-        series->attachAxis(x);
-        series->attachAxis(y);
     }
     if (xLow > xHigh)
         throw std::runtime_error("На графике нет ни одной рассчитанной точки.");
     if (!choice.otherField)
         chart->legend()->markers(chart->series().front()).front()->setVisible(false);
-    const double yPad = yHigh > yLow ? (yHigh - yLow) * 0.05 : std::max(std::abs(yHigh) * 0.05, 1e-6);
-    x->setRange(xLow, xHigh > xLow ? xHigh : xLow + 1);
-    y->setRange(yLow - yPad, yHigh + yPad);
-    y->applyNiceNumbers();
+    const QString decimal = toQString(separator.text());
+    const chart::PlotStyle style = chart::plotStyle(size);
+    QCategoryAxis* x = paddedAxis(xLow, xHigh, toQString(swept[choice.xField].name), decimal, style);
+    QCategoryAxis* y = paddedAxis(yLow, yHigh, toQString(quantityName(choice.quantity)), decimal, style);
+    chart->addAxis(x, Qt::AlignBottom);
+    chart->addAxis(y, Qt::AlignLeft);
+    for (QValueAxis* axis : {static_cast<QValueAxis*>(x), static_cast<QValueAxis*>(y)}) {
+        axis->setLabelsFont(pixelFont(size, 0.9));
+        axis->setTitleFont(pixelFont(size, 1.0));
+    }
+    for (QLineSeries* series : lines) {
+        series->attachAxis(x);
+        series->attachAxis(y);
+    }
     colourManyLines(*chart, lines);
     addCriterionBands(*chart, *x, *y, plan.model(), choice.quantity);
     auto scene = std::make_unique<QGraphicsScene>(0, 0, size.width(), size.height());
     scene->setBackgroundBrush(Qt::white);
+    const QString held = StudyChartWindow::heldFieldsText(plan, choice);
+    const qreal top = held.isEmpty() ? 0 : chart::addCaptionLine(*scene, held, pixelFont(size, 1.0));
     scene->addItem(chart);
-    chart->setGeometry(0, 0, size.width(), size.height());
+    chart->setGeometry(0, top, size.width(), size.height() - top);
     return scene;
 }
 
-// Red below zero, green above, deeper the further from zero.
-QColor marginColour(double margin, double largest)
+// The largest margin met and the largest shortfall of the map's points,
+// each scaling the colours of its own sign: a region that meets the
+// criterion by little still shows green when others miss it by much.
+struct MarginScale {
+    double largest = 0;   // of the margins at least 0
+    double shortfall = 0; // of the margins below 0, as a positive number
+};
+
+// Red below zero, green above, deeper the further from zero on its side's scale.
+QColor marginColour(double margin, const MarginScale& scale)
 {
-    const double share = largest > 0 ? std::min(1.0, std::abs(margin) / largest) : 0;
+    const double reach = margin >= 0 ? scale.largest : scale.shortfall;
+    const double share = reach > 0 ? std::min(1.0, std::abs(margin) / reach) : 0;
     const int deep = int(std::lround(240 - 150 * share));
     const int light = int(std::lround(240 - 40 * share));
     return margin >= 0 ? QColor(deep, light, deep) : QColor(light, deep, deep);
+}
+
+// A scale's end with two significant digits: "0,035", "-0,33", "-12".
+QString scaleText(double value, const QString& separator)
+{
+    const int decimals =
+        value == 0 ? 0 : std::clamp(1 - static_cast<int>(std::floor(std::log10(std::abs(value)))), 0, 12);
+    return chart::decimalText(value, decimals, separator);
 }
 
 void addMapLabel(QGraphicsScene& scene, const QString& text, const QFont& font, QPointF at, Qt::Alignment align)
@@ -276,7 +322,7 @@ struct MapLayout {
 // outline of the region that meets the criterion: each side of a meeting
 // cell whose neighbour does not meet.
 void addMapCells(QGraphicsScene& scene, const StudyGrid& grid, const std::vector<StudyPoint>& points,
-                 const MapLayout& map, double largest, double unit)
+                 const MapLayout& map, const MarginScale& scale, double unit)
 {
     const auto pointAt = [&](std::size_t column, std::size_t row) -> const StudyPoint* {
         const std::size_t p = grid.cells[row * grid.columns + column];
@@ -291,7 +337,7 @@ void addMapCells(QGraphicsScene& scene, const StudyGrid& grid, const std::vector
             const StudyPoint* point = pointAt(column, row);
             const bool known = point && point->criterion.margin;
             scene.addRect(map.cell(column, row), Qt::NoPen,
-                          known ? marginColour(*point->criterion.margin, largest) : QColor(Qt::lightGray));
+                          known ? marginColour(*point->criterion.margin, scale) : QColor(Qt::lightGray));
         }
     const QPen outline(Qt::black, std::max(2.0, unit / 5));
     for (std::size_t row = 0; row < grid.rows; ++row)
@@ -330,22 +376,25 @@ void addMapAxes(QGraphicsScene& scene, const study::SweepField& x, const study::
     addMapLabel(scene, toQString(y.name), font, {unit, map.area.center().y()}, Qt::AlignLeft);
 }
 
-// The colour scale: from the largest shortfall at the bottom to the largest
-// margin at the top, with their texts and 0 between.
-void addMarginScale(QGraphicsScene& scene, const QRectF& scale, double largest, const QFont& font,
+// The colour scale: the largest margin at the top, 0 in the middle and the
+// largest shortfall at the bottom, each half on its own sign's scale, with
+// their texts in a few digits.
+void addMarginScale(QGraphicsScene& scene, const QRectF& box, const MarginScale& scale, const QFont& font,
                     DecimalSeparator separator)
 {
     constexpr int kSteps = 40;
     for (int s = 0; s < kSteps; ++s) {
-        const double margin = largest * (1 - 2.0 * (s + 0.5) / kSteps);
-        scene.addRect(QRectF(scale.left(), scale.top() + scale.height() * s / kSteps, scale.width(),
-                             scale.height() / kSteps + 0.5),
-                      Qt::NoPen, marginColour(margin, largest));
+        const double share = 1 - 2.0 * (s + 0.5) / kSteps;
+        const double margin = share >= 0 ? scale.largest * share : scale.shortfall * share;
+        scene.addRect(
+            QRectF(box.left(), box.top() + box.height() * s / kSteps, box.width(), box.height() / kSteps + 0.5),
+            Qt::NoPen, marginColour(margin, scale));
     }
     const double unit = font.pixelSize();
-    for (const auto& [margin, y] :
-         {std::pair{largest, scale.top()}, std::pair{0.0, scale.center().y()}, std::pair{-largest, scale.bottom()}})
-        addMapLabel(scene, numberText(margin, separator), font, {scale.right() + unit / 2, y}, Qt::AlignLeft);
+    const QString decimal = toQString(separator.text());
+    for (const auto& [margin, y] : {std::pair{scale.largest, box.top()}, std::pair{0.0, box.center().y()},
+                                    std::pair{-scale.shortfall, box.bottom()}})
+        addMapLabel(scene, scaleText(margin, decimal), font, {box.right() + unit / 2, y}, Qt::AlignLeft);
 }
 
 std::unique_ptr<QGraphicsScene> mapScene(const study::SweepPlan& plan, const std::vector<StudyPoint>& points,
@@ -356,10 +405,13 @@ std::unique_ptr<QGraphicsScene> mapScene(const study::SweepPlan& plan, const std
     const study::SweepField& x = plan.sweptFields()[choice.xField];
     const study::SweepField& y = plan.sweptFields()[*choice.otherField];
     const StudyGrid grid = studyGrid(plan, points, choice.xField, choice.otherField, choice.reference);
-    double largest = 0;
+    MarginScale scale;
     for (std::size_t p : grid.cells)
-        if (p != kNone && points[p].criterion.margin)
-            largest = std::max(largest, std::abs(*points[p].criterion.margin));
+        if (p != kNone && points[p].criterion.margin) {
+            const double margin = *points[p].criterion.margin;
+            double& side = margin >= 0 ? scale.largest : scale.shortfall;
+            side = std::max(side, std::abs(margin));
+        }
     auto scene = std::make_unique<QGraphicsScene>(0, 0, size.width(), size.height());
     scene->setBackgroundBrush(Qt::white);
     const QFont font = pixelFont(size, 0.9);
@@ -367,10 +419,12 @@ std::unique_ptr<QGraphicsScene> mapScene(const study::SweepPlan& plan, const std
     const MapLayout map{QRectF(unit * 8, unit * 3, size.width() - unit * 24, size.height() - unit * 7), grid.columns,
                         grid.rows};
     addMapLabel(*scene, QStringLiteral("Запас критерия по %1 и %2").arg(toQString(x.name), toQString(y.name)),
-                pixelFont(size, 1.2), {map.area.center().x(), unit * 1.5}, Qt::AlignHCenter);
-    addMapCells(*scene, grid, points, map, largest, unit);
+                pixelFont(size, 1.2), {map.area.center().x(), unit * 1.1}, Qt::AlignHCenter);
+    addMapLabel(*scene, StudyChartWindow::heldFieldsText(plan, choice), font, {map.area.center().x(), unit * 2.3},
+                Qt::AlignHCenter);
+    addMapCells(*scene, grid, points, map, scale, unit);
     addMapAxes(*scene, x, y, map, font);
-    addMarginScale(*scene, QRectF(map.area.right() + unit * 2, map.area.top(), unit * 1.5, map.area.height()), largest,
+    addMarginScale(*scene, QRectF(map.area.right() + unit * 2, map.area.top(), unit * 1.5, map.area.height()), scale,
                    font, separator);
     return scene;
 }
@@ -441,9 +495,9 @@ StudyChartWindow::~StudyChartWindow() { view_->setScene(nullptr); }
 void StudyChartWindow::offerFields()
 {
     const study::SweepPlan* plan = model_.plan();
-    if (plan == offeredFor_)
+    if (!plan || model_.studyNumber() == offeredFor_)
         return;
-    offeredFor_ = plan;
+    offeredFor_ = model_.studyNumber();
     x_->clear();
     other_->clear();
     other_->addItem(QStringLiteral("—"));
@@ -469,9 +523,9 @@ StudyChartChoice StudyChartWindow::choice() const
 
 std::optional<StudyChartChoice> StudyChartWindow::shownChoice() const
 {
-    if (!scene_ || offeredFor_ != model_.plan())
+    if (!scene_ || offeredFor_ != model_.studyNumber())
         return std::nullopt;
-    return choice();
+    return shown_;
 }
 
 void StudyChartWindow::redraw()
@@ -479,12 +533,33 @@ void StudyChartWindow::redraw()
     if (!model_.plan())
         throw std::runtime_error("Исследование ещё не рассчитано: строить нечего.");
     offerFields();
+    const StudyChartChoice chosen = choice();
     std::unique_ptr<QGraphicsScene> scene =
-        studyChartScene(*model_.plan(), model_.points(), choice(), view_->viewport()->size().expandedTo({320, 240}),
+        studyChartScene(*model_.plan(), model_.points(), chosen, view_->viewport()->size().expandedTo({320, 240}),
                         model_.decimalSeparator());
     view_->setScene(scene.get());
     view_->setSceneRect(scene->sceneRect());
     scene_ = std::move(scene);
+    shown_ = chosen;
+}
+
+void StudyChartWindow::studyStarted()
+{
+    offerFields();
+    view_->setScene(nullptr);
+    scene_.reset();
+    shown_.reset();
+}
+
+void StudyChartWindow::followReference()
+{
+    const std::optional<StudyChartChoice> shown = shownChoice();
+    if (!shown)
+        return;
+    StudyChartChoice now = *shown;
+    now.reference = reference_().value_or(0);
+    if (heldFieldsText(*model_.plan(), now) != heldFieldsText(*model_.plan(), *shown))
+        redraw();
 }
 
 void StudyChartWindow::save()

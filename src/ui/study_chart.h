@@ -9,6 +9,7 @@
 #include <QGraphicsScene>
 #include <QWidget>
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -39,6 +40,11 @@ public:
 
     // Draws the study again, after a new study or new points.
     void redraw();
+    // A new study has started: its swept fields are offered, nothing drawn.
+    void studyStarted();
+    // Draws again when the table's current row holds the swept fields not
+    // drawn at other values than the chart shows.
+    void followReference();
     void save();
 
     QComboBox* kindBox() const { return kind_; }
@@ -48,6 +54,9 @@ public:
     QGraphicsView* view() const { return view_; }
     // What the window draws now, once it has drawn the study shown.
     std::optional<StudyChartChoice> shownChoice() const;
+    // "При t = 433, ts = 600": the swept fields the choice does not draw and
+    // the texts it holds them at, the reference point's.
+    static QString heldFieldsText(const study::SweepPlan& plan, const StudyChartChoice& choice);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -59,7 +68,9 @@ private:
 
     const StudyTableModel& model_;
     std::function<std::optional<std::size_t>()> reference_;
-    const study::SweepPlan* offeredFor_ = nullptr;
+    // The study whose fields are offered, by the table's count of studies.
+    std::uint64_t offeredFor_ = 0;
+    std::optional<StudyChartChoice> shown_;
     QComboBox* kind_;
     QComboBox* x_;
     QComboBox* other_;

@@ -2,14 +2,17 @@
 #include "ui/study_table_model.h"
 
 #include "formats/csv.h"
+#include "formats/results_table.h"
 #include "formats/sweep_output.h"
 #include "formats/xlsx_workbook.h"
 #include "study/runner.h"
+#include "ui/error_report.h"
 #include "ui/qt_text.h"
 
 #include <QColor>
 
 #include <algorithm>
+#include <thread>
 
 namespace kaskad::ui {
 
@@ -41,24 +44,40 @@ StudyPoint studyPoint(std::size_t index, RunView run, const study::SweepRows& ro
 
 StudyTableModel::StudyTableModel(QObject* parent) : QAbstractTableModel(parent) {}
 
+StudyTableModel::~StudyTableModel() { sorting_.reset(); }
+
 void StudyTableModel::reset(std::shared_ptr<const study::SweepPlan> plan)
 {
+    const bool wasSorting = sorting();
+    sorting_.reset();
+    waiting_.clear();
     beginResetModel();
     columns_ = study::sweepColumns(plan->model(), {.criterion = true});
     plan_ = std::move(plan);
+    ++studyNumber_;
     points_.clear();
+    meeting_ = 0;
     rows_.clear();
     wholeRuns_.clear();
     sorted_.reset();
     endResetModel();
+    if (wasSorting && sortObserver_)
+        sortObserver_();
 }
 
 void StudyTableModel::append(std::vector<StudyPoint>&& points)
 {
+    if (sorting_) {
+        for (StudyPoint& point : points)
+            waiting_.push_back(std::move(point));
+        return;
+    }
     const std::size_t first = rows_.size();
     const auto firstPoint = std::uint32_t(points_.size());
-    for (StudyPoint& point : points)
+    for (StudyPoint& point : points) {
+        meeting_ += point.criterion.meets ? 1 : 0;
         points_.push_back(std::move(point));
+    }
     std::vector<Row> added;
     rows_.swap(added);
     for (auto p = firstPoint; p < points_.size(); ++p)
@@ -88,12 +107,18 @@ void StudyTableModel::appendRowsOf(std::uint32_t point)
 
 void StudyTableModel::rebuildRows()
 {
+    const std::optional<std::pair<int, Qt::SortOrder>> by = sorting_ ? std::optional(sortingBy_) : sorted_;
+    cancelSort();
     beginResetModel();
     rows_.clear();
     for (std::uint32_t p = 0; p < points_.size(); ++p)
         appendRowsOf(p);
+    sorted_.reset();
     endResetModel();
-    sortAgain();
+    if (by)
+        startSort(*by);
+    else if (sortObserver_)
+        sortObserver_();
 }
 
 void StudyTableModel::showEveryReactor(bool every)
@@ -186,99 +211,115 @@ QVariant StudyTableModel::data(const QModelIndex& index, int role) const
         const bool meets = column.kind == ColumnKind::bound ? bool(criterion.bounds[column.bound]) : criterion.meets;
         return meets ? meetsColour() : failsColour();
     }
+    // Numbers to the right, words to the left.
+    if (role == Qt::TextAlignmentRole) {
+        const bool words = column.kind == ColumnKind::errorKind || column.kind == ColumnKind::errorMessage ||
+                           column.kind == ColumnKind::bound || column.kind == ColumnKind::meetsCriterion;
+        return QVariant::fromValue((words ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignVCenter);
+    }
     if (role == Qt::ToolTipRole && column.kind == ColumnKind::errorMessage && points_[row.point].run.error)
         return toQString(points_[row.point].run.error->message);
     return {};
 }
 
+QString StudyTableModel::columnCaption(std::size_t column) const
+{
+    const study::Column& shown = columns_[column];
+    switch (shown.kind) {
+    case ColumnKind::bound:
+        return QStringLiteral("Выход: ") + toQString(criterionBounds(plan_->model())[shown.bound].label);
+    case ColumnKind::meetsCriterion:
+        return QStringLiteral("Критерий выполнен");
+    case ColumnKind::criterionMargin:
+        return QStringLiteral("Запас критерия");
+    default:
+        // The fields', reactor's, quantities' and errors' columns come in the
+        // results table's order, after its run number.
+        return toQString(formats::tableColumnName(plan_->model(), int(column) + 1));
+    }
+}
+
 QVariant StudyTableModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 ||
-        std::size_t(section) >= columns_.size())
+    if (orientation != Qt::Horizontal || section < 0 || std::size_t(section) >= columns_.size())
         return {};
-    return toQString(columns_[std::size_t(section)].name);
+    if (role == Qt::DisplayRole)
+        return columnCaption(std::size_t(section));
+    // The name kaskad-cli and the saved CSV give the column.
+    if (role == Qt::ToolTipRole)
+        return QStringLiteral("В файле CSV и в kaskad-cli: ") + toQString(columns_[std::size_t(section)].name);
+    return {};
 }
 
 void StudyTableModel::sort(int column, Qt::SortOrder order)
 {
     if (column < 0 || std::size_t(column) >= columns_.size())
         return;
-    sorted_ = std::pair(column, order);
-    const study::Column& by = columns_[std::size_t(column)];
-    // The keys are made once per row, not per comparison.
-    // In the order of the points, so that a point's run made again serves
-    // all its rows while it is kept.
-    std::vector<std::uint32_t> byPoint(rows_.size());
-    for (std::uint32_t r = 0; r < byPoint.size(); ++r)
-        byPoint[r] = r;
-    std::stable_sort(byPoint.begin(), byPoint.end(),
-                     [this](std::uint32_t a, std::uint32_t b) { return rows_[a].point < rows_[b].point; });
-    std::vector<SortKey> keys(rows_.size());
-    for (std::uint32_t r : byPoint)
-        keys[r] = sortKey(rows_[r], by);
-    std::vector<std::uint32_t> sorted(rows_.size());
-    for (std::uint32_t r = 0; r < sorted.size(); ++r)
-        sorted[r] = r;
-    const bool descending = order == Qt::DescendingOrder;
-    std::stable_sort(sorted.begin(), sorted.end(), [&](std::uint32_t a, std::uint32_t b) {
-        const SortKey& x = keys[a];
-        const SortKey& y = keys[b];
-        if (x.missing != y.missing)
-            return y.missing;
-        if (x.missing)
-            return false;
-        if (x.number != y.number)
-            return descending ? x.number > y.number : x.number < y.number;
-        return descending ? x.text > y.text : x.text < y.text;
-    });
-    Q_EMIT layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
-    std::vector<Row> sortedRows(rows_.size());
-    for (std::size_t r = 0; r < sorted.size(); ++r)
-        sortedRows[r] = rows_[sorted[r]];
-    rows_.swap(sortedRows);
-    Q_EMIT layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+    startSort({column, order});
 }
 
-StudyTableModel::SortKey StudyTableModel::sortKey(const Row& row, const study::Column& by) const
+void StudyTableModel::sortAgain()
 {
-    const StudyPoint& point = points_[row.point];
-    const ReactorResult* reactor =
-        by.kind == ColumnKind::reactor || by.kind == ColumnKind::quantity ? reactorOf(row) : nullptr;
-    SortKey key;
-    switch (by.kind) {
-    case ColumnKind::field:
-        // Swept fields in the order their values were given; a fixed one has one.
-        key = {false, 0, {}};
-        for (std::size_t f = 0; f < plan_->sweptFields().size(); ++f)
-            if (plan_->sweptFields()[f].field == by.field)
-                key.number = double(plan_->textIndex(point.index, f));
-        break;
-    case ColumnKind::reactor:
-        if (reactor)
-            key = {false, double(reactor->reactor()), {}};
-        break;
-    case ColumnKind::quantity:
-        if (reactor && reactor->has(by.pane))
-            key = {false, reactor->value(by.pane), {}};
-        break;
-    case ColumnKind::errorKind:
-    case ColumnKind::errorMessage:
-        if (point.run.error)
-            key = {false, 0, by.kind == ColumnKind::errorKind ? point.run.error->kind : point.run.error->message};
-        break;
-    case ColumnKind::bound:
-        if (!point.criterion.bounds.empty())
-            key = {false, point.criterion.bounds[by.bound] ? 1.0 : 0.0, {}};
-        break;
-    case ColumnKind::meetsCriterion:
-        key = {false, point.criterion.meets ? 1.0 : 0.0, {}};
-        break;
-    case ColumnKind::criterionMargin:
-        if (point.criterion.margin)
-            key = {false, *point.criterion.margin, {}};
-        break;
+    if (const std::optional<std::pair<int, Qt::SortOrder>> by = sorting_ ? std::optional(sortingBy_) : sorted_)
+        startSort(*by);
+}
+
+void StudyTableModel::startSort(std::pair<int, Qt::SortOrder> by)
+{
+    cancelSort();
+    sortingBy_ = by;
+    const std::uint64_t generation = ++sortGeneration_;
+    // Runs on the sort's thread: the table takes the rows on its own.
+    auto ended = [this, generation] {
+        QMetaObject::invokeMethod(
+            this, [this, generation] { guarded([&] { sortEnded(generation); }); }, Qt::QueuedConnection);
+    };
+    sorting_ = std::make_unique<RowSort>(RowSortInput{plan_, &points_, &rows_, columns_[std::size_t(by.first)],
+                                                      by.second == Qt::DescendingOrder,
+                                                      std::max(1U, std::thread::hardware_concurrency())},
+                                         std::move(ended));
+    if (sortObserver_)
+        sortObserver_();
+}
+
+void StudyTableModel::sortEnded(std::uint64_t generation)
+{
+    if (!sorting_ || generation != sortGeneration_)
+        return;
+    std::optional<std::vector<Row>> sorted = sorting_->takeRows();
+    const std::exception_ptr error = sorting_->error();
+    sorting_.reset();
+    if (sorted) {
+        // The same rows with other contents: a layout change would have the
+        // views go through every row, a long wait with millions of them.
+        rows_.swap(*sorted);
+        if (!rows_.empty())
+            Q_EMIT dataChanged(index(0, 0), index(int(rows_.size()) - 1, int(columns_.size()) - 1));
+        sorted_ = sortingBy_;
     }
-    return key;
+    cancelSort();
+    if (sortObserver_)
+        sortObserver_();
+    if (error)
+        std::rethrow_exception(error);
+}
+
+void StudyTableModel::cancelSort()
+{
+    sorting_.reset();
+    std::vector<StudyPoint> waited;
+    waited.swap(waiting_);
+    if (!waited.empty())
+        append(std::move(waited));
+}
+
+void StudyTableModel::stopSorting()
+{
+    if (!sorting_)
+        return;
+    cancelSort();
+    if (sortObserver_)
+        sortObserver_();
 }
 
 study::PointRows StudyTableModel::pointRows(const StudyPoint& point, RunRecord& whole) const

@@ -31,6 +31,7 @@
 #include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QTableView>
 #include <QVBoxLayout>
 #include <QWindow>
@@ -102,8 +103,14 @@ StudyWindow::StudyWindow(ModelForm& form) : form_(form), modelKind_(form.modelKi
 
     poll_.setInterval(kPollMilliseconds);
     connect(&poll_, &QTimer::timeout, this, [this] { guarded([this] { poll(); }); });
-    connect(view_->selectionModel(), &QItemSelectionModel::currentChanged, this,
-            [this] { guarded([this] { updateButtons(); }); });
+    model_.setSortObserver([this] { sortChanged(); });
+    connect(view_->selectionModel(), &QItemSelectionModel::currentChanged, this, [this] {
+        guarded([this] {
+            updateButtons();
+            if (chart_ && chart_->isVisible())
+                chart_->followReference();
+        });
+    });
     resize(1180, 760);
     takeFieldTexts();
     updateButtons();
@@ -181,7 +188,12 @@ QLayout* StudyWindow::makeResultsRow()
             [this](bool on) { guarded([&] { model_.showEveryReactor(on); }); });
     onlyMeeting_ = new QCheckBox(QStringLiteral("только точки, удовлетворяющие критерию"));
     onlyMeeting_->setObjectName(QStringLiteral("StudyOnlyMeeting"));
-    connect(onlyMeeting_, &QCheckBox::toggled, this, [this](bool on) { guarded([&] { model_.showOnlyMeeting(on); }); });
+    connect(onlyMeeting_, &QCheckBox::toggled, this, [this](bool on) {
+        guarded([&] {
+            model_.showOnlyMeeting(on);
+            showMeetingCount();
+        });
+    });
     putIntoFields_ = new QPushButton(QStringLiteral("Подставить в поля"));
     putIntoFields_->setObjectName(QStringLiteral("StudyPutIntoFields"));
     onClick(putIntoFields_, this, &StudyWindow::putIntoFields);
@@ -292,29 +304,122 @@ void StudyWindow::startStudy()
     plan_ = plan;
     studied_ = valuesTexts();
     model_.reset(plan);
+    fitColumnWidths();
+    studyStatus_.clear();
+    showMeetingCount();
     progress_->setRange(0, int(std::min<std::size_t>(plan->pointCount(), 1'000'000'000)));
     progress_->setValue(0);
     speed_->clear();
     status_->clear();
     elapsed_.start();
     study_ = std::make_unique<StudyRun>(plan, std::max(1u, std::thread::hardware_concurrency()));
+    if (chart_)
+        chart_->studyStarted();
     poll_.start();
     updateButtons();
 }
 
 void StudyWindow::stopStudy()
 {
-    if (study_)
+    if (model_.sorting())
+        model_.stopSorting();
+    else if (study_)
         study_->stop();
+}
+
+void StudyWindow::sortChanged()
+{
+    if (model_.sorting()) {
+        if (!poll_.isActive())
+            poll_.start();
+        showSortProgress();
+    } else {
+        // A sort stopped leaves the rows in the order the arrow showed before.
+        QHeaderView* header = view_->horizontalHeader();
+        const QSignalBlocker quiet(header);
+        const auto sorted = model_.sortedBy();
+        header->setSortIndicator(sorted ? sorted->first : -1, sorted ? sorted->second : Qt::AscendingOrder);
+        status_->setText(statusBeforeSort_);
+        statusBeforeSort_.clear();
+        if (!study_) {
+            poll_.stop();
+            progress_->setRange(0, 1);
+            progress_->setValue(plan_ ? 1 : 0);
+        }
+        if (chart_ && chart_->isVisible())
+            chart_->followReference();
+    }
+    updateButtons();
+}
+
+void StudyWindow::fitColumnWidths()
+{
+    const std::vector<study::Column>& columns = model_.columns();
+    const QFontMetrics metrics = view_->fontMetrics();
+    const FieldTexts fixed = plan_->pointFields(0);
+    for (std::size_t c = 0; c < columns.size(); ++c) {
+        const bool swept = std::any_of(plan_->sweptFields().begin(), plan_->sweptFields().end(),
+                                       [&](const study::SweepField& field) { return field.field == columns[c].field; });
+        const bool constant = columns[c].kind == study::ColumnKind::field && !swept;
+        const int width = constant ? std::max(metrics.horizontalAdvance(model_.columnCaption(c)),
+                                              metrics.horizontalAdvance(toQString(fixed[columns[c].field]))) +
+                                         16
+                                   : view_->horizontalHeader()->defaultSectionSize();
+        view_->setColumnWidth(int(c), width);
+    }
+}
+
+void StudyWindow::showMeetingCount()
+{
+    const std::size_t meeting = model_.meetingCount();
+    const std::size_t points = model_.points().size();
+    onlyMeeting_->setText(
+        plan_ ? QStringLiteral("только точки, удовлетворяющие критерию: %1 из %2").arg(meeting).arg(points)
+              : QStringLiteral("только точки, удовлетворяющие критерию"));
+    const bool noneLeft = onlyMeeting_->isChecked() && points > 0 && meeting == 0;
+    showStatus(noneLeft ? QStringLiteral("Ни одна из %1 точек не удовлетворяет критерию: таблица пуста. "
+                                         "Снимите флажок «только точки, удовлетворяющие критерию», чтобы увидеть все.")
+                              .arg(points)
+                        : studyStatus_);
+}
+
+void StudyWindow::showStatus(const QString& text)
+{
+    if (model_.sorting())
+        statusBeforeSort_ = text;
+    else
+        status_->setText(text);
+}
+
+void StudyWindow::showSortProgress()
+{
+    const RowSortProgress progress = model_.sortProgress();
+    if (statusBeforeSort_.isNull())
+        statusBeforeSort_ = status_->text().isNull() ? QStringLiteral("") : status_->text();
+    const int column = model_.sortingColumn();
+    const QString by = model_.headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
+    const int percent = progress.total > 0 ? int(progress.done * 100 / progress.total) : 0;
+    status_->setText(progress.running
+                         ? QStringLiteral("Сортировка по «%1»: точки рассчитываются заново, %2 % (Shift+F9 — отменить)")
+                               .arg(by)
+                               .arg(percent)
+                         : QStringLiteral("Сортировка по «%1»: %2 % (Shift+F9 — отменить)").arg(by).arg(percent));
+    if (!study_) {
+        progress_->setRange(0, 100);
+        progress_->setValue(percent);
+    }
 }
 
 void StudyWindow::poll()
 {
+    if (model_.sorting())
+        showSortProgress();
     if (!study_)
         return;
     // Read before the points are taken: a study finished now has delivered them all.
     const bool finished = study_->finished();
     model_.append(study_->takePoints());
+    showMeetingCount();
     const std::size_t done = model_.pointCount();
     const std::size_t total = plan_->pointCount();
     progress_->setValue(int(std::min<std::size_t>(done, 1'000'000'000)));
@@ -331,7 +436,8 @@ void StudyWindow::poll()
 
 void StudyWindow::finishStudy()
 {
-    poll_.stop();
+    if (!model_.sorting())
+        poll_.stop();
     study_->wait();
     model_.append(study_->takePoints());
     model_.sortAgain();
@@ -342,10 +448,11 @@ void StudyWindow::finishStudy()
     const std::size_t done = model_.pointCount();
     const double seconds = double(elapsed_.elapsed()) / 1000.0;
     speed_->setText(seconds > 0 ? QStringLiteral("%1 точек/с").arg(qRound64(double(done) / seconds)) : QString());
-    status_->setText(stopped
-                         ? QStringLiteral("Остановлено: рассчитано %1 из %2 точек").arg(done).arg(plan_->pointCount())
-                         : QStringLiteral("Рассчитано точек: %1").arg(done));
-    if (chart_ && chart_->isVisible())
+    studyStatus_ = stopped ? QStringLiteral("Остановлено: рассчитано %1 из %2 точек").arg(done).arg(plan_->pointCount())
+                           : QStringLiteral("Рассчитано точек: %1").arg(done);
+    showMeetingCount();
+    // A study stopped before its first point leaves nothing to draw.
+    if (chart_ && chart_->isVisible() && model_.pointCount() > 0)
         chart_->redraw();
     if (error)
         std::rethrow_exception(error);
@@ -376,7 +483,7 @@ void StudyWindow::showChart()
 void StudyWindow::updateButtons()
 {
     run_->setEnabled(!study_);
-    stop_->setEnabled(bool(study_));
+    stop_->setEnabled(study_ || model_.sorting());
     putIntoFields_->setEnabled(view_->currentIndex().isValid());
 }
 
@@ -429,7 +536,7 @@ void StudyWindow::showProfile()
     for (std::size_t r = 0; r < runs.size(); ++r)
         drawn.push_back({&runs[r], &fields[r], model_.points()[places[r]].index + 1, "Точка"});
     if (!profile_) {
-        profile_ = std::make_unique<ChartWindow>();
+        profile_ = std::make_unique<ChartWindow>(form_.decimalSeparator());
         profile_->move(pos() + QPoint(80, 80));
     }
     profile_->showRuns(modelKind_, drawn,
@@ -530,6 +637,7 @@ void StudyWindow::openStudy()
 void StudyWindow::closeEvent(QCloseEvent* event)
 {
     guarded([this] {
+        model_.stopSorting();
         if (study_) {
             study_->stop();
             finishStudy();

@@ -53,7 +53,8 @@ public:
     // "Рассчитать": starts the study of the values as they stand. Raises
     // StudyError when they do not make one.
     void startStudy();
-    // "Остановить": the points computed so far stay.
+    // "Остановить": a sort under way ends, the rows keeping their order;
+    // else the study stops, the points computed so far staying.
     void stopStudy();
     // "Подставить в поля": the current row's field texts into the model
     // window's fields, without calculating.
@@ -86,8 +87,19 @@ private:
     void addShortcuts();
     // Recounts the points as the values are typed, marking a wrong cell.
     void updatePointCount();
-    // Takes the points the study delivered and shows its progress.
+    // Takes the points the study delivered and shows its progress, and a
+    // sort's.
     void poll();
+    // A sort of the table started or ended.
+    void sortChanged();
+    void showSortProgress();
+    // The line under the cells, once a sort's progress has left it.
+    void showStatus(const QString& text);
+    // The criterion's filter with the count of points meeting it; the line
+    // under the cells says so when it leaves none.
+    void showMeetingCount();
+    // Fields the study holds constant take the room of their texts.
+    void fitColumnWidths();
     void finishStudy();
     void updateButtons();
     // The points of the selected rows' cells, or of the current row, as
@@ -120,6 +132,10 @@ private:
     std::unique_ptr<ChartWindow> profile_;
     // The values texts of the study shown.
     FieldTexts studied_;
+    // The line under the cells as it was before a sort wrote its progress there.
+    QString statusBeforeSort_;
+    // What the line under the cells says of the study last finished.
+    QString studyStatus_;
     QTimer poll_;
     QElapsedTimer elapsed_;
 };

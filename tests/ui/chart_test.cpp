@@ -11,6 +11,7 @@
 #include "worked_examples.h"
 
 #include <QApplication>
+#include <QGraphicsLineItem>
 #include <QGraphicsSimpleTextItem>
 #include <QGraphicsView>
 #include <QLineEdit>
@@ -21,6 +22,7 @@
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QtCharts/QCategoryAxis>
 #include <QtCharts/QChart>
 #include <QtCharts/QLineSeries>
 #include <QtCharts/QLegendMarker>
@@ -132,13 +134,17 @@ private Q_SLOTS:
             QVERIFY(drawnTexts(*chart).contains(
                 "Тевир Барботажный: N=3, y10=3, y50=2.5, wg=0.05, t=433, dtr=2, d=3, ts=3600"));
             const QStringList series = drawnSeries(*chart);
-            QCOMPARE(series.size(), 8);
-            QCOMPARE(series[0], QString("y1 - П - ксилол: 1=%1 2=%2 3=%3")
-                                    .arg(double(1.55393481254578f), 0, 'g', 17)
-                                    .arg(double(0.804904460906982f), 0, 'g', 17)
-                                    .arg(double(0.416923016309738f), 0, 'g', 17));
+            QCOMPARE(series.size(), 10);
+            QCOMPARE(series.filter("П - ксилол").value(0), QString("y1 - П - ксилол: 1=%1 2=%2 3=%3")
+                                                               .arg(double(1.55393481254578f), 0, 'g', 17)
+                                                               .arg(double(0.804904460906982f), 0, 'g', 17)
+                                                               .arg(double(0.416923016309738f), 0, 'g', 17));
             QCOMPARE(series.filter("Температура").value(0), QString("Температура в реакторе: 1=433 2=435 3=437"));
             QCOMPARE(series.filter("Давление").value(0), QString("Давление в реакторе: 1=5.75 2=5.5 3=5.25"));
+            QCOMPARE(series.filter("GB").value(0), QString("GB воздуха: 1=%1 2=%2 3=%3")
+                                                       .arg(double(0.502874255180359f), 0, 'g', 17)
+                                                       .arg(double(0.479449838399887f), 0, 'g', 17)
+                                                       .arg(double(0.455258160829544f), 0, 'g', 17));
         });
         QCOMPARE(reports, QStringList());
     }
@@ -198,7 +204,7 @@ private Q_SLOTS:
                 QTRY_COMPARE(chart->view()->scene()->sceneRect().size().toSize(), chart->view()->viewport()->size());
                 QVERIFY(!chart->view()->horizontalScrollBar()->isVisible());
             }
-            QCOMPARE(drawnSeries(*chart).size(), 8);
+            QCOMPARE(drawnSeries(*chart).size(), 10);
         });
     }
 
@@ -310,15 +316,22 @@ private Q_SLOTS:
             QCOMPARE(chart->windowTitle(), QString("Профиль каскада — Тевир Барботажный, расчёты 1, 3"));
             QVERIFY(drawnTexts(*chart).contains("Тевир Барботажный: y10=3, y50=2.5, t=433, dtr=2, d=3, ts=3600"));
             const QList<QChart*> charts = chartsOf(*chart);
-            QCOMPARE(charts.size(), 2);
+            QCOMPARE(charts.size(), 3);
             QStringList legend;
-            for (QLegendMarker* marker : charts[1]->legend()->markers())
+            for (QLegendMarker* marker : charts[2]->legend()->markers())
                 if (marker->isVisible())
                     legend << marker->label();
-            QCOMPARE(legend, QStringList({"Температура в реакторе", "Давление в реакторе", "Расчёт 1: N=3, wg=0.05",
-                                          "Расчёт 3: N=5, wg=0.07"}));
+            QCOMPARE(legend, QStringList({"Температура в реакторе", "Давление в реакторе"}));
+            // The runs' key under the caption: their texts whole, a line style each.
+            const QStringList texts = drawnTexts(*chart);
+            QVERIFY(texts.contains("Расчёт 1: N=3, wg=0.05") && texts.contains("Расчёт 3: N=5, wg=0.07"));
+            QList<Qt::PenStyle> keyStyles;
+            for (QGraphicsItem* item : chart->view()->scene()->items(Qt::AscendingOrder))
+                if (auto* line = dynamic_cast<QGraphicsLineItem*>(item); line && !line->parentItem())
+                    keyStyles << line->pen().style();
+            QCOMPARE(keyStyles, QList<Qt::PenStyle>({Qt::SolidLine, Qt::CustomDashLine}));
             const QList<QAbstractSeries*> series = charts[0]->series();
-            QCOMPARE(series.size(), 6 * 2 + 2);
+            QCOMPARE(series.size(), 6 * 2);
             const auto* y1First = static_cast<QLineSeries*>(series[0]);
             const auto* y1Third = static_cast<QLineSeries*>(series[1]);
             QCOMPARE(y1First->count(), 3);
@@ -326,7 +339,6 @@ private Q_SLOTS:
             QCOMPARE(y1First->pen().color(), y1Third->pen().color());
             QCOMPARE(y1First->pen().style(), Qt::SolidLine);
             QCOMPARE(y1Third->pen().style(), Qt::CustomDashLine);
-            QCOMPARE(static_cast<QLineSeries*>(series[13])->pen().style(), Qt::CustomDashLine);
             table->view()->selectAll();
             for (int run = 0; run < 6; ++run)
                 calculate(kBubbleExample);
@@ -338,8 +350,9 @@ private Q_SLOTS:
     }
 
     // The temperature's axis in kelvin, the pressure's from 0 without a
-    // unit, the reactors' from the first; a value outside its physical
-    // limits ringed, the limit as its tooltip.
+    // unit, the reactors' ticked from the first; a value outside its physical
+    // limits ringed, the limit as its tooltip, GB and WB below zero among
+    // them; every point and ring drawn whole within its panel.
     void axesAndValuesOutsidePhysics()
     {
         whileOpenForm3([&] {
@@ -350,23 +363,63 @@ private Q_SLOTS:
             for (QChart* panel : charts)
                 for (QAbstractAxis* axis : panel->axes()) {
                     const auto* values = static_cast<QValueAxis*>(axis);
-                    titles << QString("%1 from %2").arg(axis->titleText()).arg(values->min());
-                    if (axis->titleText() == "Реактор")
-                        QCOMPARE(values->tickAnchor(), 1.0);
+                    auto* ticked = qobject_cast<QCategoryAxis*>(axis);
+                    titles << QString("%1 from %2")
+                                  .arg(axis->titleText())
+                                  .arg(ticked ? ticked->categoriesLabels().value(0)
+                                              : QString::number(values->tickAnchor()));
                 }
-            QCOMPARE(titles,
-                     QStringList({"Реактор from 1", "y1 … y6 from 0", "Реактор from 1", "t, К from 420", "P from 0"}));
-            QList<QScatterSeries*> rings;
+            QCOMPARE(titles, QStringList({"Реактор from 1", "y1 … y6 from 0.0", "Реактор from 1", "GB, WB from -2",
+                                          "Реактор from 1", "t, К from 430", "P from 0"}));
+            QStringList rings;
             for (QChart* panel : charts)
-                for (QAbstractSeries* series : panel->series())
+                for (QAbstractSeries* series : panel->series()) {
+                    const auto* line = static_cast<QXYSeries*>(series);
+                    const qreal radius = line->markerSize() / 2 + line->pen().widthF();
+                    for (const QPointF& point : line->points())
+                        QVERIFY2(panel->plotArea()
+                                     .adjusted(radius, radius, -radius, -radius)
+                                     .contains(panel->mapToPosition(point, series)),
+                                 qPrintable(QString("%1 at %2").arg(series->name()).arg(point.x())));
                     if (auto* ring = qobject_cast<QScatterSeries*>(series))
-                        rings << ring;
-            QCOMPARE(rings.size(), 1);
-            QCOMPARE(rings[0]->name(), QString("Вне физических пределов"));
-            QCOMPARE(rings[0]->points(), QList<QPointF>{QPointF(24, 0)});
-            Q_EMIT rings[0]->hovered(QPointF(24, 0), true);
+                        rings << QString("%1 %2").arg(ring->name()).arg(ring->count());
+                }
+            QCOMPARE(rings, QStringList({"Вне физических пределов 8", "Вне физических пределов 8",
+                                         "Вне физических пределов 1"}));
+            auto* pressureRing = qobject_cast<QScatterSeries*>(charts[2]->series().last());
+            QCOMPARE(pressureRing->points(), QList<QPointF>{QPointF(24, 0)});
+            Q_EMIT pressureRing->hovered(QPointF(24, 0), true);
             QCOMPARE(QToolTip::text(), QString("Реактор 24: вне физических пределов, P ≤ 0 — давление не выше нуля"));
         });
+    }
+
+    // The axes write their numbers with the model window's separator.
+    void ticksWithTheWindowsSeparator_data()
+    {
+        QTest::addColumn<QLocale>("locale");
+        QTest::addColumn<QString>("tick");
+        QTest::newRow("C") << QLocale::c() << "0.5";
+        QTest::newRow("Russian") << QLocale(QLocale::Russian, QLocale::Russia) << "0,5";
+    }
+    void ticksWithTheWindowsSeparator()
+    {
+        QFETCH(QLocale, locale);
+        QFETCH(QString, tick);
+        fixture.stop();
+        fixture.start([locale] { return locale; });
+        QStringList example = kBubbleExample;
+        for (QString& text : example)
+            text.replace('.', tick[1]);
+        whileOpenForm3([&] {
+            calculate(example);
+            QStringList labels;
+            for (QChart* panel : chartsOf(*pressCtrlG(program->Form3())))
+                for (QAbstractAxis* axis : panel->axes())
+                    if (auto* ticked = qobject_cast<QCategoryAxis*>(axis))
+                        labels << ticked->categoriesLabels();
+            QVERIFY2(labels.contains(tick), qPrintable(labels.join(' ')));
+        });
+        QCOMPARE(reports, QStringList());
     }
 
     void savedAtThePictureSize_data()

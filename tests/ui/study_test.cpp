@@ -14,7 +14,10 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
+#include <QGraphicsRectItem>
+#include <QGraphicsSimpleTextItem>
 #include <QGraphicsView>
+#include <QHeaderView>
 #include <QtCharts/QAbstractSeries>
 #include <QtCharts/QChart>
 #include <QtCharts/QLegend>
@@ -196,6 +199,39 @@ private Q_SLOTS:
         QCOMPARE(fixture.reports, QStringList());
     }
 
+    // The table reads as the results table: its columns named alike, the
+    // criterion's in words and kaskad-cli's names as tooltips, numbers to the
+    // right, constant fields narrow; the filter counts the points meeting the
+    // criterion and says so when it leaves none.
+    void tableReadsAsTheResultsTable()
+    {
+        fixture.whileOpen("Form3", [&] {
+            StudyWindow& study = openStudy();
+            typeValues(study, kStudyValues);
+            study.runButton()->click();
+            QVERIFY(finishes(study));
+            const kaskad::ui::StudyTableModel& table = study.tableModel();
+            const int last = table.columnCount() - 1;
+            QStringList headers;
+            for (int column : {0, 4, 8, 9, 21, 23, last - 1, last})
+                headers << table.headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
+            QCOMPARE(headers, QStringList({"N", "t1", "Реактор", "y1", "Вид ошибки", "Выход: y2>=1.47",
+                                           "Критерий выполнен", "Запас критерия"}));
+            QCOMPARE(table.headerData(4, Qt::Horizontal, Qt::ToolTipRole).toString(),
+                     QString("В файле CSV и в kaskad-cli: --t"));
+            QCOMPARE(table.data(table.index(0, 9), Qt::TextAlignmentRole).value<Qt::Alignment>(),
+                     Qt::AlignRight | Qt::AlignVCenter);
+            QVERIFY(study.view()->columnWidth(1) < study.view()->columnWidth(3) / 2);
+            QCOMPARE(study.onlyMeetingBox()->text(), QString("только точки, удовлетворяющие критерию: 0 из 12"));
+            study.onlyMeetingBox()->setChecked(true);
+            QVERIFY2(study.statusLine()->text().startsWith("Ни одна из 12 точек не удовлетворяет критерию"),
+                     qPrintable(study.statusLine()->text()));
+            study.onlyMeetingBox()->setChecked(false);
+            QCOMPARE(study.statusLine()->text(), QString("Рассчитано точек: 12"));
+        });
+        QCOMPARE(fixture.reports, QStringList());
+    }
+
     // The margin shows the window's separator whole, also one of two UTF-8
     // bytes, and the text helper gives back the formatter's very bytes.
     void tableShowsTheWholeSeparator_data()
@@ -254,6 +290,55 @@ private Q_SLOTS:
         QCOMPARE(fixture.reports, QStringList());
     }
 
+    // A click on a header sorts the rows off the window's thread, the runs of
+    // reactors other than the outlet made again: the rows come in kaskad-cli's
+    // order sorted stably by the column, largest first; "Остановить" before
+    // the sort ends leaves the rows and the header's arrow as they were.
+    void sortOffTheWindowsThread_data()
+    {
+        QTest::addColumn<QString>("column");
+        QTest::addColumn<bool>("stopped");
+        QTest::newRow("y1 of every reactor") << "y1" << false;
+        QTest::newRow("the margin, a point's") << "outlet_criterion_margin" << false;
+        QTest::newRow("y1, stopped at once") << "y1" << true;
+    }
+    void sortOffTheWindowsThread()
+    {
+        QFETCH(QString, column);
+        QFETCH(bool, stopped);
+        QList<QStringList> cli;
+        for (const QByteArray& line :
+             cliOutput(QStringList{"sweep", "bubble"} + kStudyOptions + QStringList{"--criterion"})
+                 .trimmed()
+                 .split('\n'))
+            cli << QString::fromLatin1(line).split(',');
+        const auto by = int(cli.takeFirst().indexOf(column));
+        if (!stopped)
+            std::stable_sort(cli.begin(), cli.end(), [by](const QStringList& a, const QStringList& b) {
+                return a[by].toDouble() > b[by].toDouble();
+            });
+        fixture.whileOpen("Form3", [&] {
+            StudyWindow& study = openStudy();
+            typeValues(study, kStudyValues);
+            study.runButton()->click();
+            QVERIFY(finishes(study));
+            study.everyReactorBox()->setChecked(true);
+            kaskad::ui::StudyTableModel& table = study.tableModel();
+            study.view()->sortByColumn(by, Qt::DescendingOrder);
+            if (stopped) {
+                QVERIFY(study.stopButton()->isEnabled());
+                study.stopButton()->click();
+            }
+            QTRY_VERIFY(!table.sorting());
+            QCOMPARE(study.view()->horizontalHeader()->sortIndicatorSection(), stopped ? -1 : by);
+            QCOMPARE(table.rowCount(), int(cli.size()));
+            for (int r = 0; r < table.rowCount(); ++r)
+                for (int c = 0; c < 21; ++c)
+                    QCOMPARE(table.data(table.index(r, c), Qt::DisplayRole).toString(), cli[r][c]);
+        });
+        QCOMPARE(fixture.reports, QStringList());
+    }
+
     // The row's texts go into the fields; nothing is calculated.
     void putIntoFieldsWithoutCalculating()
     {
@@ -263,6 +348,7 @@ private Q_SLOTS:
             study.runButton()->click();
             QVERIFY(finishes(study));
             study.view()->sortByColumn(int(study.tableModel().columns().size()) - 1, Qt::DescendingOrder);
+            QTRY_VERIFY(!study.tableModel().sorting());
             study.view()->setCurrentIndex(study.tableModel().index(0, 0));
             const kaskad::FieldTexts best = study.tableModel().fieldsOf(0);
             study.findChild<QPushButton*>("StudyPutIntoFields")->click();
@@ -324,9 +410,9 @@ private Q_SLOTS:
         QTest::addColumn<bool>("withHeaders");
         QTest::addColumn<QString>("expected");
         QTest::newRow("one cell: its value alone") << "0,9-0,9" << false << "1.36232256889343\n";
-        QTest::newRow("a block, with headers") << "0,3-1,4" << true << "--wg\t--t\n0.03\t430\n0.03\t433\n";
+        QTest::newRow("a block, with headers") << "0,3-1,4" << true << "wg\tt1\n0.03\t430\n0.03\t433\n";
         QTest::newRow("two cells apart, with headers")
-            << "0,9-0,9 1,28-1,28" << true << "y1\toutlet_criterion_margin\n1.36232256889343\t\n\t-0.763661441802979\n";
+            << "0,9-0,9 1,28-1,28" << true << "y1\tЗапас критерия\n1.36232256889343\t\n\t-0.763661441802979\n";
     }
     // Ctrl+C copies the selected cells only; Ctrl+Shift+C puts the columns'
     // names first, as the results table does.
@@ -362,13 +448,12 @@ private Q_SLOTS:
     {
         QTest::addColumn<QList<int>>("rows");
         QTest::addColumn<QString>("title");
-        QTest::addColumn<QStringList>("legend");
+        QTest::addColumn<QStringList>("key");
         QTest::addColumn<QString>("report");
-        QTest::newRow("one point") << QList<int>{4} << "Профиль каскада — Тевир Барботажный, точка 5"
-                                   << QStringList{"Температура в реакторе", "Давление в реакторе"} << "";
+        QTest::newRow("one point") << QList<int>{4} << "Профиль каскада — Тевир Барботажный, точка 5" << QStringList{}
+                                   << "";
         QTest::newRow("two points") << QList<int>{11, 0} << "Профиль каскада — Тевир Барботажный, точки 1, 12"
-                                    << QStringList{"Температура в реакторе", "Давление в реакторе",
-                                                   "Точка 1: N=2, wg=0.03, t=430", "Точка 12: N=4, wg=0.07, t=433"}
+                                    << QStringList{"Точка 1: N=2, wg=0.03, t=430", "Точка 12: N=4, wg=0.07, t=433"}
                                     << "";
         QTest::newRow("more than one chart tells apart")
             << QList<int>{0, 1, 2, 3, 4, 5, 6, 7, 8} << "" << QStringList{}
@@ -380,7 +465,7 @@ private Q_SLOTS:
     {
         QFETCH(QList<int>, rows);
         QFETCH(QString, title);
-        QFETCH(QStringList, legend);
+        QFETCH(QStringList, key);
         QFETCH(QString, report);
         const QList<QStringList> cli = cliOutletRows(kStudyOptions);
         fixture.whileOpen("Form3", [&] {
@@ -397,7 +482,12 @@ private Q_SLOTS:
             QVERIFY(profile && profile->isVisible());
             QCOMPARE(profile->windowTitle(), title);
             const QList<QChart*> charts = chartsIn(*profile->view());
-            QCOMPARE(visibleLegend(*charts[1]), legend);
+            QCOMPARE(visibleLegend(*charts[2]), QStringList({"Температура в реакторе", "Давление в реакторе"}));
+            QStringList texts;
+            for (QGraphicsItem* item : profile->view()->scene()->items(Qt::AscendingOrder))
+                if (auto* text = dynamic_cast<QGraphicsSimpleTextItem*>(item); text && !text->parentItem())
+                    texts << text->text();
+            QCOMPARE(texts.mid(1), key);
             const int first = *std::min_element(rows.begin(), rows.end());
             const auto* y1 = static_cast<QLineSeries*>(charts[0]->series()[0]);
             std::string digits;
@@ -405,6 +495,70 @@ private Q_SLOTS:
             QCOMPARE(QString::fromStdString(digits), cli[first][9]);
         });
         QCOMPARE(fixture.reports, report.isEmpty() ? QStringList() : QStringList{report});
+    }
+
+    // The chart names the swept fields it does not draw and the texts it
+    // holds them at, the table's current row's, and follows that row; a new
+    // study offers its own swept fields at once.
+    void chartFollowsTheCurrentRow()
+    {
+        fixture.whileOpen("Form3", [&] {
+            StudyWindow& study = openStudy();
+            typeValues(study, kStudyValues);
+            study.runButton()->click();
+            QVERIFY(finishes(study));
+            study.showChart();
+            kaskad::ui::StudyChartWindow& chart = *study.chartWindow();
+            const auto texts = [&] {
+                QStringList shown;
+                for (QGraphicsItem* item : chart.view()->scene()->items())
+                    if (auto* text = dynamic_cast<QGraphicsSimpleTextItem*>(item))
+                        shown << text->text();
+                return shown;
+            };
+            QVERIFY2(texts().contains("При t = 430"), qPrintable(texts().join('|')));
+            study.view()->setCurrentIndex(study.tableModel().index(1, 0));
+            QVERIFY2(texts().contains("При t = 433"), qPrintable(texts().join('|')));
+            QCOMPARE(chart.shownChoice()->reference, std::size_t(1));
+            typeValues(study, {"24", "3", "2.5", "0.05", "433", "2", "1:400000:1", "600;1200"});
+            study.runButton()->click();
+            QStringList offered;
+            for (int i = 0; i < chart.xBox()->count(); ++i)
+                offered << chart.xBox()->itemText(i);
+            QCOMPARE(offered, QStringList({"d", "ts"}));
+            study.stopButton()->click();
+            QVERIFY(finishes(study));
+        });
+        QCOMPARE(fixture.reports, QStringList());
+    }
+
+    // The margin map colours each sign on its own scale, so the one point
+    // meeting the criterion by 0.023 is as deep a green as the worst miss,
+    // by 0.75, is red; the scale's ends in two digits.
+    void marginMapScalesEachSign()
+    {
+        fixture.whileOpen("Form3", [&] {
+            StudyWindow& study = openStudy();
+            typeValues(study, {"20", "2.6", "3.1:3.4:0.1", "0.2", "433", "2", "3", "300:900:300"});
+            study.runButton()->click();
+            QVERIFY(finishes(study));
+            study.showChart();
+            kaskad::ui::StudyChartWindow& chart = *study.chartWindow();
+            chart.kindBox()->setCurrentIndex(1);
+            chart.redraw();
+            QStringList texts;
+            QSet<QRgb> colours;
+            for (QGraphicsItem* item : chart.view()->scene()->items(Qt::AscendingOrder)) {
+                if (auto* text = dynamic_cast<QGraphicsSimpleTextItem*>(item))
+                    texts << text->text();
+                if (auto* cell = dynamic_cast<QGraphicsRectItem*>(item))
+                    colours << cell->brush().color().rgb();
+            }
+            QCOMPARE(texts.mid(texts.size() - 3), QStringList({"0.023", "0", "-0.75"}));
+            QVERIFY(colours.contains(QColor(90, 200, 90).rgb()));
+            QVERIFY(colours.contains(QColor(200, 90, 90).rgb()));
+        });
+        QCOMPARE(fixture.reports, QStringList());
     }
 
     // With more lines than the legend holds, it names every third and the
@@ -447,6 +601,7 @@ private Q_SLOTS:
         for (const QString& values : kStudyValues)
             QVERIFY2(words.contains(values), qPrintable(values));
         QVERIFY(text.contains("Точек: 12, все рассчитаны."));
+        QVERIFY(text.contains("При t = 430"));
         QList<QStringList> cli = cliOutletRows(kStudyOptions);
         std::stable_sort(cli.begin(), cli.end(), [](const QStringList& a, const QStringList& b) {
             return a.last().toDouble() > b.last().toDouble();

@@ -54,8 +54,8 @@ void drawProfilePlot(const CascadeProfile& profile, const std::string& caption, 
                      PlotFormat format)
 {
     ensureApplication();
-    const std::unique_ptr<QGraphicsScene> scene =
-        chart::profileScene(profile, QString::fromStdString(caption), QSize(size.width, size.height));
+    const std::unique_ptr<QGraphicsScene> scene = chart::profileScene(
+        profile, QString::fromStdString(caption), QSize(size.width, size.height), QStringLiteral("."));
     writeScene(*scene, chart::profileTitle(), path, format);
 }
 
