@@ -6,6 +6,7 @@
 #include "formats/xlsx_workbook.h"
 #include "study/runner.h"
 #include "ui/qt_text.h"
+#include "ui/table_index.h"
 
 #include <QColor>
 
@@ -173,7 +174,7 @@ QString StudyTableModel::cellText(const Row& row, const study::Column& column) c
 
 QVariant StudyTableModel::data(const QModelIndex& index, int role) const
 {
-    if (!index.isValid() || std::size_t(index.row()) >= rows_.size())
+    if (!isCellOf(*this, index))
         return {};
     const Row& row = rows_[std::size_t(index.row())];
     const study::Column& column = columns_[std::size_t(index.column())];
@@ -193,8 +194,7 @@ QVariant StudyTableModel::data(const QModelIndex& index, int role) const
 
 QVariant StudyTableModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 ||
-        std::size_t(section) >= columns_.size())
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole || !isSectionOf(*this, section, orientation))
         return {};
     return toQString(columns_[std::size_t(section)].name);
 }
