@@ -7,6 +7,7 @@
 #include "study/solve.h"
 #include "ui/error_report.h"
 #include "ui/qt_text.h"
+#include "ui/table_index.h"
 
 #include <QAbstractTableModel>
 #include <QAction>
@@ -75,6 +76,8 @@ public:
     }
     QVariant data(const QModelIndex& index, int role) const override
     {
+        if (!isCellOf(*this, index))
+            return {};
         const bool marked = highlighted_ == index.row();
         switch (role) {
         case Qt::DisplayRole:
@@ -97,7 +100,7 @@ public:
     }
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override
     {
-        if (orientation == Qt::Horizontal && role == Qt::DisplayRole)
+        if (orientation == Qt::Horizontal && role == Qt::DisplayRole && isSectionOf(*this, section, orientation))
             return headers_.value(section);
         return {};
     }

@@ -1,6 +1,7 @@
 // Modal model window behaviour shared by the gas-lift and bubble-column windows.
 #include "ui/model_form.h"
 
+#include "ui/criterion_verdict.h"
 #include "ui/design_dialog.h"
 #include "ui/error_report.h"
 #include "ui/input_set_files.h"
@@ -31,6 +32,7 @@ ModelForm::ModelForm(const WindowDescription& layout, const RegionalSettings& se
     for (int n = 1; n <= kPaneCount; ++n)
         panes_[Pane(n)] = requireControl<QPlainTextEdit>(*this, "Text" + std::to_string(n));
     views_ = std::make_unique<ResultViews>(*this, model_, runs_, settings_, windowTitle());
+    verdict_ = std::make_unique<CriterionVerdict>(*this, model_, "Label1");
     actions_ = addModelActions(*this, *client, panes_,
                                {[this] { views_->showTable(); }, [this] { views_->showChart(); },
                                 [this] { saveInputSet(*this); }, [this] { openInputSet(*this); },
@@ -128,10 +130,18 @@ void ModelForm::calculateAndKeep(const std::function<void(const ModelInputs&)>& 
     run.inputs.texts = fields;
     RunRecorder recorder(run);
     recorder_ = &recorder;
-    // However the run ends, its rows go to the table.
-    const auto finish = [this] {
+    PaneArray<int> firstLines{};
+    for (const Pane pane : kStoreOrder)
+        firstLines[pane] = nextLineOfPane(*panes_[pane]);
+    // However the run ends, its rows go to the table, the criterion's caption
+    // gives its verdict, and each pane it wrote to shows its first line.
+    const auto finish = [this, &firstLines] {
         recorder_ = nullptr;
         views_->runAdded();
+        verdict_->show(runs_.back(), decimalSeparator());
+        for (const Pane pane : kStoreOrder)
+            if (nextLineOfPane(*panes_[pane]) > firstLines[pane])
+                showPaneFromLine(*panes_[pane], firstLines[pane]);
     };
     try {
         run.inputs.values = readModelInputs(model_, fields, decimalSeparator());
@@ -152,6 +162,7 @@ DecimalSeparator ModelForm::decimalSeparator() const { return settings_.decimalS
 
 void ModelForm::clearPanes()
 {
+    verdict_->clear();
     for (const Pane pane : kStoreOrder)
         panes_[pane]->clear();
 }
@@ -174,8 +185,10 @@ void ModelForm::hideEvent(QHideEvent* event)
         views_->hideWindows();
         if (design_)
             design_->close();
-        if (study_)
+        if (study_) {
             study_->close();
+            study_->startAfresh();
+        }
         if (uncertainty_)
             uncertainty_->close();
         if (modalLoop_) {

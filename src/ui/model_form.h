@@ -25,6 +25,7 @@ class QPlainTextEdit;
 
 namespace kaskad::ui {
 
+class CriterionVerdict;
 class DesignDialog;
 class RegionalSettings;
 class ResultViews;
@@ -112,6 +113,7 @@ private:
     std::unique_ptr<DesignDialog> design_;
     std::unique_ptr<StudyWindow> study_;
     std::unique_ptr<UncertaintyWindow> uncertainty_;
+    std::unique_ptr<CriterionVerdict> verdict_;
     ModelActions actions_{};
 };
 

@@ -4,6 +4,8 @@
 #include "ui/qt_text.h"
 
 #include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QTextBlock>
 #include <QTextCursor>
 
 namespace kaskad::ui {
@@ -14,6 +16,17 @@ void appendLineToPane(QPlainTextEdit& pane, std::string_view line)
     QTextCursor end(pane.document());
     end.movePosition(QTextCursor::End);
     end.insertText(added);
+}
+
+int nextLineOfPane(const QPlainTextEdit& pane) { return pane.document()->blockCount() - 1; }
+
+// A plain text pane scrolls by the lines of its layout, a wrapped line
+// counting as several.
+void showPaneFromLine(QPlainTextEdit& pane, int line)
+{
+    const QTextBlock block = pane.document()->findBlockByNumber(line);
+    if (block.isValid())
+        pane.verticalScrollBar()->setValue(block.firstLineNumber());
 }
 
 std::string paneText(const QPlainTextEdit& pane)

@@ -5,11 +5,11 @@
 #include "ui/results_table_model.h"
 #include "ui/results_window.h"
 #include "ui/run_report.h"
+#include "ui/window_frame.h"
 
 #include <QDateTime>
 #include <QScreen>
 #include <QStringList>
-#include <QWindow>
 
 #include <algorithm>
 
@@ -148,14 +148,6 @@ void ResultViews::placeBeside(QWidget& window, QPoint offset)
 // A window without a parent widget, so that none of its controls counts as
 // the model window's; as the model window's transient child it takes input
 // while the model window is modal.
-void ResultViews::showInFront(QWidget& window)
-{
-    window.winId();
-    if (QWindow* handle = window.windowHandle())
-        handle->setTransientParent(form_.windowHandle());
-    window.show();
-    window.raise();
-    window.activateWindow();
-}
+void ResultViews::showInFront(QWidget& window) { ui::showInFront(window, form_); }
 
 } // namespace kaskad::ui

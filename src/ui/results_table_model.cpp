@@ -4,6 +4,7 @@
 #include "ui/qt_text.h"
 #include "ui/quantity_notes.h"
 #include "ui/regional_settings.h"
+#include "ui/table_index.h"
 
 #include <QColor>
 #include <QStringList>
@@ -28,7 +29,7 @@ int ResultsTableModel::columnCount(const QModelIndex& parent) const { return par
 
 QVariant ResultsTableModel::data(const QModelIndex& index, int role) const
 {
-    if (!index.isValid())
+    if (!isCellOf(*this, index))
         return {};
     const std::size_t row = std::size_t(index.row());
     switch (role) {
@@ -55,7 +56,7 @@ QVariant ResultsTableModel::data(const QModelIndex& index, int role) const
 
 QVariant ResultsTableModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    if (orientation != Qt::Horizontal || section < 0 || section >= kTableColumnCount)
+    if (orientation != Qt::Horizontal || !isSectionOf(*this, section, orientation))
         return QAbstractTableModel::headerData(section, orientation, role);
     if (role == Qt::DisplayRole)
         return toQString(formats::tableColumnName(table_.model(), section));

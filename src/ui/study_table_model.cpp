@@ -8,6 +8,7 @@
 #include "study/runner.h"
 #include "ui/error_report.h"
 #include "ui/qt_text.h"
+#include "ui/table_index.h"
 
 #include <QColor>
 
@@ -198,7 +199,7 @@ QString StudyTableModel::cellText(const Row& row, const study::Column& column) c
 
 QVariant StudyTableModel::data(const QModelIndex& index, int role) const
 {
-    if (!index.isValid() || std::size_t(index.row()) >= rows_.size())
+    if (!isCellOf(*this, index))
         return {};
     const Row& row = rows_[std::size_t(index.row())];
     const study::Column& column = columns_[std::size_t(index.column())];
@@ -241,7 +242,7 @@ QString StudyTableModel::columnCaption(std::size_t column) const
 
 QVariant StudyTableModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    if (orientation != Qt::Horizontal || section < 0 || std::size_t(section) >= columns_.size())
+    if (orientation != Qt::Horizontal || !isSectionOf(*this, section, orientation))
         return {};
     if (role == Qt::DisplayRole)
         return columnCaption(std::size_t(section));

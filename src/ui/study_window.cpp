@@ -17,6 +17,7 @@
 #include "ui/study_run.h"
 #include "ui/table_copy.h"
 #include "ui/user_files.h"
+#include "ui/window_frame.h"
 
 #include <QAction>
 #include <QApplication>
@@ -34,7 +35,6 @@
 #include <QSignalBlocker>
 #include <QTableView>
 #include <QVBoxLayout>
-#include <QWindow>
 
 #include <cmath>
 #include <set>
@@ -111,6 +111,9 @@ StudyWindow::StudyWindow(ModelForm& form) : form_(form), modelKind_(form.modelKi
                 chart_->followReference();
         });
     });
+    // "Текст в окне" follows the model window's fields as they are typed.
+    for (int n = 1; n <= kFieldCount; ++n)
+        connect(form_.field(n), &QLineEdit::textChanged, texts_[Field(n)], &QLabel::setText);
     resize(1180, 760);
     takeFieldTexts();
     updateButtons();
@@ -312,6 +315,9 @@ void StudyWindow::startStudy()
     speed_->clear();
     status_->clear();
     elapsed_.start();
+    // Rows come in the order of the points while the study runs: the sort
+    // arrow stands aside until its order is applied at the end.
+    view_->horizontalHeader()->setSortIndicatorShown(false);
     study_ = std::make_unique<StudyRun>(plan, std::max(1u, std::thread::hardware_concurrency()));
     if (chart_)
         chart_->studyStarted();
@@ -440,7 +446,10 @@ void StudyWindow::finishStudy()
         poll_.stop();
     study_->wait();
     model_.append(study_->takePoints());
-    model_.sortAgain();
+    QHeaderView& header = *view_->horizontalHeader();
+    if (header.sortIndicatorSection() >= 0)
+        view_->sortByColumn(header.sortIndicatorSection(), header.sortIndicatorOrder());
+    header.setSortIndicatorShown(true);
     const bool stopped = study_->stopped();
     const std::exception_ptr error = study_->error();
     study_.reset();
@@ -471,12 +480,7 @@ void StudyWindow::showChart()
     }
     // The study window's transient child, so that the model window's
     // modality, which the study window is spared, spares it too.
-    chart_->winId();
-    if (QWindow* handle = chart_->windowHandle())
-        handle->setTransientParent(windowHandle());
-    chart_->show();
-    chart_->raise();
-    chart_->activateWindow();
+    showInFront(*chart_, *this);
     chart_->redraw();
 }
 
@@ -544,12 +548,7 @@ void StudyWindow::showProfile()
                            .arg(form_.windowTitle(),
                                 numbers.size() == 1 ? QStringLiteral("точка") : QStringLiteral("точки"),
                                 numbers.join(QStringLiteral(", "))));
-    profile_->winId();
-    if (QWindow* handle = profile_->windowHandle())
-        handle->setTransientParent(windowHandle());
-    profile_->show();
-    profile_->raise();
-    profile_->activateWindow();
+    showInFront(*profile_, *this);
 }
 
 void StudyWindow::checkReportable() const

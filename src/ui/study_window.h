@@ -35,6 +35,9 @@ public:
     // The model window's field texts as they stand now; the values of a
     // study not yet defined start as those texts.
     void takeFieldTexts();
+    // The model window has closed: at its next opening the values start
+    // again as its field texts.
+    void startAfresh() { defined_ = false; }
 
     QLineEdit* valuesCell(Field field) const { return values_[field]; }
     QLabel* pointCountLine() const { return pointCount_; }

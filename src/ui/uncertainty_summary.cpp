@@ -2,6 +2,7 @@
 #include "ui/uncertainty_summary.h"
 
 #include "ui/qt_text.h"
+#include "ui/table_index.h"
 
 namespace kaskad::ui {
 
@@ -61,6 +62,8 @@ QString UncertaintySummaryModel::cellText(int statistic, int quantity) const
 
 QVariant UncertaintySummaryModel::data(const QModelIndex& index, int role) const
 {
+    if (!isCellOf(*this, index))
+        return {};
     if (role == Qt::DisplayRole)
         return cellText(index.row(), index.column());
     if (role == Qt::TextAlignmentRole)
@@ -70,7 +73,7 @@ QVariant UncertaintySummaryModel::data(const QModelIndex& index, int role) const
 
 QVariant UncertaintySummaryModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    if (role != Qt::DisplayRole)
+    if (role != Qt::DisplayRole || !isSectionOf(*this, section, orientation))
         return {};
     return orientation == Qt::Horizontal ? quantityName(section) : statisticName(section);
 }

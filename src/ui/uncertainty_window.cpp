@@ -179,6 +179,7 @@ QWidget* UncertaintyWindow::makeFieldsGrid()
         grid->addWidget(new QLabel(toQString(field.caption)), row, 0);
         texts_[field.field] = new QLabel;
         texts_[field.field]->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        connect(form_.field(int(field.field)), &QLineEdit::textChanged, texts_[field.field], &QLabel::setText);
         grid->addWidget(texts_[field.field], row, 1);
         auto* cell = new QLineEdit;
         cell->setObjectName(QStringLiteral("Tolerance_") + toQString(field.name));

@@ -1,4 +1,5 @@
-// Outer window size under a window manager, and transient ownership.
+// Outer window size under a window manager, transient ownership and
+// bringing a window to the front.
 #include "ui/window_frame.h"
 
 #include "ui/error_report.h"
@@ -115,6 +116,18 @@ void makeTransientFor(QWidget& window, QWidget& owner)
     owner.winId();
     window.winId();
     window.windowHandle()->setTransientParent(owner.windowHandle());
+}
+
+// show(), raise() and activateWindow() leave a minimised window minimised.
+void showInFront(QWidget& window, const QWidget& owner)
+{
+    window.winId();
+    if (QWindow* handle = window.windowHandle())
+        handle->setTransientParent(owner.windowHandle());
+    window.setWindowState(window.windowState() & ~Qt::WindowMinimized);
+    window.show();
+    window.raise();
+    window.activateWindow();
 }
 
 } // namespace kaskad::ui

@@ -1,5 +1,6 @@
 // How a window sits in the window system: its outer size with the frame the
-// window manager puts round it, and which window owns the task-bar entry.
+// window manager puts round it, which window owns the task-bar entry, and a
+// window brought to the front.
 #pragma once
 
 #include <QMargins>
@@ -55,5 +56,10 @@ void keepOuterSize(QWidget& window, QSize outerSize);
 // minimise, maximise and close boxes of an ordinary window. Creates both
 // native windows, hidden, if they do not exist yet.
 void makeTransientFor(QWidget& window, QWidget& owner);
+
+// Shows `window` in front and active as a transient window of `owner`, so
+// that a modal owner leaves it usable; a window the user has minimised comes
+// back as it was.
+void showInFront(QWidget& window, const QWidget& owner);
 
 } // namespace kaskad::ui
