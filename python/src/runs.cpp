@@ -8,6 +8,7 @@
 
 #include <pybind11/stl.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <tuple>
 
@@ -121,11 +122,35 @@ py::object recordText(const Record& record, const std::string& quantity, std::in
     return py::str(reactor->text(pane, record.separator));
 }
 
+// A study's message in Python's terms: the command line's option that opens
+// it ("--max-evals: ...") named as the argument that takes it ("max_evals: ...").
+std::string pythonTerms(std::string message)
+{
+    if (!message.starts_with("--"))
+        return message;
+    const std::size_t colon = message.find(':');
+    if (colon == std::string::npos)
+        return message;
+    std::string name = message.substr(2, colon - 2);
+    std::replace(name.begin(), name.end(), '-', '_');
+    if (name == "tolerance")
+        name = "tolerances";
+    return name + message.substr(colon);
+}
+
 } // namespace
 
 void registerRuns(py::module_& m)
 {
-    py::register_exception<study::StudyError>(m, "UsageError", PyExc_ValueError);
+    static const py::exception<study::StudyError> usageError(m, "UsageError", PyExc_ValueError);
+    py::register_exception_translator([](std::exception_ptr raised) {
+        try {
+            if (raised)
+                std::rethrow_exception(raised);
+        } catch (const study::StudyError& error) {
+            PyErr_SetString(usageError.ptr(), pythonTerms(error.what()).c_str());
+        }
+    });
 
     m.attr("QUANTITY_TABLE") = quantityTable();
     m.attr("QUANTITIES") = [] {
