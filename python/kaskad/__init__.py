@@ -30,7 +30,7 @@ from ._texts import field_text, flag, jobs_count, separator_text, sweep_items, s
 __all__ = [
     "bubble", "gaslift", "sweep", "Run", "Reactor", "RunError", "number_text", "shard_range", "to_csv",
     "QUANTITIES", "QUANTITY_TABLE", "CalculationError", "EExternal", "EMathError", "EInvalidOp", "EZeroDivide",
-    "EOverflow", "EConvertError", "ENoConvergence", "UsageError", "optimize", "solve", "runs", "read_csv",
+    "EOverflow", "EConvertError", "ENoConvergence", "UsageError", "Interrupted", "optimize", "solve", "runs", "read_csv",
     "to_xarray", "sensitivity", "uncertainty", "SensitivityResult", "UncertaintyResult",
     "__version__",
 ]
@@ -45,6 +45,27 @@ QUANTITY_TABLE = tuple(dict(row) for row in _kaskad.QUANTITY_TABLE)
 
 #: Raised for arguments a sweep cannot run: a malformed range, too many points.
 UsageError = _kaskad.UsageError
+
+
+class Interrupted(KeyboardInterrupt):
+    """Ctrl+C stopped kaskad.sweep or kaskad.runs. `.frame` holds the rows of
+    the points computed before it, each point whole and in order (None when
+    the rows went to a file, which then ends with them); `.points` counts
+    those points."""
+
+    def __init__(self, frame, points):
+        super().__init__(f"stopped by Ctrl+C after {points} points")
+        self.frame = frame
+        self.points = points
+
+    def __reduce__(self):
+        return (type(self), (self.frame, self.points))
+
+
+def _raise_if_interrupted(arrays, frame):
+    """Raises Interrupted with the frame when Ctrl+C stopped the points' runs."""
+    if "interrupted" in arrays:
+        raise Interrupted(frame, arrays["points"]) from arrays["interrupted"]
 
 def number_text(value, decimal_separator="."):
     """A stored single or double as the panes print it: 15 significant
@@ -457,6 +478,10 @@ def sweep(model, outlet=False, criterion=False, jobs=None, *, only_meeting=False
     progress: True for a tqdm bar, or a callable given (points done, total)
     a few times a second. as_xarray: an xarray Dataset instead (to_xarray()).
 
+    Ctrl+C stops the sweep within a tenth of a second and raises
+    kaskad.Interrupted (a KeyboardInterrupt), whose .frame holds the rows of
+    the points computed, each whole, in order.
+
     Fields:
 {fields}
     """
@@ -469,6 +494,7 @@ def sweep(model, outlet=False, criterion=False, jobs=None, *, only_meeting=False
     arrays = _with_progress(progress, plan.point_count,
                             lambda callback: _kaskad.sweep_arrays(plan, 0, plan.point_count, *flags, jobs, callback))
     frame = sweep_frame([arrays], _description(model, swept, option_texts, decimal_separator))
+    _raise_if_interrupted(arrays, frame)
     return to_xarray(frame) if flag(as_xarray, "as_xarray") else frame
 
 
@@ -542,7 +568,9 @@ def runs(model, points, outlet=False, criterion=False, jobs=None, *, only_meetin
         model, option_texts, [(names.index(name), texts, codes) for name, texts, codes in varying], count,
         decimal_separator, *flags, jobs, callback))
     description = _description(model, [(name, texts) for name, texts, _ in varying], option_texts, decimal_separator)
-    return sweep_frame([arrays], description)
+    frame = sweep_frame([arrays], description)
+    _raise_if_interrupted(arrays, frame)
+    return frame
 
 
 def to_xarray(frame):

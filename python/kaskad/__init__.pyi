@@ -14,6 +14,10 @@ QUANTITIES: tuple[str, ...]
 QUANTITY_TABLE: tuple[dict[str, str | None], ...]
 
 class UsageError(ValueError): ...
+class Interrupted(KeyboardInterrupt):
+    frame: Optional[pandas.DataFrame]
+    points: int
+    def __init__(self, frame: Optional[pandas.DataFrame], points: int) -> None: ...
 
 def number_text(value: float, decimal_separator: str = ".") -> str: ...
 def shard_range(points: int, index: int, count: int) -> tuple[int, int]: ...
@@ -132,6 +136,7 @@ class SolveResult:
     roots: list[Root]
     closest: Optional[Root]
     evaluations: int
+    stopped: bool
     @property
     def fields(self) -> Optional[dict[str, str]]: ...
     @property

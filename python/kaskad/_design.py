@@ -92,7 +92,7 @@ class OptimizeResult(Answer):
         self.objective_description = result["objective"]
         #: Model runs made.
         self.evaluations = result["evaluations"]
-        #: True when Ctrl+C ended the search early.
+        #: True when Ctrl+C ended the search early: the answers are the best found before it.
         self.stopped = result["stopped"]
         #: The Answer per reactor count, fewest reactors first.
         self.answers = answers
@@ -221,6 +221,8 @@ class SolveResult:
         #: Without a root: the scan point nearest the target; else None.
         self.closest = None if result["closest"] is None else Root(model, self.field, result["closest"])
         self.evaluations = result["evaluations"]
+        #: True when Ctrl+C ended the scan early: the roots are those found before it.
+        self.stopped = result["stopped"]
 
     @property
     def fields(self):

@@ -34,7 +34,7 @@ int writeCsvFile(const formats::SweepOutputOptions& options, const study::SweepP
     try {
         checkFile();
         formats::writeSweep(writer, points,
-                            {jobs, signals.token(), everyFewTenths(checkpoint, points.size()), checkFile});
+                            {jobs, signals.token(), twentyTimesASecond(checkpoint, points.size()), checkFile});
         file.close();
         checkFile();
     } catch (const WriteFailed&) {

@@ -55,6 +55,27 @@ void SignalCheck::raisePending() const
         std::rethrow_exception(raised_);
 }
 
+py::object SignalCheck::pending() const
+{
+    if (!raised_)
+        return py::none();
+    try {
+        std::rethrow_exception(raised_);
+    } catch (py::error_already_set& error) {
+        return error.value();
+    }
+}
+
+bool SignalCheck::interrupted() const
+{
+    const py::object error = pending();
+    if (error.is_none())
+        return false;
+    if (!PyErr_GivenExceptionMatches(error.ptr(), PyExc_KeyboardInterrupt))
+        raisePending();
+    return true;
+}
+
 study::RowOptions rowOptions(bool outlet, bool criterion, bool onlyMeeting)
 {
     study::RowOptions options;
@@ -113,6 +134,7 @@ py::dict rowArrays(const study::SweepRows& rows, SweepColumns&& columns,
         fields.append(py::make_tuple(varying[v].first, pythonTexts(varying[v].second),
                                      arrayOf(std::move(columns.textIndex[v]), {rowCount})));
     arrays["varying"] = fields;
+    arrays["points"] = columns.points;
     arrays["reactor"] = arrayOf(std::move(columns.reactor), {rowCount});
     arrays["values"] = quantityColumns(columns.values);
     arrays["error_kind"] =

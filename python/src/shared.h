@@ -55,6 +55,11 @@ public:
     void operator()(std::size_t done);
     // With the GIL: raises what a signal handler raised, if one did.
     void raisePending() const;
+    // With the GIL: whether Ctrl+C (a KeyboardInterrupt) stopped the work;
+    // raises what another handler raised.
+    bool interrupted() const;
+    // With the GIL: what a signal handler raised, None when none did.
+    pybind11::object pending() const;
 
 private:
     pybind11::object progress_;
@@ -74,7 +79,7 @@ std::vector<std::string> pythonTexts(const std::vector<std::string>& texts);
 
 // The columns of the rows as arrays: "columns" the names kaskad-cli gives
 // them, "varying" per varying field (name, texts, each row's text index),
-// then reactor, values, error_kind, error_message and, with the criterion,
+// "points" the points whose rows they are, then reactor, values, error_kind, error_message and, with the criterion,
 // bounds, meets and margin.
 pybind11::dict rowArrays(const study::SweepRows& rows, SweepColumns&& columns,
                          std::vector<std::pair<std::string, std::vector<std::string>>> varying);

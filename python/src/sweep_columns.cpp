@@ -35,6 +35,7 @@ void SampleColumns::add(std::size_t index, const FieldTexts& fields, const RunRe
     for (std::size_t f = 0; f < varying_.size(); ++f)
         current_[f] = texts_[f].code(fields[varying_[f]]);
     collector_.point(rows_.point(index, fields, run));
+    ++columns.points;
 }
 
 std::vector<std::vector<std::string>> SampleColumns::texts() const
@@ -45,13 +46,14 @@ std::vector<std::vector<std::string>> SampleColumns::texts() const
     return texts;
 }
 
-// A few checks a second cost nothing beside the runs.
-study::ProgressSink everyFewTenths(const Checkpoint& checkpoint, std::size_t count)
+// Twenty checks a second cost nothing beside the runs.
+constexpr std::chrono::milliseconds kCheckInterval(50);
+
+study::ProgressSink twentyTimesASecond(const Checkpoint& checkpoint, std::size_t count)
 {
     using Clock = std::chrono::steady_clock;
     return [&checkpoint, count, lastCheck = Clock::now()](std::size_t done) mutable {
-        if (const Clock::time_point now = Clock::now();
-            done == count || now - lastCheck > std::chrono::milliseconds(200)) {
+        if (const Clock::time_point now = Clock::now(); done == count || now - lastCheck >= kCheckInterval) {
             lastCheck = now;
             checkpoint(done);
         }
@@ -66,9 +68,9 @@ SweepColumns sweepColumns(const study::SweepRows& rows, study::PointRange points
     ColumnCollector collector(
         columns, plan.model(), plan.sweptFields().size(),
         [&plan](std::size_t index, std::size_t f) { return static_cast<std::int32_t>(plan.textIndex(index, f)); });
-    study::runSweep(
+    columns.points = study::runSweep(
         plan, points, jobs, [&](std::size_t index, const RunRecord& run) { collector.point(rows.point(index, run)); },
-        std::move(stop), everyFewTenths(checkpoint, points.size()));
+        std::move(stop), twentyTimesASecond(checkpoint, points.size()));
     return columns;
 }
 
@@ -78,11 +80,11 @@ SweepColumns givenPointColumns(const GivenPoints& points, const study::SweepRows
     SweepColumns columns;
     ColumnCollector collector(columns, points.model, points.varying.size(),
                               [&points](std::size_t index, std::size_t f) { return points.choices[f][index]; });
-    study::runInOrder<RunRecord>(
+    columns.points = study::runInOrder<RunRecord>(
         points.count, jobs,
         [&points](std::size_t index) { return runRecorded(points.model, points.fields(index), points.separator); },
         [&](std::size_t index, RunRecord&& run) { collector.point(rows.point(index, points.fields(index), run)); },
-        std::move(stop), everyFewTenths(checkpoint, points.count));
+        std::move(stop), twentyTimesASecond(checkpoint, points.count));
     return columns;
 }
 

@@ -43,6 +43,7 @@ struct SweepColumns {
     std::vector<std::int8_t> bounds; // per row one per criterion bound: 1 met, 0 not, -1 no outlet
     std::vector<std::uint8_t> meets; // with the criterion: whether the point meets it
     std::vector<double> margin;      // with the criterion: its margin, NaN without an outlet
+    std::size_t points = 0;          // the points whose rows these are: fewer than asked when stopped
 
     std::size_t rows() const { return reactor.size(); }
 };
@@ -142,9 +143,10 @@ struct GivenPoints {
 // Called now and then on the calling thread with the points done.
 using Checkpoint = std::function<void(std::size_t done)>;
 
-// A progress sink that calls the checkpoint a few times a second and when
-// all `count` points are done.
-study::ProgressSink everyFewTenths(const Checkpoint& checkpoint, std::size_t count);
+// A progress sink that calls the checkpoint at least every 50 ms while the
+// points come, and when all `count` points are done: Ctrl+C is seen within
+// a tenth of a second.
+study::ProgressSink twentyTimesASecond(const Checkpoint& checkpoint, std::size_t count);
 
 // Runs the points of `points` of the rows' plan on `jobs` threads and
 // collects the rows `rows` gives; the varying fields are the swept ones.

@@ -17,6 +17,15 @@ namespace kaskad::python {
 
 namespace {
 
+// The rows of the points run: when Ctrl+C stopped the work, with the
+// KeyboardInterrupt as "interrupted", which the caller raises with them.
+py::dict keptWhenInterrupted(py::dict arrays, const SignalCheck& signals)
+{
+    if (signals.interrupted())
+        arrays["interrupted"] = signals.pending();
+    return arrays;
+}
+
 // The plan's columns and rows of the points [begin, end).
 py::dict sweepArrays(const study::SweepPlan& plan, std::size_t begin, std::size_t end, bool outlet, bool criterion,
                      bool onlyMeeting, std::optional<unsigned> jobs, const py::object& progress)
@@ -29,11 +38,10 @@ py::dict sweepArrays(const study::SweepPlan& plan, std::size_t begin, std::size_
         py::gil_scoped_release released;
         columns = sweepColumns(rows, {begin, end}, threadsOf(jobs), std::ref(signals), signals.token());
     }
-    signals.raisePending();
     std::vector<std::pair<std::string, std::vector<std::string>>> swept;
     for (const study::SweepField& field : plan.sweptFields())
         swept.emplace_back(field.name, field.texts);
-    return rowArrays(rows, std::move(columns), std::move(swept));
+    return keptWhenInterrupted(rowArrays(rows, std::move(columns), std::move(swept)), signals);
 }
 
 // The rows of points given one by one: `fixed` the eight texts, `varying`
@@ -68,8 +76,7 @@ py::dict givenPointArrays(const std::string& model, const FieldTexts& fixed, con
         py::gil_scoped_release released;
         columns = givenPointColumns(points, rows, threadsOf(jobs), std::ref(signals), signals.token());
     }
-    signals.raisePending();
-    return rowArrays(rows, std::move(columns), std::move(names));
+    return keptWhenInterrupted(rowArrays(rows, std::move(columns), std::move(names)), signals);
 }
 
 } // namespace

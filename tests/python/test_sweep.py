@@ -1,7 +1,9 @@
 # Sweeps through the module: the frame is kaskad-cli's CSV row for row and
 # digit for digit, failed points included, whatever the threads.
 import math
+import os
 import signal
+import threading
 
 import numpy as np
 import pandas as pd
@@ -126,3 +128,50 @@ def test_ctrl_c_leaves_the_rows_written_whole_then_raises(tmp_path, jobs):
     written = path.read_text()
     whole = cli_sweep("bubble", fields, {"outlet": True})
     assert written.endswith("\n") and whole.startswith(written) and 1 < written.count("\n") < whole.count("\n")
+
+
+def interrupted(call, after=0.3):
+    """What call() raises when Ctrl+C (SIGINT to this process) comes `after`
+    seconds into it; the test fails if it returns first or raises nothing."""
+    timer = threading.Timer(after, os.kill, (os.getpid(), signal.SIGINT))
+    timer.start()
+    try:
+        return call()
+    except KeyboardInterrupt as raised:
+        return raised
+    finally:
+        timer.cancel()
+
+
+# A million 24-reactor points: far longer than the interrupt takes to come.
+MILLION_POINTS = {"N": 24, "t": "400:1399:1", "ts": "1000:1999:1", "outlet": True}
+
+
+@pytest.mark.parametrize("call", [
+    lambda jobs: kaskad.sweep("bubble", jobs=jobs, **MILLION_POINTS),
+    lambda jobs: kaskad.runs("bubble", {"t_in": np.repeat(np.arange(400, 1400), 1000),
+                                        "ts": np.tile(np.arange(1000, 2000), 1000)}, N=24, outlet=True, jobs=jobs),
+], ids=["sweep", "runs"])
+@pytest.mark.parametrize("jobs", [1, 2])
+def test_ctrl_c_raises_interrupted_with_the_points_computed(call, jobs):
+    raised = interrupted(lambda: call(jobs))
+    assert isinstance(raised, kaskad.Interrupted)
+    frame, points = raised.frame, raised.points
+    assert 0 < points < 10**6 and len(frame) == points
+    order = np.arange(points)
+    assert (frame["t_in"].to_numpy() == 400 + order // 1000).all()
+    assert (frame["ts"].to_numpy() == 1000 + order % 1000).all()
+    last = kaskad.bubble(N=24, t=int(frame["t_in"].iloc[-1]), ts=int(frame["ts"].iloc[-1]))
+    assert [frame[q].iloc[-1] for q in kaskad.QUANTITIES] == list(last.reactors[-1][1:])
+    # The process goes on as before.
+    assert len(kaskad.sweep("bubble", N=2, wg="0.01;0.02")) == 4
+
+
+@pytest.mark.parametrize("call,budget", [
+    (lambda: kaskad.optimize("bubble", N=(1, 24), wg=(0.01, 0.1), t=(420, 450), max_evals=10**7), 10**7),
+    (lambda: kaskad.solve("bubble", N=12, ts=(100, 3000), scan=10**6), 10**6),
+], ids=["optimize", "solve"])
+def test_ctrl_c_ends_a_search_with_its_best_so_far(call, budget):
+    result = interrupted(call)
+    assert not isinstance(result, BaseException), repr(result)
+    assert result.stopped and 0 < result.evaluations < budget
