@@ -18,14 +18,16 @@ Debian, /usr/bin/python3.
 
 import inspect
 import numbers
+import os
 from typing import NamedTuple, Optional
 
 import numpy as np
 
 from . import _kaskad
 from ._version import __version__
-from ._frame import available_memory, field_column, frame_bytes, read_csv, sweep_frame, to_csv
-from ._texts import field_text, flag, jobs_count, separator_text, sweep_items, sweep_text, whole_number
+from ._frame import available_memory, csv_target, field_column, frame_bytes, read_csv, sweep_frame, to_csv
+from ._texts import (field_text, flag, jobs_count, separator_text, sweep_items, sweep_text, whole_number,
+                     whole_number_in)
 
 __all__ = [
     "bubble", "gaslift", "sweep", "Run", "Reactor", "RunError", "number_text", "shard_range", "to_csv",
@@ -416,9 +418,9 @@ def _check_memory(rows, varying_fields, criterion, what):
     if available is not None and needed > available:
         raise MemoryError(
             f"{what} gives up to {rows} rows, about {needed / 1e9:.1f} GB while the frame is made, more than the "
-            f"{available / 1e9:.1f} GB of memory available: write it to files with "
-            "kaskad.distributed.sweep(client, ..., to=DIR) and read them back in pieces with kaskad.read_csv, "
-            "or run kaskad-cli sweep --shard K/N")
+            f"{available / 1e9:.1f} GB of memory available: write it to a file as it comes with "
+            "kaskad.sweep(..., to=\"FILE.csv\"), run it in pieces with shard=(k, n), or on a cluster with "
+            "kaskad.distributed.sweep(client, ..., to=DIR)")
 
 
 def _progress_callback(progress, total):
@@ -443,8 +445,49 @@ def _with_progress(progress, total, compute):
             bar.close()
 
 
+#: The most points kaskad-cli sweep --best keeps.
+MOST_BEST = 1_000_000
+#: The most pieces kaskad-cli sweep --shard cuts a sweep into.
+MOST_SHARDS = _kaskad.MOST_SHARDS
+
+
+def _study_fields(study, model, fields, decimal_separator):
+    """The fields of a sweep with those not given taken from the study file
+    `study` (None: none); a field given both ways takes the argument."""
+    if study is None:
+        return fields
+    study_model, texts = _kaskad.read_study(os.fspath(study), separator_text(decimal_separator))
+    if study_model != _model_checked(model):
+        raise UsageError(f"the study {os.fspath(study)} is of the {study_model} model")
+    names = [name for name, _, _ in _kaskad.model_fields(model)]
+    return {**dict(zip(names, texts)), **fields}
+
+
+def _shard_points(points, shard, best):
+    """The points (begin, end) a sweep runs: all, or shard (k, n)'s."""
+    if shard is None:
+        return 0, points
+    if best:
+        raise UsageError("best keeps the best points of the whole sweep: it cannot be combined with shard")
+    if not isinstance(shard, tuple) or len(shard) != 2:
+        raise TypeError(f"shard takes a pair (k, n), not {shard!r}")
+    index, count = whole_number(shard[0], "shard"), whole_number(shard[1], "shard")
+    if not 1 <= index <= count <= MOST_SHARDS:
+        raise UsageError(f"shard: must be (k, n) with 1 <= k <= n <= {MOST_SHARDS}, not {shard!r}")
+    return _kaskad.shard_range(points, index, count)
+
+
+def _sweep_to(to, plan, points, flags, best, jobs, progress):
+    """Writes the points of a sweep into `to` as kaskad-cli's CSV, as they come."""
+    target, text = csv_target(to)
+    if not text and isinstance(target, str) and not target.endswith(".csv"):
+        raise ValueError(f"to takes a path ending in .csv or a writable file object, not {target!r}")
+    _with_progress(progress, points[1] - points[0], lambda callback: _kaskad.write_sweep_csv(
+        plan, *points, *flags, jobs, True, target, text, best, callback))
+
+
 def sweep(model, outlet=False, criterion=False, jobs=None, *, only_meeting=False, decimal_separator=".",
-          progress=False, as_xarray=False, **fields):
+          progress=False, as_xarray=False, to=None, best=None, shard=None, study=None, **fields):
     """Runs every combination of field values on `jobs` threads (None or -1:
     every core; 1 to 1024) and returns a pandas DataFrame of the rows of
     kaskad-cli sweep ... --format csv of the same texts.
@@ -472,8 +515,18 @@ def sweep(model, outlet=False, criterion=False, jobs=None, *, only_meeting=False
 
     Memory: about 105 bytes per row, plus 10 per swept field and 19 with the
     criterion. A sweep whose frame would not fit in the memory available
-    raises MemoryError before computing: kaskad.distributed.sweep(...,
-    to=DIR) writes such a sweep to files instead.
+    raises MemoryError before computing: to="FILE.csv" writes it instead.
+
+    As kaskad-cli sweep's options:
+      - to: a path ending in ".csv", or a writable file object (text or
+        binary): the rows are written there as they come, byte for byte
+        kaskad-cli's CSV, memory bounded whatever the points; returns None;
+      - best=K: only the K points of the largest criterion margin, largest
+        first, ties in point order (implies the criterion; --best K);
+      - shard=(k, n): only the k-th (1-based) of n contiguous pieces of the
+        points, the cut of --shard k/n and of kaskad.shard_range;
+      - study="NAME.kaskad-study.json": the fields not given here come from
+        the study file, which must be of `model` (--study).
 
     progress: True for a tqdm bar, or a callable given (points done, total)
     a few times a second. as_xarray: an xarray Dataset instead (to_xarray()).
@@ -487,12 +540,18 @@ def sweep(model, outlet=False, criterion=False, jobs=None, *, only_meeting=False
     """
     flags = [flag(outlet, "outlet"), flag(criterion, "criterion"), flag(only_meeting, "only_meeting")]
     jobs = jobs_count(jobs)
+    fields = _study_fields(study, model, fields, decimal_separator)
     plan, option_texts = _sweep_plan(model, fields, decimal_separator)
+    best = 0 if best is None else whole_number_in(best, "best", 1, MOST_BEST)
+    begin, end = _shard_points(plan.point_count, shard, best)
+    if to is not None:
+        return _sweep_to(to, plan, (begin, end), flags, best, jobs, progress)
     swept = plan.swept_fields
-    _check_memory(_row_estimate(plan, option_texts, flags[0], decimal_separator), len(swept), flags[1] or flags[2],
-                  f"a sweep of {plan.point_count} points")
-    arrays = _with_progress(progress, plan.point_count,
-                            lambda callback: _kaskad.sweep_arrays(plan, 0, plan.point_count, *flags, jobs, callback))
+    rows = _row_estimate(plan, option_texts, flags[0], decimal_separator) * min(end - begin, best or end - begin) \
+        // max(plan.point_count, 1)
+    _check_memory(rows, len(swept), flags[1] or flags[2] or best > 0, f"a sweep of {end - begin} points")
+    arrays = _with_progress(progress, end - begin,
+                            lambda callback: _kaskad.sweep_arrays(plan, begin, end, *flags, jobs, callback, best))
     frame = sweep_frame([arrays], _description(model, swept, option_texts, decimal_separator))
     _raise_if_interrupted(arrays, frame)
     return to_xarray(frame) if flag(as_xarray, "as_xarray") else frame

@@ -18,6 +18,7 @@ import numpy as np
 import pandas as pd
 
 from . import _kaskad
+from ._texts import flag
 
 QUANTITIES = list(_kaskad.QUANTITIES)
 
@@ -149,11 +150,12 @@ def _cli_columns(frame):
     info = frame.attrs.get("kaskad")
     if info is None:
         return [(str(name), frame[name]) for name in frame.columns]
-    rows = len(frame)
+    # The fixed fields' cells all take their one text: one array of codes serves them all.
+    first_text = np.zeros(len(frame), np.int32)
     columns, varying = [], set()
     for name, text in info["fields"].items():
         if isinstance(text, str):
-            columns.append(("--" + name, ("text", [text], np.zeros(rows, np.int32))))
+            columns.append(("--" + name, ("text", [text], first_text)))
             continue
         varying.update({field_column(name), field_column(name) + "_text"})
         if field_column(name) + "_text" not in frame:
@@ -163,16 +165,28 @@ def _cli_columns(frame):
     return columns
 
 
-def to_csv(frame, header=True):
-    """The CSV text of a frame of sweep() or runs(): header and rows as
-    kaskad-cli sweep ... --format csv writes them, the values printed with
-    Kaskad's digits. A frame that lost its attrs["kaskad"] is written with
-    the columns it has."""
+def to_csv(frame, path_or_buffer=None, header=True):
+    """A frame of sweep() or runs() as kaskad-cli sweep ... --format csv
+    writes it, header (unless header=False) and rows, the values printed
+    with Kaskad's digits: the text, or with `path_or_buffer` (a path, or a
+    writable file object, text or binary) written there a block of rows at a
+    time, the memory taken not growing with the rows. A frame that lost its
+    attrs["kaskad"] is written with the columns it has."""
     columns = _cli_columns(frame)
     names = [name for name, _ in columns]
     cells = [column if isinstance(column, tuple) else _csv_column(column) for _, column in columns]
-    text = _kaskad.csv_text(names, cells, len(frame))
-    return text if header else text[text.index("\n") + 1:]
+    if path_or_buffer is None:
+        text = _kaskad.csv_text(names, cells, len(frame))
+        return text if header else text[text.index("\n") + 1:]
+    _kaskad.write_csv(names, cells, len(frame), flag(header, "header"), *csv_target(path_or_buffer))
+
+
+def csv_target(path_or_buffer):
+    """Where a CSV goes, as the writers of _kaskad take it: a path as a str,
+    or a file object and whether it takes str rather than bytes."""
+    if hasattr(path_or_buffer, "write"):
+        return path_or_buffer, isinstance(path_or_buffer, io.TextIOBase)
+    return os.fspath(path_or_buffer), False
 
 
 def _paths(path_or_glob):

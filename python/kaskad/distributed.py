@@ -25,7 +25,7 @@ from typing import List, NamedTuple
 import numpy as np
 from dask.base import tokenize
 
-from . import Interrupted, _description, _kaskad, _sweep_plan
+from . import Interrupted, _check_memory, _description, _kaskad, _row_estimate, _sweep_plan
 from ._frame import sweep_frame
 from ._texts import flag, jobs_count
 
@@ -149,6 +149,9 @@ def sweep(client, model, outlet=False, criterion=False, *, only_meeting=False, d
         raise ValueError("a sweep takes at least one chunk")
     token = tokenize(model, option_texts, decimal_separator, options, count, jobs, to)
     if to is None:
+        # The driver gathers the whole frame: refused, as by kaskad.sweep, when it would not fit.
+        _check_memory(_row_estimate(plan, option_texts, options[0], decimal_separator), len(plan.swept_fields),
+                      options[1] or options[2], f"a sweep of {points} points")
         task, extra = _chunk_arrays, ()
         description = _description(model, plan.swept_fields, option_texts, decimal_separator)
 

@@ -66,6 +66,14 @@ py::object SignalCheck::pending() const
     }
 }
 
+void SignalCheck::raiseInterrupted(std::size_t points) const
+{
+    const py::object interrupted = py::module_::import("kaskad").attr("Interrupted")(py::none(), points);
+    PyException_SetCause(interrupted.ptr(), pending().release().ptr());
+    PyErr_SetObject(reinterpret_cast<PyObject*>(Py_TYPE(interrupted.ptr())), interrupted.ptr());
+    throw py::error_already_set();
+}
+
 bool SignalCheck::interrupted() const
 {
     const py::object error = pending();

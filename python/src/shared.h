@@ -60,6 +60,9 @@ public:
     bool interrupted() const;
     // With the GIL: what a signal handler raised, None when none did.
     pybind11::object pending() const;
+    // With the GIL: raises kaskad.Interrupted, for `points` points written
+    // to a file rather than kept, from the KeyboardInterrupt of Ctrl+C.
+    [[noreturn]] void raiseInterrupted(std::size_t points) const;
 
 private:
     pybind11::object progress_;

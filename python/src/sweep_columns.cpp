@@ -74,6 +74,36 @@ SweepColumns sweepColumns(const study::SweepRows& rows, study::PointRange points
     return columns;
 }
 
+SweepColumns bestPointColumns(const study::SweepRows& rows, study::PointRange points, unsigned jobs,
+                              const Checkpoint& checkpoint, std::stop_token stop)
+{
+    const study::SweepPlan& plan = rows.plan();
+    study::BestPoints best(rows.options().best);
+    const std::size_t ranked = study::runSweepProducing<std::optional<double>>(
+        plan, points, jobs,
+        [&rows](std::size_t index, RunView run) {
+            const std::optional<study::PointRows> point = rows.point(index, run);
+            return point ? point->margin() : std::nullopt;
+        },
+        [&best](std::size_t index, std::optional<double>&& margin) {
+            if (margin)
+                best.offer(index, *margin);
+        },
+        std::move(stop), twentyTimesASecond(checkpoint, points.size()));
+    // The points kept are run again, each giving the same digits: memory
+    // held the margins alone. A stop keeps the best of the points ranked.
+    const std::vector<std::size_t> kept = best.indices();
+    SweepColumns columns;
+    ColumnCollector collector(
+        columns, plan.model(), plan.sweptFields().size(),
+        [&plan](std::size_t index, std::size_t f) { return static_cast<std::int32_t>(plan.textIndex(index, f)); });
+    study::runInOrder<RunRecord>(
+        kept.size(), jobs, [&](std::size_t k) { return study::runPoint(plan, kept[k]); },
+        [&](std::size_t k, RunRecord&& run) { collector.point(rows.point(kept[k], run)); });
+    columns.points = ranked;
+    return columns;
+}
+
 SweepColumns givenPointColumns(const GivenPoints& points, const study::SweepRows& rows, unsigned jobs,
                                const Checkpoint& checkpoint, std::stop_token stop)
 {

@@ -154,6 +154,12 @@ study::ProgressSink twentyTimesASecond(const Checkpoint& checkpoint, std::size_t
 SweepColumns sweepColumns(const study::SweepRows& rows, study::PointRange points, unsigned jobs,
                           const Checkpoint& checkpoint, std::stop_token stop);
 
+// The rows of the rows' `best` points of the largest margins among
+// `points`, largest first: the margins of all ranked, then the points kept
+// run again. Once `stop` is asked for, the best of the points ranked.
+SweepColumns bestPointColumns(const study::SweepRows& rows, study::PointRange points, unsigned jobs,
+                              const Checkpoint& checkpoint, std::stop_token stop);
+
 // The same for points given one by one; `rows` is made without a plan.
 SweepColumns givenPointColumns(const GivenPoints& points, const study::SweepRows& rows, unsigned jobs,
                                const Checkpoint& checkpoint, std::stop_token stop);

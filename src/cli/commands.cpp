@@ -235,18 +235,10 @@ void reportUsageError(const Exception& error)
 // saying why a file cannot be read or is no study.
 formats::SavedStudy readStudyFile(const std::string& path)
 {
-    std::string json;
     try {
-        json = formats::readWholeFile(path, formats::kStudySizeLimit, formats::OtherFiles::read);
-    } catch (const formats::FileTooLarge&) {
-        throw UsageError("the study " + path + " is larger than a study can be");
+        return formats::readSavedStudyFile(path);
     } catch (const formats::FileProblem& problem) {
-        throw UsageError("cannot read the study " + path + ": " + problem.message());
-    }
-    try {
-        return formats::readSavedStudy(json);
-    } catch (const formats::FileProblem& problem) {
-        throw UsageError("the study " + path + " cannot be read: " + problem.message());
+        throw UsageError(problem.message());
     }
 }
 

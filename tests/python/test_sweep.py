@@ -1,5 +1,8 @@
 # Sweeps through the module: the frame is kaskad-cli's CSV row for row and
-# digit for digit, failed points included, whatever the threads.
+# digit for digit, failed points included, whatever the threads; written to
+# files as they come; stopped by Ctrl+C with the points computed kept.
+import io
+import json
 import math
 import os
 import signal
@@ -175,3 +178,74 @@ def test_ctrl_c_ends_a_search_with_its_best_so_far(call, budget):
     result = interrupted(call)
     assert not isinstance(result, BaseException), repr(result)
     assert result.stopped and 0 < result.evaluations < budget
+
+
+def test_ctrl_c_ends_a_sweep_to_a_file_with_its_rows_whole(tmp_path):
+    path = tmp_path / "stopped.csv"
+    raised = interrupted(lambda: kaskad.sweep("bubble", to=path, jobs=2, **MILLION_POINTS))
+    assert isinstance(raised, kaskad.Interrupted) and raised.frame is None
+    assert path.read_text().count("\n") == raised.points + 1
+
+
+STUDY = {"kaskad-study": 1, "model": "bubble", "decimal-separator": ",",
+         "fields": {"N": "3", "y10": "3", "y50": "2,5", "wg": "0,03:0,07:0,01", "t": "430;436", "dtr": "2", "d": "3",
+                    "ts": "3600"}}
+
+
+BUBBLE_FIELDS = {"N": "3;30", "y10": "3", "y50": "2.5", "wg": "0:0.1:0.005", "t": "430;433", "dtr": "2", "d": "3",
+                 "ts": "3600"}
+
+# (id, fields, the options in Python, kaskad-cli sweep's)
+CLI_OPTIONS = [
+    ("best", BUBBLE_FIELDS, dict(best=5), ["--best", "5"]),
+    ("best_outlet", BUBBLE_FIELDS, dict(outlet=True, best=3), ["--outlet", "--best", "3"]),
+    ("shard", BUBBLE_FIELDS, dict(criterion=True, shard=(2, 3)), ["--criterion", "--shard", "2/3"]),
+    ("study_with_a_field_changed", {"t": "433;440"}, dict(study="STUDY", outlet=True),
+     ["--study", "STUDY", "--outlet"]),
+]
+
+
+@pytest.mark.parametrize("fields,options,cli", [c[1:] for c in CLI_OPTIONS], ids=[c[0] for c in CLI_OPTIONS])
+def test_best_shard_and_study_give_the_command_lines_rows(tmp_path, fields, options, cli):
+    study = tmp_path / "s.kaskad-study.json"
+    study.write_text(json.dumps(STUDY), encoding="utf-8")
+    options = {name: str(study) if value == "STUDY" else value for name, value in options.items()}
+    expected = cli_sweep("bubble", fields, {}, *[str(study) if item == "STUDY" else item for item in cli],
+                         "--format", "csv")
+    assert kaskad.to_csv(kaskad.sweep("bubble", **options, **fields)) == expected
+    kaskad.sweep("bubble", to=tmp_path / "out.csv", **options, **fields)
+    assert (tmp_path / "out.csv").read_text() == expected
+
+
+@pytest.mark.parametrize("target", ["path", "text_file", "binary_file"])
+def test_sweeps_and_frames_stream_the_command_lines_bytes(tmp_path, target):
+    model, fields, options = SWEEPS[1][1:]
+    expected = cli_sweep(model, fields, options, "--format", "csv")
+    frame = kaskad.sweep(model, **options, **fields)
+    for write in (lambda to: kaskad.sweep(model, to=to, **options, **fields), lambda to: kaskad.to_csv(frame, to)):
+        path = tmp_path / "sweep.csv"
+        if target == "path":
+            write(path)
+        else:
+            with open(path, "w" if target == "text_file" else "wb") as file:
+                write(file)
+        assert path.read_bytes() == expected.encode()
+    buffer = io.StringIO()
+    kaskad.to_csv(frame, buffer, header=False)
+    assert buffer.getvalue() == expected[expected.index("\n") + 1:]
+
+
+@pytest.mark.parametrize("call,error,message", [
+    (lambda: kaskad.sweep("bubble", wg="0:0.1:0.01", best=2, shard=(1, 2)), kaskad.UsageError,
+     "best keeps the best points of the whole sweep: it cannot be combined with shard"),
+    (lambda: kaskad.sweep("bubble", wg="0:0.1:0.01", shard=(3, 2)), kaskad.UsageError, "shard: must be (k, n)"),
+    (lambda: kaskad.sweep("bubble", best=0), kaskad.UsageError, "best: must be from 1 to 1000000, not 0"),
+    (lambda: kaskad.sweep("gaslift", study="/nonexistent.kaskad-study.json"), kaskad.UsageError,
+     "cannot read the study /nonexistent.kaskad-study.json: "),
+    (lambda: kaskad.sweep("bubble", to="/nonexistent/sweep.csv"), OSError, "[Errno 2] No such file or directory"),
+    (lambda: kaskad.sweep("bubble", to="sweep.txt"), ValueError, "to takes a path ending in .csv"),
+], ids=["best_with_shard", "shard_beyond_its_count", "no_best", "missing_study", "folder_missing", "not_csv"])
+def test_sweep_options_that_cannot_run_are_refused(call, error, message):
+    with pytest.raises(error) as raised:
+        call()
+    assert str(raised.value).startswith(message)
