@@ -56,6 +56,7 @@ class Run:
     inputs: dict[str, str]
     input_values: dict[str, Optional[float]]
     model: str
+    version: str
     decimal_separator: str
     reactors: list[Reactor]
     error: Optional[RunError]
@@ -91,11 +92,13 @@ def gaslift(N: Field = 24, y10: Field = 3, y50: Field = 2, wg: Field = 0.05, t: 
 def sweep(model: str, outlet: bool = False, criterion: bool = False, jobs: Jobs = None, *,
           only_meeting: bool = False, decimal_separator: str = ".", progress: Progress = False,
           as_xarray: bool = False, to: Union[str, os.PathLike, IO[Any], None] = None, best: Optional[int] = None,
-          shard: Optional[tuple[int, int]] = None, study: Union[str, os.PathLike, None] = None, N: SweptField = ..., y10: SweptField = ...,
+          shard: Optional[tuple[int, int]] = None, study: Union[str, os.PathLike, None] = None,
+          fields: str = "varying", N: SweptField = ..., y10: SweptField = ...,
           y50: SweptField = ..., wg: SweptField = ..., t: SweptField = ..., dtr: SweptField = ...,
           d: SweptField = ..., db: Optional[Field] = ..., ts: SweptField = ...) -> Union[pandas.DataFrame, xarray.Dataset, None]: ...
 def runs(model: str, points: Points, outlet: bool = False, criterion: bool = False, jobs: Jobs = None, *,
-         only_meeting: bool = False, decimal_separator: str = ".", progress: Progress = False, N: Field = ...,
+         only_meeting: bool = False, decimal_separator: str = ".", progress: Progress = False,
+         fields: str = "varying", N: Field = ...,
          y10: Field = ..., y50: Field = ..., wg: Field = ..., t: Field = ..., dtr: Field = ..., d: Field = ...,
          db: Optional[Field] = ..., ts: Field = ...) -> pandas.DataFrame: ...
 

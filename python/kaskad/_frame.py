@@ -143,25 +143,37 @@ def _csv_column(series):
     return ("text", texts, np.arange(len(texts), dtype=np.int32))
 
 
+def _field_text_columns(columns):
+    """The fields of the model whose every field's text column a frame
+    holds, all as columns (as fields="columns" gives them); None when none."""
+    for model in _kaskad.MODELS:
+        names = [name for name, _, _ in _kaskad.model_fields(model)]
+        if all(field_column(name) + "_text" in columns for name in names):
+            return {name: [] for name in names}
+    return None
+
+
 def _cli_columns(frame):
     """The frame's columns in kaskad-cli's order and form: every field's text
-    first ("--N", ...), its numbers left out; the columns of a frame without
-    Kaskad's attrs as they are."""
+    first ("--N", ...), its numbers left out. A frame without Kaskad's attrs
+    (pd.concat drops them) is written so when it holds every field's texts,
+    otherwise with the columns it has."""
     info = frame.attrs.get("kaskad")
-    if info is None:
+    fields = info["fields"] if info is not None else _field_text_columns(frame.columns)
+    if fields is None:
         return [(str(name), frame[name]) for name in frame.columns]
     # The fixed fields' cells all take their one text: one array of codes serves them all.
     first_text = np.zeros(len(frame), np.int32)
-    columns, varying = [], set()
-    for name, text in info["fields"].items():
+    columns, field_columns = [], set()
+    for name, text in fields.items():
+        field_columns.update({field_column(name), field_column(name) + "_text"})
         if isinstance(text, str):
             columns.append(("--" + name, ("text", [text], first_text)))
             continue
-        varying.update({field_column(name), field_column(name) + "_text"})
         if field_column(name) + "_text" not in frame:
             raise ValueError(f"the frame lacks the column {field_column(name)}_text, the texts of the field {name}")
         columns.append(("--" + name, frame[field_column(name) + "_text"]))
-    columns += [(str(name), frame[name]) for name in frame.columns if name not in varying]
+    columns += [(str(name), frame[name]) for name in frame.columns if name not in field_columns]
     return columns
 
 

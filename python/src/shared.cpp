@@ -45,8 +45,17 @@ void SignalCheck::operator()(std::size_t done)
         source_.request_stop();
         return;
     }
-    if (!progress_.is_none())
+    if (progress_.is_none())
+        return;
+    try {
         progress_(done, total_);
+    } catch (py::error_already_set& error) {
+        // Ctrl+C that lands in the progress callback (a tqdm bar) stops the work as any other.
+        if (!error.matches(PyExc_KeyboardInterrupt))
+            throw;
+        raised_ = std::current_exception();
+        source_.request_stop();
+    }
 }
 
 void SignalCheck::raisePending() const
@@ -143,6 +152,8 @@ py::dict rowArrays(const study::SweepRows& rows, SweepColumns&& columns,
                                      arrayOf(std::move(columns.textIndex[v]), {rowCount})));
     arrays["varying"] = fields;
     arrays["points"] = columns.points;
+    if (!columns.pointOfRow.empty())
+        arrays["point"] = arrayOf(std::move(columns.pointOfRow), {rowCount});
     arrays["reactor"] = arrayOf(std::move(columns.reactor), {rowCount});
     arrays["values"] = quantityColumns(columns.values);
     arrays["error_kind"] =

@@ -108,8 +108,9 @@ SweepColumns givenPointColumns(const GivenPoints& points, const study::SweepRows
                                const Checkpoint& checkpoint, std::stop_token stop)
 {
     SweepColumns columns;
-    ColumnCollector collector(columns, points.model, points.varying.size(),
-                              [&points](std::size_t index, std::size_t f) { return points.choices[f][index]; });
+    ColumnCollector collector(
+        columns, points.model, points.varying.size(),
+        [&points](std::size_t index, std::size_t f) { return points.choices[f][index]; }, true);
     columns.points = study::runInOrder<RunRecord>(
         points.count, jobs,
         [&points](std::size_t index) { return runRecorded(points.model, points.fields(index), points.separator); },

@@ -146,18 +146,25 @@ def interrupted(call, after=0.3):
         timer.cancel()
 
 
+def ctrl_c_once_running(done, total):
+    """A progress callback that presses Ctrl+C as soon as points are done."""
+    if 0 < done < total:
+        os.kill(os.getpid(), signal.SIGINT)
+
+
 # A million 24-reactor points: far longer than the interrupt takes to come.
 MILLION_POINTS = {"N": 24, "t": "400:1399:1", "ts": "1000:1999:1", "outlet": True}
 
 
 @pytest.mark.parametrize("call", [
-    lambda jobs: kaskad.sweep("bubble", jobs=jobs, **MILLION_POINTS),
+    lambda jobs: kaskad.sweep("bubble", jobs=jobs, progress=ctrl_c_once_running, **MILLION_POINTS),
     lambda jobs: kaskad.runs("bubble", {"t_in": np.repeat(np.arange(400, 1400), 1000),
-                                        "ts": np.tile(np.arange(1000, 2000), 1000)}, N=24, outlet=True, jobs=jobs),
+                                        "ts": np.tile(np.arange(1000, 2000), 1000)}, N=24, outlet=True, jobs=jobs,
+                             progress=ctrl_c_once_running),
 ], ids=["sweep", "runs"])
 @pytest.mark.parametrize("jobs", [1, 2])
 def test_ctrl_c_raises_interrupted_with_the_points_computed(call, jobs):
-    raised = interrupted(lambda: call(jobs))
+    raised = interrupted(lambda: call(jobs), after=30)
     assert isinstance(raised, kaskad.Interrupted)
     frame, points = raised.frame, raised.points
     assert 0 < points < 10**6 and len(frame) == points
@@ -182,7 +189,8 @@ def test_ctrl_c_ends_a_search_with_its_best_so_far(call, budget):
 
 def test_ctrl_c_ends_a_sweep_to_a_file_with_its_rows_whole(tmp_path):
     path = tmp_path / "stopped.csv"
-    raised = interrupted(lambda: kaskad.sweep("bubble", to=path, jobs=2, **MILLION_POINTS))
+    raised = interrupted(lambda: kaskad.sweep("bubble", to=path, jobs=2, progress=ctrl_c_once_running,
+                                              **MILLION_POINTS), after=30)
     assert isinstance(raised, kaskad.Interrupted) and raised.frame is None
     assert path.read_text().count("\n") == raised.points + 1
 
