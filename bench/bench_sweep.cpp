@@ -1,5 +1,6 @@
 // Throughput of a sweep of 10,000 24-reactor bubble-column points, on one
-// thread and on two, with its CSV rows formatted (and thrown away).
+// thread and on two, with its CSV rows formatted (and thrown away); the
+// points' field texts of a long list.
 #include "formats/sweep_output.h"
 #include "study/runner.h"
 
@@ -7,6 +8,7 @@
 
 #include <ostream>
 #include <streambuf>
+#include <string>
 
 namespace kaskad::study {
 namespace {
@@ -40,6 +42,21 @@ void SweepOf10000BubblePoints(benchmark::State& state)
         benchmark::Counter(static_cast<double>(plan.pointCount()) * state.iterations(), benchmark::Counter::kIsRate);
 }
 BENCHMARK(SweepOf10000BubblePoints)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
+
+// The field texts of every point of a list of 200,000 values: each point's
+// texts cost the same whatever the list's length.
+void PointFieldsOfA200000ItemList(benchmark::State& state)
+{
+    std::string list;
+    for (int k = 0; k < 200'000; ++k)
+        (list += list.empty() ? "" : ";") += std::to_string(100'000 + k);
+    const SweepPlan plan(ModelKind::bubble, {"1", "3", "2.5", list, "433", "2", "3", "3600"}, '.');
+    for (auto _ : state)
+        for (std::size_t point = 0; point < plan.pointCount(); ++point)
+            benchmark::DoNotOptimize(plan.pointFields(point));
+    state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(plan.pointCount()));
+}
+BENCHMARK(PointFieldsOfA200000ItemList)->Unit(benchmark::kMillisecond);
 
 // One point as a sweep records it: values only, no pane texts.
 void RecordedBubbleRun24Reactors(benchmark::State& state)

@@ -18,19 +18,21 @@ Debian, /usr/bin/python3.
 
 import inspect
 import numbers
+import os
 from typing import NamedTuple, Optional
 
 import numpy as np
 
 from . import _kaskad
 from ._version import __version__
-from ._frame import available_memory, field_column, frame_bytes, read_csv, sweep_frame, to_csv
-from ._texts import field_text, flag, jobs_count, separator_text, sweep_items, sweep_text, whole_number
+from ._frame import available_memory, csv_target, field_column, frame_bytes, read_csv, sweep_frame, to_csv
+from ._texts import (field_text, flag, jobs_count, separator_text, sweep_items, sweep_text, whole_number,
+                     whole_number_in)
 
 __all__ = [
     "bubble", "gaslift", "sweep", "Run", "Reactor", "RunError", "number_text", "shard_range", "to_csv",
     "QUANTITIES", "QUANTITY_TABLE", "CalculationError", "EExternal", "EMathError", "EInvalidOp", "EZeroDivide",
-    "EOverflow", "EConvertError", "ENoConvergence", "UsageError", "optimize", "solve", "runs", "read_csv",
+    "EOverflow", "EConvertError", "ENoConvergence", "UsageError", "Interrupted", "optimize", "solve", "runs", "read_csv",
     "to_xarray", "sensitivity", "uncertainty", "SensitivityResult", "UncertaintyResult",
     "__version__",
 ]
@@ -45,6 +47,27 @@ QUANTITY_TABLE = tuple(dict(row) for row in _kaskad.QUANTITY_TABLE)
 
 #: Raised for arguments a sweep cannot run: a malformed range, too many points.
 UsageError = _kaskad.UsageError
+
+
+class Interrupted(KeyboardInterrupt):
+    """Ctrl+C stopped kaskad.sweep or kaskad.runs. `.frame` holds the rows of
+    the points computed before it, each point whole and in order (None when
+    the rows went to a file, which then ends with them); `.points` counts
+    those points."""
+
+    def __init__(self, frame, points):
+        super().__init__(f"stopped by Ctrl+C after {points} points")
+        self.frame = frame
+        self.points = points
+
+    def __reduce__(self):
+        return (type(self), (self.frame, self.points))
+
+
+def _raise_if_interrupted(arrays, frame):
+    """Raises Interrupted with the frame when Ctrl+C stopped the points' runs."""
+    if "interrupted" in arrays:
+        raise Interrupted(frame, arrays["points"]) from arrays["interrupted"]
 
 def number_text(value, decimal_separator="."):
     """A stored single or double as the panes print it: 15 significant
@@ -97,8 +120,10 @@ class Run:
     """One run of a model: per reactor its stored values, and the error that
     ended the run, if one did."""
 
-    def __init__(self, record, decimal_separator):
+    def __init__(self, record, decimal_separator, version=__version__):
         self._record = record
+        #: The version of kaskad that computed the run.
+        self.version = version
         names = [name for name, _, _ in _kaskad.model_fields(record.model)]
         #: The field texts the run read, by field name in the window's order.
         self.inputs = dict(zip(names, record.texts))
@@ -145,9 +170,9 @@ class Run:
             raise _ERROR_CLASSES.get(self.error.kind, CalculationError)(self)
 
     def __reduce__(self):
-        # A run is a function of its texts: it travels as them and is computed
-        # again, digit for digit, where it lands.
-        return (_run_again, (self.model, self.inputs, self.decimal_separator))
+        # A run travels as the values it stored and the version that made
+        # them: loaded under another version, it shows the same numbers.
+        return (Run, (self._record, self.decimal_separator, self.version))
 
     def __repr__(self):
         if self.ok:
@@ -161,10 +186,6 @@ class Run:
     def _repr_html_(self):
         from ._html import run_html
         return run_html(self)
-
-
-def _run_again(model, inputs, decimal_separator):
-    return Run(_kaskad.run(model, list(inputs.values()), decimal_separator), decimal_separator)
 
 
 class CalculationError(Exception):
@@ -395,9 +416,9 @@ def _check_memory(rows, varying_fields, criterion, what):
     if available is not None and needed > available:
         raise MemoryError(
             f"{what} gives up to {rows} rows, about {needed / 1e9:.1f} GB while the frame is made, more than the "
-            f"{available / 1e9:.1f} GB of memory available: write it to files with "
-            "kaskad.distributed.sweep(client, ..., to=DIR) and read them back in pieces with kaskad.read_csv, "
-            "or run kaskad-cli sweep --shard K/N")
+            f"{available / 1e9:.1f} GB of memory available: write it to a file as it comes with "
+            "kaskad.sweep(..., to=\"FILE.csv\"), run it in pieces with shard=(k, n), or on a cluster with "
+            "kaskad.distributed.sweep(client, ..., to=DIR)")
 
 
 def _progress_callback(progress, total):
@@ -422,8 +443,76 @@ def _with_progress(progress, total, compute):
             bar.close()
 
 
+#: The most points kaskad-cli sweep --best keeps.
+MOST_BEST = 1_000_000
+#: The most pieces kaskad-cli sweep --shard cuts a sweep into.
+MOST_SHARDS = _kaskad.MOST_SHARDS
+
+
+#: Where a frame holds the fields: the varying ones as columns, the others
+#: in attrs; or every field as columns, on every row.
+FIELD_LAYOUTS = ("varying", "columns")
+
+
+def _fields_layout(fields):
+    if fields not in FIELD_LAYOUTS:
+        raise ValueError(f"fields is {' or '.join(map(repr, FIELD_LAYOUTS))}, not {fields!r}")
+    return fields
+
+
+def _frame_of(arrays, description, layout, index=None):
+    """The frame of the rows' arrays: with layout "columns", every fixed field
+    a column of one text too, in the window's order; with the points' index,
+    each row labelled with its point's."""
+    if layout == "columns":
+        by_name = {name: (name, texts, codes) for name, texts, codes in arrays["varying"]}
+        first_text = np.zeros(len(arrays["reactor"]), np.int32)
+        arrays = {**arrays, "varying": [by_name.get(name, (name, [text], first_text))
+                                        for name, text in description["fields"].items()]}
+    frame = sweep_frame([arrays], description)
+    if index is not None:
+        frame.index = index[arrays["point"]] if "point" in arrays else index[:0]
+    return frame
+
+
+def _study_fields(study, model, fields, decimal_separator):
+    """The fields of a sweep with those not given taken from the study file
+    `study` (None: none); a field given both ways takes the argument."""
+    if study is None:
+        return fields
+    study_model, texts = _kaskad.read_study(os.fspath(study), separator_text(decimal_separator))
+    if study_model != _model_checked(model):
+        raise UsageError(f"the study {os.fspath(study)} is of the {study_model} model")
+    names = [name for name, _, _ in _kaskad.model_fields(model)]
+    return {**dict(zip(names, texts)), **fields}
+
+
+def _shard_points(points, shard, best):
+    """The points (begin, end) a sweep runs: all, or shard (k, n)'s."""
+    if shard is None:
+        return 0, points
+    if best:
+        raise UsageError("best keeps the best points of the whole sweep: it cannot be combined with shard")
+    if not isinstance(shard, tuple) or len(shard) != 2:
+        raise TypeError(f"shard takes a pair (k, n), not {shard!r}")
+    index, count = whole_number(shard[0], "shard"), whole_number(shard[1], "shard")
+    if not 1 <= index <= count <= MOST_SHARDS:
+        raise UsageError(f"shard: must be (k, n) with 1 <= k <= n <= {MOST_SHARDS}, not {shard!r}")
+    return _kaskad.shard_range(points, index, count)
+
+
+def _sweep_to(to, plan, points, flags, best, jobs, progress):
+    """Writes the points of a sweep into `to` as kaskad-cli's CSV, as they come."""
+    target, text = csv_target(to)
+    if not text and isinstance(target, str) and not target.endswith(".csv"):
+        raise ValueError(f"to takes a path ending in .csv or a writable file object, not {target!r}")
+    _with_progress(progress, points[1] - points[0], lambda callback: _kaskad.write_sweep_csv(
+        plan, *points, *flags, jobs, True, target, text, best, callback))
+
+
 def sweep(model, outlet=False, criterion=False, jobs=None, *, only_meeting=False, decimal_separator=".",
-          progress=False, as_xarray=False, **fields):
+          progress=False, as_xarray=False, to=None, best=None, shard=None, study=None, fields="varying",
+          **given):
     """Runs every combination of field values on `jobs` threads (None or -1:
     every core; 1 to 1024) and returns a pandas DataFrame of the rows of
     kaskad-cli sweep ... --format csv of the same texts.
@@ -446,29 +535,53 @@ def sweep(model, outlet=False, criterion=False, jobs=None, *, only_meeting=False
         outlet_criterion_margin (float64, NaN without an outlet);
       - each swept field's exact texts, categorical, as NAME_text.
     The fields not swept are in frame.attrs["kaskad"]["fields"], with the
-    swept fields' lists of texts. to_csv() writes the frame as kaskad-cli's
+    swept fields' lists of texts; fields="columns" makes them columns too,
+    numbers and texts on every row, so that rows of frames joined by
+    pd.concat or merge keep them. to_csv() writes the frame as kaskad-cli's
     CSV, byte for byte.
 
     Memory: about 105 bytes per row, plus 10 per swept field and 19 with the
     criterion. A sweep whose frame would not fit in the memory available
-    raises MemoryError before computing: kaskad.distributed.sweep(...,
-    to=DIR) writes such a sweep to files instead.
+    raises MemoryError before computing: to="FILE.csv" writes it instead.
+
+    As kaskad-cli sweep's options:
+      - to: a path ending in ".csv", or a writable file object (text or
+        binary): the rows are written there as they come, byte for byte
+        kaskad-cli's CSV, memory bounded whatever the points; returns None;
+      - best=K: only the K points of the largest criterion margin, largest
+        first, ties in point order (implies the criterion; --best K);
+      - shard=(k, n): only the k-th (1-based) of n contiguous pieces of the
+        points, the cut of --shard k/n and of kaskad.shard_range;
+      - study="NAME.kaskad-study.json": the fields not given here come from
+        the study file, which must be of `model` (--study).
 
     progress: True for a tqdm bar, or a callable given (points done, total)
     a few times a second. as_xarray: an xarray Dataset instead (to_xarray()).
+
+    Ctrl+C stops the sweep within a tenth of a second and raises
+    kaskad.Interrupted (a KeyboardInterrupt), whose .frame holds the rows of
+    the points computed, each whole, in order.
 
     Fields:
 {fields}
     """
     flags = [flag(outlet, "outlet"), flag(criterion, "criterion"), flag(only_meeting, "only_meeting")]
     jobs = jobs_count(jobs)
-    plan, option_texts = _sweep_plan(model, fields, decimal_separator)
+    layout = _fields_layout(fields)
+    given = _study_fields(study, model, given, decimal_separator)
+    plan, option_texts = _sweep_plan(model, given, decimal_separator)
+    best = 0 if best is None else whole_number_in(best, "best", 1, MOST_BEST)
+    begin, end = _shard_points(plan.point_count, shard, best)
+    if to is not None:
+        return _sweep_to(to, plan, (begin, end), flags, best, jobs, progress)
     swept = plan.swept_fields
-    _check_memory(_row_estimate(plan, option_texts, flags[0], decimal_separator), len(swept), flags[1] or flags[2],
-                  f"a sweep of {plan.point_count} points")
-    arrays = _with_progress(progress, plan.point_count,
-                            lambda callback: _kaskad.sweep_arrays(plan, 0, plan.point_count, *flags, jobs, callback))
-    frame = sweep_frame([arrays], _description(model, swept, option_texts, decimal_separator))
+    rows = _row_estimate(plan, option_texts, flags[0], decimal_separator) * min(end - begin, best or end - begin) \
+        // max(plan.point_count, 1)
+    _check_memory(rows, len(swept), flags[1] or flags[2] or best > 0, f"a sweep of {end - begin} points")
+    arrays = _with_progress(progress, end - begin,
+                            lambda callback: _kaskad.sweep_arrays(plan, begin, end, *flags, jobs, callback, best))
+    frame = _frame_of(arrays, _description(model, swept, option_texts, decimal_separator), layout)
+    _raise_if_interrupted(arrays, frame)
     return to_xarray(frame) if flag(as_xarray, "as_xarray") else frame
 
 
@@ -477,38 +590,86 @@ sweep.__doc__ = sweep.__doc__.replace("{fields}", "  bubble:\n" + _field_help("b
 
 
 def _point_columns(points):
-    """The varying fields of runs()'s points: per field name its values, all of one length."""
+    """The varying fields of runs()'s points: per field name its values, all
+    of one length, at least one; and the points' index, None for a dict of
+    plain sequences."""
     import pandas as pd
+    index = None
     if isinstance(points, pd.DataFrame):
         columns = {str(name): points[name].to_numpy() for name in points.columns}
+        index = points.index
     elif isinstance(points, dict):
-        columns = {name: value if isinstance(value, (np.ndarray, pd.Series)) else sweep_items(value)
-                   for name, value in points.items()}
+        columns = {}
+        for name, value in points.items():
+            if isinstance(value, pd.Series):
+                index = value.index if index is None else index
+                columns[name] = value.to_numpy()
+            elif isinstance(value, np.ndarray):
+                columns[name] = value
+            else:
+                columns[name] = np.asarray(_point_items(name, value), dtype=object)
     else:
         raise TypeError(f"points take a pandas DataFrame or a dict of arrays, not {type(points).__name__}")
+    if "t_in" in columns and "t" in columns:
+        raise UsageError("t and t_in both give the field t (t_in is its name in a frame): give one of them")
     if "t_in" in columns:
         columns["t"] = columns.pop("t_in")
+    if not columns:
+        raise UsageError("the points name no field: give a column per field that varies")
     lengths = {len(values) for values in columns.values()}
     if len(lengths) > 1:
         raise ValueError(f"the points' fields have different lengths: {sorted(lengths)}")
-    return columns, (lengths.pop() if lengths else 0)
+    count = lengths.pop()
+    if count == 0:
+        raise UsageError(f"{', '.join(columns)}: the points hold no value: give at least one point")
+    return columns, count, index
 
 
-def _factorized(values, decimal_separator):
+def _point_items(name, value):
+    """A field's points given as a sequence, as a list."""
+    try:
+        return sweep_items(value)
+    except ValueError:
+        raise UsageError(f"{name}: the points hold no value: give at least one point") from None
+
+
+def _point_texts(name, distinct, decimal_separator):
+    """The texts of a field's distinct point values: texts as they are, real
+    numbers as their shortest texts; UsageError naming the field for
+    anything else (None, datetimes, fractions)."""
+    texts = []
+    for value in distinct:
+        if isinstance(value, (bool, np.bool_)) or not isinstance(value, (str, numbers.Integral, float, np.floating)):
+            raise UsageError(f"{name}: {type(value).__name__} {value!r} is not a field value: give numbers or texts")
+        try:
+            texts.append(field_text(value, decimal_separator))
+        except ValueError as error:
+            raise UsageError(f"{name}: {error}") from None
+    return texts
+
+
+def _factorized(name, array, decimal_separator):
     """A field's values as (distinct texts, each value's index among them);
-    numpy floats keep their own width's shortest texts."""
-    import pandas as pd
-    array = values.to_numpy() if isinstance(values, pd.Series) else np.asarray(values, dtype=object) \
-        if isinstance(values, list) else values
+    numpy floats keep their own width's shortest texts. UsageError naming
+    the field for a point without a value, or with one that is no field value."""
+    if array.dtype.kind in "mM":
+        raise UsageError(f"{name}: {array.dtype} values are not field values: give numbers or texts")
     if array.dtype.kind in "fiu":
+        missing = ~np.isfinite(array) if array.dtype.kind == "f" else np.zeros(len(array), bool)
         distinct, codes = np.unique(array, return_inverse=True)
     else:
+        import pandas as pd
         codes, distinct = pd.factorize(np.asarray(array, dtype=object), sort=False)
-    return [field_text(value, decimal_separator) for value in distinct], codes.astype(np.int32)
+        missing = codes < 0
+    if missing.any():
+        row = int(np.argmax(missing))
+        raise UsageError(f"{name}: the point in row {row} holds {array[row]!r}, not a field value: every point "
+                         "needs a text or a finite number")
+    return _point_texts(name, distinct, decimal_separator), codes.astype(np.int32)
 
 
 def runs(model, points, outlet=False, criterion=False, jobs=None, *, only_meeting=False, decimal_separator=".",
-         progress=False, **fields):
+         progress=False, fields="varying", **given):
     """Runs any set of points on `jobs` threads (all cores by default) and
     returns a frame like sweep()'s, a point's rows in the order of the points.
 
@@ -517,32 +678,40 @@ def runs(model, points, outlet=False, criterion=False, jobs=None, *, only_meetin
     reactor's temperature), of texts or numbers: a design of experiments, a
     Latin hypercube, an optimiser's proposals. Numbers become their shortest
     texts (np.float32 values the shortest of their own width). The fields not
-    given take `fields`, else the defaults of bubble() or gaslift().
+    given take the keyword arguments, else the defaults of bubble() or
+    gaslift(). The rows keep the points' index (a DataFrame's, or a Series'
+    given in the dict), a point's rows its label; fields="columns" as in
+    sweep(). A point without a value (None, NaN, pd.NA), or with one that is
+    not a text or a real number (a datetime, a Fraction), raises UsageError
+    naming its field, and so do no points at all.
     """
     _model_checked(model)
+    layout = _fields_layout(fields)
     flags = [flag(outlet, "outlet"), flag(criterion, "criterion"), flag(only_meeting, "only_meeting")]
     jobs = jobs_count(jobs)
     decimal_separator = separator_text(decimal_separator)
-    columns, count = _point_columns(points)
-    clash = set(columns) & set(fields)
+    columns, count, index = _point_columns(points)
+    clash = set(columns) & set(given)
     if clash:
         raise TypeError(f"{', '.join(sorted(clash))} given both as points and as a fixed field")
     names = [name for name, _, _ in _kaskad.model_fields(model)]
-    option_texts = list(_option_texts(model, {**fields, **{name: 0 for name in columns}}, decimal_separator,
+    option_texts = list(_option_texts(model, {**given, **{name: 0 for name in columns}}, decimal_separator,
                                       field_text).values())
     varying = []
     for name in names:
         if name in columns:
             if name in _UNSWEPT:
                 raise TypeError(f"{name} is never varied (the run does not convert it): give it as one fixed text")
-            varying.append((name, *_factorized(columns[name], decimal_separator)))
+            varying.append((name, *_factorized(name, columns[name], decimal_separator)))
     _check_memory(_runs_row_estimate(count, flags[0], varying, option_texts, decimal_separator), len(varying),
                   flags[1] or flags[2], f"a run of {count} points")
     arrays = _with_progress(progress, count, lambda callback: _kaskad.given_point_arrays(
         model, option_texts, [(names.index(name), texts, codes) for name, texts, codes in varying], count,
         decimal_separator, *flags, jobs, callback))
     description = _description(model, [(name, texts) for name, texts, _ in varying], option_texts, decimal_separator)
-    return sweep_frame([arrays], description)
+    frame = _frame_of(arrays, description, layout, index)
+    _raise_if_interrupted(arrays, frame)
+    return frame
 
 
 def to_xarray(frame):

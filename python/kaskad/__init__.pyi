@@ -1,6 +1,6 @@
 # Types of the package kaskad, for editors and type checkers.
 import os
-from typing import Any, Callable, Iterable, Mapping, NamedTuple, Optional, Sequence, Union
+from typing import IO, Any, Callable, Iterable, Mapping, NamedTuple, Optional, Sequence, Union
 
 import numpy
 import pandas
@@ -14,10 +14,15 @@ QUANTITIES: tuple[str, ...]
 QUANTITY_TABLE: tuple[dict[str, str | None], ...]
 
 class UsageError(ValueError): ...
+class Interrupted(KeyboardInterrupt):
+    frame: Optional[pandas.DataFrame]
+    points: int
+    def __init__(self, frame: Optional[pandas.DataFrame], points: int) -> None: ...
 
 def number_text(value: float, decimal_separator: str = ".") -> str: ...
 def shard_range(points: int, index: int, count: int) -> tuple[int, int]: ...
-def to_csv(frame: pandas.DataFrame, header: bool = True) -> str: ...
+def to_csv(frame: pandas.DataFrame, path_or_buffer: Union[str, os.PathLike, IO[Any], None] = None,
+           header: bool = True) -> Optional[str]: ...
 def read_csv(path_or_glob: Union[str, os.PathLike, Sequence[Union[str, os.PathLike]]],
              decimal_separator: str = ".") -> pandas.DataFrame: ...
 def to_xarray(frame: pandas.DataFrame) -> xarray.Dataset: ...
@@ -51,6 +56,7 @@ class Run:
     inputs: dict[str, str]
     input_values: dict[str, Optional[float]]
     model: str
+    version: str
     decimal_separator: str
     reactors: list[Reactor]
     error: Optional[RunError]
@@ -85,11 +91,14 @@ def gaslift(N: Field = 24, y10: Field = 3, y50: Field = 2, wg: Field = 0.05, t: 
             raise_on_error: bool = False) -> Union[Run, pandas.DataFrame]: ...
 def sweep(model: str, outlet: bool = False, criterion: bool = False, jobs: Jobs = None, *,
           only_meeting: bool = False, decimal_separator: str = ".", progress: Progress = False,
-          as_xarray: bool = False, N: SweptField = ..., y10: SweptField = ...,
+          as_xarray: bool = False, to: Union[str, os.PathLike, IO[Any], None] = None, best: Optional[int] = None,
+          shard: Optional[tuple[int, int]] = None, study: Union[str, os.PathLike, None] = None,
+          fields: str = "varying", N: SweptField = ..., y10: SweptField = ...,
           y50: SweptField = ..., wg: SweptField = ..., t: SweptField = ..., dtr: SweptField = ...,
-          d: SweptField = ..., db: Optional[Field] = ..., ts: SweptField = ...) -> Union[pandas.DataFrame, xarray.Dataset]: ...
+          d: SweptField = ..., db: Optional[Field] = ..., ts: SweptField = ...) -> Union[pandas.DataFrame, xarray.Dataset, None]: ...
 def runs(model: str, points: Points, outlet: bool = False, criterion: bool = False, jobs: Jobs = None, *,
-         only_meeting: bool = False, decimal_separator: str = ".", progress: Progress = False, N: Field = ...,
+         only_meeting: bool = False, decimal_separator: str = ".", progress: Progress = False,
+         fields: str = "varying", N: Field = ...,
          y10: Field = ..., y50: Field = ..., wg: Field = ..., t: Field = ..., dtr: Field = ..., d: Field = ...,
          db: Optional[Field] = ..., ts: Field = ...) -> pandas.DataFrame: ...
 
@@ -132,6 +141,7 @@ class SolveResult:
     roots: list[Root]
     closest: Optional[Root]
     evaluations: int
+    stopped: bool
     @property
     def fields(self) -> Optional[dict[str, str]]: ...
     @property

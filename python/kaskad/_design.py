@@ -4,7 +4,14 @@ picklable objects; a result's run is computed again, digit for digit, from
 its field texts when it is first asked for."""
 
 from . import _kaskad
-from ._texts import field_text, flag, jobs_count, text_argument, whole_number
+from ._texts import field_text, flag, jobs_count, text_argument, whole_number_in
+
+#: The limits of kaskad-cli's options --digits, --max-evals and --scan.
+MOST_DIGITS = 9
+MOST_EVALUATIONS = 100_000_000
+MOST_SCAN_STEPS = 1_000_000
+#: A reactor's number is a 32-bit integer.
+MOST_REACTOR = 2**31 - 1
 
 
 def _design_text(value, decimal_separator="."):
@@ -85,7 +92,7 @@ class OptimizeResult(Answer):
         self.objective_description = result["objective"]
         #: Model runs made.
         self.evaluations = result["evaluations"]
-        #: True when Ctrl+C ended the search early.
+        #: True when Ctrl+C ended the search early: the answers are the best found before it.
         self.stopped = result["stopped"]
         #: The Answer per reactor count, fewest reactors first.
         self.answers = answers
@@ -169,8 +176,10 @@ def optimize(model, objective="margin", meet_criterion=False, subject_to=(), dig
     kind, name = _objective(objective)
     texts = list(_option_texts(model, fields).values())
     result = _kaskad.optimize(model, texts, kind, name, flag(meet_criterion, "meet_criterion"), bounds,
-                              whole_number(digits, "digits"),
-                              2000 if max_evals is None else whole_number(max_evals, "max_evals"), jobs_count(jobs),
+                              whole_number_in(digits, "digits", 1, MOST_DIGITS),
+                              2000 if max_evals is None else whole_number_in(max_evals, "max_evals", 1,
+                                                                             MOST_EVALUATIONS),
+                              jobs_count(jobs),
                               [f"{name}={text_argument(text, 'a tolerance')}"
                                for name, text in (tolerances or {}).items()],
                               _meet_probability(robust))
@@ -212,6 +221,8 @@ class SolveResult:
         #: Without a root: the scan point nearest the target; else None.
         self.closest = None if result["closest"] is None else Root(model, self.field, result["closest"])
         self.evaluations = result["evaluations"]
+        #: True when Ctrl+C ended the scan early: the roots are those found before it.
+        self.stopped = result["stopped"]
 
     @property
     def fields(self):
@@ -239,5 +250,6 @@ def solve(model, target="y1=0.02", reactor=None, scan=200, **fields):
     """
     texts = list(_option_texts(model, fields).values())
     target = text_argument(target, "target")
-    reactor = None if reactor is None else whole_number(reactor, "reactor")
-    return SolveResult(model, target, _kaskad.solve(model, texts, target, reactor, whole_number(scan, "scan")))
+    reactor = None if reactor is None else whole_number_in(reactor, "reactor", 1, MOST_REACTOR)
+    scan = whole_number_in(scan, "scan", 1, MOST_SCAN_STEPS)
+    return SolveResult(model, target, _kaskad.solve(model, texts, target, reactor, scan))

@@ -18,6 +18,7 @@ import numpy as np
 import pandas as pd
 
 from . import _kaskad
+from ._texts import flag
 
 QUANTITIES = list(_kaskad.QUANTITIES)
 
@@ -142,37 +143,62 @@ def _csv_column(series):
     return ("text", texts, np.arange(len(texts), dtype=np.int32))
 
 
+def _field_text_columns(columns):
+    """The fields of the model whose every field's text column a frame
+    holds, all as columns (as fields="columns" gives them); None when none."""
+    for model in _kaskad.MODELS:
+        names = [name for name, _, _ in _kaskad.model_fields(model)]
+        if all(field_column(name) + "_text" in columns for name in names):
+            return {name: [] for name in names}
+    return None
+
+
 def _cli_columns(frame):
     """The frame's columns in kaskad-cli's order and form: every field's text
-    first ("--N", ...), its numbers left out; the columns of a frame without
-    Kaskad's attrs as they are."""
+    first ("--N", ...), its numbers left out. A frame without Kaskad's attrs
+    (pd.concat drops them) is written so when it holds every field's texts,
+    otherwise with the columns it has."""
     info = frame.attrs.get("kaskad")
-    if info is None:
+    fields = info["fields"] if info is not None else _field_text_columns(frame.columns)
+    if fields is None:
         return [(str(name), frame[name]) for name in frame.columns]
-    rows = len(frame)
-    columns, varying = [], set()
-    for name, text in info["fields"].items():
+    # The fixed fields' cells all take their one text: one array of codes serves them all.
+    first_text = np.zeros(len(frame), np.int32)
+    columns, field_columns = [], set()
+    for name, text in fields.items():
+        field_columns.update({field_column(name), field_column(name) + "_text"})
         if isinstance(text, str):
-            columns.append(("--" + name, ("text", [text], np.zeros(rows, np.int32))))
+            columns.append(("--" + name, ("text", [text], first_text)))
             continue
-        varying.update({field_column(name), field_column(name) + "_text"})
         if field_column(name) + "_text" not in frame:
             raise ValueError(f"the frame lacks the column {field_column(name)}_text, the texts of the field {name}")
         columns.append(("--" + name, frame[field_column(name) + "_text"]))
-    columns += [(str(name), frame[name]) for name in frame.columns if name not in varying]
+    columns += [(str(name), frame[name]) for name in frame.columns if name not in field_columns]
     return columns
 
 
-def to_csv(frame, header=True):
-    """The CSV text of a frame of sweep() or runs(): header and rows as
-    kaskad-cli sweep ... --format csv writes them, the values printed with
-    Kaskad's digits. A frame that lost its attrs["kaskad"] is written with
-    the columns it has."""
+def to_csv(frame, path_or_buffer=None, header=True):
+    """A frame of sweep() or runs() as kaskad-cli sweep ... --format csv
+    writes it, header (unless header=False) and rows, the values printed
+    with Kaskad's digits: the text, or with `path_or_buffer` (a path, or a
+    writable file object, text or binary) written there a block of rows at a
+    time, the memory taken not growing with the rows. A frame that lost its
+    attrs["kaskad"] is written with the columns it has."""
     columns = _cli_columns(frame)
     names = [name for name, _ in columns]
     cells = [column if isinstance(column, tuple) else _csv_column(column) for _, column in columns]
-    text = _kaskad.csv_text(names, cells, len(frame))
-    return text if header else text[text.index("\n") + 1:]
+    if path_or_buffer is None:
+        text = _kaskad.csv_text(names, cells, len(frame))
+        return text if header else text[text.index("\n") + 1:]
+    _kaskad.write_csv(names, cells, len(frame), flag(header, "header"), *csv_target(path_or_buffer))
+
+
+def csv_target(path_or_buffer):
+    """Where a CSV goes, as the writers of _kaskad take it: a path as a str,
+    or a file object and whether it takes str rather than bytes."""
+    if hasattr(path_or_buffer, "write"):
+        return path_or_buffer, isinstance(path_or_buffer, io.TextIOBase)
+    return os.fspath(path_or_buffer), False
 
 
 def _paths(path_or_glob):

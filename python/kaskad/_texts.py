@@ -117,6 +117,16 @@ def whole_number(value, name):
     return int(value)
 
 
+def whole_number_in(value, name, least, most):
+    """A whole-number argument from `least` to `most`: the limits kaskad-cli
+    puts on its option, or the width Kaskad stores it at. UsageError outside them."""
+    value = whole_number(value, name)
+    if not least <= value <= most:
+        from ._kaskad import UsageError
+        raise UsageError(f"{name}: must be from {least} to {most}, not {value}")
+    return value
+
+
 def text_argument(value, name):
     """A str argument, checked as every text Kaskad takes."""
     if not isinstance(value, str):

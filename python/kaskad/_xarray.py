@@ -87,7 +87,7 @@ class KaskadAccessor:
         """The frame as an xarray Dataset: see kaskad.to_xarray."""
         return dataset(self._frame)
 
-    def to_csv(self, header=True):
+    def to_csv(self, path_or_buffer=None, header=True):
         """The frame as kaskad-cli's CSV: see kaskad.to_csv."""
         from ._frame import to_csv
-        return to_csv(self._frame, header)
+        return to_csv(self._frame, path_or_buffer, header=header)

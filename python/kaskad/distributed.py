@@ -25,7 +25,7 @@ from typing import List, NamedTuple
 import numpy as np
 from dask.base import tokenize
 
-from . import _description, _kaskad, _sweep_plan
+from . import Interrupted, _check_memory, _description, _kaskad, _row_estimate, _sweep_plan
 from ._frame import sweep_frame
 from ._texts import flag, jobs_count
 
@@ -80,21 +80,39 @@ class WrittenSweep(NamedTuple):
     points: int
 
 
+def _gathered_in_order(futures):
+    """The chunks' results in order, each released on its worker as soon as it
+    arrives, and None; on Ctrl+C, the results gathered before it and the
+    KeyboardInterrupt, the chunks not gathered cancelled."""
+    parts = []
+    try:
+        for future in futures:
+            parts.append(future.result())
+            future.release()
+    except KeyboardInterrupt as interrupt:
+        for future in futures[len(parts):]:
+            future.cancel()
+        return parts, interrupt
+    return parts, None
+
+
 class SweepFutures:
     """A sweep's chunks on the cluster, not yet gathered: pass `futures` to
     dask.distributed's progress(); result() gives what sweep() returns."""
 
-    def __init__(self, futures, finish):
+    def __init__(self, futures, finish, interrupted):
         #: One future per chunk, in point order.
         self.futures = futures
         self._finish = finish
+        self._interrupted = interrupted
 
     def result(self):
-        """Gathers the chunks in order, releasing each on its worker as soon as it arrives."""
-        parts = []
-        for future in self.futures:
-            parts.append(future.result())
-            future.release()
+        """Gathers the chunks in order, releasing each on its worker as soon as
+        it arrives. Ctrl+C cancels the chunks not gathered and raises
+        kaskad.Interrupted with the frame of those gathered."""
+        parts, interrupt = _gathered_in_order(self.futures)
+        if interrupt is not None:
+            raise self._interrupted(parts) from interrupt
         return self._finish(parts)
 
     def cancel(self):
@@ -131,23 +149,33 @@ def sweep(client, model, outlet=False, criterion=False, *, only_meeting=False, d
         raise ValueError("a sweep takes at least one chunk")
     token = tokenize(model, option_texts, decimal_separator, options, count, jobs, to)
     if to is None:
+        # The driver gathers the whole frame: refused, as by kaskad.sweep, when it would not fit.
+        _check_memory(_row_estimate(plan, option_texts, options[0], decimal_separator), len(plan.swept_fields),
+                      options[1] or options[2], f"a sweep of {points} points")
         task, extra = _chunk_arrays, ()
         description = _description(model, plan.swept_fields, option_texts, decimal_separator)
 
         def finish(parts):
             return sweep_frame(parts, description)
+
+        def interrupted(parts):
+            return Interrupted(sweep_frame(parts, description) if parts else None,
+                               sum(part["points"] for part in parts))
     else:
         task, extra = _chunk_file, (os.path.abspath(os.fspath(to)),)
         os.makedirs(extra[0], exist_ok=True)
 
         def finish(paths):
             return WrittenSweep(list(paths), points)
+
+        def interrupted(paths):
+            return Interrupted(None, _kaskad.shard_range(points, len(paths), count)[1] if paths else 0)
     futures = [
         client.submit(task, model, option_texts, decimal_separator, options, index, count, jobs, *extra,
                       key=f"kaskad-sweep-{index}-of-{count}-{token}")
         for index in range(1, count + 1)
     ]
-    pending = SweepFutures(futures, finish)
+    pending = SweepFutures(futures, finish, interrupted)
     if not compute:
         return pending
     try:

@@ -88,8 +88,8 @@ py::dict optimizeDesign(const std::string& model, const FieldTexts& texts, const
     settings.digits = digits;
     settings.maxEvaluations = maxEvaluations;
     settings.jobs = threadsOf(jobs);
-    // Ctrl+C stops the search, which answers with the best so far; the
-    // KeyboardInterrupt is raised after it.
+    // Ctrl+C stops the search, which answers with the best so far, marked
+    // as stopped.
     SignalCheck signals;
     settings.progress = std::ref(signals);
     settings.stop = signals.token();
@@ -98,7 +98,7 @@ py::dict optimizeDesign(const std::string& model, const FieldTexts& texts, const
         py::gil_scoped_release released;
         result = study::optimize(problem, settings);
     }
-    signals.raisePending();
+    signals.interrupted();
     py::dict dict;
     dict["objective"] = problem.objective.description();
     dict["evaluations"] = result.evaluations;
@@ -126,17 +126,19 @@ py::dict solveDesign(const std::string& model, const FieldTexts& texts, const st
     study::SolveSettings settings;
     settings.reactor = reactor;
     settings.scanIntervals = scan;
-    // Ctrl+C stops the scan, which answers with the roots found so far; the
-    // KeyboardInterrupt is raised after it.
+    // Ctrl+C stops the scan, which answers with the roots found so far,
+    // marked as stopped. The scan reports each step: the signals are looked
+    // at every 50 ms of them.
     SignalCheck signals;
-    settings.progress = std::ref(signals);
+    const Checkpoint checkpoint = std::ref(signals);
+    settings.progress = twentyTimesASecond(checkpoint, 0);
     settings.stop = signals.token();
     study::SolveResult result;
     {
         py::gil_scoped_release released;
         result = study::solve(space, parsed, settings);
     }
-    signals.raisePending();
+    signals.interrupted();
     py::dict dict;
     py::list roots;
     for (const study::SolvedPoint& root : result.roots)
@@ -145,6 +147,7 @@ py::dict solveDesign(const std::string& model, const FieldTexts& texts, const st
     dict["roots"] = roots;
     dict["closest"] = result.closest ? py::object(solvedTuple(*result.closest)) : py::none();
     dict["evaluations"] = result.evaluations;
+    dict["stopped"] = result.stopped;
     return dict;
 }
 

@@ -8,7 +8,7 @@ namespace kaskad::python {
 
 // A run kept as a value (Record, run), UsageError, QUANTITIES and model_fields.
 void registerRuns(pybind11::module_& m);
-// SweepPlan, a sweep's rows as arrays and the shard cut.
+// SweepPlan, a sweep's rows as arrays, the shard cut and study files.
 void registerSweeps(pybind11::module_& m);
 // kaskad-cli's CSV of a plan's points and of a table.
 void registerCsv(pybind11::module_& m);

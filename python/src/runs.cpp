@@ -8,7 +8,9 @@
 
 #include <pybind11/stl.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <optional>
 #include <tuple>
 
 namespace py = pybind11;
@@ -121,11 +123,91 @@ py::object recordText(const Record& record, const std::string& quantity, std::in
     return py::str(reactor->text(pane, record.separator));
 }
 
+// A study's message in Python's terms: the command line's option that opens
+// it ("--max-evals: ...") named as the argument that takes it ("max_evals: ...").
+std::string pythonTerms(std::string message)
+{
+    if (!message.starts_with("--"))
+        return message;
+    const std::size_t colon = message.find(':');
+    if (colon == std::string::npos)
+        return message;
+    std::string name = message.substr(2, colon - 2);
+    std::replace(name.begin(), name.end(), '-', '_');
+    if (name == "tolerance")
+        name = "tolerances";
+    return name + message.substr(colon);
+}
+
+// A record as plain values, for pickle: the model, separator, field texts,
+// the fields' stored values (None when reading them failed), per reactor its
+// number and twelve values in pane order (None where none was stored), and
+// the error as (kind, message, reactor, last pane).
+py::tuple recordState(const Record& record)
+{
+    const RunRecord& run = record.run;
+    py::object values = py::none();
+    if (run.inputs.stored)
+        values = py::cast(std::vector<double>(run.inputs.values.values.begin(), run.inputs.values.values.end()));
+    py::list reactors;
+    for (const ReactorResult& reactor : run.reactors) {
+        py::list stored;
+        for (int pane = 1; pane <= kPaneCount; ++pane)
+            stored.append(valueOrNone(reactor, Pane(pane)));
+        reactors.append(py::make_tuple(reactor.reactor(), stored));
+    }
+    py::object error = py::none();
+    if (run.error)
+        error = py::make_tuple(run.error->kind, run.error->message, run.error->reactor, run.error->lastPane);
+    return py::make_tuple(std::string(modelName(run.model)), std::string(record.separator.text()),
+                          std::vector<std::string>(run.texts().begin(), run.texts().end()), values, reactors, error);
+}
+
+// The record recordState() gave, its values as they were stored: nothing is run again.
+Record recordOfState(const py::tuple& state)
+{
+    if (state.size() != 6)
+        throw py::value_error("a run's state holds six items");
+    Record record{RunRecord{}, separatorOf(state[1].cast<std::string>())};
+    RunRecord& run = record.run;
+    run.model = modelOf(state[0].cast<std::string>());
+    run.inputs.texts = state[2].cast<FieldTexts>();
+    if (!state[3].is_none()) {
+        const auto values = state[3].cast<std::vector<double>>();
+        if (values.size() != kFieldCount)
+            throw py::value_error("a run's state holds a value per field");
+        std::copy(values.begin(), values.end(), run.inputs.values.values.begin());
+        run.inputs.stored = true;
+    }
+    for (const py::handle item : state[4].cast<py::list>()) {
+        const auto reactor = item.cast<py::tuple>();
+        ReactorResult& stored = run.reactors.emplace_back(reactor[0].cast<std::int32_t>());
+        const auto values = reactor[1].cast<std::vector<std::optional<double>>>();
+        for (std::size_t p = 0; p < values.size() && p < kPaneCount; ++p)
+            if (values[p])
+                stored.store(Pane(static_cast<int>(p) + 1), *values[p]);
+    }
+    if (!state[5].is_none()) {
+        const auto error = state[5].cast<py::tuple>();
+        run.error = RunError{error[0].cast<std::string>(), error[1].cast<std::string>(), error[2].cast<std::int32_t>(),
+                             error[3].cast<int>()};
+    }
+    return record;
+}
+
 } // namespace
 
 void registerRuns(py::module_& m)
 {
-    py::register_exception<study::StudyError>(m, "UsageError", PyExc_ValueError);
+    static const py::exception<study::StudyError> usageError(m, "UsageError", PyExc_ValueError);
+    py::register_exception_translator([](std::exception_ptr raised) {
+        try {
+            if (raised)
+                std::rethrow_exception(raised);
+        } catch (const study::StudyError& error) {
+            PyErr_SetString(usageError.ptr(), pythonTerms(error.what()).c_str());
+        }
+    });
 
     m.attr("QUANTITY_TABLE") = quantityTable();
     m.attr("QUANTITIES") = [] {
@@ -175,9 +257,9 @@ void registerRuns(py::module_& m)
         .def_property_readonly("error", &recordError,
                                "None, or (kind, message, reactor or None, last quantity or None).")
         .def("text", &recordText, py::arg("quantity"), py::arg("reactor"))
-        .def("pane_text", [](const Record& r, const std::string& quantity) {
-            return r.run.paneText(paneOf(quantity), r.separator);
-        });
+        .def("pane_text",
+             [](const Record& r, const std::string& quantity) { return r.run.paneText(paneOf(quantity), r.separator); })
+        .def(py::pickle(&recordState, &recordOfState));
     m.def("run", &runFields, py::arg("model"), py::arg("fields"), py::arg("decimal_separator"),
           "Runs a model on its eight field texts, LabeledEdit1..8.");
 }

@@ -45,14 +45,52 @@ void SignalCheck::operator()(std::size_t done)
         source_.request_stop();
         return;
     }
-    if (!progress_.is_none())
+    if (progress_.is_none())
+        return;
+    try {
         progress_(done, total_);
+    } catch (py::error_already_set& error) {
+        // Ctrl+C that lands in the progress callback (a tqdm bar) stops the work as any other.
+        if (!error.matches(PyExc_KeyboardInterrupt))
+            throw;
+        raised_ = std::current_exception();
+        source_.request_stop();
+    }
 }
 
 void SignalCheck::raisePending() const
 {
     if (raised_)
         std::rethrow_exception(raised_);
+}
+
+py::object SignalCheck::pending() const
+{
+    if (!raised_)
+        return py::none();
+    try {
+        std::rethrow_exception(raised_);
+    } catch (py::error_already_set& error) {
+        return error.value();
+    }
+}
+
+void SignalCheck::raiseInterrupted(std::size_t points) const
+{
+    const py::object interrupted = py::module_::import("kaskad").attr("Interrupted")(py::none(), points);
+    PyException_SetCause(interrupted.ptr(), pending().release().ptr());
+    PyErr_SetObject(reinterpret_cast<PyObject*>(Py_TYPE(interrupted.ptr())), interrupted.ptr());
+    throw py::error_already_set();
+}
+
+bool SignalCheck::interrupted() const
+{
+    const py::object error = pending();
+    if (error.is_none())
+        return false;
+    if (!PyErr_GivenExceptionMatches(error.ptr(), PyExc_KeyboardInterrupt))
+        raisePending();
+    return true;
 }
 
 study::RowOptions rowOptions(bool outlet, bool criterion, bool onlyMeeting)
@@ -113,6 +151,9 @@ py::dict rowArrays(const study::SweepRows& rows, SweepColumns&& columns,
         fields.append(py::make_tuple(varying[v].first, pythonTexts(varying[v].second),
                                      arrayOf(std::move(columns.textIndex[v]), {rowCount})));
     arrays["varying"] = fields;
+    arrays["points"] = columns.points;
+    if (!columns.pointOfRow.empty())
+        arrays["point"] = arrayOf(std::move(columns.pointOfRow), {rowCount});
     arrays["reactor"] = arrayOf(std::move(columns.reactor), {rowCount});
     arrays["values"] = quantityColumns(columns.values);
     arrays["error_kind"] =

@@ -50,11 +50,20 @@ public:
 
     std::stop_token token() const { return source_.get_token(); }
     // On the calling thread, without the GIL: runs the signal handlers, then
-    // reports the progress while no handler has raised. An exception that
-    // `progress` raises is passed on.
+    // reports the progress while no handler has raised. A KeyboardInterrupt
+    // raised in `progress` stops the work as Ctrl+C does; any other
+    // exception it raises is passed on.
     void operator()(std::size_t done);
     // With the GIL: raises what a signal handler raised, if one did.
     void raisePending() const;
+    // With the GIL: whether Ctrl+C (a KeyboardInterrupt) stopped the work;
+    // raises what another handler raised.
+    bool interrupted() const;
+    // With the GIL: what a signal handler raised, None when none did.
+    pybind11::object pending() const;
+    // With the GIL: raises kaskad.Interrupted, for `points` points written
+    // to a file rather than kept, from the KeyboardInterrupt of Ctrl+C.
+    [[noreturn]] void raiseInterrupted(std::size_t points) const;
 
 private:
     pybind11::object progress_;
@@ -74,7 +83,8 @@ std::vector<std::string> pythonTexts(const std::vector<std::string>& texts);
 
 // The columns of the rows as arrays: "columns" the names kaskad-cli gives
 // them, "varying" per varying field (name, texts, each row's text index),
-// then reactor, values, error_kind, error_message and, with the criterion,
+// "points" the points whose rows they are, "point" each row's point for
+// points given one by one, then reactor, values, error_kind, error_message and, with the criterion,
 // bounds, meets and margin.
 pybind11::dict rowArrays(const study::SweepRows& rows, SweepColumns&& columns,
                          std::vector<std::pair<std::string, std::vector<std::string>>> varying);

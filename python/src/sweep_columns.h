@@ -40,9 +40,11 @@ struct SweepColumns {
     std::vector<std::int32_t> errorKind;    // code in errorKinds, -1 when the point did not fail
     std::vector<std::int32_t> errorMessage; // code in errorMessages, -1 likewise
     TextCodes errorKinds, errorMessages;
-    std::vector<std::int8_t> bounds; // per row one per criterion bound: 1 met, 0 not, -1 no outlet
-    std::vector<std::uint8_t> meets; // with the criterion: whether the point meets it
-    std::vector<double> margin;      // with the criterion: its margin, NaN without an outlet
+    std::vector<std::int8_t> bounds;      // per row one per criterion bound: 1 met, 0 not, -1 no outlet
+    std::vector<std::uint8_t> meets;      // with the criterion: whether the point meets it
+    std::vector<double> margin;           // with the criterion: its margin, NaN without an outlet
+    std::size_t points = 0;               // the points whose rows these are: fewer than asked when stopped
+    std::vector<std::int32_t> pointOfRow; // with points given one by one: each row's point
 
     std::size_t rows() const { return reactor.size(); }
 };
@@ -56,8 +58,13 @@ using TextIndexOf = std::function<std::int32_t(std::size_t index, std::size_t fi
 // Appends the rows of each point kept to the columns.
 class ColumnCollector {
 public:
-    ColumnCollector(SweepColumns& columns, ModelKind model, std::size_t varying, TextIndexOf textIndexOf)
-        : columns_(columns), boundCount_(criterionBounds(model).size()), textIndexOf_(std::move(textIndexOf))
+    // With `pointOfRow`, each row's point is kept too.
+    ColumnCollector(SweepColumns& columns, ModelKind model, std::size_t varying, TextIndexOf textIndexOf,
+                    bool pointOfRow = false)
+        : columns_(columns),
+          boundCount_(criterionBounds(model).size()),
+          textIndexOf_(std::move(textIndexOf)),
+          pointOfRow_(pointOfRow)
     {
         columns_.textIndex.resize(varying);
     }
@@ -72,6 +79,8 @@ public:
         for (std::size_t r = 0; r < point->rowCount(); ++r) {
             for (std::size_t f = 0; f < columns_.textIndex.size(); ++f)
                 columns_.textIndex[f].push_back(textIndexOf_(point->index, f));
+            if (pointOfRow_)
+                columns_.pointOfRow.push_back(static_cast<std::int32_t>(point->index));
             appendValues(point->reactor(r));
             columns_.errorKind.push_back(kind);
             columns_.errorMessage.push_back(message);
@@ -100,6 +109,7 @@ private:
     SweepColumns& columns_;
     std::size_t boundCount_;
     TextIndexOf textIndexOf_;
+    bool pointOfRow_;
 };
 
 // The samples of an uncertainty study as the rows of points given one by
@@ -142,15 +152,22 @@ struct GivenPoints {
 // Called now and then on the calling thread with the points done.
 using Checkpoint = std::function<void(std::size_t done)>;
 
-// A progress sink that calls the checkpoint a few times a second and when
-// all `count` points are done.
-study::ProgressSink everyFewTenths(const Checkpoint& checkpoint, std::size_t count);
+// A progress sink that calls the checkpoint at least every 50 ms while the
+// points come, and when all `count` points are done: Ctrl+C is seen within
+// a tenth of a second.
+study::ProgressSink twentyTimesASecond(const Checkpoint& checkpoint, std::size_t count);
 
 // Runs the points of `points` of the rows' plan on `jobs` threads and
 // collects the rows `rows` gives; the varying fields are the swept ones.
 // Once `stop` is asked for, the rows of the points begun are the last.
 SweepColumns sweepColumns(const study::SweepRows& rows, study::PointRange points, unsigned jobs,
                           const Checkpoint& checkpoint, std::stop_token stop);
+
+// The rows of the rows' `best` points of the largest margins among
+// `points`, largest first: the margins of all ranked, then the points kept
+// run again. Once `stop` is asked for, the best of the points ranked.
+SweepColumns bestPointColumns(const study::SweepRows& rows, study::PointRange points, unsigned jobs,
+                              const Checkpoint& checkpoint, std::stop_token stop);
 
 // The same for points given one by one; `rows` is made without a plan.
 SweepColumns givenPointColumns(const GivenPoints& points, const study::SweepRows& rows, unsigned jobs,

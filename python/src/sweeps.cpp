@@ -1,6 +1,9 @@
 // Sweeps for Python: a plan's points and points given one by one, run and
-// returned as arrays of rows, and the shard cut.
+// returned as arrays of rows, the shard cut, and study files.
+#include "formats/file_problem.h"
+#include "formats/study_definition.h"
 #include "study/point_rows.h"
+#include "study/study_error.h"
 #include "field_texts.h"
 #include "register.h"
 #include "shared.h"
@@ -17,23 +20,35 @@ namespace kaskad::python {
 
 namespace {
 
-// The plan's columns and rows of the points [begin, end).
+// The rows of the points run: when Ctrl+C stopped the work, with the
+// KeyboardInterrupt as "interrupted", which the caller raises with them.
+py::dict keptWhenInterrupted(py::dict arrays, const SignalCheck& signals)
+{
+    if (signals.interrupted())
+        arrays["interrupted"] = signals.pending();
+    return arrays;
+}
+
+// The plan's columns and rows of the points [begin, end), or of the `best`
+// of them when not 0.
 py::dict sweepArrays(const study::SweepPlan& plan, std::size_t begin, std::size_t end, bool outlet, bool criterion,
-                     bool onlyMeeting, std::optional<unsigned> jobs, const py::object& progress)
+                     bool onlyMeeting, std::optional<unsigned> jobs, const py::object& progress, std::size_t best)
 {
     checkChunk(plan, begin, end);
-    const study::SweepRows rows(plan, rowOptions(outlet, criterion, onlyMeeting));
+    study::RowOptions options = rowOptions(outlet, criterion, onlyMeeting);
+    options.best = best;
+    const study::SweepRows rows(plan, options);
     SignalCheck signals(progress, end - begin);
     SweepColumns columns;
     {
         py::gil_scoped_release released;
-        columns = sweepColumns(rows, {begin, end}, threadsOf(jobs), std::ref(signals), signals.token());
+        columns = best > 0 ? bestPointColumns(rows, {begin, end}, threadsOf(jobs), std::ref(signals), signals.token())
+                           : sweepColumns(rows, {begin, end}, threadsOf(jobs), std::ref(signals), signals.token());
     }
-    signals.raisePending();
     std::vector<std::pair<std::string, std::vector<std::string>>> swept;
     for (const study::SweepField& field : plan.sweptFields())
         swept.emplace_back(field.name, field.texts);
-    return rowArrays(rows, std::move(columns), std::move(swept));
+    return keptWhenInterrupted(rowArrays(rows, std::move(columns), std::move(swept)), signals);
 }
 
 // The rows of points given one by one: `fixed` the eight texts, `varying`
@@ -68,8 +83,7 @@ py::dict givenPointArrays(const std::string& model, const FieldTexts& fixed, con
         py::gil_scoped_release released;
         columns = givenPointColumns(points, rows, threadsOf(jobs), std::ref(signals), signals.token());
     }
-    signals.raisePending();
-    return rowArrays(rows, std::move(columns), std::move(names));
+    return keptWhenInterrupted(rowArrays(rows, std::move(columns), std::move(names)), signals);
 }
 
 } // namespace
@@ -93,11 +107,30 @@ void registerSweeps(py::module_& m)
             "Each swept field's name and texts, in the window's order.");
     m.def("sweep_arrays", &sweepArrays, py::arg("plan"), py::arg("begin"), py::arg("end"), py::arg("outlet"),
           py::arg("criterion"), py::arg("only_meeting"), py::arg("jobs") = py::none(), py::arg("progress") = py::none(),
-          "Runs the points begin..end-1 of a plan and returns their rows as arrays.");
+          py::arg("best") = 0,
+          "Runs the points begin..end-1 of a plan and returns their rows as arrays; with best, those of the best "
+          "points of the largest margins, largest first.");
     m.def("given_point_arrays", &givenPointArrays, py::arg("model"), py::arg("fixed"), py::arg("varying"),
           py::arg("count"), py::arg("decimal_separator"), py::arg("outlet"), py::arg("criterion"),
           py::arg("only_meeting"), py::arg("jobs") = py::none(), py::arg("progress") = py::none(),
           "Runs points given one by one and returns their rows as arrays.");
+    m.attr("MOST_SHARDS") = study::kMaxShards;
+    m.def(
+        "read_study",
+        [](const std::string& path, const std::string& separator) {
+            formats::SavedStudy saved;
+            try {
+                saved = formats::readSavedStudyFile(path);
+            } catch (const formats::FileProblem& problem) {
+                throw study::StudyError(problem.message());
+            }
+            const formats::StudyDefinition definition = formats::studyWithSeparator(saved, separatorOf(separator));
+            return py::make_tuple(std::string(modelName(definition.model)),
+                                  std::vector<std::string>(definition.values.begin(), definition.values.end()));
+        },
+        py::arg("path"), py::arg("decimal_separator"),
+        "The model and the eight values texts of a study file (NAME.kaskad-study.json), its numbers with the "
+        "separator given.");
     m.def(
         "shard_range",
         [](std::size_t points, std::size_t index, std::size_t count) {

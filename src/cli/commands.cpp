@@ -238,8 +238,11 @@ void runSweepPoints(const study::SweepPlan& plan, const SweepOptions& options, S
 // saying why a file cannot be read or is no study.
 formats::SavedStudy readStudyFile(const std::string& path)
 {
-    return readOptionFile(path, formats::kStudySizeLimit, {"study", "a study"},
-                          [](const std::string& json) { return formats::readSavedStudy(json); });
+    try {
+        return formats::readSavedStudyFile(path);
+    } catch (const formats::FileProblem& problem) {
+        throw UsageError(problem.message());
+    }
 }
 
 // The study the sweep takes its fields from, if any: the one already read

@@ -5,6 +5,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <ostream>
 #include <stdexcept>
 
 namespace kaskad::formats {
@@ -100,31 +101,74 @@ std::size_t cellCount(const CsvColumn& column)
 
 } // namespace
 
-std::string csvOfColumns(std::span<const std::string> names, std::span<const CsvColumn> columns, std::size_t rows)
-{
-    if (names.size() != columns.size())
-        throw std::invalid_argument("a CSV table needs one name per column");
-    // Each text column's texts quoted once, not once per row.
-    std::vector<std::vector<std::string>> quoted(columns.size());
-    for (std::size_t c = 0; c < columns.size(); ++c) {
-        if (cellCount(columns[c]) != rows)
-            throw std::invalid_argument("the CSV column '" + names[c] + "' does not have a cell on every row");
-        if (const auto* texts = std::get_if<CsvTexts>(&columns[c]))
-            for (const std::string& text : texts->texts)
-                appendCsvCell(quoted[c].emplace_back(), text);
-        if (const auto* integers = std::get_if<CsvIntegers>(&columns[c]); integers && integers->missing.size() != rows)
-            throw std::invalid_argument("the CSV column '" + names[c] + "' does not have a cell on every row");
-    }
-    std::string text = csvHeaderLine(names);
-    for (std::size_t row = 0; row < rows; ++row) {
+namespace {
+
+// A table's columns checked against its names and rows, each text column's
+// texts quoted once, not once per row; its rows appended as lines.
+class CsvTable {
+public:
+    CsvTable(std::span<const std::string> names, std::span<const CsvColumn> columns, std::size_t rows)
+        : columns_(columns), quoted_(columns.size())
+    {
+        if (names.size() != columns.size())
+            throw std::invalid_argument("a CSV table needs one name per column");
         for (std::size_t c = 0; c < columns.size(); ++c) {
+            if (cellCount(columns[c]) != rows)
+                throw std::invalid_argument("the CSV column '" + names[c] + "' does not have a cell on every row");
+            if (const auto* texts = std::get_if<CsvTexts>(&columns[c]))
+                for (const std::string& text : texts->texts)
+                    appendCsvCell(quoted_[c].emplace_back(), text);
+            if (const auto* integers = std::get_if<CsvIntegers>(&columns[c]);
+                integers && integers->missing.size() != rows)
+                throw std::invalid_argument("the CSV column '" + names[c] + "' does not have a cell on every row");
+        }
+    }
+
+    void appendRow(std::string& text, std::size_t row) const
+    {
+        for (std::size_t c = 0; c < columns_.size(); ++c) {
             if (c > 0)
                 text += ',';
-            std::visit(CellWriter{text, row, quoted[c]}, columns[c]);
+            std::visit(CellWriter{text, row, quoted_[c]}, columns_[c]);
         }
         text += '\n';
     }
+
+private:
+    std::span<const CsvColumn> columns_;
+    std::vector<std::vector<std::string>> quoted_;
+};
+
+// Lines gathered up to this size go out in one write.
+constexpr std::size_t kCsvBlockBytes = std::size_t(1) << 20;
+
+} // namespace
+
+std::string csvOfColumns(std::span<const std::string> names, std::span<const CsvColumn> columns, std::size_t rows)
+{
+    const CsvTable table(names, columns, rows);
+    std::string text = csvHeaderLine(names);
+    for (std::size_t row = 0; row < rows; ++row)
+        table.appendRow(text, row);
     return text;
+}
+
+void writeCsvOfColumns(std::ostream& out, std::span<const std::string> names, std::span<const CsvColumn> columns,
+                       std::size_t rows, bool header)
+{
+    const CsvTable table(names, columns, rows);
+    std::string block = header ? csvHeaderLine(names) : std::string();
+    block.reserve(kCsvBlockBytes + kCsvBlockBytes / 4);
+    for (std::size_t row = 0; row < rows && out; ++row) {
+        table.appendRow(block, row);
+        if (block.size() >= kCsvBlockBytes) {
+            out.write(block.data(), static_cast<std::streamsize>(block.size()));
+            block.clear();
+        }
+    }
+    if (out)
+        out.write(block.data(), static_cast<std::streamsize>(block.size()));
+    out.flush();
 }
 
 } // namespace kaskad::formats

@@ -1,9 +1,11 @@
 // CSV cells and lines as every CSV writer of Kaskad forms them: quoting,
-// numbers, booleans, the header line, and a table handed over column by column.
+// numbers, booleans, the header line, and a table handed over column by
+// column, as one text or streamed.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <iosfwd>
 #include <optional>
 #include <span>
 #include <string>
@@ -43,5 +45,10 @@ using CsvColumn = std::variant<CsvNumbers, CsvIntegers, CsvBooleans, CsvTexts>;
 
 // The header line, then a line per row. Every column holds `rows` cells.
 std::string csvOfColumns(std::span<const std::string> names, std::span<const CsvColumn> columns, std::size_t rows);
+// The same lines, the header only with `header`, written into `out` a block
+// of lines at a time: the memory taken does not grow with the rows. Stops
+// at the first block `out` fails to take.
+void writeCsvOfColumns(std::ostream& out, std::span<const std::string> names, std::span<const CsvColumn> columns,
+                       std::size_t rows, bool header = true);
 
 } // namespace kaskad::formats

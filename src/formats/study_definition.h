@@ -40,6 +40,11 @@ struct SavedStudy {
 // separator that cannot be one, a field missing or not a string.
 SavedStudy readSavedStudy(std::string_view json);
 
+// The study in the file at `path`, as the file records it. Raises
+// FileProblem saying, with the file's name, why it cannot be read or is no
+// study.
+SavedStudy readSavedStudyFile(const std::string& path);
+
 // The saved study with its numbers turned to `separator`: each number of a
 // range or a list takes it; any other text, and every text of a study that
 // names no separator, is given as written.

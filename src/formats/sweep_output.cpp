@@ -227,7 +227,7 @@ void appendJsonPoint(std::string& json, ModelKind model, const study::PointRows&
 }
 
 SweepWriter::SweepWriter(std::ostream& out, const study::SweepPlan& plan, SweepOutputOptions options)
-    : out_(out), rows_(plan, options.rows), options_(options), csvLayout_(rows_.columns())
+    : out_(out), rows_(plan, options.rows), options_(options), csvLayout_(rows_.columns()), best_(options.rows.best)
 {}
 
 OutletCsvRows::OutletCsvRows(ModelKind model)
@@ -297,11 +297,7 @@ void SweepWriter::write(std::size_t index, std::optional<FormattedPoint>&& point
         keepSpare(std::move(point->text));
         return;
     }
-    if (best_.size() == best && std::pair(-*point->margin, index) > *best_.rbegin())
-        return;
-    best_.emplace(-*point->margin, index);
-    if (best_.size() > best)
-        best_.erase(std::prev(best_.end()));
+    best_.offer(index, *point->margin);
 }
 
 void SweepWriter::writeText(const std::string& text)
@@ -340,11 +336,11 @@ void SweepWriter::point(std::size_t index, RunView run) { write(index, format(in
 
 void SweepWriter::end()
 {
-    for (const auto& [negatedMargin, index] : best_) {
+    for (const std::size_t index : best_.indices()) {
         const RunRecord run = study::runPoint(rows_.plan(), index);
         writeText(pointText(*rows_.point(index, run)));
     }
-    best_.clear();
+    best_ = study::BestPoints(rows_.options().best);
     if (options_.format == OutputFormat::json)
         out_ << (wrotePoint_ ? "\n]}\n" : "]}\n");
     out_.flush();

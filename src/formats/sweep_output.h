@@ -9,7 +9,6 @@
 #include <cstddef>
 #include <functional>
 #include <mutex>
-#include <set>
 #include <optional>
 #include <ostream>
 #include <stop_token>
@@ -125,8 +124,8 @@ private:
     mutable std::mutex spareMutex_;
     mutable std::vector<std::string> spareTexts_;
     bool wrotePoint_ = false;
-    // With `best`: the kept points by descending margin, then point order.
-    std::set<std::pair<double, std::size_t>> best_;
+    // With `best`: the points of the largest margins.
+    study::BestPoints best_;
 };
 
 // How a sweep's points are written: on how many threads, the stop, the

@@ -77,4 +77,23 @@ std::optional<PointRows> SweepRows::keptPoint(std::size_t index, RunView run, Fi
     return rows;
 }
 
+void BestPoints::offer(std::size_t index, double margin)
+{
+    const std::pair<double, std::size_t> point(-margin, index);
+    if (kept_.size() == count_ && (count_ == 0 || point > *kept_.rbegin()))
+        return;
+    kept_.insert(point);
+    if (kept_.size() > count_)
+        kept_.erase(std::prev(kept_.end()));
+}
+
+std::vector<std::size_t> BestPoints::indices() const
+{
+    std::vector<std::size_t> indices;
+    indices.reserve(kept_.size());
+    for (const auto& [negatedMargin, index] : kept_)
+        indices.push_back(index);
+    return indices;
+}
+
 } // namespace kaskad::study

@@ -8,8 +8,10 @@
 
 #include <cstddef>
 #include <optional>
+#include <set>
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace kaskad::study {
@@ -101,6 +103,21 @@ private:
     ModelKind model_;
     RowOptions options_;
     std::vector<Column> columns_;
+};
+
+// The points of the largest criterion margins offered, at most `count`:
+// the ranking of RowOptions::best, largest margin first, ties in point
+// order. Memory holds `count` margins whatever the points offered.
+class BestPoints {
+public:
+    explicit BestPoints(std::size_t count) : count_(count) {}
+    void offer(std::size_t index, double margin);
+    // The points kept, best first.
+    std::vector<std::size_t> indices() const;
+
+private:
+    std::size_t count_;
+    std::set<std::pair<double, std::size_t>> kept_; // by the margin negated, then the point
 };
 
 } // namespace kaskad::study

@@ -77,12 +77,12 @@ public:
 
     // Waits for the result of point `index` (the next in order), then takes
     // it and those ready after it as tryTake does; 0 when the sweep stopped,
-    // or was closed before that point was ready. `waiting` runs every 100 ms.
+    // or was closed before that point was ready. `waiting` runs every 50 ms.
     std::size_t take(std::size_t index, const std::function<void()>& waiting, std::vector<Result>& taken)
     {
         std::unique_lock lock(mutex_);
         while (!slots_[index % window_] && !stopped_ && !closed_) {
-            if (finished_.wait_for(lock, std::chrono::milliseconds(100)) == std::cv_status::timeout && waiting) {
+            if (finished_.wait_for(lock, std::chrono::milliseconds(50)) == std::cv_status::timeout && waiting) {
                 lock.unlock();
                 waiting();
                 lock.lock();

@@ -29,6 +29,8 @@ SweepPlan::SweepPlan(ModelKind model, const FieldTexts& optionTexts, DecimalSepa
         if (pointCount_ > kMaxPlanPoints / field.texts.size())
             throw StudyError("the sweep has more than " + std::to_string(kMaxPlanPoints) + " points");
         pointCount_ *= field.texts.size();
+        // Each point copies the fixed texts: a swept field's whole list need not come along.
+        fixed_[description.field].clear();
         swept_.push_back(std::move(field));
     }
     // The last field varies fastest.

@@ -2,12 +2,14 @@
 # Kaskad's CSV read back, progress, and sweeps refused before they outgrow memory.
 import copy
 import pickle
+from fractions import Fraction
 
 import numpy as np
 import pandas as pd
 import pytest
 
 import kaskad
+from conftest import run_cli
 
 
 @pytest.mark.parametrize("make", [
@@ -96,3 +98,47 @@ def test_the_readmes_example_runs_as_a_script(capsys):
     import pandas
     pandas.reset_option("display.float_format")
     assert "1.55393481254578" in capsys.readouterr().out
+
+
+def test_a_pickled_run_keeps_its_values_and_the_version_that_made_them(monkeypatch):
+    run = kaskad.gaslift(N=2, wg=0)
+    run.version = "0.9"  # as if made by an older version
+    data = pickle.dumps(run)
+    monkeypatch.setattr(kaskad._kaskad, "run", None)  # nothing may run it again
+    copied = pickle.loads(data)
+    assert copied.version == "0.9" and copied.error == run.error and copied.reactors == run.reactors
+    assert copied.input_values == run.input_values and copied.pane_text("y1") == run.pane_text("y1")
+
+
+@pytest.mark.parametrize("points,message", [
+    (pd.DataFrame({"wg": [0.05, None]}), "wg: the point in row 1 holds nan, not a field value"),
+    (pd.DataFrame({"wg": pd.array([0.05, pd.NA], dtype="Float64")}), "wg: the point in row 1 holds <NA>"),
+    ({"wg": ["0.05", None]}, "wg: the point in row 1 holds None"),
+    (pd.DataFrame({"wg": pd.to_datetime(["2020-01-01"])}), "wg: datetime64[ns] values are not field values"),
+    ({"wg": [Fraction(1, 20)]}, "wg: Fraction Fraction(1, 20) is not a field value"),
+    ({"t": [433], "t_in": [440]}, "t and t_in both give the field t"),
+    ({"wg": []}, "wg: the points hold no value"),
+    (pd.DataFrame({"wg": []}), "wg: the points hold no value"),
+], ids=["nan", "pandas_na", "none", "datetime", "fraction", "t_and_t_in", "empty_list", "empty_frame"])
+def test_points_that_cannot_run_are_refused_naming_their_field(points, message):
+    with pytest.raises(kaskad.UsageError) as raised:
+        kaskad.runs("bubble", points, N=2)
+    assert str(raised.value).startswith(message)
+
+
+def test_runs_keep_the_points_index():
+    design = pd.DataFrame({"wg": [0.05, 0.06, 0]}, index=[10, 20, 30])  # wg=0 fails before any reactor
+    assert list(kaskad.runs("bubble", design, N=2, outlet=True).index) == [10, 20, 30]
+    assert list(kaskad.runs("bubble", design, N=2).index) == [10, 10, 20, 20, 30]
+
+
+def test_fields_as_columns_keep_every_row_apart_through_concat():
+    parts = [kaskad.sweep("bubble", N=2, y10=y10, wg="0.05;0.06", outlet=True, fields="columns")
+             for y10 in (3, 3.5)]
+    assert list(parts[0].columns[:8]) == ["N", "y10", "y50", "wg", "t_in", "dtr", "d", "ts"]
+    joined = pd.concat(parts, ignore_index=True)
+    assert list(joined["y10"]) == [3, 3, 3.5, 3.5] and list(joined["y10_text"]) == ["3", "3", "3.5", "3.5"]
+    cli = run_cli("sweep", "bubble", "--N", "2", "--y10", "3;3.5", "--y50", "2.5", "--wg", "0.05;0.06", "--t", "433",
+                  "--dtr", "2", "--d", "3", "--ts", "3600", "--outlet", "--format", "csv")
+    assert kaskad.to_csv(joined) == cli
+    assert kaskad.to_csv(parts[0]) == cli[:cli.index("\n2,3.5,")] + "\n"

@@ -113,3 +113,10 @@ def test_the_cluster_study_is_the_local_study(client, options, chunks):
             assert getattr(remote, name) is None
         else:
             pd.testing.assert_frame_equal(getattr(remote, name), getattr(local, name))
+
+
+def test_a_frame_too_large_for_the_driver_is_refused_before_any_chunk_runs(client, monkeypatch):
+    monkeypatch.setattr(kaskad, "available_memory", lambda: 10**6)
+    with pytest.raises(MemoryError, match=r'kaskad.sweep\(\.\.\., to="FILE.csv"\)'):
+        kaskad.distributed.sweep(client, "bubble", wg="0.001:1:0.001")
+    assert not [key for key in client.who_has() if str(key).startswith("kaskad-sweep")]

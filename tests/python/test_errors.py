@@ -134,3 +134,25 @@ def test_the_fields_are_the_models(model):
     names = [name for name, _, _ in _kaskad.model_fields(model)]
     assert list(kaskad._FIELD_DEFAULTS[model]) == names
     assert list(getattr(kaskad, model)().inputs) == names
+
+
+@pytest.mark.parametrize("call,message", [
+    (lambda: kaskad.optimize("bubble", wg=(0.03, 0.05), max_evals=-1),
+     "max_evals: must be from 1 to 100000000, not -1"),
+    (lambda: kaskad.optimize("bubble", wg=(0.03, 0.05), digits=10), "digits: must be from 1 to 9, not 10"),
+    (lambda: kaskad.solve("bubble", ts=(100, 3000), scan=-1), "scan: must be from 1 to 1000000, not -1"),
+    (lambda: kaskad.solve("bubble", ts=(100, 3000), reactor=2**31),
+     "reactor: must be from 1 to 2147483647, not 2147483648"),
+    (lambda: kaskad.solve("bubble", ts=(100, 3000), N=12, reactor=13), "reactor: must be from 1 to N (12)"),
+    (lambda: kaskad.solve("bubble", ts=(100, 3000), N=(2, 3)),
+     "N: the solver takes one number of reactors, not a range"),
+    (lambda: kaskad.optimize("bubble", wg=(0.03, 0.05), tolerances={"db": "±1"}),
+     "tolerances: the bubble design has no field db"),
+    (lambda: kaskad.sweep("bubble", wg=["1"] * (10**6 + 1)),
+     "wg: '" + "1;" * 30 + "… (2000001 bytes)' has more than 1000000 values"),
+], ids=["negative_max_evals", "too_many_digits", "negative_scan", "reactor_beyond_32_bits", "reactor_beyond_N",
+        "solve_over_a_range_of_N", "tolerance_of_another_models_field", "list_over_a_million_items"])
+def test_usage_errors_name_the_arguments_in_pythons_terms(call, message):
+    with pytest.raises(kaskad.UsageError) as raised:
+        call()
+    assert str(raised.value).startswith(message)
