@@ -25,6 +25,8 @@ import numpy as np
 from . import _kaskad
 from ._version import __version__
 from ._frame import available_memory, field_column, frame_bytes, read_csv, sweep_frame, to_csv
+from ._study import WrittenStudy, run_chunks_here, study_target
+from ._zarr import open_study
 from ._texts import field_text, flag, jobs_count, separator_text, sweep_items, sweep_text, whole_number
 
 __all__ = [
@@ -32,7 +34,7 @@ __all__ = [
     "QUANTITIES", "QUANTITY_TABLE", "CalculationError", "EExternal", "EMathError", "EInvalidOp", "EZeroDivide",
     "EOverflow", "EConvertError", "ENoConvergence", "UsageError", "optimize", "solve", "runs", "read_csv",
     "to_xarray", "sensitivity", "uncertainty", "SensitivityResult", "UncertaintyResult",
-    "__version__",
+    "open_study", "WrittenStudy", "__version__",
 ]
 
 #: The quantities a reactor stores, in store order: kaskad-cli's CSV columns after "reactor".
@@ -423,7 +425,7 @@ def _with_progress(progress, total, compute):
 
 
 def sweep(model, outlet=False, criterion=False, jobs=None, *, only_meeting=False, decimal_separator=".",
-          progress=False, as_xarray=False, **fields):
+          progress=False, as_xarray=False, to=None, chunks=None, **fields):
     """Runs every combination of field values on `jobs` threads (None or -1:
     every core; 1 to 1024) and returns a pandas DataFrame of the rows of
     kaskad-cli sweep ... --format csv of the same texts.
@@ -457,12 +459,26 @@ def sweep(model, outlet=False, criterion=False, jobs=None, *, only_meeting=False
     progress: True for a tqdm bar, or a callable given (points done, total)
     a few times a second. as_xarray: an xarray Dataset instead (to_xarray()).
 
+    to: a study written to disk in `chunks` pieces instead of a frame,
+    whatever its size, and a WrittenStudy returned. "NAME.zarr": a Zarr
+    store, one array per quantity over the swept fields (open_study() reads
+    it lazily); another path: a folder of CSV parts, each with its header,
+    and a manifest (read_csv() reads them). Running the same study into the
+    same place again computes only the chunks it lacks; a place holding
+    another study is refused.
+
     Fields:
 {fields}
     """
     flags = [flag(outlet, "outlet"), flag(criterion, "criterion"), flag(only_meeting, "only_meeting")]
     jobs = jobs_count(jobs)
     plan, option_texts = _sweep_plan(model, fields, decimal_separator)
+    if to is not None:
+        study = study_target(to, model, plan, option_texts, separator_text(decimal_separator), flags, chunks)
+        results = run_chunks_here(study.pending, lambda number, callback: study.function(
+            number, **study.arguments, jobs=jobs, progress=callback),
+                                  study.points_of, progress)
+        return study.finish(results)
     swept = plan.swept_fields
     _check_memory(_row_estimate(plan, option_texts, flags[0], decimal_separator), len(swept), flags[1] or flags[2],
                   f"a sweep of {plan.point_count} points")

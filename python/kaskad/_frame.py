@@ -10,9 +10,7 @@ are not columns: frame.attrs["kaskad"]["fields"] holds their texts, and
 those of the varying fields as lists.
 """
 
-import glob
 import io
-import os
 
 import numpy as np
 import pandas as pd
@@ -167,7 +165,11 @@ def to_csv(frame, header=True):
     """The CSV text of a frame of sweep() or runs(): header and rows as
     kaskad-cli sweep ... --format csv writes them, the values printed with
     Kaskad's digits. A frame that lost its attrs["kaskad"] is written with
-    the columns it has."""
+    the columns it has. A study's Dataset (open_study()) or any selection of
+    it gives the rows of its points, written piece by piece."""
+    from ._zarr import is_study, study_csv
+    if is_study(frame):
+        return "".join(study_csv(frame, header))
     columns = _cli_columns(frame)
     names = [name for name, _ in columns]
     cells = [column if isinstance(column, tuple) else _csv_column(column) for _, column in columns]
@@ -175,25 +177,20 @@ def to_csv(frame, header=True):
     return text if header else text[text.index("\n") + 1:]
 
 
-def _paths(path_or_glob):
-    """The files of a path, a glob pattern or a list of paths, in order."""
-    if isinstance(path_or_glob, (list, tuple)):
-        return [os.fspath(path) for path in path_or_glob]
-    path = os.fspath(path_or_glob)
-    if glob.has_magic(path):
-        paths = sorted(glob.glob(path))
-        if not paths:
-            raise FileNotFoundError(f"no file matches {path}")
-        return paths
-    return [path]
-
-
-def _csv_text(paths):
+def _csv_text(sources):
+    """The text of the sources as one CSV: the first one's header, the rows
+    of all; a part that opens with the same header has it left out."""
     texts = []
-    for path in paths:
-        with open(path, encoding="utf-8", newline="") as file:
+    for source in sources:
+        if hasattr(source, "read"):
+            text = source.read()
+            texts.append(text.decode("utf-8") if isinstance(text, bytes) else text)
+            continue
+        with open(source, encoding="utf-8", newline="") as file:
             texts.append(file.read())
-    return "".join(texts)
+    header = texts[0][:texts[0].find("\n") + 1] if texts else ""
+    return "".join(texts[:1] + [text[len(header):] if header and text.startswith(header) else text
+                                for text in texts[1:]])
 
 
 def _bound_codes(texts):
@@ -224,15 +221,17 @@ def _model_of_columns(names):
 
 
 def read_csv(path_or_glob, decimal_separator="."):
-    """A frame of kaskad-cli's sweep CSV (or to_csv's, or the parts that
-    kaskad.distributed.sweep(..., to=DIR) writes, given as a glob such as
-    "DIR/part-*.csv" and read in name order): the frame sweep() gave.
+    """A frame of kaskad-cli's sweep CSV: a path, a glob read in name order,
+    a list of paths or a file-like object; or a study's folder of parts
+    (sweep(..., to=DIR)), whole only: a folder or a glob over it missing a
+    part of its manifest is refused. The frame is the one sweep() gave.
 
     Every cell is read as text and each number by the round-trip parser: a
     stored single comes back exactly, a stored double as the double nearest
     its 15 digits, and to_csv() of the frame gives the same bytes. A field
     is varying when its column holds more than one text."""
-    text = _csv_text(_paths(path_or_glob))
+    from ._csv_folder import csv_sources
+    text = _csv_text(csv_sources(path_or_glob))
     table = pd.read_csv(io.StringIO(text), dtype=str, keep_default_na=False, na_filter=False)
     names = list(table.columns)
     model = _model_of_columns(names)

@@ -56,7 +56,7 @@ def test_a_chunk_lost_with_its_worker_is_computed_again(client):
     plan, texts = kaskad._sweep_plan("bubble", BUBBLE, ".")
     # Compute the chunks, then kill the worker holding the first: gathering
     # must compute it again on a worker that lives.
-    futures = [client.submit(kaskad.distributed._chunk_arrays, "bubble", texts, ".", (True, False, False), k, 4, 1,
+    futures = [client.submit(kaskad.distributed._chunk_arrays, k, "bubble", texts, ".", (True, False, False), 4, 1,
                              key=f"test-lost-chunk-{k}") for k in range(1, 5)]
     wait(futures)
     holder = list(client.who_has(futures[0])[futures[0].key])[0]
