@@ -397,8 +397,8 @@ def _check_memory(rows, varying_fields, criterion, what):
     if available is not None and needed > available:
         raise MemoryError(
             f"{what} gives up to {rows} rows, about {needed / 1e9:.1f} GB while the frame is made, more than the "
-            f"{available / 1e9:.1f} GB of memory available: write it to files with "
-            "kaskad.distributed.sweep(client, ..., to=DIR) and read them back in pieces with kaskad.read_csv, "
+            f"{available / 1e9:.1f} GB of memory available: write it to disk with "
+            "kaskad.sweep(..., to=\"NAME.zarr\") and open it lazily with kaskad.open_study, "
             "or run kaskad-cli sweep --shard K/N")
 
 
@@ -453,8 +453,8 @@ def sweep(model, outlet=False, criterion=False, jobs=None, *, only_meeting=False
 
     Memory: about 105 bytes per row, plus 10 per swept field and 19 with the
     criterion. A sweep whose frame would not fit in the memory available
-    raises MemoryError before computing: kaskad.distributed.sweep(...,
-    to=DIR) writes such a sweep to files instead.
+    raises MemoryError before computing: to="NAME.zarr" writes such a
+    sweep to disk instead.
 
     progress: True for a tqdm bar, or a callable given (points done, total)
     a few times a second. as_xarray: an xarray Dataset instead (to_xarray()).

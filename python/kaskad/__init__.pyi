@@ -1,6 +1,6 @@
 # Types of the package kaskad, for editors and type checkers.
 import os
-from typing import Any, Callable, Iterable, Mapping, NamedTuple, Optional, Sequence, Union
+from typing import IO, Any, Callable, Iterable, Mapping, NamedTuple, Optional, Sequence, Union
 
 import numpy
 import pandas
@@ -17,10 +17,18 @@ class UsageError(ValueError): ...
 
 def number_text(value: float, decimal_separator: str = ".") -> str: ...
 def shard_range(points: int, index: int, count: int) -> tuple[int, int]: ...
-def to_csv(frame: pandas.DataFrame, header: bool = True) -> str: ...
-def read_csv(path_or_glob: Union[str, os.PathLike, Sequence[Union[str, os.PathLike]]],
+def to_csv(frame: Union[pandas.DataFrame, xarray.Dataset], header: bool = True) -> str: ...
+def read_csv(path_or_glob: Union[str, os.PathLike, Sequence[Union[str, os.PathLike]], IO[str]],
              decimal_separator: str = ".") -> pandas.DataFrame: ...
 def to_xarray(frame: pandas.DataFrame) -> xarray.Dataset: ...
+def open_study(path: Union[str, os.PathLike]) -> xarray.Dataset: ...
+
+class WrittenStudy(NamedTuple):
+    path: str
+    points: int
+    chunks: int
+    computed: int
+    paths: list[str] = ...
 
 Progress = Union[bool, Callable[[int, int], Any]]
 Jobs = Optional[int]
@@ -85,9 +93,11 @@ def gaslift(N: Field = 24, y10: Field = 3, y50: Field = 2, wg: Field = 0.05, t: 
             raise_on_error: bool = False) -> Union[Run, pandas.DataFrame]: ...
 def sweep(model: str, outlet: bool = False, criterion: bool = False, jobs: Jobs = None, *,
           only_meeting: bool = False, decimal_separator: str = ".", progress: Progress = False,
-          as_xarray: bool = False, N: SweptField = ..., y10: SweptField = ...,
+          as_xarray: bool = False, to: Optional[Union[str, os.PathLike]] = None, chunks: Optional[int] = None,
+          N: SweptField = ..., y10: SweptField = ...,
           y50: SweptField = ..., wg: SweptField = ..., t: SweptField = ..., dtr: SweptField = ...,
-          d: SweptField = ..., db: Optional[Field] = ..., ts: SweptField = ...) -> Union[pandas.DataFrame, xarray.Dataset]: ...
+          d: SweptField = ..., db: Optional[Field] = ...,
+          ts: SweptField = ...) -> Union[pandas.DataFrame, xarray.Dataset, WrittenStudy]: ...
 def runs(model: str, points: Points, outlet: bool = False, criterion: bool = False, jobs: Jobs = None, *,
          only_meeting: bool = False, decimal_separator: str = ".", progress: Progress = False, N: Field = ...,
          y10: Field = ..., y50: Field = ..., wg: Field = ..., t: Field = ..., dtr: Field = ..., d: Field = ...,
