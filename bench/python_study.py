@@ -143,7 +143,6 @@ def bench_driver_alone(client, store, points):
     pending.cancel()
     print(f"{points} points: store made and {len(pending.futures)} chunks submitted in {seconds:.2f} s, "
           f"driver (with the scheduler) peak memory {peak_memory() / 1e6:.0f} MB")
-    shutil.rmtree(store, ignore_errors=True)
 
 
 def main():
@@ -155,12 +154,14 @@ def main():
     parser.add_argument("--kill-at", type=float, default=0.4, help="the share of chunks written before the kill")
     arguments = parser.parse_args()
     from distributed import Client, LocalCluster
+    large = arguments.store.rstrip("/").removesuffix(".zarr") + "-large.zarr"
     with LocalCluster(n_workers=2, threads_per_worker=1, processes=True, dashboard_address=":0") as cluster, \
             Client(cluster) as client:
         bench_study(client, arguments.store, arguments.points, arguments.kill_at)
-        bench_driver_alone(client, arguments.store.rstrip("/").removesuffix(".zarr") + "-large.zarr",
-                           arguments.driver_points)
+        bench_driver_alone(client, large, arguments.driver_points)
         bench_submission(client)
+    # The chunks the workers had begun when cancelled wrote into it until the cluster closed.
+    shutil.rmtree(large, ignore_errors=True)
 
 
 if __name__ == "__main__":
