@@ -254,7 +254,8 @@ def write_chunk(number, path, model, option_texts, decimal_separator, options, j
     region = layout.region(number)
     shape = tuple(s.stop - s.start for s in region)
     for name, block in chunk_blocks(arrays, model, shape, outlet, held["reactors"]).items():
-        group[name][region] = block
+        # A one-point study's arrays have no dimension: zarr takes their value itself.
+        group[name][region] = block if block.ndim else block[()]
     group[RECORD][number] = True
     return end - begin
 

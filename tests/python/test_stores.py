@@ -140,3 +140,8 @@ def test_read_csv_refuses_an_incomplete_folder(tmp_path):
             kaskad.read_csv(given)
     manifest = json.loads((tmp_path / "kaskad-study.json").read_text())
     assert len(kaskad.read_csv(written.paths[2])) == manifest["parts"][2]["rows"]
+
+
+def test_a_study_of_one_point_holds_its_run(tmp_path):
+    kaskad.sweep("bubble", N=3, to=tmp_path / "one.zarr")
+    assert kaskad.to_csv(kaskad.open_study(tmp_path / "one.zarr")) == kaskad.to_csv(kaskad.sweep("bubble", N=3))
