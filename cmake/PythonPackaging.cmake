@@ -12,12 +12,13 @@ set(CPACK_DEBIAN_UNSPECIFIED_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION}")
 set(CPACK_DEBIAN_PYTHON_DESCRIPTION [=[
 The Python module kaskad: bubble-column and gas-lift runs kept as their
 stored values, sweeps as pandas DataFrames, sensitivity and uncertainty
-studies and, with python3-distributed, sweeps and studies on a Dask cluster.]=])
+studies and, with python3-distributed, sweeps and studies on a Dask cluster;
+with python3-zarr and python3-xarray, studies written to Zarr stores.]=])
 # The extension is built for this interpreter's ABI.
 math(EXPR kaskad_next_minor "${KASKAD_PYTHON_VERSION_MINOR} + 1")
 set(CPACK_DEBIAN_PYTHON_PACKAGE_DEPENDS
     "python3 (>= ${KASKAD_PYTHON_VERSION_MAJOR}.${KASKAD_PYTHON_VERSION_MINOR}), python3 (<< ${KASKAD_PYTHON_VERSION_MAJOR}.${kaskad_next_minor}), python3-numpy, python3-pandas")
-set(CPACK_DEBIAN_PYTHON_PACKAGE_SUGGESTS python3-distributed)
+set(CPACK_DEBIAN_PYTHON_PACKAGE_SUGGESTS "python3-distributed, python3-zarr, python3-xarray")
 # Its own copyright file and changelog, as every Debian package has.
 install(FILES ${KASKAD_PACKAGING_DIR}/debian/copyright ${KASKAD_CHANGELOG_GZ}
         DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/python3-kaskad COMPONENT python)

@@ -21,6 +21,7 @@ test_packages=(
   man-db groff-base bash-completion appstream lintian
   python3-dev pybind11-dev python3-pandas python3-distributed python3-pytest
   python3-nbclient python3-ipykernel python3-matplotlib python3-openturns python3-scipy
+  python3-zarr python3-numcodecs
 )
 
 case "${1:-all}" in

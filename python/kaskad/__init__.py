@@ -26,6 +26,8 @@ import numpy as np
 from . import _kaskad
 from ._version import __version__
 from ._frame import available_memory, csv_target, field_column, frame_bytes, read_csv, sweep_frame, to_csv
+from ._study import WrittenStudy, run_chunks_here, study_target
+from ._zarr import open_study
 from ._texts import (field_text, flag, jobs_count, separator_text, sweep_items, sweep_text, whole_number,
                      whole_number_in)
 
@@ -34,7 +36,7 @@ __all__ = [
     "QUANTITIES", "QUANTITY_TABLE", "CalculationError", "EExternal", "EMathError", "EInvalidOp", "EZeroDivide",
     "EOverflow", "EConvertError", "ENoConvergence", "UsageError", "Interrupted", "optimize", "solve", "runs", "read_csv",
     "to_xarray", "sensitivity", "uncertainty", "SensitivityResult", "UncertaintyResult",
-    "__version__",
+    "open_study", "WrittenStudy", "__version__",
 ]
 
 #: The quantities a reactor stores, in store order: kaskad-cli's CSV columns after "reactor".
@@ -417,7 +419,8 @@ def _check_memory(rows, varying_fields, criterion, what):
         raise MemoryError(
             f"{what} gives up to {rows} rows, about {needed / 1e9:.1f} GB while the frame is made, more than the "
             f"{available / 1e9:.1f} GB of memory available: write it to a file as it comes with "
-            "kaskad.sweep(..., to=\"FILE.csv\"), run it in pieces with shard=(k, n), or on a cluster with "
+            "kaskad.sweep(..., to=\"FILE.csv\"), to disk with to=\"NAME.zarr\" and open it lazily with "
+            "kaskad.open_study, run it in pieces with shard=(k, n), or on a cluster with "
             "kaskad.distributed.sweep(client, ..., to=DIR)")
 
 
@@ -510,9 +513,15 @@ def _sweep_to(to, plan, points, flags, best, jobs, progress):
         plan, *points, *flags, jobs, True, target, text, best, callback))
 
 
+def _study_place(to):
+    """Whether `to` names a study's place, a Zarr store or a folder, rather
+    than one CSV file or a file object."""
+    return isinstance(to, (str, os.PathLike)) and not os.fspath(to).endswith(".csv")
+
+
 def sweep(model, outlet=False, criterion=False, jobs=None, *, only_meeting=False, decimal_separator=".",
-          progress=False, as_xarray=False, to=None, best=None, shard=None, study=None, fields="varying",
-          **given):
+          progress=False, as_xarray=False, to=None, chunks=None, best=None, shard=None, study=None,
+          fields="varying", **given):
     """Runs every combination of field values on `jobs` threads (None or -1:
     every core; 1 to 1024) and returns a pandas DataFrame of the rows of
     kaskad-cli sweep ... --format csv of the same texts.
@@ -542,7 +551,8 @@ def sweep(model, outlet=False, criterion=False, jobs=None, *, only_meeting=False
 
     Memory: about 105 bytes per row, plus 10 per swept field and 19 with the
     criterion. A sweep whose frame would not fit in the memory available
-    raises MemoryError before computing: to="FILE.csv" writes it instead.
+    raises MemoryError before computing: to="FILE.csv" or to="NAME.zarr"
+    writes it instead.
 
     As kaskad-cli sweep's options:
       - to: a path ending in ".csv", or a writable file object (text or
@@ -558,6 +568,14 @@ def sweep(model, outlet=False, criterion=False, jobs=None, *, only_meeting=False
     progress: True for a tqdm bar, or a callable given (points done, total)
     a few times a second. as_xarray: an xarray Dataset instead (to_xarray()).
 
+    to, any other path: a study written to disk in `chunks` pieces instead
+    of a frame, whatever its size, and a WrittenStudy returned. "NAME.zarr":
+    a Zarr store, one array per quantity over the swept fields (open_study()
+    reads it lazily); another path: a folder of CSV parts, each with its
+    header, and a manifest (read_csv() reads them). Running the same study
+    into the same place again computes only the chunks it lacks; a place
+    holding another study is refused.
+
     Ctrl+C stops the sweep within a tenth of a second and raises
     kaskad.Interrupted (a KeyboardInterrupt), whose .frame holds the rows of
     the points computed, each whole, in order.
@@ -572,6 +590,14 @@ def sweep(model, outlet=False, criterion=False, jobs=None, *, only_meeting=False
     plan, option_texts = _sweep_plan(model, given, decimal_separator)
     best = 0 if best is None else whole_number_in(best, "best", 1, MOST_BEST)
     begin, end = _shard_points(plan.point_count, shard, best)
+    if to is not None and _study_place(to):
+        if best or shard is not None:
+            raise UsageError("best and shard write one CSV file: give to a path ending in .csv")
+        written = study_target(to, model, plan, option_texts, separator_text(decimal_separator), flags, chunks)
+        results = run_chunks_here(written.pending, lambda number, callback: written.function(
+            number, **written.arguments, jobs=jobs, progress=callback),
+                                  written.points_of, progress)
+        return written.finish(results)
     if to is not None:
         return _sweep_to(to, plan, (begin, end), flags, best, jobs, progress)
     swept = plan.swept_fields

@@ -21,11 +21,19 @@ class Interrupted(KeyboardInterrupt):
 
 def number_text(value: float, decimal_separator: str = ".") -> str: ...
 def shard_range(points: int, index: int, count: int) -> tuple[int, int]: ...
-def to_csv(frame: pandas.DataFrame, path_or_buffer: Union[str, os.PathLike, IO[Any], None] = None,
-           header: bool = True) -> Optional[str]: ...
-def read_csv(path_or_glob: Union[str, os.PathLike, Sequence[Union[str, os.PathLike]]],
+def to_csv(frame: Union[pandas.DataFrame, xarray.Dataset],
+           path_or_buffer: Union[str, os.PathLike, IO[Any], None] = None, header: bool = True) -> Optional[str]: ...
+def read_csv(path_or_glob: Union[str, os.PathLike, Sequence[Union[str, os.PathLike]], IO[str]],
              decimal_separator: str = ".") -> pandas.DataFrame: ...
 def to_xarray(frame: pandas.DataFrame) -> xarray.Dataset: ...
+def open_study(path: Union[str, os.PathLike]) -> xarray.Dataset: ...
+
+class WrittenStudy(NamedTuple):
+    path: str
+    points: int
+    chunks: int
+    computed: int
+    paths: list[str] = ...
 
 Progress = Union[bool, Callable[[int, int], Any]]
 Jobs = Optional[int]
@@ -91,11 +99,12 @@ def gaslift(N: Field = 24, y10: Field = 3, y50: Field = 2, wg: Field = 0.05, t: 
             raise_on_error: bool = False) -> Union[Run, pandas.DataFrame]: ...
 def sweep(model: str, outlet: bool = False, criterion: bool = False, jobs: Jobs = None, *,
           only_meeting: bool = False, decimal_separator: str = ".", progress: Progress = False,
-          as_xarray: bool = False, to: Union[str, os.PathLike, IO[Any], None] = None, best: Optional[int] = None,
-          shard: Optional[tuple[int, int]] = None, study: Union[str, os.PathLike, None] = None,
-          fields: str = "varying", N: SweptField = ..., y10: SweptField = ...,
-          y50: SweptField = ..., wg: SweptField = ..., t: SweptField = ..., dtr: SweptField = ...,
-          d: SweptField = ..., db: Optional[Field] = ..., ts: SweptField = ...) -> Union[pandas.DataFrame, xarray.Dataset, None]: ...
+          as_xarray: bool = False, to: Union[str, os.PathLike, IO[Any], None] = None, chunks: Optional[int] = None,
+          best: Optional[int] = None, shard: Optional[tuple[int, int]] = None,
+          study: Union[str, os.PathLike, None] = None, fields: str = "varying", N: SweptField = ...,
+          y10: SweptField = ..., y50: SweptField = ..., wg: SweptField = ..., t: SweptField = ...,
+          dtr: SweptField = ..., d: SweptField = ..., db: Optional[Field] = ...,
+          ts: SweptField = ...) -> Union[pandas.DataFrame, xarray.Dataset, WrittenStudy, None]: ...
 def runs(model: str, points: Points, outlet: bool = False, criterion: bool = False, jobs: Jobs = None, *,
          only_meeting: bool = False, decimal_separator: str = ".", progress: Progress = False,
          fields: str = "varying", N: Field = ...,

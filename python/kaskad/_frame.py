@@ -10,9 +10,7 @@ are not columns: frame.attrs["kaskad"]["fields"] holds their texts, and
 those of the varying fields as lists.
 """
 
-import glob
 import io
-import os
 
 import numpy as np
 import pandas as pd
@@ -183,7 +181,12 @@ def to_csv(frame, path_or_buffer=None, header=True):
     with Kaskad's digits: the text, or with `path_or_buffer` (a path, or a
     writable file object, text or binary) written there a block of rows at a
     time, the memory taken not growing with the rows. A frame that lost its
-    attrs["kaskad"] is written with the columns it has."""
+    attrs["kaskad"] is written with the columns it has. A study's Dataset
+    (open_study()) or any selection of it gives the rows of its points,
+    made piece by piece."""
+    from ._zarr import is_study, study_csv
+    if is_study(frame):
+        return _written_pieces(study_csv(frame, header), path_or_buffer)
     columns = _cli_columns(frame)
     names = [name for name, _ in columns]
     cells = [column if isinstance(column, tuple) else _csv_column(column) for _, column in columns]
@@ -191,6 +194,22 @@ def to_csv(frame, path_or_buffer=None, header=True):
         text = _kaskad.csv_text(names, cells, len(frame))
         return text if header else text[text.index("\n") + 1:]
     _kaskad.write_csv(names, cells, len(frame), flag(header, "header"), *csv_target(path_or_buffer))
+
+
+def _written_pieces(pieces, path_or_buffer):
+    """The pieces of a text joined, or written one by one to a path or a
+    file object (text or binary)."""
+    if path_or_buffer is None:
+        return "".join(pieces)
+    if hasattr(path_or_buffer, "write"):
+        text = isinstance(path_or_buffer, io.TextIOBase)
+        for piece in pieces:
+            path_or_buffer.write(piece if text else piece.encode("utf-8"))
+        return None
+    with open(path_or_buffer, "w", encoding="utf-8", newline="") as file:
+        for piece in pieces:
+            file.write(piece)
+    return None
 
 
 def csv_target(path_or_buffer):
@@ -201,25 +220,20 @@ def csv_target(path_or_buffer):
     return os.fspath(path_or_buffer), False
 
 
-def _paths(path_or_glob):
-    """The files of a path, a glob pattern or a list of paths, in order."""
-    if isinstance(path_or_glob, (list, tuple)):
-        return [os.fspath(path) for path in path_or_glob]
-    path = os.fspath(path_or_glob)
-    if glob.has_magic(path):
-        paths = sorted(glob.glob(path))
-        if not paths:
-            raise FileNotFoundError(f"no file matches {path}")
-        return paths
-    return [path]
-
-
-def _csv_text(paths):
+def _csv_text(sources):
+    """The text of the sources as one CSV: the first one's header, the rows
+    of all; a part that opens with the same header has it left out."""
     texts = []
-    for path in paths:
-        with open(path, encoding="utf-8", newline="") as file:
+    for source in sources:
+        if hasattr(source, "read"):
+            text = source.read()
+            texts.append(text.decode("utf-8") if isinstance(text, bytes) else text)
+            continue
+        with open(source, encoding="utf-8", newline="") as file:
             texts.append(file.read())
-    return "".join(texts)
+    header = texts[0][:texts[0].find("\n") + 1] if texts else ""
+    return "".join(texts[:1] + [text[len(header):] if header and text.startswith(header) else text
+                                for text in texts[1:]])
 
 
 def _bound_codes(texts):
@@ -250,15 +264,17 @@ def _model_of_columns(names):
 
 
 def read_csv(path_or_glob, decimal_separator="."):
-    """A frame of kaskad-cli's sweep CSV (or to_csv's, or the parts that
-    kaskad.distributed.sweep(..., to=DIR) writes, given as a glob such as
-    "DIR/part-*.csv" and read in name order): the frame sweep() gave.
+    """A frame of kaskad-cli's sweep CSV: a path, a glob read in name order,
+    a list of paths or a file-like object; or a study's folder of parts
+    (sweep(..., to=DIR)), whole only: a folder or a glob over it missing a
+    part of its manifest is refused. The frame is the one sweep() gave.
 
     Every cell is read as text and each number by the round-trip parser: a
     stored single comes back exactly, a stored double as the double nearest
     its 15 digits, and to_csv() of the frame gives the same bytes. A field
     is varying when its column holds more than one text."""
-    text = _csv_text(_paths(path_or_glob))
+    from ._csv_folder import csv_sources
+    text = _csv_text(csv_sources(path_or_glob))
     table = pd.read_csv(io.StringIO(text), dtype=str, keep_default_na=False, na_filter=False)
     names = list(table.columns)
     model = _model_of_columns(names)

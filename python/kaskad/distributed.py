@@ -18,18 +18,20 @@ sample order: the answer of kaskad.uncertainty, digit for digit.
 
 import itertools
 import math
-import os
-import uuid
-from typing import List, NamedTuple
 
 import numpy as np
 from dask.base import tokenize
 
-from . import Interrupted, _check_memory, _description, _kaskad, _row_estimate, _sweep_plan
-from ._frame import sweep_frame
-from ._texts import flag, jobs_count
+from distributed import as_completed
 
-__all__ = ["sweep", "uncertainty", "chunk_count", "SweepFutures", "WrittenSweep"]
+from . import (Interrupted, _check_memory, _description, _kaskad, _row_estimate, _sweep_plan, _with_progress,
+               to_xarray)
+from ._csv_folder import part_path
+from ._frame import sweep_frame
+from ._study import WrittenStudy, study_target
+from ._texts import flag, jobs_count, separator_text
+
+__all__ = ["sweep", "uncertainty", "chunk_count", "part_path", "SweepFutures", "WrittenSweep"]
 
 #: The most points a default chunk holds, so that a chunk lost with its worker is soon computed again.
 MAX_CHUNK_POINTS = 50_000
@@ -44,101 +46,87 @@ def chunk_count(points, threads):
     return max(1, min(points, wanted))
 
 
-def _chunk_arrays(model, option_texts, decimal_separator, options, index, count, jobs):
+def _chunk_arrays(index, model, option_texts, decimal_separator, options, count, jobs):
     """The rows of chunk `index` of `count`, computed on a worker."""
     plan = _kaskad.SweepPlan(model, option_texts, decimal_separator)
     begin, end = _kaskad.shard_range(plan.point_count, index, count)
     return _kaskad.sweep_arrays(plan, begin, end, *options, jobs)
 
 
-def part_path(directory, index, count):
-    """The file of chunk `index` of `count`: part-00001.csv, ...; names sort in chunk order."""
-    return os.path.join(directory, f"part-{index:0{max(5, len(str(count)))}d}.csv")
-
-
-def _chunk_file(model, option_texts, decimal_separator, options, index, count, jobs, directory):
-    """Writes chunk `index` of `count` as kaskad-cli's CSV rows (the first
-    chunk with the header) on a worker, whole or not at all: a temporary file
-    renamed into place. Returns the file's path."""
-    plan = _kaskad.SweepPlan(model, option_texts, decimal_separator)
-    begin, end = _kaskad.shard_range(plan.point_count, index, count)
-    path = part_path(directory, index, count)
-    temporary = f"{path}.{uuid.uuid4().hex}.tmp"
-    try:
-        _kaskad.write_sweep_csv(plan, begin, end, *options, jobs, index == 1, temporary)
-        os.replace(temporary, path)
-    except BaseException:
-        if os.path.exists(temporary):
-            os.remove(temporary)
-        raise
-    return path
-
-
-class WrittenSweep(NamedTuple):
-    """A sweep written to files: the parts in order, and the points run."""
-    paths: List[str]
-    points: int
-
-
-def _gathered_in_order(futures):
-    """The chunks' results in order, each released on its worker as soon as it
-    arrives, and None; on Ctrl+C, the results gathered before it and the
-    KeyboardInterrupt, the chunks not gathered cancelled."""
-    parts = []
-    try:
-        for future in futures:
-            parts.append(future.result())
-            future.release()
-    except KeyboardInterrupt as interrupt:
-        for future in futures[len(parts):]:
-            future.cancel()
-        return parts, interrupt
-    return parts, None
+#: A sweep written to files: see kaskad.WrittenStudy.
+WrittenSweep = WrittenStudy
 
 
 class SweepFutures:
     """A sweep's chunks on the cluster, not yet gathered: pass `futures` to
     dask.distributed's progress(); result() gives what sweep() returns."""
 
-    def __init__(self, futures, finish, interrupted):
+    def __init__(self, futures, sizes, finish, interrupted, progress=False):
         #: One future per chunk, in point order.
         self.futures = futures
+        self._sizes = sizes
         self._finish = finish
         self._interrupted = interrupted
+        self._progress = progress
 
     def result(self):
-        """Gathers the chunks in order, releasing each on its worker as soon as
-        it arrives. Ctrl+C cancels the chunks not gathered and raises
-        kaskad.Interrupted with the frame of those gathered."""
-        parts, interrupt = _gathered_in_order(self.futures)
-        if interrupt is not None:
-            raise self._interrupted(parts) from interrupt
-        return self._finish(parts)
+        """Gathers the chunks as they finish, releasing each on its worker as
+        soon as it arrives. Ctrl+C cancels the chunks not finished and raises
+        kaskad.Interrupted with what the chunks before the first unfinished
+        one gave."""
+        return _with_progress(self._progress, sum(self._sizes), self._gathered)
+
+    def _gathered(self, callback):
+        place = {future.key: k for k, future in enumerate(self.futures)}
+        results, done, total = [None] * len(self.futures), 0, sum(self._sizes)
+        try:
+            for future, result in as_completed(self.futures, with_results=True):
+                k = place[future.key]
+                results[k] = result
+                future.release()
+                done += self._sizes[k]
+                if callback is not None:
+                    callback(done, total)
+        except KeyboardInterrupt as interrupt:
+            self.cancel()
+            finished = next((k for k, result in enumerate(results) if result is None), len(results))
+            raise self._interrupted(results[:finished]) from interrupt
+        except BaseException:
+            self.cancel()
+            raise
+        return self._finish(results)
 
     def cancel(self):
-        for future in self.futures:
-            future.cancel()
+        """Cancels every chunk not yet finished, in one message to the scheduler."""
+        if self.futures:
+            self.futures[0].client.cancel(self.futures)
+
+
+def _submitted(client, function, numbers, arguments, prefix):
+    """One task per chunk number, all sent to the scheduler in one message."""
+    return client.map(function, numbers, key=[f"{prefix}-{number}" for number in numbers], **arguments)
 
 
 def sweep(client, model, outlet=False, criterion=False, *, only_meeting=False, decimal_separator=".", chunks=None,
-          jobs=1, to=None, compute=True, **fields):
+          jobs=1, to=None, compute=True, progress=False, as_xarray=False, **fields):
     """kaskad.sweep on the workers of a dask.distributed Client: the same
     arguments, the same DataFrame, failed points included.
 
     chunks: how many tasks the points are cut into (default chunk_count()
     of the points and the cluster's threads); jobs: threads each task runs
     its points on (default 1: the workers run as many tasks as they have
-    threads).
+    threads). progress: True for a tqdm bar, or a callable given (points
+    done, total) as chunks finish. as_xarray: an xarray Dataset instead.
 
-    to: a folder every worker can write (a shared file system): each chunk
-    is written there as DIR/part-NNNNN.csv by its worker and never gathered,
-    so the sweep may be larger than any machine's memory; the parts,
-    concatenated in name order, are kaskad-cli's CSV of the whole sweep
-    (kaskad.read_csv("DIR/part-*.csv") reads them). Returns a WrittenSweep
-    (paths, points).
+    to: a place every worker can write (a shared file system), as in
+    kaskad.sweep: "NAME.zarr" a Zarr store whose chunks the workers write as
+    regions, another path a folder of CSV parts with a manifest. Nothing is
+    gathered, so the study may be larger than any machine's memory; the
+    same study run again computes only the chunks the place lacks, and a
+    place holding another study is refused. Returns a WrittenStudy.
 
     compute=False: returns a SweepFutures at once, its futures for
-    dask.distributed.progress(), its result() the frame (or WrittenSweep).
+    dask.distributed.progress(), its result() the frame (or WrittenStudy).
     """
     options = (flag(outlet, "outlet"), flag(criterion, "criterion"), flag(only_meeting, "only_meeting"))
     jobs = jobs_count(jobs)
@@ -147,42 +135,40 @@ def sweep(client, model, outlet=False, criterion=False, *, only_meeting=False, d
     count = chunks if chunks is not None else chunk_count(points, sum(client.nthreads().values()))
     if count < 1:
         raise ValueError("a sweep takes at least one chunk")
-    token = tokenize(model, option_texts, decimal_separator, options, count, jobs, to)
-    if to is None:
+    if to is not None:
+        study = study_target(to, model, plan, option_texts, separator_text(decimal_separator), options, count)
+        arguments = {**study.arguments, "jobs": jobs}
+        numbers, function = study.pending, study.function
+        sizes = [study.points_of(number) for number in numbers]
+
+        def finish(results):
+            return study.finish(dict(zip(numbers, results)))
+
+        def interrupted(results):
+            return Interrupted(None, sum(sizes[:len(results)]))
+    else:
         # The driver gathers the whole frame: refused, as by kaskad.sweep, when it would not fit.
         _check_memory(_row_estimate(plan, option_texts, options[0], decimal_separator), len(plan.swept_fields),
                       options[1] or options[2], f"a sweep of {points} points")
-        task, extra = _chunk_arrays, ()
+        count = max(1, min(points, count))
+        arguments = {"model": model, "option_texts": option_texts, "decimal_separator": decimal_separator,
+                     "options": options, "count": count, "jobs": jobs}
+        numbers, function = list(range(1, count + 1)), _chunk_arrays
+        sizes = [end - begin for begin, end in (_kaskad.shard_range(points, k, count) for k in numbers)]
         description = _description(model, plan.swept_fields, option_texts, decimal_separator)
+        as_xarray = flag(as_xarray, "as_xarray")
 
         def finish(parts):
-            return sweep_frame(parts, description)
+            frame = sweep_frame(parts, description)
+            return to_xarray(frame) if as_xarray else frame
 
         def interrupted(parts):
             return Interrupted(sweep_frame(parts, description) if parts else None,
                                sum(part["points"] for part in parts))
-    else:
-        task, extra = _chunk_file, (os.path.abspath(os.fspath(to)),)
-        os.makedirs(extra[0], exist_ok=True)
-
-        def finish(paths):
-            return WrittenSweep(list(paths), points)
-
-        def interrupted(paths):
-            return Interrupted(None, _kaskad.shard_range(points, len(paths), count)[1] if paths else 0)
-    futures = [
-        client.submit(task, model, option_texts, decimal_separator, options, index, count, jobs, *extra,
-                      key=f"kaskad-sweep-{index}-of-{count}-{token}")
-        for index in range(1, count + 1)
-    ]
-    pending = SweepFutures(futures, finish, interrupted)
-    if not compute:
-        return pending
-    try:
-        return pending.result()
-    finally:
-        for future in futures:
-            future.release()
+    prefix = f"kaskad-sweep-{tokenize(function.__name__, arguments)}"
+    pending = SweepFutures(_submitted(client, function, numbers, arguments, prefix), sizes, finish, interrupted,
+                           progress)
+    return pending if not compute else pending.result()
 
 
 def _sample_chunk(model, option_texts, rows, quantities, keep, first, jobs):

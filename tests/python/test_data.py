@@ -84,7 +84,7 @@ def test_progress_reaches_every_point():
 
 def test_a_frame_that_would_not_fit_is_refused_before_computing(monkeypatch):
     monkeypatch.setattr(kaskad, "available_memory", lambda: 10**6)
-    with pytest.raises(MemoryError, match="kaskad.distributed.sweep"):
+    with pytest.raises(MemoryError, match="kaskad.open_study"):
         kaskad.sweep("bubble", wg="0.001:1:0.001")
     assert len(kaskad.sweep("bubble", N=1, wg="0.01;0.02")) == 2
 

@@ -4,7 +4,9 @@
 import os
 import signal
 
+import numpy as np
 import pandas as pd
+import xarray as xr
 import pytest
 from distributed import Client, LocalCluster, wait
 
@@ -54,7 +56,7 @@ def test_a_chunk_lost_with_its_worker_is_computed_again(client):
     plan, texts = kaskad._sweep_plan("bubble", BUBBLE, ".")
     # Compute the chunks, then kill the worker holding the first: gathering
     # must compute it again on a worker that lives.
-    futures = [client.submit(kaskad.distributed._chunk_arrays, "bubble", texts, ".", (True, False, False), k, 4, 1,
+    futures = [client.submit(kaskad.distributed._chunk_arrays, k, "bubble", texts, ".", (True, False, False), 4, 1,
                              key=f"test-lost-chunk-{k}") for k in range(1, 5)]
     wait(futures)
     holder = list(client.who_has(futures[0])[futures[0].key])[0]
@@ -72,10 +74,45 @@ def test_a_sweep_written_to_files_is_the_command_lines_csv(client, tmp_path):
         f"part-0000{k}.csv" for k in range(1, 6)]
     cli = run_cli("sweep", "bubble", "--N", "3;30", "--y10", "3", "--y50", "2.5", "--wg", "0:0.1:0.005", "--t",
                   "430;433;436;440", "--dtr", "1;2", "--d", "3", "--ts", "3600", "--criterion", "--format", "csv")
-    assert "".join(open(path, encoding="utf-8").read() for path in written.paths) == cli
-    assert sorted(os.listdir(tmp_path)) == [os.path.basename(p) for p in written.paths]
+    pieces = [open(path, encoding="utf-8").read() for path in written.paths]
+    assert pieces[0] + "".join(piece[piece.index("\n") + 1:] for piece in pieces[1:]) == cli
+    assert sorted(os.listdir(tmp_path)) == ["kaskad-study.json"] + [os.path.basename(p) for p in written.paths]
     pd.testing.assert_frame_equal(kaskad.read_csv(tmp_path / "part-*.csv"), kaskad.sweep("bubble", criterion=True,
                                                                                         **BUBBLE))
+
+
+def test_a_folder_of_another_study_is_refused_and_the_same_study_resumes(client, tmp_path):
+    kaskad.distributed.sweep(client, "bubble", N=3, wg="0.01:0.06:0.01", outlet=True, to=tmp_path, chunks=6)
+    with pytest.raises(kaskad.UsageError, match=r"wg=0.01..0.06 \(6 values\) there, wg=0.1..0.3 \(3 values\) here"):
+        kaskad.distributed.sweep(client, "bubble", N=3, wg="0.1:0.3:0.1", outlet=True, to=tmp_path, chunks=3)
+    os.remove(tmp_path / "part-00004.csv")
+    (tmp_path / "part-00002.csv.0123abcd.tmp").write_text("left by a killed worker")
+    again = kaskad.distributed.sweep(client, "bubble", N=3, wg="0.01:0.06:0.01", outlet=True, to=tmp_path)
+    assert (again.chunks, again.computed) == (6, 1)
+    assert not [name for name in os.listdir(tmp_path) if name.endswith(".tmp")]
+    assert list(kaskad.read_csv(tmp_path / "part-*.csv")["wg_text"].astype(str)) == [
+        "0.01", "0.02", "0.03", "0.04", "0.05", "0.06"]
+
+
+def test_a_zarr_study_on_the_cluster_is_the_local_study(client, tmp_path):
+    options = dict(outlet=True, criterion=True, **BUBBLE)
+    remote = kaskad.distributed.sweep(client, "bubble", to=tmp_path / "remote.zarr", chunks=7, **options)
+    local = kaskad.sweep("bubble", to=tmp_path / "local.zarr", chunks=7, **options)
+    assert (remote.points, remote.chunks, remote.computed) == (local.points, local.chunks, local.computed)
+    opened = kaskad.open_study(remote.path)
+    assert kaskad.to_csv(opened) == kaskad.to_csv(kaskad.open_study(local.path))
+    plain = xr.open_zarr(remote.path)
+    assert plain["y2"].dtype == np.float32 and plain["P"].dtype == np.float64
+    assert plain["y2"].equals(opened["y2"])
+    assert kaskad.distributed.sweep(client, "bubble", to=tmp_path / "remote.zarr", **options).computed == 0
+
+
+def test_the_cluster_sweep_takes_progress_and_as_xarray(client):
+    seen = []
+    ds = kaskad.distributed.sweep(client, "gaslift", outlet=True, chunks=4, as_xarray=True,
+                                  progress=lambda done, total: seen.append((done, total)), **GASLIFT)
+    assert seen[-1] == (240, 240) and [done for done, _ in seen] == sorted(done for done, _ in seen)
+    assert ds.identical(kaskad.sweep("gaslift", outlet=True, as_xarray=True, **GASLIFT))
 
 
 def test_futures_on_request(client):

@@ -113,19 +113,34 @@ def _kernel_of_this_build(directory):
     return "kaskad-build"
 
 
-def test_example_notebook_runs_on_this_build(tmp_path, monkeypatch):
+def _shown_by(path, tmp_path, monkeypatch):
+    """The data a notebook shows, executed in `tmp_path` on this build; it must raise no error."""
     nbformat = pytest.importorskip("nbformat")
     nbclient = pytest.importorskip("nbclient")
     monkeypatch.setenv("JUPYTER_PATH", str(tmp_path))
     monkeypatch.setenv("JUPYTER_RUNTIME_DIR", str(tmp_path / "runtime"))
     monkeypatch.setenv("IPYTHONDIR", str(tmp_path / "ipython"))
     monkeypatch.setenv("MPLCONFIGDIR", str(tmp_path / "matplotlib"))
-    notebook = nbformat.read(NOTEBOOK, as_version=4)
+    notebook = nbformat.read(path, as_version=4)
     nbclient.NotebookClient(notebook, timeout=120, kernel_name=_kernel_of_this_build(tmp_path),
                             resources={"metadata": {"path": str(tmp_path)}}).execute()
     outputs = [output for cell in notebook.cells if cell.cell_type == "code" for output in cell.outputs]
     assert not [output for output in outputs if output.output_type == "error"]
-    shown = [output.data for output in outputs if "data" in output]
+    return [output.data for output in outputs if "data" in output], [output.text for output in outputs
+                                                                      if output.output_type == "stream"]
+
+
+def test_example_notebook_runs_on_this_build(tmp_path, monkeypatch):
+    shown, _ = _shown_by(NOTEBOOK, tmp_path, monkeypatch)
     assert repr(kaskad.__version__) in [data.get("text/plain") for data in shown]
     assert kaskad.bubble(N=24, wg=0.05, t=433)._repr_html_() in [data.get("text/html") for data in shown]
     assert any("image/png" in data for data in shown)
+
+
+def test_study_notebook_opens_a_store_lazily_and_plots_a_slice(tmp_path, monkeypatch):
+    shown, printed = _shown_by(NOTEBOOK.with_name("study.ipynb"), tmp_path, monkeypatch)
+    study = kaskad.open_study(tmp_path / "study.zarr")
+    assert dict(study.sizes) == {"wg": 191, "t_in": 41}
+    assert "dask.array" in shown[1]["text/plain"] and any("image/png" in data for data in shown)
+    expected = kaskad.to_csv(kaskad.sweep("bubble", outlet=True, criterion=True, wg="0.01;0.011;0.012", t=433))
+    assert printed == [expected + "\n"]
