@@ -297,6 +297,8 @@ std::unique_ptr<QChart> panelOf(ChartPanel panel, std::span<const ProfileRun> ru
     auto chart = panelChart(panelTitle(panel), style);
     const QSizeF plotArea = plotAreaOf(size, style);
     QValueAxis* x = reactorAxis(runs, style, plotArea.width());
+    // The panels share their reactors: the lowest names the axis for all.
+    x->setTitleVisible(panel == ChartPanel::conditions);
     chart->addAxis(x, Qt::AlignBottom);
     const std::vector<PanelAxis> axes = panelAxes(panel);
     std::vector<std::tuple<Pane, QValueAxis*, std::vector<QLineSeries*>>> drawn;
@@ -419,7 +421,7 @@ std::unique_ptr<QGraphicsScene> profileScene(std::span<const ProfileRun> runs, c
     // The concentrations, the air and oxidate, the temperature and pressure,
     // top to bottom, with these shares of the height.
     const std::pair<ChartPanel, double> shares[] = {
-        {ChartPanel::concentrations, 0.44}, {ChartPanel::flows, 0.24}, {ChartPanel::conditions, 0.32}};
+        {ChartPanel::concentrations, 0.42}, {ChartPanel::flows, 0.25}, {ChartPanel::conditions, 0.33}};
     const qreal chartsHeight = size.height() - top;
     std::vector<QChart*> panels;
     for (const auto& [panel, share] : shares) {

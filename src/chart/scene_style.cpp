@@ -1,6 +1,8 @@
 // The charts' shared sizes, caption line and decimal axes.
 #include "chart/scene_style.h"
 
+#include "chart/decimal_axes.h"
+
 #include <QGraphicsSimpleTextItem>
 
 #include <algorithm>
@@ -72,6 +74,21 @@ QCategoryAxis* decimalAxis(double low, double high, const QString& title, const 
         axis->append(decimalText(double(tick) * step, decimals, separator), double(tick) * step);
     axis->setRange(start, double(last) * step);
     return axis;
+}
+
+QValueAxis* paddedDecimalAxis(double low, double high, const QString& title, const QString& separator, QSize size)
+{
+    QCategoryAxis* axis = decimalAxis(low, high, title, separator, plotStyle(size));
+    const double pad = (axis->max() - axis->min()) * 0.03;
+    axis->setRange(std::min(axis->min(), low - pad), std::max(axis->max(), high + pad));
+    return axis;
+}
+
+QString shortDecimalText(double value, const QString& separator)
+{
+    const int decimals =
+        value == 0 ? 0 : std::clamp(1 - static_cast<int>(std::floor(std::log10(std::abs(value)))), 0, 12);
+    return decimalText(value, decimals, separator);
 }
 
 } // namespace kaskad::chart

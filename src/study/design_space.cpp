@@ -19,7 +19,6 @@ namespace kaskad::study {
 
 namespace {
 
-constexpr std::int32_t kMostReactorsSearched = 1000;
 // A constraint whose relative slack is below this is one a design presses on.
 constexpr long double kActiveSlack = 1e-3L;
 

@@ -16,6 +16,9 @@
 
 namespace kaskad::study {
 
+// The most reactors a design searches.
+inline constexpr std::int32_t kMostReactorsSearched = 1000;
+
 // A field searched over an interval: its ends as written and as the field
 // reads them, and how the run stores it.
 struct IntervalField {

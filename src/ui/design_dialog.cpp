@@ -5,6 +5,7 @@
 #include "formats/json_document.h"
 #include "study/optimize.h"
 #include "study/solve.h"
+#include "study/study_error.h"
 #include "ui/error_report.h"
 #include "ui/qt_text.h"
 #include "ui/table_index.h"
@@ -41,6 +42,7 @@ struct DesignOutcome {
     std::shared_ptr<const study::DesignProblem> problem;
     std::optional<study::OptimizeResult> optimized;
     std::shared_ptr<const study::Target> target;
+    QString solvedField; // the name of the field the solver searches
     std::optional<study::SolveResult> solved;
     std::exception_ptr error;
 };
@@ -114,6 +116,9 @@ private:
 };
 
 namespace {
+
+const QString kBoundsNote = QStringLiteral("Границы величин, по одной в строке: Q>=V, Q>V, Q<=V или Q<V; "
+                                           "с приставкой all: — в каждом реакторе");
 
 // Texts typed with "." as the library gives them, with the window's separator.
 FieldTexts withWindowSeparator(const FieldTexts& texts, DecimalSeparator separator)
@@ -195,7 +200,8 @@ AnswersShown optimizerAnswers(const study::DesignProblem& problem, const study::
 
 // A row per root: the field's text and the quantity in the run of it; the
 // closest scan point when there is no root.
-AnswersShown solverAnswers(const study::Target& target, const study::SolveResult& result, DecimalSeparator separator)
+AnswersShown solverAnswers(const study::Target& target, const QString& field, const study::SolveResult& result,
+                           DecimalSeparator separator)
 {
     AnswersShown shown;
     const std::vector<study::SolvedPoint>& points =
@@ -204,7 +210,7 @@ AnswersShown solverAnswers(const study::Target& target, const study::SolveResult
         shown.rows.push_back({withWindowSeparator(point.texts(), separator),
                               {toQString(formats::numberWithSeparator(point.fieldText, '.', separator)),
                                numberText(point.value, separator)}});
-    shown.headers << QStringLiteral("значение поля") << toQString(quantityName(target.pane));
+    shown.headers << field << toQString(quantityName(target.pane));
     shown.textColumns = 2;
     shown.status = QStringLiteral("Расчётов модели: %1%2. ")
                        .arg(result.evaluations)
@@ -347,8 +353,8 @@ QWidget* DesignDialog::buildGoal()
     bounds_->setPlaceholderText(QStringLiteral("y1<=0.02 — на выходе\nall:GB>=0 — в каждом реакторе"));
     bounds_->setTabChangesFocus(true);
     bounds_->setMaximumHeight(bounds_->fontMetrics().lineSpacing() * 5);
-    bounds_->setToolTip(QStringLiteral("Границы величин, по одной в строке: Q>=V, Q>V, Q<=V или Q<V; "
-                                       "с приставкой all: — в каждом реакторе"));
+    bounds_->setToolTip(kBoundsNote);
+    connect(bounds_, &QPlainTextEdit::textChanged, this, [this] { guarded([this] { markBounds(); }); });
     digits_ = new QSpinBox;
     digits_->setObjectName(QStringLiteral("DesignDigits"));
     digits_->setRange(1, 9);
@@ -417,18 +423,144 @@ std::vector<study::ToleratedField> DesignDialog::tolerances(const study::DesignS
 {
     std::vector<study::ToleratedField> tolerated;
     for (const FieldDescription& field : modelFields(model_)) {
-        const std::string text = tolerance_[field.field]->text().trimmed().toStdString();
-        if (!text.empty())
+        const QString text = tolerance_[field.field]->text().trimmed();
+        if (text.isEmpty())
+            continue;
+        try {
             tolerated.push_back(study::toleratedField(
-                space, {std::string(field.name), study::parseTolerance(field.name, text, separator_)}));
+                space, {std::string(field.name), study::parseTolerance(field.name, text.toStdString(), separator_)}));
+        } catch (const study::StudyError&) {
+            throw std::runtime_error(
+                QStringLiteral("«%1»: допуск «%2» не понят: пишите ±D или ±P%, например %3 или ±5%, "
+                               "не меньше одного шага значений поля.")
+                    .arg(toQString(field.caption), text,
+                         QStringLiteral("±0") + toQString(separator_.text()) + QStringLiteral("5"))
+                    .toStdString());
+        }
     }
     return tolerated;
+}
+
+std::vector<study::QuantityBound> DesignDialog::quantityBounds() const
+{
+    std::vector<study::QuantityBound> bounds;
+    const QStringList lines = bounds_->toPlainText().split('\n');
+    for (qsizetype l = 0; l < lines.size(); ++l) {
+        const QString line = lines[l].trimmed();
+        if (line.isEmpty())
+            continue;
+        try {
+            bounds.push_back(study::parseQuantityBound(
+                QString(line).replace(toQString(separator_.text()), QStringLiteral(".")).toStdString()));
+        } catch (const study::StudyError&) {
+            throw std::runtime_error(
+                QStringLiteral("Граница «%1» в строке %2 не понята: пишите величину, знак >=, >, <= или < и число, "
+                               "например %3; с приставкой all: — в каждом реакторе. Величины: %4.")
+                    .arg(line)
+                    .arg(l + 1)
+                    .arg(QStringLiteral("y1<=0") + toQString(separator_.text()) + QStringLiteral("02"),
+                         toQString(quantityNamesText(", ")))
+                    .toStdString());
+        }
+    }
+    return bounds;
+}
+
+void DesignDialog::markBounds()
+{
+    QString problem;
+    try {
+        static_cast<void>(quantityBounds());
+    } catch (const std::runtime_error& error) {
+        problem = QString::fromStdString(error.what());
+    }
+    bounds_->setStyleSheet(problem.isEmpty() ? QString() : QStringLiteral("QPlainTextEdit { background: #f8c8c8; }"));
+    bounds_->setToolTip(problem.isEmpty() ? kBoundsNote : problem);
+}
+
+// A field's text in one of its cells as the field reads it, or the window's
+// word on why it cannot be read, naming the field by its caption.
+long double DesignDialog::fieldNumber(const FieldDescription& field, const QLineEdit& cell, const QString& end) const
+{
+    const QString text = cell.text().trimmed();
+    const QString caption = toQString(field.caption);
+    try {
+        if (field.field != fieldN)
+            return storedFieldValue(field.storage, text.toStdString(), separator_);
+        const long double count = TextToNumber(text.toStdString(), separator_);
+        if (!(count >= 1 && count <= study::kMostReactorsSearched))
+            throw std::runtime_error(QStringLiteral("«%1»: %2число реакторов — от 1 до %3, а не «%4».")
+                                         .arg(caption, end)
+                                         .arg(study::kMostReactorsSearched)
+                                         .arg(text)
+                                         .toStdString());
+        return count;
+    } catch (const EConvertError&) {
+        throw std::runtime_error(QStringLiteral("«%1»: %2«%3» — не число.").arg(caption, end, text).toStdString());
+    } catch (const Exception&) {
+        throw std::runtime_error(QStringLiteral("«%1»: %2«%3» — за пределами значений, которые хранит поле.")
+                                     .arg(caption, end, text)
+                                     .toStdString());
+    }
+}
+
+// The window's own checks, before the study library's, in its words: every
+// field's value, or the ends of its interval, and what the goal needs.
+void DesignDialog::checkFields() const
+{
+    const bool solving = goal_->currentIndex() == targetValue;
+    std::vector<const FieldDescription*> searched;
+    for (const FieldDescription& field : modelFields(model_)) {
+        if (!field.converted())
+            continue;
+        const bool interval = searched_[field.field]->isChecked();
+        const long double from =
+            fieldNumber(field, *from_[field.field], interval ? QStringLiteral("«от»: ") : QString());
+        if (!interval)
+            continue;
+        searched.push_back(&field);
+        const long double to = fieldNumber(field, *to_[field.field], QStringLiteral("«до»: "));
+        if (field.field == fieldN ? !(from <= to) : !(from < to))
+            throw std::runtime_error(QStringLiteral("«%1»: начало интервала «от» должно быть %2 его конца «до».")
+                                         .arg(toQString(field.caption), field.field == fieldN
+                                                                            ? QStringLiteral("не больше")
+                                                                            : QStringLiteral("меньше"))
+                                         .toStdString());
+    }
+    if (solving)
+        checkSolverFields(searched);
+    else if (goal_->currentIndex() != largestMargin && !quantityNamed(quantity_->currentText().toStdString()) &&
+             std::none_of(searched.begin(), searched.end(), [&](const FieldDescription* field) {
+                 return toQString(field->name) == quantity_->currentText();
+             }))
+        throw std::runtime_error(QStringLiteral("«%1» — поле, а не величина: отметьте у него «Искать», чтобы искать "
+                                                "его наибольшее или наименьшее значение.")
+                                     .arg(quantity_->currentText())
+                                     .toStdString());
+}
+
+void DesignDialog::checkSolverFields(const std::vector<const FieldDescription*>& searched) const
+{
+    if (searched.size() != 1)
+        throw std::runtime_error("Заданное значение ищется по одному полю: отметьте «Искать» ровно у одного поля.");
+    if (searched.front()->field == fieldN)
+        throw std::runtime_error(QStringLiteral("«%1»: при поиске заданного значения число реакторов одно; "
+                                                "ищите по другому полю.")
+                                     .arg(toQString(searched.front()->caption))
+                                     .toStdString());
+    try {
+        static_cast<void>(TextToNumber(target_->text().trimmed().toStdString(), separator_));
+    } catch (const EConvertError&) {
+        throw std::runtime_error(
+            QStringLiteral("Заданное значение «%1» — не число.").arg(target_->text().trimmed()).toStdString());
+    }
 }
 
 void DesignDialog::calculate()
 {
     if (running())
         return;
+    checkFields();
     if (goal_->currentIndex() == targetValue)
         startSolver();
     else
@@ -442,11 +574,7 @@ void DesignDialog::startOptimizer()
     study::Objective objective = study::Objective::parse(
         goal_->currentIndex() == smallestValue ? study::Objective::Kind::minimize : study::Objective::Kind::maximize,
         name, space);
-    std::vector<study::QuantityBound> bounds;
-    for (const QString& line : bounds_->toPlainText().split('\n', Qt::SkipEmptyParts))
-        if (!line.trimmed().isEmpty())
-            bounds.push_back(study::parseQuantityBound(
-                line.trimmed().replace(toQString(separator_.text()), QStringLiteral(".")).toStdString()));
+    std::vector<study::QuantityBound> bounds = quantityBounds();
     std::vector<study::ToleratedField> tolerated = tolerances(space);
     auto problem = std::make_shared<const study::DesignProblem>(
         study::DesignProblem{std::move(space), std::move(objective), meetCriterion_->isChecked(), std::move(bounds),
@@ -485,6 +613,7 @@ void DesignDialog::startSolver()
         settings.stop = std::move(stop);
         DesignOutcome outcome;
         outcome.target = target;
+        outcome.solvedField = toQString(space->intervals().front().name);
         outcome.solved = study::solve(*space, *target, settings);
         return outcome;
     });
@@ -519,8 +648,9 @@ void DesignDialog::finished(DesignOutcome outcome)
         status_->clear();
         std::rethrow_exception(outcome.error);
     }
-    AnswersShown shown = outcome.optimized ? optimizerAnswers(*outcome.problem, *outcome.optimized, separator_)
-                                           : solverAnswers(*outcome.target, *outcome.solved, separator_);
+    AnswersShown shown = outcome.optimized
+                             ? optimizerAnswers(*outcome.problem, *outcome.optimized, separator_)
+                             : solverAnswers(*outcome.target, outcome.solvedField, *outcome.solved, separator_);
     const int best = std::max(shown.best, 0);
     results_->show(std::move(shown.headers), std::move(shown.rows), shown.highlighted, shown.best, shown.textColumns);
     status_->setText(shown.status);
@@ -559,6 +689,11 @@ void DesignDialog::updateControls()
     target_->setEnabled(goal_->currentIndex() == targetValue);
     reactor_->setEnabled(goal_->currentIndex() == targetValue);
     quantity_->setEnabled(goal_->currentIndex() != largestMargin);
+    // The solver seeks a value of one field: the optimiser's constraints,
+    // digits and budget are not its.
+    const bool optimizing = goal_->currentIndex() != targetValue;
+    for (QWidget* optimizerOnly : std::initializer_list<QWidget*>{meetCriterion_, bounds_, digits_, maxEvaluations_})
+        optimizerOnly->setEnabled(optimizing);
     // The solver seeks a value of the plain run: tolerances are the optimiser's.
     for (const FieldDescription& field : modelFields(model_))
         tolerance_[field.field]->setEnabled(field.converted() && field.field != fieldN &&

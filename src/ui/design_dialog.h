@@ -83,6 +83,14 @@ private:
     FieldTexts studyTexts() const;
     // The tolerance cells that are not empty, as the space's fields.
     std::vector<study::ToleratedField> tolerances(const study::DesignSpace& space) const;
+    // The bounds, a line each; raises, in the window's words, on one not understood.
+    std::vector<study::QuantityBound> quantityBounds() const;
+    // Marks the bounds' box red, the reason as its tooltip, while a line is wrong.
+    void markBounds();
+    // Raises, naming the field by its caption, when the cells do not make a search.
+    void checkFields() const;
+    void checkSolverFields(const std::vector<const FieldDescription*>& searched) const;
+    long double fieldNumber(const FieldDescription& field, const QLineEdit& cell, const QString& end) const;
     void startOptimizer();
     void startSolver();
     void runOffThread(std::function<DesignOutcome(std::stop_token stop)> search);

@@ -2,7 +2,7 @@
 #include "ui/study_chart.h"
 
 #include "chart/profile_scene.h"
-#include "chart/scene_style.h"
+#include "chart/decimal_axes.h"
 #include "formats/file_problem.h"
 #include "model/criterion.h"
 #include "ui/error_report.h"
@@ -19,7 +19,6 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <QtCharts/QAreaSeries>
-#include <QtCharts/QCategoryAxis>
 #include <QtCharts/QChart>
 #include <QtCharts/QLegend>
 #include <QtCharts/QLegendMarker>
@@ -198,18 +197,6 @@ void addCriterionBands(QChart& chart, QValueAxis& x, QValueAxis& y, ModelKind mo
     }
 }
 
-// An axis over [low, high] with round ticks labelled with the separator,
-// reaching a little beyond the values so that the points at its ends are
-// drawn whole.
-QCategoryAxis* paddedAxis(double low, double high, const QString& title, const QString& separator,
-                          const chart::PlotStyle& style)
-{
-    QCategoryAxis* axis = chart::decimalAxis(low, high, title, separator, style);
-    const double pad = (axis->max() - axis->min()) * 0.03;
-    axis->setRange(std::min(axis->min(), low - pad), std::max(axis->max(), high + pad));
-    return axis;
-}
-
 std::unique_ptr<QGraphicsScene> linesScene(const study::SweepPlan& plan, const std::vector<StudyPoint>& points,
                                            const StudyChartChoice& choice, QSize size, DecimalSeparator separator)
 {
@@ -246,12 +233,11 @@ std::unique_ptr<QGraphicsScene> linesScene(const study::SweepPlan& plan, const s
     if (!choice.otherField)
         chart->legend()->markers(chart->series().front()).front()->setVisible(false);
     const QString decimal = toQString(separator.text());
-    const chart::PlotStyle style = chart::plotStyle(size);
-    QCategoryAxis* x = paddedAxis(xLow, xHigh, toQString(swept[choice.xField].name), decimal, style);
-    QCategoryAxis* y = paddedAxis(yLow, yHigh, toQString(quantityName(choice.quantity)), decimal, style);
+    QValueAxis* x = chart::paddedDecimalAxis(xLow, xHigh, toQString(swept[choice.xField].name), decimal, size);
+    QValueAxis* y = chart::paddedDecimalAxis(yLow, yHigh, toQString(quantityName(choice.quantity)), decimal, size);
     chart->addAxis(x, Qt::AlignBottom);
     chart->addAxis(y, Qt::AlignLeft);
-    for (QValueAxis* axis : {static_cast<QValueAxis*>(x), static_cast<QValueAxis*>(y)}) {
+    for (QValueAxis* axis : {x, y}) {
         axis->setLabelsFont(pixelFont(size, 0.9));
         axis->setTitleFont(pixelFont(size, 1.0));
     }
@@ -264,7 +250,12 @@ std::unique_ptr<QGraphicsScene> linesScene(const study::SweepPlan& plan, const s
     auto scene = std::make_unique<QGraphicsScene>(0, 0, size.width(), size.height());
     scene->setBackgroundBrush(Qt::white);
     const QString held = StudyChartWindow::heldFieldsText(plan, choice);
-    const qreal top = held.isEmpty() ? 0 : chart::addCaptionLine(*scene, held, pixelFont(size, 1.0));
+    qreal top = 0;
+    if (!held.isEmpty()) {
+        QGraphicsSimpleTextItem* line = scene->addSimpleText(held, pixelFont(size, 1.0));
+        top = line->boundingRect().height() * 1.6;
+        line->setPos(line->font().pixelSize(), top * 0.2);
+    }
     scene->addItem(chart);
     chart->setGeometry(0, top, size.width(), size.height() - top);
     return scene;
@@ -286,14 +277,6 @@ QColor marginColour(double margin, const MarginScale& scale)
     const int deep = int(std::lround(240 - 150 * share));
     const int light = int(std::lround(240 - 40 * share));
     return margin >= 0 ? QColor(deep, light, deep) : QColor(light, deep, deep);
-}
-
-// A scale's end with two significant digits: "0,035", "-0,33", "-12".
-QString scaleText(double value, const QString& separator)
-{
-    const int decimals =
-        value == 0 ? 0 : std::clamp(1 - static_cast<int>(std::floor(std::log10(std::abs(value)))), 0, 12);
-    return chart::decimalText(value, decimals, separator);
 }
 
 void addMapLabel(QGraphicsScene& scene, const QString& text, const QFont& font, QPointF at, Qt::Alignment align)
@@ -392,9 +375,12 @@ void addMarginScale(QGraphicsScene& scene, const QRectF& box, const MarginScale&
     }
     const double unit = font.pixelSize();
     const QString decimal = toQString(separator.text());
+    // An end without points of its sign is left unlabelled.
     for (const auto& [margin, y] : {std::pair{scale.largest, box.top()}, std::pair{0.0, box.center().y()},
                                     std::pair{-scale.shortfall, box.bottom()}})
-        addMapLabel(scene, scaleText(margin, decimal), font, {box.right() + unit / 2, y}, Qt::AlignLeft);
+        if (margin != 0 || y == box.center().y())
+            addMapLabel(scene, chart::shortDecimalText(margin, decimal), font, {box.right() + unit / 2, y},
+                        Qt::AlignLeft);
 }
 
 std::unique_ptr<QGraphicsScene> mapScene(const study::SweepPlan& plan, const std::vector<StudyPoint>& points,

@@ -3,11 +3,13 @@
 // and "Подставить в поля" puts an answer's texts into the model window.
 #include "program_fixture.h"
 #include "ui/design_dialog.h"
+#include "ui/error_report.h"
 
 #include <QAbstractItemModel>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QProcess>
 #include <QSpinBox>
 #include <QTableView>
@@ -176,6 +178,7 @@ private Q_SLOTS:
                                                          "--reactor", QString::number(reactor == 0 ? 3 : reactor),
                                                          "--format",  "csv"});
             const QAbstractItemModel& answers = *design.answers()->model();
+            QCOMPARE(answers.headerData(0, Qt::Horizontal).toString(), QString("ts"));
             QVERIFY(!expected.isEmpty());
             QCOMPARE(answers.rowCount(), int(expected.size()));
             for (int row = 0; row < answers.rowCount(); ++row) {
@@ -184,6 +187,62 @@ private Q_SLOTS:
             }
         });
         QCOMPARE(fixture.reports, QStringList());
+    }
+
+    // The window's own messages name the field by its caption, in its words;
+    // in solver mode the optimiser's constraints are disabled; a bound not
+    // understood is marked as it is typed.
+    void messagesInTheWindowsWords_data()
+    {
+        QTest::addColumn<QStringList>("fields");
+        QTest::addColumn<int>("searched");
+        QTest::addColumn<QString>("to");
+        QTest::addColumn<int>("goal");
+        QTest::addColumn<QString>("bounds");
+        QTest::addColumn<QString>("report");
+        const QStringList example = {"3", "3", "2.5", "0.05", "433", "2", "3", "3000"};
+        QTest::newRow("interval upside down")
+            << example << 8 << "1000" << int(DesignDialog::largestMargin) << ""
+            << "«среднее время пребывания жидкости в реакторе ts»: начало интервала «от» должно быть меньше его конца "
+               "«до».";
+        QTest::newRow("not a number") << QStringList{"3", "3", "2.5", "0.05x", "433", "2", "3", "3000"} << 8 << "8000"
+                                      << int(DesignDialog::largestMargin) << ""
+                                      << "«приведённая скорость воздуха wg»: «0.05x» — не число.";
+        QTest::newRow("too many reactors") << QStringList{"3", "3", "2.5", "0.05", "433", "2", "3", "3000"} << 1
+                                           << "2000" << int(DesignDialog::largestMargin) << ""
+                                           << "«число реакторов N»: «до»: число реакторов — от 1 до 1000, а не «2000».";
+        QTest::newRow("bound not understood")
+            << example << 8 << "8000" << int(DesignDialog::largestMargin) << "y1<=0.02\ny9<=1"
+            << "Граница «y9<=1» в строке 2 не понята: пишите величину, знак >=, >, <= или < и число, например "
+               "y1<=0.02; "
+               "с приставкой all: — в каждом реакторе. Величины: y1..y6, GB, WB, ALFA, ALPE, t, P.";
+        QTest::newRow("solver without a searched field")
+            << example << 0 << "" << int(DesignDialog::targetValue) << "y9<=1"
+            << "Заданное значение ищется по одному полю: отметьте «Искать» ровно у одного поля.";
+    }
+    void messagesInTheWindowsWords()
+    {
+        QFETCH(QStringList, fields);
+        QFETCH(int, searched);
+        QFETCH(QString, to);
+        QFETCH(int, goal);
+        QFETCH(QString, bounds);
+        QFETCH(QString, report);
+        fixture.start();
+        fixture.whileOpen("Form3", [&] {
+            DesignDialog& design = openDesign(fields, searched > 0 ? QList<int>{searched} : QList<int>{},
+                                              searched > 0 ? QStringList{to} : QStringList{});
+            design.goal()->setCurrentIndex(goal);
+            design.target()->setText("2.2");
+            design.bounds()->setPlainText(bounds);
+            const bool optimizing = goal != DesignDialog::targetValue;
+            QCOMPARE(design.bounds()->isEnabled(), optimizing);
+            QCOMPARE(design.meetCriterion()->isEnabled(), optimizing);
+            QCOMPARE(design.bounds()->toolTip().startsWith("Граница «y9<=1»"), bounds.contains("y9"));
+            kaskad::ui::guarded([&] { design.calculate(); });
+            QVERIFY(!design.running());
+        });
+        QCOMPARE(fixture.reports, QStringList{report});
     }
 
     // "Остановить" ends a long search early with the best found so far, and
