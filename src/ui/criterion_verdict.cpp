@@ -75,8 +75,10 @@ CriterionVerdict::CriterionVerdict(const QWidget& window, ModelKind model, std::
 
 void CriterionVerdict::mark(const Label& label, const QColor& colour, const QString& tip)
 {
+    // The role the label draws its text in: ButtonText on the windows'
+    // button-face background.
     QPalette palette = label.palette;
-    palette.setColor(QPalette::WindowText, colour);
+    palette.setColor(label.label->foregroundRole(), colour);
     label.label->setPalette(palette);
     label.label->setToolTip(tip);
 }

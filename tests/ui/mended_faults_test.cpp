@@ -94,11 +94,12 @@ QStringList columnTexts(const QAbstractItemModel& model, int column)
     return texts;
 }
 
-// The text colour of a label: its name, or "default" when it is the window's.
+// The colour a label draws its text in: its name, or "default" when it is
+// the window's.
 QString colourOf(const QLabel& label)
 {
-    const QColor colour = label.palette().color(QPalette::WindowText);
-    return colour == label.window()->palette().color(QPalette::WindowText) ? QString("default") : colour.name();
+    const QColor colour = label.palette().color(label.foregroundRole());
+    return colour == label.window()->palette().color(label.foregroundRole()) ? QString("default") : colour.name();
 }
 
 // A click on the first section of each of the view's headers.
