@@ -214,77 +214,27 @@ def _paths(path_or_glob):
     return [path]
 
 
-def _csv_text(paths):
-    texts = []
-    for path in paths:
-        with open(path, encoding="utf-8", newline="") as file:
-            texts.append(file.read())
-    return "".join(texts)
-
-
-def _bound_codes(texts):
-    return np.select([texts == "true", texts == "false"], [1, 0], -1).astype(np.int8)
-
-
-def _text_codes(texts, empty_is_missing=True):
-    """A column of texts as (distinct texts in order of appearance, codes);
-    "" is missing, or a text of its own."""
-    codes, uniques = pd.factorize(texts, sort=False)
-    uniques = list(uniques)
-    if empty_is_missing and "" in uniques:
-        empty = uniques.index("")
-        codes = np.where(codes == empty, -1, np.where(codes > empty, codes - 1, codes))
-        uniques.pop(empty)
-    return uniques, codes.astype(np.int32)
-
-
-def _model_of_columns(names):
-    """The model whose field columns, in order, open a sweep's CSV."""
-    for model in _kaskad.MODELS:
-        fields = ["--" + name for name, _, _ in _kaskad.model_fields(model)]
-        if names[:len(fields)] == fields:
-            return model
-    expected = " or ".join(
-        ", ".join("--" + name for name, _, _ in _kaskad.model_fields(model)) for model in _kaskad.MODELS)
-    raise ValueError(f"not a sweep's CSV of kaskad-cli: its first columns are not {expected}")
-
-
 def read_csv(path_or_glob, decimal_separator="."):
     """A frame of kaskad-cli's sweep CSV (or to_csv's, or the parts that
     kaskad.distributed.sweep(..., to=DIR) writes, given as a glob such as
-    "DIR/part-*.csv" and read in name order): the frame sweep() gave.
+    "DIR/part-*.csv" or a list, read in that order; a part that repeats the
+    header has it skipped): the frame sweep() gave.
 
-    Every cell is read as text and each number by the round-trip parser: a
-    stored single comes back exactly, a stored double as the double nearest
-    its 15 digits, and to_csv() of the frame gives the same bytes. A field
-    is varying when its column holds more than one text."""
-    text = _csv_text(_paths(path_or_glob))
-    table = pd.read_csv(io.StringIO(text), dtype=str, keep_default_na=False, na_filter=False)
-    names = list(table.columns)
-    model = _model_of_columns(names)
+    The files are parsed in C++ a block at a time straight into the frame's
+    arrays; each number by the round trip of the writers' digits: a stored
+    single comes back exactly, a stored double as the double nearest its 15
+    digits, and to_csv() of the frame gives the same bytes. A field is
+    varying when its column holds more than one text."""
+    arrays = _kaskad.read_sweep_csv(_paths(path_or_glob))
     fields, varying = {}, []
-    for name, _, _ in _kaskad.model_fields(model):
-        texts, codes = _text_codes(table["--" + name].to_numpy(object), empty_is_missing=False)
-        if len(texts) > 1:
+    for name, texts, codes in arrays.pop("fields"):
+        if codes is None:
+            fields[name] = texts[0] if texts else ""
+        else:
             fields[name] = texts
             varying.append((name, texts, codes))
-        else:
-            fields[name] = texts[0] if texts else ""
-    values = np.stack([_kaskad.stored_numbers(table[q].tolist()) for q in QUANTITIES])
-    reactor = table["reactor"].to_numpy(object)
-    arrays = {
-        "columns": names,
-        "varying": varying,
-        "reactor": np.array([int(r) if r else 0 for r in reactor], dtype=np.int32),
-        "values": values,
-        "error_kind": _text_codes(table["error_kind"].to_numpy(object)),
-        "error_message": _text_codes(table["error_message"].to_numpy(object)),
-    }
-    if names[-1] == "outlet_criterion_margin":
-        bounds = names[names.index("error_message") + 1:-2]
-        arrays["bounds"] = np.stack([_bound_codes(table[b].to_numpy(object)) for b in bounds], axis=1)
-        arrays["meets"] = (table[names[-2]].to_numpy(object) == "true").astype(np.uint8)
-        arrays["margin"] = _kaskad.stored_numbers(table[names[-1]].tolist())
+    arrays["varying"] = varying
+    model = arrays.pop("model")
     return sweep_frame([arrays], {"model": model, "decimal_separator": decimal_separator, "fields": fields})
 
 
