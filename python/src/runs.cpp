@@ -26,8 +26,9 @@ Pane paneOf(const std::string& quantity)
     throw py::key_error("no quantity '" + quantity + "': the quantities are " + quantityNamesText(" and "));
 }
 
-// Each quantity's row: name, pane title, note, physical limit (the rule it
-// breaks, or None), chart panel and colour, in store order.
+// Each quantity's row: name, pane title, note, unit (None where the model
+// fixes none), physical limit (the rule it breaks, or None), chart panel and
+// colour, in store order.
 py::tuple quantityTable()
 {
     py::tuple rows(kQuantities.size());
@@ -37,6 +38,7 @@ py::tuple quantityTable()
         row["name"] = std::string(quantity.name);
         row["title"] = std::string(quantity.title);
         row["note"] = std::string(quantity.note);
+        row["unit"] = quantity.unit.empty() ? py::object(py::none()) : py::object(py::str(std::string(quantity.unit)));
         row["limit"] = quantity.limit ? py::object(py::str(std::string(quantity.limit->rule))) : py::none();
         row["panel"] = std::string(chartPanelName(quantity.panel));
         char colour[8];

@@ -58,6 +58,9 @@ def test_xarray_has_a_dimension_per_swept_field_and_the_reactors():
     assert dict(ds.sizes) == {"wg": 3, "t_in": 2, "reactor": 3}
     assert list(ds["wg_text"].values) == ["0.03", "0.04", "0.05"] and list(ds["reactor"].values) == [1, 2, 3]
     assert ds["t"].attrs["units"] == "K" and ds["outlet_meets_criterion"].dims == ("wg", "t_in")
+    notes = {row["name"]: row["note"] for row in kaskad.QUANTITY_TABLE}
+    assert all(ds[q].attrs["long_name"] == notes[q] for q in kaskad.QUANTITIES)
+    assert [q for q in kaskad.QUANTITIES if "units" in ds[q].attrs] == ["t"]
     frame = kaskad.sweep("bubble", N=3, wg="0.03:0.05:0.01", t=[433, 435])
     assert ds["y2"].sel(wg=0.04, t_in=435.0, reactor=2).item() == frame.query("wg == 0.04 and t_in == 435")["y2"].iloc[1]
     outlet = kaskad.sweep("bubble", N=3, wg="0.03:0.05:0.01", outlet=True).kaskad.to_xarray()
