@@ -80,7 +80,8 @@ SweepCsvLayout layoutOf(const std::vector<std::string_view>& header)
     for (const QuantityDescription& quantity : kQuantities)
         names.emplace_back(quantity.name);
     names.insert(names.end(), {"error_kind", "error_message"});
-    if (header.size() != fields + rest.size() || !std::equal(names.begin(), names.end(), header.begin() + fields))
+    if (header.size() != fields + rest.size() ||
+        !std::equal(names.begin(), names.end(), header.begin() + static_cast<std::ptrdiff_t>(fields)))
         throw py::value_error("not a sweep's CSV of kaskad-cli: its columns after the fields are not reactor, the "
                               "quantities, error_kind, error_message and, with the criterion, its bounds, "
                               "outlet_meets_criterion and outlet_criterion_margin");
@@ -166,7 +167,9 @@ struct ParsedSweep {
                 errorMessage[row] = cell.empty() ? -1 : errorMessages.code(cell);
                 break;
             case CsvRole::bound:
-                bounds[row * layout.bounds + which] = cell == "true" ? 1 : cell == "false" ? 0 : -1;
+                bounds[row * layout.bounds + which] = static_cast<std::int8_t>(cell == "true"    ? 1
+                                                                               : cell == "false" ? 0
+                                                                                                 : -1);
                 break;
             case CsvRole::meets:
                 meets[row] = cell == "true";

@@ -197,11 +197,12 @@ Record recordOfState(const py::tuple& state)
     return record;
 }
 
-} // namespace
-
-void registerRuns(py::module_& m)
+// UsageError, a ValueError, raised for a StudyError with its message in Python's terms.
+void registerUsageError(py::module_& m)
 {
     static const py::exception<study::StudyError> usageError(m, "UsageError", PyExc_ValueError);
+    // pybind11 hands a translator the exception by value.
+    // NOLINTNEXTLINE(performance-unnecessary-value-param)
     py::register_exception_translator([](std::exception_ptr raised) {
         try {
             if (raised)
@@ -210,6 +211,13 @@ void registerRuns(py::module_& m)
             PyErr_SetString(usageError.ptr(), pythonTerms(error.what()).c_str());
         }
     });
+}
+
+} // namespace
+
+void registerRuns(py::module_& m)
+{
+    registerUsageError(m);
 
     m.attr("QUANTITY_TABLE") = quantityTable();
     m.attr("QUANTITIES") = [] {
