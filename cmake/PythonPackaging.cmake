@@ -18,7 +18,10 @@ with python3-zarr and python3-xarray, studies written to Zarr stores.]=])
 math(EXPR kaskad_next_minor "${KASKAD_PYTHON_VERSION_MINOR} + 1")
 set(CPACK_DEBIAN_PYTHON_PACKAGE_DEPENDS
     "python3 (>= ${KASKAD_PYTHON_VERSION_MAJOR}.${KASKAD_PYTHON_VERSION_MINOR}), python3 (<< ${KASKAD_PYTHON_VERSION_MAJOR}.${kaskad_next_minor}), python3-numpy, python3-pandas")
-set(CPACK_DEBIAN_PYTHON_PACKAGE_SUGGESTS "python3-distributed, python3-zarr, python3-xarray")
+# Dask for kaskad.distributed, zarr for its studies on disk, xarray for
+# to_xarray and open_study, tqdm for progress=True
+# and ipywidgets for its bar in a notebook.
+set(CPACK_DEBIAN_PYTHON_PACKAGE_SUGGESTS "python3-distributed, python3-zarr, python3-xarray, python3-tqdm, python3-ipywidgets")
 # Its own copyright file and changelog, as every Debian package has.
 install(FILES ${KASKAD_PACKAGING_DIR}/debian/copyright ${KASKAD_CHANGELOG_GZ}
         DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/python3-kaskad COMPONENT python)

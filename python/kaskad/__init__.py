@@ -43,8 +43,9 @@ __all__ = [
 QUANTITIES = tuple(_kaskad.QUANTITIES)
 
 #: Each quantity's row, in store order: its name, pane title, note with its
-#: unit, the physical limit it must not break (None for none), and the chart
-#: panel and colour it is drawn with.
+#: unit, its unit alone (None where the model fixes none), the physical limit
+#: it must not break (None for none), and the chart panel and colour it is
+#: drawn with.
 QUANTITY_TABLE = tuple(dict(row) for row in _kaskad.QUANTITY_TABLE)
 
 #: Raised for arguments a sweep cannot run: a malformed range, too many points.
@@ -303,9 +304,10 @@ def _run(model, fields, decimal_separator, raise_on_error):
     return run
 
 
-def _field_help(model):
-    """Each field's name with its meaning and unit, as kaskad-cli --help gives them."""
-    return "\n".join(f"    {name:<5} {meaning}" for name, _, meaning in _kaskad.model_fields(model))
+def _field_help(model, indent="    "):
+    """Each field's name with its meaning and unit, as kaskad-cli --help gives
+    them, a line each, indented as the docstring that takes them."""
+    return "\n".join(f"{indent}{name:<5} {meaning}" for name, _, meaning in _kaskad.model_fields(model))
 
 
 def _arrays_of(fields):
@@ -611,8 +613,8 @@ def sweep(model, outlet=False, criterion=False, jobs=None, *, only_meeting=False
     return to_xarray(frame) if flag(as_xarray, "as_xarray") else frame
 
 
-sweep.__doc__ = sweep.__doc__.replace("{fields}", "  bubble:\n" + _field_help("bubble") + "\n  gaslift:\n"
-                                      + _field_help("gaslift"))
+sweep.__doc__ = sweep.__doc__.replace("{fields}", "    bubble:\n" + _field_help("bubble", "      ")
+                                      + "\n    gaslift:\n" + _field_help("gaslift", "      "))
 
 
 def _point_columns(points):
@@ -744,8 +746,9 @@ def to_xarray(frame):
     """A sweep's or runs()'s frame as an xarray Dataset: one dimension per
     varying field (its numbers as the coordinate, its texts as NAME_text
     beside it) and, with every reactor's rows, "reactor"; the quantities as
-    variables (the temperature t with units "K"), the error and the
-    criterion's verdict per point."""
+    variables, each with its meaning (long_name) and, where the model fixes
+    one, its unit (units: "K" for the temperature t), from QUANTITY_TABLE;
+    the error and the criterion's verdict per point."""
     from ._xarray import dataset
     return dataset(frame)
 

@@ -102,20 +102,24 @@ class OptimizeResult(Answer):
 
     @property
     def by_N(self):
-        """One row per reactor count: N, the field texts, objective,
+        """One row per reactor count: N, the field texts (categorical, named
+        NAME_text as in a sweep's frame: t_in_text for the field t), objective,
         criterion_margin (with tolerances then nominal_margin), meets_criterion,
         meets, limiting and the outlet's y1..P (float64, NaN without an outlet)."""
         import pandas as pd
+        from ._frame import field_column
         rows = []
         for answer in self.answers:
             outlet = answer._outlet or (None,) * len(_kaskad.QUANTITIES)
-            rows.append({"N": answer.N, **{f"{name}_text": text for name, text in answer.fields.items()},
+            rows.append({"N": answer.N, **{f"{field_column(name)}_text": text for name, text in answer.fields.items()},
                          "objective": answer.objective, "criterion_margin": answer.criterion_margin,
                          "meets_criterion": answer.meets_criterion, "meets": answer.meets,
                          "limiting": answer.limiting,
                          **{q: (float("nan") if v is None else v) for q, v in zip(_kaskad.QUANTITIES, outlet)}})
         frame = pd.DataFrame(rows)
-        frame = frame.astype({"objective": "float64", "criterion_margin": "float64"})
+        texts = [f"{field_column(name)}_text" for name in self.fields]
+        frame = frame.astype({"objective": "float64", "criterion_margin": "float64", "meets_criterion": bool,
+                              "meets": bool, **{name: "category" for name in texts + ["limiting"]}})
         if any(answer.nominal_margin is not None for answer in self.answers):
             # With tolerances: the plain run's margin beside the worst case.
             frame.insert(frame.columns.get_loc("criterion_margin") + 1, "nominal_margin",
@@ -206,6 +210,10 @@ class Root:
 
     def __repr__(self):
         return f"<kaskad.Root {self.field}={self.text} value={self.value!r}>"
+
+    def _repr_html_(self):
+        from ._html import root_html
+        return root_html(self)
 
 
 class SolveResult:

@@ -10,7 +10,10 @@ are not columns: frame.attrs["kaskad"]["fields"] holds their texts, and
 those of the varying fields as lists.
 """
 
+import contextlib
 import io
+import os
+import tempfile
 
 import numpy as np
 import pandas as pd
@@ -220,26 +223,6 @@ def csv_target(path_or_buffer):
     return os.fspath(path_or_buffer), False
 
 
-def _csv_text(sources):
-    """The text of the sources as one CSV: the first one's header, the rows
-    of all; a part that opens with the same header has it left out."""
-    texts = []
-    for source in sources:
-        if hasattr(source, "read"):
-            text = source.read()
-            texts.append(text.decode("utf-8") if isinstance(text, bytes) else text)
-            continue
-        with open(source, encoding="utf-8", newline="") as file:
-            texts.append(file.read())
-    header = texts[0][:texts[0].find("\n") + 1] if texts else ""
-    return "".join(texts[:1] + [text[len(header):] if header and text.startswith(header) else text
-                                for text in texts[1:]])
-
-
-def _bound_codes(texts):
-    return np.select([texts == "true", texts == "false"], [1, 0], -1).astype(np.int8)
-
-
 def _text_codes(texts, empty_is_missing=True):
     """A column of texts as (distinct texts in order of appearance, codes);
     "" is missing, or a text of its own."""
@@ -252,55 +235,51 @@ def _text_codes(texts, empty_is_missing=True):
     return uniques, codes.astype(np.int32)
 
 
-def _model_of_columns(names):
-    """The model whose field columns, in order, open a sweep's CSV."""
-    for model in _kaskad.MODELS:
-        fields = ["--" + name for name, _, _ in _kaskad.model_fields(model)]
-        if names[:len(fields)] == fields:
-            return model
-    expected = " or ".join(
-        ", ".join("--" + name for name, _, _ in _kaskad.model_fields(model)) for model in _kaskad.MODELS)
-    raise ValueError(f"not a sweep's CSV of kaskad-cli: its first columns are not {expected}")
+@contextlib.contextmanager
+def _source_paths(path_or_glob):
+    """The files read_csv reads, in order (see csv_sources); a file-like
+    object is copied to a temporary file for the reader, and removed after."""
+    from ._csv_folder import csv_sources
+    sources = csv_sources(path_or_glob)
+    if not any(hasattr(source, "read") for source in sources):
+        yield sources
+        return
+    with tempfile.TemporaryDirectory(prefix="kaskad-read-") as folder:
+        paths = []
+        for k, source in enumerate(sources):
+            if not hasattr(source, "read"):
+                paths.append(source)
+                continue
+            paths.append(os.path.join(folder, f"{k}.csv"))
+            with open(paths[-1], "wb") as file:
+                while piece := source.read(1 << 20):
+                    file.write(piece.encode("utf-8") if isinstance(piece, str) else piece)
+        yield paths
 
 
 def read_csv(path_or_glob, decimal_separator="."):
-    """A frame of kaskad-cli's sweep CSV: a path, a glob read in name order,
-    a list of paths or a file-like object; or a study's folder of parts
-    (sweep(..., to=DIR)), whole only: a folder or a glob over it missing a
-    part of its manifest is refused. The frame is the one sweep() gave.
+    """A frame of kaskad-cli's sweep CSV (or to_csv's): a path, a glob read
+    in name order, a list of paths or a file-like object; or a study's
+    folder of parts (sweep(..., to=DIR)), whole only: a folder or a glob
+    over it missing a part of its manifest is refused. A part that repeats
+    the header has it skipped. The frame is the one sweep() gave.
 
-    Every cell is read as text and each number by the round-trip parser: a
-    stored single comes back exactly, a stored double as the double nearest
-    its 15 digits, and to_csv() of the frame gives the same bytes. A field
-    is varying when its column holds more than one text."""
-    from ._csv_folder import csv_sources
-    text = _csv_text(csv_sources(path_or_glob))
-    table = pd.read_csv(io.StringIO(text), dtype=str, keep_default_na=False, na_filter=False)
-    names = list(table.columns)
-    model = _model_of_columns(names)
+    The files are parsed in C++ a block at a time straight into the frame's
+    arrays; each number by the round trip of the writers' digits: a stored
+    single comes back exactly, a stored double as the double nearest its 15
+    digits, and to_csv() of the frame gives the same bytes. A field is
+    varying when its column holds more than one text."""
+    with _source_paths(path_or_glob) as paths:
+        arrays = _kaskad.read_sweep_csv(paths)
     fields, varying = {}, []
-    for name, _, _ in _kaskad.model_fields(model):
-        texts, codes = _text_codes(table["--" + name].to_numpy(object), empty_is_missing=False)
-        if len(texts) > 1:
+    for name, texts, codes in arrays.pop("fields"):
+        if codes is None:
+            fields[name] = texts[0] if texts else ""
+        else:
             fields[name] = texts
             varying.append((name, texts, codes))
-        else:
-            fields[name] = texts[0] if texts else ""
-    values = np.stack([_kaskad.stored_numbers(table[q].tolist()) for q in QUANTITIES])
-    reactor = table["reactor"].to_numpy(object)
-    arrays = {
-        "columns": names,
-        "varying": varying,
-        "reactor": np.array([int(r) if r else 0 for r in reactor], dtype=np.int32),
-        "values": values,
-        "error_kind": _text_codes(table["error_kind"].to_numpy(object)),
-        "error_message": _text_codes(table["error_message"].to_numpy(object)),
-    }
-    if names[-1] == "outlet_criterion_margin":
-        bounds = names[names.index("error_message") + 1:-2]
-        arrays["bounds"] = np.stack([_bound_codes(table[b].to_numpy(object)) for b in bounds], axis=1)
-        arrays["meets"] = (table[names[-2]].to_numpy(object) == "true").astype(np.uint8)
-        arrays["margin"] = _kaskad.stored_numbers(table[names[-1]].tolist())
+    arrays["varying"] = varying
+    model = arrays.pop("model")
     return sweep_frame([arrays], {"model": model, "decimal_separator": decimal_separator, "fields": fields})
 
 

@@ -190,6 +190,18 @@ def optimize_html(result):
     return answer_html(result, "kaskad.OptimizeResult") + search + by_N
 
 
+def root_html(root):
+    """A root of the solver: the solved field's text and the quantity's value
+    there, the field texts, and their plain run as outlet row, error and
+    profile chart."""
+    run = root.run
+    tangent = " (a tangency: the quantity touches the target and turns back)" if root.tangent else ""
+    return (f"<p><b>kaskad.Root</b> {_escaped(root.model)}: {_escaped(root.field)}={_escaped(root.text)}, "
+            f"value {_escaped(_number(root.value))}{_escaped(tangent)}</p>"
+            + f"<p>{_escaped(_fields_line(root.fields))}</p>" + _error_line(run.error)
+            + _beside(_outlet_table(run), profile_svg(run)))
+
+
 def solve_html(result):
     """kaskad.SolveResult as HTML: the target, each root's text and value,
     or the closest scan point, and the first root's run."""

@@ -7,8 +7,9 @@ import pandas as pd
 from . import _kaskad
 from ._frame import QUANTITIES, field_column
 
-#: Units the model fixes; the others it leaves open, so they have none.
-UNITS = {"t": "K", "t_in": "K"}
+#: The unit of the field t, the first reactor's temperature; the model fixes
+#: no other field's.
+FIELD_UNITS = {"t_in": "K"}
 
 
 def _dimensions(info):
@@ -68,9 +69,15 @@ def dataset(frame):
     for name, _, meaning in _kaskad.model_fields(info["model"]):
         if field_column(name) in ds.coords:
             ds[field_column(name)].attrs["long_name"] = meaning
-    for name, unit in UNITS.items():
+    for name, unit in FIELD_UNITS.items():
         if name in ds.variables:
             ds[name].attrs["units"] = unit
+    # Each quantity's meaning and unit, where the model fixes one, from its quantity table.
+    for quantity in _kaskad.QUANTITY_TABLE:
+        if quantity["name"] in ds.data_vars:
+            ds[quantity["name"]].attrs["long_name"] = quantity["note"]
+            if quantity["unit"] is not None:
+                ds[quantity["name"]].attrs["units"] = quantity["unit"]
     ds.attrs.update({"model": info["model"], "decimal_separator": info["decimal_separator"]})
     ds.attrs.update({name: text for name, text in info["fields"].items() if isinstance(text, str)})
     return ds

@@ -9,6 +9,7 @@ PYBIND11_MODULE(_kaskad, m)
     registerRuns(m);
     registerSweeps(m);
     registerCsv(m);
+    registerReadCsv(m);
     registerNumberText(m);
     registerErrorKinds(m);
     registerDesign(m);

@@ -34,26 +34,21 @@ py::array_t<double> fieldNumbers(const std::vector<std::string>& texts, const st
     return arrayOf(std::move(numbers), {static_cast<py::ssize_t>(texts.size())});
 }
 
-// The stored values that CSV cells print: a single when the single nearest
-// the text prints the same text (a stored single always does), otherwise the
-// double nearest it, which prints the same 15 digits; NaN for an empty cell.
+// The stored values that CSV cells print (storedValueOfText); NaN for an
+// empty cell.
 py::array_t<double> storedNumbers(const std::vector<std::string>& texts)
 {
     std::vector<double> numbers;
     numbers.reserve(texts.size());
-    char printed[kNumberTextCapacity];
     for (const std::string& text : texts) {
         if (text.empty()) {
             numbers.push_back(std::numeric_limits<double>::quiet_NaN());
             continue;
         }
-        double number = 0;
-        const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
-        if (error != std::errc() || end != text.data() + text.size())
+        const std::optional<double> value = storedValueOfText(text);
+        if (!value)
             throw py::value_error("'" + text + "' is not a number of Kaskad's CSV");
-        const double single = static_cast<float>(number);
-        const char* printedEnd = writeNumberText(printed, single, DecimalSeparator('.'));
-        numbers.push_back(std::string_view(printed, printedEnd) == text ? single : number);
+        numbers.push_back(*value);
     }
     return arrayOf(std::move(numbers), {static_cast<py::ssize_t>(texts.size())});
 }

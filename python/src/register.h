@@ -12,6 +12,8 @@ void registerRuns(pybind11::module_& m);
 void registerSweeps(pybind11::module_& m);
 // kaskad-cli's CSV of a plan's points and of a table.
 void registerCsv(pybind11::module_& m);
+// kaskad-cli's sweep CSV read back as arrays.
+void registerReadCsv(pybind11::module_& m);
 // Numbers printed as the panes print them, and texts read as numbers.
 void registerNumberText(pybind11::module_& m);
 // The error kinds of the calculations and their parents.

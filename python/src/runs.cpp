@@ -26,8 +26,9 @@ Pane paneOf(const std::string& quantity)
     throw py::key_error("no quantity '" + quantity + "': the quantities are " + quantityNamesText(" and "));
 }
 
-// Each quantity's row: name, pane title, note, physical limit (the rule it
-// breaks, or None), chart panel and colour, in store order.
+// Each quantity's row: name, pane title, note, unit (None where the model
+// fixes none), physical limit (the rule it breaks, or None), chart panel and
+// colour, in store order.
 py::tuple quantityTable()
 {
     py::tuple rows(kQuantities.size());
@@ -37,6 +38,7 @@ py::tuple quantityTable()
         row["name"] = std::string(quantity.name);
         row["title"] = std::string(quantity.title);
         row["note"] = std::string(quantity.note);
+        row["unit"] = quantity.unit.empty() ? py::object(py::none()) : py::object(py::str(std::string(quantity.unit)));
         row["limit"] = quantity.limit ? py::object(py::str(std::string(quantity.limit->rule))) : py::none();
         row["panel"] = std::string(chartPanelName(quantity.panel));
         char colour[8];
@@ -195,11 +197,12 @@ Record recordOfState(const py::tuple& state)
     return record;
 }
 
-} // namespace
-
-void registerRuns(py::module_& m)
+// UsageError, a ValueError, raised for a StudyError with its message in Python's terms.
+void registerUsageError(py::module_& m)
 {
     static const py::exception<study::StudyError> usageError(m, "UsageError", PyExc_ValueError);
+    // pybind11 hands a translator the exception by value.
+    // NOLINTNEXTLINE(performance-unnecessary-value-param)
     py::register_exception_translator([](std::exception_ptr raised) {
         try {
             if (raised)
@@ -208,6 +211,13 @@ void registerRuns(py::module_& m)
             PyErr_SetString(usageError.ptr(), pythonTerms(error.what()).c_str());
         }
     });
+}
+
+} // namespace
+
+void registerRuns(py::module_& m)
+{
+    registerUsageError(m);
 
     m.attr("QUANTITY_TABLE") = quantityTable();
     m.attr("QUANTITIES") = [] {

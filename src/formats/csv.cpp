@@ -1,10 +1,12 @@
-// Forming CSV cells and lines.
+// Forming CSV cells and lines, and reading CSV records back.
 #include "formats/csv.h"
 
 #include "numeric/number_text.h"
 
 #include <charconv>
 #include <cmath>
+#include <cstring>
+#include <istream>
 #include <ostream>
 #include <stdexcept>
 
@@ -169,6 +171,113 @@ void writeCsvOfColumns(std::ostream& out, std::span<const std::string> names, st
     if (out)
         out.write(block.data(), static_cast<std::streamsize>(block.size()));
     out.flush();
+}
+
+namespace {
+
+// Input is read in blocks of this size, a record longer than one taking more.
+constexpr std::size_t kReadBlockBytes = std::size_t(4) << 20;
+
+} // namespace
+
+CsvReader::CsvReader(std::istream& in) : in_(in), block_(kReadBlockBytes) {}
+
+bool CsvReader::fill()
+{
+    if (atEnd_)
+        return false;
+    // The unread bytes move to the start; the block doubles when they fill it.
+    std::copy(block_.begin() + static_cast<std::ptrdiff_t>(pos_), block_.begin() + static_cast<std::ptrdiff_t>(size_),
+              block_.begin());
+    size_ -= pos_;
+    pos_ = 0;
+    if (size_ == block_.size())
+        block_.resize(block_.size() * 2);
+    in_.read(block_.data() + size_, static_cast<std::streamsize>(block_.size() - size_));
+    const auto read = static_cast<std::size_t>(in_.gcount());
+    size_ += read;
+    atEnd_ = read == 0 || !in_;
+    return read > 0;
+}
+
+std::optional<std::size_t> CsvReader::recordEnd()
+{
+    std::size_t scanned = pos_;
+    bool quoted = false;
+    for (;;) {
+        const char* data = block_.data();
+        if (!quoted) {
+            // Most records hold no quote: their end is the next line end.
+            const auto* lineEnd = static_cast<const char*>(std::memchr(data + scanned, '\n', size_ - scanned));
+            if (lineEnd && !std::memchr(data + scanned, '"', static_cast<std::size_t>(lineEnd - data) - scanned))
+                return static_cast<std::size_t>(lineEnd - data) + 1;
+        }
+        for (; scanned < size_; ++scanned) {
+            const char c = data[scanned];
+            if (c == '"')
+                quoted = !quoted;
+            else if (c == '\n' && !quoted)
+                return scanned + 1;
+        }
+        const std::size_t offset = scanned - pos_;
+        if (!fill())
+            return size_ > pos_ ? std::optional<std::size_t>(size_) : std::nullopt;
+        scanned = pos_ + offset;
+    }
+}
+
+bool CsvReader::skip()
+{
+    const std::optional<std::size_t> end = recordEnd();
+    if (!end)
+        return false;
+    pos_ = *end;
+    ++records_;
+    return true;
+}
+
+bool CsvReader::next(std::vector<std::string_view>& cells)
+{
+    const std::optional<std::size_t> end = recordEnd();
+    if (!end)
+        return false;
+    std::string_view record(block_.data() + pos_, *end - pos_);
+    pos_ = *end;
+    ++records_;
+    if (record.ends_with('\n'))
+        record.remove_suffix(1);
+    cells.clear();
+    unquoted_.clear();
+    unquoted_.reserve(record.size());
+    // Quoted cells are copied unquoted into unquoted_, which is reserved
+    // large enough that it never moves while the record's cells point into it.
+    for (std::size_t at = 0;;) {
+        if (at < record.size() && record[at] == '"') {
+            const std::size_t start = unquoted_.size();
+            for (++at; at < record.size(); ++at) {
+                if (record[at] == '"') {
+                    if (at + 1 < record.size() && record[at + 1] == '"') {
+                        unquoted_ += '"';
+                        ++at;
+                        continue;
+                    }
+                    ++at;
+                    break;
+                }
+                unquoted_ += record[at];
+            }
+            cells.emplace_back(unquoted_.data() + start, unquoted_.size() - start);
+            if (at >= record.size())
+                return true;
+            ++at; // the comma after the closing quote
+            continue;
+        }
+        const std::size_t comma = record.find(',', at);
+        cells.push_back(record.substr(at, comma == std::string_view::npos ? std::string_view::npos : comma - at));
+        if (comma == std::string_view::npos)
+            return true;
+        at = comma + 1;
+    }
 }
 
 } // namespace kaskad::formats

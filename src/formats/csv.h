@@ -1,6 +1,6 @@
 // CSV cells and lines as every CSV writer of Kaskad forms them: quoting,
 // numbers, booleans, the header line, and a table handed over column by
-// column, as one text or streamed.
+// column, as one text or streamed; CSV records read back a block at a time.
 #pragma once
 
 #include <cstddef>
@@ -50,5 +50,34 @@ std::string csvOfColumns(std::span<const std::string> names, std::span<const Csv
 // at the first block `out` fails to take.
 void writeCsvOfColumns(std::ostream& out, std::span<const std::string> names, std::span<const CsvColumn> columns,
                        std::size_t rows, bool header = true);
+
+// Reads CSV records a block at a time: each record's cells, unquoted, as
+// views valid until the next record is read. A record ends at a line end
+// outside quotes; an "\r" before it stays in the last cell (Kaskad's
+// writers end lines with "\n" alone).
+class CsvReader {
+public:
+    explicit CsvReader(std::istream& in);
+    // The next record's cells; false at the end of the input.
+    bool next(std::vector<std::string_view>& cells);
+    // Skips the next record; false at the end of the input.
+    bool skip();
+    // The records read or skipped so far.
+    std::size_t records() const { return records_; }
+
+private:
+    // The end of the record at pos_, past its line end (or the input's end);
+    // reads more input while the record is incomplete. None at the end.
+    std::optional<std::size_t> recordEnd();
+    bool fill();
+
+    std::istream& in_;
+    std::vector<char> block_;
+    std::size_t pos_ = 0;  // the first byte not yet read
+    std::size_t size_ = 0; // the bytes held
+    bool atEnd_ = false;   // the input is read to its end
+    std::string unquoted_; // the quoted cells of the current record
+    std::size_t records_ = 0;
+};
 
 } // namespace kaskad::formats

@@ -1,7 +1,8 @@
 // The twelve quantities a run stores for each reactor, one row each: its
-// pane, name, pane title, note with its unit, physical limit, chart panel
-// and colour, in the order a run stores them. Every list, lookup and message
-// about quantities is derived from this table. Header only, so that the
+// pane, name, pane title, note with its unit, physical limit, chart panel,
+// colour and the unit alone where the model fixes one, in the order a run
+// stores them. Every list, lookup and message about quantities is derived
+// from this table. Header only, so that the
 // chart library can use it without linking the model.
 #pragma once
 
@@ -51,7 +52,8 @@ struct QuantityDescription {
     std::string_view note;  // what it is and in which unit, for tooltips
     std::optional<PhysicalLimit> limit;
     ChartPanel panel;
-    std::uint32_t colour; // its line on the chart, 0xRRGGBB
+    std::uint32_t colour;  // its line on the chart, 0xRRGGBB
+    std::string_view unit; // its unit where the model fixes one ("K"), else empty
 };
 
 namespace quantity_texts {
@@ -63,35 +65,35 @@ inline constexpr std::string_view kConcentration = "отрицательная �
 inline constexpr std::array<QuantityDescription, kPaneCount> kQuantities = {{
     {paneY1, "y1", "y1 - П - ксилол",
      "концентрация п-ксилола на выходе реактора, в тех же единицах, что входные концентрации y10 и y50",
-     PhysicalLimit{true, "y1 < 0", quantity_texts::kConcentration}, ChartPanel::concentrations, 0x1f77b4},
+     PhysicalLimit{true, "y1 < 0", quantity_texts::kConcentration}, ChartPanel::concentrations, 0x1f77b4, ""},
     {paneY2, "y2", "y2 - ПТ - кислота",
      "концентрация п-толуиловой кислоты на выходе реактора, в тех же единицах, что входные концентрации y10 и y50",
-     PhysicalLimit{true, "y2 < 0", quantity_texts::kConcentration}, ChartPanel::concentrations, 0xff7f0e},
+     PhysicalLimit{true, "y2 < 0", quantity_texts::kConcentration}, ChartPanel::concentrations, 0xff7f0e, ""},
     {paneY3, "y3", "y3 - ТФК",
      "концентрация терефталевой кислоты на выходе реактора, в тех же единицах, что входные концентрации y10 и y50",
-     PhysicalLimit{true, "y3 < 0", quantity_texts::kConcentration}, ChartPanel::concentrations, 0x2ca02c},
+     PhysicalLimit{true, "y3 < 0", quantity_texts::kConcentration}, ChartPanel::concentrations, 0x2ca02c, ""},
     {paneY4, "y4", "y4 - ММ эфир ТФК",
      "концентрация монометилового эфира терефталевой кислоты на выходе реактора, в тех же единицах, что входные "
      "концентрации y10 и y50",
-     PhysicalLimit{true, "y4 < 0", quantity_texts::kConcentration}, ChartPanel::concentrations, 0xd62728},
+     PhysicalLimit{true, "y4 < 0", quantity_texts::kConcentration}, ChartPanel::concentrations, 0xd62728, ""},
     {paneY5, "y5", "y5 - П - эфир",
      "концентрация п-эфира на выходе реактора, в тех же единицах, что входные концентрации y10 и y50",
-     PhysicalLimit{true, "y5 < 0", quantity_texts::kConcentration}, ChartPanel::concentrations, 0x9467bd},
+     PhysicalLimit{true, "y5 < 0", quantity_texts::kConcentration}, ChartPanel::concentrations, 0x9467bd, ""},
     {paneY6, "y6", "y6 - Вода",
      "концентрация воды на выходе реактора, в тех же единицах, что входные концентрации y10 и y50",
-     PhysicalLimit{true, "y6 < 0", quantity_texts::kConcentration}, ChartPanel::concentrations, 0x17becf},
+     PhysicalLimit{true, "y6 < 0", quantity_texts::kConcentration}, ChartPanel::concentrations, 0x17becf, ""},
     {paneGB, "GB", "GB воздуха", "количество воздуха для реактора; единица измерения моделью не задана",
-     PhysicalLimit{true, "GB < 0", "отрицательный расход воздуха"}, ChartPanel::flows, 0x8c564b},
+     PhysicalLimit{true, "GB < 0", "отрицательный расход воздуха"}, ChartPanel::flows, 0x8c564b, ""},
     {paneWB, "WB", "WB оксидата", "количество оксидата, выходящего из реактора; единица измерения моделью не задана",
-     PhysicalLimit{true, "WB < 0", "отрицательное количество оксидата"}, ChartPanel::flows, 0x7f7f7f},
+     PhysicalLimit{true, "WB < 0", "отрицательное количество оксидата"}, ChartPanel::flows, 0x7f7f7f, ""},
     {paneALFA, "ALFA", "ALFA", "первая величина теплообмена реактора; единица измерения моделью не задана",
-     std::nullopt, ChartPanel::none, 0xe377c2},
+     std::nullopt, ChartPanel::none, 0xe377c2, ""},
     {paneALPE, "ALPE", "ALPE", "вторая величина теплообмена реактора; единица измерения моделью не задана",
-     std::nullopt, ChartPanel::none, 0xbcbd22},
+     std::nullopt, ChartPanel::none, 0xbcbd22, ""},
     {paneT, "t", "Температура в реакторе", "температура в реакторе, К (кельвины)",
-     PhysicalLimit{false, "t ≤ 0 К", "температура не выше абсолютного нуля"}, ChartPanel::conditions, 0xd62728},
+     PhysicalLimit{false, "t ≤ 0 К", "температура не выше абсолютного нуля"}, ChartPanel::conditions, 0xd62728, "K"},
     {paneP, "P", "Давление в реакторе", "давление в реакторе; единица измерения моделью не задана",
-     PhysicalLimit{false, "P ≤ 0", "давление не выше нуля"}, ChartPanel::conditions, 0x1f77b4},
+     PhysicalLimit{false, "P ≤ 0", "давление не выше нуля"}, ChartPanel::conditions, 0x1f77b4, ""},
 }};
 
 namespace quantity_table {

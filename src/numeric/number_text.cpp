@@ -707,4 +707,21 @@ char* writeNumberText(char* out, double value, DecimalSeparator separator)
     return writeDigits(out, eighteenDigitsOf(value, magnitude), (bits >> 63) != 0, separator);
 }
 
+std::optional<double> storedValueOfText(std::string_view text)
+{
+    double number = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
+    if (error != std::errc() || end != text.data() + text.size() || text.empty())
+        return std::nullopt;
+    const double single = static_cast<float>(number);
+    // A single that prints these 15 digits lies within half a unit of the
+    // 15th digit of the text's number: one further off, which every double
+    // that is no single is, needs no printing to be told apart.
+    if (!(std::abs(single - number) <= 1e-13 * std::abs(number)))
+        return number;
+    char printed[kNumberTextCapacity];
+    const char* printedEnd = writeNumberText(printed, single, DecimalSeparator('.'));
+    return std::string_view(printed, static_cast<std::size_t>(printedEnd - printed)) == text ? single : number;
+}
+
 } // namespace kaskad

@@ -106,6 +106,12 @@ void appendNumberText(std::string& text, long double value, DecimalSeparator sep
 // for kNumberTextCapacity bytes; returns the end of the text.
 char* writeNumberText(char* out, double value, DecimalSeparator separator);
 
+// The stored value whose writeNumberText text ("." separating decimals) is
+// `text`: the single when one prints so (a stored single always does),
+// otherwise the double nearest the text, which prints its 15 digits; none
+// for a text that is not such a number. Reads back what the CSV writers wrote.
+std::optional<double> storedValueOfText(std::string_view text);
+
 // Writes +-0.d1...dn * 10^pointPosition in the general format at out, for
 // the significant digits d1...dn with no trailing zero: exponent form
 // ("1.5E-5") when pointPosition is above 15 or below -3, else positional, with

@@ -72,8 +72,8 @@ rows=$("$root/usr/bin/kaskad-cli" bubble --N 3 --y10 3 --y50 2.5 --wg 0.05 --t 4
   --format csv) || fail "the packaged kaskad-cli could not run a calculation"
 [[ $(wc -l <<<"$rows") == 4 ]] || fail "the packaged kaskad-cli printed, for 3 reactors: $rows"
 
-# The Python module, when packaged, imports from the package and carries its
-# distribution metadata: importlib.metadata and kaskad.__version__ give the
+# The Python module, when packaged, suggests the packages its optional parts
+# use, imports from the package and carries its distribution metadata: importlib.metadata and kaskad.__version__ give the
 # package's version.
 python_debs=("$work"/python3-kaskad_*.deb)
 if [[ -e ${python_debs[0]} ]]; then
@@ -82,6 +82,10 @@ if [[ -e ${python_debs[0]} ]]; then
   python_version=$(PYTHONPATH=$python_root/usr/lib/python3/dist-packages /usr/bin/python3 -c \
     'import importlib.metadata, kaskad; print(importlib.metadata.version("kaskad"), kaskad.__version__)') ||
     fail "the packaged module could not tell its version"
+  suggests=$(dpkg-deb -f "${python_debs[0]}" Suggests)
+  for suggested in python3-distributed python3-xarray python3-tqdm python3-ipywidgets; do
+    [[ ", $suggests," == *", $suggested,"* ]] || fail "python3-kaskad does not suggest $suggested: \"$suggests\""
+  done
   package_version=$(dpkg-deb -f "${python_debs[0]}" Version | cut -d- -f1)
   [[ $python_version == "$package_version $package_version" ]] ||
     fail "the packaged module's metadata and __version__ say \"$python_version\", the package $package_version"

@@ -58,6 +58,9 @@ def test_xarray_has_a_dimension_per_swept_field_and_the_reactors():
     assert dict(ds.sizes) == {"wg": 3, "t_in": 2, "reactor": 3}
     assert list(ds["wg_text"].values) == ["0.03", "0.04", "0.05"] and list(ds["reactor"].values) == [1, 2, 3]
     assert ds["t"].attrs["units"] == "K" and ds["outlet_meets_criterion"].dims == ("wg", "t_in")
+    notes = {row["name"]: row["note"] for row in kaskad.QUANTITY_TABLE}
+    assert all(ds[q].attrs["long_name"] == notes[q] for q in kaskad.QUANTITIES)
+    assert [q for q in kaskad.QUANTITIES if "units" in ds[q].attrs] == ["t"]
     frame = kaskad.sweep("bubble", N=3, wg="0.03:0.05:0.01", t=[433, 435])
     assert ds["y2"].sel(wg=0.04, t_in=435.0, reactor=2).item() == frame.query("wg == 0.04 and t_in == 435")["y2"].iloc[1]
     outlet = kaskad.sweep("bubble", N=3, wg="0.03:0.05:0.01", outlet=True).kaskad.to_xarray()
@@ -142,3 +145,38 @@ def test_fields_as_columns_keep_every_row_apart_through_concat():
                   "--dtr", "2", "--d", "3", "--ts", "3600", "--outlet", "--format", "csv")
     assert kaskad.to_csv(joined) == cli
     assert kaskad.to_csv(parts[0]) == cli[:cli.index("\n2,3.5,")] + "\n"
+
+
+def test_read_csv_reads_quoted_texts_and_parts_with_or_without_their_header(tmp_path):
+    frame = kaskad.sweep("bubble", N="2;30", y50="2,5", wg="0,03;0,04", decimal_separator=",", criterion=True)
+    text = kaskad.to_csv(frame)
+    lines = text.splitlines(keepends=True)
+    parts = [lines[0] + "".join(lines[1:3]), "".join(lines[3:6]), lines[0] + "".join(lines[6:])]
+    paths = []
+    for k, part in enumerate(parts):
+        paths.append(tmp_path / f"part-{k}.csv")
+        paths[-1].write_text(part, encoding="utf-8")
+    read = kaskad.read_csv(paths, decimal_separator=",")
+    assert kaskad.to_csv(read) == text and list(read["wg_text"].astype(str)[:2]) == ["0,03", "0,03"]
+    pd.testing.assert_frame_equal(read[["N", "wg", "reactor", "y1", "error_kind"]],
+                                  frame[["N", "wg", "reactor", "y1", "error_kind"]], check_exact=True)
+
+
+HEADER = ("--N,--y10,--y50,--wg,--t,--dtr,--d,--ts,reactor,y1,y2,y3,y4,y5,y6,GB,WB,ALFA,ALPE,t,P,error_kind,"
+          "error_message\n")
+ROW = "3,3,2.5,0.05,433,2,3,3600,1," + ",".join(["1.5"] * 12) + ",,\n"
+
+
+@pytest.mark.parametrize("text,message", [
+    ("a,b\n1,2\n", "not a sweep's CSV of kaskad-cli: its first columns are not --N, --y10"),
+    (HEADER.replace("reactor,", ""), "not a sweep's CSV of kaskad-cli: its columns after the fields are not reactor"),
+    (HEADER + ROW + "3,3\n", "line 3 has 2 cells, not 23"),
+    (HEADER + ROW.replace("1,1.5,", "1,x,", 1), "line 2: 'x' is not a number of Kaskad's CSV"),
+    ("", "the file "),
+], ids=["other_columns", "no_reactor", "short_line", "not_a_number", "empty"])
+def test_read_csv_refuses_what_is_no_sweep_saying_where(tmp_path, text, message):
+    path = tmp_path / "sweep.csv"
+    path.write_text(text, encoding="utf-8")
+    with pytest.raises(ValueError) as raised:
+        kaskad.read_csv(path)
+    assert str(raised.value).startswith(message)

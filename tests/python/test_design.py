@@ -21,6 +21,7 @@ def test_optimize_answers_as_the_command_line_and_its_run_reproduces_it():
     assert kaskad.number_text(result.objective) == str(cli["best"]["objective"])
     assert result.run.text("y3", result.N) == kaskad.number_text(cli["best"]["outlet"]["y3"])
     assert list(result.by_N["N"]) == [12, 13, 14]
+    assert str(result.by_N["t_in_text"].dtype) == "category" and result.by_N["meets"].dtype == bool
     assert result.smallest_N == cli["smallest_N_meeting_criterion"]
 
 

@@ -91,6 +91,10 @@ def test_solve_html_lists_the_roots_as_the_command_line_prints_them():
                       "--dtr", "2", "--d", "3", "--ts", "100:3000", "--target", "y1=0.02")
     roots = _Tables(result._repr_html_()).tables[0][1:]
     assert roots and all(f"ts = {text}: y1 = {value}" in printed for _, text, value in roots)
+    root = result.roots[0]
+    page = _Tables(root._repr_html_())
+    assert f"ts={root.text}, value {kaskad.number_text(root.value)}" in root._repr_html_()
+    assert page.tables[0][-1][-1] == root.run.text("P", 12) and len(page.svgs) == 1
 
 
 def test_version_is_the_programs_and_its_metadata_lies_beside_the_package():

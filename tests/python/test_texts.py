@@ -1,5 +1,8 @@
 # Numbers given for fields become texts: the shortest that reads back to the
-# same double, in the field's syntax, read by the run as typed text.
+# same double, in the field's syntax, read by the run as typed text; and
+# the docstrings help() shows.
+import inspect
+
 import numpy
 import pytest
 
@@ -48,3 +51,12 @@ def test_texts_are_taken_as_written():
 def test_numpy_numbers_are_numbers():
     run = kaskad.bubble(N=numpy.int64(2), wg=numpy.float64(0.05))
     assert run.inputs["N"] == "2" and run.inputs["wg"] == "0.05"
+
+
+@pytest.mark.parametrize("function", [kaskad.bubble, kaskad.gaslift, kaskad.sweep, kaskad.runs, kaskad.optimize,
+                                      kaskad.solve, kaskad.sensitivity, kaskad.uncertainty, kaskad.to_csv,
+                                      kaskad.read_csv], ids=lambda function: function.__name__)
+def test_help_shows_each_docstring_from_its_left_edge(function):
+    # The docstring's own text after its first line: the lists inside it are indented, it is not.
+    second = next(line for line in inspect.getdoc(function).splitlines()[1:] if line.strip())
+    assert second == second.lstrip()
