@@ -517,8 +517,16 @@ def _sweep_to(to, plan, points, flags, best, jobs, progress):
 
 def _study_place(to):
     """Whether `to` names a study's place, a Zarr store or a folder, rather
-    than one CSV file or a file object."""
-    return isinstance(to, (str, os.PathLike)) and not os.fspath(to).endswith(".csv")
+    than one CSV file or a file object; a path with another suffix is
+    refused."""
+    if not isinstance(to, (str, os.PathLike)):
+        return False
+    path = os.fspath(to)
+    if path.endswith(".csv"):
+        return False
+    if path.endswith(".zarr") or os.path.isdir(path) or not os.path.splitext(path.rstrip("/"))[1]:
+        return True
+    raise ValueError(f"to takes a path ending in .csv or .zarr, a folder or a writable file object, not {path!r}")
 
 
 def sweep(model, outlet=False, criterion=False, jobs=None, *, only_meeting=False, decimal_separator=".",
