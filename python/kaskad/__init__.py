@@ -32,7 +32,8 @@ from ._texts import (field_text, flag, jobs_count, separator_text, sweep_items, 
                      whole_number_in)
 
 __all__ = [
-    "bubble", "gaslift", "sweep", "Run", "Reactor", "RunError", "number_text", "shard_range", "to_csv",
+    "bubble", "gaslift", "sweep", "Run", "Reactor", "RunError", "number_text", "read_input_set", "shard_range",
+    "to_csv",
     "QUANTITIES", "QUANTITY_TABLE", "CalculationError", "EExternal", "EMathError", "EInvalidOp", "EZeroDivide",
     "EOverflow", "EConvertError", "ENoConvergence", "UsageError", "Interrupted", "optimize", "solve", "runs", "read_csv",
     "to_xarray", "sensitivity", "uncertainty", "SensitivityResult", "UncertaintyResult",
@@ -81,6 +82,17 @@ def number_text(value, decimal_separator="."):
         # A study's means and proportions keep their extended width.
         return _kaskad.extended_number_text(np.asarray([value]), separator_text(decimal_separator))
     return _kaskad.number_text(float(value), separator_text(decimal_separator))
+
+
+def read_input_set(path, model, decimal_separator="."):
+    """The field texts of an input set a model window saved (Ctrl+S,
+    NAME.kaskad.json) for `model`, by field name, their numbers written with
+    `decimal_separator`: kaskad.bubble(**kaskad.read_input_set(path,
+    "bubble")) runs it. A file that cannot be read, or is not a set of that
+    model, raises UsageError saying why."""
+    names = [name for name, _, _ in _kaskad.model_fields(_model_checked(model))]
+    texts = _kaskad.read_input_set(os.fspath(path), model, separator_text(decimal_separator))
+    return dict(zip(names, texts))
 
 
 def shard_range(points, index, count):

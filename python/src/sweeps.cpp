@@ -1,6 +1,7 @@
 // Sweeps for Python: a plan's points and points given one by one, run and
 // returned as arrays of rows, the shard cut, and study files.
 #include "formats/file_problem.h"
+#include "formats/input_set.h"
 #include "formats/study_definition.h"
 #include "study/point_rows.h"
 #include "study/study_error.h"
@@ -131,6 +132,19 @@ void registerSweeps(py::module_& m)
         py::arg("path"), py::arg("decimal_separator"),
         "The model and the eight values texts of a study file (NAME.kaskad-study.json), its numbers with the "
         "separator given.");
+    m.def(
+        "read_input_set",
+        [](const std::string& path, const std::string& model, const std::string& separator) {
+            try {
+                const FieldTexts texts = formats::readInputSetFile(path, modelOf(model), separatorOf(separator));
+                return std::vector<std::string>(texts.begin(), texts.end());
+            } catch (const formats::FileProblem& problem) {
+                throw study::StudyError(problem.message());
+            }
+        },
+        py::arg("path"), py::arg("model"), py::arg("decimal_separator"),
+        "The eight field texts of an input set (NAME.kaskad.json) of the model, its numbers with the separator "
+        "given.");
     m.def(
         "shard_range",
         [](std::size_t points, std::size_t index, std::size_t count) {

@@ -1,6 +1,8 @@
 // Field options and the input set that fills the fields not given.
 #include "cli/field_options.h"
 
+#include "cli/cli_errors.h"
+#include "formats/file_problem.h"
 #include "formats/input_set.h"
 
 #include <optional>
@@ -10,8 +12,11 @@ namespace {
 
 FieldTexts readInputSetFile(const std::string& path, ModelKind model, DecimalSeparator separator)
 {
-    return readOptionFile(path, formats::kInputSetSizeLimit, {"input set", "an input set"},
-                          [&](const std::string& json) { return formats::readInputSet(json, model, separator); });
+    try {
+        return formats::readInputSetFile(path, model, separator);
+    } catch (const formats::FileProblem& problem) {
+        throw UsageError(problem.message());
+    }
 }
 
 } // namespace

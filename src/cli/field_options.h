@@ -5,42 +5,11 @@
 
 #include "model/design.h"
 
-#include "cli/cli_errors.h"
-#include "formats/file_problem.h"
-#include "formats/whole_file.h"
-
 #include <CLI/CLI.hpp>
 
 #include <string>
 
 namespace kaskad::cli {
-
-// What a file named by an option holds, for messages: "study", "a study".
-struct FileKind {
-    const char* name;
-    const char* withArticle;
-};
-
-// The file at `path`, of at most `limit` bytes, read by `read` from its
-// text. Raises UsageError saying why it cannot be read or is not of its kind.
-template <class Read>
-auto readOptionFile(const std::string& path, std::size_t limit, const FileKind& kind, const Read& read)
-{
-    std::string text;
-    try {
-        text = formats::readWholeFile(path, limit, formats::OtherFiles::read);
-    } catch (const formats::FileTooLarge&) {
-        throw UsageError(std::string("the ") + kind.name + " " + path + " is larger than " + kind.withArticle +
-                         " can be");
-    } catch (const formats::FileProblem& problem) {
-        throw UsageError(std::string("cannot read the ") + kind.name + " " + path + ": " + problem.message());
-    }
-    try {
-        return read(text);
-    } catch (const formats::FileProblem& problem) {
-        throw UsageError(std::string("the ") + kind.name + " " + path + " cannot be read: " + problem.message());
-    }
-}
 
 struct FieldOptions {
     FieldTexts texts;

@@ -3,6 +3,7 @@
 
 #include "formats/file_problem.h"
 #include "formats/json_document.h"
+#include "formats/named_file.h"
 #include "numeric/errors.h"
 #include "numeric/number_text.h"
 #include "numeric/utf8.h"
@@ -59,6 +60,12 @@ FieldTexts readInputSet(std::string_view json, ModelKind model, DecimalSeparator
         for (std::string& text : texts)
             text = numberWithSeparator(text, *saved, separator);
     return texts;
+}
+
+FieldTexts readInputSetFile(const std::string& path, ModelKind model, DecimalSeparator separator)
+{
+    return readNamedFile(path, kInputSetSizeLimit, {"input set", "an input set"},
+                         [&](const std::string& json) { return readInputSet(json, model, separator); });
 }
 
 } // namespace kaskad::formats

@@ -31,4 +31,8 @@ std::string inputSetJson(ModelKind model, const FieldTexts& fields, DecimalSepar
 // a string.
 FieldTexts readInputSet(std::string_view json, ModelKind model, DecimalSeparator separator);
 
+// The same from the file at `path`. Raises FileProblem naming the file and
+// saying why it cannot be read or is not such a set.
+FieldTexts readInputSetFile(const std::string& path, ModelKind model, DecimalSeparator separator);
+
 } // namespace kaskad::formats

@@ -3,6 +3,7 @@
 
 #include "formats/file_problem.h"
 #include "formats/json_document.h"
+#include "formats/named_file.h"
 #include "formats/whole_file.h"
 #include "numeric/utf8.h"
 
@@ -74,19 +75,8 @@ SavedStudy readSavedStudy(std::string_view json)
 
 SavedStudy readSavedStudyFile(const std::string& path)
 {
-    std::string json;
-    try {
-        json = readWholeFile(path, kStudySizeLimit, OtherFiles::read);
-    } catch (const FileTooLarge&) {
-        throw FileTooLarge("the study " + path + " is larger than a study can be");
-    } catch (const FileProblem& problem) {
-        throw FileProblem("cannot read the study " + path + ": " + problem.message());
-    }
-    try {
-        return readSavedStudy(json);
-    } catch (const FileProblem& problem) {
-        throw FileProblem("the study " + path + " cannot be read: " + problem.message());
-    }
+    return readNamedFile(path, kStudySizeLimit, {"study", "a study"},
+                         [](const std::string& json) { return readSavedStudy(json); });
 }
 
 StudyDefinition studyWithSeparator(const SavedStudy& saved, DecimalSeparator separator)

@@ -1,5 +1,6 @@
 # Single runs through the module: the worked examples digit for digit, the
 # stored values, the field texts and the frame of a run.
+import json
 import math
 import struct
 
@@ -120,3 +121,17 @@ def test_a_fault_after_the_composition_leaves_none():
     assert reactor.y6 is not None and reactor.GB is None and reactor.P is None
     frame = run.to_pandas()
     assert math.isnan(frame.loc[0, "GB"]) and kaskad.number_text(frame.loc[0, "y1"]) == "5.79258108139038"
+
+
+# An input set a Russian window saved, read back for Python's "." and run.
+def test_an_input_set_runs_as_its_fields(tmp_path):
+    texts = {"N": "12", "y10": "3", "y50": "2,5", "wg": "0,05", "t": "433", "dtr": "2", "d": "3", "ts": "3600"}
+    path = tmp_path / "bubble.kaskad.json"
+    path.write_text(json.dumps({"kaskad-input-set": 1, "model": "bubble", "decimal-separator": ",", "fields": texts}))
+    fields = kaskad.read_input_set(path, "bubble")
+    assert fields["y50"] == "2.5"
+    assert kaskad.bubble(**fields).reactors[-1].y1 == kaskad.bubble(12, 3, 2.5, 0.05, 433, 2, 3, 3600).reactors[-1].y1
+    with pytest.raises(kaskad.UsageError, match=f"the input set {path} cannot be read: "):
+        kaskad.read_input_set(path, "gaslift")
+    with pytest.raises(kaskad.UsageError, match="cannot read the input set /nonexistent.kaskad.json: "):
+        kaskad.read_input_set("/nonexistent.kaskad.json", "bubble")
