@@ -87,35 +87,9 @@ py::dict givenPointArrays(const std::string& model, const FieldTexts& fixed, con
     return keptWhenInterrupted(rowArrays(rows, std::move(columns), std::move(names)), signals);
 }
 
-} // namespace
-
-void registerSweeps(py::module_& m)
+// The files the desktop program saves: studies and input sets.
+void registerSavedFiles(py::module_& m)
 {
-    py::class_<study::SweepPlan>(m, "SweepPlan", "The points of a sweep.")
-        .def(py::init([](const std::string& model, const FieldTexts& texts, const std::string& separator) {
-                 return study::SweepPlan(modelOf(model), texts, separatorOf(separator));
-             }),
-             py::arg("model"), py::arg("option_texts"), py::arg("decimal_separator"))
-        .def_property_readonly("point_count", &study::SweepPlan::pointCount)
-        .def_property_readonly(
-            "swept_fields",
-            [](const study::SweepPlan& plan) {
-                std::vector<std::pair<std::string, std::vector<std::string>>> fields;
-                for (const study::SweepField& field : plan.sweptFields())
-                    fields.emplace_back(field.name, pythonTexts(field.texts));
-                return fields;
-            },
-            "Each swept field's name and texts, in the window's order.");
-    m.def("sweep_arrays", &sweepArrays, py::arg("plan"), py::arg("begin"), py::arg("end"), py::arg("outlet"),
-          py::arg("criterion"), py::arg("only_meeting"), py::arg("jobs") = py::none(), py::arg("progress") = py::none(),
-          py::arg("best") = 0,
-          "Runs the points begin..end-1 of a plan and returns their rows as arrays; with best, those of the best "
-          "points of the largest margins, largest first.");
-    m.def("given_point_arrays", &givenPointArrays, py::arg("model"), py::arg("fixed"), py::arg("varying"),
-          py::arg("count"), py::arg("decimal_separator"), py::arg("outlet"), py::arg("criterion"),
-          py::arg("only_meeting"), py::arg("jobs") = py::none(), py::arg("progress") = py::none(),
-          "Runs points given one by one and returns their rows as arrays.");
-    m.attr("MOST_SHARDS") = study::kMaxShards;
     m.def(
         "read_study",
         [](const std::string& path, const std::string& separator) {
@@ -145,6 +119,38 @@ void registerSweeps(py::module_& m)
         py::arg("path"), py::arg("model"), py::arg("decimal_separator"),
         "The eight field texts of an input set (NAME.kaskad.json) of the model, its numbers with the separator "
         "given.");
+}
+
+} // namespace
+
+void registerSweeps(py::module_& m)
+{
+    py::class_<study::SweepPlan>(m, "SweepPlan", "The points of a sweep.")
+        .def(py::init([](const std::string& model, const FieldTexts& texts, const std::string& separator) {
+                 return study::SweepPlan(modelOf(model), texts, separatorOf(separator));
+             }),
+             py::arg("model"), py::arg("option_texts"), py::arg("decimal_separator"))
+        .def_property_readonly("point_count", &study::SweepPlan::pointCount)
+        .def_property_readonly(
+            "swept_fields",
+            [](const study::SweepPlan& plan) {
+                std::vector<std::pair<std::string, std::vector<std::string>>> fields;
+                for (const study::SweepField& field : plan.sweptFields())
+                    fields.emplace_back(field.name, pythonTexts(field.texts));
+                return fields;
+            },
+            "Each swept field's name and texts, in the window's order.");
+    m.def("sweep_arrays", &sweepArrays, py::arg("plan"), py::arg("begin"), py::arg("end"), py::arg("outlet"),
+          py::arg("criterion"), py::arg("only_meeting"), py::arg("jobs") = py::none(), py::arg("progress") = py::none(),
+          py::arg("best") = 0,
+          "Runs the points begin..end-1 of a plan and returns their rows as arrays; with best, those of the best "
+          "points of the largest margins, largest first.");
+    m.def("given_point_arrays", &givenPointArrays, py::arg("model"), py::arg("fixed"), py::arg("varying"),
+          py::arg("count"), py::arg("decimal_separator"), py::arg("outlet"), py::arg("criterion"),
+          py::arg("only_meeting"), py::arg("jobs") = py::none(), py::arg("progress") = py::none(),
+          "Runs points given one by one and returns their rows as arrays.");
+    m.attr("MOST_SHARDS") = study::kMaxShards;
+    registerSavedFiles(m);
     m.def(
         "shard_range",
         [](std::size_t points, std::size_t index, std::size_t count) {
