@@ -104,7 +104,13 @@ void writeOptimizeText(std::ostream& out, const DesignProblem& problem, const Op
     header.push_back(problem.objective.name);
     if (problem.robust())
         header.push_back(problem.meetProbability ? "P(meets)" : "nominal");
-    header.insert(header.end(), {"criterion", "limiting"});
+    // With constraints posed, whether the answer keeps them all, beside the
+    // criterion, which says nothing of them.
+    const bool constraints = !problem.bounds.empty() || problem.meetCriterion;
+    header.push_back("criterion");
+    if (constraints)
+        header.push_back("constraints");
+    header.push_back("limiting");
     rows.push_back(header);
     for (const DesignAnswer& answer : result.byReactors) {
         std::vector<std::string> row{std::to_string(answer.reactors)};
@@ -116,6 +122,8 @@ void writeOptimizeText(std::ostream& out, const DesignProblem& problem, const Op
         else if (problem.robust())
             row.push_back(nominalMarginText(answer));
         row.push_back(criterionWord(answer));
+        if (constraints)
+            row.push_back(!answer.assessment.computed ? "-" : answer.assessment.feasible() ? "met" : "not met");
         row.push_back(answer.limiting.empty() ? "-" : answer.limiting);
         rows.push_back(std::move(row));
     }

@@ -118,6 +118,21 @@ DecimalText DecimalText::rounded(long double x, int digits)
     return decimal;
 }
 
+DecimalText DecimalText::roundedWithin(const IntervalField& field, long double value, int digits)
+{
+    const long double scale = std::max(std::fabs(field.from), std::fabs(field.to));
+    if (scale > 0 && std::isfinite(scale)) {
+        const auto exponent = static_cast<std::int32_t>(std::floor(std::log10(scale))) - (digits - 1);
+        const long double half = std::pow(10.0L, static_cast<long double>(exponent)) / 2;
+        if (field.from <= 0 && field.to >= 0 && std::fabs(value) < half)
+            return {0, exponent};
+        for (const long double end : {field.from, field.to})
+            if (std::fabs(value - end) < half)
+                return DecimalText::rounded(end, digits);
+    }
+    return DecimalText::rounded(value, digits);
+}
+
 std::string DecimalText::text() const
 {
     if (mantissa == 0)

@@ -95,6 +95,11 @@ struct DecimalText {
 
     // x rounded to `digits` significant digits (1..17), ties to even.
     static DecimalText rounded(long double x, int digits);
+    // The same for a value of an interval field, except that a value within
+    // the rounding of an end, or of 0 inside the interval, at the resolution
+    // `digits` give the interval's largest end, is that end or 0: a search
+    // that stops a hair from 0 answers "0", not "1.735E-18".
+    static DecimalText roundedWithin(const IntervalField& field, long double value, int digits);
     DecimalText step(std::int64_t units) const { return {mantissa + units, exponent}; }
     // "0.1234", "1500", "1.5E-5": the pane's layout, "." as separator.
     std::string text() const;

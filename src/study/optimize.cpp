@@ -15,6 +15,7 @@
 #include <exception>
 #include <limits>
 #include <mutex>
+#include <numeric>
 #include <thread>
 
 namespace kaskad::study {
@@ -69,15 +70,11 @@ void keepIfBetter(Candidate& kept, const Assessment& assessment, const std::vect
 // depends on nothing another does at the same time.
 class Evaluator {
 public:
-    // only: the one reactor count to assess, for a local search; every count
-    // when none.
-    Evaluator(const DesignProblem& problem, std::size_t budget, std::stop_token stop, std::atomic<std::size_t>& made,
-              std::optional<std::size_t> only = std::nullopt)
+    Evaluator(const DesignProblem& problem, std::size_t budget, std::stop_token stop, std::atomic<std::size_t>& made)
         : problem_(problem),
           budget_(budget),
           stop_(std::move(stop)),
           made_(made),
-          only_(only),
           archive_(problem.space.reactorCounts())
     {}
 
@@ -92,9 +89,9 @@ public:
             throw nlopt::forced_stop();
         lastUnit_.assign(unit, unit + d);
         values_ = intervalValues(problem_.space, lastUnit_);
-        // A local search needs its own count's reactors only; a run to the
-        // most reactors assesses every count at once.
-        const std::int32_t reactors = only_ ? reactorsAt(*only_) : problem_.space.mostReactors();
+        // A run to the most reactors assesses every count at once, so a
+        // search for one count also finds points for its neighbours.
+        const std::int32_t reactors = problem_.space.mostReactors();
         // With tolerances, the corners of the box around the point too.
         runs_.clear();
         for (const std::vector<FieldMove>& moves : toleranceBoxMoves(problem_, values_))
@@ -104,7 +101,7 @@ public:
         made_.fetch_add(1, std::memory_order_relaxed);
         assessments_.resize(archive_.size());
         const std::vector<long double> stored = storedValues();
-        for (std::size_t n = only_.value_or(0); n < (only_ ? *only_ + 1 : archive_.size()); ++n) {
+        for (std::size_t n = 0; n < archive_.size(); ++n) {
             assessments_[n] = assessBox(problem_, runs_, reactorsAt(n), stored);
             keepIfBetter(archive_[n], assessments_[n], lastUnit_);
         }
@@ -135,7 +132,6 @@ private:
     const std::size_t budget_;
     const std::stop_token stop_;
     std::atomic<std::size_t>& made_;
-    const std::optional<std::size_t> only_;
     std::size_t used_ = 0;
     std::vector<double> lastUnit_;
     std::vector<long double> values_;
@@ -309,30 +305,31 @@ Archive globalStage(const DesignProblem& problem, std::size_t slab, std::size_t 
     return evaluator.archive();
 }
 
-// A local search for one reactor count from the best point found for it.
-Archive localStage(const DesignProblem& problem, std::size_t reactorIndex, const Candidate& start, std::size_t budget,
-                   std::stop_token stop, std::atomic<std::size_t>& made, std::size_t& used)
+// A local search for one reactor count from a point, its first steps
+// `step` of the unit cube.
+Archive localStage(const DesignProblem& problem, std::size_t reactorIndex, const Candidate& start, double step,
+                   std::size_t budget, std::stop_token stop, std::atomic<std::size_t>& made, std::size_t& used)
 {
     const std::size_t d = problem.space.intervals().size();
-    Evaluator evaluator(problem, budget, std::move(stop), made, reactorIndex);
+    Evaluator evaluator(problem, budget, std::move(stop), made);
     Search search{evaluator, reactorIndex, nullptr};
     const bool margin = problem.objective.isMargin();
     const unsigned constraints = localConstraintCount(problem);
     const unsigned n = static_cast<unsigned>(d + (margin ? 1 : 0));
     nlopt::opt opt(constraints > 0 ? nlopt::LN_COBYLA : nlopt::LN_BOBYQA, n);
-    std::vector<double> lower(n, 0.0), upper(n, 1.0), step(n, 0.05);
+    std::vector<double> lower(n, 0.0), upper(n, 1.0), steps(n, step);
     std::vector<double> x = start.unit;
     if (margin) {
         // s starts at the margin of the start and moves in its units.
         const double startMargin = start.assessment.margin.value_or(-1.0);
         lower[d] = -10.0;
         upper[d] = 10.0;
-        step[d] = 0.01;
+        steps[d] = step / 5;
         x.push_back(std::clamp(startMargin, lower[d], upper[d]));
     }
     opt.set_lower_bounds(lower);
     opt.set_upper_bounds(upper);
-    opt.set_initial_step(step);
+    opt.set_initial_step(steps);
     opt.set_min_objective(&localObjective, &search);
     if (constraints > 0)
         opt.add_inequality_mconstraint(&localConstraints, &search, std::vector<double>(constraints, 0.0));
@@ -420,7 +417,7 @@ RoundedPoint roundedPoint(const DesignSpace& space, const std::vector<long doubl
     RoundedPoint point;
     for (std::size_t k = 0; k < values.size(); ++k) {
         const IntervalField& field = space.intervals()[k];
-        DecimalText decimal = DecimalText::rounded(values[k], digits);
+        DecimalText decimal = DecimalText::roundedWithin(field, values[k], digits);
         for (int tries = 0; tries < 4 && readValue(decimal.text()) < field.from; ++tries)
             decimal = decimal.step(1);
         for (int tries = 0; tries < 4 && readValue(decimal.text()) > field.to; ++tries)
@@ -519,37 +516,77 @@ DesignAnswer answerOf(const DesignProblem& problem, const RoundedPoint& point, s
     return answer;
 }
 
-// The evaluations the rounding of one answer may take: the rounded point
-// and its neighbours one unit of the last digit away in each field.
+// The evaluations the rounding of one answer takes at least: the rounded
+// point and its neighbours one unit of the last digit away in each field.
 std::size_t roundingEvaluations(const DesignProblem& problem) { return 1 + 2 * problem.space.intervals().size(); }
 
-// The answer for one reactor count: the best point rounded to its digits,
-// or, when that breaks a constraint the point met, the best of the nearest
-// texts that meet them all.
-DesignAnswer roundedAnswer(const DesignProblem& problem, const Candidate& candidate, std::int32_t reactors, int digits,
-                           std::size_t& used)
+// The evaluations set aside for the rounding of every answer: where the
+// budget is ample, for a few moves from text to better neighbouring text.
+std::size_t roundingBudget(const DesignProblem& problem, std::size_t evaluations)
+{
+    const std::size_t least = problem.space.reactorCounts() * roundingEvaluations(problem);
+    return evaluations >= 8 * least ? 3 * least : least;
+}
+
+// An answer at a rounded point, and the point.
+struct RoundedAnswer {
+    RoundedPoint point;
+    DesignAnswer answer;
+};
+
+// Moves an answer, while `used` stays within the budget, one unit of the
+// last digit at a time in one field to texts that are better (one that
+// meets the constraints before one that does not), field by field and on
+// in the same direction while that pays, until no such move is left.
+void descend(const DesignProblem& problem, RoundedAnswer& at, std::size_t budget, std::size_t& used)
+{
+    for (bool moved = true; moved;) {
+        moved = false;
+        for (std::size_t k = 0; k < at.point.decimals.size(); ++k)
+            for (const std::int64_t units : {-1, 1})
+                while (used < budget) {
+                    RoundedPoint neighbour = at.point;
+                    neighbour.decimals[k] = neighbour.decimals[k].step(units);
+                    if (!withinIntervals(problem.space, neighbour))
+                        break;
+                    DesignAnswer tried = answerOf(problem, neighbour, at.answer.reactors);
+                    ++used;
+                    if (!better(tried.assessment, at.answer.assessment))
+                        break;
+                    at = {std::move(neighbour), std::move(tried)};
+                    moved = true;
+                }
+    }
+}
+
+// The answer for one reactor count: the best point rounded to its digits.
+RoundedAnswer roundedAnswer(const DesignProblem& problem, const Candidate& candidate, std::int32_t reactors, int digits,
+                            std::size_t& used)
 {
     const DesignSpace& space = problem.space;
     const std::vector<double> unit =
         candidate.found ? candidate.unit : std::vector<double>(space.intervals().size(), 0.5);
-    const RoundedPoint rounded = roundedPoint(space, intervalValues(space, unit), digits);
-    DesignAnswer answer = answerOf(problem, rounded, reactors);
+    RoundedAnswer at;
+    at.point = roundedPoint(space, intervalValues(space, unit), digits);
+    at.answer = answerOf(problem, at.point, reactors);
     ++used;
-    if (answer.meets || !candidate.found || !meetsTarget(problem, candidate.assessment))
-        return answer;
-    std::optional<DesignAnswer> nearest;
-    for (std::size_t k = 0; k < rounded.decimals.size(); ++k)
-        for (const std::int64_t units : {-1, 1}) {
-            RoundedPoint moved = rounded;
-            moved.decimals[k] = moved.decimals[k].step(units);
-            if (!withinIntervals(space, moved))
-                continue;
-            DesignAnswer neighbour = answerOf(problem, moved, reactors);
-            ++used;
-            if (neighbour.meets && (!nearest || better(neighbour.assessment, nearest->assessment)))
-                nearest = std::move(neighbour);
-        }
-    return nearest ? std::move(*nearest) : answer;
+    return at;
+}
+
+// The rounded answer for a count replaced by a neighbouring count's texts
+// where they are better for it, then moved to better neighbouring texts.
+void improveRounded(const DesignProblem& problem, RoundedAnswer& own, std::span<const RoundedAnswer* const> others,
+                    std::size_t budget, std::size_t& used)
+{
+    for (const RoundedAnswer* other : others) {
+        if (used >= budget || other->point.texts() == own.point.texts())
+            continue;
+        DesignAnswer tried = answerOf(problem, other->point, own.answer.reactors);
+        ++used;
+        if (better(tried.assessment, own.answer.assessment))
+            own = {other->point, std::move(tried)};
+    }
+    descend(problem, own, budget, used);
 }
 
 } // namespace
@@ -577,32 +614,46 @@ namespace {
 
 // How the evaluations are shared among the stages.
 struct SearchBudget {
-    std::size_t global = 0;    // the global stage, all slabs together
-    std::size_t own = 0;       // the local searches from each count's own best point
-    std::size_t neighbour = 0; // the local searches from the neighbouring counts' best points
+    std::size_t global = 0; // the global stage, all slabs together
+    std::size_t local = 0;  // the rounds of local searches
 };
+
+// DIRECT keeps every box it has divided, about 0.7 KB per evaluation: its
+// share is bounded so that the memory is, the local searches taking the rest.
+constexpr std::size_t kGlobalMost = 40'000;
+
+// The evaluations per reactor count below which its local searches do
+// little.
+constexpr std::size_t kLocalAtLeast = 40;
 
 // A seventh of the search explores the whole box, the rest refines the best
 // point of each reactor count; the answers' rounding is set aside first.
 SearchBudget searchBudget(const DesignProblem& problem, std::size_t evaluations)
 {
     const std::size_t counts = problem.space.reactorCounts();
-    const std::size_t search = evaluations - counts * roundingEvaluations(problem);
+    const std::size_t search = evaluations - roundingBudget(problem, evaluations);
     if (problem.space.intervals().empty())
-        return {1, 0, 0};
-    SearchBudget budget;
-    budget.global = std::max<std::size_t>(search / 7, std::min(search, kGlobalSlabs * counts));
-    budget.own = (search - budget.global) * 7 / 10;
-    budget.neighbour = search - budget.global - budget.own;
-    return budget;
+        return {1, 0};
+    // Too few evaluations for a useful local search of every count: then
+    // half go to the global stage, whose every run serves every count.
+    const std::size_t share = search < counts * kLocalAtLeast ? search / 2 : search / 7;
+    const std::size_t global = std::min(std::max(share, std::min(search, kGlobalSlabs * counts)), kGlobalMost);
+    return {global, search - global};
 }
 
-// A local search: the reactor count it seeks, where it starts, its budget.
+// A local search: the reactor count it seeks, where it starts, its first
+// step in the unit cube.
 struct LocalStart {
     std::size_t reactorIndex;
     std::vector<double> unit;
-    std::size_t budget;
+    double step;
 };
+
+// The rounds of local searches, their first step in the unit cube, and the
+// step below which a count's search from a point that has not moved ends.
+constexpr int kLocalRounds = 6;
+constexpr double kFirstStep = 0.05;
+constexpr double kLeastStep = 1e-4;
 
 // One optimisation: its stages share the best point per reactor count, the
 // stop and the count of evaluations.
@@ -619,7 +670,7 @@ public:
     OptimizeResult run()
     {
         globalRound();
-        localRound();
+        localRounds();
         result_.stopped = settings_.stop.stop_requested();
         roundAnswers();
         return std::move(result_);
@@ -656,30 +707,91 @@ private:
         keep(archives, used);
     }
 
-    // Each reactor count's local search from its best point, and from the
-    // best points of the neighbouring counts, whose optimum is often near:
-    // all at once, the longer searches first, so that the threads finish
-    // together.
-    std::vector<LocalStart> localStarts() const
+    // The local searches, in rounds. The first searches each reactor count
+    // whose runs computed from its best point and, where that breaks a
+    // constraint, from its neighbouring counts' too, for other ways into
+    // the region that meets them. Each later round searches every
+    // count from the best point any search has found for it, which, since
+    // every run assesses every count, may be another count's. A count whose
+    // best point did not move in a round starts the next from it with a
+    // quarter of the step. Each round takes half the evaluations left, the
+    // last all of them, so what a search leaves unspent goes to the next.
+    void localRounds()
+    {
+        const std::size_t dimensions = problem_.space.intervals().size() + (problem_.objective.isMargin() ? 1 : 0);
+        // COBYLA's first simplex and one step from it.
+        const std::size_t least = dimensions + 2;
+        std::vector<double> steps(counts_, kFirstStep);
+        std::size_t left = budget_.local;
+        for (int round = 0; round < kLocalRounds && dimensions > 0 && !settings_.stop.stop_requested(); ++round) {
+            const std::vector<LocalStart> starts = localStarts(steps, round);
+            if (starts.empty())
+                return;
+            const bool last = round + 1 == kLocalRounds || left / (2 * starts.size()) < least;
+            const std::size_t share = left / (starts.size() * (last ? 1 : 2));
+            if (share < least)
+                return;
+            const Archive before = best_;
+            left -= localRound(starts, share);
+            for (std::size_t n = 0; n < counts_; ++n)
+                if (best_[n].unit == before[n].unit)
+                    steps[n] /= 4;
+            if (last)
+                return;
+        }
+    }
+
+    // Where a round's local searches start: each count whose runs computed,
+    // from its best point, or, where that stalled, halfway between its
+    // neighbours' best points; in the first round, where the best point
+    // breaks a constraint, from the neighbouring counts' best points too.
+    std::vector<LocalStart> localStarts(const std::vector<double>& steps, int round) const
     {
         std::vector<LocalStart> starts;
-        for (std::size_t n = 0; n < counts_; ++n)
-            if (best_[n].found)
-                starts.push_back({n, best_[n].unit, 0});
-        const std::size_t own = starts.size();
-        for (std::size_t n = 0; n < counts_; ++n)
-            for (const std::size_t m : {n - 1, n + 1})
-                if (m < counts_ && best_[n].found && best_[m].found && best_[m].unit != best_[n].unit)
-                    starts.push_back({n, best_[m].unit, 0});
-        for (std::size_t k = 0; k < starts.size(); ++k)
-            starts[k].budget = k < own ? budget_.own / std::max<std::size_t>(own, 1)
-                                       : budget_.neighbour / std::max<std::size_t>(starts.size() - own, 1);
+        const auto searchable = [&](std::size_t n) {
+            return n < counts_ && best_[n].found && best_[n].assessment.computed && steps[n] >= kLeastStep;
+        };
+        for (std::size_t n = 0; n < counts_; ++n) {
+            if (!searchable(n))
+                continue;
+            const std::optional<std::vector<double>> halfway =
+                steps[n] < kFirstStep ? halfwayBetweenNeighbours(n) : std::nullopt;
+            if (halfway && *halfway != best_[n].unit && round % 2 == 1)
+                starts.push_back({n, *halfway, kFirstStep / 4});
+            else
+                starts.push_back({n, best_[n].unit, steps[n]});
+        }
+        if (round == 0)
+            for (std::size_t n = 0; n < counts_; ++n)
+                for (const std::size_t m : {n - 1, n + 1})
+                    if (searchable(n) && !best_[n].assessment.feasible() && m < counts_ && best_[m].found &&
+                        best_[m].unit != best_[n].unit)
+                        starts.push_back({n, best_[m].unit, steps[n]});
         return starts;
     }
 
-    void localRound()
+    // The point halfway between count n's neighbouring counts' best points,
+    // when both computed: the best points move smoothly with the count, so
+    // that is often near a count's optimum when its search has stalled short
+    // of it.
+    std::optional<std::vector<double>> halfwayBetweenNeighbours(std::size_t n) const
     {
-        const std::vector<LocalStart> starts = localStarts();
+        if (n == 0 || n + 1 >= counts_)
+            return std::nullopt;
+        const Candidate& below = best_[n - 1];
+        const Candidate& above = best_[n + 1];
+        if (!below.found || !above.found || !below.assessment.computed || !above.assessment.computed)
+            return std::nullopt;
+        std::vector<double> halfway(below.unit.size());
+        for (std::size_t k = 0; k < halfway.size(); ++k)
+            halfway[k] = (below.unit[k] + above.unit[k]) / 2;
+        return halfway;
+    }
+
+    // A local search from each start, each with `share` evaluations;
+    // returns the evaluations made.
+    std::size_t localRound(const std::vector<LocalStart>& starts, std::size_t share)
+    {
         std::vector<Archive> archives(starts.size());
         std::vector<std::size_t> used(starts.size(), 0);
         runTasks(
@@ -687,25 +799,48 @@ private:
             [&](std::size_t k) {
                 Candidate start = best_[starts[k].reactorIndex];
                 start.unit = starts[k].unit;
-                if (starts[k].budget > 0)
-                    archives[k] = localStage(problem_, starts[k].reactorIndex, start, starts[k].budget, settings_.stop,
-                                             made_, used[k]);
+                archives[k] = localStage(problem_, starts[k].reactorIndex, start, starts[k].step, share, settings_.stop,
+                                         made_, used[k]);
             },
             [this] { reportProgress(); });
         keep(archives, used);
+        return std::accumulate(used.begin(), used.end(), std::size_t{0});
     }
 
     void roundAnswers()
     {
-        result_.byReactors.resize(counts_);
         std::vector<std::size_t> used(counts_, 0);
+        // What the search left, shared out; after a stop, one move at most.
+        const std::size_t left = settings_.maxEvaluations - std::min(settings_.maxEvaluations, result_.evaluations);
+        const std::size_t share = std::max(roundingEvaluations(problem_),
+                                           result_.stopped ? std::size_t{0} : left / std::max(counts_, std::size_t{1}));
+        std::vector<RoundedAnswer> rounded(counts_);
         runTasks(
             counts_, settings_.jobs,
             [&](std::size_t n) {
                 const auto reactors = problem_.space.fewestReactors() + static_cast<std::int32_t>(n);
-                result_.byReactors[n] = roundedAnswer(problem_, best_[n], reactors, settings_.digits, used[n]);
+                rounded[n] = roundedAnswer(problem_, best_[n], reactors, settings_.digits, used[n]);
             },
             [this] { reportProgress(); });
+        // Each count tries its neighbours' rounded texts, then better
+        // neighbouring texts: no count's answer is worse than what its
+        // neighbours' answers give it.
+        const std::vector<RoundedAnswer> first = rounded;
+        runTasks(
+            counts_, settings_.jobs,
+            [&](std::size_t n) {
+                if (!best_[n].found)
+                    return;
+                std::vector<const RoundedAnswer*> others;
+                for (const std::size_t m : {n - 1, n + 1})
+                    if (m < counts_ && first[m].answer.assessment.computed)
+                        others.push_back(&first[m]);
+                improveRounded(problem_, rounded[n], others, share, used[n]);
+            },
+            [this] { reportProgress(); });
+        result_.byReactors.resize(counts_);
+        for (std::size_t n = 0; n < counts_; ++n)
+            result_.byReactors[n] = std::move(rounded[n].answer);
         for (std::size_t n = 0; n < counts_; ++n) {
             result_.evaluations += used[n];
             const DesignAnswer& answer = result_.byReactors[n];

@@ -56,6 +56,24 @@ TEST(DesignTexts, RoundedDecimalsAndTheirNeighbours)
             << row.value << " to " << row.digits;
 }
 
+TEST(DesignTexts, AValueWithinTheRoundingOfAnEndOrOfZeroIsThatEndOrZero)
+{
+    struct Row {
+        long double from, to, value;
+        const char* text;
+    } rows[] = {
+        {-2, 2, 1.735e-18L, "0"},           {-2, 2, -4.9e-4L, "0"},           {-2, 2, 5.1e-4L, "0.00051"},
+        {0.05L, 0.4L, 0.05000004L, "0.05"}, {0.05L, 0.4L, 0.3999999L, "0.4"}, {300, 1800, 1234.56L, "1235"},
+        {1, 2, 1.5e-18L, "1.5E-18"},
+    };
+    for (const Row& row : rows) {
+        IntervalField field;
+        field.from = row.from;
+        field.to = row.to;
+        EXPECT_EQ(DecimalText::roundedWithin(field, row.value, 4).text(), row.text) << row.value;
+    }
+}
+
 TEST(DesignTexts, ShortestTextOfTheStoredValue)
 {
     EXPECT_EQ(storedValueText(0.05L, FieldStorage::single), "0.05");
@@ -226,6 +244,40 @@ TEST(Optimizer, RoundingThatBreaksAConstraintMovesToTheNearestTextThatKeepsIt)
         EXPECT_TRUE(best.meets) << digits;
         EXPECT_EQ(best.texts()[fieldTs], ts);
         EXPECT_EQ(best.limiting, "y1<=0.02");
+    }
+}
+
+// Each count's answer is at least as good as the texts one unit of the last
+// digit away in any field, and, within 1e-4, as the neighbouring counts'
+// answers run at its own count: no count dips below its neighbours.
+TEST(Optimizer, NoAnswerLosesToANeighbouringTextOrToANeighbouringCountsAnswer)
+{
+    FieldTexts box = kBestExampleBox;
+    box[fieldN] = "1:24";
+    const DesignProblem problem = problemOf(box);
+    const OptimizeResult result = optimizeWith(problem, 2);
+    const auto assessed = [&](FieldTexts texts, std::int32_t reactors) {
+        texts[fieldN] = std::to_string(reactors);
+        return assess(problem, runRecorded(ModelKind::bubble, texts, '.'), reactors, {});
+    };
+    for (const DesignAnswer& answer : result.byReactors) {
+        const long double margin = *answer.assessment.margin;
+        for (const IntervalField& field : problem.space.intervals())
+            for (const std::int64_t units : {-1, 1}) {
+                FieldTexts moved = answer.texts();
+                const long double value = TextToNumber(moved[field.field], '.');
+                moved[field.field] = DecimalText::rounded(value, 4).step(units).text();
+                const long double movedValue = TextToNumber(moved[field.field], '.');
+                if (movedValue >= field.from && movedValue <= field.to) {
+                    EXPECT_LE(*assessed(moved, answer.reactors).margin, margin)
+                        << "N " << answer.reactors << ' ' << field.name << ' ' << moved[field.field];
+                }
+            }
+        for (const DesignAnswer& other : result.byReactors)
+            if (std::abs(other.reactors - answer.reactors) == 1) {
+                EXPECT_LE(*assessed(other.texts(), answer.reactors).margin, margin + 1e-4L)
+                    << "N " << other.reactors << "'s answer at N " << answer.reactors;
+            }
     }
 }
 

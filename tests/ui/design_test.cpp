@@ -112,8 +112,7 @@ private Q_SLOTS:
             design.fillButton()->click();
             kaskad::ui::ModelForm& form = fixture.modelWindow("Form3");
             for (int n = 1; n <= 8; ++n)
-                QCOMPARE(form.field(n)->text(),
-                         typed(QStringList{"11", "2.6", "3.39", "0.3643", "433", "2", "3", "300"}[n - 1]));
+                QCOMPARE(form.field(n)->text(), typed(expected[1][n - 1]));
             QCOMPARE(form.runs().size(), std::size_t(0));
         });
     }
