@@ -346,6 +346,42 @@ TEST_P(CliSweepSignalMoments, LeaveWholeOutputAndTheStatus)
 INSTANTIATE_TEST_SUITE_P(EachSignalFormatAndMoment, CliSweepSignalMoments, ::testing::ValuesIn(signalCases()),
                          [](const ::testing::TestParamInfo<SignalCase>& info) { return info.param.name; });
 
+const std::string kSolveScan = "solve bubble --N 12 --y10 3 --y50 2.5 --wg 0.05 --t 433 --dtr 2 --d 3 --ts 100:3000 "
+                               "--target y1=0.02 --scan 20000 --format json";
+
+class CliSolveSignalMoments : public ::testing::TestWithParam<SignalCase> {};
+
+// The same moments to a solver's scan: a handled signal ends it with a closed
+// document that says it stopped and the status 128 + signal; an ignored one
+// changes nothing.
+TEST_P(CliSolveSignalMoments, LeaveAClosedAnswerAndTheStatus)
+{
+    const SignalCase& c = GetParam();
+    const std::string output = "solve-signal-" + c.name + ".json";
+    const SpawnResult run = spawnCli(words(kSolveScan), output, c.signal);
+    std::ifstream file(output);
+    const nlohmann::json answer =
+        nlohmann::json::parse(std::string(std::istreambuf_iterator<char>(file), {}), nullptr, false);
+    std::filesystem::remove(output);
+    const bool ignored = c.signal.ignoredByParent;
+    EXPECT_EQ(run.exitStatus, ignored ? 0 : 128 + c.signal.number)
+        << "signal after " << c.signal.after.count() << " us";
+    ASSERT_FALSE(answer.is_discarded()) << "not a closed document";
+    EXPECT_EQ(answer["stopped"].get<bool>(), !ignored);
+    if (ignored) {
+        EXPECT_EQ(answer["roots"].size(), 1u);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(EachSignalAndMoment, CliSolveSignalMoments, ::testing::ValuesIn([] {
+                             std::vector<SignalCase> cases;
+                             for (const SignalCase& c : signalCases())
+                                 if (c.format == "json")
+                                     cases.push_back(c);
+                             return cases;
+                         }()),
+                         [](const ::testing::TestParamInfo<SignalCase>& info) { return info.param.name; });
+
 // --best keeps K margins, not K points' text: its memory does not grow with
 // the points.
 TEST(CliSweepBest, MemoryDoesNotGrowWithThePoints)
