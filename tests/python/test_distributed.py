@@ -1,6 +1,7 @@
 # Sweeps on a local Dask cluster of two worker processes: the frame is the
 # local sweep's, failed points included, however the points are chunked,
 # and a chunk lost with its worker is computed again.
+import json
 import os
 import signal
 
@@ -37,6 +38,34 @@ def test_the_cluster_sweep_is_the_local_sweep(client, model, fields, options, ch
     remote = kaskad.distributed.sweep(client, model, chunks=chunks, **options, **fields)
     pd.testing.assert_frame_equal(remote, local)
     assert kaskad.to_csv(remote) == kaskad.to_csv(local)
+
+
+STUDY = {"kaskad-study": 1, "model": "bubble", "decimal-separator": ".",
+         "fields": {"N": "3;30", "y10": "3", "y50": "2.5", "wg": "0:0.1:0.005", "t": "430;436", "dtr": "2", "d": "3",
+                    "ts": "3600"}}
+
+
+@pytest.mark.parametrize("options", [
+    dict(best=5, chunks=5, **BUBBLE),
+    dict(outlet=True, best=40, only_meeting=True, chunks=3, **BUBBLE),
+    dict(criterion=True, shard=(2, 3), chunks=4, **BUBBLE),
+    dict(fields="columns", outlet=True, **BUBBLE),
+    dict(study="STUDY", outlet=True, t="433;440"),
+], ids=["best_of_five_chunks", "best_meeting_outlets", "shard", "fields_as_columns", "study_with_a_field_changed"])
+def test_the_cluster_sweep_takes_the_local_sweeps_arguments(client, tmp_path, options):
+    study = tmp_path / "s.kaskad-study.json"
+    study.write_text(json.dumps(STUDY), encoding="utf-8")
+    options = {name: str(study) if value == "STUDY" else value for name, value in options.items()}
+    chunks = options.pop("chunks", None)
+    local = kaskad.sweep("bubble", **options)
+    pd.testing.assert_frame_equal(kaskad.distributed.sweep(client, "bubble", chunks=chunks, **options), local)
+
+
+def test_the_cluster_sweep_refuses_best_or_shard_with_a_study_on_disk(client, tmp_path):
+    for option in (dict(best=3), dict(shard=(1, 2))):
+        with pytest.raises(kaskad.UsageError, match="a study written to disk holds them all"):
+            kaskad.distributed.sweep(client, "bubble", to=tmp_path / "s.zarr", **option, **BUBBLE)
+    assert not os.listdir(tmp_path)
 
 
 def test_chunks_are_the_shards_of_the_command_line():
