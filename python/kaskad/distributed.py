@@ -71,6 +71,8 @@ class SweepFutures:
         self._finish = finish
         self._interrupted = interrupted
         self._progress = progress
+        # The keys of the chunks gathered and released: the scheduler no longer knows them.
+        self._released = set()
 
     def result(self):
         """Gathers the chunks as they finish, releasing each on its worker as
@@ -87,6 +89,7 @@ class SweepFutures:
                 k = place[future.key]
                 results[k] = result
                 future.release()
+                self._released.add(future.key)
                 done += self._sizes[k]
                 if callback is not None:
                     callback(done, total)
@@ -100,9 +103,11 @@ class SweepFutures:
         return self._finish(results)
 
     def cancel(self):
-        """Cancels every chunk not yet finished, in one message to the scheduler."""
-        if self.futures:
-            self.futures[0].client.cancel(self.futures)
+        """Cancels every chunk not yet gathered, in one message to the
+        scheduler; a key it no longer knows would hold the message a second."""
+        pending = [future for future in self.futures if future.key not in self._released]
+        if pending:
+            pending[0].client.cancel(pending)
 
 
 def _submitted(client, function, numbers, arguments, prefix):

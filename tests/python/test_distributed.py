@@ -4,6 +4,8 @@
 import json
 import os
 import signal
+import threading
+import time
 
 import numpy as np
 import pandas as pd
@@ -66,6 +68,34 @@ def test_the_cluster_sweep_refuses_best_or_shard_with_a_study_on_disk(client, tm
         with pytest.raises(kaskad.UsageError, match="a study written to disk holds them all"):
             kaskad.distributed.sweep(client, "bubble", to=tmp_path / "s.zarr", **option, **BUBBLE)
     assert not os.listdir(tmp_path)
+
+
+def test_ctrl_c_raises_interrupted_with_the_leading_chunks_and_leaves_the_client_usable(client):
+    fields = dict(N=24, t="400:1399:1", ts="1000:1999:1", outlet=True)   # a million points in 200 chunks
+    sent = []
+
+    def ctrl_c():
+        sent.append(time.monotonic())
+        os.kill(os.getpid(), signal.SIGINT)
+
+    def once_a_chunk_is_in(done, total):
+        # The signal comes while the driver waits for the next chunk, not in this callback.
+        if not sent and 0 < done < total:
+            sent.append(None)
+            threading.Timer(0.05, ctrl_c).start()
+
+    with pytest.raises(kaskad.Interrupted) as raised:
+        kaskad.distributed.sweep(client, "bubble", chunks=200, progress=once_a_chunk_is_in, **fields)
+    assert time.monotonic() - sent[1] < 0.5
+    frame, points = raised.value.frame, raised.value.points
+    leading = np.cumsum([end - begin for begin, end in (kaskad.shard_range(10**6, k, 200) for k in range(1, 201))])
+    assert points in leading[:-1] and len(frame) == points
+    order = np.arange(points)
+    assert (frame["t_in"].to_numpy() == 400 + order // 1000).all() and (frame["ts"].to_numpy() == 1000 + order % 1000).all()
+    last = kaskad.bubble(N=24, t=int(frame["t_in"].iloc[-1]), ts=int(frame["ts"].iloc[-1]))
+    assert [frame[q].iloc[-1] for q in kaskad.QUANTITIES] == list(last.reactors[-1][1:])
+    pd.testing.assert_frame_equal(kaskad.distributed.sweep(client, "gaslift", outlet=True, chunks=4, **GASLIFT),
+                                  kaskad.sweep("gaslift", outlet=True, **GASLIFT))
 
 
 def test_chunks_are_the_shards_of_the_command_line():
