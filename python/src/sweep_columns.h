@@ -98,6 +98,8 @@ public:
           pointOfRow_(pointOfRow)
     {
         columns_.textIndex.resize(varying);
+        if (pointOfRow_)
+            columns_.pointOfRow.reserve(columns_.reactor.capacity());
     }
 
     void point(const std::optional<study::PointRows>& point)
