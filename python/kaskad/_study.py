@@ -54,7 +54,7 @@ def design_definition(model, option_texts, decimal_separator, varying, labels, o
     definition as large as the design)."""
     summaries = [(name, {"first": texts[codes[0]], "last": texts[codes[-1]], "values": len(texts),
                          "digest": _digest(np.asarray(texts, dtype=object)[codes])}) for name, texts, codes in varying]
-    the_definition = definition(model, option_texts, decimal_separator, summaries, options)
+    the_definition = definition(model, option_texts, decimal_separator, [], options)
     the_definition["fields"].update(summaries)
     the_definition["design"] = {"points": len(labels), "labels": _digest(labels)}
     return the_definition
