@@ -26,7 +26,7 @@ import numpy as np
 from . import _kaskad
 from ._version import __version__
 from ._frame import available_memory, csv_target, field_column, frame_bytes, read_csv, sweep_frame, to_csv
-from ._study import WrittenStudy, run_chunks_here, study_target
+from ._study import WrittenStudy, design_target, run_chunks_here, study_target
 from ._zarr import open_study
 from ._texts import (field_text, flag, jobs_count, separator_text, sweep_items, sweep_text, whole_number,
                      whole_number_in)
@@ -541,6 +541,13 @@ def _study_place(to):
     raise ValueError(f"to takes a path ending in .csv or .zarr, a folder or a writable file object, not {path!r}")
 
 
+def _written_here(written, jobs, progress):
+    """Computes on this machine the chunks a study on disk lacks."""
+    results = run_chunks_here(written.pending, lambda number, callback: written.function(
+        number, **written.arguments, jobs=jobs, progress=callback), written.points_of, progress)
+    return written.finish(results)
+
+
 def sweep(model, outlet=False, criterion=False, jobs=None, *, only_meeting=False, decimal_separator=".",
           progress=False, as_xarray=False, to=None, chunks=None, best=None, shard=None, study=None,
           fields="varying", **given):
@@ -616,10 +623,7 @@ def sweep(model, outlet=False, criterion=False, jobs=None, *, only_meeting=False
         if best or shard is not None:
             raise UsageError("best and shard write one CSV file: give to a path ending in .csv")
         written = study_target(to, model, plan, option_texts, separator_text(decimal_separator), flags, chunks)
-        results = run_chunks_here(written.pending, lambda number, callback: written.function(
-            number, **written.arguments, jobs=jobs, progress=callback),
-                                  written.points_of, progress)
-        return written.finish(results)
+        return _written_here(written, jobs, progress)
     if to is not None:
         return _sweep_to(to, plan, (begin, end), flags, best, jobs, progress)
     swept = plan.swept_fields
@@ -717,7 +721,7 @@ def _factorized(name, array, decimal_separator):
 
 
 def runs(model, points, outlet=False, criterion=False, jobs=None, *, only_meeting=False, decimal_separator=".",
-         progress=False, fields="varying", **given):
+         progress=False, fields="varying", to=None, chunks=None, **given):
     """Runs any set of points on `jobs` threads (all cores by default) and
     returns a frame like sweep()'s, a point's rows in the order of the points.
 
@@ -732,6 +736,14 @@ def runs(model, points, outlet=False, criterion=False, jobs=None, *, only_meetin
     sweep(). A point without a value (None, NaN, pd.NA), or with one that is
     not a text or a real number (a datetime, a Fraction), raises UsageError
     naming its field, and so do no points at all.
+
+    to="NAME.zarr": the rows go to a Zarr store in `chunks` pieces instead,
+    a WrittenStudy returned: the points along the dimension "point" (the
+    index as its coordinate), each varying field's numbers and texts per
+    point, the quantities at their stored widths over the points and the
+    reactors (the points alone with outlet=True). open_study() reads it
+    lazily; the same points run into the same store compute only the
+    chunks it lacks, and a store holding another study is refused.
     """
     _model_checked(model)
     layout = _fields_layout(fields)
@@ -751,6 +763,9 @@ def runs(model, points, outlet=False, criterion=False, jobs=None, *, only_meetin
             if name in _UNSWEPT:
                 raise TypeError(f"{name} is never varied (the run does not convert it): give it as one fixed text")
             varying.append((name, *_factorized(name, columns[name], decimal_separator)))
+    if to is not None:
+        written = design_target(to, model, option_texts, decimal_separator, varying, index, count, flags, chunks)
+        return _written_here(written, jobs, progress)
     _check_memory(_runs_row_estimate(count, flags[0], varying, option_texts, decimal_separator), len(varying),
                   flags[1] or flags[2], f"a run of {count} points")
     arrays = _with_progress(progress, count, lambda callback: _kaskad.given_point_arrays(

@@ -108,9 +108,10 @@ def sweep(model: str, outlet: bool = False, criterion: bool = False, jobs: Jobs 
           ts: SweptField = ...) -> Union[pandas.DataFrame, xarray.Dataset, WrittenStudy, None]: ...
 def runs(model: str, points: Points, outlet: bool = False, criterion: bool = False, jobs: Jobs = None, *,
          only_meeting: bool = False, decimal_separator: str = ".", progress: Progress = False,
-         fields: str = "varying", N: Field = ...,
+         fields: str = "varying", to: Union[str, os.PathLike, None] = None, chunks: Optional[int] = None,
+         N: Field = ...,
          y10: Field = ..., y50: Field = ..., wg: Field = ..., t: Field = ..., dtr: Field = ..., d: Field = ...,
-         db: Optional[Field] = ..., ts: Field = ...) -> pandas.DataFrame: ...
+         db: Optional[Field] = ..., ts: Field = ...) -> Union[pandas.DataFrame, WrittenStudy]: ...
 
 DesignField = Union[Field, tuple[Field, Field]]
 

@@ -101,6 +101,47 @@ def merged_parts(parts):
     return merged
 
 
+def _used_texts(texts, codes):
+    """Texts and codes keeping only the texts some row holds, numbered in the
+    order the rows first hold them, as the rows' collector numbers them."""
+    held = codes[codes >= 0]
+    _, first = np.unique(held, return_index=True)
+    used = held[np.sort(first)]
+    lookup = np.full(len(texts) + 1, -1, dtype=np.int32)
+    lookup[used] = np.arange(len(used), dtype=np.int32)
+    return [texts[code] for code in used], lookup[np.where(codes >= 0, codes, len(texts))]
+
+
+def _taken_rows(arrays, rows):
+    """The arrays of the rows `rows` alone, in that order."""
+    taken = dict(arrays)
+    taken["varying"] = [(name, texts, codes[rows]) for name, texts, codes in arrays["varying"]]
+    for column in ("error_kind", "error_message"):
+        texts, codes = arrays[column]
+        taken[column] = _used_texts(texts, codes[rows])
+    for column in ("reactor", "bounds", "meets", "margin", "point"):
+        if column in arrays:
+            taken[column] = arrays[column][rows]
+    taken["values"] = arrays["values"][:, rows]
+    return taken
+
+
+def best_points(parts, shape, best):
+    """The rows of the `best` points of the largest margin, largest first,
+    ties in point order, among the pieces of a sweep over a grid of `shape`,
+    each piece holding the rows of its own best points."""
+    place = [np.ravel_multi_index([codes for _, _, codes in part["varying"]], shape) if shape else
+             np.zeros(len(part["reactor"]), np.int64) for part in parts]
+    point = np.concatenate(place)
+    arrays = merged_parts(parts)
+    starts = np.flatnonzero(np.r_[True, point[1:] != point[:-1]]) if len(point) else point[:0]
+    lengths = np.diff(np.r_[starts, len(point)])
+    order = np.lexsort((point[starts], -arrays["margin"][starts]))[:best]
+    first_row = np.repeat(starts[order], lengths[order])
+    offset = np.arange(len(first_row)) - np.repeat(np.cumsum(lengths[order]) - lengths[order], lengths[order])
+    return _taken_rows(arrays, first_row + offset)
+
+
 def sweep_frame(parts, description):
     """The DataFrame of a sweep's rows from the arrays of its pieces, in point
     order. `description`: {"model", "decimal_separator", "fields": {name:

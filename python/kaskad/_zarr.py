@@ -1,28 +1,31 @@
-"""Studies as Zarr stores: a sweep's grid cut into chunks that are each a
-contiguous run of points, the store made or checked against the study asked
-for, each chunk computed and written as its region by whoever runs it, and
-the store read back lazily or as kaskad-cli's CSV.
+"""Studies as Zarr stores: a sweep's grid, or a design's points, cut into
+chunks that are each a contiguous run of points, the store made or checked
+against the study asked for, each chunk computed and written as its region
+by whoever runs it, and the store read back lazily or as kaskad-cli's CSV.
 
-A store holds one array per quantity over the swept fields, in sweep order
-(the last varies fastest), and the reactors unless only the outlet is kept;
-the values at their stored width (every quantity a single but the
-bubble-column's pressure, a double); per point the reactors computed, the
-error and the criterion's columns; each swept field's numbers and texts as
-coordinates. Its attributes hold the study's definition. The group "kaskad"
-records each chunk written whole, by a key of its own, so that workers never
-write the same key and a store resumes where it stopped.
+A store holds one array per quantity over the points, and the reactors
+unless only the outlet is kept: a sweep's points over its swept fields, in
+sweep order (the last varies fastest), each field's numbers and texts as
+coordinates; a design's points along "point", its index as coordinate, each
+varying field's numbers and texts per point. The values at their stored
+width (every quantity a single but the bubble-column's pressure, a double);
+per point the reactors computed, the error and the criterion's columns. Its
+attributes hold the study's definition. The group "kaskad" records each
+chunk written whole, by a key of its own, so that workers never write the
+same key and a store resumes where it stopped.
 """
 
 import math
 import os
 import shutil
 import uuid
+from typing import List, NamedTuple, Tuple
 
 import numpy as np
 
 from . import _kaskad
 from ._frame import QUANTITIES, field_column
-from ._study import MAX_CHUNK_ROWS, WrittenStudy, check_free_place, check_same_study, rows_per_point
+from ._study import MAX_CHUNK_ROWS, WrittenStudy, check_free_place, check_same_study, is_design, rows_per_point
 
 #: The array recording each chunk written whole: its key is the chunk's number.
 RECORD = "kaskad/complete"
@@ -103,30 +106,81 @@ def _field_numbers(name, texts, decimal_separator):
     return numbers.astype(np.int64) if name == "N" and not np.isnan(numbers).any() else numbers
 
 
-def _create(path, definition, plan, layout, reactors, columns):
+class Grid(NamedTuple):
+    """The points of a store: their dimensions and shape, and the arrays
+    written beside the quantities (name, values, dtype, dimensions, attrs)."""
+    dims: List[str]
+    shape: Tuple[int, ...]
+    coordinates: list
+
+
+def _meanings(model):
+    return {name: meaning for name, _, meaning in _kaskad.model_fields(model)}
+
+
+def sweep_grid(model, plan, decimal_separator):
+    """A sweep's grid: a dimension per swept field, its numbers and texts beside it."""
+    meanings = _meanings(model)
+    dims, coordinates = [], []
+    for name, texts in plan.swept_fields:
+        dim = field_column(name)
+        dims.append(dim)
+        coordinates.append((dim, _field_numbers(name, texts, decimal_separator), None, [dim],
+                            {"long_name": meanings[name]}))
+        coordinates.append((dim + "_text", np.array(texts, dtype=object), object, [dim], {}))
+    return Grid(dims, tuple(len(texts) for _, texts in plan.swept_fields), coordinates)
+
+
+def _point_labels(index, count):
+    """A design's index as the values of the coordinate "point"; its
+    positions where it has none. UsageError for labels a store cannot hold."""
+    import pandas as pd
+    if index is None:
+        return np.arange(count, dtype=np.int64)
+    if isinstance(index, pd.MultiIndex):
+        raise _kaskad.UsageError("a Zarr store keeps one label per point: reset the points' MultiIndex first")
+    labels = np.asarray(index)
+    if labels.dtype.kind in "iufMm":
+        return labels
+    if labels.dtype == object and all(isinstance(label, str) for label in labels):
+        return labels
+    raise _kaskad.UsageError(f"a Zarr store keeps labels that are numbers, times or texts, not the points' "
+                             f"{labels.dtype} index: reset it first")
+
+
+def design_grid(model, varying, index, count, decimal_separator):
+    """A design's points along "point", its index as coordinate, each
+    varying field's numbers and texts per point beside it."""
+    meanings = _meanings(model)
+    labels = _point_labels(index, count)
+    coordinates = [("point", labels, object if labels.dtype == object else None, ["point"], {})]
+    for name, texts, codes in varying:
+        dim = field_column(name)
+        coordinates.append((dim, _field_numbers(name, texts, decimal_separator)[codes], None, ["point"],
+                            {"long_name": meanings[name]}))
+        coordinates.append((dim + "_text", np.array(texts, dtype=object)[codes], object, ["point"], {}))
+    return Grid(["point"], (count,), coordinates)
+
+
+def _create(path, definition, grid, layout, reactors, columns):
     """Makes the store in a folder beside `path`, renamed into place once whole."""
     import zarr
     model, outlet = definition["model"], definition["outlet"]
-    meanings = {name: meaning for name, _, meaning in _kaskad.model_fields(model)}
-    dims = [field_column(name) for name, _ in plan.swept_fields]
-    text_names = " ".join(dim + "_text" for dim in dims)
+    beside = " ".join(name for name, _, _, dims, _ in grid.coordinates if [name] != dims)
     building = f"{path}.{uuid.uuid4().hex}.tmp"
     try:
         group = zarr.open_group(building, mode="w")
-        for dim, (name, texts) in zip(dims, plan.swept_fields):
-            _array(group, dim, _field_numbers(name, texts, definition["decimal_separator"]), None, [dim],
-                   attrs={"long_name": meanings[name]})
-            _array(group, dim + "_text", np.array(texts, dtype=object), object, [dim])
-        point_chunk = layout.chunk
+        for name, values, dtype, dims, attrs in grid.coordinates:
+            _array(group, name, values, dtype, dims, attrs=attrs)
         if not outlet:
             _array(group, "reactor", np.arange(1, reactors + 1, dtype=np.int32), np.int32, ["reactor"])
         for name, dtype, per_reactor, fill in _variables(model, outlet, _criterion_columns(columns)):
             extent = (reactors,) if per_reactor else ()
-            attrs = {"coordinates": text_names} if text_names else {}
+            attrs = {"coordinates": beside} if beside else {}
             if name == "t":
                 attrs["units"] = "K"
-            _array(group, name, layout.shape + extent, dtype, dims + (["reactor"] if per_reactor else []),
-                   chunks=point_chunk + extent, fill=fill, attrs=attrs)
+            _array(group, name, layout.shape + extent, dtype, grid.dims + (["reactor"] if per_reactor else []),
+                   chunks=layout.chunk + extent, fill=fill, attrs=attrs)
         record = group.create_group("kaskad")
         record.create("complete", shape=(layout.count,), chunks=(1,), dtype=bool, fill_value=False)
         fixed = {name: text for name, text in definition["fields"].items() if isinstance(text, str)}
@@ -155,32 +209,32 @@ def complete_chunks(path):
 
 
 class ZarrStudy:
-    """A sweep's study in the Zarr store at `path`, made or checked on the
-    driver: its layout and the chunks still to compute."""
+    """A study in the Zarr store at `path`, made for the points of `grid` or
+    checked to hold them, on the driver: its layout and the chunks still to
+    compute."""
 
-    def __init__(self, path, definition, plan, option_texts, chunks_wanted, reactors):
+    def __init__(self, path, definition, grid, option_texts, chunks_wanted, reactors):
         self.path = os.path.abspath(os.fspath(path).rstrip("/"))
         self.function = write_chunk
         if definition["only_meeting"]:
             raise _kaskad.UsageError("a Zarr store holds every point of its grid: keep the points that meet the "
                                      "criterion with ds.where(ds.outlet_meets_criterion) instead of only_meeting")
-        self.arguments = {"path": self.path, "model": definition["model"], "option_texts": list(option_texts),
-                          "decimal_separator": definition["decimal_separator"],
-                          "options": (definition["outlet"], definition["criterion"])}
+        model, separator = definition["model"], definition["decimal_separator"]
+        self.arguments = {"path": self.path, "model": model, "option_texts": list(option_texts),
+                          "decimal_separator": separator, "options": (definition["outlet"], definition["criterion"])}
+        self.points = math.prod(grid.shape)
         held = _held(self.path)
         if held is None:
             check_free_place(self.path, "a Zarr store")
-            shape = [len(texts) for _, texts in plan.swept_fields]
             most = max(1, MAX_CHUNK_ROWS // rows_per_point(definition["outlet"], reactors))
-            wanted = math.ceil(plan.point_count / max(1, chunks_wanted or 1))
-            self.layout = Layout.of(shape, min(most, wanted))
-            columns = _kaskad.sweep_arrays(plan, 0, 0, definition["outlet"], definition["criterion"], False,
-                                           1)["columns"]
-            _create(self.path, definition, plan, self.layout, reactors, columns)
+            wanted = math.ceil(self.points / max(1, chunks_wanted or 1))
+            self.layout = Layout.of(grid.shape, min(most, wanted))
+            columns = _kaskad.given_point_arrays(model, list(option_texts), [], 0, separator, definition["outlet"],
+                                                 definition["criterion"], False, 1)["columns"]
+            _create(self.path, definition, grid, self.layout, reactors, columns)
         else:
             check_same_study(self.path, held["definition"], definition)
             self.layout = Layout(held["shape"], held["chunk"])
-        self.points = plan.point_count
         done = complete_chunks(self.path)
         self.pending = [number for number in range(self.layout.count) if number not in done]
 
@@ -240,6 +294,25 @@ def chunk_blocks(arrays, model, shape, outlet, reactors):
     return blocks
 
 
+def _chunk_arrays(group, definition, begin, end, option_texts, options, jobs, progress):
+    """The rows of the points [begin, end) of a store's study: a sweep's by
+    its plan, a design's by the texts the store holds for them."""
+    model, separator = definition["model"], definition["decimal_separator"]
+    outlet, criterion = options
+    if not is_design(definition):
+        plan = _kaskad.SweepPlan(model, option_texts, separator)
+        return _kaskad.sweep_arrays(plan, begin, end, outlet, criterion, False, jobs, progress)
+    import pandas as pd
+    names = [name for name, _, _ in _kaskad.model_fields(model)]
+    varying = []
+    for name, texts in definition["fields"].items():
+        if not isinstance(texts, str):
+            codes, distinct = pd.factorize(group[field_column(name) + "_text"][begin:end])
+            varying.append((names.index(name), [str(text) for text in distinct], codes.astype(np.int32)))
+    return _kaskad.given_point_arrays(model, option_texts, varying, end - begin, separator, outlet, criterion, False,
+                                      jobs, progress)
+
+
 def write_chunk(number, path, model, option_texts, decimal_separator, options, jobs, progress=None):
     """Computes chunk `number` of the study at `path` and writes it as its
     region, then records it complete. Returns its point count."""
@@ -247,13 +320,13 @@ def write_chunk(number, path, model, option_texts, decimal_separator, options, j
     group = zarr.open_group(path, mode="r+")
     held = group.attrs["kaskad"]
     layout = Layout(held["shape"], held["chunk"])
-    outlet, criterion = options
-    plan = _kaskad.SweepPlan(model, option_texts, decimal_separator)
     begin, end = layout.points(number)
-    arrays = _kaskad.sweep_arrays(plan, begin, end, outlet, criterion, False, jobs, progress)
+    arrays = _chunk_arrays(group, held["definition"], begin, end, option_texts, options, jobs, progress)
+    if "interrupted" in arrays:
+        raise arrays["interrupted"]
     region = layout.region(number)
     shape = tuple(s.stop - s.start for s in region)
-    for name, block in chunk_blocks(arrays, model, shape, outlet, held["reactors"]).items():
+    for name, block in chunk_blocks(arrays, model, shape, options[0], held["reactors"]).items():
         # A one-point study's arrays have no dimension: zarr takes their value itself.
         group[name][region] = block if block.ndim else block[()]
     group[RECORD][number] = True
@@ -313,6 +386,9 @@ def _block_cells(block, held, dims, names):
         elif dim in dims:
             texts = [str(t) for t in block[dim + "_text"].values]
             cells.append(("text", texts, place[dims.index(dim)][point_of_row].astype(np.int32)))
+        elif block[dim + "_text"].dims == ("point",):
+            texts, codes = _text_codes(block[dim + "_text"].values)
+            cells.append(("text", texts, codes[point_of_row]))
         else:
             cells.append(("text", [str(block[dim + "_text"].values.item())], np.zeros(len(point_of_row), np.int32)))
     cells.append(("integer", reactor, (reactor == 0).astype(np.uint8)))
@@ -335,15 +411,22 @@ def _block_cells(block, held, dims, names):
     return cells, len(point_of_row)
 
 
+def _point_dims(definition):
+    """The dimensions of a store's points: "point" for a design, else its swept fields."""
+    if is_design(definition):
+        return ["point"]
+    fields = definition["fields"]
+    return [field_column(name) for name, _, _ in _kaskad.model_fields(definition["model"])
+            if not isinstance(fields[name], str)]
+
+
 def study_csv(dataset, header=True):
     """kaskad-cli's CSV of a study's Dataset or any selection of it, piece by
     piece, each of a bounded number of rows, in point order."""
     held = dataset.attrs["kaskad"]
     names = held["columns"]
     outlet = held["definition"]["outlet"]
-    fields = held["definition"]["fields"]
-    dims = [dim for dim in (field_column(name) for name, _, _ in _kaskad.model_fields(held["definition"]["model"])
-                            if not isinstance(fields[name], str)) if dim in dataset.dims]
+    dims = [dim for dim in _point_dims(held["definition"]) if dim in dataset.dims]
     layout = Layout.of([dataset.sizes[dim] for dim in dims],
                        max(1, MAX_CHUNK_ROWS // rows_per_point(outlet, held["reactors"])))
     for number in range(layout.count):

@@ -24,12 +24,12 @@ from dask.base import tokenize
 
 from distributed import as_completed
 
-from . import (Interrupted, _check_memory, _description, _kaskad, _row_estimate, _sweep_plan, _with_progress,
-               to_xarray)
+from . import (MOST_BEST, Interrupted, UsageError, _check_memory, _description, _fields_layout, _frame_of,
+               _kaskad, _row_estimate, _shard_points, _study_fields, _sweep_plan, _with_progress, to_xarray)
 from ._csv_folder import part_path
-from ._frame import sweep_frame
+from ._frame import best_points, merged_parts
 from ._study import WrittenStudy, study_target
-from ._texts import flag, jobs_count, separator_text
+from ._texts import flag, jobs_count, separator_text, whole_number_in
 
 __all__ = ["sweep", "uncertainty", "chunk_count", "part_path", "SweepFutures", "WrittenSweep"]
 
@@ -46,11 +46,14 @@ def chunk_count(points, threads):
     return max(1, min(points, wanted))
 
 
-def _chunk_arrays(index, model, option_texts, decimal_separator, options, count, jobs):
-    """The rows of chunk `index` of `count`, computed on a worker."""
+def _chunk_arrays(index, model, option_texts, decimal_separator, options, count, jobs, within=None, best=0):
+    """The rows of chunk `index` of `count` of the points `within` (begin,
+    end; None: all of them), computed on a worker; with `best`, those of its
+    best points."""
     plan = _kaskad.SweepPlan(model, option_texts, decimal_separator)
-    begin, end = _kaskad.shard_range(plan.point_count, index, count)
-    return _kaskad.sweep_arrays(plan, begin, end, *options, jobs)
+    first, last = within or (0, plan.point_count)
+    begin, end = _kaskad.shard_range(last - first, index, count)
+    return _kaskad.sweep_arrays(plan, first + begin, first + end, *options, jobs, None, best)
 
 
 #: A sweep written to files: see kaskad.WrittenStudy.
@@ -68,6 +71,8 @@ class SweepFutures:
         self._finish = finish
         self._interrupted = interrupted
         self._progress = progress
+        # The keys of the chunks gathered and released: the scheduler no longer knows them.
+        self._released = set()
 
     def result(self):
         """Gathers the chunks as they finish, releasing each on its worker as
@@ -84,6 +89,7 @@ class SweepFutures:
                 k = place[future.key]
                 results[k] = result
                 future.release()
+                self._released.add(future.key)
                 done += self._sizes[k]
                 if callback is not None:
                     callback(done, total)
@@ -97,9 +103,11 @@ class SweepFutures:
         return self._finish(results)
 
     def cancel(self):
-        """Cancels every chunk not yet finished, in one message to the scheduler."""
-        if self.futures:
-            self.futures[0].client.cancel(self.futures)
+        """Cancels every chunk not yet gathered, in one message to the
+        scheduler; a key it no longer knows would hold the message a second."""
+        pending = [future for future in self.futures if future.key not in self._released]
+        if pending:
+            pending[0].client.cancel(pending)
 
 
 def _submitted(client, function, numbers, arguments, prefix):
@@ -107,8 +115,37 @@ def _submitted(client, function, numbers, arguments, prefix):
     return client.map(function, numbers, key=[f"{prefix}-{number}" for number in numbers], **arguments)
 
 
+def _frame_finish(model, plan, option_texts, decimal_separator, best, layout, as_xarray):
+    """What turns the gathered chunks into sweep()'s answer, and into the
+    frame of Interrupted: their rows, or with `best` those of the best
+    points among them."""
+    description = _description(model, plan.swept_fields, option_texts, decimal_separator)
+    shape = [len(texts) for _, texts in plan.swept_fields]
+
+    def frame(parts):
+        return _frame_of(best_points(parts, shape, best) if best else merged_parts(parts), description, layout)
+
+    def finish(parts):
+        return to_xarray(frame(parts)) if as_xarray else frame(parts)
+
+    def interrupted(parts):
+        return Interrupted(frame(parts) if parts else None, sum(part["points"] for part in parts))
+    return finish, interrupted
+
+
+def _study_finish(study, numbers, sizes):
+    """What sweep() answers for a study written to disk, gathered or stopped."""
+    def finish(results):
+        return study.finish(dict(zip(numbers, results)))
+
+    def interrupted(results):
+        return Interrupted(None, sum(sizes[:len(results)]))
+    return finish, interrupted
+
+
 def sweep(client, model, outlet=False, criterion=False, *, only_meeting=False, decimal_separator=".", chunks=None,
-          jobs=1, to=None, compute=True, progress=False, as_xarray=False, **fields):
+          jobs=1, to=None, compute=True, progress=False, as_xarray=False, best=None, shard=None, study=None,
+          fields="varying", **given):
     """kaskad.sweep on the workers of a dask.distributed Client: the same
     arguments, the same DataFrame, failed points included.
 
@@ -117,6 +154,8 @@ def sweep(client, model, outlet=False, criterion=False, *, only_meeting=False, d
     its points on (default 1: the workers run as many tasks as they have
     threads). progress: True for a tqdm bar, or a callable given (points
     done, total) as chunks finish. as_xarray: an xarray Dataset instead.
+    best, shard, study and fields as in kaskad.sweep: with best, each task
+    keeps the best points of its chunk and the driver the best of those.
 
     to: a place every worker can write (a shared file system), as in
     kaskad.sweep: "NAME.zarr" a Zarr store whose chunks the workers write as
@@ -130,41 +169,37 @@ def sweep(client, model, outlet=False, criterion=False, *, only_meeting=False, d
     """
     options = (flag(outlet, "outlet"), flag(criterion, "criterion"), flag(only_meeting, "only_meeting"))
     jobs = jobs_count(jobs)
-    plan, option_texts = _sweep_plan(model, fields, decimal_separator)
-    points = plan.point_count
+    layout = _fields_layout(fields)
+    given = _study_fields(study, model, given, decimal_separator)
+    plan, option_texts = _sweep_plan(model, given, decimal_separator)
+    best = 0 if best is None else whole_number_in(best, "best", 1, MOST_BEST)
+    begin, end = _shard_points(plan.point_count, shard, best)
+    points = end - begin
     count = chunks if chunks is not None else chunk_count(points, sum(client.nthreads().values()))
     if count < 1:
         raise ValueError("a sweep takes at least one chunk")
     if to is not None:
-        study = study_target(to, model, plan, option_texts, separator_text(decimal_separator), options, count)
-        arguments = {**study.arguments, "jobs": jobs}
-        numbers, function = study.pending, study.function
-        sizes = [study.points_of(number) for number in numbers]
-
-        def finish(results):
-            return study.finish(dict(zip(numbers, results)))
-
-        def interrupted(results):
-            return Interrupted(None, sum(sizes[:len(results)]))
+        if best or shard is not None:
+            raise UsageError("best and shard give a frame of some of the points, and a study written to disk holds "
+                             "them all: leave out to, or write one CSV file with kaskad.sweep(..., to=\"FILE.csv\")")
+        written = study_target(to, model, plan, option_texts, separator_text(decimal_separator), options, count)
+        arguments = {**written.arguments, "jobs": jobs}
+        numbers, function = written.pending, written.function
+        sizes = [written.points_of(number) for number in numbers]
+        finish, interrupted = _study_finish(written, numbers, sizes)
     else:
         # The driver gathers the whole frame: refused, as by kaskad.sweep, when it would not fit.
-        _check_memory(_row_estimate(plan, option_texts, options[0], decimal_separator), len(plan.swept_fields),
-                      options[1] or options[2], f"a sweep of {points} points")
+        rows = _row_estimate(plan, option_texts, options[0], decimal_separator) * min(points, best or points) \
+            // max(plan.point_count, 1)
+        _check_memory(rows, len(plan.swept_fields), options[1] or options[2] or best > 0,
+                      f"a sweep of {points} points")
         count = max(1, min(points, count))
         arguments = {"model": model, "option_texts": option_texts, "decimal_separator": decimal_separator,
-                     "options": options, "count": count, "jobs": jobs}
+                     "options": options, "count": count, "jobs": jobs, "within": (begin, end), "best": best}
         numbers, function = list(range(1, count + 1)), _chunk_arrays
-        sizes = [end - begin for begin, end in (_kaskad.shard_range(points, k, count) for k in numbers)]
-        description = _description(model, plan.swept_fields, option_texts, decimal_separator)
-        as_xarray = flag(as_xarray, "as_xarray")
-
-        def finish(parts):
-            frame = sweep_frame(parts, description)
-            return to_xarray(frame) if as_xarray else frame
-
-        def interrupted(parts):
-            return Interrupted(sweep_frame(parts, description) if parts else None,
-                               sum(part["points"] for part in parts))
+        sizes = [e - b for b, e in (_kaskad.shard_range(points, k, count) for k in numbers)]
+        finish, interrupted = _frame_finish(model, plan, option_texts, decimal_separator, best, layout,
+                                            flag(as_xarray, "as_xarray"))
     prefix = f"kaskad-sweep-{tokenize(function.__name__, arguments)}"
     pending = SweepFutures(_submitted(client, function, numbers, arguments, prefix), sizes, finish, interrupted,
                            progress)

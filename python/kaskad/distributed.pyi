@@ -23,7 +23,8 @@ def part_path(directory: str, index: int, count: int) -> str: ...
 def sweep(client: Client, model: str, outlet: bool = False, criterion: bool = False, *, only_meeting: bool = False,
           decimal_separator: str = ".", chunks: Optional[int] = None, jobs: int = 1,
           to: Optional[Union[str, os.PathLike]] = None, compute: bool = True, progress: Progress = False,
-          as_xarray: bool = False, N: SweptField = ...,
+          as_xarray: bool = False, best: Optional[int] = None, shard: Optional[tuple[int, int]] = None,
+          study: Union[str, os.PathLike, None] = None, fields: str = "varying", N: SweptField = ...,
           y10: SweptField = ..., y50: SweptField = ..., wg: SweptField = ..., t: SweptField = ...,
           dtr: SweptField = ..., d: SweptField = ..., db: Optional[Field] = ...,
           ts: SweptField = ...) -> Union[pandas.DataFrame, xarray.Dataset, WrittenStudy, SweepFutures]: ...

@@ -113,17 +113,20 @@ void checkChunk(const study::SweepPlan& plan, std::size_t begin, std::size_t end
                                 : "the chunk " + std::to_string(begin) + ".." + std::to_string(end));
 }
 
-// The values of each quantity as one row of a (quantities, rows) array: a
-// DataFrame takes its transpose as its block of float columns, uncopied.
+// The values of each quantity as one row of a (quantities, rows) array, the
+// block itself, its lines capacity() apart: a DataFrame takes its transpose
+// as its block of float columns, uncopied.
 namespace {
 
-py::array_t<double> quantityColumns(const std::array<std::vector<double>, kPaneCount>& values)
+py::array_t<double> quantityColumns(QuantityBlock& values)
 {
-    const auto rows = static_cast<py::ssize_t>(values[0].size());
-    py::array_t<double> block({static_cast<py::ssize_t>(kPaneCount), rows});
-    for (std::size_t p = 0; p < values.size(); ++p)
-        std::copy(values[p].begin(), values[p].end(), block.mutable_data(static_cast<py::ssize_t>(p)));
-    return block;
+    const auto rows = static_cast<py::ssize_t>(values.rows());
+    values.reserve(1); // numpy takes a block, never a null pointer
+    const auto stride = static_cast<py::ssize_t>(values.capacity() * sizeof(double));
+    double* block = values.release().release();
+    const py::capsule owner(block, [](void* p) { delete[] static_cast<double*>(p); });
+    return py::array_t<double>({static_cast<py::ssize_t>(kPaneCount), rows},
+                               {stride, static_cast<py::ssize_t>(sizeof(double))}, block, owner);
 }
 
 } // namespace

@@ -1,10 +1,79 @@
 // Collecting a sweep's rows into columns.
 #include "sweep_columns.h"
 
+#include "numeric/errors.h"
+#include "numeric/number_text.h"
+
+#include <algorithm>
 #include <chrono>
+#include <cstring>
 #include <limits>
 
 namespace kaskad::python {
+
+// The most rows whose room is taken ahead: beyond, the block grows as rows come.
+constexpr std::size_t kMostRowsReserved = std::size_t{1} << 24;
+// The least room a block grows by.
+constexpr std::size_t kLeastGrowth = 1024;
+
+void QuantityBlock::reserve(std::size_t rows)
+{
+    if (rows <= capacity_)
+        return;
+    // Left uninitialised: a page is touched only when a row reaches it.
+    std::unique_ptr<double[]> grown(new double[kPaneCount * rows]);
+    for (std::size_t q = 0; q < kPaneCount; ++q)
+        std::memcpy(&grown[q * rows], &values_[q * capacity_], rows_ * sizeof(double));
+    values_ = std::move(grown);
+    capacity_ = rows;
+}
+
+void QuantityBlock::append(const std::array<double, kPaneCount>& values)
+{
+    if (rows_ == capacity_)
+        reserve(std::max(kLeastGrowth, 2 * capacity_));
+    for (std::size_t q = 0; q < kPaneCount; ++q)
+        values_[q * capacity_ + rows_] = values[q];
+    ++rows_;
+}
+
+std::unique_ptr<double[]> QuantityBlock::release()
+{
+    capacity_ = rows_ = 0;
+    return std::move(values_);
+}
+
+void SweepColumns::reserve(std::size_t rows, std::size_t varying, std::size_t bounds)
+{
+    rows = std::min(rows, kMostRowsReserved);
+    textIndex.resize(varying);
+    for (std::vector<std::int32_t>& index : textIndex)
+        index.reserve(rows);
+    reactor.reserve(rows);
+    values.reserve(rows);
+    errorKind.reserve(rows);
+    errorMessage.reserve(rows);
+    if (bounds > 0) {
+        this->bounds.reserve(rows * bounds);
+        meets.reserve(rows);
+        margin.reserve(rows);
+    }
+}
+
+std::size_t mostRowsPerPoint(const std::vector<std::string>& nTexts, DecimalSeparator separator, bool outletOnly)
+{
+    if (outletOnly)
+        return 1;
+    std::size_t most = 1;
+    for (const std::string& text : nTexts) {
+        try {
+            most = std::max(most, static_cast<std::size_t>(std::max(1, roundCount(TextToNumber(text, separator)))));
+        } catch (const Exception&) {
+            // A text that is no number fails its point, which gives one row.
+        }
+    }
+    return most;
+}
 
 std::int32_t TextCodes::code(const std::string& text)
 {
@@ -46,6 +115,35 @@ std::vector<std::vector<std::string>> SampleColumns::texts() const
     return texts;
 }
 
+namespace {
+
+// Room in the columns for the most rows `points` points of `rows` give, whose N is one of `nTexts`.
+void reserveFor(SweepColumns& columns, const study::SweepRows& rows, std::size_t points,
+                const std::vector<std::string>& nTexts, DecimalSeparator separator, std::size_t varying)
+{
+    const study::RowOptions& options = rows.options();
+    columns.reserve(points * mostRowsPerPoint(nTexts, separator, options.outletOnly), varying,
+                    options.withCriterion() ? criterionBounds(rows.model()).size() : 0);
+}
+
+std::vector<std::string> nTextsOf(const study::SweepPlan& plan)
+{
+    for (const study::SweepField& field : plan.sweptFields())
+        if (field.field == fieldN)
+            return field.texts;
+    return {plan.pointFields(0)[fieldN]};
+}
+
+std::vector<std::string> nTextsOf(const GivenPoints& points)
+{
+    for (std::size_t v = 0; v < points.varying.size(); ++v)
+        if (points.varying[v] == fieldN)
+            return points.texts[v];
+    return {points.fixed[fieldN]};
+}
+
+} // namespace
+
 // Twenty checks a second cost nothing beside the runs.
 constexpr std::chrono::milliseconds kCheckInterval(50);
 
@@ -65,6 +163,7 @@ SweepColumns sweepColumns(const study::SweepRows& rows, study::PointRange points
 {
     SweepColumns columns;
     const study::SweepPlan& plan = rows.plan();
+    reserveFor(columns, rows, points.size(), nTextsOf(plan), plan.separator(), plan.sweptFields().size());
     ColumnCollector collector(
         columns, plan.model(), plan.sweptFields().size(),
         [&plan](std::size_t index, std::size_t f) { return static_cast<std::int32_t>(plan.textIndex(index, f)); });
@@ -94,6 +193,7 @@ SweepColumns bestPointColumns(const study::SweepRows& rows, study::PointRange po
     // held the margins alone. A stop keeps the best of the points ranked.
     const std::vector<std::size_t> kept = best.indices();
     SweepColumns columns;
+    reserveFor(columns, rows, kept.size(), nTextsOf(plan), plan.separator(), plan.sweptFields().size());
     ColumnCollector collector(
         columns, plan.model(), plan.sweptFields().size(),
         [&plan](std::size_t index, std::size_t f) { return static_cast<std::int32_t>(plan.textIndex(index, f)); });
@@ -108,6 +208,7 @@ SweepColumns givenPointColumns(const GivenPoints& points, const study::SweepRows
                                const Checkpoint& checkpoint, std::stop_token stop)
 {
     SweepColumns columns;
+    reserveFor(columns, rows, points.count, nTextsOf(points), points.separator, points.varying.size());
     ColumnCollector collector(
         columns, points.model, points.varying.size(),
         [&points](std::size_t index, std::size_t f) { return points.choices[f][index]; }, true);

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <functional>
 #include <limits>
+#include <memory>
 #include <optional>
 #include <span>
 #include <stop_token>
@@ -31,12 +32,35 @@ private:
     std::vector<std::string> texts_;
 };
 
+// Each quantity's value on each row, in store order: one block of
+// kPaneCount lines of capacity() values, quantity after quantity, that numpy
+// takes whole as a DataFrame's block of float columns. Room for the rows
+// expected is taken at once and touched only as rows come, so that no row
+// is copied while the block grows.
+class QuantityBlock {
+public:
+    std::size_t rows() const { return rows_; }
+    std::size_t capacity() const { return capacity_; }
+    // Room for at least `rows` rows, the rows held kept.
+    void reserve(std::size_t rows);
+    void append(const std::array<double, kPaneCount>& values);
+    double value(std::size_t quantity, std::size_t row) const { return values_[quantity * capacity_ + row]; }
+    // The block, handed over whole: kPaneCount lines of capacity() values;
+    // the block is left empty.
+    std::unique_ptr<double[]> release();
+
+private:
+    std::unique_ptr<double[]> values_;
+    std::size_t capacity_ = 0;
+    std::size_t rows_ = 0;
+};
+
 struct SweepColumns {
     // Per varying field, which of its texts each row holds.
     std::vector<std::vector<std::int32_t>> textIndex;
     std::vector<std::int32_t> reactor; // 0 for a point without a reactor
     // Per quantity in store order, its value on each row; NaN where none was stored.
-    std::array<std::vector<double>, kPaneCount> values;
+    QuantityBlock values;
     std::vector<std::int32_t> errorKind;    // code in errorKinds, -1 when the point did not fail
     std::vector<std::int32_t> errorMessage; // code in errorMessages, -1 likewise
     TextCodes errorKinds, errorMessages;
@@ -47,7 +71,14 @@ struct SweepColumns {
     std::vector<std::int32_t> pointOfRow; // with points given one by one: each row's point
 
     std::size_t rows() const { return reactor.size(); }
+    // Room for `rows` rows in every column, of `varying` varying fields and
+    // `bounds` criterion bounds (0 without the criterion).
+    void reserve(std::size_t rows, std::size_t varying, std::size_t bounds);
 };
+
+// The most rows a point gives whose N is one of `nTexts`: one per reactor
+// (or its outlet alone), one for a point that computes none.
+std::size_t mostRowsPerPoint(const std::vector<std::string>& nTexts, DecimalSeparator separator, bool outletOnly);
 
 // The value of a column where a row stores none.
 inline constexpr double kNothingStored = std::numeric_limits<double>::quiet_NaN();
@@ -67,6 +98,8 @@ public:
           pointOfRow_(pointOfRow)
     {
         columns_.textIndex.resize(varying);
+        if (pointOfRow_)
+            columns_.pointOfRow.reserve(columns_.reactor.capacity());
     }
 
     void point(const std::optional<study::PointRows>& point)
@@ -93,9 +126,10 @@ private:
     void appendValues(const ReactorResult* reactor)
     {
         columns_.reactor.push_back(reactor ? reactor->reactor() : 0);
+        std::array<double, kPaneCount> values{};
         for (std::size_t p = 0; p < kStoreOrder.size(); ++p)
-            columns_.values[p].push_back(reactor && reactor->has(kStoreOrder[p]) ? reactor->value(kStoreOrder[p])
-                                                                                 : kNothingStored);
+            values[p] = reactor && reactor->has(kStoreOrder[p]) ? reactor->value(kStoreOrder[p]) : kNothingStored;
+        columns_.values.append(values);
     }
 
     void appendCriterion(const CriterionResult& criterion)

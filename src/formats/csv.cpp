@@ -244,8 +244,9 @@ bool CsvReader::next(std::vector<std::string_view>& cells)
     std::string_view record(block_.data() + pos_, *end - pos_);
     pos_ = *end;
     ++records_;
+    // A line end is "\n" or "\r\n": a writer quotes a cell holding "\r".
     if (record.ends_with('\n'))
-        record.remove_suffix(1);
+        record.remove_suffix(record.ends_with("\r\n") ? 2 : 1);
     cells.clear();
     unquoted_.clear();
     unquoted_.reserve(record.size());

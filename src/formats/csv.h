@@ -53,8 +53,8 @@ void writeCsvOfColumns(std::ostream& out, std::span<const std::string> names, st
 
 // Reads CSV records a block at a time: each record's cells, unquoted, as
 // views valid until the next record is read. A record ends at a line end
-// outside quotes; an "\r" before it stays in the last cell (Kaskad's
-// writers end lines with "\n" alone).
+// outside quotes, "\n" or "\r\n" (Kaskad's writers end lines with "\n"
+// alone; a file saved on Windows may take "\r\n").
 class CsvReader {
 public:
     explicit CsvReader(std::istream& in);

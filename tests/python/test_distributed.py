@@ -1,8 +1,11 @@
 # Sweeps on a local Dask cluster of two worker processes: the frame is the
 # local sweep's, failed points included, however the points are chunked,
 # and a chunk lost with its worker is computed again.
+import json
 import os
 import signal
+import threading
+import time
 
 import numpy as np
 import pandas as pd
@@ -37,6 +40,62 @@ def test_the_cluster_sweep_is_the_local_sweep(client, model, fields, options, ch
     remote = kaskad.distributed.sweep(client, model, chunks=chunks, **options, **fields)
     pd.testing.assert_frame_equal(remote, local)
     assert kaskad.to_csv(remote) == kaskad.to_csv(local)
+
+
+STUDY = {"kaskad-study": 1, "model": "bubble", "decimal-separator": ".",
+         "fields": {"N": "3;30", "y10": "3", "y50": "2.5", "wg": "0:0.1:0.005", "t": "430;436", "dtr": "2", "d": "3",
+                    "ts": "3600"}}
+
+
+@pytest.mark.parametrize("options", [
+    dict(best=5, chunks=5, **BUBBLE),
+    dict(outlet=True, best=40, only_meeting=True, chunks=3, **BUBBLE),
+    dict(criterion=True, shard=(2, 3), chunks=4, **BUBBLE),
+    dict(fields="columns", outlet=True, **BUBBLE),
+    dict(study="STUDY", outlet=True, t="433;440"),
+], ids=["best_of_five_chunks", "best_meeting_outlets", "shard", "fields_as_columns", "study_with_a_field_changed"])
+def test_the_cluster_sweep_takes_the_local_sweeps_arguments(client, tmp_path, options):
+    study = tmp_path / "s.kaskad-study.json"
+    study.write_text(json.dumps(STUDY), encoding="utf-8")
+    options = {name: str(study) if value == "STUDY" else value for name, value in options.items()}
+    chunks = options.pop("chunks", None)
+    local = kaskad.sweep("bubble", **options)
+    pd.testing.assert_frame_equal(kaskad.distributed.sweep(client, "bubble", chunks=chunks, **options), local)
+
+
+def test_the_cluster_sweep_refuses_best_or_shard_with_a_study_on_disk(client, tmp_path):
+    for option in (dict(best=3), dict(shard=(1, 2))):
+        with pytest.raises(kaskad.UsageError, match="a study written to disk holds them all"):
+            kaskad.distributed.sweep(client, "bubble", to=tmp_path / "s.zarr", **option, **BUBBLE)
+    assert not os.listdir(tmp_path)
+
+
+def test_ctrl_c_raises_interrupted_with_the_leading_chunks_and_leaves_the_client_usable(client):
+    fields = dict(N=24, t="400:1399:1", ts="1000:1999:1", outlet=True)   # a million points in 200 chunks
+    sent = []
+
+    def ctrl_c():
+        sent.append(time.monotonic())
+        os.kill(os.getpid(), signal.SIGINT)
+
+    def once_a_chunk_is_in(done, total):
+        # The signal comes while the driver waits for the next chunk, not in this callback.
+        if not sent and 0 < done < total:
+            sent.append(None)
+            threading.Timer(0.05, ctrl_c).start()
+
+    with pytest.raises(kaskad.Interrupted) as raised:
+        kaskad.distributed.sweep(client, "bubble", chunks=200, progress=once_a_chunk_is_in, **fields)
+    assert time.monotonic() - sent[1] < 0.5
+    frame, points = raised.value.frame, raised.value.points
+    leading = np.cumsum([end - begin for begin, end in (kaskad.shard_range(10**6, k, 200) for k in range(1, 201))])
+    assert points in leading[:-1] and len(frame) == points
+    order = np.arange(points)
+    assert (frame["t_in"].to_numpy() == 400 + order // 1000).all() and (frame["ts"].to_numpy() == 1000 + order % 1000).all()
+    last = kaskad.bubble(N=24, t=int(frame["t_in"].iloc[-1]), ts=int(frame["ts"].iloc[-1]))
+    assert [frame[q].iloc[-1] for q in kaskad.QUANTITIES] == list(last.reactors[-1][1:])
+    pd.testing.assert_frame_equal(kaskad.distributed.sweep(client, "gaslift", outlet=True, chunks=4, **GASLIFT),
+                                  kaskad.sweep("gaslift", outlet=True, **GASLIFT))
 
 
 def test_chunks_are_the_shards_of_the_command_line():

@@ -145,3 +145,55 @@ def test_read_csv_refuses_an_incomplete_folder(tmp_path):
 def test_a_study_of_one_point_holds_its_run(tmp_path):
     kaskad.sweep("bubble", N=3, to=tmp_path / "one.zarr")
     assert kaskad.to_csv(kaskad.open_study(tmp_path / "one.zarr")) == kaskad.to_csv(kaskad.sweep("bubble", N=3))
+
+
+# A design of experiments: N varies, and wg=0 fails its point.
+DESIGN = pd.DataFrame({"wg": [0.03, 0.05, 0, 0.07, 0.05, 0.04], "N": [3, 30, 4, 3, 2, 12]})
+
+
+def design_values(ds, frame, quantity):
+    """The runs' values of a quantity at the places of the store's array, NaN where the frame has no row."""
+    rows = frame.dropna(subset=["reactor"]) if "reactor" in ds.dims else frame
+    place = (pd.Index(ds["point"].values).get_indexer(rows.index),)
+    if "reactor" in ds.dims:
+        place += (rows["reactor"].to_numpy(np.int64) - 1,)
+    expected = np.full(ds[quantity].shape, np.nan)
+    expected[place] = rows[quantity].to_numpy()
+    return expected
+
+
+@pytest.mark.parametrize("options,index", [
+    ({}, [10, 20, 30, 40, 50, 60]),
+    ({"outlet": True, "criterion": True}, list("abcdef")),
+], ids=["every_reactor_numbered_points", "outlet_criterion_named_points"])
+def test_a_design_in_a_zarr_store_is_its_runs_bit_for_bit(tmp_path, options, index):
+    design = DESIGN.set_axis(index)
+    written = kaskad.runs("bubble", design, to=tmp_path / "design.zarr", chunks=4, jobs=2, **options)
+    assert (written.points, written.computed) == (6, written.chunks)
+    ds = kaskad.open_study(written.path)
+    frame = kaskad.runs("bubble", design, **options)
+    assert list(ds["point"].values) == index
+    assert list(ds["wg_text"].values) == ["0.03", "0.05", "0", "0.07", "0.05", "0.04"]
+    for quantity in kaskad.QUANTITIES:
+        assert_same_bits(ds[quantity].values, design_values(ds, frame, quantity))
+    assert kaskad.to_csv(ds) == kaskad.to_csv(frame)
+    assert kaskad.to_csv(ds.isel(point=slice(1, 4))) == kaskad.to_csv(kaskad.runs("bubble", design.iloc[1:4],
+                                                                                   **options))
+
+
+@pytest.mark.parametrize("second,there,here", [
+    (lambda path: kaskad.runs("bubble", DESIGN.assign(wg=[0.03, 0.05, 0, 0.07, 0.06, 0.04]), to=path, outlet=True),
+     "wg=0.03..0.04 (5 values, ", "wg=0.03..0.04 (6 values, "),
+    (lambda path: kaskad.sweep("bubble", to=path, outlet=True, wg="0.03;0.05", N="3;30"),
+     "a design of 6 points", "a sweep's grid here"),
+], ids=["other_values", "a_sweep"])
+def test_a_design_store_resumes_and_refuses_another_study(tmp_path, second, there, here):
+    path = tmp_path / "design.zarr"
+    kaskad.runs("bubble", DESIGN, to=path, chunks=3, outlet=True)
+    expected = kaskad.to_csv(kaskad.open_study(path))
+    os.remove(path / "kaskad" / "complete" / "1")
+    assert kaskad.runs("bubble", DESIGN, to=path, outlet=True).computed == 1
+    assert kaskad.to_csv(kaskad.open_study(path)) == expected
+    with pytest.raises(kaskad.UsageError) as refused:
+        second(path)
+    assert there in str(refused.value) and here in str(refused.value)

@@ -40,5 +40,32 @@ TEST(PointRowsModel, WritersSerialiseExactlyItsRowsAndColumns)
     }
 }
 
+struct BestCase {
+    const char* name;
+    std::size_t count;
+    std::vector<std::pair<std::size_t, double>> offers; // (point, margin) in the order offered
+    std::vector<std::size_t> kept;
+};
+
+class BestPointsKept : public testing::TestWithParam<BestCase> {};
+
+TEST_P(BestPointsKept, LargestMarginFirstTiesInPointOrder)
+{
+    BestPoints best(GetParam().count);
+    for (const auto& [index, margin] : GetParam().offers)
+        best.offer(index, margin);
+    EXPECT_EQ(best.indices(), GetParam().kept);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, BestPointsKept,
+    testing::Values(BestCase{"LargestFirst", 3, {{0, 0.1}, {1, 0.3}, {2, -0.2}, {3, 0.2}}, {1, 3, 0}},
+                    BestCase{"LaterTieNeverDisplaces", 2, {{0, 0.5}, {1, 0.5}, {2, 0.5}}, {0, 1}},
+                    BestCase{"TiesInPointOrderWhateverTheOfferOrder", 2, {{5, 0.1}, {9, 0.1}, {2, 0.1}}, {2, 5}},
+                    BestCase{"NegativeZeroTiesWithZero", 2, {{0, 0.0}, {1, -0.0}, {2, 0.0}}, {0, 1}},
+                    BestCase{"FewerOffersThanKept", 5, {{4, -1.0}, {7, 2.0}}, {7, 4}},
+                    BestCase{"NoneKept", 0, {{0, 1.0}}, {}}),
+    [](const testing::TestParamInfo<BestCase>& info) { return std::string(info.param.name); });
+
 } // namespace
 } // namespace kaskad::study
