@@ -19,8 +19,10 @@ const std::string kBox =
 
 TEST(CliOptimize, SigintAnswersWithTheBestSoFar)
 {
+    // Each evaluation runs 256 points of a tolerance box: the search lasts
+    // seconds, so the signal finds it running.
     const auto stopped = runProgram("timeout", "--preserve-status -s INT 1 " KASKAD_CLI_PATH " optimize " + kBox +
-                                                   " --max-evals 10000000 --format json");
+                                                   " --tolerance t=±1 --robust 0.9 --max-evals 10000000 --format json");
     EXPECT_EQ(stopped.exitStatus, 130) << stopped.err;
     const nlohmann::json answer = nlohmann::json::parse(stopped.out);
     EXPECT_TRUE(answer["stopped"].get<bool>());
