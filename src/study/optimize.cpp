@@ -525,7 +525,7 @@ std::size_t roundingEvaluations(const DesignProblem& problem) { return 1 + 2 * p
 std::size_t roundingBudget(const DesignProblem& problem, std::size_t evaluations)
 {
     const std::size_t least = problem.space.reactorCounts() * roundingEvaluations(problem);
-    return evaluations >= 8 * least ? 3 * least : least;
+    return evaluations >= 8 * least ? 2 * least : least;
 }
 
 // An answer at a rounded point, and the point.
