@@ -7,7 +7,9 @@ set -euo pipefail
 # "install-deps.sh build" installs only the first; with no argument, all.
 build_packages=(
   build-essential cmake pkg-config
-  libcli11-dev nlohmann-json3-dev libxlsxwriter-dev libnlopt-cxx-dev libboost-math-dev libopenturns-dev
+  libcli11-dev nlohmann-json3-dev libnlopt-cxx-dev libboost-math-dev libopenturns-dev
+  # libxlsxwriter's pkg-config links -lz, which its package does not bring.
+  libxlsxwriter-dev zlib1g-dev
   qt6-base-dev qt6-charts-dev qt6-svg-dev qt6-qpa-plugins libgl-dev libqt6opengl6-dev libxcb1-dev qt6-translations-l10n
   fonts-dejavu-core fonts-liberation2
   help2man
