@@ -714,8 +714,9 @@ private:
     // count from the best point any search has found for it, which, since
     // every run assesses every count, may be another count's. A count whose
     // best point did not move in a round starts the next from it with a
-    // quarter of the step. Each round takes half the evaluations left, the
-    // last all of them, so what a search leaves unspent goes to the next.
+    // quarter of the step, or, every other round, halfway between its
+    // neighbours' best points. Each round takes half the evaluations left,
+    // the last all of them, so what a search leaves unspent goes to the next.
     void localRounds()
     {
         const std::size_t dimensions = problem_.space.intervals().size() + (problem_.objective.isMargin() ? 1 : 0);
@@ -742,9 +743,10 @@ private:
     }
 
     // Where a round's local searches start: each count whose runs computed,
-    // from its best point, or, where that stalled, halfway between its
-    // neighbours' best points; in the first round, where the best point
-    // breaks a constraint, from the neighbouring counts' best points too.
+    // from its best point, or, where that stalled, every other round halfway
+    // between its neighbours' best points; in the first round, where the
+    // best point breaks a constraint, from the neighbouring counts' best
+    // points too.
     std::vector<LocalStart> localStarts(const std::vector<double>& steps, int round) const
     {
         std::vector<LocalStart> starts;
