@@ -119,16 +119,17 @@ hang() {
   start_program
 }
 
-# The program has ended: a quit or a crash, counted, and it starts again.
+# The program has ended: a quit or a crash, counted, and it starts again;
+# $2 says when it was found ended, if not before the ping.
 restart_ended() {
   wait "$pid"
   local status=$?
   if ((status == 0)); then
     quits=$((quits + 1))
-    note "event $1: kaskad quit; started again"
+    note "event $1: kaskad quit${2:-}; started again"
   else
     crashes=$((crashes + 1))
-    note "event $1: CRASH, kaskad exited with status $status; started again"
+    note "event $1: CRASH, kaskad exited with status $status${2:-}; started again"
     tail -5 "$work/kaskad.log" | sed 's/^/#   /' >>"$log"
   fi
   start_program
@@ -151,7 +152,7 @@ check_program() {
     0) ((took > slowest)) && slowest=$took ;;
     3)
       if ends_within 100; then
-        restart_ended "$n"
+        restart_ended "$n" " while its mode window was pinged"
       else
         hang "$n" "its mode window went away and it did not end within 10 s"
       fi ;;
