@@ -2,7 +2,8 @@
 // client's answer, as a window manager tells a program that has stopped
 // answering. Usage: kaskad_window_ping WINDOW_ID TIMEOUT_MS. Prints the
 // milliseconds the answer took; exits 0 when it came in time, 1 when not,
-// 2 on a usage error or without a display.
+// 2 on a usage error or without a display, 3 when the window was gone or
+// went away before answering (its program ending), which no answer follows.
 #include <xcb/xcb.h>
 
 #include <poll.h>
@@ -12,6 +13,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace {
@@ -30,36 +32,58 @@ xcb_atom_t atom(xcb_connection_t* connection, const std::string& name)
     return reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
 }
 
-// Whether `event` is the answer to the ping `token` sent to `window`.
-bool isAnswer(const xcb_generic_event_t& event, xcb_atom_t ping, std::uint32_t token, xcb_window_t window)
+enum class Outcome { answered, unanswered, windowGone };
+
+// What `event` tells of the ping `token` sent to `window`, if anything.
+std::optional<Outcome> outcomeOf(const xcb_generic_event_t& event, xcb_atom_t ping, std::uint32_t token,
+                                 xcb_window_t window)
 {
-    if ((event.response_type & 0x7f) != XCB_CLIENT_MESSAGE)
-        return false;
-    const auto& message = reinterpret_cast<const xcb_client_message_event_t&>(event);
-    return message.data.data32[0] == ping && message.data.data32[1] == token && message.data.data32[2] == window;
+    switch (event.response_type & 0x7f) {
+    case XCB_CLIENT_MESSAGE: {
+        const auto& message = reinterpret_cast<const xcb_client_message_event_t&>(event);
+        if (message.data.data32[0] == ping && message.data.data32[1] == token && message.data.data32[2] == window)
+            return Outcome::answered;
+        return std::nullopt;
+    }
+    case XCB_DESTROY_NOTIFY:
+        if (reinterpret_cast<const xcb_destroy_notify_event_t&>(event).window == window)
+            return Outcome::windowGone;
+        return std::nullopt;
+    default:
+        return std::nullopt;
+    }
 }
 
-// Waits up to `timeout` for the answer; false when it does not come.
-bool awaitAnswer(xcb_connection_t* connection, xcb_atom_t ping, std::uint32_t token, xcb_window_t window,
-                 std::chrono::milliseconds timeout)
+// Waits up to `timeout` for the answer or the window's end.
+Outcome awaitAnswer(xcb_connection_t* connection, xcb_atom_t ping, std::uint32_t token, xcb_window_t window,
+                    std::chrono::milliseconds timeout)
 {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     pollfd descriptor{xcb_get_file_descriptor(connection), POLLIN, 0};
     for (;;) {
         while (xcb_generic_event_t* event = xcb_poll_for_event(connection)) {
-            const bool answer = isAnswer(*event, ping, token, window);
+            const std::optional<Outcome> outcome = outcomeOf(*event, ping, token, window);
             std::free(event);
-            if (answer)
-                return true;
+            if (outcome)
+                return *outcome;
         }
         if (xcb_connection_has_error(connection))
-            return false;
+            return Outcome::unanswered;
         const auto left =
             std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
         if (left.count() <= 0)
-            return false;
+            return Outcome::unanswered;
         poll(&descriptor, 1, static_cast<int>(left.count()));
     }
+}
+
+// Whether a request failed, which for a request on a window means that it
+// no longer exists.
+bool failed(xcb_connection_t* connection, xcb_void_cookie_t cookie)
+{
+    xcb_generic_error_t* error = xcb_request_check(connection, cookie);
+    std::free(error);
+    return error != nullptr;
 }
 
 } // namespace
@@ -82,8 +106,16 @@ int main(int argc, char* argv[])
     // The client answers by sending the message back to the root window,
     // for those selecting its structure or substructure events (Qt the
     // former, other toolkits the latter).
-    const std::uint32_t mask = XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
-    xcb_change_window_attributes(connection.get(), root, XCB_CW_EVENT_MASK, &mask);
+    const std::uint32_t rootMask = XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
+    xcb_change_window_attributes(connection.get(), root, XCB_CW_EVENT_MASK, &rootMask);
+    // The window's own end, which a program quitting brings while the ping
+    // is on its way and which leaves the ping unanswered.
+    const std::uint32_t windowMask = XCB_EVENT_MASK_STRUCTURE_NOTIFY;
+    if (failed(connection.get(),
+               xcb_change_window_attributes_checked(connection.get(), window, XCB_CW_EVENT_MASK, &windowMask))) {
+        std::printf("0\n");
+        return 3;
+    }
 
     const xcb_atom_t ping = atom(connection.get(), "_NET_WM_PING");
     const auto token = static_cast<std::uint32_t>(std::chrono::steady_clock::now().time_since_epoch().count());
@@ -96,10 +128,20 @@ int main(int argc, char* argv[])
     message.data.data32[1] = token;
     message.data.data32[2] = window;
     const auto sent = std::chrono::steady_clock::now();
-    xcb_send_event(connection.get(), 0, window, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&message));
-    xcb_flush(connection.get());
-    const bool answered = awaitAnswer(connection.get(), ping, token, window, timeout);
+    const bool delivered =
+        !failed(connection.get(), xcb_send_event_checked(connection.get(), 0, window, XCB_EVENT_MASK_NO_EVENT,
+                                                         reinterpret_cast<const char*>(&message)));
+    const Outcome outcome =
+        delivered ? awaitAnswer(connection.get(), ping, token, window, timeout) : Outcome::windowGone;
     const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - sent);
     std::printf("%lld\n", static_cast<long long>(took.count()));
-    return answered ? 0 : 1;
+    switch (outcome) {
+    case Outcome::answered:
+        return 0;
+    case Outcome::unanswered:
+        return 1;
+    case Outcome::windowGone:
+        return 3;
+    }
+    return 1;
 }
