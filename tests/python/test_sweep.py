@@ -178,7 +178,9 @@ def test_ctrl_c_raises_interrupted_with_the_points_computed(call, jobs):
 
 
 @pytest.mark.parametrize("call,budget", [
-    (lambda: kaskad.optimize("bubble", N=(1, 24), wg=(0.01, 0.1), t=(420, 450), max_evals=10**7), 10**7),
+    # Each evaluation runs 256 points of a tolerance box, so the search lasts.
+    (lambda: kaskad.optimize("bubble", N=(1, 24), wg=(0.01, 0.1), t=(420, 450), tolerances={"t": "±1"}, robust=0.9,
+                             max_evals=10**7), 10**7),
     (lambda: kaskad.solve("bubble", N=12, ts=(100, 3000), scan=10**6), 10**6),
 ], ids=["optimize", "solve"])
 def test_ctrl_c_ends_a_search_with_its_best_so_far(call, budget):
