@@ -573,18 +573,27 @@ RoundedAnswer roundedAnswer(const DesignProblem& problem, const Candidate& candi
     return at;
 }
 
-// The rounded answer for a count replaced by a neighbouring count's texts
-// where they are better for it, then moved to better neighbouring texts.
-void improveRounded(const DesignProblem& problem, RoundedAnswer& own, std::span<const RoundedAnswer* const> others,
+// The texts halfway between two rounded points, rounded to `digits`.
+RoundedPoint halfwayPoint(const DesignSpace& space, const RoundedPoint& a, const RoundedPoint& b, int digits)
+{
+    std::vector<long double> values;
+    for (std::size_t k = 0; k < a.decimals.size(); ++k)
+        values.push_back((readValue(a.decimals[k].text()) + readValue(b.decimals[k].text())) / 2);
+    return roundedPoint(space, values, digits);
+}
+
+// The rounded answer for a count replaced by other texts where they are
+// better for it, then moved to better neighbouring texts.
+void improveRounded(const DesignProblem& problem, RoundedAnswer& own, const std::vector<RoundedPoint>& others,
                     std::size_t budget, std::size_t& used)
 {
-    for (const RoundedAnswer* other : others) {
-        if (used >= budget || other->point.texts() == own.point.texts())
+    for (const RoundedPoint& other : others) {
+        if (used >= budget || other.texts() == own.point.texts())
             continue;
-        DesignAnswer tried = answerOf(problem, other->point, own.answer.reactors);
+        DesignAnswer tried = answerOf(problem, other, own.answer.reactors);
         ++used;
         if (better(tried.assessment, own.answer.assessment))
-            own = {other->point, std::move(tried)};
+            own = {other, std::move(tried)};
     }
     descend(problem, own, budget, used);
 }
@@ -824,19 +833,21 @@ private:
                 rounded[n] = roundedAnswer(problem_, best_[n], reactors, settings_.digits, used[n]);
             },
             [this] { reportProgress(); });
-        // Each count tries its neighbours' rounded texts, then better
-        // neighbouring texts: no count's answer is worse than what its
-        // neighbours' answers give it.
+        // Each count tries its neighbours' rounded texts and those halfway
+        // between them, then better neighbouring texts: no count's answer is
+        // worse than what its neighbours' answers give it.
         const std::vector<RoundedAnswer> first = rounded;
         runTasks(
             counts_, settings_.jobs,
             [&](std::size_t n) {
                 if (!best_[n].found)
                     return;
-                std::vector<const RoundedAnswer*> others;
+                std::vector<RoundedPoint> others;
                 for (const std::size_t m : {n - 1, n + 1})
                     if (m < counts_ && first[m].answer.assessment.computed)
-                        others.push_back(&first[m]);
+                        others.push_back(first[m].point);
+                if (others.size() == 2)
+                    others.push_back(halfwayPoint(problem_.space, others[0], others[1], settings_.digits));
                 improveRounded(problem_, rounded[n], others, share, used[n]);
             },
             [this] { reportProgress(); });
