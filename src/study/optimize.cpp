@@ -724,7 +724,8 @@ private:
     // every run assesses every count, may be another count's. A count whose
     // best point did not move in a round starts the next from it with a
     // quarter of the step, or, every other round, halfway between its
-    // neighbours' best points. Each round takes half the evaluations left,
+    // neighbours' best points, where a count worse than both its neighbours
+    // starts every round. Each round takes half the evaluations left,
     // the last all of them, so what a search leaves unspent goes to the next.
     void localRounds()
     {
@@ -752,10 +753,10 @@ private:
     }
 
     // Where a round's local searches start: each count whose runs computed,
-    // from its best point, or, where that stalled, every other round halfway
-    // between its neighbours' best points; in the first round, where the
-    // best point breaks a constraint, from the neighbouring counts' best
-    // points too.
+    // from its best point, or, where that stalled (every other round) or is
+    // worse than both neighbours', halfway between the neighbours' best
+    // points; in the first round, where the best point breaks a constraint,
+    // from the neighbouring counts' best points too.
     std::vector<LocalStart> localStarts(const std::vector<double>& steps, int round) const
     {
         std::vector<LocalStart> starts;
@@ -765,9 +766,10 @@ private:
         for (std::size_t n = 0; n < counts_; ++n) {
             if (!searchable(n))
                 continue;
+            const bool stalled = steps[n] < kFirstStep && round % 2 == 1;
             const std::optional<std::vector<double>> halfway =
-                steps[n] < kFirstStep ? halfwayBetweenNeighbours(n) : std::nullopt;
-            if (halfway && *halfway != best_[n].unit && round % 2 == 1)
+                round > 0 && (stalled || belowBothNeighbours(n)) ? halfwayBetweenNeighbours(n) : std::nullopt;
+            if (halfway && *halfway != best_[n].unit)
                 starts.push_back({n, *halfway, kFirstStep / 4});
             else
                 starts.push_back({n, best_[n].unit, steps[n]});
@@ -779,6 +781,16 @@ private:
                         best_[m].unit != best_[n].unit)
                         starts.push_back({n, best_[m].unit, steps[n]});
         return starts;
+    }
+
+    // Whether count n's best point is worse than both its neighbours': the
+    // best answer changes smoothly with the count, so such a dip is a search
+    // that stopped short.
+    bool belowBothNeighbours(std::size_t n) const
+    {
+        return n > 0 && n + 1 < counts_ && best_[n - 1].found && best_[n + 1].found &&
+               better(best_[n - 1].assessment, best_[n].assessment) &&
+               better(best_[n + 1].assessment, best_[n].assessment);
     }
 
     // The point halfway between count n's neighbouring counts' best points,
