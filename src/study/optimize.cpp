@@ -724,8 +724,8 @@ private:
     // every run assesses every count, may be another count's. A count whose
     // best point did not move in a round starts the next from it with a
     // quarter of the step, or, every other round, halfway between its
-    // neighbours' best points, where a count worse than both its neighbours
-    // starts every round. Each round takes half the evaluations left,
+    // neighbours' best points (at either end, a step beyond the nearest),
+    // where a count worse than its neighbours starts every round. Each round takes half the evaluations left,
     // the last all of them, so what a search leaves unspent goes to the next.
     void localRounds()
     {
@@ -754,8 +754,8 @@ private:
 
     // Where a round's local searches start: each count whose runs computed,
     // from its best point, or, where that stalled (every other round) or is
-    // worse than both neighbours', halfway between the neighbours' best
-    // points; in the first round, where the best point breaks a constraint,
+    // worse than its neighbours', where their best points predict it; in the
+    // first round, where the best point breaks a constraint,
     // from the neighbouring counts' best points too.
     std::vector<LocalStart> localStarts(const std::vector<double>& steps, int round) const
     {
@@ -768,7 +768,7 @@ private:
                 continue;
             const bool stalled = steps[n] < kFirstStep && round % 2 == 1;
             const std::optional<std::vector<double>> halfway =
-                round > 0 && (stalled || belowBothNeighbours(n)) ? halfwayBetweenNeighbours(n) : std::nullopt;
+                round > 0 && (stalled || belowItsNeighbours(n)) ? predictedFromNeighbours(n) : std::nullopt;
             if (halfway && *halfway != best_[n].unit)
                 starts.push_back({n, *halfway, kFirstStep / 4});
             else
@@ -783,32 +783,42 @@ private:
         return starts;
     }
 
-    // Whether count n's best point is worse than both its neighbours': the
-    // best answer changes smoothly with the count, so such a dip is a search
+    // Whether count n's best point is worse than each neighbour's: the best
+    // answer changes smoothly with the count, so such a dip is a search
     // that stopped short.
-    bool belowBothNeighbours(std::size_t n) const
+    bool belowItsNeighbours(std::size_t n) const
     {
-        return n > 0 && n + 1 < counts_ && best_[n - 1].found && best_[n + 1].found &&
-               better(best_[n - 1].assessment, best_[n].assessment) &&
-               better(best_[n + 1].assessment, best_[n].assessment);
+        bool below = false;
+        for (const std::size_t m : {n - 1, n + 1}) {
+            if (m >= counts_)
+                continue;
+            if (!best_[m].found || !better(best_[m].assessment, best_[n].assessment))
+                return false;
+            below = true;
+        }
+        return below;
     }
 
-    // The point halfway between count n's neighbouring counts' best points,
-    // when both computed: the best points move smoothly with the count, so
-    // that is often near a count's optimum when its search has stalled short
-    // of it.
-    std::optional<std::vector<double>> halfwayBetweenNeighbours(std::size_t n) const
+    // Where count n's best point would lie if it moved on from its
+    // neighbours' as theirs move: halfway between them, or, at either end of
+    // the counts, a step beyond the nearest as far as that is from the next
+    // (inside the box). None where they did not compute.
+    std::optional<std::vector<double>> predictedFromNeighbours(std::size_t n) const
     {
-        if (n == 0 || n + 1 >= counts_)
+        if (counts_ < 3)
             return std::nullopt;
-        const Candidate& below = best_[n - 1];
-        const Candidate& above = best_[n + 1];
-        if (!below.found || !above.found || !below.assessment.computed || !above.assessment.computed)
+        const bool first = n == 0, last = n + 1 == counts_;
+        const std::size_t a = first ? 1 : n - 1;
+        const std::size_t b = first ? 2 : last ? n - 2 : n + 1;
+        const Candidate& near = best_[a];
+        const Candidate& far = best_[b];
+        if (!near.found || !far.found || !near.assessment.computed || !far.assessment.computed)
             return std::nullopt;
-        std::vector<double> halfway(below.unit.size());
-        for (std::size_t k = 0; k < halfway.size(); ++k)
-            halfway[k] = (below.unit[k] + above.unit[k]) / 2;
-        return halfway;
+        std::vector<double> predicted(near.unit.size());
+        for (std::size_t k = 0; k < predicted.size(); ++k)
+            predicted[k] =
+                first || last ? std::clamp(2 * near.unit[k] - far.unit[k], 0.0, 1.0) : (near.unit[k] + far.unit[k]) / 2;
+        return predicted;
     }
 
     // A local search from each start, each with `share` evaluations;
