@@ -281,6 +281,26 @@ TEST(Optimizer, NoAnswerLosesToANeighbouringTextOrToANeighbouringCountsAnswer)
     }
 }
 
+// The largest budget does not make the search run on, or its memory grow:
+// DIRECT-L's share is bounded and the local rounds end when they converge.
+// A stop after a million evaluations would end a search that ran on.
+TEST(Optimizer, TheLargestBudgetEndsWhereTheSearchConverges)
+{
+    const DesignProblem problem = problemOf(kBestExampleBox);
+    std::stop_source stop;
+    OptimizeSettings settings;
+    settings.jobs = 2;
+    settings.maxEvaluations = 100'000'000;
+    settings.stop = stop.get_token();
+    settings.progress = [&](std::size_t done) {
+        if (done > 1'000'000)
+            stop.request_stop();
+    };
+    const OptimizeResult result = optimize(problem, settings);
+    EXPECT_FALSE(result.stopped);
+    EXPECT_LT(result.evaluations, 1'000'000u);
+}
+
 struct OptimizerStopCase {
     const char* name;
     std::optional<std::size_t> stopAfter; // the evaluations made when the stop is asked for; none: never
