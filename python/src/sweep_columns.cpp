@@ -1,8 +1,7 @@
 // Collecting a sweep's rows into columns.
 #include "sweep_columns.h"
 
-#include "numeric/errors.h"
-#include "numeric/number_text.h"
+#include "study/point_runs.h"
 
 #include <algorithm>
 #include <chrono>
@@ -64,14 +63,10 @@ std::size_t mostRowsPerPoint(const std::vector<std::string>& nTexts, DecimalSepa
 {
     if (outletOnly)
         return 1;
+    // A text that runs no reactor still gives its point one row.
     std::size_t most = 1;
-    for (const std::string& text : nTexts) {
-        try {
-            most = std::max(most, static_cast<std::size_t>(std::max(1, roundCount(TextToNumber(text, separator)))));
-        } catch (const Exception&) {
-            // A text that is no number fails its point, which gives one row.
-        }
-    }
+    for (const std::string& text : nTexts)
+        most = std::max(most, static_cast<std::size_t>(study::countOf(text, separator).value_or(1)));
     return most;
 }
 

@@ -56,12 +56,15 @@ std::string nominalMarginText(const DesignAnswer& answer)
     return answer.nominal && answer.nominal->margin ? numberText(*answer.nominal->margin) : "-";
 }
 
-std::string criterionWord(const DesignAnswer& answer)
+// "met" or "not met", "-" where the run did not compute.
+std::string metWord(const DesignAnswer& answer, bool met)
 {
     if (!answer.assessment.computed)
         return "-";
-    return answer.assessment.meetsCriterion ? "met" : "not met";
+    return met ? "met" : "not met";
 }
+
+std::string criterionWord(const DesignAnswer& answer) { return metWord(answer, answer.assessment.meetsCriterion); }
 
 } // namespace
 
@@ -123,7 +126,7 @@ void writeOptimizeText(std::ostream& out, const DesignProblem& problem, const Op
             row.push_back(nominalMarginText(answer));
         row.push_back(criterionWord(answer));
         if (constraints)
-            row.push_back(!answer.assessment.computed ? "-" : answer.assessment.feasible() ? "met" : "not met");
+            row.push_back(metWord(answer, answer.assessment.feasible()));
         row.push_back(answer.limiting.empty() ? "-" : answer.limiting);
         rows.push_back(std::move(row));
     }

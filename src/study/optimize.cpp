@@ -718,15 +718,15 @@ private:
 
     // The local searches, in rounds. The first searches each reactor count
     // whose runs computed from its best point and, where that breaks a
-    // constraint, from its neighbouring counts' too, for other ways into
-    // the region that meets them. Each later round searches every
-    // count from the best point any search has found for it, which, since
-    // every run assesses every count, may be another count's. A count whose
-    // best point did not move in a round starts the next from it with a
-    // quarter of the step, or, every other round, halfway between its
-    // neighbours' best points (at either end, a step beyond the nearest),
-    // where a count worse than its neighbours starts every round. Each round takes half the evaluations left,
-    // the last all of them, so what a search leaves unspent goes to the next.
+    // constraint, from its neighbouring counts' too, for other ways into the
+    // region that meets them. Each later round searches every count from the
+    // best point any search has found for it, which, since every run
+    // assesses every count, may be another count's. A count whose best point
+    // did not move in a round starts the next from it with a quarter of the
+    // step, or, every other round, from where its neighbours' best points
+    // predict it; a count worse than its neighbours starts from there every
+    // round. Each round takes half the evaluations left, the last all of
+    // them, so what a search leaves unspent goes to the next.
     void localRounds()
     {
         const std::size_t dimensions = problem_.space.intervals().size() + (problem_.objective.isMargin() ? 1 : 0);
@@ -742,10 +742,12 @@ private:
             const std::size_t share = left / (starts.size() * (last ? 1 : 2));
             if (share < least)
                 return;
-            const Archive before = best_;
+            std::vector<std::vector<double>> before;
+            for (const Candidate& candidate : best_)
+                before.push_back(candidate.unit);
             left -= localRound(starts, share);
             for (std::size_t n = 0; n < counts_; ++n)
-                if (best_[n].unit == before[n].unit)
+                if (best_[n].unit == before[n])
                     steps[n] /= 4;
             if (last)
                 return;
@@ -754,9 +756,9 @@ private:
 
     // Where a round's local searches start: each count whose runs computed,
     // from its best point, or, where that stalled (every other round) or is
-    // worse than its neighbours', where their best points predict it; in the
-    // first round, where the best point breaks a constraint,
-    // from the neighbouring counts' best points too.
+    // worse than its neighbours', from where their best points predict it;
+    // in the first round, where the best point breaks a constraint, from the
+    // neighbouring counts' best points too.
     std::vector<LocalStart> localStarts(const std::vector<double>& steps, int round) const
     {
         std::vector<LocalStart> starts;
@@ -767,10 +769,10 @@ private:
             if (!searchable(n))
                 continue;
             const bool stalled = steps[n] < kFirstStep && round % 2 == 1;
-            const std::optional<std::vector<double>> halfway =
+            const std::optional<std::vector<double>> predicted =
                 round > 0 && (stalled || belowItsNeighbours(n)) ? predictedFromNeighbours(n) : std::nullopt;
-            if (halfway && *halfway != best_[n].unit)
-                starts.push_back({n, *halfway, kFirstStep / 4});
+            if (predicted && *predicted != best_[n].unit)
+                starts.push_back({n, *predicted, kFirstStep / 4});
             else
                 starts.push_back({n, best_[n].unit, steps[n]});
         }

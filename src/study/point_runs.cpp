@@ -32,10 +32,6 @@ std::mutex& makingLock(std::size_t combination)
 
 } // namespace
 
-namespace {
-
-// The count a text of N gives when the model reads it; nothing when the
-// reading fails or runs no reactor.
 std::optional<std::int32_t> countOf(const std::string& text, DecimalSeparator separator)
 {
     try {
@@ -45,8 +41,6 @@ std::optional<std::int32_t> countOf(const std::string& text, DecimalSeparator se
         return std::nullopt;
     }
 }
-
-} // namespace
 
 RunRecord runPoint(const SweepPlan& plan, std::size_t index)
 {

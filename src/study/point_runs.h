@@ -20,6 +20,10 @@ inline constexpr std::size_t kSharedRunReactors = std::size_t(1) << 18;
 // The run of one point of a plan.
 RunRecord runPoint(const SweepPlan& plan, std::size_t index);
 
+// The count a text of N gives when the model reads it; nothing when the
+// reading fails or runs no reactor.
+std::optional<std::int32_t> countOf(const std::string& text, DecimalSeparator separator);
+
 // A reactor does not depend on N: the run of n reactors is the first n
 // reactors of a longer run of the same other fields. A run that fails at
 // reactor k fails there for every N >= k and is whole for every N < k; an
